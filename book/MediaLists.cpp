@@ -1,0 +1,76 @@
+#include "book/MediaLists.h"
+
+#include <array>
+
+namespace numora {
+
+namespace {
+
+constexpr std::array<MediaItem, 16> kRingers{{
+    {"Select Ringer", 0xFFFF},
+    {"Radetzky March", 100},
+    {"Peer Gynt Suite No.1", 101},
+    {"Opera from La Traviata", 102},
+    {"A theme by Mozart", 103},
+    {"Behind Story", 104},
+    {"Funky", 105},
+    {"My Friend Rudy", 106},
+    {"Music 1", 107},
+    {"Music 2", 108},
+    {"Music 3", 109},
+    {"Bell_1", 200},
+    {"Bell_2", 201},
+    {"Bell_3", 202},
+    {"Bell_4", 203},
+    {"Bell_5", 204},
+}};
+
+constexpr std::array<MediaItem, 6> kMsgRingers{{
+    {"Select Ringer", 0xFFFF},
+    {"Tone 1", 300},
+    {"Tone 2", 301},
+    {"Tone 3", 302},
+    {"Tone 4", 303},
+    {"Tone 5", 304},
+}};
+
+constexpr std::array<MediaItem, 1> kGraphics{{{"Select Graphic", 0xFFFF}}};
+
+// The item of a fixed code, or -1 for a code no item stands for.
+int FindItem(MediaList list, uint16_t code) {
+    const auto items = FixedItems(list);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (items[i].code == code) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+}  // namespace
+
+std::span<const MediaItem> FixedItems(MediaList list) {
+    switch (list) {
+        case MediaList::Ringer: return kRingers;
+        case MediaList::MsgRinger: return kMsgRingers;
+        case MediaList::Graphic: return kGraphics;
+    }
+    return {};
+}
+
+int ItemForCode(MediaList list, uint16_t code) {
+    const int item = FindItem(list, code);
+    return item < 0 ? 0 : item;
+}
+
+std::optional<uint16_t> CodeForItem(MediaList list, int item) {
+    const auto items = FixedItems(list);
+    if (item < 0 || static_cast<std::size_t>(item) >= items.size()) return std::nullopt;
+    return items[static_cast<std::size_t>(item)].code;
+}
+
+std::string TitleForCode(MediaList list, uint16_t code) {
+    const int item = FindItem(list, code);
+    if (item < 0) return std::to_string(code);
+    return std::string(FixedItems(list)[static_cast<std::size_t>(item)].text);
+}
+
+}  // namespace numora

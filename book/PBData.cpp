@@ -1,0 +1,543 @@
+#include "book/PBData.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "book/Records.h"
+
+namespace numora {
+
+namespace {
+
+constexpr std::string_view kGroupError = "Group Error!!!";
+
+bool InRange(int v, int n) { return v >= 0 && v < n; }
+
+std::size_t At(int i) { return static_cast<std::size_t>(i); }
+
+// Copies a fixed-width text field out of a record, always leaving the terminator in place.
+template <std::size_t N>
+void TakeText(std::array<char, N>& field, std::span<const uint8_t> r, std::size_t at) {
+    for (std::size_t k = 0; k + 1 < N; ++k) field[k] = static_cast<char>(ByteAt(r, at + k));
+    field[N - 1] = '\0';
+}
+
+template <std::size_t N>
+void PutText(std::span<uint8_t> r, std::size_t at, const std::array<char, N>& field) {
+    for (std::size_t k = 0; k + 1 < N; ++k) r[at + k] = static_cast<uint8_t>(field[k]);
+}
+
+// Only the built-in melodies and bells, and the five tones, are known to every handset.
+uint16_t WritableRinger(uint16_t code) {
+    return (code >= 100 && code <= 109) || (code >= 200 && code <= 204) ? code : kNone16;
+}
+uint16_t WritableMsgRinger(uint16_t code) { return code >= 300 && code <= 304 ? code : kNone16; }
+
+}  // namespace
+
+std::string_view NumberText(const PBNumber& number) {
+    const std::size_t len = std::min<std::size_t>(number.length, kNumberLen);
+    std::size_t n = 0;
+    while (n < len && number.digits[n] != '\0') ++n;
+    return {number.digits.data(), n};
+}
+
+void SetNumber(PBNumber& number, std::string_view text) {
+    SetText(number.digits, text);
+    number.length = static_cast<uint8_t>(std::min<std::size_t>(text.size(), kNumberLen));
+}
+
+CPBData::CPBData() {
+    ResetAllEntries();
+    for (auto& g : groups) g.firstEntry = kNone16;
+    ResetAllGroups();
+    ResetAllSmsGroups();
+    ResetSpeedDials();
+    recvMask.fill(0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Entries
+
+void CPBData::ResetEntry(int i) {
+    if (!InRange(i, kEntrySlots)) return;
+    entries[At(i)] = PBEntry{};
+    fieldMask[At(i)] = 0;
+}
+
+void CPBData::ResetAllEntries() {
+    for (int i = 0; i < kEntrySlots; ++i) ResetEntry(i);
+}
+
+bool CPBData::IsValidEntry(int i) const {
+    return InRange(i, kEntrySlots) && entries[At(i)].index == i;
+}
+
+bool CPBData::EntryInGroup(int i, int g) const {
+    return IsValidEntry(i) && entries[At(i)].group == g;
+}
+
+uint16_t CPBData::ChainTail(int g) const {
+    uint16_t e = groups[At(g)].firstEntry;
+    if (!EntryInGroup(e, g)) return kNone16;
+    for (int steps = 0; steps < kEntrySlots; ++steps) {
+        const uint16_t next = entries[e].nextInGroup;
+        if (!EntryInGroup(next, g)) break;
+        e = next;
+    }
+    return e;
+}
+
+// Takes entry i out of its group's chain. Callers make sure an entry without predecessor is
+// its group's head.
+void CPBData::Unlink(int i) {
+    PBEntry& e = entries[At(i)];
+    const uint16_t prev = e.prevInGroup;
+    const uint16_t next = e.nextInGroup;
+    if (prev < kEntrySlots) {
+        entries[prev].nextInGroup = next;
+    } else {
+        groups[e.group].firstEntry = next;
+    }
+    if (next < kEntrySlots) entries[next].prevInGroup = prev < kEntrySlots ? prev : kNone16;
+    e.prevInGroup = kNone16;
+    e.nextInGroup = kNone16;
+}
+
+void CPBData::AppendToGroup(int i, int g) {
+    PBEntry& e = entries[At(i)];
+    const uint16_t tail = ChainTail(g);
+    e.nextInGroup = kNone16;
+    if (tail == kNone16) {
+        groups[At(g)].firstEntry = static_cast<uint16_t>(i);
+        e.prevInGroup = kNone16;
+    } else {
+        entries[tail].nextInGroup = static_cast<uint16_t>(i);
+        e.prevInGroup = tail;
+    }
+}
+
+void CPBData::DeleteEntry(int i) {
+    if (!InRange(i, kEntrySlots)) return;
+    const PBEntry& e = entries[At(i)];
+    const bool isHead = e.prevInGroup >= kEntrySlots;
+    if (IsValidEntry(i) && e.group < kGroupSlots &&
+        (!isHead || groups[e.group].firstEntry == i)) {
+        Unlink(i);
+    }
+    ResetEntry(i);
+}
+
+void CPBData::MoveEntryToGroup(int i, uint8_t g) {
+    if (!InRange(i, kEntrySlots) || g >= kGroupSlots) return;
+    PBEntry& e = entries[At(i)];
+    if (e.group == g) return;
+    if (e.group < kGroupSlots) {
+        if (e.prevInGroup >= kEntrySlots && groups[e.group].firstEntry != i) {
+            ShowMessage(kGroupError);
+            return;
+        }
+        Unlink(i);
+    }
+    const uint16_t head = EntryInGroup(groups[g].firstEntry, g) ? groups[g].firstEntry : kNone16;
+    if (head != kNone16) entries[head].prevInGroup = static_cast<uint16_t>(i);
+    e.prevInGroup = kNone16;
+    e.nextInGroup = head;
+    e.group = g;
+    groups[g].firstEntry = static_cast<uint16_t>(i);
+}
+
+void CPBData::SetEntry(const PBEntry& in) {
+    const int i = in.index;
+    if (!InRange(i, kEntrySlots)) return;
+    PBEntry& e = entries[At(i)];
+    const bool wasValid = IsValidEntry(i);
+    e.index = in.index;
+    e.secret = in.secret;
+    // A group that names no slot must not drop the entry out of every chain (it would vanish
+    // from the next save): it stays where it was, and a new entry goes to "Etc.".
+    uint8_t g = in.group;
+    if (g >= kGroupSlots) g = wasValid && e.group < kGroupSlots ? e.group : kEtcGroup;
+    if (!wasValid) {
+        e.group = kNone8;
+        e.prevInGroup = kNone16;
+        e.nextInGroup = kNone16;
+    }
+    MoveEntryToGroup(i, g);
+    for (int n = 0; n < kNumberKinds; ++n) {
+        e.numbers[At(n)] = in.numbers[At(n)];
+        e.numbers[At(n)].length = std::min<uint8_t>(in.numbers[At(n)].length, kNumberLen);
+        e.numbers[At(n)].digits[kNumberLen] = '\0';
+    }
+    e.name = in.name;
+    e.name[kNameLen] = '\0';
+    e.email = in.email;
+    e.email[kTextLen] = '\0';
+    e.wireless = in.wireless;
+    e.wireless[kTextLen] = '\0';
+    e.memo = in.memo;
+    e.memo[kTextLen] = '\0';
+    e.ringer = in.ringer;
+    e.msgRinger = in.msgRinger;
+    e.picture = in.picture;
+    RecomputeFieldMask(i);
+}
+
+int CPBData::GetEntry(int i, PBEntry& out) const {
+    if (!IsValidEntry(i)) return 0;
+    out = entries[At(i)];
+    return 1;
+}
+
+void CPBData::RecomputeFieldMask(int i) {
+    if (!InRange(i, kEntrySlots)) return;
+    const PBEntry& e = entries[At(i)];
+    uint8_t mask = 0;
+    for (int n = 0; n < kNumberKinds; ++n) {
+        if (e.numbers[At(n)].length != 0) mask |= static_cast<uint8_t>(1u << n);
+    }
+    if (e.email[0] != '\0') mask |= kMaskEmail;
+    if (e.wireless[0] != '\0') mask |= kMaskWireless;
+    fieldMask[At(i)] = mask;
+}
+
+int CPBData::CountUsedEntries() const {
+    return static_cast<int>(std::count_if(fieldMask.begin(), fieldMask.end(),
+                                          [](uint8_t m) { return m != 0; }));
+}
+
+int CPBData::NextReceivedSlot(int i) const {
+    for (int s = (i >= kEntrySlots || i < 0) ? 0 : i + 1; s < kEntrySlots; ++s) {
+        if (recvMask[At(s)] != 0) return s;
+    }
+    return kEntrySlots;
+}
+
+void CPBData::SetReceivedMask(std::span<const uint8_t> bytes) {
+    recvMask.fill(0);
+    std::copy_n(bytes.begin(), std::min<std::size_t>(bytes.size(), kEntrySlots), recvMask.begin());
+}
+
+void CPBData::SetReceivedMaskAt(int i, uint8_t mask) {
+    if (InRange(i, kEntrySlots)) recvMask[At(i)] = mask;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Groups
+
+void CPBData::ResetGroup(int g) {
+    if (!InRange(g, kGroupSlots)) return;
+    PBGroup& grp = groups[At(g)];
+    if (g == kEtcGroup) {
+        grp.id = kEtcGroup;
+        SetText(grp.name, kEtcName);
+    } else {
+        grp.id = kNone8;
+        grp.name.fill('\0');
+    }
+}
+
+void CPBData::ResetAllGroups() {
+    for (int g = 0; g < kGroupSlots; ++g) ResetGroup(g);
+}
+
+void CPBData::SetGroup(int g, std::string_view name) {
+    if (!InRange(g, kGroupSlots)) return;
+    PBGroup& grp = groups[At(g)];
+    if (grp.id == kNone8) grp.firstEntry = kNone16;
+    grp.id = static_cast<uint8_t>(g);
+    SetText(grp.name, name);
+}
+
+void CPBData::DeleteGroup(int g) {
+    if (!InRange(g, kGroupSlots) || g == kEtcGroup || groups[At(g)].id == kNone8) return;
+    const uint16_t head = EntryInGroup(groups[At(g)].firstEntry, g) ? groups[At(g)].firstEntry
+                                                                    : kNone16;
+    if (head != kNone16) {
+        const uint16_t tail = ChainTail(kEtcGroup);
+        if (tail == kNone16) {
+            groups[kEtcGroup].firstEntry = head;
+        } else {
+            entries[tail].nextInGroup = head;
+            entries[head].prevInGroup = tail;
+        }
+        uint16_t e = head;
+        for (int steps = 0; EntryInGroup(e, g) && steps < kEntrySlots; ++steps) {
+            entries[e].group = kEtcGroup;
+            e = entries[e].nextInGroup;
+        }
+    }
+    ResetGroup(g);
+    // The members now hang under "Etc."; the freed slot must not still point into that chain.
+    groups[At(g)].firstEntry = kNone16;
+}
+
+int CPBData::GetGroup(int g, PBGroup& out) const {
+    if (!InRange(g, kGroupSlots) || groups[At(g)].id >= kGroupSlots) return 0;
+    out = groups[At(g)];
+    return 1;
+}
+
+uint16_t CPBData::GroupFirstEntry(int g) const {
+    if (!InRange(g, kGroupSlots) || groups[At(g)].id != g) return kNone16;
+    return groups[At(g)].firstEntry;
+}
+
+uint16_t CPBData::NextInGroup(int i) const {
+    return IsValidEntry(i) ? entries[At(i)].nextInGroup : kNone16;
+}
+
+uint8_t CPBData::NextUsedGroup(uint8_t g) const {
+    for (int s = (g == kNone8) ? 0 : g + 1; s < kGroupSlots; ++s) {
+        if (groups[At(s)].id != kNone8) return static_cast<uint8_t>(s);
+    }
+    return kNone8;
+}
+
+// ---------------------------------------------------------------------------------------------
+// SMS groups
+
+void CPBData::ResetSmsGroup(int k) {
+    if (!InRange(k, kSmsGroupSlots)) return;
+    PBSmsGroup& s = smsGroups[At(k)];
+    if (k >= 3) {
+        s.id = kNone8;
+        s.name.fill('\0');
+        s.members.fill(PBSmsMember{});
+    } else {
+        s.id = static_cast<uint8_t>(k);
+    }
+}
+
+void CPBData::ResetAllSmsGroups() {
+    for (int k = 0; k < kSmsGroupSlots; ++k) ResetSmsGroup(k);
+}
+
+void CPBData::SetSmsGroupName(int k, std::string_view name) {
+    if (!InRange(k, kSmsGroupSlots)) return;
+    smsGroups[At(k)].id = static_cast<uint8_t>(k);
+    SetText(smsGroups[At(k)].name, name);
+}
+
+void CPBData::DeleteSmsGroup(int k) {
+    if (!InRange(k, kSmsGroupSlots) || smsGroups[At(k)].id == kNone8) return;
+    smsGroups[At(k)].name.fill('\0');
+    smsGroups[At(k)].members.fill(PBSmsMember{});
+    ResetSmsGroup(k);
+}
+
+int CPBData::GetSmsGroup(int k, PBSmsGroup& out) const {
+    if (!InRange(k, kSmsGroupSlots)) return 0;
+    const PBSmsGroup& s = smsGroups[At(k)];
+    if (s.id >= kSmsGroupSlots || s.name[0] == '\0') return 0;
+    out = s;
+    return 1;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Speed dials
+
+int CPBData::FindSpeedDial(uint16_t entry, uint8_t kind) const {
+    for (int k = 0; k < kSpeedDialSlots; ++k) {
+        if (speedDials[At(k)].entry == entry && speedDials[At(k)].kind == kind) return k;
+    }
+    return -1;
+}
+
+void CPBData::SetSpeedDial(int n, uint16_t entry, uint8_t kind) {
+    if (n < kFirstSpeedDial || n > kLastSpeedDial) return;
+    speedDials[At(n - kFirstSpeedDial)] = PBSpeedDial{entry, kind};
+}
+
+void CPBData::ClearSpeedDial(int n) { SetSpeedDial(n, kNone16, kNone8); }
+
+void CPBData::ResetSpeedDials() { speedDials.fill(PBSpeedDial{}); }
+
+// ---------------------------------------------------------------------------------------------
+// Record conversions
+
+bool CPBData::TakeSpeedDialItem(std::span<const uint8_t> reply) {
+    // Element 0 is requested but carries no speed dial; element i holds number i + 1.
+    const int element = ByteAt(reply, item::kElement);
+    if (element < 1 || element > kSpeedDialSlots) return false;
+    speedDials[At(element - 1)] =
+        PBSpeedDial{Le16(reply, speeddial::kEntry), ByteAt(reply, speeddial::kKind)};
+    return true;
+}
+
+bool CPBData::TakeSpeedDialRecord(std::span<const uint8_t> record) {
+    const int element = ByteAt(record, item::kElement);
+    if (element >= kSpeedDialSlots) return false;
+    speedDials[At(element)] =
+        PBSpeedDial{Le16(record, speeddial::kEntry), ByteAt(record, speeddial::kKind)};
+    return true;
+}
+
+bool CPBData::TakeSmsGroupItem(std::span<const uint8_t> reply) {
+    const int k = ByteAt(reply, smsgroup::kSlot);
+    if (k >= kSmsGroupSlots) return false;
+    PBSmsGroup& s = smsGroups[At(k)];
+    s.id = static_cast<uint8_t>(k);
+    TakeText(s.name, reply, smsgroup::kName);
+    s.members.fill(PBSmsMember{});
+    return true;
+}
+
+bool CPBData::TakeGroupRecord(std::span<const uint8_t> record) {
+    if (ByteAt(record, grouprec::kName) == 0) return false;
+    const int g = ByteAt(record, grouprec::kSlotAgain);
+    if (g >= kGroupSlots) return false;
+    PBGroup& grp = groups[At(g)];
+    grp.id = static_cast<uint8_t>(g);
+    // Entries that came in before their group's record keep their chain.
+    if (!EntryInGroup(grp.firstEntry, g)) grp.firstEntry = kNone16;
+    TakeText(grp.name, record, grouprec::kName);
+    grp.ringer = Le16(record, grouprec::kCount);
+    return true;
+}
+
+bool CPBData::TakeEntryRecord(std::span<const uint8_t> r) {
+    const int i = Le16(r, entryrec::kSlot);
+    const uint8_t g = ByteAt(r, entryrec::kGroup);
+    if (!InRange(i, kEntrySlots) || g >= kGroupSlots) return false;
+    // A slot sent twice is taken again, never linked into a chain twice.
+    if (IsValidEntry(i)) DeleteEntry(i);
+    PBEntry& e = entries[At(i)];
+    const uint8_t announced = recvMask[At(i)];
+    e.index = static_cast<uint16_t>(i);
+    e.secret = ByteAt(r, entryrec::kSecret);
+    e.group = g;
+    for (int n = 0; n < kNumberKinds; ++n) {
+        if ((announced & (1u << n)) == 0) continue;
+        const std::size_t at = entryrec::kNumbers + entryrec::kNumberStride * At(n);
+        PBNumber& num = e.numbers[At(n)];
+        num.length = std::min<uint8_t>(ByteAt(r, at), kNumberLen);
+        num.digits.fill('\0');
+        for (std::size_t k = 0; k < num.length; ++k) {
+            num.digits[k] = static_cast<char>(ByteAt(r, at + 1 + k));
+        }
+    }
+    TakeText(e.name, r, entryrec::kName);
+    if (announced & kMaskEmail) TakeText(e.email, r, entryrec::kEmail);
+    if (announced & kMaskWireless) TakeText(e.wireless, r, entryrec::kWireless);
+    TakeText(e.memo, r, entryrec::kMemo);
+    e.ringer = Le16(r, entryrec::kRinger);
+    e.msgRinger = Le16(r, entryrec::kMsgRinger);
+    e.picture = Le16(r, entryrec::kPicture);
+    RecomputeFieldMask(i);
+    if (fieldMask[At(i)] == 0) {
+        e.index = kNone16;
+        e.secret = 0;
+        e.group = kNone8;
+        e.prevInGroup = kNone16;
+        e.nextInGroup = kNone16;
+        return false;
+    }
+    AppendToGroup(i, g);
+    return true;
+}
+
+std::span<uint8_t> CPBData::MakeSpeedDialItem(int slot, int element) {
+    if (!InRange(slot, kSpeedDialSlots)) return {};
+    auto& r = m_speedDialStage;
+    r.fill(0);
+    r[item::kCode] = 0x27;
+    PutLe16(r, item::kItem, kItemSpeedDials);
+    r[item::kElement] = static_cast<uint8_t>(element);
+    PutLe16(r, speeddial::kEntry, speedDials[At(slot)].entry);
+    r[speeddial::kKind] = speedDials[At(slot)].kind;
+    return r;
+}
+
+std::span<uint8_t> CPBData::MakeClearSpeedDialItem(int element) {
+    auto& r = m_speedDialStage;
+    r.fill(0);
+    r[item::kCode] = 0x27;
+    PutLe16(r, item::kItem, kItemSpeedDials);
+    r[item::kElement] = static_cast<uint8_t>(element);
+    PutLe16(r, speeddial::kEntry, kNone16);
+    r[speeddial::kKind] = kNone8;
+    return r;
+}
+
+std::span<uint8_t> CPBData::MakeSmsGroupItem(int k) {
+    if (!InRange(k, kSmsGroupSlots)) return {};
+    auto& r = m_smsStage;
+    r.fill(0);
+    r[item::kCode] = pbfile::kSmsGroupTag;
+    r[smsgroup::kSlot] = static_cast<uint8_t>(k);
+    PutText(r, smsgroup::kName, smsGroups[At(k)].name);
+    std::fill_n(r.begin() + smsgroup::kMembers, smsgroup::kMembersSize, uint8_t{0xFF});
+    return r;
+}
+
+void WriteGroupRecord(int slot, const PBGroup& g, uint16_t count, std::span<uint8_t> r) {
+    std::fill(r.begin(), r.end(), uint8_t{0});
+    r[0] = pbfile::kGroupTag;
+    r[grouprec::kSlot] = static_cast<uint8_t>(slot);
+    r[grouprec::kSlotAgain] = static_cast<uint8_t>(slot);
+    PutLe16(r, grouprec::kFirstEntry, g.firstEntry);
+    PutText(r, grouprec::kName, g.name);
+    PutLe16(r, grouprec::kCount, count);
+}
+
+std::span<uint8_t> CPBData::MakeGroupRecord(int g, uint16_t count) {
+    if (!InRange(g, kGroupSlots)) return {};
+    WriteGroupRecord(g, groups[At(g)], count, m_groupStage);
+    return m_groupStage;
+}
+
+std::span<uint8_t> CPBData::MakeClearGroupRecord(int slot) {
+    auto& r = m_groupStage;
+    r.fill(0);
+    r[0] = 0x80;
+    r[grouprec::kSlot] = static_cast<uint8_t>(slot);
+    r[grouprec::kSlotAgain] = static_cast<uint8_t>(slot);
+    PutLe16(r, grouprec::kFirstEntry, kNone16);
+    if (slot == kEtcGroup) {
+        std::copy(kEtcName.begin(), kEtcName.end(), r.begin() + grouprec::kName);
+    }
+    return r;
+}
+
+void WriteEntryRecord(const PBEntry& e, std::span<uint8_t> r) {
+    std::fill(r.begin(), r.end(), uint8_t{0});
+    r[0] = pbfile::kEntryTag;
+    PutLe16(r, entryrec::kSlot, e.index);
+    r[entryrec::kSecret] = e.secret;
+    r[entryrec::kGroup] = e.group;
+    PutLe16(r, entryrec::kPrev, e.prevInGroup);
+    PutLe16(r, entryrec::kNext, e.nextInGroup);
+    for (int n = 0; n < kNumberKinds; ++n) {
+        const PBNumber& num = e.numbers[At(n)];
+        const std::size_t at = entryrec::kNumbers + entryrec::kNumberStride * At(n);
+        const uint8_t len = std::min<uint8_t>(num.length, kNumberLen);
+        r[at] = len;
+        for (std::size_t k = 0; k < len; ++k) r[at + 1 + k] = static_cast<uint8_t>(num.digits[k]);
+    }
+    PutText(r, entryrec::kName, e.name);
+    PutText(r, entryrec::kEmail, e.email);
+    PutText(r, entryrec::kWireless, e.wireless);
+    PutText(r, entryrec::kMemo, e.memo);
+    PutLe16(r, entryrec::kRinger, e.ringer);
+    PutLe16(r, entryrec::kMsgRinger, e.msgRinger);
+    PutLe16(r, entryrec::kPicture, e.picture);
+}
+
+std::span<uint8_t> CPBData::MakeEntryRecord(int i) {
+    if (!IsValidEntry(i)) return {};
+    PBEntry& e = entries[At(i)];
+    // What is written is what the book keeps: codes the handset may not know fall back to
+    // the default, in the record and in the entry alike.
+    e.ringer = WritableRinger(e.ringer);
+    e.msgRinger = WritableMsgRinger(e.msgRinger);
+    e.picture = kNone16;
+    WriteEntryRecord(e, m_entryStage);
+    return m_entryStage;
+}
+
+void CPBData::ShowMessage(std::string_view text) {
+    if (m_messages != nullptr) m_messages->MessageBox(text);
+}
+
+}  // namespace numora

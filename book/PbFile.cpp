@@ -1,0 +1,180 @@
+#include "book/PbFile.h"
+
+#include "book/Records.h"
+
+namespace numora {
+
+namespace {
+
+std::size_t RecordSize(uint8_t tag) {
+    switch (tag) {
+        case pbfile::kSmsGroupTag: return pbfile::kSmsGroupSize;
+        case pbfile::kGroupTag: return pbfile::kGroupSize;
+        case pbfile::kEntryTag: return pbfile::kEntrySize;
+        case pbfile::kSpeedDialTag: return pbfile::kSpeedDialSize;
+        default: return 0;
+    }
+}
+
+bool TakeRecord(CPBData& book, std::span<const uint8_t> r) {
+    switch (r[0]) {
+        case pbfile::kSmsGroupTag:
+            return ByteAt(r, smsgroup::kName) != 0 && book.TakeSmsGroupItem(r);
+        case pbfile::kGroupTag: return book.TakeGroupRecord(r);
+        case pbfile::kEntryTag: {
+            const uint16_t slot = Le16(r, entryrec::kSlot);
+            if (slot >= kEntrySlots) return false;
+            book.SetReceivedMaskAt(slot, kMaskAll);
+            return book.TakeEntryRecord(r);
+        }
+        case pbfile::kSpeedDialTag: return book.TakeSpeedDialRecord(r);
+        default: return false;
+    }
+}
+
+void Step(IProgress* progress, std::size_t by) {
+    if (progress != nullptr && by > 0) progress->StepProgress(static_cast<int>(by));
+}
+
+void Finish(IPageSeam& page, std::string_view message) {
+    if (!message.empty()) page.MessageBox(message);
+    page.EnableControls(true);
+    page.SetProgressPos(0);
+}
+
+}  // namespace
+
+PbLoadReport ReadPbRecords(CPBData& book, std::span<const uint8_t> bytes, IProgress* progress) {
+    PbLoadReport report;
+    std::size_t pos = 0;
+    std::size_t junk = 0;
+    while (pos < bytes.size()) {
+        const std::size_t size = RecordSize(bytes[pos]);
+        if (size == 0) {
+            // A byte that is no tag is skipped; the next byte is read as a tag.
+            ++pos;
+            ++junk;
+            continue;
+        }
+        Step(progress, junk + 1);
+        report.skippedBytes += static_cast<int>(junk);
+        junk = 0;
+        const std::size_t body = std::min(size - 1, bytes.size() - pos - 1);
+        const auto record = bytes.subspan(pos, body + 1);
+        pos += body + 1;
+        Step(progress, body);
+        if (body < size - 1) {
+            // A record cut short by the end of the file is damaged; it is not taken.
+            report.truncated = true;
+            ++report.ignored;
+            break;
+        }
+        if (TakeRecord(book, record)) {
+            ++report.taken;
+        } else {
+            ++report.ignored;
+        }
+    }
+    Step(progress, junk);
+    report.skippedBytes += static_cast<int>(junk);
+    return report;
+}
+
+bool WritePbRecords(CPBData& book, std::vector<uint8_t>& out, IProgress* progress) {
+    for (int k = 0; k < kSmsGroupSlots; ++k) {
+        const auto r = book.MakeSmsGroupItem(k);
+        out.insert(out.end(), r.begin(), r.end());
+        out.resize(out.size() + (pbfile::kSmsGroupSize - r.size()), 0);
+    }
+    for (uint8_t g = book.NextUsedGroup(kNone8); g != kNone8; g = book.NextUsedGroup(g)) {
+        const auto r = book.MakeGroupRecord(g, 0);
+        out.insert(out.end(), r.begin(), r.begin() + pbfile::kGroupSize);
+        Step(progress, 100);
+        bool ok = true;
+        book.ForEachMember(g, [&](uint16_t e) {
+            if (!ok) return;
+            const auto entry = book.MakeEntryRecord(e);
+            if (entry.empty()) {
+                ok = false;
+                return;
+            }
+            out.insert(out.end(), entry.begin(), entry.end());
+            Step(progress, 100);
+        });
+        if (!ok) return false;
+    }
+    for (int j = 0; j < kSpeedDialSlots; ++j) {
+        const auto r = book.MakeSpeedDialItem(j, j);
+        out.insert(out.end(), r.begin(), r.end());
+        Step(progress, 1);
+    }
+    return true;
+}
+
+std::optional<PbLoadReport> FileOpen(CPBData& book, IPageSeam& page, IFileAccess& files) {
+    page.EnableControls(false);
+    const auto path = files.ChooseOpenPath();
+    if (!path) {
+        Finish(page, {});
+        return std::nullopt;
+    }
+    page.Repaint();
+    std::vector<uint8_t> bytes;
+    if (!files.ReadAll(*path, bytes)) {
+        page.DeleteWorkFile();
+        Finish(page, kFileOpenFailed);
+        return std::nullopt;
+    }
+    page.SetProgressRange(0, static_cast<int>(bytes.size()) + 4);
+    page.SetProgressPos(0);
+    book.ResetAllGroups();
+    page.StepProgress();
+    book.ResetAllSmsGroups();
+    page.StepProgress();
+    book.ResetAllEntries();
+    page.StepProgress();
+    page.ClearForm();
+    page.StepProgress();
+    page.Repaint();
+    const PbLoadReport report = ReadPbRecords(book, bytes, &page);
+    page.FillGroupCombos();
+    page.FillSmsGroupCombo();
+    page.RefreshList();
+    Finish(page, kFileReadCompleted);
+    return report;
+}
+
+bool FileSave(CPBData& book, IPageSeam& page, IFileAccess& files) {
+    page.EnableControls(false);
+    const auto path = files.ChooseSavePath();
+    if (!path) {
+        Finish(page, {});
+        return false;
+    }
+    page.Repaint();
+    if (!files.Create(*path)) {
+        Finish(page, kFileSaveFailed);
+        return false;
+    }
+    page.SetProgressRange(0, 32600);
+    page.SetProgressPos(0);
+    page.StepProgress();
+    std::vector<uint8_t> bytes;
+    const bool complete = WritePbRecords(book, bytes, &page);
+    const bool written = files.Write(bytes);
+    files.Close();
+    if (!written) {
+        Finish(page, kFileSaveFailed);
+        return false;
+    }
+    if (!complete) {
+        // The file keeps the records written before the damaged chain.
+        Finish(page, kFileSaveError);
+        return false;
+    }
+    page.SetProgressPos(32600);
+    Finish(page, kFileSaveCompleted);
+    return true;
+}
+
+}  // namespace numora

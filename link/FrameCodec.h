@@ -1,0 +1,23 @@
+// The frame codec: packets go out with 0x7E/0x7D escaped, a CRC-16/X.25 check sequence and a
+// closing flag; received blocks only have the two escape pairs removed.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace numora {
+
+// CRC-16/X.25 of the bytes (reflected 0x8408, initial 0xFFFF, final complement), table-driven.
+uint16_t Crc16X25(std::span<const uint8_t> bytes);
+
+// The whole frame for a packet: escaped packet, escaped FCS (low byte first), 0x7E.
+// An empty packet gives 0x00 0x00 0x7E.
+std::vector<uint8_t> EncodeFrame(std::span<const uint8_t> packet);
+
+// Removes the escapes of a received block in place: 0x7D 0x5E becomes 0x7E, 0x7D 0x5D becomes
+// 0x7D, any other pair after 0x7D disappears, a trailing 0x7D is dropped. The bytes after the
+// new length are zeroed. Returns the new length.
+std::size_t UnescapeBlock(std::span<uint8_t> block);
+
+}  // namespace numora

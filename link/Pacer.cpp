@@ -1,0 +1,78 @@
+#include "link/Pacer.h"
+
+#include <utility>
+
+namespace numora {
+
+CLinkPacer::~CLinkPacer() { Reset(); }
+
+bool CLinkPacer::MustWait() const {
+    // Inside a step only its own pause can hold what follows; outside, anything still queued.
+    return Paused() || (m_ahead == nullptr && !m_queue.empty());
+}
+
+void CLinkPacer::Do(Step step) {
+    if (MustWait()) {
+        Enqueue(Item{std::move(step), 0});
+    } else {
+        Run(step);
+    }
+}
+
+void CLinkPacer::Pause(int ms) {
+    if (ms <= 0) return;
+    if (MustWait()) {
+        Enqueue(Item{{}, ms});
+    } else {
+        StartPause(ms);
+    }
+}
+
+void CLinkPacer::Reset() {
+    if (m_timer != IClock::kNoTimer) m_clock.StopTimer(m_timer);
+    m_timer = IClock::kNoTimer;
+    m_queue.clear();
+    if (m_ahead != nullptr) m_ahead->clear();
+}
+
+void CLinkPacer::StartPause(int ms) {
+    m_timer = m_clock.StartTimer(ms, [this] {
+        m_timer = IClock::kNoTimer;
+        Drain();
+    });
+}
+
+void CLinkPacer::Enqueue(Item item) {
+    if (m_ahead != nullptr) {
+        m_ahead->push_back(std::move(item));
+    } else {
+        m_queue.push_back(std::move(item));
+    }
+}
+
+void CLinkPacer::Run(Step& step) {
+    if (m_ahead != nullptr) {
+        step();  // a step taken inside another runs in its place, as a call would
+        return;
+    }
+    std::deque<Item> ahead;
+    m_ahead = &ahead;
+    step();
+    m_ahead = nullptr;
+    m_queue.insert(m_queue.begin(), std::make_move_iterator(ahead.begin()),
+                   std::make_move_iterator(ahead.end()));
+}
+
+void CLinkPacer::Drain() {
+    while (!Paused() && !m_queue.empty()) {
+        Item item = std::move(m_queue.front());
+        m_queue.pop_front();
+        if (item.step) {
+            Run(item.step);
+        } else {
+            StartPause(item.pauseMs);
+        }
+    }
+}
+
+}  // namespace numora

@@ -1,0 +1,77 @@
+// The handset's diagnostic command set: one operation per request shape, each building its
+// packet at full length and handing it to SendFrame. Fire and forget: 1 when the port took
+// the frame, 2 when it wrote nothing. No operation waits for a reply; the pauses that pace the
+// handset after entry requests are taken through the pacer, never by blocking.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+#include "link/Pacer.h"
+#include "link/Port.h"
+#include "link/Trace.h"
+
+namespace numora {
+
+// Request codes.
+namespace cmd {
+constexpr uint8_t kNvRead = 0x26;
+constexpr uint8_t kNvWrite = 0x27;
+constexpr uint8_t kModeControl = 0x29;
+constexpr uint8_t kStatus = 0x3F;
+constexpr uint8_t kEnd = 0x44;
+constexpr uint8_t kPassword = 0x46;
+constexpr uint8_t kGroupWrite = 0x80;
+constexpr uint8_t kGroupRead = 0x81;
+constexpr uint8_t kEntryWrite = 0x82;
+constexpr uint8_t kEntryRead = 0x83;
+constexpr uint8_t kMaskWrite = 0x84;
+constexpr uint8_t kMaskRead = 0x85;
+// Replies by which the handset refuses the current mode.
+constexpr uint8_t kRefused18 = 0x18;
+constexpr uint8_t kRefused1F = 0x1F;
+}  // namespace cmd
+
+constexpr int kEntryWritePauseMs = 100;
+constexpr int kEntryRequestPauseMs = 150;
+
+using Password = std::array<uint8_t, 8>;
+
+// The password the handset accepts, built at run time.
+Password DefaultPassword();
+
+class CPhoneLink {
+public:
+    CPhoneLink(IByteSink& port, CLinkPacer& pacer);
+    virtual ~CPhoneLink() = default;
+
+    void SetPassword(const Password& password) { m_password = password; }
+    void SetTrace(ITraceSink* trace) { m_trace = trace; }
+
+    int SendFrame(std::span<const uint8_t> packet);
+
+    int SendNvRead(int item, uint8_t index);
+    // The caller's buffer (133 bytes) gets its code and item number written in place.
+    int SendNvWrite(int item, std::span<uint8_t> packet);
+    int SendNvWrite0413(std::span<uint8_t> packet);
+    int SendModeControl(uint8_t mode);
+    int SendCmd3F();
+    int SendCmd44();
+    int SendPassword();
+    // The caller's 344-byte buffer gets its code written in place.
+    int SendPbRecord80(std::span<uint8_t> packet);
+    int SendPbRecordRequest81(uint8_t index);
+    int SendPbRecord82(std::span<uint8_t> packet);  // then 100 ms
+    int SendPbRequest83(uint16_t value);             // then 150 ms
+    int SendPbBlock84(std::span<const uint8_t> data);  // 300 bytes
+    int SendPbRequest85();
+
+private:
+    IByteSink& m_port;
+    CLinkPacer& m_pacer;
+    ITraceSink* m_trace = nullptr;
+    Password m_password;
+};
+
+}  // namespace numora

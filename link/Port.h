@@ -1,0 +1,27 @@
+// The serial port as the core sees it: opened by name, written a whole buffer at a time.
+// Received bursts reach the owner through the callback the platform port is given.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace numora {
+
+class IByteSink {
+public:
+    virtual ~IByteSink() = default;
+    // Writes the whole buffer; the count written, 0 on failure.
+    virtual int Write(std::span<const uint8_t> bytes) = 0;
+};
+
+class IPort : public IByteSink {
+public:
+    // Opens "COMn" (or a device the platform maps to it) at the baud rate, 8N1, no XON/XOFF.
+    virtual bool Open(const std::string& name, int baud) = 0;
+    // Safe at any time, also on a port that is not open.
+    virtual void Close() = 0;
+    virtual bool IsOpen() const = 0;
+};
+
+}  // namespace numora

@@ -1,0 +1,74 @@
+#include "link/Pacer.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/FakeClock.h"
+
+namespace numora {
+namespace {
+
+struct PacerTest : ::testing::Test {
+    test::FakeClock clock;
+    CLinkPacer pacer{clock};
+    std::vector<std::string> log;
+
+    std::function<void()> Note(std::string what) {
+        return [this, what] { log.push_back(what + "@" + std::to_string(clock.NowMs())); };
+    }
+};
+
+TEST_F(PacerTest, StepsRunAtOnceWhileNothingIsPaused) {
+    pacer.Do(Note("a"));
+    pacer.Do(Note("b"));
+    EXPECT_EQ(log, (std::vector<std::string>{"a@0", "b@0"}));
+}
+
+TEST_F(PacerTest, PausesInOneStepAddUpAndHoldLaterSteps) {
+    // An entry request pauses 150 ms and the read adds 100 ms: the next reply is handled
+    // only 250 ms after the request went out, even though it arrived at once.
+    pacer.Do([&] {
+        log.push_back("request@" + std::to_string(clock.NowMs()));
+        pacer.Pause(150);
+        pacer.Pause(100);
+    });
+    pacer.Do(Note("reply"));
+    clock.Advance(249);
+    EXPECT_EQ(log, (std::vector<std::string>{"request@0"}));
+    clock.Advance(1);
+    EXPECT_EQ(log, (std::vector<std::string>{"request@0", "reply@250"}));
+}
+
+TEST_F(PacerTest, WhatAStepDoesAfterItsPauseComesBeforeStepsQueuedEarlier) {
+    pacer.Do([&] { pacer.Pause(100); });
+    pacer.Do(Note("queued"));  // arrives during the pause
+    clock.Advance(100);
+    EXPECT_EQ(log, (std::vector<std::string>{"queued@100"}));
+    log.clear();
+
+    // A step that pauses and then continues: its continuation runs before anything that was
+    // queued while it was running, as the code after a blocking pause would.
+    pacer.Do([&] {
+        pacer.Do(Note("first"));
+        pacer.Pause(100);
+        pacer.Do(Note("continuation"));
+    });
+    pacer.Do(Note("later"));
+    clock.Advance(100);
+    EXPECT_EQ(log, (std::vector<std::string>{"first@100", "continuation@200", "later@200"}));
+}
+
+TEST_F(PacerTest, ResetForgetsQueuedStepsAndThePause) {
+    pacer.Do([&] { pacer.Pause(500); });
+    pacer.Do(Note("stale"));
+    pacer.Reset();
+    EXPECT_FALSE(pacer.Paused());
+    pacer.Do(Note("fresh"));
+    clock.RunUntilIdle();
+    EXPECT_EQ(log, (std::vector<std::string>{"fresh@0"}));
+}
+
+}  // namespace
+}  // namespace numora
