@@ -244,7 +244,9 @@ void CPBData::ResetAllGroups() {
 void CPBData::SetGroup(int g, std::string_view name) {
     if (!InRange(g, kGroupSlots)) return;
     PBGroup& grp = groups[At(g)];
-    if (grp.id == kNone8) grp.firstEntry = kNone16;
+    // Entries that hang in an unused slot (a file may name a group it has no record for)
+    // become the new group's members instead of falling out of every chain.
+    if (grp.id == kNone8 && !EntryInGroup(grp.firstEntry, g)) grp.firstEntry = kNone16;
     grp.id = static_cast<uint8_t>(g);
     SetText(grp.name, name);
 }

@@ -16,20 +16,29 @@ std::size_t RecordSize(uint8_t tag) {
     }
 }
 
-bool TakeRecord(CPBData& book, std::span<const uint8_t> r) {
+enum class Outcome { Taken, Placeholder, Refused };
+
+Outcome TakeRecord(CPBData& book, std::span<const uint8_t> r) {
+    bool taken = false;
     switch (r[0]) {
         case pbfile::kSmsGroupTag:
-            return ByteAt(r, smsgroup::kName) != 0 && book.TakeSmsGroupItem(r);
-        case pbfile::kGroupTag: return book.TakeGroupRecord(r);
+            // Every file carries all five SMS groups; an unnamed one is only a placeholder.
+            if (ByteAt(r, smsgroup::kName) == 0) return Outcome::Placeholder;
+            taken = book.TakeSmsGroupItem(r);
+            break;
+        case pbfile::kGroupTag: taken = book.TakeGroupRecord(r); break;
         case pbfile::kEntryTag: {
             const uint16_t slot = Le16(r, entryrec::kSlot);
-            if (slot >= kEntrySlots) return false;
-            book.SetReceivedMaskAt(slot, kMaskAll);
-            return book.TakeEntryRecord(r);
+            if (slot < kEntrySlots) {
+                book.SetReceivedMaskAt(slot, kMaskAll);
+                taken = book.TakeEntryRecord(r);
+            }
+            break;
         }
-        case pbfile::kSpeedDialTag: return book.TakeSpeedDialRecord(r);
-        default: return false;
+        case pbfile::kSpeedDialTag: taken = book.TakeSpeedDialRecord(r); break;
+        default: break;
     }
+    return taken ? Outcome::Taken : Outcome::Refused;
 }
 
 void Step(IProgress* progress, std::size_t by) {
@@ -69,10 +78,10 @@ PbLoadReport ReadPbRecords(CPBData& book, std::span<const uint8_t> bytes, IProgr
             ++report.ignored;
             break;
         }
-        if (TakeRecord(book, record)) {
-            ++report.taken;
-        } else {
-            ++report.ignored;
+        switch (TakeRecord(book, record)) {
+            case Outcome::Taken: ++report.taken; break;
+            case Outcome::Refused: ++report.ignored; break;
+            case Outcome::Placeholder: break;
         }
     }
     Step(progress, junk);

@@ -1,1 +1,316 @@
+#include "book/PBData.h"
+
 #include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "book/Records.h"
+#include "support/BookBuilder.h"
+
+namespace numora {
+namespace {
+
+using test::AddEntry;
+using test::MakeEntry;
+using test::Members;
+
+std::array<uint8_t, entryrec::kSize> EntryRecord(int slot, uint8_t group, std::string_view name,
+                                                 std::string_view mobile) {
+    std::array<uint8_t, entryrec::kSize> r{};
+    r[0] = 0x83;
+    PutLe16(r, entryrec::kSlot, static_cast<uint16_t>(slot));
+    r[entryrec::kGroup] = group;
+    r[entryrec::kNumbers] = static_cast<uint8_t>(mobile.size());
+    std::copy(mobile.begin(), mobile.end(), r.begin() + entryrec::kNumbers + 1);
+    std::copy(name.begin(), name.end(), r.begin() + entryrec::kName);
+    PutLe16(r, entryrec::kRinger, 0xFFFF);
+    PutLe16(r, entryrec::kMsgRinger, 0xFFFF);
+    PutLe16(r, entryrec::kPicture, 0xFFFF);
+    return r;
+}
+
+TEST(BookTest, FreshBookHoldsOnlyTheCatchAllGroup) {
+    CPBData book;
+    EXPECT_EQ(book.CountUsedEntries(), 0);
+    PBEntry e;
+    PBGroup g;
+    PBSmsGroup s;
+    for (int i = 0; i < kEntrySlots; ++i) EXPECT_EQ(book.GetEntry(i, e), 0);
+    for (int k = 0; k < kGroupSlots; ++k) EXPECT_EQ(book.GetGroup(k, g), k == kEtcGroup ? 1 : 0);
+    EXPECT_EQ(book.GetGroup(kEtcGroup, g), 1);
+    EXPECT_EQ(TextOf(g.name), "Etc.");
+    for (int k = 0; k < kSmsGroupSlots; ++k) EXPECT_EQ(book.GetSmsGroup(k, s), 0);
+    for (int n = 0; n < kSpeedDialSlots; ++n) EXPECT_EQ(book.SpeedDial(n).entry, kNone16);
+}
+
+TEST(BookTest, FieldMaskCountsNumbersMailAndWirelessButNotNameOrMemo) {
+    CPBData book;
+    PBEntry e = MakeEntry(4, "Only name", kEtcGroup, "");
+    SetText(e.memo, "and a memo");
+    book.SetEntry(e);
+    EXPECT_EQ(book.FieldMaskTable()[4], 0);
+    EXPECT_EQ(book.CountUsedEntries(), 0);
+
+    SetNumber(e.numbers[3], "555");  // pager
+    SetText(e.wireless, "w@x");
+    book.SetEntry(e);
+    EXPECT_EQ(book.FieldMaskTable()[4], (1u << 3) | kMaskWireless);
+    EXPECT_EQ(book.CountUsedEntries(), 1);
+
+    // Taken from a record, an entry with only a name is dropped again.
+    book.SetReceivedMaskAt(9, kMaskAll);
+    EXPECT_FALSE(book.TakeEntryRecord(EntryRecord(9, 2, "Nameonly", "")));
+    PBEntry out;
+    EXPECT_EQ(book.GetEntry(9, out), 0);
+}
+
+TEST(BookTest, EditingTextKeepsTheChainPlaceAndChangingGroupMovesToTheFront) {
+    CPBData book;
+    book.SetGroup(3, "Work");
+    AddEntry(book, 7, "Cy", 3);
+    AddEntry(book, 2, "Bo", 3);
+    AddEntry(book, 5, "Al", 3);  // each new member goes first
+    EXPECT_EQ(Members(book, 3), (std::vector<int>{5, 2, 7}));
+
+    PBEntry e;
+    ASSERT_EQ(book.GetEntry(2, e), 1);
+    SetText(e.name, "Bob");
+    book.SetEntry(e);
+    EXPECT_EQ(Members(book, 3), (std::vector<int>{5, 2, 7}));
+
+    AddEntry(book, 1, "Di", kEtcGroup);
+    e.group = kEtcGroup;
+    book.SetEntry(e);
+    EXPECT_EQ(Members(book, 3), (std::vector<int>{5, 7}));
+    EXPECT_EQ(Members(book, kEtcGroup), (std::vector<int>{2, 1}));
+    EXPECT_EQ(book.Entry(7).prevInGroup, 5);
+    EXPECT_EQ(book.Entry(5).nextInGroup, 7);
+}
+
+TEST(BookTest, EntryWithoutAGroupStaysFiledSomewhere) {
+    CPBData book;
+    book.SetGroup(2, "Friends");
+    AddEntry(book, 3, "New", kNone8);
+    EXPECT_EQ(Members(book, kEtcGroup), (std::vector<int>{3}));
+
+    AddEntry(book, 4, "Old", 2);
+    AddEntry(book, 4, "Old edited", kNone8);
+    EXPECT_EQ(book.Entry(4).group, 2);
+    EXPECT_EQ(Members(book, 2), (std::vector<int>{4}));
+}
+
+TEST(BookTest, DeletingEntriesRelinksTheirNeighbours) {
+    CPBData book;
+    book.SetGroup(1, "Family");
+    for (int slot : {3, 2, 1}) AddEntry(book, slot, "x", 1);
+    ASSERT_EQ(Members(book, 1), (std::vector<int>{1, 2, 3}));
+    book.SetSpeedDial(7, 2, kMobile);
+
+    book.DeleteEntry(2);  // middle
+    EXPECT_EQ(Members(book, 1), (std::vector<int>{1, 3}));
+    EXPECT_EQ(book.Entry(3).prevInGroup, 1);
+    book.DeleteEntry(1);  // head
+    EXPECT_EQ(Members(book, 1), (std::vector<int>{3}));
+    EXPECT_EQ(book.Entry(3).prevInGroup, kNone16);
+    // A speed dial keeps naming the emptied slot.
+    EXPECT_EQ(book.SpeedDial(7 - 2).entry, 2);
+
+    // An empty slot has no chain to leave: deleting it touches nothing else.
+    book.DeleteEntry(150);
+    book.DeleteEntry(-1);
+    book.DeleteEntry(300);
+    EXPECT_EQ(Members(book, 1), (std::vector<int>{3}));
+}
+
+TEST(BookTest, DeletedGroupHandsItsChainToEtc) {
+    CPBData book;
+    book.SetGroup(3, "Club");
+    AddEntry(book, 10, "C", kEtcGroup);
+    AddEntry(book, 12, "B", 3);
+    AddEntry(book, 11, "A", 3);
+    ASSERT_EQ(Members(book, 3), (std::vector<int>{11, 12}));
+
+    book.DeleteGroup(3);
+    EXPECT_EQ(Members(book, kEtcGroup), (std::vector<int>{10, 11, 12}));
+    for (int e : {10, 11, 12}) EXPECT_EQ(book.Entry(e).group, kEtcGroup);
+    PBGroup g;
+    EXPECT_EQ(book.GetGroup(3, g), 0);
+    EXPECT_EQ(book.GroupFirstEntry(3), kNone16);
+
+    // Into an empty "Etc." the chain simply becomes its chain.
+    CPBData other;
+    other.SetGroup(4, "Solo");
+    AddEntry(other, 0, "Z", 4);
+    other.DeleteGroup(4);
+    EXPECT_EQ(Members(other, kEtcGroup), (std::vector<int>{0}));
+
+    // "Etc." itself and empty slots are never deleted.
+    other.DeleteGroup(kEtcGroup);
+    other.DeleteGroup(5);
+    EXPECT_EQ(other.GetGroup(kEtcGroup, g), 1);
+}
+
+TEST(BookTest, SpeedDialLookupGivesTheLowestNumber) {
+    CPBData book;
+    book.SetSpeedDial(9, 4, kHome);
+    book.SetSpeedDial(5, 4, kHome);
+    book.SetSpeedDial(3, 4, kOffice);
+    EXPECT_EQ(book.FindSpeedDial(4, kHome), 5 - 2);
+    EXPECT_EQ(book.FindSpeedDial(4, kFax), -1);
+    book.ClearSpeedDial(5);
+    EXPECT_EQ(book.FindSpeedDial(4, kHome), 9 - 2);
+    book.SetSpeedDial(1, 4, kFax);  // number 1 is never assignable
+    book.SetSpeedDial(21, 4, kFax);
+    EXPECT_EQ(book.FindSpeedDial(4, kFax), -1);
+}
+
+TEST(BookTest, SmsGroupResetKeepsTheFixedGroupsNames) {
+    CPBData book;
+    book.SetSmsGroupName(1, "Team");
+    book.SetSmsGroupName(3, "Club");
+    book.ResetSmsGroup(1);
+    book.ResetSmsGroup(3);
+    PBSmsGroup s;
+    ASSERT_EQ(book.GetSmsGroup(1, s), 1);
+    EXPECT_EQ(TextOf(s.name), "Team");
+    EXPECT_EQ(book.GetSmsGroup(3, s), 0);
+
+    // Deleting a fixed group clears its name: it no longer reads as in use, though its id
+    // stays set.
+    book.DeleteSmsGroup(1);
+    EXPECT_EQ(book.GetSmsGroup(1, s), 0);
+    book.SetSmsGroupName(2, "");
+    EXPECT_EQ(book.GetSmsGroup(2, s), 0);
+}
+
+TEST(BookTest, RecordsNamingSlotsOutsideTheTablesNeverTouchTheBook) {
+    CPBData book;
+    const CPBData before = book;
+    book.SetReceivedMaskAt(299, kMaskAll);
+    EXPECT_FALSE(book.TakeEntryRecord(EntryRecord(300, 2, "Far", "1")));
+    EXPECT_FALSE(book.TakeEntryRecord(EntryRecord(0xFFFF, 2, "None", "1")));
+    EXPECT_FALSE(book.TakeEntryRecord(EntryRecord(299, 7, "Bad group", "1")));
+    EXPECT_FALSE(book.TakeEntryRecord(EntryRecord(299, 0xFF, "No group", "1")));
+
+    std::array<uint8_t, grouprec::kWireSize> group{};
+    group[grouprec::kSlotAgain] = 7;
+    group[grouprec::kName] = 'G';
+    EXPECT_FALSE(book.TakeGroupRecord(group));
+
+    std::array<uint8_t, item::kSize> it{};
+    it[item::kElement] = 5;  // SMS groups stop at 4
+    EXPECT_FALSE(book.TakeSmsGroupItem(it));
+    it[item::kElement] = 20;  // speed-dial elements stop at 19 on the wire, 18 in files
+    EXPECT_FALSE(book.TakeSpeedDialItem(it));
+    it[item::kElement] = 19;
+    EXPECT_FALSE(book.TakeSpeedDialRecord(it));
+    it[item::kElement] = 0;  // element 0 is read but carries nothing
+    EXPECT_FALSE(book.TakeSpeedDialItem(it));
+
+    PBEntry e;
+    EXPECT_EQ(book.GetEntry(299, e), 0);
+    for (int k = 0; k < kGroupSlots; ++k) EXPECT_EQ(book.Group(k), before.Group(k));
+    for (int n = 0; n < kSpeedDialSlots; ++n) EXPECT_EQ(book.SpeedDial(n), before.SpeedDial(n));
+}
+
+TEST(BookTest, TakingAnEntryCopiesOnlyTheAnnouncedFields) {
+    CPBData book;
+    auto r = EntryRecord(5, 3, "Partial", "0123");
+    const std::string home = "0987";
+    r[entryrec::kNumbers + entryrec::kNumberStride] = 4;
+    std::copy(home.begin(), home.end(), r.begin() + entryrec::kNumbers + 34);
+    r[entryrec::kEmail] = 'e';
+    const std::string memo = "memo";
+    std::copy(memo.begin(), memo.end(), r.begin() + entryrec::kMemo);
+    PutLe16(r, entryrec::kRinger, 150);
+
+    book.SetReceivedMaskAt(5, 0x01);  // only Mobile announced
+    ASSERT_TRUE(book.TakeEntryRecord(r));
+    PBEntry e;
+    ASSERT_EQ(book.GetEntry(5, e), 1);
+    EXPECT_EQ(NumberText(e.numbers[0]), "0123");
+    EXPECT_EQ(NumberText(e.numbers[1]), "");
+    EXPECT_EQ(TextOf(e.email), "");
+    EXPECT_EQ(TextOf(e.name), "Partial");
+    EXPECT_EQ(TextOf(e.memo), "memo");
+    EXPECT_EQ(e.ringer, 150);
+}
+
+TEST(BookTest, TakenEntriesFormChainsInArrivalOrderAndNeverTwice) {
+    CPBData book;
+    book.SetGroup(3, "Three");
+    for (int slot : {2, 4, 7}) {
+        book.SetReceivedMaskAt(slot, kMaskAll);
+        auto r = EntryRecord(slot, 3, "m", "1");
+        PutLe16(r, entryrec::kPrev, 0x0102);  // whatever links the handset reports are ignored
+        PutLe16(r, entryrec::kNext, 0x0009);
+        book.TakeEntryRecord(r);
+    }
+    EXPECT_EQ(Members(book, 3), (std::vector<int>{2, 4, 7}));
+
+    // The same slot sent again replaces the entry instead of linking it a second time.
+    book.TakeEntryRecord(EntryRecord(4, 3, "again", "2"));
+    EXPECT_EQ(Members(book, 3), (std::vector<int>{2, 7, 4}));
+
+    // A number length above 32 keeps the 32 characters there are.
+    auto longer = EntryRecord(8, 3, "long", "");
+    longer[entryrec::kNumbers] = 40;
+    std::fill_n(longer.begin() + entryrec::kNumbers + 1, 32, '9');
+    book.SetReceivedMaskAt(8, kMaskAll);
+    book.TakeEntryRecord(longer);
+    EXPECT_EQ(NumberText(book.Entry(8).numbers[0]), std::string(32, '9'));
+}
+
+TEST(BookTest, AssemblingAnEntryClampsItsCodesInTheBookToo) {
+    CPBData book;
+    PBEntry e = MakeEntry(6, "Codes", kEtcGroup, "12345");
+    e.ringer = 150;
+    e.msgRinger = 302;
+    e.picture = 4000;
+    book.SetEntry(e);
+    const auto r = book.MakeEntryRecord(6);
+    ASSERT_EQ(r.size(), entryrec::kSize);
+    EXPECT_EQ(Le16(r, entryrec::kRinger), 0xFFFF);
+    EXPECT_EQ(Le16(r, entryrec::kMsgRinger), 302);
+    EXPECT_EQ(Le16(r, entryrec::kPicture), 0xFFFF);
+    EXPECT_EQ(book.Entry(6).ringer, 0xFFFF);
+    EXPECT_EQ(book.Entry(6).picture, 0xFFFF);
+    // A five-digit number: its length, five characters, then 27 zeros.
+    EXPECT_EQ(r[entryrec::kNumbers], 5);
+    for (std::size_t k = 6; k <= 32; ++k) EXPECT_EQ(r[entryrec::kNumbers + k], 0) << k;
+
+    e.ringer = 204;
+    book.SetEntry(e);
+    EXPECT_EQ(Le16(book.MakeEntryRecord(6), entryrec::kRinger), 204);
+    EXPECT_TRUE(book.MakeEntryRecord(7).empty());
+}
+
+TEST(BookTest, ClearingGroupRecordsNameOnlyEtc) {
+    CPBData book;
+    for (int slot = 0; slot <= 7; ++slot) {
+        const auto r = book.MakeClearGroupRecord(slot);
+        EXPECT_EQ(r[0], 0x80);
+        EXPECT_EQ(r[grouprec::kSlot], slot);
+        EXPECT_EQ(Le16(r, grouprec::kFirstEntry), 0xFFFF);
+        const std::string name(reinterpret_cast<const char*>(&r[grouprec::kName]));
+        EXPECT_EQ(name, slot == kEtcGroup ? "Etc." : "") << slot;
+    }
+}
+
+TEST(BookTest, NextReceivedSlotWalksTheAnnouncedSlots) {
+    CPBData book;
+    std::array<uint8_t, kEntrySlots> mask{};
+    mask[0] = 1;
+    mask[5] = 0x21;
+    mask[299] = 0x40;
+    book.SetReceivedMask(mask);
+    EXPECT_EQ(book.NextReceivedSlot(300), 0);
+    EXPECT_EQ(book.NextReceivedSlot(0), 5);
+    EXPECT_EQ(book.NextReceivedSlot(5), 299);
+    EXPECT_EQ(book.NextReceivedSlot(299), 300);
+}
+
+}  // namespace
+}  // namespace numora

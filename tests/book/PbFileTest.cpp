@@ -1,1 +1,273 @@
+#include "book/PbFile.h"
+
 #include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "book/BookJson.h"
+#include "book/Records.h"
+#include "support/BookBuilder.h"
+#include "support/FakePage.h"
+
+namespace numora {
+namespace {
+
+using test::AddEntry;
+using test::Members;
+
+// Files in memory, with the dialogs answered by the test.
+struct MemoryFiles : IFileAccess {
+    std::optional<std::string> ChooseOpenPath() override { return chosen; }
+    std::optional<std::string> ChooseSavePath() override { return chosen; }
+    bool ReadAll(const std::string& path, std::vector<uint8_t>& bytes) override {
+        const auto it = files.find(path);
+        if (it == files.end()) return false;
+        bytes = it->second;
+        return true;
+    }
+    bool Create(const std::string& path) override {
+        if (readOnly) return false;
+        current = path;
+        files[path].clear();
+        return true;
+    }
+    bool Write(std::span<const uint8_t> bytes) override {
+        files[current].insert(files[current].end(), bytes.begin(), bytes.end());
+        return true;
+    }
+    void Close() override {}
+
+    std::optional<std::string> chosen = "book.pb";
+    std::map<std::string, std::vector<uint8_t>> files;
+    std::string current;
+    bool readOnly = false;
+};
+
+std::vector<uint8_t> Save(CPBData& book) {
+    std::vector<uint8_t> out;
+    EXPECT_TRUE(WritePbRecords(book, out, nullptr));
+    return out;
+}
+
+CPBData Load(const std::vector<uint8_t>& bytes) {
+    CPBData book;
+    ReadPbRecords(book, bytes, nullptr);
+    return book;
+}
+
+// A book with something in every table, some of it at the edges of what fits.
+CPBData RichBook() {
+    CPBData book;
+    book.SetSmsGroupName(0, "Family SMS");
+    book.SetSmsGroupName(2, "Sixteen chars!!!");
+    book.SetSmsGroupName(4, "Last");
+    book.SetGroup(1, "Family");
+    book.SetGroup(3, "Work");
+    book.SetGroup(5, "\xC9quipe");
+    for (int slot : {40, 3, 299}) AddEntry(book, slot, "Fam", 1);
+    AddEntry(book, 0, "Boss", 3, std::string(32, '7'));
+    AddEntry(book, 150, "Team", 5, "*22810");
+    AddEntry(book, 77, "Misc", kEtcGroup, "");
+    PBEntry e;
+    book.GetEntry(77, e);
+    SetText(e.email, std::string(48, 'm'));
+    SetText(e.wireless, "wap.example");
+    SetText(e.memo, "memo text");
+    e.secret = 1;
+    e.ringer = 104;
+    e.msgRinger = 302;
+    book.SetEntry(e);
+    book.SetSpeedDial(2, 40, kMobile);
+    book.SetSpeedDial(20, 0, kMobile);
+    book.SetSpeedDial(9, 77, kFax);  // a number the entry does not have: kept as it is
+    return book;
+}
+
+TEST(PbFileTest, EmptyBookSavesAsSmsGroupsEtcAndSpeedDials) {
+    CPBData book;
+    const auto bytes = Save(book);
+    ASSERT_EQ(bytes.size(), 3391u);
+    for (int k = 0; k < 5; ++k) {
+        const std::size_t at = 168u * static_cast<std::size_t>(k);
+        EXPECT_EQ(bytes[at], 0x26);
+        EXPECT_EQ(bytes[at + 3], k);
+        EXPECT_EQ(bytes[at + 21], 0xFF);
+        EXPECT_EQ(bytes[at + 50], 0xFF);
+        EXPECT_EQ(bytes[at + 51], 0x00);
+    }
+    const std::size_t group = 5 * 168;
+    EXPECT_EQ(bytes[group], 0x81);
+    EXPECT_EQ(bytes[group + 1], 6);
+    EXPECT_EQ(bytes[group + 2], 6);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&bytes[group + 5])), "Etc.");
+    EXPECT_EQ(Le16(bytes, group + 22), 0);
+    for (int j = 0; j < 19; ++j) {
+        const std::size_t at = group + 24 + 133u * static_cast<std::size_t>(j);
+        EXPECT_EQ(bytes[at], 0x27);
+        EXPECT_EQ(Le16(bytes, at + 1), 0x0413);
+        EXPECT_EQ(bytes[at + 3], j);
+        EXPECT_EQ(Le16(bytes, at + 4), 0xFFFF);
+        EXPECT_EQ(bytes[at + 6], 0xFF);
+    }
+
+    const CPBData loaded = Load(bytes);
+    EXPECT_EQ(loaded.CountUsedEntries(), 0);
+    PBSmsGroup s;
+    for (int k = 0; k < 5; ++k) EXPECT_EQ(loaded.GetSmsGroup(k, s), 0);
+}
+
+TEST(PbFileTest, LoadThenSaveReproducesTheFileByteForByte) {
+    CPBData book = RichBook();
+    const auto first = Save(book);  // clamps the codes once
+    CPBData loaded = Load(first);
+    EXPECT_EQ(Members(loaded, 1), (std::vector<int>{299, 3, 40}));
+    EXPECT_EQ(BookToJson(loaded), BookToJson(book));
+    EXPECT_EQ(Save(loaded), first);
+    EXPECT_EQ(first.size(), 5u * 168 + 24u * 4 + 344u * 6 + 19u * 133);
+}
+
+TEST(PbFileTest, EntriesWithoutGroupRecordsHangInTheirChains) {
+    CPBData source = RichBook();
+    const auto bytes = Save(source);
+    // Keep only the entry records.
+    std::vector<uint8_t> entriesOnly;
+    for (std::size_t at = 0; at < bytes.size();) {
+        const uint8_t tag = bytes[at];
+        const std::size_t size = tag == 0x26 ? 168 : tag == 0x81 ? 24 : tag == 0x83 ? 344 : 133;
+        if (tag == 0x83) entriesOnly.insert(entriesOnly.end(), &bytes[at], &bytes[at] + size);
+        at += size;
+    }
+    const CPBData loaded = Load(entriesOnly);
+    EXPECT_EQ(loaded.CountUsedEntries(), 6);
+    EXPECT_EQ(loaded.Entry(299).nextInGroup, 3);  // chain order kept, group 1 itself unused
+    EXPECT_EQ(loaded.GroupFirstEntry(1), kNone16);
+
+    // Naming the group later adopts the entries hanging there.
+    CPBData adopted = loaded;
+    adopted.SetGroup(1, "Back");
+    EXPECT_EQ(Members(adopted, 1), (std::vector<int>{299, 3, 40}));
+}
+
+TEST(PbFileTest, StrayBytesEmptyEntriesAndDamagedRecordsAreSkipped) {
+    CPBData book = RichBook();
+    auto bytes = Save(book);
+    // A stray byte before the first group record and a name-only entry after it.
+    std::vector<uint8_t> odd(bytes.begin(), bytes.begin() + 5 * 168);
+    odd.push_back(0x55);
+    std::array<uint8_t, 344> nameOnly{};
+    nameOnly[0] = 0x83;
+    nameOnly[1] = 12;
+    nameOnly[4] = 6;
+    nameOnly[entryrec::kName] = 'N';
+    odd.insert(odd.end(), nameOnly.begin(), nameOnly.end());
+    odd.insert(odd.end(), bytes.begin() + 5 * 168, bytes.end());
+    CPBData loaded;
+    const PbLoadReport report = ReadPbRecords(loaded, odd, nullptr);
+    EXPECT_EQ(report.skippedBytes, 1);
+    EXPECT_EQ(report.ignored, 1);
+    EXPECT_FALSE(report.truncated);
+    EXPECT_EQ(BookToJson(loaded), BookToJson(book));
+
+    // A record cut short by the end of the file is left out, the rest stays.
+    std::vector<uint8_t> cut(bytes.begin(), bytes.end() - 19 * 133 - 100);
+    CPBData partial;
+    const PbLoadReport cutReport = ReadPbRecords(partial, cut, nullptr);
+    EXPECT_TRUE(cutReport.truncated);
+    EXPECT_EQ(partial.CountUsedEntries(), 5);
+}
+
+TEST(PbFileTest, SavingClampsDownloadedCodesInTheBook) {
+    CPBData book;
+    AddEntry(book, 1, "Sound", kEtcGroup);
+    PBEntry e;
+    book.GetEntry(1, e);
+    e.ringer = 150;
+    book.SetEntry(e);
+    const auto bytes = Save(book);
+    EXPECT_EQ(book.Entry(1).ringer, 0xFFFF);
+    EXPECT_EQ(Le16(bytes, 5 * 168 + 24 + entryrec::kRinger), 0xFFFF);
+}
+
+TEST(PbFileTest, FileOpenReportsAndUnlocksWhateverHappens) {
+    MemoryFiles files;
+    CPBData source = RichBook();
+    files.files["book.pb"] = Save(source);
+    files.files["empty.pb"] = {};
+
+    CPBData book;
+    test::FakePage page(&book);
+    ASSERT_TRUE(FileOpen(book, page, files).has_value());
+    EXPECT_EQ(page.messages, (std::vector<std::string>{"File read completed!"}));
+    EXPECT_EQ(page.rangeHi, static_cast<int>(files.files["book.pb"].size()) + 4);
+    EXPECT_EQ(page.maxProgress, page.rangeHi);
+    EXPECT_EQ(page.progress, 0);
+    EXPECT_TRUE(page.enabled);
+    EXPECT_TRUE(page.Called("ClearForm") && page.Called("RefreshList"));
+    EXPECT_EQ(BookToJson(book), BookToJson(source));
+
+    // An empty file empties the book and still completes.
+    files.chosen = "empty.pb";
+    page.messages.clear();
+    ASSERT_TRUE(FileOpen(book, page, files).has_value());
+    EXPECT_EQ(page.messages, (std::vector<std::string>{"File read completed!"}));
+    EXPECT_EQ(book.CountUsedEntries(), 0);
+
+    // A file that cannot be read leaves the book alone and removes the work file.
+    CPBData kept = RichBook();
+    const std::string before = BookToJson(kept);
+    files.chosen = "missing.pb";
+    page.messages.clear();
+    EXPECT_FALSE(FileOpen(kept, page, files).has_value());
+    EXPECT_EQ(page.messages, (std::vector<std::string>{"File open failed!"}));
+    EXPECT_EQ(page.workFileDeletes, 1);
+    EXPECT_TRUE(page.enabled);
+    EXPECT_EQ(BookToJson(kept), before);
+
+    // Cancelling the dialog says nothing.
+    files.chosen.reset();
+    page.messages.clear();
+    EXPECT_FALSE(FileOpen(kept, page, files).has_value());
+    EXPECT_TRUE(page.messages.empty());
+    EXPECT_TRUE(page.enabled);
+}
+
+TEST(PbFileTest, FileSaveReportsEachOutcome) {
+    MemoryFiles files;
+    CPBData book = RichBook();
+    test::FakePage page(&book);
+    EXPECT_TRUE(FileSave(book, page, files));
+    EXPECT_EQ(page.messages, (std::vector<std::string>{"File save completed!"}));
+    EXPECT_EQ(page.maxProgress, 32600);
+    EXPECT_EQ(page.progress, 0);
+
+    // Unwritable: nothing changes, not even the codes.
+    CPBData codes;
+    AddEntry(codes, 2, "x", kEtcGroup);
+    PBEntry e;
+    codes.GetEntry(2, e);
+    e.ringer = 150;
+    codes.SetEntry(e);
+    files.readOnly = true;
+    page.messages.clear();
+    EXPECT_FALSE(FileSave(codes, page, files));
+    EXPECT_EQ(page.messages, (std::vector<std::string>{"File save failed!"}));
+    EXPECT_EQ(codes.Entry(2).ringer, 150);
+
+    // A chain naming an emptied slot stops the save; the file keeps what came before it.
+    files.readOnly = false;
+    CPBData broken;
+    broken.SetGroup(2, "Broken");
+    AddEntry(broken, 8, "a", 2);
+    AddEntry(broken, 9, "b", 2);
+    broken.ResetEntry(8);  // leaves the chain 9 -> 8 pointing at an empty slot
+    page.messages.clear();
+    EXPECT_FALSE(FileSave(broken, page, files));
+    EXPECT_EQ(page.messages, (std::vector<std::string>{"File Save Error!"}));
+    EXPECT_EQ(files.files["book.pb"].size(), 5u * 168 + 24 + 344);
+    EXPECT_TRUE(page.enabled);
+}
+
+}  // namespace
+}  // namespace numora

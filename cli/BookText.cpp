@@ -1,0 +1,107 @@
+#include "cli/BookText.h"
+
+#include <array>
+#include <cstdio>
+
+#include "book/BookJson.h"
+#include "book/MediaLists.h"
+
+namespace numora {
+
+namespace {
+
+constexpr std::array<const char*, kNumberKinds> kKindLabels = {"Mobile", "Home", "Office",
+                                                               "Pager", "Fax"};
+
+std::string GroupLabel(const CPBData& book, int g) {
+    PBGroup grp;
+    if (book.GetGroup(g, grp) == 0) return "group " + std::to_string(g) + " (not in use)";
+    return g == kAllGroup ? std::string("All") : std::string(TextOf(grp.name));
+}
+
+void Line(std::string& out, const char* label, std::string_view value) {
+    if (value.empty()) return;
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "      %-17s", label);
+    out += buf;
+    out += value;
+    out += '\n';
+}
+
+}  // namespace
+
+std::string BookToText(const CPBData& book) {
+    std::string out;
+    out += "Entries: " + std::to_string(book.CountUsedEntries()) + " of 300 slots used\n";
+    for (int i = 0; i < kEntrySlots; ++i) {
+        PBEntry e;
+        if (book.GetEntry(i, e) == 0) continue;
+        char head[64];
+        std::snprintf(head, sizeof head, "  %3d ", i);
+        out += head;
+        out += TextOf(e.name).empty() ? std::string("(no name)") : std::string(TextOf(e.name));
+        out += "  [" + GroupLabel(book, e.group) + "]";
+        if (e.secret != 0) out += "  secret";
+        out += '\n';
+        for (int n = 0; n < kNumberKinds; ++n) {
+            std::string value(NumberText(e.numbers[static_cast<std::size_t>(n)]));
+            const int dial = book.FindSpeedDial(static_cast<uint16_t>(i),
+                                                static_cast<uint8_t>(n + kMobile));
+            if (!value.empty() && dial >= 0) {
+                value += "  (speed dial " + std::to_string(dial + kFirstSpeedDial) + ")";
+            }
+            Line(out, kKindLabels[static_cast<std::size_t>(n)], value);
+        }
+        Line(out, "E-mail", TextOf(e.email));
+        Line(out, "Wireless address", TextOf(e.wireless));
+        Line(out, "Memo", TextOf(e.memo));
+        if (e.ringer != kNone16) Line(out, "Ringer", TitleForCode(MediaList::Ringer, e.ringer));
+        if (e.msgRinger != kNone16) {
+            Line(out, "Msg. ringer", TitleForCode(MediaList::MsgRinger, e.msgRinger));
+        }
+        if (e.picture != kNone16) Line(out, "Picture", TitleForCode(MediaList::Graphic, e.picture));
+    }
+    out += "Groups\n";
+    for (int g = 0; g < kGroupSlots; ++g) {
+        PBGroup grp;
+        if (book.GetGroup(g, grp) == 0) continue;
+        out += "  " + std::to_string(g) + " " + std::string(TextOf(grp.name)) + ":";
+        int count = 0;
+        book.ForEachMember(g, [&](uint16_t e) {
+            out += (count++ == 0 ? " " : ", ") + std::to_string(e);
+        });
+        if (count == 0) out += " (no members)";
+        out += '\n';
+    }
+    out += "SMS groups\n";
+    for (int k = 0; k < kSmsGroupSlots; ++k) {
+        PBSmsGroup s;
+        if (book.GetSmsGroup(k, s) == 0) continue;
+        out += "  " + std::to_string(k) + " " + std::string(TextOf(s.name)) + '\n';
+    }
+    out += "Speed dials\n";
+    for (int j = 0; j < kSpeedDialSlots; ++j) {
+        const PBSpeedDial& d = book.SpeedDial(j);
+        if (d.entry == kNone16) continue;
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "  %2d  entry %d ", j + kFirstSpeedDial, d.entry);
+        out += buf;
+        const std::string_view kind = KindName(d.kind);
+        out += kind.empty() ? "kind " + std::to_string(d.kind) : std::string(kind);
+        PBEntry e;
+        if (book.GetEntry(d.entry, e) != 0) {
+            out += "  " + std::string(TextOf(e.name));
+            if (!kind.empty()) {
+                const std::string_view number =
+                    NumberText(e.numbers[static_cast<std::size_t>(d.kind - kMobile)]);
+                if (!number.empty()) out += " " + std::string(number);
+            }
+        } else {
+            out += "  (empty slot)";
+        }
+        out += '\n';
+    }
+    return out;
+}
+
+}  // namespace numora

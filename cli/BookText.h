@@ -1,0 +1,12 @@
+// The book as a readable listing for the terminal.
+#pragma once
+
+#include <string>
+
+#include "book/PBData.h"
+
+namespace numora {
+
+std::string BookToText(const CPBData& book);
+
+}  // namespace numora

@@ -1,0 +1,87 @@
+#include "cli/ConsolePage.h"
+
+#include <cstdio>
+#include <system_error>
+
+#include "book/PbFile.h"
+
+namespace numora {
+
+namespace {
+
+constexpr int kBarWidth = 40;
+
+bool IsCompletion(std::string_view text) {
+    return text == kFileReadCompleted || text == kFileSaveCompleted;
+}
+
+}  // namespace
+
+CConsolePage::CConsolePage(const CPBData& book, std::filesystem::path programFolder)
+    : m_book(book), m_programFolder(std::move(programFolder)) {}
+
+void CConsolePage::MessageBox(std::string_view text) {
+    m_messages.emplace_back(text);
+    if (m_quiet && IsCompletion(text)) return;
+    if (m_drawn >= 0) {
+        std::fputc('\n', stderr);
+        m_drawn = -1;
+    }
+    std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
+}
+
+void CConsolePage::SetProgressRange(int lo, int hi) {
+    m_lo = lo;
+    m_hi = hi > lo ? hi : lo + 1;
+}
+
+void CConsolePage::SetProgressPos(int pos) {
+    m_pos = pos;
+    if (m_showProgress) DrawBar();
+}
+
+void CConsolePage::DrawBar() {
+    const int span = m_hi - m_lo;
+    int filled = (m_pos - m_lo) * kBarWidth / span;
+    if (filled < 0) filled = 0;
+    if (filled > kBarWidth) filled = kBarWidth;
+    if (filled == m_drawn) return;
+    m_drawn = filled;
+    std::fprintf(stderr, "\r[%.*s%*s] %3d%%", filled, "########################################",
+                 kBarWidth - filled, "", filled * 100 / kBarWidth);
+    std::fflush(stderr);
+}
+
+void CConsolePage::RefreshList() {
+    m_groupColumn.fill({});
+    for (int i = 0; i < kEntrySlots; ++i) {
+        PBEntry e;
+        PBGroup g;
+        if (m_book.GetEntry(i, e) != 0 && m_book.GetGroup(e.group, g) != 0) {
+            m_groupColumn[static_cast<std::size_t>(i)] = std::string(TextOf(g.name));
+        }
+    }
+}
+
+std::string CConsolePage::GroupColumnText(int row) const {
+    if (row < 0 || row >= kEntrySlots) return {};
+    return m_groupColumn[static_cast<std::size_t>(row)];
+}
+
+void CConsolePage::PortStatus(int code, int port) {
+    if (!m_verbose) return;
+    switch (code) {
+        case 0: std::fprintf(stderr, " Waiting...\n"); break;
+        case 1: std::fprintf(stderr, " Port Searching...\n"); break;
+        case 2: std::fprintf(stderr, " COM%d Port Open...\n", port); break;
+        case 3: std::fprintf(stderr, " COM%d Port Connect...\n", port); break;
+        default: break;
+    }
+}
+
+void CConsolePage::DeleteWorkFile() {
+    std::error_code ec;
+    std::filesystem::remove(m_programFolder / "backup.efs", ec);
+}
+
+}  // namespace numora

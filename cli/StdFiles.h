@@ -1,0 +1,35 @@
+// Files for the command-line tool: the path is given on the command line, not chosen.
+#pragma once
+
+#include <fstream>
+#include <optional>
+#include <string>
+
+#include "book/PbFile.h"
+
+namespace numora {
+
+// No phone book comes near this size; anything larger is not a phone-book file.
+constexpr std::uintmax_t kMaxBookFileBytes = 16u << 20;
+
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes);
+
+class CStdFiles : public IFileAccess {
+public:
+    explicit CStdFiles(std::string path) : m_path(std::move(path)) {}
+
+    std::optional<std::string> ChooseOpenPath() override { return m_path; }
+    std::optional<std::string> ChooseSavePath() override { return m_path; }
+    bool ReadAll(const std::string& path, std::vector<uint8_t>& bytes) override {
+        return ReadWholeFile(path, bytes);
+    }
+    bool Create(const std::string& path) override;
+    bool Write(std::span<const uint8_t> bytes) override;
+    void Close() override { m_out.close(); }
+
+private:
+    std::string m_path;
+    std::ofstream m_out;
+};
+
+}  // namespace numora

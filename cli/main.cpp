@@ -1,0 +1,78 @@
+// numora-cli: the phone book from the command line.
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "book/BookJson.h"
+#include "cli/BookFiles.h"
+#include "cli/BookText.h"
+#include "cli/ConsolePage.h"
+
+namespace {
+
+using namespace numora;
+
+constexpr const char* kUsage =
+    "usage: numora-cli dump [--json] FILE\n"
+    "       numora-cli convert IN OUT\n"
+    "FILE, IN and OUT are phone-book files (*.pb) or JSON (*.json).\n";
+
+int Usage() {
+    std::fputs(kUsage, stderr);
+    return 2;
+}
+
+std::filesystem::path ProgramFolder(const char* argv0) {
+    std::error_code ec;
+    const auto exe = std::filesystem::weakly_canonical(argv0, ec);
+    return ec ? std::filesystem::current_path() : exe.parent_path();
+}
+
+int Dump(const std::vector<std::string>& args, const std::filesystem::path& folder) {
+    bool json = false;
+    std::string file;
+    for (const std::string& a : args) {
+        if (a == "--json") {
+            json = true;
+        } else if (file.empty() && !a.starts_with("--")) {
+            file = a;
+        } else {
+            return Usage();
+        }
+    }
+    if (file.empty()) return Usage();
+    CPBData book;
+    CConsolePage page(book, folder);
+    page.SetQuiet(true);
+    if (!LoadBookFile(file, book, page)) return 1;
+    const std::string text = json ? BookToJson(book) + "\n" : BookToText(book);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return 0;
+}
+
+int Convert(const std::vector<std::string>& args, const std::filesystem::path& folder) {
+    if (args.size() != 2) return Usage();
+    CPBData book;
+    CConsolePage page(book, folder);
+    page.SetQuiet(true);
+    if (!LoadBookFile(args[0], book, page)) return 1;
+    return SaveBookFile(args[1], book, page) ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return Usage();
+    const std::string command = argv[1];
+    const std::vector<std::string> args(argv + 2, argv + argc);
+    const auto folder = ProgramFolder(argv[0]);
+    if (command == "dump") return Dump(args, folder);
+    if (command == "convert") return Convert(args, folder);
+    if (command == "--help" || command == "-h" || command == "help") {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    return Usage();
+}
