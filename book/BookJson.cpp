@@ -57,12 +57,12 @@ struct JValue {
     bool boolean = false;
     int64_t number = 0;
     std::string text;
-    std::vector<JValue> items;
-    std::vector<std::pair<std::string, JValue>> members;
+    std::vector<JValue> items;        // an array's items, or an object's values
+    std::vector<std::string> keys;    // an object's keys, one per value
 
     const JValue* Find(std::string_view key) const {
-        for (const auto& [k, v] : members) {
-            if (k == key) return &v;
+        for (std::size_t k = 0; k < keys.size(); ++k) {
+            if (keys[k] == key) return &items[k];
         }
         return nullptr;
     }
@@ -147,7 +147,8 @@ private:
             ++m_i;
             JValue item;
             if (!ParseValue(item, depth + 1)) return false;
-            v.members.emplace_back(std::move(key), std::move(item));
+            v.keys.push_back(std::move(key));
+            v.items.push_back(std::move(item));
             SkipSpace();
             if (m_i < m_s.size() && m_s[m_i] == ',') {
                 ++m_i;
