@@ -1,0 +1,111 @@
+#include "cli/PhoneCommands.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+#include <QTimer>
+#include <cstdio>
+
+#include "cli/BookFiles.h"
+#include "cli/ConsolePage.h"
+#include "link/CommPort.h"
+#include "link/PortMap.h"
+#include "link/QtClock.h"
+#include "link/QtProfile.h"
+#include "link/TraceFormat.h"
+#include "sync/PhoneSession.h"
+
+namespace numora {
+
+namespace {
+
+class StderrTrace : public ITraceSink {
+public:
+    explicit StderrTrace(const IClock& clock) : m_clock(clock) {}
+    void Trace(TraceDir dir, std::span<const uint8_t> bytes) override {
+        const std::string line = FormatTraceLine(m_clock.NowMs(), dir, bytes);
+        std::fprintf(stderr, "%s\n", line.c_str());
+    }
+
+private:
+    const IClock& m_clock;
+};
+
+// The handset's password, unless the profile names another as 16 hex digits
+// ("Port Setting"/"Password").
+Password PasswordFrom(const IProfile& profile) {
+    Password password = DefaultPassword();
+    const QString hex = QString::fromStdString(profile.GetString(kPortSection, "Password", ""));
+    const QByteArray bytes = QByteArray::fromHex(hex.toLatin1());
+    if (hex.size() == 16 && bytes.size() == 8) {
+        std::copy(bytes.begin(), bytes.end(), password.begin());
+    }
+    return password;
+}
+
+int RunPhone(bool reading, const PhoneOptions& options, const std::filesystem::path& folder) {
+    int argc = 1;
+    char name[] = "numora-cli";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+
+    CPBData book;
+    CConsolePage page(book, folder);
+    page.SetShowProgress(options.progress);
+    page.SetVerbose(options.trace);
+    if (!reading && !LoadBookFile(options.file, book, page)) return 1;
+    book.SetMessageSink(&page);
+
+    const CPortMap map = options.port.empty()
+                             ? CPortMap::FromSystem()
+                             : CPortMap::Pinned(QString::fromStdString(options.port));
+    CQtProfile userProfile;
+    CPortKeyShield shielded(userProfile);
+    IProfile& profile = map.IsPinned() ? static_cast<IProfile&>(shielded) : userProfile;
+
+    CQtClock clock;
+    CCommPort port([&map](const std::string& comName) { return map.DeviceFor(comName); });
+    CPhoneSession session(book, page, port, clock, profile);
+    session.Link().SetPassword(PasswordFrom(profile));
+    StderrTrace trace(clock);
+    if (options.trace) session.SetTrace(&trace);
+    port.SetOnBlock([&session](std::span<uint8_t> block) { session.OnReceivedBlock(block); });
+    port.SetOnLost([&session] { session.Engine().OnPortLost(); });
+
+    CSyncEngine& engine = session.Engine();
+    engine.SetTimeouts(options.searchTimeoutSec * 1000, kDefaultReplyTimeoutMs);
+    RunOutcome outcome = RunOutcome::Failed;
+    engine.SetOnRunEnded([&outcome](RunOutcome o) {
+        outcome = o;
+        QTimer::singleShot(0, QCoreApplication::instance(), &QCoreApplication::quit);
+    });
+
+    const QStringList extraIds =
+        QString::fromStdString(profile.GetString(kPortSection, "Handset USB IDs", ""))
+            .split(',', Qt::SkipEmptyParts);
+    session.Search().ChooseFirstPort(map.DiscoverHandsetPorts(extraIds));
+    if (reading) {
+        engine.OnReadFromPhone();
+    } else {
+        engine.OnWriteToPhone();
+    }
+    app.exec();
+    port.Close();
+
+    if (reading && outcome == RunOutcome::ReadCompleted) {
+        std::fprintf(stderr, "Read %d entries from the handset.\n", book.CountUsedEntries());
+        return SaveBookFile(options.file, book, page) ? 0 : 1;
+    }
+    return outcome == (reading ? RunOutcome::ReadCompleted : RunOutcome::WriteCompleted) ? 0 : 1;
+}
+
+}  // namespace
+
+int RunRead(const PhoneOptions& options, const std::filesystem::path& programFolder) {
+    return RunPhone(true, options, programFolder);
+}
+
+int RunWrite(const PhoneOptions& options, const std::filesystem::path& programFolder) {
+    return RunPhone(false, options, programFolder);
+}
+
+}  // namespace numora

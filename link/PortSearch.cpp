@@ -1,0 +1,138 @@
+#include "link/PortSearch.h"
+
+#include <algorithm>
+#include <charconv>
+#include <string_view>
+
+namespace numora {
+
+namespace {
+
+constexpr std::string_view kAtCheck{"at$CHKP\r", 8};
+constexpr std::string_view kAtDiagMode{"AT$PCDMG\r\0", 10};
+
+// The integer part of a profile value, as the original atoi reading of it.
+int LeadingInt(const std::string& text, int fallback) {
+    const char* first = text.data();
+    const char* last = first + text.size();
+    while (first < last && (*first == ' ' || *first == '\t')) ++first;
+    int value = 0;
+    const auto [ptr, ec] = std::from_chars(first, last, value);
+    return ec == std::errc() && ptr != first ? value : fallback;
+}
+
+}  // namespace
+
+CPortSearch::CPortSearch(IPort& port, CPhoneLink& link, CLinkPacer& pacer, IClock& clock,
+                         IPageSeam& page, IProfile& profile)
+    : m_port(port), m_link(link), m_pacer(pacer), m_clock(clock), m_page(page),
+      m_profile(profile) {}
+
+CPortSearch::~CPortSearch() { Stop(); }
+
+void CPortSearch::ChooseFirstPort(const PortTable& discovered) {
+    m_linkState = kLinkWaiting;
+    m_lastPort = LeadingInt(m_profile.GetString(kPortSection, kPortKey, kPortDefault), 0);
+    for (int n = kMaxPortTable - 1; n >= 0; --n) {
+        if (discovered[static_cast<std::size_t>(n)]) {
+            m_lastPort = n;
+            break;
+        }
+    }
+    m_portNumber = m_lastPort;
+    m_page.PortStatus(m_linkState, m_portNumber);
+}
+
+int CPortSearch::SendAtCheck() {
+    const auto* bytes = reinterpret_cast<const uint8_t*>(kAtCheck.data());
+    return m_port.Write({bytes, kAtCheck.size()}) > 0 ? 1 : 2;
+}
+
+int CPortSearch::SendAtDiagMode() {
+    const auto* bytes = reinterpret_cast<const uint8_t*>(kAtDiagMode.data());
+    return m_port.Write({bytes, kAtDiagMode.size()}) > 0 ? 1 : 2;
+}
+
+void CPortSearch::TryOpenPort() {
+    if (m_port.IsOpen()) m_port.Close();
+    m_linkPhase = kPhaseProbing;
+    if (m_port.Open("COM" + std::to_string(m_portNumber), kBaudRate)) {
+        m_linkState = kLinkOpened;
+        m_link.SendCmd44();
+        // A newly opened handset needs a moment after its first command.
+        m_pacer.Pause(kFirstCommandPauseMs);
+        m_pacer.Do([this] {
+            SendAtCheck();
+            ArmTimer(kProbeIntervalMs);
+        });
+    } else {
+        m_linkState = kLinkOpenFailed;
+        ArmTimer(kOpenFailedIntervalMs);
+        if (m_portNumber > kHighestPort) m_portNumber = 0;
+    }
+}
+
+void CPortSearch::ArmTimer(int ms) {
+    if (m_timer != IClock::kNoTimer) m_clock.StopTimer(m_timer);
+    m_timer = m_clock.StartTimer(ms, [this] {
+        m_timer = IClock::kNoTimer;
+        m_pacer.Do([this] { OnTimer(); });
+    });
+}
+
+void CPortSearch::Stop() {
+    if (m_timer != IClock::kNoTimer) m_clock.StopTimer(m_timer);
+    m_timer = IClock::kNoTimer;
+}
+
+void CPortSearch::OnTimer() {
+    if (m_linkState != kLinkAnswered) {
+        if (m_port.IsOpen()) m_port.Close();
+        m_portNumber = m_portNumber == kHighestPort ? 1 : m_portNumber + 1;
+        TryOpenPort();
+        return;
+    }
+    Stop();
+    EnterFramedMode();
+}
+
+void CPortSearch::EnterFramedMode() {
+    m_link.SendModeControl(1);
+    m_linkPhase = kPhaseFramed;
+    if (m_onFramed) m_onFramed();
+}
+
+bool CPortSearch::HasOk(std::span<const uint8_t> block) {
+    // The block is read as text: it ends at its first zero byte.
+    const auto end = std::find(block.begin(), block.end(), uint8_t{0});
+    const std::string_view text(reinterpret_cast<const char*>(block.data()),
+                                static_cast<std::size_t>(end - block.begin()));
+    return text.find("OK") != std::string_view::npos;
+}
+
+void CPortSearch::OnPhoneData(std::span<const uint8_t> block) {
+    if (m_linkPhase == kPhaseProbing) {
+        if (m_linkState != kLinkOpened) return;
+        if (HasOk(block)) {
+            m_linkState = kLinkAnswered;
+            m_lastPort = m_portNumber;
+            m_linkPhase = kPhaseModeSent;
+            m_page.PortStatus(m_linkState, m_portNumber);
+            m_profile.SetString(kPortSection, kPortKey, std::to_string(m_portNumber));
+            m_page.CloseSearchDialog();
+            m_page.StepProgress();
+            SendAtDiagMode();
+        } else if (m_probeRetries <= kProbeRetries) {
+            ++m_probeRetries;
+            SendAtCheck();
+        } else {
+            m_probeRetries = 0;
+            ++m_portNumber;
+            TryOpenPort();
+        }
+    } else if (m_linkPhase == kPhaseModeSent) {
+        if (HasOk(block)) EnterFramedMode();
+    }
+}
+
+}  // namespace numora

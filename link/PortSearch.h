@@ -1,0 +1,102 @@
+// Finding the handset: the port search opens one port after another, probes each with AT text
+// and waits for "OK", then switches the handset into framed mode. A timer drives it; replies
+// in the probing phases come here from the page.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+
+#include "book/PageSeam.h"
+#include "link/Clock.h"
+#include "link/Pacer.h"
+#include "link/PhoneLink.h"
+#include "link/Port.h"
+#include "link/Profile.h"
+
+namespace numora {
+
+// The page's link phase: what received data means.
+enum LinkPhase : int {
+    kPhaseIdle = 0,      // received data is ignored
+    kPhaseProbing = 1,   // an AT probe is out
+    kPhaseFramed = 2,    // framed command mode: replies belong to the engine
+    kPhaseModeSent = 3,  // the mode switch text is out
+};
+
+// How far the search has got (codes of the search dialog's status line).
+enum LinkState : int {
+    kLinkWaiting = 0,
+    kLinkOpenFailed = 1,
+    kLinkOpened = 2,
+    kLinkAnswered = 3,
+};
+
+constexpr int kHighestPort = 50;
+constexpr int kMaxPortTable = 256;
+constexpr int kProbeRetries = 3;
+constexpr int kBaudRate = 115200;
+constexpr int kFirstCommandPauseMs = 1000;
+constexpr int kProbeIntervalMs = 2000;
+constexpr int kOpenFailedIntervalMs = 1000;
+
+using PortTable = std::array<bool, kMaxPortTable>;
+
+class CPortSearch {
+public:
+    CPortSearch(IPort& port, CPhoneLink& link, CLinkPacer& pacer, IClock& clock, IPageSeam& page,
+                IProfile& profile);
+    ~CPortSearch();
+    CPortSearch(const CPortSearch&) = delete;
+    CPortSearch& operator=(const CPortSearch&) = delete;
+
+    // Picks the first port to try: the remembered one (or 2), unless discovery found handset
+    // modems, then the highest of them. Shows " Waiting..." in the search dialog.
+    void ChooseFirstPort(const PortTable& discovered);
+
+    // Opens COM<m_portNumber> and starts probing it. The first step of every run.
+    void TryOpenPort();
+
+    // Received blocks while probing (phase 1) or after the mode switch text (phase 3).
+    void OnPhoneData(std::span<const uint8_t> block);
+
+    // Ends the search: the timer stops, nothing more is tried.
+    void Stop();
+
+    int LinkPhase() const { return m_linkPhase; }
+    void SetLinkPhase(int phase) { m_linkPhase = phase; }
+    int PortNumber() const { return m_portNumber; }
+    int LinkStateValue() const { return m_linkState; }
+    int LastPort() const { return m_lastPort; }
+
+    // Called each time the search puts the handset into framed mode (mode control 1 sent).
+    void SetOnFramed(std::function<void()> fn) { m_onFramed = std::move(fn); }
+
+    int SendAtCheck();
+    int SendAtDiagMode();
+
+private:
+    void ArmTimer(int ms);
+    void OnTimer();
+    void EnterFramedMode();
+    static bool HasOk(std::span<const uint8_t> block);
+
+    IPort& m_port;
+    CPhoneLink& m_link;
+    CLinkPacer& m_pacer;
+    IClock& m_clock;
+    IPageSeam& m_page;
+    IProfile& m_profile;
+    std::function<void()> m_onFramed;
+
+    int m_portNumber = 2;
+    int m_linkPhase = kPhaseIdle;
+    int m_probeRetries = 0;
+    int m_linkState = kLinkWaiting;
+    int m_lastPort = 2;
+    IClock::TimerId m_timer = IClock::kNoTimer;
+};
+
+}  // namespace numora

@@ -1,0 +1,50 @@
+// The application profile in the user's configuration folder, under the same section and key
+// names the handset's tools have always used ("Port Setting"/"DS Com Port", ...).
+#pragma once
+
+#include <QSettings>
+
+#include "link/Profile.h"
+
+namespace numora {
+
+inline constexpr const char* kProfileOrganisation = "Local AppWizard-Generated Applications";
+inline constexpr const char* kProfileApplication = "KXT-5507 Phone Book";
+
+class CQtProfile : public IProfile {
+public:
+    // The user's profile; or, for tests and tools, the INI file at path.
+    CQtProfile();
+    explicit CQtProfile(const QString& path);
+
+    std::string GetString(std::string_view section, std::string_view key,
+                          std::string_view fallback) const override;
+    void SetString(std::string_view section, std::string_view key,
+                   std::string_view value) override;
+
+    QString FileName() const { return m_settings.fileName(); }
+
+private:
+    mutable QSettings m_settings;
+};
+
+// Passes everything through but the remembered port: when the user names the device, the
+// port numbers the search walks mean nothing outside this run.
+class CPortKeyShield : public IProfile {
+public:
+    explicit CPortKeyShield(IProfile& inner) : m_inner(inner) {}
+    std::string GetString(std::string_view section, std::string_view key,
+                          std::string_view fallback) const override {
+        return m_inner.GetString(section, key, fallback);
+    }
+    void SetString(std::string_view section, std::string_view key,
+                   std::string_view value) override {
+        if (section == kPortSection && key == kPortKey) return;
+        m_inner.SetString(section, key, value);
+    }
+
+private:
+    IProfile& m_inner;
+};
+
+}  // namespace numora

@@ -1,0 +1,27 @@
+#include "link/TraceFormat.h"
+
+#include <cstdio>
+
+namespace numora {
+
+std::string FormatTraceLine(int64_t ms, TraceDir dir, std::span<const uint8_t> bytes,
+                            std::size_t maxBytes) {
+    char head[64];
+    std::snprintf(head, sizeof head, "%9lld.%03lld %c ", static_cast<long long>(ms / 1000),
+                  static_cast<long long>(ms % 1000), dir == TraceDir::Out ? '>' : '<');
+    std::string line = head;
+    const std::string_view name = CommandName(bytes);
+    line += name;
+    if (name.size() < 16) line.append(16 - name.size(), ' ');
+    const std::size_t shown = maxBytes == 0 ? bytes.size() : std::min(bytes.size(), maxBytes);
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    for (std::size_t i = 0; i < shown; ++i) {
+        line += ' ';
+        line += kHex[bytes[i] >> 4];
+        line += kHex[bytes[i] & 0xF];
+    }
+    if (shown < bytes.size()) line += " ... (" + std::to_string(bytes.size()) + " bytes)";
+    return line;
+}
+
+}  // namespace numora

@@ -1,0 +1,45 @@
+// Everything the phone book page holds to talk to the handset, wired together once: the pacer,
+// the command set, the port search and the engine, and the path a received block takes (escapes
+// removed, traced, then handed to the engine). The window and the command-line tool each keep
+// one session for as long as they live.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "book/PBData.h"
+#include "book/PageSeam.h"
+#include "link/Clock.h"
+#include "link/Pacer.h"
+#include "link/PhoneLink.h"
+#include "link/PortSearch.h"
+#include "link/Profile.h"
+#include "link/Trace.h"
+#include "sync/SyncEngine.h"
+
+namespace numora {
+
+class CPhoneSession {
+public:
+    CPhoneSession(CPBData& book, IPageSeam& page, IPort& port, IClock& clock, IProfile& profile);
+
+    // A burst as the port delivered it, escapes still in place. Removed here, in place.
+    void OnReceivedBlock(std::span<uint8_t> raw);
+
+    // Frames both ways, for --trace and the protocol log.
+    void SetTrace(ITraceSink* trace);
+
+    CLinkPacer& Pacer() { return m_pacer; }
+    CPhoneLink& Link() { return m_link; }
+    CPortSearch& Search() { return m_search; }
+    CSyncEngine& Engine() { return m_engine; }
+
+private:
+    CLinkPacer m_pacer;
+    CPhoneLink m_link;
+    CPortSearch m_search;
+    CSyncEngine m_engine;
+    ITraceSink* m_trace = nullptr;
+};
+
+}  // namespace numora

@@ -1,0 +1,174 @@
+// The write sequence, in two passes over the handset's tables. The clearing pass empties the
+// speed dials, writes the SMS group names, empties the used-slot mask and every group, and
+// sends the entries group by group. The data pass writes the groups with their member counts,
+// the used-slot mask and the speed dials. The handset answers every request with an echo, and
+// each echo drives the next request.
+#include <array>
+#include <string>
+
+#include "book/Records.h"
+#include "sync/SyncEngine.h"
+
+namespace numora {
+
+void CSyncEngine::SendClearingSpeedDial(int element) {
+    m_link.SendNvWrite0413(m_book.MakeClearSpeedDialItem(element));
+}
+
+bool CSyncEngine::OnItemEcho(std::span<const uint8_t> echo) {
+    const uint16_t itemNumber = Le16(echo, item::kItem);
+    const uint8_t element = ByteAt(echo, item::kElement);
+    if (m_writeDataPass == 0) {
+        if (itemNumber == kItemSpeedDials) {
+            m_page.StepProgress();
+            if (element + 1 < kSpeedDialSlots) {
+                SendClearingSpeedDial(element + 1);
+            } else {
+                m_link.SendNvWrite(kItemSmsGroups, m_book.MakeSmsGroupItem(0));
+            }
+            return true;
+        }
+        if (itemNumber == kItemSmsGroups) {
+            m_page.StepProgress();
+            if (element + 1 < kSmsGroupSlots) {
+                m_link.SendNvWrite(kItemSmsGroups, m_book.MakeSmsGroupItem(element + 1));
+            } else {
+                const std::array<uint8_t, kEntrySlots> empty{};
+                m_link.SendPbBlock84(empty);
+            }
+            return true;
+        }
+        return false;
+    }
+    if (itemNumber != kItemSpeedDials) return false;
+    m_page.StepProgress();
+    if (element < kSpeedDialSlots) {
+        // Element j + 1 carries speed dial j + 2, as the read takes it.
+        m_link.SendNvWrite0413(m_book.MakeSpeedDialItem(element, element + 1));
+    } else {
+        FinishWrite();
+    }
+    return true;
+}
+
+bool CSyncEngine::OnMaskEcho() {
+    if (m_writeDataPass == 0) {
+        m_page.StepProgress();
+        m_groupCursor = 0;
+        m_link.SendPbRecord80(m_book.MakeClearGroupRecord(0));
+    } else {
+        m_link.SendNvWrite0413(m_book.MakeSpeedDialItem(0, 1));
+    }
+    return true;
+}
+
+bool CSyncEngine::OnGroupEcho() {
+    m_page.StepProgress();
+    if (m_writeDataPass == 0) {
+        // Slots 0 to 7 are cleared; the echo for slot 7 starts the entries.
+        if (m_groupCursor < kGroupSlots) {
+            ++m_groupCursor;
+            m_link.SendPbRecord80(m_book.MakeClearGroupRecord(m_groupCursor));
+        } else {
+            StartEntryPhase();
+        }
+        return true;
+    }
+    ++m_groupCursor;
+    if (m_groupCursor < kGroupSlots) {
+        m_link.SendPbRecord80(
+            m_book.MakeGroupRecord(m_groupCursor, m_groupMemberCounts[m_groupCursor - 1u]));
+    } else {
+        m_link.SendPbBlock84(m_book.FieldMaskTable());
+    }
+    return true;
+}
+
+void CSyncEngine::StartEntryPhase() {
+    const int used = m_book.CountUsedEntries();
+    m_progressStep = used == 0 ? kEntrySlots : kEntrySlots / used;
+    m_groupCursor = 0;
+    SendNextGroupMembers(false);
+}
+
+// Sends the first member of the first group from m_groupCursor on that has one, or moves on
+// to the data pass when no group is left.
+void CSyncEngine::SendNextGroupMembers(bool entriesSent) {
+    for (; m_groupCursor < kGroupSlots; ++m_groupCursor) {
+        const uint16_t first = m_book.GroupFirstEntry(m_groupCursor);
+        if (first != kNone16) {
+            SendEntry(first);
+            return;
+        }
+    }
+    StartDataPass(entriesSent);
+}
+
+// An entry that cannot be assembled (a chain naming an emptied slot) is not sent, and the run
+// stops there as no echo will come.
+void CSyncEngine::SendEntry(uint16_t entry) {
+    const auto record = m_book.MakeEntryRecord(entry);
+    if (record.empty()) return;
+    m_entryCursor = entry;
+    m_link.SendPbRecord82(record);
+}
+
+bool CSyncEngine::OnEntryEcho() {
+    if (m_writeDataPass != 0) return false;
+    m_page.StepProgress(m_progressStep);
+    const uint16_t next = m_book.NextInGroup(m_entryCursor);
+    if (next != kNone16) {
+        SendEntry(next);
+    } else {
+        ++m_groupCursor;
+        SendNextGroupMembers(true);
+    }
+    return true;
+}
+
+void CSyncEngine::StartDataPass(bool entriesSent) {
+    m_page.SetProgressPos(kWriteDataPassPos);
+    if (entriesSent) CountGroupMembers();
+    m_groupCursor = 0;
+    m_link.SendPbRecord80(m_book.MakeGroupRecord(0, 0));
+    m_writeDataPass = 1;
+}
+
+// Member counts come from the list's "Group" column, compared with the group names: the last
+// name that matches a row wins, so rows with an empty column count for the highest unused
+// slot, whose name is empty too. This is what the handset has always been sent.
+void CSyncEngine::CountGroupMembers() {
+    std::array<std::string, 6> names;
+    for (int g = 1; g <= 5; ++g) {
+        PBGroup group;
+        if (m_book.GetGroup(g, group) != 0) names[g - 1u] = std::string(TextOf(group.name));
+    }
+    names[5] = std::string(kEtcName);
+    for (int row = 0; row < kEntrySlots; ++row) {
+        std::string text = m_page.GroupColumnText(row);
+        if (text.size() > kNameLen) text.resize(kNameLen);
+        int match = -1;
+        for (int k = 0; k < 6; ++k) {
+            if (text == names[static_cast<std::size_t>(k)]) match = k;
+        }
+        if (match >= 0) ++m_groupMemberCounts[static_cast<std::size_t>(match)];
+    }
+}
+
+void CSyncEngine::FinishWrite() {
+    m_writeDataPass = 0;
+    m_page.SetProgressPos(kWriteProgressEnd);
+    StopWatchdog();
+    m_link.SendModeControl(2);
+    // The handset needs a moment to leave the framed mode before the port goes.
+    m_pacer.Pause(kWriteEndPauseMs);
+    m_pacer.Do([this] {
+        if (m_port.IsOpen()) m_port.Close();
+        m_page.MessageBox(kWriteCompleted);
+        m_page.SetProgressPos(0);
+        m_page.EnableControls(true);
+        EndRun(RunOutcome::WriteCompleted);
+    });
+}
+
+}  // namespace numora
