@@ -1,0 +1,71 @@
+#include "book/ListText.h"
+
+#include <cstdio>
+
+#include "book/MediaLists.h"
+
+namespace numora {
+
+const std::array<ListColumn, kListColumns>& ListColumns() {
+    static const std::array<ListColumn, kListColumns> kColumns{{
+        {"#", 37},
+        {"Name", 100},
+        {"Group", 100},
+        {"Mobile", 100},
+        {"Speed Dial Mobile", 30},
+        {"Home", 100},
+        {"Speed Dial Home", 30},
+        {"Office", 100},
+        {"Speed Dial Office", 30},
+        {"Pager", 100},
+        {"Speed Dial Pager", 30},
+        {"Fax", 100},
+        {"Speed Dial Fax", 30},
+        {"E-mail", 160},
+        {"Wireless Address", 160},
+        {"Memo", 160},
+        {"Secret", 70},
+        {"Ringtype", 100},
+        {"Msg. Ringer", 100},
+        {"Picture id", 100},
+    }};
+    return kColumns;
+}
+
+std::string SlotLabel(int slot) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%3d ", slot);
+    return buf;
+}
+
+std::string SpeedDialText(int element) {
+    return element < 0 ? std::string(kNoSpeedDial) : std::to_string(element + kFirstSpeedDial);
+}
+
+std::array<std::string, kListColumns> EntryRowTexts(const CPBData& book, int slot) {
+    std::array<std::string, kListColumns> cells;
+    cells[col::kSlot] = SlotLabel(slot);
+    PBEntry e;
+    if (book.GetEntry(slot, e) == 0) return cells;
+    cells[col::kName] = TextOf(e.name);
+    PBGroup g;
+    if (book.GetGroup(e.group, g) != 0) cells[col::kGroup] = TextOf(g.name);
+    for (int n = 0; n < kNumberKinds; ++n) {
+        std::string number(NumberText(e.numbers[static_cast<std::size_t>(n)]));
+        // A Mobile number of exactly "ess" stands for none.
+        if (n == 0 && number == "ess") number.clear();
+        cells[static_cast<std::size_t>(col::Number(n))] = number;
+        cells[static_cast<std::size_t>(col::SpeedDial(n))] = SpeedDialText(
+            book.FindSpeedDial(static_cast<uint16_t>(slot), static_cast<uint8_t>(n + kMobile)));
+    }
+    cells[col::kEmail] = TextOf(e.email);
+    cells[col::kWireless] = TextOf(e.wireless);
+    cells[col::kMemo] = TextOf(e.memo);
+    cells[col::kSecret] = e.secret != 0 ? "YES" : "NO";
+    cells[col::kRinger] = TitleForCode(MediaList::Ringer, e.ringer);
+    cells[col::kMsgRinger] = TitleForCode(MediaList::MsgRinger, e.msgRinger);
+    cells[col::kPicture] = TitleForCode(MediaList::Graphic, e.picture);
+    return cells;
+}
+
+}  // namespace numora

@@ -1,0 +1,50 @@
+// What the phone book list shows: its columns, and the text of each cell of an entry's row.
+// The window's list, the printout and the command-line tool all take their texts from here.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "book/PBData.h"
+
+namespace numora {
+
+constexpr int kListColumns = 20;
+
+struct ListColumn {
+    std::string_view heading;
+    int width;  // pixels
+};
+
+// "#", "Name", "Group", "Mobile", "Speed Dial Mobile", ..., "Picture id".
+const std::array<ListColumn, kListColumns>& ListColumns();
+
+// Column indexes.
+namespace col {
+constexpr int kSlot = 0;
+constexpr int kName = 1;
+constexpr int kGroup = 2;
+constexpr int kMobile = 3;  // numbers at 3, 5, 7, 9, 11; their speed dials one to the right
+constexpr int kEmail = 13;
+constexpr int kWireless = 14;
+constexpr int kMemo = 15;
+constexpr int kSecret = 16;
+constexpr int kRinger = 17;
+constexpr int kMsgRinger = 18;
+constexpr int kPicture = 19;
+constexpr int Number(int kindIndex) { return kMobile + 2 * kindIndex; }
+constexpr int SpeedDial(int kindIndex) { return kMobile + 2 * kindIndex + 1; }
+}  // namespace col
+
+// Column 0 of row i: the slot number, "%3d ".
+std::string SlotLabel(int slot);
+
+// A speed dial as edits and cells show it: the number, or "X" for none.
+std::string SpeedDialText(int element);
+inline constexpr std::string_view kNoSpeedDial = "X";
+
+// All 20 cells of a slot's row; columns 1 to 19 are empty for an empty slot.
+std::array<std::string, kListColumns> EntryRowTexts(const CPBData& book, int slot);
+
+}  // namespace numora
