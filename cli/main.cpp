@@ -9,6 +9,7 @@
 #include "cli/BookFiles.h"
 #include "cli/BookText.h"
 #include "cli/ConsolePage.h"
+#include "cli/PhoneCommands.h"
 
 namespace {
 
@@ -17,7 +18,10 @@ using namespace numora;
 constexpr const char* kUsage =
     "usage: numora-cli dump [--json] FILE\n"
     "       numora-cli convert IN OUT\n"
-    "FILE, IN and OUT are phone-book files (*.pb) or JSON (*.json).\n";
+    "       numora-cli read [--port DEV] [--trace] [--timeout SEC] [--no-progress] -o OUT\n"
+    "       numora-cli write [--port DEV] [--trace] [--timeout SEC] [--no-progress] IN\n"
+    "FILE, IN and OUT are phone-book files (*.pb) or JSON (*.json). Without --port the\n"
+    "serial ports are searched for the handset, for at most --timeout seconds (30).\n";
 
 int Usage() {
     std::fputs(kUsage, stderr);
@@ -61,6 +65,41 @@ int Convert(const std::vector<std::string>& args, const std::filesystem::path& f
     return SaveBookFile(args[1], book, page) ? 0 : 1;
 }
 
+// Options of read and write; false on a usage error.
+bool ParsePhoneOptions(const std::vector<std::string>& args, bool reading, PhoneOptions& o) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (a == "--port" && hasValue) {
+            o.port = args[++i];
+        } else if (a == "--trace") {
+            o.trace = true;
+        } else if (a == "--no-progress") {
+            o.progress = false;
+        } else if (a == "--timeout" && hasValue) {
+            try {
+                o.searchTimeoutSec = std::stoi(args[++i]);
+            } catch (const std::exception&) {
+                return false;
+            }
+            if (o.searchTimeoutSec < 1) return false;
+        } else if (reading && a == "-o" && hasValue && o.file.empty()) {
+            o.file = args[++i];
+        } else if (!reading && !a.starts_with("-") && o.file.empty()) {
+            o.file = a;
+        } else {
+            return false;
+        }
+    }
+    return !o.file.empty();
+}
+
+int Phone(const std::vector<std::string>& args, bool reading, const std::filesystem::path& folder) {
+    PhoneOptions options;
+    if (!ParsePhoneOptions(args, reading, options)) return Usage();
+    return reading ? RunRead(options, folder) : RunWrite(options, folder);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -70,6 +109,8 @@ int main(int argc, char** argv) {
     const auto folder = ProgramFolder(argv[0]);
     if (command == "dump") return Dump(args, folder);
     if (command == "convert") return Convert(args, folder);
+    if (command == "read") return Phone(args, true, folder);
+    if (command == "write") return Phone(args, false, folder);
     if (command == "--help" || command == "-h" || command == "help") {
         std::fputs(kUsage, stdout);
         return 0;

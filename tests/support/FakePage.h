@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,10 @@ class FakePage : public IPageSeam {
 public:
     explicit FakePage(const CPBData* book = nullptr) : m_book(book) {}
 
-    void MessageBox(std::string_view text) override { messages.emplace_back(text); }
+    void MessageBox(std::string_view text) override {
+        messages.emplace_back(text);
+        if (onMessage) onMessage(text);
+    }
     void SetProgressRange(int lo, int hi) override {
         rangeLo = lo;
         rangeHi = hi;
@@ -69,6 +73,7 @@ public:
         return false;
     }
 
+    std::function<void(std::string_view)> onMessage;  // runs while the box would be up
     std::vector<std::string> messages;
     std::vector<std::string> calls;
     std::vector<std::string> statuses;

@@ -1,0 +1,265 @@
+// numora-cli against numora-sim over a real pseudo-terminal, in real time: what a user with a
+// handset would see, and what the handset sees, for whole read and write runs and each fault.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "book/BookJson.h"
+#include "book/PbFile.h"
+#include "support/BookBuilder.h"
+#include "support/SimProcess.h"
+
+namespace numora {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+class CliSimTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = fs::temp_directory_path() /
+                ("numora-e2e-" + std::to_string(getpid()) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
+        // The tool keeps its profile in the user's configuration folder: give it its own.
+        setenv("XDG_CONFIG_HOME", (m_dir / "config").c_str(), 1);
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    std::string Path(const std::string& name) const { return (m_dir / name).string(); }
+
+    void SaveBook(CPBData book, const std::string& name) const {
+        std::vector<uint8_t> bytes;
+        ASSERT_TRUE(WritePbRecords(book, bytes, nullptr));
+        std::ofstream(Path(name), std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+    }
+
+    test::SimProcess StartSim(std::vector<std::string> args) const {
+        args.push_back("--trace");
+        return test::SimProcess(NUMORA_SIM, args, Path("sim-trace.txt"));
+    }
+
+    Result Cli(const std::string& args) const {
+        const std::string cmd = std::string(NUMORA_CLI) + " " + args + " >" + Path("out.txt") +
+                                " 2>" + Path("err.txt");
+        Result r;
+        r.status = WEXITSTATUS(std::system(cmd.c_str()));
+        r.out = Slurp(Path("out.txt"));
+        r.err = Slurp(Path("err.txt"));
+        return r;
+    }
+
+    std::string Json(const std::string& name) const {
+        return Cli("dump --json " + Path(name)).out;
+    }
+
+    static std::string Slurp(const std::string& p) {
+        std::ifstream in(p, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    // The names of the requests the simulator took, from its trace, after the password and
+    // without the mode controls the port search may repeat.
+    static std::vector<std::string> RequestsAfterPassword(const std::string& trace) {
+        std::vector<std::string> names;
+        std::istringstream lines(trace);
+        std::string line;
+        bool open = false;
+        while (std::getline(lines, line)) {
+            std::istringstream words(line);
+            std::string ms, what, number;
+            words >> ms >> what >> number;
+            if (what != "in") continue;
+            std::string name;
+            std::getline(words, name, ':');
+            name.erase(0, name.find_first_not_of(' '));
+            if (name == "Password") {
+                open = true;
+                continue;
+            }
+            if (open && name != "ModeControl") names.push_back(name);
+            if (open && name == "ModeControl" && line.find(": 29 02") != std::string::npos) {
+                names.push_back("ModeControl 2");
+            }
+        }
+        return names;
+    }
+
+    fs::path m_dir;
+};
+
+void Repeat(std::vector<std::string>& v, const std::string& name, int times) {
+    v.insert(v.end(), static_cast<std::size_t>(times), name);
+}
+
+CPBData EveryGroupBook() {
+    CPBData book;
+    book.SetGroup(0, "All");
+    for (int g = 1; g <= 5; ++g) book.SetGroup(g, "Group " + std::to_string(g));
+    for (int i : {0, 5, 9, 17, 31, 64, 128, 299}) {
+        test::AddEntry(book, i, "Entry " + std::to_string(i), static_cast<uint8_t>(i % 7),
+                       "0" + std::to_string(100000 + i));
+    }
+    book.SetSmsGroupName(1, "Team");
+    book.SetSpeedDial(4, 64, kMobile);
+    return book;
+}
+
+TEST_F(CliSimTest, ReadGivesBackEveryEntryInTheHandsetsOrder) {
+    CPBData book;
+    book.SetGroup(2, "Friends");
+    for (int slot : {9, 5, 0}) test::AddEntry(book, slot, "P" + std::to_string(slot), 2);
+    SaveBook(book, "b.pb");
+    auto sim = StartSim({"--book", Path("b.pb")});
+    ASSERT_FALSE(sim.Device().empty());
+    const Result r = Cli("read --no-progress --port " + sim.Device() + " -o " + Path("c.pb"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Json("c.pb"), Json("b.pb"));
+    sim.Stop();
+
+    std::vector<std::string> expected;
+    Repeat(expected, "NvRead 0x0413", 20);
+    Repeat(expected, "NvRead 0x0414", 6);
+    expected.push_back("NvRead 0x00DD");
+    expected.push_back("MaskRead");
+    Repeat(expected, "GroupRead", 8);
+    Repeat(expected, "EntryRequest", 3);
+    expected.push_back("End");
+    EXPECT_EQ(RequestsAfterPassword(sim.Trace()), expected);
+}
+
+TEST_F(CliSimTest, ReadOfAnEmptyBookAndOfEveryGroup) {
+    SaveBook(CPBData(), "empty.pb");
+    {
+        auto sim = StartSim({"--book", Path("empty.pb")});
+        const Result r = Cli("read --no-progress --port " + sim.Device() + " -o " + Path("e.pb"));
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(Json("e.pb"), Json("empty.pb"));
+    }
+    SaveBook(EveryGroupBook(), "groups.pb");
+    auto sim = StartSim({"--book", Path("groups.pb")});
+    const Result r = Cli("read --no-progress --port " + sim.Device() + " -o " + Path("g.json"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Slurp(Path("g.json")), Json("groups.pb"));
+}
+
+TEST_F(CliSimTest, ReadOfAFullBook) {
+    CPBData book;
+    for (int g = 1; g <= 5; ++g) book.SetGroup(g, "Group " + std::to_string(g));
+    for (int i = 0; i < kEntrySlots; ++i) {
+        PBEntry e = test::MakeEntry(i, "Person " + std::to_string(i),
+                                    static_cast<uint8_t>(1 + i % 6), std::string(32, '7'));
+        SetText(e.email, "person" + std::to_string(i) + "@example.org");
+        book.SetEntry(e);
+    }
+    SaveBook(book, "full.pb");
+    auto sim = StartSim({"--book", Path("full.pb")});
+    const Result r = Cli("read --no-progress --port " + sim.Device() + " -o " + Path("c.pb"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Json("c.pb"), Json("full.pb"));
+}
+
+TEST_F(CliSimTest, WriteThenReadRoundTripsAndTheHandsetKeepsIt) {
+    SaveBook(EveryGroupBook(), "book.pb");
+    SaveBook(CPBData(), "empty.pb");
+    auto sim = StartSim({"--book", Path("empty.pb"), "--save", Path("saved.pb")});
+    Result r = Cli("write --no-progress --port " + sim.Device() + " " + Path("book.pb"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("Phonebook Write Completed!"), std::string::npos) << r.err;
+    r = Cli("read --no-progress --port " + sim.Device() + " -o " + Path("back.pb"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Json("back.pb"), Json("book.pb"));
+    EXPECT_EQ(sim.Stop(), 0);
+    EXPECT_EQ(Json("saved.pb"), Json("book.pb"));
+}
+
+TEST_F(CliSimTest, WriteSendsTheTwoPassesInOrder) {
+    CPBData book;
+    book.SetGroup(2, "Friends");
+    test::AddEntry(book, 9, "Nine", 2);
+    test::AddEntry(book, 4, "Four", 2);
+    test::AddEntry(book, 1, "One", kEtcGroup);
+    SaveBook(book, "book.pb");
+    auto sim = StartSim({});
+    const Result r = Cli("write --no-progress --port " + sim.Device() + " " + Path("book.pb"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    sim.Stop();
+    std::vector<std::string> expected;
+    Repeat(expected, "NvWrite 0x0413", 19);
+    Repeat(expected, "NvWrite 0x0414", 5);
+    expected.push_back("MaskWrite");
+    Repeat(expected, "GroupWrite", 8);
+    Repeat(expected, "EntryWrite", 3);
+    Repeat(expected, "GroupWrite", 7);
+    expected.push_back("MaskWrite");
+    Repeat(expected, "NvWrite 0x0413", 19);
+    expected.push_back("ModeControl 2");
+    EXPECT_EQ(RequestsAfterPassword(sim.Trace()), expected);
+}
+
+struct Fault {
+    const char* name;
+    const char* simArgs;
+    bool write;
+    bool succeeds;
+};
+
+class CliSimFaultTest : public CliSimTest, public ::testing::WithParamInterface<Fault> {};
+
+TEST_P(CliSimFaultTest, EndsInADefinedState) {
+    const Fault& f = GetParam();
+    SaveBook(EveryGroupBook(), "book.pb");
+    std::vector<std::string> args{"--book", Path("book.pb")};
+    std::istringstream extra(f.simArgs);
+    for (std::string a; extra >> a;) args.push_back(a);
+    auto sim = StartSim(args);
+    const std::string port = " --no-progress --timeout 10 --port " + sim.Device() + " ";
+    const Result r = f.write ? Cli("write" + port + Path("book.pb"))
+                             : Cli("read" + port + "-o " + Path("c.pb"));
+    if (f.succeeds) {
+        EXPECT_EQ(r.status, 0) << r.err;
+        if (!f.write) EXPECT_EQ(Json("c.pb"), Json("book.pb"));
+    } else {
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("Check Phone connection and power on !!!"), std::string::npos)
+            << r.err;
+        EXPECT_FALSE(fs::exists(Path("c.pb")));
+    }
+}
+
+// Request numbers count the simulator's framed requests: 1 the search's End, 2 the mode
+// control, then the handshake and the sequence.
+INSTANTIATE_TEST_SUITE_P(
+    Faults, CliSimFaultTest,
+    ::testing::Values(Fault{"BusyPolls", "--busy 3", false, true},
+                      Fault{"RefusedPassword", "--refuse-password", false, false},
+                      Fault{"ModeRefusedInWrite", "--refuse-mode-at 20", true, true},
+                      Fault{"DroppedReply", "--drop 15", false, false},
+                      Fault{"GarbledReply", "--garble 25", false, false},
+                      Fault{"HangUp", "--hangup 30", false, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CliSimTest, NoHandsetGivesUpAfterTheTimeout) {
+    const Result r = Cli("read --no-progress --timeout 3 --port " + Path("no-such-device") +
+                         " -o " + Path("c.pb"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Check Phone connection and power on !!!"), std::string::npos) << r.err;
+}
+
+}  // namespace
+}  // namespace numora

@@ -1,0 +1,102 @@
+// A serial port wired straight to the simulated handset, on the tests' clock: what the program
+// writes goes into the handset at once, and the handset's answers come back as one block a
+// little later, the way the port gathers a burst. Every write is kept with its time.
+#pragma once
+
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "link/FrameCodec.h"
+#include "link/Port.h"
+#include "sim/HandsetSim.h"
+#include "support/FakeClock.h"
+
+namespace numora::test {
+
+struct Written {
+    int64_t ms;
+    std::vector<uint8_t> bytes;
+};
+
+class SimPort : public IPort {
+public:
+    // Replies reach the program this long after the request: the handset's answer time and
+    // the port's 50 ms of quiet that end a block.
+    static constexpr int kReplyDelayMs = 60;
+
+    SimPort(FakeClock& clock, CHandsetSim& sim, std::set<std::string> answering = {"COM3"})
+        : m_clock(clock), m_sim(sim), m_answering(std::move(answering)) {
+        m_sim.SetReplySink([this](std::span<const uint8_t> wire) {
+            if (!m_open) return;
+            m_pending.insert(m_pending.end(), wire.begin(), wire.end());
+            if (m_timer == IClock::kNoTimer) {
+                m_timer = m_clock.StartTimer(kReplyDelayMs, [this] { Deliver(); });
+            }
+        });
+        m_sim.SetHangupHook([this] {
+            Close();
+            if (m_onLost) m_onLost();
+        });
+    }
+
+    void SetReceiver(std::function<void(std::span<uint8_t>)> fn) { m_receive = std::move(fn); }
+    void SetOnLost(std::function<void()> fn) { m_onLost = std::move(fn); }
+
+    bool Open(const std::string& name, int) override {
+        opened.push_back(name);
+        m_open = m_answering.count(name) != 0;
+        return m_open;
+    }
+    void Close() override {
+        m_open = false;
+        m_pending.clear();
+        if (m_timer != IClock::kNoTimer) m_clock.StopTimer(m_timer);
+        m_timer = IClock::kNoTimer;
+    }
+    bool IsOpen() const override { return m_open; }
+    int Write(std::span<const uint8_t> bytes) override {
+        if (!m_open) return 0;
+        writes.push_back({m_clock.NowMs(), {bytes.begin(), bytes.end()}});
+        m_sim.Feed(bytes);
+        return static_cast<int>(bytes.size());
+    }
+
+    // The packets of the framed requests written, in order (AT texts left out), each with the
+    // time it went out.
+    std::vector<Written> Requests() const {
+        std::vector<Written> out;
+        for (const Written& w : writes) {
+            if (w.bytes.size() < 3 || w.bytes.back() != 0x7E) continue;
+            if (w.bytes[0] == 'a' || w.bytes[0] == 'A') continue;
+            std::vector<uint8_t> copy = w.bytes;
+            const std::size_t n = UnescapeBlock(copy);
+            copy.resize(n - 3);  // FCS and flag
+            out.push_back({w.ms, copy});
+        }
+        return out;
+    }
+
+    std::vector<std::string> opened;
+    std::vector<Written> writes;
+
+private:
+    void Deliver() {
+        m_timer = IClock::kNoTimer;
+        std::vector<uint8_t> block;
+        block.swap(m_pending);
+        if (m_open && m_receive && !block.empty()) m_receive(block);
+    }
+
+    FakeClock& m_clock;
+    CHandsetSim& m_sim;
+    std::set<std::string> m_answering;
+    std::function<void(std::span<uint8_t>)> m_receive;
+    std::function<void()> m_onLost;
+    std::vector<uint8_t> m_pending;
+    IClock::TimerId m_timer = IClock::kNoTimer;
+    bool m_open = false;
+};
+
+}  // namespace numora::test

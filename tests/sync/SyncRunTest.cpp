@@ -1,0 +1,331 @@
+// Whole read and write runs against the simulated handset, on the tests' clock: the request
+// order the handset sees, the pacing, the book that results, and how each fault ends.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "book/BookJson.h"
+#include "book/Records.h"
+#include "sim/HandsetSim.h"
+#include "support/BookBuilder.h"
+#include "support/FakePage.h"
+#include "support/SimPort.h"
+#include "sync/PhoneSession.h"
+
+namespace numora {
+namespace {
+
+using test::AddEntry;
+
+struct Rig {
+    explicit Rig(const CPBData& handsetBook, SimFaults faults = {})
+        : sim(TablesFromBook(handsetBook), std::move(faults)),
+          port(clock, sim),
+          session(book, page, port, clock, profile) {
+        port.SetReceiver([this](std::span<uint8_t> b) { session.OnReceivedBlock(b); });
+        port.SetOnLost([this] { session.Engine().OnPortLost(); });
+        session.Engine().SetOnRunEnded([this](RunOutcome o) { outcomes.push_back(o); });
+        PortTable found{};
+        found[3] = true;
+        session.Search().ChooseFirstPort(found);
+    }
+
+    RunOutcome Read() {
+        session.Engine().OnReadFromPhone();
+        clock.RunUntilIdle();
+        return outcomes.empty() ? RunOutcome::Failed : outcomes.back();
+    }
+    RunOutcome Write() {
+        session.Engine().OnWriteToPhone();
+        clock.RunUntilIdle();
+        return outcomes.empty() ? RunOutcome::Failed : outcomes.back();
+    }
+
+    // Requests after the handshake, as (code, index) pairs: the element for items, the slot
+    // for records.
+    std::vector<std::pair<int, int>> Sequence() const {
+        std::vector<std::pair<int, int>> out;
+        bool open = false;
+        for (const auto& r : port.Requests()) {
+            const uint8_t code = r.bytes[0];
+            if (code == cmd::kPassword) {
+                open = true;
+                continue;
+            }
+            if (!open || code == cmd::kModeControl && r.bytes[1] == 1) continue;
+            int index = 0;
+            if (code == cmd::kNvRead || code == cmd::kNvWrite) index = r.bytes[item::kElement];
+            if (code == cmd::kGroupRead || code == cmd::kGroupWrite) index = r.bytes[1];
+            if (code == cmd::kEntryRead || code == cmd::kEntryWrite) index = Le16(r.bytes, 1);
+            if (code == cmd::kModeControl) index = r.bytes[1];
+            out.emplace_back(code, index);
+        }
+        return out;
+    }
+
+    int Count(uint8_t code) const {
+        const auto rs = port.Requests();
+        return static_cast<int>(std::count_if(rs.begin(), rs.end(),
+                                              [&](const auto& r) { return r.bytes[0] == code; }));
+    }
+
+    test::FakeClock clock;
+    CPBData book;
+    test::FakePage page{&book};
+    CMemoryProfile profile;
+    CHandsetSim sim;
+    test::SimPort port;
+    CPhoneSession session;
+    std::vector<RunOutcome> outcomes;
+};
+
+void Append(std::vector<std::pair<int, int>>& seq, int code, int from, int to) {
+    for (int i = from; i <= to; ++i) seq.emplace_back(code, i);
+}
+
+CPBData BookWithSlots(std::initializer_list<int> slots) {
+    CPBData book;
+    book.SetGroup(2, "Friends");
+    for (int s : slots) AddEntry(book, s, "P" + std::to_string(s), s % 2 ? 2 : kEtcGroup);
+    return book;
+}
+
+CPBData FullBook() {
+    CPBData book;
+    book.SetGroup(0, "All");
+    for (int g = 1; g <= 5; ++g) book.SetGroup(g, "Group " + std::to_string(g));
+    book.SetSmsGroupName(0, "Family");
+    book.SetSmsGroupName(4, "Club");
+    for (int i = kEntrySlots - 1; i >= 0; --i) {
+        PBEntry e = test::MakeEntry(i, "Person " + std::to_string(i),
+                                    static_cast<uint8_t>(i % kGroupSlots), "0170" + std::to_string(i));
+        SetNumber(e.numbers[4], std::string(32, static_cast<char>('0' + i % 10)));
+        SetText(e.email, "p" + std::to_string(i) + "@example.org");
+        SetText(e.memo, std::string(48, 'm'));
+        e.secret = i % 3 == 0;
+        e.ringer = i % 2 ? 104 : 0xFFFF;
+        e.msgRinger = i % 5 ? 301 : 0xFFFF;
+        book.SetEntry(e);
+    }
+    for (int n = 2; n <= 20; ++n) book.SetSpeedDial(n, static_cast<uint16_t>(n * 13), kFax);
+    return book;
+}
+
+TEST(SyncRunTest, ReadOfAnEmptyHandset) {
+    CPBData empty;
+    Rig rig(empty);
+    EXPECT_EQ(rig.Read(), RunOutcome::ReadCompleted);
+    std::vector<std::pair<int, int>> expected;
+    Append(expected, cmd::kNvRead, 0, 19);
+    Append(expected, cmd::kNvRead, 0, 5);
+    expected.emplace_back(cmd::kNvRead, 0);  // item 0x00DD
+    expected.emplace_back(cmd::kMaskRead, 0);
+    Append(expected, cmd::kGroupRead, 0, 7);
+    expected.emplace_back(cmd::kEnd, 0);
+    EXPECT_EQ(rig.Sequence(), expected);
+    EXPECT_EQ(rig.Count(cmd::kPassword), 1);  // one handshake, whatever the search repeats
+    EXPECT_EQ(rig.book.CountUsedEntries(), 0);
+    EXPECT_TRUE(rig.page.enabled);
+    EXPECT_EQ(rig.page.progress, 0);
+    EXPECT_EQ(rig.page.maxProgress, kReadProgressEnd);
+    EXPECT_FALSE(rig.port.IsOpen());
+    EXPECT_TRUE(rig.page.messages.empty());
+    EXPECT_EQ(rig.profile.GetString(kPortSection, kPortKey, ""), "3");
+}
+
+TEST(SyncRunTest, ReadAsksForTheAnnouncedSlotsPacedByThePauses) {
+    Rig rig(BookWithSlots({0, 5, 9}));
+    EXPECT_EQ(rig.Read(), RunOutcome::ReadCompleted);
+    const auto seq = rig.Sequence();
+    const std::vector<std::pair<int, int>> tail(seq.end() - 4, seq.end());
+    EXPECT_EQ(tail, (std::vector<std::pair<int, int>>{
+                        {cmd::kEntryRead, 0}, {cmd::kEntryRead, 5}, {cmd::kEntryRead, 9},
+                        {cmd::kEnd, 0}}));
+    std::vector<int64_t> at;
+    for (const auto& r : rig.port.Requests()) {
+        if (r.bytes[0] == cmd::kEntryRead || r.bytes[0] == cmd::kEnd) at.push_back(r.ms);
+    }
+    ASSERT_EQ(at.size(), 4u);
+    EXPECT_GE(at[1] - at[0], 150);  // the entry request's own pause
+    EXPECT_GE(at[2] - at[1], 250);  // and the read's 100 ms more
+    EXPECT_GE(at[3] - at[2], 250);
+    EXPECT_EQ(BookToJson(rig.book), BookToJson(BookWithSlots({0, 5, 9})));
+}
+
+TEST(SyncRunTest, ReadOfAFullBookInEveryGroup) {
+    const CPBData source = FullBook();
+    Rig rig(source);
+    EXPECT_EQ(rig.Read(), RunOutcome::ReadCompleted);
+    EXPECT_EQ(BookToJson(rig.book), BookToJson(source));
+    EXPECT_EQ(rig.Count(cmd::kEntryRead), 300);
+    for (int g = 0; g < kGroupSlots; ++g) EXPECT_FALSE(test::Members(rig.book, g).empty()) << g;
+}
+
+TEST(SyncRunTest, WriteFollowsTheTwoPassesAndCountsMembersFromTheList) {
+    CPBData handset = FullBook();
+    Rig rig(handset);
+    rig.book.SetGroup(2, "Friends");
+    AddEntry(rig.book, 9, "Nine", 2);
+    AddEntry(rig.book, 4, "Four", 2);
+    AddEntry(rig.book, 1, "One", kEtcGroup);
+    rig.book.SetSpeedDial(20, 4, kMobile);
+    EXPECT_EQ(rig.Write(), RunOutcome::WriteCompleted);
+
+    std::vector<std::pair<int, int>> expected;
+    Append(expected, cmd::kNvWrite, 0, 18);
+    Append(expected, cmd::kNvWrite, 0, 4);
+    expected.emplace_back(cmd::kMaskWrite, 0);
+    Append(expected, cmd::kGroupWrite, 0, 7);
+    for (int e : {4, 9, 1}) expected.emplace_back(cmd::kEntryWrite, e);
+    Append(expected, cmd::kGroupWrite, 0, 6);
+    expected.emplace_back(cmd::kMaskWrite, 0);
+    Append(expected, cmd::kNvWrite, 1, 19);
+    expected.emplace_back(cmd::kModeControl, 2);
+    EXPECT_EQ(rig.Sequence(), expected);
+
+    // The member counts travel in the last seven group records, those of the data pass.
+    std::vector<int> dataCounts;
+    const auto rs = rig.port.Requests();
+    int dataGroups = 0;
+    for (auto it = rs.rbegin(); it != rs.rend() && dataGroups < 7; ++it) {
+        if (it->bytes[0] == cmd::kGroupWrite) {
+            dataCounts.insert(dataCounts.begin(), Le16(it->bytes, grouprec::kCount));
+            ++dataGroups;
+        }
+    }
+    EXPECT_EQ(dataCounts, (std::vector<int>{0, 0, 2, 0, 0, 297, 1}));
+
+    // The handset now holds the written book.
+    EXPECT_EQ(BookToJson(BookFromTables(rig.sim.Tables())), BookToJson(rig.book));
+    EXPECT_EQ(rig.page.messages, (std::vector<std::string>{"Phonebook Write Completed!"}));
+    EXPECT_TRUE(rig.page.enabled);
+    EXPECT_EQ(rig.page.maxProgress, kWriteProgressEnd);
+}
+
+TEST(SyncRunTest, WriteEndsWithTheMessageOnlyAfterThePortIsClosed) {
+    CPBData empty;
+    Rig rig(empty);
+    AddEntry(rig.book, 0, "Solo", kEtcGroup);
+    bool portOpen = true;
+    bool unlocked = true;
+    int64_t shownAt = -1;
+    rig.page.onMessage = [&](std::string_view) {
+        portOpen = rig.port.IsOpen();
+        unlocked = rig.page.enabled;
+        shownAt = rig.clock.NowMs();
+    };
+    ASSERT_EQ(rig.Write(), RunOutcome::WriteCompleted);
+    ASSERT_EQ(rig.page.messages, (std::vector<std::string>{"Phonebook Write Completed!"}));
+    EXPECT_FALSE(portOpen);
+    EXPECT_FALSE(unlocked);  // unlocked only once the box is dismissed
+    EXPECT_TRUE(rig.page.enabled);
+    const auto rs = rig.port.Requests();
+    ASSERT_EQ(rs.back().bytes[0], cmd::kModeControl);
+    EXPECT_EQ(rs.back().bytes[1], 2);
+    EXPECT_GE(shownAt - rs.back().ms, kWriteEndPauseMs);
+}
+
+TEST(SyncRunTest, WriteThenReadGivesTheBookBack) {
+    CPBData empty;
+    Rig rig(empty);
+    rig.book = FullBook();
+    PBEntry e;
+    rig.book.GetEntry(10, e);
+    e.ringer = 150;  // a downloaded sound: written as the default, and kept so in the book
+    rig.book.SetEntry(e);
+    ASSERT_EQ(rig.Write(), RunOutcome::WriteCompleted);
+    EXPECT_EQ(rig.book.Entry(10).ringer, 0xFFFF);
+    const std::string written = BookToJson(rig.book);
+
+    CPBData elsewhere;
+    rig.book = elsewhere;
+    ASSERT_EQ(rig.Read(), RunOutcome::ReadCompleted);
+    EXPECT_EQ(BookToJson(rig.book), written);
+}
+
+TEST(SyncRunTest, BusyHandsetIsPolledEvery100ms) {
+    SimFaults faults;
+    faults.busyPolls = 3;
+    Rig rig(BookWithSlots({2}), faults);
+    EXPECT_EQ(rig.Read(), RunOutcome::ReadCompleted);
+    std::vector<int64_t> polls;
+    for (const auto& r : rig.port.Requests()) {
+        if (r.bytes[0] == cmd::kStatus) polls.push_back(r.ms);
+    }
+    ASSERT_EQ(polls.size(), 4u);
+    for (std::size_t i = 1; i < polls.size(); ++i) {
+        EXPECT_GE(polls[i] - polls[i - 1], test::SimPort::kReplyDelayMs + kStatusPollPauseMs);
+    }
+    EXPECT_EQ(rig.book.CountUsedEntries(), 1);
+}
+
+struct FaultCase {
+    const char* name;
+    bool write;
+    SimFaults faults;
+    bool messageExpected;
+};
+
+class SyncFaultTest : public ::testing::TestWithParam<FaultCase> {};
+
+TEST_P(SyncFaultTest, EveryFaultEndsInADefinedState) {
+    const FaultCase& c = GetParam();
+    Rig rig(BookWithSlots({1, 2, 3}), c.faults);
+    if (c.write) rig.book = FullBook();
+    const RunOutcome outcome = c.write ? rig.Write() : rig.Read();
+    EXPECT_EQ(outcome, RunOutcome::Failed);
+    EXPECT_EQ(rig.page.messages,
+              (std::vector<std::string>{"Check Phone connection and power on !!!     "}));
+    EXPECT_TRUE(rig.page.enabled);
+    EXPECT_EQ(rig.page.progress, 0);
+    EXPECT_FALSE(rig.port.IsOpen());
+    EXPECT_FALSE(rig.clock.HasTimers());  // nothing left running behind the message
+    if (!c.write) EXPECT_EQ(rig.page.workFileDeletes, 2);
+}
+
+SimFaults Refuse() {
+    SimFaults f;
+    f.refusePassword = true;
+    return f;
+}
+SimFaults At(std::set<int> SimFaults::*which, int request) {
+    SimFaults f;
+    (f.*which).insert(request);
+    return f;
+}
+
+// Requests: 1 is the search's End, 2 mode control, 3 the status poll, 4 the password, 5 on
+// the sequence.
+INSTANTIATE_TEST_SUITE_P(
+    Faults, SyncFaultTest,
+    ::testing::Values(FaultCase{"RefusedPassword", false, Refuse(), true},
+                      FaultCase{"DroppedReply", false, At(&SimFaults::dropAt, 12), true},
+                      FaultCase{"GarbledReply", false, At(&SimFaults::garbleAt, 30), true},
+                      FaultCase{"HangUpInRead", false, At(&SimFaults::hangupAt, 40), true},
+                      FaultCase{"HangUpInWrite", true, At(&SimFaults::hangupAt, 60), true},
+                      FaultCase{"DroppedEcho", true, At(&SimFaults::dropAt, 50), true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SyncRunTest, ModeRefusedInTheMiddleOfAWriteStartsItOver) {
+    CPBData empty;
+    SimFaults faults = At(&SimFaults::refuseModeAt, 30);
+    Rig rig(empty, faults);
+    rig.book = FullBook();
+    ASSERT_EQ(rig.Write(), RunOutcome::WriteCompleted);
+    EXPECT_EQ(rig.Count(cmd::kPassword), 2);
+    // After the new handshake the write starts again with the first clearing item.
+    const auto rs = rig.port.Requests();
+    auto second = std::find_if(rs.begin(), rs.end(),
+                               [](const auto& r) { return r.bytes[0] == cmd::kPassword; });
+    second = std::find_if(second + 1, rs.end(),
+                          [](const auto& r) { return r.bytes[0] == cmd::kPassword; });
+    ASSERT_NE(second + 1, rs.end());
+    EXPECT_EQ((second + 1)->bytes[0], cmd::kNvWrite);
+    EXPECT_EQ((second + 1)->bytes[item::kElement], 0);
+    EXPECT_EQ(BookToJson(BookFromTables(rig.sim.Tables())), BookToJson(rig.book));
+}
+
+}  // namespace
+}  // namespace numora
