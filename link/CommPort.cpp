@@ -104,12 +104,17 @@ void CCommPort::OnReadyRead() {
 }
 
 void CCommPort::OnError(QSerialPort::SerialPortError error) {
-    if (error != QSerialPort::ResourceError) return;
+    // A vanished device shows as a resource error, or, on a terminal whose other side went
+    // away, as a read error raised again at every poll: either way the line is gone.
+    if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError) return;
+    if (m_lossPending || !m_port.isOpen()) return;
+    m_lossPending = true;
     // Closed from the event loop: the error may be raised from inside the serial port's own
     // read or write, which must not see its port vanish under it.
     QMetaObject::invokeMethod(
         this,
         [this, generation = m_generation] {
+            m_lossPending = false;
             if (generation != m_generation || !m_port.isOpen()) return;
             Close();
             if (m_onLost) m_onLost();

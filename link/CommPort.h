@@ -54,7 +54,8 @@ public:
 
     void SetBlockCallback(BlockFn fn) { m_onBlock = std::move(fn); }
     void SetOpenFailedHook(HookFn fn) { m_onOpenFailed = std::move(fn); }
-    // Called after the port closed itself because the device went away.
+    // Called after the port closed itself because the device went away (unplugged, or the
+    // other side of a terminal closed).
     void SetLostHook(HookFn fn) { m_onLost = std::move(fn); }
 
     // The quiet time that ends a block; kQuietMs unless a test stretches it.
@@ -80,6 +81,7 @@ private:
     unsigned m_generation = 0;
     bool m_delivering = false;
     bool m_fullPending = false;
+    bool m_lossPending = false;
 };
 
 }  // namespace numora
