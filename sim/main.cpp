@@ -199,6 +199,7 @@ int main(int argc, char** argv) {
     sigemptyset(&stop.sa_mask);
     sigaction(SIGINT, &stop, nullptr);
     sigaction(SIGTERM, &stop, nullptr);
+    signal(SIGPIPE, SIG_IGN);  // a closed trace reader must not end the handset
 
     const auto started = Clock::now();
     CHandsetSim sim(std::move(tables), opts.faults);

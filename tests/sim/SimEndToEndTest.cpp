@@ -35,6 +35,22 @@ namespace fs = std::filesystem;
 // Only ends a wait for an answer that should come at once.
 constexpr int kReplyLimitMs = 5000;
 
+// Starts the simulator with fd as its descriptor target.
+bool Spawn(const std::vector<std::string>& args, int fd, int target, pid_t* pid) {
+    std::string program = NUMORA_SIM_PATH;
+    std::vector<std::string> copies = args;
+    std::vector<char*> argv{program.data()};
+    for (auto& a : copies)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fd, target);
+    const int rc = posix_spawn(pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return rc == 0;
+}
+
 struct Simulator {
     pid_t pid = -1;
     std::string tty;
@@ -42,21 +58,9 @@ struct Simulator {
     bool Start(const std::vector<std::string>& args) {
         int out[2];
         if (pipe(out) != 0) return false;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-        posix_spawn_file_actions_addclose(&actions, out[0]);
-        std::vector<char*> argv;
-        std::string program = NUMORA_SIM_PATH;
-        argv.push_back(program.data());
-        std::vector<std::string> copies = args;
-        for (auto& a : copies)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
+        const bool spawned = Spawn(args, out[1], STDOUT_FILENO, &pid);
         close(out[1]);
-        if (rc != 0) {
+        if (!spawned) {
             close(out[0]);
             return false;
         }
@@ -288,27 +292,17 @@ TEST_F(SimEndToEndTest, AHangUpEndsTheLineAndSavesTheBook) {
 }
 
 TEST_F(SimEndToEndTest, BadArgumentsOrAnUnreadableBookStopAtOnce) {
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"--drop", "zero"},
-          std::vector<std::string>{"--book", File("missing.pb").string()}}) {
-        std::vector<char*> argv;
-        std::string program = NUMORA_SIM_PATH;
-        argv.push_back(program.data());
-        std::vector<std::string> copies = args;
-        for (auto& a : copies)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
+    const int devNull = open("/dev/null", O_WRONLY);
+    for (const std::string bad : {"--drop=0", "--book"}) {
         pid_t pid = -1;
-        posix_spawn_file_actions_t quiet;
-        posix_spawn_file_actions_init(&quiet);
-        posix_spawn_file_actions_addopen(&quiet, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-        ASSERT_EQ(posix_spawn(&pid, program.c_str(), &quiet, nullptr, argv.data(), environ), 0);
-        posix_spawn_file_actions_destroy(&quiet);
+        std::vector<std::string> args{bad};
+        if (bad == "--book") args.push_back(File("missing.pb").string());
+        ASSERT_TRUE(Spawn(args, devNull, STDERR_FILENO, &pid));
         int status = 0;
         waitpid(pid, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status));
-        EXPECT_EQ(WEXITSTATUS(status), 2) << args[0];
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << bad;
     }
+    close(devNull);
 }
 
 }  // namespace
