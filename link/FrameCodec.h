@@ -2,6 +2,7 @@
 // closing flag; received blocks only have the two escape pairs removed.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -10,6 +11,8 @@ namespace numora {
 
 // CRC-16/X.25 of the bytes (reflected 0x8408, initial 0xFFFF, final complement), table-driven.
 uint16_t Crc16X25(std::span<const uint8_t> bytes);
+// The lookup table behind it: entry i is i run through eight reflected shifts with 0x8408.
+const std::array<uint16_t, 256>& Crc16X25Table();
 
 // The whole frame for a packet: escaped packet, escaped FCS (low byte first), 0x7E.
 // An empty packet gives 0x00 0x00 0x7E.

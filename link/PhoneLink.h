@@ -31,6 +31,8 @@ constexpr uint8_t kMaskRead = 0x85;
 // Replies by which the handset refuses the current mode.
 constexpr uint8_t kRefused18 = 0x18;
 constexpr uint8_t kRefused1F = 0x1F;
+// The handset's answer to a request it does not know, followed by that request.
+constexpr uint8_t kBadCommand = 0x13;
 }  // namespace cmd
 
 constexpr int kEntryWritePauseMs = 100;
@@ -38,7 +40,8 @@ constexpr int kEntryRequestPauseMs = 150;
 
 using Password = std::array<uint8_t, 8>;
 
-// The password the handset accepts, built at run time.
+// The password the handset accepts: the ASCII digits of the model number, 5507, followed by
+// the same four digits mirrored (7055). It is built at run time and kept nowhere whole.
 Password DefaultPassword();
 
 class CPhoneLink {
@@ -49,10 +52,12 @@ public:
     void SetPassword(const Password& password) { m_password = password; }
     void SetTrace(ITraceSink* trace) { m_trace = trace; }
 
+    // Frames the packet and writes the whole frame with one write; the packet goes to the trace.
     int SendFrame(std::span<const uint8_t> packet);
 
     int SendNvRead(int item, uint8_t index);
-    // The caller's buffer (133 bytes) gets its code and item number written in place.
+    // The caller's buffer (133 bytes) gets its code and item number written in place. Buffers
+    // shorter than their request give 2 and nothing is written; only the request's length is sent.
     int SendNvWrite(int item, std::span<uint8_t> packet);
     int SendNvWrite0413(std::span<uint8_t> packet);
     int SendModeControl(uint8_t mode);
@@ -62,8 +67,9 @@ public:
     // The caller's 344-byte buffer gets its code written in place.
     int SendPbRecord80(std::span<uint8_t> packet);
     int SendPbRecordRequest81(uint8_t index);
-    int SendPbRecord82(std::span<uint8_t> packet);  // then 100 ms
-    int SendPbRequest83(uint16_t value);             // then 150 ms
+    // Both pause the pacer after the write, whatever the write's result.
+    int SendPbRecord82(std::span<uint8_t> packet);     // then 100 ms
+    int SendPbRequest83(uint16_t value);               // then 150 ms
     int SendPbBlock84(std::span<const uint8_t> data);  // 300 bytes
     int SendPbRequest85();
 

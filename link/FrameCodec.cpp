@@ -1,0 +1,85 @@
+#include "link/FrameCodec.h"
+
+#include <algorithm>
+#include <array>
+
+namespace numora {
+
+namespace {
+
+constexpr uint8_t kFlag = 0x7E;
+constexpr uint8_t kEscape = 0x7D;
+constexpr uint8_t kEscapedFlag = 0x5E;
+constexpr uint8_t kEscapedEscape = 0x5D;
+constexpr uint8_t kEscapeXor = 0x20;
+
+constexpr std::array<uint16_t, 256> MakeCrcTable() {
+    std::array<uint16_t, 256> table{};
+    for (unsigned i = 0; i < table.size(); ++i) {
+        unsigned crc = i;
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc & 1u) ? (crc >> 1) ^ 0x8408u : crc >> 1;
+        table[i] = static_cast<uint16_t>(crc);
+    }
+    return table;
+}
+
+constexpr std::array<uint16_t, 256> kCrcTable = MakeCrcTable();
+static_assert(kCrcTable[1] == 0x1189 && kCrcTable[255] == 0x0F78);
+
+void PutEscaped(std::vector<uint8_t>& out, uint8_t b) {
+    if (b == kFlag || b == kEscape) {
+        out.push_back(kEscape);
+        out.push_back(static_cast<uint8_t>(b ^ kEscapeXor));
+    } else {
+        out.push_back(b);
+    }
+}
+
+}  // namespace
+
+const std::array<uint16_t, 256>& Crc16X25Table() {
+    return kCrcTable;
+}
+
+uint16_t Crc16X25(std::span<const uint8_t> bytes) {
+    uint16_t crc = 0xFFFF;
+    for (const uint8_t b : bytes) {
+        crc = static_cast<uint16_t>((crc >> 8) ^ kCrcTable[(crc ^ b) & 0xFF]);
+    }
+    return static_cast<uint16_t>(crc ^ 0xFFFF);
+}
+
+std::vector<uint8_t> EncodeFrame(std::span<const uint8_t> packet) {
+    std::vector<uint8_t> frame;
+    frame.reserve(2 * packet.size() + 5);
+    for (const uint8_t b : packet)
+        PutEscaped(frame, b);
+    const uint16_t fcs = Crc16X25(packet);
+    PutEscaped(frame, static_cast<uint8_t>(fcs & 0xFF));
+    PutEscaped(frame, static_cast<uint8_t>(fcs >> 8));
+    frame.push_back(kFlag);
+    return frame;
+}
+
+std::size_t UnescapeBlock(std::span<uint8_t> block) {
+    // The write index never passes the read index, so the block is rewritten in place.
+    std::size_t out = 0;
+    for (std::size_t i = 0; i < block.size(); ++i) {
+        const uint8_t b = block[i];
+        if (b != kEscape) {
+            block[out++] = b;
+            continue;
+        }
+        if (++i == block.size()) break;
+        if (block[i] == kEscapedFlag) {
+            block[out++] = kFlag;
+        } else if (block[i] == kEscapedEscape) {
+            block[out++] = kEscape;
+        }
+    }
+    std::fill(block.begin() + static_cast<std::ptrdiff_t>(out), block.end(), uint8_t{0});
+    return out;
+}
+
+}  // namespace numora

@@ -1,0 +1,133 @@
+#include "link/PhoneLink.h"
+
+#include <algorithm>
+#include <tuple>
+
+#include "book/Records.h"
+#include "link/FrameCodec.h"
+
+namespace numora {
+
+namespace {
+
+constexpr std::size_t kModeSize = 3;
+constexpr std::size_t kPasswordSize = 1 + std::tuple_size_v<Password>;
+
+// A caller's buffer shorter than the request's fixed length is not sent at all.
+bool FitsPacket(std::span<const uint8_t> buffer, std::size_t size) {
+    return buffer.size() >= size;
+}
+
+}  // namespace
+
+Password DefaultPassword() {
+    // The model number's digits, then the same digits mirrored.
+    constexpr int kModelNumber = 5507;
+    constexpr std::size_t kHalf = 4;
+    Password p{};
+    int rest = kModelNumber;
+    for (std::size_t k = kHalf; k-- > 0;) {
+        p[k] = static_cast<uint8_t>('0' + rest % 10);
+        rest /= 10;
+    }
+    for (std::size_t k = 0; k < kHalf; ++k)
+        p[p.size() - 1 - k] = p[k];
+    return p;
+}
+
+CPhoneLink::CPhoneLink(IByteSink& port, CLinkPacer& pacer)
+    : m_port(port), m_pacer(pacer), m_password(DefaultPassword()) {}
+
+int CPhoneLink::SendFrame(std::span<const uint8_t> packet) {
+    if (m_trace != nullptr) m_trace->Trace(TraceDir::Out, packet);
+    const std::vector<uint8_t> frame = EncodeFrame(packet);
+    return m_port.Write(frame) > 0 ? 1 : 2;
+}
+
+int CPhoneLink::SendNvRead(int item, uint8_t index) {
+    std::array<uint8_t, item::kSize> p{};
+    p[item::kCode] = cmd::kNvRead;
+    PutLe16(p, item::kItem, static_cast<uint16_t>(item & 0xFFFF));
+    p[item::kElement] = index;
+    return SendFrame(p);
+}
+
+int CPhoneLink::SendNvWrite(int item, std::span<uint8_t> packet) {
+    if (!FitsPacket(packet, item::kSize)) return 2;
+    packet[item::kCode] = cmd::kNvWrite;
+    PutLe16(packet, item::kItem, static_cast<uint16_t>(item & 0xFFFF));
+    return SendFrame(packet.first(item::kSize));
+}
+
+int CPhoneLink::SendNvWrite0413(std::span<uint8_t> packet) {
+    return SendNvWrite(kItemSpeedDials, packet);
+}
+
+int CPhoneLink::SendModeControl(uint8_t mode) {
+    const std::array<uint8_t, kModeSize> p{cmd::kModeControl, mode, 0};
+    return SendFrame(p);
+}
+
+int CPhoneLink::SendCmd3F() {
+    const std::array<uint8_t, 1> p{cmd::kStatus};
+    return SendFrame(p);
+}
+
+int CPhoneLink::SendCmd44() {
+    const std::array<uint8_t, 1> p{cmd::kEnd};
+    return SendFrame(p);
+}
+
+int CPhoneLink::SendPassword() {
+    std::array<uint8_t, kPasswordSize> p{};
+    p[0] = cmd::kPassword;
+    std::copy(m_password.begin(), m_password.end(), p.begin() + 1);
+    return SendFrame(p);
+}
+
+int CPhoneLink::SendPbRecord80(std::span<uint8_t> packet) {
+    if (!FitsPacket(packet, grouprec::kWireSize)) return 2;
+    packet[0] = cmd::kGroupWrite;
+    return SendFrame(packet.first(grouprec::kWireSize));
+}
+
+int CPhoneLink::SendPbRecordRequest81(uint8_t index) {
+    std::array<uint8_t, grouprec::kWireSize> p{};
+    p[0] = cmd::kGroupRead;
+    p[grouprec::kSlot] = index;
+    return SendFrame(p);
+}
+
+int CPhoneLink::SendPbRecord82(std::span<uint8_t> packet) {
+    if (!FitsPacket(packet, entryrec::kSize)) return 2;
+    packet[0] = cmd::kEntryWrite;
+    const int result = SendFrame(packet.first(entryrec::kSize));
+    m_pacer.Pause(kEntryWritePauseMs);
+    return result;
+}
+
+int CPhoneLink::SendPbRequest83(uint16_t value) {
+    std::array<uint8_t, entryrec::kSize> p{};
+    p[0] = cmd::kEntryRead;
+    PutLe16(p, entryrec::kSlot, value);
+    const int result = SendFrame(p);
+    m_pacer.Pause(kEntryRequestPauseMs);
+    return result;
+}
+
+int CPhoneLink::SendPbBlock84(std::span<const uint8_t> data) {
+    constexpr std::size_t kMaskBytes = maskrec::kSize - maskrec::kMask;
+    if (!FitsPacket(data, kMaskBytes)) return 2;
+    std::array<uint8_t, maskrec::kSize> p{};
+    p[0] = cmd::kMaskWrite;
+    std::copy_n(data.begin(), kMaskBytes, p.begin() + maskrec::kMask);
+    return SendFrame(p);
+}
+
+int CPhoneLink::SendPbRequest85() {
+    std::array<uint8_t, maskrec::kSize> p{};
+    p[0] = cmd::kMaskRead;
+    return SendFrame(p);
+}
+
+}  // namespace numora

@@ -1,0 +1,92 @@
+#include "sim/SimArgs.h"
+
+#include <charconv>
+
+namespace numora {
+
+const std::string_view kSimUsage =
+    "usage: numora-sim [--book FILE.pb] [--save FILE.pb] [--link PATH] [--trace] [--wire-speed]\n"
+    "                  [--busy N] [--refuse-password] [--refuse-mode-at N] [--drop N]\n"
+    "                  [--garble N] [--hangup N] [--password HEX16]\n";
+
+namespace {
+
+std::optional<int> Number(std::string_view text, int least) {
+    int value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc{} || end != text.data() + text.size() || value < least) return {};
+    return value;
+}
+
+std::optional<Password> HexPassword(std::string_view text) {
+    Password p{};
+    if (text.size() != 2 * p.size()) return {};
+    for (std::size_t k = 0; k < p.size(); ++k) {
+        const char* at = text.data() + 2 * k;
+        const auto [end, ec] = std::from_chars(at, at + 2, p[k], 16);
+        if (ec != std::errc{} || end != at + 2) return {};
+    }
+    return p;
+}
+
+}  // namespace
+
+std::optional<SimArgs> ParseSimArgs(std::span<const std::string_view> args, std::string& error) {
+    SimArgs out;
+    for (std::size_t k = 0; k < args.size(); ++k) {
+        const std::string_view opt = args[k];
+        if (opt == "--trace") {
+            out.trace = true;
+            continue;
+        }
+        if (opt == "--wire-speed") {
+            out.wireSpeed = true;
+            continue;
+        }
+        if (opt == "--refuse-password") {
+            out.faults.refusePassword = true;
+            continue;
+        }
+        const bool takesValue = opt == "--book" || opt == "--save" || opt == "--link" ||
+                                opt == "--busy" || opt == "--refuse-mode-at" || opt == "--drop" ||
+                                opt == "--garble" || opt == "--hangup" || opt == "--password";
+        if (!takesValue) {
+            error = "unknown option " + std::string(opt);
+            return {};
+        }
+        if (k + 1 == args.size() || args[k + 1].empty()) {
+            error = std::string(opt) + " needs a value";
+            return {};
+        }
+        const std::string_view value = args[++k];
+        if (opt == "--book") {
+            out.bookPath = value;
+        } else if (opt == "--save") {
+            out.savePath = value;
+        } else if (opt == "--link") {
+            out.linkPath = value;
+        } else if (opt == "--password") {
+            out.password = HexPassword(value);
+            if (!out.password) {
+                error = "--password takes 16 hexadecimal digits";
+                return {};
+            }
+        } else {
+            // Poll counts start at 0, request numbers at 1.
+            const auto n = Number(value, opt == "--busy" ? 0 : 1);
+            if (!n) {
+                error = std::string(opt) + " takes a number" +
+                        (opt == "--busy" ? "" : " from 1 (a request number)");
+                return {};
+            }
+            if (opt == "--busy") out.faults.busyPolls = *n;
+            if (opt == "--refuse-mode-at") out.faults.refuseModeAt.insert(*n);
+            if (opt == "--drop") out.faults.dropAt.insert(*n);
+            if (opt == "--garble") out.faults.garbleAt.insert(*n);
+            if (opt == "--hangup") out.faults.hangupAt.insert(*n);
+        }
+    }
+    return out;
+}
+
+}  // namespace numora

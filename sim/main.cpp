@@ -1,0 +1,253 @@
+// numora-sim: a handset on a pseudo-terminal. The program under test opens the terminal's path as
+// its serial port; the simulator answers on the other side until it is told to stop.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "book/PbFile.h"
+#include "sim/HandsetSim.h"
+#include "sim/SimArgs.h"
+#include "sim/TraceLine.h"
+
+namespace {
+
+using numora::CHandsetSim;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kExitBadUse = 2;
+constexpr std::size_t kReadChunk = 4096;
+// Replies nobody reads pile up no further than this; older ones are dropped.
+constexpr std::size_t kMaxQueued = 1 << 20;
+// 115200 baud, 8N1: ten bit times a byte.
+constexpr double kByteMicros = 10.0 * 1e6 / 115200.0;
+
+int g_wakePipe[2] = {-1, -1};
+
+void OnStopSignal(int) {
+    const char b = 1;
+    [[maybe_unused]] const ssize_t n = write(g_wakePipe[1], &b, 1);
+}
+
+int Fail(const std::string& message) {
+    std::cerr << "numora-sim: " << message << "\n";
+    return kExitBadUse;
+}
+
+bool ReadFile(const std::string& path, std::vector<uint8_t>& bytes) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
+// The terminal: the master is ours, the slave is what the program opens. The simulator keeps
+// its own slave descriptor open so that the program may open and close the device as often as
+// it likes without the master seeing a hang-up.
+struct Terminal {
+    int master = -1;
+    int slave = -1;
+    std::string path;
+
+    bool Open(std::string& error) {
+        master = posix_openpt(O_RDWR | O_NOCTTY);
+        if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
+            error = std::string("cannot create a terminal: ") + std::strerror(errno);
+            return false;
+        }
+        const char* name = ptsname(master);
+        if (name == nullptr) {
+            error = "cannot name the terminal";
+            return false;
+        }
+        path = name;
+        slave = open(path.c_str(), O_RDWR | O_NOCTTY);
+        termios raw{};
+        if (slave < 0 || tcgetattr(slave, &raw) != 0) {
+            error = "cannot open " + path + ": " + std::strerror(errno);
+            return false;
+        }
+        cfmakeraw(&raw);
+        cfsetispeed(&raw, B115200);
+        cfsetospeed(&raw, B115200);
+        if (tcsetattr(slave, TCSANOW, &raw) != 0) {
+            error = "cannot set up " + path + ": " + std::strerror(errno);
+            return false;
+        }
+        fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+        return true;
+    }
+
+    void Close() {
+        if (slave >= 0) close(slave);
+        if (master >= 0) close(master);
+        slave = master = -1;
+    }
+};
+
+// Replies on their way out, at the line's pace when asked for.
+class Outbox {
+public:
+    explicit Outbox(bool wireSpeed) : m_wireSpeed(wireSpeed) {}
+
+    void Add(std::span<const uint8_t> bytes) {
+        if (m_queue.empty()) m_nextByteAt = std::max(m_nextByteAt, Now());
+        m_queue.insert(m_queue.end(), bytes.begin(), bytes.end());
+        if (m_queue.size() > kMaxQueued) {
+            m_queue.erase(m_queue.begin(), m_queue.end() - static_cast<long>(kMaxQueued));
+        }
+    }
+
+    bool Empty() const { return m_queue.empty(); }
+
+    // Writes what may go out now; false when the terminal refused.
+    bool Flush(int fd) {
+        while (!m_queue.empty()) {
+            std::size_t n = std::min(m_queue.size(), kReadChunk);
+            if (m_wireSpeed) {
+                const double late = Now() - m_nextByteAt;
+                if (late < 0) return true;
+                n = std::min(n, static_cast<std::size_t>(late / kByteMicros) + 1);
+            }
+            std::vector<uint8_t> chunk(m_queue.begin(), m_queue.begin() + static_cast<long>(n));
+            const ssize_t written = write(fd, chunk.data(), chunk.size());
+            if (written < 0) return errno == EAGAIN || errno == EINTR;
+            m_queue.erase(m_queue.begin(), m_queue.begin() + written);
+            m_nextByteAt += static_cast<double>(written) * kByteMicros;
+            if (static_cast<std::size_t>(written) < n) return true;
+        }
+        return true;
+    }
+
+    // How long poll may sleep before the next byte is due.
+    int WaitMs() const {
+        if (m_queue.empty()) return -1;
+        if (!m_wireSpeed) return 10;  // the terminal was full; look again soon
+        const double wait = m_nextByteAt - Now();
+        return wait <= 0 ? 0 : static_cast<int>(wait / 1000.0) + 1;
+    }
+
+private:
+    static double Now() {
+        return std::chrono::duration<double, std::micro>(Clock::now().time_since_epoch()).count();
+    }
+
+    bool m_wireSpeed;
+    std::deque<uint8_t> m_queue;
+    double m_nextByteAt = 0;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string_view> args(argv + 1, argv + argc);
+    std::string error;
+    const auto parsed = numora::ParseSimArgs(args, error);
+    if (!parsed) {
+        std::cerr << "numora-sim: " << error << "\n" << numora::kSimUsage;
+        return kExitBadUse;
+    }
+    const numora::SimArgs& opts = *parsed;
+
+    numora::HandsetTables tables;
+    if (!opts.bookPath.empty()) {
+        std::vector<uint8_t> bytes;
+        if (!ReadFile(opts.bookPath, bytes)) return Fail("cannot read " + opts.bookPath);
+        numora::CPBData book;
+        numora::ReadPbRecords(book, bytes, nullptr);
+        tables = numora::TablesFromBook(book);
+    }
+
+    Terminal terminal;
+    if (!terminal.Open(error)) return Fail(error);
+    if (!opts.linkPath.empty()) {
+        struct stat st {};
+        if (lstat(opts.linkPath.c_str(), &st) == 0) {
+            if (!S_ISLNK(st.st_mode)) return Fail(opts.linkPath + " exists and is no link");
+            unlink(opts.linkPath.c_str());
+        }
+        if (symlink(terminal.path.c_str(), opts.linkPath.c_str()) != 0) {
+            return Fail("cannot link " + opts.linkPath + ": " + std::strerror(errno));
+        }
+    }
+
+    if (pipe(g_wakePipe) != 0) return Fail("cannot create a pipe");
+    struct sigaction stop {};
+    stop.sa_handler = OnStopSignal;
+    sigemptyset(&stop.sa_mask);
+    sigaction(SIGINT, &stop, nullptr);
+    sigaction(SIGTERM, &stop, nullptr);
+    signal(SIGPIPE, SIG_IGN);  // a closed trace reader must not end the handset
+
+    const auto started = Clock::now();
+    CHandsetSim sim(std::move(tables), opts.faults);
+    if (opts.password) sim.SetPassword(*opts.password);
+    Outbox outbox(opts.wireSpeed);
+    bool hungUp = false;
+    sim.SetReplySink([&](std::span<const uint8_t> wire) { outbox.Add(wire); });
+    sim.SetHangupHook([&] { hungUp = true; });
+    if (opts.trace) {
+        sim.SetTrace([&](std::string_view what, int request, std::string_view name,
+                         std::span<const uint8_t> bytes) {
+            const double ms =
+                std::chrono::duration<double, std::milli>(Clock::now() - started).count();
+            std::cerr << numora::TraceLine(ms, what, request, name, bytes) << "\n";
+        });
+    }
+
+    std::cout << terminal.path << std::endl;
+
+    bool running = true;
+    while (running && !hungUp) {
+        pollfd fds[2] = {{terminal.master, POLLIN, 0}, {g_wakePipe[0], POLLIN, 0}};
+        if (!outbox.Empty() && outbox.WaitMs() == 0) fds[0].events |= POLLOUT;
+        const int ready = poll(fds, 2, outbox.WaitMs());
+        if (ready < 0 && errno != EINTR) break;
+        if (fds[1].revents & POLLIN) running = false;
+        if (fds[0].revents & POLLIN) {
+            uint8_t buf[kReadChunk];
+            const ssize_t n = read(terminal.master, buf, sizeof buf);
+            if (n > 0) sim.Feed(std::span<const uint8_t>(buf, static_cast<std::size_t>(n)));
+            if (n < 0 && errno != EAGAIN && errno != EINTR) running = false;
+        } else if (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL)) {
+            running = false;
+        }
+        if (!hungUp && !outbox.Flush(terminal.master)) running = false;
+    }
+
+    // A hang-up closes the line at once, before anything else is written.
+    terminal.Close();
+    if (!opts.linkPath.empty()) unlink(opts.linkPath.c_str());
+    if (!opts.savePath.empty()) {
+        numora::CPBData book = numora::BookFromTables(sim.Tables());
+        std::vector<uint8_t> bytes;
+        numora::WritePbRecords(book, bytes, nullptr);
+        if (!WriteFile(opts.savePath, bytes)) {
+            std::cerr << "numora-sim: cannot write " << opts.savePath << "\n";
+            return 1;
+        }
+    }
+    return 0;
+}

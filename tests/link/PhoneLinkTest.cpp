@@ -1,0 +1,243 @@
+#include "link/PhoneLink.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "link/FrameCodec.h"
+#include "support/FakeClock.h"
+
+namespace numora {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// A port that keeps every write, or refuses them all.
+struct RecordingSink : IByteSink {
+    std::vector<Bytes> writes;
+    bool refuse = false;
+    int Write(std::span<const uint8_t> bytes) override {
+        if (refuse) return 0;
+        writes.emplace_back(bytes.begin(), bytes.end());
+        return static_cast<int>(bytes.size());
+    }
+};
+
+struct RecordingTrace : ITraceSink {
+    std::vector<Bytes> out;
+    void Trace(TraceDir dir, std::span<const uint8_t> bytes) override {
+        if (dir == TraceDir::Out) out.emplace_back(bytes.begin(), bytes.end());
+    }
+};
+
+// The packet carried by a written frame.
+Bytes PacketOf(Bytes frame) {
+    frame.resize(UnescapeBlock(frame));
+    EXPECT_GE(frame.size(), 3u);
+    const Bytes packet(frame.begin(), frame.end() - 3);
+    const uint16_t fcs = Crc16X25(packet);
+    EXPECT_EQ(frame[frame.size() - 3], fcs & 0xFF);
+    EXPECT_EQ(frame[frame.size() - 2], fcs >> 8);
+    return packet;
+}
+
+Bytes Packet(std::initializer_list<uint8_t> head, std::size_t size) {
+    Bytes p(size, 0);
+    std::copy(head.begin(), head.end(), p.begin());
+    return p;
+}
+
+struct PhoneLinkTest : ::testing::Test {
+    test::FakeClock clock;
+    CLinkPacer pacer{clock};
+    RecordingSink port;
+    CPhoneLink link{port, pacer};
+
+    Bytes OnlyPacket() {
+        EXPECT_EQ(port.writes.size(), 1u);
+        return port.writes.empty() ? Bytes{} : PacketOf(port.writes.back());
+    }
+};
+
+TEST_F(PhoneLinkTest, RequestsGoOutAtFullLengthWithZeroPadding) {
+    struct Case {
+        std::string what;
+        std::function<int()> send;
+        Bytes packet;
+    };
+    Bytes mask(300, 0x03);
+    Bytes maskPacket(301, 0x03);
+    maskPacket[0] = 0x84;
+    const std::vector<Case> cases = {
+        {"NvRead", [&] { return link.SendNvRead(0x0413, 5); },
+         Packet({0x26, 0x13, 0x04, 0x05}, 133)},
+        {"NvRead keeps the low 16 bits", [&] { return link.SendNvRead(0x100DD, 0); },
+         Packet({0x26, 0xDD, 0x00, 0x00}, 133)},
+        {"GroupRead", [&] { return link.SendPbRecordRequest81(7); }, Packet({0x81, 0x07}, 344)},
+        {"EntryRequest", [&] { return link.SendPbRequest83(0x0102); },
+         Packet({0x83, 0x02, 0x01}, 344)},
+        {"MaskRead", [&] { return link.SendPbRequest85(); }, Packet({0x85}, 301)},
+        {"ModeControl", [&] { return link.SendModeControl(2); }, Bytes{0x29, 0x02, 0x00}},
+        {"Status", [&] { return link.SendCmd3F(); }, Bytes{0x3F}},
+        {"End", [&] { return link.SendCmd44(); }, Bytes{0x44}},
+        {"MaskWrite", [&] { return link.SendPbBlock84(mask); }, maskPacket},
+    };
+    for (const auto& c : cases) {
+        port.writes.clear();
+        EXPECT_EQ(c.send(), 1) << c.what;
+        EXPECT_EQ(OnlyPacket(), c.packet) << c.what;
+    }
+}
+
+TEST_F(PhoneLinkTest, WritesFillCodeAndItemIntoTheCallersBuffer) {
+    Bytes item(133, 0xAA);
+    EXPECT_EQ(link.SendNvWrite(0x0414, item), 1);
+    EXPECT_EQ(item[0], 0x27);
+    EXPECT_EQ(item[1], 0x14);
+    EXPECT_EQ(item[2], 0x04);
+    EXPECT_EQ(item[3], 0xAA);
+    EXPECT_EQ(OnlyPacket(), item);
+
+    port.writes.clear();
+    Bytes speedDial(140, 0x11);  // longer than the request: only 133 bytes go out
+    EXPECT_EQ(link.SendNvWrite0413(speedDial), 1);
+    Bytes expected(speedDial.begin(), speedDial.begin() + 133);
+    expected[0] = 0x27;
+    expected[1] = 0x13;
+    expected[2] = 0x04;
+    EXPECT_EQ(OnlyPacket(), expected);
+
+    port.writes.clear();
+    Bytes group(344, 0x22);
+    EXPECT_EQ(link.SendPbRecord80(group), 1);
+    EXPECT_EQ(group[0], 0x80);
+    EXPECT_EQ(OnlyPacket(), group);
+
+    port.writes.clear();
+    Bytes entry(344, 0x33);
+    EXPECT_EQ(link.SendPbRecord82(entry), 1);
+    EXPECT_EQ(entry[0], 0x82);
+    EXPECT_EQ(OnlyPacket(), entry);
+}
+
+TEST_F(PhoneLinkTest, ShortCallerBuffersAreRefusedWithoutWriting) {
+    Bytes item(132);
+    Bytes record(343);
+    Bytes mask(299);
+    EXPECT_EQ(link.SendNvWrite(0x0414, item), 2);
+    EXPECT_EQ(link.SendNvWrite0413(item), 2);
+    EXPECT_EQ(link.SendPbRecord80(record), 2);
+    EXPECT_EQ(link.SendPbRecord82(record), 2);
+    EXPECT_EQ(link.SendPbBlock84(mask), 2);
+    EXPECT_TRUE(port.writes.empty());
+    EXPECT_EQ(item[0], 0);  // untouched
+}
+
+TEST_F(PhoneLinkTest, PasswordIsTheModelNumberAndItsMirror) {
+    const Password p = DefaultPassword();
+    EXPECT_EQ(std::string(p.begin(), p.begin() + 4), "5507");
+    EXPECT_TRUE(std::equal(p.begin(), p.begin() + 4, p.rbegin()));
+
+    EXPECT_EQ(link.SendPassword(), 1);
+    Bytes expected{0x46};
+    expected.insert(expected.end(), p.begin(), p.end());
+    EXPECT_EQ(OnlyPacket(), expected);
+
+    port.writes.clear();
+    link.SetPassword(Password{1, 2, 3, 4, 5, 6, 7, 8});
+    link.SendPassword();
+    EXPECT_EQ(OnlyPacket(), (Bytes{0x46, 1, 2, 3, 4, 5, 6, 7, 8}));
+}
+
+TEST_F(PhoneLinkTest, EntryRequestsAndWritesHoldLaterStepsWithoutBlocking) {
+    std::vector<int64_t> stepTimes;
+    pacer.Do([&] { link.SendPbRequest83(0x0102); });
+    EXPECT_EQ(port.writes.size(), 1u);  // written at once, the call did not wait
+    pacer.Do([&] { stepTimes.push_back(clock.NowMs()); });
+    clock.Advance(149);
+    EXPECT_TRUE(stepTimes.empty());
+    clock.Advance(1);
+    EXPECT_EQ(stepTimes, (std::vector<int64_t>{150}));
+
+    Bytes entry(344);
+    pacer.Do([&] { link.SendPbRecord82(entry); });
+    pacer.Do([&] { stepTimes.push_back(clock.NowMs()); });
+    clock.RunUntilIdle();
+    EXPECT_EQ(stepTimes, (std::vector<int64_t>{150, 250}));
+}
+
+TEST_F(PhoneLinkTest, FailedWritesGiveTwoAndStillPause) {
+    port.refuse = true;
+    Bytes item(133);
+    Bytes record(344);
+    Bytes mask(300);
+    EXPECT_EQ(link.SendNvRead(0x0413, 0), 2);
+    EXPECT_EQ(link.SendNvWrite(0x0414, item), 2);
+    EXPECT_EQ(link.SendModeControl(1), 2);
+    EXPECT_EQ(link.SendCmd3F(), 2);
+    EXPECT_EQ(link.SendCmd44(), 2);
+    EXPECT_EQ(link.SendPassword(), 2);
+    EXPECT_EQ(link.SendPbRecord80(record), 2);
+    EXPECT_EQ(link.SendPbRecordRequest81(0), 2);
+    EXPECT_EQ(link.SendPbBlock84(mask), 2);
+    EXPECT_EQ(link.SendPbRequest85(), 2);
+    EXPECT_FALSE(pacer.Paused());
+
+    EXPECT_EQ(link.SendPbRequest83(5), 2);
+    EXPECT_TRUE(pacer.Paused());
+    clock.Advance(150);
+    EXPECT_FALSE(pacer.Paused());
+    EXPECT_EQ(link.SendPbRecord82(record), 2);
+    EXPECT_TRUE(pacer.Paused());
+}
+
+TEST_F(PhoneLinkTest, TheTraceSeesEachPacketBeforeFraming) {
+    RecordingTrace trace;
+    link.SetTrace(&trace);
+    link.SendCmd3F();
+    link.SendNvRead(0x00DD, 0);
+    ASSERT_EQ(trace.out.size(), 2u);
+    EXPECT_EQ(trace.out[0], Bytes{0x3F});
+    EXPECT_EQ(trace.out[1], Packet({0x26, 0xDD, 0x00, 0x00}, 133));
+}
+
+TEST(CommandName, NamesEachRequestAndReply) {
+    struct Case {
+        Bytes packet;
+        std::string_view name;
+    };
+    const std::vector<Case> cases = {
+        {{0x29, 0x01, 0x00}, "ModeControl"},
+        {{0x3F}, "Status"},
+        {{0x46, 1}, "Password"},
+        {{0x44}, "End"},
+        {{0x26, 0x13, 0x04, 0x05}, "NvRead 0x0413"},
+        {{0x26, 0x14, 0x04}, "NvRead 0x0414"},
+        {{0x26, 0xDD, 0x00}, "NvRead 0x00DD"},
+        {{0x27, 0x14, 0x04}, "NvWrite 0x0414"},
+        {{0x27, 0x13, 0x04}, "NvWrite 0x0413"},
+        {{0x26}, "NvRead"},  // too short for an item number
+        {{0x80}, "GroupWrite"},
+        {{0x81, 7}, "GroupRead"},
+        {{0x82}, "EntryWrite"},
+        {{0x83, 2, 1}, "EntryRequest"},
+        {{0x84}, "MaskWrite"},
+        {{0x85}, "MaskRead"},
+        {{0x18, 0x29}, "Refused 0x18"},
+        {{0x1F}, "Refused 0x1F"},
+        {{0x13, 0x99}, "BadCommand"},
+        {{'a', 't', '$'}, "AT text"},
+        {{'A', 'T', '$'}, "AT text"},
+        {{'a'}, "?? 0x61"},
+        {{0x00}, "?? 0x00"},
+        {{0xFE, 0x01}, "?? 0xFE"},
+        {{}, "(empty)"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CommandName(c.packet), c.name);
+}
+
+}  // namespace
+}  // namespace numora

@@ -1,0 +1,372 @@
+#include "sim/HandsetSim.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "book/Records.h"
+#include "link/FrameCodec.h"
+#include "link/PhoneLink.h"
+#include "sim/SampleBook.h"
+#include "support/FakeClock.h"
+
+namespace numora {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes Text(std::string_view s) {
+    return {s.begin(), s.end()};
+}
+
+Bytes Packet(std::initializer_list<uint8_t> head, std::size_t size) {
+    Bytes p(size, 0);
+    std::copy(head.begin(), head.end(), p.begin());
+    return p;
+}
+
+// Drives the simulator with the program's own command layer and collects its answers.
+struct SimTest : ::testing::Test, IByteSink {
+    explicit SimTest(HandsetTables tables = {}, SimFaults faults = {})
+        : sim(std::move(tables), std::move(faults)) {
+        sim.SetReplySink([this](std::span<const uint8_t> wire) {
+            received.insert(received.end(), wire.begin(), wire.end());
+        });
+        sim.SetHangupHook([this] { ++hangups; });
+    }
+
+    int Write(std::span<const uint8_t> bytes) override {
+        sim.Feed(bytes);
+        return static_cast<int>(bytes.size());
+    }
+
+    void Feed(const Bytes& bytes) { sim.Feed(bytes); }
+
+    // The replies received so far, each checked for its FCS; the raw bytes are used up.
+    std::vector<Bytes> Replies(bool checkFcs = true) {
+        std::vector<Bytes> out;
+        Bytes frame;
+        for (const uint8_t b : received) {
+            if (b != 0x7E) {
+                frame.push_back(b);
+                continue;
+            }
+            frame.resize(UnescapeBlock(frame));
+            EXPECT_GE(frame.size(), 3u);
+            if (frame.size() < 3) return out;
+            Bytes packet(frame.begin(), frame.end() - 2);
+            if (checkFcs) {
+                EXPECT_EQ(Crc16X25(packet), Le16(frame, packet.size()));
+            }
+            out.push_back(packet);
+            frame.clear();
+        }
+        EXPECT_TRUE(frame.empty()) << "a reply without its flag";
+        received.clear();
+        return out;
+    }
+
+    Bytes OnlyReply() {
+        auto r = Replies();
+        EXPECT_EQ(r.size(), 1u);
+        return r.empty() ? Bytes{} : r[0];
+    }
+
+    void SwitchToFramedMode() {
+        Feed(Text("AT$PCDMG\r"));
+        Feed(Bytes{0});
+        received.clear();
+    }
+
+    CHandsetSim sim;
+    test::FakeClock clock;
+    CLinkPacer pacer{clock};
+    CPhoneLink link{*this, pacer};
+    Bytes received;
+    int hangups = 0;
+};
+
+TEST_F(SimTest, AtLinesAreAnsweredInEitherMode) {
+    Feed(Text("at$CHKP\r"));
+    EXPECT_EQ(received, Text("\r\nOK\r\n"));
+    EXPECT_FALSE(sim.Framed());
+    received.clear();
+
+    // The mode switch ends in a zero byte; the frame right after it is still understood.
+    Feed(Text("AT$PCDMG\r"));
+    Feed(Bytes{0});
+    EXPECT_EQ(received, Text("\r\nOK\r\n"));
+    EXPECT_TRUE(sim.Framed());
+    received.clear();
+    link.SendModeControl(1);
+    EXPECT_EQ(OnlyReply(), (Bytes{0x29, 0x01, 0x00}));
+
+    Feed(Text("At$ChKp\r"));  // every run probes again
+    EXPECT_EQ(received, Text("\r\nOK\r\n"));
+    received.clear();
+    Feed(Text("at$WHAT\r"));
+    EXPECT_EQ(received, Text("\r\nERROR\r\n"));
+    received.clear();
+    Feed(Text("hello\r\nATZ\r"));
+    EXPECT_TRUE(received.empty());
+    EXPECT_EQ(sim.Requests(), 1);  // AT lines are not requests
+}
+
+TEST_F(SimTest, AFrameIsAnsweredInAtModeToo) {
+    // Every newly opened port gets End first, whatever mode the handset is in.
+    link.SendCmd44();
+    EXPECT_EQ(OnlyReply(), (Bytes{0x44}));
+    EXPECT_FALSE(sim.Framed());
+}
+
+TEST_F(SimTest, HandshakeRequestsGetTheirAnswers) {
+    SwitchToFramedMode();
+    link.SendModeControl(1);
+    EXPECT_EQ(OnlyReply(), (Bytes{0x29, 0x01, 0x00}));
+    link.SendCmd3F();
+    EXPECT_EQ(OnlyReply(), (Bytes{0x3F, 0x00}));
+    link.SendPassword();
+    EXPECT_EQ(OnlyReply(), (Bytes{0x46, 0x01}));
+    const Password other{1, 2, 3, 4, 5, 6, 7, 8};
+    link.SetPassword(other);
+    link.SendPassword();
+    EXPECT_EQ(OnlyReply(), (Bytes{0x46, 0x00}));
+    sim.SetPassword(other);  // --password
+    link.SendPassword();
+    EXPECT_EQ(OnlyReply(), (Bytes{0x46, 0x01}));
+    link.SendModeControl(2);
+    EXPECT_EQ(OnlyReply(), (Bytes{0x29, 0x02, 0x00}));
+    EXPECT_FALSE(sim.Framed());
+
+    SwitchToFramedMode();
+    link.SendCmd44();
+    EXPECT_EQ(OnlyReply(), (Bytes{0x44}));
+    EXPECT_FALSE(sim.Framed());
+
+    link.SendFrame(Bytes{0x99, 0x01});
+    EXPECT_EQ(OnlyReply(), (Bytes{0x13, 0x99, 0x01}));
+}
+
+struct SimWithBookTest : SimTest {
+    SimWithBookTest() : SimTest(TablesFromBook(test::SampleBook())) {}
+    CPBData book = test::SampleBook();
+};
+
+TEST_F(SimWithBookTest, ItemsCarrySpeedDialsAndSmsGroups) {
+    link.SendNvRead(kItemSpeedDials, 0);
+    EXPECT_EQ(OnlyReply(), Packet({0x26, 0x13, 0x04, 0x00, 0xFF, 0xFF, 0xFF}, 133));
+    link.SendNvRead(kItemSpeedDials, 1);  // speed dial 2
+    EXPECT_EQ(OnlyReply(), Packet({0x26, 0x13, 0x04, 0x01, 5, 0, kMobile}, 133));
+    link.SendNvRead(kItemSpeedDials, 2);
+    EXPECT_EQ(OnlyReply(), Packet({0x26, 0x13, 0x04, 0x02, 0xFF, 0xFF, 0xFF}, 133));
+    link.SendNvRead(kItemSpeedDials, 19);  // speed dial 20
+    EXPECT_EQ(OnlyReply(), Packet({0x26, 0x13, 0x04, 19, 0x2B, 0x01, kFax}, 133));
+
+    Bytes team = Packet({0x26, 0x14, 0x04, 0x03, 'T', 'e', 'a', 'm'}, 133);
+    std::fill(team.begin() + 21, team.begin() + 51, 0xFF);
+    link.SendNvRead(kItemSmsGroups, 3);
+    EXPECT_EQ(OnlyReply(), team);
+    link.SendNvRead(kItemSmsGroups, 5);
+    EXPECT_EQ(OnlyReply(), Packet({0x26, 0x14, 0x04, 0x05}, 133));
+    link.SendNvRead(kItemRecordPhase, 0);
+    EXPECT_EQ(OnlyReply(), Packet({0x26, 0xDD, 0x00, 0x00}, 133));
+}
+
+TEST_F(SimWithBookTest, MaskGroupsAndEntriesComeFromTheBook) {
+    link.SendPbRequest85();
+    Bytes mask{0x85};
+    mask.insert(mask.end(), book.FieldMaskTable().begin(), book.FieldMaskTable().end());
+    EXPECT_EQ(OnlyReply(), mask);
+
+    link.SendPbRecordRequest81(2);
+    const Bytes work = OnlyReply();
+    ASSERT_EQ(work.size(), 344u);
+    EXPECT_EQ(Bytes(work.begin(), work.begin() + 3), (Bytes{0x81, 2, 2}));
+    EXPECT_EQ(std::string(work.begin() + 5, work.begin() + 9), "Work");
+    for (const uint8_t slot : {uint8_t{3}, uint8_t{7}, uint8_t{200}}) {
+        link.SendPbRecordRequest81(slot);
+        const Bytes empty = OnlyReply();
+        EXPECT_EQ(empty.size(), 344u);
+        EXPECT_EQ(empty[2], slot);
+        EXPECT_EQ(empty[grouprec::kName], 0) << "slot " << int{slot};
+    }
+
+    link.SendPbRequest83(5);
+    Bytes bob(344);
+    WriteEntryRecord(book.Entry(5), bob);
+    EXPECT_EQ(OnlyReply(), bob);
+    link.SendPbRequest83(6);
+    EXPECT_EQ(OnlyReply(), Packet({0x83, 6, 0}, 344));
+    link.SendPbRequest83(0xFFFF);
+    EXPECT_EQ(OnlyReply(), Packet({0x83, 0xFF, 0xFF}, 344));
+}
+
+TEST_F(SimWithBookTest, ReadingTheTablesGivesTheBookBack) {
+    test::ExpectSameBook(BookFromTables(sim.Tables()), book);
+}
+
+// A whole write run's worth of records into an empty handset, then read back.
+TEST_F(SimTest, WrittenRecordsReadBackExactly) {
+    CPBData book = test::SampleBook();
+    for (int e = 0; e < 19; ++e) {
+        link.SendNvWrite0413(book.MakeClearSpeedDialItem(e));
+    }
+    for (int k = 0; k < kSmsGroupSlots; ++k)
+        link.SendNvWrite(kItemSmsGroups, book.MakeSmsGroupItem(k));
+    std::vector<Bytes> entries;
+    for (int i = 0; i < kEntrySlots; ++i) {
+        auto r = book.MakeEntryRecord(i);
+        if (r.empty()) continue;
+        link.SendPbRecord82(r);
+        entries.emplace_back(r.begin(), r.end());
+    }
+    for (int g = 0; g < kGroupSlots; ++g)
+        link.SendPbRecord80(book.MakeGroupRecord(g, 0));
+    link.SendPbBlock84(book.FieldMaskTable());
+    for (int j = 0; j < kSpeedDialSlots; ++j)
+        link.SendNvWrite0413(book.MakeSpeedDialItem(j, j + 1));
+
+    // Every write is echoed in full.
+    const auto echoes = Replies();
+    ASSERT_EQ(echoes.size(), 19u + 5u + entries.size() + 7u + 1u + 19u);
+    EXPECT_EQ(echoes[24], entries[0]);
+
+    for (const Bytes& written : entries) {
+        link.SendPbRequest83(Le16(written, entryrec::kSlot));
+        Bytes want = written;
+        want[0] = 0x83;
+        EXPECT_EQ(OnlyReply(), want);
+    }
+    test::ExpectSameBook(BookFromTables(sim.Tables()), book);
+}
+
+TEST_F(SimTest, DamagedOrShortFramesGetNoAnswer) {
+    Bytes frame = EncodeFrame(Bytes{0x3F});
+    frame[1] ^= 0x01;  // FCS no longer fits
+    Feed(frame);
+    Feed(Bytes{0x3F, 0x7E});        // too short
+    Feed(Bytes{0x00, 0x00, 0x7E});  // an empty packet
+    Feed(Bytes{0x7D, 0x31, 0x7E});  // nothing left after the escapes
+    EXPECT_TRUE(received.empty());
+    EXPECT_EQ(sim.Requests(), 0);
+
+    // A frame longer than any request is thrown away up to its flag; the next one is answered.
+    Feed(Bytes(5000, 0x41));
+    Feed(Bytes{0x7E});
+    link.SendCmd3F();
+    EXPECT_EQ(OnlyReply(), (Bytes{0x3F, 0x00}));
+}
+
+TEST_F(SimTest, FramesMayArriveInPieces) {
+    Bytes frame = EncodeFrame(Packet({0x26, 0x13, 0x04, 0x07}, 133));
+    for (const uint8_t b : frame)
+        Feed(Bytes{b});
+    const Bytes reply = OnlyReply();
+    ASSERT_EQ(reply.size(), 133u);
+    EXPECT_EQ(reply[3], 7);
+
+    // Two requests in one piece get two answers, in order.
+    Bytes two = EncodeFrame(Bytes{0x3F});
+    const Bytes end = EncodeFrame(Bytes{0x44});
+    two.insert(two.end(), end.begin(), end.end());
+    Feed(two);
+    EXPECT_EQ(Replies(), (std::vector<Bytes>{{0x3F, 0x00}, {0x44}}));
+}
+
+struct SimFaultTest : SimTest {
+    explicit SimFaultTest(SimFaults faults) : SimTest({}, std::move(faults)) {}
+};
+
+template <typename Fn>
+SimFaults Faults(Fn&& set) {
+    SimFaults f;
+    set(f);
+    return f;
+}
+
+struct BusyTest : SimFaultTest {
+    BusyTest() : SimFaultTest(Faults([](SimFaults& f) { f.busyPolls = 2; })) {}
+};
+
+TEST_F(BusyTest, TheFirstPollsAnswerNotReady) {
+    for (int k = 0; k < 3; ++k)
+        link.SendCmd3F();
+    EXPECT_EQ(Replies(), (std::vector<Bytes>{{0x3F, 0x05}, {0x3F, 0x05}, {0x3F, 0x00}}));
+}
+
+struct RefusePasswordTest : SimFaultTest {
+    RefusePasswordTest() : SimFaultTest(Faults([](SimFaults& f) { f.refusePassword = true; })) {}
+};
+
+TEST_F(RefusePasswordTest, EvenTheRightPasswordIsRefused) {
+    link.SendPassword();
+    EXPECT_EQ(OnlyReply(), (Bytes{0x46, 0x00}));
+}
+
+struct RequestFaultTest : SimFaultTest {
+    RequestFaultTest()
+        : SimFaultTest(Faults([](SimFaults& f) {
+              f.refuseModeAt = {2};
+              f.dropAt = {3};
+              f.garbleAt = {4};
+              f.hangupAt = {6};
+          })) {}
+};
+
+TEST_F(RequestFaultTest, FaultsHitTheNumberedRequests) {
+    link.SendModeControl(1);  // 1: answered
+    EXPECT_EQ(OnlyReply(), (Bytes{0x29, 0x01, 0x00}));
+    link.SendModeControl(1);  // 2: refused with the request
+    EXPECT_EQ(OnlyReply(), (Bytes{0x18, 0x29, 0x01, 0x00}));
+
+    Bytes entry = Packet({0x82, 7, 0, 0, 1}, 344);
+    entry[entryrec::kName] = 'Z';
+    link.SendPbRecord82(entry);  // 3: carried out, echo lost
+    EXPECT_TRUE(received.empty());
+    EXPECT_EQ(sim.Tables().entries[7][entryrec::kName], 'Z');
+
+    link.SendPbRequest83(7);  // 4: damaged on the way, FCS of the sound reply
+    auto garbled = Replies(false);
+    ASSERT_EQ(garbled.size(), 1u);
+    Bytes sound = entry;
+    sound[0] = 0x83;
+    Bytes damaged = sound;
+    for (std::size_t k = 0; k < damaged.size(); k += 7)
+        damaged[k] ^= 0x5A;
+    EXPECT_EQ(garbled[0], damaged);
+    const Bytes wire = ReplyFrame(sound, true);
+    Bytes tail(wire.end() - 3, wire.end());
+    const uint16_t fcs = Crc16X25(sound);
+    EXPECT_EQ(tail,
+              (Bytes{static_cast<uint8_t>(fcs & 0xFF), static_cast<uint8_t>(fcs >> 8), 0x7E}));
+
+    link.SendCmd3F();  // 5: answered
+    EXPECT_EQ(OnlyReply(), (Bytes{0x3F, 0x00}));
+    link.SendCmd3F();  // 6: the handset hangs up
+    EXPECT_TRUE(received.empty());
+    EXPECT_EQ(hangups, 1);
+    EXPECT_TRUE(sim.HungUp());
+    link.SendCmd3F();
+    Feed(Text("at$CHKP\r"));
+    EXPECT_TRUE(received.empty());
+    EXPECT_EQ(sim.Requests(), 6);
+}
+
+TEST_F(SimTest, TheTraceNumbersRequestsAndNamesThem) {
+    std::vector<std::string> lines;
+    sim.SetTrace([&](std::string_view what, int request, std::string_view name,
+                     std::span<const uint8_t> bytes) {
+        lines.push_back(std::string(what) + " " + std::to_string(request) + " " +
+                        std::string(name) + " " + std::to_string(bytes.size()));
+    });
+    Feed(Text("at$CHKP\r"));
+    link.SendNvRead(kItemSpeedDials, 3);
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{"in 0 AT text 7", "out 0 AT text 6",
+                                        "in 1 NvRead 0x0413 133", "out 1 NvRead 0x0413 133"}));
+}
+
+}  // namespace
+}  // namespace numora

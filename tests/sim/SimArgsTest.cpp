@@ -1,0 +1,92 @@
+#include "sim/SimArgs.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "sim/TraceLine.h"
+
+namespace numora {
+namespace {
+
+std::optional<SimArgs> Parse(std::vector<std::string_view> args, std::string* error = nullptr) {
+    std::string e;
+    auto out = ParseSimArgs(args, e);
+    if (error != nullptr) *error = e;
+    return out;
+}
+
+TEST(SimArgs, TakesEveryOptionTogether) {
+    const auto a = Parse({"--book",
+                          "in.pb",
+                          "--save",
+                          "out.pb",
+                          "--link",
+                          "/tmp/tty",
+                          "--trace",
+                          "--wire-speed",
+                          "--busy",
+                          "3",
+                          "--refuse-password",
+                          "--refuse-mode-at",
+                          "4",
+                          "--drop",
+                          "5",
+                          "--drop",
+                          "9",
+                          "--garble",
+                          "6",
+                          "--hangup",
+                          "7",
+                          "--password",
+                          "00ff10203040507f"});
+    ASSERT_TRUE(a);
+    EXPECT_EQ(a->bookPath, "in.pb");
+    EXPECT_EQ(a->savePath, "out.pb");
+    EXPECT_EQ(a->linkPath, "/tmp/tty");
+    EXPECT_TRUE(a->trace);
+    EXPECT_TRUE(a->wireSpeed);
+    EXPECT_EQ(a->faults.busyPolls, 3);
+    EXPECT_TRUE(a->faults.refusePassword);
+    EXPECT_EQ(a->faults.refuseModeAt, (std::set<int>{4}));
+    EXPECT_EQ(a->faults.dropAt, (std::set<int>{5, 9}));
+    EXPECT_EQ(a->faults.garbleAt, (std::set<int>{6}));
+    EXPECT_EQ(a->faults.hangupAt, (std::set<int>{7}));
+    EXPECT_EQ(a->password, (Password{0x00, 0xFF, 0x10, 0x20, 0x30, 0x40, 0x50, 0x7F}));
+}
+
+TEST(SimArgs, NothingGivenMeansAWellBehavedEmptyHandset) {
+    const auto a = Parse({});
+    ASSERT_TRUE(a);
+    EXPECT_TRUE(a->bookPath.empty());
+    EXPECT_FALSE(a->password);
+    EXPECT_EQ(a->faults.busyPolls, 0);
+    EXPECT_TRUE(a->faults.dropAt.empty());
+}
+
+TEST(SimArgs, RefusesMistakesWithAReason) {
+    const std::vector<std::vector<std::string_view>> bad = {
+        {"--frobnicate"},     {"--book"},
+        {"--drop", "0"},      {"--drop", "x"},
+        {"--busy", "-1"},     {"--hangup", "3a"},
+        {"--password", "12"}, {"--password", "zz00000000000000"},
+        {"book.pb"},          {"--save", ""},
+    };
+    for (const auto& args : bad) {
+        std::string error;
+        EXPECT_FALSE(Parse(args, &error)) << args[0];
+        EXPECT_FALSE(error.empty()) << args[0];
+    }
+}
+
+TEST(TraceLine, ShowsTimeWhatNumberNameAndHex) {
+    const std::vector<uint8_t> bytes{0x29, 0x01, 0x00};
+    EXPECT_EQ(TraceLine(1234.5678, "in", 12, "ModeControl", bytes),
+              "    1234.568 in     #12    ModeControl: 29 01 00");
+    EXPECT_EQ(TraceLine(0, "out", 0, "AT text", std::vector<uint8_t>{0x0D}),
+              "       0.000 out    -      AT text: 0d");
+}
+
+}  // namespace
+}  // namespace numora
