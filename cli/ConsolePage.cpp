@@ -41,6 +41,12 @@ void CConsolePage::SetProgressPos(int pos) {
 }
 
 void CConsolePage::DrawBar() {
+    if (m_pos <= m_lo) {
+        // Back at the start: the operation is over, the bar's line is finished.
+        if (m_drawn >= 0) std::fputc('\n', stderr);
+        m_drawn = -1;
+        return;
+    }
     const int span = m_hi - m_lo;
     int filled = (m_pos - m_lo) * kBarWidth / span;
     if (filled < 0) filled = 0;
