@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "book/PbFile.h"
+#include "sync/HandsetFiles.h"
 
 namespace numora {
 
@@ -87,7 +88,7 @@ void CConsolePage::PortStatus(int code, int port) {
 
 void CConsolePage::DeleteWorkFile() {
     std::error_code ec;
-    std::filesystem::remove(m_programFolder / "backup.efs", ec);
+    std::filesystem::remove(m_programFolder / handset::kWorkFile, ec);
 }
 
 }  // namespace numora

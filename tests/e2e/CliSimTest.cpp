@@ -148,10 +148,14 @@ TEST_F(CliSimTest, ReadGivesBackEveryEntryInTheHandsetsOrder) {
 TEST_F(CliSimTest, ReadOfAnEmptyBookAndOfEveryGroup) {
     SaveBook(CPBData(), "empty.pb");
     {
+        // A work file left in the tool's folder goes when a read starts; no run makes one.
+        const fs::path workFile = fs::path(NUMORA_CLI).parent_path() / "backup.efs";
+        std::ofstream(workFile) << "left over";
         auto sim = StartSim({"--book", Path("empty.pb")});
         const Result r = Cli("read --no-progress --port " + sim.Device() + " -o " + Path("e.pb"));
         ASSERT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(Json("e.pb"), Json("empty.pb"));
+        EXPECT_FALSE(fs::exists(workFile));
     }
     SaveBook(EveryGroupBook(), "groups.pb");
     auto sim = StartSim({"--book", Path("groups.pb")});
