@@ -84,6 +84,25 @@ TEST_F(CliTest, ConvertsJsonToAPhoneBookFileAndBack) {
     EXPECT_NE(r.out.find("Behind Story"), std::string::npos) << r.out;
 }
 
+TEST_F(CliTest, ContactsConvertThroughVCardAndCsvAndReportWhatDoesNotFit) {
+    std::string cards;
+    for (int k = 0; k < 302; ++k) {
+        cards += "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Person " + std::to_string(k) +
+                 "\r\nTEL;TYPE=CELL:" + std::to_string(5550000 + k) + "\r\nEND:VCARD\r\n";
+    }
+    WriteFile("many.vcf", cards);
+    CliRun r = Cli("convert " + Path("many.vcf").string() + " " + Path("many.csv").string());
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, Path("many.vcf").string() +
+                         ": contact 301 \"Person 300\": left out: the handset holds 300 entries\n" +
+                         Path("many.vcf").string() +
+                         ": contact 302 \"Person 301\": left out: the handset holds 300 entries\n");
+    r = Cli("convert " + Path("many.csv").string() + " " + Path("many.pb").string());
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = Cli("dump " + Path("many.pb").string());
+    EXPECT_NE(r.out.find("Entries: 300 of 300 slots used"), std::string::npos);
+}
+
 TEST_F(CliTest, UnreadableFilesGiveTheMessageAndAFailingExit) {
     CliRun r = Cli("dump " + Path("missing.pb").string());
     EXPECT_EQ(r.status, 1);
