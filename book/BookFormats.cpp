@@ -12,7 +12,8 @@ BookFormat FormatOfPath(std::string_view path) {
     const auto dot = path.rfind('.');
     if (dot == std::string_view::npos) return BookFormat::PhoneBook;
     std::string ext(path.substr(dot + 1));
-    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (ext == "json") return BookFormat::Json;
     if (ext == "vcf" || ext == "vcard") return BookFormat::VCard;
     if (ext == "csv") return BookFormat::Csv;
@@ -42,10 +43,14 @@ TextImport BookFromText(BookFormat format, std::string_view text, CPBData& book)
 
 std::string BookToText(BookFormat format, const CPBData& book) {
     switch (format) {
-        case BookFormat::Json: return BookToJson(book) + "\n";
-        case BookFormat::VCard: return ContactsToVCard(ContactsFromBook(book));
-        case BookFormat::Csv: return ContactsToCsv(ContactsFromBook(book));
-        case BookFormat::PhoneBook: break;
+        case BookFormat::Json:
+            return BookToJson(book) + "\n";
+        case BookFormat::VCard:
+            return ContactsToVCard(ContactsFromBook(book));
+        case BookFormat::Csv:
+            return ContactsToCsv(ContactsFromBook(book));
+        case BookFormat::PhoneBook:
+            break;
     }
     return {};
 }

@@ -57,8 +57,8 @@ struct JValue {
     bool boolean = false;
     int64_t number = 0;
     std::string text;
-    std::vector<JValue> items;        // an array's items, or an object's values
-    std::vector<std::string> keys;    // an object's keys, one per value
+    std::vector<JValue> items;      // an array's items, or an object's values
+    std::vector<std::string> keys;  // an object's keys, one per value
 
     const JValue* Find(std::string_view key) const {
         for (std::size_t k = 0; k < keys.size(); ++k) {
@@ -247,18 +247,35 @@ private:
                 const char e = m_s[m_i++];
                 uint32_t cp = 0;
                 switch (e) {
-                    case '"': cp = '"'; break;
-                    case '\\': cp = '\\'; break;
-                    case '/': cp = '/'; break;
-                    case 'b': cp = '\b'; break;
-                    case 'f': cp = '\f'; break;
-                    case 'n': cp = '\n'; break;
-                    case 'r': cp = '\r'; break;
-                    case 't': cp = '\t'; break;
+                    case '"':
+                        cp = '"';
+                        break;
+                    case '\\':
+                        cp = '\\';
+                        break;
+                    case '/':
+                        cp = '/';
+                        break;
+                    case 'b':
+                        cp = '\b';
+                        break;
+                    case 'f':
+                        cp = '\f';
+                        break;
+                    case 'n':
+                        cp = '\n';
+                        break;
+                    case 'r':
+                        cp = '\r';
+                        break;
+                    case 't':
+                        cp = '\t';
+                        break;
                     case 'u':
                         if (!Hex4(cp)) return false;
                         break;
-                    default: return Fail("bad escape");
+                    default:
+                        return Fail("bad escape");
                 }
                 if (!PutLatin1(out, cp)) return false;
                 continue;
@@ -272,7 +289,8 @@ private:
             // UTF-8: only two-byte forms can carry Latin-1 characters.
             if ((c & 0xE0) == 0xC0 && m_i + 1 < m_s.size() &&
                 (static_cast<uint8_t>(m_s[m_i + 1]) & 0xC0) == 0x80) {
-                const uint32_t cp = ((c & 0x1Fu) << 6) | (static_cast<uint8_t>(m_s[m_i + 1]) & 0x3Fu);
+                const uint32_t cp =
+                    ((c & 0x1Fu) << 6) | (static_cast<uint8_t>(m_s[m_i + 1]) & 0x3Fu);
                 m_i += 2;
                 if (cp < 0x80) return Fail("overlong UTF-8");
                 if (!PutLatin1(out, cp)) return false;
@@ -417,7 +435,8 @@ public:
         for (const auto& [slot, g] : groups) {
             WriteGroupRecord(slot, g, 0, record);
             bytes.insert(bytes.end(), record.begin(), record.begin() + pbfile::kGroupSize);
-            for (const int e : members[slot]) putEntry(entries[e]);
+            for (const int e : members[slot])
+                putEntry(entries[e]);
         }
         for (const auto& [slot, e] : entries) {
             if (placed.count(slot) == 0) putEntry(e);
@@ -526,8 +545,8 @@ private:
             std::string_view key;
             std::array<char, kTextLen + 1>* field;
         };
-        for (const Field& f : {Field{"email", &e.email}, Field{"wireless", &e.wireless},
-                               Field{"memo", &e.memo}}) {
+        for (const Field& f :
+             {Field{"email", &e.email}, Field{"wireless", &e.wireless}, Field{"memo", &e.memo}}) {
             text.clear();
             if (!Text(v, f.key, kTextLen, text)) return false;
             SetText(*f.field, text);

@@ -4,7 +4,6 @@
 #include <map>
 #include <set>
 
-
 namespace numora {
 
 namespace {
@@ -45,8 +44,8 @@ std::string FitText(const std::string& utf8, std::size_t limit, std::string_view
     }
     if (bytes.size() > limit) {
         bytes.resize(limit);
-        report.Problem(std::string(what) + " cut to " + std::to_string(limit) +
-                       " characters (\"" + Latin1ToUtf8(bytes) + "\")");
+        report.Problem(std::string(what) + " cut to " + std::to_string(limit) + " characters (\"" +
+                       Latin1ToUtf8(bytes) + "\")");
     }
     return bytes;
 }
@@ -140,8 +139,8 @@ std::vector<Contact> ContactsFromBook(const CPBData& book) {
         for (int n = 0; n < kNumberKinds; ++n) {
             const auto k = static_cast<std::size_t>(n);
             c.numbers[k] = Latin1ToUtf8(NumberText(e.numbers[k]));
-            const int element = book.FindSpeedDial(static_cast<uint16_t>(i),
-                                                   static_cast<uint8_t>(n + kMobile));
+            const int element =
+                book.FindSpeedDial(static_cast<uint16_t>(i), static_cast<uint8_t>(n + kMobile));
             if (element >= 0 && !c.numbers[k].empty()) c.speedDials[k] = element + kFirstSpeedDial;
         }
         c.email = Latin1ToUtf8(TextOf(e.email));
@@ -171,7 +170,8 @@ ContactsImport ImportContacts(const std::vector<Contact>& contacts, CPBData& boo
     int nextFree = 0;
     for (std::size_t k = 0; k < contacts.size(); ++k) {
         if (slots[k] >= 0) continue;
-        while (nextFree < kEntrySlots && used.count(nextFree) != 0) ++nextFree;
+        while (nextFree < kEntrySlots && used.count(nextFree) != 0)
+            ++nextFree;
         if (nextFree >= kEntrySlots) break;
         slots[k] = nextFree;
         used.insert(nextFree);
@@ -195,7 +195,8 @@ ContactsImport ImportContacts(const std::vector<Contact>& contacts, CPBData& boo
             if (c.numbers[i].empty()) continue;
             SetNumber(e.numbers[i], FitNumber(c.numbers[i], kKindWords[i], report));
         }
-        for (const std::string& what : c.leftOut) report.Problem(what + " left out");
+        for (const std::string& what : c.leftOut)
+            report.Problem(what + " left out");
         SetText(e.email, FitText(c.email, kTextLen, "e-mail", report));
         SetText(e.wireless, FitText(c.wireless, kTextLen, "wireless address", report));
         SetText(e.memo, FitText(c.memo, kTextLen, "memo", report));
@@ -203,7 +204,8 @@ ContactsImport ImportContacts(const std::vector<Contact>& contacts, CPBData& boo
         e.msgRinger = c.msgRinger.value_or(kNone16);
 
         bool content = !TextOf(e.email).empty() || !TextOf(e.wireless).empty();
-        for (const PBNumber& n : e.numbers) content = content || n.length != 0;
+        for (const PBNumber& n : e.numbers)
+            content = content || n.length != 0;
         if (!content) {
             report.Problem("left out: no number, e-mail or wireless address");
             used.erase(slots[k]);
@@ -250,15 +252,15 @@ ContactsImport ImportContacts(const std::vector<Contact>& contacts, CPBData& boo
     // chains in slot order, as a read builds them.
     std::sort(entries.begin(), entries.end(),
               [](const PBEntry& a, const PBEntry& b) { return a.index > b.index; });
-    for (const PBEntry& e : entries) book.SetEntry(e);
+    for (const PBEntry& e : entries)
+        book.SetEntry(e);
 
     for (const auto& [number, holders] : dials) {
         book.SetSpeedDial(number, static_cast<uint16_t>(holders.front().first),
                           holders.front().second);
         for (std::size_t h = 1; h < holders.size(); ++h) {
             result.problems.push_back("speed dial " + std::to_string(number) + " of entry " +
-                                      std::to_string(holders[h].first) +
-                                      " left out: entry " +
+                                      std::to_string(holders[h].first) + " left out: entry " +
                                       std::to_string(holders.front().first) + " has it");
         }
     }

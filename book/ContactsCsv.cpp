@@ -33,10 +33,16 @@ enum Column {
 };
 
 constexpr std::array<std::string_view, kColColumnCount> kHeadings = {
-    "Slot",   "Name",           "Group",         "Secret",           "Mobile",
-    "Mobile Speed Dial", "Home", "Home Speed Dial", "Office",         "Office Speed Dial",
-    "Pager",  "Pager Speed Dial", "Fax",         "Fax Speed Dial",   "E-mail",
-    "Wireless Address",  "Memo", "Ringer",       "Msg. Ringer"};
+    "Slot",       "Name",
+    "Group",      "Secret",
+    "Mobile",     "Mobile Speed Dial",
+    "Home",       "Home Speed Dial",
+    "Office",     "Office Speed Dial",
+    "Pager",      "Pager Speed Dial",
+    "Fax",        "Fax Speed Dial",
+    "E-mail",     "Wireless Address",
+    "Memo",       "Ringer",
+    "Msg. Ringer"};
 
 std::string Quote(std::string_view field) {
     if (field.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(field);
@@ -186,16 +192,26 @@ std::vector<Contact> ContactsFromCsv(std::string_view text, std::vector<std::str
                         c.leftOut.push_back("slot \"" + v + "\"");
                     }
                     break;
-                case kColName: c.name = v; break;
-                case kColGroup: c.group = v; break;
+                case kColName:
+                    c.name = v;
+                    break;
+                case kColGroup:
+                    c.group = v;
+                    break;
                 case kColSecret: {
                     const std::string t = Trim(v);
                     c.secret = SameWord(t, "YES") || SameWord(t, "TRUE") || t == "1";
                     break;
                 }
-                case kColEmail: c.email = v; break;
-                case kColWireless: c.wireless = v; break;
-                case kColMemo: c.memo = v; break;
+                case kColEmail:
+                    c.email = v;
+                    break;
+                case kColWireless:
+                    c.wireless = v;
+                    break;
+                case kColMemo:
+                    c.memo = v;
+                    break;
                 case kColRinger:
                 case kColMsgRinger: {
                     const auto n = Int(v);

@@ -33,8 +33,12 @@ constexpr int kSecret = 16;
 constexpr int kRinger = 17;
 constexpr int kMsgRinger = 18;
 constexpr int kPicture = 19;
-constexpr int Number(int kindIndex) { return kMobile + 2 * kindIndex; }
-constexpr int SpeedDial(int kindIndex) { return kMobile + 2 * kindIndex + 1; }
+constexpr int Number(int kindIndex) {
+    return kMobile + 2 * kindIndex;
+}
+constexpr int SpeedDial(int kindIndex) {
+    return kMobile + 2 * kindIndex + 1;
+}
 }  // namespace col
 
 // Column 0 of row i: the slot number, "%3d ".

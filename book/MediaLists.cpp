@@ -49,9 +49,12 @@ int FindItem(MediaList list, uint16_t code) {
 
 std::span<const MediaItem> FixedItems(MediaList list) {
     switch (list) {
-        case MediaList::Ringer: return kRingers;
-        case MediaList::MsgRinger: return kMsgRingers;
-        case MediaList::Graphic: return kGraphics;
+        case MediaList::Ringer:
+            return kRingers;
+        case MediaList::MsgRinger:
+            return kMsgRingers;
+        case MediaList::Graphic:
+            return kGraphics;
     }
     return {};
 }

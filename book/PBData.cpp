@@ -11,34 +11,43 @@ namespace {
 
 constexpr std::string_view kGroupError = "Group Error!!!";
 
-bool InRange(int v, int n) { return v >= 0 && v < n; }
+bool InRange(int v, int n) {
+    return v >= 0 && v < n;
+}
 
-std::size_t At(int i) { return static_cast<std::size_t>(i); }
+std::size_t At(int i) {
+    return static_cast<std::size_t>(i);
+}
 
 // Copies a fixed-width text field out of a record, always leaving the terminator in place.
 template <std::size_t N>
 void TakeText(std::array<char, N>& field, std::span<const uint8_t> r, std::size_t at) {
-    for (std::size_t k = 0; k + 1 < N; ++k) field[k] = static_cast<char>(ByteAt(r, at + k));
+    for (std::size_t k = 0; k + 1 < N; ++k)
+        field[k] = static_cast<char>(ByteAt(r, at + k));
     field[N - 1] = '\0';
 }
 
 template <std::size_t N>
 void PutText(std::span<uint8_t> r, std::size_t at, const std::array<char, N>& field) {
-    for (std::size_t k = 0; k + 1 < N; ++k) r[at + k] = static_cast<uint8_t>(field[k]);
+    for (std::size_t k = 0; k + 1 < N; ++k)
+        r[at + k] = static_cast<uint8_t>(field[k]);
 }
 
 // Only the built-in melodies and bells, and the five tones, are known to every handset.
 uint16_t WritableRinger(uint16_t code) {
     return (code >= 100 && code <= 109) || (code >= 200 && code <= 204) ? code : kNone16;
 }
-uint16_t WritableMsgRinger(uint16_t code) { return code >= 300 && code <= 304 ? code : kNone16; }
+uint16_t WritableMsgRinger(uint16_t code) {
+    return code >= 300 && code <= 304 ? code : kNone16;
+}
 
 }  // namespace
 
 std::string_view NumberText(const PBNumber& number) {
     const std::size_t len = std::min<std::size_t>(number.length, kNumberLen);
     std::size_t n = 0;
-    while (n < len && number.digits[n] != '\0') ++n;
+    while (n < len && number.digits[n] != '\0')
+        ++n;
     return {number.digits.data(), n};
 }
 
@@ -65,9 +74,11 @@ void CPBData::ResetEntry(int i) {
 }
 
 void CPBData::ResetAllEntries() {
-    for (int i = 0; i < kEntrySlots; ++i) ResetEntry(i);
+    for (int i = 0; i < kEntrySlots; ++i)
+        ResetEntry(i);
     // With no entry left, every chain is empty; a head left behind would name an empty slot.
-    for (auto& g : groups) g.firstEntry = kNone16;
+    for (auto& g : groups)
+        g.firstEntry = kNone16;
 }
 
 bool CPBData::IsValidEntry(int i) const {
@@ -122,8 +133,7 @@ void CPBData::DeleteEntry(int i) {
     if (!InRange(i, kEntrySlots)) return;
     const PBEntry& e = entries[At(i)];
     const bool isHead = e.prevInGroup >= kEntrySlots;
-    if (IsValidEntry(i) && e.group < kGroupSlots &&
-        (!isHead || groups[e.group].firstEntry == i)) {
+    if (IsValidEntry(i) && e.group < kGroupSlots && (!isHead || groups[e.group].firstEntry == i)) {
         Unlink(i);
     }
     ResetEntry(i);
@@ -203,8 +213,8 @@ void CPBData::RecomputeFieldMask(int i) {
 }
 
 int CPBData::CountUsedEntries() const {
-    return static_cast<int>(std::count_if(fieldMask.begin(), fieldMask.end(),
-                                          [](uint8_t m) { return m != 0; }));
+    return static_cast<int>(
+        std::count_if(fieldMask.begin(), fieldMask.end(), [](uint8_t m) { return m != 0; }));
 }
 
 int CPBData::NextReceivedSlot(int i) const {
@@ -239,7 +249,8 @@ void CPBData::ResetGroup(int g) {
 }
 
 void CPBData::ResetAllGroups() {
-    for (int g = 0; g < kGroupSlots; ++g) ResetGroup(g);
+    for (int g = 0; g < kGroupSlots; ++g)
+        ResetGroup(g);
 }
 
 void CPBData::SetGroup(int g, std::string_view name) {
@@ -254,8 +265,8 @@ void CPBData::SetGroup(int g, std::string_view name) {
 
 void CPBData::DeleteGroup(int g) {
     if (!InRange(g, kGroupSlots) || g == kEtcGroup || groups[At(g)].id == kNone8) return;
-    const uint16_t head = EntryInGroup(groups[At(g)].firstEntry, g) ? groups[At(g)].firstEntry
-                                                                    : kNone16;
+    const uint16_t head =
+        EntryInGroup(groups[At(g)].firstEntry, g) ? groups[At(g)].firstEntry : kNone16;
     if (head != kNone16) {
         const uint16_t tail = ChainTail(kEtcGroup);
         if (tail == kNone16) {
@@ -313,7 +324,8 @@ void CPBData::ResetSmsGroup(int k) {
 }
 
 void CPBData::ResetAllSmsGroups() {
-    for (int k = 0; k < kSmsGroupSlots; ++k) ResetSmsGroup(k);
+    for (int k = 0; k < kSmsGroupSlots; ++k)
+        ResetSmsGroup(k);
 }
 
 void CPBData::SetSmsGroupName(int k, std::string_view name) {
@@ -352,9 +364,13 @@ void CPBData::SetSpeedDial(int n, uint16_t entry, uint8_t kind) {
     speedDials[At(n - kFirstSpeedDial)] = PBSpeedDial{entry, kind};
 }
 
-void CPBData::ClearSpeedDial(int n) { SetSpeedDial(n, kNone16, kNone8); }
+void CPBData::ClearSpeedDial(int n) {
+    SetSpeedDial(n, kNone16, kNone8);
+}
 
-void CPBData::ResetSpeedDials() { speedDials.fill(PBSpeedDial{}); }
+void CPBData::ResetSpeedDials() {
+    speedDials.fill(PBSpeedDial{});
+}
 
 // ---------------------------------------------------------------------------------------------
 // Record conversions
@@ -516,7 +532,8 @@ void WriteEntryRecord(const PBEntry& e, std::span<uint8_t> r) {
         const std::size_t at = entryrec::kNumbers + entryrec::kNumberStride * At(n);
         const uint8_t len = std::min<uint8_t>(num.length, kNumberLen);
         r[at] = len;
-        for (std::size_t k = 0; k < len; ++k) r[at + 1 + k] = static_cast<uint8_t>(num.digits[k]);
+        for (std::size_t k = 0; k < len; ++k)
+            r[at + 1 + k] = static_cast<uint8_t>(num.digits[k]);
     }
     PutText(r, entryrec::kName, e.name);
     PutText(r, entryrec::kEmail, e.email);

@@ -99,7 +99,8 @@ public:
 template <std::size_t N>
 std::string_view TextOf(const std::array<char, N>& field) {
     std::size_t n = 0;
-    while (n < N && field[n] != '\0') ++n;
+    while (n < N && field[n] != '\0')
+        ++n;
     return {field.data(), n};
 }
 
@@ -107,7 +108,8 @@ std::string_view TextOf(const std::array<char, N>& field) {
 template <std::size_t N>
 void SetText(std::array<char, N>& field, std::string_view text) {
     field.fill('\0');
-    for (std::size_t i = 0; i < text.size() && i + 1 < N; ++i) field[i] = text[i];
+    for (std::size_t i = 0; i < text.size() && i + 1 < N; ++i)
+        field[i] = text[i];
 }
 
 std::string_view NumberText(const PBNumber& number);

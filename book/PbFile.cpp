@@ -8,11 +8,16 @@ namespace {
 
 std::size_t RecordSize(uint8_t tag) {
     switch (tag) {
-        case pbfile::kSmsGroupTag: return pbfile::kSmsGroupSize;
-        case pbfile::kGroupTag: return pbfile::kGroupSize;
-        case pbfile::kEntryTag: return pbfile::kEntrySize;
-        case pbfile::kSpeedDialTag: return pbfile::kSpeedDialSize;
-        default: return 0;
+        case pbfile::kSmsGroupTag:
+            return pbfile::kSmsGroupSize;
+        case pbfile::kGroupTag:
+            return pbfile::kGroupSize;
+        case pbfile::kEntryTag:
+            return pbfile::kEntrySize;
+        case pbfile::kSpeedDialTag:
+            return pbfile::kSpeedDialSize;
+        default:
+            return 0;
     }
 }
 
@@ -26,7 +31,9 @@ Outcome TakeRecord(CPBData& book, std::span<const uint8_t> r) {
             if (ByteAt(r, smsgroup::kName) == 0) return Outcome::Placeholder;
             taken = book.TakeSmsGroupItem(r);
             break;
-        case pbfile::kGroupTag: taken = book.TakeGroupRecord(r); break;
+        case pbfile::kGroupTag:
+            taken = book.TakeGroupRecord(r);
+            break;
         case pbfile::kEntryTag: {
             const uint16_t slot = Le16(r, entryrec::kSlot);
             if (slot < kEntrySlots) {
@@ -35,8 +42,11 @@ Outcome TakeRecord(CPBData& book, std::span<const uint8_t> r) {
             }
             break;
         }
-        case pbfile::kSpeedDialTag: taken = book.TakeSpeedDialRecord(r); break;
-        default: break;
+        case pbfile::kSpeedDialTag:
+            taken = book.TakeSpeedDialRecord(r);
+            break;
+        default:
+            break;
     }
     return taken ? Outcome::Taken : Outcome::Refused;
 }
@@ -79,9 +89,14 @@ PbLoadReport ReadPbRecords(CPBData& book, std::span<const uint8_t> bytes, IProgr
             break;
         }
         switch (TakeRecord(book, record)) {
-            case Outcome::Taken: ++report.taken; break;
-            case Outcome::Refused: ++report.ignored; break;
-            case Outcome::Placeholder: break;
+            case Outcome::Taken:
+                ++report.taken;
+                break;
+            case Outcome::Refused:
+                ++report.ignored;
+                break;
+            case Outcome::Placeholder:
+                break;
         }
     }
     Step(progress, junk);

@@ -30,7 +30,7 @@ constexpr std::size_t kKind = 6;
 // SMS-group element data of item 0x0414.
 namespace smsgroup {
 constexpr std::size_t kSlot = 3;
-constexpr std::size_t kName = 4;  // 16 bytes
+constexpr std::size_t kName = 4;      // 16 bytes
 constexpr std::size_t kMembers = 21;  // ten 3-byte member slots, all 0xFF
 constexpr std::size_t kMembersSize = 30;
 }  // namespace smsgroup
@@ -40,10 +40,10 @@ namespace grouprec {
 constexpr std::size_t kWireSize = 344;
 constexpr std::size_t kFileSize = 24;
 constexpr std::size_t kSlot = 1;
-constexpr std::size_t kSlotAgain = 2;  // the byte readers take
+constexpr std::size_t kSlotAgain = 2;   // the byte readers take
 constexpr std::size_t kFirstEntry = 3;  // 2 bytes
-constexpr std::size_t kName = 5;  // 16 bytes
-constexpr std::size_t kCount = 22;  // 2 bytes: ringer when read, member count when written
+constexpr std::size_t kName = 5;        // 16 bytes
+constexpr std::size_t kCount = 22;      // 2 bytes: ringer when read, member count when written
 }  // namespace grouprec
 
 // Entry record, 344 bytes, the same on the wire and in the file.
@@ -52,14 +52,14 @@ constexpr std::size_t kSize = 344;
 constexpr std::size_t kSlot = 1;  // 2 bytes
 constexpr std::size_t kSecret = 3;
 constexpr std::size_t kGroup = 4;
-constexpr std::size_t kPrev = 5;  // 2 bytes
-constexpr std::size_t kNext = 7;  // 2 bytes
+constexpr std::size_t kPrev = 5;     // 2 bytes
+constexpr std::size_t kNext = 7;     // 2 bytes
 constexpr std::size_t kNumbers = 9;  // five fields of a length byte and 32 characters
 constexpr std::size_t kNumberStride = 33;
-constexpr std::size_t kName = 174;  // 16 bytes, zero at 190
-constexpr std::size_t kEmail = 191;  // 48 bytes, zero at 239
+constexpr std::size_t kName = 174;      // 16 bytes, zero at 190
+constexpr std::size_t kEmail = 191;     // 48 bytes, zero at 239
 constexpr std::size_t kWireless = 240;  // 48 bytes, zero at 288
-constexpr std::size_t kMemo = 289;  // 48 bytes, zero at 337
+constexpr std::size_t kMemo = 289;      // 48 bytes, zero at 337
 constexpr std::size_t kRinger = 338;
 constexpr std::size_t kMsgRinger = 340;
 constexpr std::size_t kPicture = 342;

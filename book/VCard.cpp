@@ -16,7 +16,8 @@ constexpr std::size_t kFoldAt = 75;
 
 std::string Upper(std::string_view s) {
     std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : out)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return out;
 }
 
@@ -51,7 +52,8 @@ void PutLine(std::string& out, const std::string& line) {
     bool first = true;
     while (line.size() - start > kFoldAt - (first ? 0 : 1)) {
         std::size_t cut = start + kFoldAt - (first ? 0 : 1);
-        while (cut > start && (static_cast<uint8_t>(line[cut]) & 0xC0) == 0x80) --cut;
+        while (cut > start && (static_cast<uint8_t>(line[cut]) & 0xC0) == 0x80)
+            --cut;
         if (!first) out += ' ';
         out.append(line, start, cut - start);
         out += "\r\n";
@@ -67,12 +69,12 @@ void PutLine(std::string& out, const std::string& line) {
 // Reading
 
 struct Property {
-    std::string name;                 // upper case, group prefix removed
-    std::vector<std::string> types;   // upper case: TYPE values and bare 2.1 parameters
-    std::string speedDial;            // X-SPEED-DIAL
+    std::string name;                // upper case, group prefix removed
+    std::vector<std::string> types;  // upper case: TYPE values and bare 2.1 parameters
+    std::string speedDial;           // X-SPEED-DIAL
     bool quotedPrintable = false;
     bool latin1 = false;
-    std::string value;                // raw, still escaped or encoded
+    std::string value;  // raw, still escaped or encoded
 };
 
 std::vector<std::string> Unfold(std::string_view text) {
@@ -238,8 +240,8 @@ void SetOnce(std::string& field, const std::string& value, const char* what, Con
 
 // Properties of no meaning for the handset that carry nothing a user would miss.
 bool IsHousekeeping(const std::string& name) {
-    return name == "VERSION" || name == "PRODID" || name == "REV" || name == "UID" ||
-           name == "N" || name == "SORT-STRING" || name == "KIND" || name.starts_with("X-");
+    return name == "VERSION" || name == "PRODID" || name == "REV" || name == "UID" || name == "N" ||
+           name == "SORT-STRING" || name == "KIND" || name.starts_with("X-");
 }
 
 std::string Describe(const Property& p) {

@@ -30,7 +30,8 @@ bool LoadBookFile(const std::string& path, CPBData& book, IPageSeam& page) {
         const TextImport r = BookFromText(
             format, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
             fresh);
-        for (const std::string& p : r.problems) Warn(path, p);
+        for (const std::string& p : r.problems)
+            Warn(path, p);
         if (!r.ok) {
             Warn(path, r.error);
             return false;

@@ -10,8 +10,8 @@ namespace numora {
 
 namespace {
 
-constexpr std::array<const char*, kNumberKinds> kKindLabels = {"Mobile", "Home", "Office",
-                                                               "Pager", "Fax"};
+constexpr std::array<const char*, kNumberKinds> kKindLabels = {"Mobile", "Home", "Office", "Pager",
+                                                               "Fax"};
 
 std::string GroupLabel(const CPBData& book, int g) {
     PBGroup grp;
@@ -45,8 +45,8 @@ std::string BookToText(const CPBData& book) {
         out += '\n';
         for (int n = 0; n < kNumberKinds; ++n) {
             std::string value(NumberText(e.numbers[static_cast<std::size_t>(n)]));
-            const int dial = book.FindSpeedDial(static_cast<uint16_t>(i),
-                                                static_cast<uint8_t>(n + kMobile));
+            const int dial =
+                book.FindSpeedDial(static_cast<uint16_t>(i), static_cast<uint8_t>(n + kMobile));
             if (!value.empty() && dial >= 0) {
                 value += "  (speed dial " + std::to_string(dial + kFirstSpeedDial) + ")";
             }
@@ -67,9 +67,8 @@ std::string BookToText(const CPBData& book) {
         if (book.GetGroup(g, grp) == 0) continue;
         out += "  " + std::to_string(g) + " " + std::string(TextOf(grp.name)) + ":";
         int count = 0;
-        book.ForEachMember(g, [&](uint16_t e) {
-            out += (count++ == 0 ? " " : ", ") + std::to_string(e);
-        });
+        book.ForEachMember(
+            g, [&](uint16_t e) { out += (count++ == 0 ? " " : ", ") + std::to_string(e); });
         if (count == 0) out += " (no members)";
         out += '\n';
     }

@@ -78,11 +78,20 @@ std::string CConsolePage::GroupColumnText(int row) const {
 void CConsolePage::PortStatus(int code, int port) {
     if (!m_verbose) return;
     switch (code) {
-        case 0: std::fprintf(stderr, " Waiting...\n"); break;
-        case 1: std::fprintf(stderr, " Port Searching...\n"); break;
-        case 2: std::fprintf(stderr, " COM%d Port Open...\n", port); break;
-        case 3: std::fprintf(stderr, " COM%d Port Connect...\n", port); break;
-        default: break;
+        case 0:
+            std::fprintf(stderr, " Waiting...\n");
+            break;
+        case 1:
+            std::fprintf(stderr, " Port Searching...\n");
+            break;
+        case 2:
+            std::fprintf(stderr, " COM%d Port Open...\n", port);
+            break;
+        case 3:
+            std::fprintf(stderr, " COM%d Port Connect...\n", port);
+            break;
+        default:
+            break;
     }
 }
 

@@ -7,10 +7,10 @@
 namespace numora {
 
 struct PhoneOptions {
-    std::string port;          // a device; empty to search the ports as the window does
-    std::string file;          // read: where the book goes; write: where it comes from
-    bool trace = false;        // every frame on stderr
-    bool progress = true;      // a progress bar on stderr
+    std::string port;      // a device; empty to search the ports as the window does
+    std::string file;      // read: where the book goes; write: where it comes from
+    bool trace = false;    // every frame on stderr
+    bool progress = true;  // a progress bar on stderr
     int searchTimeoutSec = 30;
 };
 

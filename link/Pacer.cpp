@@ -4,7 +4,9 @@
 
 namespace numora {
 
-CLinkPacer::~CLinkPacer() { Reset(); }
+CLinkPacer::~CLinkPacer() {
+    Reset();
+}
 
 bool CLinkPacer::MustWait() const {
     // Inside a step only its own pause can hold what follows; outside, anything still queued.

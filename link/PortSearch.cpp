@@ -15,7 +15,8 @@ constexpr std::string_view kAtDiagMode{"AT$PCDMG\r\0", 10};
 int LeadingInt(const std::string& text, int fallback) {
     const char* first = text.data();
     const char* last = first + text.size();
-    while (first < last && (*first == ' ' || *first == '\t')) ++first;
+    while (first < last && (*first == ' ' || *first == '\t'))
+        ++first;
     int value = 0;
     const auto [ptr, ec] = std::from_chars(first, last, value);
     return ec == std::errc() && ptr != first ? value : fallback;
@@ -25,10 +26,16 @@ int LeadingInt(const std::string& text, int fallback) {
 
 CPortSearch::CPortSearch(IPort& port, CPhoneLink& link, CLinkPacer& pacer, IClock& clock,
                          IPageSeam& page, IProfile& profile)
-    : m_port(port), m_link(link), m_pacer(pacer), m_page(page), m_profile(profile),
+    : m_port(port),
+      m_link(link),
+      m_pacer(pacer),
+      m_page(page),
+      m_profile(profile),
       m_timer(clock, pacer, [this] { OnTimer(); }) {}
 
-CPortSearch::~CPortSearch() { Stop(); }
+CPortSearch::~CPortSearch() {
+    Stop();
+}
 
 void CPortSearch::ChooseFirstPort(const PortTable& discovered) {
     m_linkState = kLinkWaiting;
@@ -72,7 +79,9 @@ void CPortSearch::TryOpenPort() {
     }
 }
 
-void CPortSearch::Stop() { m_timer.Stop(); }
+void CPortSearch::Stop() {
+    m_timer.Stop();
+}
 
 void CPortSearch::OnTimer() {
     if (m_linkState != kLinkAnswered) {

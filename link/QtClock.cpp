@@ -4,10 +4,13 @@
 
 namespace numora {
 
-CQtClock::CQtClock(QObject* parent) : QObject(parent) { m_elapsed.start(); }
+CQtClock::CQtClock(QObject* parent) : QObject(parent) {
+    m_elapsed.start();
+}
 
 CQtClock::~CQtClock() {
-    for (auto& [id, p] : m_pending) delete p.timer;
+    for (auto& [id, p] : m_pending)
+        delete p.timer;
 }
 
 IClock::TimerId CQtClock::StartTimer(int ms, std::function<void()> fn) {

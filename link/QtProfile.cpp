@@ -24,8 +24,7 @@ std::string CQtProfile::GetString(std::string_view section, std::string_view key
     return v.toString().toStdString();
 }
 
-void CQtProfile::SetString(std::string_view section, std::string_view key,
-                           std::string_view value) {
+void CQtProfile::SetString(std::string_view section, std::string_view key, std::string_view value) {
     m_settings.setValue(KeyOf(section, key),
                         QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())));
     m_settings.sync();

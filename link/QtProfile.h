@@ -19,8 +19,7 @@ public:
 
     std::string GetString(std::string_view section, std::string_view key,
                           std::string_view fallback) const override;
-    void SetString(std::string_view section, std::string_view key,
-                   std::string_view value) override;
+    void SetString(std::string_view section, std::string_view key, std::string_view value) override;
 
     QString FileName() const { return m_settings.fileName(); }
 

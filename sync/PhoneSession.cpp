@@ -18,7 +18,8 @@ void CPhoneSession::OnReceivedBlock(std::span<uint8_t> raw) {
     std::size_t start = 0;
     do {
         std::size_t end = start;
-        while (end < raw.size() && raw[end] != kFrameFlag) ++end;
+        while (end < raw.size() && raw[end] != kFrameFlag)
+            ++end;
         if (end < raw.size()) ++end;  // the flag stays with its reply
         const auto piece = raw.subspan(start, end - start);
         const auto reply = piece.first(UnescapeBlock(piece));

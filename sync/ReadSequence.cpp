@@ -8,7 +8,9 @@
 
 namespace numora {
 
-void CSyncEngine::RequestFirstItem() { m_link.SendNvRead(kItemSpeedDials, 0); }
+void CSyncEngine::RequestFirstItem() {
+    m_link.SendNvRead(kItemSpeedDials, 0);
+}
 
 bool CSyncEngine::OnReadItem(std::span<const uint8_t> r) {
     const uint16_t itemNumber = Le16(r, item::kItem);
@@ -35,7 +37,8 @@ bool CSyncEngine::OnReadItem(std::span<const uint8_t> r) {
             m_page.SetProgressPos(kReadRecordPhasePos);
             m_link.SendPbRequest85();
             return true;
-        default: return false;
+        default:
+            return false;
     }
 }
 
@@ -44,8 +47,8 @@ bool CSyncEngine::OnUsedSlotMask(std::span<const uint8_t> r) {
     const auto mask = r.subspan(maskrec::kMask, std::min<std::size_t>(r.size() - 1, kEntrySlots));
     m_book.SetReceivedMask(mask);
     const auto& announced = m_book.ReceivedMaskTable();
-    const auto count = std::count_if(announced.begin(), announced.end(),
-                                     [](uint8_t m) { return m != 0; });
+    const auto count =
+        std::count_if(announced.begin(), announced.end(), [](uint8_t m) { return m != 0; });
     m_progressStep = count == 0 ? kEntrySlots : kEntrySlots / static_cast<int>(count);
     m_link.SendPbRecordRequest81(0);
     return true;

@@ -8,7 +8,12 @@ namespace numora {
 
 CSyncEngine::CSyncEngine(CPBData& book, IPageSeam& page, CPhoneLink& link, IPort& port,
                          CPortSearch& search, CLinkPacer& pacer, IClock& clock)
-    : m_book(book), m_page(page), m_link(link), m_port(port), m_search(search), m_pacer(pacer),
+    : m_book(book),
+      m_page(page),
+      m_link(link),
+      m_port(port),
+      m_search(search),
+      m_pacer(pacer),
       m_watchdog(clock, pacer, [this] { OnWatchdog(); }) {
     // Once the handset is in framed mode, silence means a lost connection, not a slow search.
     m_search.SetOnFramed([this] {
@@ -16,7 +21,9 @@ CSyncEngine::CSyncEngine(CPBData& book, IPageSeam& page, CPhoneLink& link, IPort
     });
 }
 
-CSyncEngine::~CSyncEngine() { m_search.SetOnFramed({}); }
+CSyncEngine::~CSyncEngine() {
+    m_search.SetOnFramed({});
+}
 
 void CSyncEngine::OnReadFromPhone() {
     m_pacer.Do([this] { StartRead(); });
@@ -28,9 +35,7 @@ void CSyncEngine::OnWriteToPhone() {
 
 void CSyncEngine::OnPhoneData(std::span<const uint8_t> block) {
     // The block may have to wait for a pause to run out, so it is kept.
-    m_pacer.Do([this, copy = std::vector<uint8_t>(block.begin(), block.end())] {
-        Dispatch(copy);
-    });
+    m_pacer.Do([this, copy = std::vector<uint8_t>(block.begin(), block.end())] { Dispatch(copy); });
 }
 
 void CSyncEngine::OnPortLost() {
@@ -92,9 +97,13 @@ void CSyncEngine::StartWrite() {
 void CSyncEngine::Dispatch(std::span<const uint8_t> block) {
     switch (m_search.LinkPhase()) {
         case kPhaseProbing:
-        case kPhaseModeSent: m_search.OnPhoneData(block); return;
-        case kPhaseFramed: break;
-        default: return;
+        case kPhaseModeSent:
+            m_search.OnPhoneData(block);
+            return;
+        case kPhaseFramed:
+            break;
+        default:
+            return;
     }
     if (!m_running || block.empty()) return;
     const bool progressed = m_isReading != 0 ? DispatchRead(block) : DispatchWrite(block);
@@ -133,9 +142,12 @@ bool CSyncEngine::DispatchRead(std::span<const uint8_t> r) {
             m_page.SetProgressPos(0);
             EndRun(m_bookComplete ? RunOutcome::ReadCompleted : RunOutcome::Failed);
             return false;
-        case cmd::kModeControl: return b1 == 1 && OnModeReply();
+        case cmd::kModeControl:
+            return b1 == 1 && OnModeReply();
         case cmd::kRefused18:
-        case cmd::kRefused1F: OnModeRefused(); return true;
+        case cmd::kRefused1F:
+            OnModeRefused();
+            return true;
         case cmd::kStatus:
             if (b1 == 0) {
                 m_link.SendPassword();
@@ -151,11 +163,16 @@ bool CSyncEngine::DispatchRead(std::span<const uint8_t> r) {
             m_page.SetProgressPos(4);
             RequestFirstItem();
             return true;
-        case cmd::kNvRead: return OnReadItem(r);
-        case cmd::kMaskRead: return OnUsedSlotMask(r);
-        case cmd::kGroupRead: return OnGroupRecord(r);
-        case cmd::kEntryRead: return OnEntryRecord(r);
-        default: return false;
+        case cmd::kNvRead:
+            return OnReadItem(r);
+        case cmd::kMaskRead:
+            return OnUsedSlotMask(r);
+        case cmd::kGroupRead:
+            return OnGroupRecord(r);
+        case cmd::kEntryRead:
+            return OnEntryRecord(r);
+        default:
+            return false;
     }
 }
 
@@ -163,19 +180,27 @@ bool CSyncEngine::DispatchWrite(std::span<const uint8_t> r) {
     const uint8_t code = r[0];
     const uint8_t b1 = ByteAt(r, 1);
     switch (code) {
-        case cmd::kModeControl: return b1 == 1 && OnModeReply();
+        case cmd::kModeControl:
+            return b1 == 1 && OnModeReply();
         case cmd::kRefused18:
-        case cmd::kRefused1F: OnModeRefused(); return true;
+        case cmd::kRefused1F:
+            OnModeRefused();
+            return true;
         case cmd::kPassword:
             if (b1 == 0) return false;
             m_page.SetProgressPos(4);
             SendClearingSpeedDial(0);
             return true;
-        case cmd::kNvWrite: return OnItemEcho(r);
-        case cmd::kMaskWrite: return OnMaskEcho();
-        case cmd::kGroupWrite: return OnGroupEcho();
-        case cmd::kEntryWrite: return OnEntryEcho();
-        default: return false;
+        case cmd::kNvWrite:
+            return OnItemEcho(r);
+        case cmd::kMaskWrite:
+            return OnMaskEcho();
+        case cmd::kGroupWrite:
+            return OnGroupEcho();
+        case cmd::kEntryWrite:
+            return OnEntryEcho();
+        default:
+            return false;
     }
 }
 

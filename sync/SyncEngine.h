@@ -41,8 +41,8 @@ enum class RunOutcome { ReadCompleted, WriteCompleted, Failed };
 
 class CSyncEngine {
 public:
-    CSyncEngine(CPBData& book, IPageSeam& page, CPhoneLink& link, IPort& port,
-                CPortSearch& search, CLinkPacer& pacer, IClock& clock);
+    CSyncEngine(CPBData& book, IPageSeam& page, CPhoneLink& link, IPort& port, CPortSearch& search,
+                CLinkPacer& pacer, IClock& clock);
     ~CSyncEngine();
     CSyncEngine(const CSyncEngine&) = delete;
     CSyncEngine& operator=(const CSyncEngine&) = delete;

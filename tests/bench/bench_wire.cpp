@@ -112,7 +112,8 @@ int main() {
     setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
 
     CPBData book;
-    for (int g = 1; g <= 5; ++g) book.SetGroup(g, "Group " + std::to_string(g));
+    for (int g = 1; g <= 5; ++g)
+        book.SetGroup(g, "Group " + std::to_string(g));
     for (int i = kEntrySlots - 1; i >= 0; --i) {
         PBEntry e = test::MakeEntry(i, "Person " + std::to_string(i),
                                     static_cast<uint8_t>(1 + i % 6), std::string(20, '5'));
@@ -125,7 +126,8 @@ int main() {
     WritePbRecords(book, bytes, nullptr);
     const std::string bookPath = (dir / "full.pb").string();
     std::ofstream(bookPath, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
 
     for (const bool reading : {true, false}) {
         const std::string trace = (dir / (reading ? "read.trace" : "write.trace")).string();

@@ -32,7 +32,8 @@ TEST(BookJsonTest, DumpHasTheDocumentedShape) {
 TEST(BookJsonTest, JsonRoundTripKeepsChainsBytesAndCodes) {
     CPBData book;
     book.SetGroup(2, "Caf\xE9 \"q\"");
-    for (int slot : {9, 4, 7}) AddEntry(book, slot, "Name\x01\xFF", 2, "*0#P");
+    for (int slot : {9, 4, 7})
+        AddEntry(book, slot, "Name\x01\xFF", 2, "*0#P");
     PBEntry e;
     book.GetEntry(4, e);
     e.ringer = 150;  // a downloaded sound survives JSON (only a save clamps it)

@@ -133,7 +133,9 @@ TEST(ContactsTest, ReadsVersion21CardsWithTheirEncodings) {
     EXPECT_EQ(c.numbers[1], "0555");  // the untyped number takes the first free kind
     EXPECT_EQ(c.numbers[2], "0140");
     EXPECT_EQ(c.numbers[4], "0199");
-    EXPECT_EQ(c.memo, "Pr\xC3\xA9" "f\xC3\xA8re le soir, appeler avant");
+    EXPECT_EQ(c.memo,
+              "Pr\xC3\xA9"
+              "f\xC3\xA8re le soir, appeler avant");
     ASSERT_EQ(c.leftOut.size(), 1u);
     EXPECT_EQ(c.leftOut[0].rfind("address", 0), 0u);
 }
@@ -166,8 +168,9 @@ TEST(ContactsTest, CsvQuotingHeadersAndStrangeColumns) {
         "Bob,0456,,,X,extra\n";
     std::vector<std::string> problems;
     const auto contacts = ContactsFromCsv(csv, problems);
-    EXPECT_EQ(problems, (std::vector<std::string>{
-                            "column \"Birthday\" is not part of a phone book: left out"}));
+    EXPECT_EQ(
+        problems,
+        (std::vector<std::string>{"column \"Birthday\" is not part of a phone book: left out"}));
     ASSERT_EQ(contacts.size(), 2u);
     EXPECT_EQ(contacts[0].name, "Doe, Jane");
     EXPECT_EQ(contacts[0].memo, "Line one\nline \"two\"");

@@ -36,7 +36,8 @@ TEST(ListTextTest, RowsShowWhatTheBookHolds) {
     // An empty slot has only its label; an entry of a group not in use shows no group.
     const auto empty = EntryRowTexts(book, 8);
     EXPECT_EQ(empty[col::kSlot], "  8 ");
-    for (int c = 1; c < kListColumns; ++c) EXPECT_TRUE(empty[static_cast<std::size_t>(c)].empty());
+    for (int c = 1; c < kListColumns; ++c)
+        EXPECT_TRUE(empty[static_cast<std::size_t>(c)].empty());
     book.DeleteGroup(2);  // moves Ada to "Etc."
     EXPECT_EQ(EntryRowTexts(book, 7)[col::kGroup], "Etc.");
 

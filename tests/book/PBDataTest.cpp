@@ -37,12 +37,16 @@ TEST(BookTest, FreshBookHoldsOnlyTheCatchAllGroup) {
     PBEntry e;
     PBGroup g;
     PBSmsGroup s;
-    for (int i = 0; i < kEntrySlots; ++i) EXPECT_EQ(book.GetEntry(i, e), 0);
-    for (int k = 0; k < kGroupSlots; ++k) EXPECT_EQ(book.GetGroup(k, g), k == kEtcGroup ? 1 : 0);
+    for (int i = 0; i < kEntrySlots; ++i)
+        EXPECT_EQ(book.GetEntry(i, e), 0);
+    for (int k = 0; k < kGroupSlots; ++k)
+        EXPECT_EQ(book.GetGroup(k, g), k == kEtcGroup ? 1 : 0);
     EXPECT_EQ(book.GetGroup(kEtcGroup, g), 1);
     EXPECT_EQ(TextOf(g.name), "Etc.");
-    for (int k = 0; k < kSmsGroupSlots; ++k) EXPECT_EQ(book.GetSmsGroup(k, s), 0);
-    for (int n = 0; n < kSpeedDialSlots; ++n) EXPECT_EQ(book.SpeedDial(n).entry, kNone16);
+    for (int k = 0; k < kSmsGroupSlots; ++k)
+        EXPECT_EQ(book.GetSmsGroup(k, s), 0);
+    for (int n = 0; n < kSpeedDialSlots; ++n)
+        EXPECT_EQ(book.SpeedDial(n).entry, kNone16);
 }
 
 TEST(BookTest, FieldMaskCountsNumbersMailAndWirelessButNotNameOrMemo) {
@@ -104,7 +108,8 @@ TEST(BookTest, EntryWithoutAGroupStaysFiledSomewhere) {
 TEST(BookTest, DeletingEntriesRelinksTheirNeighbours) {
     CPBData book;
     book.SetGroup(1, "Family");
-    for (int slot : {3, 2, 1}) AddEntry(book, slot, "x", 1);
+    for (int slot : {3, 2, 1})
+        AddEntry(book, slot, "x", 1);
     ASSERT_EQ(Members(book, 1), (std::vector<int>{1, 2, 3}));
     book.SetSpeedDial(7, 2, kMobile);
 
@@ -134,7 +139,8 @@ TEST(BookTest, DeletedGroupHandsItsChainToEtc) {
 
     book.DeleteGroup(3);
     EXPECT_EQ(Members(book, kEtcGroup), (std::vector<int>{10, 11, 12}));
-    for (int e : {10, 11, 12}) EXPECT_EQ(book.Entry(e).group, kEtcGroup);
+    for (int e : {10, 11, 12})
+        EXPECT_EQ(book.Entry(e).group, kEtcGroup);
     PBGroup g;
     EXPECT_EQ(book.GetGroup(3, g), 0);
     EXPECT_EQ(book.GroupFirstEntry(3), kNone16);
@@ -222,8 +228,10 @@ TEST(BookTest, RecordsNamingSlotsOutsideTheTablesNeverTouchTheBook) {
 
     PBEntry e;
     EXPECT_EQ(book.GetEntry(299, e), 0);
-    for (int k = 0; k < kGroupSlots; ++k) EXPECT_EQ(book.Group(k), before.Group(k));
-    for (int n = 0; n < kSpeedDialSlots; ++n) EXPECT_EQ(book.SpeedDial(n), before.SpeedDial(n));
+    for (int k = 0; k < kGroupSlots; ++k)
+        EXPECT_EQ(book.Group(k), before.Group(k));
+    for (int n = 0; n < kSpeedDialSlots; ++n)
+        EXPECT_EQ(book.SpeedDial(n), before.SpeedDial(n));
 }
 
 TEST(BookTest, TakingAnEntryCopiesOnlyTheAnnouncedFields) {
@@ -290,7 +298,8 @@ TEST(BookTest, AssemblingAnEntryClampsItsCodesInTheBookToo) {
     EXPECT_EQ(book.Entry(6).picture, 0xFFFF);
     // A five-digit number: its length, five characters, then 27 zeros.
     EXPECT_EQ(r[entryrec::kNumbers], 5);
-    for (std::size_t k = 6; k <= 32; ++k) EXPECT_EQ(r[entryrec::kNumbers + k], 0) << k;
+    for (std::size_t k = 6; k <= 32; ++k)
+        EXPECT_EQ(r[entryrec::kNumbers + k], 0) << k;
 
     e.ringer = 204;
     book.SetEntry(e);

@@ -66,7 +66,8 @@ CPBData RichBook() {
     book.SetGroup(1, "Family");
     book.SetGroup(3, "Work");
     book.SetGroup(5, "\xC9quipe");
-    for (int slot : {40, 3, 299}) AddEntry(book, slot, "Fam", 1);
+    for (int slot : {40, 3, 299})
+        AddEntry(book, slot, "Fam", 1);
     AddEntry(book, 0, "Boss", 3, std::string(32, '7'));
     AddEntry(book, 150, "Team", 5, "*22810");
     AddEntry(book, 77, "Misc", kEtcGroup, "");
@@ -115,7 +116,8 @@ TEST(PbFileTest, EmptyBookSavesAsSmsGroupsEtcAndSpeedDials) {
     const CPBData loaded = Load(bytes);
     EXPECT_EQ(loaded.CountUsedEntries(), 0);
     PBSmsGroup s;
-    for (int k = 0; k < 5; ++k) EXPECT_EQ(loaded.GetSmsGroup(k, s), 0);
+    for (int k = 0; k < 5; ++k)
+        EXPECT_EQ(loaded.GetSmsGroup(k, s), 0);
 }
 
 TEST(PbFileTest, LoadThenSaveReproducesTheFileByteForByte) {

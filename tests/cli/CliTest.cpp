@@ -82,7 +82,8 @@ TEST_F(CliTest, HostileBytesNeverCrashTheTool) {
         std::string bytes(static_cast<std::size_t>(rng() % 4000), '\0');
         // Mostly record tags, so that the loader gets deep into records.
         const std::array<char, 5> tags = {'\x26', '\x27', '\x81', '\x83', '\x55'};
-        for (char& c : bytes) c = rng() % 3 == 0 ? tags[rng() % tags.size()] : char(rng());
+        for (char& c : bytes)
+            c = rng() % 3 == 0 ? tags[rng() % tags.size()] : char(rng());
         WriteFile("junk.pb", bytes);
         const CliRun r = Cli("dump " + Path("junk.pb"));
         EXPECT_EQ(r.status, 0) << r.err;

@@ -54,7 +54,6 @@ protected:
         }
         return names;
     }
-
 };
 
 void Repeat(std::vector<std::string>& v, const std::string& name, int times) {
@@ -64,7 +63,8 @@ void Repeat(std::vector<std::string>& v, const std::string& name, int times) {
 CPBData EveryGroupBook() {
     CPBData book;
     book.SetGroup(0, "All");
-    for (int g = 1; g <= 5; ++g) book.SetGroup(g, "Group " + std::to_string(g));
+    for (int g = 1; g <= 5; ++g)
+        book.SetGroup(g, "Group " + std::to_string(g));
     // Added from the highest slot down, so that each chain runs in slot order as a read
     // builds it.
     for (int i : {299, 128, 64, 31, 17, 9, 5, 0}) {
@@ -79,11 +79,13 @@ CPBData EveryGroupBook() {
 TEST_F(CliSimTest, ReadGivesBackEveryEntryInTheHandsetsOrder) {
     CPBData book;
     book.SetGroup(2, "Friends");
-    for (int slot : {9, 5, 0}) test::AddEntry(book, slot, "P" + std::to_string(slot), 2);
+    for (int slot : {9, 5, 0})
+        test::AddEntry(book, slot, "P" + std::to_string(slot), 2);
     SaveBook(book, "b.pb");
     auto sim = StartSim({"--book", Path("b.pb")});
     ASSERT_FALSE(sim.Device().empty());
-    const test::ToolRun r = Cli("read --no-progress --port " + sim.Device() + " -o " + Path("c.pb"));
+    const test::ToolRun r =
+        Cli("read --no-progress --port " + sim.Device() + " -o " + Path("c.pb"));
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Json("c.pb"), Json("b.pb"));
     sim.Stop();
@@ -106,21 +108,24 @@ TEST_F(CliSimTest, ReadOfAnEmptyBookAndOfEveryGroup) {
         const fs::path workFile = fs::path(NUMORA_CLI).parent_path() / "backup.efs";
         std::ofstream(workFile) << "left over";
         auto sim = StartSim({"--book", Path("empty.pb")});
-        const test::ToolRun r = Cli("read --no-progress --port " + sim.Device() + " -o " + Path("e.pb"));
+        const test::ToolRun r =
+            Cli("read --no-progress --port " + sim.Device() + " -o " + Path("e.pb"));
         ASSERT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(Json("e.pb"), Json("empty.pb"));
         EXPECT_FALSE(fs::exists(workFile));
     }
     SaveBook(EveryGroupBook(), "groups.pb");
     auto sim = StartSim({"--book", Path("groups.pb")});
-    const test::ToolRun r = Cli("read --no-progress --port " + sim.Device() + " -o " + Path("g.json"));
+    const test::ToolRun r =
+        Cli("read --no-progress --port " + sim.Device() + " -o " + Path("g.json"));
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Slurp(Path("g.json")), Json("groups.pb"));
 }
 
 TEST_F(CliSimTest, ReadOfAFullBook) {
     CPBData book;
-    for (int g = 1; g <= 5; ++g) book.SetGroup(g, "Group " + std::to_string(g));
+    for (int g = 1; g <= 5; ++g)
+        book.SetGroup(g, "Group " + std::to_string(g));
     for (int i = kEntrySlots - 1; i >= 0; --i) {
         PBEntry e = test::MakeEntry(i, "Person " + std::to_string(i),
                                     static_cast<uint8_t>(1 + i % 6), std::string(32, '7'));
@@ -129,7 +134,8 @@ TEST_F(CliSimTest, ReadOfAFullBook) {
     }
     SaveBook(book, "full.pb");
     auto sim = StartSim({"--book", Path("full.pb")});
-    const test::ToolRun r = Cli("read --no-progress --port " + sim.Device() + " -o " + Path("c.pb"));
+    const test::ToolRun r =
+        Cli("read --no-progress --port " + sim.Device() + " -o " + Path("c.pb"));
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Json("c.pb"), Json("full.pb"));
 }
@@ -156,7 +162,8 @@ TEST_F(CliSimTest, WriteSendsTheTwoPassesInOrder) {
     test::AddEntry(book, 1, "One", kEtcGroup);
     SaveBook(book, "book.pb");
     auto sim = StartSim({});
-    const test::ToolRun r = Cli("write --no-progress --port " + sim.Device() + " " + Path("book.pb"));
+    const test::ToolRun r =
+        Cli("write --no-progress --port " + sim.Device() + " " + Path("book.pb"));
     ASSERT_EQ(r.status, 0) << r.err;
     sim.Stop();
     std::vector<std::string> expected;
@@ -179,7 +186,9 @@ struct Fault {
     bool succeeds;
 };
 
-void PrintTo(const Fault& f, std::ostream* os) { *os << f.name; }
+void PrintTo(const Fault& f, std::ostream* os) {
+    *os << f.name;
+}
 
 class CliSimFaultTest : public CliSimTest, public ::testing::WithParamInterface<Fault> {};
 
@@ -188,11 +197,12 @@ TEST_P(CliSimFaultTest, EndsInADefinedState) {
     SaveBook(EveryGroupBook(), "book.pb");
     std::vector<std::string> args{"--book", Path("book.pb")};
     std::istringstream extra(f.simArgs);
-    for (std::string a; extra >> a;) args.push_back(a);
+    for (std::string a; extra >> a;)
+        args.push_back(a);
     auto sim = StartSim(args);
     const std::string port = " --no-progress --timeout 10 --port " + sim.Device() + " ";
-    const test::ToolRun r = f.write ? Cli("write" + port + Path("book.pb"))
-                             : Cli("read" + port + "-o " + Path("c.pb"));
+    const test::ToolRun r =
+        f.write ? Cli("write" + port + Path("book.pb")) : Cli("read" + port + "-o " + Path("c.pb"));
     if (f.succeeds) {
         EXPECT_EQ(r.status, 0) << r.err;
         if (!f.write) {
@@ -220,7 +230,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(CliSimTest, NoHandsetGivesUpAfterTheTimeout) {
     const test::ToolRun r = Cli("read --no-progress --timeout 3 --port " + Path("no-such-device") +
-                         " -o " + Path("c.pb"));
+                                " -o " + Path("c.pb"));
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("Check Phone connection and power on !!!"), std::string::npos) << r.err;
 }

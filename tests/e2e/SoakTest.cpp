@@ -30,10 +30,12 @@ std::string InSlotOrder(std::string json) {
         const std::size_t close = json.find(']', open);
         std::vector<int> members;
         std::istringstream list(json.substr(open, close - open));
-        for (std::string item; std::getline(list, item, ',');) members.push_back(std::stoi(item));
+        for (std::string item; std::getline(list, item, ',');)
+            members.push_back(std::stoi(item));
         std::sort(members.begin(), members.end());
         std::string sorted;
-        for (const int m : members) sorted += (sorted.empty() ? "" : ",") + std::to_string(m);
+        for (const int m : members)
+            sorted += (sorted.empty() ? "" : ",") + std::to_string(m);
         json.replace(open, close - open, sorted);
     }
     return json;
@@ -48,10 +50,13 @@ protected:
         for (int k = 0; k < edits; ++k) {
             const int slot = static_cast<int>(m_rng() % 40);
             switch (m_rng() % 5) {
-                case 0: book.DeleteEntry(slot); break;
-                case 1: book.SetSpeedDial(2 + static_cast<int>(m_rng() % 19),
-                                          static_cast<uint16_t>(slot), kMobile);
-                        break;
+                case 0:
+                    book.DeleteEntry(slot);
+                    break;
+                case 1:
+                    book.SetSpeedDial(2 + static_cast<int>(m_rng() % 19),
+                                      static_cast<uint16_t>(slot), kMobile);
+                    break;
                 default: {
                     PBEntry e = test::MakeEntry(slot, "Soak " + std::to_string(m_rng() % 1000),
                                                 static_cast<uint8_t>(1 + m_rng() % 6),
@@ -68,13 +73,20 @@ protected:
     std::vector<std::string> Fault() {
         const std::string n = std::to_string(3 + m_rng() % 45);
         switch (m_rng() % 12) {
-            case 0: return {"--drop", n};
-            case 1: return {"--garble", n};
-            case 2: return {"--hangup", n};
-            case 3: return {"--refuse-mode-at", n};
-            case 4: return {"--busy", std::to_string(1 + m_rng() % 4)};
-            case 5: return {"--refuse-password"};
-            default: return {};
+            case 0:
+                return {"--drop", n};
+            case 1:
+                return {"--garble", n};
+            case 2:
+                return {"--hangup", n};
+            case 3:
+                return {"--refuse-mode-at", n};
+            case 4:
+                return {"--busy", std::to_string(1 + m_rng() % 4)};
+            case 5:
+                return {"--refuse-password"};
+            default:
+                return {};
         }
     }
 
@@ -89,7 +101,8 @@ TEST_F(SoakTest, EveryRunEndsCleanAndNoBookIsCorrupted) {
     std::printf("soak seed %u\n", seed);
 
     CPBData local;
-    for (int g = 1; g <= 5; ++g) local.SetGroup(g, "Group " + std::to_string(g));
+    for (int g = 1; g <= 5; ++g)
+        local.SetGroup(g, "Group " + std::to_string(g));
     SaveBook(CPBData(), "handset.pb");
     int completed = 0;
     int failed = 0;
@@ -100,7 +113,8 @@ TEST_F(SoakTest, EveryRunEndsCleanAndNoBookIsCorrupted) {
 
         // Write: the handset ends up with the book, or the run says it failed.
         std::vector<std::string> args{"--book", Path("handset.pb"), "--save", Path("next.pb")};
-        for (const std::string& a : Fault()) args.push_back(a);
+        for (const std::string& a : Fault())
+            args.push_back(a);
         {
             test::SimProcess sim(NUMORA_SIM, args, Path("sim.txt"));
             ASSERT_FALSE(sim.Device().empty());
@@ -122,7 +136,8 @@ TEST_F(SoakTest, EveryRunEndsCleanAndNoBookIsCorrupted) {
 
         // Read: the copy equals what the handset holds, or no copy is written at all.
         args = {"--book", Path("handset.pb")};
-        for (const std::string& a : Fault()) args.push_back(a);
+        for (const std::string& a : Fault())
+            args.push_back(a);
         std::filesystem::remove(Path("copy.pb"));
         test::SimProcess sim(NUMORA_SIM, args, Path("sim.txt"));
         const auto r = Cli("read --no-progress --timeout 10 --port " + sim.Device() + " -o " +

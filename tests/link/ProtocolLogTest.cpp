@@ -25,7 +25,8 @@ TEST(ProtocolLogTest, KeepsTheLastRunWithTimesFromItsStart) {
               "        0.072 < Status           3F 00 0C 39 7E\n");
 
     // A run that never goes quiet keeps only the newest lines.
-    for (int k = 0; k < 5; ++k) log.Trace(TraceDir::Out, poll);
+    for (int k = 0; k < 5; ++k)
+        log.Trace(TraceDir::Out, poll);
     EXPECT_EQ(log.Lines().size(), 3u);
 }
 

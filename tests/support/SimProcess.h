@@ -34,7 +34,8 @@ public:
         std::vector<std::string> all{binary};
         all.insert(all.end(), args.begin(), args.end());
         std::vector<char*> argv;
-        for (std::string& a : all) argv.push_back(a.data());
+        for (std::string& a : all)
+            argv.push_back(a.data());
         argv.push_back(nullptr);
         if (posix_spawn(&m_pid, binary.c_str(), &actions, nullptr, argv.data(), environ) != 0) {
             m_pid = -1;
@@ -42,7 +43,8 @@ public:
         posix_spawn_file_actions_destroy(&actions);
         close(out[1]);
         char c = 0;
-        while (read(out[0], &c, 1) == 1 && c != '\n') m_device += c;
+        while (read(out[0], &c, 1) == 1 && c != '\n')
+            m_device += c;
         m_stdout = out[0];
     }
 

@@ -39,8 +39,8 @@ protected:
     std::string Path(const std::string& name) const { return (m_dir / name).string(); }
 
     ToolRun Cli(const std::string& args) const {
-        const std::string cmd = std::string(NUMORA_CLI) + " " + args + " >" + Path("out.txt") +
-                                " 2>" + Path("err.txt");
+        const std::string cmd =
+            std::string(NUMORA_CLI) + " " + args + " >" + Path("out.txt") + " 2>" + Path("err.txt");
         ToolRun r;
         r.status = WEXITSTATUS(std::system(cmd.c_str()));
         r.out = Slurp(Path("out.txt"));

@@ -95,8 +95,10 @@ TEST_F(Search, WithNothingToFindItWalksThePortsUntilTheWatchdog) {
     session->Engine().OnReadFromPhone();
     clock.Advance(52 * kOpenFailedIntervalMs - 1);
     std::vector<std::string> expected;
-    for (int n = 2; n <= 50; ++n) expected.push_back("COM" + std::to_string(n));
-    for (int n = 1; n <= 3; ++n) expected.push_back("COM" + std::to_string(n));
+    for (int n = 2; n <= 50; ++n)
+        expected.push_back("COM" + std::to_string(n));
+    for (int n = 1; n <= 3; ++n)
+        expected.push_back("COM" + std::to_string(n));
     EXPECT_EQ(port->opened, expected);
 
     // The search gives up when the watchdog runs out, with the controls unlocked.
@@ -155,7 +157,8 @@ TEST_F(Search, OnlyAnOkBeforeAnyZeroByteCountsAndFiveMissesMoveOn) {
     clock.Advance(kFirstCommandPauseMs);
     Reply(std::string_view("\0OK", 3));
     EXPECT_EQ(Phase(), kPhaseProbing);
-    for (int i = 0; i < 3; ++i) Reply("ERROR");
+    for (int i = 0; i < 3; ++i)
+        Reply("ERROR");
     EXPECT_EQ(port->opened, (std::vector<std::string>{"COM3"}));
     EXPECT_EQ(port->LastText(), "at$CHKP\r");  // four probes re-sent so far
     Reply("ERROR");

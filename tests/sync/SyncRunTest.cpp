@@ -67,8 +67,8 @@ struct Rig {
 
     int Count(uint8_t code) const {
         const auto rs = port.Requests();
-        return static_cast<int>(std::count_if(rs.begin(), rs.end(),
-                                              [&](const auto& r) { return r.bytes[0] == code; }));
+        return static_cast<int>(
+            std::count_if(rs.begin(), rs.end(), [&](const auto& r) { return r.bytes[0] == code; }));
     }
 
     test::FakeClock clock;
@@ -82,25 +82,29 @@ struct Rig {
 };
 
 void Append(std::vector<std::pair<int, int>>& seq, int code, int from, int to) {
-    for (int i = from; i <= to; ++i) seq.emplace_back(code, i);
+    for (int i = from; i <= to; ++i)
+        seq.emplace_back(code, i);
 }
 
 CPBData BookWithSlots(std::initializer_list<int> slots) {
     CPBData book;
     book.SetGroup(2, "Friends");
-    for (int s : slots) AddEntry(book, s, "P" + std::to_string(s), s % 2 ? 2 : kEtcGroup);
+    for (int s : slots)
+        AddEntry(book, s, "P" + std::to_string(s), s % 2 ? 2 : kEtcGroup);
     return book;
 }
 
 CPBData FullBook() {
     CPBData book;
     book.SetGroup(0, "All");
-    for (int g = 1; g <= 5; ++g) book.SetGroup(g, "Group " + std::to_string(g));
+    for (int g = 1; g <= 5; ++g)
+        book.SetGroup(g, "Group " + std::to_string(g));
     book.SetSmsGroupName(0, "Family");
     book.SetSmsGroupName(4, "Club");
     for (int i = kEntrySlots - 1; i >= 0; --i) {
-        PBEntry e = test::MakeEntry(i, "Person " + std::to_string(i),
-                                    static_cast<uint8_t>(i % kGroupSlots), "0170" + std::to_string(i));
+        PBEntry e =
+            test::MakeEntry(i, "Person " + std::to_string(i), static_cast<uint8_t>(i % kGroupSlots),
+                            "0170" + std::to_string(i));
         SetNumber(e.numbers[4], std::string(32, static_cast<char>('0' + i % 10)));
         SetText(e.email, "p" + std::to_string(i) + "@example.org");
         SetText(e.memo, std::string(48, 'm'));
@@ -109,7 +113,8 @@ CPBData FullBook() {
         e.msgRinger = i % 5 ? 301 : 0xFFFF;
         book.SetEntry(e);
     }
-    for (int n = 2; n <= 20; ++n) book.SetSpeedDial(n, static_cast<uint16_t>(n * 13), kFax);
+    for (int n = 2; n <= 20; ++n)
+        book.SetSpeedDial(n, static_cast<uint16_t>(n * 13), kFax);
     return book;
 }
 
@@ -140,9 +145,10 @@ TEST(SyncRunTest, ReadAsksForTheAnnouncedSlotsPacedByThePauses) {
     EXPECT_EQ(rig.Read(), RunOutcome::ReadCompleted);
     const auto seq = rig.Sequence();
     const std::vector<std::pair<int, int>> tail(seq.end() - 4, seq.end());
-    EXPECT_EQ(tail, (std::vector<std::pair<int, int>>{
-                        {cmd::kEntryRead, 0}, {cmd::kEntryRead, 5}, {cmd::kEntryRead, 9},
-                        {cmd::kEnd, 0}}));
+    EXPECT_EQ(
+        tail,
+        (std::vector<std::pair<int, int>>{
+            {cmd::kEntryRead, 0}, {cmd::kEntryRead, 5}, {cmd::kEntryRead, 9}, {cmd::kEnd, 0}}));
     std::vector<int64_t> at;
     for (const auto& r : rig.port.Requests()) {
         const bool entry = r.bytes[0] == cmd::kEntryRead;
@@ -164,7 +170,8 @@ TEST(SyncRunTest, ReadOfAFullBookInEveryGroup) {
     EXPECT_EQ(rig.Read(), RunOutcome::ReadCompleted);
     EXPECT_EQ(BookToJson(rig.book), BookToJson(source));
     EXPECT_EQ(rig.Count(cmd::kEntryRead), 300);
-    for (int g = 0; g < kGroupSlots; ++g) EXPECT_FALSE(test::Members(rig.book, g).empty()) << g;
+    for (int g = 0; g < kGroupSlots; ++g)
+        EXPECT_FALSE(test::Members(rig.book, g).empty()) << g;
 }
 
 TEST(SyncRunTest, WriteFollowsTheTwoPassesAndCountsMembersFromTheList) {
@@ -182,7 +189,8 @@ TEST(SyncRunTest, WriteFollowsTheTwoPassesAndCountsMembersFromTheList) {
     Append(expected, cmd::kNvWrite, 0, 4);
     expected.emplace_back(cmd::kMaskWrite, 0);
     Append(expected, cmd::kGroupWrite, 0, 7);
-    for (int e : {4, 9, 1}) expected.emplace_back(cmd::kEntryWrite, e);
+    for (int e : {4, 9, 1})
+        expected.emplace_back(cmd::kEntryWrite, e);
     Append(expected, cmd::kGroupWrite, 0, 6);
     expected.emplace_back(cmd::kMaskWrite, 0);
     Append(expected, cmd::kNvWrite, 1, 19);
@@ -272,7 +280,9 @@ struct FaultCase {
     bool messageExpected;
 };
 
-void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const FaultCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class SyncFaultTest : public ::testing::TestWithParam<FaultCase> {};
 
