@@ -10,6 +10,7 @@
 #include "cli/BookText.h"
 #include "cli/ConsolePage.h"
 #include "cli/PhoneCommands.h"
+#include "cli/PrintCommand.h"
 
 namespace {
 
@@ -20,8 +21,10 @@ constexpr const char* kUsage =
     "       numora-cli convert IN OUT\n"
     "       numora-cli read [--port DEV] [--trace] [--timeout SEC] [--no-progress] -o OUT\n"
     "       numora-cli write [--port DEV] [--trace] [--timeout SEC] [--no-progress] IN\n"
+    "       numora-cli print IN -o OUT.pdf [--pages FROM-TO]\n"
     "FILE, IN and OUT are phone-book files (*.pb) or JSON (*.json). Without --port the\n"
-    "serial ports are searched for the handset, for at most --timeout seconds (30).\n";
+    "serial ports are searched for the handset, for at most --timeout seconds (30).\n"
+    "print writes the printout of the book's entries as a PDF; --pages picks pages of it.\n";
 
 int Usage() {
     std::fputs(kUsage, stderr);
@@ -100,6 +103,12 @@ int Phone(const std::vector<std::string>& args, bool reading, const std::filesys
     return reading ? RunRead(options, folder) : RunWrite(options, folder);
 }
 
+int Print(const std::vector<std::string>& args, const std::filesystem::path& folder) {
+    PrintOptions options;
+    if (!ParsePrintOptions(args, options)) return Usage();
+    return RunPrint(options, folder);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -111,6 +120,7 @@ int main(int argc, char** argv) {
     if (command == "convert") return Convert(args, folder);
     if (command == "read") return Phone(args, true, folder);
     if (command == "write") return Phone(args, false, folder);
+    if (command == "print") return Print(args, folder);
     if (command == "--help" || command == "-h" || command == "help") {
         std::fputs(kUsage, stdout);
         return 0;
