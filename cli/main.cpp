@@ -10,6 +10,7 @@
 #include "cli/BookText.h"
 #include "cli/ConsolePage.h"
 #include "cli/PhoneCommands.h"
+#include "cli/PrintCommand.h"
 
 namespace {
 
@@ -20,9 +21,11 @@ constexpr const char* kUsage =
     "       numora-cli convert IN OUT\n"
     "       numora-cli read [--port DEV] [--trace] [--timeout SEC] [--no-progress] -o OUT\n"
     "       numora-cli write [--port DEV] [--trace] [--timeout SEC] [--no-progress] IN\n"
+    "       numora-cli print IN -o OUT.pdf [--pages FROM-TO]\n"
     "FILE, IN and OUT are phone-book files (*.pb), JSON (*.json), vCard (*.vcf) or CSV (*.csv).\n"
     "Without --port the serial ports are searched for the handset, for at most --timeout\n"
-    "seconds (30).\n";
+    "seconds (30). print writes the printout of the book's entries as a PDF; --pages picks\n"
+    "pages of it.\n";
 
 int Usage() {
     std::fputs(kUsage, stderr);
@@ -101,6 +104,12 @@ int Phone(const std::vector<std::string>& args, bool reading, const std::filesys
     return reading ? RunRead(options, folder) : RunWrite(options, folder);
 }
 
+int Print(const std::vector<std::string>& args, const std::filesystem::path& folder) {
+    PrintOptions options;
+    if (!ParsePrintOptions(args, options)) return Usage();
+    return RunPrint(options, folder);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -112,6 +121,7 @@ int main(int argc, char** argv) {
     if (command == "convert") return Convert(args, folder);
     if (command == "read") return Phone(args, true, folder);
     if (command == "write") return Phone(args, false, folder);
+    if (command == "print") return Print(args, folder);
     if (command == "--help" || command == "-h" || command == "help") {
         std::fputs(kUsage, stdout);
         return 0;

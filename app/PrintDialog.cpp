@@ -1,0 +1,29 @@
+#include "app/PrintDialog.h"
+
+#include <QPageLayout>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <algorithm>
+
+namespace numora {
+
+bool PrintPhoneBook(QWidget* parent, const PrintRowSource& rows) {
+    const CBookPrint job(rows);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QStringLiteral("Phone Book"));
+    QPrintDialog dialog(&printer, parent);
+    // With nothing to print the dialog still opens, so that Ctrl+P always answers; printing
+    // then draws no page.
+    dialog.setMinMax(1, std::max(1, job.PageCount()));
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, job.PageCount() > 0);
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    // The layout is in device pixels at 600 dpi; the chosen printer or file may have set another,
+    // and a page smaller than the layout's 8.1 x 10.8 inches takes a finer resolution instead.
+    const QRectF area = printer.pageLayout().paintRect(QPageLayout::Inch);
+    printer.setResolution(PrintResolutionFor(area.width(), area.height()));
+    const bool range = printer.printRange() == QPrinter::PageRange;
+    return job.Print(printer, range ? printer.fromPage() : 0, range ? printer.toPage() : 0) > 0;
+}
+
+}  // namespace numora

@@ -1,0 +1,16 @@
+// Ctrl+P in the window: the print dialog, then the printout.
+#pragma once
+
+#include <QWidget>
+
+#include "app/BookPrint.h"
+
+namespace numora {
+
+// Shows the print dialog over parent with pages 1 to the printout's last (print to file gives a
+// PDF), then prints the chosen pages and returns. The rows are read once, before the dialog
+// opens. Returns true when pages were printed; false when the dialog was cancelled, there was
+// nothing to print or the printer could not be opened.
+bool PrintPhoneBook(QWidget* parent, const PrintRowSource& rows);
+
+}  // namespace numora

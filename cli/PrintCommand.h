@@ -1,0 +1,24 @@
+// numora-cli print: the printout of a book as a PDF, the pages the window would print.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace numora {
+
+struct PrintOptions {
+    std::string in;
+    std::string out;
+    int fromPage = 0;  // 0: every page
+    int toPage = 0;
+};
+
+// IN -o OUT [--pages FROM-TO] (or --pages N); false on a usage error.
+bool ParsePrintOptions(const std::vector<std::string>& args, PrintOptions& o);
+
+// Exit status: 0 when pages were written, 1 when the book cannot be read, nothing is left to
+// print or the PDF cannot be written.
+int RunPrint(const PrintOptions& o, const std::filesystem::path& programFolder);
+
+}  // namespace numora
