@@ -1,0 +1,31 @@
+// Places controls the way the form's dialog templates lay them out: positions and sizes are in
+// dialog units, a quarter of the font's average character width across and an eighth of its
+// height down, so the form keeps its proportions with whatever font the desktop has.
+#pragma once
+
+#include <QFont>
+#include <QRect>
+#include <QSize>
+
+class QWidget;
+
+namespace numora {
+
+class CDialogUnits {
+public:
+    explicit CDialogUnits(const QFont& font);
+
+    int X(int units) const { return (units * m_charWidth + 2) / 4; }
+    int Y(int units) const { return (units * m_charHeight + 4) / 8; }
+    QRect Rect(int x, int y, int w, int h) const { return {X(x), Y(y), X(w), Y(h)}; }
+    QSize Size(int w, int h) const { return {X(w), Y(h)}; }
+
+    // Puts a control at its template position.
+    void Place(QWidget* widget, int x, int y, int w, int h) const;
+
+private:
+    int m_charWidth;
+    int m_charHeight;
+};
+
+}  // namespace numora
