@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "book/PbFile.h"
+#include "sync/HandsetFiles.h"
 
 namespace numora {
 
@@ -41,6 +42,12 @@ void CConsolePage::SetProgressPos(int pos) {
 }
 
 void CConsolePage::DrawBar() {
+    if (m_pos <= m_lo) {
+        // Back at the start: the operation is over, the bar's line is finished.
+        if (m_drawn >= 0) std::fputc('\n', stderr);
+        m_drawn = -1;
+        return;
+    }
     const int span = m_hi - m_lo;
     int filled = (m_pos - m_lo) * kBarWidth / span;
     if (filled < 0) filled = 0;
@@ -81,7 +88,7 @@ void CConsolePage::PortStatus(int code, int port) {
 
 void CConsolePage::DeleteWorkFile() {
     std::error_code ec;
-    std::filesystem::remove(m_programFolder / "backup.efs", ec);
+    std::filesystem::remove(m_programFolder / handset::kWorkFile, ec);
 }
 
 }  // namespace numora

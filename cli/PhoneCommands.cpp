@@ -91,6 +91,7 @@ int RunPhone(bool reading, const PhoneOptions& options, const std::filesystem::p
     app.exec();
     port.Close();
 
+    page.SetShowProgress(false);
     if (reading && outcome == RunOutcome::ReadCompleted) {
         std::fprintf(stderr, "Read %d entries from the handset.\n", book.CountUsedEntries());
         return SaveBookFile(options.file, book, page) ? 0 : 1;

@@ -7,8 +7,6 @@ namespace numora {
 
 namespace {
 
-constexpr uint8_t kFlag = 0x7E;
-constexpr uint8_t kEscape = 0x7D;
 constexpr uint8_t kEscapedFlag = 0x5E;
 constexpr uint8_t kEscapedEscape = 0x5D;
 constexpr uint8_t kEscapeXor = 0x20;
@@ -28,8 +26,8 @@ constexpr std::array<uint16_t, 256> kCrcTable = MakeCrcTable();
 static_assert(kCrcTable[1] == 0x1189 && kCrcTable[255] == 0x0F78);
 
 void PutEscaped(std::vector<uint8_t>& out, uint8_t b) {
-    if (b == kFlag || b == kEscape) {
-        out.push_back(kEscape);
+    if (b == kFrameFlag || b == kFrameEscape) {
+        out.push_back(kFrameEscape);
         out.push_back(static_cast<uint8_t>(b ^ kEscapeXor));
     } else {
         out.push_back(b);
@@ -51,14 +49,17 @@ uint16_t Crc16X25(std::span<const uint8_t> bytes) {
 }
 
 std::vector<uint8_t> EncodeFrame(std::span<const uint8_t> packet) {
+    return EncodeFrame(packet, Crc16X25(packet));
+}
+
+std::vector<uint8_t> EncodeFrame(std::span<const uint8_t> packet, uint16_t fcs) {
     std::vector<uint8_t> frame;
     frame.reserve(2 * packet.size() + 5);
     for (const uint8_t b : packet)
         PutEscaped(frame, b);
-    const uint16_t fcs = Crc16X25(packet);
     PutEscaped(frame, static_cast<uint8_t>(fcs & 0xFF));
     PutEscaped(frame, static_cast<uint8_t>(fcs >> 8));
-    frame.push_back(kFlag);
+    frame.push_back(kFrameFlag);
     return frame;
 }
 
@@ -67,15 +68,15 @@ std::size_t UnescapeBlock(std::span<uint8_t> block) {
     std::size_t out = 0;
     for (std::size_t i = 0; i < block.size(); ++i) {
         const uint8_t b = block[i];
-        if (b != kEscape) {
+        if (b != kFrameEscape) {
             block[out++] = b;
             continue;
         }
         if (++i == block.size()) break;
         if (block[i] == kEscapedFlag) {
-            block[out++] = kFlag;
+            block[out++] = kFrameFlag;
         } else if (block[i] == kEscapedEscape) {
-            block[out++] = kEscape;
+            block[out++] = kFrameEscape;
         }
     }
     std::fill(block.begin() + static_cast<std::ptrdiff_t>(out), block.end(), uint8_t{0});

@@ -9,6 +9,9 @@
 
 namespace numora {
 
+constexpr uint8_t kFrameFlag = 0x7E;
+constexpr uint8_t kFrameEscape = 0x7D;
+
 // CRC-16/X.25 of the bytes (reflected 0x8408, initial 0xFFFF, final complement), table-driven.
 uint16_t Crc16X25(std::span<const uint8_t> bytes);
 // The lookup table behind it: entry i is i run through eight reflected shifts with 0x8408.
@@ -17,6 +20,8 @@ const std::array<uint16_t, 256>& Crc16X25Table();
 // The whole frame for a packet: escaped packet, escaped FCS (low byte first), 0x7E.
 // An empty packet gives 0x00 0x00 0x7E.
 std::vector<uint8_t> EncodeFrame(std::span<const uint8_t> packet);
+// The same with a check sequence given by the caller (one computed over other bytes).
+std::vector<uint8_t> EncodeFrame(std::span<const uint8_t> packet, uint16_t fcs);
 
 // Removes the escapes of a received block in place: 0x7D 0x5E becomes 0x7E, 0x7D 0x5D becomes
 // 0x7D, any other pair after 0x7D disappears, a trailing 0x7D is dropped. The bytes after the

@@ -38,7 +38,9 @@ void CLinkPacer::Reset() {
 void CLinkPacer::StartPause(int ms) {
     m_timer = m_clock.StartTimer(ms, [this] {
         m_timer = IClock::kNoTimer;
-        Drain();
+        // A pause can run out inside a step (a message box runs its own event loop); what
+        // waited then goes on once that step is over.
+        if (m_ahead == nullptr) Drain();
     });
 }
 
@@ -61,9 +63,12 @@ void CLinkPacer::Run(Step& step) {
     m_ahead = nullptr;
     m_queue.insert(m_queue.begin(), std::make_move_iterator(ahead.begin()),
                    std::make_move_iterator(ahead.end()));
+    if (!m_draining) Drain();
 }
 
 void CLinkPacer::Drain() {
+    if (m_draining) return;
+    m_draining = true;
     while (!Paused() && !m_queue.empty()) {
         Item item = std::move(m_queue.front());
         m_queue.pop_front();
@@ -73,6 +78,7 @@ void CLinkPacer::Drain() {
             StartPause(item.pauseMs);
         }
     }
+    m_draining = false;
 }
 
 }  // namespace numora

@@ -45,6 +45,7 @@ private:
     std::deque<Item> m_queue;
     // Items queued by the running step; they go ahead of everything queued before it.
     std::deque<Item>* m_ahead = nullptr;
+    bool m_draining = false;
 };
 
 }  // namespace numora

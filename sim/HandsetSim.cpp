@@ -11,7 +11,6 @@ namespace numora {
 
 namespace {
 
-constexpr uint8_t kFlag = 0x7E;
 constexpr uint8_t kCr = 0x0D;
 constexpr uint8_t kLf = 0x0A;
 constexpr std::size_t kMaxPending = 2 * entryrec::kSize + 5;  // the longest request, escaped
@@ -42,34 +41,14 @@ std::vector<uint8_t> Bytes(const std::array<uint8_t, N>& a) {
     return {a.begin(), a.end()};
 }
 
-void PutEscaped(std::vector<uint8_t>& out, std::span<const uint8_t> bytes) {
-    constexpr uint8_t kEscape = 0x7D;
-    constexpr uint8_t kEscapeXor = 0x20;
-    for (const uint8_t b : bytes) {
-        if (b == kFlag || b == kEscape) {
-            out.push_back(kEscape);
-            out.push_back(static_cast<uint8_t>(b ^ kEscapeXor));
-        } else {
-            out.push_back(b);
-        }
-    }
-}
-
 }  // namespace
 
 std::vector<uint8_t> ReplyFrame(std::span<const uint8_t> packet, bool garble) {
     if (!garble) return EncodeFrame(packet);
-    const uint16_t fcs = Crc16X25(packet);
     std::vector<uint8_t> damaged(packet.begin(), packet.end());
     for (std::size_t k = 0; k < damaged.size(); k += kGarbleStride)
         damaged[k] ^= kGarble;
-    std::vector<uint8_t> wire;
-    PutEscaped(wire, damaged);
-    const std::array<uint8_t, 2> fcsBytes{static_cast<uint8_t>(fcs & 0xFF),
-                                          static_cast<uint8_t>(fcs >> 8)};
-    PutEscaped(wire, fcsBytes);
-    wire.push_back(kFlag);
-    return wire;
+    return EncodeFrame(damaged, Crc16X25(packet));
 }
 
 CHandsetSim::CHandsetSim(HandsetTables tables, SimFaults faults)
@@ -85,7 +64,7 @@ void CHandsetSim::Feed(std::span<const uint8_t> bytes) {
 void CHandsetSim::TakeByte(uint8_t b) {
     if (m_afterAtLine && b == 0) return;
     m_afterAtLine = false;
-    if (b == kFlag) {
+    if (b == kFrameFlag) {
         if (!m_overflow) TakeFrame();
         m_pending.clear();
         m_overflow = false;

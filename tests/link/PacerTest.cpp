@@ -70,5 +70,20 @@ TEST_F(PacerTest, ResetForgetsQueuedStepsAndThePause) {
     EXPECT_EQ(log, (std::vector<std::string>{"fresh@0"}));
 }
 
+TEST_F(PacerTest, APauseRunningOutInsideAStepWaitsForThatStepToEnd) {
+    // A message box runs its own event loop, so a pause a step took can run out while that
+    // step is still under way. What follows the step must still run after it, in order.
+    pacer.Do([&] { pacer.Pause(10); });
+    pacer.Do([&] {
+        pacer.Pause(10);
+        pacer.Do(Note("continuation"));
+        clock.Advance(20);  // the box's event loop
+        log.push_back("step ends");
+    });
+    pacer.Do(Note("queued earlier"));
+    clock.RunUntilIdle();
+    EXPECT_EQ(log, (std::vector<std::string>{"step ends", "continuation@30", "queued earlier@30"}));
+}
+
 }  // namespace
 }  // namespace numora

@@ -39,7 +39,7 @@ public:
             m_timers.erase(it);
             fn();
         }
-        m_now = until;
+        if (until > m_now) m_now = until;  // a timer may have advanced the clock itself
     }
 
     // Fires timers until none is left, or until the limit of simulated time has passed.

@@ -1,0 +1,145 @@
+// Reads and writes a full 300-entry book with numora-cli against numora-sim --wire-speed, and
+// prints each run's wall time as a ratio to its floor: the time the protocol's own pauses and
+// the wire at 115200 baud (10 bits a byte) leave no way around. For every exchange the next
+// request can go neither before the pause after the request has run out nor before the reply
+// has crossed the wire, so the floor adds up max(pause, request + reply on the wire).
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "book/PbFile.h"
+#include "support/BookBuilder.h"
+#include "support/SimProcess.h"
+
+namespace {
+
+using namespace numora;
+namespace fs = std::filesystem;
+
+constexpr double kBytesPerMs = 115200.0 / 10.0 / 1000.0;
+
+struct Exchange {
+    std::string name;
+    double requestMs = 0;
+    double replyMs = 0;
+};
+
+// Wire time of a packet as the trace shows it: escapes, the check sequence and the flag added.
+double WireMs(const std::string& hex, bool framed) {
+    std::istringstream in(hex);
+    std::string byte;
+    std::size_t n = 0;
+    while (in >> byte) {
+        n += (byte == "7e" || byte == "7d") ? 2 : 1;
+    }
+    if (framed) n += 3;
+    return static_cast<double>(n) / kBytesPerMs;
+}
+
+std::vector<Exchange> Exchanges(const std::string& trace) {
+    std::vector<Exchange> out;
+    std::istringstream lines(trace);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream words(line);
+        std::string ms, what, number;
+        words >> ms >> what >> number;
+        std::string name;
+        std::getline(words, name, ':');
+        name.erase(0, name.find_first_not_of(' '));
+        std::string hex;
+        std::getline(words, hex);
+        const bool framed = name != "AT text";
+        if (what == "in") {
+            out.push_back({name, WireMs(hex, framed), 0});
+        } else if (what == "out" && !out.empty()) {
+            out.back().replyMs += WireMs(hex, framed);
+        }
+    }
+    return out;
+}
+
+double FloorMs(const std::vector<Exchange>& exchanges, bool reading) {
+    double floor = 0;
+    bool firstEntry = true;
+    bool firstEnd = true;
+    for (const Exchange& x : exchanges) {
+        double pause = 0;
+        if (x.name == "EntryRequest") {
+            pause = 150 + (firstEntry ? 0 : 100);
+            firstEntry = false;
+        } else if (x.name == "EntryWrite") {
+            pause = 100;
+        } else if (x.name == "End" && firstEnd) {
+            pause = 1000;  // a newly opened port waits a second after its first command
+            firstEnd = false;
+        } else if (x.name == "ModeControl" && !reading && &x == &exchanges.back()) {
+            pause = 500;  // the pause before the port closes at the end of a write
+        }
+        floor += std::max(pause, x.requestMs + x.replyMs);
+    }
+    return floor;
+}
+
+double RunMs(const std::string& command) {
+    const auto start = std::chrono::steady_clock::now();
+    const int status = std::system(command.c_str());
+    const auto end = std::chrono::steady_clock::now();
+    if (WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "failed: %s\n", command.c_str());
+        std::exit(1);
+    }
+    return std::chrono::duration<double, std::milli>(end - start).count();
+}
+
+std::string Slurp(const std::string& p) {
+    std::ifstream in(p);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace
+
+int main() {
+    const fs::path dir = fs::temp_directory_path() / ("numora-wire-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+
+    CPBData book;
+    for (int g = 1; g <= 5; ++g) book.SetGroup(g, "Group " + std::to_string(g));
+    for (int i = kEntrySlots - 1; i >= 0; --i) {
+        PBEntry e = test::MakeEntry(i, "Person " + std::to_string(i),
+                                    static_cast<uint8_t>(1 + i % 6), std::string(20, '5'));
+        SetNumber(e.numbers[1], std::string(12, '3'));
+        SetText(e.email, "person" + std::to_string(i) + "@example.org");
+        SetText(e.memo, "A memo line for slot " + std::to_string(i));
+        book.SetEntry(e);
+    }
+    std::vector<uint8_t> bytes;
+    WritePbRecords(book, bytes, nullptr);
+    const std::string bookPath = (dir / "full.pb").string();
+    std::ofstream(bookPath, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+
+    for (const bool reading : {true, false}) {
+        const std::string trace = (dir / (reading ? "read.trace" : "write.trace")).string();
+        test::SimProcess sim(NUMORA_SIM, {"--book", bookPath, "--wire-speed", "--trace"}, trace);
+        const std::string cli = std::string(NUMORA_CLI) + " " + (reading ? "read" : "write") +
+                                " --no-progress --port " + sim.Device() + " " +
+                                (reading ? "-o " + (dir / "back.pb").string() : bookPath) +
+                                " 2>/dev/null";
+        const double wall = RunMs(cli);
+        sim.Stop();
+        const double floor = FloorMs(Exchanges(Slurp(trace)), reading);
+        std::printf("%-5s  wall %7.2f s   floor %7.2f s   ratio %.3f\n", reading ? "read" : "write",
+                    wall / 1000, floor / 1000, wall / floor);
+    }
+    fs::remove_all(dir);
+    return 0;
+}
