@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QMenuBar>
 #include <QScreen>
+#include <algorithm>
 
 #include "app/AboutDlg.h"
 #include "app/NumoraView.h"
@@ -20,6 +21,18 @@ namespace {
 
 constexpr int kVersionBytes = 99;
 constexpr int kScreenHeightMargin = 50;
+
+// The handset's password, unless the profile names another as 16 hex digits
+// ("Port Setting"/"Password").
+Password PasswordFrom(const IProfile& profile) {
+    Password password = DefaultPassword();
+    const QString hex = QString::fromStdString(profile.GetString(kPortSection, "Password", ""));
+    const QByteArray bytes = QByteArray::fromHex(hex.toLatin1());
+    if (hex.size() == 16 && bytes.size() == 8) {
+        std::copy(bytes.begin(), bytes.end(), password.begin());
+    }
+    return password;
+}
 
 QString ReadVersion(const QString& path, bool& found) {
     QFile file(path);
@@ -67,6 +80,7 @@ CMainFrame::CMainFrame(FrameOptions options, QWidget* parent)
     m_pView = new CNumoraView(*m_pPort, m_clock, profile, this);
     setCentralWidget(m_pView);
     Page()->SetProgramFolder(m_options.programFolder);
+    Page()->Session().Link().SetPassword(PasswordFrom(profile));
     m_pPort->SetOnBlock([this](std::span<uint8_t> block) { m_pView->OnPhoneData(block); });
     m_pPort->SetOnLost([this] { Page()->Session().Engine().OnPortLost(); });
 
