@@ -19,6 +19,9 @@ public:
     int Y(int units) const { return (units * m_charHeight + 4) / 8; }
     QRect Rect(int x, int y, int w, int h) const { return {X(x), Y(y), X(w), Y(h)}; }
     QSize Size(int w, int h) const { return {X(w), Y(h)}; }
+    // A width the form gives in pixels of its own 8-point font (6 pixels to the average
+    // character), widened or narrowed with the font in use.
+    int Pixels(int px) const { return (px * m_charWidth + 3) / 6; }
 
     // Puts a control at its template position.
     void Place(QWidget* widget, int x, int y, int w, int h) const;

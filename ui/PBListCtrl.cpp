@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "ui/DialogUnits.h"
+
 namespace numora {
 
 class CPBListModel : public QAbstractTableModel {
@@ -217,7 +219,7 @@ int CPBListCtrl::InsertColumn(int col, const QString& heading, int width, Align 
     if (align == Align::Left) a = Qt::AlignLeft;
     if (align == Align::Right) a = Qt::AlignRight;
     const int at = m_model->InsertColumn(col, heading, a);
-    setColumnWidth(at, width);
+    setColumnWidth(at, CDialogUnits(font()).Pixels(width));
     return at;
 }
 

@@ -24,7 +24,8 @@ public:
     explicit CPBListCtrl(QWidget* parent = nullptr);
     ~CPBListCtrl() override;
 
-    // Inserts a report column before col (or at the end); returns its index.
+    // Inserts a report column before col (or at the end); returns its index. The width is in
+    // pixels of the form's font and grows with a larger one.
     int InsertColumn(int col, const QString& heading, int width, Align align = Align::Center);
     // Column 0 inserts a new row at row (at most at the end) with that text; any other column
     // sets the text of a cell of an existing row.

@@ -9,6 +9,14 @@
 using namespace numora;
 using namespace numora::test;
 
+namespace {
+
+int RightOfLastColumn(const CPBListCtrl& list) {
+    return list.columnViewportPosition(2) + list.columnWidth(2) + 20;
+}
+
+}  // namespace
+
 class PBListCtrlTest : public QObject {
     Q_OBJECT
 
@@ -88,7 +96,7 @@ private slots:
         QCOMPARE(list->HitTestEx(CellCentre(list.get(), 4, 2), &col), 4);
         QCOMPARE(col, 2);
         // Right of the last column and below the last row there is no cell.
-        const QPoint right(3 * 60 + 20, CellCentre(list.get(), 1, 0).y());
+        const QPoint right(RightOfLastColumn(*list), CellCentre(list.get(), 1, 0).y());
         QCOMPARE(list->HitTestEx(right, &col), -1);
         QCOMPARE(col, -1);
         const QPoint below(30, list->viewport()->height() - 2);
@@ -122,7 +130,7 @@ private slots:
         QSignalSpy select(list.get(), &CPBListCtrl::listSelect);
         QSignalSpy click(list.get(), &CPBListCtrl::listClick);
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          QPoint(3 * 60 + 20, CellCentre(list.get(), 3, 0).y()));
+                          QPoint(RightOfLastColumn(*list), CellCentre(list.get(), 3, 0).y()));
         QCoreApplication::processEvents();
         QCOMPARE(select.count(), 0);
         QCOMPARE(click.count(), 0);
@@ -183,7 +191,7 @@ private slots:
             list->SetHighlight(mode);
             const QImage image = list->viewport()->grab().toImage();
             const int y = CellCentre(list.get(), 1, 0).y();
-            return image.pixelColor(3 * 60 + 40, y);
+            return image.pixelColor(RightOfLastColumn(*list), y);
         };
         const QColor plain = rightStrip(1);
         const QColor whole = rightStrip(2);
