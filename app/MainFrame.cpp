@@ -110,7 +110,8 @@ void CMainFrame::BuildMenus() {
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     QAction* about = help->addAction(QStringLiteral("&About Program"));
     connect(about, &QAction::triggered, this, &CMainFrame::OnAppAbout);
-    // Printing has no menu entry: Ctrl+P is its only way in.
+    // The document has nothing to open or save, so New, Open and Save are not bound. Printing
+    // has no menu entry: Ctrl+P is its only way in.
     auto* print = new QAction(this);
     print->setShortcut(QKeySequence::Print);
     addAction(print);

@@ -67,8 +67,16 @@ CPBDialog::CPBDialog(IPort& port, IClock& clock, IProfile& profile, QWidget* par
     BuildList();
     ClearDetail();
     m_session.Engine().SetOnRunEnded([this](RunOutcome outcome) {
-        // A search that never found the handset leaves no window behind.
-        if (outcome == RunOutcome::Failed) CloseSearchDialog();
+        if (outcome == RunOutcome::Failed) {
+            // A search that never found the handset leaves no window behind, and a read that
+            // broke off shows what the book holds now instead of the interim form.
+            CloseSearchDialog();
+            if (m_session.Engine().IsReading()) {
+                FillGroupCombos();
+                FillSmsGroupCombo();
+                RefreshList();
+            }
+        }
         emit runEnded(static_cast<int>(outcome));
     });
 }

@@ -17,6 +17,7 @@ class CPBListCtrl;
 inline constexpr std::string_view kInvalidOperation = "Invalid Operation";
 inline constexpr std::string_view kEnterGroupName = "Enter Group Name, please!";
 
+// Renames one group; the name is all of a group the form edits.
 class CPBGroupEditDlg : public QDialog {
     Q_OBJECT
 public:

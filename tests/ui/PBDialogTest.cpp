@@ -10,6 +10,7 @@
 
 #include "UiTestSupport.h"
 #include "book/ListText.h"
+#include "sync/SyncEngine.h"
 #include "ui/PBDialog.h"
 
 using namespace numora;
@@ -430,6 +431,34 @@ private slots:
         QVERIFY(rig.Find<QPushButton>("saveButton")->isEnabled());
         QVERIFY(rig.Find<QPushButton>("mobileSelect")->isEnabled());
         QVERIFY(!rig.Find<QPushButton>("officeSelect")->isEnabled());
+    }
+
+    void aReadThatFindsNoHandsetEndsInAUsableForm() {
+        CTestRunner runner;
+        PageRig rig;
+        rig.Load();
+        QSignalSpy ended(&rig.page, &CPBDialog::runEnded);
+        rig.page.StartUp(PortTable{});
+        QVERIFY(rig.page.SearchDialog() != nullptr);
+        QCOMPARE(rig.page.SearchDialog()->Status(), QStringLiteral(" Waiting..."));
+        QVERIFY(!rig.Find<QPushButton>("readButton")->isEnabled());
+        QCOMPARE(rig.Cell(0, col::kName), QString());
+        QCOMPARE(rig.Find<QComboBox>("filterCombo")->currentText(), QStringLiteral("All"));
+
+        rig.clock.Advance(kDefaultSearchTimeoutMs + 1000);
+        QCOMPARE(ended.count(), 1);
+        QCOMPARE(ended.first().first().toInt(), static_cast<int>(RunOutcome::Failed));
+        QCOMPARE(runner.messages, QStringList({"Check Phone connection and power on !!!     "}));
+        QVERIFY(rig.port.opens > 1);
+        QApplication::processEvents();
+        QCOMPARE(rig.page.SearchDialog(), nullptr);
+        // The emptied book, with "Etc." as the one group to file a new entry under.
+        QCOMPARE(rig.Find<QComboBox>("filterCombo")->count(), 2);
+        QCOMPARE(rig.Find<QComboBox>("groupCombo")->count(), 1);
+        QCOMPARE(rig.Find<QComboBox>("groupCombo")->currentText(), QStringLiteral("Etc."));
+        QVERIFY(rig.Find<QPushButton>("readButton")->isEnabled());
+        QVERIFY(rig.Find<QPushButton>("saveButton")->isEnabled());
+        QCOMPARE(rig.page.ProgressPos(), 0);
     }
 
     void progressStaysInsideItsRange() {
