@@ -49,7 +49,6 @@ void SetNumber(PBNumber& number, std::string_view text) {
 
 CPBData::CPBData() {
     ResetAllEntries();
-    for (auto& g : groups) g.firstEntry = kNone16;
     ResetAllGroups();
     ResetAllSmsGroups();
     ResetSpeedDials();
@@ -67,6 +66,8 @@ void CPBData::ResetEntry(int i) {
 
 void CPBData::ResetAllEntries() {
     for (int i = 0; i < kEntrySlots; ++i) ResetEntry(i);
+    // With no entry left, every chain is empty; a head left behind would name an empty slot.
+    for (auto& g : groups) g.firstEntry = kNone16;
 }
 
 bool CPBData::IsValidEntry(int i) const {

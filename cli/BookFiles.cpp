@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "book/BookJson.h"
+#include "book/BookFormats.h"
 #include "book/PbFile.h"
 #include "cli/StdFiles.h"
 
@@ -17,22 +17,26 @@ void Warn(const std::string& path, const std::string& what) {
 
 }  // namespace
 
-bool IsJsonPath(const std::string& path) {
-    return path.size() >= 5 && path.compare(path.size() - 5, 5, ".json") == 0;
-}
-
 bool LoadBookFile(const std::string& path, CPBData& book, IPageSeam& page) {
-    if (IsJsonPath(path)) {
+    const BookFormat format = FormatOfPath(path);
+    if (format != BookFormat::PhoneBook) {
         std::vector<uint8_t> bytes;
         if (!ReadWholeFile(path, bytes)) {
             page.MessageBox(kFileOpenFailed);
             return false;
         }
-        const JsonImport r = BookFromJson(
-            std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), book);
-        for (const std::string& w : r.warnings) Warn(path, w);
-        if (!r.ok) Warn(path, r.error);
-        return r.ok;
+        CPBData fresh;
+        fresh.SetMessageSink(book.MessageSink());
+        const TextImport r = BookFromText(
+            format, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+            fresh);
+        for (const std::string& p : r.problems) Warn(path, p);
+        if (!r.ok) {
+            Warn(path, r.error);
+            return false;
+        }
+        book = fresh;
+        return true;
     }
     CStdFiles files(path);
     const auto report = FileOpen(book, page, files);
@@ -50,9 +54,10 @@ bool LoadBookFile(const std::string& path, CPBData& book, IPageSeam& page) {
 }
 
 bool SaveBookFile(const std::string& path, CPBData& book, IPageSeam& page) {
-    if (IsJsonPath(path)) {
+    const BookFormat format = FormatOfPath(path);
+    if (format != BookFormat::PhoneBook) {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out << BookToJson(book) << '\n';
+        out << BookToText(format, book);
         out.close();
         if (!out) {
             page.MessageBox(kFileSaveFailed);

@@ -1,5 +1,5 @@
-// Loading and saving a book for the command-line tool, the format chosen by the extension:
-// ".json" for the JSON shape, anything else as a phone-book file.
+// Loading and saving a book for the command-line tool, the format chosen by the extension
+// (*.pb, *.json, *.vcf, *.csv).
 #pragma once
 
 #include <string>
@@ -9,9 +9,8 @@
 
 namespace numora {
 
-bool IsJsonPath(const std::string& path);
-
-// Replaces the book with the file's; false (with the reason on the page) when it cannot.
+// Replaces the book with the file's; false (with the reason on stderr or the page) when it
+// cannot. What a file held that the book cannot is listed on stderr.
 bool LoadBookFile(const std::string& path, CPBData& book, IPageSeam& page);
 bool SaveBookFile(const std::string& path, CPBData& book, IPageSeam& page);
 

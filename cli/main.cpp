@@ -20,8 +20,9 @@ constexpr const char* kUsage =
     "       numora-cli convert IN OUT\n"
     "       numora-cli read [--port DEV] [--trace] [--timeout SEC] [--no-progress] -o OUT\n"
     "       numora-cli write [--port DEV] [--trace] [--timeout SEC] [--no-progress] IN\n"
-    "FILE, IN and OUT are phone-book files (*.pb) or JSON (*.json). Without --port the\n"
-    "serial ports are searched for the handset, for at most --timeout seconds (30).\n";
+    "FILE, IN and OUT are phone-book files (*.pb), JSON (*.json), vCard (*.vcf) or CSV (*.csv).\n"
+    "Without --port the serial ports are searched for the handset, for at most --timeout\n"
+    "seconds (30).\n";
 
 int Usage() {
     std::fputs(kUsage, stderr);

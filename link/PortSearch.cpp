@@ -25,8 +25,8 @@ int LeadingInt(const std::string& text, int fallback) {
 
 CPortSearch::CPortSearch(IPort& port, CPhoneLink& link, CLinkPacer& pacer, IClock& clock,
                          IPageSeam& page, IProfile& profile)
-    : m_port(port), m_link(link), m_pacer(pacer), m_clock(clock), m_page(page),
-      m_profile(profile) {}
+    : m_port(port), m_link(link), m_pacer(pacer), m_page(page), m_profile(profile),
+      m_timer(clock, pacer, [this] { OnTimer(); }) {}
 
 CPortSearch::~CPortSearch() { Stop(); }
 
@@ -63,27 +63,16 @@ void CPortSearch::TryOpenPort() {
         m_pacer.Pause(kFirstCommandPauseMs);
         m_pacer.Do([this] {
             SendAtCheck();
-            ArmTimer(kProbeIntervalMs);
+            m_timer.Arm(kProbeIntervalMs);
         });
     } else {
         m_linkState = kLinkOpenFailed;
-        ArmTimer(kOpenFailedIntervalMs);
+        m_timer.Arm(kOpenFailedIntervalMs);
         if (m_portNumber > kHighestPort) m_portNumber = 0;
     }
 }
 
-void CPortSearch::ArmTimer(int ms) {
-    if (m_timer != IClock::kNoTimer) m_clock.StopTimer(m_timer);
-    m_timer = m_clock.StartTimer(ms, [this] {
-        m_timer = IClock::kNoTimer;
-        m_pacer.Do([this] { OnTimer(); });
-    });
-}
-
-void CPortSearch::Stop() {
-    if (m_timer != IClock::kNoTimer) m_clock.StopTimer(m_timer);
-    m_timer = IClock::kNoTimer;
-}
+void CPortSearch::Stop() { m_timer.Stop(); }
 
 void CPortSearch::OnTimer() {
     if (m_linkState != kLinkAnswered) {

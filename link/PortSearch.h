@@ -11,6 +11,7 @@
 
 #include "book/PageSeam.h"
 #include "link/Clock.h"
+#include "link/PacedTimer.h"
 #include "link/Pacer.h"
 #include "link/PhoneLink.h"
 #include "link/Port.h"
@@ -78,7 +79,6 @@ public:
     int SendAtDiagMode();
 
 private:
-    void ArmTimer(int ms);
     void OnTimer();
     void EnterFramedMode();
     static bool HasOk(std::span<const uint8_t> block);
@@ -86,7 +86,6 @@ private:
     IPort& m_port;
     CPhoneLink& m_link;
     CLinkPacer& m_pacer;
-    IClock& m_clock;
     IPageSeam& m_page;
     IProfile& m_profile;
     std::function<void()> m_onFramed;
@@ -96,7 +95,7 @@ private:
     int m_probeRetries = 0;
     int m_linkState = kLinkWaiting;
     int m_lastPort = 2;
-    IClock::TimerId m_timer = IClock::kNoTimer;
+    CPacedTimer m_timer;  // the search's tick
 };
 
 }  // namespace numora

@@ -92,7 +92,7 @@ void CSyncEngine::FinishRead(bool noEntries) {
     m_page.FillSmsGroupCombo();
     m_page.RefreshList();
     m_bookComplete = true;
-    ArmWatchdog(m_replyTimeoutMs);
+    m_watchdog.Arm(m_replyTimeoutMs);
     m_link.SendCmd44();
     if (noEntries) {
         m_page.EnableControls(true);

@@ -9,17 +9,14 @@ namespace numora {
 CSyncEngine::CSyncEngine(CPBData& book, IPageSeam& page, CPhoneLink& link, IPort& port,
                          CPortSearch& search, CLinkPacer& pacer, IClock& clock)
     : m_book(book), m_page(page), m_link(link), m_port(port), m_search(search), m_pacer(pacer),
-      m_clock(clock) {
+      m_watchdog(clock, pacer, [this] { OnWatchdog(); }) {
     // Once the handset is in framed mode, silence means a lost connection, not a slow search.
     m_search.SetOnFramed([this] {
-        if (m_running) ArmWatchdog(m_replyTimeoutMs);
+        if (m_running) m_watchdog.Arm(m_replyTimeoutMs);
     });
 }
 
-CSyncEngine::~CSyncEngine() {
-    StopWatchdog();
-    m_search.SetOnFramed({});
-}
+CSyncEngine::~CSyncEngine() { m_search.SetOnFramed({}); }
 
 void CSyncEngine::OnReadFromPhone() {
     m_pacer.Do([this] { StartRead(); });
@@ -56,7 +53,8 @@ void CSyncEngine::BeginRun(bool reading) {
     m_running = true;
     m_bookComplete = false;
     m_handshakeStarted = false;
-    ArmWatchdog(m_searchTimeoutMs);
+    m_watchdog.Arm(m_searchTimeoutMs);
+    if (m_onRunStarted) m_onRunStarted(reading);
 }
 
 void CSyncEngine::StartRead() {
@@ -100,7 +98,7 @@ void CSyncEngine::Dispatch(std::span<const uint8_t> block) {
     }
     if (!m_running || block.empty()) return;
     const bool progressed = m_isReading != 0 ? DispatchRead(block) : DispatchWrite(block);
-    if (progressed && m_running && !m_bookComplete) ArmWatchdog(m_replyTimeoutMs);
+    if (progressed && m_running && !m_bookComplete) m_watchdog.Arm(m_replyTimeoutMs);
 }
 
 // The handset's answer to mode control 1 opens the handshake. The port search may ask twice
@@ -182,24 +180,11 @@ bool CSyncEngine::DispatchWrite(std::span<const uint8_t> r) {
 }
 
 void CSyncEngine::EndRun(RunOutcome outcome) {
-    StopWatchdog();
+    m_watchdog.Stop();
     m_search.Stop();
     m_running = false;
     m_bookComplete = false;
     if (m_onRunEnded) m_onRunEnded(outcome);
-}
-
-void CSyncEngine::ArmWatchdog(int ms) {
-    StopWatchdog();
-    m_watchdog = m_clock.StartTimer(ms, [this] {
-        m_watchdog = IClock::kNoTimer;
-        m_pacer.Do([this] { OnWatchdog(); });
-    });
-}
-
-void CSyncEngine::StopWatchdog() {
-    if (m_watchdog != IClock::kNoTimer) m_clock.StopTimer(m_watchdog);
-    m_watchdog = IClock::kNoTimer;
 }
 
 void CSyncEngine::OnWatchdog() {

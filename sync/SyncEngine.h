@@ -12,6 +12,7 @@
 #include "book/PBData.h"
 #include "book/PageSeam.h"
 #include "link/Clock.h"
+#include "link/PacedTimer.h"
 #include "link/Pacer.h"
 #include "link/PhoneLink.h"
 #include "link/PortSearch.h"
@@ -61,6 +62,8 @@ public:
         m_replyTimeoutMs = replyMs;
     }
     void SetOnRunEnded(std::function<void(RunOutcome)> fn) { m_onRunEnded = std::move(fn); }
+    // Called as a run begins, before anything is sent (the protocol log starts afresh).
+    void SetOnRunStarted(std::function<void(bool reading)> fn) { m_onRunStarted = std::move(fn); }
     bool Running() const { return m_running; }
     bool IsReading() const { return m_isReading != 0; }
 
@@ -97,8 +100,6 @@ private:
     void FinishWrite();
 
     void EndRun(RunOutcome outcome);
-    void ArmWatchdog(int ms);
-    void StopWatchdog();
     void OnWatchdog();
     void Fail();
 
@@ -108,8 +109,8 @@ private:
     IPort& m_port;
     CPortSearch& m_search;
     CLinkPacer& m_pacer;
-    IClock& m_clock;
     std::function<void(RunOutcome)> m_onRunEnded;
+    std::function<void(bool)> m_onRunStarted;
 
     uint8_t m_isReading = 1;
     uint8_t m_writeDataPass = 0;
@@ -123,7 +124,7 @@ private:
     bool m_bookComplete = false;      // a read run has shown the whole book
     int m_searchTimeoutMs = kDefaultSearchTimeoutMs;
     int m_replyTimeoutMs = kDefaultReplyTimeoutMs;
-    IClock::TimerId m_watchdog = IClock::kNoTimer;
+    CPacedTimer m_watchdog;
 };
 
 }  // namespace numora

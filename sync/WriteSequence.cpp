@@ -158,7 +158,7 @@ void CSyncEngine::CountGroupMembers() {
 void CSyncEngine::FinishWrite() {
     m_writeDataPass = 0;
     m_page.SetProgressPos(kWriteProgressEnd);
-    StopWatchdog();
+    m_watchdog.Stop();
     m_link.SendModeControl(2);
     // The handset needs a moment to leave the framed mode before the port goes.
     m_pacer.Pause(kWriteEndPauseMs);

@@ -152,6 +152,17 @@ TEST(BookTest, DeletedGroupHandsItsChainToEtc) {
     EXPECT_EQ(other.GetGroup(kEtcGroup, g), 1);
 }
 
+TEST(BookTest, ResettingTheEntriesEmptiesEveryChain) {
+    // A read starts from reset groups and entries; "Etc." stays in use, and its chain must not
+    // keep naming slots that are now empty (a save would stop there, a write would stall).
+    CPBData book;
+    AddEntry(book, 12, "Old", kEtcGroup);
+    book.ResetAllGroups();
+    book.ResetAllEntries();
+    EXPECT_EQ(book.GroupFirstEntry(kEtcGroup), kNone16);
+    EXPECT_TRUE(Members(book, kEtcGroup).empty());
+}
+
 TEST(BookTest, SpeedDialLookupGivesTheLowestNumber) {
     CPBData book;
     book.SetSpeedDial(9, 4, kHome);

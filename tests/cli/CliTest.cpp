@@ -7,59 +7,15 @@
 #include <fstream>
 #include <random>
 #include <string>
-#include <sys/wait.h>
 
-#ifndef NUMORA_CLI
-#error "NUMORA_CLI must name the command-line tool"
-#endif
+#include "support/ToolTest.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-class CliTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        m_dir = fs::temp_directory_path() /
-                ("numora-cli-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                 "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
-    fs::path Path(const std::string& name) const { return m_dir / name; }
-
-    CliRun Cli(const std::string& args) const {
-        const fs::path out = Path("stdout.txt");
-        const fs::path err = Path("stderr.txt");
-        const std::string cmd = std::string(NUMORA_CLI) + " " + args + " >" + out.string() +
-                                " 2>" + err.string();
-        CliRun r;
-        const int raw = std::system(cmd.c_str());
-        r.status = WEXITSTATUS(raw);
-        r.out = Slurp(out);
-        r.err = Slurp(err);
-        return r;
-    }
-
-    static std::string Slurp(const fs::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-
-    void WriteFile(const std::string& name, const std::string& bytes) const {
-        std::ofstream(Path(name), std::ios::binary) << bytes;
-    }
-
-private:
-    fs::path m_dir;
-};
+using CliTest = numora::test::ToolTest;
+using CliRun = numora::test::ToolRun;
 
 TEST_F(CliTest, ConvertsJsonToAPhoneBookFileAndBack) {
     const std::string json =
@@ -69,29 +25,48 @@ TEST_F(CliTest, ConvertsJsonToAPhoneBookFileAndBack) {
         "\"smsGroups\":[{\"slot\":3,\"name\":\"Club\"}],"
         "\"speedDials\":[{\"number\":5,\"entry\":4,\"kind\":\"mobile\"}]}";
     WriteFile("in.json", json);
-    CliRun r = Cli("convert " + Path("in.json").string() + " " + Path("book.pb").string());
+    CliRun r = Cli("convert " + Path("in.json") + " " + Path("book.pb"));
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(fs::file_size(Path("book.pb")), 5u * 168 + 24 * 2 + 344 * 2 + 19 * 133);
 
-    r = Cli("dump --json " + Path("book.pb").string());
+    r = Cli("dump --json " + Path("book.pb"));
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("\"members\":[4,1]"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("{\"number\":5,\"entry\":4,\"kind\":\"mobile\"}"), std::string::npos);
 
-    r = Cli("dump " + Path("book.pb").string());
+    r = Cli("dump " + Path("book.pb"));
     ASSERT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("(speed dial 5)"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("Behind Story"), std::string::npos) << r.out;
 }
 
+TEST_F(CliTest, ContactsConvertThroughVCardAndCsvAndReportWhatDoesNotFit) {
+    std::string cards;
+    for (int k = 0; k < 302; ++k) {
+        cards += "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Person " + std::to_string(k) +
+                 "\r\nTEL;TYPE=CELL:" + std::to_string(5550000 + k) + "\r\nEND:VCARD\r\n";
+    }
+    WriteFile("many.vcf", cards);
+    CliRun r = Cli("convert " + Path("many.vcf") + " " + Path("many.csv"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, Path("many.vcf") +
+                         ": contact 301 \"Person 300\": left out: the handset holds 300 entries\n" +
+                         Path("many.vcf") +
+                         ": contact 302 \"Person 301\": left out: the handset holds 300 entries\n");
+    r = Cli("convert " + Path("many.csv") + " " + Path("many.pb"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = Cli("dump " + Path("many.pb"));
+    EXPECT_NE(r.out.find("Entries: 300 of 300 slots used"), std::string::npos);
+}
+
 TEST_F(CliTest, UnreadableFilesGiveTheMessageAndAFailingExit) {
-    CliRun r = Cli("dump " + Path("missing.pb").string());
+    CliRun r = Cli("dump " + Path("missing.pb"));
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "File open failed!\n");
     EXPECT_TRUE(r.out.empty());
 
     WriteFile("bad.json", "{\"entries\":[{\"slot\":1,\"group\":9}]}");
-    r = Cli("convert " + Path("bad.json").string() + " " + Path("out.pb").string());
+    r = Cli("convert " + Path("bad.json") + " " + Path("out.pb"));
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("\"group\" must be a whole number from 0 to 6"), std::string::npos);
     EXPECT_FALSE(fs::exists(Path("out.pb")));
@@ -109,7 +84,7 @@ TEST_F(CliTest, HostileBytesNeverCrashTheTool) {
         const std::array<char, 5> tags = {'\x26', '\x27', '\x81', '\x83', '\x55'};
         for (char& c : bytes) c = rng() % 3 == 0 ? tags[rng() % tags.size()] : char(rng());
         WriteFile("junk.pb", bytes);
-        const CliRun r = Cli("dump " + Path("junk.pb").string());
+        const CliRun r = Cli("dump " + Path("junk.pb"));
         EXPECT_EQ(r.status, 0) << r.err;
         EXPECT_NE(r.out.find("Entries:"), std::string::npos);
     }

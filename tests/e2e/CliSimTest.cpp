@@ -14,63 +14,18 @@
 #include "book/PbFile.h"
 #include "support/BookBuilder.h"
 #include "support/SimProcess.h"
+#include "support/ToolTest.h"
 
 namespace numora {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-class CliSimTest : public ::testing::Test {
+class CliSimTest : public test::ToolTest {
 protected:
-    void SetUp() override {
-        m_dir = fs::temp_directory_path() /
-                ("numora-e2e-" + std::to_string(getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-        // The tool keeps its profile in the user's configuration folder: give it its own.
-        setenv("XDG_CONFIG_HOME", (m_dir / "config").c_str(), 1);
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
-    std::string Path(const std::string& name) const { return (m_dir / name).string(); }
-
-    void SaveBook(CPBData book, const std::string& name) const {
-        std::vector<uint8_t> bytes;
-        ASSERT_TRUE(WritePbRecords(book, bytes, nullptr));
-        std::ofstream(Path(name), std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<std::streamsize>(bytes.size()));
-    }
-
     test::SimProcess StartSim(std::vector<std::string> args) const {
         args.push_back("--trace");
         return test::SimProcess(NUMORA_SIM, args, Path("sim-trace.txt"));
-    }
-
-    Result Cli(const std::string& args) const {
-        const std::string cmd = std::string(NUMORA_CLI) + " " + args + " >" + Path("out.txt") +
-                                " 2>" + Path("err.txt");
-        Result r;
-        r.status = WEXITSTATUS(std::system(cmd.c_str()));
-        r.out = Slurp(Path("out.txt"));
-        r.err = Slurp(Path("err.txt"));
-        return r;
-    }
-
-    std::string Json(const std::string& name) const {
-        return Cli("dump --json " + Path(name)).out;
-    }
-
-    static std::string Slurp(const std::string& p) {
-        std::ifstream in(p, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
 
     // The names of the requests the simulator took, from its trace, after the password and
@@ -100,7 +55,6 @@ protected:
         return names;
     }
 
-    fs::path m_dir;
 };
 
 void Repeat(std::vector<std::string>& v, const std::string& name, int times) {
@@ -129,7 +83,7 @@ TEST_F(CliSimTest, ReadGivesBackEveryEntryInTheHandsetsOrder) {
     SaveBook(book, "b.pb");
     auto sim = StartSim({"--book", Path("b.pb")});
     ASSERT_FALSE(sim.Device().empty());
-    const Result r = Cli("read --no-progress --port " + sim.Device() + " -o " + Path("c.pb"));
+    const test::ToolRun r = Cli("read --no-progress --port " + sim.Device() + " -o " + Path("c.pb"));
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Json("c.pb"), Json("b.pb"));
     sim.Stop();
@@ -152,14 +106,14 @@ TEST_F(CliSimTest, ReadOfAnEmptyBookAndOfEveryGroup) {
         const fs::path workFile = fs::path(NUMORA_CLI).parent_path() / "backup.efs";
         std::ofstream(workFile) << "left over";
         auto sim = StartSim({"--book", Path("empty.pb")});
-        const Result r = Cli("read --no-progress --port " + sim.Device() + " -o " + Path("e.pb"));
+        const test::ToolRun r = Cli("read --no-progress --port " + sim.Device() + " -o " + Path("e.pb"));
         ASSERT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(Json("e.pb"), Json("empty.pb"));
         EXPECT_FALSE(fs::exists(workFile));
     }
     SaveBook(EveryGroupBook(), "groups.pb");
     auto sim = StartSim({"--book", Path("groups.pb")});
-    const Result r = Cli("read --no-progress --port " + sim.Device() + " -o " + Path("g.json"));
+    const test::ToolRun r = Cli("read --no-progress --port " + sim.Device() + " -o " + Path("g.json"));
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Slurp(Path("g.json")), Json("groups.pb"));
 }
@@ -175,7 +129,7 @@ TEST_F(CliSimTest, ReadOfAFullBook) {
     }
     SaveBook(book, "full.pb");
     auto sim = StartSim({"--book", Path("full.pb")});
-    const Result r = Cli("read --no-progress --port " + sim.Device() + " -o " + Path("c.pb"));
+    const test::ToolRun r = Cli("read --no-progress --port " + sim.Device() + " -o " + Path("c.pb"));
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Json("c.pb"), Json("full.pb"));
 }
@@ -184,7 +138,7 @@ TEST_F(CliSimTest, WriteThenReadRoundTripsAndTheHandsetKeepsIt) {
     SaveBook(EveryGroupBook(), "book.pb");
     SaveBook(CPBData(), "empty.pb");
     auto sim = StartSim({"--book", Path("empty.pb"), "--save", Path("saved.pb")});
-    Result r = Cli("write --no-progress --port " + sim.Device() + " " + Path("book.pb"));
+    test::ToolRun r = Cli("write --no-progress --port " + sim.Device() + " " + Path("book.pb"));
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.err.find("Phonebook Write Completed!"), std::string::npos) << r.err;
     r = Cli("read --no-progress --port " + sim.Device() + " -o " + Path("back.pb"));
@@ -202,7 +156,7 @@ TEST_F(CliSimTest, WriteSendsTheTwoPassesInOrder) {
     test::AddEntry(book, 1, "One", kEtcGroup);
     SaveBook(book, "book.pb");
     auto sim = StartSim({});
-    const Result r = Cli("write --no-progress --port " + sim.Device() + " " + Path("book.pb"));
+    const test::ToolRun r = Cli("write --no-progress --port " + sim.Device() + " " + Path("book.pb"));
     ASSERT_EQ(r.status, 0) << r.err;
     sim.Stop();
     std::vector<std::string> expected;
@@ -237,7 +191,7 @@ TEST_P(CliSimFaultTest, EndsInADefinedState) {
     for (std::string a; extra >> a;) args.push_back(a);
     auto sim = StartSim(args);
     const std::string port = " --no-progress --timeout 10 --port " + sim.Device() + " ";
-    const Result r = f.write ? Cli("write" + port + Path("book.pb"))
+    const test::ToolRun r = f.write ? Cli("write" + port + Path("book.pb"))
                              : Cli("read" + port + "-o " + Path("c.pb"));
     if (f.succeeds) {
         EXPECT_EQ(r.status, 0) << r.err;
@@ -265,7 +219,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CliSimTest, NoHandsetGivesUpAfterTheTimeout) {
-    const Result r = Cli("read --no-progress --timeout 3 --port " + Path("no-such-device") +
+    const test::ToolRun r = Cli("read --no-progress --timeout 3 --port " + Path("no-such-device") +
                          " -o " + Path("c.pb"));
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("Check Phone connection and power on !!!"), std::string::npos) << r.err;

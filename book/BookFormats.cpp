@@ -1,0 +1,53 @@
+#include "book/BookFormats.h"
+
+#include <cctype>
+
+#include "book/BookJson.h"
+#include "book/ContactsCsv.h"
+#include "book/VCard.h"
+
+namespace numora {
+
+BookFormat FormatOfPath(std::string_view path) {
+    const auto dot = path.rfind('.');
+    if (dot == std::string_view::npos) return BookFormat::PhoneBook;
+    std::string ext(path.substr(dot + 1));
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (ext == "json") return BookFormat::Json;
+    if (ext == "vcf" || ext == "vcard") return BookFormat::VCard;
+    if (ext == "csv") return BookFormat::Csv;
+    return BookFormat::PhoneBook;
+}
+
+TextImport BookFromText(BookFormat format, std::string_view text, CPBData& book) {
+    TextImport result;
+    if (format == BookFormat::Json) {
+        const JsonImport r = BookFromJson(text, book);
+        result.ok = r.ok;
+        result.error = r.error;
+        result.problems = r.warnings;
+        return result;
+    }
+    if (format != BookFormat::VCard && format != BookFormat::Csv) {
+        result.error = "not a text format";
+        return result;
+    }
+    const auto contacts = format == BookFormat::VCard ? ContactsFromVCard(text, result.problems)
+                                                      : ContactsFromCsv(text, result.problems);
+    const ContactsImport r = ImportContacts(contacts, book);
+    result.problems.insert(result.problems.end(), r.problems.begin(), r.problems.end());
+    result.ok = true;
+    return result;
+}
+
+std::string BookToText(BookFormat format, const CPBData& book) {
+    switch (format) {
+        case BookFormat::Json: return BookToJson(book) + "\n";
+        case BookFormat::VCard: return ContactsToVCard(ContactsFromBook(book));
+        case BookFormat::Csv: return ContactsToCsv(ContactsFromBook(book));
+        case BookFormat::PhoneBook: break;
+    }
+    return {};
+}
+
+}  // namespace numora

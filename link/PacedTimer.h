@@ -1,0 +1,41 @@
+// A timer whose ticks run as steps of the pacer, like every other event on the link: a tick
+// that falls due during a pause waits for it, as a window timer waits for a blocking pause.
+// Arming again restarts it.
+#pragma once
+
+#include <functional>
+
+#include "link/Clock.h"
+#include "link/Pacer.h"
+
+namespace numora {
+
+class CPacedTimer {
+public:
+    CPacedTimer(IClock& clock, CLinkPacer& pacer, std::function<void()> onTick)
+        : m_clock(clock), m_pacer(pacer), m_onTick(std::move(onTick)) {}
+    ~CPacedTimer() { Stop(); }
+    CPacedTimer(const CPacedTimer&) = delete;
+    CPacedTimer& operator=(const CPacedTimer&) = delete;
+
+    void Arm(int ms) {
+        Stop();
+        m_timer = m_clock.StartTimer(ms, [this] {
+            m_timer = IClock::kNoTimer;
+            m_pacer.Do(m_onTick);
+        });
+    }
+
+    void Stop() {
+        if (m_timer != IClock::kNoTimer) m_clock.StopTimer(m_timer);
+        m_timer = IClock::kNoTimer;
+    }
+
+private:
+    IClock& m_clock;
+    CLinkPacer& m_pacer;
+    std::function<void()> m_onTick;
+    IClock::TimerId m_timer = IClock::kNoTimer;
+};
+
+}  // namespace numora

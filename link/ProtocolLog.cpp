@@ -1,0 +1,31 @@
+#include "link/ProtocolLog.h"
+
+#include "link/TraceFormat.h"
+
+namespace numora {
+
+void CProtocolLog::Trace(TraceDir dir, std::span<const uint8_t> bytes) {
+    if (m_lines.size() >= m_maxLines) m_lines.pop_front();
+    m_lines.push_back(Line{m_clock.NowMs() - m_start, dir, {bytes.begin(), bytes.end()}});
+    if (m_onLine) m_onLine(m_lines.back());
+}
+
+void CProtocolLog::StartRun() {
+    m_lines.clear();
+    m_start = m_clock.NowMs();
+}
+
+std::string CProtocolLog::FormatLine(const Line& line) const {
+    return FormatTraceLine(line.ms, line.dir, line.bytes);
+}
+
+std::string CProtocolLog::Text() const {
+    std::string out;
+    for (const Line& line : m_lines) {
+        out += FormatLine(line);
+        out += '\n';
+    }
+    return out;
+}
+
+}  // namespace numora

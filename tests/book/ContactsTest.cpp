@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+
+#include "book/BookFormats.h"
+#include "book/BookJson.h"
+#include "book/Contacts.h"
+#include "book/ContactsCsv.h"
+#include "book/VCard.h"
+#include "support/BookBuilder.h"
+
+namespace numora {
+namespace {
+
+CPBData SampleBook() {
+    std::ifstream in(NUMORA_SAMPLE_BOOK);
+    const std::string json{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    CPBData book;
+    EXPECT_TRUE(BookFromJson(json, book).ok);
+    return book;
+}
+
+bool Mentions(const std::vector<std::string>& problems, const std::string& what) {
+    for (const auto& p : problems) {
+        if (p.find(what) != std::string::npos) return true;
+    }
+    return false;
+}
+
+TEST(ContactsTest, VCardAndCsvExportsOfTheSampleImportBackToTheSameBook) {
+    const CPBData sample = SampleBook();
+    ASSERT_GT(sample.CountUsedEntries(), 30);
+    for (const BookFormat format : {BookFormat::VCard, BookFormat::Csv}) {
+        const std::string text = BookToText(format, sample);
+        // Into the book it came from: groups and SMS groups are there already.
+        CPBData back = sample;
+        const TextImport r = BookFromText(format, text, back);
+        ASSERT_TRUE(r.ok);
+        EXPECT_TRUE(r.problems.empty()) << r.problems.front();
+        EXPECT_EQ(BookToJson(back), BookToJson(sample));
+        // Into an empty book: every entry, group membership and speed dial comes back.
+        CPBData fresh;
+        ASSERT_TRUE(BookFromText(format, text, fresh).ok);
+        EXPECT_EQ(BookToText(format, fresh), text);
+    }
+}
+
+TEST(ContactsTest, OnlyThreeHundredFitAndTheRestAreReported) {
+    std::vector<Contact> many(350);
+    for (std::size_t k = 0; k < many.size(); ++k) {
+        many[k].name = "Person " + std::to_string(k);
+        many[k].numbers[0] = std::to_string(100000 + k);
+        many[k].source = static_cast<int>(k) + 1;
+    }
+    CPBData book;
+    const TextImport r = BookFromText(BookFormat::VCard, ContactsToVCard(many), book);
+    EXPECT_EQ(book.CountUsedEntries(), 300);
+    ASSERT_EQ(r.problems.size(), 50u);
+    EXPECT_EQ(r.problems.front(),
+              "contact 301 \"Person 300\": left out: the handset holds 300 entries");
+}
+
+TEST(ContactsTest, WhatDoesNotFitIsReportedForItsContact) {
+    Contact c;
+    c.source = 1;
+    c.name = "Maximilian Oberbergmann";  // 23 characters
+    c.numbers[0] = "+49 (30) 1234-567";
+    c.numbers[1] = std::string(40, '5');
+    c.email = "one@example.org";
+    c.memo = "Caf\xC3\xA9 \xE2\x82\xAC";  // the euro sign is not Latin-1
+    c.speedDials[0] = 21;
+    c.leftOut.push_back("second e-mail \"two@example.org\"");
+    std::vector<Contact> list{c};
+    for (int g = 1; g <= 6; ++g) {
+        Contact member;
+        member.source = g + 1;
+        member.name = "Member " + std::to_string(g);
+        member.group = "Group " + std::to_string(g);
+        member.numbers[4] = "99";
+        member.speedDials[4] = 7;  // all want speed dial 7
+        list.push_back(member);
+    }
+    Contact empty;
+    empty.source = 8;
+    empty.name = "Only a name";
+    list.push_back(empty);
+
+    CPBData book;
+    const ContactsImport r = ImportContacts(list, book);
+    EXPECT_EQ(r.taken, 7);
+    const auto& p = r.problems;
+    EXPECT_TRUE(Mentions(p, "contact 1 \"Maximilian Oberbergmann\": name cut to 16"));
+    EXPECT_TRUE(Mentions(p, "mobile number \"+49 (30) 1234-567\" written as \"49301234567\""));
+    EXPECT_TRUE(Mentions(p, "home number cut to 32 digits"));
+    EXPECT_TRUE(Mentions(p, "memo: 1 character(s) the handset cannot show"));
+    EXPECT_TRUE(Mentions(p, "speed dial 21 left out"));
+    EXPECT_TRUE(Mentions(p, "second e-mail \"two@example.org\" left out"));
+    EXPECT_TRUE(Mentions(p, "group \"Group 6\" does not fit (five named groups)"));
+    EXPECT_TRUE(Mentions(p, "contact 8 \"Only a name\": left out: no number"));
+    EXPECT_TRUE(Mentions(p, "speed dial 7 of entry 6 left out: entry 1 has it"));
+
+    PBEntry e;
+    ASSERT_EQ(book.GetEntry(0, e), 1);
+    EXPECT_EQ(TextOf(e.name), "Maximilian Oberb");
+    EXPECT_EQ(NumberText(e.numbers[0]), "49301234567");
+    EXPECT_EQ(TextOf(e.memo), "Caf\xE9 ?");
+    ASSERT_EQ(book.GetEntry(6, e), 1);
+    EXPECT_EQ(e.group, kEtcGroup);
+    EXPECT_EQ(book.SpeedDial(7 - 2).entry, 1);
+}
+
+TEST(ContactsTest, ReadsVersion21CardsWithTheirEncodings) {
+    const std::string card =
+        "BEGIN:VCARD\r\n"
+        "VERSION:2.1\r\n"
+        "N:Dupont;Ren\xE9\r\n"
+        "TEL;CELL:0611 22 33\r\n"
+        "TEL;WORK;VOICE:0140\r\n"
+        "TEL:0555\r\n"
+        "TEL;FAX:0199\r\n"
+        "NOTE;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:Pr=E9f=E8re le soir,=\r\n"
+        " appeler avant=\r\n"
+        "\r\n"
+        "ADR;HOME:;;1 rue X;Paris;;75001;France\r\n"
+        "END:VCARD\r\n";
+    std::vector<std::string> problems;
+    const auto contacts = ContactsFromVCard(card, problems);
+    ASSERT_EQ(contacts.size(), 1u);
+    const Contact& c = contacts[0];
+    EXPECT_EQ(c.name, "Ren\xE9 Dupont");  // as the file spelled it (not UTF-8), kept byte for byte
+    EXPECT_EQ(c.numbers[0], "0611 22 33");
+    EXPECT_EQ(c.numbers[1], "0555");  // the untyped number takes the first free kind
+    EXPECT_EQ(c.numbers[2], "0140");
+    EXPECT_EQ(c.numbers[4], "0199");
+    EXPECT_EQ(c.memo, "Pr\xC3\xA9" "f\xC3\xA8re le soir, appeler avant");
+    ASSERT_EQ(c.leftOut.size(), 1u);
+    EXPECT_EQ(c.leftOut[0].rfind("address", 0), 0u);
+}
+
+TEST(ContactsTest, LongLinesFoldAndUnfold) {
+    Contact c;
+    c.source = 1;
+    c.name = "\xC3\x89milie";
+    c.numbers[0] = "1";
+    c.memo = std::string(30, 'x') + "\xC3\xA9\xC3\xA9\xC3\xA9" + std::string(60, 'y');
+    c.group = "A, B; C";
+    const std::string text = ContactsToVCard({c});
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        EXPECT_LE(end - start, 75u);
+    }
+    std::vector<std::string> problems;
+    const auto back = ContactsFromVCard(text, problems);
+    ASSERT_EQ(back.size(), 1u);
+    EXPECT_EQ(back[0].memo, c.memo);
+    EXPECT_EQ(back[0].group, c.group);
+    EXPECT_EQ(back[0].name, c.name);
+}
+
+TEST(ContactsTest, CsvQuotingHeadersAndStrangeColumns) {
+    const std::string csv =
+        "\xEF\xBB\xBF"
+        "name,MOBILE,Memo,Birthday,mobile speed dial\r\n"
+        "\"Doe, Jane\",0123,\"Line one\nline \"\"two\"\"\",1990-01-01,4\r\n"
+        "Bob,0456,,,X,extra\n";
+    std::vector<std::string> problems;
+    const auto contacts = ContactsFromCsv(csv, problems);
+    EXPECT_EQ(problems, (std::vector<std::string>{
+                            "column \"Birthday\" is not part of a phone book: left out"}));
+    ASSERT_EQ(contacts.size(), 2u);
+    EXPECT_EQ(contacts[0].name, "Doe, Jane");
+    EXPECT_EQ(contacts[0].memo, "Line one\nline \"two\"");
+    EXPECT_EQ(contacts[0].speedDials[0], 4);
+    EXPECT_EQ(contacts[1].speedDials[0], 0);
+    ASSERT_EQ(contacts[1].leftOut.size(), 1u);
+
+    const std::string out = ContactsToCsv(contacts);
+    std::vector<std::string> none;
+    const auto again = ContactsFromCsv(out, none);
+    EXPECT_TRUE(none.empty());
+    ASSERT_EQ(again.size(), 2u);
+    EXPECT_EQ(again[0].memo, contacts[0].memo);
+    EXPECT_EQ(again[0].name, contacts[0].name);
+}
+
+}  // namespace
+}  // namespace numora
