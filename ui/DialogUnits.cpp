@@ -1,7 +1,9 @@
 #include "ui/DialogUnits.h"
 
 #include <QFontMetrics>
+#include <QLabel>
 #include <QWidget>
+#include <algorithm>
 
 namespace numora {
 
@@ -16,6 +18,19 @@ CDialogUnits::CDialogUnits(const QFont& font) {
 
 void CDialogUnits::Place(QWidget* widget, int x, int y, int w, int h) const {
     widget->setGeometry(Rect(x, y, w, h));
+}
+
+void CDialogUnits::PlaceLabel(QLabel* label, int x, int y, int w, int h) const {
+    QRect r = Rect(x, y, w, h);
+    const int need = label->sizeHint().width();
+    if (need > r.width()) {
+        if (label->alignment() & Qt::AlignRight) {
+            r.setLeft(std::max(0, r.right() + 1 - need));
+        } else {
+            r.setWidth(need);
+        }
+    }
+    label->setGeometry(r);
 }
 
 }  // namespace numora

@@ -7,6 +7,7 @@
 #include <QRect>
 #include <QSize>
 
+class QLabel;
 class QWidget;
 
 namespace numora {
@@ -25,6 +26,9 @@ public:
 
     // Puts a control at its template position.
     void Place(QWidget* widget, int x, int y, int w, int h) const;
+    // Puts a label at its template position, widened where the font needs more room for its
+    // text: a right-aligned label grows to the left, any other to the right.
+    void PlaceLabel(QLabel* label, int x, int y, int w, int h) const;
 
 private:
     int m_charWidth;

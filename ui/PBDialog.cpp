@@ -88,7 +88,7 @@ CPBDialog::~CPBDialog() {
 
 QLabel* CPBDialog::Label(const QString& text, int x, int y, int w, int h) {
     auto* label = new QLabel(text, this);
-    m_units.Place(label, x, y, w, h);
+    m_units.PlaceLabel(label, x, y, w, h);
     return label;
 }
 

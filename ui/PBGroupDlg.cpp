@@ -38,13 +38,13 @@ CPBGroupEditDlg::CPBGroupEditDlg(int groupId, const QString& name, QWidget* pare
     setFixedSize(du.Size(186, 96));
     auto* idLabel = new QLabel(QStringLiteral("Group ID"), this);
     idLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    du.Place(idLabel, 7, 10, 42, 8);
+    du.PlaceLabel(idLabel, 7, 10, 42, 8);
     du.Place(m_idEdit, 53, 7, 126, 12);
     m_idEdit->setReadOnly(true);
     m_idEdit->setObjectName(QStringLiteral("groupId"));
     auto* nameLabel = new QLabel(QStringLiteral("Group Name"), this);
     nameLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    du.Place(nameLabel, 7, 25, 42, 8);
+    du.PlaceLabel(nameLabel, 7, 25, 42, 8);
     du.Place(m_nameEdit, 53, 22, 126, 12);
     m_nameEdit->setObjectName(QStringLiteral("groupName"));
     m_nameEdit->setMaxLength(kNameLen);

@@ -28,13 +28,13 @@ CPBSmsGroupEditDlg::CPBSmsGroupEditDlg(int groupId, const QString& name, QWidget
     setFixedSize(du.Size(187, 89));
     auto* idLabel = new QLabel(QStringLiteral("Group Id"), this);
     idLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    du.Place(idLabel, 13, 21, 41, 9);
+    du.PlaceLabel(idLabel, 13, 21, 41, 9);
     du.Place(m_idEdit, 63, 17, 105, 15);
     m_idEdit->setReadOnly(true);
     m_idEdit->setObjectName(QStringLiteral("groupId"));
     auto* nameLabel = new QLabel(QStringLiteral("Group Name"), this);
     nameLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    du.Place(nameLabel, 12, 37, 46, 11);
+    du.PlaceLabel(nameLabel, 12, 37, 46, 11);
     du.Place(m_nameEdit, 62, 36, 106, 16);
     m_nameEdit->setObjectName(QStringLiteral("groupName"));
     m_nameEdit->setMaxLength(kNameLen);
