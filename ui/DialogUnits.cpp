@@ -9,7 +9,7 @@ namespace numora {
 
 CDialogUnits::CDialogUnits(const QFont& font) {
     const QFontMetrics fm(font);
-    // The average width of the Latin letters, as dialog templates have always measured it.
+    // Dialog units rest on the average width of the Latin letters.
     const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
     m_charWidth = (fm.horizontalAdvance(letters) / 26 + 1) / 2;
     if (m_charWidth < 1) m_charWidth = 1;

@@ -48,10 +48,6 @@ constexpr std::array<NumberLayout, kNumberKinds> kNumberLayouts{{
     {"fax", "Fax", 157, 171, 338, 171},
 }};
 
-QString Cut(const QString& text, int n) {
-    return text.left(n);
-}
-
 }  // namespace
 
 CPBDialog::CPBDialog(IPort& port, IClock& clock, IProfile& profile, QWidget* parent)
@@ -399,7 +395,7 @@ void CPBDialog::ResetMediaCombos() {
 
 void CPBDialog::ShowSelectedEntry() {
     const int r = m_list->GetSelectedItem();
-    auto cell = [this, r](int c, int n) { return Cut(m_list->CellText(r, c), n); };
+    auto cell = [this, r](int c, int n) { return m_list->CellText(r, c).left(n); };
     m_id->setText(QString::number(r));
     m_name->setText(cell(col::kName, kNameLen));
 

@@ -9,8 +9,6 @@
 #include <QWidget>
 #include <array>
 #include <memory>
-#include <optional>
-#include <span>
 #include <string>
 
 #include "book/PBData.h"
