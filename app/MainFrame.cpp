@@ -1,0 +1,178 @@
+#include "app/MainFrame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFile>
+#include <QMenuBar>
+#include <QScreen>
+#include <algorithm>
+
+#include "app/AboutDlg.h"
+#include "app/NumoraView.h"
+#include "app/SimulatorProcess.h"
+#include "link/CommPort.h"
+#include "ui/Modal.h"
+#include "ui/PBDialog.h"
+
+namespace numora {
+
+namespace {
+
+constexpr int kVersionBytes = 99;
+constexpr int kScreenHeightMargin = 50;
+
+// The handset's password, unless the profile names another as 16 hex digits
+// ("Port Setting"/"Password").
+Password PasswordFrom(const IProfile& profile) {
+    Password password = DefaultPassword();
+    const QString hex = QString::fromStdString(profile.GetString(kPortSection, "Password", ""));
+    const QByteArray bytes = QByteArray::fromHex(hex.toLatin1());
+    if (hex.size() == 16 && bytes.size() == 8) {
+        std::copy(bytes.begin(), bytes.end(), password.begin());
+    }
+    return password;
+}
+
+QString ReadVersion(const QString& path, bool& found) {
+    QFile file(path);
+    found = file.open(QIODevice::ReadOnly);
+    if (!found) return {};
+    QByteArray bytes = file.read(kVersionBytes);
+    const qsizetype zero = bytes.indexOf('\0');
+    if (zero >= 0) bytes.truncate(zero);
+    return QString::fromLatin1(bytes);
+}
+
+}  // namespace
+
+QString FrameTitle(const QDir& current) {
+    QString title = QStringLiteral(" KXT-5507 Phone Book ");
+    bool found = false;
+    QString version = ReadVersion(current.filePath(QStringLiteral("nmxver.dat")), found);
+    if (!found) version = ReadVersion(current.filePath(QStringLiteral("../nmxver.dat")), found);
+    return title + version;
+}
+
+CMainFrame::CMainFrame(FrameOptions options, QWidget* parent)
+    : QMainWindow(parent), m_options(std::move(options)) {
+    setObjectName(QStringLiteral("mainFrame"));
+    if (m_options.programFolder.isEmpty()) {
+        m_options.programFolder = QCoreApplication::applicationDirPath();
+    }
+    m_profile = m_options.profilePath.isEmpty()
+                    ? std::make_unique<CQtProfile>()
+                    : std::make_unique<CQtProfile>(m_options.profilePath);
+    m_shield = std::make_unique<CPortKeyShield>(*m_profile);
+    // A device named for this run pins every port number to it, and the remembered port stays
+    // as it was.
+    const bool pinned = !m_options.port.isEmpty() || m_options.simulate;
+    if (!m_options.port.isEmpty()) {
+        m_portMap = CPortMap::Pinned(m_options.port);
+    } else if (!m_options.simulate) {
+        m_portMap = CPortMap::FromSystem();
+    }
+    m_pPort = std::make_unique<CCommPort>(
+        [this](const std::string& comName) { return m_portMap.DeviceFor(comName); });
+    m_pPort->SetOnOpenFailed([] { QApplication::beep(); });
+
+    IProfile& profile = pinned ? static_cast<IProfile&>(*m_shield) : *m_profile;
+    m_pView = new CNumoraView(*m_pPort, m_clock, profile, this);
+    setCentralWidget(m_pView);
+    Page()->SetProgramFolder(m_options.programFolder);
+    Page()->Session().Link().SetPassword(PasswordFrom(profile));
+    m_pPort->SetOnBlock([this](std::span<uint8_t> block) { m_pView->OnPhoneData(block); });
+    m_pPort->SetOnLost([this] { Page()->Session().Engine().OnPortLost(); });
+
+    BuildMenus();
+    setWindowTitle(FrameTitle(QDir::current()));
+    m_profile->SetString("Initialization", "ClassName", metaObject()->className());
+    FitToForm();
+}
+
+CMainFrame::~CMainFrame() {
+    // The page's session talks to the port and the clock: it goes first.
+    m_pPort->SetOnBlock({});
+    m_pPort->SetOnLost({});
+    m_pPort->Close();
+    delete takeCentralWidget();
+    m_pView = nullptr;
+}
+
+CPBDialog* CMainFrame::Page() const {
+    return m_pView->Page();
+}
+
+void CMainFrame::BuildMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    QAction* exitAction = file->addAction(QStringLiteral("E&xit"));
+    connect(exitAction, &QAction::triggered, this, &CMainFrame::close);
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    QAction* about = help->addAction(QStringLiteral("&About Program"));
+    connect(about, &QAction::triggered, this, &CMainFrame::OnAppAbout);
+    // The document has nothing to open or save, so New, Open and Save are not bound. Printing
+    // has no menu entry: Ctrl+P is its only way in.
+    auto* print = new QAction(this);
+    print->setShortcut(QKeySequence::Print);
+    addAction(print);
+    connect(print, &QAction::triggered, m_pView, &CNumoraView::OnFilePrint);
+}
+
+// The window starts at the top-left corner as large as the screen allows, then shrinks to the
+// form where the form is smaller; on a small screen it keeps its size and the form scrolls.
+void CMainFrame::FitToForm() {
+    QRect screen(0, 0, 1024, 768);
+    if (const QScreen* s = QGuiApplication::primaryScreen()) screen = s->geometry();
+    const QSize form = m_pView->FormSize();
+    const int menu = menuBar()->sizeHint().height();
+    const int width = std::min(screen.width(), form.width());
+    const int height = std::min(screen.height() - kScreenHeightMargin, form.height() + menu);
+    move(0, 0);
+    resize(width, height);
+}
+
+void CMainFrame::StartUp() {
+    Page()->DeleteWorkFile();
+    if (!m_options.simulate) {
+        BeginSearch();
+        return;
+    }
+    m_simulator = new CSimulatorProcess(this);
+    connect(m_simulator, &CSimulatorProcess::ready, this, [this](const QString& terminal) {
+        m_portMap = CPortMap::Pinned(terminal);
+        BeginSearch();
+    });
+    connect(m_simulator, &CSimulatorProcess::failed, this, [this](const QString& reason) {
+        // Without the simulator there is nothing to read: the window starts with an empty book.
+        ShowMessage(this, ToBytes(reason + QStringLiteral(" Numora goes on without a handset.")));
+        emit simulatorFailed();
+    });
+    const QString program = m_options.simulator.isEmpty()
+                                ? CSimulatorProcess::FindProgram(m_options.programFolder)
+                                : m_options.simulator;
+    const QString book = m_options.simulatorBook.isEmpty()
+                             ? CSimulatorProcess::FindSampleBook(m_options.programFolder)
+                             : m_options.simulatorBook;
+    QStringList arguments;
+    if (!book.isEmpty()) arguments << QStringLiteral("--book") << book;
+    m_simulator->Start(program, arguments);
+}
+
+void CMainFrame::BeginSearch() {
+    const QStringList extraIds =
+        QString::fromStdString(m_profile->GetString(kPortSection, "Handset USB IDs", ""))
+            .split(QLatin1Char(','), Qt::SkipEmptyParts);
+    Page()->StartUp(m_portMap.DiscoverHandsetPorts(extraIds));
+}
+
+void CMainFrame::OnAppAbout() {
+    CAboutDlg about(this);
+    RunModal(about);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (m_simulator != nullptr) m_simulator->Stop();
+    QMainWindow::closeEvent(event);
+}
+
+}  // namespace numora

@@ -1,0 +1,75 @@
+// The main window. It owns the serial port, the clock and the profile for as long as it lives;
+// the page inside its view builds its session (and with it the command layer) on them. It also
+// runs numora-sim for --simulate, and maps port numbers to devices.
+#pragma once
+
+#include <QDir>
+#include <QMainWindow>
+#include <QString>
+#include <memory>
+
+#include "link/PortMap.h"
+#include "link/QtClock.h"
+#include "link/QtProfile.h"
+
+namespace numora {
+
+class CCommPort;
+class CNumoraView;
+class CPBDialog;
+class CSimulatorProcess;
+
+struct FrameOptions {
+    QString port;           // --port: the device every port number means
+    bool simulate = false;  // --simulate: numora-sim answers as the handset
+    QString simulator;      // the simulator program; found next to the program or on PATH
+    QString simulatorBook;  // the book it starts with; the sample book when empty
+    QString profilePath;    // an INI file instead of the user's profile
+    QString programFolder;  // the program's folder; the executable's when empty
+};
+
+// " KXT-5507 Phone Book " and the text of "nmxver.dat" from the folder, else from its parent.
+QString FrameTitle(const QDir& current);
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit CMainFrame(FrameOptions options = {}, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    CNumoraView* View() const { return m_pView; }
+    CPBDialog* Page() const;
+    CCommPort& Port() { return *m_pPort; }
+    CQtProfile& Profile() { return *m_profile; }
+
+    // The page's start-up: the work file goes, the handset's ports are looked for, the port
+    // search window shows and the book is read, as "Read from Phone" does. With --simulate the
+    // simulator is started first and the rest follows once it names its terminal.
+    void StartUp();
+
+public slots:
+    void OnAppAbout();
+
+signals:
+    // numora-sim could not be started; the window goes on without a handset.
+    void simulatorFailed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildMenus();
+    void FitToForm();
+    void BeginSearch();
+
+    FrameOptions m_options;
+    std::unique_ptr<CQtProfile> m_profile;
+    std::unique_ptr<CPortKeyShield> m_shield;
+    CQtClock m_clock;
+    CPortMap m_portMap;
+    std::unique_ptr<CCommPort> m_pPort;
+    CSimulatorProcess* m_simulator = nullptr;
+    CNumoraView* m_pView = nullptr;
+};
+
+}  // namespace numora

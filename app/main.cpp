@@ -1,0 +1,35 @@
+// numora: the phone book window of the KXT-5507.
+//   numora                 looks for the handset on the serial ports
+//   numora --port DEV      uses that device
+//   numora --simulate      starts numora-sim and works with it
+#include <QApplication>
+#include <QCommandLineParser>
+
+#include "app/MainFrame.h"
+#include "ui/Modal.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QString::fromLatin1(numora::kAppTitle));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("The phone book of the KXT-5507 handset."));
+    parser.addHelpOption();
+    const QCommandLineOption portOption(QStringLiteral("port"),
+                                        QStringLiteral("Use the handset on this device."),
+                                        QStringLiteral("DEV"));
+    const QCommandLineOption simulateOption(
+        QStringLiteral("simulate"), QStringLiteral("Start numora-sim and use it as the handset."));
+    parser.addOption(portOption);
+    parser.addOption(simulateOption);
+    parser.process(app);
+
+    numora::FrameOptions options;
+    options.port = parser.value(portOption);
+    options.simulate = parser.isSet(simulateOption) && options.port.isEmpty();
+
+    numora::CMainFrame frame(options);
+    frame.show();
+    frame.StartUp();
+    return QApplication::exec();
+}

@@ -1,0 +1,144 @@
+// The window against the real numora-sim on a pseudo-terminal: the read at start-up fills the
+// list, an edit written to the handset comes back with the next read, and --simulate starts
+// the simulator itself.
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "UiTestSupport.h"
+#include "app/MainFrame.h"
+#include "app/NumoraView.h"
+#include "book/PbFile.h"
+#include "support/SimProcess.h"
+
+using namespace numora;
+using namespace numora::test;
+
+namespace {
+
+// A whole run against the simulator takes a few seconds; this is only the point where a run
+// that never ends counts as a failure.
+constexpr int kRunLimitMs = 60000;
+
+QString WriteTestBook(const QTemporaryDir& dir) {
+    CPBData book;
+    FillTestBook(book);
+    std::vector<uint8_t> bytes;
+    WritePbRecords(book, bytes, nullptr);
+    const QString path = dir.filePath(QStringLiteral("handset.pb"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return {};
+    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    return path;
+}
+
+FrameOptions TestOptions(const QTemporaryDir& dir) {
+    FrameOptions options;
+    options.profilePath = dir.filePath(QStringLiteral("profile.ini"));
+    options.programFolder = dir.path();
+    return options;
+}
+
+// Waits for the page's run to end; its outcome.
+int WaitForRun(QSignalSpy& ended) {
+    if (ended.isEmpty() && !ended.wait(kRunLimitMs)) return -1;
+    return ended.takeFirst().first().toInt();
+}
+
+void ExpectTestBookShown(CMainFrame& frame) {
+    const CPBListCtrl* list = frame.Page()->List();
+    QCOMPARE(list->CellText(0, col::kName), QStringLiteral("Anna"));
+    QCOMPARE(list->CellText(0, col::SpeedDial(0)), QStringLiteral("5"));
+    QCOMPARE(list->CellText(3, col::kRinger), QStringLiteral("Behind Story"));
+    QCOMPARE(list->CellText(7, col::kName), QStringLiteral("Dora"));
+    QCOMPARE(list->CellText(2, col::kName), QString());
+}
+
+}  // namespace
+
+class HandsetTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        if (QByteArray(NUMORA_SIM).isEmpty()) QSKIP("numora-sim is not built here");
+    }
+
+    void startUpReadsTheHandsetThenWritesAnEdit() {
+        CTestRunner runner;
+        QTemporaryDir dir;
+        const QString book = WriteTestBook(dir);
+        QVERIFY(!book.isEmpty());
+        SimProcess sim(NUMORA_SIM, {"--book", book.toStdString()},
+                       dir.filePath(QStringLiteral("sim.log")).toStdString());
+        QVERIFY(!sim.Device().empty());
+
+        FrameOptions options = TestOptions(dir);
+        options.port = QString::fromStdString(sim.Device());
+        CMainFrame frame(options);
+        frame.show();
+        QSignalSpy ended(frame.Page(), &CPBDialog::runEnded);
+        frame.StartUp();
+        QVERIFY(frame.Page()->SearchDialog() != nullptr);
+        QCOMPARE(frame.Page()->SearchDialog()->windowTitle(), QStringLiteral("Port Searching"));
+        QCOMPARE(frame.Page()->SearchDialog()->Status(), QStringLiteral(" Waiting..."));
+        QVERIFY(!frame.View()->Sheet()->tabBar()->isEnabled());
+
+        QCOMPARE(WaitForRun(ended), static_cast<int>(RunOutcome::ReadCompleted));
+        ExpectTestBookShown(frame);
+        QCOMPARE(frame.Page()->SearchDialog(), nullptr);
+        QVERIFY(frame.View()->Sheet()->tabBar()->isEnabled());
+        QCOMPARE(frame.Page()->ProgressPos(), 0);
+        QCOMPARE(runner.messages, QStringList());
+        // A device named on the command line is not remembered as the handset's port.
+        const QSettings ini(options.profilePath, QSettings::IniFormat);
+        QVERIFY(!ini.contains(QStringLiteral("Port Setting/DS Com Port")));
+
+        // Edit Carl, write the book, and read it back.
+        CPBDialog* page = frame.Page();
+        ClickCell(page->List(), 3);
+        page->findChild<QLineEdit*>(QStringLiteral("nameEdit"))->setText(QStringLiteral("Carla"));
+        page->findChild<QLineEdit*>(QStringLiteral("faxEdit"))->setText(QStringLiteral("0666"));
+        QTest::mouseClick(page->findChild<QPushButton*>(QStringLiteral("saveButton")),
+                          Qt::LeftButton);
+        QTest::mouseClick(page->findChild<QPushButton*>(QStringLiteral("writeButton")),
+                          Qt::LeftButton);
+        QVERIFY(!page->findChild<QPushButton*>(QStringLiteral("readButton"))->isEnabled());
+        QCOMPARE(WaitForRun(ended), static_cast<int>(RunOutcome::WriteCompleted));
+        QCOMPARE(runner.messages, QStringList({"Phonebook Write Completed!"}));
+
+        page->Book().ResetAllEntries();
+        page->RefreshList();
+        QTest::mouseClick(page->findChild<QPushButton*>(QStringLiteral("readButton")),
+                          Qt::LeftButton);
+        QCOMPARE(WaitForRun(ended), static_cast<int>(RunOutcome::ReadCompleted));
+        QCOMPARE(page->List()->CellText(3, col::kName), QStringLiteral("Carla"));
+        QCOMPARE(page->List()->CellText(3, col::Number(4)), QStringLiteral("0666"));
+        QCOMPARE(page->List()->CellText(0, col::kName), QStringLiteral("Anna"));
+        QCOMPARE(runner.messages.size(), 1);
+    }
+
+    void simulateStartsTheSimulator() {
+        CTestRunner runner;
+        QTemporaryDir dir;
+        FrameOptions options = TestOptions(dir);
+        options.simulate = true;
+        options.simulator = QStringLiteral(NUMORA_SIM);
+        options.simulatorBook = WriteTestBook(dir);
+        CMainFrame frame(options);
+        frame.show();
+        QSignalSpy ended(frame.Page(), &CPBDialog::runEnded);
+        frame.StartUp();
+        QCOMPARE(WaitForRun(ended), static_cast<int>(RunOutcome::ReadCompleted));
+        ExpectTestBookShown(frame);
+        QCOMPARE(runner.messages, QStringList());
+    }
+};
+
+QTEST_MAIN(HandsetTest)
+#include "HandsetTest.moc"

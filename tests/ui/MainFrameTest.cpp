@@ -1,0 +1,151 @@
+// The main window: its title and version text, the profile value it writes, the menus and
+// the About box, the print hook, the greyed tab, and --simulate without a simulator.
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "UiTestSupport.h"
+#include "app/MainFrame.h"
+#include "app/NumoraView.h"
+
+using namespace numora;
+using namespace numora::test;
+
+namespace {
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+FrameOptions TestOptions(const QTemporaryDir& dir) {
+    FrameOptions options;
+    options.profilePath = dir.filePath(QStringLiteral("profile.ini"));
+    options.programFolder = dir.path();
+    return options;
+}
+
+}  // namespace
+
+class MainFrameTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void titleCarriesTheVersionFile() {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("run")));
+        const QDir run(dir.filePath(QStringLiteral("run")));
+        QCOMPARE(FrameTitle(run), QStringLiteral(" KXT-5507 Phone Book "));
+        // The parent's file serves when the folder has none, the text exactly as stored.
+        WriteFile(dir.filePath(QStringLiteral("nmxver.dat")), "V1.0\n");
+        QCOMPARE(FrameTitle(run), QStringLiteral(" KXT-5507 Phone Book V1.0\n"));
+        WriteFile(run.filePath(QStringLiteral("nmxver.dat")), "V2.1");
+        QCOMPARE(FrameTitle(run), QStringLiteral(" KXT-5507 Phone Book V2.1"));
+        // At most 99 bytes, up to the first zero byte.
+        WriteFile(run.filePath(QStringLiteral("nmxver.dat")), QByteArray(150, 'v'));
+        QCOMPARE(FrameTitle(run), QStringLiteral(" KXT-5507 Phone Book ") + QString(99, 'v'));
+        WriteFile(run.filePath(QStringLiteral("nmxver.dat")), QByteArray("V3\0tail", 7));
+        QCOMPARE(FrameTitle(run), QStringLiteral(" KXT-5507 Phone Book V3"));
+    }
+
+    void frameSetsItselfUp() {
+        QTemporaryDir dir;
+        CMainFrame frame(TestOptions(dir));
+        frame.show();
+        QVERIFY(frame.windowTitle().startsWith(QStringLiteral(" KXT-5507 Phone Book ")));
+        const QSettings ini(dir.filePath(QStringLiteral("profile.ini")), QSettings::IniFormat);
+        QCOMPARE(ini.value(QStringLiteral("Initialization/ClassName")).toString(),
+                 QString::fromLatin1(frame.metaObject()->className()));
+        // One tab, "Phone Book", holding the page.
+        CMyPropSheet* sheet = frame.View()->Sheet();
+        QCOMPARE(sheet->count(), 1);
+        QCOMPARE(sheet->tabText(0), QStringLiteral("Phone Book"));
+        QCOMPARE(sheet->widget(0), frame.Page());
+        QCOMPARE(frame.Page()->List()->RowCount(), kEntrySlots);
+        // Never larger than the form needs.
+        QVERIFY(frame.View()->width() <= frame.View()->FormSize().width());
+        QVERIFY(frame.View()->height() <= frame.View()->FormSize().height());
+        QCOMPARE(frame.pos(), QPoint(0, 0));
+    }
+
+    void menusAndTheAboutBox() {
+        CTestRunner runner;
+        QTemporaryDir dir;
+        CMainFrame frame(TestOptions(dir));
+        QStringList menus;
+        for (QAction* a : frame.menuBar()->actions())
+            menus << a->text();
+        QCOMPARE(menus, QStringList({"&File", "&Help"}));
+        const QList<QAction*> menuActions = frame.menuBar()->actions();
+        QCOMPARE(menuActions[0]->menu()->actions().first()->text(), QStringLiteral("E&xit"));
+        QAction* about = menuActions[1]->menu()->actions().first();
+        QCOMPARE(about->text(), QStringLiteral("&About Program"));
+        runner.Expect([](QDialog& dialog) {
+            [&] {
+                QCOMPARE(dialog.windowTitle(), QStringLiteral("About Program"));
+                auto* title = dialog.findChild<QLabel*>(QStringLiteral("title"));
+                QVERIFY(title != nullptr);
+                QCOMPARE(title->text(), QStringLiteral("KXT-5507 Phone Book"));
+            }();
+            QTest::mouseClick(dialog.findChild<QPushButton*>(), Qt::LeftButton);
+            return dialog.result();
+        });
+        about->trigger();
+        QVERIFY(runner.AllHandled());
+    }
+
+    void ctrlPAsksForAPrintout() {
+        QTemporaryDir dir;
+        CMainFrame frame(TestOptions(dir));
+        QSignalSpy print(frame.View(), &CNumoraView::printRequested);
+        QAction* printAction = nullptr;
+        for (QAction* a : frame.actions()) {
+            if (a->shortcut() == QKeySequence(Qt::CTRL | Qt::Key_P)) printAction = a;
+        }
+        QVERIFY(printAction != nullptr);
+        printAction->trigger();
+        QCOMPARE(print.count(), 1);
+    }
+
+    void theTabGreysDuringLongWork() {
+        QTemporaryDir dir;
+        CMainFrame frame(TestOptions(dir));
+        QTabBar* tabs = frame.View()->Sheet()->tabBar();
+        frame.Page()->EnableControls(false);
+        QVERIFY(!tabs->isEnabled());
+        frame.Page()->EnableControls(true);
+        QVERIFY(tabs->isEnabled());
+    }
+
+    void simulateWithoutSimulatorGoesOnWithoutHandset() {
+        CTestRunner runner;
+        QTemporaryDir dir;
+        WriteFile(dir.filePath(QStringLiteral("backup.efs")), "work");
+        FrameOptions options = TestOptions(dir);
+        options.simulate = true;
+        options.simulator = dir.filePath(QStringLiteral("no-such-simulator"));
+        CMainFrame frame(options);
+        frame.show();
+        QSignalSpy failed(&frame, &CMainFrame::simulatorFailed);
+        frame.StartUp();
+        QVERIFY(failed.count() == 1 || failed.wait(10000));
+        QCOMPARE(runner.messages.size(), 1);
+        QVERIFY(runner.messages.first().contains(QStringLiteral("simulator")));
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("backup.efs"))));
+        // No run was started: the page is free to use.
+        QVERIFY(!frame.Page()->Session().Engine().Running());
+        QVERIFY(frame.Page()->findChild<QPushButton*>(QStringLiteral("readButton"))->isEnabled());
+        QVERIFY(frame.View()->Sheet()->tabBar()->isEnabled());
+    }
+};
+
+QTEST_MAIN(MainFrameTest)
+#include "MainFrameTest.moc"

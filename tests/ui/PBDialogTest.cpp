@@ -1,0 +1,488 @@
+// The phone book page: the list and the panel filled from the book, selecting rows, saving
+// with its checks, the number clean-up, deleting, the group filter and the locking rules.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "UiTestSupport.h"
+#include "book/ListText.h"
+#include "sync/SyncEngine.h"
+#include "ui/PBDialog.h"
+
+using namespace numora;
+using namespace numora::test;
+
+namespace {
+
+const char* const kNumberEdits[] = {"mobileEdit", "homeEdit", "officeEdit", "pagerEdit", "faxEdit"};
+const char* const kSpeedDialBoxes[] = {"mobileSpeedDial", "homeSpeedDial", "officeSpeedDial",
+                                       "pagerSpeedDial", "faxSpeedDial"};
+const char* const kSelectButtons[] = {"mobileSelect", "homeSelect", "officeSelect", "pagerSelect",
+                                      "faxSelect"};
+
+void ChooseFilter(PageRig& rig, const QString& text) {
+    auto* filter = rig.Find<QComboBox>("filterCombo");
+    const int index = filter->findText(text);
+    QVERIFY(index >= 0);
+    filter->setCurrentIndex(index);
+    emit filter->activated(index);
+}
+
+}  // namespace
+
+class PBDialogTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void listHoldsEverySlotWithTheBooksTexts() {
+        PageRig rig;
+        rig.Load();
+        CPBListCtrl* list = rig.page.List();
+        QCOMPARE(list->RowCount(), kEntrySlots);
+        QCOMPARE(list->ColumnCount(), kListColumns);
+        QCOMPARE(rig.Cell(0, 0), QStringLiteral("  0 "));
+        QCOMPARE(rig.Cell(299, 0), QStringLiteral("299 "));
+        QCOMPARE(list->model()->headerData(4, Qt::Horizontal).toString(),
+                 QStringLiteral("Speed Dial Mobile"));
+        QCOMPARE(rig.Cell(0, col::kName), QStringLiteral("Anna"));
+        QCOMPARE(rig.Cell(0, col::kGroup), QStringLiteral("Family"));
+        // Speed dial 5 is stored in element 3.
+        QCOMPARE(rig.Cell(0, col::SpeedDial(0)), QStringLiteral("5"));
+        QCOMPARE(rig.Cell(0, col::SpeedDial(2)), QStringLiteral("X"));
+        QCOMPARE(rig.Cell(3, col::kRinger), QStringLiteral("Behind Story"));
+        QCOMPARE(rig.Cell(3, col::kMsgRinger), QStringLiteral("Tone 3"));
+        QCOMPARE(rig.Cell(7, col::kSecret), QStringLiteral("YES"));
+        for (int c = 1; c < kListColumns; ++c)
+            QCOMPARE(rig.Cell(2, c), QString());
+    }
+
+    void filterOffersAllAndTheValidGroups() {
+        PageRig rig;
+        rig.Load([](CPBData& book) {
+            FillTestBook(book);
+            book.DeleteGroup(0);  // "All" is offered even without group 0
+        });
+        auto* filter = rig.Find<QComboBox>("filterCombo");
+        QStringList texts;
+        for (int i = 0; i < filter->count(); ++i)
+            texts << filter->itemText(i);
+        QCOMPARE(texts, QStringList({"All", "Family", "Friends", "Fam", "Etc."}));
+        QCOMPARE(filter->currentIndex(), 0);
+        auto* group = rig.Find<QComboBox>("groupCombo");
+        QCOMPARE(group->count(), 4);
+        QCOMPARE(group->itemText(0), QStringLiteral("Family"));
+        auto* sms = rig.Find<QComboBox>("smsGroupCombo");
+        QCOMPARE(sms->count(), 2);
+        QCOMPARE(sms->currentText(), QStringLiteral("Team"));
+    }
+
+    void clearFormShowsTheInterimGroups() {
+        PageRig rig;
+        rig.Load();
+        rig.page.ClearForm();
+        for (const char* name : {"filterCombo", "groupCombo"}) {
+            auto* combo = rig.Find<QComboBox>(name);
+            QCOMPARE(combo->count(), 2);
+            QCOMPARE(combo->itemText(0), QStringLiteral("Etc."));
+            QCOMPARE(combo->itemText(1), QStringLiteral("All"));
+        }
+        QCOMPARE(rig.Find<QComboBox>("filterCombo")->currentText(), QStringLiteral("All"));
+        // The panel is cleared after the combos are filled: no group chosen.
+        QCOMPARE(rig.Find<QComboBox>("groupCombo")->currentIndex(), -1);
+        QCOMPARE(rig.Find<QComboBox>("smsGroupCombo")->count(), 0);
+        QCOMPARE(rig.Cell(0, col::kName), QString());
+        QCOMPARE(rig.Find<QLineEdit>("idEdit")->text(), QStringLiteral("0"));
+        QCOMPARE(rig.Find<QLineEdit>("nameEdit")->text(), QString());
+        QCOMPARE(rig.Find<QComboBox>("ringerCombo")->count(), 16);
+        QCOMPARE(rig.Find<QComboBox>("ringerCombo")->currentIndex(), -1);
+    }
+
+    void panelShowsTheSelectedRow() {
+        PageRig rig;
+        rig.Load();
+        // Nothing selected: row 0.
+        QCOMPARE(rig.Find<QLineEdit>("nameEdit")->text(), QStringLiteral("Anna"));
+        QCOMPARE(rig.Find<QComboBox>("groupCombo")->currentText(), QStringLiteral("Family"));
+        QCOMPARE(rig.Find<QLineEdit>("mobileSpeedDial")->text(), QStringLiteral("5"));
+        QCOMPARE(rig.Find<QLineEdit>("homeSpeedDial")->text(), QStringLiteral("9"));
+        QVERIFY(rig.Find<QPushButton>("mobileSelect")->isEnabled());
+        QVERIFY(!rig.Find<QPushButton>("officeSelect")->isEnabled());
+
+        ClickCell(rig.page.List(), 3, col::kMemo);
+        QCOMPARE(rig.Find<QLineEdit>("idEdit")->text(), QStringLiteral("3"));
+        QCOMPARE(rig.Find<QLineEdit>("nameEdit")->text(), QStringLiteral("Carl"));
+        QCOMPARE(rig.Find<QComboBox>("groupCombo")->currentText(), QStringLiteral("Etc."));
+        QCOMPARE(rig.Find<QLineEdit>("pagerSpeedDial")->text(), QStringLiteral("12"));
+        QCOMPARE(rig.Find<QLineEdit>("mobileSpeedDial")->text(), QStringLiteral("X"));
+        QCOMPARE(rig.Find<QComboBox>("ringerCombo")->currentIndex(), 5);
+        QCOMPARE(rig.Find<QComboBox>("msgRingerCombo")->currentIndex(), 3);
+        QCOMPARE(rig.Find<QComboBox>("graphicCombo")->currentIndex(), 0);
+
+        // Down moves to the empty row 4: an empty panel filed under "Etc.".
+        rig.page.List()->setFocus();
+        PressKey(rig.page.List(), Qt::Key_Down);
+        QCOMPARE(rig.Find<QLineEdit>("idEdit")->text(), QStringLiteral("4"));
+        QCOMPARE(rig.Find<QLineEdit>("nameEdit")->text(), QString());
+        QCOMPARE(rig.Find<QComboBox>("groupCombo")->currentText(), QStringLiteral("Etc."));
+        for (int k = 0; k < kNumberKinds; ++k) {
+            QCOMPARE(rig.Find<QLineEdit>(kSpeedDialBoxes[k])->text(), QStringLiteral("X"));
+            QVERIFY(!rig.Find<QPushButton>(kSelectButtons[k])->isEnabled());
+        }
+        QCOMPARE(rig.Find<QComboBox>("ringerCombo")->currentIndex(), 0);
+
+        // A downloaded ringer shows the default item; "YES" ticks "Secret".
+        ClickCell(rig.page.List(), 7);
+        QCOMPARE(rig.Find<QComboBox>("ringerCombo")->currentIndex(), 0);
+        QVERIFY(rig.Find<QCheckBox>("secretCheck")->isChecked());
+        QCOMPARE(rig.Find<QLineEdit>("emailEdit")->text(), QStringLiteral("dora@example.org"));
+    }
+
+    void groupNameMatchesTheFirstGroupItBegins() {
+        PageRig rig;
+        rig.Load();
+        ClickCell(rig.page.List(), 1);
+        // Bert is in "Fam", and "Family" comes first in the combo and begins with "Fam".
+        QCOMPARE(rig.Find<QComboBox>("groupCombo")->currentText(), QStringLiteral("Family"));
+    }
+
+    void saveChecks_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("*911 mobile") << 0 << "*911"
+                                     << "Cannot use Prohibit Number(Mobile)";
+        QTest::newRow("911 home") << 1 << "911"
+                                  << "Cannot use Prohibit Number(Home)";
+        QTest::newRow("#911 office") << 2 << "#911"
+                                     << "Cannot use Prohibit Number(Office)";
+        QTest::newRow("923 pager") << 3 << "923"
+                                   << "Cannot use Prohibit Number(Pager)";
+        QTest::newRow("*228 fax") << 4 << "*228"
+                                  << "Cannot use Prohibit Number(Fax)";
+        QTest::newRow("*22800") << 0 << "*22800"
+                                << "Cannot use Prohibit Number(Mobile)";
+        QTest::newRow("*22807") << 0 << "*22807"
+                                << "Cannot use Prohibit Number(Mobile)";
+        QTest::newRow("*22880") << 0 << "*22880"
+                                << "Cannot use Prohibit Number(Mobile)";
+        QTest::newRow("*22890") << 0 << "*22890"
+                                << "Cannot use Prohibit Number(Mobile)";
+        QTest::newRow("*22899") << 0 << "*22899"
+                                << "Cannot use Prohibit Number(Mobile)";
+        QTest::newRow("*9110") << 0 << "*9110"
+                               << "";
+        QTest::newRow("0911") << 0 << "0911"
+                              << "";
+        QTest::newRow("*22808") << 0 << "*22808"
+                                << "";
+        QTest::newRow("*22810") << 0 << "*22810"
+                                << "";
+        QTest::newRow("*22900") << 0 << "*22900"
+                                << "";
+    }
+
+    void saveChecks() {
+        QFETCH(int, kind);
+        QFETCH(QString, number);
+        QFETCH(QString, message);
+        CTestRunner runner;
+        PageRig rig;
+        rig.Load();
+        ClickCell(rig.page.List(), 10);
+        rig.Find<QLineEdit>("nameEdit")->setText(QStringLiteral("Eve"));
+        rig.Find<QLineEdit>(kNumberEdits[kind])->setText(number);
+        QTest::mouseClick(rig.Find<QPushButton>("saveButton"), Qt::LeftButton);
+        if (message.isEmpty()) {
+            QCOMPARE(runner.messages, QStringList());
+            QVERIFY(rig.page.Book().IsValidEntry(10));
+            QCOMPARE(rig.Cell(10, col::Number(kind)), number);
+        } else {
+            QCOMPARE(runner.messages, QStringList({message}));
+            QVERIFY(!rig.page.Book().IsValidEntry(10));
+            QCOMPARE(QApplication::focusWidget(), rig.Find<QLineEdit>(kNumberEdits[kind]));
+        }
+    }
+
+    void saveNeedsANumberEmailOrWirelessAddress() {
+        CTestRunner runner;
+        PageRig rig;
+        rig.Load();
+        ClickCell(rig.page.List(), 10);
+        rig.Find<QLineEdit>("nameEdit")->setText(QStringLiteral("Only a name"));
+        rig.Find<QLineEdit>("memoEdit")->setText(QStringLiteral("and a memo"));
+        // Enter in a panel field saves as the button does.
+        QTest::keyClick(rig.Find<QLineEdit>("nameEdit"), Qt::Key_Return);
+        QCOMPARE(runner.messages, QStringList({"Insufficient Information!"}));
+        QVERIFY(!rig.page.Book().IsValidEntry(10));
+        rig.Find<QLineEdit>("wirelessEdit")->setText(QStringLiteral("wap.example.org"));
+        QTest::keyClick(rig.Find<QLineEdit>("memoEdit"), Qt::Key_Enter);
+        QCOMPARE(runner.messages.size(), 1);
+        QVERIFY(rig.page.Book().IsValidEntry(10));
+    }
+
+    void onlyTheFirstProhibitedNumberIsReported() {
+        CTestRunner runner;
+        PageRig rig;
+        rig.Load();
+        ClickCell(rig.page.List(), 10);
+        rig.Find<QLineEdit>("faxEdit")->setText(QStringLiteral("*22890"));
+        rig.Find<QLineEdit>("homeEdit")->setText(QStringLiteral("911"));
+        QTest::mouseClick(rig.Find<QPushButton>("saveButton"), Qt::LeftButton);
+        QCOMPARE(runner.messages, QStringList({"Cannot use Prohibit Number(Home)"}));
+    }
+
+    void saveStoresThePanelInTheBook() {
+        CTestRunner runner;
+        PageRig rig;
+        rig.Load();
+        ClickCell(rig.page.List(), 10);
+        rig.Find<QLineEdit>("nameEdit")->setText(QStringLiteral("Fred"));
+        rig.Find<QLineEdit>("officeEdit")->setText(QStringLiteral("0444"));
+        rig.Find<QComboBox>("groupCombo")->setCurrentText(QStringLiteral("Friends"));
+        rig.Find<QComboBox>("ringerCombo")->setCurrentText(QStringLiteral("Bell_2"));
+        rig.Find<QComboBox>("msgRingerCombo")->setCurrentText(QStringLiteral("Tone 5"));
+        rig.Find<QCheckBox>("secretCheck")->setChecked(true);
+        QTest::mouseClick(rig.Find<QPushButton>("saveButton"), Qt::LeftButton);
+        QCOMPARE(runner.messages, QStringList());
+
+        PBEntry e;
+        QVERIFY(rig.page.Book().GetEntry(10, e));
+        QCOMPARE(QString::fromLatin1(TextOf(e.name).data(), 4), QStringLiteral("Fred"));
+        QCOMPARE(e.group, uint8_t{2});
+        QCOMPARE(e.ringer, uint16_t{201});
+        QCOMPARE(e.msgRinger, uint16_t{304});
+        QCOMPARE(e.secret, uint8_t{1});
+        QCOMPARE(Members(rig.page.Book(), 2), (std::vector<int>{10, 7}));
+        QCOMPARE(rig.Cell(10, col::kGroup), QStringLiteral("Friends"));
+        QCOMPARE(rig.Cell(10, col::Number(2)), QStringLiteral("0444"));
+        // The panel shows the selected row again after the save.
+        QCOMPARE(rig.Find<QLineEdit>("officeEdit")->text(), QStringLiteral("0444"));
+    }
+
+    void combosWithoutChoiceKeepTheEntrysCodesAndGroup() {
+        CTestRunner runner;
+        PageRig rig;
+        rig.Load();
+        ClickCell(rig.page.List(), 7);
+        // Saved as shown, Dora's downloaded ringer becomes the default one...
+        QTest::mouseClick(rig.Find<QPushButton>("saveButton"), Qt::LeftButton);
+        QCOMPARE(rig.page.Book().Entry(7).ringer, kNone16);
+        // ...but a list without a choice leaves the code, and no group leaves the group.
+        PBEntry dora = rig.page.Book().Entry(7);
+        dora.ringer = 150;
+        rig.page.Book().SetEntry(dora);
+        rig.page.RefreshList();
+        rig.Find<QComboBox>("ringerCombo")->setCurrentIndex(-1);
+        rig.Find<QComboBox>("groupCombo")->setCurrentIndex(-1);
+        QTest::mouseClick(rig.Find<QPushButton>("saveButton"), Qt::LeftButton);
+        QCOMPARE(rig.page.Book().Entry(7).ringer, uint16_t{150});
+        QCOMPARE(rig.page.Book().Entry(7).group, uint8_t{2});
+        QCOMPARE(runner.messages, QStringList());
+    }
+
+    void numbersKeepOnlyDialableCharacters() {
+        PageRig rig;
+        rig.Load();
+        ClickCell(rig.page.List(), 10);
+        auto* mobile = rig.Find<QLineEdit>("mobileEdit");
+        mobile->setFocus();
+        QTest::keyClicks(mobile, QStringLiteral("01a2-3"));
+        QCOMPARE(mobile->text(), QStringLiteral("0123"));
+        QCOMPARE(mobile->cursorPosition(), 4);
+        QVERIFY(rig.Find<QPushButton>("mobileSelect")->isEnabled());
+        // A character dropped before the caret moves it back; P, T, # and * stay.
+        mobile->setCursorPosition(2);
+        QTest::keyClicks(mobile, QStringLiteral("xP#"));
+        QCOMPARE(mobile->text(), QStringLiteral("01P#23"));
+        QCOMPARE(mobile->cursorPosition(), 4);
+        QTest::keyClicks(mobile, QStringLiteral("p"));
+        QCOMPARE(mobile->text(), QStringLiteral("01P#23"));
+        QCOMPARE(mobile->cursorPosition(), 4);
+        // Emptied, the number gives up its speed dial and its "Select".
+        rig.Find<QLineEdit>("mobileSpeedDial")->setText(QStringLiteral("6"));
+        mobile->clear();
+        QCOMPARE(rig.Find<QLineEdit>("mobileSpeedDial")->text(), QStringLiteral("X"));
+        QVERIFY(!rig.Find<QPushButton>("mobileSelect")->isEnabled());
+    }
+
+    void clearingANumberReleasesItsSpeedDialOnSave() {
+        CTestRunner runner;
+        PageRig rig;
+        rig.Load();
+        ClickCell(rig.page.List(), 0);
+        rig.Find<QLineEdit>("homeEdit")->clear();
+        QTest::mouseClick(rig.Find<QPushButton>("saveButton"), Qt::LeftButton);
+        QCOMPARE(rig.page.Book().SpeedDial(9 - kFirstSpeedDial), PBSpeedDial{});
+        QCOMPARE(rig.page.Book().FindSpeedDial(0, kMobile), 5 - kFirstSpeedDial);
+        QCOMPARE(rig.Cell(0, col::SpeedDial(1)), QStringLiteral("X"));
+    }
+
+    void resetThrowsTheTypingAway() {
+        PageRig rig;
+        rig.Load();
+        ClickCell(rig.page.List(), 3);
+        rig.Find<QLineEdit>("nameEdit")->setText(QStringLiteral("Karl"));
+        rig.Find<QLineEdit>("homeEdit")->clear();
+        QTest::mouseClick(rig.Find<QPushButton>("resetButton"), Qt::LeftButton);
+        QCOMPARE(rig.Find<QLineEdit>("nameEdit")->text(), QStringLiteral("Carl"));
+        QCOMPARE(rig.Find<QLineEdit>("homeEdit")->text(), QStringLiteral("0333"));
+        // Moving to another row also drops it, without a question.
+        rig.Find<QLineEdit>("nameEdit")->setText(QStringLiteral("Karl"));
+        ClickCell(rig.page.List(), 7);
+        ClickCell(rig.page.List(), 3);
+        QCOMPARE(rig.Find<QLineEdit>("nameEdit")->text(), QStringLiteral("Carl"));
+    }
+
+    void deleteEmptiesTheSlotAndLeavesItsSpeedDials() {
+        CTestRunner runner;
+        PageRig rig;
+        rig.Load();
+        ClickCell(rig.page.List(), 0);
+        PressKey(rig.page.List(), Qt::Key_Delete);
+        QVERIFY(!rig.page.Book().IsValidEntry(0));
+        for (int c = 1; c < kListColumns; ++c)
+            QCOMPARE(rig.Cell(0, c), QString());
+        QCOMPARE(rig.Find<QLineEdit>("nameEdit")->text(), QString());
+        QCOMPARE(rig.page.Book().SpeedDial(5 - kFirstSpeedDial).entry, uint16_t{0});
+        QCOMPARE(Members(rig.page.Book(), 1), std::vector<int>{});
+        // The button does the same, without confirmation.
+        ClickCell(rig.page.List(), 3);
+        QTest::mouseClick(rig.Find<QPushButton>("deleteButton"), Qt::LeftButton);
+        QVERIFY(!rig.page.Book().IsValidEntry(3));
+        QCOMPARE(runner.messages, QStringList());
+    }
+
+    void groupViewShowsMembersReadOnly() {
+        CTestRunner runner;
+        PageRig rig;
+        rig.Load();
+        ClickCell(rig.page.List(), 7);
+        ChooseFilter(rig, QStringLiteral("Friends"));
+        QCOMPARE(rig.Cell(7, col::kName), QStringLiteral("Dora"));
+        QCOMPARE(rig.Cell(0, col::kName), QString());
+        QCOMPARE(rig.Cell(3, col::kName), QString());
+        QCOMPARE(rig.Cell(3, 0), QStringLiteral("  3 "));
+        for (const char* name : {"saveButton", "deleteButton", "resetButton"}) {
+            QVERIFY2(!rig.Find<QPushButton>(name)->isEnabled(), name);
+        }
+        for (const char* name : kSelectButtons) {
+            QVERIFY2(!rig.Find<QPushButton>(name)->isEnabled(), name);
+        }
+        for (const char* name :
+             {"nameEdit", "mobileEdit", "faxEdit", "emailEdit", "wirelessEdit", "memoEdit"}) {
+            QVERIFY2(rig.Find<QLineEdit>(name)->isReadOnly(), name);
+        }
+        QVERIFY(!rig.Find<QComboBox>("groupCombo")->isEnabled());
+        QVERIFY(!rig.Find<QCheckBox>("secretCheck")->isEnabled());
+        QVERIFY(rig.Find<QComboBox>("filterCombo")->isEnabled());
+        QVERIFY(rig.page.List()->isEnabled());
+        // The keys of the disabled buttons do nothing either.
+        PressKey(rig.page.List(), Qt::Key_Delete);
+        QTest::keyClick(rig.Find<QLineEdit>("nameEdit"), Qt::Key_Return);
+        QVERIFY(rig.page.Book().IsValidEntry(7));
+        QCOMPARE(runner.messages, QStringList());
+
+        ChooseFilter(rig, QStringLiteral("All"));
+        QVERIFY(rig.Find<QPushButton>("saveButton")->isEnabled());
+        QVERIFY(!rig.Find<QLineEdit>("nameEdit")->isReadOnly());
+        QVERIFY(rig.Find<QPushButton>("mobileSelect")->isEnabled());
+        QCOMPARE(rig.Cell(0, col::kName), QStringLiteral("Anna"));
+    }
+
+    void groupViewKeepsChainOrderInSlotRows() {
+        PageRig rig;
+        rig.Load([](CPBData& book) {
+            FillTestBook(book);
+            AddEntry(book, 250, "Zoe", 1);
+            AddEntry(book, 20, "Yan", 1);
+        });
+        ChooseFilter(rig, QStringLiteral("Family"));
+        QCOMPARE(rig.Cell(0, col::kName), QStringLiteral("Anna"));
+        QCOMPARE(rig.Cell(20, col::kName), QStringLiteral("Yan"));
+        QCOMPARE(rig.Cell(250, col::kName), QStringLiteral("Zoe"));
+        QCOMPARE(rig.Cell(1, col::kName), QString());
+    }
+
+    void lockingTheControls() {
+        PageRig rig;
+        rig.Load();
+        QSignalSpy sheet(&rig.page, &CPBDialog::sheetEnable);
+        rig.page.EnableControls(false);
+        QCOMPARE(sheet.count(), 1);
+        QCOMPARE(sheet.first().first().toBool(), false);
+        for (const char* name : {"readButton", "writeButton", "fileOpenButton", "fileSaveButton",
+                                 "saveButton", "mobileSelect", "editGroupButton"}) {
+            QVERIFY2(!rig.Find<QPushButton>(name)->isEnabled(), name);
+        }
+        QVERIFY(!rig.page.List()->isEnabled());
+        QVERIFY(!rig.Find<QLineEdit>("nameEdit")->isEnabled());
+        QVERIFY(rig.Find<QProgressBar>("progressBar")->isEnabled());
+        // Filling the page while it is locked keeps it locked.
+        rig.page.RefreshList();
+        QVERIFY(!rig.Find<QPushButton>("saveButton")->isEnabled());
+        QVERIFY(!rig.Find<QPushButton>("mobileSelect")->isEnabled());
+
+        rig.page.EnableControls(true);
+        QCOMPARE(sheet.last().first().toBool(), true);
+        QVERIFY(rig.Find<QPushButton>("saveButton")->isEnabled());
+        QVERIFY(rig.Find<QPushButton>("mobileSelect")->isEnabled());
+        QVERIFY(!rig.Find<QPushButton>("officeSelect")->isEnabled());
+    }
+
+    void aReadThatFindsNoHandsetEndsInAUsableForm() {
+        CTestRunner runner;
+        PageRig rig;
+        rig.Load();
+        QSignalSpy ended(&rig.page, &CPBDialog::runEnded);
+        rig.page.StartUp(PortTable{});
+        QVERIFY(rig.page.SearchDialog() != nullptr);
+        QCOMPARE(rig.page.SearchDialog()->Status(), QStringLiteral(" Waiting..."));
+        QVERIFY(!rig.Find<QPushButton>("readButton")->isEnabled());
+        QCOMPARE(rig.Cell(0, col::kName), QString());
+        QCOMPARE(rig.Find<QComboBox>("filterCombo")->currentText(), QStringLiteral("All"));
+
+        rig.clock.Advance(kDefaultSearchTimeoutMs + 1000);
+        QCOMPARE(ended.count(), 1);
+        QCOMPARE(ended.first().first().toInt(), static_cast<int>(RunOutcome::Failed));
+        QCOMPARE(runner.messages, QStringList({"Check Phone connection and power on !!!     "}));
+        QVERIFY(rig.port.opens > 1);
+        QApplication::processEvents();
+        QCOMPARE(rig.page.SearchDialog(), nullptr);
+        // The emptied book, with "Etc." as the one group to file a new entry under.
+        QCOMPARE(rig.Find<QComboBox>("filterCombo")->count(), 2);
+        QCOMPARE(rig.Find<QComboBox>("groupCombo")->count(), 1);
+        QCOMPARE(rig.Find<QComboBox>("groupCombo")->currentText(), QStringLiteral("Etc."));
+        QVERIFY(rig.Find<QPushButton>("readButton")->isEnabled());
+        QVERIFY(rig.Find<QPushButton>("saveButton")->isEnabled());
+        QCOMPARE(rig.page.ProgressPos(), 0);
+    }
+
+    void progressStaysInsideItsRange() {
+        PageRig rig;
+        rig.page.SetProgressRange(0, 387);
+        rig.page.SetProgressPos(2);
+        rig.page.StepProgress(400);
+        QCOMPARE(rig.page.ProgressPos(), 387);
+        rig.page.SetProgressPos(-5);
+        QCOMPARE(rig.page.ProgressPos(), 0);
+    }
+
+    void groupColumnFeedsTheWriteCount() {
+        PageRig rig;
+        rig.Load([](CPBData& book) {
+            FillTestBook(book);
+            book.SetGroup(4, "A group name of16");
+            AddEntry(book, 30, "Long", 4);
+        });
+        QCOMPARE(rig.page.GroupColumnText(0), std::string("Family"));
+        QCOMPARE(rig.page.GroupColumnText(30).size(), std::size_t{16});
+        QCOMPARE(rig.page.GroupColumnText(2), std::string());
+    }
+};
+
+QTEST_MAIN(PBDialogTest)
+#include "PBDialogTest.moc"

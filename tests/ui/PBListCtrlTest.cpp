@@ -1,0 +1,213 @@
+// The list control: rows and cells, the selection, hit testing, the three highlight styles
+// and the notifications it posts to its owners.
+#include <QSignalSpy>
+#include <QTest>
+
+#include "UiTestSupport.h"
+#include "ui/PBListCtrl.h"
+
+using namespace numora;
+using namespace numora::test;
+
+namespace {
+
+int RightOfLastColumn(const CPBListCtrl& list) {
+    return list.columnViewportPosition(2) + list.columnWidth(2) + 20;
+}
+
+}  // namespace
+
+class PBListCtrlTest : public QObject {
+    Q_OBJECT
+
+private:
+    // A shown list of three 60-pixel columns and 5 rows, wide enough to leave room right of
+    // the last column.
+    std::unique_ptr<CPBListCtrl> MakeList() {
+        auto list = std::make_unique<CPBListCtrl>();
+        list->resize(400, 200);
+        list->InsertColumn(0, QStringLiteral("#"), 60);
+        list->InsertColumn(1, QStringLiteral("Name"), 60);
+        list->InsertColumn(2, QStringLiteral("Kind"), 60);
+        for (int r = 0; r < 5; ++r)
+            list->SetCell(r, 0, QString::number(r));
+        list->show();
+        return list;
+    }
+
+private slots:
+    void cellsAndRows() {
+        auto list = MakeList();
+        QCOMPARE(list->RowCount(), 5);
+        QCOMPARE(list->ColumnCount(), 3);
+        // Column 0 inserts a row where asked; other columns only set cells of existing rows.
+        list->SetCell(1, 0, QStringLiteral("new"));
+        QCOMPARE(list->RowCount(), 6);
+        QCOMPARE(list->CellText(1, 0), QStringLiteral("new"));
+        QCOMPARE(list->CellText(2, 0), QStringLiteral("1"));
+        list->SetCell(2, 1, QStringLiteral("Anna"));
+        QCOMPARE(list->CellText(2, 1), QStringLiteral("Anna"));
+        list->SetCell(99, 1, QStringLiteral("nobody"));
+        list->SetCell(2, 7, QStringLiteral("nowhere"));
+        QCOMPARE(list->RowCount(), 6);
+        QCOMPARE(list->CellText(99, 1), QString());
+        // A row inserted past the end lands at the end.
+        list->SetCell(50, 0, QStringLiteral("last"));
+        QCOMPARE(list->CellText(6, 0), QStringLiteral("last"));
+    }
+
+    void batchedUpdatesReachTheViewOnce() {
+        auto list = MakeList();
+        QSignalSpy changed(list->model(), &QAbstractItemModel::dataChanged);
+        list->BeginUpdate();
+        for (int r = 0; r < 5; ++r)
+            list->SetCell(r, 1, QStringLiteral("x"));
+        QCOMPARE(changed.count(), 0);
+        list->EndUpdate();
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(list->CellText(4, 1), QStringLiteral("x"));
+    }
+
+    void selectedItemIsZeroWithoutSelection() {
+        auto list = MakeList();
+        QCOMPARE(list->GetSelectedItem(), 0);
+        list->SelectItem(3);
+        QCOMPARE(list->GetSelectedItem(), 3);
+        list->SelectItem(17);  // no such row: the selection stays
+        QCOMPARE(list->GetSelectedItem(), 3);
+    }
+
+    void highlightStyles() {
+        auto list = MakeList();
+        QCOMPARE(list->SetHighlight(1), 0);
+        QCOMPARE(list->SetHighlight(2), 1);
+        // Styles above 2 are ignored and the current one is returned.
+        QCOMPARE(list->SetHighlight(3), 2);
+        QCOMPARE(list->HighlightStyle(), 2);
+        QCOMPARE(list->SetHighlight(0), 2);
+        QCOMPARE(list->HighlightStyle(), 0);
+    }
+
+    void hitTestFindsRowAndColumn() {
+        auto list = MakeList();
+        int col = -2;
+        QCOMPARE(list->HitTestEx(CellCentre(list.get(), 2, 1), &col), 2);
+        QCOMPARE(col, 1);
+        QCOMPARE(list->HitTestEx(CellCentre(list.get(), 4, 2), &col), 4);
+        QCOMPARE(col, 2);
+        // Right of the last column and below the last row there is no cell.
+        const QPoint right(RightOfLastColumn(*list), CellCentre(list.get(), 1, 0).y());
+        QCOMPARE(list->HitTestEx(right, &col), -1);
+        QCOMPARE(col, -1);
+        const QPoint below(30, list->viewport()->height() - 2);
+        QCOMPARE(list->HitTestEx(below), -1);
+    }
+
+    void clickSelectsTheRowAndNotifiesLater() {
+        auto list = MakeList();
+        QObject owner;
+        QObject clickOwner;
+        list->SetNotifyWindow(&owner);
+        list->SetClickNotifyWindow(&clickOwner);
+        QSignalSpy select(list.get(), &CPBListCtrl::listSelect);
+        QSignalSpy click(list.get(), &CPBListCtrl::listClick);
+        // The notifications are posted: nothing arrives while the click is handled.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, CellCentre(list.get(), 3, 2));
+        QCOMPARE(list->GetSelectedItem(), 3);
+        QCOMPARE(select.count(), 0);
+        QCoreApplication::processEvents();
+        QCOMPARE(select.count(), 1);
+        QCOMPARE(click.count(), 1);
+        QCOMPARE(select.first().first().value<CPBListCtrl*>(), list.get());
+    }
+
+    void clickOffAnyCellKeepsSelectionAndPostsNothing() {
+        auto list = MakeList();
+        QObject owner;
+        list->SetNotifyWindow(&owner);
+        list->SetClickNotifyWindow(&owner);
+        list->SelectItem(1);
+        QSignalSpy select(list.get(), &CPBListCtrl::listSelect);
+        QSignalSpy click(list.get(), &CPBListCtrl::listClick);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          QPoint(RightOfLastColumn(*list), CellCentre(list.get(), 3, 0).y()));
+        QCoreApplication::processEvents();
+        QCOMPARE(select.count(), 0);
+        QCOMPARE(click.count(), 0);
+        QCOMPARE(list->GetSelectedItem(), 1);
+    }
+
+    void navigationKeysNotifyOnlyWithoutClickTarget() {
+        auto list = MakeList();
+        QObject owner;
+        list->SetNotifyWindow(&owner);
+        list->setFocus();
+        list->SelectItem(0);
+        QSignalSpy select(list.get(), &CPBListCtrl::listSelect);
+        for (Qt::Key key : {Qt::Key_Down, Qt::Key_End, Qt::Key_Home, Qt::Key_PageDown,
+                            Qt::Key_PageUp, Qt::Key_Up}) {
+            PressKey(list.get(), key);
+        }
+        QCOMPARE(select.count(), 6);
+        PressKey(list.get(), Qt::Key_A);
+        QCOMPARE(select.count(), 6);
+        // When the list reports clicks to someone, keys move the selection silently.
+        list->SetClickNotifyWindow(&owner);
+        PressKey(list.get(), Qt::Key_Down);
+        QCOMPARE(select.count(), 6);
+        QCOMPARE(list->GetSelectedItem(), 1);
+    }
+
+    void doubleClickNotifiesEveryTime() {
+        auto list = MakeList();
+        QObject owner;
+        list->SetNotifyWindow(&owner);
+        QSignalSpy dbl(list.get(), &CPBListCtrl::listDblClk);
+        DoubleClickCell(list.get(), 2);
+        QCOMPARE(dbl.count(), 1);
+        // Off the cells too.
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, QPoint(390, 5));
+        QCoreApplication::processEvents();
+        QCOMPARE(dbl.count(), 2);
+    }
+
+    void noOwnerNoNotification() {
+        auto list = MakeList();
+        QSignalSpy select(list.get(), &CPBListCtrl::listSelect);
+        QSignalSpy dbl(list.get(), &CPBListCtrl::listDblClk);
+        ClickCell(list.get(), 1);
+        DoubleClickCell(list.get(), 1);
+        QCOMPARE(select.count(), 0);
+        QCOMPARE(dbl.count(), 0);
+        QCOMPARE(list->GetSelectedItem(), 1);
+    }
+
+    void drawsEveryStyleWithLongAndEmptyCells() {
+        auto list = MakeList();
+        list->SetCell(1, 1, QStringLiteral("A name far too wide for its sixty pixels"));
+        list->SelectItem(1);
+        // The highlight differs between the styles right of the last column only in style 2.
+        auto rightStrip = [&](int mode) {
+            list->SetHighlight(mode);
+            const QImage image = list->viewport()->grab().toImage();
+            const int y = CellCentre(list.get(), 1, 0).y();
+            return image.pixelColor(RightOfLastColumn(*list), y);
+        };
+        const QColor plain = rightStrip(1);
+        const QColor whole = rightStrip(2);
+        QVERIFY(plain != whole);
+        QCOMPARE(whole, list->palette().color(QPalette::Active, QPalette::Highlight));
+        // Column 1 of the selected row is lit in style 1 and not in style 0.
+        auto nameCellEdge = [&](int mode) {
+            list->SetHighlight(mode);
+            const QImage image = list->viewport()->grab().toImage();
+            const QRect cell = list->visualRect(list->model()->index(1, 2));
+            return image.pixelColor(cell.right() - 3, cell.top() + 2);
+        };
+        QCOMPARE(nameCellEdge(1), list->palette().color(QPalette::Active, QPalette::Highlight));
+        QVERIFY(nameCellEdge(0) != list->palette().color(QPalette::Active, QPalette::Highlight));
+    }
+};
+
+QTEST_MAIN(PBListCtrlTest)
+#include "PBListCtrlTest.moc"

@@ -1,0 +1,220 @@
+// Picking speed dials: the "Speed Dial Setting" table with the shown entry's unsaved choices
+// laid over the book, the click that makes a choice, and what Save does with the boxes.
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "UiTestSupport.h"
+#include "ui/PBSpeedDialDlg.h"
+
+using namespace numora;
+using namespace numora::test;
+
+namespace {
+
+constexpr int kColName = 1;
+constexpr int kColKind = 2;
+constexpr int kColDialNumber = 3;
+
+CPBSpeedDialDlg& AsSpeedDial(QDialog& dialog) {
+    return dynamic_cast<CPBSpeedDialDlg&>(dialog);
+}
+
+QStringList Row(CPBListCtrl* table, int row) {
+    return {table->CellText(row, kColName), table->CellText(row, kColKind),
+            table->CellText(row, kColDialNumber)};
+}
+
+// Opens the dialog from a "Select" button; the handler sees it and says how it ends.
+void PickWith(PageRig& rig, const char* select, CTestRunner& runner, CTestRunner::Handler handler) {
+    runner.Expect(std::move(handler));
+    QTest::mouseClick(rig.Find<QPushButton>(select), Qt::LeftButton);
+    QVERIFY(runner.AllHandled());
+}
+
+// Clicks the row of a speed-dial number (21 for "None") and presses OK.
+CTestRunner::Handler ClickAndOk(int number) {
+    return [number](QDialog& dialog) {
+        CPBSpeedDialDlg& sd = AsSpeedDial(dialog);
+        ClickCell(sd.Table(), number - kFirstSpeedDial);
+        sd.accept();
+        return sd.result();
+    };
+}
+
+}  // namespace
+
+class SpeedDialTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void tableShowsTheBooksSpeedDials() {
+        CTestRunner runner;
+        PageRig rig;
+        rig.Load();
+        ClickCell(rig.page.List(), 7);
+        PickWith(rig, "mobileSelect", runner, [](QDialog& dialog) {
+            CPBListCtrl* table = AsSpeedDial(dialog).Table();
+            [&] {
+                QCOMPARE(dialog.windowTitle(), QStringLiteral("Speed Dial Setting"));
+                QCOMPARE(table->RowCount(), 20);
+                QCOMPARE(table->CellText(0, 0), QStringLiteral(" 2 "));
+                QCOMPARE(table->CellText(18, 0), QStringLiteral("20 "));
+                QCOMPARE(table->CellText(19, 0), QStringLiteral("None"));
+                QCOMPARE(table->CellText(19, kColName), QStringLiteral("Not Use Speed Dial"));
+                QCOMPARE(Row(table, 5 - kFirstSpeedDial),
+                         QStringList({"Anna", "MOBILE", "0101234567"}));
+                QCOMPARE(Row(table, 9 - kFirstSpeedDial),
+                         QStringList({"Anna", "HOME", "0207654321"}));
+                QCOMPARE(Row(table, 12 - kFirstSpeedDial), QStringList({"Carl", "PAGER", "0555"}));
+                QCOMPARE(Row(table, 2 - kFirstSpeedDial), QStringList({"", "", ""}));
+            }();
+            return int{QDialog::Rejected};
+        });
+    }
+
+    void slotsNamingEmptyEntriesOrOddKindsShowAsFree() {
+        CTestRunner runner;
+        PageRig rig;
+        rig.Load([](CPBData& book) {
+            FillTestBook(book);
+            book.SetSpeedDial(3, 200, kMobile);  // slot 200 holds no entry
+            book.SetSpeedDial(4, 1, 9);          // no such kind
+        });
+        PickWith(rig, "mobileSelect", runner, [](QDialog& dialog) {
+            CPBListCtrl* table = AsSpeedDial(dialog).Table();
+            [&] {
+                QCOMPARE(Row(table, 3 - kFirstSpeedDial), QStringList({"", "", ""}));
+                QCOMPARE(Row(table, 4 - kFirstSpeedDial), QStringList({"Bert", "", ""}));
+            }();
+            return int{QDialog::Rejected};
+        });
+    }
+
+    void unsavedChoicesAreLaidOverTheBook() {
+        CTestRunner runner;
+        PageRig rig;
+        rig.Load();
+        ClickCell(rig.page.List(), 0);
+        // Anna's mobile moves from 5 to 12 (Carl's pager holds 12 in the book); home keeps 9.
+        rig.Find<QLineEdit>("mobileSpeedDial")->setText(QStringLiteral("12"));
+        rig.Find<QLineEdit>("nameEdit")->setText(QStringLiteral("Anna B."));
+        PickWith(rig, "homeSelect", runner, [](QDialog& dialog) {
+            CPBListCtrl* table = AsSpeedDial(dialog).Table();
+            [&] {
+                QCOMPARE(Row(table, 5 - kFirstSpeedDial), QStringList({"", "", ""}));
+                QCOMPARE(Row(table, 12 - kFirstSpeedDial),
+                         QStringList({"Anna B.", "MOBILE", "0101234567"}));
+                QCOMPARE(Row(table, 9 - kFirstSpeedDial),
+                         QStringList({"Anna", "HOME", "0207654321"}));
+            }();
+            return int{QDialog::Rejected};
+        });
+    }
+
+    void aPagerGivingUpItsNumberLeavesUnassigned() {
+        CTestRunner runner;
+        PageRig rig;
+        rig.Load();
+        ClickCell(rig.page.List(), 3);
+        rig.Find<QLineEdit>("pagerSpeedDial")->setText(QStringLiteral("X"));
+        PickWith(rig, "homeSelect", runner, [](QDialog& dialog) {
+            CPBListCtrl* table = AsSpeedDial(dialog).Table();
+            [&] {
+                QCOMPARE(Row(table, 12 - kFirstSpeedDial), QStringList({"", "", "Unassigned"}));
+            }();
+            return int{QDialog::Rejected};
+        });
+    }
+
+    void okCountsOnlyAfterAClick() {
+        CTestRunner runner;
+        PageRig rig;
+        rig.Load();
+        ClickCell(rig.page.List(), 3);
+        // Keys alone choose nothing: OK is Cancel.
+        PickWith(rig, "homeSelect", runner, [](QDialog& dialog) {
+            CPBSpeedDialDlg& sd = AsSpeedDial(dialog);
+            sd.Table()->setFocus();
+            PressKey(sd.Table(), Qt::Key_Down);
+            PressKey(sd.Table(), Qt::Key_Down);
+            sd.accept();
+            return sd.result();
+        });
+        QCOMPARE(rig.Find<QLineEdit>("homeSpeedDial")->text(), QStringLiteral("X"));
+        // After a click, OK takes the row selected when it is pressed.
+        PickWith(rig, "homeSelect", runner, [](QDialog& dialog) {
+            CPBSpeedDialDlg& sd = AsSpeedDial(dialog);
+            ClickCell(sd.Table(), 3 - kFirstSpeedDial);
+            PressKey(sd.Table(), Qt::Key_Down);
+            sd.accept();
+            return sd.result();
+        });
+        QCOMPARE(rig.Find<QLineEdit>("homeSpeedDial")->text(), QStringLiteral("4"));
+        // Cancel changes nothing.
+        PickWith(rig, "homeSelect", runner, [](QDialog& dialog) {
+            ClickCell(AsSpeedDial(dialog).Table(), 7);
+            dialog.reject();
+            return dialog.result();
+        });
+        QCOMPARE(rig.Find<QLineEdit>("homeSpeedDial")->text(), QStringLiteral("4"));
+        QCOMPARE(rig.page.Book().FindSpeedDial(3, kHome), -1);
+    }
+
+    void oneNumberServesOneKindOfTheEntry() {
+        CTestRunner runner;
+        PageRig rig;
+        rig.Load();
+        ClickCell(rig.page.List(), 0);
+        PickWith(rig, "homeSelect", runner, ClickAndOk(5));
+        QCOMPARE(rig.Find<QLineEdit>("homeSpeedDial")->text(), QStringLiteral("5"));
+        QCOMPARE(rig.Find<QLineEdit>("mobileSpeedDial")->text(), QStringLiteral("X"));
+        // Nothing reaches the book before Save.
+        QCOMPARE(rig.page.Book().FindSpeedDial(0, kMobile), 5 - kFirstSpeedDial);
+        QTest::mouseClick(rig.Find<QPushButton>("saveButton"), Qt::LeftButton);
+        QCOMPARE(rig.page.Book().SpeedDial(5 - kFirstSpeedDial), (PBSpeedDial{0, kHome}));
+        QCOMPARE(rig.page.Book().FindSpeedDial(0, kMobile), -1);
+        // The home number's old 9 is free.
+        QCOMPARE(rig.page.Book().SpeedDial(9 - kFirstSpeedDial), PBSpeedDial{});
+        QCOMPARE(rig.Cell(0, col::SpeedDial(0)), QStringLiteral("X"));
+        QCOMPARE(rig.Cell(0, col::SpeedDial(1)), QStringLiteral("5"));
+        QCOMPARE(runner.messages, QStringList());
+    }
+
+    void takingAnotherEntrysNumberAndGivingOneUp() {
+        CTestRunner runner;
+        PageRig rig;
+        rig.Load();
+        ClickCell(rig.page.List(), 7);
+        PickWith(rig, "mobileSelect", runner, ClickAndOk(12));
+        QTest::mouseClick(rig.Find<QPushButton>("saveButton"), Qt::LeftButton);
+        // Dora takes 12 from Carl's pager without a word.
+        QCOMPARE(rig.page.Book().SpeedDial(12 - kFirstSpeedDial), (PBSpeedDial{7, kMobile}));
+        QCOMPARE(rig.Cell(3, col::SpeedDial(3)), QStringLiteral("X"));
+        // "None" gives it up again.
+        PickWith(rig, "mobileSelect", runner, ClickAndOk(CPBSpeedDialDlg::kNoSpeedDialResult));
+        QCOMPARE(rig.Find<QLineEdit>("mobileSpeedDial")->text(), QStringLiteral("X"));
+        QTest::mouseClick(rig.Find<QPushButton>("saveButton"), Qt::LeftButton);
+        QCOMPARE(rig.page.Book().SpeedDial(12 - kFirstSpeedDial), PBSpeedDial{});
+        QCOMPARE(runner.messages, QStringList());
+    }
+
+    void savingUntouchedBoxesKeepsEverySpeedDial() {
+        CTestRunner runner;
+        PageRig rig;
+        rig.Load();
+        std::array<PBSpeedDial, kSpeedDialSlots> before{};
+        for (int k = 0; k < kSpeedDialSlots; ++k)
+            before[k] = rig.page.Book().SpeedDial(k);
+        for (int row : {0, 3, 7}) {
+            ClickCell(rig.page.List(), row);
+            rig.Find<QLineEdit>("memoEdit")->setText(QStringLiteral("seen"));
+            QTest::mouseClick(rig.Find<QPushButton>("saveButton"), Qt::LeftButton);
+        }
+        for (int k = 0; k < kSpeedDialSlots; ++k)
+            QCOMPARE(rig.page.Book().SpeedDial(k), before[k]);
+    }
+};
+
+QTEST_MAIN(SpeedDialTest)
+#include "SpeedDialTest.moc"

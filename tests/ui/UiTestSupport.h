@@ -1,0 +1,161 @@
+// Helpers for the window tests: a modal runner that records message boxes and lets each test
+// drive the dialogs the window opens, a port that is never there, and mouse and key input on
+// the real list widgets.
+#pragma once
+
+#include <QAbstractItemModel>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QStringList>
+#include <QTest>
+#include <deque>
+#include <functional>
+#include <span>
+#include <vector>
+
+#include "book/ListText.h"
+#include "link/Port.h"
+#include "link/Profile.h"
+#include "support/BookBuilder.h"
+#include "support/FakeClock.h"
+#include "ui/Modal.h"
+#include "ui/PBDialog.h"
+#include "ui/PBListCtrl.h"
+
+namespace numora::test {
+
+class CTestRunner : public IModalRunner {
+public:
+    using Handler = std::function<int(QDialog&)>;
+
+    CTestRunner() { SetModalRunner(this); }
+    ~CTestRunner() override { SetModalRunner(nullptr); }
+    CTestRunner(const CTestRunner&) = delete;
+    CTestRunner& operator=(const CTestRunner&) = delete;
+
+    // The next dialog the window runs goes to this handler; a dialog nobody expects is
+    // cancelled and counted.
+    void Expect(Handler handler) { m_handlers.push_back(std::move(handler)); }
+
+    int Run(QDialog& dialog) override {
+        ++dialogsRun;
+        if (m_handlers.empty()) {
+            ++unexpectedDialogs;
+            return QDialog::Rejected;
+        }
+        Handler handler = std::move(m_handlers.front());
+        m_handlers.pop_front();
+        dialog.show();
+        QCoreApplication::processEvents();
+        const int result = handler(dialog);
+        dialog.hide();
+        return result;
+    }
+
+    void Message(QWidget*, const QString& text) override { messages << text; }
+
+    bool AllHandled() const { return m_handlers.empty(); }
+
+    QStringList messages;
+    int dialogsRun = 0;
+    int unexpectedDialogs = 0;
+
+private:
+    std::deque<Handler> m_handlers;
+};
+
+// A serial port with no device behind it: every open fails.
+class CAbsentPort : public IPort {
+public:
+    bool Open(const std::string&, int) override {
+        ++opens;
+        return false;
+    }
+    void Close() override {}
+    bool IsOpen() const override { return false; }
+    int Write(std::span<const uint8_t>) override { return 0; }
+    int opens = 0;
+};
+
+inline QPoint CellCentre(const CPBListCtrl* list, int row, int col) {
+    return list->visualRect(list->model()->index(row, col)).center();
+}
+
+// A left click on a cell, and the queued notifications it posts delivered.
+inline void ClickCell(CPBListCtrl* list, int row, int col = 1) {
+    list->scrollTo(list->model()->index(row, col));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, CellCentre(list, row, col));
+    QCoreApplication::processEvents();
+}
+
+inline void DoubleClickCell(CPBListCtrl* list, int row, int col = 1) {
+    list->scrollTo(list->model()->index(row, col));
+    const QPoint at = CellCentre(list, row, col);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QCoreApplication::processEvents();
+}
+
+inline void PressKey(QWidget* widget, Qt::Key key) {
+    QTest::keyClick(widget, key);
+    QCoreApplication::processEvents();
+}
+
+// The book most page tests start from. Group 3 "Fam" follows "Family", whose name it begins.
+//   slot 0 Anna, Family, mobile 0101234567 with speed dial 5, home 0207654321 with 9
+//   slot 1 Bert, Fam, mobile 0111111111
+//   slot 3 Carl, Etc., home 0333, pager 0555 with 12, ringer 104, message ringer 302
+//   slot 7 Dora, Friends, mobile 0777, e-mail, secret, ringer 150 (a downloaded sound)
+inline void FillTestBook(CPBData& book) {
+    book.SetGroup(0, "All");
+    book.SetGroup(1, "Family");
+    book.SetGroup(2, "Friends");
+    book.SetGroup(3, "Fam");
+    book.SetGroup(6, "Etc.");
+    book.SetSmsGroupName(0, "Club");
+    book.SetSmsGroupName(1, "Team");
+    PBEntry anna = MakeEntry(0, "Anna", 1, "0101234567");
+    SetNumber(anna.numbers[1], "0207654321");
+    book.SetEntry(anna);
+    AddEntry(book, 1, "Bert", 3, "0111111111");
+    PBEntry carl = MakeEntry(3, "Carl", 6, "");
+    SetNumber(carl.numbers[1], "0333");
+    SetNumber(carl.numbers[3], "0555");
+    carl.ringer = 104;
+    carl.msgRinger = 302;
+    book.SetEntry(carl);
+    PBEntry dora = MakeEntry(7, "Dora", 2, "0777");
+    SetText(dora.email, "dora@example.org");
+    dora.secret = 1;
+    dora.ringer = 150;
+    book.SetEntry(dora);
+    book.SetSpeedDial(5, 0, kMobile);
+    book.SetSpeedDial(9, 0, kHome);
+    book.SetSpeedDial(12, 3, kPager);
+}
+
+// A page on its own, without a handset, shown on the offscreen screen.
+struct PageRig {
+    CAbsentPort port;
+    FakeClock clock;
+    CMemoryProfile profile;
+    CPBDialog page{port, clock, profile};
+
+    PageRig() { page.show(); }
+
+    // Shows the book as a file load does.
+    void Load(void (*fill)(CPBData&) = FillTestBook) {
+        fill(page.Book());
+        page.FillGroupCombos();
+        page.FillSmsGroupCombo();
+        page.RefreshList();
+    }
+
+    template <typename T>
+    T* Find(const char* name) const {
+        return page.findChild<T*>(QString::fromLatin1(name));
+    }
+    QString Cell(int row, int col) const { return page.List()->CellText(row, col); }
+};
+
+}  // namespace numora::test

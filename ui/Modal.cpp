@@ -1,0 +1,47 @@
+#include "ui/Modal.h"
+
+#include <QDialog>
+#include <QMessageBox>
+#include <string>
+
+namespace numora {
+
+namespace {
+
+class CScreenRunner : public IModalRunner {
+public:
+    int Run(QDialog& dialog) override { return dialog.exec(); }
+    void Message(QWidget* parent, const QString& text) override {
+        QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kAppTitle), text, QMessageBox::Ok,
+                        parent);
+        box.exec();
+    }
+};
+
+CScreenRunner g_screenRunner;
+IModalRunner* g_runner = &g_screenRunner;
+
+}  // namespace
+
+void SetModalRunner(IModalRunner* runner) {
+    g_runner = runner != nullptr ? runner : &g_screenRunner;
+}
+
+IModalRunner& ModalRunner() {
+    return *g_runner;
+}
+
+int RunModal(QDialog& dialog) {
+    return g_runner->Run(dialog);
+}
+
+void ShowMessage(QWidget* parent, std::string_view text) {
+    g_runner->Message(parent, FromBytes(text));
+}
+
+std::string ToBytes(const QString& text) {
+    const QByteArray bytes = text.toLatin1();
+    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
+}
+
+}  // namespace numora

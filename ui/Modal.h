@@ -1,0 +1,39 @@
+// How the window runs its modal dialogs and shows its message boxes. The program shows them on
+// the screen; the window tests install their own runner, which drives the real dialog widgets
+// and reads the messages without a nested event loop.
+#pragma once
+
+#include <QString>
+#include <string_view>
+
+class QDialog;
+class QWidget;
+
+namespace numora {
+
+// The application title, the caption of every message box.
+inline constexpr const char* kAppTitle = "KXT-5507 Phone Book";
+
+class IModalRunner {
+public:
+    virtual ~IModalRunner() = default;
+    // Runs the dialog modally; QDialog::Accepted or QDialog::Rejected.
+    virtual int Run(QDialog& dialog) = 0;
+    // A message box with an OK button, captioned with the application title.
+    virtual void Message(QWidget* parent, const QString& text) = 0;
+};
+
+// The runner in use; nullptr restores the one that shows dialogs on the screen.
+void SetModalRunner(IModalRunner* runner);
+IModalRunner& ModalRunner();
+
+int RunModal(QDialog& dialog);
+void ShowMessage(QWidget* parent, std::string_view text);
+
+// Texts are single-byte: each byte is the Latin-1 character of its value.
+inline QString FromBytes(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+std::string ToBytes(const QString& text);
+
+}  // namespace numora

@@ -1,0 +1,674 @@
+#include "ui/PBDialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <algorithm>
+
+#include "book/ListText.h"
+#include "book/MediaLists.h"
+#include "ui/EntryRules.h"
+#include "ui/Modal.h"
+#include "ui/PBGroupDlg.h"
+#include "ui/PBListCtrl.h"
+#include "ui/PBSmsGroupDlg.h"
+#include "ui/PBSpeedDialDlg.h"
+#include "ui/PortSearchDlg.h"
+#include "ui/QtFileAccess.h"
+
+namespace numora {
+
+namespace {
+
+constexpr int kSpeedDialBoxLen = 2;
+
+struct NumberLayout {
+    const char* name;     // object name prefix
+    const char* caption;  // label
+    int editY;
+    int boxY;
+    int selectX;
+    int selectY;
+};
+
+// Positions of the five numbers' controls, in dialog units.
+constexpr std::array<NumberLayout, kNumberKinds> kNumberLayouts{{
+    {"mobile", "Mobile", 45, 58, 337, 58},
+    {"home", "Home", 71, 85, 337, 85},
+    {"office", "Office", 99, 113, 337, 113},
+    {"pager", "Pager", 127, 142, 338, 141},
+    {"fax", "Fax", 157, 171, 338, 171},
+}};
+
+}  // namespace
+
+CPBDialog::CPBDialog(IPort& port, IClock& clock, IProfile& profile, QWidget* parent)
+    : QWidget(parent),
+      m_session(m_book, *this, port, clock, profile),
+      m_units(font()),
+      m_programFolder(QCoreApplication::applicationDirPath()) {
+    setObjectName(QStringLiteral("phoneBookPage"));
+    setWindowTitle(QStringLiteral("Phone Book"));
+    m_book.SetMessageSink(this);
+    m_ownFiles = std::make_unique<CQtFileAccess>(this);
+    BuildControls();
+    BuildList();
+    ClearDetail();
+    m_session.Engine().SetOnRunEnded([this](RunOutcome outcome) {
+        if (outcome == RunOutcome::Failed) {
+            // A search that never found the handset leaves no window behind, and a read that
+            // broke off shows what the book holds now instead of the interim form.
+            CloseSearchDialog();
+            if (m_session.Engine().IsReading()) {
+                FillGroupCombos();
+                FillSmsGroupCombo();
+                RefreshList();
+            }
+        }
+        emit runEnded(static_cast<int>(outcome));
+    });
+}
+
+CPBDialog::~CPBDialog() {
+    m_session.Engine().SetOnRunEnded({});
+    m_book.SetMessageSink(nullptr);
+}
+
+QLabel* CPBDialog::Label(const QString& text, int x, int y, int w, int h) {
+    auto* label = new QLabel(text, this);
+    m_units.PlaceLabel(label, x, y, w, h);
+    return label;
+}
+
+QLineEdit* CPBDialog::Edit(const char* name, int x, int y, int w, int h, int maxLength) {
+    auto* edit = new QLineEdit(this);
+    edit->setObjectName(QString::fromLatin1(name));
+    if (maxLength > 0) edit->setMaxLength(maxLength);
+    m_units.Place(edit, x, y, w, h);
+    return edit;
+}
+
+QComboBox* CPBDialog::Combo(const char* name, int x, int y, int w) {
+    auto* combo = new QComboBox(this);
+    combo->setObjectName(QString::fromLatin1(name));
+    combo->setGeometry(m_units.X(x), m_units.Y(y), m_units.X(w), combo->sizeHint().height());
+    return combo;
+}
+
+QPushButton* CPBDialog::Button(const char* name, const QString& text, int x, int y, int w, int h) {
+    auto* button = new QPushButton(text, this);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(false);
+    m_units.Place(button, x, y, w, h);
+    return button;
+}
+
+void CPBDialog::BuildControls() {
+    setFixedSize(m_units.Size(kPageWidth, kPageHeight));
+
+    auto* frame = new QFrame(this);
+    frame->setFrameShape(QFrame::Box);
+    frame->setFrameShadow(QFrame::Sunken);
+    m_units.Place(frame, 224, 0, 150, 324);
+
+    m_voice = Edit("voiceEdit", 26, 0, 50, 12, 0);
+    m_voice->hide();
+    Label(QStringLiteral("Voice"), 2, 2, 22, 8)->hide();
+
+    m_list = new CPBListCtrl(this);
+    m_list->setObjectName(QStringLiteral("bookList"));
+    m_units.Place(m_list, 2, 51, 220, 273);
+
+    Label(QStringLiteral("Group :"), 8, 11, 55, 8);
+    m_filterCombo = Combo("filterCombo", 65, 9, 80);
+    m_editGroup = Button("editGroupButton", QStringLiteral("Edit Group"), 153, 8, 60, 16);
+    Label(QStringLiteral("SMS Group :"), 8, 30, 55, 8);
+    m_smsGroupCombo = Combo("smsGroupCombo", 65, 28, 79);
+    m_editSmsGroup =
+        Button("editSmsGroupButton", QStringLiteral("Edit Msg. Group"), 153, 27, 60, 17);
+
+    Label(QStringLiteral("ID"), 228, 5, 24, 8);
+    m_id = Edit("idEdit", 254, 3, 114, 12, 0);
+    m_id->setReadOnly(true);
+    Label(QStringLiteral("Name"), 228, 18, 24, 8);
+    m_name = Edit("nameEdit", 254, 16, 114, 12, kNameLen);
+    Label(QStringLiteral("Group"), 228, 32, 24, 8);
+    m_groupCombo = Combo("groupCombo", 254, 30, 114);
+
+    for (int k = 0; k < kNumberKinds; ++k) {
+        const NumberLayout& at = kNumberLayouts[static_cast<std::size_t>(k)];
+        const std::string prefix = at.name;
+        NumberControls& n = m_numbers[static_cast<std::size_t>(k)];
+        Label(QString::fromLatin1(at.caption), 228, at.editY + 2, 25, 8);
+        n.number = Edit((prefix + "Edit").c_str(), 254, at.editY, 114, 12, kNumberLen);
+        Label(QStringLiteral("Speed Dial"), 275, at.boxY + 2, 42, 8);
+        n.speedDial = Edit((prefix + "SpeedDial").c_str(), 319, at.boxY, 15, 12, 0);
+        n.speedDial->setReadOnly(true);
+        n.speedDial->setAlignment(Qt::AlignCenter);
+        n.select = Button((prefix + "Select").c_str(), QStringLiteral("Select"), at.selectX,
+                          at.selectY, 30, 13);
+        connect(n.number, &QLineEdit::textChanged, this, [this, k] { OnNumberChanged(k); });
+        connect(n.select, &QPushButton::clicked, this, [this, k] { OnSelectSpeedDial(k); });
+    }
+
+    Label(QStringLiteral("E-mail"), 228, 189, 25, 8);
+    m_email = Edit("emailEdit", 254, 187, 72, 13, kTextLen);
+    m_secret = new QCheckBox(QStringLiteral("Secret"), this);
+    m_secret->setObjectName(QStringLiteral("secretCheck"));
+    m_units.Place(m_secret, 331, 197, 37, 10);
+    Label(QStringLiteral("Wireless Address"), 229, 203, 98, 8);
+    m_wireless = Edit("wirelessEdit", 229, 212, 140, 16, kTextLen);
+    Label(QStringLiteral("Memo"), 228, 235, 24, 8);
+    m_memo = Edit("memoEdit", 253, 232, 116, 14, kTextLen);
+    Label(QStringLiteral("Ringer"), 228, 252, 46, 8);
+    m_ringer = Combo("ringerCombo", 275, 250, 96);
+    Label(QStringLiteral("Msg. Ringer"), 228, 269, 46, 8);
+    m_msgRinger = Combo("msgRingerCombo", 275, 267, 96);
+    Label(QStringLiteral("Graphic"), 228, 287, 46, 8);
+    m_graphic = Combo("graphicCombo", 275, 285, 96);
+    m_delete = Button("deleteButton", QStringLiteral("Delete"), 239, 303, 35, 15);
+    m_reset = Button("resetButton", QStringLiteral("Reset"), 281, 303, 35, 15);
+    m_save = Button("saveButton", QStringLiteral("Save"), 323, 303, 35, 15);
+
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName(QStringLiteral("progressBar"));
+    m_progress->setTextVisible(false);
+    m_progress->setRange(0, 100);
+    m_progress->setValue(0);
+    m_units.Place(m_progress, 2, 327, 372, 6);
+    m_read = Button("readButton", QStringLiteral("Read from Phone"), 2, 338, 90, 16);
+    m_write = Button("writeButton", QStringLiteral("Write to Phone"), 94, 338, 90, 16);
+    m_fileOpen = Button("fileOpenButton", QStringLiteral("File Open"), 192, 338, 90, 16);
+    m_fileSave = Button("fileSaveButton", QStringLiteral("File Save"), 284, 338, 90, 16);
+
+    connect(m_list, &CPBListCtrl::listSelect, this, &CPBDialog::OnListSelect);
+    connect(m_filterCombo, &QComboBox::activated, this, &CPBDialog::OnFilterChanged);
+    connect(m_editGroup, &QPushButton::clicked, this, &CPBDialog::OnEditGroup);
+    connect(m_editSmsGroup, &QPushButton::clicked, this, &CPBDialog::OnEditSmsGroup);
+    connect(m_delete, &QPushButton::clicked, this, &CPBDialog::OnDelete);
+    connect(m_reset, &QPushButton::clicked, this, &CPBDialog::OnReset);
+    connect(m_save, &QPushButton::clicked, this, &CPBDialog::OnSave);
+    connect(m_read, &QPushButton::clicked, this, &CPBDialog::OnReadFromPhone);
+    connect(m_write, &QPushButton::clicked, this, &CPBDialog::OnWriteToPhone);
+    connect(m_fileOpen, &QPushButton::clicked, this, &CPBDialog::OnFileOpen);
+    connect(m_fileSave, &QPushButton::clicked, this, &CPBDialog::OnFileSave);
+
+    // Enter in the panel's fields saves; Delete in the list deletes.
+    for (QWidget* w : std::initializer_list<QWidget*>{m_name, m_groupCombo, m_email, m_wireless,
+                                                      m_memo, m_secret}) {
+        w->installEventFilter(this);
+    }
+    for (const NumberControls& n : m_numbers)
+        n.number->installEventFilter(this);
+    m_list->installEventFilter(this);
+}
+
+void CPBDialog::BuildList() {
+    const auto& columns = ListColumns();
+    for (int c = 0; c < kListColumns; ++c) {
+        const ListColumn& column = columns[static_cast<std::size_t>(c)];
+        m_list->InsertColumn(c, FromBytes(column.heading), column.width);
+    }
+    m_list->BeginUpdate();
+    for (int i = 0; i < kEntrySlots; ++i)
+        m_list->SetCell(i, 0, FromBytes(SlotLabel(i)));
+    m_list->EndUpdate();
+    m_list->SetHighlight(CPBListCtrl::kAllColumns);
+    m_list->SetNotifyWindow(this);
+}
+
+void CPBDialog::StartUp(const PortTable& discovered) {
+    if (m_searchDlg.isNull()) {
+        m_searchDlg = new CPortSearchDlg(this);
+        m_searchDlg->setAttribute(Qt::WA_DeleteOnClose);
+        m_searchDlg->show();
+    }
+    m_session.Search().ChooseFirstPort(discovered);
+    OnReadFromPhone();
+}
+
+bool CPBDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    // The keys stand for their buttons, and do nothing while the button is disabled.
+    if (watched == m_list) {
+        if (key == Qt::Key_Delete && m_delete->isEnabled()) {
+            OnDelete();
+            return true;
+        }
+        return false;
+    }
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && m_save->isEnabled()) {
+        OnSave();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The page seam
+
+void CPBDialog::MessageBox(std::string_view text) {
+    ShowMessage(window(), text);
+}
+
+void CPBDialog::SetProgressRange(int lo, int hi) {
+    m_progress->setRange(lo, std::max(lo, hi));
+    m_progress->setValue(lo);
+}
+
+void CPBDialog::SetProgressPos(int pos) {
+    // The bar holds its position inside its range, as the engine reads it back.
+    m_progress->setValue(std::clamp(pos, m_progress->minimum(), m_progress->maximum()));
+}
+
+int CPBDialog::ProgressPos() const {
+    return m_progress->value();
+}
+
+void CPBDialog::EnableControls(bool enable) {
+    m_locked = !enable;
+    emit sheetEnable(enable);
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             m_filterCombo, m_smsGroupCombo, m_ringer, m_graphic, m_msgRinger, m_editSmsGroup,
+             m_editGroup, m_list, m_read, m_write, m_fileOpen, m_fileSave, m_name, m_email,
+             m_wireless, m_memo}) {
+        w->setEnabled(enable);
+    }
+    for (const NumberControls& n : m_numbers)
+        n.number->setEnabled(enable);
+    // The group view keeps its read-only panel.
+    const bool editable = enable && !m_name->isReadOnly();
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{m_groupCombo, m_secret, m_delete, m_reset, m_save}) {
+        w->setEnabled(editable);
+    }
+    for (const NumberControls& n : m_numbers)
+        n.select->setEnabled(false);
+    if (editable && FilterShowsAll()) {
+        for (const NumberControls& n : m_numbers) {
+            if (!n.number->text().isEmpty()) n.select->setEnabled(true);
+        }
+    }
+}
+
+void CPBDialog::ClearForm() {
+    // While a read or a file load runs, the group combos hold only "Etc." and "All".
+    for (QComboBox* combo : {m_filterCombo, m_groupCombo}) {
+        combo->clear();
+        combo->addItem(FromBytes(kEtcName), int{kEtcGroup});
+        combo->addItem(QStringLiteral("All"), int{kAllGroup});
+        combo->setCurrentIndex(1);
+    }
+    m_smsGroupCombo->clear();
+    BlankListRows();
+    ClearDetail();
+}
+
+void CPBDialog::FillGroupCombos() {
+    m_filterCombo->clear();
+    m_groupCombo->clear();
+    // "All" comes first even when the book has no group 0, so the form always opens on the
+    // whole book.
+    m_filterCombo->addItem(QStringLiteral("All"), int{kAllGroup});
+    for (int g = 1; g < kGroupSlots; ++g) {
+        PBGroup group;
+        if (m_book.GetGroup(g, group) == 0) continue;
+        const QString name = FromBytes(TextOf(group.name));
+        m_filterCombo->addItem(name, g);
+        m_groupCombo->addItem(name, g);
+    }
+    m_filterCombo->setCurrentIndex(0);
+    m_groupCombo->setCurrentIndex(-1);
+}
+
+void CPBDialog::FillSmsGroupCombo() {
+    m_smsGroupCombo->clear();
+    for (int k = 0; k < kSmsGroupSlots; ++k) {
+        PBSmsGroup s;
+        if (m_book.GetSmsGroup(k, s) != 0) m_smsGroupCombo->addItem(FromBytes(TextOf(s.name)), k);
+    }
+    m_smsGroupCombo->setCurrentIndex(m_smsGroupCombo->count() - 1);
+}
+
+void CPBDialog::FillRow(int slot) {
+    m_list->SetRowTexts(slot, EntryRowTexts(m_book, slot));
+}
+
+void CPBDialog::RefreshList() {
+    m_list->BeginUpdate();
+    BlankListRows();
+    const int g = FilterGroup();
+    if (g == kAllGroup) {
+        SetGroupViewMode(false);
+        for (int i = 0; i < kEntrySlots; ++i) {
+            if (m_book.IsValidEntry(i)) FillRow(i);
+        }
+    } else {
+        SetGroupViewMode(true);
+        m_book.ForEachMember(g, [this](uint16_t slot) { FillRow(slot); });
+    }
+    m_list->EndUpdate();
+    ShowSelectedEntry();
+}
+
+void CPBDialog::BlankListRows() {
+    m_list->BeginUpdate();
+    for (int row = 0; row < m_list->RowCount(); ++row) {
+        for (int c = 1; c < kListColumns; ++c)
+            m_list->SetCell(row, c, QString());
+    }
+    m_list->EndUpdate();
+}
+
+void CPBDialog::ClearDetail() {
+    m_id->setText(QStringLiteral("0"));
+    for (QLineEdit* e : {m_name, m_email, m_wireless, m_memo, m_voice})
+        e->clear();
+    for (int k = 0; k < kNumberKinds; ++k) {
+        m_numbers[static_cast<std::size_t>(k)].number->clear();
+        OnNumberChanged(k);
+    }
+    m_groupCombo->setCurrentIndex(-1);
+    ResetMediaCombos();
+}
+
+void CPBDialog::ResetMediaCombos() {
+    const std::pair<QComboBox*, MediaList> lists[] = {{m_ringer, MediaList::Ringer},
+                                                      {m_msgRinger, MediaList::MsgRinger},
+                                                      {m_graphic, MediaList::Graphic}};
+    for (const auto& [combo, list] : lists) {
+        combo->clear();
+        for (const MediaItem& item : FixedItems(list))
+            combo->addItem(FromBytes(item.text));
+        combo->setCurrentIndex(-1);
+    }
+}
+
+void CPBDialog::ShowSelectedEntry() {
+    const int r = m_list->GetSelectedItem();
+    auto cell = [this, r](int c, int n) { return m_list->CellText(r, c).left(n); };
+    m_id->setText(QString::number(r));
+    m_name->setText(cell(col::kName, kNameLen));
+
+    QString group = cell(col::kGroup, kNameLen);
+    if (group.isEmpty()) group = FromBytes(kEtcName);
+    int found = -1;
+    for (int i = 0; i < m_groupCombo->count(); ++i) {
+        if (m_groupCombo->itemText(i).startsWith(group, Qt::CaseInsensitive)) {
+            found = i;
+            break;
+        }
+    }
+    m_groupCombo->setCurrentIndex(found);
+
+    for (int k = 0; k < kNumberKinds; ++k) {
+        const NumberControls& n = m_numbers[static_cast<std::size_t>(k)];
+        n.number->setText(cell(col::Number(k), kNumberLen));
+        n.speedDial->setText(cell(col::SpeedDial(k), kSpeedDialBoxLen));
+        OnNumberChanged(k);
+    }
+    m_email->setText(cell(col::kEmail, kTextLen));
+    m_wireless->setText(cell(col::kWireless, kTextLen));
+    m_memo->setText(cell(col::kMemo, kTextLen));
+    m_secret->setChecked(m_list->CellText(r, col::kSecret).startsWith(QLatin1Char('Y')));
+
+    PBEntry e;
+    const bool used = m_book.GetEntry(r, e) != 0;
+    m_ringer->setCurrentIndex(used ? ItemForCode(MediaList::Ringer, e.ringer) : 0);
+    m_msgRinger->setCurrentIndex(used ? ItemForCode(MediaList::MsgRinger, e.msgRinger) : 0);
+    m_graphic->setCurrentIndex(0);
+
+    if (m_filterCombo->currentIndex() != 0) {
+        for (const NumberControls& n : m_numbers)
+            n.select->setEnabled(false);
+    }
+}
+
+void CPBDialog::SelectFirstFilterItem() {
+    if (m_filterCombo->count() > 0) m_filterCombo->setCurrentIndex(0);
+}
+
+std::string CPBDialog::GroupColumnText(int row) const {
+    std::string text = ToBytes(m_list->CellText(row, col::kGroup));
+    if (text.size() > kNameLen) text.resize(kNameLen);
+    return text;
+}
+
+void CPBDialog::Repaint() {
+    window()->repaint();
+}
+
+void CPBDialog::PortStatus(int code, int port) {
+    if (!m_searchDlg.isNull()) m_searchDlg->SetStatus(code, port);
+}
+
+void CPBDialog::CloseSearchDialog() {
+    if (!m_searchDlg.isNull()) m_searchDlg->close();
+}
+
+void CPBDialog::DeleteWorkFile() {
+    QFile::remove(QDir(m_programFolder).filePath("backup.efs"));
+}
+
+void CPBDialog::SetGroupViewMode(bool on) {
+    for (QLineEdit* e : {m_name, m_email, m_wireless, m_memo})
+        e->setReadOnly(on);
+    for (const NumberControls& n : m_numbers)
+        n.number->setReadOnly(on);
+    // Leaving the group view while the page is locked leaves the unlocking to EnableControls.
+    if (on || !m_locked) {
+        for (QWidget* w :
+             std::initializer_list<QWidget*>{m_groupCombo, m_secret, m_delete, m_reset, m_save,
+                                             m_ringer, m_msgRinger, m_graphic}) {
+            w->setEnabled(!on);
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The panel
+
+QString CPBDialog::SpeedDialBoxText(int kindIndex) const {
+    if (kindIndex < 0 || kindIndex >= kNumberKinds) return {};
+    return m_numbers[static_cast<std::size_t>(kindIndex)].speedDial->text();
+}
+
+QString CPBDialog::NumberBoxText(int kindIndex) const {
+    if (kindIndex < 0 || kindIndex >= kNumberKinds) return {};
+    return m_numbers[static_cast<std::size_t>(kindIndex)].number->text();
+}
+
+QString CPBDialog::NameBoxText() const {
+    return m_name->text();
+}
+
+int CPBDialog::CurrentId() const {
+    return m_id->text().toInt();
+}
+
+int CPBDialog::FilterGroup() const {
+    if (m_filterCombo->currentIndex() < 0) return kAllGroup;
+    return m_filterCombo->currentData().toInt();
+}
+
+bool CPBDialog::FilterShowsAll() const {
+    return m_filterCombo->currentIndex() <= 0;
+}
+
+void CPBDialog::OnListSelect() {
+    if (m_list->GetSelectedItem() != CurrentId()) ShowSelectedEntry();
+}
+
+void CPBDialog::OnFilterChanged() {
+    EnableControls(false);
+    RefreshList();
+    EnableControls(true);
+}
+
+void CPBDialog::OnNumberChanged(int kindIndex) {
+    const NumberControls& n = m_numbers[static_cast<std::size_t>(kindIndex)];
+    const QString text = n.number->text();
+    const CleanedNumber clean = CleanNumber(text, n.number->cursorPosition());
+    if (clean.text != text) {
+        const QSignalBlocker quiet(n.number);
+        n.number->setText(clean.text);
+        n.number->setCursorPosition(clean.caret);
+    }
+    if (clean.text.isEmpty()) {
+        n.select->setEnabled(false);
+        n.speedDial->setText(FromBytes(kNoSpeedDial));
+    } else if (!m_locked) {
+        n.select->setEnabled(true);
+    }
+}
+
+void CPBDialog::OnSave() {
+    Save();
+}
+
+bool CPBDialog::Save() {
+    bool anything = !m_email->text().isEmpty() || !m_wireless->text().isEmpty();
+    for (const NumberControls& n : m_numbers)
+        anything = anything || !n.number->text().isEmpty();
+    if (!anything) {
+        MessageBox(kInsufficientInformation);
+        return false;
+    }
+    const int slot = CurrentId();
+    if (slot < 0 || slot >= kEntrySlots) return false;
+    for (int k = 0; k < kNumberKinds; ++k) {
+        QLineEdit* number = m_numbers[static_cast<std::size_t>(k)].number;
+        if (IsProhibitedNumber(number->text())) {
+            number->setFocus();
+            MessageBox(ProhibitMessage(k));
+            return false;
+        }
+    }
+
+    PBEntry before;
+    const bool existed = m_book.GetEntry(slot, before) != 0;
+    PBEntry e;
+    e.index = static_cast<uint16_t>(slot);
+    SetText(e.name, ToBytes(m_name->text()));
+    // No group chosen: the book keeps the entry in its group ("Etc." for a new one).
+    e.group = m_groupCombo->currentIndex() >= 0
+                  ? static_cast<uint8_t>(m_groupCombo->currentData().toInt())
+                  : kNone8;
+    for (int k = 0; k < kNumberKinds; ++k) {
+        SetNumber(e.numbers[static_cast<std::size_t>(k)],
+                  ToBytes(m_numbers[static_cast<std::size_t>(k)].number->text()));
+    }
+    SetText(e.email, ToBytes(m_email->text()));
+    SetText(e.wireless, ToBytes(m_wireless->text()));
+    SetText(e.memo, ToBytes(m_memo->text()));
+    e.secret = m_secret->isChecked() ? 1 : 0;
+    // A list without a choice keeps the entry's code as it is.
+    auto code = [](QComboBox* combo, MediaList list, uint16_t current) {
+        return CodeForItem(list, combo->currentIndex()).value_or(current);
+    };
+    e.ringer = code(m_ringer, MediaList::Ringer, existed ? before.ringer : kNone16);
+    e.msgRinger = code(m_msgRinger, MediaList::MsgRinger, existed ? before.msgRinger : kNone16);
+    e.picture = code(m_graphic, MediaList::Graphic, existed ? before.picture : kNone16);
+    m_book.SetEntry(e);
+    ApplySpeedDials(slot);
+    RefreshList();
+    return true;
+}
+
+// The list row still shows the speed dials as stored; what differs in the panel is released
+// first, then assigned, so a number one kind gives up can go to another.
+void CPBDialog::ApplySpeedDials(int slot) {
+    const QString none = FromBytes(kNoSpeedDial);
+    std::array<QString, kNumberKinds> boxes;
+    std::array<QString, kNumberKinds> saved;
+    for (int k = 0; k < kNumberKinds; ++k) {
+        boxes[static_cast<std::size_t>(k)] = SpeedDialBoxText(k);
+        saved[static_cast<std::size_t>(k)] = m_list->CellText(slot, col::SpeedDial(k));
+    }
+    for (std::size_t k = 0; k < boxes.size(); ++k) {
+        if (boxes[k] != saved[k] && saved[k] != none) m_book.ClearSpeedDial(saved[k].toInt());
+    }
+    for (std::size_t k = 0; k < boxes.size(); ++k) {
+        if (boxes[k] != saved[k] && boxes[k] != none) {
+            m_book.SetSpeedDial(boxes[k].toInt(), static_cast<uint16_t>(slot),
+                                static_cast<uint8_t>(kMobile + k));
+        }
+    }
+}
+
+void CPBDialog::OnReset() {
+    ShowSelectedEntry();
+}
+
+void CPBDialog::OnDelete() {
+    const int slot = m_list->GetSelectedItem();
+    m_book.DeleteEntry(slot);
+    m_list->BeginUpdate();
+    for (int c = 1; c < kListColumns; ++c)
+        m_list->SetCell(slot, c, QString());
+    m_list->EndUpdate();
+    ShowSelectedEntry();
+}
+
+void CPBDialog::OnSelectSpeedDial(int kindIndex) {
+    if (kindIndex < 0 || kindIndex >= kNumberKinds) return;
+    CPBSpeedDialDlg dialog(this);
+    if (RunModal(dialog) != QDialog::Accepted) return;
+    const int n = dialog.DialNumber();
+    QLineEdit* box = m_numbers[static_cast<std::size_t>(kindIndex)].speedDial;
+    if (n >= CPBSpeedDialDlg::kNoSpeedDialResult) {
+        box->setText(FromBytes(kNoSpeedDial));
+        return;
+    }
+    const QString text = QString::number(n);
+    box->setText(text);
+    // One number serves one kind of the entry.
+    for (int k = 0; k < kNumberKinds; ++k) {
+        QLineEdit* other = m_numbers[static_cast<std::size_t>(k)].speedDial;
+        if (k != kindIndex && other->text() == text) other->setText(FromBytes(kNoSpeedDial));
+    }
+}
+
+void CPBDialog::OnEditGroup() {
+    CPBGroupListDlg dialog(&m_book, this);
+    RunModal(dialog);
+    FillGroupCombos();
+    FillSmsGroupCombo();
+    RefreshList();
+}
+
+void CPBDialog::OnEditSmsGroup() {
+    CPBSmsGroupListDlg dialog(&m_book, this);
+    RunModal(dialog);
+    FillSmsGroupCombo();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Long work
+
+void CPBDialog::OnReadFromPhone() {
+    m_session.Engine().OnReadFromPhone();
+}
+
+void CPBDialog::OnWriteToPhone() {
+    m_session.Engine().OnWriteToPhone();
+}
+
+void CPBDialog::OnFileOpen() {
+    FileOpen(m_book, *this, m_files != nullptr ? *m_files : *m_ownFiles);
+}
+
+void CPBDialog::OnFileSave() {
+    FileSave(m_book, *this, m_files != nullptr ? *m_files : *m_ownFiles);
+}
+
+}  // namespace numora

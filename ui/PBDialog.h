@@ -1,0 +1,170 @@
+// The "Phone Book" page: the whole working surface of the window. The list of all 300 entry
+// slots with the group filter on the left, the detail panel of the selected entry on the right,
+// the four commands and the progress bar along the bottom. The page owns the book and the
+// session that talks to the handset (pacer, command set, port search and engine); the port,
+// the clock and the profile it is given belong to the main window and outlive the page.
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+#include <array>
+#include <memory>
+#include <string>
+
+#include "book/PBData.h"
+#include "book/PageSeam.h"
+#include "book/PbFile.h"
+#include "link/PortSearch.h"
+#include "sync/PhoneSession.h"
+#include "ui/DialogUnits.h"
+#include "ui/PortSearchDlg.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+
+namespace numora {
+
+class CPBListCtrl;
+
+// One number of an entry in the panel: its edit, speed-dial box and "Select" button.
+struct NumberControls {
+    QLineEdit* number = nullptr;
+    QLineEdit* speedDial = nullptr;
+    QPushButton* select = nullptr;
+};
+
+class CPBDialog : public QWidget, public IPageSeam {
+    Q_OBJECT
+public:
+    // The page size in dialog units.
+    static constexpr int kPageWidth = 375;
+    static constexpr int kPageHeight = 356;
+
+    CPBDialog(IPort& port, IClock& clock, IProfile& profile, QWidget* parent = nullptr);
+    ~CPBDialog() override;
+
+    CPBData& Book() { return m_book; }
+    const CPBData& Book() const { return m_book; }
+    CPhoneSession& Session() { return m_session; }
+    CPBListCtrl* List() const { return m_list; }
+    const CDialogUnits& Units() const { return m_units; }
+
+    // Where "backup.efs" is deleted: the program's folder unless told otherwise.
+    void SetProgramFolder(const QString& folder) { m_programFolder = folder; }
+    // Where File Open and File Save read and write; the page's own file dialogs otherwise.
+    void SetFileAccess(IFileAccess* files) { m_files = files; }
+
+    // Start-up after the list is built: shows the port search dialog, picks the first port from
+    // those discovery marked and reads the handset's book as "Read from Phone" does.
+    void StartUp(const PortTable& discovered);
+
+    // IPageSeam
+    void MessageBox(std::string_view text) override;
+    void SetProgressRange(int lo, int hi) override;
+    void SetProgressPos(int pos) override;
+    int ProgressPos() const override;
+    void EnableControls(bool enable) override;
+    void ClearForm() override;
+    void FillGroupCombos() override;
+    void FillSmsGroupCombo() override;
+    void RefreshList() override;
+    void ShowSelectedEntry() override;
+    void SelectFirstFilterItem() override;
+    std::string GroupColumnText(int row) const override;
+    void Repaint() override;
+    void PortStatus(int code, int port) override;
+    void CloseSearchDialog() override;
+    void DeleteWorkFile() override;
+
+    void BlankListRows();
+    void ClearDetail();
+    void SetGroupViewMode(bool on);
+    bool Locked() const { return m_locked; }
+
+    // What the speed dial dialog reads of the panel; kind index 0 Mobile .. 4 Fax.
+    QString SpeedDialBoxText(int kindIndex) const;
+    QString NumberBoxText(int kindIndex) const;
+    QString NameBoxText() const;
+    CPortSearchDlg* SearchDialog() const { return m_searchDlg; }
+
+public slots:
+    void OnReadFromPhone();
+    void OnWriteToPhone();
+    void OnFileOpen();
+    void OnFileSave();
+    void OnSave();
+    void OnReset();
+    void OnDelete();
+    void OnSelectSpeedDial(int kindIndex);
+    void OnEditGroup();
+    void OnEditSmsGroup();
+
+signals:
+    // The page asks its sheet to grey (false) or restore (true) its tab around long work.
+    void sheetEnable(bool enable);
+    // A read or write run has ended (a RunOutcome).
+    void runEnded(int outcome);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildControls();
+    void BuildList();
+    void OnListSelect();
+    void OnFilterChanged();
+    void OnNumberChanged(int kindIndex);
+    void FillRow(int slot);
+    void ResetMediaCombos();
+    int CurrentId() const;
+    int FilterGroup() const;
+    bool FilterShowsAll() const;
+    bool Save();
+    void ApplySpeedDials(int slot);
+
+    QLabel* Label(const QString& text, int x, int y, int w, int h);
+    QLineEdit* Edit(const char* name, int x, int y, int w, int h, int maxLength);
+    QComboBox* Combo(const char* name, int x, int y, int w);
+    QPushButton* Button(const char* name, const QString& text, int x, int y, int w, int h);
+
+    CPBData m_book;
+    CPhoneSession m_session;
+    CDialogUnits m_units;
+    QString m_programFolder;
+    IFileAccess* m_files = nullptr;
+    std::unique_ptr<IFileAccess> m_ownFiles;
+    QPointer<CPortSearchDlg> m_searchDlg;
+    bool m_locked = false;
+
+    CPBListCtrl* m_list = nullptr;
+    QComboBox* m_filterCombo = nullptr;
+    QPushButton* m_editGroup = nullptr;
+    QComboBox* m_smsGroupCombo = nullptr;
+    QPushButton* m_editSmsGroup = nullptr;
+    QLineEdit* m_id = nullptr;
+    QLineEdit* m_name = nullptr;
+    QComboBox* m_groupCombo = nullptr;
+    std::array<NumberControls, kNumberKinds> m_numbers{};
+    QLineEdit* m_email = nullptr;
+    QCheckBox* m_secret = nullptr;
+    QLineEdit* m_wireless = nullptr;
+    QLineEdit* m_memo = nullptr;
+    QComboBox* m_ringer = nullptr;
+    QComboBox* m_msgRinger = nullptr;
+    QComboBox* m_graphic = nullptr;
+    QPushButton* m_delete = nullptr;
+    QPushButton* m_reset = nullptr;
+    QPushButton* m_save = nullptr;
+    QProgressBar* m_progress = nullptr;
+    QPushButton* m_read = nullptr;
+    QPushButton* m_write = nullptr;
+    QPushButton* m_fileOpen = nullptr;
+    QPushButton* m_fileSave = nullptr;
+    QLineEdit* m_voice = nullptr;
+};
+
+}  // namespace numora

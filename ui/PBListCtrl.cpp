@@ -1,0 +1,394 @@
+#include "ui/PBListCtrl.h"
+
+#include <QAbstractTableModel>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
+#include <QStyledItemDelegate>
+#include <algorithm>
+#include <vector>
+
+#include "ui/DialogUnits.h"
+
+namespace numora {
+
+class CPBListModel : public QAbstractTableModel {
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+    }
+    int columnCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : static_cast<int>(m_headings.size());
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid()) return {};
+        if (role == Qt::DisplayRole) return Cell(index.row(), index.column());
+        if (role == Qt::TextAlignmentRole) return QVariant::fromValue(AlignmentOf(index.column()));
+        return {};
+    }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) return {};
+        if (role == Qt::DisplayRole) return m_headings[static_cast<std::size_t>(section)];
+        if (role == Qt::TextAlignmentRole) return QVariant::fromValue(AlignmentOf(section));
+        return {};
+    }
+
+    Qt::ItemFlags flags(const QModelIndex& index) const override {
+        return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+    }
+
+    int InsertColumn(int col, const QString& heading, Qt::Alignment align) {
+        col = std::clamp(col, 0, columnCount());
+        beginInsertColumns({}, col, col);
+        m_headings.insert(m_headings.begin() + col, heading);
+        m_aligns.insert(m_aligns.begin() + col, align);
+        for (auto& row : m_rows)
+            row.insert(row.begin() + col, QString());
+        endInsertColumns();
+        return col;
+    }
+
+    int InsertRow(int row, const QString& label) {
+        row = std::clamp(row, 0, rowCount());
+        beginInsertRows({}, row, row);
+        std::vector<QString> cells(m_headings.size());
+        if (!cells.empty()) cells[0] = label;
+        m_rows.insert(m_rows.begin() + row, std::move(cells));
+        endInsertRows();
+        return row;
+    }
+
+    QString Cell(int row, int col) const {
+        if (row < 0 || row >= rowCount() || col < 0 || col >= columnCount()) return {};
+        return m_rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)];
+    }
+
+    void SetCell(int row, int col, const QString& text) {
+        if (row < 0 || row >= rowCount() || col < 0 || col >= columnCount()) return;
+        QString& cell = m_rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)];
+        if (cell == text) return;
+        cell = text;
+        Changed(row, col, row, col);
+    }
+
+    void BeginUpdate() { ++m_batch; }
+    void EndUpdate() {
+        if (m_batch > 0 && --m_batch == 0 && m_dirty) {
+            m_dirty = false;
+            emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1),
+                             {Qt::DisplayRole});
+        }
+    }
+
+private:
+    Qt::Alignment AlignmentOf(int col) const {
+        const Qt::Alignment h = col >= 0 && col < columnCount()
+                                    ? m_aligns[static_cast<std::size_t>(col)]
+                                    : Qt::AlignHCenter;
+        return h | Qt::AlignVCenter;
+    }
+
+    void Changed(int r0, int c0, int r1, int c1) {
+        if (m_batch > 0) {
+            m_dirty = true;
+            return;
+        }
+        emit dataChanged(index(r0, c0), index(r1, c1), {Qt::DisplayRole});
+    }
+
+    std::vector<QString> m_headings;
+    std::vector<Qt::Alignment> m_aligns;
+    std::vector<std::vector<QString>> m_rows;
+    int m_batch = 0;
+    bool m_dirty = false;
+};
+
+namespace {
+
+// Text stands two blanks' width away from the cell edges.
+int TextOffset(const QFontMetrics& fm) {
+    return 2 * fm.horizontalAdvance(QLatin1Char(' '));
+}
+
+// Draws the cells: the highlight by the list's style, texts on one line cut with an ellipsis,
+// empty cells left alone.
+class CPBCellDelegate : public QStyledItemDelegate {
+public:
+    explicit CPBCellDelegate(CPBListCtrl* list) : QStyledItemDelegate(list), m_list(list) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        const QPalette& pal = option.palette;
+        const QPalette::ColorGroup group =
+            m_list->isEnabled() ? QPalette::Active : QPalette::Disabled;
+        // The selection shows whether or not the list has the focus.
+        const bool selected = (option.state & QStyle::State_Selected) != 0;
+        const int col = index.column();
+        const QFontMetrics fm(option.font);
+        const int offset = TextOffset(fm);
+        const QString text = index.data(Qt::DisplayRole).toString();
+        const QRect cell = option.rect;
+
+        painter->save();
+        painter->fillRect(cell, pal.color(group, QPalette::Base));
+        bool lit = false;
+        if (selected) {
+            QRect lamp = cell;
+            if (m_list->HighlightStyle() == CPBListCtrl::kLabelOnly) {
+                if (col == 0) {
+                    lamp.setRight(
+                        std::min(cell.right(), cell.left() + fm.horizontalAdvance(text) + offset));
+                    lit = true;
+                }
+            } else {
+                lit = true;
+            }
+            if (lit) painter->fillRect(lamp, pal.color(group, QPalette::Highlight));
+        }
+        if (!text.isEmpty()) {
+            QRect area;
+            Qt::Alignment align;
+            if (col == 0) {
+                area = cell.adjusted(offset / 2, 0, -offset, 0);
+                align = Qt::AlignLeft | Qt::AlignVCenter;
+            } else {
+                area = cell.adjusted(offset, 0, -offset, 0);
+                align = Qt::Alignment(index.data(Qt::TextAlignmentRole).toInt());
+            }
+            painter->setPen(pal.color(group, lit ? QPalette::HighlightedText : QPalette::Text));
+            painter->setFont(option.font);
+            painter->drawText(area, static_cast<int>(align | Qt::TextSingleLine),
+                              fm.elidedText(text, Qt::ElideRight, std::max(area.width(), 0)));
+        }
+        painter->restore();
+    }
+
+private:
+    CPBListCtrl* m_list;
+};
+
+bool IsNavigationKey(int key) {
+    switch (key) {
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_Home:
+        case Qt::Key_End:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+CPBListCtrl::CPBListCtrl(QWidget* parent) : QTableView(parent), m_model(new CPBListModel(this)) {
+    setModel(m_model);
+    setItemDelegate(new CPBCellDelegate(this));
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTabKeyNavigation(false);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    setSortingEnabled(false);
+    setShowGrid(false);  // drawn over the whole view by paintEvent
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setMinimumSectionSize(1);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    horizontalHeader()->setSectionsClickable(false);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setStretchLastSection(false);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+}
+
+CPBListCtrl::~CPBListCtrl() = default;
+
+int CPBListCtrl::InsertColumn(int col, const QString& heading, int width, Align align) {
+    Qt::Alignment a = Qt::AlignHCenter;
+    if (align == Align::Left) a = Qt::AlignLeft;
+    if (align == Align::Right) a = Qt::AlignRight;
+    const int at = m_model->InsertColumn(col, heading, a);
+    setColumnWidth(at, CDialogUnits(font()).Pixels(width));
+    return at;
+}
+
+void CPBListCtrl::SetCell(int row, int col, const QString& text) {
+    if (col == 0) {
+        m_model->InsertRow(row, text);
+    } else {
+        m_model->SetCell(row, col, text);
+    }
+}
+
+QString CPBListCtrl::CellText(int row, int col) const {
+    return m_model->Cell(row, col);
+}
+
+int CPBListCtrl::RowCount() const {
+    return m_model->rowCount();
+}
+
+int CPBListCtrl::ColumnCount() const {
+    return m_model->columnCount();
+}
+
+void CPBListCtrl::SetRowTexts(int row, std::span<const std::string> texts) {
+    BeginUpdate();
+    const int n = std::min(static_cast<int>(texts.size()), ColumnCount());
+    for (int c = 1; c < n; ++c) {
+        const std::string& t = texts[static_cast<std::size_t>(c)];
+        m_model->SetCell(row, c, QString::fromLatin1(t.data(), static_cast<qsizetype>(t.size())));
+    }
+    EndUpdate();
+}
+
+void CPBListCtrl::BeginUpdate() {
+    m_model->BeginUpdate();
+}
+
+void CPBListCtrl::EndUpdate() {
+    m_model->EndUpdate();
+}
+
+int CPBListCtrl::SetHighlight(int mode) {
+    const int previous = m_highlight;
+    if (mode < 0 || mode > kWholeRow) return previous;
+    m_highlight = mode;
+    viewport()->update();
+    return previous;
+}
+
+int CPBListCtrl::GetSelectedItem() const {
+    if (selectionModel() == nullptr) return 0;
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    return rows.isEmpty() ? 0 : rows.first().row();
+}
+
+void CPBListCtrl::SelectItem(int row) {
+    if (row < 0 || row >= RowCount()) return;
+    selectionModel()->setCurrentIndex(
+        m_model->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+int CPBListCtrl::HitTestEx(const QPoint& pos, int* col) const {
+    if (col != nullptr) *col = -1;
+    const int row = rowAt(pos.y());
+    const int c = columnAt(pos.x());
+    if (row < 0 || c < 0) return -1;
+    if (col != nullptr) *col = c;
+    return row;
+}
+
+void CPBListCtrl::PostSelect() {
+    if (m_notifyWnd.isNull()) return;
+    QMetaObject::invokeMethod(
+        this, [this] { emit listSelect(this); }, Qt::QueuedConnection);
+}
+
+void CPBListCtrl::PostDblClk() {
+    if (m_notifyWnd.isNull()) return;
+    QMetaObject::invokeMethod(
+        this, [this] { emit listDblClk(this); }, Qt::QueuedConnection);
+}
+
+void CPBListCtrl::PostClick() {
+    if (m_clickNotifyWnd.isNull()) return;
+    QMetaObject::invokeMethod(
+        this, [this] { emit listClick(this); }, Qt::QueuedConnection);
+}
+
+void CPBListCtrl::mousePressEvent(QMouseEvent* event) {
+    const int row = HitTestEx(event->position().toPoint());
+    // A click off the cells leaves the selection alone, so the selected row and what its
+    // owner shows of it always agree.
+    if (row < 0) {
+        setFocus(Qt::MouseFocusReason);
+        return;
+    }
+    QTableView::mousePressEvent(event);
+    if (event->button() != Qt::LeftButton) return;
+    // A click on any column selects the row.
+    SelectItem(row);
+    PostSelect();
+    PostClick();
+}
+
+void CPBListCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) PostDblClk();
+    QTableView::mouseDoubleClickEvent(event);
+}
+
+void CPBListCtrl::keyPressEvent(QKeyEvent* event) {
+    QTableView::keyPressEvent(event);
+    if (IsNavigationKey(event->key()) && m_clickNotifyWnd.isNull()) PostSelect();
+}
+
+void CPBListCtrl::focusInEvent(QFocusEvent* event) {
+    QTableView::focusInEvent(event);
+    viewport()->update();
+}
+
+void CPBListCtrl::focusOutEvent(QFocusEvent* event) {
+    QTableView::focusOutEvent(event);
+    viewport()->update();
+}
+
+void CPBListCtrl::paintEvent(QPaintEvent* event) {
+    QTableView::paintEvent(event);
+    QPainter painter(viewport());
+    const QRect client = viewport()->rect();
+    const int columns = ColumnCount();
+    const int lastRight =
+        columns > 0 ? columnViewportPosition(columns - 1) + columnWidth(columns - 1) : 0;
+    const int selected = selectionModel()->hasSelection() ? GetSelectedItem() : -1;
+
+    // The whole-row style carries the highlight on to the right edge.
+    if (m_highlight == kWholeRow && selected >= 0 && lastRight < client.right()) {
+        const int y = rowViewportPosition(selected);
+        const QPalette::ColorGroup group = isEnabled() ? QPalette::Active : QPalette::Disabled;
+        painter.fillRect(QRect(lastRight, y, client.right() - lastRight + 1, rowHeight(selected)),
+                         palette().color(group, QPalette::Highlight));
+    }
+
+    // Grid lines over the whole client area, also below the last row.
+    painter.setPen(palette().color(QPalette::Mid));
+    for (int c = 0; c < columns; ++c) {
+        const int x = columnViewportPosition(c) + columnWidth(c) - 1;
+        if (x > client.right()) break;
+        if (x >= 0) painter.drawLine(x, 0, x, client.bottom());
+    }
+    const int rowH = verticalHeader()->defaultSectionSize();
+    if (rowH > 0) {
+        const int top = RowCount() > 0 ? rowViewportPosition(rowAt(0)) : 0;
+        for (int y = top + rowH - 1; y <= client.bottom(); y += rowH) {
+            painter.drawLine(0, y, client.right(), y);
+        }
+    }
+
+    // The focus frame around the highlighted part of the current row.
+    if (hasFocus() && currentIndex().isValid()) {
+        const int row = currentIndex().row();
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = QRect(
+            columnViewportPosition(0), rowViewportPosition(row),
+            (m_highlight == kWholeRow ? client.right() + 1 : lastRight) - columnViewportPosition(0),
+            rowHeight(row) - 1);
+        if (m_highlight == kLabelOnly) focus.rect.setWidth(columnWidth(0));
+        focus.backgroundColor = palette().color(QPalette::Highlight);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+    }
+}
+
+}  // namespace numora

@@ -1,0 +1,84 @@
+// The list view every list of the program uses: the phone book page's entry list, the group
+// and SMS group lists and the speed dial table. A report view with grid lines and one selected
+// row, drawn by the list itself in one of three highlight styles. It tells its owners about
+// clicks, double clicks and keyboard moves with queued signals, so an owner always handles
+// them after the list has moved its selection.
+#pragma once
+
+#include <QPointer>
+#include <QTableView>
+#include <memory>
+#include <span>
+#include <string>
+
+namespace numora {
+
+class CPBListModel;
+
+class CPBListCtrl : public QTableView {
+    Q_OBJECT
+public:
+    enum class Align { Left, Right, Center };
+    enum Highlight : int { kLabelOnly = 0, kAllColumns = 1, kWholeRow = 2 };
+
+    explicit CPBListCtrl(QWidget* parent = nullptr);
+    ~CPBListCtrl() override;
+
+    // Inserts a report column before col (or at the end); returns its index. The width is in
+    // pixels of the form's font and grows with a larger one.
+    int InsertColumn(int col, const QString& heading, int width, Align align = Align::Center);
+    // Column 0 inserts a new row at row (at most at the end) with that text; any other column
+    // sets the text of a cell of an existing row.
+    void SetCell(int row, int col, const QString& text);
+    QString CellText(int row, int col) const;
+    int RowCount() const;
+    int ColumnCount() const;
+
+    // Sets columns 1 and up of a row at once.
+    void SetRowTexts(int row, std::span<const std::string> texts);
+    // Cell changes between the two calls reach the view as one update.
+    void BeginUpdate();
+    void EndUpdate();
+
+    // 0 the label of column 0 only, 1 all columns, 2 the whole row up to the right edge.
+    // Returns the previous style; styles above 2 are ignored.
+    int SetHighlight(int mode);
+    int HighlightStyle() const { return m_highlight; }
+
+    // Who hears listSelect and listDblClk, and who hears listClick. A list with a click target
+    // does not report keyboard moves.
+    void SetNotifyWindow(QObject* owner) { m_notifyWnd = owner; }
+    void SetClickNotifyWindow(QObject* owner) { m_clickNotifyWnd = owner; }
+
+    // The selected row, or 0 when no row is selected.
+    int GetSelectedItem() const;
+    void SelectItem(int row);
+
+    // The row under a point of the list's viewport, and in col its column; -1 off any cell.
+    int HitTestEx(const QPoint& pos, int* col = nullptr) const;
+
+signals:
+    void listSelect(numora::CPBListCtrl* list);
+    void listDblClk(numora::CPBListCtrl* list);
+    void listClick(numora::CPBListCtrl* list);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    void PostSelect();
+    void PostDblClk();
+    void PostClick();
+
+    CPBListModel* m_model;
+    QPointer<QObject> m_clickNotifyWnd;
+    int m_highlight = kLabelOnly;
+    QPointer<QObject> m_notifyWnd;
+};
+
+}  // namespace numora

@@ -1,0 +1,42 @@
+#include "ui/PortSearchDlg.h"
+
+#include <QLabel>
+
+#include "ui/DialogUnits.h"
+
+namespace numora {
+
+CPortSearchDlg::CPortSearchDlg(QWidget* parent) : QDialog(parent), m_status(new QLabel(this)) {
+    setWindowTitle(QStringLiteral("Port Searching"));
+    setModal(false);
+    setObjectName(QStringLiteral("portSearchDialog"));
+    const CDialogUnits du(font());
+    setFixedSize(du.Size(119, 55));
+    du.Place(m_status, 17, 22, 82, 11);
+    m_status->setObjectName(QStringLiteral("status"));
+}
+
+void CPortSearchDlg::SetStatus(int code, int port) {
+    switch (code) {
+        case 0:
+            m_status->setText(QStringLiteral(" Waiting..."));
+            break;
+        case 1:
+            m_status->setText(QStringLiteral(" Port Searching..."));
+            break;
+        case 2:
+            m_status->setText(QStringLiteral(" COM%1 Port Open...").arg(port));
+            break;
+        case 3:
+            m_status->setText(QStringLiteral(" COM%1 Port Connect...").arg(port));
+            break;
+        default:
+            break;
+    }
+}
+
+QString CPortSearchDlg::Status() const {
+    return m_status->text();
+}
+
+}  // namespace numora

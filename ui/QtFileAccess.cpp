@@ -1,0 +1,66 @@
+#include "ui/QtFileAccess.h"
+
+#include <QDir>
+#include <QFileDialog>
+
+#include "ui/Modal.h"
+
+namespace numora {
+
+CQtFileAccess::CQtFileAccess(QWidget* parent, Chooser chooser)
+    : m_parent(parent), m_chooser(std::move(chooser)) {}
+
+std::optional<QString> CQtFileAccess::AskDialog(bool save) {
+    QFileDialog dialog(m_parent, QString(), QDir::currentPath(),
+                       QStringLiteral("Phonebook file(*.pb)"));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(QStringLiteral("pb"));
+    dialog.selectFile(QStringLiteral("*.pb"));
+    if (RunModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog.selectedFiles().first();
+}
+
+std::optional<std::string> CQtFileAccess::ChooseOpenPath() {
+    const auto path = m_chooser ? m_chooser(false) : AskDialog(false);
+    if (!path || path->isEmpty()) return std::nullopt;
+    return path->toStdString();
+}
+
+std::optional<std::string> CQtFileAccess::ChooseSavePath() {
+    const auto path = m_chooser ? m_chooser(true) : AskDialog(true);
+    if (!path || path->isEmpty()) return std::nullopt;
+    return path->toStdString();
+}
+
+bool CQtFileAccess::ReadAll(const std::string& path, std::vector<uint8_t>& bytes) {
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    const qint64 size = file.size();
+    if (size < 0 || size > kMaxBookFileBytes) return false;
+    const QByteArray data = file.read(kMaxBookFileBytes + 1);
+    if (data.size() > kMaxBookFileBytes || file.error() != QFileDevice::NoError) return false;
+    bytes.assign(data.begin(), data.end());
+    return true;
+}
+
+bool CQtFileAccess::Create(const std::string& path) {
+    m_out.close();
+    m_out.setFileName(QString::fromStdString(path));
+    if (m_out.exists()) m_out.remove();
+    return m_out.open(QIODevice::WriteOnly | QIODevice::Truncate);
+}
+
+bool CQtFileAccess::Write(std::span<const uint8_t> bytes) {
+    if (!m_out.isOpen()) return false;
+    const auto size = static_cast<qint64>(bytes.size());
+    return m_out.write(reinterpret_cast<const char*>(bytes.data()), size) == size;
+}
+
+void CQtFileAccess::Close() {
+    m_out.close();
+}
+
+}  // namespace numora

@@ -1,0 +1,41 @@
+// The phone-book files of "File Open" and "File Save" on the desktop: the path comes from the
+// standard file dialog (or from a chooser a test hands in), the bytes from and to QFile.
+#pragma once
+
+#include <QFile>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <optional>
+
+#include "book/PbFile.h"
+
+namespace numora {
+
+// No phone book comes near this size; anything larger is not read.
+constexpr qint64 kMaxBookFileBytes = qint64{16} << 20;
+
+class CQtFileAccess : public IFileAccess {
+public:
+    // Asked for a path to open (save false) or to save to (save true); nothing on Cancel.
+    using Chooser = std::function<std::optional<QString>(bool save)>;
+
+    explicit CQtFileAccess(QWidget* parent, Chooser chooser = {});
+
+    std::optional<std::string> ChooseOpenPath() override;
+    std::optional<std::string> ChooseSavePath() override;
+    bool ReadAll(const std::string& path, std::vector<uint8_t>& bytes) override;
+    bool Create(const std::string& path) override;
+    bool Write(std::span<const uint8_t> bytes) override;
+    void Close() override;
+
+private:
+    std::optional<QString> AskDialog(bool save);
+
+    QPointer<QWidget> m_parent;
+    Chooser m_chooser;
+    QFile m_out;
+};
+
+}  // namespace numora
