@@ -9,11 +9,15 @@
 #include <algorithm>
 
 #include "app/AboutDlg.h"
+#include "app/ContactsCommands.h"
+#include "app/PrintDialog.h"
+#include "app/ProtocolLogDlg.h"
 #include "app/NumoraView.h"
 #include "app/SimulatorProcess.h"
 #include "link/CommPort.h"
 #include "ui/Modal.h"
 #include "ui/PBDialog.h"
+#include "ui/PBListCtrl.h"
 
 namespace numora {
 
@@ -21,18 +25,6 @@ namespace {
 
 constexpr int kVersionBytes = 99;
 constexpr int kScreenHeightMargin = 50;
-
-// The handset's password, unless the profile names another as 16 hex digits
-// ("Port Setting"/"Password").
-Password PasswordFrom(const IProfile& profile) {
-    Password password = DefaultPassword();
-    const QString hex = QString::fromStdString(profile.GetString(kPortSection, "Password", ""));
-    const QByteArray bytes = QByteArray::fromHex(hex.toLatin1());
-    if (hex.size() == 16 && bytes.size() == 8) {
-        std::copy(bytes.begin(), bytes.end(), password.begin());
-    }
-    return password;
-}
 
 QString ReadVersion(const QString& path, bool& found) {
     QFile file(path);
@@ -80,9 +72,15 @@ CMainFrame::CMainFrame(FrameOptions options, QWidget* parent)
     m_pView = new CNumoraView(*m_pPort, m_clock, profile, this);
     setCentralWidget(m_pView);
     Page()->SetProgramFolder(m_options.programFolder);
-    Page()->Session().Link().SetPassword(PasswordFrom(profile));
+    Page()->Session().Link().SetPassword(PasswordFromProfile(profile));
     m_pPort->SetOnBlock([this](std::span<uint8_t> block) { m_pView->OnPhoneData(block); });
     m_pPort->SetOnLost([this] { Page()->Session().Engine().OnPortLost(); });
+    // The protocol log keeps the frames of the last run.
+    Page()->Session().SetTrace(&m_protocolLog);
+    Page()->Session().Engine().SetOnRunStarted([this](bool) {
+        m_protocolLog.StartRun();
+        if (m_logDlg != nullptr) m_logDlg->Reload();
+    });
 
     BuildMenus();
     setWindowTitle(FrameTitle(QDir::current()));
@@ -91,6 +89,8 @@ CMainFrame::CMainFrame(FrameOptions options, QWidget* parent)
 }
 
 CMainFrame::~CMainFrame() {
+    delete m_logDlg;  // it watches the log, which goes before the window's children
+    m_logDlg = nullptr;
     // The page's session talks to the port and the clock: it goes first.
     m_pPort->SetOnBlock({});
     m_pPort->SetOnLost({});
@@ -105,8 +105,19 @@ CPBDialog* CMainFrame::Page() const {
 
 void CMainFrame::BuildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    QAction* import = file->addAction(QStringLiteral("&Import Contacts..."));
+    connect(import, &QAction::triggered, this, &CMainFrame::OnImportContacts);
+    QAction* exportAction = file->addAction(QStringLiteral("&Export Contacts..."));
+    connect(exportAction, &QAction::triggered, this, &CMainFrame::OnExportContacts);
+    file->addSeparator();
+    QAction* log = file->addAction(QStringLiteral("Protocol &Log..."));
+    connect(log, &QAction::triggered, this, &CMainFrame::OnProtocolLog);
+    file->addSeparator();
     QAction* exitAction = file->addAction(QStringLiteral("E&xit"));
     connect(exitAction, &QAction::triggered, this, &CMainFrame::close);
+    // Contacts change the book: not while a run or a file command has the page locked.
+    connect(Page(), &CPBDialog::sheetEnable, import, &QAction::setEnabled);
+    connect(Page(), &CPBDialog::sheetEnable, exportAction, &QAction::setEnabled);
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     QAction* about = help->addAction(QStringLiteral("&About Program"));
     connect(about, &QAction::triggered, this, &CMainFrame::OnAppAbout);
@@ -116,6 +127,29 @@ void CMainFrame::BuildMenus() {
     print->setShortcut(QKeySequence::Print);
     addAction(print);
     connect(print, &QAction::triggered, m_pView, &CNumoraView::OnFilePrint);
+    connect(m_pView, &CNumoraView::printRequested, this, &CMainFrame::OnFilePrint);
+}
+
+void CMainFrame::OnImportContacts() { ImportContacts(this, *Page()); }
+
+void CMainFrame::OnExportContacts() { ExportContacts(this, *Page()); }
+
+void CMainFrame::OnProtocolLog() {
+    if (m_logDlg == nullptr) m_logDlg = new CProtocolLogDlg(m_protocolLog, this);
+    m_logDlg->show();
+    m_logDlg->raise();
+}
+
+// The printout shows what the list shows, row by row.
+void CMainFrame::OnFilePrint() {
+    const CPBListCtrl* list = Page()->List();
+    PrintPhoneBook(this, [list](int row) {
+        ListRowTexts cells;
+        for (int col = 0; col < kListColumns; ++col) {
+            cells[static_cast<std::size_t>(col)] = ToBytes(list->CellText(row, col));
+        }
+        return cells;
+    });
 }
 
 // The window starts at the top-left corner as large as the screen allows, then shrinks to the

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "link/PortMap.h"
+#include "link/ProtocolLog.h"
 #include "link/QtClock.h"
 #include "link/QtProfile.h"
 
@@ -17,6 +18,7 @@ namespace numora {
 class CCommPort;
 class CNumoraView;
 class CPBDialog;
+class CProtocolLogDlg;
 class CSimulatorProcess;
 
 struct FrameOptions {
@@ -47,8 +49,15 @@ public:
     // simulator is started first and the rest follows once it names its terminal.
     void StartUp();
 
+    CProtocolLog& ProtocolLog() { return m_protocolLog; }
+    CProtocolLogDlg* ProtocolLogWindow() const { return m_logDlg; }
+
 public slots:
     void OnAppAbout();
+    void OnImportContacts();
+    void OnExportContacts();
+    void OnProtocolLog();
+    void OnFilePrint();
 
 signals:
     // numora-sim could not be started; the window goes on without a handset.
@@ -66,6 +75,8 @@ private:
     std::unique_ptr<CQtProfile> m_profile;
     std::unique_ptr<CPortKeyShield> m_shield;
     CQtClock m_clock;
+    CProtocolLog m_protocolLog{m_clock};
+    CProtocolLogDlg* m_logDlg = nullptr;
     CPortMap m_portMap;
     std::unique_ptr<CCommPort> m_pPort;
     CSimulatorProcess* m_simulator = nullptr;

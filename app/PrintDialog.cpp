@@ -5,6 +5,8 @@
 #include <QPrinter>
 #include <algorithm>
 
+#include "ui/Modal.h"
+
 namespace numora {
 
 bool PrintPhoneBook(QWidget* parent, const PrintRowSource& rows) {
@@ -17,7 +19,7 @@ bool PrintPhoneBook(QWidget* parent, const PrintRowSource& rows) {
     dialog.setMinMax(1, std::max(1, job.PageCount()));
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, job.PageCount() > 0);
     dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
-    if (dialog.exec() != QDialog::Accepted) return false;
+    if (RunModal(dialog) != QDialog::Accepted) return false;
     // The layout is in device pixels at 600 dpi; the chosen printer or file may have set another,
     // and a page smaller than the layout's 8.1 x 10.8 inches takes a finer resolution instead.
     const QRectF area = printer.pageLayout().paintRect(QPageLayout::Inch);

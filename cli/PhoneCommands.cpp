@@ -30,18 +30,6 @@ private:
     const IClock& m_clock;
 };
 
-// The handset's password, unless the profile names another as 16 hex digits
-// ("Port Setting"/"Password").
-Password PasswordFrom(const IProfile& profile) {
-    Password password = DefaultPassword();
-    const QString hex = QString::fromStdString(profile.GetString(kPortSection, "Password", ""));
-    const QByteArray bytes = QByteArray::fromHex(hex.toLatin1());
-    if (hex.size() == 16 && bytes.size() == 8) {
-        std::copy(bytes.begin(), bytes.end(), password.begin());
-    }
-    return password;
-}
-
 int RunPhone(bool reading, const PhoneOptions& options, const std::filesystem::path& folder) {
     int argc = 1;
     char name[] = "numora-cli";
@@ -65,7 +53,7 @@ int RunPhone(bool reading, const PhoneOptions& options, const std::filesystem::p
     CQtClock clock;
     CCommPort port([&map](const std::string& comName) { return map.DeviceFor(comName); });
     CPhoneSession session(book, page, port, clock, profile);
-    session.Link().SetPassword(PasswordFrom(profile));
+    session.Link().SetPassword(PasswordFromProfile(profile));
     StderrTrace trace(clock);
     if (options.trace) session.SetTrace(&trace);
     port.SetOnBlock([&session](std::span<uint8_t> block) { session.OnReceivedBlock(block); });

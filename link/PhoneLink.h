@@ -10,6 +10,7 @@
 
 #include "link/Pacer.h"
 #include "link/Port.h"
+#include "link/Profile.h"
 #include "link/Trace.h"
 
 namespace numora {
@@ -43,6 +44,10 @@ using Password = std::array<uint8_t, 8>;
 // The password the handset accepts: the ASCII digits of the model number, 5507, followed by
 // the same four digits mirrored (7055). It is built at run time and kept nowhere whole.
 Password DefaultPassword();
+
+// The profile's "Port Setting"/"Password" when it holds 16 hex digits (another handset's
+// password), else the default one.
+Password PasswordFromProfile(const IProfile& profile);
 
 class CPhoneLink {
 public:

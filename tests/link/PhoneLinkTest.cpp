@@ -241,3 +241,21 @@ TEST(CommandName, NamesEachRequestAndReply) {
 
 }  // namespace
 }  // namespace numora
+
+namespace numora {
+namespace {
+
+TEST(PhoneLinkPasswordTest, TheProfileMayNameAnotherHandsetsPassword) {
+    CMemoryProfile profile;
+    EXPECT_EQ(PasswordFromProfile(profile), DefaultPassword());
+    profile.SetString(kPortSection, "Password", "0102A0b0C0d0E0F0");
+    EXPECT_EQ(PasswordFromProfile(profile),
+              (Password{0x01, 0x02, 0xA0, 0xB0, 0xC0, 0xD0, 0xE0, 0xF0}));
+    for (const char* bad : {"0102", "0102A0b0C0d0E0FG", "0102A0b0C0d0E0F0FF"}) {
+        profile.SetString(kPortSection, "Password", bad);
+        EXPECT_EQ(PasswordFromProfile(profile), DefaultPassword()) << bad;
+    }
+}
+
+}  // namespace
+}  // namespace numora

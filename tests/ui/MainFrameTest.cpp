@@ -1,5 +1,6 @@
 // The main window: its title and version text, the profile value it writes, the menus and
 // the About box, the print hook, the greyed tab, and --simulate without a simulator.
+#include <QAbstractPrintDialog>
 #include <QAction>
 #include <QFile>
 #include <QLabel>
@@ -85,7 +86,12 @@ private slots:
             menus << a->text();
         QCOMPARE(menus, QStringList({"&File", "&Help"}));
         const QList<QAction*> menuActions = frame.menuBar()->actions();
-        QCOMPARE(menuActions[0]->menu()->actions().first()->text(), QStringLiteral("E&xit"));
+        QStringList fileItems;
+        for (QAction* a : menuActions[0]->menu()->actions()) {
+            if (!a->isSeparator()) fileItems << a->text();
+        }
+        QCOMPARE(fileItems, QStringList({"&Import Contacts...", "&Export Contacts...",
+                                         "Protocol &Log...", "E&xit"}));
         QAction* about = menuActions[1]->menu()->actions().first();
         QCOMPARE(about->text(), QStringLiteral("&About Program"));
         runner.Expect([](QDialog& dialog) {
@@ -103,9 +109,20 @@ private slots:
     }
 
     void ctrlPAsksForAPrintout() {
+        CTestRunner runner;
         QTemporaryDir dir;
         CMainFrame frame(TestOptions(dir));
+        FillTestBook(frame.Page()->Book());
+        frame.Page()->RefreshList();
         QSignalSpy print(frame.View(), &CNumoraView::printRequested);
+        // The print dialog offers the printout's one page; cancelling it prints nothing.
+        int pagesOffered = 0;
+        runner.Expect([&](QDialog& dialog) {
+            if (auto* printDialog = qobject_cast<QAbstractPrintDialog*>(&dialog)) {
+                pagesOffered = printDialog->maxPage();
+            }
+            return static_cast<int>(QDialog::Rejected);
+        });
         QAction* printAction = nullptr;
         for (QAction* a : frame.actions()) {
             if (a->shortcut() == QKeySequence(Qt::CTRL | Qt::Key_P)) printAction = a;
@@ -113,6 +130,8 @@ private slots:
         QVERIFY(printAction != nullptr);
         printAction->trigger();
         QCOMPARE(print.count(), 1);
+        QVERIFY(runner.AllHandled());
+        QCOMPARE(pagesOffered, 1);
     }
 
     void theTabGreysDuringLongWork() {

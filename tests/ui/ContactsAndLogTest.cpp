@@ -1,0 +1,124 @@
+// Contacts import and export from the File menu, and the protocol log window.
+#include <QAction>
+#include <QFile>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "UiTestSupport.h"
+#include "app/ContactsCommands.h"
+#include "app/MainFrame.h"
+#include "app/ProtocolLogDlg.h"
+
+using namespace numora;
+using namespace numora::test;
+
+namespace {
+
+FrameOptions TestOptions(const QTemporaryDir& dir) {
+    FrameOptions options;
+    options.profilePath = dir.filePath(QStringLiteral("profile.ini"));
+    options.programFolder = dir.path();
+    options.port = dir.filePath(QStringLiteral("no-such-device"));
+    return options;
+}
+
+QAction* FileAction(CMainFrame& frame, const QString& text) {
+    for (QAction* a : frame.menuBar()->actions().first()->menu()->actions()) {
+        if (a->text() == text) return a;
+    }
+    return nullptr;
+}
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+}  // namespace
+
+class ContactsAndLogTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { SetContactsPathChooser(nullptr); }
+
+    void importReplacesEntriesKeepsGroupsAndReports() {
+        CTestRunner runner;
+        QTemporaryDir dir;
+        CMainFrame frame(TestOptions(dir));
+        FillTestBook(frame.Page()->Book());
+        frame.Page()->FillGroupCombos();
+        frame.Page()->RefreshList();
+        const QString path = dir.filePath(QStringLiteral("in.vcf"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Zed Zebra\r\nCATEGORIES:Friends\r\n"
+                   "TEL;TYPE=CELL;X-SPEED-DIAL=5:0999\r\nEND:VCARD\r\n"
+                   "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Maximilian Oberbergmann\r\n"
+                   "TEL;TYPE=HOME:0888\r\nEND:VCARD\r\n");
+        file.close();
+        SetContactsPathChooser([&](QWidget*, bool save) { return save ? QString() : path; });
+
+        FileAction(frame, QStringLiteral("&Import Contacts..."))->trigger();
+        const CPBListCtrl* list = frame.Page()->List();
+        QCOMPARE(list->CellText(0, col::kName), QStringLiteral("Zed Zebra"));
+        QCOMPARE(list->CellText(0, col::kGroup), QStringLiteral("Friends"));
+        QCOMPARE(list->CellText(0, col::SpeedDial(0)), QStringLiteral("5"));
+        QCOMPARE(list->CellText(1, col::kName), QStringLiteral("Maximilian Oberb"));
+        QCOMPARE(list->CellText(7, col::kName), QString());  // Dora is gone
+        PBGroup fam;
+        QCOMPARE(frame.Page()->Book().GetGroup(3, fam), 1);  // groups stay
+        QCOMPARE(runner.messages.size(), 1);
+        QVERIFY(runner.messages[0].startsWith(QStringLiteral("2 contact(s) imported.")));
+        QVERIFY(runner.messages[0].contains(
+            QStringLiteral("contact 2 \"Maximilian Oberbergmann\": name cut to 16 characters")));
+    }
+
+    void exportWritesTheBookAndIsLockedDuringRuns() {
+        CTestRunner runner;
+        QTemporaryDir dir;
+        CMainFrame frame(TestOptions(dir));
+        FillTestBook(frame.Page()->Book());
+        const QString path = dir.filePath(QStringLiteral("out.csv"));
+        SetContactsPathChooser([&](QWidget*, bool save) { return save ? path : QString(); });
+        QAction* exportAction = FileAction(frame, QStringLiteral("&Export Contacts..."));
+        exportAction->trigger();
+        const QByteArray csv = ReadAll(path);
+        QVERIFY(csv.startsWith("Slot,Name,Group,Secret,Mobile"));
+        QVERIFY(csv.contains("7,Dora,Friends,YES,0777"));
+        QCOMPARE(runner.messages, QStringList({"4 contact(s) exported."}));
+
+        frame.Page()->EnableControls(false);
+        QVERIFY(!exportAction->isEnabled());
+        QVERIFY(!FileAction(frame, QStringLiteral("&Import Contacts..."))->isEnabled());
+        frame.Page()->EnableControls(true);
+        QVERIFY(exportAction->isEnabled());
+    }
+
+    void protocolLogFollowsTheLastRunAndSaves() {
+        CTestRunner runner;
+        QTemporaryDir dir;
+        CMainFrame frame(TestOptions(dir));
+        const std::vector<uint8_t> poll{0x3F};
+        frame.ProtocolLog().Trace(TraceDir::Out, poll);
+        FileAction(frame, QStringLiteral("Protocol &Log..."))->trigger();
+        CProtocolLogDlg* log = frame.ProtocolLogWindow();
+        QVERIFY(log != nullptr && log->isVisible());
+        QVERIFY(log->Text().endsWith(QStringLiteral(" > Status           3F")));
+
+        // A new run starts the log afresh; its frames appear as they go out.
+        frame.Page()->Session().Engine().OnReadFromPhone();
+        QVERIFY(!log->Text().contains(QStringLiteral("Status")));
+        frame.ProtocolLog().Trace(TraceDir::In, std::vector<uint8_t>{0x29, 0x01, 0x00});
+        QVERIFY(log->Text().contains(QStringLiteral("< ModeControl      29 01 00")));
+
+        const QString path = dir.filePath(QStringLiteral("log.txt"));
+        log->SetPathChooser([&](QWidget*) { return path; });
+        log->OnSave();
+        QCOMPARE(QString::fromLatin1(ReadAll(path)), log->Text() + '\n');
+    }
+};
+
+QTEST_MAIN(ContactsAndLogTest)
+#include "ContactsAndLogTest.moc"
