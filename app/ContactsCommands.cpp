@@ -46,7 +46,9 @@ QString Report(int taken, const std::vector<std::string>& problems) {
 
 }  // namespace
 
-void SetContactsPathChooser(ContactsPathChooser chooser) { Chooser() = std::move(chooser); }
+void SetContactsPathChooser(ContactsPathChooser chooser) {
+    Chooser() = std::move(chooser);
+}
 
 void ImportContacts(QWidget* parent, CPBDialog& page) {
     const QString path = ChoosePath(parent, false);
@@ -58,9 +60,9 @@ void ImportContacts(QWidget* parent, CPBDialog& page) {
     }
     const QByteArray bytes = file.readAll();
     page.EnableControls(false);
-    const TextImport r = BookFromText(FormatOfPath(path.toStdString()),
-                                      std::string_view(bytes.constData(), bytes.size()),
-                                      page.Book());
+    const TextImport r =
+        BookFromText(FormatOfPath(path.toStdString()),
+                     std::string_view(bytes.constData(), bytes.size()), page.Book());
     page.FillGroupCombos();
     page.FillSmsGroupCombo();
     page.RefreshList();

@@ -10,9 +10,9 @@
 
 #include "app/AboutDlg.h"
 #include "app/ContactsCommands.h"
+#include "app/NumoraView.h"
 #include "app/PrintDialog.h"
 #include "app/ProtocolLogDlg.h"
-#include "app/NumoraView.h"
 #include "app/SimulatorProcess.h"
 #include "link/CommPort.h"
 #include "ui/Modal.h"
@@ -130,9 +130,13 @@ void CMainFrame::BuildMenus() {
     connect(m_pView, &CNumoraView::printRequested, this, &CMainFrame::OnFilePrint);
 }
 
-void CMainFrame::OnImportContacts() { ImportContacts(this, *Page()); }
+void CMainFrame::OnImportContacts() {
+    ImportContacts(this, *Page());
+}
 
-void CMainFrame::OnExportContacts() { ExportContacts(this, *Page()); }
+void CMainFrame::OnExportContacts() {
+    ExportContacts(this, *Page());
+}
 
 void CMainFrame::OnProtocolLog() {
     if (m_logDlg == nullptr) m_logDlg = new CProtocolLogDlg(m_protocolLog, this);

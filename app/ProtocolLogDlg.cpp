@@ -14,8 +14,7 @@
 
 namespace numora {
 
-CProtocolLogDlg::CProtocolLogDlg(CProtocolLog& log, QWidget* parent)
-    : QDialog(parent), m_log(log) {
+CProtocolLogDlg::CProtocolLogDlg(CProtocolLog& log, QWidget* parent) : QDialog(parent), m_log(log) {
     setWindowTitle(QStringLiteral("Protocol Log"));
     setObjectName(QStringLiteral("protocolLog"));
     m_text = new QPlainTextEdit(this);
@@ -37,7 +36,9 @@ CProtocolLogDlg::CProtocolLogDlg(CProtocolLog& log, QWidget* parent)
     m_log.SetOnLine([this](const CProtocolLog::Line& line) { Append(line); });
 }
 
-CProtocolLogDlg::~CProtocolLogDlg() { m_log.SetOnLine({}); }
+CProtocolLogDlg::~CProtocolLogDlg() {
+    m_log.SetOnLine({});
+}
 
 void CProtocolLogDlg::Reload() {
     QString text = QString::fromStdString(m_log.Text());
@@ -53,14 +54,16 @@ void CProtocolLogDlg::Append(const CProtocolLog::Line& line) {
     m_count->setText(QStringLiteral("%1 frame(s) in the last run").arg(m_log.Lines().size()));
 }
 
-QString CProtocolLogDlg::Text() const { return m_text->toPlainText(); }
+QString CProtocolLogDlg::Text() const {
+    return m_text->toPlainText();
+}
 
 void CProtocolLogDlg::OnSave() {
-    const QString path = m_choose ? m_choose(this)
-                                  : QFileDialog::getSaveFileName(
-                                        this, QStringLiteral("Save Protocol Log"),
-                                        QStringLiteral("protocol-log.txt"),
-                                        QStringLiteral("Text (*.txt)"));
+    const QString path =
+        m_choose ? m_choose(this)
+                 : QFileDialog::getSaveFileName(this, QStringLiteral("Save Protocol Log"),
+                                                QStringLiteral("protocol-log.txt"),
+                                                QStringLiteral("Text (*.txt)"));
     if (path.isEmpty()) return;
     const std::string text = m_log.Text();
     QFile file(path);

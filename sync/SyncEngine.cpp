@@ -106,7 +106,25 @@ void CSyncEngine::Dispatch(std::span<const uint8_t> block) {
             return;
     }
     if (!m_running || block.empty()) return;
-    const bool progressed = m_isReading != 0 ? DispatchRead(block) : DispatchWrite(block);
+    // The handshake is the same both ways; the rest depends on the run's direction.
+    const uint8_t b1 = ByteAt(block, 1);
+    bool progressed = false;
+    switch (block[0]) {
+        case cmd::kModeControl:
+            progressed = b1 == 1 && OnModeReply();
+            break;
+        case cmd::kRefused18:
+        case cmd::kRefused1F:
+            OnModeRefused();
+            progressed = true;
+            break;
+        case cmd::kPassword:
+            // A refused password matches nothing: the run waits, the watchdog ends it.
+            progressed = b1 != 0 && OnPasswordAccepted();
+            break;
+        default:
+            progressed = m_isReading != 0 ? DispatchRead(block) : DispatchWrite(block);
+    }
     if (progressed && m_running && !m_bookComplete) m_watchdog.Arm(m_replyTimeoutMs);
 }
 
@@ -127,6 +145,16 @@ bool CSyncEngine::OnModeReply() {
     return true;
 }
 
+bool CSyncEngine::OnPasswordAccepted() {
+    m_page.SetProgressPos(4);
+    if (m_isReading != 0) {
+        RequestFirstItem();
+    } else {
+        SendClearingSpeedDial(0);
+    }
+    return true;
+}
+
 void CSyncEngine::OnModeRefused() {
     m_handshakeStarted = false;
     m_link.SendModeControl(1);
@@ -142,12 +170,6 @@ bool CSyncEngine::DispatchRead(std::span<const uint8_t> r) {
             m_page.SetProgressPos(0);
             EndRun(m_bookComplete ? RunOutcome::ReadCompleted : RunOutcome::Failed);
             return false;
-        case cmd::kModeControl:
-            return b1 == 1 && OnModeReply();
-        case cmd::kRefused18:
-        case cmd::kRefused1F:
-            OnModeRefused();
-            return true;
         case cmd::kStatus:
             if (b1 == 0) {
                 m_link.SendPassword();
@@ -158,11 +180,6 @@ bool CSyncEngine::DispatchRead(std::span<const uint8_t> r) {
             m_pacer.Pause(kStatusPollPauseMs);
             m_pacer.Do([this] { m_link.SendCmd3F(); });
             return false;
-        case cmd::kPassword:
-            if (b1 == 0) return false;  // refused: the run waits, the watchdog ends it
-            m_page.SetProgressPos(4);
-            RequestFirstItem();
-            return true;
         case cmd::kNvRead:
             return OnReadItem(r);
         case cmd::kMaskRead:
@@ -177,20 +194,7 @@ bool CSyncEngine::DispatchRead(std::span<const uint8_t> r) {
 }
 
 bool CSyncEngine::DispatchWrite(std::span<const uint8_t> r) {
-    const uint8_t code = r[0];
-    const uint8_t b1 = ByteAt(r, 1);
-    switch (code) {
-        case cmd::kModeControl:
-            return b1 == 1 && OnModeReply();
-        case cmd::kRefused18:
-        case cmd::kRefused1F:
-            OnModeRefused();
-            return true;
-        case cmd::kPassword:
-            if (b1 == 0) return false;
-            m_page.SetProgressPos(4);
-            SendClearingSpeedDial(0);
-            return true;
+    switch (r[0]) {
         case cmd::kNvWrite:
             return OnItemEcho(r);
         case cmd::kMaskWrite:

@@ -77,6 +77,7 @@ private:
     bool DispatchWrite(std::span<const uint8_t> block);
     bool OnModeReply();
     void OnModeRefused();
+    bool OnPasswordAccepted();
 
     // Reading
     void RequestFirstItem();

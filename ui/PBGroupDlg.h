@@ -3,52 +3,32 @@
 // list in any way keeps what was done.
 #pragma once
 
-#include <QDialog>
-
 #include "book/PBData.h"
-
-class QLineEdit;
-class QPushButton;
+#include "ui/SlotDialogs.h"
 
 namespace numora {
-
-class CPBListCtrl;
 
 inline constexpr std::string_view kInvalidOperation = "Invalid Operation";
 inline constexpr std::string_view kEnterGroupName = "Enter Group Name, please!";
 
-// Renames one group; the name is all of a group the form edits.
-class CPBGroupEditDlg : public QDialog {
+// Renames one group. The names of groups 0, 1, 2 and "Etc." are the handset's: read-only.
+class CPBGroupEditDlg : public CSlotNameEditDlg {
     Q_OBJECT
 public:
     CPBGroupEditDlg(int groupId, const QString& name, QWidget* parent = nullptr);
-
-    int m_nGroupId;
-    QString m_strName;
-    QLineEdit* NameEdit() const { return m_nameEdit; }
-
-public slots:
-    void accept() override;
-
-private:
-    QLineEdit* m_idEdit;
-    QLineEdit* m_nameEdit;
 };
 
-class CPBGroupListDlg : public QDialog {
+class CPBGroupListDlg : public CSlotListDlg {
     Q_OBJECT
 public:
     explicit CPBGroupListDlg(CPBData* book, QWidget* parent = nullptr);
 
-    CPBListCtrl* List() const { return m_list; }
-
-public slots:
-    void OnEdit();
-    void OnDelete();
-
 private:
+    int RunEdit(int row, const QString& name, QString& edited) override;
+    void StoreName(int row, const QString& name) override;
+    bool DeleteSlot(int row) override;
+
     CPBData* m_pBook;
-    CPBListCtrl* m_list;
 };
 
 }  // namespace numora

@@ -3,49 +3,30 @@
 // straight into the book.
 #pragma once
 
-#include <QDialog>
-
 #include "book/PBData.h"
-
-class QLineEdit;
+#include "ui/SlotDialogs.h"
 
 namespace numora {
 
-class CPBListCtrl;
-
 inline constexpr std::string_view kEnterSmsGroupName = "Enter SMS Group Name, please!";
 
-class CPBSmsGroupEditDlg : public QDialog {
+class CPBSmsGroupEditDlg : public CSlotNameEditDlg {
     Q_OBJECT
 public:
     CPBSmsGroupEditDlg(int groupId, const QString& name, QWidget* parent = nullptr);
-
-    int m_nGroupId;
-    QString m_strName;
-    QLineEdit* NameEdit() const { return m_nameEdit; }
-
-public slots:
-    void accept() override;
-
-private:
-    QLineEdit* m_idEdit;
-    QLineEdit* m_nameEdit;
 };
 
-class CPBSmsGroupListDlg : public QDialog {
+class CPBSmsGroupListDlg : public CSlotListDlg {
     Q_OBJECT
 public:
     explicit CPBSmsGroupListDlg(CPBData* book, QWidget* parent = nullptr);
 
-    CPBListCtrl* List() const { return m_list; }
-
-public slots:
-    void OnEdit();
-    void OnDelete();
-
 private:
+    int RunEdit(int row, const QString& name, QString& edited) override;
+    void StoreName(int row, const QString& name) override;
+    bool DeleteSlot(int row) override;
+
     CPBData* m_pBook;
-    CPBListCtrl* m_list;
 };
 
 }  // namespace numora

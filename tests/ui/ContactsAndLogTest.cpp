@@ -53,10 +53,11 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("in.vcf"));
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Zed Zebra\r\nCATEGORIES:Friends\r\n"
-                   "TEL;TYPE=CELL;X-SPEED-DIAL=5:0999\r\nEND:VCARD\r\n"
-                   "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Maximilian Oberbergmann\r\n"
-                   "TEL;TYPE=HOME:0888\r\nEND:VCARD\r\n");
+        file.write(
+            "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Zed Zebra\r\nCATEGORIES:Friends\r\n"
+            "TEL;TYPE=CELL;X-SPEED-DIAL=5:0999\r\nEND:VCARD\r\n"
+            "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Maximilian Oberbergmann\r\n"
+            "TEL;TYPE=HOME:0888\r\nEND:VCARD\r\n");
         file.close();
         SetContactsPathChooser([&](QWidget*, bool save) { return save ? QString() : path; });
 
