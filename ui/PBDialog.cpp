@@ -15,6 +15,7 @@
 
 #include "book/ListText.h"
 #include "book/MediaLists.h"
+#include "sync/HandsetFiles.h"
 #include "ui/EntryRules.h"
 #include "ui/Modal.h"
 #include "ui/PBGroupDlg.h"
@@ -456,7 +457,7 @@ void CPBDialog::CloseSearchDialog() {
 }
 
 void CPBDialog::DeleteWorkFile() {
-    QFile::remove(QDir(m_programFolder).filePath("backup.efs"));
+    QFile::remove(QDir(m_programFolder).filePath(FromBytes(handset::kWorkFile)));
 }
 
 void CPBDialog::SetGroupViewMode(bool on) {
