@@ -39,11 +39,8 @@ CPBGroupListDlg::CPBGroupListDlg(CPBData* book, QWidget* parent)
     }
 }
 
-int CPBGroupListDlg::RunEdit(int row, const QString& name, QString& edited) {
-    CPBGroupEditDlg edit(row, name, this);
-    const int result = RunModal(edit);
-    edited = edit.m_strName;
-    return result;
+std::unique_ptr<CSlotNameEditDlg> CPBGroupListDlg::MakeEdit(int row, const QString& name) {
+    return std::make_unique<CPBGroupEditDlg>(row, name, this);
 }
 
 void CPBGroupListDlg::StoreName(int row, const QString& name) {

@@ -24,7 +24,7 @@ public:
     explicit CPBGroupListDlg(CPBData* book, QWidget* parent = nullptr);
 
 private:
-    int RunEdit(int row, const QString& name, QString& edited) override;
+    std::unique_ptr<CSlotNameEditDlg> MakeEdit(int row, const QString& name) override;
     void StoreName(int row, const QString& name) override;
     bool DeleteSlot(int row) override;
 

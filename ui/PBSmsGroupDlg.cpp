@@ -43,11 +43,8 @@ CPBSmsGroupListDlg::CPBSmsGroupListDlg(CPBData* book, QWidget* parent)
     }
 }
 
-int CPBSmsGroupListDlg::RunEdit(int row, const QString& name, QString& edited) {
-    CPBSmsGroupEditDlg edit(row, name, this);
-    const int result = RunModal(edit);
-    edited = edit.m_strName;
-    return result;
+std::unique_ptr<CSlotNameEditDlg> CPBSmsGroupListDlg::MakeEdit(int row, const QString& name) {
+    return std::make_unique<CPBSmsGroupEditDlg>(row, name, this);
 }
 
 void CPBSmsGroupListDlg::StoreName(int row, const QString& name) {

@@ -113,10 +113,10 @@ QString CSlotListDlg::Name(int row) const {
 
 void CSlotListDlg::OnEdit() {
     const int k = m_list->GetSelectedItem();
-    QString edited;
-    if (RunEdit(k, Name(k).left(kNameLen), edited) != QDialog::Accepted) return;
-    SetName(k, edited);
-    StoreName(k, edited);
+    const auto edit = MakeEdit(k, Name(k).left(kNameLen));
+    if (RunModal(*edit) != QDialog::Accepted) return;
+    SetName(k, edit->m_strName);
+    StoreName(k, edit->m_strName);
 }
 
 void CSlotListDlg::OnDelete() {

@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <QRect>
+#include <memory>
 #include <string_view>
 
 class QLineEdit;
@@ -67,8 +68,8 @@ protected:
     QString Name(int row) const;
 
 private:
-    // The edit dialog for a row; its result is stored by StoreName.
-    virtual int RunEdit(int row, const QString& name, QString& edited) = 0;
+    // The edit dialog for a row; a name it accepts is stored by StoreName.
+    virtual std::unique_ptr<CSlotNameEditDlg> MakeEdit(int row, const QString& name) = 0;
     virtual void StoreName(int row, const QString& name) = 0;
     // Empties the slot; false when the slot may not be deleted (nothing changes then).
     virtual bool DeleteSlot(int row) = 0;
