@@ -1,15 +1,15 @@
 #include "book/Contacts.h"
 
+#include "book/BookJson.h"
+
 #include <algorithm>
+#include <charconv>
 #include <map>
 #include <set>
 
 namespace numora {
 
 namespace {
-
-constexpr std::array<std::string_view, kNumberKinds> kKindWords = {"mobile", "home", "office",
-                                                                   "pager", "fax"};
 
 bool IsDialable(char c) {
     return (c >= '0' && c <= '9') || c == 'P' || c == 'T' || c == '#' || c == '*';
@@ -73,6 +73,13 @@ std::string FitNumber(const std::string& text, std::string_view kind, Reporter& 
 }
 
 }  // namespace
+
+std::optional<int> ParseWholeNumber(std::string_view text) {
+    int v = 0;
+    const auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (ec != std::errc() || p != text.data() + text.size()) return std::nullopt;
+    return v;
+}
 
 std::string Latin1ToUtf8(std::string_view bytes) {
     std::string out;
@@ -193,7 +200,8 @@ ContactsImport ImportContacts(const std::vector<Contact>& contacts, CPBData& boo
         for (int n = 0; n < kNumberKinds; ++n) {
             const auto i = static_cast<std::size_t>(n);
             if (c.numbers[i].empty()) continue;
-            SetNumber(e.numbers[i], FitNumber(c.numbers[i], kKindWords[i], report));
+            SetNumber(e.numbers[i],
+                      FitNumber(c.numbers[i], KindName(static_cast<uint8_t>(n + kMobile)), report));
         }
         for (const std::string& what : c.leftOut)
             report.Problem(what + " left out");

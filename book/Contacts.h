@@ -45,6 +45,9 @@ std::vector<Contact> ContactsFromBook(const CPBData& book);
 // a name the book does not have yet takes the first free slot of 1 to 5. SMS groups stay.
 ContactsImport ImportContacts(const std::vector<Contact>& contacts, CPBData& book);
 
+// A whole number filling the text, or nothing.
+std::optional<int> ParseWholeNumber(std::string_view text);
+
 // Text conversions between the book's bytes (shown as Latin-1) and UTF-8.
 std::string Latin1ToUtf8(std::string_view bytes);
 // Characters beyond Latin-1 become '?'; lost counts them.

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cctype>
-#include <charconv>
 #include <optional>
 
 namespace numora {
@@ -73,11 +72,7 @@ std::string Trim(std::string_view s) {
 }
 
 std::optional<int> Int(std::string_view text) {
-    const std::string s = Trim(text);
-    int v = 0;
-    const auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-    if (ec != std::errc() || p != s.data() + s.size()) return std::nullopt;
-    return v;
+    return ParseWholeNumber(Trim(text));
 }
 
 // RFC 4180 records: quoted fields may hold commas, quotes (doubled) and line breaks.

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <charconv>
 #include <optional>
 
 namespace numora {
@@ -19,13 +18,6 @@ std::string Upper(std::string_view s) {
     for (char& c : out)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return out;
-}
-
-std::optional<int> Int(std::string_view s) {
-    int v = 0;
-    const auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-    if (ec != std::errc() || p != s.data() + s.size()) return std::nullopt;
-    return v;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -221,7 +213,7 @@ void TakeTel(Contact& c, const Property& p) {
     }
     c.numbers[static_cast<std::size_t>(kind)] = number;
     if (!p.speedDial.empty()) {
-        const auto dial = Int(p.speedDial);
+        const auto dial = ParseWholeNumber(p.speedDial);
         if (dial) {
             c.speedDials[static_cast<std::size_t>(kind)] = *dial;
         } else {
@@ -297,11 +289,12 @@ void TakeProperty(Contact& c, const Property& p) {
         const std::string v = Upper(Text(p));
         c.secret = v == "PRIVATE" || v == "CONFIDENTIAL";
     } else if (p.name == "X-NUMORA-SLOT") {
-        if (const auto v = Int(Text(p)); v && *v >= 0 && *v < kEntrySlots) c.slot = *v;
+        if (const auto v = ParseWholeNumber(Text(p)); v && *v >= 0 && *v < kEntrySlots) c.slot = *v;
     } else if (p.name == "X-NUMORA-RINGER") {
-        if (const auto v = Int(Text(p)); v && *v >= 0 && *v <= 0xFFFF) c.ringer = *v;
+        if (const auto v = ParseWholeNumber(Text(p)); v && *v >= 0 && *v <= 0xFFFF) c.ringer = *v;
     } else if (p.name == "X-NUMORA-MSG-RINGER") {
-        if (const auto v = Int(Text(p)); v && *v >= 0 && *v <= 0xFFFF) c.msgRinger = *v;
+        if (const auto v = ParseWholeNumber(Text(p)); v && *v >= 0 && *v <= 0xFFFF)
+            c.msgRinger = *v;
     } else if (!IsHousekeeping(p.name)) {
         c.leftOut.push_back(Describe(p) + " \"" + Text(p) + "\"");
     }

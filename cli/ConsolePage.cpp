@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <system_error>
 
+#include "book/ListText.h"
 #include "book/PbFile.h"
 #include "sync/HandsetFiles.h"
 
@@ -62,11 +63,7 @@ void CConsolePage::DrawBar() {
 void CConsolePage::RefreshList() {
     m_groupColumn.fill({});
     for (int i = 0; i < kEntrySlots; ++i) {
-        PBEntry e;
-        PBGroup g;
-        if (m_book.GetEntry(i, e) != 0 && m_book.GetGroup(e.group, g) != 0) {
-            m_groupColumn[static_cast<std::size_t>(i)] = std::string(TextOf(g.name));
-        }
+        m_groupColumn[static_cast<std::size_t>(i)] = EntryRowTexts(m_book, i)[col::kGroup];
     }
 }
 

@@ -7,7 +7,7 @@
 
 #include "book/BookJson.h"
 #include "cli/BookFiles.h"
-#include "cli/BookText.h"
+#include "cli/BookListing.h"
 #include "cli/ConsolePage.h"
 #include "cli/PhoneCommands.h"
 #include "cli/PrintCommand.h"
@@ -55,7 +55,7 @@ int Dump(const std::vector<std::string>& args, const std::filesystem::path& fold
     CConsolePage page(book, folder);
     page.SetQuiet(true);
     if (!LoadBookFile(file, book, page)) return 1;
-    const std::string text = json ? BookToJson(book) + "\n" : BookToText(book);
+    const std::string text = json ? BookToJson(book) + "\n" : BookListing(book);
     std::fwrite(text.data(), 1, text.size(), stdout);
     return 0;
 }

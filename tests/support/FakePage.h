@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "book/ListText.h"
 #include "book/PBData.h"
 #include "book/PageSeam.h"
 
@@ -45,11 +46,7 @@ public:
         groupColumn.fill({});
         if (m_book == nullptr) return;
         for (int i = 0; i < kEntrySlots; ++i) {
-            PBEntry e;
-            PBGroup g;
-            if (m_book->GetEntry(i, e) && m_book->GetGroup(e.group, g)) {
-                groupColumn[static_cast<std::size_t>(i)] = std::string(TextOf(g.name));
-            }
+            groupColumn[static_cast<std::size_t>(i)] = EntryRowTexts(*m_book, i)[col::kGroup];
         }
     }
     void ShowSelectedEntry() override { calls.push_back("ShowSelectedEntry"); }

@@ -1,4 +1,4 @@
-#include "cli/BookText.h"
+#include "cli/BookListing.h"
 
 #include <array>
 #include <cstdio>
@@ -30,7 +30,7 @@ void Line(std::string& out, const char* label, std::string_view value) {
 
 }  // namespace
 
-std::string BookToText(const CPBData& book) {
+std::string BookListing(const CPBData& book) {
     std::string out;
     out += "Entries: " + std::to_string(book.CountUsedEntries()) + " of 300 slots used\n";
     for (int i = 0; i < kEntrySlots; ++i) {

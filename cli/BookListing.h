@@ -7,6 +7,6 @@
 
 namespace numora {
 
-std::string BookToText(const CPBData& book);
+std::string BookListing(const CPBData& book);
 
 }  // namespace numora
