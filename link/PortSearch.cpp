@@ -11,7 +11,8 @@ namespace {
 constexpr std::string_view kAtCheck{"at$CHKP\r", 8};
 constexpr std::string_view kAtDiagMode{"AT$PCDMG\r\0", 10};
 
-// The integer part of a profile value, as the original atoi reading of it.
+// The integer part of a profile value: leading blanks skipped, digits up to the first other
+// character, so "3abc" is port 3.
 int LeadingInt(const std::string& text, int fallback) {
     const char* first = text.data();
     const char* last = first + text.size();

