@@ -10,6 +10,7 @@
 #include "app/BookPrint.h"
 #include "book/PbFile.h"
 #include "cli/BookFiles.h"
+#include "cli/Command.h"
 #include "cli/ConsolePage.h"
 
 namespace numora {
@@ -22,7 +23,9 @@ bool ParsePage(std::string_view text, int& page) {
     return ec == std::errc() && ptr == end && page >= 1;
 }
 
-bool ParseRange(std::string_view text, int& from, int& to) {
+}  // namespace
+
+bool ParsePageRange(std::string_view text, int& from, int& to) {
     const std::size_t dash = text.find('-');
     if (dash == std::string_view::npos) {
         if (!ParsePage(text, from)) return false;
@@ -31,25 +34,6 @@ bool ParseRange(std::string_view text, int& from, int& to) {
     }
     return ParsePage(text.substr(0, dash), from) && ParsePage(text.substr(dash + 1), to) &&
            from <= to;
-}
-
-}  // namespace
-
-bool ParsePrintOptions(const std::vector<std::string>& args, PrintOptions& o) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (a == "-o" && hasValue && o.out.empty()) {
-            o.out = args[++i];
-        } else if (a == "--pages" && hasValue && o.fromPage == 0) {
-            if (!ParseRange(args[++i], o.fromPage, o.toPage)) return false;
-        } else if (!a.starts_with("-") && o.in.empty()) {
-            o.in = a;
-        } else {
-            return false;
-        }
-    }
-    return !o.in.empty() && !o.out.empty();
 }
 
 int RunPrint(const PrintOptions& o, const std::filesystem::path& programFolder) {
@@ -92,6 +76,42 @@ int RunPrint(const PrintOptions& o, const std::filesystem::path& programFolder) 
         return 1;
     }
     return 0;
+}
+
+namespace {
+
+class CPrintCommand : public CCommand {
+public:
+    std::string_view Name() const override { return "print"; }
+    std::string_view Synopsis() const override { return "IN -o OUT.pdf [--pages FROM-TO]"; }
+    std::string_view Help() const override {
+        return "Writes the printout of the book's entries as a PDF, the pages the window would\n"
+               "print; --pages picks pages of it (FROM-TO, or one page N).\n";
+    }
+    void Declare(CCommandLine& line) override {
+        line.Option({QStringLiteral("o")}, QStringLiteral("The PDF to write."),
+                    QStringLiteral("OUT.pdf"));
+        line.Option({QStringLiteral("pages")}, QStringLiteral("The pages to print."),
+                    QStringLiteral("FROM-TO"));
+    }
+    int Run(const CCommandLine& line, const CliContext& context) override {
+        PrintOptions o;
+        const auto args = line.Positional();
+        o.out = line.Value(QStringLiteral("o"));
+        if (args.size() != 1 || o.out.empty()) return line.UsageError("IN and -o OUT.pdf");
+        o.in = args[0];
+        if (line.IsSet(QStringLiteral("pages")) &&
+            !ParsePageRange(line.Value(QStringLiteral("pages")), o.fromPage, o.toPage)) {
+            return line.UsageError("--pages takes FROM-TO or N, counted from 1");
+        }
+        return RunPrint(o, context.programFolder);
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<CCommand> MakePrintCommand() {
+    return std::make_unique<CPrintCommand>();
 }
 
 }  // namespace numora

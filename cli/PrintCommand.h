@@ -14,8 +14,8 @@ struct PrintOptions {
     int toPage = 0;
 };
 
-// IN -o OUT [--pages FROM-TO] (or --pages N); false on a usage error.
-bool ParsePrintOptions(const std::vector<std::string>& args, PrintOptions& o);
+// "FROM-TO" or "N", pages counted from 1; false when the text is no such range.
+bool ParsePageRange(std::string_view text, int& from, int& to);
 
 // Exit status: 0 when pages were written, 1 when the book cannot be read, nothing is left to
 // print or the PDF cannot be written.

@@ -33,6 +33,8 @@ protected:
         std::filesystem::create_directories(m_dir);
         // The tool keeps its profile in the user's configuration folder: give it its own.
         setenv("XDG_CONFIG_HOME", (m_dir / "config").c_str(), 1);
+        // And its history in the user's data folder.
+        setenv("XDG_DATA_HOME", (m_dir / "data").c_str(), 1);
     }
     void TearDown() override { std::filesystem::remove_all(m_dir); }
 

@@ -1,0 +1,270 @@
+#include "book/BookDiff.h"
+
+#include <array>
+#include <cstdio>
+
+#include "book/MediaLists.h"
+
+namespace numora {
+
+namespace {
+
+constexpr std::array<const char*, kNumberKinds> kKindCaptions = {"Mobile", "Home", "Office",
+                                                                 "Pager", "Fax"};
+
+std::string GroupName(const CPBData& book, uint8_t g) {
+    PBGroup group;
+    if (g < kGroupSlots && book.GetGroup(g, group) != 0) return std::string(TextOf(group.name));
+    return "group " + std::to_string(g);
+}
+
+std::string CodeText(MediaList list, uint16_t code) {
+    return code == kNone16 ? std::string("default") : TitleForCode(list, code);
+}
+
+// The fields of an entry the form shows, with their captions, as text.
+std::vector<std::pair<std::string, std::string>> EntryFields(const CPBData& book,
+                                                             const PBEntry& e) {
+    std::vector<std::pair<std::string, std::string>> f;
+    f.emplace_back("Name", TextOf(e.name));
+    f.emplace_back("Group", GroupName(book, e.group));
+    for (std::size_t k = 0; k < kKindCaptions.size(); ++k)
+        f.emplace_back(kKindCaptions[k], NumberText(e.numbers[k]));
+    f.emplace_back("E-mail", TextOf(e.email));
+    f.emplace_back("Wireless Address", TextOf(e.wireless));
+    f.emplace_back("Memo", TextOf(e.memo));
+    f.emplace_back("Secret", e.secret != 0 ? "YES" : "NO");
+    f.emplace_back("Ringer", CodeText(MediaList::Ringer, e.ringer));
+    f.emplace_back("Msg. Ringer", CodeText(MediaList::MsgRinger, e.msgRinger));
+    f.emplace_back("Graphic", CodeText(MediaList::Graphic, e.picture));
+    return f;
+}
+
+// What an added or removed entry holds that a person would know it by: its numbers and
+// addresses.
+std::string EntrySummary(const PBEntry& e) {
+    std::string out;
+    auto add = [&out](const char* caption, std::string_view value) {
+        if (value.empty()) return;
+        if (!out.empty()) out += ", ";
+        out += std::string(caption) + " " + std::string(value);
+    };
+    for (std::size_t k = 0; k < kKindCaptions.size(); ++k)
+        add(kKindCaptions[k], NumberText(e.numbers[k]));
+    add("E-mail", TextOf(e.email));
+    add("Wireless Address", TextOf(e.wireless));
+    return out;
+}
+
+void CompareEntries(const CPBData& a, const CPBData& b, std::vector<BookDifference>& out) {
+    for (int i = 0; i < kEntrySlots; ++i) {
+        PBEntry ea;
+        PBEntry eb;
+        const bool inA = a.GetEntry(i, ea) != 0;
+        const bool inB = b.GetEntry(i, eb) != 0;
+        if (!inA && !inB) continue;
+        if (inA != inB) {
+            BookDifference d;
+            d.change = inB ? DiffChange::Added : DiffChange::Removed;
+            d.slot = i;
+            d.name = std::string(TextOf(inB ? eb.name : ea.name));
+            (inB ? d.after : d.before) = EntrySummary(inB ? eb : ea);
+            out.push_back(std::move(d));
+            continue;
+        }
+        const auto fa = EntryFields(a, ea);
+        const auto fb = EntryFields(b, eb);
+        for (std::size_t k = 0; k < fa.size(); ++k) {
+            std::string before = fa[k].second;
+            std::string after = fb[k].second;
+            if (fa[k].first == "Group") {
+                // A renamed group is the group's difference, not each member's; two groups of
+                // one name in different slots are still another group.
+                if (ea.group == eb.group) continue;
+                if (before == after) {
+                    before += " (group " + std::to_string(ea.group) + ")";
+                    after += " (group " + std::to_string(eb.group) + ")";
+                }
+            } else if (before == after) {
+                continue;
+            }
+            out.push_back({DiffItem::Entry, DiffChange::Changed, i, std::string(TextOf(eb.name)),
+                           fa[k].first, std::move(before), std::move(after)});
+        }
+    }
+}
+
+// Groups and SMS groups: present or not, and their names.
+template <typename Get>
+void CompareNamed(DiffItem item, int slots, Get get, std::vector<BookDifference>& out) {
+    for (int s = 0; s < slots; ++s) {
+        std::string na;
+        std::string nb;
+        const bool inA = get(0, s, na);
+        const bool inB = get(1, s, nb);
+        if (!inA && !inB) continue;
+        if (inA != inB) {
+            out.push_back({item,
+                           inB ? DiffChange::Added : DiffChange::Removed,
+                           s,
+                           inB ? nb : na,
+                           {},
+                           {},
+                           {}});
+        } else if (na != nb) {
+            out.push_back({item, DiffChange::Changed, s, nb, "Name", na, nb});
+        }
+    }
+}
+
+std::string DialTarget(const CPBData& book, const PBSpeedDial& d) {
+    if (d.entry == kNone16) return {};
+    std::string out = "entry " + std::to_string(d.entry);
+    PBEntry e;
+    if (book.GetEntry(d.entry, e) != 0) out += " \"" + std::string(TextOf(e.name)) + "\"";
+    if (d.kind >= kMobile && d.kind < kMobile + kNumberKinds) {
+        out += std::string(" ") + kKindCaptions[static_cast<std::size_t>(d.kind - kMobile)];
+    } else {
+        out += " kind " + std::to_string(d.kind);
+    }
+    return out;
+}
+
+void CompareSpeedDials(const CPBData& a, const CPBData& b, std::vector<BookDifference>& out) {
+    for (int j = 0; j < kSpeedDialSlots; ++j) {
+        const PBSpeedDial& da = a.SpeedDial(j);
+        const PBSpeedDial& db = b.SpeedDial(j);
+        const bool inA = da.entry != kNone16;
+        const bool inB = db.entry != kNone16;
+        if ((!inA && !inB) || da == db) continue;
+        const DiffChange change =
+            !inA ? DiffChange::Added : (!inB ? DiffChange::Removed : DiffChange::Changed);
+        out.push_back({DiffItem::SpeedDial,
+                       change,
+                       j + kFirstSpeedDial,
+                       {},
+                       {},
+                       DialTarget(a, da),
+                       DialTarget(b, db)});
+    }
+}
+
+const char* ItemName(DiffItem item) {
+    switch (item) {
+        case DiffItem::Entry:
+            return "entry";
+        case DiffItem::Group:
+            return "group";
+        case DiffItem::SmsGroup:
+            return "SMS group";
+        case DiffItem::SpeedDial:
+            return "speed dial";
+    }
+    return "";
+}
+
+const char* ChangeName(DiffChange change) {
+    switch (change) {
+        case DiffChange::Added:
+            return "added";
+        case DiffChange::Removed:
+            return "removed";
+        case DiffChange::Changed:
+            return "changed";
+    }
+    return "";
+}
+
+std::string Quoted(const std::string& s) {
+    return "\"" + s + "\"";
+}
+
+void AppendJsonString(std::string& out, std::string_view bytes) {
+    out += '"';
+    for (const char c : bytes) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u == '"' || u == '\\') {
+            out += '\\';
+            out += c;
+        } else if (u < 0x20) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", u);
+            out += buf;
+        } else if (u < 0x80) {
+            out += c;
+        } else {
+            out += static_cast<char>(0xC0 | (u >> 6));
+            out += static_cast<char>(0x80 | (u & 0x3F));
+        }
+    }
+    out += '"';
+}
+
+}  // namespace
+
+std::vector<BookDifference> CompareBooks(const CPBData& a, const CPBData& b) {
+    std::vector<BookDifference> out;
+    CompareEntries(a, b, out);
+    CompareNamed(
+        DiffItem::Group, kGroupSlots,
+        [&](int which, int g, std::string& name) {
+            PBGroup group;
+            if ((which == 0 ? a : b).GetGroup(g, group) == 0) return false;
+            name = TextOf(group.name);
+            return true;
+        },
+        out);
+    CompareNamed(
+        DiffItem::SmsGroup, kSmsGroupSlots,
+        [&](int which, int k, std::string& name) {
+            PBSmsGroup sms;
+            if ((which == 0 ? a : b).GetSmsGroup(k, sms) == 0) return false;
+            name = TextOf(sms.name);
+            return true;
+        },
+        out);
+    CompareSpeedDials(a, b, out);
+    return out;
+}
+
+std::string DifferenceLine(const BookDifference& d) {
+    std::string out = ItemName(d.item);
+    out += " " + std::to_string(d.slot);
+    if (d.item != DiffItem::SpeedDial) out += " " + Quoted(d.name);
+    out += ": ";
+    if (d.item == DiffItem::SpeedDial) {
+        if (d.change == DiffChange::Added) return out + "added " + d.after;
+        if (d.change == DiffChange::Removed) return out + "removed " + d.before;
+        return out + d.before + " -> " + d.after;
+    }
+    if (d.change != DiffChange::Changed) {
+        out += ChangeName(d.change);
+        const std::string& what = d.change == DiffChange::Added ? d.after : d.before;
+        if (!what.empty()) out += " (" + what + ")";
+        return out;
+    }
+    return out + d.field + " " + Quoted(d.before) + " -> " + Quoted(d.after);
+}
+
+std::string DifferencesJson(const std::vector<BookDifference>& diffs) {
+    std::string out = "[";
+    for (const BookDifference& d : diffs) {
+        if (out.size() > 1) out += ',';
+        out += "{\"item\":";
+        AppendJsonString(out, ItemName(d.item));
+        out += ",\"change\":";
+        AppendJsonString(out, ChangeName(d.change));
+        out += ",\"slot\":" + std::to_string(d.slot) + ",\"name\":";
+        AppendJsonString(out, d.name);
+        out += ",\"field\":";
+        AppendJsonString(out, d.field);
+        out += ",\"before\":";
+        AppendJsonString(out, d.before);
+        out += ",\"after\":";
+        AppendJsonString(out, d.after);
+        out += '}';
+    }
+    return out + "]";
+}
+
+}  // namespace numora

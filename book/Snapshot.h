@@ -1,0 +1,20 @@
+// A book as the bytes of a phone-book file, for keeping it and bringing it back exactly: unlike
+// File Save, the ringer, message-ringer and picture codes are kept as they stand, and the book
+// itself is not touched.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "book/PBData.h"
+
+namespace numora {
+
+std::vector<uint8_t> SnapshotBytes(const CPBData& book);
+
+// A fresh book from such bytes (any phone-book file will do); false when the bytes hold no
+// record at all or a record cut short, and the book is then left as it was.
+bool BookFromSnapshot(std::span<const uint8_t> bytes, CPBData& book);
+
+}  // namespace numora

@@ -1,0 +1,111 @@
+// The commands on books in files: dump, convert and diff.
+#include <cstdio>
+
+#include "book/BookDiff.h"
+#include "book/BookJson.h"
+#include "cli/BookArgs.h"
+#include "cli/BookFiles.h"
+#include "cli/BookListing.h"
+#include "cli/Command.h"
+#include "cli/ConsolePage.h"
+
+namespace numora {
+
+namespace {
+
+void Print(const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
+class CDumpCommand : public CCommand {
+public:
+    std::string_view Name() const override { return "dump"; }
+    std::string_view Synopsis() const override { return "[--json] FILE"; }
+    std::string_view Help() const override {
+        return "The book as a listing, or as JSON, on stdout. FILE may be @ID for a snapshot.\n";
+    }
+    void Declare(CCommandLine& line) override {
+        line.Option({QStringLiteral("json")}, QStringLiteral("The book as JSON."));
+    }
+    int Run(const CCommandLine& line, const CliContext& context) override {
+        const auto args = line.Positional();
+        if (args.size() != 1) return line.UsageError("one book to dump");
+        CPBData book;
+        CConsolePage page(book, context.programFolder);
+        page.SetQuiet(true);
+        if (!LoadBookArgument(args[0], book, page)) return 1;
+        Print(line.IsSet(QStringLiteral("json")) ? BookToJson(book) + "\n" : BookListing(book));
+        return 0;
+    }
+};
+
+class CConvertCommand : public CCommand {
+public:
+    std::string_view Name() const override { return "convert"; }
+    std::string_view Synopsis() const override { return "IN OUT"; }
+    std::string_view Help() const override {
+        return "Writes the book of IN (or @ID) to OUT, in the format of OUT's extension.\n";
+    }
+    void Declare(CCommandLine&) override {}
+    int Run(const CCommandLine& line, const CliContext& context) override {
+        const auto args = line.Positional();
+        if (args.size() != 2) return line.UsageError("a book to read and a file to write");
+        CPBData book;
+        CConsolePage page(book, context.programFolder);
+        page.SetQuiet(true);
+        if (!LoadBookArgument(args[0], book, page)) return 1;
+        return SaveBookFile(args[1], book, page) ? 0 : 1;
+    }
+};
+
+// Exit status as diff gives it: 0 the same, 1 different, 2 trouble.
+class CDiffCommand : public CCommand {
+public:
+    std::string_view Name() const override { return "diff"; }
+    std::string_view Synopsis() const override { return "[--json] A B"; }
+    std::string_view Help() const override {
+        return "What changes from book A to book B, one line per difference, naming the slot.\n"
+               "A and B are files or @ID for a snapshot. Exit status 0 when the books are the\n"
+               "same, 1 when they differ, 2 on error.\n";
+    }
+    void Declare(CCommandLine& line) override {
+        line.Option({QStringLiteral("json")}, QStringLiteral("The differences as JSON."));
+    }
+    int Run(const CCommandLine& line, const CliContext& context) override {
+        const auto args = line.Positional();
+        if (args.size() != 2) return line.UsageError("two books to compare");
+        CPBData a;
+        CPBData b;
+        CConsolePage pageA(a, context.programFolder);
+        CConsolePage pageB(b, context.programFolder);
+        pageA.SetQuiet(true);
+        pageB.SetQuiet(true);
+        if (!LoadBookArgument(args[0], a, pageA) || !LoadBookArgument(args[1], b, pageB)) {
+            return 2;
+        }
+        const auto diffs = CompareBooks(a, b);
+        if (line.IsSet(QStringLiteral("json"))) {
+            Print(DifferencesJson(diffs) + "\n");
+        } else {
+            for (const BookDifference& d : diffs)
+                Print(DifferenceLine(d) + "\n");
+        }
+        return diffs.empty() ? 0 : 1;
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<CCommand> MakeDumpCommand() {
+    return std::make_unique<CDumpCommand>();
+}
+
+std::unique_ptr<CCommand> MakeConvertCommand() {
+    return std::make_unique<CConvertCommand>();
+}
+
+std::unique_ptr<CCommand> MakeDiffCommand() {
+    return std::make_unique<CDiffCommand>();
+}
+
+}  // namespace numora

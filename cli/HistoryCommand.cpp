@@ -1,0 +1,78 @@
+// numora-cli history: the snapshots of the book's history, one of them as a listing, or one
+// brought back into a file.
+#include <cstdio>
+
+#include "cli/BookFiles.h"
+#include "cli/BookListing.h"
+#include "cli/Command.h"
+#include "cli/ConsolePage.h"
+#include "history/BookHistory.h"
+
+namespace numora {
+
+namespace {
+
+class CHistoryCommand : public CCommand {
+public:
+    std::string_view Name() const override { return "history"; }
+    std::string_view Synopsis() const override { return "[show ID | restore ID -o OUT]"; }
+    std::string_view Help() const override {
+        return "The snapshots of the book's history, newest first, one a line: id, time, what\n"
+               "happened, entries. show lists a snapshot's book as dump does; restore writes it\n"
+               "to OUT in the format of its extension. Elsewhere a snapshot is named @ID.\n";
+    }
+    void Declare(CCommandLine& line) override {
+        line.Option({QStringLiteral("o")}, QStringLiteral("Where restore writes the book."),
+                    QStringLiteral("OUT"));
+    }
+    int Run(const CCommandLine& line, const CliContext& context) override {
+        const auto args = line.Positional();
+        const std::string out = line.Value(QStringLiteral("o"));
+        CBookHistory history;
+        if (args.empty())
+            return out.empty() ? List(history) : line.UsageError("-o without restore");
+        if (args.size() != 2 || (args[0] != "show" && args[0] != "restore")) {
+            return line.UsageError("show ID or restore ID -o OUT");
+        }
+        const bool restore = args[0] == "restore";
+        if (restore == out.empty()) {
+            return line.UsageError(restore ? "restore needs -o OUT" : "show takes no -o");
+        }
+        std::string id = args[1];
+        if (id.starts_with('@')) id.erase(0, 1);
+        CPBData book;
+        CConsolePage page(book, context.programFolder);
+        page.SetQuiet(true);
+        if (!history.Load(QString::fromStdString(id), book)) {
+            std::fprintf(stderr, "%s: no such snapshot in %s\n", id.c_str(),
+                         history.Folder().toLocal8Bit().constData());
+            return 1;
+        }
+        if (restore) return SaveBookFile(out, book, page) ? 0 : 1;
+        const std::string text = BookListing(book);
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        return 0;
+    }
+
+private:
+    static int List(const CBookHistory& history) {
+        for (const SnapshotInfo& s : history.List()) {
+            const QString line =
+                QStringLiteral("%1  %2  %3 entries  %4\n")
+                    .arg(s.id, -4)
+                    .arg(s.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
+                    .arg(s.entries, 3)
+                    .arg(s.what);
+            std::fputs(line.toLocal8Bit().constData(), stdout);
+        }
+        return 0;
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<CCommand> MakeHistoryCommand() {
+    return std::make_unique<CHistoryCommand>();
+}
+
+}  // namespace numora

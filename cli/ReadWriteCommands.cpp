@@ -1,0 +1,112 @@
+// numora-cli read and write: their options; the runs themselves are in PhoneCommands.cpp.
+#include <charconv>
+
+#include "cli/Command.h"
+#include "cli/PhoneCommands.h"
+
+namespace numora {
+
+namespace {
+
+// The options read and write share.
+void DeclarePhoneOptions(CCommandLine& line) {
+    line.Option({QStringLiteral("port")},
+                QStringLiteral("The handset's device; without it the serial ports are searched."),
+                QStringLiteral("DEV"));
+    line.Option({QStringLiteral("trace")},
+                QStringLiteral("Every frame on stderr: time, direction, command, bytes."));
+    line.Option({QStringLiteral("timeout")},
+                QStringLiteral("How long to look for the handset, in seconds (30)."),
+                QStringLiteral("SEC"));
+    line.Option({QStringLiteral("no-progress")}, QStringLiteral("No progress bar on stderr."));
+}
+
+// False with the reason when an option's value is not usable.
+bool TakePhoneOptions(const CCommandLine& line, PhoneOptions& o, std::string& why) {
+    o.port = line.Value(QStringLiteral("port"));
+    o.trace = line.IsSet(QStringLiteral("trace"));
+    o.progress = !line.IsSet(QStringLiteral("no-progress"));
+    if (line.IsSet(QStringLiteral("timeout"))) {
+        const std::string text = line.Value(QStringLiteral("timeout"));
+        const char* end = text.data() + text.size();
+        const auto [ptr, ec] = std::from_chars(text.data(), end, o.searchTimeoutSec);
+        if (ec != std::errc() || ptr != end || o.searchTimeoutSec < 1) {
+            why = "--timeout takes a whole number of seconds, 1 or more";
+            return false;
+        }
+    }
+    return true;
+}
+
+class CReadCommand : public CCommand {
+public:
+    std::string_view Name() const override { return "read"; }
+    std::string_view Synopsis() const override {
+        return "[--port DEV] [--trace] [--timeout SEC] [--no-progress] -o OUT";
+    }
+    std::string_view Help() const override {
+        return "Reads the handset's book into OUT, and keeps it in the history.\n";
+    }
+    void Declare(CCommandLine& line) override {
+        DeclarePhoneOptions(line);
+        line.Option({QStringLiteral("o")}, QStringLiteral("Where the book goes."),
+                    QStringLiteral("OUT"));
+    }
+    int Run(const CCommandLine& line, const CliContext& context) override {
+        PhoneOptions options;
+        std::string why;
+        if (!TakePhoneOptions(line, options, why)) return line.UsageError(why);
+        options.file = line.Value(QStringLiteral("o"));
+        if (options.file.empty() || !line.Positional().empty()) {
+            return line.UsageError("-o OUT and nothing else");
+        }
+        return RunRead(options, context.programFolder);
+    }
+};
+
+class CWriteCommand : public CCommand {
+public:
+    std::string_view Name() const override { return "write"; }
+    std::string_view Synopsis() const override {
+        return "[--port DEV] [--trace] [--timeout SEC] [--no-progress] [--dry-run | --verify] IN";
+    }
+    std::string_view Help() const override {
+        return "Replaces the handset's book with the book of IN, and keeps it in the history.\n"
+               "--dry-run reads the handset's book instead and lists what the write would\n"
+               "change; --verify reads the book back after the write and compares (exit status\n"
+               "1 and the differences when the handset holds another book).\n";
+    }
+    void Declare(CCommandLine& line) override {
+        DeclarePhoneOptions(line);
+        line.Option({QStringLiteral("dry-run")},
+                    QStringLiteral("Write nothing; list what the write would change."));
+        line.Option({QStringLiteral("verify")},
+                    QStringLiteral("Read the book back after the write and compare."));
+    }
+    int Run(const CCommandLine& line, const CliContext& context) override {
+        PhoneOptions options;
+        std::string why;
+        if (!TakePhoneOptions(line, options, why)) return line.UsageError(why);
+        options.dryRun = line.IsSet(QStringLiteral("dry-run"));
+        options.verify = line.IsSet(QStringLiteral("verify"));
+        if (options.dryRun && options.verify) {
+            return line.UsageError("--dry-run writes nothing to verify");
+        }
+        const auto args = line.Positional();
+        if (args.size() != 1) return line.UsageError("one book to write");
+        options.file = args[0];
+        return RunWrite(options, context.programFolder);
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<CCommand> MakeReadCommand() {
+    return std::make_unique<CReadCommand>();
+}
+
+std::unique_ptr<CCommand> MakeWriteCommand() {
+    return std::make_unique<CWriteCommand>();
+}
+
+}  // namespace numora

@@ -1,0 +1,132 @@
+#include "book/BookDiff.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "book/BookJson.h"
+#include "book/Snapshot.h"
+#include "support/BookBuilder.h"
+
+namespace numora {
+namespace {
+
+using test::AddEntry;
+
+CPBData TwoFriends() {
+    CPBData book;
+    book.SetGroup(2, "Friends");
+    AddEntry(book, 7, "Bo", 2, "0202");
+    AddEntry(book, 3, "Ada", 2, "0101");
+    book.SetSpeedDial(5, 3, kMobile);
+    book.SetSmsGroupName(1, "Team");
+    return book;
+}
+
+std::vector<std::string> Lines(const CPBData& a, const CPBData& b) {
+    std::vector<std::string> lines;
+    for (const BookDifference& d : CompareBooks(a, b))
+        lines.push_back(DifferenceLine(d));
+    return lines;
+}
+
+TEST(BookDiffTest, TheOrderOfAGroupsMembersIsNoDifference) {
+    CPBData other;
+    other.SetGroup(2, "Friends");
+    AddEntry(other, 3, "Ada", 2, "0101");
+    AddEntry(other, 7, "Bo", 2, "0202");
+    other.SetSpeedDial(5, 3, kMobile);
+    other.SetSmsGroupName(1, "Team");
+    ASSERT_NE(test::Members(other, 2), test::Members(TwoFriends(), 2));
+    EXPECT_TRUE(CompareBooks(TwoFriends(), other).empty());
+}
+
+TEST(BookDiffTest, EachChangeIsOneLineNamingSlotFieldAndValues) {
+    struct Case {
+        const char* what;
+        std::function<void(CPBData&)> change;
+        std::vector<std::string> lines;
+    };
+    const std::vector<Case> cases = {
+        {"number",
+         [](CPBData& b) { AddEntry(b, 3, "Ada", 2, "0999"); },
+         {"entry 3 \"Ada\": Mobile \"0101\" -> \"0999\""}},
+        {"group",
+         [](CPBData& b) { AddEntry(b, 3, "Ada", kEtcGroup, "0101"); },
+         {"entry 3 \"Ada\": Group \"Friends\" -> \"Etc.\""}},
+        {"removed",
+         [](CPBData& b) { b.DeleteEntry(7); },
+         {"entry 7 \"Bo\": removed (Mobile 0202)"}},
+        {"added",
+         [](CPBData& b) { AddEntry(b, 0, "Cy", kEtcGroup, "0303"); },
+         {"entry 0 \"Cy\": added (Mobile 0303)"}},
+        {"secret and ringer",
+         [](CPBData& b) {
+             PBEntry e = b.Entry(3);
+             e.secret = 1;
+             e.ringer = 4321;
+             b.SetEntry(e);
+         },
+         {"entry 3 \"Ada\": Secret \"NO\" -> \"YES\"",
+          "entry 3 \"Ada\": Ringer \"default\" -> \"4321\""}},
+        {"speed dial moved",
+         [](CPBData& b) { b.SetSpeedDial(5, 7, kMobile); },
+         {"speed dial 5: entry 3 \"Ada\" Mobile -> entry 7 \"Bo\" Mobile"}},
+        {"speed dial cleared",
+         [](CPBData& b) { b.ClearSpeedDial(5); },
+         {"speed dial 5: removed entry 3 \"Ada\" Mobile"}},
+        {"group renamed",
+         [](CPBData& b) { b.SetGroup(2, "Pals"); },
+         {"group 2 \"Pals\": Name \"Friends\" -> \"Pals\""}},
+        {"SMS group",
+         [](CPBData& b) { b.SetSmsGroupName(4, "Club"); },
+         {"SMS group 4 \"Club\": added"}},
+    };
+    for (const Case& c : cases) {
+        CPBData after = TwoFriends();
+        c.change(after);
+        EXPECT_EQ(Lines(TwoFriends(), after), c.lines) << c.what;
+    }
+}
+
+TEST(BookDiffTest, JsonShowsEachByteAsItsLatin1Character) {
+    CPBData a = TwoFriends();
+    CPBData b = TwoFriends();
+    AddEntry(b, 3, "Ad\xE9\"", 2, "0101");
+    EXPECT_EQ(DifferencesJson(CompareBooks(a, b)),
+              "[{\"item\":\"entry\",\"change\":\"changed\",\"slot\":3,\"name\":\"Ad\xC3\xA9\\\"\","
+              "\"field\":\"Name\",\"before\":\"Ada\",\"after\":\"Ad\xC3\xA9\\\"\"}]");
+    EXPECT_EQ(DifferencesJson({}), "[]");
+}
+
+TEST(SnapshotTest, BringsBackTheSameBookCodesAndAllAndLeavesTheBookAlone) {
+    std::ifstream in(NUMORA_SAMPLE_BOOK, std::ios::binary);
+    const std::string json{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    CPBData book;
+    ASSERT_TRUE(BookFromJson(json, book).ok);
+    ASSERT_GT(book.CountUsedEntries(), 20);
+    // A sound downloaded to the handset: a phone-book file would drop it, a snapshot keeps it.
+    PBEntry e = book.Entry(book.GroupFirstEntry(kEtcGroup));
+    e.ringer = 4321;
+    e.picture = 77;
+    book.SetEntry(e);
+    const CPBData before = book;
+
+    const std::vector<uint8_t> bytes = SnapshotBytes(book);
+    EXPECT_TRUE(CompareBooks(before, book).empty());
+    CPBData back;
+    ASSERT_TRUE(BookFromSnapshot(bytes, back));
+    EXPECT_EQ(Lines(book, back), std::vector<std::string>{});
+    EXPECT_EQ(SnapshotBytes(back), bytes);
+
+    CPBData untouched = TwoFriends();
+    EXPECT_FALSE(BookFromSnapshot(std::span(bytes).first(100), untouched));
+    EXPECT_TRUE(CompareBooks(TwoFriends(), untouched).empty());
+}
+
+}  // namespace
+}  // namespace numora
