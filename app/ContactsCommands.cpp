@@ -4,6 +4,7 @@
 #include <QFileDialog>
 
 #include "book/BookFormats.h"
+#include "history/BookHistory.h"
 #include "ui/Modal.h"
 #include "ui/PBDialog.h"
 
@@ -59,6 +60,7 @@ void ImportContacts(QWidget* parent, CPBDialog& page) {
         return;
     }
     const QByteArray bytes = file.readAll();
+    page.KeepEdits(history::kBeforeImport);
     page.EnableControls(false);
     const TextImport r =
         BookFromText(FormatOfPath(path.toStdString()),
@@ -67,6 +69,7 @@ void ImportContacts(QWidget* parent, CPBDialog& page) {
     page.FillSmsGroupCombo();
     page.RefreshList();
     page.EnableControls(true);
+    page.KeepBook(history::kImported);
     ShowMessage(parent, Report(page.Book().CountUsedEntries(), r.problems).toStdString());
 }
 

@@ -6,14 +6,18 @@
 #include <QFile>
 #include <QMenuBar>
 #include <QScreen>
+#include <QTimer>
 #include <algorithm>
 
 #include "app/AboutDlg.h"
 #include "app/ContactsCommands.h"
+#include "app/HistoryDlg.h"
 #include "app/NumoraView.h"
 #include "app/PrintDialog.h"
 #include "app/ProtocolLogDlg.h"
 #include "app/SimulatorProcess.h"
+#include "app/WriteVerifier.h"
+#include "history/BookHistory.h"
 #include "link/CommPort.h"
 #include "ui/Modal.h"
 #include "ui/PBDialog.h"
@@ -25,6 +29,8 @@ namespace {
 
 constexpr int kVersionBytes = 99;
 constexpr int kScreenHeightMargin = 50;
+constexpr const char* kVerifySection = "Phone Book";
+constexpr const char* kVerifyKey = "Verify After Writing";
 
 QString ReadVersion(const QString& path, bool& found) {
     QFile file(path);
@@ -73,8 +79,32 @@ CMainFrame::CMainFrame(FrameOptions options, QWidget* parent)
     setCentralWidget(m_pView);
     Page()->SetProgramFolder(m_options.programFolder);
     Page()->Session().Link().SetPassword(PasswordFromProfile(profile));
-    m_pPort->SetOnBlock([this](std::span<uint8_t> block) { m_pView->OnPhoneData(block); });
-    m_pPort->SetOnLost([this] { Page()->Session().Engine().OnPortLost(); });
+    m_history = std::make_unique<CBookHistory>(m_options.historyFolder.isEmpty()
+                                                   ? CBookHistory::DefaultFolder()
+                                                   : m_options.historyFolder);
+    Page()->SetHistory(m_history.get());
+    m_verifier = new CWriteVerifier(*m_pPort, m_clock, profile, *Page(), this);
+    // While a write is verified, the port's replies go to the verifying read.
+    m_pPort->SetOnBlock([this](std::span<uint8_t> block) {
+        if (m_verifier->Active()) {
+            m_verifier->OnPhoneData(block);
+        } else {
+            m_pView->OnPhoneData(block);
+        }
+    });
+    m_pPort->SetOnLost([this] {
+        if (m_verifier->Active()) {
+            m_verifier->OnPortLost();
+        } else {
+            Page()->Session().Engine().OnPortLost();
+        }
+    });
+    connect(Page(), &CPBDialog::runEnded, this, [this](int outcome) {
+        if (outcome == static_cast<int>(RunOutcome::WriteCompleted) &&
+            m_verifyAction->isChecked()) {
+            QTimer::singleShot(0, this, [this] { m_verifier->Start(DiscoverPorts()); });
+        }
+    });
     // The protocol log keeps the frames of the last run.
     Page()->Session().SetTrace(&m_protocolLog);
     Page()->Session().Engine().SetOnRunStarted([this](bool) {
@@ -89,6 +119,8 @@ CMainFrame::CMainFrame(FrameOptions options, QWidget* parent)
 }
 
 CMainFrame::~CMainFrame() {
+    delete m_verifier;  // its session talks to the port
+    m_verifier = nullptr;
     delete m_logDlg;  // it watches the log, which goes before the window's children
     m_logDlg = nullptr;
     // The page's session talks to the port and the clock: it goes first.
@@ -110,6 +142,13 @@ void CMainFrame::BuildMenus() {
     QAction* exportAction = file->addAction(QStringLiteral("&Export Contacts..."));
     connect(exportAction, &QAction::triggered, this, &CMainFrame::OnExportContacts);
     file->addSeparator();
+    QAction* historyAction = file->addAction(QStringLiteral("&History..."));
+    connect(historyAction, &QAction::triggered, this, &CMainFrame::OnHistory);
+    m_verifyAction = file->addAction(QStringLiteral("&Verify After Writing"));
+    m_verifyAction->setCheckable(true);
+    m_verifyAction->setChecked(m_profile->GetString(kVerifySection, kVerifyKey, "0") == "1");
+    connect(m_verifyAction, &QAction::toggled, this, &CMainFrame::OnVerifyAfterWriting);
+    file->addSeparator();
     QAction* log = file->addAction(QStringLiteral("Protocol &Log..."));
     connect(log, &QAction::triggered, this, &CMainFrame::OnProtocolLog);
     file->addSeparator();
@@ -118,6 +157,7 @@ void CMainFrame::BuildMenus() {
     // Contacts change the book: not while a run or a file command has the page locked.
     connect(Page(), &CPBDialog::sheetEnable, import, &QAction::setEnabled);
     connect(Page(), &CPBDialog::sheetEnable, exportAction, &QAction::setEnabled);
+    connect(Page(), &CPBDialog::sheetEnable, historyAction, &QAction::setEnabled);
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     QAction* about = help->addAction(QStringLiteral("&About Program"));
     connect(about, &QAction::triggered, this, &CMainFrame::OnAppAbout);
@@ -136,6 +176,31 @@ void CMainFrame::OnImportContacts() {
 
 void CMainFrame::OnExportContacts() {
     ExportContacts(this, *Page());
+}
+
+void CMainFrame::OnHistory() {
+    CHistoryDlg dialog(*m_history, Page()->Book(), this);
+    if (RunModal(dialog) == QDialog::Accepted) RestoreSnapshot(dialog.ChosenId());
+}
+
+bool CMainFrame::RestoreSnapshot(const QString& id) {
+    CPBDialog& page = *Page();
+    if (page.Locked()) return false;
+    page.KeepEdits(history::kBeforeRestore);
+    page.EnableControls(false);
+    const bool loaded = m_history->Load(id, page.Book(), true);
+    if (loaded) page.ShowBook();
+    page.EnableControls(true);
+    if (!loaded) {
+        page.MessageBox(ToBytes(QStringLiteral("Snapshot %1 cannot be read.").arg(id)));
+        return false;
+    }
+    page.KeepBook(history::kRestored);
+    return true;
+}
+
+void CMainFrame::OnVerifyAfterWriting(bool on) {
+    m_profile->SetString(kVerifySection, kVerifyKey, on ? "1" : "0");
 }
 
 void CMainFrame::OnProtocolLog() {
@@ -196,11 +261,15 @@ void CMainFrame::StartUp() {
     m_simulator->Start(program, arguments);
 }
 
-void CMainFrame::BeginSearch() {
+PortTable CMainFrame::DiscoverPorts() const {
     const QStringList extraIds =
         QString::fromStdString(m_profile->GetString(kPortSection, "Handset USB IDs", ""))
             .split(QLatin1Char(','), Qt::SkipEmptyParts);
-    Page()->StartUp(m_portMap.DiscoverHandsetPorts(extraIds));
+    return m_portMap.DiscoverHandsetPorts(extraIds);
+}
+
+void CMainFrame::BeginSearch() {
+    Page()->StartUp(DiscoverPorts());
 }
 
 void CMainFrame::OnAppAbout() {
@@ -209,6 +278,8 @@ void CMainFrame::OnAppAbout() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    // Closing never asks to save: edits no snapshot holds are kept in the history instead.
+    if (!Page()->Session().Engine().Running()) Page()->KeepEdits(history::kOnClose);
     if (m_simulator != nullptr) m_simulator->Stop();
     QMainWindow::closeEvent(event);
 }

@@ -15,7 +15,9 @@
 
 namespace numora {
 
+class CBookHistory;
 class CCommPort;
+class CWriteVerifier;
 class CNumoraView;
 class CPBDialog;
 class CProtocolLogDlg;
@@ -28,6 +30,7 @@ struct FrameOptions {
     QString simulatorBook;  // the book it starts with; the sample book when empty
     QString profilePath;    // an INI file instead of the user's profile
     QString programFolder;  // the program's folder; the executable's when empty
+    QString historyFolder;  // the book's history; the user's history folder when empty
 };
 
 // " KXT-5507 Phone Book " and the text of "nmxver.dat" from the folder, else from its parent.
@@ -51,6 +54,9 @@ public:
 
     CProtocolLog& ProtocolLog() { return m_protocolLog; }
     CProtocolLogDlg* ProtocolLogWindow() const { return m_logDlg; }
+    CBookHistory& History() { return *m_history; }
+    // Puts a snapshot into the window as File Open would; the window's edits are kept first.
+    bool RestoreSnapshot(const QString& id);
 
 public slots:
     void OnAppAbout();
@@ -58,6 +64,8 @@ public slots:
     void OnExportContacts();
     void OnProtocolLog();
     void OnFilePrint();
+    void OnHistory();
+    void OnVerifyAfterWriting(bool on);
 
 signals:
     // numora-sim could not be started; the window goes on without a handset.
@@ -70,6 +78,7 @@ private:
     void BuildMenus();
     void FitToForm();
     void BeginSearch();
+    PortTable DiscoverPorts() const;
 
     FrameOptions m_options;
     std::unique_ptr<CQtProfile> m_profile;
@@ -80,6 +89,9 @@ private:
     CPortMap m_portMap;
     std::unique_ptr<CCommPort> m_pPort;
     CSimulatorProcess* m_simulator = nullptr;
+    std::unique_ptr<CBookHistory> m_history;
+    CWriteVerifier* m_verifier = nullptr;
+    QAction* m_verifyAction = nullptr;
     CNumoraView* m_pView = nullptr;
 };
 

@@ -15,6 +15,7 @@
 
 #include "book/ListText.h"
 #include "book/MediaLists.h"
+#include "history/BookHistory.h"
 #include "sync/HandsetFiles.h"
 #include "ui/EntryRules.h"
 #include "ui/Modal.h"
@@ -74,6 +75,8 @@ CPBDialog::CPBDialog(IPort& port, IClock& clock, IProfile& profile, QWidget* par
                 RefreshList();
             }
         }
+        if (outcome == RunOutcome::ReadCompleted) KeepBook(history::kRead);
+        if (outcome == RunOutcome::WriteCompleted) KeepBook(history::kWritten);
         emit runEnded(static_cast<int>(outcome));
     });
 }
@@ -657,6 +660,7 @@ void CPBDialog::OnEditSmsGroup() {
 // Long work
 
 void CPBDialog::OnReadFromPhone() {
+    if (!m_session.Engine().Running()) KeepEdits(history::kBeforeRead);
     m_session.Engine().OnReadFromPhone();
 }
 
@@ -665,11 +669,46 @@ void CPBDialog::OnWriteToPhone() {
 }
 
 void CPBDialog::OnFileOpen() {
-    FileOpen(m_book, *this, m_files != nullptr ? *m_files : *m_ownFiles);
+    KeepEdits(history::kBeforeOpen);
+    if (FileOpen(m_book, *this, m_files != nullptr ? *m_files : *m_ownFiles)) {
+        KeepBook(history::kOpened);
+    }
 }
 
 void CPBDialog::OnFileSave() {
-    FileSave(m_book, *this, m_files != nullptr ? *m_files : *m_ownFiles);
+    if (FileSave(m_book, *this, m_files != nullptr ? *m_files : *m_ownFiles)) {
+        KeepBook(history::kSaved);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The history
+
+void CPBDialog::KeepBook(const char* what) {
+    if (m_history == nullptr) return;
+    m_history->Record(m_book, QString::fromLatin1(what));
+    ReportHistoryFailure();
+}
+
+void CPBDialog::KeepEdits(const char* what) {
+    if (m_history == nullptr) return;
+    m_history->RecordEdits(m_book, QString::fromLatin1(what));
+    ReportHistoryFailure();
+}
+
+// A snapshot that cannot be stored is said once; the work goes on.
+void CPBDialog::ReportHistoryFailure() {
+    const QString failure = m_history->TakeFailure();
+    if (failure.isEmpty()) return;
+    MessageBox(
+        ToBytes(QStringLiteral("The book could not be kept in the history: %1.").arg(failure)));
+}
+
+void CPBDialog::ShowBook() {
+    ClearForm();
+    FillGroupCombos();
+    FillSmsGroupCombo();
+    RefreshList();
 }
 
 }  // namespace numora

@@ -28,6 +28,7 @@ class QPushButton;
 
 namespace numora {
 
+class CBookHistory;
 class CPBListCtrl;
 
 // One number of an entry in the panel: its edit, speed-dial box and "Select" button.
@@ -57,6 +58,16 @@ public:
     void SetProgramFolder(const QString& folder) { m_programFolder = folder; }
     // Where File Open and File Save read and write; the page's own file dialogs otherwise.
     void SetFileAccess(IFileAccess* files) { m_files = files; }
+
+    // The book's history: the page keeps the book at every completed read, write, File Open
+    // and File Save, and before a read or File Open replaces edits that no snapshot holds.
+    // Without one no history is kept.
+    void SetHistory(CBookHistory* history) { m_history = history; }
+    CBookHistory* History() const { return m_history; }
+    void KeepBook(const char* what);
+    void KeepEdits(const char* what);
+    // Rebuilds the combos and the list from the book, as File Open does at its end.
+    void ShowBook();
 
     // Start-up after the list is built: shows the port search dialog, picks the first port from
     // those discovery marked and reads the handset's book as "Read from Phone" does.
@@ -125,6 +136,7 @@ private:
     bool FilterShowsAll() const;
     bool Save();
     void ApplySpeedDials(int slot);
+    void ReportHistoryFailure();
 
     QLabel* Label(const QString& text, int x, int y, int w, int h);
     QLineEdit* Edit(const char* name, int x, int y, int w, int h, int maxLength);
@@ -136,6 +148,7 @@ private:
     CDialogUnits m_units;
     QString m_programFolder;
     IFileAccess* m_files = nullptr;
+    CBookHistory* m_history = nullptr;
     std::unique_ptr<IFileAccess> m_ownFiles;
     QPointer<CPortSearchDlg> m_searchDlg;
     bool m_locked = false;

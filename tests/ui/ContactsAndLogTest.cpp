@@ -18,6 +18,7 @@ namespace {
 FrameOptions TestOptions(const QTemporaryDir& dir) {
     FrameOptions options;
     options.profilePath = dir.filePath(QStringLiteral("profile.ini"));
+    options.historyFolder = dir.filePath(QStringLiteral("history"));
     options.programFolder = dir.path();
     options.port = dir.filePath(QStringLiteral("no-such-device"));
     return options;

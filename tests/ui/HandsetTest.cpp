@@ -40,6 +40,7 @@ QString WriteTestBook(const QTemporaryDir& dir) {
 FrameOptions TestOptions(const QTemporaryDir& dir) {
     FrameOptions options;
     options.profilePath = dir.filePath(QStringLiteral("profile.ini"));
+    options.historyFolder = dir.filePath(QStringLiteral("history"));
     options.programFolder = dir.path();
     return options;
 }

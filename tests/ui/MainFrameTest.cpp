@@ -30,6 +30,7 @@ void WriteFile(const QString& path, const QByteArray& bytes) {
 FrameOptions TestOptions(const QTemporaryDir& dir) {
     FrameOptions options;
     options.profilePath = dir.filePath(QStringLiteral("profile.ini"));
+    options.historyFolder = dir.filePath(QStringLiteral("history"));
     options.programFolder = dir.path();
     return options;
 }
@@ -90,8 +91,9 @@ private slots:
         for (QAction* a : menuActions[0]->menu()->actions()) {
             if (!a->isSeparator()) fileItems << a->text();
         }
-        QCOMPARE(fileItems, QStringList({"&Import Contacts...", "&Export Contacts...",
-                                         "Protocol &Log...", "E&xit"}));
+        QCOMPARE(fileItems,
+                 QStringList({"&Import Contacts...", "&Export Contacts...", "&History...",
+                              "&Verify After Writing", "Protocol &Log...", "E&xit"}));
         QAction* about = menuActions[1]->menu()->actions().first();
         QCOMPARE(about->text(), QStringLiteral("&About Program"));
         runner.Expect([](QDialog& dialog) {

@@ -22,6 +22,7 @@ int main(int argc, char* argv[]) {
     QTemporaryDir dir;
     numora::FrameOptions options;
     options.profilePath = dir.filePath(QStringLiteral("profile.ini"));
+    options.historyFolder = dir.filePath(QStringLiteral("history"));
     options.programFolder = dir.path();
     numora::CMainFrame frame(options);
     numora::CQtFileAccess files(frame.Page(), [&](bool) { return std::optional<QString>(book); });

@@ -1,0 +1,88 @@
+#include "app/WriteVerifier.h"
+
+#include <QString>
+#include <QTimer>
+
+#include "book/BookDiff.h"
+#include "ui/Modal.h"
+#include "ui/PBDialog.h"
+
+namespace numora {
+
+namespace {
+
+constexpr std::size_t kLinesShown = 20;
+
+}  // namespace
+
+CWriteVerifier::CWriteVerifier(IPort& port, IClock& clock, IProfile& profile, CPBDialog& page,
+                               QObject* parent)
+    : QObject(parent), m_port(port), m_clock(clock), m_profile(profile), m_page(page) {}
+
+CWriteVerifier::~CWriteVerifier() {
+    if (m_session) m_session->Engine().SetOnRunEnded({});
+}
+
+void CWriteVerifier::Start(const PortTable& discovered) {
+    if (m_session) return;
+    m_scratch = CPBData();
+    m_failure.clear();
+    IPageSeam& seam = *this;
+    m_session = std::make_unique<CPhoneSession>(m_scratch, seam, m_port, m_clock, m_profile);
+    m_session->Link().SetPassword(PasswordFromProfile(m_profile));
+    m_session->Engine().SetOnRunEnded([this](RunOutcome outcome) {
+        // The session is done with once its run has unwound.
+        QTimer::singleShot(0, this, [this, outcome] { OnRunEnded(outcome); });
+    });
+    m_page.EnableControls(false);
+    m_session->Search().ChooseFirstPort(discovered);
+    m_session->Engine().OnReadFromPhone();
+}
+
+void CWriteVerifier::OnPhoneData(std::span<uint8_t> block) {
+    if (m_session) m_session->OnReceivedBlock(block);
+}
+
+void CWriteVerifier::OnPortLost() {
+    if (m_session) m_session->Engine().OnPortLost();
+}
+
+void CWriteVerifier::OnRunEnded(RunOutcome outcome) {
+    m_session.reset();
+    m_page.SetProgressPos(0);
+    m_page.EnableControls(true);
+    QString text;
+    if (outcome != RunOutcome::ReadCompleted) {
+        text = QStringLiteral("The book could not be read back to verify the write.");
+        if (!m_failure.empty()) text += ' ' + FromBytes(m_failure).trimmed();
+    } else if (const auto diffs = CompareBooks(m_page.Book(), m_scratch); diffs.empty()) {
+        text = FromBytes(kWrittenAsIs);
+    } else {
+        text = QStringLiteral("The phone's book differs from the book written:");
+        for (std::size_t k = 0; k < diffs.size() && k < kLinesShown; ++k)
+            text += '\n' + FromBytes(DifferenceLine(diffs[k]));
+        if (diffs.size() > kLinesShown) {
+            text += QStringLiteral("\n... and %1 more.").arg(diffs.size() - kLinesShown);
+        }
+    }
+    ShowMessage(m_page.window(), ToBytes(text));
+    emit finished();
+}
+
+void CWriteVerifier::MessageBox(std::string_view text) {
+    m_failure = text;
+}
+
+void CWriteVerifier::SetProgressRange(int lo, int hi) {
+    m_page.SetProgressRange(lo, hi);
+}
+
+void CWriteVerifier::SetProgressPos(int pos) {
+    m_page.SetProgressPos(pos);
+}
+
+int CWriteVerifier::ProgressPos() const {
+    return m_page.ProgressPos();
+}
+
+}  // namespace numora

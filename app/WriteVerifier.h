@@ -1,0 +1,73 @@
+// "Verify After Writing": once the handset has taken a book, its book is read back into a
+// scratch book by a session of its own on the window's port, and compared with the book
+// written. The window's book is not touched; the page stays locked while the read runs and its
+// progress bar shows it.
+#pragma once
+
+#include <QObject>
+#include <functional>
+#include <memory>
+#include <span>
+
+#include "book/PBData.h"
+#include "book/PageSeam.h"
+#include "link/Clock.h"
+#include "link/Port.h"
+#include "link/PortSearch.h"
+#include "link/Profile.h"
+#include "sync/PhoneSession.h"
+
+namespace numora {
+
+class CPBDialog;
+
+inline constexpr std::string_view kWrittenAsIs = "The phone holds the book as written.";
+
+class CWriteVerifier : public QObject, private IPageSeam {
+    Q_OBJECT
+public:
+    CWriteVerifier(IPort& port, IClock& clock, IProfile& profile, CPBDialog& page,
+                   QObject* parent = nullptr);
+    ~CWriteVerifier() override;
+
+    // Reads the handset's book back; the ports to try first as the port search takes them.
+    void Start(const PortTable& discovered);
+    bool Active() const { return m_session != nullptr; }
+    // A burst from the port, and the port going away, while the read runs.
+    void OnPhoneData(std::span<uint8_t> block);
+    void OnPortLost();
+
+signals:
+    // The verdict was shown; the window's port is the page's again.
+    void finished();
+
+private:
+    void OnRunEnded(RunOutcome outcome);
+
+    // IPageSeam: the scratch read shows only its progress, on the page's bar.
+    void MessageBox(std::string_view text) override;
+    void SetProgressRange(int lo, int hi) override;
+    void SetProgressPos(int pos) override;
+    int ProgressPos() const override;
+    void EnableControls(bool) override {}
+    void ClearForm() override {}
+    void FillGroupCombos() override {}
+    void FillSmsGroupCombo() override {}
+    void RefreshList() override {}
+    void ShowSelectedEntry() override {}
+    void SelectFirstFilterItem() override {}
+    std::string GroupColumnText(int) const override { return {}; }
+    void PortStatus(int, int) override {}
+    void CloseSearchDialog() override {}
+    void DeleteWorkFile() override {}
+
+    IPort& m_port;
+    IClock& m_clock;
+    IProfile& m_profile;
+    CPBDialog& m_page;
+    CPBData m_scratch;
+    std::unique_ptr<CPhoneSession> m_session;
+    std::string m_failure;
+};
+
+}  // namespace numora

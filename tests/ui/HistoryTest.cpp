@@ -1,0 +1,133 @@
+// The book's history in the window: edits survive a read that fails, come back with Restore,
+// and are kept when the window closes; a history that cannot be stored is said once.
+#include <QAction>
+#include <QFile>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "UiTestSupport.h"
+#include "app/HistoryDlg.h"
+#include "app/MainFrame.h"
+#include "history/BookHistory.h"
+
+using namespace numora;
+using namespace numora::test;
+
+namespace {
+
+FrameOptions TestOptions(const QTemporaryDir& dir) {
+    FrameOptions options;
+    options.profilePath = dir.filePath(QStringLiteral("profile.ini"));
+    options.historyFolder = dir.filePath(QStringLiteral("history"));
+    options.programFolder = dir.path();
+    options.port = dir.filePath(QStringLiteral("no-handset"));
+    return options;
+}
+
+QAction* FileAction(CMainFrame& frame, const QString& text) {
+    for (QAction* a : frame.menuBar()->actions().first()->menu()->actions()) {
+        if (a->text() == text) return a;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+class HistoryTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void editsSurviveAFailedReadAndComeBackWithRestore() {
+        CTestRunner runner;
+        QTemporaryDir dir;
+        CMainFrame frame(TestOptions(dir));
+        frame.show();
+        CPBDialog* page = frame.Page();
+        page->Book().SetGroup(2, "Friends");
+        AddEntry(page->Book(), 5, "Edited", 2, "0555");
+        page->ShowBook();
+
+        page->Session().Engine().SetTimeouts(300, 300);
+        QSignalSpy ended(page, &CPBDialog::runEnded);
+        page->OnReadFromPhone();
+        QVERIFY(ended.wait(10000));
+        QCOMPARE(ended.takeFirst().first().toInt(), static_cast<int>(RunOutcome::Failed));
+        QVERIFY(!page->Book().IsValidEntry(5));
+
+        const auto list = frame.History().List();
+        QCOMPARE(list.size(), std::size_t{1});
+        QCOMPARE(list[0].what, QString::fromLatin1(history::kBeforeRead));
+        QCOMPARE(list[0].entries, 1);
+
+        QString differences;
+        runner.Expect([&](QDialog& dialog) {
+            auto& history = static_cast<CHistoryDlg&>(dialog);
+            differences = history.DifferencesText();
+            QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("restoreButton")),
+                              Qt::LeftButton);
+            return dialog.result();
+        });
+        FileAction(frame, QStringLiteral("&History..."))->trigger();
+        QVERIFY(runner.AllHandled());
+        QVERIFY2(differences.contains(QStringLiteral("entry 5 \"Edited\": added (Mobile 0555)")),
+                 qPrintable(differences));
+        QVERIFY(differences.contains(QStringLiteral("group 2 \"Friends\": added")));
+        QCOMPARE(page->List()->CellText(5, col::kName), QStringLiteral("Edited"));
+        QCOMPARE(page->List()->CellText(5, col::kGroup), QStringLiteral("Friends"));
+        QVERIFY(page->Book().IsValidEntry(5));
+
+        // The book brought back is the newest snapshot already: it is not kept twice, nor again
+        // when the window closes.
+        frame.close();
+        QCOMPARE(frame.History().List().size(), std::size_t{1});
+    }
+
+    void closingKeepsEditsAndVerifyIsRemembered() {
+        CTestRunner runner;
+        QTemporaryDir dir;
+        {
+            CMainFrame frame(TestOptions(dir));
+            AddEntry(frame.Page()->Book(), 9, "Late", kEtcGroup, "0999");
+            QAction* verify = FileAction(frame, QStringLiteral("&Verify After Writing"));
+            QVERIFY(verify->isCheckable() && !verify->isChecked());
+            verify->setChecked(true);
+            frame.close();
+            const auto list = frame.History().List();
+            QCOMPARE(list.size(), std::size_t{1});
+            QCOMPARE(list[0].what, QString::fromLatin1(history::kOnClose));
+        }
+        CMainFrame again(TestOptions(dir));
+        QVERIFY(FileAction(again, QStringLiteral("&Verify After Writing"))->isChecked());
+        // An empty book has nothing to lose.
+        again.close();
+        QCOMPARE(again.History().List().size(), std::size_t{1});
+        QCOMPARE(runner.messages, QStringList());
+    }
+
+    void aHistoryThatCannotBeStoredIsSaidOnce() {
+        CTestRunner runner;
+        QTemporaryDir dir;
+        QFile blocker(dir.filePath(QStringLiteral("file")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        FrameOptions options = TestOptions(dir);
+        options.historyFolder = dir.filePath(QStringLiteral("file/history"));
+        CMainFrame frame(options);
+        CPBDialog* page = frame.Page();
+        AddEntry(page->Book(), 1, "One", kEtcGroup, "01");
+        page->KeepBook(history::kSaved);
+        AddEntry(page->Book(), 2, "Two", kEtcGroup, "02");
+        page->KeepBook(history::kSaved);
+        QCOMPARE(runner.messages.size(), 1);
+        QVERIFY(runner.messages[0].startsWith(
+            QStringLiteral("The book could not be kept in the history: ")));
+        QVERIFY(page->Book().IsValidEntry(2));
+    }
+};
+
+QTEST_MAIN(HistoryTest)
+#include "HistoryTest.moc"
