@@ -91,4 +91,46 @@ TEST_F(CliTest, HostileBytesNeverCrashTheTool) {
     }
 }
 
+TEST_F(CliTest, DiffExitsAsDiffDoes) {
+    const std::string a =
+        "{\"entries\":[{\"slot\":4,\"name\":\"Ada\",\"group\":6,\"numbers\":{\"mobile\":\"0123\"}}]"
+        ","
+        "\"groups\":[{\"slot\":6,\"name\":\"Etc.\",\"members\":[4]}]}";
+    std::string b = a;
+    b.replace(b.find("0123"), 4, "0456");
+    WriteFile("a.json", a);
+    WriteFile("b.json", b);
+    ASSERT_EQ(Cli("convert " + Path("a.json") + " " + Path("a.pb")).status, 0);
+
+    CliRun r = Cli("diff " + Path("a.pb") + " " + Path("a.json"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+    r = Cli("diff " + Path("a.pb") + " " + Path("b.json"));
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(r.out, "entry 4 \"Ada\": Mobile \"0123\" -> \"0456\"\n");
+    r = Cli("diff --json " + Path("a.pb") + " " + Path("b.json"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out.rfind("[{\"item\":\"entry\",\"change\":\"changed\",\"slot\":4,", 0), 0u)
+        << r.out;
+    EXPECT_EQ(Cli("diff " + Path("a.pb") + " " + Path("none.pb")).status, 2);
+    EXPECT_EQ(Cli("diff " + Path("a.pb") + " @7").status, 2);
+    EXPECT_EQ(Cli("diff " + Path("a.pb")).status, 2);
+}
+
+TEST_F(CliTest, EveryCommandHasItsHelpAndRefusesWhatItDoesNotKnow) {
+    for (const char* command : {"dump", "convert", "read", "write", "print", "diff", "history"}) {
+        CliRun r = Cli(std::string(command) + " --help");
+        EXPECT_EQ(r.status, 0) << command;
+        EXPECT_EQ(r.out.rfind(std::string("usage: numora-cli ") + command, 0), 0u) << r.out;
+        r = Cli(std::string(command) + " --no-such-option x");
+        EXPECT_EQ(r.status, 2) << command;
+        EXPECT_NE(r.err.find("no-such-option"), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(Cli("history").out, "");
+    EXPECT_EQ(Cli("history restore 1").status, 2);
+    EXPECT_EQ(Cli("history show 1").status, 1);
+    EXPECT_EQ(Cli("write --dry-run --verify x.pb").status, 2);
+    EXPECT_EQ(Cli("read --timeout 0 -o x.pb").status, 2);
+}
+
 }  // namespace

@@ -101,6 +101,47 @@ TEST_F(CliSimTest, ReadGivesBackEveryEntryInTheHandsetsOrder) {
     EXPECT_EQ(RequestsAfterPassword(sim.Trace()), expected);
 }
 
+// The book's history from the tool: a read and a write keep their books, a dry run writes
+// nothing and lists what a write would change, a verified write reads the book back.
+TEST_F(CliSimTest, HistoryDryRunAndVerifiedWrite) {
+    SaveBook(EveryGroupBook(), "phone.pb");
+    auto sim = StartSim({"--book", Path("phone.pb")});
+    const std::string port = " --no-progress --port " + sim.Device() + " ";
+    test::ToolRun r = Cli("read" + port + "-o " + Path("read.pb"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = Cli("history");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.substr(0, 2), "1 ") << r.out;
+    EXPECT_NE(r.out.find("8 entries  read from phone"), std::string::npos) << r.out;
+    EXPECT_EQ(Cli("diff @1 " + Path("read.pb")).status, 0);
+    EXPECT_EQ(Cli("history show 1").out, Cli("dump " + Path("read.pb")).out);
+    ASSERT_EQ(Cli("history restore 1 -o " + Path("back.json")).status, 0);
+    EXPECT_EQ(Slurp(Path("back.json")), Json("read.pb"));
+
+    CPBData edited = EveryGroupBook();
+    edited.DeleteEntry(17);
+    test::AddEntry(edited, 64, "Entry 64", 64 % 7, "0999");
+    SaveBook(edited, "edited.pb");
+    r = Cli("write --dry-run" + port + Path("edited.pb"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "entry 17 \"Entry 17\": removed (Mobile 0100017)\n"
+              "entry 64 \"Entry 64\": Mobile \"0100064\" -> \"0999\"\n");
+    ASSERT_EQ(Cli("read" + port + "-o " + Path("after-dry-run.pb")).status, 0);
+    EXPECT_EQ(Cli("diff " + Path("read.pb") + " " + Path("after-dry-run.pb")).status, 0);
+
+    r = Cli("write --verify" + port + Path("edited.pb"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("The phone holds the book as written."), std::string::npos) << r.err;
+    r = Cli("history");
+    EXPECT_EQ(r.out.substr(0, 2), "2 ") << r.out;
+    EXPECT_NE(r.out.find("written to phone"), std::string::npos) << r.out;
+    EXPECT_EQ(Cli("diff @2 " + Path("edited.pb")).status, 0);
+    r = Cli("diff @1 @2");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("entry 17 \"Entry 17\": removed"), std::string::npos) << r.out;
+}
+
 TEST_F(CliSimTest, ReadOfAnEmptyBookAndOfEveryGroup) {
     SaveBook(CPBData(), "empty.pb");
     {
