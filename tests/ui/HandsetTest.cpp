@@ -1,8 +1,10 @@
 // The window against the real numora-sim on a pseudo-terminal: the read at start-up fills the
 // list, an edit written to the handset comes back with the next read, and --simulate starts
 // the simulator itself.
+#include <QAction>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
@@ -14,6 +16,7 @@
 #include "app/MainFrame.h"
 #include "app/NumoraView.h"
 #include "book/PbFile.h"
+#include "history/BookHistory.h"
 #include "support/SimProcess.h"
 
 using namespace numora;
@@ -122,6 +125,33 @@ private slots:
         QCOMPARE(page->List()->CellText(3, col::Number(4)), QStringLiteral("0666"));
         QCOMPARE(page->List()->CellText(0, col::kName), QStringLiteral("Anna"));
         QCOMPARE(runner.messages.size(), 1);
+    }
+
+    void verifiedWriteReadsTheBookBack() {
+        CTestRunner runner;
+        QTemporaryDir dir;
+        SimProcess sim(NUMORA_SIM, {"--book", WriteTestBook(dir).toStdString()},
+                       dir.filePath(QStringLiteral("sim.log")).toStdString());
+        FrameOptions options = TestOptions(dir);
+        options.port = QString::fromStdString(sim.Device());
+        CMainFrame frame(options);
+        QSignalSpy ended(frame.Page(), &CPBDialog::runEnded);
+        frame.StartUp();
+        QCOMPARE(WaitForRun(ended), static_cast<int>(RunOutcome::ReadCompleted));
+        for (QAction* a : frame.menuBar()->actions().first()->menu()->actions()) {
+            if (a->text() == QStringLiteral("&Verify After Writing")) a->setChecked(true);
+        }
+        CPBDialog* page = frame.Page();
+        AddEntry(page->Book(), 200, "Written", kEtcGroup, "0200");
+        page->ShowBook();
+        page->OnWriteToPhone();
+        QCOMPARE(WaitForRun(ended), static_cast<int>(RunOutcome::WriteCompleted));
+        QTRY_VERIFY_WITH_TIMEOUT(runner.messages.size() == 2, kRunLimitMs);
+        QCOMPARE(runner.messages, QStringList({"Phonebook Write Completed!",
+                                               "The phone holds the book as written."}));
+        QVERIFY(!page->Locked());
+        QCOMPARE(page->List()->CellText(200, col::kName), QStringLiteral("Written"));
+        QCOMPARE(frame.History().List().front().what, QString::fromLatin1(history::kWritten));
     }
 
     void simulateStartsTheSimulator() {
