@@ -29,7 +29,9 @@ CHistoryDlg::CHistoryDlg(CBookHistory& history, const CPBData& windowBook, QWidg
                      QString::number(s.entries)});
         item->setData(0, Qt::UserRole, s.id);
     }
+    m_list->header()->setStretchLastSection(false);
     m_list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_list->header()->setSectionResizeMode(1, QHeaderView::Stretch);
     layout->addWidget(m_list, 1);
     m_summary = new QLabel(this);
     m_summary->setWordWrap(true);

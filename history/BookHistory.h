@@ -71,7 +71,7 @@ public:
     // The reason of the first failure to store, once; empty afterwards and while all is well.
     QString TakeFailure();
 
-    // For tests: the clock that dates snapshots and the limits of pruning.
+    // For tests: the clock that dates snapshots and decides which are old.
     void SetClock(std::function<QDateTime()> now) { m_now = std::move(now); }
 
 private:
