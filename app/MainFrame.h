@@ -8,6 +8,7 @@
 #include <QString>
 #include <memory>
 
+#include "app/BookPrint.h"
 #include "link/PortMap.h"
 #include "link/ProtocolLog.h"
 #include "link/QtClock.h"
@@ -58,6 +59,7 @@ public slots:
     void OnExportContacts();
     void OnProtocolLog();
     void OnFilePrint();
+    void OnPrintDirectory();
 
 signals:
     // numora-sim could not be started; the window goes on without a handset.
@@ -68,6 +70,7 @@ protected:
 
 private:
     void BuildMenus();
+    PrintRowSource ListRows() const;
     void FitToForm();
     void BeginSearch();
 

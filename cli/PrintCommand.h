@@ -1,4 +1,5 @@
-// numora-cli print: the printout of a book as a PDF, the pages the window would print.
+// numora-cli print: the printout of a book as a PDF, the pages the window would print: the ruled
+// table of Ctrl+P, or with --style directory the phone directory of "Print Directory...".
 #pragma once
 
 #include <filesystem>
@@ -7,14 +8,17 @@
 
 namespace numora {
 
+enum class PrintStyle { Table, Directory };
+
 struct PrintOptions {
+    PrintStyle style = PrintStyle::Table;
     std::string in;
     std::string out;
     int fromPage = 0;  // 0: every page
     int toPage = 0;
 };
 
-// IN -o OUT [--pages FROM-TO] (or --pages N); false on a usage error.
+// IN -o OUT [--pages FROM-TO] (or --pages N) [--style table|directory]; false on a usage error.
 bool ParsePrintOptions(const std::vector<std::string>& args, PrintOptions& o);
 
 // Exit status: 0 when pages were written, 1 when the book cannot be read, nothing is left to
