@@ -21,11 +21,12 @@ constexpr const char* kUsage =
     "       numora-cli convert IN OUT\n"
     "       numora-cli read [--port DEV] [--trace] [--timeout SEC] [--no-progress] -o OUT\n"
     "       numora-cli write [--port DEV] [--trace] [--timeout SEC] [--no-progress] IN\n"
-    "       numora-cli print IN -o OUT.pdf [--pages FROM-TO]\n"
+    "       numora-cli print [--style table|directory] IN -o OUT.pdf [--pages FROM-TO]\n"
+    "       numora-cli --version\n"
     "FILE, IN and OUT are phone-book files (*.pb), JSON (*.json), vCard (*.vcf) or CSV (*.csv).\n"
     "Without --port the serial ports are searched for the handset, for at most --timeout\n"
-    "seconds (30). print writes the printout of the book's entries as a PDF; --pages picks\n"
-    "pages of it.\n";
+    "seconds (30). print writes the printout of the book's entries as a PDF, the ruled table\n"
+    "or (--style directory) a phone directory sorted by name; --pages picks pages of it.\n";
 
 int Usage() {
     std::fputs(kUsage, stderr);
@@ -122,6 +123,10 @@ int main(int argc, char** argv) {
     if (command == "read") return Phone(args, true, folder);
     if (command == "write") return Phone(args, false, folder);
     if (command == "print") return Print(args, folder);
+    if (command == "--version") {
+        std::printf("numora-cli %s\n", NUMORA_VERSION);
+        return 0;
+    }
     if (command == "--help" || command == "-h" || command == "help") {
         std::fputs(kUsage, stdout);
         return 0;
