@@ -1,7 +1,8 @@
-# The Debian package, from the install rules: cpack -G DEB in the build folder.
+# The Debian package, from the install rules: the "package" target, or cpack in the build folder.
 install(FILES data/man/numora.1 data/man/numora-cli.1 data/man/numora-sim.1
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
+set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME numora)
 set(CPACK_PACKAGE_VENDOR "Numora")
 set(CPACK_PACKAGE_CONTACT "Numora developers <numora@localhost>")
