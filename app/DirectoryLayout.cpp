@@ -76,7 +76,7 @@ std::vector<std::string> Wrap(std::string_view text, double width, DirFont font,
             continue;
         }
         if (!line.empty()) lines.push_back(std::move(line));
-        while (widthOf(word, font) > width) {
+        while (word.size() > 1 && widthOf(word, font) > width) {
             const std::size_t n = FittingPrefix(word, width, font, widthOf);
             lines.emplace_back(word.substr(0, n));
             word.remove_prefix(n);

@@ -78,6 +78,8 @@ TEST(DirectoryLayoutTest, NamesInOrderWithoutCaseOrAccentsAndTheNamelessLast) {
     EXPECT_EQ(pages[0].rows, (std::vector<int>{4, 2, 5, 0, 7, 3, 6, 1}));
     EXPECT_TRUE(
         LayOutDirectory(std::vector<ListRowTexts>(kEntrySlots), kPaperA4, FakeWidth).empty());
+    // Paper too small for anything still gets every entry, each on a page of its own.
+    EXPECT_EQ(LayOutDirectory(rows, DirPaper{50, 50}, FakeWidth).size(), 8u);
 }
 
 TEST(DirectoryLayoutTest, AFullBookFillsPagesWithoutOneTextOverAnother) {
