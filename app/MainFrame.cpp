@@ -142,6 +142,9 @@ void CMainFrame::BuildMenus() {
     QAction* exportAction = file->addAction(QStringLiteral("&Export Contacts..."));
     connect(exportAction, &QAction::triggered, this, &CMainFrame::OnExportContacts);
     file->addSeparator();
+    QAction* directory = file->addAction(QStringLiteral("Print &Directory..."));
+    connect(directory, &QAction::triggered, this, &CMainFrame::OnPrintDirectory);
+    file->addSeparator();
     QAction* historyAction = file->addAction(QStringLiteral("&History..."));
     connect(historyAction, &QAction::triggered, this, &CMainFrame::OnHistory);
     m_verifyAction = file->addAction(QStringLiteral("&Verify After Writing"));
@@ -161,8 +164,8 @@ void CMainFrame::BuildMenus() {
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     QAction* about = help->addAction(QStringLiteral("&About Program"));
     connect(about, &QAction::triggered, this, &CMainFrame::OnAppAbout);
-    // The document has nothing to open or save, so New, Open and Save are not bound. Printing
-    // has no menu entry: Ctrl+P is its only way in.
+    // The document has nothing to open or save, so New, Open and Save are not bound. The ruled
+    // printout has no menu entry: Ctrl+P is its only way in.
     auto* print = new QAction(this);
     print->setShortcut(QKeySequence::Print);
     addAction(print);
@@ -209,16 +212,24 @@ void CMainFrame::OnProtocolLog() {
     m_logDlg->raise();
 }
 
-// The printout shows what the list shows, row by row.
-void CMainFrame::OnFilePrint() {
+// The printouts show what the list shows, row by row.
+PrintRowSource CMainFrame::ListRows() const {
     const CPBListCtrl* list = Page()->List();
-    PrintPhoneBook(this, [list](int row) {
+    return [list](int row) {
         ListRowTexts cells;
         for (int col = 0; col < kListColumns; ++col) {
             cells[static_cast<std::size_t>(col)] = ToBytes(list->CellText(row, col));
         }
         return cells;
-    });
+    };
+}
+
+void CMainFrame::OnFilePrint() {
+    PrintPhoneBook(this, ListRows());
+}
+
+void CMainFrame::OnPrintDirectory() {
+    PrintDirectory(this, ListRows());
 }
 
 // The window starts at the top-left corner as large as the screen allows, then shrinks to the

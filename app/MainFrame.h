@@ -8,6 +8,7 @@
 #include <QString>
 #include <memory>
 
+#include "app/BookPrint.h"
 #include "link/PortMap.h"
 #include "link/ProtocolLog.h"
 #include "link/QtClock.h"
@@ -66,6 +67,7 @@ public slots:
     void OnFilePrint();
     void OnHistory();
     void OnVerifyAfterWriting(bool on);
+    void OnPrintDirectory();
 
 signals:
     // numora-sim could not be started; the window goes on without a handset.
@@ -76,6 +78,7 @@ protected:
 
 private:
     void BuildMenus();
+    PrintRowSource ListRows() const;
     void FitToForm();
     void BeginSearch();
     PortTable DiscoverPorts() const;

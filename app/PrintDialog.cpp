@@ -5,6 +5,7 @@
 #include <QPrinter>
 #include <algorithm>
 
+#include "app/DirectoryPrint.h"
 #include "ui/Modal.h"
 
 namespace numora {
@@ -24,6 +25,23 @@ bool PrintPhoneBook(QWidget* parent, const PrintRowSource& rows) {
     // and a page smaller than the layout's 8.1 x 10.8 inches takes a finer resolution instead.
     const QRectF area = printer.pageLayout().paintRect(QPageLayout::Inch);
     printer.setResolution(PrintResolutionFor(area.width(), area.height()));
+    const bool range = printer.printRange() == QPrinter::PageRange;
+    return job.Print(printer, range ? printer.fromPage() : 0, range ? printer.toPage() : 0) > 0;
+}
+
+bool PrintDirectory(QWidget* parent, const PrintRowSource& rows) {
+    const CDirectoryPrint job(rows);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QStringLiteral("Phone Directory"));
+    printer.setPageSize(DirectoryPaper());
+    // The layout keeps margins of its own, measured from the sheet's corner.
+    printer.setFullPage(true);
+    const int pages = job.EntryCount() > 0 ? static_cast<int>(job.LayOut(printer).size()) : 0;
+    QPrintDialog dialog(&printer, parent);
+    dialog.setMinMax(1, std::max(1, pages));
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, pages > 0);
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
+    if (RunModal(dialog) != QDialog::Accepted) return false;
     const bool range = printer.printRange() == QPrinter::PageRange;
     return job.Print(printer, range ? printer.fromPage() : 0, range ? printer.toPage() : 0) > 0;
 }

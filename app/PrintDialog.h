@@ -1,4 +1,5 @@
-// Ctrl+P in the window: the print dialog, then the printout.
+// Ctrl+P in the window: the print dialog, then the printout; "Print Directory..." likewise for the
+// phone directory.
 #pragma once
 
 #include <QWidget>
@@ -12,5 +13,9 @@ namespace numora {
 // opens. Returns true when pages were printed; false when the dialog was cancelled, there was
 // nothing to print or the printer could not be opened.
 bool PrintPhoneBook(QWidget* parent, const PrintRowSource& rows);
+
+// The same for the phone directory, on the locale's paper unless the dialog picks another; the
+// pages are laid out again for the paper chosen.
+bool PrintDirectory(QWidget* parent, const PrintRowSource& rows);
 
 }  // namespace numora

@@ -19,6 +19,7 @@ std::string Usage(const std::vector<std::unique_ptr<CCommand>>& commands) {
         first = false;
         out += "numora-cli " + std::string(c->Name()) + " " + std::string(c->Synopsis()) + "\n";
     }
+    out += "       numora-cli --version\n";
     return out + kFilesNote;
 }
 
@@ -97,6 +98,10 @@ std::vector<std::unique_ptr<CCommand>> AllCommands() {
 int RunCommandLine(int argc, char** argv) {
     const auto commands = AllCommands();
     const std::string name = argc >= 2 ? argv[1] : "";
+    if (name == "--version") {
+        std::printf("numora-cli %s\n", NUMORA_VERSION);
+        return 0;
+    }
     if (name == "--help" || name == "-h" || name == "help") {
         std::fputs(Usage(commands).c_str(), stdout);
         return 0;

@@ -6,8 +6,10 @@
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 
 #include "app/BookPrint.h"
+#include "app/DirectoryPrint.h"
 #include "book/PbFile.h"
 #include "cli/BookFiles.h"
 #include "cli/Command.h"
@@ -21,6 +23,65 @@ bool ParsePage(std::string_view text, int& page) {
     const char* end = text.data() + text.size();
     const auto [ptr, ec] = std::from_chars(text.data(), end, page);
     return ec == std::errc() && ptr == end && page >= 1;
+}
+
+bool ParseStyle(std::string_view text, PrintStyle& style) {
+    if (text == "table") {
+        style = PrintStyle::Table;
+    } else if (text == "directory") {
+        style = PrintStyle::Directory;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+int NothingToPrint() {
+    std::fputs("Nothing to print.\n", stderr);
+    return 1;
+}
+
+// The one place the tool writes a PDF. draw paints the pages on the writer and returns how many
+// it drew (0 when the range holds none, -1 on failure); nothing printed leaves no file.
+int WritePdf(const std::string& path, CConsolePage& page,
+             const std::function<void(QPdfWriter&)>& setUp,
+             const std::function<int(QPdfWriter&)>& draw) {
+    // The file is opened before Qt starts, so that a failure shows only the tool's own message.
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        page.MessageBox(kFileSaveFailed);
+        return 1;
+    }
+
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    // Pages need fonts, not a screen: without a display the tool draws offscreen.
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+#endif
+    int argc = 1;
+    char name[] = "numora-cli";
+    char* argv[] = {name, nullptr};
+    QGuiApplication app(argc, argv);
+
+    int drawn = 0;
+    {
+        QPdfWriter writer(&file);
+        setUp(writer);
+        writer.setTitle(QStringLiteral("Phone Book"));
+        writer.setCreator(QStringLiteral("Numora"));
+        drawn = draw(writer);
+    }
+    if (drawn == 0) {
+        file.remove();
+        return NothingToPrint();
+    }
+    if (drawn < 0 || !file.flush()) {
+        page.MessageBox(kFileSaveFailed);
+        return 1;
+    }
+    return 0;
 }
 
 }  // namespace
@@ -42,40 +103,18 @@ int RunPrint(const PrintOptions& o, const std::filesystem::path& programFolder) 
     page.SetQuiet(true);
     if (!LoadBookFile(o.in, book, page)) return 1;
 
-    // The pages are counted and the file opened before Qt starts, so that a failure shows only
-    // the tool's own message.
-    const CBookPrint job([&book](int row) { return EntryRowTexts(book, row); });
-    if (job.PageCount() == 0 || o.fromPage > job.PageCount()) {
-        std::fputs("Nothing to print.\n", stderr);
-        return 1;
+    const PrintRowSource rows = [&book](int row) { return EntryRowTexts(book, row); };
+    if (o.style == PrintStyle::Directory) {
+        const CDirectoryPrint job(rows);
+        if (job.EntryCount() == 0) return NothingToPrint();
+        return WritePdf(o.out, page, SetUpDirectoryPdf, [&](QPdfWriter& writer) {
+            return job.Print(writer, o.fromPage, o.toPage);
+        });
     }
-    QFile file(QString::fromStdString(o.out));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        page.MessageBox(kFileSaveFailed);
-        return 1;
-    }
-
-#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
-    // Pages need fonts, not a screen: without a display the tool draws offscreen.
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-#endif
-    int argc = 1;
-    char name[] = "numora-cli";
-    char* argv[] = {name, nullptr};
-    QGuiApplication app(argc, argv);
-
-    QPdfWriter writer(&file);
-    SetUpPrintPdf(writer);
-    writer.setTitle(QStringLiteral("Phone Book"));
-    writer.setCreator(QStringLiteral("Numora"));
-    if (job.Print(writer, o.fromPage, o.toPage) <= 0 || !file.flush()) {
-        page.MessageBox(kFileSaveFailed);
-        return 1;
-    }
-    return 0;
+    const CBookPrint job(rows);
+    if (job.PageCount() == 0 || o.fromPage > job.PageCount()) return NothingToPrint();
+    return WritePdf(o.out, page, SetUpPrintPdf,
+                    [&](QPdfWriter& writer) { return job.Print(writer, o.fromPage, o.toPage); });
 }
 
 namespace {
@@ -83,16 +122,19 @@ namespace {
 class CPrintCommand : public CCommand {
 public:
     std::string_view Name() const override { return "print"; }
-    std::string_view Synopsis() const override { return "IN -o OUT.pdf [--pages FROM-TO]"; }
+    std::string_view Synopsis() const override { return "[--style table|directory] IN -o OUT.pdf [--pages FROM-TO]"; }
     std::string_view Help() const override {
         return "Writes the printout of the book's entries as a PDF, the pages the window would\n"
-               "print; --pages picks pages of it (FROM-TO, or one page N).\n";
+               "print: the ruled table of Ctrl+P, or (--style directory) a phone directory\n"
+               "sorted by name; --pages picks pages of it (FROM-TO, or one page N).\n";
     }
     void Declare(CCommandLine& line) override {
         line.Option({QStringLiteral("o")}, QStringLiteral("The PDF to write."),
                     QStringLiteral("OUT.pdf"));
         line.Option({QStringLiteral("pages")}, QStringLiteral("The pages to print."),
                     QStringLiteral("FROM-TO"));
+        line.Option({QStringLiteral("style")}, QStringLiteral("table (the default) or directory."),
+                    QStringLiteral("STYLE"));
     }
     int Run(const CCommandLine& line, const CliContext& context) override {
         PrintOptions o;
@@ -103,6 +145,10 @@ public:
         if (line.IsSet(QStringLiteral("pages")) &&
             !ParsePageRange(line.Value(QStringLiteral("pages")), o.fromPage, o.toPage)) {
             return line.UsageError("--pages takes FROM-TO or N, counted from 1");
+        }
+        if (line.IsSet(QStringLiteral("style")) &&
+            !ParseStyle(line.Value(QStringLiteral("style")), o.style)) {
+            return line.UsageError("--style takes table or directory");
         }
         return RunPrint(o, context.programFolder);
     }

@@ -1,13 +1,18 @@
-// numora-cli print: the printout of a book as a PDF, the pages the window would print.
+// numora-cli print: the printout of a book as a PDF, the pages the window would print: the ruled
+// table of Ctrl+P, or with --style directory the phone directory of "Print Directory...".
 #pragma once
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace numora {
 
+enum class PrintStyle { Table, Directory };
+
 struct PrintOptions {
+    PrintStyle style = PrintStyle::Table;
     std::string in;
     std::string out;
     int fromPage = 0;  // 0: every page

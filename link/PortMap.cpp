@@ -4,6 +4,10 @@
 #include <QSerialPort>
 #include <algorithm>
 
+#ifdef Q_OS_WIN
+#include "link/HandsetPorts.h"
+#endif
+
 namespace numora {
 
 namespace {
@@ -70,6 +74,10 @@ PortTable CPortMap::DiscoverHandsetPorts(const QStringList& extraIds) const {
         table[1] = true;
         return table;
     }
+#ifdef Q_OS_WIN
+    // The driver's own device interface first; ports described as the handset's add to it.
+    table = DiscoverRegisteredHandsetPorts();
+#endif
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
         if (!IsHandsetModem(info, extraIds)) continue;
 #ifdef Q_OS_WIN

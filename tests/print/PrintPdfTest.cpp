@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -182,14 +183,91 @@ TEST_F(PrintPdfTest, PageRangesAndNothingToPrint) {
     fs::remove(Pdf());
 
     for (const std::string& args :
-         {Book({}, "none.json") + " -o " + Pdf(), book + " -o " + Pdf() + " --pages 26-27"}) {
+         {Book({}, "none.json") + " -o " + Pdf(), book + " -o " + Pdf() + " --pages 26-27",
+          "--style directory " + Path("none.json") + " -o " + Pdf(),
+          "--style directory " + book + " -o " + Pdf() + " --pages 90-99"}) {
         EXPECT_EQ(Print(args), 1);
-        EXPECT_EQ(m_err, "Nothing to print.\n");
+        // Qt may have spoken first where the directory was laid out (XDG_RUNTIME_DIR unset).
+        EXPECT_TRUE(m_err.ends_with("Nothing to print.\n")) << m_err;
         EXPECT_FALSE(fs::exists(Pdf()));
     }
     EXPECT_EQ(Print(book + " -o " + Pdf() + " --pages 3-2"), 2);
+    EXPECT_EQ(Print(book + " -o " + Pdf() + " --style columns"), 2);
     EXPECT_EQ(Print(book + " -o " + Path("no/such/folder.pdf")), 1);
     EXPECT_EQ(m_err, "File save failed!\n");
+}
+
+// The directory of a full book whose names are not in slot order, each entry at its fullest:
+// every name once, in order, over pages numbered in their footers, and no word of the PDF over
+// another (poppler's word boxes come from the font's own ascent and descent).
+TEST_F(PrintPdfTest, TheDirectoryListsEveryEntryByNameWithoutOneWordOverAnother) {
+    std::vector<std::string> names;
+    {
+        std::ofstream json(Path("full.json"));
+        json << "{\"entries\":[";
+        for (int s = 0; s < 300; ++s) {
+            const int k = (s * 37) % 300;  // a name order unlike the slot order
+            std::string name = "Dir";
+            name += {static_cast<char>('a' + k / 26 / 26), static_cast<char>('a' + k / 26 % 26),
+                     static_cast<char>('a' + k % 26)};
+            names.push_back(name);
+            const std::string digits(32, static_cast<char>('0' + s % 10));
+            json << (s ? "," : "") << "{\"slot\":" << s << ",\"name\":\"" << name
+                 << " Wolfgang\",\"group\":" << 1 + s % 6 << ",\"numbers\":{\"mobile\":\"" << digits
+                 << "\",\"home\":\"" << digits << "\",\"office\":\"0301234\","
+                 << "\"pager\":\"0301234\",\"fax\":\"" << digits << "\"},\"email\":\""
+                 << std::string(36, 'm') << "@example.org\",\"wireless\":\"wap.example.net/"
+                 << std::string(32, 'w') << "\",\"memo\":\"" << std::string(48, 'W') << "\"}";
+        }
+        json << "],\"speedDials\":[";
+        for (int n = 2; n <= 20; ++n)
+            json << (n > 2 ? "," : "") << "{\"number\":" << n << ",\"entry\":" << n * 7
+                 << ",\"kind\":\"fax\"}";
+        json << "]}";
+    }
+    std::sort(names.begin(), names.end());
+    ASSERT_EQ(Print("--style directory " + Path("full.json") + " -o " + Pdf()), 0) << m_err;
+    const std::vector<std::string> pages = Pages();
+    ASSERT_GT(pages.size(), 10u);
+
+    ASSERT_EQ(Run("pdftotext -bbox " + Pdf() + " -"), 0);
+    struct Box {
+        double x0, y0, x1, y1;
+        std::string text;
+    };
+    static const std::regex page(
+        R"re(<page |<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)<)re");
+    std::vector<std::vector<Box>> words;
+    for (std::sregex_iterator it(m_out.begin(), m_out.end(), page), end; it != end; ++it) {
+        if ((*it)[1].length() == 0) {
+            words.emplace_back();
+            continue;
+        }
+        words.back().push_back({std::stod((*it)[1]), std::stod((*it)[2]), std::stod((*it)[3]),
+                                std::stod((*it)[4]), (*it)[5]});
+    }
+    ASSERT_EQ(words.size(), pages.size());
+    std::vector<std::string> printed;
+    int overlaps = 0;
+    for (std::size_t p = 0; p < words.size(); ++p) {
+        const std::string footer =
+            "Page " + std::to_string(p + 1) + " of " + std::to_string(pages.size());
+        EXPECT_EQ(Count(pages[p], footer), 1) << footer;
+        for (std::size_t i = 0; i < words[p].size(); ++i) {
+            const Box& a = words[p][i];
+            if (a.text.starts_with("Dir")) printed.push_back(a.text);
+            for (std::size_t j = i + 1; j < words[p].size(); ++j) {
+                const Box& b = words[p][j];
+                const bool over = a.x0 + 0.01 < b.x1 && b.x0 + 0.01 < a.x1 && a.y0 + 0.01 < b.y1 &&
+                                  b.y0 + 0.01 < a.y1;
+                if (over && ++overlaps < 5)
+                    ADD_FAILURE() << "page " << p + 1 << ": " << a.text << " over " << b.text;
+            }
+        }
+    }
+    EXPECT_EQ(overlaps, 0);
+    EXPECT_EQ(printed, names);
+    EXPECT_EQ(Count(m_out, ">(speed"), 19);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPrinter>
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
@@ -91,9 +92,9 @@ private slots:
         for (QAction* a : menuActions[0]->menu()->actions()) {
             if (!a->isSeparator()) fileItems << a->text();
         }
-        QCOMPARE(fileItems,
-                 QStringList({"&Import Contacts...", "&Export Contacts...", "&History...",
-                              "&Verify After Writing", "Protocol &Log...", "E&xit"}));
+        QCOMPARE(fileItems, QStringList({"&Import Contacts...", "&Export Contacts...",
+                                         "Print &Directory...", "&History...",
+                                         "&Verify After Writing", "Protocol &Log...", "E&xit"}));
         QAction* about = menuActions[1]->menu()->actions().first();
         QCOMPARE(about->text(), QStringLiteral("&About Program"));
         runner.Expect([](QDialog& dialog) {
@@ -134,6 +135,35 @@ private slots:
         QCOMPARE(print.count(), 1);
         QVERIFY(runner.AllHandled());
         QCOMPARE(pagesOffered, 1);
+    }
+
+    // "Print Directory..." offers the directory's pages and prints them where the dialog says.
+    void printDirectoryPrintsTheListsEntries() {
+        CTestRunner runner;
+        QTemporaryDir dir;
+        CMainFrame frame(TestOptions(dir));
+        FillTestBook(frame.Page()->Book());
+        frame.Page()->RefreshList();
+        const QString pdf = dir.filePath(QStringLiteral("directory.pdf"));
+        int pagesOffered = 0;
+        runner.Expect([&](QDialog& dialog) {
+            auto* printDialog = qobject_cast<QAbstractPrintDialog*>(&dialog);
+            if (printDialog == nullptr) return static_cast<int>(QDialog::Rejected);
+            pagesOffered = printDialog->maxPage();
+            printDialog->printer()->setOutputFileName(pdf);
+            return static_cast<int>(QDialog::Accepted);
+        });
+        QAction* directory = nullptr;
+        for (QAction* a : frame.menuBar()->actions().first()->menu()->actions()) {
+            if (a->text() == QStringLiteral("Print &Directory...")) directory = a;
+        }
+        QVERIFY(directory != nullptr);
+        directory->trigger();
+        QVERIFY(runner.AllHandled());
+        QCOMPARE(pagesOffered, 1);
+        QFile file(pdf);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.read(5) == "%PDF-");
     }
 
     void theTabGreysDuringLongWork() {
