@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <utility>
 
 #include "book/MediaLists.h"
 
@@ -248,8 +249,9 @@ std::string DifferenceLine(const BookDifference& d) {
 
 std::string DifferencesJson(const std::vector<BookDifference>& diffs) {
     std::string out = "[";
+    bool first = true;
     for (const BookDifference& d : diffs) {
-        if (out.size() > 1) out += ',';
+        if (!std::exchange(first, false)) out += ',';
         out += "{\"item\":";
         AppendJsonString(out, ItemName(d.item));
         out += ",\"change\":";

@@ -40,9 +40,8 @@ bool BookFromSnapshot(std::span<const uint8_t> bytes, CPBData& book) {
     CPBData fresh;
     fresh.SetMessageSink(book.MessageSink());
     const PbLoadReport report = ReadPbRecords(fresh, bytes, nullptr);
-    if (report.truncated || (report.taken == 0 && bytes.size() < pbfile::kSmsGroupSize)) {
-        return false;
-    }
+    // Every snapshot holds at least the group "Etc.".
+    if (report.truncated || report.taken == 0) return false;
     book = fresh;
     return true;
 }

@@ -14,7 +14,7 @@ namespace numora {
 std::vector<uint8_t> SnapshotBytes(const CPBData& book);
 
 // A fresh book from such bytes (any phone-book file will do); false when the bytes hold no
-// record at all or a record cut short, and the book is then left as it was.
+// record the book takes, or a record cut short, and the book is then left as it was.
 bool BookFromSnapshot(std::span<const uint8_t> bytes, CPBData& book);
 
 }  // namespace numora

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "book/BookJson.h"
+#include "book/MediaLists.h"
 #include "book/Snapshot.h"
 #include "support/BookBuilder.h"
 
@@ -73,6 +74,16 @@ TEST(BookDiffTest, EachChangeIsOneLineNamingSlotFieldAndValues) {
          },
          {"entry 3 \"Ada\": Secret \"NO\" -> \"YES\"",
           "entry 3 \"Ada\": Ringer \"default\" -> \"4321\""}},
+        {"message ringer and picture",
+         [](CPBData& b) {
+             PBEntry e = b.Entry(3);
+             e.msgRinger = 302;
+             e.picture = 77;
+             b.SetEntry(e);
+         },
+         {"entry 3 \"Ada\": Msg. Ringer \"default\" -> \"" +
+              TitleForCode(MediaList::MsgRinger, 302) + "\"",
+          "entry 3 \"Ada\": Graphic \"default\" -> \"77\""}},
         {"speed dial moved",
          [](CPBData& b) { b.SetSpeedDial(5, 7, kMobile); },
          {"speed dial 5: entry 3 \"Ada\" Mobile -> entry 7 \"Bo\" Mobile"}},
@@ -96,10 +107,13 @@ TEST(BookDiffTest, EachChangeIsOneLineNamingSlotFieldAndValues) {
 TEST(BookDiffTest, JsonShowsEachByteAsItsLatin1Character) {
     CPBData a = TwoFriends();
     CPBData b = TwoFriends();
-    AddEntry(b, 3, "Ad\xE9\"", 2, "0101");
+    AddEntry(b, 3, "Ad\xB0\"", 2, "0101");
+    b.SetSmsGroupName(4, "\x01");
     EXPECT_EQ(DifferencesJson(CompareBooks(a, b)),
-              "[{\"item\":\"entry\",\"change\":\"changed\",\"slot\":3,\"name\":\"Ad\xC3\xA9\\\"\","
-              "\"field\":\"Name\",\"before\":\"Ada\",\"after\":\"Ad\xC3\xA9\\\"\"}]");
+              "[{\"item\":\"entry\",\"change\":\"changed\",\"slot\":3,\"name\":\"Ad\xC2\xB0\\\"\","
+              "\"field\":\"Name\",\"before\":\"Ada\",\"after\":\"Ad\xC2\xB0\\\"\"},"
+              "{\"item\":\"SMS group\",\"change\":\"added\",\"slot\":4,\"name\":\"\\u0001\","
+              "\"field\":\"\",\"before\":\"\",\"after\":\"\"}]");
     EXPECT_EQ(DifferencesJson({}), "[]");
 }
 
@@ -125,7 +139,11 @@ TEST(SnapshotTest, BringsBackTheSameBookCodesAndAllAndLeavesTheBookAlone) {
 
     CPBData untouched = TwoFriends();
     EXPECT_FALSE(BookFromSnapshot(std::span(bytes).first(100), untouched));
+    const std::vector<uint8_t> noRecords(400, 0x55);
+    EXPECT_FALSE(BookFromSnapshot(noRecords, untouched));
     EXPECT_TRUE(CompareBooks(TwoFriends(), untouched).empty());
+    EXPECT_TRUE(BookFromSnapshot(SnapshotBytes(CPBData()), untouched));
+    EXPECT_EQ(untouched.CountUsedEntries(), 0);
 }
 
 }  // namespace
