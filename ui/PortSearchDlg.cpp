@@ -39,4 +39,17 @@ QString CPortSearchDlg::Status() const {
     return m_status->text();
 }
 
+void CPortSearchDlg::Finish() {
+    m_finishing = true;
+    close();
+}
+
+// Escape, the close box and close() all end here.
+void CPortSearchDlg::reject() {
+    const bool byUser = !m_finishing;
+    m_finishing = true;
+    if (byUser) emit cancelled();
+    QDialog::reject();
+}
+
 }  // namespace numora

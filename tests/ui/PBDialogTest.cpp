@@ -440,7 +440,7 @@ private slots:
         QSignalSpy ended(&rig.page, &CPBDialog::runEnded);
         rig.page.StartUp(PortTable{});
         QVERIFY(rig.page.SearchDialog() != nullptr);
-        QCOMPARE(rig.page.SearchDialog()->Status(), QStringLiteral(" Waiting..."));
+        QCOMPARE(rig.page.SearchDialog()->Status(), QStringLiteral(" Port Searching..."));
         QVERIFY(!rig.Find<QPushButton>("readButton")->isEnabled());
         QCOMPARE(rig.Cell(0, col::kName), QString());
         QCOMPARE(rig.Find<QComboBox>("filterCombo")->currentText(), QStringLiteral("All"));
