@@ -8,6 +8,7 @@
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 #include "ui/DialogUnits.h"
@@ -34,10 +35,10 @@ public:
 
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) return {};
+        const QString& heading = m_headings[static_cast<std::size_t>(section)];
+        if (role == Qt::DisplayRole) return m_fitHeading ? m_fitHeading(section, heading) : heading;
         // A heading cut to its column's width keeps its whole text as the tool tip.
-        if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
-            return m_headings[static_cast<std::size_t>(section)];
-        }
+        if (role == Qt::ToolTipRole) return heading;
         if (role == Qt::TextAlignmentRole) return QVariant::fromValue(AlignmentOf(section));
         return {};
     }
@@ -80,6 +81,11 @@ public:
         Changed(row, col, row, col);
     }
 
+    // How a heading is cut to its column's width when the header draws it.
+    void SetHeadingFit(std::function<QString(int, const QString&)> fit) {
+        m_fitHeading = std::move(fit);
+    }
+
     void BeginUpdate() { ++m_batch; }
     void EndUpdate() {
         if (m_batch > 0 && --m_batch == 0 && m_dirty) {
@@ -106,6 +112,7 @@ private:
     }
 
     std::vector<QString> m_headings;
+    std::function<QString(int, const QString&)> m_fitHeading;
     std::vector<Qt::Alignment> m_aligns;
     std::vector<std::vector<QString>> m_rows;
     int m_batch = 0;
@@ -212,9 +219,14 @@ CPBListCtrl::CPBListCtrl(QWidget* parent) : QTableView(parent), m_model(new CPBL
     horizontalHeader()->setStretchLastSection(false);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
-    // A heading wider than its column shows its start and its end ("Spe...bile"), so the
-    // narrow speed-dial columns can be told apart.
-    horizontalHeader()->setTextElideMode(Qt::ElideMiddle);
+    // A heading wider than its column shows its start with an ellipsis ("Spe..."), not a
+    // middle cut out of it; the tool tip has the whole heading.
+    m_model->SetHeadingFit([this](int section, const QString& heading) {
+        const QHeaderView* header = horizontalHeader();
+        const int margin = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+        return header->fontMetrics().elidedText(heading, Qt::ElideRight,
+                                                header->sectionSize(section) - margin);
+    });
 }
 
 CPBListCtrl::~CPBListCtrl() = default;

@@ -9,6 +9,9 @@ namespace numora {
 CPortSearchDlg::CPortSearchDlg(QWidget* parent) : QDialog(parent), m_status(new QLabel(this)) {
     setWindowTitle(QStringLiteral("Port Searching"));
     setModal(false);
+    // A caption with a close box only: closing is the one thing to do with it.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setObjectName(QStringLiteral("portSearchDialog"));
     const CDialogUnits du(font());
     setFixedSize(du.Size(119, 55));

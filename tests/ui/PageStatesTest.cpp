@@ -259,10 +259,16 @@ private slots:
         options.programFolder = dir.path();
         CMainFrame frame(options);
         QVERIFY(!frame.windowIcon().isNull());
-        // A speed-dial heading too wide for its column keeps its whole text as the tool tip.
+        // A speed-dial heading too wide for its column shows its start, and its whole text as
+        // the tool tip; a heading that fits stays whole.
         const QAbstractItemModel* model = frame.Page()->List()->model();
+        const QString shown = model->headerData(col::SpeedDial(0), Qt::Horizontal).toString();
+        QVERIFY2(shown.startsWith(QStringLiteral("Sp")) && shown.endsWith(QChar(0x2026)),
+                 qPrintable(shown));
         QCOMPARE(model->headerData(col::SpeedDial(0), Qt::Horizontal, Qt::ToolTipRole).toString(),
                  QStringLiteral("Speed Dial Mobile"));
+        QCOMPARE(model->headerData(col::Number(0), Qt::Horizontal).toString(),
+                 QStringLiteral("Mobile"));
     }
 };
 
