@@ -46,7 +46,7 @@ private slots:
         QCOMPARE(list->ColumnCount(), kListColumns);
         QCOMPARE(rig.Cell(0, 0), QStringLiteral("  0 "));
         QCOMPARE(rig.Cell(299, 0), QStringLiteral("299 "));
-        QCOMPARE(list->model()->headerData(4, Qt::Horizontal).toString(),
+        QCOMPARE(list->model()->headerData(4, Qt::Horizontal, Qt::ToolTipRole).toString(),
                  QStringLiteral("Speed Dial Mobile"));
         QCOMPARE(rig.Cell(0, col::kName), QStringLiteral("Anna"));
         QCOMPARE(rig.Cell(0, col::kGroup), QStringLiteral("Family"));
