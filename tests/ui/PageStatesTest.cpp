@@ -247,6 +247,30 @@ private slots:
         QCOMPARE(own.NameEdit()->text(), QStringLiteral("L\u00F3dz"));
     }
 
+    void theFocusedRowHasAVisibleFrame() {
+        PageRig rig;
+        rig.Load();
+        CPBListCtrl* list = rig.page.List();
+        ClickCell(list, 1);
+        QApplication::setActiveWindow(&rig.page);
+        // Dots of the row's text colour along the top of the highlighted row.
+        auto frameDots = [list] {
+            const QRect row = list->visualRect(list->model()->index(1, 1));
+            const QImage image = list->viewport()->grab().toImage();
+            const QColor dot = list->palette().color(QPalette::HighlightedText);
+            int dots = 0;
+            for (int x = row.left(); x < row.right(); ++x)
+                dots += image.pixelColor(x, row.top()) == dot ? 1 : 0;
+            return dots;
+        };
+        list->setFocus();
+        QVERIFY(list->hasFocus());
+        QVERIFY(frameDots() > 5);
+        rig.Find<QLineEdit>("nameEdit")->setFocus();
+        QVERIFY(!list->hasFocus());
+        QCOMPARE(frameDots(), 0);
+    }
+
     void iconAndHeadings() {
         CAboutDlg about;
         const QPixmap icon = about.findChild<QLabel*>(QStringLiteral("icon"))->pixmap();
