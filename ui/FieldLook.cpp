@@ -5,9 +5,29 @@
 
 namespace numora {
 
+namespace {
+
+Qt::FocusPolicy FocusFor(FieldUse use) {
+    switch (use) {
+        case FieldUse::ReadOnly:
+            return Qt::ClickFocus;
+        case FieldUse::Display:
+            return Qt::NoFocus;
+        case FieldUse::Editable:
+            break;
+    }
+    return Qt::StrongFocus;
+}
+
+}  // namespace
+
 void SetFieldUse(QLineEdit* edit, FieldUse use) {
     const bool editable = use == FieldUse::Editable;
+    const Qt::FocusPolicy focus = FocusFor(use);
+    // The list is refilled often; a field already in its state is left alone.
+    if (edit->isReadOnly() == !editable && edit->focusPolicy() == focus) return;
     edit->setReadOnly(!editable);
+    edit->setFocusPolicy(focus);
     QPalette look = edit->parentWidget() != nullptr ? edit->parentWidget()->palette()
                                                     : QApplication::palette(edit);
     if (!editable) {
@@ -15,17 +35,6 @@ void SetFieldUse(QLineEdit* edit, FieldUse use) {
             look.setBrush(group, QPalette::Base, look.brush(group, QPalette::Window));
     }
     edit->setPalette(look);
-    switch (use) {
-        case FieldUse::Editable:
-            edit->setFocusPolicy(Qt::StrongFocus);
-            break;
-        case FieldUse::ReadOnly:
-            edit->setFocusPolicy(Qt::ClickFocus);
-            break;
-        case FieldUse::Display:
-            edit->setFocusPolicy(Qt::NoFocus);
-            break;
-    }
 }
 
 }  // namespace numora
