@@ -1,14 +1,17 @@
 #include "app/AboutDlg.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QStyle>
 
+#include "app/AppIcon.h"
 #include "ui/DialogUnits.h"
 #include "ui/Modal.h"
 
 namespace numora {
+
+namespace {
+constexpr int kIconSize = 32;
+}
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("About Program"));
@@ -16,11 +19,9 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     const CDialogUnits du(font());
     setFixedSize(du.Size(225, 60));
     auto* icon = new QLabel(this);
-    const QIcon appIcon = QApplication::windowIcon().isNull()
-                              ? style()->standardIcon(QStyle::SP_ComputerIcon)
-                              : QApplication::windowIcon();
-    icon->setPixmap(appIcon.pixmap(32, 32));
-    icon->setGeometry(du.X(11), du.Y(14), 32, 32);
+    icon->setObjectName(QStringLiteral("icon"));
+    icon->setPixmap(AppIcon().pixmap(kIconSize, kIconSize));
+    icon->setGeometry(du.X(11), du.Y(14), kIconSize, kIconSize);
     auto* title = new QLabel(QString::fromLatin1(kAppTitle), this);
     title->setObjectName(QStringLiteral("title"));
     title->setAlignment(Qt::AlignCenter);

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "app/AboutDlg.h"
+#include "app/AppIcon.h"
 #include "app/ContactsCommands.h"
 #include "app/HistoryDlg.h"
 #include "app/NumoraView.h"
@@ -55,6 +56,7 @@ QString FrameTitle(const QDir& current) {
 CMainFrame::CMainFrame(FrameOptions options, QWidget* parent)
     : QMainWindow(parent), m_options(std::move(options)) {
     setObjectName(QStringLiteral("mainFrame"));
+    setWindowIcon(AppIcon());
     if (m_options.programFolder.isEmpty()) {
         m_options.programFolder = QCoreApplication::applicationDirPath();
     }

@@ -5,12 +5,16 @@
 #include <QApplication>
 #include <QCommandLineParser>
 
+#include "app/AppIcon.h"
 #include "app/MainFrame.h"
 #include "ui/Modal.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(numora::kAppTitle));
+    // The desktop entry numora.desktop gives the window its icon and name in task bars.
+    QApplication::setDesktopFileName(QStringLiteral("numora"));
+    QApplication::setWindowIcon(numora::AppIcon());
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("The phone book of the KXT-5507 handset."));

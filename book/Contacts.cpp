@@ -1,6 +1,7 @@
 #include "book/Contacts.h"
 
 #include "book/BookJson.h"
+#include "book/HandsetText.h"
 
 #include <algorithm>
 #include <charconv>
@@ -40,7 +41,8 @@ std::string FitText(const std::string& utf8, std::size_t limit, std::string_view
     std::string bytes = Utf8ToLatin1(utf8, &lost);
     if (lost > 0) {
         report.Problem(std::string(what) + ": " + std::to_string(lost) +
-                       " character(s) the handset cannot show written as '?'");
+                       " character(s) the handset cannot show, written as \"" +
+                       Latin1ToUtf8(bytes) + "\"");
     }
     if (bytes.size() > limit) {
         bytes.resize(limit);
@@ -120,8 +122,9 @@ std::string Utf8ToLatin1(std::string_view s, int* lost) {
             cp = (cp << 6) | (static_cast<uint8_t>(s[i + k]) & 0x3Fu);
         }
         i += len;
-        if (cp <= 0xFF) {
-            out += static_cast<char>(cp);
+        if (const auto form = NearestLatin1(cp)) {
+            out += *form;
+            if (cp > 0xFF) ++missing;
         } else {
             out += '?';
             ++missing;

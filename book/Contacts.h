@@ -50,7 +50,8 @@ std::optional<int> ParseWholeNumber(std::string_view text);
 
 // Text conversions between the book's bytes (shown as Latin-1) and UTF-8.
 std::string Latin1ToUtf8(std::string_view bytes);
-// Characters beyond Latin-1 become '?'; lost counts them.
+// Characters beyond Latin-1 take their nearest form, or '?' when they have none; lost counts
+// them.
 std::string Utf8ToLatin1(std::string_view utf8, int* lost = nullptr);
 
 }  // namespace numora

@@ -66,6 +66,7 @@ void CPortSearch::TryOpenPort() {
     m_linkPhase = kPhaseProbing;
     if (m_port.Open("COM" + std::to_string(m_portNumber), kBaudRate)) {
         m_linkState = kLinkOpened;
+        m_page.PortStatus(m_linkState, m_portNumber);
         m_link.SendCmd44();
         // A newly opened handset needs a moment after its first command.
         m_pacer.Pause(kFirstCommandPauseMs);
@@ -75,6 +76,7 @@ void CPortSearch::TryOpenPort() {
         });
     } else {
         m_linkState = kLinkOpenFailed;
+        m_page.PortStatus(m_linkState, m_portNumber);
         m_timer.Arm(kOpenFailedIntervalMs);
         if (m_portNumber > kHighestPort) m_portNumber = 0;
     }

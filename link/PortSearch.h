@@ -57,7 +57,8 @@ public:
     // modems, then the highest of them. Shows " Waiting..." in the search dialog.
     void ChooseFirstPort(const PortTable& discovered);
 
-    // Opens COM<m_portNumber> and starts probing it. The first step of every run.
+    // Opens COM<m_portNumber> and starts probing it, and tells the search dialog which port it
+    // tries (codes 1 and 2). The first step of every run.
     void TryOpenPort();
 
     // Received blocks while probing (phase 1) or after the mode switch text (phase 3).

@@ -243,4 +243,16 @@ void CSyncEngine::Fail() {
     EndRun(RunOutcome::Failed);
 }
 
+void CSyncEngine::Cancel() {
+    if (!m_running) return;
+    m_search.Stop();
+    m_pacer.Reset();
+    if (m_port.IsOpen()) m_port.Close();
+    m_search.SetLinkPhase(kPhaseIdle);
+    if (m_isReading != 0) m_page.DeleteWorkFile();
+    m_page.SetProgressPos(0);
+    m_page.EnableControls(true);
+    EndRun(RunOutcome::Failed);
+}
+
 }  // namespace numora

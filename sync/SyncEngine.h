@@ -57,6 +57,10 @@ public:
     // The port went away under a run (the handset was unplugged): the run ends at once.
     void OnPortLost();
 
+    // The user gives the run up (closes the port search window): it ends as a failed run does,
+    // controls unlocked, without the connection message.
+    void Cancel();
+
     void SetTimeouts(int searchMs, int replyMs) {
         m_searchTimeoutMs = searchMs;
         m_replyTimeoutMs = replyMs;

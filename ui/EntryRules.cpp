@@ -1,7 +1,12 @@
 #include "ui/EntryRules.h"
 
+#include <QApplication>
+#include <QLineEdit>
 #include <QStringList>
+#include <algorithm>
 #include <array>
+
+#include "book/HandsetText.h"
 
 namespace numora {
 
@@ -51,6 +56,47 @@ CleanedNumber CleanNumber(const QString& text, int caret) {
         }
     }
     return out;
+}
+
+std::optional<FittedText> HandsetText(const QString& text, int caret) {
+    // Decomposed accents ("e" and a combining acute) become the Latin-1 letter they make up.
+    const QString composed = text.normalized(QString::NormalizationForm_C);
+    if (composed.size() != text.size())
+        caret = std::max(0, caret - static_cast<int>(text.size() - composed.size()));
+    FittedText out{QString(), caret};
+    out.text.reserve(composed.size());
+    for (qsizetype i = 0; i < composed.size();) {
+        char32_t cp = composed[i].unicode();
+        qsizetype width = 1;
+        if (composed[i].isHighSurrogate() && i + 1 < composed.size() &&
+            composed[i + 1].isLowSurrogate()) {
+            cp = QChar::surrogateToUcs4(composed[i], composed[i + 1]);
+            width = 2;
+        }
+        const std::optional<std::string> form = NearestLatin1(cp);
+        if (!form) return std::nullopt;
+        out.text += QString::fromLatin1(form->data(), static_cast<qsizetype>(form->size()));
+        if (i < caret) out.caret += static_cast<int>(form->size()) - static_cast<int>(width);
+        i += width;
+    }
+    out.caret = std::clamp(out.caret, 0, static_cast<int>(out.text.size()));
+    return out;
+}
+
+CHandsetTextValidator::CHandsetTextValidator(int maxLength, QObject* parent)
+    : QValidator(parent), m_maxLength(maxLength) {}
+
+QValidator::State CHandsetTextValidator::validate(QString& input, int& pos) const {
+    const std::optional<FittedText> fit = HandsetText(input, pos);
+    if (!fit || fit->text.size() > m_maxLength) return Invalid;
+    input = fit->text;
+    pos = fit->caret;
+    return Acceptable;
+}
+
+void AcceptHandsetText(QLineEdit* edit) {
+    edit->setValidator(new CHandsetTextValidator(edit->maxLength(), edit));
+    QObject::connect(edit, &QLineEdit::inputRejected, edit, [] { QApplication::beep(); });
 }
 
 }  // namespace numora

@@ -1,9 +1,13 @@
-// The rules an entry's numbers follow in the panel: which characters a number may hold, and
-// which numbers the handset refuses to store (emergency and service codes).
+// The rules the window's fields follow: which characters a number may hold, which numbers the
+// handset refuses to store (emergency and service codes), and what text the handset can show.
 #pragma once
 
 #include <QString>
+#include <QValidator>
+#include <optional>
 #include <string_view>
+
+class QLineEdit;
 
 namespace numora {
 
@@ -22,5 +26,30 @@ struct CleanedNumber {
     int caret;
 };
 CleanedNumber CleanNumber(const QString& text, int caret);
+
+// Text as the handset can show it: every character in its nearest Latin-1 form (the one rule of
+// the book, also used by imports), the caret moved with the text before it. Nothing when a
+// character has no such form.
+struct FittedText {
+    QString text;
+    int caret;
+};
+std::optional<FittedText> HandsetText(const QString& text, int caret);
+
+// The text fields (names, e-mail, wireless address, memo) hold only what the handset can show.
+// What is typed or pasted turns into its nearest Latin-1 form at once, so the field shows what
+// will be stored; a character with no form, or one whose form would no longer fit the field, is
+// refused with a beep.
+class CHandsetTextValidator : public QValidator {
+public:
+    CHandsetTextValidator(int maxLength, QObject* parent);
+    State validate(QString& input, int& pos) const override;
+
+private:
+    int m_maxLength;
+};
+
+// Puts the rule on an edit; its maximum length must be set first.
+void AcceptHandsetText(QLineEdit* edit);
 
 }  // namespace numora

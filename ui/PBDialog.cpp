@@ -18,6 +18,7 @@
 #include "history/BookHistory.h"
 #include "sync/HandsetFiles.h"
 #include "ui/EntryRules.h"
+#include "ui/FieldLook.h"
 #include "ui/Modal.h"
 #include "ui/PBGroupDlg.h"
 #include "ui/PBListCtrl.h"
@@ -141,7 +142,7 @@ void CPBDialog::BuildControls() {
 
     Label(QStringLiteral("ID"), 228, 5, 24, 8);
     m_id = Edit("idEdit", 254, 3, 114, 12, 0);
-    m_id->setReadOnly(true);
+    SetFieldUse(m_id, FieldUse::Display);
     Label(QStringLiteral("Name"), 228, 18, 24, 8);
     m_name = Edit("nameEdit", 254, 16, 114, 12, kNameLen);
     Label(QStringLiteral("Group"), 228, 32, 24, 8);
@@ -155,7 +156,7 @@ void CPBDialog::BuildControls() {
         n.number = Edit((prefix + "Edit").c_str(), 254, at.editY, 114, 12, kNumberLen);
         Label(QStringLiteral("Speed Dial"), 275, at.boxY + 2, 42, 8);
         n.speedDial = Edit((prefix + "SpeedDial").c_str(), 319, at.boxY, 15, 12, 0);
-        n.speedDial->setReadOnly(true);
+        SetFieldUse(n.speedDial, FieldUse::Display);
         n.speedDial->setAlignment(Qt::AlignCenter);
         n.select = Button((prefix + "Select").c_str(), QStringLiteral("Select"), at.selectX,
                           at.selectY, 30, 13);
@@ -173,6 +174,8 @@ void CPBDialog::BuildControls() {
     Label(QStringLiteral("Memo"), 228, 235, 24, 8);
     m_memo = Edit("memoEdit", 253, 232, 116, 14, kTextLen);
     Label(QStringLiteral("Ringer"), 228, 252, 46, 8);
+    for (QLineEdit* text : {m_name, m_email, m_wireless, m_memo})
+        AcceptHandsetText(text);
     m_ringer = Combo("ringerCombo", 275, 250, 96);
     Label(QStringLiteral("Msg. Ringer"), 228, 269, 46, 8);
     m_msgRinger = Combo("msgRingerCombo", 275, 267, 96);
@@ -233,6 +236,9 @@ void CPBDialog::StartUp(const PortTable& discovered) {
     if (m_searchDlg.isNull()) {
         m_searchDlg = new CPortSearchDlg(this);
         m_searchDlg->setAttribute(Qt::WA_DeleteOnClose);
+        // Closing the window is the way out of a search that finds nothing.
+        connect(m_searchDlg, &CPortSearchDlg::cancelled, this,
+                [this] { m_session.Engine().Cancel(); });
         m_searchDlg->show();
     }
     m_session.Search().ChooseFirstPort(discovered);
@@ -282,17 +288,16 @@ void CPBDialog::EnableControls(bool enable) {
     m_locked = !enable;
     emit sheetEnable(enable);
     for (QWidget* w : std::initializer_list<QWidget*>{
-             m_filterCombo, m_smsGroupCombo, m_ringer, m_graphic, m_msgRinger, m_editSmsGroup,
-             m_editGroup, m_list, m_read, m_write, m_fileOpen, m_fileSave, m_name, m_email,
-             m_wireless, m_memo}) {
+             m_filterCombo, m_smsGroupCombo, m_editSmsGroup, m_editGroup, m_list, m_read, m_write,
+             m_fileOpen, m_fileSave, m_name, m_email, m_wireless, m_memo}) {
         w->setEnabled(enable);
     }
     for (const NumberControls& n : m_numbers)
         n.number->setEnabled(enable);
     // The group view keeps its read-only panel.
     const bool editable = enable && !m_name->isReadOnly();
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{m_groupCombo, m_secret, m_delete, m_reset, m_save}) {
+    for (QWidget* w : std::initializer_list<QWidget*>{m_groupCombo, m_secret, m_delete, m_reset,
+                                                      m_save, m_ringer, m_msgRinger, m_graphic}) {
         w->setEnabled(editable);
     }
     for (const NumberControls& n : m_numbers)
@@ -358,7 +363,23 @@ void CPBDialog::RefreshList() {
         }
     } else {
         SetGroupViewMode(true);
-        m_book.ForEachMember(g, [this](uint16_t slot) { FillRow(slot); });
+        // The highlight stays on a row the filter shows: when its row is blanked it moves to the
+        // group's first slot, or goes when the group has no members.
+        const int selected = m_list->HasSelectedItem() ? m_list->GetSelectedItem() : -1;
+        int first = kEntrySlots;
+        bool selectedShown = false;
+        m_book.ForEachMember(g, [&](uint16_t slot) {
+            FillRow(slot);
+            first = std::min<int>(first, slot);
+            selectedShown = selectedShown || slot == selected;
+        });
+        if (!selectedShown) {
+            if (first < kEntrySlots) {
+                m_list->SelectItem(first);
+            } else {
+                m_list->ClearSelectedItem();
+            }
+        }
     }
     m_list->EndUpdate();
     ShowSelectedEntry();
@@ -456,7 +477,7 @@ void CPBDialog::PortStatus(int code, int port) {
 }
 
 void CPBDialog::CloseSearchDialog() {
-    if (!m_searchDlg.isNull()) m_searchDlg->close();
+    if (!m_searchDlg.isNull()) m_searchDlg->Finish();
 }
 
 void CPBDialog::DeleteWorkFile() {
@@ -464,10 +485,11 @@ void CPBDialog::DeleteWorkFile() {
 }
 
 void CPBDialog::SetGroupViewMode(bool on) {
+    const FieldUse use = on ? FieldUse::ReadOnly : FieldUse::Editable;
     for (QLineEdit* e : {m_name, m_email, m_wireless, m_memo})
-        e->setReadOnly(on);
+        SetFieldUse(e, use);
     for (const NumberControls& n : m_numbers)
-        n.number->setReadOnly(on);
+        SetFieldUse(n.number, use);
     // Leaving the group view while the page is locked leaves the unlocking to EnableControls.
     if (on || !m_locked) {
         for (QWidget* w :

@@ -6,9 +6,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
-#include <QStyleOptionFocusRect>
 #include <QStyledItemDelegate>
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 #include "ui/DialogUnits.h"
@@ -35,7 +35,10 @@ public:
 
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) return {};
-        if (role == Qt::DisplayRole) return m_headings[static_cast<std::size_t>(section)];
+        const QString& heading = m_headings[static_cast<std::size_t>(section)];
+        if (role == Qt::DisplayRole) return m_fitHeading ? m_fitHeading(section, heading) : heading;
+        // A heading cut to its column's width keeps its whole text as the tool tip.
+        if (role == Qt::ToolTipRole) return heading;
         if (role == Qt::TextAlignmentRole) return QVariant::fromValue(AlignmentOf(section));
         return {};
     }
@@ -78,6 +81,11 @@ public:
         Changed(row, col, row, col);
     }
 
+    // How a heading is cut to its column's width when the header draws it.
+    void SetHeadingFit(std::function<QString(int, const QString&)> fit) {
+        m_fitHeading = std::move(fit);
+    }
+
     void BeginUpdate() { ++m_batch; }
     void EndUpdate() {
         if (m_batch > 0 && --m_batch == 0 && m_dirty) {
@@ -104,6 +112,7 @@ private:
     }
 
     std::vector<QString> m_headings;
+    std::function<QString(int, const QString&)> m_fitHeading;
     std::vector<Qt::Alignment> m_aligns;
     std::vector<std::vector<QString>> m_rows;
     int m_batch = 0;
@@ -210,6 +219,14 @@ CPBListCtrl::CPBListCtrl(QWidget* parent) : QTableView(parent), m_model(new CPBL
     horizontalHeader()->setStretchLastSection(false);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    // A heading wider than its column shows its start with an ellipsis ("Spe..."), not a
+    // middle cut out of it; the tool tip has the whole heading.
+    m_model->SetHeadingFit([this](int section, const QString& heading) {
+        const QHeaderView* header = horizontalHeader();
+        const int margin = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+        return header->fontMetrics().elidedText(heading, Qt::ElideRight,
+                                                header->sectionSize(section) - margin);
+    });
 }
 
 CPBListCtrl::~CPBListCtrl() = default;
@@ -273,6 +290,14 @@ int CPBListCtrl::GetSelectedItem() const {
     if (selectionModel() == nullptr) return 0;
     const QModelIndexList rows = selectionModel()->selectedRows();
     return rows.isEmpty() ? 0 : rows.first().row();
+}
+
+bool CPBListCtrl::HasSelectedItem() const {
+    return selectionModel() != nullptr && selectionModel()->hasSelection();
+}
+
+void CPBListCtrl::ClearSelectedItem() {
+    selectionModel()->clear();
 }
 
 void CPBListCtrl::SelectItem(int row) {
@@ -376,18 +401,23 @@ void CPBListCtrl::paintEvent(QPaintEvent* event) {
         }
     }
 
-    // The focus frame around the highlighted part of the current row.
+    // The focus frame around the highlighted part of the current row: a dotted line in the
+    // colour of the row's text, drawn by the list itself because some styles draw none until
+    // the keyboard has been used.
     if (hasFocus() && currentIndex().isValid()) {
         const int row = currentIndex().row();
-        QStyleOptionFocusRect focus;
-        focus.initFrom(this);
-        focus.rect = QRect(
+        QRect frame(
             columnViewportPosition(0), rowViewportPosition(row),
             (m_highlight == kWholeRow ? client.right() + 1 : lastRight) - columnViewportPosition(0),
             rowHeight(row) - 1);
-        if (m_highlight == kLabelOnly) focus.rect.setWidth(columnWidth(0));
-        focus.backgroundColor = palette().color(QPalette::Highlight);
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+        if (m_highlight == kLabelOnly) frame.setWidth(columnWidth(0));
+        const bool lit = selectionModel()->isRowSelected(row, QModelIndex());
+        QPen pen(palette().color(lit ? QPalette::HighlightedText : QPalette::Text));
+        pen.setStyle(Qt::DotLine);
+        pen.setWidth(1);
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(frame.adjusted(0, 0, -1, -1));
     }
 }
 

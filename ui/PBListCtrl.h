@@ -52,7 +52,9 @@ public:
 
     // The selected row, or 0 when no row is selected.
     int GetSelectedItem() const;
+    bool HasSelectedItem() const;
     void SelectItem(int row);
+    void ClearSelectedItem();
 
     // The row under a point of the list's viewport, and in col its column; -1 off any cell.
     int HitTestEx(const QPoint& pos, int* col = nullptr) const;

@@ -9,6 +9,9 @@ namespace numora {
 CPortSearchDlg::CPortSearchDlg(QWidget* parent) : QDialog(parent), m_status(new QLabel(this)) {
     setWindowTitle(QStringLiteral("Port Searching"));
     setModal(false);
+    // A caption with a close box only: closing is the one thing to do with it.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setObjectName(QStringLiteral("portSearchDialog"));
     const CDialogUnits du(font());
     setFixedSize(du.Size(119, 55));
@@ -37,6 +40,19 @@ void CPortSearchDlg::SetStatus(int code, int port) {
 
 QString CPortSearchDlg::Status() const {
     return m_status->text();
+}
+
+void CPortSearchDlg::Finish() {
+    m_finishing = true;
+    close();
+}
+
+// Escape, the close box and close() all end here.
+void CPortSearchDlg::reject() {
+    const bool byUser = !m_finishing;
+    m_finishing = true;
+    if (byUser) emit cancelled();
+    QDialog::reject();
 }
 
 }  // namespace numora

@@ -1,5 +1,6 @@
 // The small modeless "Port Searching" window shown while the port search looks for the
-// handset at start-up. It closes when the handset first answers.
+// handset at start-up. It follows the search from port to port and closes when the handset
+// first answers. Closing it first (its close box or Escape) is the user giving up the search.
 #pragma once
 
 #include <QDialog>
@@ -17,8 +18,19 @@ public:
     void SetStatus(int code, int port);
     QString Status() const;
 
+    // Closes the window because the search is over, without cancelling it.
+    void Finish();
+
+signals:
+    // The user closed the window while the search was still going on.
+    void cancelled();
+
+public slots:
+    void reject() override;
+
 private:
     QLabel* m_status;
+    bool m_finishing = false;
 };
 
 }  // namespace numora

@@ -6,6 +6,8 @@
 
 #include "book/PBData.h"
 #include "ui/DialogUnits.h"
+#include "ui/EntryRules.h"
+#include "ui/FieldLook.h"
 #include "ui/Modal.h"
 #include "ui/PBListCtrl.h"
 
@@ -50,7 +52,7 @@ CSlotNameEditDlg::CSlotNameEditDlg(const NameEditTemplate& t, int slot, const QS
     RightLabel(this, du, t.idCaption, t.idLabel);
     auto* idEdit = new QLineEdit(this);
     Place(du, idEdit, t.idEdit);
-    idEdit->setReadOnly(true);
+    SetFieldUse(idEdit, FieldUse::Display);
     idEdit->setObjectName(QStringLiteral("groupId"));
     idEdit->setText(QString::number(m_nGroupId));
     RightLabel(this, du, "Group Name", t.nameLabel);
@@ -58,13 +60,15 @@ CSlotNameEditDlg::CSlotNameEditDlg(const NameEditTemplate& t, int slot, const QS
     m_nameEdit->setObjectName(QStringLiteral("groupName"));
     m_nameEdit->setMaxLength(kNameLen);
     m_nameEdit->setText(m_strName);
-    m_nameEdit->setReadOnly(readOnly);
+    AcceptHandsetText(m_nameEdit);
+    // A fixed name is shown, not edited: OK and Cancel are all there is to do.
+    SetFieldUse(m_nameEdit, readOnly ? FieldUse::Display : FieldUse::Editable);
     QPushButton* ok = Button(this, du, "OK", "ok", t.ok);
     ok->setDefault(true);
     QPushButton* cancel = Button(this, du, "Cancel", "cancel", t.cancel);
     connect(ok, &QPushButton::clicked, this, &CSlotNameEditDlg::accept);
     connect(cancel, &QPushButton::clicked, this, &CSlotNameEditDlg::reject);
-    m_nameEdit->setFocus();
+    if (!readOnly) m_nameEdit->setFocus();
 }
 
 void CSlotNameEditDlg::accept() {

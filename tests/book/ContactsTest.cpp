@@ -68,7 +68,8 @@ TEST(ContactsTest, WhatDoesNotFitIsReportedForItsContact) {
     c.numbers[0] = "+49 (30) 1234-567";
     c.numbers[1] = std::string(40, '5');
     c.email = "one@example.org";
-    c.memo = "Caf\xC3\xA9 \xE2\x82\xAC";  // the euro sign is not Latin-1
+    c.memo =
+        "Caf\xC3\xA9 \xE2\x82\xAC \xE2\x98\x8E";  // neither the euro sign nor the phone is Latin-1
     c.speedDials[0] = 21;
     c.leftOut.push_back("second e-mail \"two@example.org\"");
     std::vector<Contact> list{c};
@@ -93,7 +94,8 @@ TEST(ContactsTest, WhatDoesNotFitIsReportedForItsContact) {
     EXPECT_TRUE(Mentions(p, "contact 1 \"Maximilian Oberbergmann\": name cut to 16"));
     EXPECT_TRUE(Mentions(p, "mobile number \"+49 (30) 1234-567\" written as \"49301234567\""));
     EXPECT_TRUE(Mentions(p, "home number cut to 32 digits"));
-    EXPECT_TRUE(Mentions(p, "memo: 1 character(s) the handset cannot show"));
+    EXPECT_TRUE(Mentions(
+        p, "memo: 2 character(s) the handset cannot show, written as \"Caf\xC3\xA9 EUR ?\""));
     EXPECT_TRUE(Mentions(p, "speed dial 21 left out"));
     EXPECT_TRUE(Mentions(p, "second e-mail \"two@example.org\" left out"));
     EXPECT_TRUE(Mentions(p, "group \"Group 6\" does not fit (five named groups)"));
@@ -104,7 +106,7 @@ TEST(ContactsTest, WhatDoesNotFitIsReportedForItsContact) {
     ASSERT_EQ(book.GetEntry(0, e), 1);
     EXPECT_EQ(TextOf(e.name), "Maximilian Oberb");
     EXPECT_EQ(NumberText(e.numbers[0]), "49301234567");
-    EXPECT_EQ(TextOf(e.memo), "Caf\xE9 ?");
+    EXPECT_EQ(TextOf(e.memo), "Caf\xE9 EUR ?");
     ASSERT_EQ(book.GetEntry(6, e), 1);
     EXPECT_EQ(e.group, kEtcGroup);
     EXPECT_EQ(book.SpeedDial(7 - 2).entry, 1);

@@ -90,7 +90,7 @@ private slots:
         frame.StartUp();
         QVERIFY(frame.Page()->SearchDialog() != nullptr);
         QCOMPARE(frame.Page()->SearchDialog()->windowTitle(), QStringLiteral("Port Searching"));
-        QCOMPARE(frame.Page()->SearchDialog()->Status(), QStringLiteral(" Waiting..."));
+        QVERIFY(frame.Page()->SearchDialog()->Status().endsWith(QStringLiteral(" Port Open...")));
         QVERIFY(!frame.View()->Sheet()->tabBar()->isEnabled());
 
         QCOMPARE(WaitForRun(ended), static_cast<int>(RunOutcome::ReadCompleted));

@@ -46,7 +46,7 @@ private slots:
         QCOMPARE(list->ColumnCount(), kListColumns);
         QCOMPARE(rig.Cell(0, 0), QStringLiteral("  0 "));
         QCOMPARE(rig.Cell(299, 0), QStringLiteral("299 "));
-        QCOMPARE(list->model()->headerData(4, Qt::Horizontal).toString(),
+        QCOMPARE(list->model()->headerData(4, Qt::Horizontal, Qt::ToolTipRole).toString(),
                  QStringLiteral("Speed Dial Mobile"));
         QCOMPARE(rig.Cell(0, col::kName), QStringLiteral("Anna"));
         QCOMPARE(rig.Cell(0, col::kGroup), QStringLiteral("Family"));
@@ -440,7 +440,7 @@ private slots:
         QSignalSpy ended(&rig.page, &CPBDialog::runEnded);
         rig.page.StartUp(PortTable{});
         QVERIFY(rig.page.SearchDialog() != nullptr);
-        QCOMPARE(rig.page.SearchDialog()->Status(), QStringLiteral(" Waiting..."));
+        QCOMPARE(rig.page.SearchDialog()->Status(), QStringLiteral(" Port Searching..."));
         QVERIFY(!rig.Find<QPushButton>("readButton")->isEnabled());
         QCOMPARE(rig.Cell(0, col::kName), QString());
         QCOMPARE(rig.Find<QComboBox>("filterCombo")->currentText(), QStringLiteral("All"));

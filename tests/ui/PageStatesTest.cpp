@@ -1,0 +1,300 @@
+// What the page shows a person beyond its data: the port search window and the way out of it,
+// fields that look and act read-only where they are, the highlighted row in group view, text
+// the handset cannot show, and the program's icon.
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "UiTestSupport.h"
+#include "app/AboutDlg.h"
+#include "app/MainFrame.h"
+#include "sync/SyncEngine.h"
+#include "ui/PBGroupDlg.h"
+
+using namespace numora;
+using namespace numora::test;
+
+namespace {
+
+// A port where only one device is there, and it never answers.
+class CSilentPort : public IPort {
+public:
+    explicit CSilentPort(std::string name) : m_name(std::move(name)) {}
+    bool Open(const std::string& name, int) override {
+        opened.push_back(name);
+        m_open = name == m_name;
+        return m_open;
+    }
+    void Close() override { m_open = false; }
+    bool IsOpen() const override { return m_open; }
+    int Write(std::span<const uint8_t> bytes) override { return static_cast<int>(bytes.size()); }
+    std::vector<std::string> opened;
+
+private:
+    std::string m_name;
+    bool m_open = false;
+};
+
+void ChooseFilter(PageRig& rig, const QString& text) {
+    auto* filter = rig.Find<QComboBox>("filterCombo");
+    const int index = filter->findText(text);
+    QVERIFY(index >= 0);
+    filter->setCurrentIndex(index);
+    emit filter->activated(index);
+}
+
+// Typed characters, one key event each, as a keyboard (or an input method) sends them.
+void Type(QLineEdit* edit, const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype width = text[i].isHighSurrogate() ? 2 : 1;
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text.mid(i, width));
+        QApplication::sendEvent(edit, &press);
+        i += width - 1;
+    }
+}
+
+// The colour an edit is drawn in, away from its text and its frame.
+QColor FieldColour(QLineEdit* edit) {
+    const QImage image = edit->grab().toImage();
+    return image.pixelColor(image.width() - 5, image.height() / 2);
+}
+
+}  // namespace
+
+class PageStatesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void closingTheSearchWindowCancelsTheSearch_data() {
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("Escape") << true;
+        QTest::newRow("close box") << false;
+    }
+
+    void closingTheSearchWindowCancelsTheSearch() {
+        QFETCH(bool, escape);
+        CTestRunner runner;
+        CSilentPort port("COM4");
+        FakeClock clock;
+        CMemoryProfile profile;
+        profile.SetString(kPortSection, kPortKey, "3");
+        CPBDialog page(port, clock, profile);
+        page.show();
+        QSignalSpy ended(&page, &CPBDialog::runEnded);
+        page.StartUp(PortTable{});
+        QPointer<CPortSearchDlg> search = page.SearchDialog();
+        QVERIFY(search != nullptr);
+        // The window follows the search from port to port.
+        QCOMPARE(search->Status(), QStringLiteral(" Port Searching..."));
+        clock.Advance(kOpenFailedIntervalMs);
+        QCOMPARE(search->Status(), QStringLiteral(" COM4 Port Open..."));
+        QVERIFY(port.IsOpen());
+        QVERIFY(!page.findChild<QPushButton*>(QStringLiteral("fileOpenButton"))->isEnabled());
+
+        if (escape) {
+            QTest::keyClick(search, Qt::Key_Escape);
+        } else {
+            search->close();
+        }
+        QCOMPARE(ended.count(), 1);
+        QCOMPARE(ended.first().first().toInt(), static_cast<int>(RunOutcome::Failed));
+        QCOMPARE(runner.messages, QStringList());
+        QVERIFY(!port.IsOpen());
+        QVERIFY(!page.Locked());
+        for (const char* name : {"readButton", "writeButton", "fileOpenButton", "saveButton"}) {
+            QVERIFY2(page.findChild<QPushButton*>(QString::fromLatin1(name))->isEnabled(), name);
+        }
+        QCOMPARE(page.ProgressPos(), 0);
+        // The search is over: nothing more is tried, and the window is gone.
+        const std::size_t tries = port.opened.size();
+        clock.Advance(kDefaultSearchTimeoutMs * 2);
+        QCOMPARE(port.opened.size(), tries);
+        QCOMPARE(ended.count(), 1);
+        QCOMPARE(runner.messages, QStringList());
+        QApplication::processEvents();
+        QVERIFY(search.isNull());
+    }
+
+    void readOnlyFieldsLookAndActReadOnly() {
+        PageRig rig;
+        rig.Load();
+        auto* name = rig.Find<QLineEdit>("nameEdit");
+        const QColor editable = FieldColour(name);
+        for (const char* display : {"idEdit", "mobileSpeedDial", "faxSpeedDial"}) {
+            auto* box = rig.Find<QLineEdit>(display);
+            QVERIFY2(box->isReadOnly(), display);
+            QCOMPARE(box->focusPolicy(), Qt::NoFocus);
+            QVERIFY2(FieldColour(box) != editable, display);
+        }
+
+        // Group view: the panel is read-only, drawn so, passed by Tab, and its lists follow it.
+        ClickCell(rig.page.List(), 7);
+        ChooseFilter(rig, QStringLiteral("Friends"));
+        for (const char* field : {"nameEdit", "mobileEdit", "emailEdit", "memoEdit"}) {
+            auto* edit = rig.Find<QLineEdit>(field);
+            QVERIFY2(edit->isReadOnly(), field);
+            QCOMPARE(edit->focusPolicy(), Qt::ClickFocus);
+            QCOMPARE(FieldColour(edit), FieldColour(rig.Find<QLineEdit>("idEdit")));
+        }
+        for (const char* list : {"ringerCombo", "msgRingerCombo", "graphicCombo", "groupCombo"}) {
+            QVERIFY2(!rig.Find<QComboBox>(list)->isEnabled(), list);
+        }
+
+        ChooseFilter(rig, QStringLiteral("All"));
+        QVERIFY(!name->isReadOnly());
+        QCOMPARE(name->focusPolicy(), Qt::StrongFocus);
+        QCOMPARE(FieldColour(name), editable);
+        for (const char* list : {"ringerCombo", "msgRingerCombo", "graphicCombo", "groupCombo"}) {
+            QVERIFY2(rig.Find<QComboBox>(list)->isEnabled(), list);
+        }
+
+        // The fixed group names are shown, not offered for typing.
+        CPBGroupEditDlg fixed(1, QStringLiteral("Family"));
+        CPBGroupEditDlg own(3, QStringLiteral("Fam"));
+        QCOMPARE(fixed.NameEdit()->focusPolicy(), Qt::NoFocus);
+        QVERIFY(fixed.NameEdit()->isReadOnly());
+        QCOMPARE(own.NameEdit()->focusPolicy(), Qt::StrongFocus);
+    }
+
+    void theHighlightedRowFollowsTheFilter() {
+        PageRig rig;
+        rig.Load([](CPBData& book) {
+            FillTestBook(book);
+            book.SetGroup(4, "Nobody");
+            AddEntry(book, 40, "Erik", 2);
+        });
+        auto* name = rig.Find<QLineEdit>("nameEdit");
+        ClickCell(rig.page.List(), 3);  // Carl, not a friend
+        ChooseFilter(rig, QStringLiteral("Friends"));
+        QCOMPARE(rig.page.List()->GetSelectedItem(), 7);  // the group's first slot
+        QCOMPARE(name->text(), QStringLiteral("Dora"));
+
+        ClickCell(rig.page.List(), 40);
+        ChooseFilter(rig, QStringLiteral("All"));
+        ChooseFilter(rig, QStringLiteral("Friends"));
+        QCOMPARE(rig.page.List()->GetSelectedItem(), 40);  // still shown: it stays
+
+        ChooseFilter(rig, QStringLiteral("Nobody"));
+        QVERIFY(!rig.page.List()->HasSelectedItem());
+        QCOMPARE(name->text(), QString());
+    }
+
+    void textTurnsIntoWhatTheHandsetShows_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("letters and the euro")
+            << QStringLiteral("Zo\u00EB \u20AC \u0141\u00F3d\u017A")
+            << QStringLiteral("Zo\u00EB EUR L\u00F3dz");
+        QTest::newRow("curly quotes and dashes")
+            << QStringLiteral("\u201CBo\u201D \u2013 it\u2019s") << QStringLiteral("\"Bo\" - it's");
+        QTest::newRow("a separate accent")
+            << QStringLiteral("Jose\u0301") << QStringLiteral("Jos\u00E9");
+        QTest::newRow("no form: refused")
+            << QStringLiteral("A\u0416\U0001F600B") << QStringLiteral("AB");
+    }
+
+    void textTurnsIntoWhatTheHandsetShows() {
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        CTestRunner runner;
+        PageRig rig;
+        rig.Load();
+        ClickCell(rig.page.List(), 2);  // an empty slot
+        auto* name = rig.Find<QLineEdit>("nameEdit");
+        Type(name, typed);
+        QCOMPARE(name->text(), shown);
+        QCOMPARE(name->cursorPosition(), shown.size());
+
+        rig.Find<QLineEdit>("mobileEdit")->setText(QStringLiteral("0123"));
+        QTest::mouseClick(rig.Find<QPushButton>("saveButton"), Qt::LeftButton);
+        PBEntry e;
+        QCOMPARE(rig.page.Book().GetEntry(2, e), 1);
+        QCOMPARE(FromBytes(TextOf(e.name)), shown);
+        QCOMPARE(runner.messages, QStringList());
+    }
+
+    void pastedTextFollowsTheSameRule() {
+        PageRig rig;
+        rig.Load();
+        auto* memo = rig.Find<QLineEdit>("memoEdit");
+        memo->setText(QStringLiteral("pay 5 then"));
+        memo->setCursorPosition(6);
+        memo->insert(QStringLiteral("\u20AC "));
+        QCOMPARE(memo->text(), QStringLiteral("pay 5 EUR then"));
+        QCOMPARE(memo->cursorPosition(), 10);
+
+        // A form that would no longer fit the field is refused whole, as is a character with
+        // no form at all: nothing is cut or changed unseen.
+        auto* name = rig.Find<QLineEdit>("nameEdit");
+        const QString fifteen(15, QLatin1Char('n'));
+        name->setText(fifteen);
+        name->end(false);
+        name->insert(QStringLiteral("\u20AC"));
+        QCOMPARE(name->text(), fifteen);
+        name->insert(QStringLiteral("\u03A9"));
+        QCOMPARE(name->text(), fifteen);
+
+        CPBGroupEditDlg own(3, QStringLiteral("Fam"));
+        own.NameEdit()->selectAll();
+        own.NameEdit()->insert(QStringLiteral("\u0141\u00F3d\u017A"));
+        QCOMPARE(own.NameEdit()->text(), QStringLiteral("L\u00F3dz"));
+    }
+
+    void theFocusedRowHasAVisibleFrame() {
+        PageRig rig;
+        rig.Load();
+        CPBListCtrl* list = rig.page.List();
+        ClickCell(list, 1);
+        QApplication::setActiveWindow(&rig.page);
+        // Dots of the row's text colour along the top of the highlighted row.
+        auto frameDots = [list] {
+            const QRect row = list->visualRect(list->model()->index(1, 1));
+            const QImage image = list->viewport()->grab().toImage();
+            const QColor dot = list->palette().color(QPalette::HighlightedText);
+            int dots = 0;
+            for (int x = row.left(); x < row.right(); ++x)
+                dots += image.pixelColor(x, row.top()) == dot ? 1 : 0;
+            return dots;
+        };
+        list->setFocus();
+        QVERIFY(list->hasFocus());
+        QVERIFY(frameDots() > 5);
+        rig.Find<QLineEdit>("nameEdit")->setFocus();
+        QVERIFY(!list->hasFocus());
+        QCOMPARE(frameDots(), 0);
+    }
+
+    void iconAndHeadings() {
+        CAboutDlg about;
+        const QPixmap icon = about.findChild<QLabel*>(QStringLiteral("icon"))->pixmap();
+        QCOMPARE(icon.size(), QSize(32, 32));
+        QVERIFY(icon.toImage().pixelColor(16, 16).alpha() > 0);  // drawn, not an empty square
+
+        QTemporaryDir dir;
+        FrameOptions options;
+        options.profilePath = dir.filePath(QStringLiteral("profile.ini"));
+        options.programFolder = dir.path();
+        CMainFrame frame(options);
+        QVERIFY(!frame.windowIcon().isNull());
+        // A speed-dial heading too wide for its column shows its start, and its whole text as
+        // the tool tip; a heading that fits stays whole.
+        const QAbstractItemModel* model = frame.Page()->List()->model();
+        const QString shown = model->headerData(col::SpeedDial(0), Qt::Horizontal).toString();
+        QVERIFY2(shown.startsWith(QStringLiteral("Sp")) && shown.endsWith(QChar(0x2026)),
+                 qPrintable(shown));
+        QCOMPARE(model->headerData(col::SpeedDial(0), Qt::Horizontal, Qt::ToolTipRole).toString(),
+                 QStringLiteral("Speed Dial Mobile"));
+        QCOMPARE(model->headerData(col::Number(0), Qt::Horizontal).toString(),
+                 QStringLiteral("Mobile"));
+    }
+};
+
+QTEST_MAIN(PageStatesTest)
+#include "PageStatesTest.moc"
