@@ -6,6 +6,15 @@
 
 namespace numora {
 
+// The search timeout the tool accepts, in seconds; a search is never shorter than one sweep of
+// the ports it tries, whatever is asked for.
+constexpr int kMinSearchTimeoutSec = 1;
+constexpr int kMaxSearchTimeoutSec = 3600;
+
+// The line the tool prints when a write stopped after it began clearing the phone.
+inline constexpr const char* kPhoneBookIncomplete =
+    "The phone's phone book is now incomplete: write the book to the phone again.";
+
 struct PhoneOptions {
     std::string port;      // a device; empty to search the ports as the window does
     std::string file;      // read: where the book goes; write: where it comes from
@@ -14,7 +23,12 @@ struct PhoneOptions {
     int searchTimeoutSec = 30;
 };
 
-// Exit status: 0 when the run completed, 1 when it failed (the reason on stderr).
+// --timeout's value: whole seconds from kMinSearchTimeoutSec to kMaxSearchTimeoutSec; false
+// (options unchanged) for anything else.
+bool ParseSearchTimeout(const std::string& text, PhoneOptions& options);
+
+// Exit status: 0 when the run completed, 1 when it failed or was interrupted (SIGINT, SIGTERM);
+// the reason on stderr.
 int RunRead(const PhoneOptions& options, const std::filesystem::path& programFolder);
 int RunWrite(const PhoneOptions& options, const std::filesystem::path& programFolder);
 

@@ -24,8 +24,8 @@ constexpr const char* kUsage =
     "       numora-cli print IN -o OUT.pdf [--pages FROM-TO]\n"
     "FILE, IN and OUT are phone-book files (*.pb), JSON (*.json), vCard (*.vcf) or CSV (*.csv).\n"
     "Without --port the serial ports are searched for the handset, for at most --timeout\n"
-    "seconds (30). print writes the printout of the book's entries as a PDF; --pages picks\n"
-    "pages of it.\n";
+    "seconds (1 to 3600, default 30; never less than one sweep of the ports). print writes\n"
+    "the printout of the book's entries as a PDF; --pages picks pages of it.\n";
 
 int Usage() {
     std::fputs(kUsage, stderr);
@@ -81,12 +81,7 @@ bool ParsePhoneOptions(const std::vector<std::string>& args, bool reading, Phone
         } else if (a == "--no-progress") {
             o.progress = false;
         } else if (a == "--timeout" && hasValue) {
-            try {
-                o.searchTimeoutSec = std::stoi(args[++i]);
-            } catch (const std::exception&) {
-                return false;
-            }
-            if (o.searchTimeoutSec < 1) return false;
+            if (!ParseSearchTimeout(args[++i], o)) return false;
         } else if (reading && a == "-o" && hasValue && o.file.empty()) {
             o.file = args[++i];
         } else if (!reading && !a.starts_with("-") && o.file.empty()) {

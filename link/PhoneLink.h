@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "link/Pacer.h"
 #include "link/Port.h"
@@ -40,6 +41,17 @@ constexpr int kEntryWritePauseMs = 100;
 constexpr int kEntryRequestPauseMs = 150;
 
 using Password = std::array<uint8_t, 8>;
+
+// The pause a request is followed by: entry writes and entry requests pace the handset.
+int RequestPauseMs(std::span<const uint8_t> request);
+
+// Whether a reply answers the request: the same code, and for items the same item number and
+// element, for records the same slot; the replies that carry data at full length.
+bool AnswersRequest(std::span<const uint8_t> request, std::span<const uint8_t> reply);
+
+// Whether a reply refuses the request's mode: 0x18 or 0x1F, followed by the request's code
+// when the handset names the request it refuses.
+bool RefusesRequest(std::span<const uint8_t> request, std::span<const uint8_t> reply);
 
 // The password the handset accepts: the ASCII digits of the model number, 5507, followed by
 // the same four digits mirrored (7055). It is built at run time and kept nowhere whole.
@@ -78,11 +90,19 @@ public:
     int SendPbBlock84(std::span<const uint8_t> data);  // 300 bytes
     int SendPbRequest85();
 
+    // Sends a request again as it was first sent, with the pause that follows it.
+    int Resend(std::span<const uint8_t> packet);
+    // The packet of the last request sent, and how many have been sent.
+    const std::vector<uint8_t>& LastRequest() const { return m_lastRequest; }
+    unsigned RequestCount() const { return m_requestCount; }
+
 private:
     IByteSink& m_port;
     CLinkPacer& m_pacer;
     ITraceSink* m_trace = nullptr;
     Password m_password;
+    std::vector<uint8_t> m_lastRequest;
+    unsigned m_requestCount = 0;
 };
 
 }  // namespace numora

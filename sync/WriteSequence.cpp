@@ -157,6 +157,7 @@ void CSyncEngine::CountGroupMembers() {
 
 void CSyncEngine::FinishWrite() {
     m_writeDataPass = 0;
+    m_phoneTouched = false;
     m_page.SetProgressPos(kWriteProgressEnd);
     m_watchdog.Stop();
     m_link.SendModeControl(2);
