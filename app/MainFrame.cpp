@@ -197,6 +197,9 @@ void CMainFrame::StartUp() {
 }
 
 void CMainFrame::BeginSearch() {
+    // The search gets at least as long as one sweep of the ports it will try.
+    Page()->Session().Engine().SetTimeouts(std::max(kDefaultSearchTimeoutMs, m_portMap.SweepMs()),
+                                           kDefaultReplyTimeoutMs);
     const QStringList extraIds =
         QString::fromStdString(m_profile->GetString(kPortSection, "Handset USB IDs", ""))
             .split(QLatin1Char(','), Qt::SkipEmptyParts);
@@ -209,6 +212,13 @@ void CMainFrame::OnAppAbout() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    CSyncEngine& engine = Page()->Session().Engine();
+    if (engine.Running() && !engine.IsReading() && !AskQuestion(this, kCloseDuringWrite)) {
+        event->ignore();
+        return;
+    }
+    // A read or write still under way ends cleanly: the port closes before the window goes.
+    engine.Cancel();
     if (m_simulator != nullptr) m_simulator->Stop();
     QMainWindow::closeEvent(event);
 }

@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <memory>
+#include <string_view>
 
 #include "link/PortMap.h"
 #include "link/ProtocolLog.h"
@@ -29,6 +30,11 @@ struct FrameOptions {
     QString profilePath;    // an INI file instead of the user's profile
     QString programFolder;  // the program's folder; the executable's when empty
 };
+
+// Asked before the window closes while a write runs.
+inline constexpr std::string_view kCloseDuringWrite =
+    "A write to the phone is in progress. Closing now leaves the phone with an incomplete phone "
+    "book.";
 
 // " KXT-5507 Phone Book " and the text of "nmxver.dat" from the folder, else from its parent.
 QString FrameTitle(const QDir& current);

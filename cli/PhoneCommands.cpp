@@ -31,9 +31,7 @@ namespace {
 class StderrTrace : public ITraceSink {
 public:
     explicit StderrTrace(const IClock& clock) : m_clock(clock) {}
-    void Trace(TraceDir dir, std::span<const uint8_t> bytes) override {
-        TraceNote(dir, bytes, {});
-    }
+    void Trace(TraceDir dir, std::span<const uint8_t> bytes) override { TraceNote(dir, bytes, {}); }
     void TraceNote(TraceDir dir, std::span<const uint8_t> bytes, std::string_view note) override {
         const std::string line = FormatTraceLine(m_clock.NowMs(), dir, bytes, 0, note);
         std::fprintf(stderr, "%s\n", line.c_str());
@@ -161,7 +159,8 @@ int RunPhone(bool reading, const PhoneOptions& options, const std::filesystem::p
                                      : "Interrupted.\n");
     }
     if (engine.PhoneBookBroken()) {
-        std::fprintf(stderr, "%s\n", kPhoneBookIncomplete);
+        std::fprintf(stderr, "%.*s\n", static_cast<int>(kWriteIncomplete.size()),
+                     kWriteIncomplete.data());
     } else if (!reading && outcome == RunOutcome::Cancelled) {
         std::fprintf(stderr, "The phone's phone book was not changed.\n");
     }

@@ -11,10 +11,6 @@ namespace numora {
 constexpr int kMinSearchTimeoutSec = 1;
 constexpr int kMaxSearchTimeoutSec = 3600;
 
-// The line the tool prints when a write stopped after it began clearing the phone.
-inline constexpr const char* kPhoneBookIncomplete =
-    "The phone's phone book is now incomplete: write the book to the phone again.";
-
 struct PhoneOptions {
     std::string port;      // a device; empty to search the ports as the window does
     std::string file;      // read: where the book goes; write: where it comes from

@@ -26,7 +26,8 @@ QString SameName(const std::string& name) {
 // settings at open, so this one is read from the device first.
 bool DriverUsesHardwareFlow(const QString& device) {
 #if defined(Q_OS_UNIX)
-    const QString path = device.contains(QLatin1Char('/')) ? device : QStringLiteral("/dev/") + device;
+    const QString path =
+        device.contains(QLatin1Char('/')) ? device : QStringLiteral("/dev/") + device;
     const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) return false;
     termios tio{};
@@ -35,8 +36,8 @@ bool DriverUsesHardwareFlow(const QString& device) {
     return on;
 #elif defined(Q_OS_WIN)
     const std::wstring path = L"\\\\.\\" + device.toStdWString();
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                           0, nullptr);
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;

@@ -33,7 +33,7 @@ struct SimFaults {
     std::set<int> twiceAt;        // these replies are sent twice, one after the other
     std::set<int> splitAt;        // these replies come in two halves, splitPauseMs apart
     int splitPauseMs = 1000;
-    std::set<int> hangupAt;       // at this request the handset hangs up without answering
+    std::set<int> hangupAt;  // at this request the handset hangs up without answering
 };
 
 class CHandsetSim {

@@ -54,9 +54,9 @@ std::optional<SimArgs> ParseSimArgs(std::span<const std::string_view> args, std:
         }
         const bool takesValue = opt == "--book" || opt == "--save" || opt == "--link" ||
                                 opt == "--busy" || opt == "--busy-for" || opt == "--split-pause" ||
-                                opt == "--refuse-mode-at" || opt == "--drop" ||
-                                opt == "--garble" || opt == "--bad-fcs" || opt == "--twice" ||
-                                opt == "--split" || opt == "--hangup" || opt == "--password";
+                                opt == "--refuse-mode-at" || opt == "--drop" || opt == "--garble" ||
+                                opt == "--bad-fcs" || opt == "--twice" || opt == "--split" ||
+                                opt == "--hangup" || opt == "--password";
         if (!takesValue) {
             error = "unknown option " + std::string(opt);
             return {};

@@ -148,8 +148,8 @@ public:
             if (written < 0) return errno == EAGAIN || errno == EINTR;
             front.bytes.erase(front.bytes.begin(), front.bytes.begin() + written);
             m_size -= static_cast<std::size_t>(written);
-            m_nextByteAt = m_wireSpeed ? m_nextByteAt + static_cast<double>(written) * kByteMicros
-                                       : Now();
+            m_nextByteAt =
+                m_wireSpeed ? m_nextByteAt + static_cast<double>(written) * kByteMicros : Now();
             if (front.bytes.empty()) {
                 m_queue.pop_front();
             } else {

@@ -1,6 +1,5 @@
 #include "sync/PhoneSession.h"
 
-
 namespace numora {
 
 CPhoneSession::CPhoneSession(CPBData& book, IPageSeam& page, IPort& port, IClock& clock,

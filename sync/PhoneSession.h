@@ -1,6 +1,6 @@
 // Everything the phone book page holds to talk to the handset, wired together once: the pacer,
-// the command set, the port search and the engine, and the path a received block takes. The window and the command-line tool each keep
-// one session for as long as they live.
+// the command set, the port search and the engine, and the path a received block takes. The window
+// and the command-line tool each keep one session for as long as they live.
 #pragma once
 
 #include <cstdint>

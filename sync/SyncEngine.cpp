@@ -58,6 +58,12 @@ void CSyncEngine::Cancel() {
         OnWatchdog();  // the whole book is in: the read completes
         return;
     }
+    if (m_writeFinishing) {
+        // The phone holds the whole book; only the pause before the port closes is left.
+        m_pacer.Reset();
+        CompleteWrite();
+        return;
+    }
     Abandon(RunOutcome::Cancelled);
 }
 
@@ -77,6 +83,7 @@ void CSyncEngine::BeginRun(bool reading) {
     m_handshakeStarted = false;
     m_phoneTouched = false;
     m_phoneBookBroken = false;
+    m_writeFinishing = false;
     m_reader.Reset();
     m_awaited.clear();
     m_resends = 0;
@@ -136,8 +143,8 @@ void CSyncEngine::OnBlock(std::span<uint8_t> raw) {
         }
         // Before the escapes are removed, 0x7E is always a flag.
         const auto flag = std::find(raw.begin(), raw.end(), kFrameFlag);
-        const std::size_t end = static_cast<std::size_t>(flag - raw.begin()) +
-                                (flag == raw.end() ? 0 : 1);
+        const std::size_t end =
+            static_cast<std::size_t>(flag - raw.begin()) + (flag == raw.end() ? 0 : 1);
         const auto piece = raw.first(end);
         raw = raw.subspan(end);
         m_reader.Reset();
@@ -310,6 +317,7 @@ void CSyncEngine::EndRun(RunOutcome outcome) {
     m_running = false;
     m_bookComplete = false;
     m_awaited.clear();
+    m_writeFinishing = false;
     m_phoneBookBroken = m_isReading == 0 && m_phoneTouched;
     m_phoneTouched = false;
     if (m_onRunEnded) m_onRunEnded(outcome);

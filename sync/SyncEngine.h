@@ -27,6 +27,9 @@ namespace numora {
 
 inline constexpr std::string_view kWriteCompleted = "Phonebook Write Completed!";
 inline constexpr std::string_view kCheckConnection = "Check Phone connection and power on !!!     ";
+// What the window and the tool add when a write broke off after it began clearing the phone.
+inline constexpr std::string_view kWriteIncomplete =
+    "The phone's phone book is now incomplete: write the book to the phone again.";
 
 // Progress bar ranges and fixed positions of the two runs.
 constexpr int kReadProgressEnd = 387;
@@ -130,6 +133,7 @@ private:
     void StartDataPass(bool entriesSent);
     void CountGroupMembers();
     void FinishWrite();
+    void CompleteWrite();
 
     void EndRun(RunOutcome outcome);
     void OnWatchdog();
@@ -160,6 +164,7 @@ private:
     bool m_bookComplete = false;      // a read run has shown the whole book
     bool m_phoneTouched = false;      // a write has begun clearing the phone and not finished
     bool m_phoneBookBroken = false;
+    bool m_writeFinishing = false;  // the last speed dial is written; the port closes soon
 
     CFrameReader m_reader;
     std::vector<uint8_t> m_awaited;  // the request whose reply the run waits for

@@ -8,8 +8,8 @@
 #include <deque>
 #include <functional>
 #include <set>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "link/FrameCodec.h"
