@@ -176,8 +176,8 @@ TEST(FrameReader, DamagedShortAndOverlongFramesFailTheirCheck) {
     auto bad = EncodeFrame(std::vector<uint8_t>{0x83, 0x05, 0x00});
     bad[1] ^= 0x01;  // a digit changed in transit
     r.Feed(bad);
-    r.Feed({0x7E});              // an opening flag, or noise: nothing
-    r.Feed({0x44, 0x7E});        // too short to hold a check sequence
+    r.Feed({0x7E});        // an opening flag, or noise: nothing
+    r.Feed({0x44, 0x7E});  // too short to hold a check sequence
     r.Feed(std::vector<uint8_t>(CFrameReader::kMaxFrame + 10, 0x11));
     r.Feed({0x7E});
     auto good = EncodeFrame(std::vector<uint8_t>{0x3F, 0x00});
