@@ -112,6 +112,19 @@ void CMainFrame::BuildMenus() {
     file->addSeparator();
     QAction* log = file->addAction(QStringLiteral("Protocol &Log..."));
     connect(log, &QAction::triggered, this, &CMainFrame::OnProtocolLog);
+    // The pace of reads and writes, kept in the profile from one start to the next.
+    QAction* fast = file->addAction(QStringLiteral("Fast Transfers"));
+    fast->setObjectName(QStringLiteral("fastTransfersAction"));
+    fast->setCheckable(true);
+    const auto setPace = [this](bool on) {
+        Page()->Session().Engine().SetPace(on ? Pace::Fast : Pace::Specified);
+    };
+    fast->setChecked(m_profile->GetString(kPortSection, kFastTransfersKey, "0") == "1");
+    setPace(fast->isChecked());
+    connect(fast, &QAction::toggled, this, [this, setPace](bool on) {
+        m_profile->SetString(kPortSection, kFastTransfersKey, on ? "1" : "0");
+        setPace(on);
+    });
     file->addSeparator();
     QAction* exitAction = file->addAction(QStringLiteral("E&xit"));
     connect(exitAction, &QAction::triggered, this, &CMainFrame::close);

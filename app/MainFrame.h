@@ -31,6 +31,9 @@ struct FrameOptions {
     QString programFolder;  // the program's folder; the executable's when empty
 };
 
+// The profile's "Port Setting" key of the File menu's "Fast Transfers": "1" on, "0" off.
+inline constexpr const char* kFastTransfersKey = "Fast Transfers";
+
 // Asked before the window closes while a write runs.
 inline constexpr std::string_view kCloseDuringWrite =
     "A write to the phone is in progress. Closing now leaves the phone with an incomplete phone "

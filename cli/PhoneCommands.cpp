@@ -121,6 +121,7 @@ int RunPhone(bool reading, const PhoneOptions& options, const std::filesystem::p
     port.SetOnLost([&session] { session.Engine().OnPortLost(); });
 
     CSyncEngine& engine = session.Engine();
+    engine.SetPace(options.pace);
     engine.SetTimeouts(std::max(options.searchTimeoutSec * 1000, map.SweepMs()),
                        kDefaultReplyTimeoutMs);
     RunOutcome outcome = RunOutcome::Failed;
@@ -175,6 +176,17 @@ bool ParseSearchTimeout(const std::string& text, PhoneOptions& options) {
     if (ec != std::errc{} || end != text.data() + text.size()) return false;
     if (seconds < kMinSearchTimeoutSec || seconds > kMaxSearchTimeoutSec) return false;
     options.searchTimeoutSec = seconds;
+    return true;
+}
+
+bool ParsePace(const std::string& text, PhoneOptions& options) {
+    if (text == "specified") {
+        options.pace = Pace::Specified;
+    } else if (text == "fast") {
+        options.pace = Pace::Fast;
+    } else {
+        return false;
+    }
     return true;
 }
 

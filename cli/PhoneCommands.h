@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <string>
 
+#include "link/PhoneLink.h"
+
 namespace numora {
 
 // The search timeout the tool accepts, in seconds; a search is never shorter than one sweep of
@@ -17,11 +19,14 @@ struct PhoneOptions {
     bool trace = false;    // every frame on stderr
     bool progress = true;  // a progress bar on stderr
     int searchTimeoutSec = 30;
+    Pace pace = Pace::Specified;  // --pace fast: no fixed pauses between records
 };
 
 // --timeout's value: whole seconds from kMinSearchTimeoutSec to kMaxSearchTimeoutSec; false
 // (options unchanged) for anything else.
 bool ParseSearchTimeout(const std::string& text, PhoneOptions& options);
+// --pace's value: "specified" or "fast"; false (options unchanged) for anything else.
+bool ParsePace(const std::string& text, PhoneOptions& options);
 
 // Exit status: 0 when the run completed, 1 when it failed or was interrupted (SIGINT, SIGTERM);
 // the reason on stderr.

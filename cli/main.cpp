@@ -19,13 +19,17 @@ using namespace numora;
 constexpr const char* kUsage =
     "usage: numora-cli dump [--json] FILE\n"
     "       numora-cli convert IN OUT\n"
-    "       numora-cli read [--port DEV] [--trace] [--timeout SEC] [--no-progress] -o OUT\n"
-    "       numora-cli write [--port DEV] [--trace] [--timeout SEC] [--no-progress] IN\n"
+    "       numora-cli read [--port DEV] [--trace] [--timeout SEC] [--pace fast] [--no-progress]\n"
+    "                       -o OUT\n"
+    "       numora-cli write [--port DEV] [--trace] [--timeout SEC] [--pace fast] [--no-progress]\n"
+    "                        IN\n"
     "       numora-cli print IN -o OUT.pdf [--pages FROM-TO]\n"
     "FILE, IN and OUT are phone-book files (*.pb), JSON (*.json), vCard (*.vcf) or CSV (*.csv).\n"
     "Without --port the serial ports are searched for the handset, for at most --timeout\n"
     "seconds (1 to 3600, default 30; never less than one sweep of the ports). print writes\n"
-    "the printout of the book's entries as a PDF; --pages picks pages of it.\n";
+    "the printout of the book's entries as a PDF; --pages picks pages of it. --pace fast leaves\n"
+    "out the pauses between records, falling back to the specified pace when the handset is\n"
+    "late.\n";
 
 int Usage() {
     std::fputs(kUsage, stderr);
@@ -82,6 +86,8 @@ bool ParsePhoneOptions(const std::vector<std::string>& args, bool reading, Phone
             o.progress = false;
         } else if (a == "--timeout" && hasValue) {
             if (!ParseSearchTimeout(args[++i], o)) return false;
+        } else if (a == "--pace" && hasValue) {
+            if (!ParsePace(args[++i], o)) return false;
         } else if (reading && a == "-o" && hasValue && o.file.empty()) {
             o.file = args[++i];
         } else if (!reading && !a.starts_with("-") && o.file.empty()) {

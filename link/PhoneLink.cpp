@@ -49,6 +49,33 @@ int RequestPauseMs(std::span<const uint8_t> request) {
     }
 }
 
+int FastReplyTimeoutMs(std::span<const uint8_t> request) {
+    constexpr int kBytesPerSecond = 11520;  // 115200 baud, ten bits a byte
+    constexpr int kTimesTheWire = 3;
+    constexpr int kMarginMs = 150;  // the driver's and the handset's turnaround
+    std::size_t reply = 3;
+    switch (ByteAt(request, 0)) {
+        case cmd::kNvRead:
+        case cmd::kNvWrite:
+            reply = item::kSize;
+            break;
+        case cmd::kGroupRead:
+        case cmd::kGroupWrite:
+        case cmd::kEntryRead:
+        case cmd::kEntryWrite:
+            reply = entryrec::kSize;
+            break;
+        case cmd::kMaskRead:
+        case cmd::kMaskWrite:
+            reply = maskrec::kSize;
+            break;
+        default:
+            break;
+    }
+    const std::size_t bytes = request.size() + reply + 6;  // check sequences and flags
+    return static_cast<int>(bytes * 1000 * kTimesTheWire / kBytesPerSecond) + kMarginMs;
+}
+
 bool AnswersRequest(std::span<const uint8_t> request, std::span<const uint8_t> reply) {
     if (request.empty() || reply.empty() || reply[0] != request[0]) return false;
     const auto same = [&](std::size_t from, std::size_t count) {
@@ -153,7 +180,7 @@ int CPhoneLink::SendPbRecord82(std::span<uint8_t> packet) {
     if (!FitsPacket(packet, entryrec::kSize)) return 2;
     packet[0] = cmd::kEntryWrite;
     const int result = SendFrame(packet.first(entryrec::kSize));
-    m_pacer.Pause(RequestPauseMs(packet));
+    m_pacer.Pause(PauseAfter(packet));
     return result;
 }
 
@@ -162,7 +189,7 @@ int CPhoneLink::SendPbRequest83(uint16_t value) {
     p[0] = cmd::kEntryRead;
     PutLe16(p, entryrec::kSlot, value);
     const int result = SendFrame(p);
-    m_pacer.Pause(RequestPauseMs(p));
+    m_pacer.Pause(PauseAfter(p));
     return result;
 }
 
@@ -178,7 +205,7 @@ int CPhoneLink::SendPbBlock84(std::span<const uint8_t> data) {
 int CPhoneLink::Resend(std::span<const uint8_t> packet) {
     const std::vector<uint8_t> copy(packet.begin(), packet.end());
     const int result = SendFrame(copy);
-    m_pacer.Pause(RequestPauseMs(copy));
+    m_pacer.Pause(PauseAfter(copy));
     return result;
 }
 

@@ -145,6 +145,10 @@ void CHandsetSim::Answer(int request, std::span<const uint8_t> packet) {
         return;
     }
     Trace("out", request, CommandName(reply), reply);
+    // A slow handset needs time for each item and record before it answers.
+    const bool record = packet[0] == cmd::kNvRead || packet[0] == cmd::kNvWrite ||
+                        (packet[0] >= cmd::kGroupWrite && packet[0] <= cmd::kMaskRead);
+    if (record && m_faults.recordDelayMs > 0 && m_gap) m_gap(m_faults.recordDelayMs);
     const std::vector<uint8_t> frame = m_faults.badFcsAt.contains(request)
                                            ? BadFcsFrame(reply)
                                            : ReplyFrame(reply, m_faults.garbleAt.contains(request));

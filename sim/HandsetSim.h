@@ -33,6 +33,7 @@ struct SimFaults {
     std::set<int> twiceAt;        // these replies are sent twice, one after the other
     std::set<int> splitAt;        // these replies come in two halves, splitPauseMs apart
     int splitPauseMs = 1000;
+    int recordDelayMs = 0;   // item and record requests are answered this much later
     std::set<int> hangupAt;  // at this request the handset hangs up without answering
 };
 

@@ -8,7 +8,8 @@ const std::string_view kSimUsage =
     "usage: numora-sim [--book FILE.pb] [--save FILE.pb] [--link PATH] [--trace] [--wire-speed]\n"
     "                  [--busy N] [--busy-for MS] [--refuse-password] [--refuse-mode]\n"
     "                  [--refuse-mode-at N] [--drop N] [--garble N] [--bad-fcs N] [--twice N]\n"
-    "                  [--split N] [--split-pause MS] [--hangup N] [--password HEX16]\n";
+    "                  [--split N] [--split-pause MS] [--delay MS] [--hangup N]\n"
+    "                  [--password HEX16]\n";
 
 namespace {
 
@@ -54,9 +55,9 @@ std::optional<SimArgs> ParseSimArgs(std::span<const std::string_view> args, std:
         }
         const bool takesValue = opt == "--book" || opt == "--save" || opt == "--link" ||
                                 opt == "--busy" || opt == "--busy-for" || opt == "--split-pause" ||
-                                opt == "--refuse-mode-at" || opt == "--drop" || opt == "--garble" ||
-                                opt == "--bad-fcs" || opt == "--twice" || opt == "--split" ||
-                                opt == "--hangup" || opt == "--password";
+                                opt == "--delay" || opt == "--refuse-mode-at" || opt == "--drop" ||
+                                opt == "--garble" || opt == "--bad-fcs" || opt == "--twice" ||
+                                opt == "--split" || opt == "--hangup" || opt == "--password";
         if (!takesValue) {
             error = "unknown option " + std::string(opt);
             return {};
@@ -80,7 +81,8 @@ std::optional<SimArgs> ParseSimArgs(std::span<const std::string_view> args, std:
             }
         } else {
             // Poll counts and times start at 0, request numbers at 1.
-            const bool count = opt == "--busy" || opt == "--busy-for" || opt == "--split-pause";
+            const bool count = opt == "--busy" || opt == "--busy-for" || opt == "--split-pause" ||
+                               opt == "--delay";
             const auto n = Number(value, count ? 0 : 1);
             if (!n) {
                 error = std::string(opt) + " takes a number" +
@@ -90,6 +92,7 @@ std::optional<SimArgs> ParseSimArgs(std::span<const std::string_view> args, std:
             if (opt == "--busy") out.faults.busyPolls = *n;
             if (opt == "--busy-for") out.faults.busyForMs = *n;
             if (opt == "--split-pause") out.faults.splitPauseMs = *n;
+            if (opt == "--delay") out.faults.recordDelayMs = *n;
             if (opt == "--bad-fcs") out.faults.badFcsAt.insert(*n);
             if (opt == "--twice") out.faults.twiceAt.insert(*n);
             if (opt == "--split") out.faults.splitAt.insert(*n);

@@ -16,6 +16,7 @@ CSyncEngine::CSyncEngine(CPBData& book, IPageSeam& page, CPhoneLink& link, IPort
       m_search(search),
       m_pacer(pacer),
       m_clock(clock),
+      m_lateTimer(clock, pacer, [this] { OnLateReply(); }),
       m_watchdog(clock, pacer, [this] { OnWatchdog(); }) {
     // Once the handset is in framed mode, silence means a lost connection, not a slow search.
     // The search may send mode control 1 a second time; once the handshake is under way the
@@ -90,6 +91,8 @@ void CSyncEngine::BeginRun(bool reading) {
     m_refusals = 0;
     m_ignoredInRow = 0;
     m_busySince = -1;
+    m_lateReplies = 0;
+    m_link.SetPace(m_pace);
     m_watchdog.Arm(m_searchTimeoutMs);
     if (m_onRunStarted) m_onRunStarted(reading);
 }
@@ -159,6 +162,23 @@ void CSyncEngine::OnBlock(std::span<uint8_t> raw) {
 void CSyncEngine::Await() {
     m_awaited = m_link.LastRequest();
     m_resends = 0;
+    m_lateResent = false;
+    if (m_link.GetPace() == Pace::Fast) m_lateTimer.Arm(FastReplyTimeoutMs(m_awaited));
+}
+
+// At the fast pace a reply that does not come in good time has its request sent once more;
+// a handset that is late twice gets the specified pace for the rest of the run.
+void CSyncEngine::OnLateReply() {
+    if (!m_running || m_awaited.empty() || m_link.GetPace() != Pace::Fast) return;
+    if (m_trace != nullptr) m_trace->TraceNote(TraceDir::In, {}, "late reply: asked again");
+    if (++m_lateReplies >= kLateRepliesBeforeFallback) {
+        m_link.SetPace(Pace::Specified);
+        if (m_trace != nullptr) m_trace->TraceNote(TraceDir::In, {}, kFallbackNote);
+    }
+    if (m_lateResent) return;
+    m_lateResent = true;
+    m_link.Resend(m_awaited);
+    if (m_link.GetPace() == Pace::Fast) m_lateTimer.Arm(FastReplyTimeoutMs(m_awaited));
 }
 
 void CSyncEngine::OnFrame(std::span<const uint8_t> frame, bool checked) {
@@ -190,6 +210,7 @@ void CSyncEngine::OnFrame(std::span<const uint8_t> frame, bool checked) {
     }
     TraceIn(frame);
     m_ignoredInRow = 0;
+    m_lateTimer.Stop();
     const unsigned sent = m_link.RequestCount();
     const bool progressed = Dispatch(frame);
     if (m_link.RequestCount() != sent) Await();
@@ -313,6 +334,7 @@ bool CSyncEngine::DispatchWrite(std::span<const uint8_t> r) {
 
 void CSyncEngine::EndRun(RunOutcome outcome) {
     m_watchdog.Stop();
+    m_lateTimer.Stop();
     m_search.Stop();
     m_running = false;
     m_bookComplete = false;

@@ -46,6 +46,10 @@ constexpr int kWriteEndPauseMs = 500;
 constexpr int kDefaultSearchTimeoutMs = 60000;
 constexpr int kDefaultReplyTimeoutMs = 5000;
 
+// A fast run falls back to the specified pace after this many late replies.
+constexpr int kLateRepliesBeforeFallback = 2;
+inline constexpr std::string_view kFallbackNote = "replies come late: the specified pace from here";
+
 // Bounds of a run: a damaged reply has its request sent again at most this often; the handset
 // may refuse the mode this many times in one run, answer with this many frames in a row that
 // answer nothing, and stay busy this long.
@@ -83,6 +87,11 @@ public:
 
     // Every received frame, with what became of it, for --trace and the protocol log.
     void SetTrace(ITraceSink* trace) { m_trace = trace; }
+
+    // The pace of the next runs. A fast run that gets two replies late falls back to the
+    // specified pace for the rest of the run.
+    void SetPace(Pace pace) { m_pace = pace; }
+    Pace GetPace() const { return m_pace; }
 
     void SetTimeouts(int searchMs, int replyMs) {
         m_searchTimeoutMs = searchMs;
@@ -138,6 +147,7 @@ private:
     void EndRun(RunOutcome outcome);
     void OnWatchdog();
     void Fail() { Abandon(RunOutcome::Failed); }
+    void OnLateReply();
     void Abandon(RunOutcome outcome);
     void TraceIn(std::span<const uint8_t> bytes, std::string_view note = {});
 
@@ -172,6 +182,11 @@ private:
     int m_refusals = 0;
     int m_ignoredInRow = 0;
     int64_t m_busySince = -1;
+
+    Pace m_pace = Pace::Specified;
+    int m_lateReplies = 0;
+    bool m_lateResent = false;  // the awaited request was sent again for being late
+    CPacedTimer m_lateTimer;    // a fast run's wait for the awaited reply
     int m_searchTimeoutMs = kDefaultSearchTimeoutMs;
     int m_replyTimeoutMs = kDefaultReplyTimeoutMs;
     CPacedTimer m_watchdog;

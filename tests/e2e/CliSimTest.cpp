@@ -261,10 +261,26 @@ TEST_F(CliSimTest, AnInterruptedWriteClosesThePortAndSaysWhatThePhoneHolds) {
     EXPECT_NE(err.find("incomplete"), std::string::npos) << err;
 }
 
-TEST_F(CliSimTest, TimeoutsOutOfRangeAreUsageErrors) {
+TEST_F(CliSimTest, TimeoutsOutOfRangeAndUnknownPacesAreUsageErrors) {
     for (const char* t : {"0", "3601", "3000000", "12x", ""}) {
         const test::ToolRun r = Cli(std::string("read --timeout '") + t + "' -o " + Path("c.pb"));
         EXPECT_EQ(r.status, 2) << t;
+    }
+    EXPECT_EQ(Cli("read --pace slow -o " + Path("c.pb")).status, 2);
+}
+
+TEST_F(CliSimTest, FastPaceGivesTheSameBookAndFallsBackWhenRepliesGoMissing) {
+    SaveBook(EveryGroupBook(), "book.pb");
+    for (const bool slow : {false, true}) {
+        std::vector<std::string> args{"--book", Path("book.pb")};
+        if (slow) args.insert(args.end(), {"--drop", "10", "--drop", "14"});
+        auto sim = StartSim(args);
+        std::filesystem::remove(Path("c.pb"));
+        const test::ToolRun r = Cli("read --pace fast --trace --no-progress --port " +
+                                    sim.Device() + " -o " + Path("c.pb"));
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(Json("c.pb"), Json("book.pb"));
+        EXPECT_EQ(r.err.find("the specified pace from here") != std::string::npos, slow);
     }
 }
 

@@ -441,3 +441,95 @@ TEST(SyncRunTest, ModeRefusedInTheMiddleOfAWriteStartsItOver) {
 
 }  // namespace
 }  // namespace numora
+
+namespace numora {
+namespace {
+
+// The times at which entry requests (or entry writes) went out.
+std::vector<int64_t> EntryTimes(const Rig& rig, uint8_t code) {
+    std::vector<int64_t> at;
+    for (const auto& r : rig.port.Requests()) {
+        if (r.bytes[0] == code) at.push_back(r.ms);
+    }
+    return at;
+}
+
+int64_t ShortestGap(const std::vector<int64_t>& at) {
+    int64_t gap = INT64_MAX;
+    for (std::size_t k = 1; k < at.size(); ++k)
+        gap = std::min(gap, at[k] - at[k - 1]);
+    return gap;
+}
+
+TEST(SyncPaceTest, FastRunsGiveTheSameBookWithoutThePauses) {
+    const CPBData source = FullBook();
+    Rig specified(source);
+    ASSERT_EQ(specified.Read(), RunOutcome::ReadCompleted);
+    Rig fast(source);
+    fast.session.Engine().SetPace(Pace::Fast);
+    ASSERT_EQ(fast.Read(), RunOutcome::ReadCompleted);
+    EXPECT_EQ(BookToJson(fast.book), BookToJson(specified.book));
+    EXPECT_EQ(fast.Sequence(), specified.Sequence());
+    // The next entry request follows the last reply, not the 150 and 100 ms pauses.
+    EXPECT_LT(ShortestGap(EntryTimes(fast, cmd::kEntryRead)), kEntryRequestPauseMs);
+    EXPECT_GE(ShortestGap(EntryTimes(specified, cmd::kEntryRead)), kEntryRequestPauseMs);
+
+    CPBData empty;
+    Rig fastWrite(empty);
+    fastWrite.session.Engine().SetPace(Pace::Fast);
+    fastWrite.book = FullBook();
+    ASSERT_EQ(fastWrite.Write(), RunOutcome::WriteCompleted);
+    EXPECT_EQ(BookToJson(BookFromTables(fastWrite.sim.Tables())), BookToJson(fastWrite.book));
+    EXPECT_LT(ShortestGap(EntryTimes(fastWrite, cmd::kEntryWrite)), kEntryWritePauseMs);
+    // The end of a write keeps its pause before the port closes.
+    const auto rs = fastWrite.port.Requests();
+    ASSERT_EQ(rs.back().bytes[0], cmd::kModeControl);
+}
+
+struct FallbackCase {
+    const char* name;
+    SimFaults faults;
+};
+
+void PrintTo(const FallbackCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class SyncFallbackTest : public ::testing::TestWithParam<FallbackCase> {};
+
+TEST_P(SyncFallbackTest, ALateHandsetGetsTheSpecifiedPaceAndTheSameBook) {
+    const CPBData source = FullBook();
+    Rig rig(source, GetParam().faults);
+    CProtocolLog log(rig.clock);
+    rig.session.SetTrace(&log);
+    rig.session.Engine().SetPace(Pace::Fast);
+    ASSERT_EQ(rig.Read(), RunOutcome::ReadCompleted);
+    EXPECT_EQ(BookToJson(rig.book), BookToJson(source));
+    int fallbacks = 0;
+    for (const auto& line : log.Lines()) {
+        if (line.note == kFallbackNote) ++fallbacks;
+    }
+    EXPECT_EQ(fallbacks, 1);
+    // From the fallback on, entry requests keep the specified pauses again.
+    EXPECT_GE(ShortestGap(EntryTimes(rig, cmd::kEntryRead)), kEntryRequestPauseMs);
+}
+
+SimFaults SlowHandset() {
+    SimFaults f;
+    f.recordDelayMs = 400;
+    return f;
+}
+
+SimFaults DropsNowAndThen() {
+    SimFaults f;
+    f.dropAt = {8, 20};
+    return f;
+}
+
+INSTANTIATE_TEST_SUITE_P(Pace, SyncFallbackTest,
+                         ::testing::Values(FallbackCase{"SlowHandset", SlowHandset()},
+                                           FallbackCase{"DropsNowAndThen", DropsNowAndThen()}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace numora

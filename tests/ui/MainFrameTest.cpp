@@ -91,7 +91,7 @@ private slots:
             if (!a->isSeparator()) fileItems << a->text();
         }
         QCOMPARE(fileItems, QStringList({"&Import Contacts...", "&Export Contacts...",
-                                         "Protocol &Log...", "E&xit"}));
+                                         "Protocol &Log...", "Fast Transfers", "E&xit"}));
         QAction* about = menuActions[1]->menu()->actions().first();
         QCOMPARE(about->text(), QStringLiteral("&About Program"));
         runner.Expect([](QDialog& dialog) {
@@ -106,6 +106,23 @@ private slots:
         });
         about->trigger();
         QVERIFY(runner.AllHandled());
+    }
+
+    void fastTransfersIsRememberedInTheProfile() {
+        QTemporaryDir dir;
+        {
+            CMainFrame frame(TestOptions(dir));
+            auto* fast = frame.findChild<QAction*>(QStringLiteral("fastTransfersAction"));
+            QVERIFY(fast != nullptr);
+            QVERIFY(fast->isCheckable());
+            QVERIFY(!fast->isChecked());
+            QCOMPARE(frame.Page()->Session().Engine().GetPace(), Pace::Specified);
+            fast->trigger();
+            QCOMPARE(frame.Page()->Session().Engine().GetPace(), Pace::Fast);
+        }
+        CMainFrame again(TestOptions(dir));
+        QVERIFY(again.findChild<QAction*>(QStringLiteral("fastTransfersAction"))->isChecked());
+        QCOMPARE(again.Page()->Session().Engine().GetPace(), Pace::Fast);
     }
 
     void ctrlPAsksForAPrintout() {
