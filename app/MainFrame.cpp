@@ -156,6 +156,19 @@ void CMainFrame::BuildMenus() {
     file->addSeparator();
     QAction* log = file->addAction(QStringLiteral("Protocol &Log..."));
     connect(log, &QAction::triggered, this, &CMainFrame::OnProtocolLog);
+    // The pace of reads and writes, kept in the profile from one start to the next.
+    QAction* fast = file->addAction(QStringLiteral("Fast Transfers"));
+    fast->setObjectName(QStringLiteral("fastTransfersAction"));
+    fast->setCheckable(true);
+    const auto setPace = [this](bool on) {
+        Page()->Session().Engine().SetPace(on ? Pace::Fast : Pace::Specified);
+    };
+    fast->setChecked(m_profile->GetString(kPortSection, kFastTransfersKey, "0") == "1");
+    setPace(fast->isChecked());
+    connect(fast, &QAction::toggled, this, [this, setPace](bool on) {
+        m_profile->SetString(kPortSection, kFastTransfersKey, on ? "1" : "0");
+        setPace(on);
+    });
     file->addSeparator();
     QAction* exitAction = file->addAction(QStringLiteral("E&xit"));
     connect(exitAction, &QAction::triggered, this, &CMainFrame::close);
@@ -282,6 +295,9 @@ PortTable CMainFrame::DiscoverPorts() const {
 }
 
 void CMainFrame::BeginSearch() {
+    // The search gets at least as long as one sweep of the ports it will try.
+    Page()->Session().Engine().SetTimeouts(std::max(kDefaultSearchTimeoutMs, m_portMap.SweepMs()),
+                                           kDefaultReplyTimeoutMs);
     Page()->StartUp(DiscoverPorts());
 }
 
@@ -291,8 +307,15 @@ void CMainFrame::OnAppAbout() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    CSyncEngine& engine = Page()->Session().Engine();
+    if (engine.Running() && !engine.IsReading() && !AskQuestion(this, kCloseDuringWrite)) {
+        event->ignore();
+        return;
+    }
     // Closing never asks to save: edits no snapshot holds are kept in the history instead.
-    if (!Page()->Session().Engine().Running()) Page()->KeepEdits(history::kOnClose);
+    if (!engine.Running()) Page()->KeepEdits(history::kOnClose);
+    // A read or write still under way ends cleanly: the port closes before the window goes.
+    engine.Cancel();
     if (m_simulator != nullptr) m_simulator->Stop();
     QMainWindow::closeEvent(event);
 }

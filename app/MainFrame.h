@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <memory>
+#include <string_view>
 
 #include "app/BookPrint.h"
 #include "link/PortMap.h"
@@ -33,6 +34,14 @@ struct FrameOptions {
     QString programFolder;  // the program's folder; the executable's when empty
     QString historyFolder;  // the book's history; the user's history folder when empty
 };
+
+// The profile's "Port Setting" key of the File menu's "Fast Transfers": "1" on, "0" off.
+inline constexpr const char* kFastTransfersKey = "Fast Transfers";
+
+// Asked before the window closes while a write runs.
+inline constexpr std::string_view kCloseDuringWrite =
+    "A write to the phone is in progress. Closing now leaves the phone with an incomplete phone "
+    "book.";
 
 // " KXT-5507 Phone Book " and the text of "nmxver.dat" from the folder, else from its parent.
 QString FrameTitle(const QDir& current);

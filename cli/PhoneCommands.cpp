@@ -1,10 +1,20 @@
 #include "cli/PhoneCommands.h"
 
 #include <QCoreApplication>
+#include <QSocketNotifier>
 #include <QStringList>
 #include <QTimer>
+#include <algorithm>
+#include <charconv>
+#include <csignal>
 #include <cstdio>
+#include <memory>
 #include <optional>
+
+#if defined(Q_OS_UNIX)
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
 
 #include "book/BookDiff.h"
 #include "cli/BookFiles.h"
@@ -24,14 +34,65 @@ namespace {
 class StderrTrace : public ITraceSink {
 public:
     explicit StderrTrace(const IClock& clock) : m_clock(clock) {}
-    void Trace(TraceDir dir, std::span<const uint8_t> bytes) override {
-        const std::string line = FormatTraceLine(m_clock.NowMs(), dir, bytes);
+    void Trace(TraceDir dir, std::span<const uint8_t> bytes) override { TraceNote(dir, bytes, {}); }
+    void TraceNote(TraceDir dir, std::span<const uint8_t> bytes, std::string_view note) override {
+        const std::string line = FormatTraceLine(m_clock.NowMs(), dir, bytes, 0, note);
         std::fprintf(stderr, "%s\n", line.c_str());
     }
 
 private:
     const IClock& m_clock;
 };
+
+#if defined(Q_OS_UNIX)
+int g_signalPipe[2] = {-1, -1};
+
+void OnStopSignal(int) {
+    const char b = 1;
+    [[maybe_unused]] const ssize_t n = write(g_signalPipe[1], &b, 1);
+}
+
+// SIGINT and SIGTERM end the run the way a failure does: through the event loop, so that the
+// port is closed and the tool says what the phone holds.
+class StopSignals {
+public:
+    explicit StopSignals(std::function<void()> onStop) {
+        if (socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0) return;
+        m_notifier = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
+        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, [onStop] {
+            char b = 0;
+            [[maybe_unused]] const ssize_t n = read(g_signalPipe[0], &b, 1);
+            onStop();
+        });
+        struct sigaction stop {};
+        stop.sa_handler = OnStopSignal;
+        sigemptyset(&stop.sa_mask);
+        sigaction(SIGINT, &stop, &m_oldInt);
+        sigaction(SIGTERM, &stop, &m_oldTerm);
+    }
+    ~StopSignals() {
+        if (!m_notifier) return;
+        sigaction(SIGINT, &m_oldInt, nullptr);
+        sigaction(SIGTERM, &m_oldTerm, nullptr);
+        m_notifier.reset();
+        close(g_signalPipe[0]);
+        close(g_signalPipe[1]);
+        g_signalPipe[0] = g_signalPipe[1] = -1;
+    }
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+private:
+    std::unique_ptr<QSocketNotifier> m_notifier;
+    struct sigaction m_oldInt {};
+    struct sigaction m_oldTerm {};
+};
+#else
+class StopSignals {
+public:
+    explicit StopSignals(std::function<void()>) {}
+};
+#endif
 
 // One read into the book, or one write of it, on the event loop of the caller's application.
 RunOutcome RunSession(bool reading, const PhoneOptions& options,
@@ -59,11 +120,20 @@ RunOutcome RunSession(bool reading, const PhoneOptions& options,
     port.SetOnLost([&session] { session.Engine().OnPortLost(); });
 
     CSyncEngine& engine = session.Engine();
-    engine.SetTimeouts(options.searchTimeoutSec * 1000, kDefaultReplyTimeoutMs);
+    engine.SetPace(options.pace);
+    engine.SetTimeouts(std::max(options.searchTimeoutSec * 1000, map.SweepMs()),
+                       kDefaultReplyTimeoutMs);
     RunOutcome outcome = RunOutcome::Failed;
     engine.SetOnRunEnded([&outcome](RunOutcome o) {
         outcome = o;
         QTimer::singleShot(0, QCoreApplication::instance(), &QCoreApplication::quit);
+    });
+    const StopSignals stopSignals([&engine] {
+        if (engine.Running()) {
+            engine.Cancel();
+        } else {
+            QCoreApplication::quit();
+        }
     });
 
     const QStringList extraIds =
@@ -79,6 +149,16 @@ RunOutcome RunSession(bool reading, const PhoneOptions& options,
     port.Close();
     page.SetShowProgress(false);
     book.SetMessageSink(sink);
+    if (outcome == RunOutcome::Cancelled) {
+        std::fprintf(stderr, reading ? "Interrupted: the read did not finish, nothing was saved.\n"
+                                     : "Interrupted.\n");
+    }
+    if (engine.PhoneBookBroken()) {
+        std::fprintf(stderr, "%.*s\n", static_cast<int>(kWriteIncomplete.size()),
+                     kWriteIncomplete.data());
+    } else if (!reading && outcome == RunOutcome::Cancelled) {
+        std::fprintf(stderr, "The phone's phone book was not changed.\n");
+    }
     return outcome;
 }
 
@@ -114,6 +194,26 @@ void PrintDifferences(const std::vector<BookDifference>& diffs) {
 }
 
 }  // namespace
+
+bool ParseSearchTimeout(const std::string& text, PhoneOptions& options) {
+    int seconds = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+    if (ec != std::errc{} || end != text.data() + text.size()) return false;
+    if (seconds < kMinSearchTimeoutSec || seconds > kMaxSearchTimeoutSec) return false;
+    options.searchTimeoutSec = seconds;
+    return true;
+}
+
+bool ParsePace(const std::string& text, PhoneOptions& options) {
+    if (text == "specified") {
+        options.pace = Pace::Specified;
+    } else if (text == "fast") {
+        options.pace = Pace::Fast;
+    } else {
+        return false;
+    }
+    return true;
+}
 
 int RunRead(const PhoneOptions& options, const std::filesystem::path& programFolder) {
     ConsoleApp app;

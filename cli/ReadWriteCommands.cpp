@@ -1,5 +1,5 @@
 // numora-cli read and write: their options; the runs themselves are in PhoneCommands.cpp.
-#include <charconv>
+#include <string>
 
 #include "cli/Command.h"
 #include "cli/PhoneCommands.h"
@@ -16,8 +16,13 @@ void DeclarePhoneOptions(CCommandLine& line) {
     line.Option({QStringLiteral("trace")},
                 QStringLiteral("Every frame on stderr: time, direction, command, bytes."));
     line.Option({QStringLiteral("timeout")},
-                QStringLiteral("How long to look for the handset, in seconds (30)."),
+                QStringLiteral("How long to look for the handset, in seconds (30; at least one "
+                               "sweep of the ports)."),
                 QStringLiteral("SEC"));
+    line.Option({QStringLiteral("pace")},
+                QStringLiteral("specified (the default) or fast: fast leaves out the pauses "
+                               "between records and falls back when the handset answers late."),
+                QStringLiteral("PACE"));
     line.Option({QStringLiteral("no-progress")}, QStringLiteral("No progress bar on stderr."));
 }
 
@@ -26,14 +31,15 @@ bool TakePhoneOptions(const CCommandLine& line, PhoneOptions& o, std::string& wh
     o.port = line.Value(QStringLiteral("port"));
     o.trace = line.IsSet(QStringLiteral("trace"));
     o.progress = !line.IsSet(QStringLiteral("no-progress"));
-    if (line.IsSet(QStringLiteral("timeout"))) {
-        const std::string text = line.Value(QStringLiteral("timeout"));
-        const char* end = text.data() + text.size();
-        const auto [ptr, ec] = std::from_chars(text.data(), end, o.searchTimeoutSec);
-        if (ec != std::errc() || ptr != end || o.searchTimeoutSec < 1) {
-            why = "--timeout takes a whole number of seconds, 1 or more";
-            return false;
-        }
+    if (line.IsSet(QStringLiteral("timeout")) &&
+        !ParseSearchTimeout(line.Value(QStringLiteral("timeout")), o)) {
+        why = "--timeout takes whole seconds from " + std::to_string(kMinSearchTimeoutSec) +
+              " to " + std::to_string(kMaxSearchTimeoutSec);
+        return false;
+    }
+    if (line.IsSet(QStringLiteral("pace")) && !ParsePace(line.Value(QStringLiteral("pace")), o)) {
+        why = "--pace takes specified or fast";
+        return false;
     }
     return true;
 }
@@ -42,7 +48,7 @@ class CReadCommand : public CCommand {
 public:
     std::string_view Name() const override { return "read"; }
     std::string_view Synopsis() const override {
-        return "[--port DEV] [--trace] [--timeout SEC] [--no-progress] -o OUT";
+        return "[--port DEV] [--trace] [--timeout SEC] [--pace fast] [--no-progress] -o OUT";
     }
     std::string_view Help() const override {
         return "Reads the handset's book into OUT, and keeps it in the history.\n";
@@ -68,7 +74,8 @@ class CWriteCommand : public CCommand {
 public:
     std::string_view Name() const override { return "write"; }
     std::string_view Synopsis() const override {
-        return "[--port DEV] [--trace] [--timeout SEC] [--no-progress] [--dry-run | --verify] IN";
+        return "[--port DEV] [--trace] [--timeout SEC] [--pace fast] [--no-progress] "
+               "[--dry-run | --verify] IN";
     }
     std::string_view Help() const override {
         return "Replaces the handset's book with the book of IN, and keeps it in the history.\n"

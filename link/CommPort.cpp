@@ -1,10 +1,17 @@
 #include "link/CommPort.h"
 
 #include <QByteArray>
-#include <QDeadlineTimer>
 
 #include <algorithm>
 #include <utility>
+
+#if defined(Q_OS_UNIX)
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+#elif defined(Q_OS_WIN)
+#include <windows.h>
+#endif
 
 namespace numora {
 
@@ -12,6 +19,39 @@ namespace {
 
 QString SameName(const std::string& name) {
     return QString::fromStdString(name);
+}
+
+// Whether the driver keeps RTS/CTS flow control on for the device. The port opens with every
+// line setting the driver reports except XON/XOFF, which is always off; Qt applies all of its
+// settings at open, so this one is read from the device first.
+bool DriverUsesHardwareFlow(const QString& device) {
+#if defined(Q_OS_UNIX)
+    const QString path =
+        device.contains(QLatin1Char('/')) ? device : QStringLiteral("/dev/") + device;
+    const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return false;
+    termios tio{};
+    const bool on = tcgetattr(fd, &tio) == 0 && (tio.c_cflag & CRTSCTS) != 0;
+    ::close(fd);
+    return on;
+#elif defined(Q_OS_WIN)
+    const std::wstring path = L"\\\\.\\" + device.toStdWString();
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    const bool on = GetCommState(h, &dcb) && dcb.fOutxCtsFlow;
+    CloseHandle(h);
+    return on;
+#else
+    (void)device;
+    return false;
+#endif
+}
+
+bool HasFlag(const QByteArray& data) {
+    return data.contains(static_cast<char>(CCommPort::kFrameFlag));
 }
 
 }  // namespace
@@ -35,11 +75,12 @@ bool CCommPort::Open(const std::string& name, int baud) {
     const QString device = m_resolve(name);
     if (!device.isEmpty()) {
         m_port.setPortName(device);
+        m_port.setFlowControl(DriverUsesHardwareFlow(device) ? QSerialPort::HardwareControl
+                                                             : QSerialPort::NoFlowControl);
         if (m_port.open(QIODevice::ReadWrite)) {
             if (m_port.setBaudRate(baud) && m_port.setDataBits(QSerialPort::Data8) &&
                 m_port.setParity(QSerialPort::NoParity) &&
-                m_port.setStopBits(QSerialPort::OneStop) &&
-                m_port.setFlowControl(QSerialPort::NoFlowControl)) {
+                m_port.setStopBits(QSerialPort::OneStop)) {
                 // Whatever an earlier run left in either direction is thrown away.
                 m_port.clear(QSerialPort::AllDirections);
                 ++m_generation;
@@ -66,19 +107,9 @@ void CCommPort::Close() {
 int CCommPort::Write(std::span<const uint8_t> bytes) {
     if (!m_port.isOpen() || bytes.empty()) return 0;
     const auto size = static_cast<qint64>(bytes.size());
-    const unsigned generation = m_generation;
+    // Qt hands the bytes to the driver from the event loop, as fast as the driver takes them:
+    // nothing waits here, and nothing gives up on a slow line.
     if (m_port.write(reinterpret_cast<const char*>(bytes.data()), size) != size) {
-        m_port.clear(QSerialPort::Output);
-        return 0;
-    }
-    // Received bytes that come in meanwhile are only gathered here; blocks are delivered from
-    // the event loop, so no receiver runs inside this wait.
-    const QDeadlineTimer deadline(kWriteTimeoutMs);
-    while (generation == m_generation && m_port.isOpen() && m_port.bytesToWrite() > 0) {
-        if (!m_port.waitForBytesWritten(static_cast<int>(deadline.remainingTime()))) break;
-    }
-    if (generation != m_generation || !m_port.isOpen()) return 0;
-    if (m_port.bytesToWrite() > 0) {
         m_port.clear(QSerialPort::Output);
         return 0;
     }
@@ -90,7 +121,8 @@ void CCommPort::OnReadyRead() {
     if (data.isEmpty()) return;
     m_block.insert(m_block.end(), data.begin(), data.end());
     m_quiet.start();
-    if (m_block.size() >= kBlockSize && !m_fullPending) {
+    // A full block, or a frame's closing flag, goes on at once, without waiting for quiet.
+    if ((m_block.size() >= kBlockSize || HasFlag(data)) && !m_fullPending) {
         m_fullPending = true;
         QMetaObject::invokeMethod(
             this,
@@ -129,15 +161,19 @@ void CCommPort::Deliver(bool quiet) {
         return;
     }
     const unsigned generation = m_generation;
-    while (generation == m_generation &&
-           (m_block.size() >= kBlockSize || (quiet && !m_block.empty()))) {
-        std::vector<uint8_t> block;
+    while (generation == m_generation && !m_block.empty()) {
+        std::size_t take = 0;
         if (m_block.size() >= kBlockSize) {
-            block.assign(m_block.begin(), m_block.begin() + kBlockSize);
-            m_block.erase(m_block.begin(), m_block.begin() + kBlockSize);
+            take = kBlockSize;
+        } else if (quiet) {
+            take = m_block.size();
         } else {
-            block.swap(m_block);
+            const auto flag = std::find(m_block.rbegin(), m_block.rend(), kFrameFlag);
+            take = static_cast<std::size_t>(m_block.rend() - flag);
         }
+        if (take == 0) break;
+        std::vector<uint8_t> block(m_block.begin(), m_block.begin() + static_cast<long>(take));
+        m_block.erase(m_block.begin(), m_block.begin() + static_cast<long>(take));
         if (m_block.empty()) m_quiet.stop();  // otherwise the rest keeps gathering
         m_delivering = true;
         if (m_onBlock) m_onBlock(block);

@@ -2,7 +2,8 @@
 // reader thread: received bytes are gathered into a block while they keep coming at least every
 // 50 ms (a quiet timer restarted by every arrival), at most 4096 bytes a block, and each block
 // goes to the receiver raw, still escaped. A burst longer than 4096 bytes comes as a full block
-// at once followed by the rest.
+// at once followed by the rest. Bytes up to a frame's closing flag (0x7E) go on as soon as the
+// flag arrives; AT text, which has no flags, waits for the quiet.
 //
 // Port names. Callers open "COMn". The resolver given at construction turns that name into the
 // device to open: on Windows the COM port itself (the identity, the default); elsewhere whatever
@@ -35,12 +36,13 @@ public:
 
     static constexpr int kBlockSize = 4096;
     static constexpr int kQuietMs = 50;
-    static constexpr int kWriteTimeoutMs = 2000;
+    static constexpr uint8_t kFrameFlag = 0x7E;
 
     explicit CCommPort(Resolver resolver = {}, QObject* parent = nullptr);
     ~CCommPort() override;
 
-    // Opens read/write at the baud rate, 8N1, no flow control, and clears both directions
+    // Opens read/write at the baud rate, 8N1, XON/XOFF off and RTS/CTS as the driver has it,
+    // and clears both directions
     // (nothing left over from an earlier run is delivered). An open port is closed first.
     // On failure the port stays closed and onOpenFailed is called (the window beeps).
     bool Open(const std::string& name, int baud) override;
@@ -48,8 +50,8 @@ public:
     // block callback.
     void Close() override;
     bool IsOpen() const override { return m_port.isOpen(); }
-    // Writes the whole buffer and waits until the driver has taken it (at most
-    // kWriteTimeoutMs); the count written, or 0.
+    // Queues the whole buffer for the driver, which takes it from the event loop without a
+    // time-out; the count queued, or 0.
     int Write(std::span<const uint8_t> bytes) override;
 
     void SetOnBlock(BlockFn fn) { m_onBlock = std::move(fn); }
@@ -66,7 +68,8 @@ public:
 private:
     void OnReadyRead();
     void OnError(QSerialPort::SerialPortError error);
-    // Hands full blocks to the receiver and, once the line has gone quiet, the rest.
+    // Hands full blocks and bytes up to the last flag to the receiver and, once the line has
+    // gone quiet, the rest.
     void Deliver(bool quiet);
 
     Resolver m_resolve;

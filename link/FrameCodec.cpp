@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace numora {
 
@@ -81,6 +82,31 @@ std::size_t UnescapeBlock(std::span<uint8_t> block) {
     }
     std::fill(block.begin() + static_cast<std::ptrdiff_t>(out), block.end(), uint8_t{0});
     return out;
+}
+
+void CFrameReader::Feed(std::span<const uint8_t> bytes, const FrameFn& onFrame) {
+    for (const uint8_t b : bytes) {
+        if (b != kFrameFlag) {
+            if (m_pending.size() < kMaxFrame) {
+                m_pending.push_back(b);
+            } else {
+                m_overflow = true;
+            }
+            continue;
+        }
+        std::vector<uint8_t> frame;
+        frame.swap(m_pending);
+        const bool overflow = std::exchange(m_overflow, false);
+        // Two flags in a row carry nothing: an opening flag, or line noise.
+        if (frame.empty() && !overflow) continue;
+        frame.resize(UnescapeBlock(frame));
+        const bool sound = !overflow && frame.size() >= 3;
+        const std::size_t body = sound ? frame.size() - 2 : frame.size();
+        const std::span<const uint8_t> packet(frame.data(), body);
+        const bool checked =
+            sound && Crc16X25(packet) == static_cast<uint16_t>(frame[body] | frame[body + 1] << 8);
+        onFrame(packet, checked);
+    }
 }
 
 }  // namespace numora

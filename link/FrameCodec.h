@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -27,5 +28,27 @@ std::vector<uint8_t> EncodeFrame(std::span<const uint8_t> packet, uint16_t fcs);
 // 0x7D, any other pair after 0x7D disappears, a trailing 0x7D is dropped. The bytes after the
 // new length are zeroed. Returns the new length.
 std::size_t UnescapeBlock(std::span<uint8_t> block);
+
+// Gathers received bytes across bursts and cuts them into frames at the closing flags. A
+// reply split over several bursts comes out whole, several replies in one burst one by one.
+// Each frame is handed on as soon as its flag arrives: escapes removed, its check sequence
+// tested, the packet without FCS and flag.
+class CFrameReader {
+public:
+    // packet: the frame without its FCS and flag; checked: the FCS matched.
+    using FrameFn = std::function<void(std::span<const uint8_t> packet, bool checked)>;
+
+    // No reply is longer than this, escaped; bytes beyond it without a flag are noise.
+    static constexpr std::size_t kMaxFrame = 2 * 344 + 5;
+
+    void Feed(std::span<const uint8_t> bytes, const FrameFn& onFrame);
+    // Forgets a half-gathered frame.
+    void Reset() { m_pending.clear(); }
+    std::size_t Pending() const { return m_pending.size(); }
+
+private:
+    std::vector<uint8_t> m_pending;
+    bool m_overflow = false;
+};
 
 }  // namespace numora

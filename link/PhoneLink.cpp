@@ -38,8 +38,86 @@ Password DefaultPassword() {
 CPhoneLink::CPhoneLink(IByteSink& port, CLinkPacer& pacer)
     : m_port(port), m_pacer(pacer), m_password(DefaultPassword()) {}
 
+int RequestPauseMs(std::span<const uint8_t> request) {
+    switch (ByteAt(request, 0)) {
+        case cmd::kEntryWrite:
+            return kEntryWritePauseMs;
+        case cmd::kEntryRead:
+            return kEntryRequestPauseMs;
+        default:
+            return 0;
+    }
+}
+
+int FastReplyTimeoutMs(std::span<const uint8_t> request) {
+    constexpr int kBytesPerSecond = 11520;  // 115200 baud, ten bits a byte
+    constexpr int kTimesTheWire = 3;
+    constexpr int kMarginMs = 150;  // the driver's and the handset's turnaround
+    std::size_t reply = 3;
+    switch (ByteAt(request, 0)) {
+        case cmd::kNvRead:
+        case cmd::kNvWrite:
+            reply = item::kSize;
+            break;
+        case cmd::kGroupRead:
+        case cmd::kGroupWrite:
+        case cmd::kEntryRead:
+        case cmd::kEntryWrite:
+            reply = entryrec::kSize;
+            break;
+        case cmd::kMaskRead:
+        case cmd::kMaskWrite:
+            reply = maskrec::kSize;
+            break;
+        default:
+            break;
+    }
+    const std::size_t bytes = request.size() + reply + 6;  // check sequences and flags
+    return static_cast<int>(bytes * 1000 * kTimesTheWire / kBytesPerSecond) + kMarginMs;
+}
+
+bool AnswersRequest(std::span<const uint8_t> request, std::span<const uint8_t> reply) {
+    if (request.empty() || reply.empty() || reply[0] != request[0]) return false;
+    const auto same = [&](std::size_t from, std::size_t count) {
+        for (std::size_t k = from; k < from + count; ++k) {
+            if (k >= reply.size() || ByteAt(request, k) != reply[k]) return false;
+        }
+        return true;
+    };
+    switch (request[0]) {
+        case cmd::kNvRead:
+            return reply.size() >= item::kSize && same(item::kItem, 3);
+        case cmd::kNvWrite:
+            return same(item::kItem, 3);
+        case cmd::kModeControl:
+            return same(1, 1);
+        case cmd::kStatus:
+        case cmd::kPassword:
+            return reply.size() >= 2;
+        case cmd::kGroupRead:
+            return reply.size() >= grouprec::kWireSize && same(grouprec::kSlot, 1);
+        case cmd::kGroupWrite:
+            return same(grouprec::kSlot, 1);
+        case cmd::kEntryRead:
+            return reply.size() >= entryrec::kSize && same(entryrec::kSlot, 2);
+        case cmd::kEntryWrite:
+            return same(entryrec::kSlot, 2);
+        case cmd::kMaskRead:
+            return reply.size() >= maskrec::kSize;
+        default:
+            return true;
+    }
+}
+
+bool RefusesRequest(std::span<const uint8_t> request, std::span<const uint8_t> reply) {
+    if (reply.empty() || (reply[0] != cmd::kRefused18 && reply[0] != cmd::kRefused1F)) return false;
+    return reply.size() == 1 || reply[1] == ByteAt(request, 0);
+}
+
 int CPhoneLink::SendFrame(std::span<const uint8_t> packet) {
     if (m_trace != nullptr) m_trace->Trace(TraceDir::Out, packet);
+    m_lastRequest.assign(packet.begin(), packet.end());
+    ++m_requestCount;
     const std::vector<uint8_t> frame = EncodeFrame(packet);
     return m_port.Write(frame) > 0 ? 1 : 2;
 }
@@ -102,7 +180,7 @@ int CPhoneLink::SendPbRecord82(std::span<uint8_t> packet) {
     if (!FitsPacket(packet, entryrec::kSize)) return 2;
     packet[0] = cmd::kEntryWrite;
     const int result = SendFrame(packet.first(entryrec::kSize));
-    m_pacer.Pause(kEntryWritePauseMs);
+    m_pacer.Pause(PauseAfter(packet));
     return result;
 }
 
@@ -111,7 +189,7 @@ int CPhoneLink::SendPbRequest83(uint16_t value) {
     p[0] = cmd::kEntryRead;
     PutLe16(p, entryrec::kSlot, value);
     const int result = SendFrame(p);
-    m_pacer.Pause(kEntryRequestPauseMs);
+    m_pacer.Pause(PauseAfter(p));
     return result;
 }
 
@@ -122,6 +200,13 @@ int CPhoneLink::SendPbBlock84(std::span<const uint8_t> data) {
     p[0] = cmd::kMaskWrite;
     std::copy_n(data.begin(), kMaskBytes, p.begin() + maskrec::kMask);
     return SendFrame(p);
+}
+
+int CPhoneLink::Resend(std::span<const uint8_t> packet) {
+    const std::vector<uint8_t> copy(packet.begin(), packet.end());
+    const int result = SendFrame(copy);
+    m_pacer.Pause(PauseAfter(copy));
+    return result;
 }
 
 int CPhoneLink::SendPbRequest85() {

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "link/Pacer.h"
 #include "link/Port.h"
@@ -41,6 +42,26 @@ constexpr int kEntryRequestPauseMs = 150;
 
 using Password = std::array<uint8_t, 8>;
 
+// The pause a request is followed by: entry writes and entry requests pace the handset.
+int RequestPauseMs(std::span<const uint8_t> request);
+
+// The pace of record transfers. Specified: the fixed pauses after entry requests and entry
+// writes, which every handset is known to accept. Fast: no such pauses; the next request goes
+// out as soon as the last reply is in, for handsets that keep up.
+enum class Pace { Specified, Fast };
+
+// How long a fast run waits for a reply before it asks again: a few times what the request and
+// its reply need on the wire at 115200 baud.
+int FastReplyTimeoutMs(std::span<const uint8_t> request);
+
+// Whether a reply answers the request: the same code, and for items the same item number and
+// element, for records the same slot; the replies that carry data at full length.
+bool AnswersRequest(std::span<const uint8_t> request, std::span<const uint8_t> reply);
+
+// Whether a reply refuses the request's mode: 0x18 or 0x1F, followed by the request's code
+// when the handset names the request it refuses.
+bool RefusesRequest(std::span<const uint8_t> request, std::span<const uint8_t> reply);
+
 // The password the handset accepts: the ASCII digits of the model number, 5507, followed by
 // the same four digits mirrored (7055). It is built at run time and kept nowhere whole.
 Password DefaultPassword();
@@ -56,6 +77,12 @@ public:
 
     void SetPassword(const Password& password) { m_password = password; }
     void SetTrace(ITraceSink* trace) { m_trace = trace; }
+    void SetPace(Pace pace) { m_pace = pace; }
+    Pace GetPace() const { return m_pace; }
+    // The pause after the request at the link's pace.
+    int PauseAfter(std::span<const uint8_t> request) const {
+        return m_pace == Pace::Fast ? 0 : RequestPauseMs(request);
+    }
 
     // Frames the packet and writes the whole frame with one write; the packet goes to the trace.
     int SendFrame(std::span<const uint8_t> packet);
@@ -78,11 +105,20 @@ public:
     int SendPbBlock84(std::span<const uint8_t> data);  // 300 bytes
     int SendPbRequest85();
 
+    // Sends a request again as it was first sent, with the pause that follows it.
+    int Resend(std::span<const uint8_t> packet);
+    // The packet of the last request sent, and how many have been sent.
+    const std::vector<uint8_t>& LastRequest() const { return m_lastRequest; }
+    unsigned RequestCount() const { return m_requestCount; }
+
 private:
     IByteSink& m_port;
     CLinkPacer& m_pacer;
     ITraceSink* m_trace = nullptr;
     Password m_password;
+    std::vector<uint8_t> m_lastRequest;
+    unsigned m_requestCount = 0;
+    Pace m_pace = Pace::Specified;
 };
 
 }  // namespace numora

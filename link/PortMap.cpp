@@ -44,6 +44,11 @@ CPortMap CPortMap::Pinned(const QString& device) {
     return map;
 }
 
+int CPortMap::SweepMs() const {
+    if (IsPinned()) return kFirstCommandPauseMs + kProbeIntervalMs;
+    return FullSweepMs(static_cast<int>(m_devices.size()));
+}
+
 QString CPortMap::DeviceFor(const std::string& comName) const {
     const int n = ComNumber(comName);
     if (n < 0) return QString::fromStdString(comName);  // already a device name

@@ -32,6 +32,9 @@ public:
     // The device to open for "COMn"; empty when the number names none.
     QString DeviceFor(const std::string& comName) const;
     bool IsPinned() const { return !m_pinned.isEmpty(); }
+    // How long the search takes to try every port it will try once: for a pinned map the one
+    // device, otherwise COM1 to COM50 with the devices present now.
+    int SweepMs() const;
     const QStringList& Devices() const { return m_devices; }
 
     // The port numbers of handset modems present now that can be opened (the test open

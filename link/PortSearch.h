@@ -45,6 +45,15 @@ constexpr int kOpenFailedIntervalMs = 1000;
 
 using PortTable = std::array<bool, kMaxPortTable>;
 
+// How long one sweep of COM1 to COM50 takes when so many of the ports open (each opened port is
+// probed for its first command's pause and the probe interval, each other one costs the open
+// failure's interval). A search is given at least this long, so that it reaches every port.
+constexpr int FullSweepMs(int portsThatOpen) {
+    const int opened = portsThatOpen < kHighestPort ? portsThatOpen : kHighestPort;
+    return kHighestPort * kOpenFailedIntervalMs +
+           opened * (kFirstCommandPauseMs + kProbeIntervalMs - kOpenFailedIntervalMs);
+}
+
 class CPortSearch {
 public:
     CPortSearch(IPort& port, CPhoneLink& link, CLinkPacer& pacer, IClock& clock, IPageSeam& page,

@@ -5,8 +5,13 @@
 namespace numora {
 
 void CProtocolLog::Trace(TraceDir dir, std::span<const uint8_t> bytes) {
+    TraceNote(dir, bytes, {});
+}
+
+void CProtocolLog::TraceNote(TraceDir dir, std::span<const uint8_t> bytes, std::string_view note) {
     if (m_lines.size() >= m_maxLines) m_lines.pop_front();
-    m_lines.push_back(Line{m_clock.NowMs() - m_start, dir, {bytes.begin(), bytes.end()}});
+    m_lines.push_back(
+        Line{m_clock.NowMs() - m_start, dir, {bytes.begin(), bytes.end()}, std::string(note)});
     if (m_onLine) m_onLine(m_lines.back());
 }
 
@@ -16,7 +21,7 @@ void CProtocolLog::StartRun() {
 }
 
 std::string CProtocolLog::FormatLine(const Line& line) const {
-    return FormatTraceLine(line.ms, line.dir, line.bytes);
+    return FormatTraceLine(line.ms, line.dir, line.bytes, 0, line.note);
 }
 
 std::string CProtocolLog::Text() const {

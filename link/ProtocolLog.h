@@ -19,6 +19,7 @@ public:
         int64_t ms;
         TraceDir dir;
         std::vector<uint8_t> bytes;
+        std::string note;
     };
 
     // A full write carries under a thousand frames; the limit only guards against a line
@@ -27,6 +28,7 @@ public:
         : m_clock(clock), m_maxLines(maxLines) {}
 
     void Trace(TraceDir dir, std::span<const uint8_t> bytes) override;
+    void TraceNote(TraceDir dir, std::span<const uint8_t> bytes, std::string_view note) override;
 
     // Forgets the previous run; times count from now.
     void StartRun();

@@ -5,11 +5,13 @@
 namespace numora {
 
 std::string FormatTraceLine(int64_t ms, TraceDir dir, std::span<const uint8_t> bytes,
-                            std::size_t maxBytes) {
+                            std::size_t maxBytes, std::string_view note) {
     char head[64];
+    const char arrow = bytes.empty() && !note.empty() ? '*' : dir == TraceDir::Out ? '>' : '<';
     std::snprintf(head, sizeof head, "%9lld.%03lld %c ", static_cast<long long>(ms / 1000),
-                  static_cast<long long>(ms % 1000), dir == TraceDir::Out ? '>' : '<');
+                  static_cast<long long>(ms % 1000), arrow);
     std::string line = head;
+    if (bytes.empty() && !note.empty()) return line.append(note);
     const std::string_view name = CommandName(bytes);
     line += name;
     if (name.size() < 16) line.append(16 - name.size(), ' ');
@@ -21,6 +23,7 @@ std::string FormatTraceLine(int64_t ms, TraceDir dir, std::span<const uint8_t> b
         line += kHex[bytes[i] & 0xF];
     }
     if (shown < bytes.size()) line += " ... (" + std::to_string(bytes.size()) + " bytes)";
+    if (!note.empty()) line.append("  [").append(note).append("]");
     return line;
 }
 

@@ -51,6 +51,10 @@ std::vector<uint8_t> ReplyFrame(std::span<const uint8_t> packet, bool garble) {
     return EncodeFrame(damaged, Crc16X25(packet));
 }
 
+std::vector<uint8_t> BadFcsFrame(std::span<const uint8_t> packet) {
+    return EncodeFrame(packet, static_cast<uint16_t>(~Crc16X25(packet)));
+}
+
 CHandsetSim::CHandsetSim(HandsetTables tables, SimFaults faults)
     : m_tables(std::move(tables)), m_faults(std::move(faults)), m_password(DefaultPassword()) {}
 
@@ -128,7 +132,9 @@ void CHandsetSim::Answer(int request, std::span<const uint8_t> packet) {
         return;
     }
     std::vector<uint8_t> reply;
-    if (m_faults.refuseModeAt.contains(request)) {
+    const bool refuse = m_faults.refuseModeAt.contains(request) ||
+                        (m_faults.refuseMode && packet[0] != cmd::kModeControl);
+    if (refuse) {
         reply.push_back(cmd::kRefused18);
         reply.insert(reply.end(), packet.begin(), packet.end());
     } else {
@@ -139,7 +145,22 @@ void CHandsetSim::Answer(int request, std::span<const uint8_t> packet) {
         return;
     }
     Trace("out", request, CommandName(reply), reply);
-    Send(ReplyFrame(reply, m_faults.garbleAt.contains(request)));
+    // A slow handset needs time for each item and record before it answers.
+    const bool record = packet[0] == cmd::kNvRead || packet[0] == cmd::kNvWrite ||
+                        (packet[0] >= cmd::kGroupWrite && packet[0] <= cmd::kMaskRead);
+    if (record && m_faults.recordDelayMs > 0 && m_gap) m_gap(m_faults.recordDelayMs);
+    const std::vector<uint8_t> frame = m_faults.badFcsAt.contains(request)
+                                           ? BadFcsFrame(reply)
+                                           : ReplyFrame(reply, m_faults.garbleAt.contains(request));
+    if (m_faults.splitAt.contains(request) && frame.size() > 1) {
+        const auto half = static_cast<std::ptrdiff_t>(frame.size() / 2);
+        Send({frame.begin(), frame.begin() + half});
+        if (m_gap) m_gap(m_faults.splitPauseMs);
+        Send({frame.begin() + half, frame.end()});
+    } else {
+        Send(frame);
+    }
+    if (m_faults.twiceAt.contains(request)) Send(frame);
 }
 
 std::vector<uint8_t> CHandsetSim::Reply(std::span<const uint8_t> packet) {
@@ -150,8 +171,13 @@ std::vector<uint8_t> CHandsetSim::Reply(std::span<const uint8_t> packet) {
             if (mode == 2) m_framed = false;
             return {cmd::kModeControl, mode, 0};
         }
-        case cmd::kStatus:
-            return {cmd::kStatus, m_polls++ < m_faults.busyPolls ? kNotReady : uint8_t{0}};
+        case cmd::kStatus: {
+            const int64_t now = m_now ? m_now() : 0;
+            if (m_firstPollMs < 0) m_firstPollMs = now;
+            const bool busy =
+                m_polls++ < m_faults.busyPolls || now - m_firstPollMs < m_faults.busyForMs;
+            return {cmd::kStatus, busy ? kNotReady : uint8_t{0}};
+        }
         case cmd::kPassword: {
             bool match = !m_faults.refusePassword;
             for (std::size_t k = 0; k < m_password.size(); ++k) {

@@ -23,16 +23,25 @@ namespace numora {
 
 struct SimFaults {
     int busyPolls = 0;            // the first polls answer "not ready"
+    int busyForMs = 0;            // polls answer "not ready" this long after the first
     bool refusePassword = false;  // every password is refused
+    bool refuseMode = false;      // every request but mode control is refused, for ever
     std::set<int> refuseModeAt;   // these requests are refused (0x18 and the request)
     std::set<int> dropAt;         // these requests are carried out, their replies lost
     std::set<int> garbleAt;       // these replies are damaged on the way, their FCS kept
-    std::set<int> hangupAt;       // at this request the handset hangs up without answering
+    std::set<int> badFcsAt;       // these replies come with a damaged check sequence
+    std::set<int> twiceAt;        // these replies are sent twice, one after the other
+    std::set<int> splitAt;        // these replies come in two halves, splitPauseMs apart
+    int splitPauseMs = 1000;
+    int recordDelayMs = 0;   // item and record requests are answered this much later
+    std::set<int> hangupAt;  // at this request the handset hangs up without answering
 };
 
 class CHandsetSim {
 public:
     using WireFn = std::function<void(std::span<const uint8_t>)>;
+    // The bytes sent after this call go on the line ms later than they would.
+    using GapFn = std::function<void(int ms)>;
     // What happens to each request: "in", "out", "drop", "hangup"; request 0 for AT lines.
     using TraceFn = std::function<void(std::string_view what, int request, std::string_view name,
                                        std::span<const uint8_t> bytes)>;
@@ -40,6 +49,9 @@ public:
     explicit CHandsetSim(HandsetTables tables = {}, SimFaults faults = {});
 
     void SetReplySink(WireFn fn) { m_reply = std::move(fn); }
+    void SetGapSink(GapFn fn) { m_gap = std::move(fn); }
+    // The handset's sense of time, for faults that last a while; none by default.
+    void SetClock(std::function<int64_t()> nowMs) { m_now = std::move(nowMs); }
     void SetHangupHook(std::function<void()> fn) { m_hangup = std::move(fn); }
     void SetTrace(TraceFn fn) { m_trace = std::move(fn); }
     void SetPassword(const Password& password) { m_password = password; }
@@ -66,6 +78,8 @@ private:
     SimFaults m_faults;
     Password m_password;
     WireFn m_reply;
+    GapFn m_gap;
+    std::function<int64_t()> m_now;
     std::function<void()> m_hangup;
     TraceFn m_trace;
 
@@ -76,10 +90,13 @@ private:
     bool m_hungUp = false;
     int m_requests = 0;
     int m_polls = 0;
+    int64_t m_firstPollMs = -1;
 };
 
 // The frame the handset sends for a reply: escaped packet, escaped FCS, 0x7E. A garbled reply
 // has 0x5A mixed into byte 0 and every 7th byte after it, under the FCS of the sound reply.
 std::vector<uint8_t> ReplyFrame(std::span<const uint8_t> packet, bool garble = false);
+// The same frame with its check sequence damaged (complemented).
+std::vector<uint8_t> BadFcsFrame(std::span<const uint8_t> packet);
 
 }  // namespace numora

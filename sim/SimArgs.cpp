@@ -6,8 +6,10 @@ namespace numora {
 
 const std::string_view kSimUsage =
     "usage: numora-sim [--book FILE.pb] [--save FILE.pb] [--link PATH] [--trace] [--wire-speed]\n"
-    "                  [--busy N] [--refuse-password] [--refuse-mode-at N] [--drop N]\n"
-    "                  [--garble N] [--hangup N] [--password HEX16]\n";
+    "                  [--busy N] [--busy-for MS] [--refuse-password] [--refuse-mode]\n"
+    "                  [--refuse-mode-at N] [--drop N] [--garble N] [--bad-fcs N] [--twice N]\n"
+    "                  [--split N] [--split-pause MS] [--delay MS] [--hangup N]\n"
+    "                  [--password HEX16]\n";
 
 namespace {
 
@@ -47,9 +49,15 @@ std::optional<SimArgs> ParseSimArgs(std::span<const std::string_view> args, std:
             out.faults.refusePassword = true;
             continue;
         }
+        if (opt == "--refuse-mode") {
+            out.faults.refuseMode = true;
+            continue;
+        }
         const bool takesValue = opt == "--book" || opt == "--save" || opt == "--link" ||
-                                opt == "--busy" || opt == "--refuse-mode-at" || opt == "--drop" ||
-                                opt == "--garble" || opt == "--hangup" || opt == "--password";
+                                opt == "--busy" || opt == "--busy-for" || opt == "--split-pause" ||
+                                opt == "--delay" || opt == "--refuse-mode-at" || opt == "--drop" ||
+                                opt == "--garble" || opt == "--bad-fcs" || opt == "--twice" ||
+                                opt == "--split" || opt == "--hangup" || opt == "--password";
         if (!takesValue) {
             error = "unknown option " + std::string(opt);
             return {};
@@ -72,14 +80,22 @@ std::optional<SimArgs> ParseSimArgs(std::span<const std::string_view> args, std:
                 return {};
             }
         } else {
-            // Poll counts start at 0, request numbers at 1.
-            const auto n = Number(value, opt == "--busy" ? 0 : 1);
+            // Poll counts and times start at 0, request numbers at 1.
+            const bool count = opt == "--busy" || opt == "--busy-for" || opt == "--split-pause" ||
+                               opt == "--delay";
+            const auto n = Number(value, count ? 0 : 1);
             if (!n) {
                 error = std::string(opt) + " takes a number" +
-                        (opt == "--busy" ? "" : " from 1 (a request number)");
+                        (count ? "" : " from 1 (a request number)");
                 return {};
             }
             if (opt == "--busy") out.faults.busyPolls = *n;
+            if (opt == "--busy-for") out.faults.busyForMs = *n;
+            if (opt == "--split-pause") out.faults.splitPauseMs = *n;
+            if (opt == "--delay") out.faults.recordDelayMs = *n;
+            if (opt == "--bad-fcs") out.faults.badFcsAt.insert(*n);
+            if (opt == "--twice") out.faults.twiceAt.insert(*n);
+            if (opt == "--split") out.faults.splitAt.insert(*n);
             if (opt == "--refuse-mode-at") out.faults.refuseModeAt.insert(*n);
             if (opt == "--drop") out.faults.dropAt.insert(*n);
             if (opt == "--garble") out.faults.garbleAt.insert(*n);

@@ -18,6 +18,7 @@
 #include <iostream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "book/PbFile.h"
@@ -107,35 +108,53 @@ struct Terminal {
     }
 };
 
-// Replies on their way out, at the line's pace when asked for.
+// Replies on their way out, at the line's pace when asked for, with the gaps a fault puts
+// between their pieces.
 class Outbox {
 public:
     explicit Outbox(bool wireSpeed) : m_wireSpeed(wireSpeed) {}
 
     void Add(std::span<const uint8_t> bytes) {
-        if (m_queue.empty()) m_nextByteAt = std::max(m_nextByteAt, Now());
-        m_queue.insert(m_queue.end(), bytes.begin(), bytes.end());
-        if (m_queue.size() > kMaxQueued) {
-            m_queue.erase(m_queue.begin(), m_queue.end() - static_cast<long>(kMaxQueued));
+        if (m_queue.empty() && m_gapMs == 0) m_nextByteAt = std::max(m_nextByteAt, Now());
+        m_queue.push_back({{bytes.begin(), bytes.end()}, std::exchange(m_gapMs, 0), false});
+        m_size += bytes.size();
+        while (m_size > kMaxQueued && m_queue.size() > 1) {
+            m_size -= m_queue.front().bytes.size();
+            m_queue.pop_front();
         }
     }
+
+    // The next bytes added go out this much later than the line would let them.
+    void Gap(int ms) { m_gapMs += ms; }
 
     bool Empty() const { return m_queue.empty(); }
 
     // Writes what may go out now; false when the terminal refused.
     bool Flush(int fd) {
         while (!m_queue.empty()) {
-            std::size_t n = std::min(m_queue.size(), kReadChunk);
+            Segment& front = m_queue.front();
+            if (!front.started) {
+                // A gap counts from the moment the bytes before it have gone.
+                front.started = true;
+                m_nextByteAt = std::max(m_nextByteAt, Now()) + front.gapMs * 1000.0;
+            }
+            if (Now() < m_nextByteAt && (m_wireSpeed || front.gapMs > 0)) return true;
+            std::size_t n = std::min(front.bytes.size(), kReadChunk);
             if (m_wireSpeed) {
                 const double late = Now() - m_nextByteAt;
-                if (late < 0) return true;
                 n = std::min(n, static_cast<std::size_t>(late / kByteMicros) + 1);
             }
-            std::vector<uint8_t> chunk(m_queue.begin(), m_queue.begin() + static_cast<long>(n));
-            const ssize_t written = write(fd, chunk.data(), chunk.size());
+            const ssize_t written = write(fd, front.bytes.data(), n);
             if (written < 0) return errno == EAGAIN || errno == EINTR;
-            m_queue.erase(m_queue.begin(), m_queue.begin() + written);
-            m_nextByteAt += static_cast<double>(written) * kByteMicros;
+            front.bytes.erase(front.bytes.begin(), front.bytes.begin() + written);
+            m_size -= static_cast<std::size_t>(written);
+            m_nextByteAt =
+                m_wireSpeed ? m_nextByteAt + static_cast<double>(written) * kByteMicros : Now();
+            if (front.bytes.empty()) {
+                m_queue.pop_front();
+            } else {
+                front.gapMs = 0;
+            }
             if (static_cast<std::size_t>(written) < n) return true;
         }
         return true;
@@ -144,18 +163,29 @@ public:
     // How long poll may sleep before the next byte is due.
     int WaitMs() const {
         if (m_queue.empty()) return -1;
-        if (!m_wireSpeed) return 10;  // the terminal was full; look again soon
-        const double wait = m_nextByteAt - Now();
+        const Segment& front = m_queue.front();
+        double due = m_nextByteAt;
+        if (!front.started) due = std::max(m_nextByteAt, Now()) + front.gapMs * 1000.0;
+        if (!m_wireSpeed && front.gapMs == 0) return 10;  // the terminal was full; look again
+        const double wait = due - Now();
         return wait <= 0 ? 0 : static_cast<int>(wait / 1000.0) + 1;
     }
 
 private:
+    struct Segment {
+        std::vector<uint8_t> bytes;
+        int gapMs = 0;
+        bool started = false;
+    };
+
     static double Now() {
         return std::chrono::duration<double, std::micro>(Clock::now().time_since_epoch()).count();
     }
 
     bool m_wireSpeed;
-    std::deque<uint8_t> m_queue;
+    std::deque<Segment> m_queue;
+    std::size_t m_size = 0;
+    int m_gapMs = 0;
     double m_nextByteAt = 0;
 };
 
@@ -207,6 +237,11 @@ int main(int argc, char** argv) {
     Outbox outbox(opts.wireSpeed);
     bool hungUp = false;
     sim.SetReplySink([&](std::span<const uint8_t> wire) { outbox.Add(wire); });
+    sim.SetGapSink([&](int ms) { outbox.Gap(ms); });
+    sim.SetClock([&] {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started)
+            .count();
+    });
     sim.SetHangupHook([&] { hungUp = true; });
     if (opts.trace) {
         sim.SetTrace([&](std::string_view what, int request, std::string_view name,

@@ -1,7 +1,6 @@
 // Everything the phone book page holds to talk to the handset, wired together once: the pacer,
-// the command set, the port search and the engine, and the path a received block takes (escapes
-// removed, traced, then handed to the engine). The window and the command-line tool each keep
-// one session for as long as they live.
+// the command set, the port search and the engine, and the path a received block takes. The window
+// and the command-line tool each keep one session for as long as they live.
 #pragma once
 
 #include <cstdint>
@@ -23,7 +22,7 @@ class CPhoneSession {
 public:
     CPhoneSession(CPBData& book, IPageSeam& page, IPort& port, IClock& clock, IProfile& profile);
 
-    // A burst as the port delivered it, escapes still in place. Removed here, in place.
+    // A burst as the port delivered it, escapes still in place.
     void OnReceivedBlock(std::span<uint8_t> raw);
 
     // Frames both ways, for --trace and the protocol log.

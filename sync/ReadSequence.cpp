@@ -84,7 +84,7 @@ bool CSyncEngine::OnEntryRecord(std::span<const uint8_t> r) {
         FinishRead(false);
     } else {
         m_link.SendPbRequest83(static_cast<uint16_t>(next));
-        m_pacer.Pause(kEntryRequestExtraPauseMs);
+        if (m_link.GetPace() == Pace::Specified) m_pacer.Pause(kEntryRequestExtraPauseMs);
     }
     return true;
 }

@@ -1,5 +1,6 @@
 #include "sync/SyncEngine.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "book/Records.h"
@@ -14,10 +15,16 @@ CSyncEngine::CSyncEngine(CPBData& book, IPageSeam& page, CPhoneLink& link, IPort
       m_port(port),
       m_search(search),
       m_pacer(pacer),
+      m_clock(clock),
+      m_lateTimer(clock, pacer, [this] { OnLateReply(); }),
       m_watchdog(clock, pacer, [this] { OnWatchdog(); }) {
     // Once the handset is in framed mode, silence means a lost connection, not a slow search.
+    // The search may send mode control 1 a second time; once the handshake is under way the
+    // run keeps waiting for what it asked for itself.
     m_search.SetOnFramed([this] {
-        if (m_running) m_watchdog.Arm(m_replyTimeoutMs);
+        if (!m_running || m_handshakeStarted) return;
+        Await();
+        m_watchdog.Arm(m_replyTimeoutMs);
     });
 }
 
@@ -35,13 +42,30 @@ void CSyncEngine::OnWriteToPhone() {
 
 void CSyncEngine::OnPhoneData(std::span<const uint8_t> block) {
     // The block may have to wait for a pause to run out, so it is kept.
-    m_pacer.Do([this, copy = std::vector<uint8_t>(block.begin(), block.end())] { Dispatch(copy); });
+    m_pacer.Do([this, copy = std::vector<uint8_t>(block.begin(), block.end())]() mutable {
+        OnBlock(copy);
+    });
 }
 
 void CSyncEngine::OnPortLost() {
     m_pacer.Do([this] {
         if (m_running && !m_bookComplete) Fail();
     });
+}
+
+void CSyncEngine::Cancel() {
+    if (!m_running) return;
+    if (m_bookComplete) {
+        OnWatchdog();  // the whole book is in: the read completes
+        return;
+    }
+    if (m_writeFinishing) {
+        // The phone holds the whole book; only the pause before the port closes is left.
+        m_pacer.Reset();
+        CompleteWrite();
+        return;
+    }
+    Abandon(RunOutcome::Cancelled);
 }
 
 // A run that has shown the whole book and only waits for the handset's last answer may be
@@ -58,6 +82,17 @@ void CSyncEngine::BeginRun(bool reading) {
     m_running = true;
     m_bookComplete = false;
     m_handshakeStarted = false;
+    m_phoneTouched = false;
+    m_phoneBookBroken = false;
+    m_writeFinishing = false;
+    m_reader.Reset();
+    m_awaited.clear();
+    m_resends = 0;
+    m_refusals = 0;
+    m_ignoredInRow = 0;
+    m_busySince = -1;
+    m_lateReplies = 0;
+    m_link.SetPace(m_pace);
     m_watchdog.Arm(m_searchTimeoutMs);
     if (m_onRunStarted) m_onRunStarted(reading);
 }
@@ -94,52 +129,119 @@ void CSyncEngine::StartWrite() {
     m_pacer.Do([this] { m_page.SetProgressPos(2); });
 }
 
-void CSyncEngine::Dispatch(std::span<const uint8_t> block) {
-    switch (m_search.LinkPhase()) {
-        case kPhaseProbing:
-        case kPhaseModeSent:
-            m_search.OnPhoneData(block);
+void CSyncEngine::TraceIn(std::span<const uint8_t> bytes, std::string_view note) {
+    if (m_trace != nullptr) m_trace->TraceNote(TraceDir::In, bytes, note);
+}
+
+// While the port search probes, the line carries AT text, taken a burst at a time; in framed
+// mode the bytes are gathered into frames. One burst can hold the end of the one and the start
+// of the other, so the phase is looked at again after each piece.
+void CSyncEngine::OnBlock(std::span<uint8_t> raw) {
+    while (!raw.empty()) {
+        if (m_search.LinkPhase() == kPhaseFramed) {
+            m_reader.Feed(raw, [this](std::span<const uint8_t> frame, bool checked) {
+                OnFrame(frame, checked);
+            });
             return;
-        case kPhaseFramed:
-            break;
-        default:
+        }
+        // Before the escapes are removed, 0x7E is always a flag.
+        const auto flag = std::find(raw.begin(), raw.end(), kFrameFlag);
+        const std::size_t end =
+            static_cast<std::size_t>(flag - raw.begin()) + (flag == raw.end() ? 0 : 1);
+        const auto piece = raw.first(end);
+        raw = raw.subspan(end);
+        m_reader.Reset();
+        const auto text = piece.first(UnescapeBlock(piece));
+        TraceIn(text);
+        const int phase = m_search.LinkPhase();
+        if (phase == kPhaseProbing || phase == kPhaseModeSent) m_search.OnPhoneData(text);
+    }
+}
+
+// The request just sent is the one whose reply the run now waits for.
+void CSyncEngine::Await() {
+    m_awaited = m_link.LastRequest();
+    m_resends = 0;
+    m_lateResent = false;
+    if (m_link.GetPace() == Pace::Fast) m_lateTimer.Arm(FastReplyTimeoutMs(m_awaited));
+}
+
+// At the fast pace a reply that does not come in good time has its request sent once more;
+// a handset that is late twice gets the specified pace for the rest of the run.
+void CSyncEngine::OnLateReply() {
+    if (!m_running || m_awaited.empty() || m_link.GetPace() != Pace::Fast) return;
+    if (m_trace != nullptr) m_trace->TraceNote(TraceDir::In, {}, "late reply: asked again");
+    if (++m_lateReplies >= kLateRepliesBeforeFallback) {
+        m_link.SetPace(Pace::Specified);
+        if (m_trace != nullptr) m_trace->TraceNote(TraceDir::In, {}, kFallbackNote);
+    }
+    if (m_lateResent) return;
+    m_lateResent = true;
+    m_link.Resend(m_awaited);
+    if (m_link.GetPace() == Pace::Fast) m_lateTimer.Arm(FastReplyTimeoutMs(m_awaited));
+}
+
+void CSyncEngine::OnFrame(std::span<const uint8_t> frame, bool checked) {
+    if (!m_running || m_search.LinkPhase() != kPhaseFramed || m_awaited.empty()) {
+        TraceIn(frame, "ignored");
+        return;
+    }
+    if (!checked) {
+        // The reply to the awaited request may be in it: the request goes again, as it went.
+        TraceIn(frame, "bad check sequence");
+        if (++m_resends > kMaxResends) {
+            Fail();
             return;
+        }
+        m_link.Resend(m_awaited);
+        return;
     }
-    if (!m_running || block.empty()) return;
-    // The handshake is the same both ways; the rest depends on the run's direction.
-    const uint8_t b1 = ByteAt(block, 1);
-    bool progressed = false;
-    switch (block[0]) {
-        case cmd::kModeControl:
-            progressed = b1 == 1 && OnModeReply();
-            break;
-        case cmd::kRefused18:
-        case cmd::kRefused1F:
-            OnModeRefused();
-            progressed = true;
-            break;
-        case cmd::kPassword:
-            // A refused password matches nothing: the run waits, the watchdog ends it.
-            progressed = b1 != 0 && OnPasswordAccepted();
-            break;
-        default:
-            progressed = m_isReading != 0 ? DispatchRead(block) : DispatchWrite(block);
+    if (RefusesRequest(m_awaited, frame)) {
+        TraceIn(frame);
+        m_ignoredInRow = 0;
+        OnModeRefused();
+        return;
     }
+    if (!AnswersRequest(m_awaited, frame)) {
+        // A repeat, a late or unsolicited reply: it answers nothing the run asked for.
+        TraceIn(frame, "ignored");
+        if (++m_ignoredInRow > kMaxIgnoredInRow) Fail();
+        return;
+    }
+    TraceIn(frame);
+    m_ignoredInRow = 0;
+    m_lateTimer.Stop();
+    const unsigned sent = m_link.RequestCount();
+    const bool progressed = Dispatch(frame);
+    if (m_link.RequestCount() != sent) Await();
     if (progressed && m_running && !m_bookComplete) m_watchdog.Arm(m_replyTimeoutMs);
 }
 
-// The handset's answer to mode control 1 opens the handshake. The port search may ask twice
-// (after the mode switch text and again from its timer), so an answer that comes once the
-// handshake is under way is ignored: one run never runs two sequences side by side. A refusal
-// of the mode opens the way for a new handshake.
+// The reply answers the awaited request; it drives the next one. The handshake is the same
+// both ways; the rest depends on the run's direction.
+bool CSyncEngine::Dispatch(std::span<const uint8_t> block) {
+    const uint8_t b1 = ByteAt(block, 1);
+    switch (block[0]) {
+        case cmd::kModeControl:
+            return b1 == 1 && OnModeReply();
+        case cmd::kPassword:
+            // A refused password matches nothing: the run waits, the watchdog ends it.
+            return b1 != 0 && OnPasswordAccepted();
+        default:
+            return m_isReading != 0 ? DispatchRead(block) : DispatchWrite(block);
+    }
+}
+
+// The handset's answer to mode control 1 opens the handshake. A write that starts over after a
+// refusal starts from its first step, its member counts counted afresh.
 bool CSyncEngine::OnModeReply() {
-    if (m_handshakeStarted) return false;
     m_handshakeStarted = true;
     m_page.SetProgressPos(3);
     if (m_isReading != 0) {
         m_link.SendCmd3F();
     } else {
         m_writeDataPass = 0;
+        m_groupMemberCounts.fill(0);
         m_link.SendPassword();
     }
     return true;
@@ -150,14 +252,44 @@ bool CSyncEngine::OnPasswordAccepted() {
     if (m_isReading != 0) {
         RequestFirstItem();
     } else {
+        // From here on, a write that stops leaves the phone without its whole book.
+        m_phoneTouched = true;
         SendClearingSpeedDial(0);
     }
     return true;
 }
 
 void CSyncEngine::OnModeRefused() {
+    if (++m_refusals > kMaxRefusals) {
+        Fail();
+        return;
+    }
     m_handshakeStarted = false;
     m_link.SendModeControl(1);
+    Await();
+    m_watchdog.Arm(m_replyTimeoutMs);
+}
+
+// Busy answers are polled for, 100 ms apart, for as long as a real handset stays busy.
+bool CSyncEngine::OnStatus(uint8_t busy) {
+    if (busy == 0) {
+        m_busySince = -1;
+        m_link.SendPassword();
+        return true;
+    }
+    const int64_t now = m_clock.NowMs();
+    if (m_busySince < 0) m_busySince = now;
+    if (now - m_busySince > kBusyLimitMs) {
+        Fail();
+        return false;
+    }
+    m_pacer.Pause(kStatusPollPauseMs);
+    m_pacer.Do([this] {
+        if (!m_running) return;
+        m_link.SendCmd3F();
+        Await();
+    });
+    return true;
 }
 
 bool CSyncEngine::DispatchRead(std::span<const uint8_t> r) {
@@ -171,15 +303,7 @@ bool CSyncEngine::DispatchRead(std::span<const uint8_t> r) {
             EndRun(m_bookComplete ? RunOutcome::ReadCompleted : RunOutcome::Failed);
             return false;
         case cmd::kStatus:
-            if (b1 == 0) {
-                m_link.SendPassword();
-                return true;
-            }
-            // Busy: ask again shortly. Polls do not feed the watchdog, so a handset that stays
-            // busy ends the run instead of holding it for ever.
-            m_pacer.Pause(kStatusPollPauseMs);
-            m_pacer.Do([this] { m_link.SendCmd3F(); });
-            return false;
+            return OnStatus(b1);
         case cmd::kNvRead:
             return OnReadItem(r);
         case cmd::kMaskRead:
@@ -210,9 +334,14 @@ bool CSyncEngine::DispatchWrite(std::span<const uint8_t> r) {
 
 void CSyncEngine::EndRun(RunOutcome outcome) {
     m_watchdog.Stop();
+    m_lateTimer.Stop();
     m_search.Stop();
     m_running = false;
     m_bookComplete = false;
+    m_awaited.clear();
+    m_writeFinishing = false;
+    m_phoneBookBroken = m_isReading == 0 && m_phoneTouched;
+    m_phoneTouched = false;
     if (m_onRunEnded) m_onRunEnded(outcome);
 }
 
@@ -229,30 +358,20 @@ void CSyncEngine::OnWatchdog() {
     Fail();
 }
 
-// Ends a run that cannot go on: the search stops, steps still waiting are dropped and the port
-// is closed before the message shows, so nothing more happens on the line behind it.
-void CSyncEngine::Fail() {
+// The one way a run ends before its time, whether it cannot go on or is stopped from outside:
+// the search stops, steps still waiting are dropped and the port is closed before any message
+// shows, so nothing more happens on the line behind it.
+void CSyncEngine::Abandon(RunOutcome outcome) {
     m_search.Stop();
     m_pacer.Reset();
     if (m_port.IsOpen()) m_port.Close();
     m_search.SetLinkPhase(kPhaseIdle);
+    m_reader.Reset();
     if (m_isReading != 0) m_page.DeleteWorkFile();
-    m_page.MessageBox(kCheckConnection);
+    if (outcome == RunOutcome::Failed) m_page.MessageBox(kCheckConnection);
     m_page.SetProgressPos(0);
     m_page.EnableControls(true);
-    EndRun(RunOutcome::Failed);
-}
-
-void CSyncEngine::Cancel() {
-    if (!m_running) return;
-    m_search.Stop();
-    m_pacer.Reset();
-    if (m_port.IsOpen()) m_port.Close();
-    m_search.SetLinkPhase(kPhaseIdle);
-    if (m_isReading != 0) m_page.DeleteWorkFile();
-    m_page.SetProgressPos(0);
-    m_page.EnableControls(true);
-    EndRun(RunOutcome::Failed);
+    EndRun(outcome);
 }
 
 }  // namespace numora

@@ -1,26 +1,35 @@
 // The synchronisation engine: reads the handset's phone book into the book and writes it back.
-// It is driven by the handset's replies: each reply it recognises makes it send at most one
-// request, so a run advances one exchange at a time. A watchdog ends a run that gets no
-// recognised reply for too long, so no run can hang for ever.
+// It is driven by the handset's replies: it keeps the one request it has outstanding and takes
+// only the reply that answers it, and each reply it takes makes it send at most one request, so
+// a run advances one exchange at a time. Received bytes are cut into frames and each frame's
+// check sequence is tested first; a damaged reply has its request sent again. Every run ends: a
+// watchdog ends one that gets no reply for too long, and refusals, damaged replies, replies
+// that answer nothing and a busy handset each have a bound.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <vector>
 
 #include "book/PBData.h"
 #include "book/PageSeam.h"
 #include "link/Clock.h"
+#include "link/FrameCodec.h"
 #include "link/PacedTimer.h"
 #include "link/Pacer.h"
 #include "link/PhoneLink.h"
 #include "link/PortSearch.h"
+#include "link/Trace.h"
 
 namespace numora {
 
 inline constexpr std::string_view kWriteCompleted = "Phonebook Write Completed!";
 inline constexpr std::string_view kCheckConnection = "Check Phone connection and power on !!!     ";
+// What the window and the tool add when a write broke off after it began clearing the phone.
+inline constexpr std::string_view kWriteIncomplete =
+    "The phone's phone book is now incomplete: write the book to the phone again.";
 
 // Progress bar ranges and fixed positions of the two runs.
 constexpr int kReadProgressEnd = 387;
@@ -37,7 +46,21 @@ constexpr int kWriteEndPauseMs = 500;
 constexpr int kDefaultSearchTimeoutMs = 60000;
 constexpr int kDefaultReplyTimeoutMs = 5000;
 
-enum class RunOutcome { ReadCompleted, WriteCompleted, Failed };
+// A fast run falls back to the specified pace after this many late replies.
+constexpr int kLateRepliesBeforeFallback = 2;
+inline constexpr std::string_view kFallbackNote = "replies come late: the specified pace from here";
+
+// Bounds of a run: a damaged reply has its request sent again at most this often; the handset
+// may refuse the mode this many times in one run, answer with this many frames in a row that
+// answer nothing, and stay busy this long.
+constexpr int kMaxResends = 2;
+constexpr int kMaxRefusals = 10;
+constexpr int kMaxIgnoredInRow = 32;
+constexpr int kBusyLimitMs = 120000;
+
+// Failed: the run could not go on (the connection message was shown). Cancelled: it was
+// stopped from outside (the window closing, the tool interrupted), without a message.
+enum class RunOutcome { ReadCompleted, WriteCompleted, Failed, Cancelled };
 
 class CSyncEngine {
 public:
@@ -51,15 +74,24 @@ public:
     void OnReadFromPhone();
     void OnWriteToPhone();
 
-    // A received block, escapes already removed; dispatched on the link phase.
+    // Received bytes as the port delivered them, escapes still in place. While the port search
+    // probes they are AT text; in framed mode they are gathered into frames.
     void OnPhoneData(std::span<const uint8_t> block);
 
     // The port went away under a run (the handset was unplugged): the run ends at once.
     void OnPortLost();
 
-    // The user gives the run up (closes the port search window): it ends as a failed run does,
-    // controls unlocked, without the connection message.
+    // Ends a run at once from outside: the port closes, the controls unlock, no message shows.
+    // A read that already holds the whole book completes.
     void Cancel();
+
+    // Every received frame, with what became of it, for --trace and the protocol log.
+    void SetTrace(ITraceSink* trace) { m_trace = trace; }
+
+    // The pace of the next runs. A fast run that gets two replies late falls back to the
+    // specified pace for the rest of the run.
+    void SetPace(Pace pace) { m_pace = pace; }
+    Pace GetPace() const { return m_pace; }
 
     void SetTimeouts(int searchMs, int replyMs) {
         m_searchTimeoutMs = searchMs;
@@ -70,17 +102,24 @@ public:
     void SetOnRunStarted(std::function<void(bool reading)> fn) { m_onRunStarted = std::move(fn); }
     bool Running() const { return m_running; }
     bool IsReading() const { return m_isReading != 0; }
+    // The last write ended after its clearing pass began and before its last speed dial: the
+    // phone's phone book is incomplete.
+    bool PhoneBookBroken() const { return m_phoneBookBroken; }
 
 private:
     bool CanStart();
     void BeginRun(bool reading);
     void StartRead();
     void StartWrite();
-    void Dispatch(std::span<const uint8_t> block);
+    void OnBlock(std::span<uint8_t> raw);
+    void OnFrame(std::span<const uint8_t> frame, bool checked);
+    void Await();
+    bool Dispatch(std::span<const uint8_t> block);
     bool DispatchRead(std::span<const uint8_t> block);
     bool DispatchWrite(std::span<const uint8_t> block);
     bool OnModeReply();
     void OnModeRefused();
+    bool OnStatus(uint8_t busy);
     bool OnPasswordAccepted();
 
     // Reading
@@ -103,10 +142,14 @@ private:
     void StartDataPass(bool entriesSent);
     void CountGroupMembers();
     void FinishWrite();
+    void CompleteWrite();
 
     void EndRun(RunOutcome outcome);
     void OnWatchdog();
-    void Fail();
+    void Fail() { Abandon(RunOutcome::Failed); }
+    void OnLateReply();
+    void Abandon(RunOutcome outcome);
+    void TraceIn(std::span<const uint8_t> bytes, std::string_view note = {});
 
     CPBData& m_book;
     IPageSeam& m_page;
@@ -114,6 +157,8 @@ private:
     IPort& m_port;
     CPortSearch& m_search;
     CLinkPacer& m_pacer;
+    IClock& m_clock;
+    ITraceSink* m_trace = nullptr;
     std::function<void(RunOutcome)> m_onRunEnded;
     std::function<void(bool)> m_onRunStarted;
 
@@ -127,6 +172,21 @@ private:
     bool m_running = false;
     bool m_handshakeStarted = false;  // a mode-control reply was acted upon in this handshake
     bool m_bookComplete = false;      // a read run has shown the whole book
+    bool m_phoneTouched = false;      // a write has begun clearing the phone and not finished
+    bool m_phoneBookBroken = false;
+    bool m_writeFinishing = false;  // the last speed dial is written; the port closes soon
+
+    CFrameReader m_reader;
+    std::vector<uint8_t> m_awaited;  // the request whose reply the run waits for
+    int m_resends = 0;               // of the awaited request, after damaged replies
+    int m_refusals = 0;
+    int m_ignoredInRow = 0;
+    int64_t m_busySince = -1;
+
+    Pace m_pace = Pace::Specified;
+    int m_lateReplies = 0;
+    bool m_lateResent = false;  // the awaited request was sent again for being late
+    CPacedTimer m_lateTimer;    // a fast run's wait for the awaited reply
     int m_searchTimeoutMs = kDefaultSearchTimeoutMs;
     int m_replyTimeoutMs = kDefaultReplyTimeoutMs;
     CPacedTimer m_watchdog;

@@ -157,18 +157,22 @@ void CSyncEngine::CountGroupMembers() {
 
 void CSyncEngine::FinishWrite() {
     m_writeDataPass = 0;
+    m_phoneTouched = false;
     m_page.SetProgressPos(kWriteProgressEnd);
     m_watchdog.Stop();
     m_link.SendModeControl(2);
+    m_writeFinishing = true;
     // The handset needs a moment to leave the framed mode before the port goes.
     m_pacer.Pause(kWriteEndPauseMs);
-    m_pacer.Do([this] {
-        if (m_port.IsOpen()) m_port.Close();
-        m_page.MessageBox(kWriteCompleted);
-        m_page.SetProgressPos(0);
-        m_page.EnableControls(true);
-        EndRun(RunOutcome::WriteCompleted);
-    });
+    m_pacer.Do([this] { CompleteWrite(); });
+}
+
+void CSyncEngine::CompleteWrite() {
+    if (m_port.IsOpen()) m_port.Close();
+    m_page.MessageBox(kWriteCompleted);
+    m_page.SetProgressPos(0);
+    m_page.EnableControls(true);
+    EndRun(RunOutcome::WriteCompleted);
 }
 
 }  // namespace numora

@@ -16,6 +16,12 @@ public:
                         parent);
         box.exec();
     }
+    bool Ask(QWidget* parent, const QString& text) override {
+        QMessageBox box(QMessageBox::Question, QString::fromLatin1(kAppTitle), text,
+                        QMessageBox::Yes | QMessageBox::No, parent);
+        box.setDefaultButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes;
+    }
 };
 
 CScreenRunner g_screenRunner;
@@ -37,6 +43,10 @@ int RunModal(QDialog& dialog) {
 
 void ShowMessage(QWidget* parent, std::string_view text) {
     g_runner->Message(parent, FromBytes(text));
+}
+
+bool AskQuestion(QWidget* parent, std::string_view text) {
+    return g_runner->Ask(parent, FromBytes(text));
 }
 
 std::string ToBytes(const QString& text) {

@@ -21,6 +21,8 @@ public:
     virtual int Run(QDialog& dialog) = 0;
     // A message box with an OK button, captioned with the application title.
     virtual void Message(QWidget* parent, const QString& text) = 0;
+    // A question with Yes and No buttons, captioned with the application title; true for Yes.
+    virtual bool Ask(QWidget* parent, const QString& text) = 0;
 };
 
 // The runner in use; nullptr restores the one that shows dialogs on the screen.
@@ -29,6 +31,7 @@ IModalRunner& ModalRunner();
 
 int RunModal(QDialog& dialog);
 void ShowMessage(QWidget* parent, std::string_view text);
+bool AskQuestion(QWidget* parent, std::string_view text);
 
 // Texts are single-byte: each byte is the Latin-1 character of its value.
 inline QString FromBytes(std::string_view text) {

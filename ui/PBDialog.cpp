@@ -66,11 +66,14 @@ CPBDialog::CPBDialog(IPort& port, IClock& clock, IProfile& profile, QWidget* par
     BuildList();
     ClearDetail();
     m_session.Engine().SetOnRunEnded([this](RunOutcome outcome) {
-        if (outcome == RunOutcome::Failed) {
+        const bool reading = m_session.Engine().IsReading();
+        if (outcome == RunOutcome::ReadCompleted) m_incompleteRead = false;
+        if (outcome == RunOutcome::Failed || outcome == RunOutcome::Cancelled) {
             // A search that never found the handset leaves no window behind, and a read that
             // broke off shows what the book holds now instead of the interim form.
             CloseSearchDialog();
-            if (m_session.Engine().IsReading()) {
+            if (reading) {
+                m_incompleteRead = true;
                 FillGroupCombos();
                 FillSmsGroupCombo();
                 RefreshList();
@@ -78,6 +81,14 @@ CPBDialog::CPBDialog(IPort& port, IClock& clock, IProfile& profile, QWidget* par
         }
         if (outcome == RunOutcome::ReadCompleted) KeepBook(history::kRead);
         if (outcome == RunOutcome::WriteCompleted) KeepBook(history::kWritten);
+        // After the connection message, one more says what the book now lacks.
+        if (outcome == RunOutcome::Failed) {
+            if (reading) {
+                MessageBox(kReadIncomplete);
+            } else if (m_session.Engine().PhoneBookBroken()) {
+                MessageBox(kWriteIncomplete);
+            }
+        }
         emit runEnded(static_cast<int>(outcome));
     });
 }
@@ -687,6 +698,8 @@ void CPBDialog::OnReadFromPhone() {
 }
 
 void CPBDialog::OnWriteToPhone() {
+    // A book from a read that broke off would replace the phone's whole book with part of it.
+    if (m_incompleteRead && !AskQuestion(window(), kWriteIncompleteBook)) return;
     m_session.Engine().OnWriteToPhone();
 }
 
@@ -694,6 +707,7 @@ void CPBDialog::OnFileOpen() {
     KeepEdits(history::kBeforeOpen);
     if (FileOpen(m_book, *this, m_files != nullptr ? *m_files : *m_ownFiles)) {
         KeepBook(history::kOpened);
+        m_incompleteRead = false;
     }
 }
 

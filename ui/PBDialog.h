@@ -31,6 +31,14 @@ namespace numora {
 class CBookHistory;
 class CPBListCtrl;
 
+// Shown after the connection message when a read broke off (a broken write shows the engine's
+// kWriteIncomplete), and asked before writing a book that came from a broken read.
+inline constexpr std::string_view kReadIncomplete =
+    "The phone book was not read completely: the window holds only what arrived.";
+inline constexpr std::string_view kWriteIncompleteBook =
+    "This book comes from a read that did not finish. Writing it replaces the phone's whole "
+    "phone book with it. Write it anyway?";
+
 // One number of an entry in the panel: its edit, speed-dial box and "Select" button.
 struct NumberControls {
     QLineEdit* number = nullptr;
@@ -95,6 +103,8 @@ public:
     void ClearDetail();
     void SetGroupViewMode(bool on);
     bool Locked() const { return m_locked; }
+    // The book in the page came from a read that did not finish.
+    bool BookFromIncompleteRead() const { return m_incompleteRead; }
 
     // What the speed dial dialog reads of the panel; kind index 0 Mobile .. 4 Fax.
     QString SpeedDialBoxText(int kindIndex) const;
@@ -152,6 +162,7 @@ private:
     std::unique_ptr<IFileAccess> m_ownFiles;
     QPointer<CPortSearchDlg> m_searchDlg;
     bool m_locked = false;
+    bool m_incompleteRead = false;
 
     CPBListCtrl* m_list = nullptr;
     QComboBox* m_filterCombo = nullptr;

@@ -1,7 +1,9 @@
 // numora-cli against numora-sim over a real pseudo-terminal, in real time: what a user with a
 // handset would see, and what the handset sees, for whole read and write runs and each fault.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -225,6 +227,7 @@ struct Fault {
     const char* simArgs;
     bool write;
     bool succeeds;
+    bool phoneBroken = false;  // a failed write says the phone's book is incomplete
 };
 
 void PrintTo(const Fault& f, std::ostream* os) {
@@ -255,6 +258,7 @@ TEST_P(CliSimFaultTest, EndsInADefinedState) {
             << r.err;
         EXPECT_FALSE(fs::exists(Path("c.pb")));
     }
+    EXPECT_EQ(r.err.find("incomplete") != std::string::npos, f.phoneBroken) << r.err;
 }
 
 // Request numbers count the simulator's framed requests: 1 the search's End, 2 the mode
@@ -265,9 +269,61 @@ INSTANTIATE_TEST_SUITE_P(
                       Fault{"RefusedPassword", "--refuse-password", false, false},
                       Fault{"ModeRefusedInWrite", "--refuse-mode-at 20", true, true},
                       Fault{"DroppedReply", "--drop 15", false, false},
-                      Fault{"GarbledReply", "--garble 25", false, false},
-                      Fault{"HangUp", "--hangup 30", false, false}),
+                      Fault{"GarbledReplyIsAskedForAgain", "--garble 25", false, true},
+                      Fault{"SplitAndRepeatedReplies",
+                            "--split 20 --split-pause 1500 --twice 28 --bad-fcs 33", false, true},
+                      Fault{"HangUp", "--hangup 30", false, false},
+                      Fault{"HangUpInWrite", "--hangup 40", true, false, true}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CliSimTest, AnInterruptedWriteClosesThePortAndSaysWhatThePhoneHolds) {
+    CPBData book;
+    for (int slot = 59; slot >= 0; --slot)
+        test::AddEntry(book, slot, "Entry " + std::to_string(slot), kEtcGroup);
+    SaveBook(book, "book.pb");
+    auto sim = StartSim({"--book", Path("book.pb")});
+    const std::string cmd = std::string(NUMORA_CLI) + " write --no-progress --port " +
+                            sim.Device() + " " + Path("book.pb") + " 2>" + Path("err.txt");
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        execl("/bin/sh", "sh", "-c", ("exec " + cmd).c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    // In the middle of the entries: the search takes a second, the entries 100 ms each.
+    usleep(2500 * 1000);
+    kill(pid, SIGINT);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    const std::string err = Slurp(Path("err.txt"));
+    EXPECT_NE(err.find("Interrupted."), std::string::npos) << err;
+    EXPECT_NE(err.find("incomplete"), std::string::npos) << err;
+}
+
+TEST_F(CliSimTest, TimeoutsOutOfRangeAndUnknownPacesAreUsageErrors) {
+    for (const char* t : {"0", "3601", "3000000", "12x", ""}) {
+        const test::ToolRun r = Cli(std::string("read --timeout '") + t + "' -o " + Path("c.pb"));
+        EXPECT_EQ(r.status, 2) << t;
+    }
+    EXPECT_EQ(Cli("read --pace slow -o " + Path("c.pb")).status, 2);
+}
+
+TEST_F(CliSimTest, FastPaceGivesTheSameBookAndFallsBackWhenRepliesGoMissing) {
+    SaveBook(EveryGroupBook(), "book.pb");
+    for (const bool slow : {false, true}) {
+        std::vector<std::string> args{"--book", Path("book.pb")};
+        if (slow) args.insert(args.end(), {"--drop", "10", "--drop", "14"});
+        auto sim = StartSim(args);
+        std::filesystem::remove(Path("c.pb"));
+        const test::ToolRun r = Cli("read --pace fast --trace --no-progress --port " +
+                                    sim.Device() + " -o " + Path("c.pb"));
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(Json("c.pb"), Json("book.pb"));
+        EXPECT_EQ(r.err.find("the specified pace from here") != std::string::npos, slow);
+    }
+}
 
 TEST_F(CliSimTest, NoHandsetGivesUpAfterTheTimeout) {
     const test::ToolRun r = Cli("read --no-progress --timeout 3 --port " + Path("no-such-device") +

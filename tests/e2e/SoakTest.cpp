@@ -72,7 +72,7 @@ protected:
     // A fault for the simulator, or none (about half the runs).
     std::vector<std::string> Fault() {
         const std::string n = std::to_string(3 + m_rng() % 45);
-        switch (m_rng() % 12) {
+        switch (m_rng() % 15) {
             case 0:
                 return {"--drop", n};
             case 1:
@@ -85,6 +85,12 @@ protected:
                 return {"--busy", std::to_string(1 + m_rng() % 4)};
             case 5:
                 return {"--refuse-password"};
+            case 6:
+                return {"--twice", n};
+            case 7:
+                return {"--split", n, "--split-pause", "1500"};
+            case 8:
+                return {"--bad-fcs", n};
             default:
                 return {};
         }

@@ -1,5 +1,7 @@
 // Received blocks are un-escaped in place: the length never grows and the freed tail is zero.
 // Encoding any packet and un-escaping the frame gives the packet, its FCS and the flag back.
+// The frame reader takes any bytes and gives back any encoded packet whole and checked.
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -22,5 +24,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         frame[size] != (fcs & 0xFF) || frame[size + 1] != (fcs >> 8)) {
         std::abort();
     }
+
+    numora::CFrameReader reader;
+    reader.Feed(packet, [](std::span<const uint8_t> p, bool) {
+        if (p.size() > numora::CFrameReader::kMaxFrame) std::abort();
+    });
+    reader.Reset();
+    bool whole = false;
+    const std::vector<uint8_t> wire = numora::EncodeFrame(packet);
+    reader.Feed(wire, [&](std::span<const uint8_t> p, bool checked) {
+        whole = checked && std::equal(p.begin(), p.end(), packet.begin(), packet.end());
+    });
+    if (size >= 1 && wire.size() - 1 <= numora::CFrameReader::kMaxFrame && !whole) std::abort();
     return 0;
 }

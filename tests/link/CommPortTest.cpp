@@ -42,10 +42,13 @@ bool WaitUntil(const std::function<bool()>& done) {
     return true;
 }
 
+// Bytes without a frame flag, so that only the quiet (or a full block) ends a block.
 Bytes Pattern(std::size_t n, uint8_t seed) {
     Bytes b(n);
-    for (std::size_t k = 0; k < n; ++k)
+    for (std::size_t k = 0; k < n; ++k) {
         b[k] = static_cast<uint8_t>(seed + k * 7);
+        if (b[k] == CCommPort::kFrameFlag) b[k] = 0;
+    }
     return b;
 }
 
@@ -178,6 +181,22 @@ TEST_F(CommPortTest, AQuietLineEndsTheBlock) {
     ASSERT_TRUE(WaitUntil([&] { return blocks.size() == 2; }));
     EXPECT_EQ(blocks[0], Pattern(3, 1));
     EXPECT_EQ(blocks[1], Pattern(4, 2));
+}
+
+TEST_F(CommPortTest, AFrameGoesOnAtItsFlagWithoutWaitingForQuiet) {
+    ASSERT_TRUE(port.Open(m_slavePath, 115200));
+    port.SetQuietMs(3000);
+    Bytes burst = Pattern(40, 3);
+    burst[19] = CCommPort::kFrameFlag;  // one frame, then the start of the next
+    QElapsedTimer elapsed;
+    elapsed.start();
+    HandsetWrites(burst);
+    ASSERT_TRUE(WaitUntil([&] { return !blocks.empty(); }));
+    EXPECT_LT(elapsed.elapsed(), 2000);
+    EXPECT_EQ(blocks[0], Bytes(burst.begin(), burst.begin() + 20));
+    EXPECT_EQ(port.GatheredBytes(), 20u);
+    ASSERT_TRUE(WaitUntil([&] { return blocks.size() == 2; }));
+    EXPECT_EQ(blocks[1], Bytes(burst.begin() + 20, burst.end()));
 }
 
 TEST_F(CommPortTest, ALongBurstComesAsAFullBlockThenTheRest) {

@@ -139,3 +139,56 @@ TEST(FrameRoundTrip, RandomPacketsComeBackWithTheirFcs) {
 
 }  // namespace
 }  // namespace numora
+
+namespace numora {
+namespace {
+
+struct ReadFrames {
+    std::vector<std::pair<std::vector<uint8_t>, bool>> frames;
+    CFrameReader reader;
+    void Feed(std::vector<uint8_t> bytes) {
+        reader.Feed(bytes, [this](std::span<const uint8_t> packet, bool checked) {
+            frames.emplace_back(std::vector<uint8_t>(packet.begin(), packet.end()), checked);
+        });
+    }
+};
+
+TEST(FrameReader, ReassemblesAcrossBurstsAndCutsAtEachFlag) {
+    const std::vector<uint8_t> a{0x26, 0x7E, 0x7D, 0x13, 0x04};  // escapes inside
+    const std::vector<uint8_t> b{0x44};
+    std::vector<uint8_t> wire = EncodeFrame(a);
+    const auto second = EncodeFrame(b);
+    wire.insert(wire.end(), second.begin(), second.end());
+    ReadFrames r;
+    // Split inside an escape pair, then the rest with a second frame in the same burst.
+    r.Feed({wire.begin(), wire.begin() + 2});
+    EXPECT_TRUE(r.frames.empty());
+    EXPECT_EQ(r.reader.Pending(), 2u);
+    r.Feed({wire.begin() + 2, wire.end()});
+    ASSERT_EQ(r.frames.size(), 2u);
+    EXPECT_EQ(r.frames[0], std::make_pair(a, true));
+    EXPECT_EQ(r.frames[1], std::make_pair(b, true));
+    EXPECT_EQ(r.reader.Pending(), 0u);
+}
+
+TEST(FrameReader, DamagedShortAndOverlongFramesFailTheirCheck) {
+    ReadFrames r;
+    auto bad = EncodeFrame(std::vector<uint8_t>{0x83, 0x05, 0x00});
+    bad[1] ^= 0x01;  // a digit changed in transit
+    r.Feed(bad);
+    r.Feed({0x7E});        // an opening flag, or noise: nothing
+    r.Feed({0x44, 0x7E});  // too short to hold a check sequence
+    r.Feed(std::vector<uint8_t>(CFrameReader::kMaxFrame + 10, 0x11));
+    r.Feed({0x7E});
+    auto good = EncodeFrame(std::vector<uint8_t>{0x3F, 0x00});
+    r.Feed(good);
+    ASSERT_EQ(r.frames.size(), 4u);
+    EXPECT_FALSE(r.frames[0].second);
+    EXPECT_FALSE(r.frames[1].second);
+    EXPECT_FALSE(r.frames[2].second);
+    EXPECT_TRUE(r.frames[3].second);
+    EXPECT_EQ(r.frames[3].first, (std::vector<uint8_t>{0x3F, 0x00}));
+}
+
+}  // namespace
+}  // namespace numora

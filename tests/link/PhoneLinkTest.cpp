@@ -203,6 +203,88 @@ TEST_F(PhoneLinkTest, TheTraceSeesEachPacketBeforeFraming) {
     EXPECT_EQ(trace.out[1], Packet({0x26, 0xDD, 0x00, 0x00}, 133));
 }
 
+struct MatchCase {
+    const char* name;
+    std::vector<uint8_t> request;
+    std::vector<uint8_t> reply;
+    bool answers;
+};
+
+void PrintTo(const MatchCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+std::vector<uint8_t> Sized(std::vector<uint8_t> head, std::size_t size) {
+    head.resize(size, 0);
+    return head;
+}
+
+class AnswersRequestTest : public ::testing::TestWithParam<MatchCase> {};
+
+TEST_P(AnswersRequestTest, OnlyTheReplyToTheRequestAnswersIt) {
+    const MatchCase& c = GetParam();
+    EXPECT_EQ(AnswersRequest(c.request, c.reply), c.answers);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Replies, AnswersRequestTest,
+    ::testing::Values(
+        MatchCase{"ItemElement", Sized({0x26, 0x13, 0x04, 5}, 133),
+                  Sized({0x26, 0x13, 0x04, 5}, 133), true},
+        MatchCase{"OtherElement", Sized({0x26, 0x13, 0x04, 5}, 133),
+                  Sized({0x26, 0x13, 0x04, 6}, 133), false},
+        MatchCase{"OtherItem", Sized({0x26, 0x13, 0x04, 5}, 133), Sized({0x26, 0x14, 0x04, 5}, 133),
+                  false},
+        MatchCase{"ShortItemReply", Sized({0x26, 0x13, 0x04, 5}, 133),
+                  Sized({0x26, 0x13, 0x04, 5}, 60), false},
+        MatchCase{"ItemEcho", Sized({0x27, 0x14, 0x04, 2}, 133), {0x27, 0x14, 0x04, 2}, true},
+        MatchCase{"OtherEcho", Sized({0x27, 0x14, 0x04, 2}, 133), {0x27, 0x14, 0x04, 3}, false},
+        MatchCase{"EntrySlot", Sized({0x83, 0x2C, 0x01}, 344), Sized({0x83, 0x2C, 0x01}, 344),
+                  true},
+        MatchCase{"OtherEntrySlot", Sized({0x83, 0x2C, 0x01}, 344), Sized({0x83, 0x2B, 0x01}, 344),
+                  false},
+        MatchCase{"HalfAnEntry", Sized({0x83, 0x2C, 0x01}, 344), Sized({0x83, 0x2C, 0x01}, 200),
+                  false},
+        MatchCase{"EntryEcho", Sized({0x82, 0x09, 0x00}, 344), {0x82, 0x09, 0x00}, true},
+        MatchCase{"OtherEntryEcho", Sized({0x82, 0x09, 0x00}, 344), {0x82, 0x04, 0x00}, false},
+        MatchCase{"GroupSlot", Sized({0x81, 7}, 344), Sized({0x81, 7, 7}, 344), true},
+        MatchCase{"OtherGroupSlot", Sized({0x81, 7}, 344), Sized({0x81, 6, 6}, 344), false},
+        MatchCase{"GroupEcho", Sized({0x80, 3, 3}, 344), {0x80, 3}, true},
+        MatchCase{"OtherGroupEcho", Sized({0x80, 3, 3}, 344), {0x80, 4}, false},
+        MatchCase{"Mask", Sized({0x85}, 301), Sized({0x85}, 301), true},
+        MatchCase{"ShortMask", Sized({0x85}, 301), Sized({0x85}, 100), false},
+        MatchCase{"ModeOne", {0x29, 1, 0}, {0x29, 1, 0}, true},
+        MatchCase{"ModeTwo", {0x29, 1, 0}, {0x29, 2, 0}, false},
+        MatchCase{"Status", {0x3F}, {0x3F, 0x05}, true},
+        MatchCase{"StatusWithoutByte", {0x3F}, {0x3F}, false},
+        MatchCase{"End", {0x44}, {0x44}, true}, MatchCase{"OtherCode", {0x44}, {0x3F, 0x00}, false},
+        MatchCase{"Nothing", {0x44}, {}, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(RefusesRequest, ARefusalNamesTheRequestOrNothing) {
+    const std::vector<uint8_t> poll{0x3F};
+    EXPECT_TRUE(RefusesRequest(poll, std::vector<uint8_t>{0x18}));
+    EXPECT_TRUE(RefusesRequest(poll, std::vector<uint8_t>{0x1F, 0x3F}));
+    EXPECT_FALSE(RefusesRequest(poll, std::vector<uint8_t>{0x18, 0x46, 1}));  // an older one
+    EXPECT_FALSE(RefusesRequest(poll, std::vector<uint8_t>{0x3F, 0x18}));
+}
+
+TEST_F(PhoneLinkTest, ResendRepeatsThePacketAndItsPause) {
+    link.SendPbRequest83(0x0102);
+    const std::vector<uint8_t> first = port.writes.back();
+    const std::vector<uint8_t> request = link.LastRequest();
+    clock.Advance(kEntryRequestPauseMs);
+    link.Resend(request);
+    EXPECT_EQ(port.writes.back(), first);
+    EXPECT_EQ(link.RequestCount(), 2u);
+    bool ran = false;
+    pacer.Do([&] { ran = true; });
+    clock.Advance(kEntryRequestPauseMs - 1);
+    EXPECT_FALSE(ran);
+    clock.Advance(1);
+    EXPECT_TRUE(ran);
+}
+
 TEST(CommandName, NamesEachRequestAndReply) {
     struct Case {
         Bytes packet;

@@ -354,6 +354,68 @@ TEST_F(RequestFaultTest, FaultsHitTheNumberedRequests) {
     EXPECT_EQ(sim.Requests(), 6);
 }
 
+struct WireFaultTest : SimFaultTest {
+    WireFaultTest()
+        : SimFaultTest(Faults([](SimFaults& f) {
+              f.twiceAt = {1};
+              f.splitAt = {2};
+              f.splitPauseMs = 1500;
+              f.badFcsAt = {3};
+          })) {
+        sim.SetGapSink([this](int ms) {
+            gaps.push_back(ms);
+            gapAt.push_back(received.size());
+        });
+    }
+    std::vector<int> gaps;
+    std::vector<std::size_t> gapAt;
+};
+
+TEST_F(WireFaultTest, RepliesComeTwiceSplitOrWithABadCheckSequence) {
+    link.SendModeControl(1);  // 1: twice, back to back
+    EXPECT_EQ(Replies(), (std::vector<Bytes>{{0x29, 0x01, 0x00}, {0x29, 0x01, 0x00}}));
+    link.SendCmd3F();  // 2: two halves with the pause between them
+    const Bytes whole = ReplyFrame(Bytes{0x3F, 0x00});
+    EXPECT_EQ(gaps, (std::vector<int>{1500}));
+    EXPECT_EQ(gapAt, (std::vector<std::size_t>{whole.size() / 2}));
+    EXPECT_EQ(received, whole);
+    received.clear();
+    link.SendCmd3F();  // 3: the packet intact, its check sequence not
+    const auto bad = Replies(false);
+    ASSERT_EQ(bad.size(), 1u);
+    EXPECT_EQ(bad[0], (Bytes{0x3F, 0x00}));
+    EXPECT_EQ(BadFcsFrame(Bytes{0x3F, 0x00}).size(), whole.size());
+    EXPECT_NE(BadFcsFrame(Bytes{0x3F, 0x00}), whole);
+}
+
+TEST(SimTimedFaultTest, BusyForAWhileAndTheModeRefusedForEver) {
+    for (const bool refuse : {false, true}) {
+        SimFaults faults;
+        faults.busyForMs = refuse ? 0 : 20000;
+        faults.refuseMode = refuse;
+        CHandsetSim sim({}, faults);
+        int64_t now = 0;
+        sim.SetClock([&] { return now; });
+        std::vector<Bytes> replies;
+        sim.SetReplySink([&](std::span<const uint8_t> wire) {
+            Bytes b(wire.begin(), wire.end());
+            b.resize(UnescapeBlock(b) - 3);
+            replies.push_back(b);
+        });
+        const auto send = [&](Bytes packet) { sim.Feed(EncodeFrame(packet)); };
+        send({0x3F});
+        now = 19999;
+        send({0x3F});
+        now = 20000;
+        send({0x3F});
+        send({0x29, 0x01, 0x00});
+        const std::vector<Bytes> busy{{0x3F, 0x05}, {0x3F, 0x05}, {0x3F, 0x00}, {0x29, 0x01, 0x00}};
+        const std::vector<Bytes> refused{
+            {0x18, 0x3F}, {0x18, 0x3F}, {0x18, 0x3F}, {0x29, 0x01, 0x00}};
+        EXPECT_EQ(replies, refuse ? refused : busy);
+    }
+}
+
 TEST_F(SimTest, TheTraceNumbersRequestsAndNamesThem) {
     std::vector<std::string> lines;
     sim.SetTrace([&](std::string_view what, int request, std::string_view name,

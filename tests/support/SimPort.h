@@ -1,11 +1,15 @@
 // A serial port wired straight to the simulated handset, on the tests' clock: what the program
 // writes goes into the handset at once, and the handset's answers come back as one block a
-// little later, the way the port gathers a burst. Every write is kept with its time.
+// little later, the way the port gathers a burst; a gap the handset puts into its answer
+// splits it into two blocks that far apart. Every write is kept with its time.
 #pragma once
 
+#include <algorithm>
+#include <deque>
 #include <functional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "link/FrameCodec.h"
@@ -29,12 +33,10 @@ public:
     SimPort(FakeClock& clock, CHandsetSim& sim, std::set<std::string> answering = {"COM3"})
         : m_clock(clock), m_sim(sim), m_answering(std::move(answering)) {
         m_sim.SetReplySink([this](std::span<const uint8_t> wire) {
-            if (!m_open) return;
-            m_pending.insert(m_pending.end(), wire.begin(), wire.end());
-            if (m_timer == IClock::kNoTimer) {
-                m_timer = m_clock.StartTimer(kReplyDelayMs, [this] { Deliver(); });
-            }
+            if (m_open) Queue(wire);
         });
+        m_sim.SetGapSink([this](int ms) { m_gapMs += ms; });
+        m_sim.SetClock([this] { return m_clock.NowMs(); });
         m_sim.SetHangupHook([this] {
             Close();
             if (m_onLost) m_onLost();
@@ -51,7 +53,8 @@ public:
     }
     void Close() override {
         m_open = false;
-        m_pending.clear();
+        m_blocks.clear();
+        m_gapMs = 0;
         if (m_timer != IClock::kNoTimer) m_clock.StopTimer(m_timer);
         m_timer = IClock::kNoTimer;
     }
@@ -78,14 +81,41 @@ public:
         return out;
     }
 
+    // Bytes that reach the program as if the handset had sent them, after the usual delay.
+    void Inject(std::span<const uint8_t> wire) { Queue(wire); }
+
     std::vector<std::string> opened;
     std::vector<Written> writes;
 
 private:
+    struct Block {
+        int64_t due;
+        std::vector<uint8_t> bytes;
+    };
+
+    void Queue(std::span<const uint8_t> wire) {
+        int64_t due = m_clock.NowMs() + kReplyDelayMs;
+        if (!m_blocks.empty()) due = std::max(due, m_blocks.back().due);
+        due += std::exchange(m_gapMs, 0);
+        if (!m_blocks.empty() && m_blocks.back().due == due) {
+            m_blocks.back().bytes.insert(m_blocks.back().bytes.end(), wire.begin(), wire.end());
+            return;
+        }
+        m_blocks.push_back({due, {wire.begin(), wire.end()}});
+        if (m_timer == IClock::kNoTimer) ArmFor(m_blocks.front());
+    }
+
+    void ArmFor(const Block& block) {
+        const int wait = static_cast<int>(std::max<int64_t>(0, block.due - m_clock.NowMs()));
+        m_timer = m_clock.StartTimer(wait, [this] { Deliver(); });
+    }
+
     void Deliver() {
         m_timer = IClock::kNoTimer;
-        std::vector<uint8_t> block;
-        block.swap(m_pending);
+        if (m_blocks.empty()) return;
+        std::vector<uint8_t> block = std::move(m_blocks.front().bytes);
+        m_blocks.pop_front();
+        if (!m_blocks.empty()) ArmFor(m_blocks.front());
         if (m_open && m_receive && !block.empty()) m_receive(block);
     }
 
@@ -94,7 +124,8 @@ private:
     std::set<std::string> m_answering;
     std::function<void(std::span<uint8_t>)> m_receive;
     std::function<void()> m_onLost;
-    std::vector<uint8_t> m_pending;
+    std::deque<Block> m_blocks;
+    int m_gapMs = 0;
     IClock::TimerId m_timer = IClock::kNoTimer;
     bool m_open = false;
 };

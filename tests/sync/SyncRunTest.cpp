@@ -8,6 +8,8 @@
 
 #include "book/BookJson.h"
 #include "book/Records.h"
+#include "link/FrameCodec.h"
+#include "link/ProtocolLog.h"
 #include "sim/HandsetSim.h"
 #include "support/BookBuilder.h"
 #include "support/FakePage.h"
@@ -118,6 +120,18 @@ CPBData FullBook() {
     return book;
 }
 
+// The member counts of the data pass, from the last seven group records sent.
+std::vector<int> DataPassCounts(const Rig& rig) {
+    std::vector<int> counts;
+    const auto rs = rig.port.Requests();
+    for (auto it = rs.rbegin(); it != rs.rend() && counts.size() < 7; ++it) {
+        if (it->bytes[0] == cmd::kGroupWrite) {
+            counts.insert(counts.begin(), Le16(it->bytes, grouprec::kCount));
+        }
+    }
+    return counts;
+}
+
 TEST(SyncRunTest, ReadOfAnEmptyHandset) {
     CPBData empty;
     Rig rig(empty);
@@ -198,16 +212,7 @@ TEST(SyncRunTest, WriteFollowsTheTwoPassesAndCountsMembersFromTheList) {
     EXPECT_EQ(rig.Sequence(), expected);
 
     // The member counts travel in the last seven group records, those of the data pass.
-    std::vector<int> dataCounts;
-    const auto rs = rig.port.Requests();
-    int dataGroups = 0;
-    for (auto it = rs.rbegin(); it != rs.rend() && dataGroups < 7; ++it) {
-        if (it->bytes[0] == cmd::kGroupWrite) {
-            dataCounts.insert(dataCounts.begin(), Le16(it->bytes, grouprec::kCount));
-            ++dataGroups;
-        }
-    }
-    EXPECT_EQ(dataCounts, (std::vector<int>{0, 0, 2, 0, 0, 297, 1}));
+    EXPECT_EQ(DataPassCounts(rig), (std::vector<int>{0, 0, 2, 0, 0, 297, 1}));
 
     // The handset now holds the written book.
     EXPECT_EQ(BookToJson(BookFromTables(rig.sim.Tables())), BookToJson(rig.book));
@@ -273,11 +278,14 @@ TEST(SyncRunTest, BusyHandsetIsPolledEvery100ms) {
     EXPECT_EQ(rig.book.CountUsedEntries(), 1);
 }
 
+// Every fault ends one of two ways: the exact book (on the handset after a write, in the window
+// after a read), or a failed run in a defined state. Never a completed run with another book.
 struct FaultCase {
     const char* name;
     bool write;
     SimFaults faults;
-    bool messageExpected;
+    bool succeeds;
+    bool phoneBroken = false;  // a failed write left the phone incomplete
 };
 
 void PrintTo(const FaultCase& c, std::ostream* os) {
@@ -286,18 +294,34 @@ void PrintTo(const FaultCase& c, std::ostream* os) {
 
 class SyncFaultTest : public ::testing::TestWithParam<FaultCase> {};
 
-TEST_P(SyncFaultTest, EveryFaultEndsInADefinedState) {
+TEST_P(SyncFaultTest, EveryFaultEndsWithTheExactBookOrInADefinedState) {
     const FaultCase& c = GetParam();
-    Rig rig(BookWithSlots({1, 2, 3}), c.faults);
+    const CPBData handsetBook = BookWithSlots({1, 2, 3, 40, 41, 42, 43, 44});
+    Rig rig(handsetBook, c.faults);
     if (c.write) rig.book = FullBook();
+    const int64_t started = rig.clock.NowMs();
     const RunOutcome outcome = c.write ? rig.Write() : rig.Read();
-    EXPECT_EQ(outcome, RunOutcome::Failed);
-    EXPECT_EQ(rig.page.messages,
-              (std::vector<std::string>{"Check Phone connection and power on !!!     "}));
+    EXPECT_FALSE(rig.clock.HasTimers());  // nothing left running behind the end
     EXPECT_TRUE(rig.page.enabled);
     EXPECT_EQ(rig.page.progress, 0);
     EXPECT_FALSE(rig.port.IsOpen());
-    EXPECT_FALSE(rig.clock.HasTimers());  // nothing left running behind the message
+    EXPECT_EQ(rig.outcomes.size(), 1u);
+    if (c.succeeds) {
+        ASSERT_EQ(outcome, c.write ? RunOutcome::WriteCompleted : RunOutcome::ReadCompleted);
+        if (c.write) {
+            EXPECT_EQ(BookToJson(BookFromTables(rig.sim.Tables())), BookToJson(rig.book));
+            EXPECT_EQ(rig.page.messages, (std::vector<std::string>{"Phonebook Write Completed!"}));
+        } else {
+            EXPECT_EQ(BookToJson(rig.book), BookToJson(BookFromTables(rig.sim.Tables())));
+            EXPECT_TRUE(rig.page.messages.empty());
+        }
+        return;
+    }
+    EXPECT_EQ(outcome, RunOutcome::Failed);
+    EXPECT_EQ(rig.page.messages,
+              (std::vector<std::string>{"Check Phone connection and power on !!!     "}));
+    EXPECT_EQ(rig.session.Engine().PhoneBookBroken(), c.phoneBroken);
+    EXPECT_LT(rig.clock.NowMs() - started, 60000);
     if (!c.write) {
         EXPECT_EQ(rig.page.workFileDeletes, 2);
     }
@@ -308,31 +332,101 @@ SimFaults Refuse() {
     f.refusePassword = true;
     return f;
 }
-SimFaults At(std::set<int> SimFaults::*which, int request) {
+SimFaults At(std::set<int> SimFaults::*which, std::set<int> requests) {
     SimFaults f;
-    (f.*which).insert(request);
+    f.*which = std::move(requests);
+    return f;
+}
+SimFaults BusyFor(int ms) {
+    SimFaults f;
+    f.busyForMs = ms;
+    return f;
+}
+SimFaults RefuseModeForEver() {
+    SimFaults f;
+    f.refuseMode = true;
+    return f;
+}
+SimFaults SplitAt(int request, int pauseMs) {
+    SimFaults f = At(&SimFaults::splitAt, {request});
+    f.splitPauseMs = pauseMs;
     return f;
 }
 
-// Requests: 1 is the search's End, 2 mode control, 3 the status poll, 4 the password, 5 on
-// the sequence.
+// Requests: 1 is the search's End, 2 mode control, then in a read 3 the status poll, 4 the
+// password, 5 on the sequence (items up to 31, the mask 32, groups 33 to 40, entries from 41);
+// in a write 3 the password, then the clearing items and from about 37 the entries. The
+// search's second mode control falls somewhere among the first items.
 INSTANTIATE_TEST_SUITE_P(
     Faults, SyncFaultTest,
-    ::testing::Values(FaultCase{"RefusedPassword", false, Refuse(), true},
-                      FaultCase{"DroppedReply", false, At(&SimFaults::dropAt, 12), true},
-                      FaultCase{"GarbledReply", false, At(&SimFaults::garbleAt, 30), true},
-                      FaultCase{"HangUpInRead", false, At(&SimFaults::hangupAt, 40), true},
-                      FaultCase{"HangUpInWrite", true, At(&SimFaults::hangupAt, 60), true},
-                      FaultCase{"DroppedEcho", true, At(&SimFaults::dropAt, 50), true}),
+    ::testing::Values(
+        FaultCase{"RefusedPassword", false, Refuse(), false},
+        FaultCase{"DroppedReply", false, At(&SimFaults::dropAt, {12}), false},
+        FaultCase{"GarbledReplyIsAskedForAgain", false, At(&SimFaults::garbleAt, {30}), true},
+        FaultCase{"BadCheckTwiceIsAskedForAgain", false, At(&SimFaults::badFcsAt, {42, 43}), true},
+        FaultCase{"BadCheckThreeTimesEndsTheRun", false, At(&SimFaults::badFcsAt, {42, 43, 44}),
+                  false},
+        FaultCase{"EntryReplyTwice", false, At(&SimFaults::twiceAt, {43, 44}), true},
+        FaultCase{"EntryReplySplitWithAPause", false, SplitAt(44, 2000), true},
+        FaultCase{"ItemReplySplit", false, SplitAt(8, 120), true},
+        FaultCase{"BusyFor20Seconds", false, BusyFor(20000), true},
+        FaultCase{"ModeRefusedForEver", false, RefuseModeForEver(), false},
+        FaultCase{"ModeRefusedForEverInWrite", true, RefuseModeForEver(), false},
+        FaultCase{"HangUpInRead", false, At(&SimFaults::hangupAt, {40}), false},
+        FaultCase{"HangUpAtThePassword", true, At(&SimFaults::hangupAt, {3}), false, false},
+        FaultCase{"HangUpInWrite", true, At(&SimFaults::hangupAt, {60}), false, true},
+        FaultCase{"DroppedEcho", true, At(&SimFaults::dropAt, {50}), false, true},
+        FaultCase{"EntryEchoTwice", true, At(&SimFaults::twiceAt, {100, 101}), true},
+        FaultCase{"EchoSplitWithAPause", true, SplitAt(120, 3000), true},
+        FaultCase{"BadCheckInWrite", true, At(&SimFaults::badFcsAt, {200}), true}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A repeated echo must not start a second sequence beside the first: the handset sees exactly
+// the requests of an undisturbed write.
+TEST(SyncRunTest, RepeatedRepliesLeaveTheRequestsAsTheyWere) {
+    CPBData empty;
+    Rig clean(empty);
+    clean.book = FullBook();
+    ASSERT_EQ(clean.Write(), RunOutcome::WriteCompleted);
+    SimFaults faults;
+    for (int r = 4; r < 700; r += 3)
+        faults.twiceAt.insert(r);
+    Rig twice(empty, faults);
+    twice.book = FullBook();
+    ASSERT_EQ(twice.Write(), RunOutcome::WriteCompleted);
+    EXPECT_EQ(twice.Sequence(), clean.Sequence());
+    EXPECT_EQ(twice.page.messages, (std::vector<std::string>{"Phonebook Write Completed!"}));
+}
+
+// A reply that answers nothing the run asked for (here an entry record nobody requested) is
+// ignored, and the protocol log says so.
+TEST(SyncRunTest, UnsolicitedRepliesAreIgnoredAndLoggedAsSuch) {
+    const CPBData handset = BookWithSlots({1, 2, 3, 4, 5, 6});
+    Rig rig(handset);
+    CProtocolLog log(rig.clock);
+    rig.session.SetTrace(&log);
+    const auto stray = EncodeFrame(EntryReply(rig.sim.Tables(), 6));
+    rig.clock.StartTimer(4000, [&] { rig.port.Inject(stray); });
+    ASSERT_EQ(rig.Read(), RunOutcome::ReadCompleted);
+    EXPECT_EQ(BookToJson(rig.book), BookToJson(BookFromTables(rig.sim.Tables())));
+    const auto ignored = std::count_if(log.Lines().begin(), log.Lines().end(), [](const auto& l) {
+        return l.dir == TraceDir::In && l.note == "ignored" && l.bytes[0] == cmd::kEntryRead;
+    });
+    EXPECT_EQ(ignored, 1);
+}
 
 TEST(SyncRunTest, ModeRefusedInTheMiddleOfAWriteStartsItOver) {
     CPBData empty;
-    SimFaults faults = At(&SimFaults::refuseModeAt, 30);
+    Rig clean(empty);
+    clean.book = FullBook();
+    ASSERT_EQ(clean.Write(), RunOutcome::WriteCompleted);
+    // Refused while the data pass sends its group records, after the members were counted.
+    SimFaults faults = At(&SimFaults::refuseModeAt, {30, 342});
     Rig rig(empty, faults);
     rig.book = FullBook();
     ASSERT_EQ(rig.Write(), RunOutcome::WriteCompleted);
-    EXPECT_EQ(rig.Count(cmd::kPassword), 2);
+    EXPECT_EQ(DataPassCounts(rig), DataPassCounts(clean));
+    EXPECT_EQ(rig.Count(cmd::kPassword), 3);
     // After the new handshake the write starts again with the first clearing item.
     const auto rs = rig.port.Requests();
     auto second = std::find_if(rs.begin(), rs.end(),
@@ -344,6 +438,98 @@ TEST(SyncRunTest, ModeRefusedInTheMiddleOfAWriteStartsItOver) {
     EXPECT_EQ((second + 1)->bytes[item::kElement], 0);
     EXPECT_EQ(BookToJson(BookFromTables(rig.sim.Tables())), BookToJson(rig.book));
 }
+
+}  // namespace
+}  // namespace numora
+
+namespace numora {
+namespace {
+
+// The times at which entry requests (or entry writes) went out.
+std::vector<int64_t> EntryTimes(const Rig& rig, uint8_t code) {
+    std::vector<int64_t> at;
+    for (const auto& r : rig.port.Requests()) {
+        if (r.bytes[0] == code) at.push_back(r.ms);
+    }
+    return at;
+}
+
+int64_t ShortestGap(const std::vector<int64_t>& at) {
+    int64_t gap = INT64_MAX;
+    for (std::size_t k = 1; k < at.size(); ++k)
+        gap = std::min(gap, at[k] - at[k - 1]);
+    return gap;
+}
+
+TEST(SyncPaceTest, FastRunsGiveTheSameBookWithoutThePauses) {
+    const CPBData source = FullBook();
+    Rig specified(source);
+    ASSERT_EQ(specified.Read(), RunOutcome::ReadCompleted);
+    Rig fast(source);
+    fast.session.Engine().SetPace(Pace::Fast);
+    ASSERT_EQ(fast.Read(), RunOutcome::ReadCompleted);
+    EXPECT_EQ(BookToJson(fast.book), BookToJson(specified.book));
+    EXPECT_EQ(fast.Sequence(), specified.Sequence());
+    // The next entry request follows the last reply, not the 150 and 100 ms pauses.
+    EXPECT_LT(ShortestGap(EntryTimes(fast, cmd::kEntryRead)), kEntryRequestPauseMs);
+    EXPECT_GE(ShortestGap(EntryTimes(specified, cmd::kEntryRead)), kEntryRequestPauseMs);
+
+    CPBData empty;
+    Rig fastWrite(empty);
+    fastWrite.session.Engine().SetPace(Pace::Fast);
+    fastWrite.book = FullBook();
+    ASSERT_EQ(fastWrite.Write(), RunOutcome::WriteCompleted);
+    EXPECT_EQ(BookToJson(BookFromTables(fastWrite.sim.Tables())), BookToJson(fastWrite.book));
+    EXPECT_LT(ShortestGap(EntryTimes(fastWrite, cmd::kEntryWrite)), kEntryWritePauseMs);
+    // The end of a write keeps its pause before the port closes.
+    const auto rs = fastWrite.port.Requests();
+    ASSERT_EQ(rs.back().bytes[0], cmd::kModeControl);
+}
+
+struct FallbackCase {
+    const char* name;
+    SimFaults faults;
+};
+
+void PrintTo(const FallbackCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class SyncFallbackTest : public ::testing::TestWithParam<FallbackCase> {};
+
+TEST_P(SyncFallbackTest, ALateHandsetGetsTheSpecifiedPaceAndTheSameBook) {
+    const CPBData source = FullBook();
+    Rig rig(source, GetParam().faults);
+    CProtocolLog log(rig.clock);
+    rig.session.SetTrace(&log);
+    rig.session.Engine().SetPace(Pace::Fast);
+    ASSERT_EQ(rig.Read(), RunOutcome::ReadCompleted);
+    EXPECT_EQ(BookToJson(rig.book), BookToJson(source));
+    int fallbacks = 0;
+    for (const auto& line : log.Lines()) {
+        if (line.note == kFallbackNote) ++fallbacks;
+    }
+    EXPECT_EQ(fallbacks, 1);
+    // From the fallback on, entry requests keep the specified pauses again.
+    EXPECT_GE(ShortestGap(EntryTimes(rig, cmd::kEntryRead)), kEntryRequestPauseMs);
+}
+
+SimFaults SlowHandset() {
+    SimFaults f;
+    f.recordDelayMs = 400;
+    return f;
+}
+
+SimFaults DropsNowAndThen() {
+    SimFaults f;
+    f.dropAt = {8, 20};
+    return f;
+}
+
+INSTANTIATE_TEST_SUITE_P(Pace, SyncFallbackTest,
+                         ::testing::Values(FallbackCase{"SlowHandset", SlowHandset()},
+                                           FallbackCase{"DropsNowAndThen", DropsNowAndThen()}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace numora

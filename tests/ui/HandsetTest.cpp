@@ -17,6 +17,7 @@
 #include "app/NumoraView.h"
 #include "book/PbFile.h"
 #include "history/BookHistory.h"
+#include "link/CommPort.h"
 #include "support/SimProcess.h"
 
 using namespace numora;
@@ -152,6 +153,35 @@ private slots:
         QVERIFY(!page->Locked());
         QCOMPARE(page->List()->CellText(200, col::kName), QStringLiteral("Written"));
         QCOMPARE(frame.History().List().front().what, QString::fromLatin1(history::kWritten));
+    }
+
+    void closingWhileWritingAsksAndEndsTheRunCleanly() {
+        CTestRunner runner;
+        QTemporaryDir dir;
+        const QString book = WriteTestBook(dir);
+        SimProcess sim(NUMORA_SIM, {"--book", book.toStdString()},
+                       dir.filePath(QStringLiteral("sim.log")).toStdString());
+        FrameOptions options = TestOptions(dir);
+        options.port = QString::fromStdString(sim.Device());
+        CMainFrame frame(options);
+        frame.show();
+        QSignalSpy ended(frame.Page(), &CPBDialog::runEnded);
+        frame.StartUp();
+        QCOMPARE(WaitForRun(ended), static_cast<int>(RunOutcome::ReadCompleted));
+
+        frame.Page()->OnWriteToPhone();
+        QApplication::processEvents();
+        runner.answer = false;
+        QVERIFY(!frame.close());
+        QCOMPARE(runner.questions, QStringList({FromBytes(kCloseDuringWrite)}));
+        QVERIFY(frame.Page()->Session().Engine().Running());
+
+        runner.answer = true;
+        QVERIFY(frame.close());
+        QVERIFY(!frame.Page()->Session().Engine().Running());
+        QVERIFY(!frame.Port().IsOpen());
+        QCOMPARE(ended.last().first().toInt(), static_cast<int>(RunOutcome::Cancelled));
+        QCOMPARE(runner.messages, QStringList());
     }
 
     void simulateStartsTheSimulator() {

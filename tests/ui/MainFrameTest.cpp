@@ -94,7 +94,8 @@ private slots:
         }
         QCOMPARE(fileItems, QStringList({"&Import Contacts...", "&Export Contacts...",
                                          "Print &Directory...", "&History...",
-                                         "&Verify After Writing", "Protocol &Log...", "E&xit"}));
+                                         "&Verify After Writing", "Protocol &Log...",
+                                         "Fast Transfers", "E&xit"}));
         QAction* about = menuActions[1]->menu()->actions().first();
         QCOMPARE(about->text(), QStringLiteral("&About Program"));
         runner.Expect([](QDialog& dialog) {
@@ -109,6 +110,23 @@ private slots:
         });
         about->trigger();
         QVERIFY(runner.AllHandled());
+    }
+
+    void fastTransfersIsRememberedInTheProfile() {
+        QTemporaryDir dir;
+        {
+            CMainFrame frame(TestOptions(dir));
+            auto* fast = frame.findChild<QAction*>(QStringLiteral("fastTransfersAction"));
+            QVERIFY(fast != nullptr);
+            QVERIFY(fast->isCheckable());
+            QVERIFY(!fast->isChecked());
+            QCOMPARE(frame.Page()->Session().Engine().GetPace(), Pace::Specified);
+            fast->trigger();
+            QCOMPARE(frame.Page()->Session().Engine().GetPace(), Pace::Fast);
+        }
+        CMainFrame again(TestOptions(dir));
+        QVERIFY(again.findChild<QAction*>(QStringLiteral("fastTransfersAction"))->isChecked());
+        QCOMPARE(again.Page()->Session().Engine().GetPace(), Pace::Fast);
     }
 
     void ctrlPAsksForAPrintout() {

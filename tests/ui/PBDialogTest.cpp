@@ -448,7 +448,10 @@ private slots:
         rig.clock.Advance(kDefaultSearchTimeoutMs + 1000);
         QCOMPARE(ended.count(), 1);
         QCOMPARE(ended.first().first().toInt(), static_cast<int>(RunOutcome::Failed));
-        QCOMPARE(runner.messages, QStringList({"Check Phone connection and power on !!!     "}));
+        // After the connection message, one more says that the book is not the phone's.
+        QCOMPARE(runner.messages, QStringList({"Check Phone connection and power on !!!     ",
+                                               FromBytes(kReadIncomplete)}));
+        QVERIFY(rig.page.BookFromIncompleteRead());
         QVERIFY(rig.port.opens > 1);
         QApplication::processEvents();
         QCOMPARE(rig.page.SearchDialog(), nullptr);
@@ -459,6 +462,17 @@ private slots:
         QVERIFY(rig.Find<QPushButton>("readButton")->isEnabled());
         QVERIFY(rig.Find<QPushButton>("saveButton")->isEnabled());
         QCOMPARE(rig.page.ProgressPos(), 0);
+
+        // Writing that book asks first; "No" leaves the phone alone.
+        runner.answer = false;
+        const int opens = rig.port.opens;
+        rig.page.OnWriteToPhone();
+        QCOMPARE(runner.questions, QStringList({FromBytes(kWriteIncompleteBook)}));
+        QVERIFY(!rig.page.Session().Engine().Running());
+        QCOMPARE(rig.port.opens, opens);
+        runner.answer = true;
+        rig.page.OnWriteToPhone();
+        QVERIFY(rig.page.Session().Engine().Running());
     }
 
     void progressStaysInsideItsRange() {

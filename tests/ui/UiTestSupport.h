@@ -53,10 +53,17 @@ public:
     }
 
     void Message(QWidget*, const QString& text) override { messages << text; }
+    // Questions are recorded and answered with `answer`.
+    bool Ask(QWidget*, const QString& text) override {
+        questions << text;
+        return answer;
+    }
 
     bool AllHandled() const { return m_handlers.empty(); }
 
     QStringList messages;
+    QStringList questions;
+    bool answer = true;
     int dialogsRun = 0;
     int unexpectedDialogs = 0;
 
