@@ -7,6 +7,7 @@
 
 #include "cli/BookFiles.h"
 #include "cli/ConsolePage.h"
+#include "cli/StdFiles.h"
 #include "link/CommPort.h"
 #include "link/PortMap.h"
 #include "link/QtClock.h"
@@ -40,7 +41,17 @@ int RunPhone(bool reading, const PhoneOptions& options, const std::filesystem::p
     CConsolePage page(book, folder);
     page.SetShowProgress(options.progress);
     page.SetVerbose(options.trace);
-    if (!reading && !LoadBookFile(options.file, book, page)) return 1;
+    bool damaged = false;
+    if (!reading && !LoadBookFile(options.file, book, page, &damaged)) return 1;
+    if (damaged && !options.force) {
+        std::fprintf(stderr, "%s\n", kDamagedNotWritten);
+        return 1;
+    }
+    // The book read goes to a file; a file that cannot be written is found before the run.
+    if (reading && !CanSaveToPath(options.file)) {
+        page.MessageBox(kFileSaveFailed);
+        return 1;
+    }
     book.SetMessageSink(&page);
 
     const CPortMap map = options.port.empty()

@@ -1,6 +1,6 @@
 #include "cli/PrintCommand.h"
 
-#include <QFile>
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QPdfWriter>
 #include <charconv>
@@ -11,6 +11,7 @@
 #include "book/PbFile.h"
 #include "cli/BookFiles.h"
 #include "cli/ConsolePage.h"
+#include "cli/StdFiles.h"
 
 namespace numora {
 
@@ -65,8 +66,7 @@ int RunPrint(const PrintOptions& o, const std::filesystem::path& programFolder) 
         std::fputs("Nothing to print.\n", stderr);
         return 1;
     }
-    QFile file(QString::fromStdString(o.out));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    if (!CanSaveToPath(o.out)) {
         page.MessageBox(kFileSaveFailed);
         return 1;
     }
@@ -83,11 +83,21 @@ int RunPrint(const PrintOptions& o, const std::filesystem::path& programFolder) 
     char* argv[] = {name, nullptr};
     QGuiApplication app(argc, argv);
 
-    QPdfWriter writer(&file);
-    SetUpPrintPdf(writer);
-    writer.setTitle(QStringLiteral("Phone Book"));
-    writer.setCreator(QStringLiteral("Numora"));
-    if (job.Print(writer, o.fromPage, o.toPage) <= 0 || !file.flush()) {
+    // The PDF is made in memory and saved as one step.
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
+    int printed = 0;
+    {
+        QPdfWriter writer(&pdf);
+        SetUpPrintPdf(writer);
+        writer.setTitle(QStringLiteral("Phone Book"));
+        writer.setCreator(QStringLiteral("Numora"));
+        printed = job.Print(writer, o.fromPage, o.toPage);
+    }
+    const QByteArray& bytes = pdf.data();
+    if (printed <= 0 ||
+        !SaveWholeFile(o.out, std::span(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                                        static_cast<std::size_t>(bytes.size())))) {
         page.MessageBox(kFileSaveFailed);
         return 1;
     }

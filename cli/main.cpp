@@ -11,6 +11,7 @@
 #include "cli/ConsolePage.h"
 #include "cli/PhoneCommands.h"
 #include "cli/PrintCommand.h"
+#include "cli/ProgramFolder.h"
 
 namespace {
 
@@ -20,22 +21,16 @@ constexpr const char* kUsage =
     "usage: numora-cli dump [--json] FILE\n"
     "       numora-cli convert IN OUT\n"
     "       numora-cli read [--port DEV] [--trace] [--timeout SEC] [--no-progress] -o OUT\n"
-    "       numora-cli write [--port DEV] [--trace] [--timeout SEC] [--no-progress] IN\n"
+    "       numora-cli write [--port DEV] [--trace] [--timeout SEC] [--no-progress] [--force] IN\n"
     "       numora-cli print IN -o OUT.pdf [--pages FROM-TO]\n"
     "FILE, IN and OUT are phone-book files (*.pb), JSON (*.json), vCard (*.vcf) or CSV (*.csv).\n"
     "Without --port the serial ports are searched for the handset, for at most --timeout\n"
     "seconds (30). print writes the printout of the book's entries as a PDF; --pages picks\n"
-    "pages of it.\n";
+    "pages of it. write refuses a book whose file is damaged unless --force is given.\n";
 
 int Usage() {
     std::fputs(kUsage, stderr);
     return 2;
-}
-
-std::filesystem::path ProgramFolder(const char* argv0) {
-    std::error_code ec;
-    const auto exe = std::filesystem::weakly_canonical(argv0, ec);
-    return ec ? std::filesystem::current_path() : exe.parent_path();
 }
 
 int Dump(const std::vector<std::string>& args, const std::filesystem::path& folder) {
@@ -55,8 +50,9 @@ int Dump(const std::vector<std::string>& args, const std::filesystem::path& fold
     CConsolePage page(book, folder);
     page.SetQuiet(true);
     if (!LoadBookFile(file, book, page)) return 1;
-    const std::string text = json ? BookToJson(book) + "\n" : BookListing(book);
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    const bool terminal = StdoutIsTerminal();
+    const std::string text = json ? BookToJson(book, terminal) + "\n" : BookListing(book);
+    WriteForStdout(text, terminal);
     return 0;
 }
 
@@ -87,6 +83,8 @@ bool ParsePhoneOptions(const std::vector<std::string>& args, bool reading, Phone
                 return false;
             }
             if (o.searchTimeoutSec < 1) return false;
+        } else if (!reading && a == "--force") {
+            o.force = true;
         } else if (reading && a == "-o" && hasValue && o.file.empty()) {
             o.file = args[++i];
         } else if (!reading && !a.starts_with("-") && o.file.empty()) {
