@@ -282,7 +282,7 @@ std::string Describe(const Property& p) {
     for (const auto& [name, word] : kNames) {
         if (p.name == name) return std::string(word);
     }
-    return p.name;
+    return Clip(p.name);
 }
 
 void TakeProperty(Contact& c, const Property& p) {
