@@ -191,7 +191,7 @@ std::optional<PbLoadReport> FileOpen(CPBData& book, IPageSeam& page, IFileAccess
     page.StepProgress();
     loaded.ResetAllEntries();
     page.StepProgress();
-    const PbLoadReport report = ReadPbRecords(loaded, bytes, nullptr);
+    const PbLoadReport report = ReadPbRecords(loaded, bytes, &page);
     if (report.NotAPhoneBook()) {
         page.DeleteWorkFile();
         page.MessageBox(kFileOpenFailed);
@@ -202,7 +202,6 @@ std::optional<PbLoadReport> FileOpen(CPBData& book, IPageSeam& page, IFileAccess
     page.StepProgress();
     page.Repaint();
     book = loaded;
-    page.StepProgress(static_cast<int>(bytes.size()));
     page.FillGroupCombos();
     page.FillSmsGroupCombo();
     page.RefreshList();

@@ -261,8 +261,8 @@ TEST(ContactsTest, GoogleAndOutlookShapesAreReadByHeadingAndWrittenBack) {
         "Work Fax,040 9,hi\n";
     const std::string outlook =
         "Title,First Name,Last Name,Business Phone,Mobile Phone,Home Fax,Other Phone,"
-        "E-mail Address,E-mail Type,Categories,Sensitivity,Company\n"
-        ",Ann,Lee,040 1,0170 1,040 9,0170 2,ann@x.org,SMTP,Friends;Golf,Private,Acme\n";
+        "E-mail Address,E-mail Type,Categories,Sensitivity,Company,Web Page\n"
+        ",Ann,Lee,040 1,0170 1,040 9,0170 2,ann@x.org,SMTP,Friends;Golf,Private,Acme,wap.x\n";
     std::vector<std::string> problems;
     const auto g = ContactsFromCsv(google, problems);
     const auto o = ContactsFromCsv(outlook, problems);
@@ -290,6 +290,8 @@ TEST(ContactsTest, GoogleAndOutlookShapesAreReadByHeadingAndWrittenBack) {
         EXPECT_EQ(back[0].name, "Ann Lee");
         EXPECT_EQ(back[0].numbers, o[0].numbers);
         EXPECT_EQ(back[0].email, o[0].email);
+        EXPECT_EQ(back[0].wireless, "wap.x");
+        EXPECT_EQ(back[0].memo, o[0].memo);
         EXPECT_EQ(back[0].group, "Friends");
     }
 }
