@@ -5,6 +5,7 @@
 
 #include "book/BookFormats.h"
 #include "history/BookHistory.h"
+#include "files/SaveFile.h"
 #include "ui/Modal.h"
 #include "ui/PBDialog.h"
 
@@ -22,7 +23,9 @@ ContactsPathChooser& Chooser() {
 
 QString ChoosePath(QWidget* parent, bool save) {
     if (Chooser()) return Chooser()(parent, save);
-    const QString filter = QStringLiteral("Contacts (*.vcf *.csv);;vCard (*.vcf);;CSV (*.csv)");
+    const QString filter = QStringLiteral(
+        "Contacts (*.vcf *.csv);;vCard (*.vcf);;CSV (*.csv);;Google Contacts CSV (*.google.csv);;"
+        "Outlook CSV (*.outlook.csv)");
     if (save) {
         return QFileDialog::getSaveFileName(parent, QStringLiteral("Export Contacts"),
                                             QStringLiteral("contacts.vcf"), filter);
@@ -31,9 +34,10 @@ QString ChoosePath(QWidget* parent, bool save) {
                                         filter);
 }
 
-// The report of an import: how many were taken, then what did not fit, the first lines of it.
-QString Report(int taken, const std::vector<std::string>& problems) {
-    QString text = QStringLiteral("%1 contact(s) imported.").arg(taken);
+// The report of an import: how many were taken (or why none was), then what did not fit, the
+// first lines of it.
+QString Report(const QString& head, const std::vector<std::string>& problems) {
+    QString text = head;
     if (problems.empty()) return text;
     text += QStringLiteral("\n\nWhat does not fit the handset:");
     for (std::size_t k = 0; k < problems.size() && k < kProblemsShown; ++k) {
@@ -65,27 +69,38 @@ void ImportContacts(QWidget* parent, CPBDialog& page) {
     const TextImport r =
         BookFromText(FormatOfPath(path.toStdString()),
                      std::string_view(bytes.constData(), bytes.size()), page.Book());
+    if (!r.ok) {
+        // Nothing was taken: the book is as it was.
+        page.EnableControls(true);
+        QString head = QString::fromStdString(r.error) + '.';
+        head[0] = head[0].toUpper();
+        ShowMessage(parent, Report(head, r.problems).toStdString());
+        return;
+    }
     page.FillGroupCombos();
     page.FillSmsGroupCombo();
     page.RefreshList();
     page.EnableControls(true);
     page.KeepBook(history::kImported);
-    ShowMessage(parent, Report(page.Book().CountUsedEntries(), r.problems).toStdString());
+    ShowMessage(
+        parent,
+        Report(QStringLiteral("%1 contact(s) imported.").arg(page.Book().CountUsedEntries()),
+               r.problems)
+            .toStdString());
 }
 
 void ExportContacts(QWidget* parent, CPBDialog& page) {
     QString path = ChoosePath(parent, true);
     if (path.isEmpty()) return;
     BookFormat format = FormatOfPath(path.toStdString());
-    if (format != BookFormat::Csv) {
+    if (format != BookFormat::Csv && format != BookFormat::GoogleCsv &&
+        format != BookFormat::OutlookCsv) {
         format = BookFormat::VCard;
         if (!path.endsWith(QLatin1String(".vcf"), Qt::CaseInsensitive)) path += ".vcf";
     }
     const std::string text = BookToText(format, page.Book());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(text.data(), static_cast<qint64>(text.size())) !=
-            static_cast<qint64>(text.size())) {
+    if (!SaveFileAtomically(path,
+                            QByteArrayView(text.data(), static_cast<qsizetype>(text.size())))) {
         page.MessageBox(kFileSaveFailed);
         return;
     }

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "book/PbFile.h"
+#include "files/SaveFile.h"
 #include "ui/Modal.h"
 
 namespace numora {
@@ -66,10 +67,8 @@ void CProtocolLogDlg::OnSave() {
                                                 QStringLiteral("Text (*.txt)"));
     if (path.isEmpty()) return;
     const std::string text = m_log.Text();
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(text.data(), static_cast<qint64>(text.size())) !=
-            static_cast<qint64>(text.size())) {
+    if (!SaveFileAtomically(path,
+                            QByteArrayView(text.data(), static_cast<qsizetype>(text.size())))) {
         ShowMessage(this, kFileSaveFailed);
     }
 }

@@ -16,7 +16,17 @@ BookFormat FormatOfPath(std::string_view path) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (ext == "json") return BookFormat::Json;
     if (ext == "vcf" || ext == "vcard") return BookFormat::VCard;
-    if (ext == "csv") return BookFormat::Csv;
+    if (ext == "csv") {
+        const std::string lower = [&] {
+            std::string l(path);
+            for (char& c : l)
+                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            return l;
+        }();
+        if (lower.ends_with(".google.csv")) return BookFormat::GoogleCsv;
+        if (lower.ends_with(".outlook.csv")) return BookFormat::OutlookCsv;
+        return BookFormat::Csv;
+    }
     return BookFormat::PhoneBook;
 }
 
@@ -29,14 +39,24 @@ TextImport BookFromText(BookFormat format, std::string_view text, CPBData& book)
         result.problems = r.warnings;
         return result;
     }
-    if (format != BookFormat::VCard && format != BookFormat::Csv) {
+    if (format == BookFormat::PhoneBook) {
         result.error = "not a text format";
         return result;
     }
     const auto contacts = format == BookFormat::VCard ? ContactsFromVCard(text, result.problems)
                                                       : ContactsFromCsv(text, result.problems);
-    const ContactsImport r = ImportContacts(contacts, book);
+    // Into a copy: an import that yields no contact must not empty the book.
+    CPBData imported = book;
+    const ContactsImport r = ImportContacts(contacts, imported);
     result.problems.insert(result.problems.end(), r.problems.begin(), r.problems.end());
+    if (r.taken == 0) {
+        result.error = contacts.empty() ? "no contact could be read from the file; the book is "
+                                          "unchanged"
+                                        : "none of the file's contacts fits the handset; the "
+                                          "book is unchanged";
+        return result;
+    }
+    book = imported;
     result.ok = true;
     return result;
 }
@@ -49,6 +69,10 @@ std::string BookToText(BookFormat format, const CPBData& book) {
             return ContactsToVCard(ContactsFromBook(book));
         case BookFormat::Csv:
             return ContactsToCsv(ContactsFromBook(book));
+        case BookFormat::GoogleCsv:
+            return ContactsToCsv(ContactsFromBook(book), CsvShape::Google);
+        case BookFormat::OutlookCsv:
+            return ContactsToCsv(ContactsFromBook(book), CsvShape::Outlook);
         case BookFormat::PhoneBook:
             break;
     }

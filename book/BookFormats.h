@@ -11,7 +11,9 @@
 
 namespace numora {
 
-enum class BookFormat { PhoneBook, Json, VCard, Csv };
+// CSV is read in any of its shapes; GoogleCsv and OutlookCsv write the shapes of Google
+// Contacts' and Outlook's exports (chosen by names ending in ".google.csv" or ".outlook.csv").
+enum class BookFormat { PhoneBook, Json, VCard, Csv, GoogleCsv, OutlookCsv };
 
 BookFormat FormatOfPath(std::string_view path);
 
@@ -22,7 +24,8 @@ struct TextImport {
 };
 
 // JSON replaces the whole book. vCard and CSV replace its entries and speed dials; groups are
-// matched by name (new names take free slots) and SMS groups stay as they are.
+// matched by name (new names take free slots) and SMS groups stay as they are. A file that
+// yields no contact is refused (ok false) and the book is left as it was.
 TextImport BookFromText(BookFormat format, std::string_view text, CPBData& book);
 std::string BookToText(BookFormat format, const CPBData& book);
 

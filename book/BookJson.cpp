@@ -3,10 +3,14 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstdio>
+#include <iterator>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <set>
 #include <utility>
 
+#include "book/Contacts.h"
 #include "book/PbFile.h"
 #include "book/Records.h"
 
@@ -16,51 +20,24 @@ namespace {
 
 constexpr std::array<std::string_view, kNumberKinds> kKindNames = {"mobile", "home", "office",
                                                                    "pager", "fax"};
+constexpr int kMaxDepth = 32;
 
 // ---------------------------------------------------------------------------------------------
-// Writing
+// Reading: the library parses; its events build a small tree that remembers where each value
+// starts, so that every complaint about the book can name a line and column.
 
-void AppendLatin1(std::string& out, std::string_view bytes) {
-    out += '"';
-    for (const char c : bytes) {
-        const auto b = static_cast<uint8_t>(c);
-        if (b == '"' || b == '\\') {
-            out += '\\';
-            out += c;
-        } else if (b < 0x20) {
-            static constexpr char kHex[] = "0123456789abcdef";
-            out += "\\u00";
-            out += kHex[b >> 4];
-            out += kHex[b & 0xF];
-        } else if (b < 0x80) {
-            out += c;
-        } else {
-            out += static_cast<char>(0xC0 | (b >> 6));
-            out += static_cast<char>(0x80 | (b & 0x3F));
-        }
-    }
-    out += '"';
-}
-
-void Key(std::string& out, std::string_view key) {
-    out += '"';
-    out += key;
-    out += "\":";
-}
-
-// ---------------------------------------------------------------------------------------------
-// Reading: a small parser for the shape the writer produces (and any hand-written variant of
-// it). Text becomes bytes again: each character must lie in Latin-1.
-
-struct JValue {
-    enum Type { Null, Bool, Number, String, Array, Object } type = Null;
+struct JNode {
+    enum Type { Null, Bool, Int, Float, String, Array, Object } type = Null;
     bool boolean = false;
     int64_t number = 0;
-    std::string text;
-    std::vector<JValue> items;      // an array's items, or an object's values
+    bool huge = false;              // a whole number beyond 64 bits
+    std::string text;               // UTF-8
+    std::vector<JNode> items;       // an array's items, or an object's values
     std::vector<std::string> keys;  // an object's keys, one per value
+    std::vector<std::size_t> keyAt;
+    std::size_t at = 0;  // byte offset of the value in the text
 
-    const JValue* Find(std::string_view key) const {
+    const JNode* Find(std::string_view key) const {
         for (std::size_t k = 0; k < keys.size(); ++k) {
             if (keys[k] == key) return &items[k];
         }
@@ -68,464 +45,362 @@ struct JValue {
     }
 };
 
-class JsonParser {
-public:
-    explicit JsonParser(std::string_view s) : m_s(s) {}
+std::string Where(std::string_view text, std::size_t at) {
+    at = std::min(at, text.size());
+    const std::size_t lineStart = text.rfind('\n', at == 0 ? 0 : at - 1);
+    const std::size_t line =
+        1 + static_cast<std::size_t>(
+                std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
+    const std::size_t column =
+        lineStart == std::string_view::npos || at == 0 ? at + 1 : at - lineStart;
+    return "JSON, line " + std::to_string(line) + ", column " + std::to_string(column) + ": ";
+}
 
-    bool ParseDocument(JValue& out) {
-        if (!ParseValue(out, 0)) return false;
-        SkipSpace();
-        if (m_i != m_s.size()) return Fail("unexpected text after the book");
+// Walks the text for the library and remembers how far it has read.
+class CountingIterator {
+public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = char;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const char*;
+    using reference = const char&;
+
+    CountingIterator() = default;
+    CountingIterator(const char* p, const char** furthest) : m_p(p), m_furthest(furthest) {}
+    reference operator*() const { return *m_p; }
+    CountingIterator& operator++() {
+        ++m_p;
+        if (m_furthest != nullptr && m_p > *m_furthest) *m_furthest = m_p;
+        return *this;
+    }
+    CountingIterator operator++(int) {
+        CountingIterator before = *this;
+        ++*this;
+        return before;
+    }
+    bool operator==(const CountingIterator& other) const { return m_p == other.m_p; }
+
+private:
+    const char* m_p = nullptr;
+    const char** m_furthest = nullptr;
+};
+
+class TreeBuilder : public nlohmann::json_sax<nlohmann::json> {
+public:
+    TreeBuilder(std::string_view text, const char* const* furthest)
+        : m_text(text), m_furthest(furthest) {}
+
+    bool null() override { return Put(JNode{}); }
+    bool boolean(bool v) override {
+        JNode n;
+        n.type = JNode::Bool;
+        n.boolean = v;
+        return Put(std::move(n));
+    }
+    bool number_integer(number_integer_t v) override {
+        JNode n;
+        n.type = JNode::Int;
+        n.number = v;
+        return Put(std::move(n), true);
+    }
+    bool number_unsigned(number_unsigned_t v) override {
+        JNode n;
+        n.type = JNode::Int;
+        n.huge = v > static_cast<number_unsigned_t>(INT64_MAX);
+        n.number = n.huge ? INT64_MAX : static_cast<int64_t>(v);
+        return Put(std::move(n), true);
+    }
+    bool number_float(number_float_t, const string_t&) override {
+        JNode n;
+        n.type = JNode::Float;
+        return Put(std::move(n), true);
+    }
+    bool string(string_t& v) override {
+        const std::size_t at = Start();
+        if (v.find('\0') != std::string::npos) return Fail(at, "text may not hold \\u0000");
+        JNode n;
+        n.type = JNode::String;
+        n.text = std::move(v);
+        return Put(std::move(n));
+    }
+    bool binary(binary_t&) override { return Fail(Start(), "unexpected binary value"); }
+    bool start_object(std::size_t) override { return Open(JNode::Object); }
+    bool start_array(std::size_t) override { return Open(JNode::Array); }
+    bool end_object() override { return Close(); }
+    bool end_array() override { return Close(); }
+    bool key(string_t& k) override {
+        const std::size_t at = Start();
+        JNode& object = *m_stack.back();
+        if (std::find(object.keys.begin(), object.keys.end(), k) != object.keys.end()) {
+            return Fail(at, "the key \"" + k + "\" appears twice in one object");
+        }
+        object.keys.push_back(k);
+        object.keyAt.push_back(at);
+        m_scanFrom = Read();
         return true;
     }
+    bool parse_error(std::size_t, const std::string&,
+                     const nlohmann::detail::exception& ex) override {
+        std::string why = ex.what();
+        // The library's text names its own position first; ours replaces it.
+        if (const auto column = why.find("column "); column != std::string::npos) {
+            if (const auto colon = why.find(": ", column); colon != std::string::npos) {
+                why.erase(0, colon + 2);
+            }
+        }
+        const std::size_t read = Read();
+        return Fail(read == 0 ? 0 : read - 1, why);
+    }
 
+    JNode& Root() { return m_root; }
     const std::string& Error() const { return m_error; }
 
 private:
-    static constexpr int kMaxDepth = 32;
+    std::size_t Read() const { return static_cast<std::size_t>(*m_furthest - m_text.data()); }
 
-    bool Fail(std::string why) {
-        if (m_error.empty()) m_error = "JSON, at byte " + std::to_string(m_i) + ": " + why;
+    // Where the value just read starts: the first character after the previous one that is
+    // no space or separator.
+    std::size_t Start() const {
+        std::size_t at = m_scanFrom;
+        while (at < m_text.size() &&
+               (m_text[at] == ' ' || m_text[at] == '\t' || m_text[at] == '\n' ||
+                m_text[at] == '\r' || m_text[at] == ',' || m_text[at] == ':')) {
+            ++at;
+        }
+        return at;
+    }
+
+    bool Fail(std::size_t at, const std::string& why) {
+        if (m_error.empty()) m_error = Where(m_text, at) + why;
         return false;
     }
 
-    void SkipSpace() {
-        while (m_i < m_s.size() &&
-               (m_s[m_i] == ' ' || m_s[m_i] == '\t' || m_s[m_i] == '\n' || m_s[m_i] == '\r')) {
-            ++m_i;
+    JNode* Add(JNode&& n) {
+        if (m_stack.empty()) {
+            m_root = std::move(n);
+            return &m_root;
         }
+        m_stack.back()->items.push_back(std::move(n));
+        return &m_stack.back()->items.back();
     }
 
-    bool Literal(std::string_view word) {
-        if (m_s.substr(m_i, word.size()) != word) return Fail("unknown word");
-        m_i += word.size();
+    // A number is known only once the character after it is read.
+    bool Put(JNode&& n, bool number = false) {
+        n.at = Start();
+        Add(std::move(n));
+        m_scanFrom = number ? Read() - 1 : Read();
         return true;
     }
 
-    bool ParseValue(JValue& v, int depth) {
-        if (depth > kMaxDepth) return Fail("nested too deeply");
-        SkipSpace();
-        if (m_i >= m_s.size()) return Fail("unexpected end");
-        const char c = m_s[m_i];
-        if (c == '{') return ParseObject(v, depth);
-        if (c == '[') return ParseArray(v, depth);
-        if (c == '"') {
-            v.type = JValue::String;
-            return ParseString(v.text);
-        }
-        if (c == 't') {
-            v.type = JValue::Bool;
-            v.boolean = true;
-            return Literal("true");
-        }
-        if (c == 'f') {
-            v.type = JValue::Bool;
-            return Literal("false");
-        }
-        if (c == 'n') {
-            v.type = JValue::Null;
-            return Literal("null");
-        }
-        return ParseNumber(v);
-    }
-
-    bool ParseObject(JValue& v, int depth) {
-        v.type = JValue::Object;
-        ++m_i;
-        SkipSpace();
-        if (m_i < m_s.size() && m_s[m_i] == '}') {
-            ++m_i;
-            return true;
-        }
-        for (;;) {
-            SkipSpace();
-            if (m_i >= m_s.size() || m_s[m_i] != '"') return Fail("expected a key");
-            std::string key;
-            if (!ParseString(key)) return false;
-            SkipSpace();
-            if (m_i >= m_s.size() || m_s[m_i] != ':') return Fail("expected ':'");
-            ++m_i;
-            JValue item;
-            if (!ParseValue(item, depth + 1)) return false;
-            v.keys.push_back(std::move(key));
-            v.items.push_back(std::move(item));
-            SkipSpace();
-            if (m_i < m_s.size() && m_s[m_i] == ',') {
-                ++m_i;
-                continue;
-            }
-            if (m_i < m_s.size() && m_s[m_i] == '}') {
-                ++m_i;
-                return true;
-            }
-            return Fail("expected ',' or '}'");
-        }
-    }
-
-    bool ParseArray(JValue& v, int depth) {
-        v.type = JValue::Array;
-        ++m_i;
-        SkipSpace();
-        if (m_i < m_s.size() && m_s[m_i] == ']') {
-            ++m_i;
-            return true;
-        }
-        for (;;) {
-            JValue item;
-            if (!ParseValue(item, depth + 1)) return false;
-            v.items.push_back(std::move(item));
-            SkipSpace();
-            if (m_i < m_s.size() && m_s[m_i] == ',') {
-                ++m_i;
-                continue;
-            }
-            if (m_i < m_s.size() && m_s[m_i] == ']') {
-                ++m_i;
-                return true;
-            }
-            return Fail("expected ',' or ']'");
-        }
-    }
-
-    bool ParseNumber(JValue& v) {
-        v.type = JValue::Number;
-        bool negative = false;
-        if (m_i < m_s.size() && m_s[m_i] == '-') {
-            negative = true;
-            ++m_i;
-        }
-        const std::size_t start = m_i;
-        int64_t n = 0;
-        while (m_i < m_s.size() && m_s[m_i] >= '0' && m_s[m_i] <= '9') {
-            n = n * 10 + (m_s[m_i] - '0');
-            if (n > 0xFFFFFFFFLL) return Fail("number too large");
-            ++m_i;
-        }
-        if (m_i == start) return Fail("unexpected character");
-        if (m_i < m_s.size() && (m_s[m_i] == '.' || m_s[m_i] == 'e' || m_s[m_i] == 'E')) {
-            return Fail("numbers must be whole");
-        }
-        v.number = negative ? -n : n;
+    bool Open(JNode::Type type) {
+        JNode n;
+        n.type = type;
+        n.at = Start();
+        if (m_stack.size() >= kMaxDepth) return Fail(n.at, "nested too deeply");
+        m_stack.push_back(Add(std::move(n)));
+        m_scanFrom = Read();
         return true;
     }
 
-    bool Hex4(uint32_t& cp) {
-        if (m_i + 4 > m_s.size()) return Fail("short \\u escape");
-        cp = 0;
-        for (int k = 0; k < 4; ++k) {
-            const char h = m_s[m_i++];
-            cp <<= 4;
-            if (h >= '0' && h <= '9') {
-                cp |= static_cast<uint32_t>(h - '0');
-            } else if (h >= 'a' && h <= 'f') {
-                cp |= static_cast<uint32_t>(h - 'a' + 10);
-            } else if (h >= 'A' && h <= 'F') {
-                cp |= static_cast<uint32_t>(h - 'A' + 10);
-            } else {
-                return Fail("bad \\u escape");
-            }
-        }
+    bool Close() {
+        m_stack.pop_back();
+        m_scanFrom = Read();
         return true;
     }
 
-    bool PutLatin1(std::string& out, uint32_t cp) {
-        if (cp > 0xFF) return Fail("character U+" + std::to_string(cp) + " is not Latin-1");
-        out += static_cast<char>(cp);
-        return true;
-    }
-
-    bool ParseString(std::string& out) {
-        ++m_i;  // opening quote
-        while (m_i < m_s.size()) {
-            const auto c = static_cast<uint8_t>(m_s[m_i]);
-            if (c == '"') {
-                ++m_i;
-                return true;
-            }
-            if (c == '\\') {
-                if (++m_i >= m_s.size()) break;
-                const char e = m_s[m_i++];
-                uint32_t cp = 0;
-                switch (e) {
-                    case '"':
-                        cp = '"';
-                        break;
-                    case '\\':
-                        cp = '\\';
-                        break;
-                    case '/':
-                        cp = '/';
-                        break;
-                    case 'b':
-                        cp = '\b';
-                        break;
-                    case 'f':
-                        cp = '\f';
-                        break;
-                    case 'n':
-                        cp = '\n';
-                        break;
-                    case 'r':
-                        cp = '\r';
-                        break;
-                    case 't':
-                        cp = '\t';
-                        break;
-                    case 'u':
-                        if (!Hex4(cp)) return false;
-                        break;
-                    default:
-                        return Fail("bad escape");
-                }
-                if (!PutLatin1(out, cp)) return false;
-                continue;
-            }
-            if (c < 0x20) return Fail("control character in a string");
-            if (c < 0x80) {
-                out += static_cast<char>(c);
-                ++m_i;
-                continue;
-            }
-            // UTF-8: only two-byte forms can carry Latin-1 characters.
-            if ((c & 0xE0) == 0xC0 && m_i + 1 < m_s.size() &&
-                (static_cast<uint8_t>(m_s[m_i + 1]) & 0xC0) == 0x80) {
-                const uint32_t cp =
-                    ((c & 0x1Fu) << 6) | (static_cast<uint8_t>(m_s[m_i + 1]) & 0x3Fu);
-                m_i += 2;
-                if (cp < 0x80) return Fail("overlong UTF-8");
-                if (!PutLatin1(out, cp)) return false;
-                continue;
-            }
-            return Fail("character beyond Latin-1 or bad UTF-8");
-        }
-        return Fail("unterminated string");
-    }
-
-    std::string_view m_s;
-    std::size_t m_i = 0;
+    std::string_view m_text;
+    const char* const* m_furthest;
+    JNode m_root;
+    std::vector<JNode*> m_stack;
+    std::size_t m_scanFrom = 0;
     std::string m_error;
 };
 
-// ---------------------------------------------------------------------------------------------
-// From JSON values to file records
-
-const std::vector<JValue>& Items(const JValue* list) {
-    static const std::vector<JValue> kNone;
-    return list != nullptr ? list->items : kNone;
+bool ParseJson(std::string_view text, JNode& root, std::string& error) {
+    const char* furthest = text.data();
+    TreeBuilder builder(text, &furthest);
+    const CountingIterator first(text.data(), &furthest);
+    const CountingIterator last(text.data() + text.size(), nullptr);
+    const bool ok = nlohmann::json::sax_parse(first, last, &builder);
+    if (ok) {
+        root = std::move(builder.Root());
+        return true;
+    }
+    error = builder.Error().empty() ? Where(text, 0) + "not JSON" : builder.Error();
+    return false;
 }
+
+std::string CodePoint(uint32_t cp) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "U+%04X", static_cast<unsigned>(cp));
+    return buf;
+}
+
+// ---------------------------------------------------------------------------------------------
+// From the tree to file records
+
+struct JsonBook {
+    std::array<std::string, kSmsGroupSlots> sms{};
+    std::array<bool, kSmsGroupSlots> smsSeen{};
+    std::map<int, PBGroup> groups;
+    std::map<int, std::vector<std::pair<int, const JNode*>>> members;  // slot -> (entry, where)
+    std::map<int, PBEntry> entries;
+    std::array<PBSpeedDial, kSpeedDialSlots> dials{};
+    std::array<bool, kSpeedDialSlots> dialSeen{};
+};
 
 class BookReader {
 public:
-    explicit BookReader(JsonImport& result) : m_result(result) {}
+    BookReader(std::string_view text, JsonImport& result) : m_text(text), m_result(result) {}
 
-    bool Read(const JValue& root, std::vector<uint8_t>& bytes) {
-        if (root.type != JValue::Object) return Fail("the book must be a JSON object");
-        std::array<std::string, kSmsGroupSlots> sms{};
-        std::array<bool, kSmsGroupSlots> smsSeen{};
-        std::map<int, PBGroup> groups;
-        std::map<int, std::vector<int>> members;
-        std::map<int, PBEntry> entries;
-        std::array<PBSpeedDial, kSpeedDialSlots> dials{};
+    bool Read(const JNode& root, std::vector<uint8_t>& bytes) {
+        if (root.type != JNode::Object) return Fail(root, "the book must be a JSON object");
+        Unknown(root, {"entries", "groups", "smsGroups", "speedDials"});
+        JsonBook book;
+        if (!ReadSmsGroups(root, book) || !ReadGroups(root, book) || !ReadEntries(root, book) ||
+            !ReadSpeedDials(root, book) || !CheckMemberLists(book)) {
+            return false;
+        }
+        LayOut(book, bytes);
+        return true;
+    }
 
-        const JValue* list = nullptr;
-        if (!Array(root, "smsGroups", list)) return false;
-        for (const JValue& v : Items(list)) {
+private:
+    bool Fail(const JNode& at, const std::string& why) {
+        m_result.error = Where(m_text, at.at) + why;
+        return false;
+    }
+
+    // Keys the book does not know are reported, not silently dropped.
+    void Unknown(const JNode& object, std::initializer_list<std::string_view> known) {
+        for (std::size_t k = 0; k < object.keys.size(); ++k) {
+            if (std::find(known.begin(), known.end(), object.keys[k]) == known.end()) {
+                m_result.warnings.push_back(Where(m_text, object.keyAt[k]) + "the key \"" +
+                                            object.keys[k] + "\" is not part of a book: left out");
+            }
+        }
+    }
+
+    bool List(const JNode& root, std::string_view key, const JNode*& out) {
+        out = root.Find(key);
+        if (out != nullptr && out->type != JNode::Array) {
+            return Fail(*out, "\"" + std::string(key) + "\" must be a list");
+        }
+        return true;
+    }
+
+    bool Object(const JNode& v, std::string_view where) {
+        if (v.type == JNode::Object) return true;
+        return Fail(v, "each item of \"" + std::string(where) + "\" must be an object");
+    }
+
+    bool Int(const JNode& obj, std::string_view key, int lo, int hi, int& out, bool required) {
+        const JNode* v = obj.Find(key);
+        if (v == nullptr) {
+            if (required) return Fail(obj, "\"" + std::string(key) + "\" is missing");
+            return true;
+        }
+        const std::string range = " from " + std::to_string(lo) + " to " + std::to_string(hi);
+        if (v->type == JNode::Float) {
+            return Fail(*v, "\"" + std::string(key) + "\": numbers must be whole," + range);
+        }
+        if (v->type != JNode::Int || v->huge || v->number < lo || v->number > hi) {
+            return Fail(*v, "\"" + std::string(key) + "\" must be a whole number" + range);
+        }
+        out = static_cast<int>(v->number);
+        return true;
+    }
+
+    // Text becomes the book's bytes again: each character must lie in Latin-1.
+    bool Text(const JNode& obj, std::string_view key, std::size_t limit, std::string& out) {
+        const JNode* v = obj.Find(key);
+        if (v == nullptr) return true;
+        if (v->type != JNode::String) return Fail(*v, "\"" + std::string(key) + "\" must be text");
+        std::string bytes;
+        for (std::size_t i = 0; i < v->text.size();) {
+            const auto b = static_cast<uint8_t>(v->text[i]);
+            const std::size_t len = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+            uint32_t cp = len == 1 ? b : b & (0x7Fu >> len);
+            for (std::size_t k = 1; k < len && i + k < v->text.size(); ++k)
+                cp = (cp << 6) | (static_cast<uint8_t>(v->text[i + k]) & 0x3Fu);
+            if (cp > 0xFF) {
+                return Fail(*v, "\"" + std::string(key) + "\": the character " + CodePoint(cp) +
+                                    " is not Latin-1");
+            }
+            bytes += static_cast<char>(cp);
+            i += len;
+        }
+        if (bytes.size() > limit) {
+            return Fail(*v, "\"" + std::string(key) + "\" \"" + v->text + "\" is longer than " +
+                                std::to_string(limit) + " characters");
+        }
+        out = std::move(bytes);
+        return true;
+    }
+
+    bool Duplicate(const JNode& at, std::string_view what, int slot) {
+        return Fail(at, std::string(what) + " " + std::to_string(slot) + " appears twice");
+    }
+
+    bool ReadSmsGroups(const JNode& root, JsonBook& book) {
+        const JNode* list = nullptr;
+        if (!List(root, "smsGroups", list) || list == nullptr) return list == nullptr;
+        for (const JNode& v : list->items) {
             int slot = 0;
             std::string name;
             if (!Object(v, "smsGroups") || !Int(v, "slot", 0, kSmsGroupSlots - 1, slot, true) ||
                 !Text(v, "name", kNameLen, name)) {
                 return false;
             }
-            if (smsSeen[static_cast<std::size_t>(slot)]) return Duplicate("SMS group", slot);
-            smsSeen[static_cast<std::size_t>(slot)] = true;
-            sms[static_cast<std::size_t>(slot)] = name;
+            Unknown(v, {"slot", "name"});
+            const auto k = static_cast<std::size_t>(slot);
+            if (book.smsSeen[k]) return Duplicate(v, "SMS group", slot);
+            book.smsSeen[k] = true;
+            book.sms[k] = name;
         }
-        if (!Array(root, "groups", list)) return false;
-        for (const JValue& v : Items(list)) {
+        return true;
+    }
+
+    bool ReadMembers(const JNode& group, int slot, JsonBook& book) {
+        const JNode* m = group.Find("members");
+        if (m == nullptr) return true;
+        if (m->type != JNode::Array) return Fail(*m, "group members must be a list");
+        for (const JNode& e : m->items) {
+            if (e.type != JNode::Int || e.huge || e.number < 0 || e.number >= kEntrySlots) {
+                return Fail(
+                    e, "group " + std::to_string(slot) + ": members must be entry slots 0 to 299");
+            }
+            book.members[slot].emplace_back(static_cast<int>(e.number), &e);
+        }
+        return true;
+    }
+
+    bool ReadGroups(const JNode& root, JsonBook& book) {
+        const JNode* list = nullptr;
+        if (!List(root, "groups", list) || list == nullptr) return list == nullptr;
+        for (const JNode& v : list->items) {
             int slot = 0;
             std::string name;
             if (!Object(v, "groups") || !Int(v, "slot", 0, kGroupSlots - 1, slot, true) ||
                 !Text(v, "name", kNameLen, name)) {
                 return false;
             }
-            if (groups.count(slot) != 0) return Duplicate("group", slot);
-            if (name.empty()) return Fail("group " + std::to_string(slot) + " has no name");
+            Unknown(v, {"slot", "name", "members"});
+            if (book.groups.count(slot) != 0) return Duplicate(v, "group", slot);
+            if (name.empty()) return Fail(v, "group " + std::to_string(slot) + " has no name");
             PBGroup g;
             g.id = static_cast<uint8_t>(slot);
             SetText(g.name, name);
-            groups[slot] = g;
-            const JValue* m = v.Find("members");
-            if (m != nullptr) {
-                if (m->type != JValue::Array) return Fail("group members must be a list");
-                for (const JValue& e : m->items) {
-                    if (e.type != JValue::Number || e.number < 0 || e.number >= kEntrySlots) {
-                        return Fail("group " + std::to_string(slot) +
-                                    ": members must be entry slots 0 to 299");
-                    }
-                    members[slot].push_back(static_cast<int>(e.number));
-                }
-            }
-        }
-        if (!Array(root, "entries", list)) return false;
-        for (const JValue& v : Items(list)) {
-            PBEntry e;
-            if (!ReadEntry(v, e)) return false;
-            if (entries.count(e.index) != 0) return Duplicate("entry", e.index);
-            entries[e.index] = e;
-        }
-        if (!Array(root, "speedDials", list)) return false;
-        std::array<bool, kSpeedDialSlots> dialSeen{};
-        for (const JValue& v : Items(list)) {
-            int number = 0;
-            int entry = 0;
-            if (!Object(v, "speedDials") ||
-                !Int(v, "number", kFirstSpeedDial, kLastSpeedDial, number, true) ||
-                !Int(v, "entry", 0, 0xFFFF, entry, true)) {
-                return false;
-            }
-            uint8_t kind = 0;
-            if (!Kind(v, kind)) return false;
-            const auto k = static_cast<std::size_t>(number - kFirstSpeedDial);
-            if (dialSeen[k]) return Duplicate("speed dial", number);
-            dialSeen[k] = true;
-            dials[k] = PBSpeedDial{static_cast<uint16_t>(entry), kind};
-        }
-
-        // Check each group's member list against the entries' own groups.
-        std::set<int> placed;
-        for (const auto& [g, list2] : members) {
-            for (const int slot : list2) {
-                const auto it = entries.find(slot);
-                if (it == entries.end()) {
-                    return Fail("group " + std::to_string(g) + " lists entry " +
-                                std::to_string(slot) + ", which is not among the entries");
-                }
-                if (it->second.group != g) {
-                    return Fail("group " + std::to_string(g) + " lists entry " +
-                                std::to_string(slot) + ", which belongs to group " +
-                                std::to_string(it->second.group));
-                }
-                if (!placed.insert(slot).second) {
-                    return Fail("group " + std::to_string(g) + " lists entry " +
-                                std::to_string(slot) + " twice");
-                }
-            }
-        }
-
-        // The records in the order a saved file has them; entries that no member list names
-        // follow in slot order and join the tail of their group.
-        CPBData stage;
-        for (int k = 0; k < kSmsGroupSlots; ++k) {
-            stage.SetSmsGroupName(k, sms[static_cast<std::size_t>(k)]);
-            const auto r = stage.MakeSmsGroupItem(k);
-            bytes.insert(bytes.end(), r.begin(), r.end());
-            bytes.resize(bytes.size() + pbfile::kSmsGroupSize - r.size(), 0);
-        }
-        std::array<uint8_t, entryrec::kSize> record{};
-        auto putEntry = [&](const PBEntry& e) {
-            if (!HasContent(e)) {
-                m_result.warnings.push_back("entry " + std::to_string(e.index) +
-                                            " has no number, e-mail or wireless address and "
-                                            "is left out");
-                return;
-            }
-            WriteEntryRecord(e, record);
-            bytes.insert(bytes.end(), record.begin(), record.end());
-        };
-        for (const auto& [slot, g] : groups) {
-            WriteGroupRecord(slot, g, 0, record);
-            bytes.insert(bytes.end(), record.begin(), record.begin() + pbfile::kGroupSize);
-            for (const int e : members[slot])
-                putEntry(entries[e]);
-        }
-        for (const auto& [slot, e] : entries) {
-            if (placed.count(slot) == 0) putEntry(e);
-        }
-        for (int j = 0; j < kSpeedDialSlots; ++j) {
-            const PBSpeedDial& d = dials[static_cast<std::size_t>(j)];
-            stage.SetSpeedDial(j + kFirstSpeedDial, d.entry, d.kind);
-            const auto r = stage.MakeSpeedDialItem(j, j);
-            bytes.insert(bytes.end(), r.begin(), r.end());
+            book.groups[slot] = g;
+            if (!ReadMembers(v, slot, book)) return false;
         }
         return true;
     }
 
-private:
-    static bool HasContent(const PBEntry& e) {
-        for (const PBNumber& n : e.numbers) {
-            if (n.length != 0) return true;
-        }
-        return e.email[0] != '\0' || e.wireless[0] != '\0';
-    }
-
-    bool Fail(std::string why) {
-        m_result.error = std::move(why);
-        return false;
-    }
-
-    bool Duplicate(std::string_view what, int slot) {
-        return Fail(std::string(what) + " " + std::to_string(slot) + " appears twice");
-    }
-
-    bool Array(const JValue& root, std::string_view key, const JValue*& out) {
-        out = root.Find(key);
-        if (out != nullptr && out->type != JValue::Array) {
-            return Fail("\"" + std::string(key) + "\" must be a list");
-        }
-        return true;
-    }
-
-    bool Object(const JValue& v, std::string_view where) {
-        if (v.type == JValue::Object) return true;
-        return Fail("each item of \"" + std::string(where) + "\" must be an object");
-    }
-
-    bool Int(const JValue& obj, std::string_view key, int lo, int hi, int& out, bool required) {
-        const JValue* v = obj.Find(key);
-        if (v == nullptr) {
-            if (required) return Fail("\"" + std::string(key) + "\" is missing");
-            return true;
-        }
-        if (v->type != JValue::Number || v->number < lo || v->number > hi) {
-            return Fail("\"" + std::string(key) + "\" must be a whole number from " +
-                        std::to_string(lo) + " to " + std::to_string(hi));
-        }
-        out = static_cast<int>(v->number);
-        return true;
-    }
-
-    bool Text(const JValue& obj, std::string_view key, std::size_t limit, std::string& out) {
-        const JValue* v = obj.Find(key);
-        if (v == nullptr) return true;
-        if (v->type != JValue::String) return Fail("\"" + std::string(key) + "\" must be text");
-        if (v->text.size() > limit) {
-            return Fail("\"" + std::string(key) + "\" \"" + v->text + "\" is longer than " +
-                        std::to_string(limit) + " characters");
-        }
-        out = v->text;
-        return true;
-    }
-
-    bool Kind(const JValue& obj, uint8_t& kind) {
-        const JValue* v = obj.Find("kind");
-        if (v == nullptr) return Fail("\"kind\" is missing");
-        if (v->type == JValue::Number && v->number >= 0 && v->number <= 0xFF) {
-            kind = static_cast<uint8_t>(v->number);
-            return true;
-        }
-        if (v->type == JValue::String) {
-            for (std::size_t k = 0; k < kKindNames.size(); ++k) {
-                if (v->text == kKindNames[k]) {
-                    kind = static_cast<uint8_t>(k + kMobile);
-                    return true;
-                }
-            }
-        }
-        return Fail("\"kind\" must be one of mobile, home, office, pager, fax");
-    }
-
-    bool ReadEntry(const JValue& v, PBEntry& e) {
+    bool ReadEntry(const JNode& v, PBEntry& e) {
         if (!Object(v, "entries")) return false;
+        Unknown(v, {"slot", "name", "group", "secret", "numbers", "email", "wireless", "memo",
+                    "ringer", "msgRinger", "picture"});
         int slot = 0;
         int group = kEtcGroup;
         if (!Int(v, "slot", 0, kEntrySlots - 1, slot, true) ||
@@ -534,8 +409,8 @@ private:
         }
         e.index = static_cast<uint16_t>(slot);
         e.group = static_cast<uint8_t>(group);
-        if (const JValue* s = v.Find("secret")) {
-            if (s->type != JValue::Bool) return Fail("\"secret\" must be true or false");
+        if (const JNode* s = v.Find("secret")) {
+            if (s->type != JNode::Bool) return Fail(*s, "\"secret\" must be true or false");
             e.secret = s->boolean ? 1 : 0;
         }
         std::string text;
@@ -551,27 +426,150 @@ private:
             if (!Text(v, f.key, kTextLen, text)) return false;
             SetText(*f.field, text);
         }
-        if (const JValue* numbers = v.Find("numbers")) {
+        if (const JNode* numbers = v.Find("numbers")) {
             if (!Object(*numbers, "numbers")) return false;
+            Unknown(*numbers,
+                    {kKindNames[0], kKindNames[1], kKindNames[2], kKindNames[3], kKindNames[4]});
             for (std::size_t k = 0; k < kKindNames.size(); ++k) {
                 text.clear();
                 if (!Text(*numbers, kKindNames[k], kNumberLen, text)) return false;
                 SetNumber(e.numbers[k], text);
             }
         }
-        int code = kNone16;
-        if (!Int(v, "ringer", 0, 0xFFFF, code, false)) return false;
-        e.ringer = static_cast<uint16_t>(code);
-        code = kNone16;
-        if (!Int(v, "msgRinger", 0, 0xFFFF, code, false)) return false;
-        e.msgRinger = static_cast<uint16_t>(code);
-        code = kNone16;
-        if (!Int(v, "picture", 0, 0xFFFF, code, false)) return false;
-        e.picture = static_cast<uint16_t>(code);
+        struct Code {
+            std::string_view key;
+            uint16_t* field;
+        };
+        for (const Code& c : {Code{"ringer", &e.ringer}, Code{"msgRinger", &e.msgRinger},
+                              Code{"picture", &e.picture}}) {
+            int code = kNone16;
+            if (!Int(v, c.key, 0, 0xFFFF, code, false)) return false;
+            *c.field = static_cast<uint16_t>(code);
+        }
         return true;
     }
 
+    bool ReadEntries(const JNode& root, JsonBook& book) {
+        const JNode* list = nullptr;
+        if (!List(root, "entries", list) || list == nullptr) return list == nullptr;
+        for (const JNode& v : list->items) {
+            PBEntry e;
+            if (!ReadEntry(v, e)) return false;
+            if (book.entries.count(e.index) != 0) return Duplicate(v, "entry", e.index);
+            book.entries[e.index] = e;
+        }
+        return true;
+    }
+
+    bool Kind(const JNode& obj, uint8_t& kind) {
+        const JNode* v = obj.Find("kind");
+        if (v == nullptr) return Fail(obj, "\"kind\" is missing");
+        if (v->type == JNode::Int && !v->huge && v->number >= 0 && v->number <= 0xFF) {
+            kind = static_cast<uint8_t>(v->number);
+            return true;
+        }
+        if (v->type == JNode::String) {
+            for (std::size_t k = 0; k < kKindNames.size(); ++k) {
+                if (v->text == kKindNames[k]) {
+                    kind = static_cast<uint8_t>(k + kMobile);
+                    return true;
+                }
+            }
+        }
+        return Fail(*v, "\"kind\" must be one of mobile, home, office, pager, fax");
+    }
+
+    bool ReadSpeedDials(const JNode& root, JsonBook& book) {
+        const JNode* list = nullptr;
+        if (!List(root, "speedDials", list) || list == nullptr) return list == nullptr;
+        for (const JNode& v : list->items) {
+            int number = 0;
+            int entry = 0;
+            uint8_t kind = 0;
+            if (!Object(v, "speedDials") ||
+                !Int(v, "number", kFirstSpeedDial, kLastSpeedDial, number, true) ||
+                !Int(v, "entry", 0, 0xFFFF, entry, true) || !Kind(v, kind)) {
+                return false;
+            }
+            Unknown(v, {"number", "entry", "kind"});
+            const auto k = static_cast<std::size_t>(number - kFirstSpeedDial);
+            if (book.dialSeen[k]) return Duplicate(v, "speed dial", number);
+            book.dialSeen[k] = true;
+            book.dials[k] = PBSpeedDial{static_cast<uint16_t>(entry), kind};
+        }
+        return true;
+    }
+
+    // Each group's member list must name its own entries, once each.
+    bool CheckMemberLists(JsonBook& book) {
+        std::set<int> placed;
+        for (const auto& [g, list] : book.members) {
+            for (const auto& [slot, where] : list) {
+                const std::string head =
+                    "group " + std::to_string(g) + " lists entry " + std::to_string(slot);
+                const auto it = book.entries.find(slot);
+                if (it == book.entries.end()) {
+                    return Fail(*where, head + ", which is not among the entries");
+                }
+                if (it->second.group != g) {
+                    return Fail(*where, head + ", which belongs to group " +
+                                            std::to_string(it->second.group));
+                }
+                if (!placed.insert(slot).second) return Fail(*where, head + " twice");
+            }
+        }
+        m_placed = std::move(placed);
+        return true;
+    }
+
+    // The records in the order a saved file has them; entries that no member list names follow
+    // in slot order and join the tail of their group.
+    void LayOut(JsonBook& book, std::vector<uint8_t>& bytes) {
+        CPBData stage;
+        for (int k = 0; k < kSmsGroupSlots; ++k) {
+            stage.SetSmsGroupName(k, book.sms[static_cast<std::size_t>(k)]);
+            const auto r = stage.MakeSmsGroupItem(k);
+            bytes.insert(bytes.end(), r.begin(), r.end());
+            bytes.resize(bytes.size() + pbfile::kSmsGroupSize - r.size(), 0);
+        }
+        std::array<uint8_t, entryrec::kSize> record{};
+        auto putEntry = [&](const PBEntry& e) {
+            if (!HasContent(e)) {
+                m_result.warnings.push_back("entry " + std::to_string(e.index) +
+                                            " has no number, e-mail or wireless address and "
+                                            "is left out");
+                return;
+            }
+            WriteEntryRecord(e, record);
+            bytes.insert(bytes.end(), record.begin(), record.end());
+        };
+        for (const auto& [slot, g] : book.groups) {
+            WriteGroupRecord(slot, g, 0, record);
+            bytes.insert(bytes.end(), record.begin(), record.begin() + pbfile::kGroupSize);
+            for (const auto& member : book.members[slot])
+                putEntry(book.entries[member.first]);
+        }
+        for (const auto& [slot, e] : book.entries) {
+            if (m_placed.count(slot) == 0) putEntry(e);
+        }
+        for (int j = 0; j < kSpeedDialSlots; ++j) {
+            const PBSpeedDial& d = book.dials[static_cast<std::size_t>(j)];
+            stage.SetSpeedDial(j + kFirstSpeedDial, d.entry, d.kind);
+            const auto r = stage.MakeSpeedDialItem(j, j);
+            bytes.insert(bytes.end(), r.begin(), r.end());
+        }
+    }
+
+    static bool HasContent(const PBEntry& e) {
+        for (const PBNumber& n : e.numbers) {
+            if (n.length != 0) return true;
+        }
+        return e.email[0] != '\0' || e.wireless[0] != '\0';
+    }
+
+    std::string_view m_text;
     JsonImport& m_result;
+    std::set<int> m_placed;
 };
 
 }  // namespace
@@ -581,101 +579,61 @@ std::string_view KindName(uint8_t kind) {
     return kKindNames[static_cast<std::size_t>(kind - kMobile)];
 }
 
-std::string BookToJson(const CPBData& book) {
-    std::string out = "{\"entries\":[";
-    bool first = true;
+std::string BookToJson(const CPBData& book, bool asciiOnly) {
+    using Json = nlohmann::ordered_json;
+    const auto text = [](std::string_view bytes) { return Latin1ToUtf8(bytes); };
+    Json out = Json::object();
+    Json& entries = out["entries"] = Json::array();
     for (int i = 0; i < kEntrySlots; ++i) {
         PBEntry e;
         if (book.GetEntry(i, e) == 0) continue;
-        if (!first) out += ',';
-        first = false;
-        out += "{\"slot\":" + std::to_string(i) + ',';
-        Key(out, "name");
-        AppendLatin1(out, TextOf(e.name));
-        out += ",\"group\":" + std::to_string(e.group);
-        out += std::string(",\"secret\":") + (e.secret != 0 ? "true" : "false");
-        out += ",\"numbers\":{";
-        for (std::size_t k = 0; k < kKindNames.size(); ++k) {
-            if (k > 0) out += ',';
-            Key(out, kKindNames[k]);
-            AppendLatin1(out, NumberText(e.numbers[k]));
-        }
-        out += "},";
-        Key(out, "email");
-        AppendLatin1(out, TextOf(e.email));
-        out += ',';
-        Key(out, "wireless");
-        AppendLatin1(out, TextOf(e.wireless));
-        out += ',';
-        Key(out, "memo");
-        AppendLatin1(out, TextOf(e.memo));
-        out += ",\"ringer\":" + std::to_string(e.ringer);
-        out += ",\"msgRinger\":" + std::to_string(e.msgRinger);
-        out += ",\"picture\":" + std::to_string(e.picture) + '}';
+        Json numbers = Json::object();
+        for (std::size_t k = 0; k < kKindNames.size(); ++k)
+            numbers[std::string(kKindNames[k])] = text(NumberText(e.numbers[k]));
+        entries.push_back(Json{{"slot", i},
+                               {"name", text(TextOf(e.name))},
+                               {"group", e.group},
+                               {"secret", e.secret != 0},
+                               {"numbers", std::move(numbers)},
+                               {"email", text(TextOf(e.email))},
+                               {"wireless", text(TextOf(e.wireless))},
+                               {"memo", text(TextOf(e.memo))},
+                               {"ringer", e.ringer},
+                               {"msgRinger", e.msgRinger},
+                               {"picture", e.picture}});
     }
-    out += "],\"groups\":[";
-    first = true;
+    Json& groups = out["groups"] = Json::array();
     for (int g = 0; g < kGroupSlots; ++g) {
         PBGroup grp;
         if (book.GetGroup(g, grp) == 0) continue;
-        if (!first) out += ',';
-        first = false;
-        out += "{\"slot\":" + std::to_string(g) + ',';
-        Key(out, "name");
-        AppendLatin1(out, TextOf(grp.name));
-        out += ",\"members\":[";
-        bool firstMember = true;
-        book.ForEachMember(g, [&](uint16_t e) {
-            if (!firstMember) out += ',';
-            firstMember = false;
-            out += std::to_string(e);
-        });
-        out += "]}";
+        Json members = Json::array();
+        book.ForEachMember(g, [&](uint16_t e) { members.push_back(e); });
+        groups.push_back(
+            Json{{"slot", g}, {"name", text(TextOf(grp.name))}, {"members", std::move(members)}});
     }
-    out += "],\"smsGroups\":[";
-    first = true;
+    Json& smsGroups = out["smsGroups"] = Json::array();
     for (int k = 0; k < kSmsGroupSlots; ++k) {
         PBSmsGroup s;
         if (book.GetSmsGroup(k, s) == 0) continue;
-        if (!first) out += ',';
-        first = false;
-        out += "{\"slot\":" + std::to_string(k) + ',';
-        Key(out, "name");
-        AppendLatin1(out, TextOf(s.name));
-        out += '}';
+        smsGroups.push_back(Json{{"slot", k}, {"name", text(TextOf(s.name))}});
     }
-    out += "],\"speedDials\":[";
-    first = true;
+    Json& dials = out["speedDials"] = Json::array();
     for (int j = 0; j < kSpeedDialSlots; ++j) {
         const PBSpeedDial& d = book.SpeedDial(j);
         if (d.entry == kNone16) continue;
-        if (!first) out += ',';
-        first = false;
-        out += "{\"number\":" + std::to_string(j + kFirstSpeedDial);
-        out += ",\"entry\":" + std::to_string(d.entry) + ",\"kind\":";
         const std::string_view kind = KindName(d.kind);
-        if (kind.empty()) {
-            out += std::to_string(d.kind);
-        } else {
-            out += '"';
-            out += kind;
-            out += '"';
-        }
-        out += '}';
+        dials.push_back(Json{{"number", j + kFirstSpeedDial},
+                             {"entry", d.entry},
+                             {"kind", kind.empty() ? Json(d.kind) : Json(std::string(kind))}});
     }
-    out += "]}";
-    return out;
+    return out.dump(-1, ' ', asciiOnly, Json::error_handler_t::replace);
 }
 
 JsonImport JsonToPbBytes(std::string_view text, std::vector<uint8_t>& bytes) {
     JsonImport result;
-    JValue root;
-    JsonParser parser(text);
-    if (!parser.ParseDocument(root)) {
-        result.error = parser.Error();
-        return result;
-    }
-    BookReader reader(result);
+    JNode root;
+    if (!ParseJson(text, root, result.error)) return result;
+    BookReader reader(text, result);
     std::vector<uint8_t> out;
     if (!reader.Read(root, out)) return result;
     bytes = std::move(out);
@@ -691,7 +649,12 @@ JsonImport BookFromJson(std::string_view text, CPBData& book) {
     IMessageSink* sink = book.MessageSink();
     book = CPBData();
     book.SetMessageSink(sink);
-    ReadPbRecords(book, bytes, nullptr);
+    const PbLoadReport report = ReadPbRecords(book, bytes, nullptr);
+    for (const int g : report.namedGroups) {
+        result.warnings.push_back("entries name group " + std::to_string(g) +
+                                  ", which the book does not list: kept as \"Group " +
+                                  std::to_string(g) + "\"");
+    }
     return result;
 }
 

@@ -1,6 +1,6 @@
-// The book as JSON: one line, the valid records only, each text byte shown as the Latin-1
-// character of its value. Reading goes through the file's own records, so a book built from
-// JSON obeys exactly the rules of a loaded file.
+// The book as JSON (written and parsed with nlohmann/json): one line, the valid records only,
+// each text byte shown as the Latin-1 character of its value. Reading goes through the file's
+// own records, so a book built from JSON obeys exactly the rules of a loaded file.
 #pragma once
 
 #include <string>
@@ -14,11 +14,12 @@ namespace numora {
 // Number kinds as JSON names them: "mobile", "home", "office", "pager", "fax".
 std::string_view KindName(uint8_t kind);
 
-std::string BookToJson(const CPBData& book);
+// asciiOnly escapes every character above 0x7E (for a terminal).
+std::string BookToJson(const CPBData& book, bool asciiOnly = false);
 
 struct JsonImport {
     bool ok = false;
-    std::string error;                  // why the text was refused
+    std::string error;                  // why the text was refused, from "JSON, line L, column C: "
     std::vector<std::string> warnings;  // records that could not be taken
 };
 

@@ -25,7 +25,7 @@ class Reporter {
 public:
     Reporter(const Contact& c, std::vector<std::string>& out) : m_out(out) {
         m_who = "contact " + std::to_string(c.source);
-        if (!c.name.empty()) m_who += " \"" + c.name + "\"";
+        if (!c.name.empty()) m_who += " \"" + Clip(c.name) + "\"";
     }
     void Problem(const std::string& what) { m_out.push_back(m_who + ": " + what); }
 
@@ -64,8 +64,8 @@ std::string FitNumber(const std::string& text, std::string_view kind, Reporter& 
         }
     }
     if (dropped) {
-        report.Problem(std::string(kind) + " number \"" + text + "\" written as \"" + digits +
-                       "\" (the handset dials only 0-9 P T # *)");
+        report.Problem(std::string(kind) + " number \"" + Clip(text) + "\" written as \"" +
+                       Clip(digits) + "\" (the handset dials only 0-9 P T # *)");
     }
     if (digits.size() > static_cast<std::size_t>(kNumberLen)) {
         digits.resize(kNumberLen);
@@ -81,6 +81,111 @@ std::optional<int> ParseWholeNumber(std::string_view text) {
     const auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
     if (ec != std::errc() || p != text.data() + text.size()) return std::nullopt;
     return v;
+}
+
+std::string Clip(std::string_view s) {
+    constexpr std::size_t kShown = 40;
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if ((static_cast<uint8_t>(s[i]) & 0xC0) == 0x80) continue;
+        if (chars++ == kShown) return std::string(s.substr(0, i)) + "...";
+    }
+    return std::string(s);
+}
+
+namespace {
+
+void PutUtf8(std::string& out, uint32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+std::string FromUtf16(std::string_view bytes, bool bigEndian, std::vector<std::string>& problems) {
+    std::string out;
+    out.reserve(bytes.size());
+    int bad = 0;
+    const auto unit = [&](std::size_t i) -> uint32_t {
+        const auto a = static_cast<uint8_t>(bytes[i]);
+        const auto b = static_cast<uint8_t>(bytes[i + 1]);
+        return bigEndian ? (a << 8u) | b : (b << 8u) | a;
+    };
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        uint32_t cp = unit(i);
+        if (cp >= 0xD800 && cp < 0xDC00 && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 &&
+            unit(i + 2) < 0xE000) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
+            i += 2;
+        } else if (cp >= 0xD800 && cp < 0xE000) {
+            cp = 0xFFFD;
+            ++bad;
+        }
+        PutUtf8(out, cp);
+    }
+    if (bytes.size() % 2 != 0) ++bad;
+    if (bad > 0) {
+        problems.push_back("the UTF-16 text holds " + std::to_string(bad) +
+                           " broken character(s), read as U+FFFD");
+    }
+    return out;
+}
+
+bool IsUtf8(std::string_view s) {
+    for (std::size_t i = 0; i < s.size();) {
+        const auto b = static_cast<uint8_t>(s[i]);
+        const std::size_t len = b < 0x80             ? 1
+                                : (b & 0xE0) == 0xC0 ? 2
+                                : (b & 0xF0) == 0xE0 ? 3
+                                : (b & 0xF8) == 0xF0 ? 4
+                                                     : 0;
+        if (len == 0 || (len == 2 && b < 0xC2) || i + len > s.size()) return false;
+        for (std::size_t k = 1; k < len; ++k) {
+            if ((static_cast<uint8_t>(s[i + k]) & 0xC0) != 0x80) return false;
+        }
+        i += len;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string ContactsText(std::string_view bytes, bool latin1Fallback,
+                         std::vector<std::string>& problems) {
+    std::string text;
+    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
+        text = FromUtf16(bytes.substr(2), bytes[0] == '\xFE', problems);
+    } else {
+        if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+        if (latin1Fallback && !IsUtf8(bytes)) {
+            problems.push_back("the file is not UTF-8: read as Latin-1");
+            text = Latin1ToUtf8(bytes);
+        } else {
+            text = std::string(bytes);
+        }
+    }
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r') {
+            out += text[i];
+        } else {
+            out += '\n';
+            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        }
+    }
+    return out;
 }
 
 std::string Latin1ToUtf8(std::string_view bytes) {
@@ -239,7 +344,7 @@ ContactsImport ImportContacts(const std::vector<Contact>& contacts, CPBData& boo
                 }
             }
             if (found < 0) {
-                report.Problem("group \"" + c.group +
+                report.Problem("group \"" + Clip(c.group) +
                                "\" does not fit (five named groups): filed under Etc.");
             } else {
                 e.group = static_cast<uint8_t>(found);

@@ -48,6 +48,15 @@ ContactsImport ImportContacts(const std::vector<Contact>& contacts, CPBData& boo
 // A whole number filling the text, or nothing.
 std::optional<int> ParseWholeNumber(std::string_view text);
 
+// A value as a report shows it: at most 40 characters, then "...".
+std::string Clip(std::string_view utf8);
+
+// The text of a contacts file as UTF-8 with LF line ends: a UTF-8 byte-order mark is dropped,
+// UTF-16 (either byte order, with its mark) is converted, and CR LF and lone CR become LF.
+// latin1Fallback: a file that is no valid UTF-8 is read as Latin-1 (and said so in problems).
+std::string ContactsText(std::string_view bytes, bool latin1Fallback,
+                         std::vector<std::string>& problems);
+
 // Text conversions between the book's bytes (shown as Latin-1) and UTF-8.
 std::string Latin1ToUtf8(std::string_view bytes);
 // Characters beyond Latin-1 take their nearest form, or '?' when they have none; lost counts

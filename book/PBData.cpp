@@ -308,6 +308,38 @@ uint8_t CPBData::NextUsedGroup(uint8_t g) const {
     return kNone8;
 }
 
+std::vector<int> CPBData::KeepStrayEntries() {
+    std::vector<int> named;
+    for (int i = 0; i < kEntrySlots; ++i) {
+        if (!IsValidEntry(i)) continue;
+        PBEntry& e = entries[At(i)];
+        if (e.group >= kGroupSlots) {
+            e.group = kEtcGroup;
+            e.prevInGroup = kNone16;
+            e.nextInGroup = kNone16;
+        }
+        const int g = e.group;
+        if (groups[At(g)].id == g) continue;
+        if (std::find(named.begin(), named.end(), g) == named.end()) named.push_back(g);
+        groups[At(g)].id = static_cast<uint8_t>(g);
+        SetText(groups[At(g)].name, "Group " + std::to_string(g));
+        if (!EntryInGroup(groups[At(g)].firstEntry, g)) groups[At(g)].firstEntry = kNone16;
+    }
+    std::array<bool, kEntrySlots> reached{};
+    for (int g = 0; g < kGroupSlots; ++g) {
+        uint16_t e = GroupFirstEntry(g);
+        while (EntryInGroup(e, g) && !reached[e]) {
+            reached[e] = true;
+            e = entries[e].nextInGroup;
+        }
+    }
+    for (int i = 0; i < kEntrySlots; ++i) {
+        if (IsValidEntry(i) && !reached[At(i)]) AppendToGroup(i, entries[At(i)].group);
+    }
+    std::sort(named.begin(), named.end());
+    return named;
+}
+
 // ---------------------------------------------------------------------------------------------
 // SMS groups
 

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace numora {
 
@@ -156,6 +157,10 @@ public:
     uint16_t GroupFirstEntry(int g) const;
     uint16_t NextInGroup(int i) const;
     uint8_t NextUsedGroup(uint8_t g) const;
+    // Makes every valid entry reachable from a group in use, so that no save or write leaves
+    // one out: a group slot not in use that entries name is put in use as "Group N", and an
+    // entry missing from its group's chain joins its tail. Returns the slots put in use.
+    std::vector<int> KeepStrayEntries();
 
     // SMS groups
     void ResetSmsGroup(int k);

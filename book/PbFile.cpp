@@ -65,6 +65,7 @@ void Finish(IPageSeam& page, std::string_view message) {
 
 PbLoadReport ReadPbRecords(CPBData& book, std::span<const uint8_t> bytes, IProgress* progress) {
     PbLoadReport report;
+    report.fileBytes = bytes.size();
     std::size_t pos = 0;
     std::size_t junk = 0;
     while (pos < bytes.size()) {
@@ -91,20 +92,50 @@ PbLoadReport ReadPbRecords(CPBData& book, std::span<const uint8_t> bytes, IProgr
         switch (TakeRecord(book, record)) {
             case Outcome::Taken:
                 ++report.taken;
+                report.soundBytes += size;
                 break;
             case Outcome::Refused:
                 ++report.ignored;
                 break;
             case Outcome::Placeholder:
+                report.soundBytes += size;
                 break;
         }
     }
     Step(progress, junk);
     report.skippedBytes += static_cast<int>(junk);
+    report.namedGroups = book.KeepStrayEntries();
     return report;
 }
 
+std::string LoadReportText(const PbLoadReport& report) {
+    std::string text;
+    if (report.Damaged()) {
+        text = "The file is damaged. What could not be read was left out:";
+        if (report.ignored > (report.truncated ? 1 : 0)) {
+            text += "\n- " + std::to_string(report.ignored - (report.truncated ? 1 : 0)) +
+                    " record(s) the book cannot take (a slot outside the tables, an empty "
+                    "group name, or an entry without number, e-mail or wireless address)";
+        }
+        if (report.truncated) text += "\n- the last record, cut short by the end of the file";
+        if (report.skippedBytes > 0) {
+            text += "\n- " + std::to_string(report.skippedBytes) + " byte(s) that start no record";
+        }
+    }
+    if (!report.namedGroups.empty()) {
+        if (!text.empty()) text += "\n\n";
+        text += "Entries name group(s) not in use; they keep them, now in use as";
+        for (std::size_t k = 0; k < report.namedGroups.size(); ++k) {
+            text += (k == 0 ? " \"Group " : ", \"Group ") + std::to_string(report.namedGroups[k]) +
+                    "\"";
+        }
+        text += ".";
+    }
+    return text;
+}
+
 bool WritePbRecords(CPBData& book, std::vector<uint8_t>& out, IProgress* progress) {
+    book.KeepStrayEntries();
     for (int k = 0; k < kSmsGroupSlots; ++k) {
         const auto r = book.MakeSmsGroupItem(k);
         out.insert(out.end(), r.begin(), r.end());
@@ -151,20 +182,31 @@ std::optional<PbLoadReport> FileOpen(CPBData& book, IPageSeam& page, IFileAccess
     }
     page.SetProgressRange(0, static_cast<int>(bytes.size()) + 4);
     page.SetProgressPos(0);
-    book.ResetAllGroups();
+    // The records go into a copy first, so that a file that is no phone book leaves the book
+    // as it was. Speed dials without a record keep their assignment.
+    CPBData loaded = book;
+    loaded.ResetAllGroups();
     page.StepProgress();
-    book.ResetAllSmsGroups();
+    loaded.ResetAllSmsGroups();
     page.StepProgress();
-    book.ResetAllEntries();
+    loaded.ResetAllEntries();
     page.StepProgress();
+    const PbLoadReport report = ReadPbRecords(loaded, bytes, &page);
+    if (report.NotAPhoneBook()) {
+        page.DeleteWorkFile();
+        page.MessageBox(kFileOpenFailed);
+        Finish(page, kNotAPhoneBook);
+        return std::nullopt;
+    }
     page.ClearForm();
     page.StepProgress();
     page.Repaint();
-    const PbLoadReport report = ReadPbRecords(book, bytes, &page);
+    book = loaded;
     page.FillGroupCombos();
     page.FillSmsGroupCombo();
     page.RefreshList();
-    Finish(page, kFileReadCompleted);
+    page.MessageBox(kFileReadCompleted);
+    Finish(page, LoadReportText(report));
     return report;
 }
 
@@ -176,28 +218,35 @@ bool FileSave(CPBData& book, IPageSeam& page, IFileAccess& files) {
         return false;
     }
     page.Repaint();
-    if (!files.Create(*path)) {
-        Finish(page, kFileSaveFailed);
-        return false;
-    }
     page.SetProgressRange(0, 32600);
     page.SetProgressPos(0);
     page.StepProgress();
+    // Laid out from a copy: the book changes (codes clamped, stray entries kept) only when
+    // the file is safely written.
+    CPBData saved = book;
+    const std::vector<int> named = saved.KeepStrayEntries();
     std::vector<uint8_t> bytes;
-    const bool complete = WritePbRecords(book, bytes, &page);
-    const bool written = files.Write(bytes);
-    files.Close();
-    if (!written) {
-        Finish(page, kFileSaveFailed);
-        return false;
-    }
-    if (!complete) {
-        // The file keeps the records written before the damaged chain.
+    if (!WritePbRecords(saved, bytes, &page)) {
+        // Nothing is written: the old file stays whole.
         Finish(page, kFileSaveError);
         return false;
     }
+    if (!files.Save(*path, bytes)) {
+        Finish(page, kFileSaveFailed);
+        return false;
+    }
+    book = saved;
     page.SetProgressPos(32600);
-    Finish(page, kFileSaveCompleted);
+    if (named.empty()) {
+        Finish(page, kFileSaveCompleted);
+        return true;
+    }
+    page.FillGroupCombos();
+    page.RefreshList();
+    page.MessageBox(kFileSaveCompleted);
+    PbLoadReport report;
+    report.namedGroups = named;
+    Finish(page, LoadReportText(report));
     return true;
 }
 

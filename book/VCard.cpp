@@ -69,27 +69,59 @@ struct Property {
     std::string value;  // raw, still escaped or encoded
 };
 
+bool IsNameChar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '-';
+}
+
+// Whether a line begins a property of its own (a known name, or an X- name, before ';' or ':').
+// Used after a quoted-printable value's trailing '=': a line that begins a property is not the
+// value's continuation.
+bool StartsProperty(std::string_view line) {
+    static constexpr std::array<std::string_view, 44> kKnown = {
+        "BEGIN",  "END",         "VERSION",    "FN",    "N",     "TEL",    "EMAIL",
+        "URL",    "NOTE",        "CATEGORIES", "CLASS", "ADR",   "BDAY",   "ORG",
+        "TITLE",  "PHOTO",       "NICKNAME",   "ROLE",  "LABEL", "REV",    "UID",
+        "PRODID", "SORT-STRING", "KIND",       "GEO",   "TZ",    "LOGO",   "SOUND",
+        "KEY",    "MAILER",      "AGENT",      "IMPP",  "LANG",  "GENDER", "ANNIVERSARY",
+        "SOURCE", "MEMBER",      "RELATED",    "XML",   "FBURL", "CALURI", "CALADRURI",
+        "NAME",   "PROFILE"};
+    std::size_t end = 0;
+    while (end < line.size() && (IsNameChar(line[end]) || line[end] == '.'))
+        ++end;
+    if (end == 0 || end >= line.size() || (line[end] != ';' && line[end] != ':')) return false;
+    std::string name = Upper(line.substr(0, end));
+    if (const auto dot = name.rfind('.'); dot != std::string::npos) name.erase(0, dot + 1);
+    return name.starts_with("X-") || std::find(kKnown.begin(), kKnown.end(), name) != kKnown.end();
+}
+
+bool IsQuotedPrintable(std::string_view line) {
+    return Upper(line.substr(0, line.find(':'))).find("QUOTED-PRINTABLE") != std::string::npos;
+}
+
+// Logical lines of LF-only text: folded lines joined, quoted-printable soft line breaks joined.
+// Each line is looked at once, so the work grows with the text, never with its square.
 std::vector<std::string> Unfold(std::string_view text) {
     std::vector<std::string> lines;
-    std::size_t i = 0;
-    bool continueQp = false;
-    while (i <= text.size()) {
+    bool quotedPrintable = false;
+    bool softBreak = false;
+    for (std::size_t i = 0; i <= text.size();) {
         std::size_t end = text.find('\n', i);
         if (end == std::string_view::npos) end = text.size();
-        std::string line(text.substr(i, end - i));
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const std::string_view line = text.substr(i, end - i);
         i = end + 1;
-        if (continueQp) {
-            lines.back() += line;  // a quoted-printable value goes on after a soft line break
+        if (softBreak && !line.empty() && !StartsProperty(line)) {
+            lines.back() += line;
         } else if (!lines.empty() && !line.empty() && (line[0] == ' ' || line[0] == '\t')) {
             lines.back() += line.substr(1);
         } else if (!line.empty()) {
-            lines.push_back(line);
+            lines.emplace_back(line);
+            quotedPrintable = IsQuotedPrintable(line);
+        } else {
+            softBreak = false;
+            continue;
         }
-        continueQp = !lines.empty() && lines.back().size() > 1 && lines.back().back() == '=' &&
-                     Upper(lines.back()).find("QUOTED-PRINTABLE") != std::string::npos;
-        if (continueQp) lines.back().pop_back();
-        if (end == text.size()) break;
+        softBreak = quotedPrintable && lines.back().size() > 1 && lines.back().back() == '=';
+        if (softBreak) lines.back().pop_back();
     }
     return lines;
 }
@@ -208,7 +240,7 @@ void TakeTel(Contact& c, const Property& p) {
         }
     }
     if (kind < 0 || !c.numbers[static_cast<std::size_t>(kind)].empty()) {
-        c.leftOut.push_back("number \"" + number + "\"");
+        c.leftOut.push_back("number \"" + Clip(number) + "\"");
         return;
     }
     c.numbers[static_cast<std::size_t>(kind)] = number;
@@ -217,7 +249,7 @@ void TakeTel(Contact& c, const Property& p) {
         if (dial) {
             c.speedDials[static_cast<std::size_t>(kind)] = *dial;
         } else {
-            c.leftOut.push_back("speed dial \"" + p.speedDial + "\"");
+            c.leftOut.push_back("speed dial \"" + Clip(p.speedDial) + "\"");
         }
     }
 }
@@ -226,7 +258,7 @@ void SetOnce(std::string& field, const std::string& value, const char* what, Con
     if (field.empty()) {
         field = value;
     } else if (!value.empty()) {
-        c.leftOut.push_back(std::string("second ") + what + " \"" + value + "\"");
+        c.leftOut.push_back(std::string("second ") + what + " \"" + Clip(value) + "\"");
     }
 }
 
@@ -250,7 +282,7 @@ std::string Describe(const Property& p) {
     for (const auto& [name, word] : kNames) {
         if (p.name == name) return std::string(word);
     }
-    return p.name;
+    return Clip(p.name);
 }
 
 void TakeProperty(Contact& c, const Property& p) {
@@ -282,7 +314,7 @@ void TakeProperty(Contact& c, const Property& p) {
             if (c.group.empty()) {
                 c.group = p.latin1 ? Latin1ToUtf8(n) : n;
             } else {
-                c.leftOut.push_back("category \"" + n + "\"");
+                c.leftOut.push_back("category \"" + Clip(n) + "\"");
             }
         }
     } else if (p.name == "CLASS") {
@@ -295,8 +327,10 @@ void TakeProperty(Contact& c, const Property& p) {
     } else if (p.name == "X-NUMORA-MSG-RINGER") {
         if (const auto v = ParseWholeNumber(Text(p)); v && *v >= 0 && *v <= 0xFFFF)
             c.msgRinger = *v;
+    } else if (p.name == "PHOTO" || p.name == "LOGO" || p.name == "SOUND" || p.name == "KEY") {
+        c.leftOut.push_back(Describe(p));  // binary data: nothing worth showing
     } else if (!IsHousekeeping(p.name)) {
-        c.leftOut.push_back(Describe(p) + " \"" + Text(p) + "\"");
+        c.leftOut.push_back(Describe(p) + " \"" + Clip(Text(p)) + "\"");
     }
 }
 
@@ -343,7 +377,8 @@ std::string ContactsToVCard(const std::vector<Contact>& contacts) {
     return out;
 }
 
-std::vector<Contact> ContactsFromVCard(std::string_view text, std::vector<std::string>& problems) {
+std::vector<Contact> ContactsFromVCard(std::string_view bytes, std::vector<std::string>& problems) {
+    const std::string text = ContactsText(bytes, false, problems);
     std::vector<Contact> out;
     std::optional<Contact> card;
     std::optional<Property> n;

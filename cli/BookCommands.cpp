@@ -13,8 +13,9 @@ namespace numora {
 
 namespace {
 
+// Text bound for a terminal has its control bytes and bytes above 0x7E escaped.
 void Print(const std::string& text) {
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    WriteForStdout(text, StdoutIsTerminal());
 }
 
 class CDumpCommand : public CCommand {
@@ -34,7 +35,8 @@ public:
         CConsolePage page(book, context.programFolder);
         page.SetQuiet(true);
         if (!LoadBookArgument(args[0], book, page)) return 1;
-        Print(line.IsSet(QStringLiteral("json")) ? BookToJson(book) + "\n" : BookListing(book));
+        Print(line.IsSet(QStringLiteral("json")) ? BookToJson(book, StdoutIsTerminal()) + "\n"
+                                                  : BookListing(book));
         return 0;
     }
 };

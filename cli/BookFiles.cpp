@@ -1,7 +1,6 @@
 #include "cli/BookFiles.h"
 
 #include <cstdio>
-#include <fstream>
 
 #include "book/BookFormats.h"
 #include "book/PbFile.h"
@@ -17,7 +16,8 @@ void Warn(const std::string& path, const std::string& what) {
 
 }  // namespace
 
-bool LoadBookFile(const std::string& path, CPBData& book, IPageSeam& page) {
+bool LoadBookFile(const std::string& path, CPBData& book, IPageSeam& page, bool* damaged) {
+    if (damaged != nullptr) *damaged = false;
     const BookFormat format = FormatOfPath(path);
     if (format != BookFormat::PhoneBook) {
         std::vector<uint8_t> bytes;
@@ -36,31 +36,22 @@ bool LoadBookFile(const std::string& path, CPBData& book, IPageSeam& page) {
             Warn(path, r.error);
             return false;
         }
+        if (damaged != nullptr) *damaged = format == BookFormat::Json && !r.problems.empty();
         book = fresh;
         return true;
     }
     CStdFiles files(path);
     const auto report = FileOpen(book, page, files);
-    if (!report) return false;
-    if (report->ignored > 0) {
-        Warn(path, std::to_string(report->ignored) +
-                       " record(s) could not be taken: a slot outside the tables, an empty "
-                       "group name, or an entry without number, e-mail or wireless address");
-    }
-    if (report->truncated) Warn(path, "the last record is cut short and was left out");
-    if (report->skippedBytes > 0) {
-        Warn(path, std::to_string(report->skippedBytes) + " byte(s) that start no record skipped");
-    }
-    return true;
+    if (report && damaged != nullptr) *damaged = report->Damaged();
+    return report.has_value();
 }
 
 bool SaveBookFile(const std::string& path, CPBData& book, IPageSeam& page) {
     const BookFormat format = FormatOfPath(path);
     if (format != BookFormat::PhoneBook) {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out << BookToText(format, book);
-        out.close();
-        if (!out) {
+        const std::string text = BookToText(format, book);
+        if (!SaveWholeFile(path,
+                           std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()))) {
             page.MessageBox(kFileSaveFailed);
             return false;
         }

@@ -10,8 +10,10 @@
 namespace numora {
 
 // Replaces the book with the file's; false (with the reason on stderr or the page) when it
-// cannot. What a file held that the book cannot is listed on stderr.
-bool LoadBookFile(const std::string& path, CPBData& book, IPageSeam& page);
+// cannot. What a file held that the book cannot is listed on stderr; damaged is set when the
+// file was not read whole (a phone-book file cut short, bytes or records skipped, JSON records
+// left out).
+bool LoadBookFile(const std::string& path, CPBData& book, IPageSeam& page, bool* damaged = nullptr);
 bool SaveBookFile(const std::string& path, CPBData& book, IPageSeam& page);
 
 }  // namespace numora

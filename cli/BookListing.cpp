@@ -3,6 +3,12 @@
 #include <array>
 #include <cstdio>
 
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 #include "book/BookJson.h"
 #include "book/MediaLists.h"
 
@@ -101,6 +107,37 @@ std::string BookListing(const CPBData& book) {
         out += '\n';
     }
     return out;
+}
+
+bool StdoutIsTerminal() {
+#ifdef _WIN32
+    return _isatty(_fileno(stdout)) != 0;
+#else
+    return isatty(fileno(stdout)) != 0;
+#endif
+}
+
+std::string EscapeForTerminal(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto b = static_cast<uint8_t>(c);
+        if ((b >= 0x20 && b <= 0x7E) || b == '\n') {
+            out += c;
+        } else {
+            static constexpr char kHex[] = "0123456789abcdef";
+            out += "\\x";
+            out += kHex[b >> 4];
+            out += kHex[b & 0xF];
+        }
+    }
+    return out;
+}
+
+void WriteForStdout(std::string_view text, bool terminal) {
+    const std::string escaped = terminal ? EscapeForTerminal(text) : std::string();
+    const std::string_view out = terminal ? std::string_view(escaped) : text;
+    std::fwrite(out.data(), 1, out.size(), stdout);
 }
 
 }  // namespace numora

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "cli/ProgramFolder.h"
+
 namespace numora {
 
 namespace {
@@ -23,11 +25,6 @@ std::string Usage(const std::vector<std::unique_ptr<CCommand>>& commands) {
     return out + kFilesNote;
 }
 
-std::filesystem::path ProgramFolder(const char* argv0) {
-    std::error_code ec;
-    const auto exe = std::filesystem::weakly_canonical(argv0, ec);
-    return ec ? std::filesystem::current_path() : exe.parent_path();
-}
 
 }  // namespace
 

@@ -93,6 +93,8 @@ void CConsolePage::PortStatus(int code, int port) {
 }
 
 void CConsolePage::DeleteWorkFile() {
+    // Only ever in the program's own folder; when that is unknown nothing is deleted.
+    if (m_programFolder.empty()) return;
     std::error_code ec;
     std::filesystem::remove(m_programFolder / handset::kWorkFile, ec);
 }

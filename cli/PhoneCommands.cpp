@@ -20,6 +20,7 @@
 #include "cli/BookFiles.h"
 #include "cli/ConsolePage.h"
 #include "history/BookHistory.h"
+#include "cli/StdFiles.h"
 #include "link/CommPort.h"
 #include "link/PortMap.h"
 #include "link/QtClock.h"
@@ -219,6 +220,12 @@ int RunRead(const PhoneOptions& options, const std::filesystem::path& programFol
     ConsoleApp app;
     CBookHistory history;
     CPBData book;
+    // The book read goes to a file; a file that cannot be written is found before the run.
+    if (!CanSaveToPath(options.file)) {
+        CConsolePage page(book, programFolder);
+        page.MessageBox(kFileSaveFailed);
+        return 1;
+    }
     if (RunSession(true, options, programFolder, book) != RunOutcome::ReadCompleted) return 1;
     std::fprintf(stderr, "Read %d entries from the handset.\n", book.CountUsedEntries());
     Keep(history, book, history::kRead);
@@ -232,7 +239,12 @@ int RunWrite(const PhoneOptions& options, const std::filesystem::path& programFo
     CPBData book;
     {
         CConsolePage page(book, programFolder);
-        if (!LoadBookFile(options.file, book, page)) return 1;
+        bool damaged = false;
+        if (!LoadBookFile(options.file, book, page, &damaged)) return 1;
+        if (damaged && !options.force) {
+            std::fprintf(stderr, "%s\n", kDamagedNotWritten);
+            return 1;
+        }
     }
     if (options.dryRun) {
         // The write's own record assembly adjusts codes the handset cannot hold: compare with

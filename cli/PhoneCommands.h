@@ -22,7 +22,12 @@ struct PhoneOptions {
     bool dryRun = false;  // write: read the handset's book and show what the write would change
     bool verify = false;  // write: read the book back afterwards and compare
     Pace pace = Pace::Specified;  // --pace fast: no fixed pauses between records
+    bool force = false;           // write: also a book whose file was damaged
 };
+
+inline constexpr const char* kDamagedNotWritten =
+    "The book's file is damaged (see above): nothing was written to the handset. Give --force "
+    "to write what could be read.";
 
 // --timeout's value: whole seconds from kMinSearchTimeoutSec to kMaxSearchTimeoutSec; false
 // (options unchanged) for anything else.

@@ -1,6 +1,6 @@
 #include "cli/PrintCommand.h"
 
-#include <QFile>
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QPdfWriter>
 #include <charconv>
@@ -14,6 +14,7 @@
 #include "cli/BookFiles.h"
 #include "cli/Command.h"
 #include "cli/ConsolePage.h"
+#include "cli/StdFiles.h"
 
 namespace numora {
 
@@ -46,9 +47,8 @@ int NothingToPrint() {
 int WritePdf(const std::string& path, CConsolePage& page,
              const std::function<void(QPdfWriter&)>& setUp,
              const std::function<int(QPdfWriter&)>& draw) {
-    // The file is opened before Qt starts, so that a failure shows only the tool's own message.
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    // Checked before Qt starts, so that a failure shows only the tool's own message.
+    if (!CanSaveToPath(path)) {
         page.MessageBox(kFileSaveFailed);
         return 1;
     }
@@ -65,19 +65,22 @@ int WritePdf(const std::string& path, CConsolePage& page,
     char* argv[] = {name, nullptr};
     QGuiApplication app(argc, argv);
 
+    // The PDF is made in memory and saved as one step, so a failure leaves any old file as it was.
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
     int drawn = 0;
     {
-        QPdfWriter writer(&file);
+        QPdfWriter writer(&pdf);
         setUp(writer);
         writer.setTitle(QStringLiteral("Phone Book"));
         writer.setCreator(QStringLiteral("Numora"));
         drawn = draw(writer);
     }
-    if (drawn == 0) {
-        file.remove();
-        return NothingToPrint();
-    }
-    if (drawn < 0 || !file.flush()) {
+    if (drawn == 0) return NothingToPrint();
+    const QByteArray& bytes = pdf.data();
+    if (drawn < 0 ||
+        !SaveWholeFile(path, std::span(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                                       static_cast<std::size_t>(bytes.size())))) {
         page.MessageBox(kFileSaveFailed);
         return 1;
     }

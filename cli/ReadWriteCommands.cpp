@@ -75,13 +75,14 @@ public:
     std::string_view Name() const override { return "write"; }
     std::string_view Synopsis() const override {
         return "[--port DEV] [--trace] [--timeout SEC] [--pace fast] [--no-progress] "
-               "[--dry-run | --verify] IN";
+               "[--dry-run | --verify] [--force] IN";
     }
     std::string_view Help() const override {
         return "Replaces the handset's book with the book of IN, and keeps it in the history.\n"
                "--dry-run reads the handset's book instead and lists what the write would\n"
                "change; --verify reads the book back after the write and compares (exit status\n"
-               "1 and the differences when the handset holds another book).\n";
+               "1 and the differences when the handset holds another book). A book whose file\n"
+               "is damaged is refused unless --force is given.\n";
     }
     void Declare(CCommandLine& line) override {
         DeclarePhoneOptions(line);
@@ -89,6 +90,8 @@ public:
                     QStringLiteral("Write nothing; list what the write would change."));
         line.Option({QStringLiteral("verify")},
                     QStringLiteral("Read the book back after the write and compare."));
+        line.Option({QStringLiteral("force")},
+                    QStringLiteral("Write a book whose file is damaged: what could be read."));
     }
     int Run(const CCommandLine& line, const CliContext& context) override {
         PhoneOptions options;
@@ -96,6 +99,7 @@ public:
         if (!TakePhoneOptions(line, options, why)) return line.UsageError(why);
         options.dryRun = line.IsSet(QStringLiteral("dry-run"));
         options.verify = line.IsSet(QStringLiteral("verify"));
+        options.force = line.IsSet(QStringLiteral("force"));
         if (options.dryRun && options.verify) {
             return line.UsageError("--dry-run writes nothing to verify");
         }

@@ -1,6 +1,9 @@
 #include "cli/StdFiles.h"
 
+#include "files/SaveFile.h"
+
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 namespace numora {
@@ -18,18 +21,18 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
     return !in.bad();
 }
 
-bool CStdFiles::Create(const std::string& path) {
-    std::error_code ec;
-    std::filesystem::remove(path, ec);
-    m_out.open(path, std::ios::binary | std::ios::trunc);
-    return m_out.is_open();
+bool SaveWholeFile(const std::string& path, std::span<const uint8_t> bytes) {
+    return SaveFileAtomically(
+        QString::fromLocal8Bit(path.data(), static_cast<qsizetype>(path.size())),
+        QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
 }
 
-bool CStdFiles::Write(std::span<const uint8_t> bytes) {
-    m_out.write(reinterpret_cast<const char*>(bytes.data()),
-                static_cast<std::streamsize>(bytes.size()));
-    m_out.flush();
-    return static_cast<bool>(m_out);
+bool CanSaveToPath(const std::string& path) {
+    return CanSaveTo(QString::fromLocal8Bit(path.data(), static_cast<qsizetype>(path.size())));
+}
+
+bool CStdFiles::Save(const std::string& path, std::span<const uint8_t> bytes) {
+    return SaveWholeFile(path, bytes);
 }
 
 }  // namespace numora

@@ -1,8 +1,10 @@
-// Files for the command-line tool: the path is given on the command line, not chosen.
+// Files for the command-line tool: the path is given on the command line, not chosen; saves go
+// through SaveFileAtomically.
 #pragma once
 
-#include <fstream>
+#include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "book/PbFile.h"
@@ -23,13 +25,14 @@ public:
     bool ReadAll(const std::string& path, std::vector<uint8_t>& bytes) override {
         return ReadWholeFile(path, bytes);
     }
-    bool Create(const std::string& path) override;
-    bool Write(std::span<const uint8_t> bytes) override;
-    void Close() override { m_out.close(); }
+    bool Save(const std::string& path, std::span<const uint8_t> bytes) override;
 
 private:
     std::string m_path;
-    std::ofstream m_out;
 };
+
+// The tool's saves: SaveFileAtomically with the path as the command line gave it.
+bool SaveWholeFile(const std::string& path, std::span<const uint8_t> bytes);
+bool CanSaveToPath(const std::string& path);
 
 }  // namespace numora

@@ -57,11 +57,24 @@ bool ReadFile(const std::string& path, std::vector<uint8_t>& bytes) {
     return !in.bad();
 }
 
+// Saves as one step: a temporary file in the same folder, every write and the close checked,
+// then renamed over the target (a link there is replaced, not followed; a folder refuses).
 bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out);
+    std::string temp = path + ".XXXXXX";
+    const int fd = mkstemp(temp.data());
+    if (fd < 0) return false;
+    bool ok = fchmod(fd, 0644) == 0;
+    for (std::size_t at = 0; ok && at < bytes.size();) {
+        const ssize_t n = write(fd, bytes.data() + at, bytes.size() - at);
+        if (n < 0 && errno == EINTR) continue;
+        ok = n > 0;
+        if (ok) at += static_cast<std::size_t>(n);
+    }
+    ok = fsync(fd) == 0 && ok;
+    ok = close(fd) == 0 && ok;
+    ok = ok && rename(temp.c_str(), path.c_str()) == 0;
+    if (!ok) unlink(temp.c_str());
+    return ok;
 }
 
 // The terminal: the master is ours, the slave is what the program opens. The simulator keeps

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileDialog>
 
+#include "files/SaveFile.h"
 #include "ui/Modal.h"
 
 namespace numora {
@@ -46,21 +47,9 @@ bool CQtFileAccess::ReadAll(const std::string& path, std::vector<uint8_t>& bytes
     return true;
 }
 
-bool CQtFileAccess::Create(const std::string& path) {
-    m_out.close();
-    m_out.setFileName(QString::fromStdString(path));
-    if (m_out.exists()) m_out.remove();
-    return m_out.open(QIODevice::WriteOnly | QIODevice::Truncate);
-}
-
-bool CQtFileAccess::Write(std::span<const uint8_t> bytes) {
-    if (!m_out.isOpen()) return false;
-    const auto size = static_cast<qint64>(bytes.size());
-    return m_out.write(reinterpret_cast<const char*>(bytes.data()), size) == size;
-}
-
-void CQtFileAccess::Close() {
-    m_out.close();
+bool CQtFileAccess::Save(const std::string& path, std::span<const uint8_t> bytes) {
+    return SaveFileAtomically(QString::fromStdString(path),
+                              QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
 }
 
 }  // namespace numora

@@ -1,5 +1,6 @@
 // The phone-book files of "File Open" and "File Save" on the desktop: the path comes from the
-// standard file dialog (or from a chooser a test hands in), the bytes from and to QFile.
+// standard file dialog (or from a chooser a test hands in); bytes are read with QFile and saved
+// with SaveFileAtomically.
 #pragma once
 
 #include <QFile>
@@ -26,16 +27,13 @@ public:
     std::optional<std::string> ChooseOpenPath() override;
     std::optional<std::string> ChooseSavePath() override;
     bool ReadAll(const std::string& path, std::vector<uint8_t>& bytes) override;
-    bool Create(const std::string& path) override;
-    bool Write(std::span<const uint8_t> bytes) override;
-    void Close() override;
+    bool Save(const std::string& path, std::span<const uint8_t> bytes) override;
 
 private:
     std::optional<QString> AskDialog(bool save);
 
     QPointer<QWidget> m_parent;
     Chooser m_chooser;
-    QFile m_out;
 };
 
 }  // namespace numora

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "book/BookFormats.h"
 #include "book/PbFile.h"
 #include "support/BookBuilder.h"
 
@@ -56,5 +57,23 @@ void BM_LoadFullBook(benchmark::State& state) {
 BENCHMARK(BM_LoadFullBook);
 
 }  // namespace
+
+// A card whose note is quoted-printable with a soft line break every 70 characters: the import
+// must grow with the text, not with its square.
+void BM_ImportQuotedPrintableCard(benchmark::State& state) {
+    const std::string line = std::string(70, 'x') + "=\r\n";
+    std::string card =
+        "BEGIN:VCARD\r\nVERSION:2.1\r\nFN:Q\r\nTEL;CELL:1\r\n"
+        "NOTE;ENCODING=QUOTED-PRINTABLE:";
+    for (int64_t k = 0; k < state.range(0) / static_cast<int64_t>(line.size()); ++k)
+        card += line;
+    card += "end\r\nEND:VCARD\r\n";
+    for (auto _ : state) {
+        numora::CPBData book;
+        benchmark::DoNotOptimize(numora::BookFromText(numora::BookFormat::VCard, card, book));
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(card.size()));
+}
+BENCHMARK(BM_ImportQuotedPrintableCard)->Arg(160 << 10)->Arg(1600 << 10);
 
 BENCHMARK_MAIN();

@@ -68,7 +68,14 @@ TEST(BookJsonTest, HandWrittenBooksAreCheckedAndRefusedWithAReason) {
         {"{\"smsGroups\":[{\"slot\":0,\"name\":\"\\u0100\"}]}", "is not Latin-1"},
         {"{\"entries\":[{\"slot\":1.5}]}", "numbers must be whole"},
         {"{\"entries\":[", "unexpected end"},
-        {"{\"a\":1} x", "unexpected text after the book"},
+        {"{\"a\":1} x", "line 1, column 9: syntax error"},
+        {"{\"entries\":[],\n \"entries\":[{\"slot\":1}]}",
+         "line 2, column 2: the key \"entries\" appears twice"},
+        {"{\"smsGroups\":[{\"slot\":0,\"name\":\"a\\u0000b\"}]}", "may not hold \\u0000"},
+        {"{\"smsGroups\":[{\"slot\":0,\"name\":\"\\u1055\"}]}", "U+1055 is not Latin-1"},
+        {"{\"entries\":[{\"slot\":1e0}]}", "numbers must be whole"},
+        {"{\"entries\":[{\"slot\":\"1\"}]}", "\"slot\" must be a whole number"},
+        {"{\"entries\":[{\"slot\":12a}]}", "line 1, column 23: syntax error"},
     };
     for (const Case& c : cases) {
         CPBData book;
@@ -84,6 +91,13 @@ TEST(BookJsonTest, HandWrittenBooksAreCheckedAndRefusedWithAReason) {
     EXPECT_FALSE(BookFromJson(deep, book).ok);
 }
 
+TEST(BookJsonTest, ErrorsNameTheLineAndColumnOfTheValue) {
+    CPBData book;
+    const JsonImport r =
+        BookFromJson("{\"entries\": [\n  {\"slot\": 1},\n  {\"slot\": 400}]}", book);
+    EXPECT_EQ(r.error, "JSON, line 3, column 12: \"slot\" must be a whole number from 0 to 299");
+}
+
 TEST(BookJsonTest, EntriesThatCannotLiveInABookAreReportedNotSilentlyDropped) {
     CPBData book;
     const JsonImport r = BookFromJson(
@@ -94,6 +108,16 @@ TEST(BookJsonTest, EntriesThatCannotLiveInABookAreReportedNotSilentlyDropped) {
     ASSERT_EQ(r.warnings.size(), 1u);
     EXPECT_NE(r.warnings[0].find("entry 1"), std::string::npos);
     EXPECT_EQ(book.CountUsedEntries(), 1);
+
+    // An entry of a group the book does not list keeps it; an unknown key is reported.
+    const JsonImport g = BookFromJson(
+        "{\"entries\":[{\"slot\":1,\"group\":3,\"numbers\":{\"home\":\"1\"}}],\"entrys\":[]}",
+        book);
+    ASSERT_TRUE(g.ok) << g.error;
+    ASSERT_EQ(g.warnings.size(), 2u);
+    EXPECT_NE(g.warnings[0].find("\"entrys\" is not part of a book"), std::string::npos);
+    EXPECT_NE(g.warnings[1].find("\"Group 3\""), std::string::npos);
+    EXPECT_EQ(test::Members(book, 3), (std::vector<int>{1}));
 }
 
 }  // namespace

@@ -170,10 +170,9 @@ TEST(ContactsTest, CsvQuotingHeadersAndStrangeColumns) {
         "Bob,0456,,,X,extra\n";
     std::vector<std::string> problems;
     const auto contacts = ContactsFromCsv(csv, problems);
-    EXPECT_EQ(
-        problems,
-        (std::vector<std::string>{"column \"Birthday\" is not part of a phone book: left out"}));
+    EXPECT_TRUE(problems.empty());
     ASSERT_EQ(contacts.size(), 2u);
+    EXPECT_EQ(contacts[0].leftOut, (std::vector<std::string>{"\"Birthday\" value \"1990-01-01\""}));
     EXPECT_EQ(contacts[0].name, "Doe, Jane");
     EXPECT_EQ(contacts[0].memo, "Line one\nline \"two\"");
     EXPECT_EQ(contacts[0].speedDials[0], 4);
@@ -187,6 +186,130 @@ TEST(ContactsTest, CsvQuotingHeadersAndStrangeColumns) {
     ASSERT_EQ(again.size(), 2u);
     EXPECT_EQ(again[0].memo, contacts[0].memo);
     EXPECT_EQ(again[0].name, contacts[0].name);
+}
+
+// Each file holds one card for Ann, in another encoding or with other line ends.
+TEST(ContactsTest, VCardsInAnyEncodingAndLineEndAreRead) {
+    const std::string card = "BEGIN:VCARD\nVERSION:3.0\nFN:Ann\nTEL;TYPE=CELL:123\nEND:VCARD\n";
+    auto withEnds = [&](std::string_view end) {
+        std::string out;
+        for (const char c : card) {
+            if (c == '\n') {
+                out += end;
+            } else {
+                out += c;
+            }
+        }
+        return out;
+    };
+    auto utf16 = [&](bool big) {
+        std::string out = big ? "\xFE\xFF" : "\xFF\xFE";
+        for (const char c : withEnds("\r\n")) {
+            out += big ? std::string{'\0', c} : std::string{c, '\0'};
+        }
+        return out;
+    };
+    for (const std::string& file : {withEnds("\r\n"), withEnds("\r"), withEnds("\n"),
+                                    "\xEF\xBB\xBF" + withEnds("\r\n"), utf16(false), utf16(true)}) {
+        std::vector<std::string> problems;
+        const auto contacts = ContactsFromVCard(file, problems);
+        ASSERT_EQ(contacts.size(), 1u) << file;
+        EXPECT_EQ(contacts[0].name, "Ann");
+        EXPECT_EQ(contacts[0].numbers[0], "123");
+        EXPECT_TRUE(problems.empty());
+    }
+}
+
+TEST(ContactsTest, QuotedPrintableSoftBreaksJoinButATrailingEqualsEndsTheValue) {
+    const std::string file =
+        "BEGIN:VCARD\r\nVERSION:2.1\r\nFN:Bo\r\n"
+        "NOTE;ENCODING=QUOTED-PRINTABLE:one=\r\ntwo =3D=\r\n"
+        "TEL;CELL:555\r\n"
+        "ADR;ENCODING=QUOTED-PRINTABLE:" +
+        std::string(5000, 'x') + "=\r\nEND:VCARD\r\n";
+    std::vector<std::string> problems;
+    const auto contacts = ContactsFromVCard(file, problems);
+    ASSERT_EQ(contacts.size(), 1u);
+    EXPECT_EQ(contacts[0].memo, "onetwo =");
+    EXPECT_EQ(contacts[0].numbers[0], "555");
+    ASSERT_EQ(contacts[0].leftOut.size(), 1u);
+    EXPECT_EQ(contacts[0].leftOut[0], "address \"" + std::string(40, 'x') + "...\"");
+}
+
+TEST(ContactsTest, CsvQuotesLeftOpenAndSecondColumnsAreReportedAndTheRowsKept) {
+    const std::string csv =
+        "Name,Mobile,Name\n"
+        "Bob 5\" tall,123,Robert\n"
+        "\"Ann,456\n"
+        "Cid,789\n";
+    std::vector<std::string> problems;
+    const auto contacts = ContactsFromCsv(csv, problems);
+    ASSERT_EQ(contacts.size(), 3u);
+    EXPECT_EQ(contacts[0].name, "Bob 5\" tall");
+    EXPECT_EQ(contacts[0].leftOut, (std::vector<std::string>{"\"Name\" value \"Robert\""}));
+    EXPECT_EQ(contacts[1].name, "\"Ann");
+    EXPECT_EQ(contacts[1].numbers[0], "456");
+    EXPECT_EQ(contacts[2].name, "Cid");
+    ASSERT_EQ(problems.size(), 2u);
+    EXPECT_NE(problems[0].find("line 3"), std::string::npos);
+    EXPECT_NE(problems[1].find("\"Name\" appears twice"), std::string::npos);
+}
+
+TEST(ContactsTest, GoogleAndOutlookShapesAreReadByHeadingAndWrittenBack) {
+    const std::string google =
+        "Name,Given Name,Family Name,Group Membership,E-mail 1 - Type,E-mail 1 - Value,"
+        "Phone 1 - Type,Phone 1 - Value,Phone 2 - Type,Phone 2 - Value,Notes\n"
+        "Ann Lee,Ann,Lee,* myContacts ::: Friends,* Home,ann@x.org,Mobile,0170 1 ::: 0170 2,"
+        "Work Fax,040 9,hi\n";
+    const std::string outlook =
+        "Title,First Name,Last Name,Business Phone,Mobile Phone,Home Fax,Other Phone,"
+        "E-mail Address,E-mail Type,Categories,Sensitivity,Company,Web Page\n"
+        ",Ann,Lee,040 1,0170 1,040 9,0170 2,ann@x.org,SMTP,Friends;Golf,Private,Acme,wap.x\n";
+    std::vector<std::string> problems;
+    const auto g = ContactsFromCsv(google, problems);
+    const auto o = ContactsFromCsv(outlook, problems);
+    EXPECT_TRUE(problems.empty());
+    ASSERT_EQ(g.size(), 1u);
+    ASSERT_EQ(o.size(), 1u);
+    EXPECT_EQ(g[0].name, "Ann Lee");
+    EXPECT_EQ(o[0].name, "Ann Lee");
+    EXPECT_EQ(g[0].group, "Friends");
+    EXPECT_EQ(o[0].group, "Friends");
+    EXPECT_EQ(g[0].email, "ann@x.org");
+    EXPECT_EQ(g[0].numbers, (std::array<std::string, 5>{"0170 1", "", "", "", "040 9"}));
+    EXPECT_EQ(g[0].leftOut, (std::vector<std::string>{"Phone 1 \"0170 2\""}));
+    EXPECT_EQ(o[0].numbers, (std::array<std::string, 5>{"0170 1", "0170 2", "040 1", "", "040 9"}));
+    EXPECT_EQ(g[0].memo, "hi");
+    EXPECT_TRUE(o[0].secret);
+    EXPECT_EQ(o[0].leftOut,
+              (std::vector<std::string>{"group \"Golf\"", "\"Company\" value \"Acme\""}));
+
+    for (const CsvShape shape : {CsvShape::Google, CsvShape::Outlook}) {
+        std::vector<std::string> none;
+        const auto back = ContactsFromCsv(ContactsToCsv(o, shape), none);
+        EXPECT_TRUE(none.empty());
+        ASSERT_EQ(back.size(), 1u);
+        EXPECT_EQ(back[0].name, "Ann Lee");
+        EXPECT_EQ(back[0].numbers, o[0].numbers);
+        EXPECT_EQ(back[0].email, o[0].email);
+        EXPECT_EQ(back[0].wireless, "wap.x");
+        EXPECT_EQ(back[0].memo, o[0].memo);
+        EXPECT_EQ(back[0].group, "Friends");
+    }
+}
+
+TEST(ContactsTest, AnImportWithoutContactsLeavesTheBook) {
+    for (const auto& [format, text] :
+         {std::pair{BookFormat::VCard, std::string("\xEF\xBB\xBFnot a card")},
+          std::pair{BookFormat::Csv, std::string("Name,Mobile\r\n")},
+          std::pair{BookFormat::Csv, std::string("Name\nOnly a name\n")}}) {
+        CPBData book;
+        test::AddEntry(book, 7, "Keep", kEtcGroup);
+        const TextImport r = BookFromText(format, text, book);
+        EXPECT_FALSE(r.ok) << text;
+        EXPECT_FALSE(r.error.empty());
+        EXPECT_TRUE(book.IsValidEntry(7));
+    }
 }
 
 }  // namespace

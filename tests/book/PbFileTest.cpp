@@ -27,21 +27,14 @@ struct MemoryFiles : IFileAccess {
         bytes = it->second;
         return true;
     }
-    bool Create(const std::string& path) override {
+    bool Save(const std::string& path, std::span<const uint8_t> bytes) override {
         if (readOnly) return false;
-        current = path;
-        files[path].clear();
+        files[path].assign(bytes.begin(), bytes.end());
         return true;
     }
-    bool Write(std::span<const uint8_t> bytes) override {
-        files[current].insert(files[current].end(), bytes.begin(), bytes.end());
-        return true;
-    }
-    void Close() override {}
 
     std::optional<std::string> chosen = "book.pb";
     std::map<std::string, std::vector<uint8_t>> files;
-    std::string current;
     bool readOnly = false;
 };
 
@@ -130,7 +123,7 @@ TEST(PbFileTest, LoadThenSaveReproducesTheFileByteForByte) {
     EXPECT_EQ(first.size(), 5u * 168 + 24u * 4 + 344u * 6 + 19u * 133);
 }
 
-TEST(PbFileTest, EntriesWithoutGroupRecordsHangInTheirChains) {
+TEST(PbFileTest, EntriesWithoutGroupRecordsKeepTheirGroupAndReachTheNextSave) {
     CPBData source = RichBook();
     const auto bytes = Save(source);
     // Keep only the entry records.
@@ -141,15 +134,33 @@ TEST(PbFileTest, EntriesWithoutGroupRecordsHangInTheirChains) {
         if (tag == 0x83) entriesOnly.insert(entriesOnly.end(), &bytes[at], &bytes[at] + size);
         at += size;
     }
-    const CPBData loaded = Load(entriesOnly);
+    CPBData loaded;
+    const PbLoadReport report = ReadPbRecords(loaded, entriesOnly, nullptr);
+    EXPECT_EQ(report.namedGroups, (std::vector<int>{1, 3, 5}));
+    EXPECT_FALSE(report.Damaged());
+    EXPECT_NE(LoadReportText(report).find("\"Group 1\", \"Group 3\", \"Group 5\""),
+              std::string::npos);
     EXPECT_EQ(loaded.CountUsedEntries(), 6);
-    EXPECT_EQ(loaded.Entry(299).nextInGroup, 3);  // chain order kept, group 1 itself unused
-    EXPECT_EQ(loaded.GroupFirstEntry(1), kNone16);
+    EXPECT_EQ(Members(loaded, 1), (std::vector<int>{299, 3, 40}));  // chain order kept
+    EXPECT_EQ(TextOf(loaded.Group(3).name), "Group 3");
 
-    // Naming the group later adopts the entries hanging there.
-    CPBData adopted = loaded;
-    adopted.SetGroup(1, "Back");
-    EXPECT_EQ(Members(adopted, 1), (std::vector<int>{299, 3, 40}));
+    // Every entry reaches the next file.
+    CPBData again = Load(Save(loaded));
+    EXPECT_EQ(again.CountUsedEntries(), 6);
+    EXPECT_EQ(Members(again, 1), (std::vector<int>{299, 3, 40}));
+}
+
+TEST(PbFileTest, NoSaveLeavesOutAnEntryOfAnUnusedGroupOrOffItsChain) {
+    CPBData book;
+    AddEntry(book, 4, "Lost", 2);  // group 2 is not in use
+    AddEntry(book, 5, "Off chain", kEtcGroup);
+    AddEntry(book, 6, "Head", kEtcGroup);
+    book.ResetEntry(6);  // "Etc." now starts at an empty slot: entry 5 is on no chain
+    const CPBData loaded = Load(Save(book));
+    EXPECT_TRUE(loaded.IsValidEntry(4));
+    EXPECT_TRUE(loaded.IsValidEntry(5));
+    EXPECT_EQ(loaded.CountUsedEntries(), 2);
+    EXPECT_EQ(TextOf(loaded.Group(2).name), "Group 2");
 }
 
 TEST(PbFileTest, StrayBytesEmptyEntriesAndDamagedRecordsAreSkipped) {
@@ -172,12 +183,42 @@ TEST(PbFileTest, StrayBytesEmptyEntriesAndDamagedRecordsAreSkipped) {
     EXPECT_FALSE(report.truncated);
     EXPECT_EQ(BookToJson(loaded), BookToJson(book));
 
+    EXPECT_TRUE(report.Damaged());
+    EXPECT_NE(LoadReportText(report).find("1 byte(s) that start no record"), std::string::npos);
+
     // A record cut short by the end of the file is left out, the rest stays.
     std::vector<uint8_t> cut(bytes.begin(), bytes.end() - 19 * 133 - 100);
     CPBData partial;
     const PbLoadReport cutReport = ReadPbRecords(partial, cut, nullptr);
     EXPECT_TRUE(cutReport.truncated);
+    EXPECT_TRUE(cutReport.Damaged());
+    EXPECT_FALSE(cutReport.NotAPhoneBook());
     EXPECT_EQ(partial.CountUsedEntries(), 5);
+}
+
+TEST(PbFileTest, OnlyFilesMostlyOfRecordsArePhoneBooks) {
+    CPBData book = RichBook();
+    const auto good = Save(book);
+    std::vector<uint8_t> random(200000);
+    uint32_t seed = 12345;
+    for (uint8_t& b : random) {
+        seed = seed * 1103515245u + 12345u;
+        b = static_cast<uint8_t>(seed >> 16);
+    }
+    std::vector<uint8_t> text(5000, 'a');
+    std::vector<uint8_t> junkTail = good;
+    junkTail.insert(junkTail.end(), 100, 0x00);
+    struct Case {
+        const std::vector<uint8_t>* bytes;
+        bool phoneBook;
+    };
+    const std::vector<uint8_t> empty;
+    for (const Case& c : {Case{&good, true}, Case{&junkTail, true}, Case{&empty, true},
+                          Case{&random, false}, Case{&text, false}}) {
+        CPBData loaded;
+        EXPECT_EQ(!ReadPbRecords(loaded, *c.bytes, nullptr).NotAPhoneBook(), c.phoneBook)
+            << c.bytes->size();
+    }
 }
 
 TEST(PbFileTest, SavingClampsDownloadedCodesInTheBook) {
@@ -227,6 +268,30 @@ TEST(PbFileTest, FileOpenReportsAndUnlocksWhateverHappens) {
     EXPECT_TRUE(page.enabled);
     EXPECT_EQ(BookToJson(kept), before);
 
+    // Bytes that hold no phone book are refused; the book stays.
+    files.files["noise.pb"] = std::vector<uint8_t>(4000, 0x41);
+    files.chosen = "noise.pb";
+    page.messages.clear();
+    EXPECT_FALSE(FileOpen(kept, page, files).has_value());
+    ASSERT_EQ(page.messages.size(), 2u);
+    EXPECT_EQ(page.messages[0], "File open failed!");
+    EXPECT_NE(page.messages[1].find("not a phone-book file"), std::string::npos);
+    EXPECT_EQ(BookToJson(kept), before);
+    EXPECT_TRUE(page.enabled);
+
+    // A damaged file loads what it can and says, after the completion, what it skipped.
+    auto cut = files.files["book.pb"];
+    cut.resize(cut.size() - 50);
+    files.files["cut.pb"] = cut;
+    files.chosen = "cut.pb";
+    page.messages.clear();
+    const auto report = FileOpen(kept, page, files);
+    ASSERT_TRUE(report.has_value());
+    EXPECT_TRUE(report->truncated);
+    ASSERT_EQ(page.messages.size(), 2u);
+    EXPECT_EQ(page.messages[0], "File read completed!");
+    EXPECT_NE(page.messages[1].find("cut short"), std::string::npos);
+
     // Cancelling the dialog says nothing.
     files.chosen.reset();
     page.messages.clear();
@@ -257,8 +322,10 @@ TEST(PbFileTest, FileSaveReportsEachOutcome) {
     EXPECT_EQ(page.messages, (std::vector<std::string>{"File save failed!"}));
     EXPECT_EQ(codes.Entry(2).ringer, 150);
 
-    // A chain naming an emptied slot stops the save; the file keeps what came before it.
+    // A chain naming an emptied slot stops the save before anything is written: the old file
+    // stays whole.
     files.readOnly = false;
+    const auto good = files.files["book.pb"];
     CPBData broken;
     broken.SetGroup(2, "Broken");
     AddEntry(broken, 8, "a", 2);
@@ -267,7 +334,7 @@ TEST(PbFileTest, FileSaveReportsEachOutcome) {
     page.messages.clear();
     EXPECT_FALSE(FileSave(broken, page, files));
     EXPECT_EQ(page.messages, (std::vector<std::string>{"File Save Error!"}));
-    EXPECT_EQ(files.files["book.pb"].size(), 5u * 168 + 24 + 344);
+    EXPECT_EQ(files.files["book.pb"], good);
     EXPECT_TRUE(page.enabled);
 }
 

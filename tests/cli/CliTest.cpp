@@ -86,8 +86,13 @@ TEST_F(CliTest, HostileBytesNeverCrashTheTool) {
             c = rng() % 3 == 0 ? tags[rng() % tags.size()] : char(rng());
         WriteFile("junk.pb", bytes);
         const CliRun r = Cli("dump " + Path("junk.pb"));
-        EXPECT_EQ(r.status, 0) << r.err;
-        EXPECT_NE(r.out.find("Entries:"), std::string::npos);
+        // Listed, or refused as no phone book; never a crash.
+        if (r.status == 0) {
+            EXPECT_NE(r.out.find("Entries:"), std::string::npos);
+        } else {
+            EXPECT_EQ(r.status, 1);
+            EXPECT_NE(r.err.find("not a phone-book file"), std::string::npos) << r.err;
+        }
     }
 }
 
@@ -131,6 +136,88 @@ TEST_F(CliTest, EveryCommandHasItsHelpAndRefusesWhatItDoesNotKnow) {
     EXPECT_EQ(Cli("history show 1").status, 1);
     EXPECT_EQ(Cli("write --dry-run --verify x.pb").status, 2);
     EXPECT_EQ(Cli("read --timeout 0 -o x.pb").status, 2);
+}
+
+TEST_F(CliTest, OutputsReplaceLinksNeverFolderssAndKeepEntriesOfUnlistedGroups) {
+    // Only entry records: their groups have no record in the file.
+    WriteFile("in.json",
+              "{\"entries\":[{\"slot\":4,\"group\":2,\"numbers\":{\"mobile\":\"1\"}},"
+              "{\"slot\":5,\"group\":3,\"numbers\":{\"mobile\":\"2\"}}]}");
+    CliRun r = Cli("convert " + Path("in.json") + " " + Path("a.pb"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::string bytes = Slurp(Path("a.pb"));
+    std::string entriesOnly;
+    for (std::size_t at = 0; at < bytes.size();) {
+        const auto tag = static_cast<uint8_t>(bytes[at]);
+        const std::size_t size = tag == 0x26 ? 168 : tag == 0x81 ? 24 : tag == 0x83 ? 344 : 133;
+        if (tag == 0x83) entriesOnly += bytes.substr(at, size);
+        at += size;
+    }
+    WriteFile("entries.pb", entriesOnly);
+    WriteFile("victim.txt", "precious");
+    fs::create_symlink(Path("victim.txt"), Path("link.pb"));
+    r = Cli("convert " + Path("entries.pb") + " " + Path("link.pb"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("\"Group 2\", \"Group 3\""), std::string::npos) << r.err;
+    EXPECT_EQ(Slurp(Path("victim.txt")), "precious");
+    EXPECT_FALSE(fs::is_symlink(Path("link.pb")));
+    EXPECT_NE(Cli("dump " + Path("link.pb")).out.find("Entries: 2 of 300"), std::string::npos);
+
+    fs::create_directory(Path("folder.pb"));
+    r = Cli("convert " + Path("entries.pb") + " " + Path("folder.pb"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("File save failed!"), std::string::npos);
+    EXPECT_TRUE(fs::is_directory(Path("folder.pb")));
+}
+
+TEST_F(CliTest, ADamagedBookIsWrittenOnlyWithForceAndReadChecksItsOutputFirst) {
+    WriteFile("in.json", "{\"entries\":[{\"slot\":4,\"numbers\":{\"mobile\":\"1\"}}]}");
+    ASSERT_EQ(Cli("convert " + Path("in.json") + " " + Path("a.pb")).status, 0);
+    const std::string whole = Slurp(Path("a.pb"));
+    WriteFile("cut.pb", whole.substr(0, whole.size() - 60));
+
+    CliRun r = Cli("write --no-progress --timeout 1 --port " + Path("none") + " " + Path("cut.pb"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("cut short"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("nothing was written to the handset"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("Check Phone"), std::string::npos);
+
+    r = Cli("write --force --no-progress --timeout 1 --port " + Path("none") + " " +
+            Path("cut.pb"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Check Phone connection"), std::string::npos) << r.err;
+
+    // A read whose output cannot be written fails before any port is tried.
+    r = Cli("read --no-progress --timeout 30 --port " + Path("none") + " -o " +
+            Path("no/such/folder/x.pb"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "File save failed!\n");
+}
+
+TEST_F(CliTest, TheWorkFileGoesOnlyFromTheProgramsFolderAndDumpEscapesForATerminal) {
+    // Started through the PATH from a folder holding a "backup.efs" of the user's.
+    WriteFile("backup.efs", "mine");
+    const std::string tool = NUMORA_CLI;
+    const std::string bin = tool.substr(0, tool.rfind('/'));
+    const std::string run = "cd " + Path("") + " && PATH=" + bin +
+                            ":$PATH numora-cli read --no-progress --timeout 1 --port none -o x.pb"
+                            " >/dev/null 2>&1";
+    EXPECT_NE(std::system(run.c_str()), -1);
+    EXPECT_EQ(Slurp(Path("backup.efs")), "mine");
+
+    WriteFile("in.json",
+              "{\"entries\":[{\"slot\":4,\"name\":\"\\u001b[2Jx\\u00e9\","
+              "\"numbers\":{\"mobile\":\"1\"}}]}");
+    ASSERT_EQ(Cli("convert " + Path("in.json") + " " + Path("a.pb")).status, 0);
+    // Through a pseudo-terminal, as a user sees it.
+    const std::string dump =
+        "script -qec '" + tool + " dump " + Path("a.pb") + "' /dev/null >" + Path("tty.txt");
+    ASSERT_EQ(std::system(dump.c_str()), 0);
+    const std::string seen = Slurp(Path("tty.txt"));
+    EXPECT_NE(seen.find("\\x1b[2Jx\\xe9"), std::string::npos) << seen;
+    EXPECT_EQ(seen.find('\x1b'), std::string::npos);
+    // To a file or a pipe the bytes stay as they are.
+    EXPECT_NE(Cli("dump " + Path("a.pb")).out.find("\x1b[2Jx\xe9"), std::string::npos);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// Any bytes as a phone-book file: loading must never crash or hang, and once saved, a book
-// saves the same bytes again after a load (the file's fixed point).
+// Any bytes as a phone-book file: loading must never crash or hang, every entry loaded reaches
+// the save, and once saved, a book saves the same bytes again after a load (the file's fixed
+// point).
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -12,9 +13,14 @@ namespace {
 
 std::vector<uint8_t> LoadAndSave(std::span<const uint8_t> bytes, bool& complete) {
     numora::CPBData book;
-    numora::ReadPbRecords(book, bytes, nullptr);
+    const auto report = numora::ReadPbRecords(book, bytes, nullptr);
+    numora::LoadReportText(report);
+    const int loaded = book.CountUsedEntries();
     std::vector<uint8_t> saved;
     complete = numora::WritePbRecords(book, saved, nullptr);
+    numora::CPBData back;
+    numora::ReadPbRecords(back, saved, nullptr);
+    if (back.CountUsedEntries() != loaded) std::abort();  // no entry is left out of a save
     return saved;
 }
 

@@ -44,6 +44,34 @@ class ContactsAndLogTest : public QObject {
 private slots:
     void cleanup() { SetContactsPathChooser(nullptr); }
 
+    // A one-card file with a byte-order mark imports its card; a file with no card is refused
+    // and the book stays.
+    void importOfNoContactLeavesTheBook() {
+        CTestRunner runner;
+        QTemporaryDir dir;
+        CMainFrame frame(TestOptions(dir));
+        FillTestBook(frame.Page()->Book());
+        const int before = frame.Page()->Book().CountUsedEntries();
+        const QString path = dir.filePath(QStringLiteral("in.vcf"));
+        SetContactsPathChooser([&](QWidget*, bool save) { return save ? QString() : path; });
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("\xEF\xBB\xBFnothing here\r\n");
+        file.close();
+        FileAction(frame, QStringLiteral("&Import Contacts..."))->trigger();
+        QCOMPARE(frame.Page()->Book().CountUsedEntries(), before);
+        QVERIFY(runner.messages.last().startsWith(QStringLiteral("No contact could be read")));
+
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(
+            "\xEF\xBB\xBF"
+            "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Zed\r\nTEL:1\r\nEND:VCARD\r\n");
+        file.close();
+        FileAction(frame, QStringLiteral("&Import Contacts..."))->trigger();
+        QCOMPARE(frame.Page()->Book().CountUsedEntries(), 1);
+        QCOMPARE(runner.messages.last(), QStringLiteral("1 contact(s) imported."));
+    }
+
     void importReplacesEntriesKeepsGroupsAndReports() {
         CTestRunner runner;
         QTemporaryDir dir;

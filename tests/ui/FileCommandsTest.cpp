@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include "UiTestSupport.h"
+#include "files/SaveFile.h"
 #include "ui/QtFileAccess.h"
 
 using namespace numora;
@@ -119,6 +120,70 @@ private slots:
         QTest::mouseClick(rig.Find<QPushButton>("fileSaveButton"), Qt::LeftButton);
         QCOMPARE(runner.messages.last(), QStringLiteral("File save failed!"));
         QVERIFY(rig.page.Book().IsValidEntry(0));
+    }
+
+    // A full disk fails the save part-way: the old file stays whole and the book says so.
+    // A damaged file opens with one more message; bytes that are no book are refused.
+    void fullDisksAndDamagedFilesLoseNothing() {
+        CTestRunner runner;
+        QTemporaryDir dir;
+        const QString cliFile = ConvertSample(dir);
+        QVERIFY(!cliFile.isEmpty());
+        const QByteArray good = Bytes(cliFile);
+        PageRig rig;
+        QString path = cliFile;
+        CQtFileAccess files(&rig.page, [&](bool) { return std::optional<QString>(path); });
+        rig.page.SetFileAccess(&files);
+
+        QTest::mouseClick(rig.Find<QPushButton>("fileOpenButton"), Qt::LeftButton);
+        AddAnna(rig);
+        qint64 room = 2000;
+        SetSaveChunkWriter([&room](QIODevice& device, const char* data, qint64 size) -> qint64 {
+            const qint64 n = std::min(room, size);
+            room -= n;
+            return n > 0 ? device.write(data, n) : -1;
+        });
+        QTest::mouseClick(rig.Find<QPushButton>("fileSaveButton"), Qt::LeftButton);
+        SetSaveChunkWriter({});
+        QCOMPARE(runner.messages.last(), QStringLiteral("File save failed!"));
+        QCOMPARE(Bytes(cliFile), good);
+
+        path = dir.filePath(QStringLiteral("cut.pb"));
+        QFile cut(path);
+        QVERIFY(cut.open(QIODevice::WriteOnly));
+        cut.write(good.left(good.size() - 1000));
+        cut.close();
+        runner.messages.clear();
+        QTest::mouseClick(rig.Find<QPushButton>("fileOpenButton"), Qt::LeftButton);
+        QCOMPARE(runner.messages.size(), 2);
+        QCOMPARE(runner.messages[0], QStringLiteral("File read completed!"));
+        QVERIFY2(runner.messages[1].contains(QStringLiteral("cut short")),
+                 qPrintable(runner.messages[1]));
+
+        path = dir.filePath(QStringLiteral("noise.pb"));
+        QFile noise(path);
+        QVERIFY(noise.open(QIODevice::WriteOnly));
+        noise.write(QByteArray(100000, 'x'));
+        noise.close();
+        const int entries = rig.page.Book().CountUsedEntries();
+        runner.messages.clear();
+        QTest::mouseClick(rig.Find<QPushButton>("fileOpenButton"), Qt::LeftButton);
+        QCOMPARE(runner.messages.size(), 2);
+        QCOMPARE(runner.messages[0], QStringLiteral("File open failed!"));
+        QVERIFY(runner.messages[1].contains(QStringLiteral("not a phone-book file")));
+        QCOMPARE(rig.page.Book().CountUsedEntries(), entries);
+        QVERIFY(rig.Find<QPushButton>("fileOpenButton")->isEnabled());
+    }
+
+private:
+    // One more entry, so that the book saved is longer than the file on disk.
+    static void AddAnna(PageRig& rig) {
+        PBEntry e;
+        e.index = 299;
+        e.group = kEtcGroup;
+        SetText(e.name, "Anna");
+        SetNumber(e.numbers[0], "0123");
+        rig.page.Book().SetEntry(e);
     }
 };
 

@@ -1,0 +1,76 @@
+// The one save of the Qt programs: the old file stays whole on any failure, a link at the
+// target is replaced and never followed, a folder is never a target.
+#include "files/SaveFile.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace numora {
+namespace {
+
+QByteArray Read(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(unreadable)");
+}
+
+void Write(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+class SaveFileTest : public ::testing::Test {
+protected:
+    void TearDown() override { SetSaveChunkWriter({}); }
+    QString Path(const QString& name) const { return m_dir.filePath(name); }
+    QStringList Files() const { return QDir(m_dir.path()).entryList(QDir::Files | QDir::System); }
+
+    QTemporaryDir m_dir;
+};
+
+TEST_F(SaveFileTest, AWriteFailingPartWayLeavesTheOldFileAndNoLitter) {
+    const QByteArray old(5500, 'o');
+    Write(Path("book.pb"), old);
+    // A full disk: each write takes part of its chunk, then the disk is full.
+    qint64 room = 3000;
+    SetSaveChunkWriter([&room](QIODevice& device, const char* data, qint64 size) -> qint64 {
+        const qint64 n = std::min(room, size);
+        if (n <= 0) return -1;
+        room -= n;
+        return device.write(data, n);
+    });
+    EXPECT_FALSE(SaveFileAtomically(Path("book.pb"), QByteArray(200000, 'n')));
+    EXPECT_EQ(Read(Path("book.pb")), old);
+    EXPECT_EQ(Files(), QStringList{"book.pb"});
+
+    SetSaveChunkWriter({});
+    EXPECT_TRUE(SaveFileAtomically(Path("book.pb"), QByteArray(200000, 'n')));
+    EXPECT_EQ(Read(Path("book.pb")), QByteArray(200000, 'n'));
+}
+
+TEST_F(SaveFileTest, ALinkIsReplacedAndItsTargetUntouched) {
+    Write(Path("other.txt"), "precious");
+    ASSERT_TRUE(QFile::link(Path("other.txt"), Path("book.pb")));
+    EXPECT_TRUE(SaveFileAtomically(Path("book.pb"), "new"));
+    EXPECT_FALSE(QFileInfo(Path("book.pb")).isSymLink());
+    EXPECT_EQ(Read(Path("book.pb")), "new");
+    EXPECT_EQ(Read(Path("other.txt")), "precious");
+    EXPECT_EQ(Files().size(), 2);
+}
+
+TEST_F(SaveFileTest, AFolderIsNeverATarget) {
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir("folder"));
+    EXPECT_FALSE(SaveFileAtomically(Path("folder"), "x"));
+    EXPECT_TRUE(QFileInfo(Path("folder")).isDir());
+    EXPECT_FALSE(CanSaveTo(Path("folder")));
+    EXPECT_FALSE(CanSaveTo(Path("no/such/folder/book.pb")));
+    EXPECT_FALSE(SaveFileAtomically(Path("no/such/folder/book.pb"), "x"));
+    EXPECT_TRUE(CanSaveTo(Path("book.pb")));
+    EXPECT_TRUE(Files().isEmpty());  // asking leaves nothing behind
+}
+
+}  // namespace
+}  // namespace numora
