@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "book/Snapshot.h"
+#include "files/SaveFile.h"
 
 namespace numora {
 
@@ -171,9 +172,7 @@ QString CBookHistory::TakeFailure() {
 }
 
 bool CBookHistory::WriteHistoryFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(bytes) == bytes.size() && file.flush();
+    return SaveFileAtomically(path, bytes);
 }
 
 }  // namespace numora

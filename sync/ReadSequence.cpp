@@ -90,6 +90,9 @@ bool CSyncEngine::OnEntryRecord(std::span<const uint8_t> r) {
 }
 
 void CSyncEngine::FinishRead(bool noEntries) {
+    // Entries of a group the handset sent no name for are kept under "Group N", so that the
+    // next save or write does not leave them out.
+    m_book.KeepStrayEntries();
     m_page.SetProgressPos(kReadProgressEnd);
     m_page.FillGroupCombos();
     m_page.FillSmsGroupCombo();

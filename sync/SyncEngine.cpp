@@ -117,6 +117,9 @@ void CSyncEngine::StartRead() {
 void CSyncEngine::StartWrite() {
     if (!CanStart()) return;
     BeginRun(false);
+    // Every entry the list shows is written, also one whose group slot has no name yet; member
+    // counts come from the list, so it is refreshed after.
+    if (!m_book.KeepStrayEntries().empty()) m_page.FillGroupCombos();
     m_page.SelectFirstFilterItem();
     m_page.EnableControls(false);
     m_page.RefreshList();

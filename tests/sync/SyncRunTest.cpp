@@ -23,7 +23,9 @@ using test::AddEntry;
 
 struct Rig {
     explicit Rig(const CPBData& handsetBook, SimFaults faults = {})
-        : sim(TablesFromBook(handsetBook), std::move(faults)),
+        : Rig(TablesFromBook(handsetBook), std::move(faults)) {}
+    explicit Rig(const HandsetTables& tables, SimFaults faults = {})
+        : sim(tables, std::move(faults)),
           port(clock, sim),
           session(book, page, port, clock, profile) {
         port.SetReceiver([this](std::span<uint8_t> b) { session.OnReceivedBlock(b); });
@@ -260,6 +262,27 @@ TEST(SyncRunTest, WriteThenReadGivesTheBookBack) {
     rig.book = elsewhere;
     ASSERT_EQ(rig.Read(), RunOutcome::ReadCompleted);
     EXPECT_EQ(BookToJson(rig.book), written);
+}
+
+TEST(SyncRunTest, EntriesOfAGroupTheHandsetHasNoNameForAreReadAndWrittenUnderGroupN) {
+    CPBData handset;
+    handset.SetGroup(3, "Work");
+    AddEntry(handset, 7, "Vera", 3, "0777");
+    AddEntry(handset, 9, "Ugo", kEtcGroup, "0999");
+    HandsetTables tables = TablesFromBook(handset);
+    tables.groups[3] = HandsetTables().groups[3];
+    Rig rig(tables);
+    ASSERT_EQ(rig.Read(), RunOutcome::ReadCompleted);
+    EXPECT_EQ(TextOf(rig.book.Group(3).name), "Group 3");
+    EXPECT_EQ(rig.page.GroupColumnText(7), "Group 3");
+
+    Rig blank(CPBData{});
+    blank.book = rig.book;
+    ASSERT_EQ(blank.Write(), RunOutcome::WriteCompleted);
+    const CPBData written = BookFromTables(blank.sim.Tables());
+    EXPECT_TRUE(written.IsValidEntry(7));
+    EXPECT_TRUE(written.IsValidEntry(9));
+    EXPECT_EQ(written.Entry(7).group, 3);
 }
 
 TEST(SyncRunTest, BusyHandsetIsPolledEvery100ms) {

@@ -104,7 +104,7 @@ private slots:
             search->close();
         }
         QCOMPARE(ended.count(), 1);
-        QCOMPARE(ended.first().first().toInt(), static_cast<int>(RunOutcome::Failed));
+        QCOMPARE(ended.first().first().toInt(), static_cast<int>(RunOutcome::Cancelled));
         QCOMPARE(runner.messages, QStringList());
         QVERIFY(!port.IsOpen());
         QVERIFY(!page.Locked());
