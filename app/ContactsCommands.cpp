@@ -4,8 +4,8 @@
 #include <QFileDialog>
 
 #include "book/BookFormats.h"
-#include "history/BookHistory.h"
 #include "files/SaveFile.h"
+#include "history/BookHistory.h"
 #include "ui/Modal.h"
 #include "ui/PBDialog.h"
 

@@ -36,7 +36,7 @@ public:
         page.SetQuiet(true);
         if (!LoadBookArgument(args[0], book, page)) return 1;
         Print(line.IsSet(QStringLiteral("json")) ? BookToJson(book, StdoutIsTerminal()) + "\n"
-                                                  : BookListing(book));
+                                                 : BookListing(book));
         return 0;
     }
 };

@@ -25,7 +25,6 @@ std::string Usage(const std::vector<std::unique_ptr<CCommand>>& commands) {
     return out + kFilesNote;
 }
 
-
 }  // namespace
 
 void CCommandLine::Option(const QStringList& names, const QString& help, const QString& valueName) {

@@ -125,7 +125,9 @@ namespace {
 class CPrintCommand : public CCommand {
 public:
     std::string_view Name() const override { return "print"; }
-    std::string_view Synopsis() const override { return "[--style table|directory] IN -o OUT.pdf [--pages FROM-TO]"; }
+    std::string_view Synopsis() const override {
+        return "[--style table|directory] IN -o OUT.pdf [--pages FROM-TO]";
+    }
     std::string_view Help() const override {
         return "Writes the printout of the book's entries as a PDF, the pages the window would\n"
                "print: the ruled table of Ctrl+P, or (--style directory) a phone directory\n"

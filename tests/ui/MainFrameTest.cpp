@@ -92,10 +92,10 @@ private slots:
         for (QAction* a : menuActions[0]->menu()->actions()) {
             if (!a->isSeparator()) fileItems << a->text();
         }
-        QCOMPARE(fileItems, QStringList({"&Import Contacts...", "&Export Contacts...",
-                                         "Print &Directory...", "&History...",
-                                         "&Verify After Writing", "Protocol &Log...",
-                                         "Fast Transfers", "E&xit"}));
+        QCOMPARE(fileItems,
+                 QStringList({"&Import Contacts...", "&Export Contacts...", "Print &Directory...",
+                              "&History...", "&Verify After Writing", "Protocol &Log...",
+                              "Fast Transfers", "E&xit"}));
         QAction* about = menuActions[1]->menu()->actions().first();
         QCOMPARE(about->text(), QStringLiteral("&About Program"));
         runner.Expect([](QDialog& dialog) {
