@@ -14,30 +14,11 @@ namespace {
 
 using namespace numora;
 
-CPBData FullBook() {
-    CPBData book;
-    for (int g = 1; g <= 5; ++g)
-        book.SetGroup(g, "Group " + std::to_string(g));
-    for (int i = 0; i < kEntrySlots; ++i) {
-        PBEntry e = test::MakeEntry(i, "Person " + std::to_string(i),
-                                    static_cast<uint8_t>(1 + i % 6), std::string(32, '5'));
-        for (auto& n : e.numbers)
-            SetNumber(n, std::string(32, static_cast<char>('0' + i % 10)));
-        SetText(e.email, std::string(48, 'e'));
-        SetText(e.wireless, std::string(48, 'w'));
-        SetText(e.memo, std::string(48, 'm'));
-        book.SetEntry(e);
-    }
-    for (int n = 2; n <= 20; ++n)
-        book.SetSpeedDial(n, static_cast<uint16_t>(n * 7), kMobile);
-    return book;
-}
-
 // A new version each time: the snapshot is written, and past 200 the oldest is looked at.
 void BM_RecordNewVersion(benchmark::State& state) {
     QTemporaryDir dir;
     CBookHistory history(dir.filePath(QStringLiteral("history")));
-    CPBData book = FullBook();
+    CPBData book = test::LargestBook();
     int n = 0;
     for (auto _ : state) {
         PBEntry e = book.Entry(0);
@@ -52,7 +33,7 @@ BENCHMARK(BM_RecordNewVersion)->Iterations(400)->Unit(benchmark::kMillisecond);
 void BM_RecordSameBook(benchmark::State& state) {
     QTemporaryDir dir;
     CBookHistory history(dir.filePath(QStringLiteral("history")));
-    const CPBData book = FullBook();
+    const CPBData book = test::LargestBook();
     history.Record(book, QStringLiteral("read from phone"));
     for (auto _ : state)
         history.Record(book, QStringLiteral("read from phone"));
@@ -60,7 +41,7 @@ void BM_RecordSameBook(benchmark::State& state) {
 BENCHMARK(BM_RecordSameBook)->Unit(benchmark::kMillisecond);
 
 void BM_CompareFullBooks(benchmark::State& state) {
-    const CPBData a = FullBook();
+    const CPBData a = test::LargestBook();
     CPBData b = a;
     for (int i = 0; i < kEntrySlots; i += 3)
         b.DeleteEntry(i);

@@ -12,27 +12,8 @@ namespace {
 
 using namespace numora;
 
-CPBData FullBook() {
-    CPBData book;
-    for (int g = 1; g <= 5; ++g)
-        book.SetGroup(g, "Group " + std::to_string(g));
-    for (int i = 0; i < kEntrySlots; ++i) {
-        PBEntry e = test::MakeEntry(i, "Person " + std::to_string(i),
-                                    static_cast<uint8_t>(1 + i % 6), std::string(32, '5'));
-        for (auto& n : e.numbers)
-            SetNumber(n, std::string(32, '0' + i % 10));
-        SetText(e.email, std::string(48, 'e'));
-        SetText(e.wireless, std::string(48, 'w'));
-        SetText(e.memo, std::string(48, 'm'));
-        book.SetEntry(e);
-    }
-    for (int n = 2; n <= 20; ++n)
-        book.SetSpeedDial(n, static_cast<uint16_t>(n * 7), kMobile);
-    return book;
-}
-
 void BM_SaveFullBook(benchmark::State& state) {
-    CPBData book = FullBook();
+    CPBData book = test::LargestBook();
     std::vector<uint8_t> bytes;
     for (auto _ : state) {
         bytes.clear();
@@ -44,7 +25,7 @@ void BM_SaveFullBook(benchmark::State& state) {
 BENCHMARK(BM_SaveFullBook);
 
 void BM_LoadFullBook(benchmark::State& state) {
-    CPBData source = FullBook();
+    CPBData source = test::LargestBook();
     std::vector<uint8_t> bytes;
     WritePbRecords(source, bytes, nullptr);
     for (auto _ : state) {

@@ -23,25 +23,6 @@ public:
     int Write(std::span<const uint8_t>) override { return 0; }
 };
 
-void FillFullBook(CPBData& book) {
-    for (int g = 1; g <= 6; ++g)
-        book.SetGroup(g, "Group " + std::to_string(g));
-    for (int i = 0; i < kEntrySlots; ++i) {
-        PBEntry e = test::MakeEntry(i, "Person " + std::to_string(i),
-                                    static_cast<uint8_t>(1 + i % 6), std::string(32, '5'));
-        for (auto& n : e.numbers)
-            SetNumber(n, std::string(32, static_cast<char>('0' + i % 10)));
-        SetText(e.email, std::string(48, 'e'));
-        SetText(e.wireless, std::string(48, 'w'));
-        SetText(e.memo, std::string(48, 'm'));
-        e.ringer = static_cast<uint16_t>(100 + i % 10);
-        e.msgRinger = static_cast<uint16_t>(300 + i % 5);
-        book.SetEntry(e);
-    }
-    for (int n = 2; n <= 20; ++n)
-        book.SetSpeedDial(n, static_cast<uint16_t>(n * 7), kMobile);
-}
-
 struct Page {
     CNoPort port;
     test::FakeClock clock;
@@ -49,7 +30,7 @@ struct Page {
     CPBDialog page{port, clock, profile};
 
     Page() {
-        FillFullBook(page.Book());
+        page.Book() = test::LargestBook();
         page.FillGroupCombos();
         page.FillSmsGroupCombo();
         page.show();

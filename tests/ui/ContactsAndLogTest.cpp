@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "FrameTestSupport.h"
 #include "UiTestSupport.h"
 #include "app/ContactsCommands.h"
 #include "app/MainFrame.h"
@@ -14,22 +15,6 @@ using namespace numora;
 using namespace numora::test;
 
 namespace {
-
-FrameOptions TestOptions(const QTemporaryDir& dir) {
-    FrameOptions options;
-    options.profilePath = dir.filePath(QStringLiteral("profile.ini"));
-    options.historyFolder = dir.filePath(QStringLiteral("history"));
-    options.programFolder = dir.path();
-    options.port = dir.filePath(QStringLiteral("no-such-device"));
-    return options;
-}
-
-QAction* FileAction(CMainFrame& frame, const QString& text) {
-    for (QAction* a : frame.menuBar()->actions().first()->menu()->actions()) {
-        if (a->text() == text) return a;
-    }
-    return nullptr;
-}
 
 QByteArray ReadAll(const QString& path) {
     QFile file(path);
@@ -49,7 +34,7 @@ private slots:
     void importOfNoContactLeavesTheBook() {
         CTestRunner runner;
         QTemporaryDir dir;
-        CMainFrame frame(TestOptions(dir));
+        CMainFrame frame(TestOptions(dir, QStringLiteral("no-such-device")));
         FillTestBook(frame.Page()->Book());
         const int before = frame.Page()->Book().CountUsedEntries();
         const QString path = dir.filePath(QStringLiteral("in.vcf"));
@@ -75,7 +60,7 @@ private slots:
     void importReplacesEntriesKeepsGroupsAndReports() {
         CTestRunner runner;
         QTemporaryDir dir;
-        CMainFrame frame(TestOptions(dir));
+        CMainFrame frame(TestOptions(dir, QStringLiteral("no-such-device")));
         FillTestBook(frame.Page()->Book());
         frame.Page()->FillGroupCombos();
         frame.Page()->RefreshList();
@@ -108,7 +93,7 @@ private slots:
     void exportWritesTheBookAndIsLockedDuringRuns() {
         CTestRunner runner;
         QTemporaryDir dir;
-        CMainFrame frame(TestOptions(dir));
+        CMainFrame frame(TestOptions(dir, QStringLiteral("no-such-device")));
         FillTestBook(frame.Page()->Book());
         const QString path = dir.filePath(QStringLiteral("out.csv"));
         SetContactsPathChooser([&](QWidget*, bool save) { return save ? path : QString(); });
@@ -129,7 +114,7 @@ private slots:
     void protocolLogFollowsTheLastRunAndSaves() {
         CTestRunner runner;
         QTemporaryDir dir;
-        CMainFrame frame(TestOptions(dir));
+        CMainFrame frame(TestOptions(dir, QStringLiteral("no-such-device")));
         const std::vector<uint8_t> poll{0x3F};
         frame.ProtocolLog().Trace(TraceDir::Out, poll);
         FileAction(frame, QStringLiteral("Protocol &Log..."))->trigger();

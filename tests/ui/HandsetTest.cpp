@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "FrameTestSupport.h"
 #include "UiTestSupport.h"
 #include "app/MainFrame.h"
 #include "app/NumoraView.h"
@@ -39,14 +40,6 @@ QString WriteTestBook(const QTemporaryDir& dir) {
     if (!file.open(QIODevice::WriteOnly)) return {};
     file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
     return path;
-}
-
-FrameOptions TestOptions(const QTemporaryDir& dir) {
-    FrameOptions options;
-    options.profilePath = dir.filePath(QStringLiteral("profile.ini"));
-    options.historyFolder = dir.filePath(QStringLiteral("history"));
-    options.programFolder = dir.path();
-    return options;
 }
 
 // Waits for the page's run to end; its outcome.

@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include "FrameTestSupport.h"
 #include "UiTestSupport.h"
 #include "app/HistoryDlg.h"
 #include "app/MainFrame.h"
@@ -18,26 +19,6 @@
 using namespace numora;
 using namespace numora::test;
 
-namespace {
-
-FrameOptions TestOptions(const QTemporaryDir& dir) {
-    FrameOptions options;
-    options.profilePath = dir.filePath(QStringLiteral("profile.ini"));
-    options.historyFolder = dir.filePath(QStringLiteral("history"));
-    options.programFolder = dir.path();
-    options.port = dir.filePath(QStringLiteral("no-handset"));
-    return options;
-}
-
-QAction* FileAction(CMainFrame& frame, const QString& text) {
-    for (QAction* a : frame.menuBar()->actions().first()->menu()->actions()) {
-        if (a->text() == text) return a;
-    }
-    return nullptr;
-}
-
-}  // namespace
-
 class HistoryTest : public QObject {
     Q_OBJECT
 
@@ -45,7 +26,7 @@ private slots:
     void editsSurviveAFailedReadAndComeBackWithRestore() {
         CTestRunner runner;
         QTemporaryDir dir;
-        CMainFrame frame(TestOptions(dir));
+        CMainFrame frame(TestOptions(dir, QStringLiteral("no-handset")));
         frame.show();
         CPBDialog* page = frame.Page();
         page->Book().SetGroup(2, "Friends");
@@ -91,7 +72,7 @@ private slots:
         CTestRunner runner;
         QTemporaryDir dir;
         {
-            CMainFrame frame(TestOptions(dir));
+            CMainFrame frame(TestOptions(dir, QStringLiteral("no-handset")));
             AddEntry(frame.Page()->Book(), 9, "Late", kEtcGroup, "0999");
             QAction* verify = FileAction(frame, QStringLiteral("&Verify After Writing"));
             QVERIFY(verify->isCheckable() && !verify->isChecked());
@@ -101,7 +82,7 @@ private slots:
             QCOMPARE(list.size(), std::size_t{1});
             QCOMPARE(list[0].what, QString::fromLatin1(history::kOnClose));
         }
-        CMainFrame again(TestOptions(dir));
+        CMainFrame again(TestOptions(dir, QStringLiteral("no-handset")));
         QVERIFY(FileAction(again, QStringLiteral("&Verify After Writing"))->isChecked());
         // An empty book has nothing to lose.
         again.close();
@@ -114,7 +95,7 @@ private slots:
         QTemporaryDir dir;
         QFile blocker(dir.filePath(QStringLiteral("file")));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
-        FrameOptions options = TestOptions(dir);
+        FrameOptions options = TestOptions(dir, QStringLiteral("no-handset"));
         options.historyFolder = dir.filePath(QStringLiteral("file/history"));
         CMainFrame frame(options);
         CPBDialog* page = frame.Page();

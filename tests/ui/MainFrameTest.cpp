@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "FrameTestSupport.h"
 #include "UiTestSupport.h"
 #include "app/MainFrame.h"
 #include "app/NumoraView.h"
@@ -26,14 +27,6 @@ void WriteFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(bytes);
-}
-
-FrameOptions TestOptions(const QTemporaryDir& dir) {
-    FrameOptions options;
-    options.profilePath = dir.filePath(QStringLiteral("profile.ini"));
-    options.historyFolder = dir.filePath(QStringLiteral("history"));
-    options.programFolder = dir.path();
-    return options;
 }
 
 }  // namespace
