@@ -24,14 +24,6 @@ const char* const kSpeedDialBoxes[] = {"mobileSpeedDial", "homeSpeedDial", "offi
 const char* const kSelectButtons[] = {"mobileSelect", "homeSelect", "officeSelect", "pagerSelect",
                                       "faxSelect"};
 
-void ChooseFilter(PageRig& rig, const QString& text) {
-    auto* filter = rig.Find<QComboBox>("filterCombo");
-    const int index = filter->findText(text);
-    QVERIFY(index >= 0);
-    filter->setCurrentIndex(index);
-    emit filter->activated(index);
-}
-
 }  // namespace
 
 class PBDialogTest : public QObject {
@@ -361,7 +353,7 @@ private slots:
         PageRig rig;
         rig.Load();
         ClickCell(rig.page.List(), 7);
-        ChooseFilter(rig, QStringLiteral("Friends"));
+        rig.ChooseFilter(QStringLiteral("Friends"));
         QCOMPARE(rig.Cell(7, col::kName), QStringLiteral("Dora"));
         QCOMPARE(rig.Cell(0, col::kName), QString());
         QCOMPARE(rig.Cell(3, col::kName), QString());
@@ -386,7 +378,7 @@ private slots:
         QVERIFY(rig.page.Book().IsValidEntry(7));
         QCOMPARE(runner.messages, QStringList());
 
-        ChooseFilter(rig, QStringLiteral("All"));
+        rig.ChooseFilter(QStringLiteral("All"));
         QVERIFY(rig.Find<QPushButton>("saveButton")->isEnabled());
         QVERIFY(!rig.Find<QLineEdit>("nameEdit")->isReadOnly());
         QVERIFY(rig.Find<QPushButton>("mobileSelect")->isEnabled());
@@ -400,7 +392,7 @@ private slots:
             AddEntry(book, 250, "Zoe", 1);
             AddEntry(book, 20, "Yan", 1);
         });
-        ChooseFilter(rig, QStringLiteral("Family"));
+        rig.ChooseFilter(QStringLiteral("Family"));
         QCOMPARE(rig.Cell(0, col::kName), QStringLiteral("Anna"));
         QCOMPARE(rig.Cell(20, col::kName), QStringLiteral("Yan"));
         QCOMPARE(rig.Cell(250, col::kName), QStringLiteral("Zoe"));

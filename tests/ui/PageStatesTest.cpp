@@ -42,14 +42,6 @@ private:
     bool m_open = false;
 };
 
-void ChooseFilter(PageRig& rig, const QString& text) {
-    auto* filter = rig.Find<QComboBox>("filterCombo");
-    const int index = filter->findText(text);
-    QVERIFY(index >= 0);
-    filter->setCurrentIndex(index);
-    emit filter->activated(index);
-}
-
 // Typed characters, one key event each, as a keyboard (or an input method) sends them.
 void Type(QLineEdit* edit, const QString& text) {
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -136,7 +128,7 @@ private slots:
 
         // Group view: the panel is read-only, drawn so, passed by Tab, and its lists follow it.
         ClickCell(rig.page.List(), 7);
-        ChooseFilter(rig, QStringLiteral("Friends"));
+        rig.ChooseFilter(QStringLiteral("Friends"));
         for (const char* field : {"nameEdit", "mobileEdit", "emailEdit", "memoEdit"}) {
             auto* edit = rig.Find<QLineEdit>(field);
             QVERIFY2(edit->isReadOnly(), field);
@@ -147,7 +139,7 @@ private slots:
             QVERIFY2(!rig.Find<QComboBox>(list)->isEnabled(), list);
         }
 
-        ChooseFilter(rig, QStringLiteral("All"));
+        rig.ChooseFilter(QStringLiteral("All"));
         QVERIFY(!name->isReadOnly());
         QCOMPARE(name->focusPolicy(), Qt::StrongFocus);
         QCOMPARE(FieldColour(name), editable);
@@ -172,16 +164,16 @@ private slots:
         });
         auto* name = rig.Find<QLineEdit>("nameEdit");
         ClickCell(rig.page.List(), 3);  // Carl, not a friend
-        ChooseFilter(rig, QStringLiteral("Friends"));
+        rig.ChooseFilter(QStringLiteral("Friends"));
         QCOMPARE(rig.page.List()->GetSelectedItem(), 7);  // the group's first slot
         QCOMPARE(name->text(), QStringLiteral("Dora"));
 
         ClickCell(rig.page.List(), 40);
-        ChooseFilter(rig, QStringLiteral("All"));
-        ChooseFilter(rig, QStringLiteral("Friends"));
+        rig.ChooseFilter(QStringLiteral("All"));
+        rig.ChooseFilter(QStringLiteral("Friends"));
         QCOMPARE(rig.page.List()->GetSelectedItem(), 40);  // still shown: it stays
 
-        ChooseFilter(rig, QStringLiteral("Nobody"));
+        rig.ChooseFilter(QStringLiteral("Nobody"));
         QVERIFY(!rig.page.List()->HasSelectedItem());
         QCOMPARE(name->text(), QString());
     }

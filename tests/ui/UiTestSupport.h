@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QAbstractItemModel>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QStringList>
@@ -163,6 +164,15 @@ struct PageRig {
         return page.findChild<T*>(QString::fromLatin1(name));
     }
     QString Cell(int row, int col) const { return page.List()->CellText(row, col); }
+
+    // Picks a group in the filter as the user does.
+    void ChooseFilter(const QString& text) {
+        auto* filter = Find<QComboBox>("filterCombo");
+        const int index = filter->findText(text);
+        QVERIFY(index >= 0);
+        filter->setCurrentIndex(index);
+        emit filter->activated(index);
+    }
 };
 
 }  // namespace numora::test
