@@ -42,7 +42,7 @@ std::string FitText(const std::string& utf8, std::size_t limit, std::string_view
     if (lost > 0) {
         report.Problem(std::string(what) + ": " + std::to_string(lost) +
                        " character(s) the handset cannot show, written as \"" +
-                       Latin1ToUtf8(bytes) + "\"");
+                       Clip(Latin1ToUtf8(bytes)) + "\"");
     }
     if (bytes.size() > limit) {
         bytes.resize(limit);

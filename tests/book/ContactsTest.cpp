@@ -69,7 +69,8 @@ TEST(ContactsTest, WhatDoesNotFitIsReportedForItsContact) {
     c.numbers[1] = std::string(40, '5');
     c.email = "one@example.org";
     c.memo =
-        "Caf\xC3\xA9 \xE2\x82\xAC \xE2\x98\x8E";  // neither the euro sign nor the phone is Latin-1
+        "Caf\xC3\xA9 \xE2\x82\xAC \xE2\x98\x8E" +  // neither the euro sign nor the phone is Latin-1
+        std::string(40, 'z');
     c.speedDials[0] = 21;
     c.leftOut.push_back("second e-mail \"two@example.org\"");
     std::vector<Contact> list{c};
@@ -94,8 +95,9 @@ TEST(ContactsTest, WhatDoesNotFitIsReportedForItsContact) {
     EXPECT_TRUE(Mentions(p, "contact 1 \"Maximilian Oberbergmann\": name cut to 16"));
     EXPECT_TRUE(Mentions(p, "mobile number \"+49 (30) 1234-567\" written as \"49301234567\""));
     EXPECT_TRUE(Mentions(p, "home number cut to 32 digits"));
-    EXPECT_TRUE(Mentions(
-        p, "memo: 2 character(s) the handset cannot show, written as \"Caf\xC3\xA9 EUR ?\""));
+    EXPECT_TRUE(
+        Mentions(p, "memo: 2 character(s) the handset cannot show, written as \"Caf\xC3\xA9 EUR ?" +
+                        std::string(30, 'z') + "...\""));
     EXPECT_TRUE(Mentions(p, "speed dial 21 left out"));
     EXPECT_TRUE(Mentions(p, "second e-mail \"two@example.org\" left out"));
     EXPECT_TRUE(Mentions(p, "group \"Group 6\" does not fit (five named groups)"));
@@ -106,7 +108,7 @@ TEST(ContactsTest, WhatDoesNotFitIsReportedForItsContact) {
     ASSERT_EQ(book.GetEntry(0, e), 1);
     EXPECT_EQ(TextOf(e.name), "Maximilian Oberb");
     EXPECT_EQ(NumberText(e.numbers[0]), "49301234567");
-    EXPECT_EQ(TextOf(e.memo), "Caf\xE9 EUR ?");
+    EXPECT_EQ(TextOf(e.memo), "Caf\xE9 EUR ?" + std::string(38, 'z'));
     ASSERT_EQ(book.GetEntry(6, e), 1);
     EXPECT_EQ(e.group, kEtcGroup);
     EXPECT_EQ(book.SpeedDial(7 - 2).entry, 1);
