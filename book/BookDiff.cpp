@@ -1,9 +1,10 @@
 #include "book/BookDiff.h"
 
 #include <array>
-#include <cstdio>
+#include <nlohmann/json.hpp>
 #include <utility>
 
+#include "book/Contacts.h"
 #include "book/MediaLists.h"
 
 namespace numora {
@@ -180,27 +181,6 @@ std::string Quoted(const std::string& s) {
     return "\"" + s + "\"";
 }
 
-void AppendJsonString(std::string& out, std::string_view bytes) {
-    out += '"';
-    for (const char c : bytes) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u == '"' || u == '\\') {
-            out += '\\';
-            out += c;
-        } else if (u < 0x20) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", u);
-            out += buf;
-        } else if (u < 0x80) {
-            out += c;
-        } else {
-            out += static_cast<char>(0xC0 | (u >> 6));
-            out += static_cast<char>(0x80 | (u & 0x3F));
-        }
-    }
-    out += '"';
-}
-
 }  // namespace
 
 std::vector<BookDifference> CompareBooks(const CPBData& a, const CPBData& b) {
@@ -248,25 +228,18 @@ std::string DifferenceLine(const BookDifference& d) {
 }
 
 std::string DifferencesJson(const std::vector<BookDifference>& diffs) {
-    std::string out = "[";
-    bool first = true;
+    // Text is the book's bytes: each shows as the Latin-1 character of its value.
+    nlohmann::ordered_json out = nlohmann::ordered_json::array();
     for (const BookDifference& d : diffs) {
-        if (!std::exchange(first, false)) out += ',';
-        out += "{\"item\":";
-        AppendJsonString(out, ItemName(d.item));
-        out += ",\"change\":";
-        AppendJsonString(out, ChangeName(d.change));
-        out += ",\"slot\":" + std::to_string(d.slot) + ",\"name\":";
-        AppendJsonString(out, d.name);
-        out += ",\"field\":";
-        AppendJsonString(out, d.field);
-        out += ",\"before\":";
-        AppendJsonString(out, d.before);
-        out += ",\"after\":";
-        AppendJsonString(out, d.after);
-        out += '}';
+        out.push_back({{"item", ItemName(d.item)},
+                       {"change", ChangeName(d.change)},
+                       {"slot", d.slot},
+                       {"name", Latin1ToUtf8(d.name)},
+                       {"field", Latin1ToUtf8(d.field)},
+                       {"before", Latin1ToUtf8(d.before)},
+                       {"after", Latin1ToUtf8(d.after)}});
     }
-    return out + "]";
+    return out.dump();
 }
 
 }  // namespace numora
