@@ -300,6 +300,42 @@ TEST(ContactsTest, GoogleAndOutlookShapesAreReadByHeadingAndWrittenBack) {
     }
 }
 
+TEST(BookFormatsTest, TheNameChoosesTheFormatAndTheShapeWritten) {
+    const std::vector<std::pair<std::string_view, BookFormat>> cases = {
+        {"a.JSON", BookFormat::Json},
+        {"x.vcf", BookFormat::VCard},
+        {"x.VCard", BookFormat::VCard},
+        {"x.csv", BookFormat::Csv},
+        {"google.csv", BookFormat::Csv},
+        {"My.Google.CSV", BookFormat::GoogleCsv},
+        {"a.outlook.csv", BookFormat::OutlookCsv},
+        {"a.pb", BookFormat::PhoneBook},
+        {"no-extension", BookFormat::PhoneBook}};
+    for (const auto& [path, format] : cases)
+        EXPECT_EQ(FormatOfPath(path), format) << path;
+
+    CPBData book;
+    test::AddEntry(book, 3, "Ann", kEtcGroup);
+    const std::vector<std::pair<BookFormat, std::string_view>> starts = {
+        {BookFormat::Json, "{"},
+        {BookFormat::VCard, "BEGIN:VCARD"},
+        {BookFormat::Csv, "Slot,Name,"},
+        {BookFormat::GoogleCsv, "Name,Given Name,"},
+        {BookFormat::OutlookCsv, "First Name,"}};
+    for (const auto& [format, start] : starts) {
+        const std::string text = BookToText(format, book);
+        EXPECT_TRUE(text.starts_with(start)) << text;
+        CPBData back;
+        EXPECT_TRUE(BookFromText(format, text, back).ok) << text;
+        EXPECT_EQ(back.CountUsedEntries(), 1) << text;
+    }
+    EXPECT_TRUE(BookToText(BookFormat::PhoneBook, book).empty());
+    EXPECT_FALSE(BookFromText(BookFormat::PhoneBook, "x", book).ok);
+    const TextImport bad = BookFromText(BookFormat::Json, "{", book);
+    EXPECT_FALSE(bad.ok);
+    EXPECT_FALSE(bad.error.empty());
+}
+
 TEST(ContactsTest, AnImportWithoutContactsLeavesTheBook) {
     for (const auto& [format, text] :
          {std::pair{BookFormat::VCard, std::string("\xEF\xBB\xBFnot a card")},
@@ -309,7 +345,9 @@ TEST(ContactsTest, AnImportWithoutContactsLeavesTheBook) {
         test::AddEntry(book, 7, "Keep", kEtcGroup);
         const TextImport r = BookFromText(format, text, book);
         EXPECT_FALSE(r.ok) << text;
-        EXPECT_FALSE(r.error.empty());
+        EXPECT_TRUE(
+            r.error.starts_with(text.find("Only") == std::string::npos ? "no contact" : "none of"))
+            << r.error;
         EXPECT_TRUE(book.IsValidEntry(7));
     }
 }
