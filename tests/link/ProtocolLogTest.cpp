@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "link/TraceFormat.h"
 #include "support/FakeClock.h"
 
 namespace numora {
@@ -10,6 +11,8 @@ namespace {
 TEST(ProtocolLogTest, KeepsTheLastRunWithTimesFromItsStart) {
     test::FakeClock clock;
     CProtocolLog log(clock, 3);
+    std::vector<std::string> shown;  // the window's log follows each line as it comes
+    log.SetOnLine([&](const CProtocolLog::Line& l) { shown.push_back(log.FormatLine(l)); });
     const std::vector<uint8_t> poll{0x3F};
     const std::vector<uint8_t> ready{0x3F, 0x00, 0x0C, 0x39, 0x7E};
     log.Trace(TraceDir::Out, poll);
@@ -28,6 +31,21 @@ TEST(ProtocolLogTest, KeepsTheLastRunWithTimesFromItsStart) {
     for (int k = 0; k < 5; ++k)
         log.Trace(TraceDir::Out, poll);
     EXPECT_EQ(log.Lines().size(), 3u);
+    EXPECT_EQ(shown.size(), 8u);
+    EXPECT_EQ(shown[2], "        0.072 < Status           3F 00 0C 39 7E");
+}
+
+TEST(TraceFormatTest, LongPacketsAreCutAndNotesFollowOrStandAlone) {
+    std::vector<uint8_t> item(133, 0);
+    item[0] = 0x26;
+    item[1] = 0x13;
+    item[2] = 0x04;
+    EXPECT_EQ(FormatTraceLine(61234, TraceDir::Out, item, 4, ""),
+              "       61.234 > NvRead 0x0413    26 13 04 00 ... (133 bytes)");
+    EXPECT_EQ(FormatTraceLine(7, TraceDir::In, std::vector<uint8_t>{0x3F, 0x00}, 4, "ignored"),
+              "        0.007 < Status           3F 00  [ignored]");
+    EXPECT_EQ(FormatTraceLine(1000, TraceDir::In, {}, 0, "pace falls back"),
+              "        1.000 * pace falls back");
 }
 
 }  // namespace
