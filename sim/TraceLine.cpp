@@ -1,28 +1,21 @@
 #include "sim/TraceLine.h"
 
-#include <cstdio>
+#include <iomanip>
+#include <sstream>
 
 namespace numora {
 
 std::string TraceLine(double ms, std::string_view what, int request, std::string_view name,
                       std::span<const uint8_t> bytes) {
-    char head[64];
-    if (request > 0) {
-        std::snprintf(head, sizeof head, "%12.3f %-6.6s #%-5d ", ms, std::string(what).c_str(),
-                      request);
-    } else {
-        std::snprintf(head, sizeof head, "%12.3f %-6.6s %-6s ", ms, std::string(what).c_str(), "-");
-    }
-    std::string line = head;
-    line += name;
-    line += ':';
-    constexpr char kHex[] = "0123456789abcdef";
-    for (const uint8_t b : bytes) {
-        line += ' ';
-        line += kHex[b >> 4];
-        line += kHex[b & 0xF];
-    }
-    return line;
+    // AT text is no request of its own: it shows a dash where the number would be.
+    const std::string number = request > 0 ? "#" + std::to_string(request) : "-";
+    std::ostringstream line;
+    line << std::fixed << std::setprecision(3) << std::setw(12) << ms << ' ' << std::left
+         << std::setw(6) << what << ' ' << std::setw(6) << number << ' ' << name << ':'
+         << std::right << std::hex << std::setfill('0');
+    for (const uint8_t b : bytes)
+        line << ' ' << std::setw(2) << int{b};
+    return line.str();
 }
 
 }  // namespace numora

@@ -436,6 +436,8 @@ TEST(SyncRunTest, UnsolicitedRepliesAreIgnoredAndLoggedAsSuch) {
         return l.dir == TraceDir::In && l.note == "ignored" && l.bytes[0] == cmd::kEntryRead;
     });
     EXPECT_EQ(ignored, 1);
+    EXPECT_TRUE(std::any_of(log.Lines().begin(), log.Lines().end(),
+                            [](const auto& l) { return l.dir == TraceDir::Out; }));
 }
 
 TEST(SyncRunTest, ModeRefusedInTheMiddleOfAWriteStartsItOver) {
