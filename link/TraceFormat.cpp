@@ -1,16 +1,17 @@
 #include "link/TraceFormat.h"
 
-#include <cstdio>
+#include <iomanip>
+#include <sstream>
 
 namespace numora {
 
 std::string FormatTraceLine(int64_t ms, TraceDir dir, std::span<const uint8_t> bytes,
                             std::size_t maxBytes, std::string_view note) {
-    char head[64];
     const char arrow = bytes.empty() && !note.empty() ? '*' : dir == TraceDir::Out ? '>' : '<';
-    std::snprintf(head, sizeof head, "%9lld.%03lld %c ", static_cast<long long>(ms / 1000),
-                  static_cast<long long>(ms % 1000), arrow);
-    std::string line = head;
+    std::ostringstream head;
+    head << std::setw(9) << ms / 1000 << '.' << std::setfill('0') << std::setw(3) << ms % 1000
+         << ' ' << arrow << ' ';
+    std::string line = head.str();
     if (bytes.empty() && !note.empty()) return line.append(note);
     const std::string_view name = CommandName(bytes);
     line += name;
