@@ -7,13 +7,11 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -23,6 +21,7 @@
 
 #include "book/PbFile.h"
 #include "sim/HandsetSim.h"
+#include "sim/Outbox.h"
 #include "sim/SimArgs.h"
 #include "sim/TraceLine.h"
 
@@ -33,10 +32,6 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kExitBadUse = 2;
 constexpr std::size_t kReadChunk = 4096;
-// Replies nobody reads pile up no further than this; older ones are dropped.
-constexpr std::size_t kMaxQueued = 1 << 20;
-// 115200 baud, 8N1: ten bit times a byte.
-constexpr double kByteMicros = 10.0 * 1e6 / 115200.0;
 
 int g_wakePipe[2] = {-1, -1};
 
@@ -121,87 +116,6 @@ struct Terminal {
     }
 };
 
-// Replies on their way out, at the line's pace when asked for, with the gaps a fault puts
-// between their pieces.
-class Outbox {
-public:
-    explicit Outbox(bool wireSpeed) : m_wireSpeed(wireSpeed) {}
-
-    void Add(std::span<const uint8_t> bytes) {
-        if (m_queue.empty() && m_gapMs == 0) m_nextByteAt = std::max(m_nextByteAt, Now());
-        m_queue.push_back({{bytes.begin(), bytes.end()}, std::exchange(m_gapMs, 0), false});
-        m_size += bytes.size();
-        while (m_size > kMaxQueued && m_queue.size() > 1) {
-            m_size -= m_queue.front().bytes.size();
-            m_queue.pop_front();
-        }
-    }
-
-    // The next bytes added go out this much later than the line would let them.
-    void Gap(int ms) { m_gapMs += ms; }
-
-    bool Empty() const { return m_queue.empty(); }
-
-    // Writes what may go out now; false when the terminal refused.
-    bool Flush(int fd) {
-        while (!m_queue.empty()) {
-            Segment& front = m_queue.front();
-            if (!front.started) {
-                // A gap counts from the moment the bytes before it have gone.
-                front.started = true;
-                m_nextByteAt = std::max(m_nextByteAt, Now()) + front.gapMs * 1000.0;
-            }
-            if (Now() < m_nextByteAt && (m_wireSpeed || front.gapMs > 0)) return true;
-            std::size_t n = std::min(front.bytes.size(), kReadChunk);
-            if (m_wireSpeed) {
-                const double late = Now() - m_nextByteAt;
-                n = std::min(n, static_cast<std::size_t>(late / kByteMicros) + 1);
-            }
-            const ssize_t written = write(fd, front.bytes.data(), n);
-            if (written < 0) return errno == EAGAIN || errno == EINTR;
-            front.bytes.erase(front.bytes.begin(), front.bytes.begin() + written);
-            m_size -= static_cast<std::size_t>(written);
-            m_nextByteAt =
-                m_wireSpeed ? m_nextByteAt + static_cast<double>(written) * kByteMicros : Now();
-            if (front.bytes.empty()) {
-                m_queue.pop_front();
-            } else {
-                front.gapMs = 0;
-            }
-            if (static_cast<std::size_t>(written) < n) return true;
-        }
-        return true;
-    }
-
-    // How long poll may sleep before the next byte is due.
-    int WaitMs() const {
-        if (m_queue.empty()) return -1;
-        const Segment& front = m_queue.front();
-        double due = m_nextByteAt;
-        if (!front.started) due = std::max(m_nextByteAt, Now()) + front.gapMs * 1000.0;
-        if (!m_wireSpeed && front.gapMs == 0) return 10;  // the terminal was full; look again
-        const double wait = due - Now();
-        return wait <= 0 ? 0 : static_cast<int>(wait / 1000.0) + 1;
-    }
-
-private:
-    struct Segment {
-        std::vector<uint8_t> bytes;
-        int gapMs = 0;
-        bool started = false;
-    };
-
-    static double Now() {
-        return std::chrono::duration<double, std::micro>(Clock::now().time_since_epoch()).count();
-    }
-
-    bool m_wireSpeed;
-    std::deque<Segment> m_queue;
-    std::size_t m_size = 0;
-    int m_gapMs = 0;
-    double m_nextByteAt = 0;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -247,7 +161,14 @@ int main(int argc, char** argv) {
     const auto started = Clock::now();
     CHandsetSim sim(std::move(tables), opts.faults);
     if (opts.password) sim.SetPassword(*opts.password);
-    Outbox outbox(opts.wireSpeed);
+    numora::COutbox outbox(opts.wireSpeed, [] {
+        return std::chrono::duration<double, std::micro>(Clock::now().time_since_epoch()).count();
+    });
+    const auto toTerminal = [&](std::span<const uint8_t> bytes) -> long {
+        const ssize_t n = write(terminal.master, bytes.data(), bytes.size());
+        if (n >= 0) return n;
+        return errno == EAGAIN || errno == EINTR ? 0 : -1;
+    };
     bool hungUp = false;
     sim.SetReplySink([&](std::span<const uint8_t> wire) { outbox.Add(wire); });
     sim.SetGapSink([&](int ms) { outbox.Gap(ms); });
@@ -282,7 +203,7 @@ int main(int argc, char** argv) {
         } else if (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL)) {
             running = false;
         }
-        if (!hungUp && !outbox.Flush(terminal.master)) running = false;
+        if (!hungUp && !outbox.Flush(toTerminal)) running = false;
     }
 
     // A hang-up closes the line at once, before anything else is written.
