@@ -12,8 +12,6 @@ std::vector<uint8_t> SnapshotBytes(const CPBData& book) {
     // as it is.
     CPBData copy = book;
     std::vector<uint8_t> out;
-    out.reserve(pbfile::kSmsGroupSize * kSmsGroupSlots + pbfile::kGroupSize * kGroupSlots +
-                pbfile::kEntrySize * kEntrySlots + pbfile::kSpeedDialSize * kSpeedDialSlots);
     for (int k = 0; k < kSmsGroupSlots; ++k) {
         const auto r = copy.MakeSmsGroupItem(k);
         out.insert(out.end(), r.begin(), r.end());

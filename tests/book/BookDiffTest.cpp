@@ -10,6 +10,7 @@
 
 #include "book/BookJson.h"
 #include "book/MediaLists.h"
+#include "book/Records.h"
 #include "book/Snapshot.h"
 #include "support/BookBuilder.h"
 
@@ -147,6 +148,10 @@ TEST(SnapshotTest, BringsBackTheSameBookCodesAndAllAndLeavesTheBookAlone) {
     const std::vector<uint8_t> noRecords(400, 0x55);
     EXPECT_FALSE(BookFromSnapshot(noRecords, untouched));
     EXPECT_TRUE(CompareBooks(TwoFriends(), untouched).empty());
+    // An empty book: the SMS groups, the group "Etc." and the speed dials, nothing more.
+    EXPECT_EQ(SnapshotBytes(CPBData()).size(), pbfile::kSmsGroupSize * kSmsGroupSlots +
+                                                   pbfile::kGroupSize +
+                                                   pbfile::kSpeedDialSize * kSpeedDialSlots);
     EXPECT_TRUE(BookFromSnapshot(SnapshotBytes(CPBData()), untouched));
     EXPECT_EQ(untouched.CountUsedEntries(), 0);
 }
