@@ -6,32 +6,6 @@
 
 namespace numora {
 
-const std::array<ListColumn, kListColumns>& ListColumns() {
-    static const std::array<ListColumn, kListColumns> kColumns{{
-        {"#", 37},
-        {"Name", 100},
-        {"Group", 100},
-        {"Mobile", 100},
-        {"Speed Dial Mobile", 30},
-        {"Home", 100},
-        {"Speed Dial Home", 30},
-        {"Office", 100},
-        {"Speed Dial Office", 30},
-        {"Pager", 100},
-        {"Speed Dial Pager", 30},
-        {"Fax", 100},
-        {"Speed Dial Fax", 30},
-        {"E-mail", 160},
-        {"Wireless Address", 160},
-        {"Memo", 160},
-        {"Secret", 70},
-        {"Ringtype", 100},
-        {"Msg. Ringer", 100},
-        {"Picture id", 100},
-    }};
-    return kColumns;
-}
-
 std::string SlotLabel(int slot) {
     char buf[16];
     std::snprintf(buf, sizeof buf, "%3d ", slot);

@@ -17,8 +17,32 @@ struct ListColumn {
     int width;  // pixels
 };
 
-// "#", "Name", "Group", "Mobile", "Speed Dial Mobile", ..., "Picture id".
-const std::array<ListColumn, kListColumns>& ListColumns();
+// The list's columns, left to right, with their widths in pixels.
+inline constexpr std::array<ListColumn, kListColumns> kListColumnTable{{
+    {"#", 37},
+    {"Name", 100},
+    {"Group", 100},
+    {"Mobile", 100},
+    {"Speed Dial Mobile", 30},
+    {"Home", 100},
+    {"Speed Dial Home", 30},
+    {"Office", 100},
+    {"Speed Dial Office", 30},
+    {"Pager", 100},
+    {"Speed Dial Pager", 30},
+    {"Fax", 100},
+    {"Speed Dial Fax", 30},
+    {"E-mail", 160},
+    {"Wireless Address", 160},
+    {"Memo", 160},
+    {"Secret", 70},
+    {"Ringtype", 100},
+    {"Msg. Ringer", 100},
+    {"Picture id", 100},
+}};
+inline const std::array<ListColumn, kListColumns>& ListColumns() {
+    return kListColumnTable;
+}
 
 // Column indexes.
 namespace col {

@@ -1,9 +1,15 @@
 #include "link/TraceFormat.h"
 
+#include <algorithm>
 #include <iomanip>
 #include <sstream>
 
 namespace numora {
+
+namespace {
+// Names are padded to one width so that the bytes line up.
+constexpr std::size_t kNameWidth = 16;
+}  // namespace
 
 std::string FormatTraceLine(int64_t ms, TraceDir dir, std::span<const uint8_t> bytes,
                             std::size_t maxBytes, std::string_view note) {
@@ -15,7 +21,7 @@ std::string FormatTraceLine(int64_t ms, TraceDir dir, std::span<const uint8_t> b
     if (bytes.empty() && !note.empty()) return line.append(note);
     const std::string_view name = CommandName(bytes);
     line += name;
-    if (name.size() < 16) line.append(16 - name.size(), ' ');
+    line.append(std::max(name.size(), kNameWidth) - name.size(), ' ');
     const std::size_t shown = maxBytes == 0 ? bytes.size() : std::min(bytes.size(), maxBytes);
     static constexpr char kHex[] = "0123456789ABCDEF";
     for (std::size_t i = 0; i < shown; ++i) {
