@@ -115,7 +115,6 @@ void PutUtf8(std::string& out, uint32_t cp) {
 
 std::string FromUtf16(std::string_view bytes, bool bigEndian, std::vector<std::string>& problems) {
     std::string out;
-    out.reserve(bytes.size());
     int bad = 0;
     const auto unit = [&](std::size_t i) -> uint32_t {
         const auto a = static_cast<uint8_t>(bytes[i]);
@@ -176,7 +175,6 @@ std::string ContactsText(std::string_view bytes, bool latin1Fallback,
         }
     }
     std::string out;
-    out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] != '\r') {
             out += text[i];
@@ -190,7 +188,6 @@ std::string ContactsText(std::string_view bytes, bool latin1Fallback,
 
 std::string Latin1ToUtf8(std::string_view bytes) {
     std::string out;
-    out.reserve(bytes.size());
     for (const char c : bytes) {
         const auto b = static_cast<uint8_t>(c);
         if (b < 0x80) {

@@ -55,7 +55,6 @@ std::vector<uint8_t> EncodeFrame(std::span<const uint8_t> packet) {
 
 std::vector<uint8_t> EncodeFrame(std::span<const uint8_t> packet, uint16_t fcs) {
     std::vector<uint8_t> frame;
-    frame.reserve(2 * packet.size() + 5);
     for (const uint8_t b : packet)
         PutEscaped(frame, b);
     PutEscaped(frame, static_cast<uint8_t>(fcs & 0xFF));

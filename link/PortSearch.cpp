@@ -51,14 +51,13 @@ void CPortSearch::ChooseFirstPort(const PortTable& discovered) {
     m_page.PortStatus(m_linkState, m_portNumber);
 }
 
-int CPortSearch::SendAtCheck() {
-    const auto* bytes = reinterpret_cast<const uint8_t*>(kAtCheck.data());
-    return m_port.Write({bytes, kAtCheck.size()}) > 0 ? 1 : 2;
+// A probe that could not be written is like one not answered: the timer moves on.
+void CPortSearch::SendAtCheck() {
+    m_port.Write({reinterpret_cast<const uint8_t*>(kAtCheck.data()), kAtCheck.size()});
 }
 
-int CPortSearch::SendAtDiagMode() {
-    const auto* bytes = reinterpret_cast<const uint8_t*>(kAtDiagMode.data());
-    return m_port.Write({bytes, kAtDiagMode.size()}) > 0 ? 1 : 2;
+void CPortSearch::SendAtDiagMode() {
+    m_port.Write({reinterpret_cast<const uint8_t*>(kAtDiagMode.data()), kAtDiagMode.size()});
 }
 
 void CPortSearch::TryOpenPort() {

@@ -85,8 +85,8 @@ public:
     // Called each time the search puts the handset into framed mode (mode control 1 sent).
     void SetOnFramed(std::function<void()> fn) { m_onFramed = std::move(fn); }
 
-    int SendAtCheck();
-    int SendAtDiagMode();
+    void SendAtCheck();
+    void SendAtDiagMode();
 
 private:
     void OnTimer();

@@ -68,6 +68,14 @@ TEST_F(PacerTest, ResetForgetsQueuedStepsAndThePause) {
     pacer.Do(Note("fresh"));
     clock.RunUntilIdle();
     EXPECT_EQ(log, (std::vector<std::string>{"fresh@0"}));
+
+    // A pacer that goes away takes its timer with it.
+    {
+        CLinkPacer gone(clock);
+        gone.Pause(500);
+        EXPECT_TRUE(clock.HasTimers());
+    }
+    EXPECT_FALSE(clock.HasTimers());
 }
 
 TEST_F(PacerTest, APauseRunningOutInsideAStepWaitsForThatStepToEnd) {

@@ -144,7 +144,7 @@ TEST_F(Search, OkToTheProbeSwitchesModeAndRemembersThePort) {
     EXPECT_EQ(Phase(), kPhaseModeSent);
     EXPECT_EQ(profile.GetString(kPortSection, kPortKey, ""), "3");
     EXPECT_TRUE(page.Called("CloseSearchDialog"));
-    EXPECT_EQ(page.statuses.back(), "3:3");
+    EXPECT_EQ(page.statuses, (std::vector<std::string>{"0:3", "2:3", "3:3"}));
     EXPECT_EQ(page.progress, 3);  // the button's 2, and one for the answer
     EXPECT_EQ(port->LastText(), std::string("AT$PCDMG\r\0", 10));
 }
