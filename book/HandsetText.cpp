@@ -1,48 +1,11 @@
 #include "book/HandsetText.h"
 
-#include <array>
-#include <string_view>
+#include "book/HandsetTextForms.h"
 
 namespace numora {
 
-namespace {
-
-// Latin Extended-A (U+0100 to U+017F), the letters of Central European and Baltic languages,
-// each as its base letter. '~' marks the ligatures, which take two letters.
-constexpr std::string_view kExtendedA =
-    "AaAaAaCcCcCcCcDdDdEeEeEeEeEeGgGgGgGgHhHhIiIiIiIiIi~~JjKkkLlLlLlLlLlNnNnNnnNnOoOoOo~~RrRrRr"
-    "SsSsSsSsTtTtTtUuUuUuUuUuUuWwYyYZzZzZzs";
-static_assert(kExtendedA.size() == 0x80);
-
-struct Form {
-    char32_t first;
-    char32_t last;
-    std::string_view text;
-};
-
-// Everything else with a near form: punctuation from word processors, spaces, a few symbols
-// and letters. Fullwidth ASCII is handled apart.
-constexpr std::array<Form, 33> kForms{{
-    {0x0132, 0x0132, "IJ"},  {0x0133, 0x0133, "ij"},   {0x0152, 0x0152, "OE"},
-    {0x0153, 0x0153, "oe"},  {0x0192, 0x0192, "f"},    {0x0218, 0x0218, "S"},
-    {0x0219, 0x0219, "s"},   {0x021A, 0x021A, "T"},    {0x021B, 0x021B, "t"},
-    {0x02B9, 0x02BC, "'"},   {0x02C6, 0x02C6, "^"},    {0x02C8, 0x02C8, "'"},
-    {0x02DC, 0x02DC, "~"},   {0x0300, 0x036F, ""},     {0x1E9E, 0x1E9E, "SS"},
-    {0x2000, 0x200A, " "},   {0x200B, 0x200D, ""},     {0x2010, 0x2015, "-"},
-    {0x2018, 0x201B, "'"},   {0x201C, 0x201F, "\""},   {0x2022, 0x2022, "\xB7"},
-    {0x2026, 0x2026, "..."}, {0x202F, 0x202F, "\xA0"}, {0x2032, 0x2032, "'"},
-    {0x2033, 0x2033, "\""},  {0x2039, 0x2039, "<"},    {0x203A, 0x203A, ">"},
-    {0x2044, 0x2044, "/"},   {0x2060, 0x2060, ""},     {0x20AC, 0x20AC, "EUR"},
-    {0x2122, 0x2122, "TM"},  {0x2212, 0x2212, "-"},    {0xFEFF, 0xFEFF, ""},
-}};
-
-constexpr char32_t kFullwidthFirst = 0xFF01;
-constexpr char32_t kFullwidthLast = 0xFF5E;
-constexpr char32_t kFullwidthOffset = 0xFEE0;
-
-}  // namespace
-
 std::optional<std::string> NearestLatin1(char32_t cp) {
+    using namespace latin1;
     if (cp <= 0xFF) return std::string(1, static_cast<char>(cp));
     if (cp < 0x100 + kExtendedA.size() && kExtendedA[cp - 0x100] != '~') {
         return std::string(1, kExtendedA[cp - 0x100]);

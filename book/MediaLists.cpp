@@ -6,36 +6,6 @@ namespace numora {
 
 namespace {
 
-constexpr std::array<MediaItem, 16> kRingers{{
-    {"Select Ringer", 0xFFFF},
-    {"Radetzky March", 100},
-    {"Peer Gynt Suite No.1", 101},
-    {"Opera from La Traviata", 102},
-    {"A theme by Mozart", 103},
-    {"Behind Story", 104},
-    {"Funky", 105},
-    {"My Friend Rudy", 106},
-    {"Music 1", 107},
-    {"Music 2", 108},
-    {"Music 3", 109},
-    {"Bell_1", 200},
-    {"Bell_2", 201},
-    {"Bell_3", 202},
-    {"Bell_4", 203},
-    {"Bell_5", 204},
-}};
-
-constexpr std::array<MediaItem, 6> kMsgRingers{{
-    {"Select Ringer", 0xFFFF},
-    {"Tone 1", 300},
-    {"Tone 2", 301},
-    {"Tone 3", 302},
-    {"Tone 4", 303},
-    {"Tone 5", 304},
-}};
-
-constexpr std::array<MediaItem, 1> kGraphics{{{"Select Graphic", 0xFFFF}}};
-
 // The item of a fixed code, or -1 for a code no item stands for.
 int FindItem(MediaList list, uint16_t code) {
     const auto items = FixedItems(list);

@@ -2,6 +2,7 @@
 // codes and the items the form shows.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -16,6 +17,37 @@ struct MediaItem {
     std::string_view text;
     uint16_t code;
 };
+
+// The fixed items of each list, item 0 (the default) first.
+inline constexpr std::array<MediaItem, 16> kRingers{{
+    {"Select Ringer", 0xFFFF},
+    {"Radetzky March", 100},
+    {"Peer Gynt Suite No.1", 101},
+    {"Opera from La Traviata", 102},
+    {"A theme by Mozart", 103},
+    {"Behind Story", 104},
+    {"Funky", 105},
+    {"My Friend Rudy", 106},
+    {"Music 1", 107},
+    {"Music 2", 108},
+    {"Music 3", 109},
+    {"Bell_1", 200},
+    {"Bell_2", 201},
+    {"Bell_3", 202},
+    {"Bell_4", 203},
+    {"Bell_5", 204},
+}};
+
+inline constexpr std::array<MediaItem, 6> kMsgRingers{{
+    {"Select Ringer", 0xFFFF},
+    {"Tone 1", 300},
+    {"Tone 2", 301},
+    {"Tone 3", 302},
+    {"Tone 4", 303},
+    {"Tone 5", 304},
+}};
+
+inline constexpr std::array<MediaItem, 1> kGraphics{{{"Select Graphic", 0xFFFF}}};
 
 // The items a list holds after a reset, item 0 first.
 std::span<const MediaItem> FixedItems(MediaList list);

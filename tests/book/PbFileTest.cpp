@@ -196,6 +196,26 @@ TEST(PbFileTest, StrayBytesEmptyEntriesAndDamagedRecordsAreSkipped) {
     EXPECT_EQ(partial.CountUsedEntries(), 5);
 }
 
+TEST(PbFileTest, TheLoadReportSaysOnlyWhatHappened) {
+    PbLoadReport r;
+    EXPECT_EQ(LoadReportText(r), "");
+    const std::string damaged = "The file is damaged. What could not be read was left out:";
+    const std::string cut = "\n- the last record, cut short by the end of the file";
+    r.truncated = true;
+    r.ignored = 1;  // the cut record counts among the ignored ones
+    EXPECT_EQ(LoadReportText(r), damaged + cut);
+    r.ignored = 3;
+    r.skippedBytes = 7;
+    r.namedGroups = {2, 4};
+    EXPECT_EQ(LoadReportText(r),
+              damaged +
+                  "\n- 2 record(s) the book cannot take (a slot outside the tables, an empty "
+                  "group name, or an entry without number, e-mail or wireless address)" +
+                  cut +
+                  "\n- 7 byte(s) that start no record\n\nEntries name group(s) not in use; "
+                  "they keep them, now in use as \"Group 2\", \"Group 4\".");
+}
+
 TEST(PbFileTest, OnlyFilesMostlyOfRecordsArePhoneBooks) {
     CPBData book = RichBook();
     const auto good = Save(book);
