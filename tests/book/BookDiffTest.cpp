@@ -64,8 +64,14 @@ TEST(BookDiffTest, EachChangeIsOneLineNamingSlotFieldAndValues) {
          [](CPBData& b) { b.DeleteEntry(7); },
          {"entry 7 \"Bo\": removed (Mobile 0202)"}},
         {"added",
-         [](CPBData& b) { AddEntry(b, 0, "Cy", kEtcGroup, "0303"); },
-         {"entry 0 \"Cy\": added (Mobile 0303)"}},
+         [](CPBData& b) {
+             PBEntry e = test::MakeEntry(0, "Cy", kEtcGroup, "0303");
+             SetNumber(e.numbers[4], "0404");
+             SetText(e.email, "cy@x");
+             SetText(e.wireless, "wap.x");
+             b.SetEntry(e);
+         },
+         {"entry 0 \"Cy\": added (Mobile 0303, Fax 0404, E-mail cy@x, Wireless Address wap.x)"}},
         {"secret and ringer",
          [](CPBData& b) {
              PBEntry e = b.Entry(3);

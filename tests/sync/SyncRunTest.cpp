@@ -151,6 +151,8 @@ TEST(SyncRunTest, ReadOfAnEmptyHandset) {
     EXPECT_TRUE(rig.page.enabled);
     EXPECT_EQ(rig.page.progress, 0);
     EXPECT_EQ(rig.page.maxProgress, kReadProgressEnd);
+    EXPECT_EQ(std::count(rig.page.positions.begin(), rig.page.positions.end(), kReadRecordPhasePos),
+              1);  // at the mask request
     EXPECT_FALSE(rig.port.IsOpen());
     EXPECT_TRUE(rig.page.messages.empty());
     EXPECT_EQ(rig.profile.GetString(kPortSection, kPortKey, ""), "3");
@@ -299,6 +301,20 @@ TEST(SyncRunTest, BusyHandsetIsPolledEvery100ms) {
         EXPECT_GE(polls[i] - polls[i - 1], test::SimPort::kReplyDelayMs + kStatusPollPauseMs);
     }
     EXPECT_EQ(rig.book.CountUsedEntries(), 1);
+}
+
+// A slow handset takes nearly the whole reply time for each item and record: every reply the
+// run takes starts the wait for the next one again.
+TEST(SyncRunTest, TheReplyTimeStartsAgainWithEveryReply) {
+    for (const bool write : {false, true}) {
+        SimFaults faults;
+        faults.recordDelayMs = 900;
+        Rig rig(BookWithSlots({1, 2, 3}), faults);
+        rig.session.Engine().SetTimeouts(kDefaultSearchTimeoutMs, 1000);
+        if (write) rig.book = BookWithSlots({4, 5});
+        EXPECT_EQ(write ? rig.Write() : rig.Read(),
+                  write ? RunOutcome::WriteCompleted : RunOutcome::ReadCompleted);
+    }
 }
 
 // Every fault ends one of two ways: the exact book (on the handset after a write, in the window
