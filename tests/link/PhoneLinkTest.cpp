@@ -285,6 +285,15 @@ TEST_F(PhoneLinkTest, ResendRepeatsThePacketAndItsPause) {
     EXPECT_TRUE(ran);
 }
 
+// In a fast run a reply is late after three times its time on the wire, request and reply
+// at 115200 baud, and 150 ms for the turnaround.
+TEST(FastReplyTimeout, IsThreeTimesTheWireAndTheTurnaround) {
+    EXPECT_EQ(FastReplyTimeoutMs(std::vector<uint8_t>{0x3F}), 152);
+    EXPECT_EQ(FastReplyTimeoutMs(Packet({0x26}, 133)), 220);
+    EXPECT_EQ(FastReplyTimeoutMs(Packet({0x83}, 344)), 330);
+    EXPECT_EQ(FastReplyTimeoutMs(Packet({0x84}, 301)), 308);
+}
+
 TEST(CommandName, NamesEachRequestAndReply) {
     struct Case {
         Bytes packet;
