@@ -40,7 +40,20 @@ TEST(SimArgs, TakesEveryOptionTogether) {
                           "--hangup",
                           "7",
                           "--password",
-                          "00ff10203040507f"});
+                          "00ff10203040507f",
+                          "--busy-for",
+                          "0",
+                          "--split-pause",
+                          "0",
+                          "--delay",
+                          "0",
+                          "--refuse-mode",
+                          "--bad-fcs",
+                          "8",
+                          "--twice",
+                          "10",
+                          "--split",
+                          "11"});
     ASSERT_TRUE(a);
     EXPECT_EQ(a->bookPath, "in.pb");
     EXPECT_EQ(a->savePath, "out.pb");
@@ -54,6 +67,11 @@ TEST(SimArgs, TakesEveryOptionTogether) {
     EXPECT_EQ(a->faults.garbleAt, (std::set<int>{6}));
     EXPECT_EQ(a->faults.hangupAt, (std::set<int>{7}));
     EXPECT_EQ(a->password, (Password{0x00, 0xFF, 0x10, 0x20, 0x30, 0x40, 0x50, 0x7F}));
+    EXPECT_TRUE(a->faults.refuseMode);
+    EXPECT_EQ(a->faults.badFcsAt, (std::set<int>{8}));
+    EXPECT_EQ(a->faults.twiceAt, (std::set<int>{10}));
+    EXPECT_EQ(a->faults.splitAt, (std::set<int>{11}));
+    EXPECT_EQ(a->faults.splitPauseMs, 0);
 }
 
 TEST(SimArgs, NothingGivenMeansAWellBehavedEmptyHandset) {
@@ -66,17 +84,22 @@ TEST(SimArgs, NothingGivenMeansAWellBehavedEmptyHandset) {
 }
 
 TEST(SimArgs, RefusesMistakesWithAReason) {
-    const std::vector<std::vector<std::string_view>> bad = {
-        {"--frobnicate"},     {"--book"},
-        {"--drop", "0"},      {"--drop", "x"},
-        {"--busy", "-1"},     {"--hangup", "3a"},
-        {"--password", "12"}, {"--password", "zz00000000000000"},
-        {"book.pb"},          {"--save", ""},
+    const std::vector<std::pair<std::vector<std::string_view>, std::string>> bad = {
+        {{"--frobnicate"}, "unknown option --frobnicate"},
+        {{"book.pb"}, "unknown option book.pb"},
+        {{"--book"}, "--book needs a value"},
+        {{"--save", ""}, "--save needs a value"},
+        {{"--drop", "0"}, "--drop takes a number from 1 (a request number)"},
+        {{"--drop", "x"}, "--drop takes a number from 1 (a request number)"},
+        {{"--busy", "-1"}, "--busy takes a number"},
+        {{"--hangup", "3a"}, "--hangup takes a number from 1 (a request number)"},
+        {{"--password", "12"}, "--password takes 16 hexadecimal digits"},
+        {{"--password", "zz00000000000000"}, "--password takes 16 hexadecimal digits"},
     };
-    for (const auto& args : bad) {
+    for (const auto& [args, reason] : bad) {
         std::string error;
         EXPECT_FALSE(Parse(args, &error)) << args[0];
-        EXPECT_FALSE(error.empty()) << args[0];
+        EXPECT_EQ(error, reason);
     }
 }
 
