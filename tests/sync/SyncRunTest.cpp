@@ -69,6 +69,19 @@ struct Rig {
         return out;
     }
 
+    // Runs the clock until the last request sent starts with these bytes.
+    void RunUntilSent(std::vector<uint8_t> head) {
+        for (int ms = 0; ms < 600000; ++ms) {
+            const auto rs = port.Requests();
+            if (!rs.empty() && rs.back().bytes.size() >= head.size() &&
+                std::equal(head.begin(), head.end(), rs.back().bytes.begin())) {
+                return;
+            }
+            clock.Advance(1);
+        }
+        ADD_FAILURE() << "never sent";
+    }
+
     int Count(uint8_t code) const {
         const auto rs = port.Requests();
         return static_cast<int>(
@@ -315,6 +328,71 @@ TEST(SyncRunTest, TheReplyTimeStartsAgainWithEveryReply) {
         EXPECT_EQ(write ? rig.Write() : rig.Read(),
                   write ? RunOutcome::WriteCompleted : RunOutcome::ReadCompleted);
     }
+}
+
+// Stopped from outside (the window closing, the tool interrupted), a run ends at once without a
+// message, unless the handset already holds or has sent the whole book: then it completes.
+TEST(SyncRunTest, CancelEndsTheRunOrCompletesWhatIsWhole) {
+    struct Case {
+        const char* when;
+        bool write;
+        std::vector<std::vector<uint8_t>> sent;  // the requests the run has sent, in order
+        RunOutcome outcome;
+        std::vector<std::string> messages;
+        bool broken;
+    };
+    const std::vector<Case> cases = {
+        {"reading items", false, {{cmd::kNvRead, 0x14, 0x04}}, RunOutcome::Cancelled, {}, false},
+        {"read whole",
+         false,
+         {{cmd::kEntryRead}, {cmd::kEnd}},
+         RunOutcome::ReadCompleted,
+         {},
+         false},
+        {"writing entries", true, {{cmd::kEntryWrite}}, RunOutcome::Cancelled, {}, true},
+        {"write whole",
+         true,
+         {{cmd::kModeControl, 2}},
+         RunOutcome::WriteCompleted,
+         {"Phonebook Write Completed!"},
+         false},
+    };
+    for (const Case& c : cases) {
+        Rig rig(BookWithSlots({1, 2, 3}));
+        if (c.write) {
+            rig.book = BookWithSlots({4, 5});
+            rig.session.Engine().OnWriteToPhone();
+        } else {
+            rig.session.Engine().OnReadFromPhone();
+        }
+        for (const auto& request : c.sent)
+            rig.RunUntilSent(request);
+        rig.session.Engine().Cancel();
+        EXPECT_EQ(rig.outcomes, std::vector<RunOutcome>{c.outcome}) << c.when;
+        rig.clock.RunUntilIdle();
+        EXPECT_EQ(rig.outcomes.size(), 1u) << c.when;
+        EXPECT_EQ(rig.page.messages, c.messages) << c.when;
+        EXPECT_EQ(rig.session.Engine().PhoneBookBroken(), c.broken) << c.when;
+        EXPECT_FALSE(rig.port.IsOpen()) << c.when;
+        EXPECT_TRUE(rig.page.enabled) << c.when;
+    }
+}
+
+// A read whose book is whole and only waits for the handset's last answer gives way to a new
+// run; any other run refuses to be started twice.
+TEST(SyncRunTest, ANewRunLeavesAWholeReadBehindButNoOtherRun) {
+    Rig rig(BookWithSlots({1, 2}));
+    rig.session.Engine().OnReadFromPhone();
+    rig.RunUntilSent({cmd::kNvRead});
+    rig.session.Engine().OnReadFromPhone();
+    EXPECT_TRUE(rig.outcomes.empty());
+    rig.RunUntilSent({cmd::kEnd});
+    rig.session.Engine().OnReadFromPhone();
+    EXPECT_EQ(rig.outcomes, std::vector<RunOutcome>{RunOutcome::ReadCompleted});
+    rig.clock.RunUntilIdle();
+    EXPECT_EQ(rig.outcomes,
+              (std::vector<RunOutcome>{RunOutcome::ReadCompleted, RunOutcome::ReadCompleted}));
+    EXPECT_EQ(rig.Count(cmd::kPassword), 2);
 }
 
 // Every fault ends one of two ways: the exact book (on the handset after a write, in the window
