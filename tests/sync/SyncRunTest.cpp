@@ -164,6 +164,8 @@ TEST(SyncRunTest, ReadOfAnEmptyHandset) {
     EXPECT_TRUE(rig.page.enabled);
     EXPECT_EQ(rig.page.progress, 0);
     EXPECT_EQ(rig.page.maxProgress, kReadProgressEnd);
+    EXPECT_EQ(std::vector<int>(rig.page.positions.begin(), rig.page.positions.begin() + 3),
+              (std::vector<int>{0, 1, 2}));  // from an empty bar, whatever the last run left
     EXPECT_EQ(std::count(rig.page.positions.begin(), rig.page.positions.end(), kReadRecordPhasePos),
               1);  // at the mask request
     EXPECT_FALSE(rig.port.IsOpen());
@@ -173,6 +175,7 @@ TEST(SyncRunTest, ReadOfAnEmptyHandset) {
 
 TEST(SyncRunTest, ReadAsksForTheAnnouncedSlotsPacedByThePauses) {
     Rig rig(BookWithSlots({0, 5, 9}));
+    AddEntry(rig.book, 7, "Only in the window", kEtcGroup);  // replaced by what the phone holds
     EXPECT_EQ(rig.Read(), RunOutcome::ReadCompleted);
     const auto seq = rig.Sequence();
     const std::vector<std::pair<int, int>> tail(seq.end() - 4, seq.end());
