@@ -222,6 +222,19 @@ TEST(ContactsTest, VCardsInAnyEncodingAndLineEndAreRead) {
     }
 }
 
+TEST(ContactsTest, Utf16PairsMakeOneCharacterAndLoneHalvesAreReported) {
+    using namespace std::string_literals;
+    // "é€😀", half a pair, "x"
+    const std::string little = "\xFF\xFE\xE9\x00\xAC\x20\x3D\xD8\x00\xDE\x00\xD8x\x00"s;
+    const std::string big = "\xFE\xFF\x00\xE9\x20\xAC\xD8\x3D\xDE\x00\xD8\x00\x00x"s;
+    for (const std::string& file : {little, big}) {
+        std::vector<std::string> problems;
+        EXPECT_EQ(ContactsText(file, false, problems),
+                  "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\xEF\xBF\xBDx");
+        EXPECT_EQ(problems.size(), 1u);
+    }
+}
+
 TEST(ContactsTest, QuotedPrintableSoftBreaksJoinButATrailingEqualsEndsTheValue) {
     const std::string file =
         "BEGIN:VCARD\r\nVERSION:2.1\r\nFN:Bo\r\n"
