@@ -167,9 +167,9 @@ TEST(ContactsTest, LongLinesFoldAndUnfold) {
 TEST(ContactsTest, CsvQuotingHeadersAndStrangeColumns) {
     const std::string csv =
         "\xEF\xBB\xBF"
-        "name,MOBILE,Memo,Birthday,mobile speed dial\r\n"
-        "\"Doe, Jane\",0123,\"Line one\nline \"\"two\"\"\",1990-01-01,4\r\n"
-        "Bob,0456,,,X,extra\n";
+        "name,MOBILE,Memo,Birthday,mobile speed dial,Ringer\r\n"
+        "\"Doe, Jane\",0123,\"Line one\nline \"\"two\"\"\",1990-01-01,4,65535\r\n"
+        "Bob,0456,,,X,65536,extra,more\n";
     std::vector<std::string> problems;
     const auto contacts = ContactsFromCsv(csv, problems);
     EXPECT_TRUE(problems.empty());
@@ -178,8 +178,10 @@ TEST(ContactsTest, CsvQuotingHeadersAndStrangeColumns) {
     EXPECT_EQ(contacts[0].name, "Doe, Jane");
     EXPECT_EQ(contacts[0].memo, "Line one\nline \"two\"");
     EXPECT_EQ(contacts[0].speedDials[0], 4);
+    EXPECT_EQ(contacts[0].ringer, 0xFFFF);
     EXPECT_EQ(contacts[1].speedDials[0], 0);
-    ASSERT_EQ(contacts[1].leftOut.size(), 1u);
+    EXPECT_EQ(contacts[1].leftOut,
+              (std::vector<std::string>{"Ringer \"65536\"", "2 field(s) beyond the header"}));
 
     const std::string out = ContactsToCsv(contacts);
     std::vector<std::string> none;
