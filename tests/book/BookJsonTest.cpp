@@ -73,6 +73,7 @@ TEST(BookJsonTest, HandWrittenBooksAreCheckedAndRefusedWithAReason) {
          "line 2, column 2: the key \"entries\" appears twice"},
         {"{\"smsGroups\":[{\"slot\":0,\"name\":\"a\\u0000b\"}]}", "may not hold \\u0000"},
         {"{\"smsGroups\":[{\"slot\":0,\"name\":\"\\u1055\"}]}", "U+1055 is not Latin-1"},
+        {"{\"smsGroups\":[{\"slot\":0,\"name\":\"\xE0\xA0\x80\"}]}", "U+0800 is not Latin-1"},
         {"{\"entries\":[{\"slot\":1e0}]}", "numbers must be whole"},
         {"{\"entries\":[{\"slot\":\"1\"}]}", "\"slot\" must be a whole number"},
         {"{\"entries\":[{\"slot\":12a}]}", "line 1, column 23: syntax error"},

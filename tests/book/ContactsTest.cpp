@@ -194,7 +194,8 @@ TEST(ContactsTest, CsvQuotingHeadersAndStrangeColumns) {
 
 // Each file holds one card for Ann, in another encoding or with other line ends.
 TEST(ContactsTest, VCardsInAnyEncodingAndLineEndAreRead) {
-    const std::string card = "BEGIN:VCARD\nVERSION:3.0\nFN:Ann\nTEL;TYPE=CELL:123\nEND:VCARD\n";
+    const std::string card =
+        "BEGIN:VCARD\nVERSION:3.0\nFN:Ann\nTEL;TYPE=VOICE,CELL:123\nEND:VCARD\n";
     auto withEnds = [&](std::string_view end) {
         std::string out;
         for (const char c : card) {
