@@ -27,6 +27,8 @@ TEST(BookJsonTest, DumpHasTheDocumentedShape) {
               "\"groups\":[{\"slot\":6,\"name\":\"Etc.\",\"members\":[0]}],"
               "\"smsGroups\":[{\"slot\":0,\"name\":\"Caf\xC3\xA9\"}],"
               "\"speedDials\":[{\"number\":2,\"entry\":0,\"kind\":\"mobile\"}]}");
+    CPBData back;
+    EXPECT_TRUE(BookFromJson(BookToJson(book), back).ok);  // slot 0 is a member like any
 }
 
 TEST(BookJsonTest, JsonRoundTripKeepsChainsBytesAndCodes) {
@@ -74,6 +76,7 @@ TEST(BookJsonTest, HandWrittenBooksAreCheckedAndRefusedWithAReason) {
         {"{\"smsGroups\":[{\"slot\":0,\"name\":\"a\\u0000b\"}]}", "may not hold \\u0000"},
         {"{\"smsGroups\":[{\"slot\":0,\"name\":\"\\u1055\"}]}", "U+1055 is not Latin-1"},
         {"{\"smsGroups\":[{\"slot\":0,\"name\":\"\xE0\xA0\x80\"}]}", "U+0800 is not Latin-1"},
+        {"{\"smsGroups\":[{\"slot\":0,\"name\":\"\xF0\x9F\x98\x80!\"}]}", "U+1F600 is not Latin-1"},
         {"{\"entries\":[{\"slot\":1e0}]}", "numbers must be whole"},
         {"{\"entries\":[{\"slot\":\"1\"}]}", "\"slot\" must be a whole number"},
         {"{\"entries\":[{\"slot\":12a}]}", "line 1, column 23: syntax error"},
