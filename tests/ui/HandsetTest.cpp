@@ -131,6 +131,9 @@ private slots:
         QSignalSpy ended(frame.Page(), &CPBDialog::runEnded);
         frame.StartUp();
         QCOMPARE(WaitForRun(ended), static_cast<int>(RunOutcome::ReadCompleted));
+        // A device named on the command line is not remembered as the handset's port.
+        const QSettings ini(options.profilePath, QSettings::IniFormat);
+        QVERIFY(!ini.contains(QStringLiteral("Port Setting/DS Com Port")));
 
         frame.Page()->OnWriteToPhone();
         QApplication::processEvents();

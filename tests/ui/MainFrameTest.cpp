@@ -66,16 +66,19 @@ private slots:
         QCOMPARE(sheet->tabText(0), QStringLiteral("Phone Book"));
         QCOMPARE(sheet->widget(0), frame.Page());
         QCOMPARE(frame.Page()->List()->RowCount(), kEntrySlots);
+        QCOMPARE(frame.Page()->List()->ColumnCount(), kListColumns);
         // Never larger than the form needs.
         QVERIFY(frame.View()->width() <= frame.View()->FormSize().width());
         QVERIFY(frame.View()->height() <= frame.View()->FormSize().height());
         QCOMPARE(frame.pos(), QPoint(0, 0));
     }
 
-    void theAboutBox() {
+    void theHelpMenuAndAboutBox() {
         CTestRunner runner;
         QTemporaryDir dir;
         CMainFrame frame(TestOptions(dir));
+        QVERIFY(FileAction(frame, QStringLiteral("E&xit")) != nullptr);
+        QCOMPARE(frame.menuBar()->actions().at(1)->text(), QStringLiteral("&Help"));
         QAction* about = frame.menuBar()->actions().at(1)->menu()->actions().first();
         QCOMPARE(about->text(), QStringLiteral("&About Program"));
         runner.Expect([](QDialog& dialog) {
