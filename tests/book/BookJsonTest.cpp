@@ -67,6 +67,7 @@ TEST(BookJsonTest, HandWrittenBooksAreCheckedAndRefusedWithAReason) {
         {"{\"speedDials\":[{\"number\":1,\"entry\":0,\"kind\":\"mobile\"}]}",
          "\"number\" must be a whole number from 2 to 20"},
         {"{\"speedDials\":[{\"number\":2,\"entry\":0,\"kind\":\"car\"}]}", "\"kind\" must be"},
+        {"{\"speedDials\":[{\"number\":2,\"entry\":0,\"kind\":256}]}", "\"kind\" must be"},
         {"{\"smsGroups\":[{\"slot\":0,\"name\":\"\\u0100\"}]}", "is not Latin-1"},
         {"{\"entries\":[{\"slot\":1.5}]}", "numbers must be whole"},
         {"{\"entries\":[", "unexpected end"},
