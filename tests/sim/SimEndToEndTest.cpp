@@ -144,13 +144,22 @@ TEST_F(SimEndToEndTest, AHangUpEndsTheLineAndSavesTheBookItWasGiven) {
 }
 
 TEST_F(SimEndToEndTest, BadArgumentsOrAnUnreadableBookStopAtOnce) {
-    for (const std::vector<std::string>& bad :
-         {std::vector<std::string>{"--drop=0"}, {"--book", File("missing.pb")}}) {
+    std::ofstream(File("plain")) << "not a link";
+    for (const std::vector<std::string>& bad : {std::vector<std::string>{"--drop=0"},
+                                                {"--book", File("missing.pb")},
+                                                {"--link", File("plain")}}) {
         test::SimProcess sim = Start(bad);
         EXPECT_TRUE(sim.Device().empty()) << bad[0];
         EXPECT_EQ(sim.Stop(), 2) << bad[0];
         EXPECT_NE(sim.Trace().find("numora-sim: "), std::string::npos) << bad[0];
     }
+}
+
+TEST_F(SimEndToEndTest, ABookThatCannotBeSavedEndsWithAnError) {
+    test::SimProcess sim = Start({"--save", File("no-such-folder/S.pb")});
+    ASSERT_FALSE(sim.Device().empty());
+    EXPECT_EQ(sim.Stop(), 1);
+    EXPECT_NE(sim.Trace().find("cannot write"), std::string::npos);
 }
 
 }  // namespace
