@@ -4,7 +4,6 @@
 #include "book/HandsetText.h"
 
 #include <algorithm>
-#include <charconv>
 #include <map>
 #include <set>
 
@@ -75,13 +74,6 @@ std::string FitNumber(const std::string& text, std::string_view kind, Reporter& 
 }
 
 }  // namespace
-
-std::optional<int> ParseWholeNumber(std::string_view text) {
-    int v = 0;
-    const auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (ec != std::errc() || p != text.data() + text.size()) return std::nullopt;
-    return v;
-}
 
 std::string Clip(std::string_view s) {
     constexpr std::size_t kShown = 40;

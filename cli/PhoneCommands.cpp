@@ -5,7 +5,6 @@
 #include <QStringList>
 #include <QTimer>
 #include <algorithm>
-#include <charconv>
 #include <csignal>
 #include <cstdio>
 #include <memory>
@@ -17,6 +16,7 @@
 #endif
 
 #include "book/BookDiff.h"
+#include "book/ParseNumbers.h"
 #include "cli/BookFiles.h"
 #include "cli/ConsolePage.h"
 #include "cli/StdFiles.h"
@@ -197,11 +197,10 @@ void PrintDifferences(const std::vector<BookDifference>& diffs) {
 }  // namespace
 
 bool ParseSearchTimeout(const std::string& text, PhoneOptions& options) {
-    int seconds = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), seconds);
-    if (ec != std::errc{} || end != text.data() + text.size()) return false;
-    if (seconds < kMinSearchTimeoutSec || seconds > kMaxSearchTimeoutSec) return false;
-    options.searchTimeoutSec = seconds;
+    const std::optional<int> seconds = ParseWholeNumber(text);
+    if (!seconds || *seconds < kMinSearchTimeoutSec || *seconds > kMaxSearchTimeoutSec)
+        return false;
+    options.searchTimeoutSec = *seconds;
     return true;
 }
 
