@@ -311,10 +311,7 @@ ContactsImport ImportContacts(const std::vector<Contact>& contacts, CPBData& boo
         e.ringer = c.ringer.value_or(kNone16);
         e.msgRinger = c.msgRinger.value_or(kNone16);
 
-        bool content = !TextOf(e.email).empty() || !TextOf(e.wireless).empty();
-        for (const PBNumber& n : e.numbers)
-            content = content || n.length != 0;
-        if (!content) {
+        if (!HasContent(e)) {
             report.Problem("left out: no number, e-mail or wireless address");
             used.erase(slots[k]);
             continue;

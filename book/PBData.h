@@ -62,6 +62,14 @@ struct PBEntry {
     bool operator==(const PBEntry&) const = default;
 };
 
+// The fields an entry fills, as field-mask bits: one per number, e-mail and wireless address.
+uint8_t FieldMaskOf(const PBEntry& e);
+// An entry is kept only with a number, an e-mail or a wireless address; a name or a memo alone
+// is not enough.
+inline bool HasContent(const PBEntry& e) {
+    return FieldMaskOf(e) != 0;
+}
+
 struct PBGroup {
     uint8_t id = kNone8;
     uint16_t firstEntry = kNone16;
