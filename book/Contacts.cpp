@@ -325,7 +325,7 @@ ContactsImport ImportContacts(const std::vector<Contact>& contacts, CPBData& boo
                 PBGroup grp;
                 if (book.GetGroup(g, grp) != 0 && TextOf(grp.name) == group) found = g;
             }
-            for (int g = 1; g <= 5 && found < 0; ++g) {
+            for (int g = kFirstNamedGroup; g <= kLastNamedGroup && found < 0; ++g) {
                 PBGroup grp;
                 if (book.GetGroup(g, grp) == 0) {
                     book.SetGroup(g, group);

@@ -349,7 +349,7 @@ std::vector<int> CPBData::KeepStrayEntries() {
 void CPBData::ResetSmsGroup(int k) {
     if (!InRange(k, kSmsGroupSlots)) return;
     PBSmsGroup& s = smsGroups[At(k)];
-    if (k >= 3) {
+    if (k >= kFixedSmsGroups) {
         s.id = kNone8;
         s.name.fill('\0');
         s.members.fill(PBSmsMember{});

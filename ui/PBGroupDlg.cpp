@@ -15,19 +15,10 @@ const SlotListTemplate kListTemplate{
     "Phone Book Group List", "groupListDialog", "groupList",       {155, 114}, {5, 7, 145, 80},
     {6, 91, 30, 18},         {43, 91, 30, 18},  {110, 91, 40, 18}, false,      kGroupSlots};
 
-bool IsFixedGroup(int g) {
-    return g == 0 || g == 1 || g == 2 || g == kEtcGroup;
-}
-
-// Only the user's own groups 3 to 5 may be deleted.
-bool IsDeletableGroup(int g) {
-    return g >= 3 && g <= 5;
-}
-
 }  // namespace
 
 CPBGroupEditDlg::CPBGroupEditDlg(int groupId, const QString& name, QWidget* parent)
-    : CSlotNameEditDlg(kEditTemplate, groupId, name, IsFixedGroup(groupId), parent) {}
+    : CSlotNameEditDlg(kEditTemplate, groupId, name, !IsUserGroup(groupId), parent) {}
 
 CPBGroupListDlg::CPBGroupListDlg(CPBData* book, QWidget* parent)
     : CSlotListDlg(kListTemplate, parent), m_pBook(book) {
@@ -48,7 +39,7 @@ void CPBGroupListDlg::StoreName(int row, const QString& name) {
 }
 
 bool CPBGroupListDlg::DeleteSlot(int row) {
-    if (!IsDeletableGroup(row)) {
+    if (!IsUserGroup(row)) {
         ShowMessage(this, kInvalidOperation);
         return false;
     }
