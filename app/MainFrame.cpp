@@ -176,11 +176,11 @@ void CMainFrame::BuildMenus() {
 }
 
 void CMainFrame::OnImportContacts() {
-    ImportContacts(this, *Page());
+    ImportContactsFile(this, *Page());
 }
 
 void CMainFrame::OnExportContacts() {
-    ExportContacts(this, *Page());
+    ExportContactsFile(this, *Page());
 }
 
 void CMainFrame::OnHistory() {

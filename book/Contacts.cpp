@@ -260,7 +260,7 @@ std::vector<Contact> ContactsFromBook(const CPBData& book) {
     return out;
 }
 
-ContactsImport ImportContacts(const std::vector<Contact>& contacts, CPBData& book) {
+ContactsImport ReplaceEntriesWithContacts(const std::vector<Contact>& contacts, CPBData& book) {
     ContactsImport result;
     book.ResetAllEntries();
     book.ResetSpeedDials();

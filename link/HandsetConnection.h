@@ -52,7 +52,7 @@ public:
 
 private:
     std::unique_ptr<CQtProfile> m_userProfile;
-    CPortKeyShield m_runProfile;
+    CProfileWithoutPortSave m_runProfile;
     bool m_deviceNamed;
     CPortMap m_map;
     CCommPort m_port;
