@@ -55,7 +55,7 @@ void SetContactsPathChooser(ContactsPathChooser chooser) {
     Chooser() = std::move(chooser);
 }
 
-void ImportContacts(QWidget* parent, CPBDialog& page) {
+void ImportContactsFile(QWidget* parent, CPBDialog& page) {
     const QString path = ChoosePath(parent, false);
     if (path.isEmpty()) return;
     QFile file(path);
@@ -89,7 +89,7 @@ void ImportContacts(QWidget* parent, CPBDialog& page) {
             .toStdString());
 }
 
-void ExportContacts(QWidget* parent, CPBDialog& page) {
+void ExportContactsFile(QWidget* parent, CPBDialog& page) {
     QString path = ChoosePath(parent, true);
     if (path.isEmpty()) return;
     BookFormat format = FormatOfPath(path.toStdString());

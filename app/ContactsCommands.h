@@ -17,7 +17,7 @@ class CPBDialog;
 using ContactsPathChooser = std::function<QString(QWidget* parent, bool save)>;
 void SetContactsPathChooser(ContactsPathChooser chooser);
 
-void ImportContacts(QWidget* parent, CPBDialog& page);
-void ExportContacts(QWidget* parent, CPBDialog& page);
+void ImportContactsFile(QWidget* parent, CPBDialog& page);
+void ExportContactsFile(QWidget* parent, CPBDialog& page);
 
 }  // namespace numora

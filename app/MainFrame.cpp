@@ -19,7 +19,6 @@
 #include "app/SimulatorProcess.h"
 #include "app/WriteVerifier.h"
 #include "history/BookHistory.h"
-#include "link/CommPort.h"
 #include "ui/Modal.h"
 #include "ui/PBDialog.h"
 #include "ui/PBListCtrl.h"
@@ -60,51 +59,41 @@ CMainFrame::CMainFrame(FrameOptions options, QWidget* parent)
     if (m_options.programFolder.isEmpty()) {
         m_options.programFolder = QCoreApplication::applicationDirPath();
     }
-    m_profile = m_options.profilePath.isEmpty()
-                    ? std::make_unique<CQtProfile>()
-                    : std::make_unique<CQtProfile>(m_options.profilePath);
-    m_shield = std::make_unique<CPortKeyShield>(*m_profile);
-    // A device named for this run pins every port number to it, and the remembered port stays
-    // as it was.
-    const bool pinned = !m_options.port.isEmpty() || m_options.simulate;
-    if (!m_options.port.isEmpty()) {
-        m_portMap = CPortMap::Pinned(m_options.port);
-    } else if (!m_options.simulate) {
-        m_portMap = CPortMap::FromSystem();
-    }
-    m_pPort = std::make_unique<CCommPort>(
-        [this](const std::string& comName) { return m_portMap.DeviceFor(comName); });
-    m_pPort->SetOnOpenFailed([] { QApplication::beep(); });
+    // The simulator names its terminal once it runs.
+    m_connection = std::make_unique<CHandsetConnection>(m_options.profilePath, m_options.port,
+                                                        m_options.simulate);
+    Port().SetOnOpenFailed([] { QApplication::beep(); });
 
-    IProfile& profile = pinned ? static_cast<IProfile&>(*m_shield) : *m_profile;
-    m_pView = new CNumoraView(*m_pPort, m_clock, profile, this);
+    IProfile& profile = m_connection->SessionProfile();
+    m_pView = new CNumoraView(Port(), m_clock, profile, this);
     setCentralWidget(m_pView);
     Page()->SetProgramFolder(m_options.programFolder);
-    Page()->Session().Link().SetPassword(PasswordFromProfile(profile));
     m_history = std::make_unique<CBookHistory>(m_options.historyFolder.isEmpty()
                                                    ? CBookHistory::DefaultFolder()
                                                    : m_options.historyFolder);
     Page()->SetHistory(m_history.get());
-    m_verifier = new CWriteVerifier(*m_pPort, m_clock, profile, *Page(), this);
+    m_verifier = new CWriteVerifier(Port(), m_clock, profile, *Page(), this);
     // While a write is verified, the port's replies go to the verifying read.
-    m_pPort->SetOnBlock([this](std::span<uint8_t> block) {
-        if (m_verifier->Active()) {
-            m_verifier->OnPhoneData(block);
-        } else {
-            m_pView->OnPhoneData(block);
-        }
-    });
-    m_pPort->SetOnLost([this] {
-        if (m_verifier->Active()) {
-            m_verifier->OnPortLost();
-        } else {
-            Page()->Session().Engine().OnPortLost();
-        }
-    });
+    m_connection->DeliverTo(
+        [this](std::span<uint8_t> block) {
+            if (m_verifier->Active()) {
+                m_verifier->OnPhoneData(block);
+            } else {
+                m_pView->OnPhoneData(block);
+            }
+        },
+        [this] {
+            if (m_verifier->Active()) {
+                m_verifier->OnPortLost();
+            } else {
+                Page()->Session().OnPortLost();
+            }
+        });
     connect(Page(), &CPBDialog::runEnded, this, [this](int outcome) {
         if (outcome == static_cast<int>(RunOutcome::WriteCompleted) &&
             m_verifyAction->isChecked()) {
-            QTimer::singleShot(0, this, [this] { m_verifier->Start(DiscoverPorts()); });
+            QTimer::singleShot(0, this,
+                               [this] { m_verifier->Start(m_connection->DiscoverPorts()); });
         }
     });
     // The protocol log keeps the frames of the last run.
@@ -116,7 +105,7 @@ CMainFrame::CMainFrame(FrameOptions options, QWidget* parent)
 
     BuildMenus();
     setWindowTitle(FrameTitle(QDir::current()));
-    m_profile->SetString("Initialization", "ClassName", metaObject()->className());
+    Profile().SetString("Initialization", "ClassName", metaObject()->className());
     FitToForm();
 }
 
@@ -126,9 +115,7 @@ CMainFrame::~CMainFrame() {
     delete m_logDlg;  // it watches the log, which goes before the window's children
     m_logDlg = nullptr;
     // The page's session talks to the port and the clock: it goes first.
-    m_pPort->SetOnBlock({});
-    m_pPort->SetOnLost({});
-    m_pPort->Close();
+    m_connection->Release();
     delete takeCentralWidget();
     m_pView = nullptr;
 }
@@ -151,7 +138,7 @@ void CMainFrame::BuildMenus() {
     connect(historyAction, &QAction::triggered, this, &CMainFrame::OnHistory);
     m_verifyAction = file->addAction(QStringLiteral("&Verify After Writing"));
     m_verifyAction->setCheckable(true);
-    m_verifyAction->setChecked(m_profile->GetString(kVerifySection, kVerifyKey, "0") == "1");
+    m_verifyAction->setChecked(Profile().GetString(kVerifySection, kVerifyKey, "0") == "1");
     connect(m_verifyAction, &QAction::toggled, this, &CMainFrame::OnVerifyAfterWriting);
     file->addSeparator();
     QAction* log = file->addAction(QStringLiteral("Protocol &Log..."));
@@ -163,10 +150,10 @@ void CMainFrame::BuildMenus() {
     const auto setPace = [this](bool on) {
         Page()->Session().Engine().SetPace(on ? Pace::Fast : Pace::Specified);
     };
-    fast->setChecked(m_profile->GetString(kPortSection, kFastTransfersKey, "0") == "1");
+    fast->setChecked(Profile().GetString(kPortSection, kFastTransfersKey, "0") == "1");
     setPace(fast->isChecked());
     connect(fast, &QAction::toggled, this, [this, setPace](bool on) {
-        m_profile->SetString(kPortSection, kFastTransfersKey, on ? "1" : "0");
+        Profile().SetString(kPortSection, kFastTransfersKey, on ? "1" : "0");
         setPace(on);
     });
     file->addSeparator();
@@ -189,11 +176,11 @@ void CMainFrame::BuildMenus() {
 }
 
 void CMainFrame::OnImportContacts() {
-    ImportContacts(this, *Page());
+    ImportContactsFile(this, *Page());
 }
 
 void CMainFrame::OnExportContacts() {
-    ExportContacts(this, *Page());
+    ExportContactsFile(this, *Page());
 }
 
 void CMainFrame::OnHistory() {
@@ -218,7 +205,7 @@ bool CMainFrame::RestoreSnapshot(const QString& id) {
 }
 
 void CMainFrame::OnVerifyAfterWriting(bool on) {
-    m_profile->SetString(kVerifySection, kVerifyKey, on ? "1" : "0");
+    Profile().SetString(kVerifySection, kVerifyKey, on ? "1" : "0");
 }
 
 void CMainFrame::OnProtocolLog() {
@@ -268,7 +255,7 @@ void CMainFrame::StartUp() {
     }
     m_simulator = new CSimulatorProcess(this);
     connect(m_simulator, &CSimulatorProcess::ready, this, [this](const QString& terminal) {
-        m_portMap = CPortMap::Pinned(terminal);
+        m_connection->PinTo(terminal);
         BeginSearch();
     });
     connect(m_simulator, &CSimulatorProcess::failed, this, [this](const QString& reason) {
@@ -287,18 +274,11 @@ void CMainFrame::StartUp() {
     m_simulator->Start(program, arguments);
 }
 
-PortTable CMainFrame::DiscoverPorts() const {
-    const QStringList extraIds =
-        QString::fromStdString(m_profile->GetString(kPortSection, "Handset USB IDs", ""))
-            .split(QLatin1Char(','), Qt::SkipEmptyParts);
-    return m_portMap.DiscoverHandsetPorts(extraIds);
-}
-
 void CMainFrame::BeginSearch() {
     // The search gets at least as long as one sweep of the ports it will try.
-    Page()->Session().Engine().SetTimeouts(std::max(kDefaultSearchTimeoutMs, m_portMap.SweepMs()),
+    Page()->Session().Engine().SetTimeouts(m_connection->SearchTimeoutMs(kDefaultSearchTimeoutMs),
                                            kDefaultReplyTimeoutMs);
-    Page()->StartUp(DiscoverPorts());
+    Page()->StartUp(m_connection->DiscoverPorts());
 }
 
 void CMainFrame::OnAppAbout() {

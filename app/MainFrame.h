@@ -10,15 +10,13 @@
 #include <string_view>
 
 #include "app/BookPrint.h"
-#include "link/PortMap.h"
+#include "link/HandsetConnection.h"
 #include "link/ProtocolLog.h"
 #include "link/QtClock.h"
-#include "link/QtProfile.h"
 
 namespace numora {
 
 class CBookHistory;
-class CCommPort;
 class CWriteVerifier;
 class CNumoraView;
 class CPBDialog;
@@ -54,8 +52,8 @@ public:
 
     CNumoraView* View() const { return m_pView; }
     CPBDialog* Page() const;
-    CCommPort& Port() { return *m_pPort; }
-    CQtProfile& Profile() { return *m_profile; }
+    CCommPort& Port() { return m_connection->Port(); }
+    CQtProfile& Profile() { return m_connection->UserProfile(); }
 
     // The page's start-up: the work file goes, the handset's ports are looked for, the port
     // search window shows and the book is read, as "Read from Phone" does. With --simulate the
@@ -90,16 +88,12 @@ private:
     PrintRowSource ListRows() const;
     void FitToForm();
     void BeginSearch();
-    PortTable DiscoverPorts() const;
 
     FrameOptions m_options;
-    std::unique_ptr<CQtProfile> m_profile;
-    std::unique_ptr<CPortKeyShield> m_shield;
+    std::unique_ptr<CHandsetConnection> m_connection;
     CQtClock m_clock;
     CProtocolLog m_protocolLog{m_clock};
     CProtocolLogDlg* m_logDlg = nullptr;
-    CPortMap m_portMap;
-    std::unique_ptr<CCommPort> m_pPort;
     CSimulatorProcess* m_simulator = nullptr;
     std::unique_ptr<CBookHistory> m_history;
     CWriteVerifier* m_verifier = nullptr;

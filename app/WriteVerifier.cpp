@@ -29,7 +29,6 @@ void CWriteVerifier::Start(const PortTable& discovered) {
     m_failure.clear();
     IPageSeam& seam = *this;
     m_session = std::make_unique<CPhoneSession>(m_scratch, seam, m_port, m_clock, m_profile);
-    m_session->Link().SetPassword(PasswordFromProfile(m_profile));
     m_session->Engine().SetOnRunEnded([this](RunOutcome outcome) {
         // The session is done with once its run has unwound.
         QTimer::singleShot(0, this, [this, outcome] { OnRunEnded(outcome); });
@@ -44,7 +43,7 @@ void CWriteVerifier::OnPhoneData(std::span<uint8_t> block) {
 }
 
 void CWriteVerifier::OnPortLost() {
-    if (m_session) m_session->Engine().OnPortLost();
+    if (m_session) m_session->OnPortLost();
 }
 
 void CWriteVerifier::OnRunEnded(RunOutcome outcome) {

@@ -47,7 +47,7 @@ TextImport BookFromText(BookFormat format, std::string_view text, CPBData& book)
                                                       : ContactsFromCsv(text, result.problems);
     // Into a copy: an import that yields no contact must not empty the book.
     CPBData imported = book;
-    const ContactsImport r = ImportContacts(contacts, imported);
+    const ContactsImport r = ReplaceEntriesWithContacts(contacts, imported);
     result.problems.insert(result.problems.end(), r.problems.begin(), r.problems.end());
     if (r.taken == 0) {
         result.error = contacts.empty() ? "no contact could be read from the file; the book is "

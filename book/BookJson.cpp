@@ -560,13 +560,6 @@ private:
         }
     }
 
-    static bool HasContent(const PBEntry& e) {
-        for (const PBNumber& n : e.numbers) {
-            if (n.length != 0) return true;
-        }
-        return e.email[0] != '\0' || e.wireless[0] != '\0';
-    }
-
     std::string_view m_text;
     JsonImport& m_result;
     std::set<int> m_placed;

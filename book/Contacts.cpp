@@ -4,7 +4,6 @@
 #include "book/HandsetText.h"
 
 #include <algorithm>
-#include <charconv>
 #include <map>
 #include <set>
 
@@ -75,13 +74,6 @@ std::string FitNumber(const std::string& text, std::string_view kind, Reporter& 
 }
 
 }  // namespace
-
-std::optional<int> ParseWholeNumber(std::string_view text) {
-    int v = 0;
-    const auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (ec != std::errc() || p != text.data() + text.size()) return std::nullopt;
-    return v;
-}
 
 std::string Clip(std::string_view s) {
     constexpr std::size_t kShown = 40;
@@ -265,7 +257,7 @@ std::vector<Contact> ContactsFromBook(const CPBData& book) {
     return out;
 }
 
-ContactsImport ImportContacts(const std::vector<Contact>& contacts, CPBData& book) {
+ContactsImport ReplaceEntriesWithContacts(const std::vector<Contact>& contacts, CPBData& book) {
     ContactsImport result;
     book.ResetAllEntries();
     book.ResetSpeedDials();
@@ -316,10 +308,7 @@ ContactsImport ImportContacts(const std::vector<Contact>& contacts, CPBData& boo
         e.ringer = c.ringer.value_or(kNone16);
         e.msgRinger = c.msgRinger.value_or(kNone16);
 
-        bool content = !TextOf(e.email).empty() || !TextOf(e.wireless).empty();
-        for (const PBNumber& n : e.numbers)
-            content = content || n.length != 0;
-        if (!content) {
+        if (!HasContent(e)) {
             report.Problem("left out: no number, e-mail or wireless address");
             used.erase(slots[k]);
             continue;
@@ -333,7 +322,7 @@ ContactsImport ImportContacts(const std::vector<Contact>& contacts, CPBData& boo
                 PBGroup grp;
                 if (book.GetGroup(g, grp) != 0 && TextOf(grp.name) == group) found = g;
             }
-            for (int g = 1; g <= 5 && found < 0; ++g) {
+            for (int g = kFirstNamedGroup; g <= kLastNamedGroup && found < 0; ++g) {
                 PBGroup grp;
                 if (book.GetGroup(g, grp) == 0) {
                     book.SetGroup(g, group);

@@ -43,10 +43,7 @@ std::vector<Contact> ContactsFromBook(const CPBData& book);
 
 // Replaces the book's entries and speed dials with the contacts. Groups are matched by name;
 // a name the book does not have yet takes the first free slot of 1 to 5. SMS groups stay.
-ContactsImport ImportContacts(const std::vector<Contact>& contacts, CPBData& book);
-
-// A whole number filling the text, or nothing.
-std::optional<int> ParseWholeNumber(std::string_view text);
+ContactsImport ReplaceEntriesWithContacts(const std::vector<Contact>& contacts, CPBData& book);
 
 // A value as a report shows it: at most 40 characters, then "...".
 std::string Clip(std::string_view utf8);

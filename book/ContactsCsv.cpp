@@ -1,5 +1,7 @@
 #include "book/ContactsCsv.h"
 
+#include "book/ParseNumbers.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>

@@ -200,16 +200,19 @@ int CPBData::GetEntry(int i, PBEntry& out) const {
     return 1;
 }
 
-void CPBData::RecomputeFieldMask(int i) {
-    if (!InRange(i, kEntrySlots)) return;
-    const PBEntry& e = entries[At(i)];
+uint8_t FieldMaskOf(const PBEntry& e) {
     uint8_t mask = 0;
     for (int n = 0; n < kNumberKinds; ++n) {
         if (e.numbers[At(n)].length != 0) mask |= static_cast<uint8_t>(1u << n);
     }
     if (e.email[0] != '\0') mask |= kMaskEmail;
     if (e.wireless[0] != '\0') mask |= kMaskWireless;
-    fieldMask[At(i)] = mask;
+    return mask;
+}
+
+void CPBData::RecomputeFieldMask(int i) {
+    if (!InRange(i, kEntrySlots)) return;
+    fieldMask[At(i)] = FieldMaskOf(entries[At(i)]);
 }
 
 int CPBData::CountUsedEntries() const {
@@ -346,7 +349,7 @@ std::vector<int> CPBData::KeepStrayEntries() {
 void CPBData::ResetSmsGroup(int k) {
     if (!InRange(k, kSmsGroupSlots)) return;
     PBSmsGroup& s = smsGroups[At(k)];
-    if (k >= 3) {
+    if (k >= kFixedSmsGroups) {
         s.id = kNone8;
         s.name.fill('\0');
         s.members.fill(PBSmsMember{});

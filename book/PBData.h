@@ -30,6 +30,16 @@ constexpr uint8_t kNone8 = 0xFF;
 constexpr uint8_t kAllGroup = 0;  // shown as "All"; never offered as a group of an entry
 constexpr uint8_t kEtcGroup = 6;  // the catch-all group "Etc."
 constexpr std::string_view kEtcName = "Etc.";
+// Groups 1 to 5 carry names. The handset names 1 and 2 itself, as it does "All" and "Etc.";
+// 3 to 5 are the user's, who may rename and delete them.
+constexpr int kFirstNamedGroup = 1;
+constexpr int kFirstUserGroup = 3;
+constexpr int kLastNamedGroup = 5;
+constexpr bool IsUserGroup(int g) {
+    return g >= kFirstUserGroup && g <= kLastNamedGroup;
+}
+// SMS groups 0 to 2 keep their slot when deleted; only their name and members go.
+constexpr int kFixedSmsGroups = 3;
 
 // Number kinds: the number's position in the entry plus 2.
 enum NumberKind : uint8_t { kMobile = 2, kHome = 3, kOffice = 4, kPager = 5, kFax = 6 };
@@ -61,6 +71,14 @@ struct PBEntry {
     uint16_t picture = kNone16;
     bool operator==(const PBEntry&) const = default;
 };
+
+// The fields an entry fills, as field-mask bits: one per number, e-mail and wireless address.
+uint8_t FieldMaskOf(const PBEntry& e);
+// An entry is kept only with a number, an e-mail or a wireless address; a name or a memo alone
+// is not enough.
+inline bool HasContent(const PBEntry& e) {
+    return FieldMaskOf(e) != 0;
+}
 
 struct PBGroup {
     uint8_t id = kNone8;

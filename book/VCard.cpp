@@ -1,5 +1,7 @@
 #include "book/VCard.h"
 
+#include "book/ParseNumbers.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -181,18 +183,12 @@ std::optional<Property> ParseLine(const std::string& line) {
     return p;
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
 std::string DecodeQuotedPrintable(std::string_view s) {
     std::string out;
     for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '=' && i + 2 < s.size() && HexDigit(s[i + 1]) >= 0 && HexDigit(s[i + 2]) >= 0) {
-            out += static_cast<char>(HexDigit(s[i + 1]) * 16 + HexDigit(s[i + 2]));
+        uint8_t byte = 0;
+        if (s[i] == '=' && i + 2 < s.size() && ParseHexBytes(s.substr(i + 1, 2), {&byte, 1})) {
+            out += static_cast<char>(byte);
             i += 2;
         } else {
             out += s[i];

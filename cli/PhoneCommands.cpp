@@ -2,10 +2,7 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
-#include <QStringList>
 #include <QTimer>
-#include <algorithm>
-#include <charconv>
 #include <csignal>
 #include <cstdio>
 #include <memory>
@@ -17,14 +14,13 @@
 #endif
 
 #include "book/BookDiff.h"
+#include "book/ParseNumbers.h"
 #include "cli/BookFiles.h"
 #include "cli/ConsolePage.h"
 #include "cli/StdFiles.h"
 #include "history/BookHistory.h"
-#include "link/CommPort.h"
-#include "link/PortMap.h"
+#include "link/HandsetConnection.h"
 #include "link/QtClock.h"
-#include "link/QtProfile.h"
 #include "link/TraceFormat.h"
 #include "sync/PhoneSession.h"
 
@@ -104,25 +100,16 @@ RunOutcome RunSession(bool reading, const PhoneOptions& options,
     IMessageSink* const sink = book.MessageSink();
     book.SetMessageSink(&page);
 
-    const CPortMap map = options.port.empty()
-                             ? CPortMap::FromSystem()
-                             : CPortMap::Pinned(QString::fromStdString(options.port));
-    CQtProfile userProfile;
-    CPortKeyShield shielded(userProfile);
-    IProfile& profile = map.IsPinned() ? static_cast<IProfile&>(shielded) : userProfile;
-
+    CHandsetConnection connection({}, QString::fromStdString(options.port));
     CQtClock clock;
-    CCommPort port([&map](const std::string& comName) { return map.DeviceFor(comName); });
-    CPhoneSession session(book, page, port, clock, profile);
-    session.Link().SetPassword(PasswordFromProfile(profile));
+    CPhoneSession session(book, page, connection.Port(), clock, connection.SessionProfile());
     StderrTrace trace(clock);
     if (options.trace) session.SetTrace(&trace);
-    port.SetOnBlock([&session](std::span<uint8_t> block) { session.OnReceivedBlock(block); });
-    port.SetOnLost([&session] { session.Engine().OnPortLost(); });
+    connection.DeliverTo(session);
 
     CSyncEngine& engine = session.Engine();
     engine.SetPace(options.pace);
-    engine.SetTimeouts(std::max(options.searchTimeoutSec * 1000, map.SweepMs()),
+    engine.SetTimeouts(connection.SearchTimeoutMs(options.searchTimeoutSec * 1000),
                        kDefaultReplyTimeoutMs);
     RunOutcome outcome = RunOutcome::Failed;
     engine.SetOnRunEnded([&outcome](RunOutcome o) {
@@ -137,17 +124,14 @@ RunOutcome RunSession(bool reading, const PhoneOptions& options,
         }
     });
 
-    const QStringList extraIds =
-        QString::fromStdString(profile.GetString(kPortSection, "Handset USB IDs", ""))
-            .split(',', Qt::SkipEmptyParts);
-    session.Search().ChooseFirstPort(map.DiscoverHandsetPorts(extraIds));
+    session.Search().ChooseFirstPort(connection.DiscoverPorts());
     if (reading) {
         engine.OnReadFromPhone();
     } else {
         engine.OnWriteToPhone();
     }
     QCoreApplication::exec();
-    port.Close();
+    connection.Release();
     page.SetShowProgress(false);
     book.SetMessageSink(sink);
     if (outcome == RunOutcome::Cancelled) {
@@ -197,11 +181,10 @@ void PrintDifferences(const std::vector<BookDifference>& diffs) {
 }  // namespace
 
 bool ParseSearchTimeout(const std::string& text, PhoneOptions& options) {
-    int seconds = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), seconds);
-    if (ec != std::errc{} || end != text.data() + text.size()) return false;
-    if (seconds < kMinSearchTimeoutSec || seconds > kMaxSearchTimeoutSec) return false;
-    options.searchTimeoutSec = seconds;
+    const std::optional<int> seconds = ParseWholeNumber(text);
+    if (!seconds || *seconds < kMinSearchTimeoutSec || *seconds > kMaxSearchTimeoutSec)
+        return false;
+    options.searchTimeoutSec = *seconds;
     return true;
 }
 

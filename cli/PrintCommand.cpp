@@ -3,13 +3,13 @@
 #include <QBuffer>
 #include <QGuiApplication>
 #include <QPdfWriter>
-#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 
 #include "app/BookPrint.h"
 #include "app/DirectoryPrint.h"
+#include "book/ParseNumbers.h"
 #include "book/PbFile.h"
 #include "cli/BookFiles.h"
 #include "cli/Command.h"
@@ -21,9 +21,10 @@ namespace numora {
 namespace {
 
 bool ParsePage(std::string_view text, int& page) {
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, page);
-    return ec == std::errc() && ptr == end && page >= 1;
+    const std::optional<int> number = ParseWholeNumber(text);
+    if (!number || *number < 1) return false;
+    page = *number;
+    return true;
 }
 
 bool ParseStyle(std::string_view text, PrintStyle& style) {

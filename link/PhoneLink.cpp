@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <tuple>
 
+#include "book/ParseNumbers.h"
 #include "book/Records.h"
 #include "link/FrameCodec.h"
 
@@ -218,18 +219,8 @@ int CPhoneLink::SendPbRequest85() {
 Password PasswordFromProfile(const IProfile& profile) {
     const std::string hex = profile.GetString(kPortSection, "Password", "");
     Password password = DefaultPassword();
-    if (hex.size() != 2 * password.size()) return password;
-    Password given{};
-    for (std::size_t i = 0; i < hex.size(); ++i) {
-        const char c = hex[i];
-        int v = -1;
-        if (c >= '0' && c <= '9') v = c - '0';
-        if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
-        if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
-        if (v < 0) return password;
-        given[i / 2] = static_cast<uint8_t>(given[i / 2] << 4 | v);
-    }
-    return given;
+    ParseHexBytes(hex, password);
+    return password;
 }
 
 }  // namespace numora

@@ -1,8 +1,9 @@
 #include "link/PortSearch.h"
 
 #include <algorithm>
-#include <charconv>
 #include <string_view>
+
+#include "book/ParseNumbers.h"
 
 namespace numora {
 
@@ -10,18 +11,6 @@ namespace {
 
 constexpr std::string_view kAtCheck{"at$CHKP\r", 8};
 constexpr std::string_view kAtDiagMode{"AT$PCDMG\r\0", 10};
-
-// The integer part of a profile value: leading blanks skipped, digits up to the first other
-// character, so "3abc" is port 3.
-int LeadingInt(const std::string& text, int fallback) {
-    const char* first = text.data();
-    const char* last = first + text.size();
-    while (first < last && (*first == ' ' || *first == '\t'))
-        ++first;
-    int value = 0;
-    const auto [ptr, ec] = std::from_chars(first, last, value);
-    return ec == std::errc() && ptr != first ? value : fallback;
-}
 
 }  // namespace
 
@@ -40,7 +29,8 @@ CPortSearch::~CPortSearch() {
 
 void CPortSearch::ChooseFirstPort(const PortTable& discovered) {
     m_linkState = kLinkWaiting;
-    m_lastPort = LeadingInt(m_profile.GetString(kPortSection, kPortKey, kPortDefault), 0);
+    m_lastPort =
+        ParseLeadingNumber(m_profile.GetString(kPortSection, kPortKey, kPortDefault)).value_or(0);
     for (int n = kMaxPortTable - 1; n >= 0; --n) {
         if (discovered[static_cast<std::size_t>(n)]) {
             m_lastPort = n;

@@ -1,5 +1,5 @@
-// The application profile in the user's configuration folder, under the same section and key
-// names as on every platform ("Port Setting"/"DS Com Port", ...).
+// The application profile: an INI file in the user's configuration folder, its settings in
+// named sections ("Port Setting"/"DS Com Port", ...).
 #pragma once
 
 #include <QSettings>
@@ -27,11 +27,11 @@ private:
     mutable QSettings m_settings;
 };
 
-// Passes everything through but the remembered port: when the user names the device, the
-// port numbers the search walks mean nothing outside this run.
-class CPortKeyShield : public IProfile {
+// Passes everything through but the remembered port, which it never writes: when the user names
+// the device, the port numbers the search walks mean nothing outside this run.
+class CProfileWithoutPortSave : public IProfile {
 public:
-    explicit CPortKeyShield(IProfile& inner) : m_inner(inner) {}
+    explicit CProfileWithoutPortSave(IProfile& inner) : m_inner(inner) {}
     std::string GetString(std::string_view section, std::string_view key,
                           std::string_view fallback) const override {
         return m_inner.GetString(section, key, fallback);

@@ -3,7 +3,7 @@
 #include <array>
 
 #include "book/Records.h"
-#include "link/PhoneLink.h"
+#include "link/HandsetCommands.h"
 
 namespace numora {
 

@@ -6,6 +6,7 @@
 
 #include "book/Records.h"
 #include "link/FrameCodec.h"
+#include "link/HandsetCommands.h"
 
 namespace numora {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "link/PhoneLink.h"
+#include "link/HandsetCommands.h"
 
 namespace numora {
 

@@ -1,6 +1,6 @@
 #include "sim/SimArgs.h"
 
-#include <charconv>
+#include "book/ParseNumbers.h"
 
 namespace numora {
 
@@ -14,20 +14,14 @@ const std::string_view kSimUsage =
 namespace {
 
 std::optional<int> Number(std::string_view text, int least) {
-    int value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc{} || end != text.data() + text.size() || value < least) return {};
+    const std::optional<int> value = ParseWholeNumber(text);
+    if (!value || *value < least) return {};
     return value;
 }
 
 std::optional<Password> HexPassword(std::string_view text) {
     Password p{};
-    if (text.size() != 2 * p.size()) return {};
-    for (std::size_t k = 0; k < p.size(); ++k) {
-        const char* at = text.data() + 2 * k;
-        const auto [end, ec] = std::from_chars(at, at + 2, p[k], 16);
-        if (ec != std::errc{} || end != at + 2) return {};
-    }
+    if (!ParseHexBytes(text, p)) return {};
     return p;
 }
 

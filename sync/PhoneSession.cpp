@@ -7,7 +7,9 @@ CPhoneSession::CPhoneSession(CPBData& book, IPageSeam& page, IPort& port, IClock
     : m_pacer(clock),
       m_link(port, m_pacer),
       m_search(port, m_link, m_pacer, clock, page, profile),
-      m_engine(book, page, m_link, port, m_search, m_pacer, clock) {}
+      m_engine(book, page, m_link, port, m_search, m_pacer, clock) {
+    m_link.SetPassword(PasswordFromProfile(profile));
+}
 
 void CPhoneSession::OnReceivedBlock(std::span<uint8_t> raw) {
     m_engine.OnPhoneData(raw);

@@ -20,10 +20,13 @@ namespace numora {
 
 class CPhoneSession {
 public:
+    // The handset's password comes from the profile ("Port Setting"/"Password").
     CPhoneSession(CPBData& book, IPageSeam& page, IPort& port, IClock& clock, IProfile& profile);
 
     // A burst as the port delivered it, escapes still in place.
     void OnReceivedBlock(std::span<uint8_t> raw);
+    // The port closed itself: the device went away.
+    void OnPortLost() { m_engine.OnPortLost(); }
 
     // Frames both ways, for --trace and the protocol log.
     void SetTrace(ITraceSink* trace);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "book/Records.h"
+#include "link/HandsetCommands.h"
 
 namespace numora {
 

@@ -167,7 +167,7 @@ private:
     uint8_t m_groupCursor = 0;
     uint16_t m_entryCursor = kNone16;
     int m_progressStep = 0;
-    std::array<uint16_t, 6> m_groupMemberCounts{};
+    std::array<uint16_t, kGroupSlots - 1> m_groupMemberCounts{};  // groups 1 to "Etc."
 
     bool m_running = false;
     bool m_handshakeStarted = false;  // a mode-control reply was acted upon in this handshake

@@ -138,18 +138,18 @@ void CSyncEngine::StartDataPass(bool entriesSent) {
 // name that matches a row wins, so rows with an empty column count for the highest unused
 // slot, whose name is empty too. The handset expects exactly these counts.
 void CSyncEngine::CountGroupMembers() {
-    std::array<std::string, 6> names;
-    for (int g = 1; g <= 5; ++g) {
+    std::array<std::string, kGroupSlots - 1> names;  // groups 1 to "Etc.", as the counts
+    for (int g = kFirstNamedGroup; g <= kLastNamedGroup; ++g) {
         PBGroup group;
         if (m_book.GetGroup(g, group) != 0) names[g - 1u] = std::string(TextOf(group.name));
     }
-    names[5] = std::string(kEtcName);
+    names[kEtcGroup - 1u] = std::string(kEtcName);
     for (int row = 0; row < kEntrySlots; ++row) {
         std::string text = m_page.GroupColumnText(row);
         if (text.size() > kNameLen) text.resize(kNameLen);
         int match = -1;
-        for (int k = 0; k < 6; ++k) {
-            if (text == names[static_cast<std::size_t>(k)]) match = k;
+        for (std::size_t k = 0; k < names.size(); ++k) {
+            if (text == names[k]) match = static_cast<int>(k);
         }
         if (match >= 0) ++m_groupMemberCounts[static_cast<std::size_t>(match)];
     }

@@ -573,14 +573,14 @@ void CPBDialog::OnSave() {
 }
 
 bool CPBDialog::Save() {
-    bool anything = !m_email->text().isEmpty() || !m_wireless->text().isEmpty();
-    for (const NumberControls& n : m_numbers)
-        anything = anything || !n.number->text().isEmpty();
-    if (!anything) {
+    const int slot = CurrentId();
+    PBEntry before;
+    const bool existed = m_book.GetEntry(slot, before) != 0;
+    const PBEntry e = TypedEntry(slot, existed ? &before : nullptr);
+    if (!HasContent(e)) {
         MessageBox(kInsufficientInformation);
         return false;
     }
-    const int slot = CurrentId();
     if (slot < 0 || slot >= kEntrySlots) return false;
     for (int k = 0; k < kNumberKinds; ++k) {
         QLineEdit* number = m_numbers[static_cast<std::size_t>(k)].number;
@@ -590,9 +590,13 @@ bool CPBDialog::Save() {
             return false;
         }
     }
+    m_book.SetEntry(e);
+    ApplySpeedDials(slot);
+    RefreshList();
+    return true;
+}
 
-    PBEntry before;
-    const bool existed = m_book.GetEntry(slot, before) != 0;
+PBEntry CPBDialog::TypedEntry(int slot, const PBEntry* before) const {
     PBEntry e;
     e.index = static_cast<uint16_t>(slot);
     SetText(e.name, ToBytes(m_name->text()));
@@ -608,17 +612,14 @@ bool CPBDialog::Save() {
     SetText(e.wireless, ToBytes(m_wireless->text()));
     SetText(e.memo, ToBytes(m_memo->text()));
     e.secret = m_secret->isChecked() ? 1 : 0;
-    // A list without a choice keeps the entry's code as it is.
     auto code = [](QComboBox* combo, MediaList list, uint16_t current) {
         return CodeForItem(list, combo->currentIndex()).value_or(current);
     };
-    e.ringer = code(m_ringer, MediaList::Ringer, existed ? before.ringer : kNone16);
-    e.msgRinger = code(m_msgRinger, MediaList::MsgRinger, existed ? before.msgRinger : kNone16);
-    e.picture = code(m_graphic, MediaList::Graphic, existed ? before.picture : kNone16);
-    m_book.SetEntry(e);
-    ApplySpeedDials(slot);
-    RefreshList();
-    return true;
+    e.ringer = code(m_ringer, MediaList::Ringer, before != nullptr ? before->ringer : kNone16);
+    e.msgRinger =
+        code(m_msgRinger, MediaList::MsgRinger, before != nullptr ? before->msgRinger : kNone16);
+    e.picture = code(m_graphic, MediaList::Graphic, before != nullptr ? before->picture : kNone16);
+    return e;
 }
 
 // The list row still shows the speed dials as stored; what differs in the panel is released

@@ -145,6 +145,8 @@ private:
     int FilterGroup() const;
     bool FilterShowsAll() const;
     bool Save();
+    // The entry as the panel's fields hold it; a list without a choice keeps before's code.
+    PBEntry TypedEntry(int slot, const PBEntry* before) const;
     void ApplySpeedDials(int slot);
     void ReportHistoryFailure();
 

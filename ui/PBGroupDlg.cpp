@@ -6,28 +6,33 @@ namespace numora {
 
 namespace {
 
-const NameEditTemplate kEditTemplate{
-    "Phone Book Group Edit", "groupEditDialog", {186, 96},      "Group ID",
-    {7, 10, 42, 8},          {53, 7, 126, 12},  {7, 25, 42, 8}, {53, 22, 126, 12},
-    {37, 75, 50, 18},        {98, 75, 50, 18},  kEnterGroupName};
+const NameEditTemplate kEditTemplate{.caption = "Phone Book Group Edit",
+                                     .objectName = "groupEditDialog",
+                                     .size = {186, 96},
+                                     .idCaption = "Group ID",
+                                     .idLabel = {7, 10, 42, 8},
+                                     .idEdit = {53, 7, 126, 12},
+                                     .nameLabel = {7, 25, 42, 8},
+                                     .nameEdit = {53, 22, 126, 12},
+                                     .ok = {37, 75, 50, 18},
+                                     .cancel = {98, 75, 50, 18},
+                                     .emptyName = kEnterGroupName};
 
-const SlotListTemplate kListTemplate{
-    "Phone Book Group List", "groupListDialog", "groupList",       {155, 114}, {5, 7, 145, 80},
-    {6, 91, 30, 18},         {43, 91, 30, 18},  {110, 91, 40, 18}, false,      kGroupSlots};
-
-bool IsFixedGroup(int g) {
-    return g == 0 || g == 1 || g == 2 || g == kEtcGroup;
-}
-
-// Only the user's own groups 3 to 5 may be deleted.
-bool IsDeletableGroup(int g) {
-    return g >= 3 && g <= 5;
-}
+const SlotListTemplate kListTemplate{.caption = "Phone Book Group List",
+                                     .objectName = "groupListDialog",
+                                     .listName = "groupList",
+                                     .size = {155, 114},
+                                     .list = {5, 7, 145, 80},
+                                     .edit = {6, 91, 30, 18},
+                                     .del = {43, 91, 30, 18},
+                                     .ok = {110, 91, 40, 18},
+                                     .editIsDefault = false,
+                                     .rows = kGroupSlots};
 
 }  // namespace
 
 CPBGroupEditDlg::CPBGroupEditDlg(int groupId, const QString& name, QWidget* parent)
-    : CSlotNameEditDlg(kEditTemplate, groupId, name, IsFixedGroup(groupId), parent) {}
+    : CSlotNameEditDlg(kEditTemplate, groupId, name, !IsUserGroup(groupId), parent) {}
 
 CPBGroupListDlg::CPBGroupListDlg(CPBData* book, QWidget* parent)
     : CSlotListDlg(kListTemplate, parent), m_pBook(book) {
@@ -48,7 +53,7 @@ void CPBGroupListDlg::StoreName(int row, const QString& name) {
 }
 
 bool CPBGroupListDlg::DeleteSlot(int row) {
-    if (!IsDeletableGroup(row)) {
+    if (!IsUserGroup(row)) {
         ShowMessage(this, kInvalidOperation);
         return false;
     }

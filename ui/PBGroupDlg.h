@@ -11,7 +11,7 @@ namespace numora {
 inline constexpr std::string_view kInvalidOperation = "Invalid Operation";
 inline constexpr std::string_view kEnterGroupName = "Enter Group Name, please!";
 
-// Renames one group. The names of groups 0, 1, 2 and "Etc." are the handset's: read-only.
+// Renames one group; only the user's groups have names to change (see IsUserGroup).
 class CPBGroupEditDlg : public CSlotNameEditDlg {
     Q_OBJECT
 public:

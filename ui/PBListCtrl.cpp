@@ -147,19 +147,20 @@ public:
 
         painter->save();
         painter->fillRect(cell, pal.color(group, QPalette::Base));
-        bool lit = false;
+        // Label-only highlighting marks just the text of the first column.
+        bool highlighted = false;
         if (selected) {
-            QRect lamp = cell;
+            QRect highlight = cell;
             if (m_list->HighlightStyle() == CPBListCtrl::kLabelOnly) {
                 if (col == 0) {
-                    lamp.setRight(
+                    highlight.setRight(
                         std::min(cell.right(), cell.left() + fm.horizontalAdvance(text) + offset));
-                    lit = true;
+                    highlighted = true;
                 }
             } else {
-                lit = true;
+                highlighted = true;
             }
-            if (lit) painter->fillRect(lamp, pal.color(group, QPalette::Highlight));
+            if (highlighted) painter->fillRect(highlight, pal.color(group, QPalette::Highlight));
         }
         if (!text.isEmpty()) {
             QRect area;
@@ -171,7 +172,8 @@ public:
                 area = cell.adjusted(offset, 0, -offset, 0);
                 align = Qt::Alignment(index.data(Qt::TextAlignmentRole).toInt());
             }
-            painter->setPen(pal.color(group, lit ? QPalette::HighlightedText : QPalette::Text));
+            painter->setPen(
+                pal.color(group, highlighted ? QPalette::HighlightedText : QPalette::Text));
             painter->setFont(option.font);
             painter->drawText(area, static_cast<int>(align | Qt::TextSingleLine),
                               fm.elidedText(text, Qt::ElideRight, std::max(area.width(), 0)));
@@ -411,8 +413,8 @@ void CPBListCtrl::paintEvent(QPaintEvent* event) {
             (m_highlight == kWholeRow ? client.right() + 1 : lastRight) - columnViewportPosition(0),
             rowHeight(row) - 1);
         if (m_highlight == kLabelOnly) frame.setWidth(columnWidth(0));
-        const bool lit = selectionModel()->isRowSelected(row, QModelIndex());
-        QPen pen(palette().color(lit ? QPalette::HighlightedText : QPalette::Text));
+        const bool rowSelected = selectionModel()->isRowSelected(row, QModelIndex());
+        QPen pen(palette().color(rowSelected ? QPalette::HighlightedText : QPalette::Text));
         pen.setStyle(Qt::DotLine);
         pen.setWidth(1);
         painter.setPen(pen);

@@ -6,28 +6,28 @@ namespace numora {
 
 namespace {
 
-const NameEditTemplate kEditTemplate{"Phone Book SMS Group Edit",
-                                     "smsGroupEditDialog",
-                                     {187, 89},
-                                     "Group Id",
-                                     {13, 21, 41, 9},
-                                     {63, 17, 105, 15},
-                                     {12, 37, 46, 11},
-                                     {62, 36, 106, 16},
-                                     {36, 68, 40, 16},
-                                     {110, 67, 39, 17},
-                                     kEnterSmsGroupName};
+const NameEditTemplate kEditTemplate{.caption = "Phone Book SMS Group Edit",
+                                     .objectName = "smsGroupEditDialog",
+                                     .size = {187, 89},
+                                     .idCaption = "Group Id",
+                                     .idLabel = {13, 21, 41, 9},
+                                     .idEdit = {63, 17, 105, 15},
+                                     .nameLabel = {12, 37, 46, 11},
+                                     .nameEdit = {62, 36, 106, 16},
+                                     .ok = {36, 68, 40, 16},
+                                     .cancel = {110, 67, 39, 17},
+                                     .emptyName = kEnterSmsGroupName};
 
-const SlotListTemplate kListTemplate{"Phone Book SMS Group List",
-                                     "smsGroupListDialog",
-                                     "smsGroupList",
-                                     {190, 98},
-                                     {7, 6, 174, 68},
-                                     {7, 76, 39, 15},
-                                     {55, 76, 40, 15},
-                                     {135, 77, 46, 14},
-                                     true,
-                                     kSmsGroupSlots};
+const SlotListTemplate kListTemplate{.caption = "Phone Book SMS Group List",
+                                     .objectName = "smsGroupListDialog",
+                                     .listName = "smsGroupList",
+                                     .size = {190, 98},
+                                     .list = {7, 6, 174, 68},
+                                     .edit = {7, 76, 39, 15},
+                                     .del = {55, 76, 40, 15},
+                                     .ok = {135, 77, 46, 14},
+                                     .editIsDefault = true,
+                                     .rows = kSmsGroupSlots};
 
 }  // namespace
 

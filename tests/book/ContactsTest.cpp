@@ -89,7 +89,7 @@ TEST(ContactsTest, WhatDoesNotFitIsReportedForItsContact) {
     list.push_back(empty);
 
     CPBData book;
-    const ContactsImport r = ImportContacts(list, book);
+    const ContactsImport r = ReplaceEntriesWithContacts(list, book);
     EXPECT_EQ(r.taken, 7);
     const auto& p = r.problems;
     EXPECT_TRUE(Mentions(p, "contact 1 \"Maximilian Oberbergmann\": name cut to 16"));

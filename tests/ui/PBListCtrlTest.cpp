@@ -171,7 +171,7 @@ private slots:
         const QColor whole = rightStrip(2);
         QVERIFY(plain != whole);
         QCOMPARE(whole, list->palette().color(QPalette::Active, QPalette::Highlight));
-        // Column 1 of the selected row is lit in style 1 and not in style 0.
+        // Column 1 of the selected row is highlighted in style 1 and not in style 0.
         auto nameCellEdge = [&](int mode) {
             list->SetHighlight(mode);
             const QImage image = list->viewport()->grab().toImage();
