@@ -9,11 +9,11 @@
 #include <memory>
 #include <string_view>
 
-#include "app/BookPrint.h"
 #include "link/PortMap.h"
 #include "link/ProtocolLog.h"
 #include "link/QtClock.h"
 #include "link/QtProfile.h"
+#include "print/BookPrint.h"
 
 namespace numora {
 

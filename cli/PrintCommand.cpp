@@ -8,13 +8,13 @@
 #include <cstdlib>
 #include <functional>
 
-#include "app/BookPrint.h"
-#include "app/DirectoryPrint.h"
 #include "book/PbFile.h"
 #include "cli/BookFiles.h"
 #include "cli/Command.h"
 #include "cli/ConsolePage.h"
 #include "cli/StdFiles.h"
+#include "print/BookPrint.h"
+#include "print/DirectoryPrint.h"
 
 namespace numora {
 
