@@ -207,7 +207,10 @@ bool CMainFrame::RestoreSnapshot(const QString& id) {
     page.KeepEdits(history::kBeforeRestore);
     page.EnableControls(false);
     const bool loaded = m_history->Load(id, page.Book(), true);
-    if (loaded) page.ShowBook();
+    if (loaded) {
+        page.ClearForm();
+        page.ShowBook(BookChange::Everything);
+    }
     page.EnableControls(true);
     if (!loaded) {
         page.MessageBox(ToBytes(QStringLiteral("Snapshot %1 cannot be read.").arg(id)));

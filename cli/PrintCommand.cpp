@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <functional>
 
-#include "book/PbFile.h"
+#include "book/PbFileCommands.h"
 #include "cli/BookFiles.h"
 #include "cli/Command.h"
 #include "cli/ConsolePage.h"

@@ -26,7 +26,7 @@ int LeadingInt(const std::string& text, int fallback) {
 }  // namespace
 
 CPortSearch::CPortSearch(IPort& port, CPhoneLink& link, CLinkPacer& pacer, IClock& clock,
-                         IPageSeam& page, IProfile& profile)
+                         ISearchView& page, IProfile& profile)
     : m_port(port),
       m_link(link),
       m_pacer(pacer),

@@ -137,7 +137,7 @@ private slots:
         }
         CPBDialog* page = frame.Page();
         AddEntry(page->Book(), 200, "Written", kEtcGroup, "0200");
-        page->ShowBook();
+        page->ShowBook(BookChange::Everything);
         page->OnWriteToPhone();
         QCOMPARE(WaitForRun(ended), static_cast<int>(RunOutcome::WriteCompleted));
         QTRY_VERIFY_WITH_TIMEOUT(runner.messages.size() == 2, kRunLimitMs);
