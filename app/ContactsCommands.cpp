@@ -77,9 +77,7 @@ void ImportContactsFile(QWidget* parent, CPBDialog& page) {
         ShowMessage(parent, Report(head, r.problems).toStdString());
         return;
     }
-    page.FillGroupCombos();
-    page.FillSmsGroupCombo();
-    page.RefreshList();
+    page.ShowBook(BookChange::Everything);
     page.EnableControls(true);
     page.KeepBook(history::kImported);
     ShowMessage(

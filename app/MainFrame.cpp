@@ -14,11 +14,11 @@
 #include "app/ContactsCommands.h"
 #include "app/HistoryDlg.h"
 #include "app/NumoraView.h"
-#include "app/PrintDialog.h"
 #include "app/ProtocolLogDlg.h"
 #include "app/SimulatorProcess.h"
 #include "app/WriteVerifier.h"
 #include "history/BookHistory.h"
+#include "print/PrintDialog.h"
 #include "ui/Modal.h"
 #include "ui/PBDialog.h"
 #include "ui/PBListCtrl.h"
@@ -194,7 +194,10 @@ bool CMainFrame::RestoreSnapshot(const QString& id) {
     page.KeepEdits(history::kBeforeRestore);
     page.EnableControls(false);
     const bool loaded = m_history->Load(id, page.Book(), true);
-    if (loaded) page.ShowBook();
+    if (loaded) {
+        page.ClearForm();
+        page.ShowBook(BookChange::Everything);
+    }
     page.EnableControls(true);
     if (!loaded) {
         page.MessageBox(ToBytes(QStringLiteral("Snapshot %1 cannot be read.").arg(id)));

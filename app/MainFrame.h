@@ -9,10 +9,10 @@
 #include <memory>
 #include <string_view>
 
-#include "app/BookPrint.h"
 #include "link/HandsetConnection.h"
 #include "link/ProtocolLog.h"
 #include "link/QtClock.h"
+#include "print/BookPrint.h"
 
 namespace numora {
 

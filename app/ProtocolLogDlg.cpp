@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "book/PbFile.h"
+#include "book/PbFileCommands.h"
 #include "files/SaveFile.h"
 #include "ui/Modal.h"
 

@@ -27,7 +27,7 @@ void CWriteVerifier::Start(const PortTable& discovered) {
     if (m_session) return;
     m_scratch = CPBData();
     m_failure.clear();
-    IPageSeam& seam = *this;
+    ISessionView& seam = *this;
     m_session = std::make_unique<CPhoneSession>(m_scratch, seam, m_port, m_clock, m_profile);
     m_session->Engine().SetOnRunEnded([this](RunOutcome outcome) {
         // The session is done with once its run has unwound.

@@ -10,7 +10,6 @@
 #include <span>
 
 #include "book/PBData.h"
-#include "book/PageSeam.h"
 #include "link/Clock.h"
 #include "link/Port.h"
 #include "link/PortSearch.h"
@@ -23,7 +22,7 @@ class CPBDialog;
 
 inline constexpr std::string_view kWrittenAsIs = "The phone holds the book as written.";
 
-class CWriteVerifier : public QObject, private IPageSeam {
+class CWriteVerifier : public QObject, private ISessionView {
     Q_OBJECT
 public:
     CWriteVerifier(IPort& port, IClock& clock, IProfile& profile, CPBDialog& page,
@@ -44,18 +43,15 @@ signals:
 private:
     void OnRunEnded(RunOutcome outcome);
 
-    // IPageSeam: the scratch read shows only its progress, on the page's bar.
+    // ISessionView: the scratch read shows only its progress, on the page's bar.
     void MessageBox(std::string_view text) override;
     void SetProgressRange(int lo, int hi) override;
     void SetProgressPos(int pos) override;
     int ProgressPos() const override;
     void EnableControls(bool) override {}
     void ClearForm() override {}
-    void FillGroupCombos() override {}
-    void FillSmsGroupCombo() override {}
-    void RefreshList() override {}
     void ShowSelectedEntry() override {}
-    void SelectFirstFilterItem() override {}
+    void ShowBook(BookChange) override {}
     std::string GroupColumnText(int) const override { return {}; }
     void PortStatus(int, int) override {}
     void CloseSearchDialog() override {}

@@ -7,7 +7,7 @@
 
 namespace numora {
 
-bool LoadBookArgument(const std::string& arg, CPBData& book, IPageSeam& page) {
+bool LoadBookArgument(const std::string& arg, CPBData& book, IFileView& page) {
     if (!arg.starts_with('@')) return LoadBookFile(arg, book, page);
     CBookHistory history;
     if (!history.Load(QString::fromStdString(arg.substr(1)), book)) {

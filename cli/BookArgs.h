@@ -5,11 +5,11 @@
 #include <string>
 
 #include "book/PBData.h"
-#include "book/PageSeam.h"
+#include "book/PbFileCommands.h"
 
 namespace numora {
 
 // False (with the reason on stderr or the page) when the book cannot be had.
-bool LoadBookArgument(const std::string& arg, CPBData& book, IPageSeam& page);
+bool LoadBookArgument(const std::string& arg, CPBData& book, IFileView& page);
 
 }  // namespace numora

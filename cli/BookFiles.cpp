@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "book/BookFormats.h"
-#include "book/PbFile.h"
+#include "book/PbFileCommands.h"
 #include "cli/StdFiles.h"
 
 namespace numora {
@@ -16,7 +16,7 @@ void Warn(const std::string& path, const std::string& what) {
 
 }  // namespace
 
-bool LoadBookFile(const std::string& path, CPBData& book, IPageSeam& page, bool* damaged) {
+bool LoadBookFile(const std::string& path, CPBData& book, IFileView& page, bool* damaged) {
     if (damaged != nullptr) *damaged = false;
     const BookFormat format = FormatOfPath(path);
     if (format != BookFormat::PhoneBook) {
@@ -46,7 +46,7 @@ bool LoadBookFile(const std::string& path, CPBData& book, IPageSeam& page, bool*
     return report.has_value();
 }
 
-bool SaveBookFile(const std::string& path, CPBData& book, IPageSeam& page) {
+bool SaveBookFile(const std::string& path, CPBData& book, IFileView& page) {
     const BookFormat format = FormatOfPath(path);
     if (format != BookFormat::PhoneBook) {
         const std::string text = BookToText(format, book);

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "book/PBData.h"
-#include "book/PageSeam.h"
+#include "book/PbFileCommands.h"
 
 namespace numora {
 
@@ -13,7 +13,7 @@ namespace numora {
 // cannot. What a file held that the book cannot is listed on stderr; damaged is set when the
 // file was not read whole (a phone-book file cut short, bytes or records skipped, JSON records
 // left out).
-bool LoadBookFile(const std::string& path, CPBData& book, IPageSeam& page, bool* damaged = nullptr);
-bool SaveBookFile(const std::string& path, CPBData& book, IPageSeam& page);
+bool LoadBookFile(const std::string& path, CPBData& book, IFileView& page, bool* damaged = nullptr);
+bool SaveBookFile(const std::string& path, CPBData& book, IFileView& page);
 
 }  // namespace numora

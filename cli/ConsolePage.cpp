@@ -4,7 +4,6 @@
 #include <system_error>
 
 #include "book/ListText.h"
-#include "book/PbFile.h"
 #include "sync/HandsetFiles.h"
 
 namespace numora {
@@ -60,7 +59,7 @@ void CConsolePage::DrawBar() {
     std::fflush(stderr);
 }
 
-void CConsolePage::RefreshList() {
+void CConsolePage::ShowBook(BookChange) {
     m_groupColumn.fill({});
     for (int i = 0; i < kEntrySlots; ++i) {
         m_groupColumn[static_cast<std::size_t>(i)] = EntryRowTexts(m_book, i)[col::kGroup];

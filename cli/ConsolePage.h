@@ -7,11 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "book/PageSeam.h"
+#include "book/PbFileCommands.h"
+#include "sync/PhoneSession.h"
 
 namespace numora {
 
-class CConsolePage : public IPageSeam {
+class CConsolePage : public ISessionView, public IFileView {
 public:
     CConsolePage(const CPBData& book, std::filesystem::path programFolder);
 
@@ -30,11 +31,8 @@ public:
     int ProgressPos() const override { return m_pos; }
     void EnableControls(bool enable) override { m_enabled = enable; }
     void ClearForm() override { m_groupColumn.fill({}); }
-    void FillGroupCombos() override {}
-    void FillSmsGroupCombo() override {}
-    void RefreshList() override;
     void ShowSelectedEntry() override {}
-    void SelectFirstFilterItem() override {}
+    void ShowBook(BookChange change) override;
     std::string GroupColumnText(int row) const override;
     void PortStatus(int code, int port) override;
     void CloseSearchDialog() override {}

@@ -7,14 +7,15 @@
 #include <cstdlib>
 #include <functional>
 
-#include "app/BookPrint.h"
-#include "app/DirectoryPrint.h"
 #include "book/ParseNumbers.h"
 #include "book/PbFile.h"
+#include "book/PbFileCommands.h"
 #include "cli/BookFiles.h"
 #include "cli/Command.h"
 #include "cli/ConsolePage.h"
 #include "cli/StdFiles.h"
+#include "print/BookPrint.h"
+#include "print/DirectoryPrint.h"
 
 namespace numora {
 

@@ -7,7 +7,7 @@
 #include <span>
 #include <string>
 
-#include "book/PbFile.h"
+#include "book/PbFileCommands.h"
 
 namespace numora {
 

@@ -15,7 +15,7 @@ constexpr std::string_view kAtDiagMode{"AT$PCDMG\r\0", 10};
 }  // namespace
 
 CPortSearch::CPortSearch(IPort& port, CPhoneLink& link, CLinkPacer& pacer, IClock& clock,
-                         IPageSeam& page, IProfile& profile)
+                         ISearchView& page, IProfile& profile)
     : m_port(port),
       m_link(link),
       m_pacer(pacer),

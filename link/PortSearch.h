@@ -9,13 +9,13 @@
 #include <span>
 #include <string>
 
-#include "book/PageSeam.h"
 #include "link/Clock.h"
 #include "link/PacedTimer.h"
 #include "link/Pacer.h"
 #include "link/PhoneLink.h"
 #include "link/Port.h"
 #include "link/Profile.h"
+#include "link/SearchView.h"
 
 namespace numora {
 
@@ -56,7 +56,7 @@ constexpr int FullSweepMs(int portsThatOpen) {
 
 class CPortSearch {
 public:
-    CPortSearch(IPort& port, CPhoneLink& link, CLinkPacer& pacer, IClock& clock, IPageSeam& page,
+    CPortSearch(IPort& port, CPhoneLink& link, CLinkPacer& pacer, IClock& clock, ISearchView& page,
                 IProfile& profile);
     ~CPortSearch();
     CPortSearch(const CPortSearch&) = delete;
@@ -96,7 +96,7 @@ private:
     IPort& m_port;
     CPhoneLink& m_link;
     CLinkPacer& m_pacer;
-    IPageSeam& m_page;
+    ISearchView& m_page;
     IProfile& m_profile;
     std::function<void()> m_onFramed;
 

@@ -2,7 +2,7 @@
 
 namespace numora {
 
-CPhoneSession::CPhoneSession(CPBData& book, IPageSeam& page, IPort& port, IClock& clock,
+CPhoneSession::CPhoneSession(CPBData& book, ISessionView& page, IPort& port, IClock& clock,
                              IProfile& profile)
     : m_pacer(clock),
       m_link(port, m_pacer),

@@ -7,21 +7,25 @@
 #include <span>
 
 #include "book/PBData.h"
-#include "book/PageSeam.h"
 #include "link/Clock.h"
 #include "link/Pacer.h"
 #include "link/PhoneLink.h"
 #include "link/PortSearch.h"
 #include "link/Profile.h"
+#include "link/SearchView.h"
 #include "link/Trace.h"
 #include "sync/SyncEngine.h"
+#include "sync/SyncView.h"
 
 namespace numora {
+
+// The page a session works on: the port search shows its search there, the engine its runs.
+class ISessionView : public ISyncView, public ISearchView {};
 
 class CPhoneSession {
 public:
     // The handset's password comes from the profile ("Port Setting"/"Password").
-    CPhoneSession(CPBData& book, IPageSeam& page, IPort& port, IClock& clock, IProfile& profile);
+    CPhoneSession(CPBData& book, ISessionView& page, IPort& port, IClock& clock, IProfile& profile);
 
     // A burst as the port delivered it, escapes still in place.
     void OnReceivedBlock(std::span<uint8_t> raw);

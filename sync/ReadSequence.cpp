@@ -94,9 +94,7 @@ void CSyncEngine::FinishRead(bool noEntries) {
     // next save or write does not leave them out.
     m_book.KeepStrayEntries();
     m_page.SetProgressPos(kReadProgressEnd);
-    m_page.FillGroupCombos();
-    m_page.FillSmsGroupCombo();
-    m_page.RefreshList();
+    m_page.ShowBook(BookChange::Everything);
     m_bookComplete = true;
     m_watchdog.Arm(m_replyTimeoutMs);
     m_link.SendCmd44();

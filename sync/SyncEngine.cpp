@@ -8,7 +8,7 @@
 
 namespace numora {
 
-CSyncEngine::CSyncEngine(CPBData& book, IPageSeam& page, CPhoneLink& link, IPort& port,
+CSyncEngine::CSyncEngine(CPBData& book, ISyncView& page, CPhoneLink& link, IPort& port,
                          CPortSearch& search, CLinkPacer& pacer, IClock& clock)
     : m_book(book),
       m_page(page),
@@ -120,10 +120,9 @@ void CSyncEngine::StartWrite() {
     BeginRun(false);
     // Every entry the list shows is written, also one whose group slot has no name yet; member
     // counts come from the list, so it is refreshed after.
-    if (!m_book.KeepStrayEntries().empty()) m_page.FillGroupCombos();
-    m_page.SelectFirstFilterItem();
+    const bool named = !m_book.KeepStrayEntries().empty();
     m_page.EnableControls(false);
-    m_page.RefreshList();
+    m_page.ShowBook(named ? BookChange::Groups : BookChange::Entries);
     m_page.SetProgressRange(0, kWriteProgressEnd);
     m_page.SetProgressPos(0);
     m_progressStep = 0;

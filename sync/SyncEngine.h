@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "book/PBData.h"
-#include "book/PageSeam.h"
 #include "link/Clock.h"
 #include "link/FrameCodec.h"
 #include "link/PacedTimer.h"
@@ -22,6 +21,7 @@
 #include "link/PhoneLink.h"
 #include "link/PortSearch.h"
 #include "link/Trace.h"
+#include "sync/SyncView.h"
 
 namespace numora {
 
@@ -64,7 +64,7 @@ enum class RunOutcome { ReadCompleted, WriteCompleted, Failed, Cancelled };
 
 class CSyncEngine {
 public:
-    CSyncEngine(CPBData& book, IPageSeam& page, CPhoneLink& link, IPort& port, CPortSearch& search,
+    CSyncEngine(CPBData& book, ISyncView& page, CPhoneLink& link, IPort& port, CPortSearch& search,
                 CLinkPacer& pacer, IClock& clock);
     ~CSyncEngine();
     CSyncEngine(const CSyncEngine&) = delete;
@@ -152,7 +152,7 @@ private:
     void TraceIn(std::span<const uint8_t> bytes, std::string_view note = {});
 
     CPBData& m_book;
-    IPageSeam& m_page;
+    ISyncView& m_page;
     CPhoneLink& m_link;
     IPort& m_port;
     CPortSearch& m_search;

@@ -74,9 +74,7 @@ CPBDialog::CPBDialog(IPort& port, IClock& clock, IProfile& profile, QWidget* par
             CloseSearchDialog();
             if (reading) {
                 m_incompleteRead = true;
-                FillGroupCombos();
-                FillSmsGroupCombo();
-                RefreshList();
+                ShowBook(BookChange::Everything);
             }
         }
         if (outcome == RunOutcome::ReadCompleted) KeepBook(history::kRead);
@@ -679,9 +677,7 @@ void CPBDialog::OnSelectSpeedDial(int kindIndex) {
 void CPBDialog::OnEditGroup() {
     CPBGroupListDlg dialog(&m_book, this);
     RunModal(dialog);
-    FillGroupCombos();
-    FillSmsGroupCombo();
-    RefreshList();
+    ShowBook(BookChange::Everything);
 }
 
 void CPBDialog::OnEditSmsGroup() {
@@ -741,10 +737,10 @@ void CPBDialog::ReportHistoryFailure() {
         ToBytes(QStringLiteral("The book could not be kept in the history: %1.").arg(failure)));
 }
 
-void CPBDialog::ShowBook() {
-    ClearForm();
-    FillGroupCombos();
-    FillSmsGroupCombo();
+void CPBDialog::ShowBook(BookChange change) {
+    if (change != BookChange::Entries) FillGroupCombos();
+    if (change == BookChange::Everything) FillSmsGroupCombo();
+    SelectFirstFilterItem();
     RefreshList();
 }
 

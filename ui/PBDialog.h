@@ -12,8 +12,7 @@
 #include <string>
 
 #include "book/PBData.h"
-#include "book/PageSeam.h"
-#include "book/PbFile.h"
+#include "book/PbFileCommands.h"
 #include "link/PortSearch.h"
 #include "sync/PhoneSession.h"
 #include "ui/DialogUnits.h"
@@ -46,7 +45,7 @@ struct NumberControls {
     QPushButton* select = nullptr;
 };
 
-class CPBDialog : public QWidget, public IPageSeam {
+class CPBDialog : public QWidget, public ISessionView, public IFileView {
     Q_OBJECT
 public:
     // The page size in dialog units.
@@ -74,30 +73,31 @@ public:
     CBookHistory* History() const { return m_history; }
     void KeepBook(const char* what);
     void KeepEdits(const char* what);
-    // Rebuilds the combos and the list from the book, as File Open does at its end.
-    void ShowBook();
 
     // Start-up after the list is built: shows the port search dialog, picks the first port from
     // those discovery marked and reads the handset's book as "Read from Phone" does.
     void StartUp(const PortTable& discovered);
 
-    // IPageSeam
+    // The views of the port search, the engine and the file commands
     void MessageBox(std::string_view text) override;
     void SetProgressRange(int lo, int hi) override;
     void SetProgressPos(int pos) override;
     int ProgressPos() const override;
     void EnableControls(bool enable) override;
     void ClearForm() override;
-    void FillGroupCombos() override;
-    void FillSmsGroupCombo() override;
-    void RefreshList() override;
     void ShowSelectedEntry() override;
-    void SelectFirstFilterItem() override;
+    void ShowBook(BookChange change) override;
     std::string GroupColumnText(int row) const override;
     void Repaint() override;
     void PortStatus(int code, int port) override;
     void CloseSearchDialog() override;
     void DeleteWorkFile() override;
+
+    void FillGroupCombos();
+    void FillSmsGroupCombo();
+    void RefreshList();
+    // Selects the first item of the group filter ("All" whenever group slot 0 is valid).
+    void SelectFirstFilterItem();
 
     void BlankListRows();
     void ClearDetail();

@@ -10,7 +10,7 @@
 #include <functional>
 #include <optional>
 
-#include "book/PbFile.h"
+#include "book/PbFileCommands.h"
 
 namespace numora {
 

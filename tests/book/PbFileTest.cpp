@@ -7,9 +7,10 @@
 #include <vector>
 
 #include "book/BookJson.h"
+#include "book/PbFileCommands.h"
 #include "book/Records.h"
 #include "support/BookBuilder.h"
-#include "support/FakePage.h"
+#include "support/FakeBookPage.h"
 
 namespace numora {
 namespace {
@@ -260,14 +261,14 @@ TEST(PbFileTest, FileOpenReportsAndUnlocksWhateverHappens) {
     files.files["empty.pb"] = {};
 
     CPBData book;
-    test::FakePage page(&book);
+    test::FakeBookPage page(&book);
     ASSERT_TRUE(FileOpen(book, page, files).has_value());
     EXPECT_EQ(page.messages, (std::vector<std::string>{"File read completed!"}));
     EXPECT_EQ(page.rangeHi, static_cast<int>(files.files["book.pb"].size()) + 4);
     EXPECT_EQ(page.maxProgress, page.rangeHi);
     EXPECT_EQ(page.progress, 0);
     EXPECT_TRUE(page.enabled);
-    EXPECT_TRUE(page.Called("ClearForm") && page.Called("RefreshList"));
+    EXPECT_TRUE(page.Called("ClearForm") && page.Called("ShowBook(Everything)"));
     EXPECT_EQ(BookToJson(book), BookToJson(source));
 
     // An empty file empties the book and still completes.
@@ -323,7 +324,7 @@ TEST(PbFileTest, FileOpenReportsAndUnlocksWhateverHappens) {
 TEST(PbFileTest, FileSaveReportsEachOutcome) {
     MemoryFiles files;
     CPBData book = RichBook();
-    test::FakePage page(&book);
+    test::FakeBookPage page(&book);
     EXPECT_TRUE(FileSave(book, page, files));
     EXPECT_EQ(page.messages, (std::vector<std::string>{"File save completed!"}));
     EXPECT_EQ(page.maxProgress, 32600);

@@ -1,4 +1,4 @@
-#include "app/DirectoryLayout.h"
+#include "print/DirectoryLayout.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/PrintLayout.h"
+#include "print/PrintLayout.h"
 
 #include <gtest/gtest.h>
 

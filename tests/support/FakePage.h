@@ -1,56 +1,20 @@
-// A page for the tests: remembers every call, every message box and the progress bar, and
-// keeps the list's "Group" column the way the real list fills it for the "All" view.
+// A page for the tests of the port search and the engine: the book page's fake, and the search
+// dialog's status lines.
 #pragma once
 
-#include <array>
-#include <functional>
 #include <string>
 #include <vector>
 
-#include "book/ListText.h"
-#include "book/PBData.h"
-#include "book/PageSeam.h"
+#include "support/FakeBookPage.h"
+#include "sync/PhoneSession.h"
 
 namespace numora::test {
 
-class FakePage : public IPageSeam {
+class FakePage : public FakeBookPage, public ISessionView {
 public:
-    explicit FakePage(const CPBData* book = nullptr) : m_book(book) {}
+    using FakeBookPage::FakeBookPage;
 
-    void MessageBox(std::string_view text) override {
-        messages.emplace_back(text);
-        if (onMessage) onMessage(text);
-    }
-    void SetProgressRange(int lo, int hi) override {
-        rangeLo = lo;
-        rangeHi = hi;
-    }
-    void SetProgressPos(int pos) override {
-        progress = pos;
-        if (pos > maxProgress) maxProgress = pos;
-        positions.push_back(pos);
-    }
-    int ProgressPos() const override { return progress; }
-    void EnableControls(bool enable) override {
-        enabled = enable;
-        calls.push_back(enable ? "EnableControls(true)" : "EnableControls(false)");
-    }
-    void ClearForm() override {
-        calls.push_back("ClearForm");
-        groupColumn.fill({});
-    }
-    void FillGroupCombos() override { calls.push_back("FillGroupCombos"); }
-    void FillSmsGroupCombo() override { calls.push_back("FillSmsGroupCombo"); }
-    void RefreshList() override {
-        calls.push_back("RefreshList");
-        groupColumn.fill({});
-        if (m_book == nullptr) return;
-        for (int i = 0; i < kEntrySlots; ++i) {
-            groupColumn[static_cast<std::size_t>(i)] = EntryRowTexts(*m_book, i)[col::kGroup];
-        }
-    }
     void ShowSelectedEntry() override { calls.push_back("ShowSelectedEntry"); }
-    void SelectFirstFilterItem() override { calls.push_back("SelectFirstFilterItem"); }
     std::string GroupColumnText(int row) const override {
         return groupColumn[static_cast<std::size_t>(row)];
     }
@@ -58,33 +22,8 @@ public:
         statuses.push_back(std::to_string(code) + ":" + std::to_string(port));
     }
     void CloseSearchDialog() override { calls.push_back("CloseSearchDialog"); }
-    void DeleteWorkFile() override {
-        calls.push_back("DeleteWorkFile");
-        ++workFileDeletes;
-    }
 
-    bool Called(const std::string& what) const {
-        for (const auto& c : calls) {
-            if (c == what) return true;
-        }
-        return false;
-    }
-
-    std::function<void(std::string_view)> onMessage;  // runs while the box would be up
-    std::vector<std::string> messages;
-    std::vector<std::string> calls;
     std::vector<std::string> statuses;
-    std::vector<int> positions;
-    std::array<std::string, kEntrySlots> groupColumn{};
-    int rangeLo = 0;
-    int rangeHi = 0;
-    int progress = 0;
-    int maxProgress = 0;
-    int workFileDeletes = 0;
-    bool enabled = true;
-
-private:
-    const CPBData* m_book;
 };
 
 }  // namespace numora::test

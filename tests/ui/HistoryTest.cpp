@@ -27,7 +27,7 @@ private slots:
         CPBDialog* page = frame.Page();
         page->Book().SetGroup(2, "Friends");
         AddEntry(page->Book(), 5, "Edited", 2, "0555");
-        page->ShowBook();
+        page->ShowBook(BookChange::Everything);
 
         page->Session().Engine().SetTimeouts(300, 300);
         QSignalSpy ended(page, &CPBDialog::runEnded);

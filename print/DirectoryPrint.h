@@ -12,8 +12,8 @@
 #include <QPdfWriter>
 #include <vector>
 
-#include "app/BookPrint.h"
-#include "app/DirectoryLayout.h"
+#include "print/BookPrint.h"
+#include "print/DirectoryLayout.h"
 
 namespace numora {
 

@@ -1,11 +1,11 @@
-#include "app/PrintDialog.h"
+#include "print/PrintDialog.h"
 
 #include <QPageLayout>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <algorithm>
 
-#include "app/DirectoryPrint.h"
+#include "print/DirectoryPrint.h"
 #include "ui/Modal.h"
 
 namespace numora {

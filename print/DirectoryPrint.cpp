@@ -1,4 +1,4 @@
-#include "app/DirectoryPrint.h"
+#include "print/DirectoryPrint.h"
 
 #include <QFont>
 #include <QFontMetricsF>

@@ -1,4 +1,4 @@
-#include "app/BookPrint.h"
+#include "print/BookPrint.h"
 
 #include <QFontMetricsF>
 #include <QPageLayout>

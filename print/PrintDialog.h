@@ -4,7 +4,7 @@
 
 #include <QWidget>
 
-#include "app/BookPrint.h"
+#include "print/BookPrint.h"
 
 namespace numora {
 

@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/PrintLayout.h"
+#include "print/PrintLayout.h"
 
 namespace numora {
 

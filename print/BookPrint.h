@@ -17,7 +17,7 @@
 #include <functional>
 #include <vector>
 
-#include "app/PrintLayout.h"
+#include "print/PrintLayout.h"
 
 namespace numora {
 

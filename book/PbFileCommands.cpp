@@ -1,0 +1,97 @@
+#include "book/PbFileCommands.h"
+
+namespace numora {
+
+namespace {
+
+void Finish(IFileView& page, std::string_view message) {
+    if (!message.empty()) page.MessageBox(message);
+    page.EnableControls(true);
+    page.SetProgressPos(0);
+}
+
+}  // namespace
+
+std::optional<PbLoadReport> FileOpen(CPBData& book, IFileView& page, IFileAccess& files) {
+    page.EnableControls(false);
+    const auto path = files.ChooseOpenPath();
+    if (!path) {
+        Finish(page, {});
+        return std::nullopt;
+    }
+    page.Repaint();
+    std::vector<uint8_t> bytes;
+    if (!files.ReadAll(*path, bytes)) {
+        page.DeleteWorkFile();
+        Finish(page, kFileOpenFailed);
+        return std::nullopt;
+    }
+    page.SetProgressRange(0, static_cast<int>(bytes.size()) + 4);
+    page.SetProgressPos(0);
+    // The records go into a copy first, so that a file that is no phone book leaves the book
+    // as it was. Speed dials without a record keep their assignment.
+    CPBData loaded = book;
+    loaded.ResetAllGroups();
+    page.StepProgress();
+    loaded.ResetAllSmsGroups();
+    page.StepProgress();
+    loaded.ResetAllEntries();
+    page.StepProgress();
+    const PbLoadReport report = ReadPbRecords(loaded, bytes, &page);
+    if (report.NotAPhoneBook()) {
+        page.DeleteWorkFile();
+        page.MessageBox(kFileOpenFailed);
+        Finish(page, kNotAPhoneBook);
+        return std::nullopt;
+    }
+    page.ClearForm();
+    page.StepProgress();
+    page.Repaint();
+    book = loaded;
+    page.ShowBook(BookChange::Everything);
+    page.MessageBox(kFileReadCompleted);
+    Finish(page, LoadReportText(report));
+    return report;
+}
+
+bool FileSave(CPBData& book, IFileView& page, IFileAccess& files) {
+    page.EnableControls(false);
+    const auto path = files.ChooseSavePath();
+    if (!path) {
+        Finish(page, {});
+        return false;
+    }
+    page.Repaint();
+    page.SetProgressRange(0, 32600);
+    page.SetProgressPos(0);
+    page.StepProgress();
+    // Laid out from a copy: the book changes (codes clamped, stray entries kept) only when
+    // the file is safely written.
+    CPBData saved = book;
+    const std::vector<int> named = saved.KeepStrayEntries();
+    std::vector<uint8_t> bytes;
+    if (!WritePbRecords(saved, bytes, &page)) {
+        // Nothing is written: the old file stays whole.
+        Finish(page, kFileSaveError);
+        return false;
+    }
+    if (!files.Save(*path, bytes)) {
+        Finish(page, kFileSaveFailed);
+        return false;
+    }
+    book = saved;
+    page.SetProgressPos(32600);
+    if (named.empty()) {
+        Finish(page, kFileSaveCompleted);
+        return true;
+    }
+    // Groups put in use for stray entries join the group combos; the SMS groups are as they were.
+    page.ShowBook(BookChange::Groups);
+    page.MessageBox(kFileSaveCompleted);
+    PbLoadReport report;
+    report.namedGroups = named;
+    Finish(page, LoadReportText(report));
+    return true;
+}
+
+}  // namespace numora
