@@ -36,7 +36,7 @@ private slots:
         QTemporaryDir dir;
         CMainFrame frame(TestOptions(dir, QStringLiteral("no-such-device")));
         FillTestBook(frame.Page()->Book());
-        frame.Page()->ShowBook();
+        frame.Page()->ShowBook(BookChange::Everything);
         const QString path = dir.filePath(QStringLiteral("in.vcf"));
         SetContactsPathChooser([&](QWidget*, bool save) { return save ? QString() : path; });
         QFile file(path);
