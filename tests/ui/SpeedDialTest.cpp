@@ -53,6 +53,26 @@ private:
         QVERIFY(runner->AllHandled());
     }
 
+    // The rows of these speed-dial numbers in the dialog a "Select" button opens, below its
+    // title and the "None" row it always ends with.
+    QList<QStringList> Shown(const char* select, std::initializer_list<int> numbers) {
+        QList<QStringList> rows;
+        PickWith(select, [&](QDialog& dialog) {
+            CPBListCtrl* table = AsSpeedDial(dialog).Table();
+            [&] {
+                QCOMPARE(dialog.windowTitle(), QStringLiteral("Speed Dial Setting"));
+                QCOMPARE(table->RowCount(), 20);
+                QCOMPARE(table->CellText(18, 0), QStringLiteral("20 "));
+                QCOMPARE(Row(table, 19), QStringList({"Not Use Speed Dial", "", ""}));
+                QCOMPARE(table->CellText(19, 0), QStringLiteral("None"));
+            }();
+            for (const int number : numbers)
+                rows << Row(table, number - kFirstSpeedDial);
+            return int{QDialog::Rejected};
+        });
+        return rows;
+    }
+
 private slots:
     void init() { runner.emplace(), rig.emplace(), rig->Load(); }
     void cleanup() { rig.reset(), runner.reset(); }
@@ -65,53 +85,28 @@ private slots:
             book.SetSpeedDial(4, 1, 9);
         });
         ClickCell(rig->page.List(), 7);
-        PickWith("mobileSelect", [](QDialog& dialog) {
-            CPBListCtrl* table = AsSpeedDial(dialog).Table();
-            [&] {
-                QCOMPARE(dialog.windowTitle(), QStringLiteral("Speed Dial Setting"));
-                QCOMPARE(table->RowCount(), 20);
-                QCOMPARE(table->CellText(18, 0), QStringLiteral("20 "));
-                QCOMPARE(table->CellText(19, 0), QStringLiteral("None"));
-                QCOMPARE(table->CellText(19, kColName), QStringLiteral("Not Use Speed Dial"));
-                QCOMPARE(Row(table, 5 - kFirstSpeedDial),
-                         QStringList({"Anna", "MOBILE", "0101234567"}));
-                QCOMPARE(Row(table, 12 - kFirstSpeedDial), QStringList({"Carl", "PAGER", "0555"}));
-                QCOMPARE(Row(table, 2 - kFirstSpeedDial), QStringList({"", "", ""}));
-                QCOMPARE(Row(table, 3 - kFirstSpeedDial), QStringList({"", "", ""}));
-                QCOMPARE(Row(table, 4 - kFirstSpeedDial), QStringList({"Bert", "", ""}));
-            }();
-            return int{QDialog::Rejected};
-        });
+        QCOMPARE(Shown("mobileSelect", {5, 12, 2, 3, 4}),
+                 (QList<QStringList>{{"Anna", "MOBILE", "0101234567"},
+                                     {"Carl", "PAGER", "0555"},
+                                     {"", "", ""},
+                                     {"", "", ""},
+                                     {"Bert", "", ""}}));
     }
 
+    // The shown entry's unsaved choices: Anna's mobile moves from 5 to 12 (Carl's pager holds
+    // 12 in the book) under her new name, and home keeps 9; a pager giving up its number leaves
+    // it "Unassigned".
     void unsavedChoicesAreLaidOverTheBook() {
         ClickCell(rig->page.List(), 0);
-        // Anna's mobile moves from 5 to 12 (Carl's pager holds 12 in the book); home keeps 9.
         rig->Find<QLineEdit>("mobileSpeedDial")->setText(QStringLiteral("12"));
         rig->Find<QLineEdit>("nameEdit")->setText(QStringLiteral("Anna B."));
-        PickWith("homeSelect", [](QDialog& dialog) {
-            CPBListCtrl* table = AsSpeedDial(dialog).Table();
-            [&] {
-                QCOMPARE(Row(table, 5 - kFirstSpeedDial), QStringList({"", "", ""}));
-                QCOMPARE(Row(table, 12 - kFirstSpeedDial),
-                         QStringList({"Anna B.", "MOBILE", "0101234567"}));
-                QCOMPARE(Row(table, 9 - kFirstSpeedDial),
-                         QStringList({"Anna", "HOME", "0207654321"}));
-            }();
-            return int{QDialog::Rejected};
-        });
-    }
-
-    void aPagerGivingUpItsNumberLeavesUnassigned() {
+        QCOMPARE(Shown("homeSelect", {5, 12, 9}),
+                 (QList<QStringList>{{"", "", ""},
+                                     {"Anna B.", "MOBILE", "0101234567"},
+                                     {"Anna", "HOME", "0207654321"}}));
         ClickCell(rig->page.List(), 3);
         rig->Find<QLineEdit>("pagerSpeedDial")->setText(QStringLiteral("X"));
-        PickWith("homeSelect", [](QDialog& dialog) {
-            CPBListCtrl* table = AsSpeedDial(dialog).Table();
-            [&] {
-                QCOMPARE(Row(table, 12 - kFirstSpeedDial), QStringList({"", "", "Unassigned"}));
-            }();
-            return int{QDialog::Rejected};
-        });
+        QCOMPARE(Shown("homeSelect", {12}), (QList<QStringList>{{"", "", "Unassigned"}}));
     }
 
     void okCountsOnlyAfterAClick() {
