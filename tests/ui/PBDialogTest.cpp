@@ -119,6 +119,9 @@ private slots:
         ClickCell(rig->page.List(), 10);
         rig->Find<QLineEdit>("nameEdit")->setText(QStringLiteral("Eve"));
         rig->Find<QLineEdit>(kNumberEdits[kind])->setText(number);
+        // Only the first field's prohibited number is reported.
+        if (!message.isEmpty() && kind < 4)
+            rig->Find<QLineEdit>("faxEdit")->setText(QStringLiteral("*22890"));
         rig->Click("saveButton");
         QCOMPARE(runner->messages, message.isEmpty() ? QStringList() : QStringList({message}));
         QCOMPARE(rig->page.Book().IsValidEntry(10), message.isEmpty());
@@ -141,14 +144,6 @@ private slots:
         QTest::keyClick(rig->Find<QLineEdit>("memoEdit"), Qt::Key_Enter);
         QCOMPARE(runner->messages.size(), 1);
         QVERIFY(rig->page.Book().IsValidEntry(10));
-    }
-
-    void onlyTheFirstProhibitedNumberIsReported() {
-        ClickCell(rig->page.List(), 10);
-        rig->Find<QLineEdit>("faxEdit")->setText(QStringLiteral("*22890"));
-        rig->Find<QLineEdit>("homeEdit")->setText(QStringLiteral("911"));
-        rig->Click("saveButton");
-        QCOMPARE(runner->messages, QStringList({"Cannot use Prohibit Number(Home)"}));
     }
 
     void saveStoresThePanelInTheBook() {
