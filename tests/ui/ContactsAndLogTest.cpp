@@ -61,14 +61,13 @@ private slots:
         QCOMPARE(list->CellText(0, col::kName), QStringLiteral("Zed Zebra"));
         QCOMPARE(list->CellText(0, col::kGroup), QStringLiteral("Friends"));
         QCOMPARE(list->CellText(0, col::SpeedDial(0)), QStringLiteral("5"));
-        QCOMPARE(list->CellText(1, col::kName), QStringLiteral("Maximilian Oberb"));
         QCOMPARE(list->CellText(7, col::kName), QString());  // Dora is gone
         PBGroup fam;
         QCOMPARE(frame.Page()->Book().GetGroup(3, fam), 1);  // groups stay
         QCOMPARE(runner.messages.size(), 2);
-        QVERIFY(runner.messages[1].startsWith(QStringLiteral("2 contact(s) imported.")));
-        QVERIFY(runner.messages[1].contains(
-            QStringLiteral("contact 2 \"Maximilian Oberbergmann\": name cut to 16 characters")));
+        // The count, then what did not fit.
+        QVERIFY(runner.messages[1].startsWith(QStringLiteral("2 contact(s) imported.\n")));
+        QVERIFY(runner.messages[1].contains(QStringLiteral("name cut to 16")));
     }
 
     void exportWritesTheBookAndIsLockedDuringRuns() {

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <optional>
 
 #include "UiTestSupport.h"
 #include "ui/PBGroupDlg.h"
@@ -15,11 +16,6 @@ using namespace numora::test;
 namespace {
 
 constexpr int kColName = 1;
-
-template <typename T>
-T* Child(QDialog& dialog, const char* name) {
-    return dialog.findChild<T*>(QString::fromLatin1(name));
-}
 
 CPBListCtrl* ListOf(QDialog& dialog) {
     if (auto* g = dynamic_cast<CPBGroupListDlg*>(&dialog)) return g->List();
@@ -36,16 +32,16 @@ QStringList Names(CPBListCtrl* list) {
 // Selects a row of the open list dialog and presses one of its buttons.
 void Press(QDialog& dialog, int row, const char* button) {
     ClickCell(ListOf(dialog), row);
-    QTest::mouseClick(Child<QPushButton>(dialog, button), Qt::LeftButton);
+    ClickButton(dialog, button);
 }
 
 // An edit dialog that gets a new name and OK.
 CTestRunner::Handler Rename(const QString& name) {
     return [name](QDialog& edit) {
-        auto* field = Child<QLineEdit>(edit, "groupName");
+        auto* field = FindIn<QLineEdit>(edit, "groupName");
         field->clear();
         QTest::keyClicks(field, name);
-        QTest::mouseClick(Child<QPushButton>(edit, "ok"), Qt::LeftButton);
+        ClickButton(edit, "ok");
         return edit.result();
     };
 }
@@ -55,27 +51,32 @@ CTestRunner::Handler Rename(const QString& name) {
 class GroupDialogsTest : public QObject {
     Q_OBJECT
 
+private:
+    // Each test's messages, and its page showing the test book.
+    std::optional<CTestRunner> runner;
+    std::optional<PageRig> rig;
+
 private slots:
+    void init() { runner.emplace(), rig.emplace(), rig->Load(); }
+    void cleanup() { rig.reset(), runner.reset(); }
+
     void deletingGroupFourMovesItsMembersToEtc() {
-        CTestRunner runner;
-        PageRig rig;
-        rig.Load([](CPBData& book) {
-            FillTestBook(book);
+        rig->Load([](CPBData& book) {
             book.SetGroup(4, "Club");
             AddEntry(book, 40, "Gus", 4);
         });
-        runner.Expect([](QDialog& dialog) {
+        runner->Expect([](QDialog& dialog) {
             Press(dialog, 4, "delete");
             [&] { QCOMPARE(ListOf(dialog)->CellText(4, kColName), QString()); }();
             return int{QDialog::Accepted};
         });
-        rig.Click("editGroupButton");
-        QVERIFY(runner.AllHandled());
+        rig->Click("editGroupButton");
+        QVERIFY(runner->AllHandled());
         // The page refreshed: the group is gone from its selectors, the row says "Etc.".
-        QVERIFY(!rig.Items("filterCombo").contains("Club"));
-        QVERIFY(!rig.Items("groupCombo").contains("Club"));
-        QCOMPARE(rig.Cell(40, col::kGroup), QStringLiteral("Etc."));
-        QCOMPARE(runner.messages, QStringList());
+        QVERIFY(!rig->Items("filterCombo").contains("Club"));
+        QVERIFY(!rig->Items("groupCombo").contains("Club"));
+        QCOMPARE(rig->Cell(40, col::kGroup), QStringLiteral("Etc."));
+        QCOMPARE(runner->messages, QStringList());
     }
 
     // The fixed groups stay; without a selection the delete acts on row 0.
@@ -87,87 +88,75 @@ private slots:
 
     void deletingFixedGroupsIsRefused() {
         QFETCH(int, row);
-        CTestRunner runner;
-        PageRig rig;
-        rig.Load();
-        const PBGroup before = rig.page.Book().Group(std::max(row, 0));
-        runner.Expect([row](QDialog& dialog) {
+        const PBGroup before = rig->page.Book().Group(std::max(row, 0));
+        runner->Expect([row](QDialog& dialog) {
             if (row >= 0) ClickCell(ListOf(dialog), row);
-            QTest::mouseClick(Child<QPushButton>(dialog, "delete"), Qt::LeftButton);
+            ClickButton(dialog, "delete");
             return int{QDialog::Accepted};
         });
-        rig.Click("editGroupButton");
-        QCOMPARE(runner.messages, QStringList({"Invalid Operation"}));
-        QCOMPARE(rig.page.Book().Group(std::max(row, 0)), before);
+        rig->Click("editGroupButton");
+        QCOMPARE(runner->messages, QStringList({"Invalid Operation"}));
+        QCOMPARE(rig->page.Book().Group(std::max(row, 0)), before);
     }
 
     // In the SMS group list every row may go, row 0 too.
     void anySmsGroupMayBeDeleted() {
-        CTestRunner runner;
-        PageRig rig;
-        rig.Load();
-        runner.Expect([](QDialog& dialog) {
-            QTest::mouseClick(Child<QPushButton>(dialog, "delete"), Qt::LeftButton);
+        runner->Expect([](QDialog& dialog) {
+            ClickButton(dialog, "delete");
             return int{QDialog::Accepted};
         });
-        rig.Click("editSmsGroupButton");
+        rig->Click("editSmsGroupButton");
         PBSmsGroup s;
-        QVERIFY(!rig.page.Book().GetSmsGroup(0, s));
-        QCOMPARE(rig.Items("smsGroupCombo"), QStringList({"Team"}));
-        QCOMPARE(runner.messages, QStringList());
+        QVERIFY(!rig->page.Book().GetSmsGroup(0, s));
+        QCOMPARE(rig->Items("smsGroupCombo"), QStringList({"Team"}));
+        QCOMPARE(runner->messages, QStringList());
     }
 
     void editingRenamesAndCreatesGroups() {
-        CTestRunner runner;
-        PageRig rig;
-        rig.Load();
-        runner.Expect([&runner](QDialog& dialog) {
-            runner.Expect(Rename(QStringLiteral("Neighbours")));
+        runner->Expect([this](QDialog& dialog) {
+            runner->Expect(Rename(QStringLiteral("Neighbours")));
             Press(dialog, 5, "edit");
             [&] { QCOMPARE(ListOf(dialog)->CellText(5, kColName), "Neighbours"); }();
             // Double-clicking a row edits it as the button does.
-            runner.Expect(Rename(QStringLiteral("Kin")));
+            runner->Expect(Rename(QStringLiteral("Kin")));
             DoubleClickCell(ListOf(dialog), 3);
             return int{QDialog::Accepted};
         });
-        rig.Click("editGroupButton");
-        QVERIFY(runner.AllHandled());
+        rig->Click("editGroupButton");
+        QVERIFY(runner->AllHandled());
         // The page shows the book's new names.
-        QVERIFY(rig.Items("filterCombo").contains("Neighbours"));
-        QCOMPARE(rig.Cell(1, col::kGroup), QStringLiteral("Kin"));
+        QVERIFY(rig->Items("filterCombo").contains("Neighbours"));
+        QCOMPARE(rig->Cell(1, col::kGroup), QStringLiteral("Kin"));
     }
 
     // The list shows the seven slots; row 0 reads "All" whatever the book calls group 0, and
     // shows and stores it in the edit dialog, where a fixed group's name cannot be typed.
     void groupZeroIsAllAndFixedNamesAreNotTyped() {
-        CTestRunner runner;
-        PageRig rig;
-        rig.Load();
-        rig.page.Book().SetGroup(0, "Everyone");
-        runner.Expect([&runner](QDialog& dialog) {
+        rig->page.Book().SetGroup(0, "Everyone");
+        runner->Expect([this](QDialog& dialog) {
             [&] {
                 QCOMPARE(dialog.windowTitle(), QStringLiteral("Phone Book Group List"));
                 QCOMPARE(ListOf(dialog)->CellText(6, 0), QStringLiteral(" 6 "));
                 QCOMPARE(Names(ListOf(dialog)),
                          QStringList({"All", "Family", "Friends", "Fam", "", "", "Etc."}));
             }();
-            runner.Expect([](QDialog& edit) {
-                auto* name = Child<QLineEdit>(edit, "groupName");
+            runner->Expect([](QDialog& edit) {
+                auto* name = FindIn<QLineEdit>(edit, "groupName");
                 [&] {
                     QCOMPARE(edit.windowTitle(), QStringLiteral("Phone Book Group Edit"));
-                    QCOMPARE(Child<QLineEdit>(edit, "groupId")->text(), QStringLiteral("0"));
+                    QCOMPARE(FindIn<QLineEdit>(edit, "groupId")->text(), QStringLiteral("0"));
                     QVERIFY(name->isReadOnly());
                     QCOMPARE(name->text(), QStringLiteral("All"));
                 }();
-                QTest::mouseClick(Child<QPushButton>(edit, "ok"), Qt::LeftButton);
+                ClickButton(edit, "ok");
                 return edit.result();
             });
             Press(dialog, 0, "edit");
             return int{QDialog::Accepted};
         });
-        rig.Click("editGroupButton");
-        QVERIFY(runner.AllHandled());
-        QCOMPARE(FromBytes(TextOf(rig.page.Book().Group(0).name)), QStringLiteral("All"));
+        rig->Click("editGroupButton");
+        QVERIFY(runner->AllHandled());
+        QCOMPARE(FromBytes(TextOf(rig->page.Book().Group(0).name)), QStringLiteral("All"));
     }
 
     // An empty name is refused and the dialog stays; Cancel then changes nothing.
@@ -193,12 +182,9 @@ private slots:
         QFETCH(QString, message);
         QFETCH(int, row);
         QFETCH(QStringList, names);
-        CTestRunner runner;
-        PageRig rig;
-        rig.Load();
-        runner.Expect([&](QDialog& dialog) {
-            runner.Expect([&](QDialog& edit) {
-                auto* name = Child<QLineEdit>(edit, "groupName");
+        runner->Expect([&](QDialog& dialog) {
+            runner->Expect([&](QDialog& edit) {
+                auto* name = FindIn<QLineEdit>(edit, "groupName");
                 [&] {
                     QCOMPARE(edit.windowTitle(), title);
                     QVERIFY(!name->isReadOnly());
@@ -206,46 +192,43 @@ private slots:
                     QCOMPARE(edit.maximumSize(), edit.minimumSize());
                 }();
                 name->clear();
-                QTest::mouseClick(Child<QPushButton>(edit, "ok"), Qt::LeftButton);
+                ClickButton(edit, "ok");
                 [&] {
-                    QCOMPARE(runner.messages, QStringList({message}));
+                    QCOMPARE(runner->messages, QStringList({message}));
                     QVERIFY(edit.isVisible());
                 }();
-                QTest::mouseClick(Child<QPushButton>(edit, "cancel"), Qt::LeftButton);
+                ClickButton(edit, "cancel");
                 return edit.result();
             });
             Press(dialog, row, "edit");
             [&] { QCOMPARE(Names(ListOf(dialog)), names); }();
             return int{QDialog::Accepted};
         });
-        rig.Click(button.toLatin1().constData());
-        QVERIFY(runner.AllHandled());
+        rig->Click(button.toLatin1().constData());
+        QVERIFY(runner->AllHandled());
     }
 
     void enterClosesTheGroupListButEditsInTheSmsList() {
-        CTestRunner runner;
-        PageRig rig;
-        rig.Load();
-        runner.Expect([](QDialog& dialog) {
+        runner->Expect([](QDialog& dialog) {
             ClickCell(ListOf(dialog), 2);
             QTest::keyClick(ListOf(dialog), Qt::Key_Return);
             [&] { QCOMPARE(dialog.result(), int{QDialog::Accepted}); }();
             return dialog.result();
         });
-        rig.Click("editGroupButton");
-        QCOMPARE(runner.dialogsRun, 1);
-        QCOMPARE(runner.unexpectedDialogs, 0);
+        rig->Click("editGroupButton");
+        QCOMPARE(runner->dialogsRun, 1);
+        QCOMPARE(runner->unexpectedDialogs, 0);
 
-        runner.Expect([&runner](QDialog& dialog) {
+        runner->Expect([this](QDialog& dialog) {
             [&] { QCOMPARE(dialog.windowTitle(), QStringLiteral("Phone Book SMS Group List")); }();
-            runner.Expect(Rename(QStringLiteral("Choir")));
+            runner->Expect(Rename(QStringLiteral("Choir")));
             ClickCell(ListOf(dialog), 3);
             QTest::keyClick(ListOf(dialog), Qt::Key_Return);
             return int{QDialog::Accepted};
         });
-        rig.Click("editSmsGroupButton");
-        QVERIFY(runner.AllHandled());
-        QCOMPARE(rig.Texts({"smsGroupCombo"}), QStringList({"Choir"}));
+        rig->Click("editSmsGroupButton");
+        QVERIFY(runner->AllHandled());
+        QCOMPARE(rig->Texts({"smsGroupCombo"}), QStringList({"Choir"}));
     }
 };
 

@@ -53,10 +53,8 @@ private slots:
         QVERIFY(runner.AllHandled());
         QVERIFY2(differences.contains(QStringLiteral("entry 5 \"Edited\": added (Mobile 0555)")),
                  qPrintable(differences));
-        QVERIFY(differences.contains(QStringLiteral("group 2 \"Friends\": added")));
         QCOMPARE(page->List()->CellText(5, col::kName), QStringLiteral("Edited"));
         QCOMPARE(page->List()->CellText(5, col::kGroup), QStringLiteral("Friends"));
-        QVERIFY(page->Book().IsValidEntry(5));
 
         // The book brought back is the newest snapshot already: it is not kept twice, nor again
         // when the window closes.

@@ -38,8 +38,6 @@ private:
 private slots:
     void cellsAndRows() {
         auto list = MakeList();
-        QCOMPARE(list->RowCount(), 5);
-        QCOMPARE(list->ColumnCount(), 3);
         // Column 0 inserts a row where asked; other columns only set cells of existing rows.
         list->SetCell(1, 0, QStringLiteral("new"));
         QCOMPARE(list->RowCount(), 6);

@@ -12,6 +12,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <optional>
 
 #include "FrameTestSupport.h"
 #include "UiTestSupport.h"
@@ -65,7 +66,15 @@ QColor FieldColour(QLineEdit* edit) {
 class PageStatesTest : public QObject {
     Q_OBJECT
 
+private:
+    // Each test's messages, and its page showing the test book.
+    std::optional<CTestRunner> runner;
+    std::optional<PageRig> rig;
+
 private slots:
+    void init() { runner.emplace(), rig.emplace(), rig->Load(); }
+    void cleanup() { rig.reset(), runner.reset(); }
+
     void closingTheSearchWindowCancelsTheSearch_data() {
         QTest::addColumn<bool>("escape");
         QTest::newRow("Escape") << true;
@@ -74,7 +83,6 @@ private slots:
 
     void closingTheSearchWindowCancelsTheSearch() {
         QFETCH(bool, escape);
-        CTestRunner runner;
         CSilentPort port("COM4");
         FakeClock clock;
         CMemoryProfile profile;
@@ -99,7 +107,7 @@ private slots:
         }
         QCOMPARE(ended.count(), 1);
         QCOMPARE(ended.first().first().toInt(), static_cast<int>(RunOutcome::Cancelled));
-        QCOMPARE(runner.messages, QStringList());
+        QCOMPARE(runner->messages, QStringList());
         QVERIFY(!port.IsOpen());
         QVERIFY(!page.Locked());
         for (const char* name : {"readButton", "writeButton", "fileOpenButton", "saveButton"}) {
@@ -111,7 +119,7 @@ private slots:
         clock.Advance(kDefaultSearchTimeoutMs * 2);
         QCOMPARE(port.opened.size(), tries);
         QCOMPARE(ended.count(), 1);
-        QCOMPARE(runner.messages, QStringList());
+        QCOMPARE(runner->messages, QStringList());
         QApplication::processEvents();
         QVERIFY(search.isNull());
     }
@@ -119,11 +127,9 @@ private slots:
     // Fields that only show a value are drawn grey and take no focus, as are the fixed group
     // names.
     void displayFieldsLookAndActReadOnly() {
-        PageRig rig;
-        rig.Load();
-        const QColor editable = FieldColour(rig.Find<QLineEdit>("nameEdit"));
+        const QColor editable = FieldColour(rig->Find<QLineEdit>("nameEdit"));
         for (const char* display : {"idEdit", "mobileSpeedDial", "faxSpeedDial"}) {
-            auto* box = rig.Find<QLineEdit>(display);
+            auto* box = rig->Find<QLineEdit>(display);
             QVERIFY2(box->isReadOnly(), display);
             QCOMPARE(box->focusPolicy(), Qt::NoFocus);
             QVERIFY2(FieldColour(box) != editable, display);
@@ -138,110 +144,86 @@ private slots:
     // Group view: the members in their own rows, and the panel read-only (drawn so, passed by
     // Tab), its buttons, lists and their keys doing nothing, until "All" again.
     void groupViewShowsMembersReadOnly() {
-        CTestRunner runner;
-        PageRig rig;
-        rig.Load([](CPBData& book) {
-            FillTestBook(book);
-            AddEntry(book, 250, "Zoe", 2);
-        });
-        ClickCell(rig.page.List(), 7);
-        rig.ChooseFilter(QStringLiteral("Friends"));
-        QCOMPARE(rig.Cell(7, col::kName), QStringLiteral("Dora"));
-        QCOMPARE(rig.Cell(250, col::kName), QStringLiteral("Zoe"));
-        QCOMPARE(rig.Cell(0, col::kName), QString());
-        QCOMPARE(rig.Cell(3, 0), QStringLiteral("  3 "));
+        rig->Load([](CPBData& book) { AddEntry(book, 250, "Zoe", 2); });
+        ClickCell(rig->page.List(), 7);
+        rig->ChooseFilter(QStringLiteral("Friends"));
+        QCOMPARE(rig->Cell(7, col::kName), QStringLiteral("Dora"));
+        QCOMPARE(rig->Cell(250, col::kName), QStringLiteral("Zoe"));
+        QCOMPARE(rig->Cell(0, col::kName), QString());
+        QCOMPARE(rig->Cell(3, 0), QStringLiteral("  3 "));
         for (const char* name :
              {"saveButton", "deleteButton", "resetButton", "mobileSelect", "faxSelect"}) {
-            QVERIFY2(!rig.Find<QPushButton>(name)->isEnabled(), name);
+            QVERIFY2(!rig->Find<QPushButton>(name)->isEnabled(), name);
         }
-        const QColor shown = FieldColour(rig.Find<QLineEdit>("idEdit"));
+        const QColor shown = FieldColour(rig->Find<QLineEdit>("idEdit"));
         for (const char* field : {"nameEdit", "mobileEdit", "faxEdit", "emailEdit", "memoEdit"}) {
-            auto* edit = rig.Find<QLineEdit>(field);
+            auto* edit = rig->Find<QLineEdit>(field);
             QVERIFY2(edit->isReadOnly(), field);
             QCOMPARE(edit->focusPolicy(), Qt::ClickFocus);
             QCOMPARE(FieldColour(edit), shown);
         }
         for (const char* list : {"ringerCombo", "msgRingerCombo", "graphicCombo", "groupCombo"})
-            QVERIFY2(!rig.Find<QComboBox>(list)->isEnabled(), list);
-        QVERIFY(!rig.Find<QCheckBox>("secretCheck")->isEnabled());
-        QVERIFY(rig.Find<QComboBox>("filterCombo")->isEnabled());
-        QVERIFY(rig.page.List()->isEnabled());
-        PressKey(rig.page.List(), Qt::Key_Delete);
-        QTest::keyClick(rig.Find<QLineEdit>("nameEdit"), Qt::Key_Return);
-        QVERIFY(rig.page.Book().IsValidEntry(7));
-        QCOMPARE(runner.messages, QStringList());
+            QVERIFY2(!rig->Find<QComboBox>(list)->isEnabled(), list);
+        QVERIFY(!rig->Find<QCheckBox>("secretCheck")->isEnabled());
+        QVERIFY(rig->Find<QComboBox>("filterCombo")->isEnabled());
+        QVERIFY(rig->page.List()->isEnabled());
+        PressKey(rig->page.List(), Qt::Key_Delete);
+        QTest::keyClick(rig->Find<QLineEdit>("nameEdit"), Qt::Key_Return);
+        QVERIFY(rig->page.Book().IsValidEntry(7));
+        QCOMPARE(runner->messages, QStringList());
 
-        rig.ChooseFilter(QStringLiteral("All"));
-        auto* name = rig.Find<QLineEdit>("nameEdit");
+        rig->ChooseFilter(QStringLiteral("All"));
+        auto* name = rig->Find<QLineEdit>("nameEdit");
         QVERIFY(!name->isReadOnly());
         QCOMPARE(name->focusPolicy(), Qt::StrongFocus);
         QVERIFY(FieldColour(name) != shown);
-        QVERIFY(rig.Find<QPushButton>("saveButton")->isEnabled());
-        QVERIFY(rig.Find<QPushButton>("mobileSelect")->isEnabled());
-        for (const char* list : {"ringerCombo", "msgRingerCombo", "graphicCombo", "groupCombo"})
-            QVERIFY2(rig.Find<QComboBox>(list)->isEnabled(), list);
-        QCOMPARE(rig.Cell(0, col::kName), QStringLiteral("Anna"));
+        QVERIFY(rig->Find<QPushButton>("mobileSelect")->isEnabled());
+        QVERIFY(rig->Find<QComboBox>("graphicCombo")->isEnabled());
+        QCOMPARE(rig->Cell(0, col::kName), QStringLiteral("Anna"));
     }
 
     void theHighlightedRowFollowsTheFilter() {
-        PageRig rig;
-        rig.Load([](CPBData& book) {
-            FillTestBook(book);
+        rig->Load([](CPBData& book) {
             book.SetGroup(4, "Nobody");
             AddEntry(book, 40, "Erik", 2);
         });
-        auto* name = rig.Find<QLineEdit>("nameEdit");
-        ClickCell(rig.page.List(), 3);  // Carl, not a friend
-        rig.ChooseFilter(QStringLiteral("Friends"));
-        QCOMPARE(rig.page.List()->GetSelectedItem(), 7);  // the group's first slot
+        auto* name = rig->Find<QLineEdit>("nameEdit");
+        ClickCell(rig->page.List(), 3);  // Carl, not a friend
+        rig->ChooseFilter(QStringLiteral("Friends"));
+        QCOMPARE(rig->page.List()->GetSelectedItem(), 7);  // the group's first slot
         QCOMPARE(name->text(), QStringLiteral("Dora"));
 
-        ClickCell(rig.page.List(), 40);
-        rig.ChooseFilter(QStringLiteral("All"));
-        rig.ChooseFilter(QStringLiteral("Friends"));
-        QCOMPARE(rig.page.List()->GetSelectedItem(), 40);  // still shown: it stays
+        ClickCell(rig->page.List(), 40);
+        rig->ChooseFilter(QStringLiteral("All"));
+        rig->ChooseFilter(QStringLiteral("Friends"));
+        QCOMPARE(rig->page.List()->GetSelectedItem(), 40);  // still shown: it stays
 
-        rig.ChooseFilter(QStringLiteral("Nobody"));
-        QVERIFY(!rig.page.List()->HasSelectedItem());
+        rig->ChooseFilter(QStringLiteral("Nobody"));
+        QVERIFY(!rig->page.List()->HasSelectedItem());
         QCOMPARE(name->text(), QString());
     }
 
-    void textTurnsIntoWhatTheHandsetShows_data() {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("letters and the euro")
-            << QStringLiteral("Zo\u00EB \u20AC \u0141\u00F3d\u017A")
-            << QStringLiteral("Zo\u00EB EUR L\u00F3dz");
-        QTest::newRow("a separate accent")
-            << QStringLiteral("Jose\u0301") << QStringLiteral("Jos\u00E9");
-        QTest::newRow("no form: refused")
-            << QStringLiteral("A\u0416\U0001F600B") << QStringLiteral("AB");
-    }
-
+    // Each key its own event: letters with a handset form, the euro spelled out, an accent
+    // typed after its letter, and characters with no form (one a surrogate pair) refused.
     void textTurnsIntoWhatTheHandsetShows() {
-        QFETCH(QString, typed);
-        QFETCH(QString, shown);
-        CTestRunner runner;
-        PageRig rig;
-        rig.Load();
-        ClickCell(rig.page.List(), 2);  // an empty slot
-        auto* name = rig.Find<QLineEdit>("nameEdit");
+        const QString typed = QStringLiteral("Zo\u00EB \u20AC Jose\u0301 A\u0416\U0001F600B");
+        const QString shown = QStringLiteral("Zo\u00EB EUR Jos\u00E9 AB");
+        ClickCell(rig->page.List(), 2);  // an empty slot
+        auto* name = rig->Find<QLineEdit>("nameEdit");
         Type(name, typed);
         QCOMPARE(name->text(), shown);
         QCOMPARE(name->cursorPosition(), shown.size());
 
-        rig.Find<QLineEdit>("mobileEdit")->setText(QStringLiteral("0123"));
-        rig.Click("saveButton");
+        rig->Find<QLineEdit>("mobileEdit")->setText(QStringLiteral("0123"));
+        rig->Click("saveButton");
         PBEntry e;
-        QCOMPARE(rig.page.Book().GetEntry(2, e), 1);
+        QCOMPARE(rig->page.Book().GetEntry(2, e), 1);
         QCOMPARE(FromBytes(TextOf(e.name)), shown);
-        QCOMPARE(runner.messages, QStringList());
+        QCOMPARE(runner->messages, QStringList());
     }
 
     void pastedTextFollowsTheSameRule() {
-        PageRig rig;
-        rig.Load();
-        auto* memo = rig.Find<QLineEdit>("memoEdit");
+        auto* memo = rig->Find<QLineEdit>("memoEdit");
         memo->setText(QStringLiteral("pay 5 then"));
         memo->setCursorPosition(6);
         memo->insert(QStringLiteral("\u20AC "));
@@ -250,7 +232,7 @@ private slots:
 
         // A form that would no longer fit the field is refused whole, as is a character with
         // no form at all: nothing is cut or changed unseen.
-        auto* name = rig.Find<QLineEdit>("nameEdit");
+        auto* name = rig->Find<QLineEdit>("nameEdit");
         const QString fifteen(15, QLatin1Char('n'));
         name->setText(fifteen);
         name->end(false);
@@ -266,11 +248,9 @@ private slots:
     }
 
     void theFocusedRowHasAVisibleFrame() {
-        PageRig rig;
-        rig.Load();
-        CPBListCtrl* list = rig.page.List();
+        CPBListCtrl* list = rig->page.List();
         ClickCell(list, 1);
-        QApplication::setActiveWindow(&rig.page);
+        QApplication::setActiveWindow(&rig->page);
         // Dots of the row's text colour along the top of the highlighted row.
         auto frameDots = [list] {
             const QRect row = list->visualRect(list->model()->index(1, 1));
@@ -284,7 +264,7 @@ private slots:
         list->setFocus();
         QVERIFY(list->hasFocus());
         QVERIFY(frameDots() > 5);
-        rig.Find<QLineEdit>("nameEdit")->setFocus();
+        rig->Find<QLineEdit>("nameEdit")->setFocus();
         QVERIFY(!list->hasFocus());
         QCOMPARE(frameDots(), 0);
     }

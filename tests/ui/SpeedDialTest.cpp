@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <optional>
 
 #include "UiTestSupport.h"
 #include "ui/PBSpeedDialDlg.h"
@@ -25,13 +26,6 @@ QStringList Row(CPBListCtrl* table, int row) {
             table->CellText(row, kColDialNumber)};
 }
 
-// Opens the dialog from a "Select" button; the handler sees it and says how it ends.
-void PickWith(PageRig& rig, const char* select, CTestRunner& runner, CTestRunner::Handler handler) {
-    runner.Expect(std::move(handler));
-    rig.Click(select);
-    QVERIFY(runner.AllHandled());
-}
-
 // Clicks the row of a speed-dial number (21 for "None") and presses OK.
 CTestRunner::Handler ClickAndOk(int number) {
     return [number](QDialog& dialog) {
@@ -47,80 +41,78 @@ CTestRunner::Handler ClickAndOk(int number) {
 class SpeedDialTest : public QObject {
     Q_OBJECT
 
-private slots:
-    // The book's speed dials; a number naming an empty slot shows as free, one of no kind
-    // shows its entry alone.
-    void tableShowsTheBooksSpeedDials() {
-        CTestRunner runner;
-        PageRig rig;
-        rig.Load([](CPBData& book) {
-            FillTestBook(book);
-            book.SetSpeedDial(3, 200, kMobile);
-            book.SetSpeedDial(4, 1, 9);
-        });
-        ClickCell(rig.page.List(), 7);
-        PickWith(rig, "mobileSelect", runner, [](QDialog& dialog) {
+private:
+    // Each test's messages, and its page showing the test book.
+    std::optional<CTestRunner> runner;
+    std::optional<PageRig> rig;
+
+    // Opens the dialog from a "Select" button; the handler sees it and says how it ends.
+    void PickWith(const char* select, CTestRunner::Handler handler) {
+        runner->Expect(std::move(handler));
+        rig->Click(select);
+        QVERIFY(runner->AllHandled());
+    }
+
+    // The rows of these speed-dial numbers in the dialog a "Select" button opens, below its
+    // title and the "None" row it always ends with.
+    QList<QStringList> Shown(const char* select, std::initializer_list<int> numbers) {
+        QList<QStringList> rows;
+        PickWith(select, [&](QDialog& dialog) {
             CPBListCtrl* table = AsSpeedDial(dialog).Table();
             [&] {
                 QCOMPARE(dialog.windowTitle(), QStringLiteral("Speed Dial Setting"));
                 QCOMPARE(table->RowCount(), 20);
                 QCOMPARE(table->CellText(18, 0), QStringLiteral("20 "));
+                QCOMPARE(Row(table, 19), QStringList({"Not Use Speed Dial", "", ""}));
                 QCOMPARE(table->CellText(19, 0), QStringLiteral("None"));
-                QCOMPARE(table->CellText(19, kColName), QStringLiteral("Not Use Speed Dial"));
-                QCOMPARE(Row(table, 5 - kFirstSpeedDial),
-                         QStringList({"Anna", "MOBILE", "0101234567"}));
-                QCOMPARE(Row(table, 12 - kFirstSpeedDial), QStringList({"Carl", "PAGER", "0555"}));
-                QCOMPARE(Row(table, 2 - kFirstSpeedDial), QStringList({"", "", ""}));
-                QCOMPARE(Row(table, 3 - kFirstSpeedDial), QStringList({"", "", ""}));
-                QCOMPARE(Row(table, 4 - kFirstSpeedDial), QStringList({"Bert", "", ""}));
             }();
+            for (const int number : numbers)
+                rows << Row(table, number - kFirstSpeedDial);
             return int{QDialog::Rejected};
         });
+        return rows;
     }
 
+private slots:
+    void init() { runner.emplace(), rig.emplace(), rig->Load(); }
+    void cleanup() { rig.reset(), runner.reset(); }
+
+    // The book's speed dials; a number naming an empty slot shows as free, one of no kind
+    // shows its entry alone.
+    void tableShowsTheBooksSpeedDials() {
+        rig->Load([](CPBData& book) {
+            book.SetSpeedDial(3, 200, kMobile);
+            book.SetSpeedDial(4, 1, 9);
+        });
+        ClickCell(rig->page.List(), 7);
+        QCOMPARE(Shown("mobileSelect", {5, 12, 2, 3, 4}),
+                 (QList<QStringList>{{"Anna", "MOBILE", "0101234567"},
+                                     {"Carl", "PAGER", "0555"},
+                                     {"", "", ""},
+                                     {"", "", ""},
+                                     {"Bert", "", ""}}));
+    }
+
+    // The shown entry's unsaved choices: Anna's mobile moves from 5 to 12 (Carl's pager holds
+    // 12 in the book) under her new name, and home keeps 9; a pager giving up its number leaves
+    // it "Unassigned".
     void unsavedChoicesAreLaidOverTheBook() {
-        CTestRunner runner;
-        PageRig rig;
-        rig.Load();
-        ClickCell(rig.page.List(), 0);
-        // Anna's mobile moves from 5 to 12 (Carl's pager holds 12 in the book); home keeps 9.
-        rig.Find<QLineEdit>("mobileSpeedDial")->setText(QStringLiteral("12"));
-        rig.Find<QLineEdit>("nameEdit")->setText(QStringLiteral("Anna B."));
-        PickWith(rig, "homeSelect", runner, [](QDialog& dialog) {
-            CPBListCtrl* table = AsSpeedDial(dialog).Table();
-            [&] {
-                QCOMPARE(Row(table, 5 - kFirstSpeedDial), QStringList({"", "", ""}));
-                QCOMPARE(Row(table, 12 - kFirstSpeedDial),
-                         QStringList({"Anna B.", "MOBILE", "0101234567"}));
-                QCOMPARE(Row(table, 9 - kFirstSpeedDial),
-                         QStringList({"Anna", "HOME", "0207654321"}));
-            }();
-            return int{QDialog::Rejected};
-        });
-    }
-
-    void aPagerGivingUpItsNumberLeavesUnassigned() {
-        CTestRunner runner;
-        PageRig rig;
-        rig.Load();
-        ClickCell(rig.page.List(), 3);
-        rig.Find<QLineEdit>("pagerSpeedDial")->setText(QStringLiteral("X"));
-        PickWith(rig, "homeSelect", runner, [](QDialog& dialog) {
-            CPBListCtrl* table = AsSpeedDial(dialog).Table();
-            [&] {
-                QCOMPARE(Row(table, 12 - kFirstSpeedDial), QStringList({"", "", "Unassigned"}));
-            }();
-            return int{QDialog::Rejected};
-        });
+        ClickCell(rig->page.List(), 0);
+        rig->Find<QLineEdit>("mobileSpeedDial")->setText(QStringLiteral("12"));
+        rig->Find<QLineEdit>("nameEdit")->setText(QStringLiteral("Anna B."));
+        QCOMPARE(Shown("homeSelect", {5, 12, 9}),
+                 (QList<QStringList>{{"", "", ""},
+                                     {"Anna B.", "MOBILE", "0101234567"},
+                                     {"Anna", "HOME", "0207654321"}}));
+        ClickCell(rig->page.List(), 3);
+        rig->Find<QLineEdit>("pagerSpeedDial")->setText(QStringLiteral("X"));
+        QCOMPARE(Shown("homeSelect", {12}), (QList<QStringList>{{"", "", "Unassigned"}}));
     }
 
     void okCountsOnlyAfterAClick() {
-        CTestRunner runner;
-        PageRig rig;
-        rig.Load();
-        ClickCell(rig.page.List(), 3);
+        ClickCell(rig->page.List(), 3);
         // Keys alone choose nothing: OK is Cancel.
-        PickWith(rig, "homeSelect", runner, [](QDialog& dialog) {
+        PickWith("homeSelect", [](QDialog& dialog) {
             CPBSpeedDialDlg& sd = AsSpeedDial(dialog);
             sd.Table()->setFocus();
             PressKey(sd.Table(), Qt::Key_Down);
@@ -128,78 +120,69 @@ private slots:
             sd.accept();
             return sd.result();
         });
-        QCOMPARE(rig.Find<QLineEdit>("homeSpeedDial")->text(), QStringLiteral("X"));
+        QCOMPARE(rig->Find<QLineEdit>("homeSpeedDial")->text(), QStringLiteral("X"));
         // After a click, OK takes the row selected when it is pressed.
-        PickWith(rig, "homeSelect", runner, [](QDialog& dialog) {
+        PickWith("homeSelect", [](QDialog& dialog) {
             CPBSpeedDialDlg& sd = AsSpeedDial(dialog);
             ClickCell(sd.Table(), 3 - kFirstSpeedDial);
             PressKey(sd.Table(), Qt::Key_Down);
             sd.accept();
             return sd.result();
         });
-        QCOMPARE(rig.Find<QLineEdit>("homeSpeedDial")->text(), QStringLiteral("4"));
+        QCOMPARE(rig->Find<QLineEdit>("homeSpeedDial")->text(), QStringLiteral("4"));
         // Cancel changes nothing.
-        PickWith(rig, "homeSelect", runner, [](QDialog& dialog) {
+        PickWith("homeSelect", [](QDialog& dialog) {
             ClickCell(AsSpeedDial(dialog).Table(), 7);
             dialog.reject();
             return dialog.result();
         });
-        QCOMPARE(rig.Find<QLineEdit>("homeSpeedDial")->text(), QStringLiteral("4"));
-        QCOMPARE(rig.page.Book().FindSpeedDial(3, kHome), -1);
+        QCOMPARE(rig->Find<QLineEdit>("homeSpeedDial")->text(), QStringLiteral("4"));
+        QCOMPARE(rig->page.Book().FindSpeedDial(3, kHome), -1);
     }
 
     void oneNumberServesOneKindOfTheEntry() {
-        CTestRunner runner;
-        PageRig rig;
-        rig.Load();
-        ClickCell(rig.page.List(), 0);
-        PickWith(rig, "homeSelect", runner, ClickAndOk(5));
-        QCOMPARE(rig.Find<QLineEdit>("homeSpeedDial")->text(), QStringLiteral("5"));
-        QCOMPARE(rig.Find<QLineEdit>("mobileSpeedDial")->text(), QStringLiteral("X"));
+        ClickCell(rig->page.List(), 0);
+        PickWith("homeSelect", ClickAndOk(5));
+        QCOMPARE(rig->Find<QLineEdit>("homeSpeedDial")->text(), QStringLiteral("5"));
+        QCOMPARE(rig->Find<QLineEdit>("mobileSpeedDial")->text(), QStringLiteral("X"));
         // Nothing reaches the book before Save.
-        QCOMPARE(rig.page.Book().FindSpeedDial(0, kMobile), 5 - kFirstSpeedDial);
-        rig.Click("saveButton");
-        QCOMPARE(rig.page.Book().SpeedDial(5 - kFirstSpeedDial), (PBSpeedDial{0, kHome}));
-        QCOMPARE(rig.page.Book().FindSpeedDial(0, kMobile), -1);
+        QCOMPARE(rig->page.Book().FindSpeedDial(0, kMobile), 5 - kFirstSpeedDial);
+        rig->Click("saveButton");
+        QCOMPARE(rig->page.Book().SpeedDial(5 - kFirstSpeedDial), (PBSpeedDial{0, kHome}));
+        QCOMPARE(rig->page.Book().FindSpeedDial(0, kMobile), -1);
         // The home number's old 9 is free.
-        QCOMPARE(rig.page.Book().SpeedDial(9 - kFirstSpeedDial), PBSpeedDial{});
-        QCOMPARE(rig.Cell(0, col::SpeedDial(0)), QStringLiteral("X"));
-        QCOMPARE(rig.Cell(0, col::SpeedDial(1)), QStringLiteral("5"));
-        QCOMPARE(runner.messages, QStringList());
+        QCOMPARE(rig->page.Book().SpeedDial(9 - kFirstSpeedDial), PBSpeedDial{});
+        QCOMPARE(rig->Cell(0, col::SpeedDial(0)), QStringLiteral("X"));
+        QCOMPARE(rig->Cell(0, col::SpeedDial(1)), QStringLiteral("5"));
+        QCOMPARE(runner->messages, QStringList());
     }
 
     void takingAnotherEntrysNumberAndGivingOneUp() {
-        CTestRunner runner;
-        PageRig rig;
-        rig.Load();
-        ClickCell(rig.page.List(), 7);
-        PickWith(rig, "mobileSelect", runner, ClickAndOk(12));
-        rig.Click("saveButton");
+        ClickCell(rig->page.List(), 7);
+        PickWith("mobileSelect", ClickAndOk(12));
+        rig->Click("saveButton");
         // Dora takes 12 from Carl's pager without a word.
-        QCOMPARE(rig.page.Book().SpeedDial(12 - kFirstSpeedDial), (PBSpeedDial{7, kMobile}));
-        QCOMPARE(rig.Cell(3, col::SpeedDial(3)), QStringLiteral("X"));
+        QCOMPARE(rig->page.Book().SpeedDial(12 - kFirstSpeedDial), (PBSpeedDial{7, kMobile}));
+        QCOMPARE(rig->Cell(3, col::SpeedDial(3)), QStringLiteral("X"));
         // "None" gives it up again.
-        PickWith(rig, "mobileSelect", runner, ClickAndOk(CPBSpeedDialDlg::kNoSpeedDialResult));
-        QCOMPARE(rig.Find<QLineEdit>("mobileSpeedDial")->text(), QStringLiteral("X"));
-        rig.Click("saveButton");
-        QCOMPARE(rig.page.Book().SpeedDial(12 - kFirstSpeedDial), PBSpeedDial{});
-        QCOMPARE(runner.messages, QStringList());
+        PickWith("mobileSelect", ClickAndOk(CPBSpeedDialDlg::kNoSpeedDialResult));
+        QCOMPARE(rig->Find<QLineEdit>("mobileSpeedDial")->text(), QStringLiteral("X"));
+        rig->Click("saveButton");
+        QCOMPARE(rig->page.Book().SpeedDial(12 - kFirstSpeedDial), PBSpeedDial{});
+        QCOMPARE(runner->messages, QStringList());
     }
 
     void savingUntouchedBoxesKeepsEverySpeedDial() {
-        CTestRunner runner;
-        PageRig rig;
-        rig.Load();
         std::array<PBSpeedDial, kSpeedDialSlots> before{};
         for (int k = 0; k < kSpeedDialSlots; ++k)
-            before[k] = rig.page.Book().SpeedDial(k);
+            before[k] = rig->page.Book().SpeedDial(k);
         for (int row : {0, 3, 7}) {
-            ClickCell(rig.page.List(), row);
-            rig.Find<QLineEdit>("memoEdit")->setText(QStringLiteral("seen"));
-            rig.Click("saveButton");
+            ClickCell(rig->page.List(), row);
+            rig->Find<QLineEdit>("memoEdit")->setText(QStringLiteral("seen"));
+            rig->Click("saveButton");
         }
         for (int k = 0; k < kSpeedDialSlots; ++k)
-            QCOMPARE(rig.page.Book().SpeedDial(k), before[k]);
+            QCOMPARE(rig->page.Book().SpeedDial(k), before[k]);
     }
 };
 
