@@ -137,12 +137,6 @@ TEST(FrameRoundTrip, RandomPacketsComeBackWithTheirFcs) {
     }
 }
 
-}  // namespace
-}  // namespace numora
-
-namespace numora {
-namespace {
-
 struct ReadFrames {
     std::vector<std::pair<std::vector<uint8_t>, bool>> frames;
     CFrameReader reader;

@@ -331,12 +331,6 @@ TEST(CommandName, NamesEachRequestAndReply) {
         EXPECT_EQ(CommandName(c.packet), c.name);
 }
 
-}  // namespace
-}  // namespace numora
-
-namespace numora {
-namespace {
-
 TEST(PhoneLinkPasswordTest, TheProfileMayNameAnotherHandsetsPassword) {
     CMemoryProfile profile;
     EXPECT_EQ(PasswordFromProfile(profile), DefaultPassword());

@@ -202,16 +202,6 @@ TEST(SyncRunTest, ReadAsksForTheAnnouncedSlotsPacedByThePauses) {
     EXPECT_EQ(BookToJson(rig.book), BookToJson(BookWithSlots({9, 5, 0})));
 }
 
-TEST(SyncRunTest, ReadOfAFullBookInEveryGroup) {
-    const CPBData source = FullBook();
-    Rig rig(source);
-    EXPECT_EQ(rig.Read(), RunOutcome::ReadCompleted);
-    EXPECT_EQ(BookToJson(rig.book), BookToJson(source));
-    EXPECT_EQ(rig.Count(cmd::kEntryRead), 300);
-    for (int g = 0; g < kGroupSlots; ++g)
-        EXPECT_FALSE(test::Members(rig.book, g).empty()) << g;
-}
-
 TEST(SyncRunTest, WriteFollowsTheTwoPassesAndCountsMembersFromTheList) {
     CPBData handset = FullBook();
     Rig rig(handset);
@@ -564,12 +554,6 @@ TEST(SyncRunTest, ModeRefusedInTheMiddleOfAWriteStartsItOver) {
     EXPECT_EQ((second + 1)->bytes[item::kElement], 0);
     EXPECT_EQ(BookToJson(BookFromTables(rig.sim.Tables())), BookToJson(rig.book));
 }
-
-}  // namespace
-}  // namespace numora
-
-namespace numora {
-namespace {
 
 // The times at which entry requests (or entry writes) went out.
 std::vector<int64_t> EntryTimes(const Rig& rig, uint8_t code) {
