@@ -202,54 +202,6 @@ TEST_F(Search, RefusedPasswordAndUnknownRepliesLeaveTheRunWaiting) {
     EXPECT_EQ(port->LastPacket(), (std::vector<uint8_t>{0x3F}));
 }
 
-std::vector<uint8_t> ItemReply(uint8_t element) {
-    std::vector<uint8_t> r(item::kSize, 0);
-    r[0] = 0x26;
-    r[1] = 0x13;
-    r[2] = 0x04;
-    r[3] = element;
-    return r;
-}
-
-TEST_F(Search, OnlyTheAwaitedReplyIsTakenAndADamagedOneIsAskedForAgain) {
-    Connect(true);
-    ReplyPacket({0x29, 0x01, 0x00});
-    ReplyPacket({0x3F, 0x00});
-    ReplyPacket({0x46, 0x01});
-    const auto first = port->LastPacket();
-    ASSERT_EQ(first, ItemReply(0));  // the request has the reply's shape
-    port->writes.clear();
-
-    // Another element's reply, and a frame whose half comes later, leave the request waiting.
-    ReplyPacket(ItemReply(5));
-    auto frame = EncodeFrame(ItemReply(0));
-    std::vector<uint8_t> head(frame.begin(), frame.begin() + 40);
-    std::vector<uint8_t> tail(frame.begin() + 40, frame.end());
-    session->OnReceivedBlock(head);
-    EXPECT_TRUE(port->writes.empty());
-    session->OnReceivedBlock(tail);
-    ASSERT_EQ(port->writes.size(), 1u);
-    EXPECT_EQ(port->LastPacket(), ItemReply(1));
-    // The same reply again answers nothing now.
-    session->OnReceivedBlock(frame);
-    EXPECT_EQ(port->writes.size(), 1u);
-
-    // A damaged reply sends the request again, twice; the third ends the run.
-    auto damaged = EncodeFrame(ItemReply(1));
-    damaged[10] ^= 0x01;
-    for (int k = 0; k < 2; ++k) {
-        auto copy = damaged;
-        session->OnReceivedBlock(copy);
-        EXPECT_EQ(port->LastPacket(), ItemReply(1));
-    }
-    EXPECT_EQ(port->writes.size(), 3u);
-    session->OnReceivedBlock(damaged);
-    EXPECT_EQ(port->writes.size(), 3u);
-    EXPECT_FALSE(session->Engine().Running());
-    EXPECT_EQ(page.messages,
-              (std::vector<std::string>{"Check Phone connection and power on !!!     "}));
-}
-
 TEST_F(Search, TwoRepliesInOneBurstAreBothHandled) {
     // The search's second mode control is answered while the handset also answers the
     // password: one burst, two replies, and the second must not be lost.
