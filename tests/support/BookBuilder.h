@@ -24,26 +24,30 @@ inline void AddEntry(CPBData& book, int slot, std::string_view name, uint8_t gro
     book.SetEntry(MakeEntry(slot, name, group, mobile));
 }
 
-// Every slot in use with every field at its longest and a ringer, in groups 1 to 6, and every
-// speed dial set: the largest book the handset holds.
+// Every slot in use with every field at its longest and a ringer, in every group (0 "All" too),
+// some secret, two SMS groups named and every speed dial set: the largest book the handset holds.
 inline CPBData LargestBook() {
     CPBData book;
+    book.SetGroup(0, "All");
     for (int g = 1; g <= 5; ++g)
         book.SetGroup(g, "Group " + std::to_string(g));
-    for (int i = 0; i < kEntrySlots; ++i) {
-        PBEntry e = MakeEntry(i, "Person " + std::to_string(i), static_cast<uint8_t>(1 + i % 6),
+    book.SetSmsGroupName(0, "Family");
+    book.SetSmsGroupName(4, "Club");
+    for (int i = kEntrySlots - 1; i >= 0; --i) {  // each chain in slot order, as a read makes it
+        PBEntry e = MakeEntry(i, "Person " + std::to_string(i), static_cast<uint8_t>(i % 7),
                               std::string(32, '5'));
         for (auto& n : e.numbers)
             SetNumber(n, std::string(32, static_cast<char>('0' + i % 10)));
         SetText(e.email, std::string(48, 'e'));
         SetText(e.wireless, std::string(48, 'w'));
         SetText(e.memo, std::string(48, 'm'));
-        e.ringer = static_cast<uint16_t>(100 + i % 10);
+        e.secret = i % 3 == 0;
+        e.ringer = i % 2 ? static_cast<uint16_t>(100 + i % 10) : 0xFFFF;
         e.msgRinger = static_cast<uint16_t>(300 + i % 5);
         book.SetEntry(e);
     }
     for (int n = 2; n <= 20; ++n)
-        book.SetSpeedDial(n, static_cast<uint16_t>(n * 7), kMobile);
+        book.SetSpeedDial(n, static_cast<uint16_t>(n * 7), n % 2 ? kFax : kMobile);
     return book;
 }
 

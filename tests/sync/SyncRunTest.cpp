@@ -115,30 +115,6 @@ CPBData BookWithSlots(std::initializer_list<int> slots) {
     return book;
 }
 
-CPBData FullBook() {
-    CPBData book;
-    book.SetGroup(0, "All");
-    for (int g = 1; g <= 5; ++g)
-        book.SetGroup(g, "Group " + std::to_string(g));
-    book.SetSmsGroupName(0, "Family");
-    book.SetSmsGroupName(4, "Club");
-    for (int i = kEntrySlots - 1; i >= 0; --i) {
-        PBEntry e =
-            test::MakeEntry(i, "Person " + std::to_string(i), static_cast<uint8_t>(i % kGroupSlots),
-                            "0170" + std::to_string(i));
-        SetNumber(e.numbers[4], std::string(32, static_cast<char>('0' + i % 10)));
-        SetText(e.email, "p" + std::to_string(i) + "@example.org");
-        SetText(e.memo, std::string(48, 'm'));
-        e.secret = i % 3 == 0;
-        e.ringer = i % 2 ? 104 : 0xFFFF;
-        e.msgRinger = i % 5 ? 301 : 0xFFFF;
-        book.SetEntry(e);
-    }
-    for (int n = 2; n <= 20; ++n)
-        book.SetSpeedDial(n, static_cast<uint16_t>(n * 13), kFax);
-    return book;
-}
-
 // The member counts of the data pass, from the last seven group records sent.
 std::vector<int> DataPassCounts(const Rig& rig) {
     std::vector<int> counts;
@@ -203,7 +179,7 @@ TEST(SyncRunTest, ReadAsksForTheAnnouncedSlotsPacedByThePauses) {
 }
 
 TEST(SyncRunTest, WriteFollowsTheTwoPassesAndCountsMembersFromTheList) {
-    CPBData handset = FullBook();
+    CPBData handset = test::LargestBook();
     Rig rig(handset);
     rig.book.SetGroup(2, "Friends");
     AddEntry(rig.book, 9, "Nine", 2);
@@ -261,7 +237,7 @@ TEST(SyncRunTest, WriteEndsWithTheMessageOnlyAfterThePortIsClosed) {
 TEST(SyncRunTest, WriteThenReadGivesTheBookBack) {
     CPBData empty;
     Rig rig(empty);
-    rig.book = FullBook();
+    rig.book = test::LargestBook();
     PBEntry e;
     rig.book.GetEntry(10, e);
     e.ringer = 150;  // a downloaded sound: written as the default, and kept so in the book
@@ -412,7 +388,7 @@ TEST_P(SyncFaultTest, EveryFaultEndsWithTheExactBookOrInADefinedState) {
     const FaultCase& c = GetParam();
     const CPBData handsetBook = BookWithSlots({1, 2, 3, 40, 41, 42, 43, 44});
     Rig rig(handsetBook, c.faults);
-    if (c.write) rig.book = FullBook();
+    if (c.write) rig.book = test::LargestBook();
     const int64_t started = rig.clock.NowMs();
     const RunOutcome outcome = c.write ? rig.Write() : rig.Read();
     EXPECT_FALSE(rig.timersLeft);  // nothing left running behind the end
@@ -500,13 +476,13 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(SyncRunTest, RepeatedRepliesLeaveTheRequestsAsTheyWere) {
     CPBData empty;
     Rig clean(empty);
-    clean.book = FullBook();
+    clean.book = test::LargestBook();
     ASSERT_EQ(clean.Write(), RunOutcome::WriteCompleted);
     SimFaults faults;
     for (int r = 4; r < 700; r += 3)
         faults.twiceAt.insert(r);
     Rig twice(empty, faults);
-    twice.book = FullBook();
+    twice.book = test::LargestBook();
     ASSERT_EQ(twice.Write(), RunOutcome::WriteCompleted);
     EXPECT_EQ(twice.Sequence(), clean.Sequence());
     EXPECT_EQ(twice.page.messages, (std::vector<std::string>{"Phonebook Write Completed!"}));
@@ -534,12 +510,12 @@ TEST(SyncRunTest, UnsolicitedRepliesAreIgnoredAndLoggedAsSuch) {
 TEST(SyncRunTest, ModeRefusedInTheMiddleOfAWriteStartsItOver) {
     CPBData empty;
     Rig clean(empty);
-    clean.book = FullBook();
+    clean.book = test::LargestBook();
     ASSERT_EQ(clean.Write(), RunOutcome::WriteCompleted);
     // Refused while the data pass sends its group records, after the members were counted.
     SimFaults faults = At(&SimFaults::refuseModeAt, {30, 342});
     Rig rig(empty, faults);
-    rig.book = FullBook();
+    rig.book = test::LargestBook();
     ASSERT_EQ(rig.Write(), RunOutcome::WriteCompleted);
     EXPECT_EQ(DataPassCounts(rig), DataPassCounts(clean));
     EXPECT_EQ(rig.Count(cmd::kPassword), 3);
@@ -572,7 +548,7 @@ int64_t ShortestGap(const std::vector<int64_t>& at) {
 }
 
 TEST(SyncPaceTest, FastRunsGiveTheSameBookWithoutThePauses) {
-    const CPBData source = FullBook();
+    const CPBData source = test::LargestBook();
     Rig specified(source);
     ASSERT_EQ(specified.Read(), RunOutcome::ReadCompleted);
     Rig fast(source);
@@ -588,7 +564,7 @@ TEST(SyncPaceTest, FastRunsGiveTheSameBookWithoutThePauses) {
     CPBData empty;
     Rig fastWrite(empty);
     fastWrite.session.Engine().SetPace(Pace::Fast);
-    fastWrite.book = FullBook();
+    fastWrite.book = test::LargestBook();
     ASSERT_EQ(fastWrite.Write(), RunOutcome::WriteCompleted);
     EXPECT_EQ(BookToJson(BookFromTables(fastWrite.sim.Tables())), BookToJson(fastWrite.book));
     EXPECT_LT(ShortestGap(EntryTimes(fastWrite, cmd::kEntryWrite)), kEntryWritePauseMs);
@@ -609,7 +585,7 @@ void PrintTo(const FallbackCase& c, std::ostream* os) {
 class SyncFallbackTest : public ::testing::TestWithParam<FallbackCase> {};
 
 TEST_P(SyncFallbackTest, ALateHandsetGetsTheSpecifiedPaceAndTheSameBook) {
-    const CPBData source = FullBook();
+    const CPBData source = test::LargestBook();
     Rig rig(source, GetParam().faults);
     CProtocolLog log(rig.clock);
     rig.session.SetTrace(&log);
