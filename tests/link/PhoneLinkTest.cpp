@@ -25,13 +25,6 @@ struct RecordingSink : IByteSink {
     }
 };
 
-struct RecordingTrace : ITraceSink {
-    std::vector<Bytes> out;
-    void Trace(TraceDir dir, std::span<const uint8_t> bytes) override {
-        if (dir == TraceDir::Out) out.emplace_back(bytes.begin(), bytes.end());
-    }
-};
-
 // The packet carried by a written frame.
 Bytes PacketOf(Bytes frame) {
     frame.resize(UnescapeBlock(frame));
@@ -191,16 +184,6 @@ TEST_F(PhoneLinkTest, FailedWritesGiveTwoAndStillPause) {
     EXPECT_FALSE(pacer.Paused());
     EXPECT_EQ(link.SendPbRecord82(record), 2);
     EXPECT_TRUE(pacer.Paused());
-}
-
-TEST_F(PhoneLinkTest, TheTraceSeesEachPacketBeforeFraming) {
-    RecordingTrace trace;
-    link.SetTrace(&trace);
-    link.SendCmd3F();
-    link.SendNvRead(0x00DD, 0);
-    ASSERT_EQ(trace.out.size(), 2u);
-    EXPECT_EQ(trace.out[0], Bytes{0x3F});
-    EXPECT_EQ(trace.out[1], Packet({0x26, 0xDD, 0x00, 0x00}, 133));
 }
 
 struct MatchCase {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,42 +19,16 @@ std::optional<SimArgs> Parse(std::vector<std::string_view> args, std::string* er
 }
 
 TEST(SimArgs, TakesEveryOptionTogether) {
-    const auto a = Parse({"--book",
-                          "in.pb",
-                          "--save",
-                          "out.pb",
-                          "--link",
-                          "/tmp/tty",
-                          "--trace",
-                          "--wire-speed",
-                          "--busy",
-                          "3",
-                          "--refuse-password",
-                          "--refuse-mode-at",
-                          "4",
-                          "--drop",
-                          "5",
-                          "--drop",
-                          "9",
-                          "--garble",
-                          "6",
-                          "--hangup",
-                          "7",
-                          "--password",
-                          "00ff10203040507f",
-                          "--busy-for",
-                          "0",
-                          "--split-pause",
-                          "0",
-                          "--delay",
-                          "0",
-                          "--refuse-mode",
-                          "--bad-fcs",
-                          "8",
-                          "--twice",
-                          "10",
-                          "--split",
-                          "11"});
+    const std::string line =
+        "--book in.pb --save out.pb --link /tmp/tty --trace --wire-speed --busy 3 "
+        "--refuse-password --refuse-mode-at 4 --drop 5 --drop 9 --garble 6 --hangup 7 "
+        "--password 00ff10203040507f --busy-for 0 --split-pause 0 --delay 0 --refuse-mode "
+        "--bad-fcs 8 --twice 10 --split 11";
+    std::vector<std::string> words;
+    std::istringstream in(line);
+    for (std::string w; in >> w;)
+        words.push_back(w);
+    const auto a = Parse({words.begin(), words.end()});
     ASSERT_TRUE(a);
     EXPECT_EQ(a->bookPath, "in.pb");
     EXPECT_EQ(a->savePath, "out.pb");
