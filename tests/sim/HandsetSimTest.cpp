@@ -46,23 +46,12 @@ struct SimTest : ::testing::Test, IByteSink {
     // The replies received so far, each checked for its FCS; the raw bytes are used up.
     std::vector<Bytes> Replies(bool checkFcs = true) {
         std::vector<Bytes> out;
-        Bytes frame;
-        for (const uint8_t b : received) {
-            if (b != 0x7E) {
-                frame.push_back(b);
-                continue;
-            }
-            frame.resize(UnescapeBlock(frame));
-            EXPECT_GE(frame.size(), 3u);
-            if (frame.size() < 3) return out;
-            Bytes packet(frame.begin(), frame.end() - 2);
-            if (checkFcs) {
-                EXPECT_EQ(Crc16X25(packet), Le16(frame, packet.size()));
-            }
-            out.push_back(packet);
-            frame.clear();
-        }
-        EXPECT_TRUE(frame.empty()) << "a reply without its flag";
+        CFrameReader reader;
+        reader.Feed(received, [&](std::span<const uint8_t> packet, bool checked) {
+            EXPECT_TRUE(checked || !checkFcs);
+            out.emplace_back(packet.begin(), packet.end());
+        });
+        EXPECT_EQ(reader.Pending(), 0u) << "a reply without its flag";
         received.clear();
         return out;
     }
