@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "book/BookJson.h"
 #include "book/Records.h"
 #include "support/BookBuilder.h"
 
@@ -32,21 +33,9 @@ std::array<uint8_t, entryrec::kSize> EntryRecord(int slot, uint8_t group, std::s
 }
 
 TEST(BookTest, FreshBookHoldsOnlyTheCatchAllGroup) {
-    CPBData book;
-    EXPECT_EQ(book.CountUsedEntries(), 0);
-    PBEntry e;
-    PBGroup g;
-    PBSmsGroup s;
-    for (int i = 0; i < kEntrySlots; ++i)
-        EXPECT_EQ(book.GetEntry(i, e), 0);
-    for (int k = 0; k < kGroupSlots; ++k)
-        EXPECT_EQ(book.GetGroup(k, g), k == kEtcGroup ? 1 : 0);
-    EXPECT_EQ(book.GetGroup(kEtcGroup, g), 1);
-    EXPECT_EQ(TextOf(g.name), "Etc.");
-    for (int k = 0; k < kSmsGroupSlots; ++k)
-        EXPECT_EQ(book.GetSmsGroup(k, s), 0);
-    for (int n = 0; n < kSpeedDialSlots; ++n)
-        EXPECT_EQ(book.SpeedDial(n).entry, kNone16);
+    EXPECT_EQ(BookToJson(CPBData()),
+              "{\"entries\":[],\"groups\":[{\"slot\":6,\"name\":\"Etc.\",\"members\":[]}],"
+              "\"smsGroups\":[],\"speedDials\":[]}");
 }
 
 TEST(BookTest, FieldMaskCountsNumbersMailAndWirelessButNotNameOrMemo) {

@@ -471,23 +471,6 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"BadCheckInWrite", true, At(&SimFaults::badFcsAt, {200}), true}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// A repeated echo must not start a second sequence beside the first: the handset sees exactly
-// the requests of an undisturbed write.
-TEST(SyncRunTest, RepeatedRepliesLeaveTheRequestsAsTheyWere) {
-    CPBData empty;
-    Rig clean(empty);
-    clean.book = test::LargestBook();
-    ASSERT_EQ(clean.Write(), RunOutcome::WriteCompleted);
-    SimFaults faults;
-    for (int r = 4; r < 700; r += 3)
-        faults.twiceAt.insert(r);
-    Rig twice(empty, faults);
-    twice.book = test::LargestBook();
-    ASSERT_EQ(twice.Write(), RunOutcome::WriteCompleted);
-    EXPECT_EQ(twice.Sequence(), clean.Sequence());
-    EXPECT_EQ(twice.page.messages, (std::vector<std::string>{"Phonebook Write Completed!"}));
-}
-
 // A reply that answers nothing the run asked for (here an entry record nobody requested) is
 // ignored, and the protocol log says so.
 TEST(SyncRunTest, UnsolicitedRepliesAreIgnoredAndLoggedAsSuch) {
