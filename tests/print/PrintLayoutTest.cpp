@@ -88,8 +88,7 @@ TEST(PrintLayoutTest, EachValueStandsUnderItsOwnHeading) {
         }
         return std::nullopt;
     };
-    int headings = 0;
-    int values = 0;
+    int headings = 0, values = 0;
     for (const PrintText& t : layout.texts) {
         if (t.y >= 650) {
             values += t.y < 1130 ? 1 : 0;

@@ -52,7 +52,8 @@ private slots:
         QCOMPARE(FrameTitle(run), QStringLiteral(" KXT-5507 Phone Book V3"));
     }
 
-    void frameSetsItselfUp() {
+    void frameSetsItselfUpWithItsHelpMenuAndAboutBox() {
+        CTestRunner runner;
         QTemporaryDir dir;
         CMainFrame frame(TestOptions(dir));
         frame.show();
@@ -71,12 +72,7 @@ private slots:
         QVERIFY(frame.View()->width() <= frame.View()->FormSize().width());
         QVERIFY(frame.View()->height() <= frame.View()->FormSize().height());
         QCOMPARE(frame.pos(), QPoint(0, 0));
-    }
 
-    void theHelpMenuAndAboutBox() {
-        CTestRunner runner;
-        QTemporaryDir dir;
-        CMainFrame frame(TestOptions(dir));
         QCOMPARE(frame.menuBar()->actions().at(1)->text(), QStringLiteral("&Help"));
         QAction* about = frame.menuBar()->actions().at(1)->menu()->actions().first();
         QCOMPARE(about->text(), QStringLiteral("&About Program"));
@@ -136,9 +132,8 @@ private slots:
                 return static_cast<int>(accept ? QDialog::Accepted : QDialog::Rejected);
             });
         }
-        for (QAction* a : frame.actions()) {
+        for (QAction* a : frame.actions())
             if (a->shortcut() == QKeySequence(Qt::CTRL | Qt::Key_P)) a->trigger();
-        }
         QCOMPARE(print.count(), 1);
         QVERIFY(!QFile::exists(pdf));
         FileAction(frame, QStringLiteral("Print &Directory..."))->trigger();
