@@ -126,41 +126,5 @@ TEST_F(PrintPdfTest, NothingToPrintAndBadOptions) {
     }
 }
 
-// The directory of a full book in the printer's own fonts: no word of the PDF over another
-// (poppler's word boxes come from the font's own ascent and descent).
-TEST_F(PrintPdfTest, TheDirectoryPrintsAFullBookWithoutOneWordOverAnother) {
-    SaveBook(test::LargestBook(), "full.pb");
-    const test::ToolRun r = Cli("print --style directory " + Path("full.pb") + " -o " + Pdf());
-    ASSERT_EQ(r.status, 0) << r.err;
-    const std::vector<std::string> pages = Pages();
-    ASSERT_GT(pages.size(), 10u);
-    EXPECT_EQ(Count(pages.back(), "Page " + std::to_string(pages.size()) + " of "), 1);
-
-    const std::string boxes = Run("pdftotext -bbox " + Pdf() + " -").out;
-    static const std::regex word(
-        R"re(<page |<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)<)re");
-    std::vector<std::array<double, 4>> onPage;  // the words so far on the current page
-    std::size_t page = 0;
-    int overlaps = 0;
-    for (std::sregex_iterator it(boxes.begin(), boxes.end(), word), end; it != end; ++it) {
-        if ((*it)[1].length() == 0) {
-            onPage.clear();
-            ++page;
-            continue;
-        }
-        const std::array<double, 4> b{std::stod((*it)[1]), std::stod((*it)[2]), std::stod((*it)[3]),
-                                      std::stod((*it)[4])};
-        for (const auto& a : onPage) {
-            if (a[0] + 0.01 < b[2] && b[0] + 0.01 < a[2] && a[1] + 0.01 < b[3] &&
-                b[1] + 0.01 < a[3] && ++overlaps < 5)
-                ADD_FAILURE() << "page " << page << ": " << (*it)[5] << " over another word";
-        }
-        onPage.push_back(b);
-    }
-    EXPECT_EQ(page, pages.size());
-    EXPECT_EQ(overlaps, 0);
-    EXPECT_EQ(Count(boxes, ">(speed"), 19);
-}
-
 }  // namespace
 }  // namespace numora

@@ -74,44 +74,6 @@ private slots:
         QCOMPARE(Bytes(saved), expected);
     }
 
-    // Cancelling the chooser does nothing; a missing file, one too large to be a book and a
-    // folder are refused and the book stays; a save where no file can be made fails.
-    void cancelledOrUnreadableFilesLeaveTheBook() {
-        CTestRunner runner;
-        QTemporaryDir dir;
-        QFile big(dir.filePath(QStringLiteral("big.pb")));
-        QVERIFY(big.open(QIODevice::WriteOnly));
-        QVERIFY(big.resize(kMaxBookFileBytes + 1));
-        big.close();
-        QFile work(dir.filePath(QStringLiteral("backup.efs")));
-        QVERIFY(work.open(QIODevice::WriteOnly));
-        work.close();
-
-        PageRig rig;
-        rig.Load();
-        rig.page.SetProgramFolder(dir.path());
-        std::optional<QString> path;
-        CQtFileAccess files(&rig.page, [&](bool) { return path; });
-        rig.page.SetFileAccess(&files);
-        rig.Click("fileOpenButton");
-        rig.Click("fileSaveButton");
-        QCOMPARE(runner.messages, QStringList());
-
-        for (const QString& unreadable :
-             {dir.filePath(QStringLiteral("missing.pb")), big.fileName(), dir.path()}) {
-            path = unreadable;
-            rig.Click("fileOpenButton");
-        }
-        QCOMPARE(runner.messages, QStringList(3, QStringLiteral("File open failed!")));
-        QCOMPARE(rig.Cell(0, col::kName), QStringLiteral("Anna"));
-        QVERIFY(!work.exists());
-        QVERIFY(rig.Find<QPushButton>("fileOpenButton")->isEnabled());
-
-        path = dir.filePath(QStringLiteral("no/such/folder/book.pb"));
-        rig.Click("fileSaveButton");
-        QCOMPARE(runner.messages.last(), QStringLiteral("File save failed!"));
-        QVERIFY(rig.page.Book().IsValidEntry(0));
-    }
 };
 
 QTEST_MAIN(FileCommandsTest)

@@ -145,26 +145,6 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(dbl.count(), 2);
     }
-
-    void drawsEveryStyleWithLongAndEmptyCells() {
-        auto list = MakeList();
-        list->SetCell(1, 1, QStringLiteral("A name far too wide for its sixty pixels"));
-        list->SelectItem(1);
-        auto colourAt = [&](int mode, QPoint at) {
-            list->SetHighlight(mode);
-            return list->viewport()->grab().toImage().pixelColor(at);
-        };
-        const QColor highlight = list->palette().color(QPalette::Active, QPalette::Highlight);
-        // Right of the last column only style 2 highlights the selected row.
-        const QPoint right(RightOfLastColumn(*list), CellCentre(list.get(), 1, 0).y());
-        QVERIFY(colourAt(1, right) != highlight);
-        QCOMPARE(colourAt(2, right), highlight);
-        // The last cell of the selected row is highlighted in style 1 and not in style 0.
-        const QRect cell = list->visualRect(list->model()->index(1, 2));
-        const QPoint edge(cell.right() - 3, cell.top() + 2);
-        QCOMPARE(colourAt(1, edge), highlight);
-        QVERIFY(colourAt(0, edge) != highlight);
-    }
 };
 
 QTEST_MAIN(PBListCtrlTest)

@@ -262,27 +262,6 @@ private slots:
         QVERIFY(!list->hasFocus());
         QCOMPARE(frameDots(), 0);
     }
-
-    void iconAndHeadings() {
-        CAboutDlg about;
-        const QPixmap icon = about.findChild<QLabel*>(QStringLiteral("icon"))->pixmap();
-        QCOMPARE(icon.size(), QSize(32, 32));
-        QVERIFY(icon.toImage().pixelColor(16, 16).alpha() > 0);  // drawn, not an empty square
-
-        QTemporaryDir dir;
-        CMainFrame frame(TestOptions(dir));
-        QVERIFY(!frame.windowIcon().isNull());
-        // A speed-dial heading too wide for its column shows its start, and its whole text as
-        // the tool tip; a heading that fits stays whole.
-        const QAbstractItemModel* model = frame.Page()->List()->model();
-        const QString shown = model->headerData(col::SpeedDial(0), Qt::Horizontal).toString();
-        QVERIFY2(shown.startsWith(QStringLiteral("Sp")) && shown.endsWith(QChar(0x2026)),
-                 qPrintable(shown));
-        QCOMPARE(model->headerData(col::SpeedDial(0), Qt::Horizontal, Qt::ToolTipRole).toString(),
-                 QStringLiteral("Speed Dial Mobile"));
-        QCOMPARE(model->headerData(col::Number(0), Qt::Horizontal).toString(),
-                 QStringLiteral("Mobile"));
-    }
 };
 
 QTEST_MAIN(PageStatesTest)
