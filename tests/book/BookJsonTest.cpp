@@ -72,6 +72,7 @@ TEST(BookJsonTest, HandWrittenBooksAreCheckedAndRefusedWithAReason) {
         {"{\"entries\":[{\"slot\":1.5}]}", "numbers must be whole"},
         {"{\"entries\":[", "unexpected end"},
         {"{\"a\":1} x", "line 1, column 9: syntax error"},
+        {"{\"a\":1\nx\n}", "line 2, column 1: syntax error"},
         {"{\"entries\":[],\n \"entries\":[{\"slot\":1}]}",
          "line 2, column 2: the key \"entries\" appears twice"},
         {"{\"smsGroups\":[{\"slot\":0,\"name\":\"a\\u0000b\"}]}", "may not hold \\u0000"},

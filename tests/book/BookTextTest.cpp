@@ -15,6 +15,12 @@
 namespace numora {
 namespace {
 
+TEST(ListTextTest, SpeedDialsShowTheirNumberOrX) {
+    EXPECT_EQ(SpeedDialText(0), "2");
+    EXPECT_EQ(SpeedDialText(18), "20");
+    EXPECT_EQ(SpeedDialText(-1), "X");
+}
+
 TEST(ListTextTest, RowsShowWhatTheBookHolds) {
     CPBData book;
     book.SetGroup(2, "Friends");

@@ -79,8 +79,8 @@ TEST(ContactsTest, WhatDoesNotFitIsReportedForItsContact) {
         member.source = g + 1;
         member.name = "Member " + std::to_string(g);
         member.group = "Group " + std::to_string(g);
-        member.numbers[4] = "99";
-        member.speedDials[4] = 7;  // all want speed dial 7
+        member.numbers[4] = "9/9";  // a separator, dropped without a word
+        member.speedDials[4] = 7;   // all want speed dial 7
         list.push_back(member);
     }
     Contact empty;
@@ -103,6 +103,7 @@ TEST(ContactsTest, WhatDoesNotFitIsReportedForItsContact) {
     EXPECT_TRUE(Mentions(p, "group \"Group 6\" does not fit (five named groups)"));
     EXPECT_TRUE(Mentions(p, "contact 8 \"Only a name\": left out: no number"));
     EXPECT_TRUE(Mentions(p, "speed dial 7 of entry 6 left out: entry 1 has it"));
+    EXPECT_FALSE(Mentions(p, "9/9"));
 
     PBEntry e;
     ASSERT_EQ(book.GetEntry(0, e), 1);
@@ -111,6 +112,7 @@ TEST(ContactsTest, WhatDoesNotFitIsReportedForItsContact) {
     EXPECT_EQ(TextOf(e.memo), "Caf\xE9 EUR ?" + std::string(38, 'z'));
     ASSERT_EQ(book.GetEntry(6, e), 1);
     EXPECT_EQ(e.group, kEtcGroup);
+    EXPECT_EQ(NumberText(e.numbers[4]), "99");
     EXPECT_EQ(book.SpeedDial(7 - 2).entry, 1);
 }
 
@@ -236,6 +238,10 @@ TEST(ContactsTest, Utf16PairsMakeOneCharacterAndLoneHalvesAreReported) {
                   "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\xEF\xBF\xBDx");
         EXPECT_EQ(problems.size(), 1u);
     }
+    std::vector<std::string> problems;  // half a pair before a character that is no half
+    EXPECT_EQ(ContactsText("\xFF\xFE\x00\xD8\x00\xE0"s, false, problems),
+              "\xEF\xBF\xBD\xEE\x80\x80");
+    EXPECT_EQ(ContactsText("a\r\nb\rc\r\n", false, problems), "a\nb\nc\n");
 }
 
 TEST(ContactsTest, QuotedPrintableSoftBreaksJoinButATrailingEqualsEndsTheValue) {
