@@ -122,17 +122,7 @@ int main() {
     fs::create_directories(dir);
     setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
 
-    CPBData book;
-    for (int g = 1; g <= 5; ++g)
-        book.SetGroup(g, "Group " + std::to_string(g));
-    for (int i = kEntrySlots - 1; i >= 0; --i) {
-        PBEntry e = test::MakeEntry(i, "Person " + std::to_string(i),
-                                    static_cast<uint8_t>(1 + i % 6), std::string(20, '5'));
-        SetNumber(e.numbers[1], std::string(12, '3'));
-        SetText(e.email, "person" + std::to_string(i) + "@example.org");
-        SetText(e.memo, "A memo line for slot " + std::to_string(i));
-        book.SetEntry(e);
-    }
+    CPBData book = test::LargestBook();
     std::vector<uint8_t> bytes;
     WritePbRecords(book, bytes, nullptr);
     const std::string bookPath = (dir / "full.pb").string();

@@ -149,8 +149,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Fault{"SplitAndRepeatedReplies",
                             "--split 20 --split-pause 1500 --twice 28 --bad-fcs 33", "read", true,
                             ""},
-                      Fault{"DroppedReply", "--drop 15", "read", false,
-                            "Check Phone connection and power on !!!"},
                       Fault{"FastReadFallsBackWhenRepliesGoMissing", "--drop 10 --drop 14",
                             "read --pace fast --trace", true, "the specified pace from here"},
                       Fault{"HangUpInWrite", "--hangup 40", "write", false,

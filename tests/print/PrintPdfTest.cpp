@@ -102,29 +102,5 @@ TEST_F(PrintPdfTest, PagesAndRangesHoldTheirEntries) {
     EXPECT_NEAR(std::stod(m[3]), X(100 + 150 * 30 + 30), 0.6 * 30 * 72 / 600);
 }
 
-TEST_F(PrintPdfTest, NothingToPrintAndBadOptions) {
-    const std::string book = Book({1, 2, 3}), none = Book({}, "none.pb"), out = " -o " + Pdf();
-    const struct {
-        std::string args;
-        int status;
-        std::string errEnd;
-    } cases[] = {
-        {none + out, 1, "Nothing to print.\n"},
-        {book + out + " --pages 2-3", 1, "Nothing to print.\n"},
-        {"--style directory " + none + out, 1, "Nothing to print.\n"},
-        {"--style directory " + book + out + " --pages 90-99", 1, "Nothing to print.\n"},
-        {book + out + " --pages 3-2", 2, ""},
-        {book + out + " --style columns", 2, ""},
-        {book + " -o " + Path("no/such/folder.pdf"), 1, "\nFile save failed!\n"},
-    };
-    for (const auto& c : cases) {
-        const test::ToolRun r = Cli("print " + c.args);
-        EXPECT_EQ(r.status, c.status) << c.args;
-        // Qt may have spoken first where the directory was laid out (XDG_RUNTIME_DIR unset).
-        EXPECT_TRUE(("\n" + r.err).ends_with(c.errEnd)) << r.err;
-        EXPECT_FALSE(fs::exists(Pdf()));
-    }
-}
-
 }  // namespace
 }  // namespace numora

@@ -69,28 +69,6 @@ private slots:
         QVERIFY(runner.messages[1].startsWith(QStringLiteral("2 contact(s) imported.\n")));
         QVERIFY(runner.messages[1].contains(QStringLiteral("name cut to 16")));
     }
-
-    void exportWritesTheBookAndIsLockedDuringRuns() {
-        CTestRunner runner;
-        QTemporaryDir dir;
-        CMainFrame frame(TestOptions(dir, QStringLiteral("no-such-device")));
-        FillTestBook(frame.Page()->Book());
-        const QString path = dir.filePath(QStringLiteral("out.csv"));
-        SetContactsPathChooser([&](QWidget*, bool save) { return save ? path : QString(); });
-        QAction* exportAction = FileAction(frame, QStringLiteral("&Export Contacts..."));
-        exportAction->trigger();
-        const QByteArray csv = ReadAll(path);
-        QVERIFY(csv.startsWith("Slot,Name,Group,Secret,Mobile"));
-        QVERIFY(csv.contains("7,Dora,Friends,YES,0777"));
-        QCOMPARE(runner.messages, QStringList({"4 contact(s) exported."}));
-
-        frame.Page()->EnableControls(false);
-        QVERIFY(!exportAction->isEnabled());
-        QVERIFY(!FileAction(frame, QStringLiteral("&Import Contacts..."))->isEnabled());
-        frame.Page()->EnableControls(true);
-        QVERIFY(exportAction->isEnabled());
-    }
-
     void protocolLogFollowsTheLastRunAndSaves() {
         CTestRunner runner;
         QTemporaryDir dir;

@@ -76,25 +76,6 @@ private slots:
         }
         QCOMPARE(runner.messages, QStringList());
     }
-
-    void aHistoryThatCannotBeStoredIsSaidOnce() {
-        CTestRunner runner;
-        QTemporaryDir dir;
-        QFile blocker(dir.filePath(QStringLiteral("file")));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        FrameOptions options = TestOptions(dir, QStringLiteral("no-handset"));
-        options.historyFolder = dir.filePath(QStringLiteral("file/history"));
-        CMainFrame frame(options);
-        CPBDialog* page = frame.Page();
-        AddEntry(page->Book(), 1, "One", kEtcGroup, "01");
-        page->KeepBook(history::kSaved);
-        AddEntry(page->Book(), 2, "Two", kEtcGroup, "02");
-        page->KeepBook(history::kSaved);
-        QCOMPARE(runner.messages.size(), 1);
-        QVERIFY(runner.messages[0].startsWith(
-            QStringLiteral("The book could not be kept in the history: ")));
-        QVERIFY(page->Book().IsValidEntry(2));
-    }
 };
 
 QTEST_MAIN(HistoryTest)

@@ -112,38 +112,6 @@ private slots:
             QVERIFY(FileAction(again, text)->isChecked());
     }
 
-    // Ctrl+P offers the printout's one page, and cancelling prints nothing; "Print
-    // Directory..." offers the directory's pages and prints them where the dialog says.
-    void printingFromTheKeyAndTheMenu() {
-        CTestRunner runner;
-        QTemporaryDir dir;
-        CMainFrame frame(TestOptions(dir));
-        FillTestBook(frame.Page()->Book());
-        frame.Page()->RefreshList();
-        QSignalSpy print(frame.View(), &CNumoraView::printRequested);
-        const QString pdf = dir.filePath(QStringLiteral("directory.pdf"));
-        QList<int> pagesOffered;
-        for (const bool accept : {false, true}) {
-            runner.Expect([&, accept](QDialog& dialog) {
-                auto* printDialog = qobject_cast<QAbstractPrintDialog*>(&dialog);
-                if (printDialog == nullptr) return static_cast<int>(QDialog::Rejected);
-                pagesOffered << printDialog->maxPage();
-                printDialog->printer()->setOutputFileName(pdf);
-                return static_cast<int>(accept ? QDialog::Accepted : QDialog::Rejected);
-            });
-        }
-        for (QAction* a : frame.actions())
-            if (a->shortcut() == QKeySequence(Qt::CTRL | Qt::Key_P)) a->trigger();
-        QCOMPARE(print.count(), 1);
-        QVERIFY(!QFile::exists(pdf));
-        FileAction(frame, QStringLiteral("Print &Directory..."))->trigger();
-        QVERIFY(runner.AllHandled());
-        QCOMPARE(pagesOffered, QList<int>({1, 1}));
-        QFile file(pdf);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QVERIFY(file.read(5) == "%PDF-");
-    }
-
     void simulateWithoutSimulatorGoesOnWithoutHandset() {
         CTestRunner runner;
         QTemporaryDir dir;

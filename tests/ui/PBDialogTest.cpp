@@ -210,20 +210,6 @@ private slots:
         QCOMPARE(rig->Find<QLineEdit>("mobileSpeedDial")->text(), QStringLiteral("X"));
         QVERIFY(!rig->Find<QPushButton>("mobileSelect")->isEnabled());
     }
-
-    void resetThrowsTheTypingAway() {
-        ClickCell(rig->page.List(), 3);
-        rig->Find<QLineEdit>("nameEdit")->setText(QStringLiteral("Karl"));
-        rig->Find<QLineEdit>("homeEdit")->clear();
-        rig->Click("resetButton");
-        QCOMPARE(rig->Texts({"nameEdit", "homeEdit"}), QStringList({"Carl", "0333"}));
-        // Moving to another row also drops it, without a question.
-        rig->Find<QLineEdit>("nameEdit")->setText(QStringLiteral("Karl"));
-        ClickCell(rig->page.List(), 7);
-        ClickCell(rig->page.List(), 3);
-        QCOMPARE(rig->Find<QLineEdit>("nameEdit")->text(), QStringLiteral("Carl"));
-    }
-
     void deleteEmptiesTheSlotAndLeavesItsSpeedDials() {
         ClickCell(rig->page.List(), 0);
         PressKey(rig->page.List(), Qt::Key_Delete);

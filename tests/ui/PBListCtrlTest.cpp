@@ -106,28 +106,6 @@ private slots:
         QCOMPARE(click.count(), 1);
         QCOMPARE(list->GetSelectedItem(), 3);
     }
-
-    void navigationKeysNotifyOnlyWithoutClickTarget() {
-        auto list = MakeList();
-        QObject owner;
-        list->SetNotifyWindow(&owner);
-        list->setFocus();
-        list->SelectItem(0);
-        QSignalSpy select(list.get(), &CPBListCtrl::listSelect);
-        for (Qt::Key key : {Qt::Key_Down, Qt::Key_End, Qt::Key_Home, Qt::Key_PageDown,
-                            Qt::Key_PageUp, Qt::Key_Up}) {
-            PressKey(list.get(), key);
-        }
-        QCOMPARE(select.count(), 6);
-        PressKey(list.get(), Qt::Key_A);
-        QCOMPARE(select.count(), 6);
-        // When the list reports clicks to someone, keys move the selection silently.
-        list->SetClickNotifyWindow(&owner);
-        PressKey(list.get(), Qt::Key_Down);
-        QCOMPARE(select.count(), 6);
-        QCOMPARE(list->GetSelectedItem(), 1);
-    }
-
     void doubleClickNotifiesEveryTimeButOnlyAnOwner() {
         auto list = MakeList();
         QSignalSpy select(list.get(), &CPBListCtrl::listSelect);

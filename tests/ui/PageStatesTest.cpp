@@ -177,28 +177,6 @@ private slots:
         QVERIFY(rig->Find<QComboBox>("graphicCombo")->isEnabled());
         QCOMPARE(rig->Cell(0, col::kName), QStringLiteral("Anna"));
     }
-
-    void theHighlightedRowFollowsTheFilter() {
-        rig->Load([](CPBData& book) {
-            book.SetGroup(4, "Nobody");
-            AddEntry(book, 40, "Erik", 2);
-        });
-        auto* name = rig->Find<QLineEdit>("nameEdit");
-        ClickCell(rig->page.List(), 3);  // Carl, not a friend
-        rig->ChooseFilter(QStringLiteral("Friends"));
-        QCOMPARE(rig->page.List()->GetSelectedItem(), 7);  // the group's first slot
-        QCOMPARE(name->text(), QStringLiteral("Dora"));
-
-        ClickCell(rig->page.List(), 40);
-        rig->ChooseFilter(QStringLiteral("All"));
-        rig->ChooseFilter(QStringLiteral("Friends"));
-        QCOMPARE(rig->page.List()->GetSelectedItem(), 40);  // still shown: it stays
-
-        rig->ChooseFilter(QStringLiteral("Nobody"));
-        QVERIFY(!rig->page.List()->HasSelectedItem());
-        QCOMPARE(name->text(), QString());
-    }
-
     // Each key its own event: letters with a handset form, the euro spelled out, an accent
     // typed after its letter, and characters with no form (one a surrogate pair) refused.
     void textTurnsIntoWhatTheHandsetShows() {
@@ -239,28 +217,6 @@ private slots:
         own.NameEdit()->selectAll();
         own.NameEdit()->insert(QStringLiteral("\u0141\u00F3d\u017A"));
         QCOMPARE(own.NameEdit()->text(), QStringLiteral("L\u00F3dz"));
-    }
-
-    void theFocusedRowHasAVisibleFrame() {
-        CPBListCtrl* list = rig->page.List();
-        ClickCell(list, 1);
-        QApplication::setActiveWindow(&rig->page);
-        // Dots of the row's text colour along the top of the highlighted row.
-        auto frameDots = [list] {
-            const QRect row = list->visualRect(list->model()->index(1, 1));
-            const QImage image = list->viewport()->grab().toImage();
-            const QColor dot = list->palette().color(QPalette::HighlightedText);
-            int dots = 0;
-            for (int x = row.left(); x < row.right(); ++x)
-                dots += image.pixelColor(x, row.top()) == dot ? 1 : 0;
-            return dots;
-        };
-        list->setFocus();
-        QVERIFY(list->hasFocus());
-        QVERIFY(frameDots() > 5);
-        rig->Find<QLineEdit>("nameEdit")->setFocus();
-        QVERIFY(!list->hasFocus());
-        QCOMPARE(frameDots(), 0);
     }
 };
 
