@@ -1,5 +1,4 @@
 // Contacts import and export from the File menu, and the protocol log window.
-#include <QAction>
 #include <QFile>
 #include <QMenuBar>
 #include <QTemporaryDir>

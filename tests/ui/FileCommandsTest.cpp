@@ -3,7 +3,6 @@
 #include <QComboBox>
 #include <QFile>
 #include <QProcess>
-#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>

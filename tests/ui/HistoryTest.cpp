@@ -1,6 +1,5 @@
 // The book's history in the window: edits survive a read that fails, come back with Restore,
 // and are kept when the window closes; a history that cannot be stored is said once.
-#include <QFile>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>

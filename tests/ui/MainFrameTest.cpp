@@ -1,15 +1,12 @@
 // The main window: its title and version text, the profile values it writes, the About box,
 // printing, and --simulate without a simulator.
-#include <QAbstractPrintDialog>
 #include <QAction>
 #include <QFile>
 #include <QLabel>
 #include <QMenuBar>
-#include <QPrinter>
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
-#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 
