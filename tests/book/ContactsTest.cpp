@@ -197,7 +197,7 @@ TEST(ContactsTest, CsvQuotingHeadersAndStrangeColumns) {
 // Each file holds one card for Ann, in another encoding or with other line ends.
 TEST(ContactsTest, VCardsInAnyEncodingAndLineEndAreRead) {
     const std::string card =
-        "BEGIN:VCARD\nVERSION:3.0\nFN:Ann\nTEL;TYPE=VOICE,CELL:123\nEND:VCARD\n";
+        "BEGIN:VCARD\nVERSION:3.0\nFN:Ann\nitem1.TEL;TYPE=VOICE,CELL:123\nEND:VCARD\n";
     auto withEnds = [&](std::string_view end) {
         std::string out;
         for (const char c : card) {
@@ -249,6 +249,7 @@ TEST(ContactsTest, QuotedPrintableSoftBreaksJoinButATrailingEqualsEndsTheValue) 
         "BEGIN:VCARD\r\nVERSION:2.1\r\nFN:Bo\r\n"
         "NOTE;ENCODING=QUOTED-PRINTABLE:one=\r\ntwo =3D=\r\n"
         "TEL;CELL:555\r\n"
+        "EMAIL;ENCODING=QUOTED-PRINTABLE:=61@x\r\n"
         "ADR;ENCODING=QUOTED-PRINTABLE:" +
         std::string(5000, 'x') + "=\r\nEND:VCARD\r\n";
     std::vector<std::string> problems;
@@ -256,6 +257,7 @@ TEST(ContactsTest, QuotedPrintableSoftBreaksJoinButATrailingEqualsEndsTheValue) 
     ASSERT_EQ(contacts.size(), 1u);
     EXPECT_EQ(contacts[0].memo, "onetwo =");
     EXPECT_EQ(contacts[0].numbers[0], "555");
+    EXPECT_EQ(contacts[0].email, "a@x");
     ASSERT_EQ(contacts[0].leftOut.size(), 1u);
     EXPECT_EQ(contacts[0].leftOut[0], "address \"" + std::string(40, 'x') + "...\"");
 }
