@@ -182,6 +182,14 @@ TEST_F(Search, ModeReplyOpensTheHandshakeOnceEachWay) {
     EXPECT_EQ(port->LastPacket().size(), 9u);
 }
 
+TEST_F(Search, ThePasswordComesFromTheProfile) {
+    profile.SetString(kPortSection, "Password", "0102030405060708");
+    Connect(true);
+    ReplyPacket({0x29, 0x01, 0x00});
+    ReplyPacket({0x3F, 0x00});
+    EXPECT_EQ(port->LastPacket(), (std::vector<uint8_t>{0x46, 1, 2, 3, 4, 5, 6, 7, 8}));
+}
+
 TEST_F(Search, RefusedPasswordAndUnknownRepliesLeaveTheRunWaiting) {
     Connect(true);
     ReplyPacket({0x29, 0x01, 0x00});

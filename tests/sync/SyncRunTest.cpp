@@ -155,7 +155,8 @@ TEST(SyncRunTest, ReadOfAnEmptyHandset) {
 
 TEST(SyncRunTest, ReadAsksForTheAnnouncedSlotsPacedByThePauses) {
     Rig rig(BookWithSlots({0, 5, 9}));
-    AddEntry(rig.book, 7, "Only in the window", kEtcGroup);  // replaced by what the phone holds
+    rig.book.SetGroup(4, "Only in the window");  // replaced by what the phone holds
+    AddEntry(rig.book, 7, "Only in the window", 4);
     EXPECT_EQ(rig.Read(), RunOutcome::ReadCompleted);
     const auto seq = rig.Sequence();
     const std::vector<std::pair<int, int>> tail(seq.end() - 4, seq.end());
@@ -486,8 +487,13 @@ TEST(SyncRunTest, UnsolicitedRepliesAreIgnoredAndLoggedAsSuch) {
         return l.dir == TraceDir::In && l.note == "ignored" && l.bytes[0] == cmd::kEntryRead;
     });
     EXPECT_EQ(ignored, 1);
-    EXPECT_TRUE(std::any_of(log.Lines().begin(), log.Lines().end(),
-                            [](const auto& l) { return l.dir == TraceDir::Out; }));
+    // The requests are logged too, and the handset's answers to the search.
+    for (const TraceDir dir : {TraceDir::Out, TraceDir::In}) {
+        EXPECT_TRUE(std::any_of(log.Lines().begin(), log.Lines().end(), [&](const auto& l) {
+            const std::string text(l.bytes.begin(), l.bytes.end());
+            return l.dir == dir && (dir == TraceDir::Out || text.find("OK") != std::string::npos);
+        }));
+    }
 }
 
 TEST(SyncRunTest, ModeRefusedInTheMiddleOfAWriteStartsItOver) {
