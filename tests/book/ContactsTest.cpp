@@ -248,7 +248,7 @@ TEST(ContactsTest, QuotedPrintableSoftBreaksJoinButATrailingEqualsEndsTheValue) 
     const std::string file =
         "BEGIN:VCARD\r\nVERSION:2.1\r\nFN:Bo\r\n"
         "NOTE;ENCODING=QUOTED-PRINTABLE:one=\r\ntwo =3D=\r\n"
-        "TEL;CELL:555\r\n"
+        "item1.TEL;CELL:555\r\n"  // a property after a trailing '=', grouped or not
         "EMAIL;ENCODING=QUOTED-PRINTABLE:=61@x\r\n"
         "ADR;ENCODING=QUOTED-PRINTABLE:" +
         std::string(5000, 'x') + "=\r\nEND:VCARD\r\n";
