@@ -210,21 +210,5 @@ TEST_F(Search, RefusedPasswordAndUnknownRepliesLeaveTheRunWaiting) {
     EXPECT_EQ(port->LastPacket(), (std::vector<uint8_t>{0x3F}));
 }
 
-TEST_F(Search, TwoRepliesInOneBurstAreBothHandled) {
-    // The search's second mode control is answered while the handset also answers the
-    // password: one burst, two replies, and the second must not be lost.
-    Connect(false);
-    ReplyPacket({0x29, 0x01, 0x00});
-    auto burst = EncodeFrame(std::vector<uint8_t>{0x29, 0x01, 0x00});
-    const auto accepted = EncodeFrame(std::vector<uint8_t>{0x46, 0x01, 0x7E});  // 0x7E escaped
-    burst.insert(burst.end(), accepted.begin(), accepted.end());
-    session->OnReceivedBlock(burst);
-    const auto first = port->LastPacket();
-    ASSERT_GE(first.size(), 4u);
-    EXPECT_EQ(first[0], 0x27);  // the first clearing speed-dial item
-    EXPECT_EQ(first[3], 0);
-    EXPECT_EQ(page.progress, 4);
-}
-
 }  // namespace
 }  // namespace numora
