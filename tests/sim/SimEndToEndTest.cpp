@@ -9,12 +9,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "book/BookDiff.h"
 #include "book/PbFile.h"
-#include "book/Records.h"
 #include "link/FrameCodec.h"
 #include "link/PhoneLink.h"
 #include "support/BookBuilder.h"
@@ -51,21 +51,20 @@ public:
                                                                                              : 0;
     }
 
-    // The next reply's packet, checked against its FCS; empty when none came.
+    // The next reply's packet, read by the program's own frame reader and checked against its
+    // FCS; empty when none came.
     Bytes Reply() {
-        Bytes frame;
+        CFrameReader reader;
+        std::optional<Bytes> packet;
         uint8_t b = 0;
         pollfd pfd{m_fd, POLLIN, 0};
-        while (poll(&pfd, 1, kReplyLimitMs) == 1 && read(m_fd, &b, 1) == 1) {
-            frame.push_back(b);
-            if (b != 0x7E) continue;
-            frame.resize(UnescapeBlock(frame));
-            if (frame.size() < 3) return {};
-            Bytes packet(frame.begin(), frame.end() - 3);
-            EXPECT_EQ(Crc16X25(packet), Le16(frame, packet.size()));
-            return packet;
+        while (!packet && poll(&pfd, 1, kReplyLimitMs) == 1 && read(m_fd, &b, 1) == 1) {
+            reader.Feed(std::span(&b, 1), [&](std::span<const uint8_t> p, bool checked) {
+                EXPECT_TRUE(checked);
+                packet.emplace(p.begin(), p.end());
+            });
         }
-        return {};
+        return packet.value_or(Bytes{});
     }
 
     // Sends the status poll and gives its reply.
