@@ -40,9 +40,6 @@ inline constexpr std::array<ListColumn, kListColumns> kListColumnTable{{
     {"Msg. Ringer", 100},
     {"Picture id", 100},
 }};
-inline const std::array<ListColumn, kListColumns>& ListColumns() {
-    return kListColumnTable;
-}
 
 // Column indexes.
 namespace col {

@@ -221,7 +221,7 @@ private:
     static constexpr std::array<std::string_view, 3> kDetailLabels = {"E-mail", "Wireless", "Memo"};
 
     static std::string_view KindLabel(int kind) {
-        return ListColumns()[static_cast<std::size_t>(col::Number(kind))].heading;
+        return kListColumnTable[static_cast<std::size_t>(col::Number(kind))].heading;
     }
 
     double LabelWidth(std::string_view label) const {

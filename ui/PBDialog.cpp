@@ -228,7 +228,7 @@ void CPBDialog::BuildControls() {
 }
 
 void CPBDialog::BuildList() {
-    const auto& columns = ListColumns();
+    const auto& columns = kListColumnTable;
     for (int c = 0; c < kListColumns; ++c) {
         const ListColumn& column = columns[static_cast<std::size_t>(c)];
         m_list->InsertColumn(c, FromBytes(column.heading), column.width);
@@ -610,6 +610,7 @@ PBEntry CPBDialog::TypedEntry(int slot, const PBEntry* before) const {
     SetText(e.wireless, ToBytes(m_wireless->text()));
     SetText(e.memo, ToBytes(m_memo->text()));
     e.secret = m_secret->isChecked() ? 1 : 0;
+    // A list without a choice keeps the entry's code as it is.
     auto code = [](QComboBox* combo, MediaList list, uint16_t current) {
         return CodeForItem(list, combo->currentIndex()).value_or(current);
     };
