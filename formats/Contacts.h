@@ -54,10 +54,4 @@ std::string Clip(std::string_view utf8);
 std::string ContactsText(std::string_view bytes, bool latin1Fallback,
                          std::vector<std::string>& problems);
 
-// Text conversions between the book's bytes (shown as Latin-1) and UTF-8.
-std::string Latin1ToUtf8(std::string_view bytes);
-// Characters beyond Latin-1 take their nearest form, or '?' when they have none; lost counts
-// them.
-std::string Utf8ToLatin1(std::string_view utf8, int* lost = nullptr);
-
 }  // namespace numora
