@@ -154,6 +154,44 @@ std::vector<Contact> ContactsFromBook(const CPBData& book) {
     return out;
 }
 
+ContactFit FitContact(const Contact& c) {
+    ContactFit fit;
+    Reporter report(c, fit.problems);
+    PBEntry& e = fit.entry;
+    e.secret = c.secret ? 1 : 0;
+    SetText(e.name, FitText(c.name, kNameLen, "name", report));
+    for (int n = 0; n < kNumberKinds; ++n) {
+        const auto i = static_cast<std::size_t>(n);
+        if (c.numbers[i].empty()) continue;
+        SetNumber(e.numbers[i],
+                  FitNumber(c.numbers[i], KindName(static_cast<uint8_t>(n + kMobile)), report));
+    }
+    for (const std::string& what : c.leftOut)
+        report.Problem(what + " left out");
+    SetText(e.email, FitText(c.email, kTextLen, "e-mail", report));
+    SetText(e.wireless, FitText(c.wireless, kTextLen, "wireless address", report));
+    SetText(e.memo, FitText(c.memo, kTextLen, "memo", report));
+    e.ringer = c.ringer.value_or(kNone16);
+    e.msgRinger = c.msgRinger.value_or(kNone16);
+    e.group = kEtcGroup;
+    fit.group = FitText(c.group, kNameLen, "group", report);
+    for (int n = 0; n < kNumberKinds; ++n) {
+        const int number = c.speedDials[static_cast<std::size_t>(n)];
+        if (number == 0) continue;
+        if (number < kFirstSpeedDial || number > kLastSpeedDial) {
+            report.Problem("speed dial " + std::to_string(number) +
+                           " left out: speed dials run from 2 to 20");
+        } else if (e.numbers[static_cast<std::size_t>(n)].length != 0) {
+            fit.speedDials[static_cast<std::size_t>(n)] = number;
+        }
+    }
+    if (!HasContent(e)) {
+        report.Problem("left out: no number, e-mail or wireless address");
+        fit.stored = false;
+    }
+    return fit;
+}
+
 ContactsImport ReplaceEntriesWithContacts(const std::vector<Contact>& contacts, CPBData& book) {
     ContactsImport result;
     book.ResetAllEntries();
@@ -182,64 +220,41 @@ ContactsImport ReplaceEntriesWithContacts(const std::vector<Contact>& contacts, 
     std::map<int, std::vector<std::pair<int, uint8_t>>> dials;  // number -> (slot, kind)
     for (std::size_t k = 0; k < contacts.size(); ++k) {
         const Contact& c = contacts[k];
-        Reporter report(c, result.problems);
         if (slots[k] < 0) {
-            report.Problem("left out: the handset holds 300 entries");
+            Reporter(c, result.problems).Problem("left out: the handset holds 300 entries");
             continue;
         }
-        PBEntry e;
-        e.index = static_cast<uint16_t>(slots[k]);
-        e.secret = c.secret ? 1 : 0;
-        SetText(e.name, FitText(c.name, kNameLen, "name", report));
-        for (int n = 0; n < kNumberKinds; ++n) {
-            const auto i = static_cast<std::size_t>(n);
-            if (c.numbers[i].empty()) continue;
-            SetNumber(e.numbers[i],
-                      FitNumber(c.numbers[i], KindName(static_cast<uint8_t>(n + kMobile)), report));
-        }
-        for (const std::string& what : c.leftOut)
-            report.Problem(what + " left out");
-        SetText(e.email, FitText(c.email, kTextLen, "e-mail", report));
-        SetText(e.wireless, FitText(c.wireless, kTextLen, "wireless address", report));
-        SetText(e.memo, FitText(c.memo, kTextLen, "memo", report));
-        e.ringer = c.ringer.value_or(kNone16);
-        e.msgRinger = c.msgRinger.value_or(kNone16);
-
-        if (!HasContent(e)) {
-            report.Problem("left out: no number, e-mail or wireless address");
+        ContactFit fit = FitContact(c);
+        result.problems.insert(result.problems.end(), fit.problems.begin(), fit.problems.end());
+        if (!fit.stored) {
             used.erase(slots[k]);
             continue;
         }
-
-        e.group = kEtcGroup;
-        const std::string group = FitText(c.group, kNameLen, "group", report);
-        if (!group.empty()) {
+        PBEntry e = fit.entry;
+        e.index = static_cast<uint16_t>(slots[k]);
+        if (!fit.group.empty()) {
             int found = -1;
             for (int g = 0; g < kGroupSlots && found < 0; ++g) {
                 PBGroup grp;
-                if (book.GetGroup(g, grp) != 0 && TextOf(grp.name) == group) found = g;
+                if (book.GetGroup(g, grp) != 0 && TextOf(grp.name) == fit.group) found = g;
             }
             for (int g = kFirstNamedGroup; g <= kLastNamedGroup && found < 0; ++g) {
                 PBGroup grp;
                 if (book.GetGroup(g, grp) == 0) {
-                    book.SetGroup(g, group);
+                    book.SetGroup(g, fit.group);
                     found = g;
                 }
             }
             if (found < 0) {
-                report.Problem("group \"" + Clip(c.group) +
-                               "\" does not fit (five named groups): filed under Etc.");
+                Reporter(c, result.problems)
+                    .Problem("group \"" + Clip(c.group) +
+                             "\" does not fit (five named groups): filed under Etc.");
             } else {
                 e.group = static_cast<uint8_t>(found);
             }
         }
         for (int n = 0; n < kNumberKinds; ++n) {
-            const int number = c.speedDials[static_cast<std::size_t>(n)];
-            if (number == 0) continue;
-            if (number < kFirstSpeedDial || number > kLastSpeedDial) {
-                report.Problem("speed dial " + std::to_string(number) +
-                               " left out: speed dials run from 2 to 20");
-            } else if (e.numbers[static_cast<std::size_t>(n)].length != 0) {
+            if (const int number = fit.speedDials[static_cast<std::size_t>(n)]; number != 0) {
                 dials[number].emplace_back(slots[k], static_cast<uint8_t>(n + kMobile));
             }
         }

@@ -41,6 +41,19 @@ struct ContactsImport {
 // The contacts of the book's entries, in slot order.
 std::vector<Contact> ContactsFromBook(const CPBData& book);
 
+// A contact as the handset would hold it: its texts in the book's bytes, cut to their fields,
+// its numbers in the form the handset dials. The entry's slot is not set and its group is Etc.;
+// group is the name of the contact's group as the book would store it. problems names what did
+// not fit, one line each. A contact with nothing the handset can call or write to is not stored.
+struct ContactFit {
+    PBEntry entry;
+    std::string group;
+    std::array<int, kNumberKinds> speedDials{};  // 2..20 where the number has one, else 0
+    std::vector<std::string> problems;
+    bool stored = true;
+};
+ContactFit FitContact(const Contact& contact);
+
 // Replaces the book's entries and speed dials with the contacts. Groups are matched by name;
 // a name the book does not have yet takes the first free slot of 1 to 5. SMS groups stay.
 ContactsImport ReplaceEntriesWithContacts(const std::vector<Contact>& contacts, CPBData& book);
