@@ -1,6 +1,7 @@
 #include "matching/MergePlan.h"
 
 #include <array>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <tuple>
 
@@ -101,7 +102,7 @@ public:
             if (!best || rank(choice) > rank(*best)) best = std::move(choice);
         }
         if (best) {
-            m_plan.merged.push_back({best->slot, contact.source,
+            m_plan.merged.push_back({best->slot, contact.source, true,
                                      std::string(TextOf(m_plan.result.Entry(best->slot).name)),
                                      std::string(TextOf(in.entry.name)), best->match.rule,
                                      best->answered});
@@ -159,7 +160,7 @@ public:
                 continue;
             }
             const int keep = -std::get<1>(*best);
-            m_plan.merged.push_back({keep, j, std::string(TextOf(book.Entry(keep).name)),
+            m_plan.merged.push_back({keep, j, false, std::string(TextOf(book.Entry(keep).name)),
                                      std::string(TextOf(book.Entry(j).name)),
                                      std::get<2>(*best).rule, std::get<3>(*best)});
             MergeAway(keep, j);
@@ -448,12 +449,36 @@ std::string LikelyLine(const LikelyPair& p) {
            Quoted(p.otherName) + ": " + std::string(RuleText(p.rule));
 }
 
-std::string MergedLine(const MergedPair& p, bool otherIsContact) {
+std::string MergedLine(const MergedPair& p) {
     return "entry " + std::to_string(p.slot) + " " + Quoted(p.name) + " and " +
-           (otherIsContact ? "contact " : "entry ") + std::to_string(p.other) + " " +
+           (p.otherIsContact ? "contact " : "entry ") + std::to_string(p.other) + " " +
            Quoted(p.otherName) + ": " +
            (p.answered ? std::string("the same person, as answered")
                        : std::string(RuleText(p.rule)));
+}
+
+}  // namespace numora
+
+namespace numora {
+
+std::string PairsJson(const MergePlan& plan, bool asciiOnly) {
+    nlohmann::ordered_json pairs = nlohmann::ordered_json::array();
+    const auto add = [&](std::string_view likeness, int slot, const std::string& name, int other,
+                         bool otherIsContact, const std::string& otherName, std::string_view why) {
+        pairs.push_back({{"likeness", likeness},
+                         {"entry", slot},
+                         {"name", Latin1ToUtf8(name)},
+                         {otherIsContact ? "contact" : "otherEntry", other},
+                         {"otherName", Latin1ToUtf8(otherName)},
+                         {"why", why}});
+    };
+    for (const MergedPair& p : plan.merged) {
+        add("sure", p.slot, p.name, p.other, p.otherIsContact, p.otherName,
+            p.answered ? "the same person, as answered" : RuleText(p.rule));
+    }
+    for (const LikelyPair& p : plan.likely)
+        add("likely", p.slot, p.name, p.other, p.otherIsContact, p.otherName, RuleText(p.rule));
+    return pairs.dump(-1, ' ', asciiOnly);
 }
 
 }  // namespace numora

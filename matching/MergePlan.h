@@ -58,6 +58,7 @@ struct LikelyPair {
 struct MergedPair {
     int slot = 0;
     int other = 0;
+    bool otherIsContact = true;
     std::string name;
     std::string otherName;
     MatchRule rule = MatchRule::None;
@@ -94,7 +95,11 @@ void ApplyMergePlan(const MergePlan& plan, CPBData& book);
 // One line each, in the book's bytes.
 [[nodiscard]] std::string ConflictLine(const Conflict& c);
 [[nodiscard]] std::string LikelyLine(const LikelyPair& p);
-[[nodiscard]] std::string MergedLine(const MergedPair& p, bool otherIsContact);
+[[nodiscard]] std::string MergedLine(const MergedPair& p);
+
+// The merged and the likely pairs as one JSON array, names in UTF-8; asciiOnly escapes every
+// character above 0x7E (for a terminal).
+[[nodiscard]] std::string PairsJson(const MergePlan& plan, bool asciiOnly = false);
 
 // A contact as the handset would hold it, its numbers read under the home region.
 [[nodiscard]] ContactFit FitForMerge(const Contact& contact, const PhoneNumbers& numbers);
