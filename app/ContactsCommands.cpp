@@ -58,6 +58,7 @@ void SetContactsPathChooser(ContactsPathChooser chooser) {
 void ImportContactsFile(QWidget* parent, CPBDialog& page) {
     const QString path = ChoosePath(parent, false);
     if (path.isEmpty()) return;
+    if (page.Book().CountUsedEntries() > 0 && !AskQuestion(parent, kImportReplaces)) return;
     QFile file(path);
     if (file.size() > kMaxContactsBytes || !file.open(QIODevice::ReadOnly)) {
         page.MessageBox(kFileOpenFailed);

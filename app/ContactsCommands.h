@@ -5,12 +5,19 @@
 
 #include <QString>
 #include <functional>
+#include <string_view>
 
 class QWidget;
 
 namespace numora {
 
 class CPBDialog;
+
+// Asked before an import replaces a book that holds entries.
+inline constexpr std::string_view kImportReplaces =
+    "Import Contacts replaces the entries and speed dials of the book with the contacts of the "
+    "file; the groups stay. To add the contacts to the book instead, use \"Merge Contacts...\". "
+    "Replace the entries?";
 
 // The file to import from (save false) or export to (save true); empty when cancelled. Tests
 // replace the dialog; nullptr restores it.
