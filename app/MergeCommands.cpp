@@ -106,7 +106,7 @@ void MergeContactsFiles(QWidget* parent, CPBDialog& page, const QStringList& pat
             return;
         }
         const QByteArray bytes = in.readAll();
-        const ContactsRead read = ContactsFromFile(
+        const ContactsOfFile read = ContactsFromFile(
             FormatOfPath(path.toStdString()), std::string_view(bytes.constData(), bytes.size()));
         if (!read.ok) {
             ShowMessage(parent, ToBytes(QStringLiteral("%1: %2; the book is unchanged.")

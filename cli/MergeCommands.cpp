@@ -193,7 +193,7 @@ private:
             std::fprintf(stderr, "%s: %s\n", path.c_str(), std::string(kFileOpenFailed).c_str());
             return false;
         }
-        const ContactsRead read = ContactsFromFile(
+        const ContactsOfFile read = ContactsFromFile(
             FormatOfPath(path),
             std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
         for (const std::string& p : read.problems)

@@ -7,8 +7,8 @@
 
 namespace numora {
 
-ContactsRead ContactsFromFile(BookFormat format, std::string_view bytes) {
-    ContactsRead r;
+ContactsOfFile ContactsFromFile(BookFormat format, std::string_view bytes) {
+    ContactsOfFile r;
     switch (format) {
         case BookFormat::VCard:
             r.contacts = ContactsFromVCard(bytes, r.problems);

@@ -11,13 +11,13 @@
 
 namespace numora {
 
-struct ContactsRead {
+struct ContactsOfFile {
     bool ok = false;
     std::string error;  // why no contact could be had
     std::vector<Contact> contacts;
     std::vector<std::string> problems;  // what the file held that was read only in part
 };
 
-ContactsRead ContactsFromFile(BookFormat format, std::string_view bytes);
+ContactsOfFile ContactsFromFile(BookFormat format, std::string_view bytes);
 
 }  // namespace numora

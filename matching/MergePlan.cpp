@@ -55,6 +55,8 @@ public:
     Planner(const CPBData& book, NumberKeys& keys, const MergeOptions& options, Mode mode)
         : m_book(book), m_keys(keys), m_options(options), m_mode(mode) {
         m_plan.result = book;
+        // The plan is worked out on a copy: nothing of it reaches the window's messages.
+        m_plan.result.SetMessageSink(nullptr);
         for (int i = 0; i < kEntrySlots; ++i) {
             if (!m_plan.result.IsValidEntry(i)) continue;
             Index(i);
@@ -85,20 +87,10 @@ public:
         };
         for (int slot : m_index.Candidates(person)) {
             if (!m_plan.result.IsValidEntry(slot)) continue;
-            const Person& other = m_people[static_cast<std::size_t>(slot)];
-            const Match match = ComparePeople(person, other, m_keys);
-            bool answered = false;
-            if (match.likeness == Likeness::Different) continue;
-            if (match.likeness == Likeness::Likely) {
-                const auto answer = Answered(person, other);
-                if (!answer) {
-                    unanswered.emplace_back(slot, match.rule);
-                    continue;
-                }
-                if (*answer == Answer::DifferentPeople) continue;
-                answered = true;
-            }
-            Choice choice{slot, match, answered, MergeFields(slot, in)};
+            const Judged judged = Judge(m_people[static_cast<std::size_t>(slot)], person);
+            if (judged.verdict == Verdict::Ask) unanswered.emplace_back(slot, judged.match.rule);
+            if (judged.verdict != Verdict::Merge) continue;
+            Choice choice{slot, judged.match, judged.answered, MergeFields(slot, in)};
             if (!best || rank(choice) > rank(*best)) best = std::move(choice);
         }
         if (best) {
@@ -133,22 +125,12 @@ public:
             for (int i : m_index.Candidates(person)) {
                 if (i >= j) break;
                 if (!book.IsValidEntry(i)) continue;
-                const Person& other = m_people[static_cast<std::size_t>(i)];
-                const Match match = ComparePeople(other, person, m_keys);
-                bool answered = false;
-                if (match.likeness == Likeness::Different) continue;
-                if (match.likeness == Likeness::Likely) {
-                    const auto answer = Answered(other, person);
-                    if (!answer) {
-                        unanswered.emplace_back(i, match.rule);
-                        continue;
-                    }
-                    if (*answer == Answer::DifferentPeople) continue;
-                    answered = true;
-                }
-                if (!best || std::make_tuple(match.shared, -i) >
+                const Judged judged = Judge(m_people[static_cast<std::size_t>(i)], person);
+                if (judged.verdict == Verdict::Ask) unanswered.emplace_back(i, judged.match.rule);
+                if (judged.verdict != Verdict::Merge) continue;
+                if (!best || std::make_tuple(judged.match.shared, -i) >
                                  std::make_tuple(std::get<0>(*best), std::get<1>(*best))) {
-                    best = std::make_tuple(match.shared, -i, match, answered);
+                    best = std::make_tuple(judged.match.shared, -i, judged.match, judged.answered);
                 }
             }
             if (!best) {
@@ -173,9 +155,23 @@ public:
     }
 
 private:
-    std::optional<Answer> Answered(const Person& a, const Person& b) {
-        if (m_options.answers == nullptr) return std::nullopt;
-        return m_options.answers->Find(a, b, m_keys);
+    // A pair merges when it is sure or the user called it the same person, and is asked about
+    // when it is likely and not answered yet.
+    enum class Verdict { Merge, Ask, Apart };
+    struct Judged {
+        Verdict verdict;
+        Match match;
+        bool answered;
+    };
+    Judged Judge(const Person& entry, const Person& other) {
+        const Match match = ComparePeople(entry, other, m_keys);
+        if (match.likeness == Likeness::Different) return {Verdict::Apart, match, false};
+        if (match.likeness == Likeness::Sure) return {Verdict::Merge, match, false};
+        const auto answer = m_options.answers == nullptr
+                                ? std::nullopt
+                                : m_options.answers->Find(entry, other, m_keys);
+        if (!answer) return {Verdict::Ask, match, false};
+        return {*answer == Answer::SamePerson ? Verdict::Merge : Verdict::Apart, match, true};
     }
 
     void Index(int slot) {

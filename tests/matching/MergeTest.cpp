@@ -2,7 +2,6 @@
 // the same files again, or the book's own export, changes nothing.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -11,6 +10,7 @@
 #include "formats/BookJson.h"
 #include "formats/ContactFiles.h"
 #include "matching/MergePlan.h"
+#include "support/SampleBook.h"
 
 namespace numora {
 namespace {
@@ -38,7 +38,7 @@ Contact MakeContact(int source, std::string name, std::array<std::string, kNumbe
 }
 
 std::vector<Contact> Read(BookFormat format, const std::string& text) {
-    const ContactsRead r = ContactsFromFile(format, text);
+    const ContactsOfFile r = ContactsFromFile(format, text);
     EXPECT_TRUE(r.ok) << r.error;
     return r.contacts;
 }
@@ -114,13 +114,7 @@ TEST(MergeTest, MergingTheSameFilesAgainChangesNothing) {
     }
 }
 
-CPBData SampleBook() {
-    std::ifstream in(NUMORA_SAMPLE_BOOK);
-    const std::string json{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    CPBData book;
-    EXPECT_TRUE(BookFromJson(json, book).ok);
-    return book;
-}
+using test::SampleBook;
 
 // In every format the tool writes, with a person entered twice in the book: each contact finds
 // the entry it came from.
