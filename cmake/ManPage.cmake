@@ -1,0 +1,153 @@
+# Writes a program's manual page from a template and the program's own --help, so that the page
+# lists what the program takes and cannot fall behind it. Run at build time:
+#   cmake -DPROGRAM=path -DNAME=numora-cli -DTEMPLATE=numora-cli.1.in -DOUTPUT=numora-cli.1
+#         -DVERSION=1.0.0 -DDATE=2026-12-06 -P ManPage.cmake
+# The template is troff with these placeholders:
+#   @SYNOPSIS@     the usage lines of --help
+#   @DESCRIPTION@  the text of --help between the usage line and the options
+#   @OPTIONS@      the options (and arguments) of --help, one tagged paragraph each
+#   @COMMANDS@     for a program with commands ("NAME COMMAND ..." usage lines): each command
+#                  with its usage, text and options, from "NAME COMMAND --help"
+#   @VERSION@ @DATE@
+
+cmake_minimum_required(VERSION 3.25)
+
+# Lines of text as a list; characters that a CMake list treats specially are kept aside.
+function(split_lines out text)
+    string(REPLACE ";" "<semicolon>" text "${text}")
+    string(REPLACE "[" "<open>" text "${text}")
+    string(REPLACE "]" "<close>" text "${text}")
+    string(REGEX REPLACE "\n$" "" text "${text}")
+    string(REPLACE "\n" ";" lines "${text}")
+    set(${out} "${lines}" PARENT_SCOPE)
+endfunction()
+
+# Text for troff: its own characters back, backslashes and minus signs escaped, no line taken
+# for a request.
+function(troff out text)
+    string(REPLACE "<semicolon>" ";" text "${text}")
+    string(REPLACE "<open>" "[" text "${text}")
+    string(REPLACE "<close>" "]" text "${text}")
+    string(REPLACE "\\" "\\e" text "${text}")
+    string(REPLACE "-" "\\-" text "${text}")
+    string(REGEX REPLACE "^([.'])" "\\\\&\\1" text "${text}")
+    set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
+function(help_of out)
+    execute_process(COMMAND ${PROGRAM} ${ARGN} --help OUTPUT_VARIABLE text RESULT_VARIABLE status)
+    if(NOT status EQUAL 0)
+        message(FATAL_ERROR "${PROGRAM} ${ARGN} --help failed: ${status}")
+    endif()
+    set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
+# "usage: NAME REST" (any letter case) as .B NAME and the rest.
+function(usage_line out line)
+    string(REGEX MATCH "^ *([Uu]sage:)? *(.*)$" line "${line}")
+    set(line "${CMAKE_MATCH_2}")
+    string(FIND "${line}" " " space)
+    if(space LESS 0)
+        troff(name "${line}")
+        set(rest "")
+    else()
+        string(SUBSTRING "${line}" 0 ${space} name)
+        math(EXPR from "${space} + 1")
+        string(SUBSTRING "${line}" ${from} -1 rest)
+        troff(name "${name}")
+        troff(rest "${rest}")
+    endif()
+    set(${out} ".B ${name}\n${rest}\n" PARENT_SCOPE)
+endfunction()
+
+# The option lines "  -o, --out FILE   What it does," with descriptions that go on in lines
+# indented further, as tagged paragraphs.
+function(option_paragraphs out lines)
+    set(troff_text "")
+    foreach(line IN LISTS lines)
+        if(line MATCHES "^  -")
+            string(STRIP "${line}" line)
+            string(REGEX MATCH "^([^ ]+( [^ ]+)*)  +(.*)$" split "${line}")
+            if(split)
+                set(head "${CMAKE_MATCH_1}")
+                set(what "${CMAKE_MATCH_3}")
+            else()
+                set(head "${line}")
+                set(what "")
+            endif()
+            troff(head "${head}")
+            troff(what "${what}")
+            string(APPEND troff_text ".TP\n.B ${head}\n")
+            if(what)
+                string(APPEND troff_text "${what}\n")
+            endif()
+        elseif(line MATCHES "^   +[^ ]" AND NOT troff_text STREQUAL "")
+            string(STRIP "${line}" line)
+            troff(line "${line}")
+            string(APPEND troff_text "${line}\n")
+        endif()
+    endforeach()
+    set(${out} "${troff_text}" PARENT_SCOPE)
+endfunction()
+
+# One --help: its usage lines, the text below them and the option lines.
+function(parse_help text usage_out description_out options_out)
+    split_lines(lines "${text}")
+    set(part usage)
+    set(usage "")
+    set(description "")
+    set(options "")
+    foreach(line IN LISTS lines)
+        if(line MATCHES "^([Oo]ptions|Arguments):$")
+            set(part options)
+        elseif(part STREQUAL "usage" AND line MATCHES "^ *([Uu]sage:)? *[^ ]")
+            if(line MATCHES "^[Uu]sage:" OR line MATCHES "^      ")
+                usage_line(entry "${line}")
+                if(NOT usage STREQUAL "")
+                    string(APPEND usage ".br\n")
+                endif()
+                string(APPEND usage "${entry}")
+            else()
+                set(part description)
+            endif()
+        endif()
+        if(part STREQUAL "description" AND NOT line STREQUAL "")
+            troff(line "${line}")
+            string(APPEND description "${line}\n")
+        elseif(part STREQUAL "options")
+            list(APPEND options "${line}")
+        endif()
+    endforeach()
+    option_paragraphs(options "${options}")
+    set(${usage_out} "${usage}" PARENT_SCOPE)
+    set(${description_out} "${description}" PARENT_SCOPE)
+    set(${options_out} "${options}" PARENT_SCOPE)
+endfunction()
+
+help_of(help)
+parse_help("${help}" SYNOPSIS DESCRIPTION OPTIONS)
+
+# Commands: the usage lines "NAME COMMAND ..." whose command is a word.
+set(COMMANDS "")
+split_lines(lines "${help}")
+foreach(line IN LISTS lines)
+    if(line MATCHES "^ *([Uu]sage:)? *${NAME} ([a-z][a-z-]*)( |$)")
+        set(command "${CMAKE_MATCH_2}")
+        help_of(command_help ${command})
+        parse_help("${command_help}" usage text options)
+        string(APPEND COMMANDS ".SS ${command}\n${usage}")
+        if(text)
+            string(APPEND COMMANDS ".PP\n${text}")
+        endif()
+        string(APPEND COMMANDS "${options}")
+    endif()
+endforeach()
+
+file(READ ${TEMPLATE} page)
+string(REPLACE "@SYNOPSIS@\n" "${SYNOPSIS}" page "${page}")
+string(REPLACE "@DESCRIPTION@\n" "${DESCRIPTION}" page "${page}")
+string(REPLACE "@OPTIONS@\n" "${OPTIONS}" page "${page}")
+string(REPLACE "@COMMANDS@\n" "${COMMANDS}" page "${page}")
+string(REPLACE "@VERSION@" "${VERSION}" page "${page}")
+string(REPLACE "@DATE@" "${DATE}" page "${page}")
+file(WRITE ${OUTPUT} "${page}")
