@@ -48,6 +48,9 @@ QString ProgramHelp(const QCommandLineParser& parser, const QString& program) {
 
 std::optional<int> AnswerHelpOrVersion(QCommandLineParser& parser, const QStringList& arguments,
                                        const QString& program) {
+    // "-reverse" or "-stylesheet" (Qt's own options, before the application takes them) must
+    // not read as -r -e -v... or -s -t -y -l -e -s -h...
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     (void)parser.parse(arguments);
     const QByteArray name = program.toLocal8Bit();
     if (parser.isSet(HelpName())) {

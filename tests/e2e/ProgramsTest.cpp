@@ -55,8 +55,12 @@ TEST_F(ProgramsTest, EveryProgramTakesHelpAndVersionWithoutADisplay) {
             EXPECT_EQ(r.out, p.name + " " NUMORA_VERSION "\n") << p.name << version;
         }
     }
-    // Qt's own options of the window do not hide the help.
+    // Qt's own options of the window neither hide the help nor read as it.
     EXPECT_EQ(Run(kNoDisplay + NUMORA_APP + " -platform offscreen --help").status, 0);
+    const test::ToolRun qt = Run("QT_QPA_PLATFORM=offscreen " + std::string(NUMORA_APP) +
+                                 " -reverse -stylesheet none.qss --frobnicate");
+    EXPECT_EQ(qt.status, 2) << qt.out;
+    EXPECT_NE(qt.err.find("Unknown option 'frobnicate'"), npos) << qt.err;
     const test::ToolRun wrong = Run(std::string(NUMORA_SIM) + " --frobnicate");
     EXPECT_EQ(wrong.status, 2);
     EXPECT_EQ(
