@@ -144,6 +144,12 @@ foreach(line IN LISTS lines)
 endforeach()
 
 file(READ ${TEMPLATE} page)
+# A help whose shape the reading above misses would leave a section empty: that is an error.
+foreach(part SYNOPSIS DESCRIPTION OPTIONS COMMANDS)
+    if(page MATCHES "@${part}@" AND "${${part}}" STREQUAL "")
+        message(FATAL_ERROR "${PROGRAM} --help gave no ${part} for ${TEMPLATE}")
+    endif()
+endforeach()
 string(REPLACE "@SYNOPSIS@\n" "${SYNOPSIS}" page "${page}")
 string(REPLACE "@DESCRIPTION@\n" "${DESCRIPTION}" page "${page}")
 string(REPLACE "@OPTIONS@\n" "${OPTIONS}" page "${page}")

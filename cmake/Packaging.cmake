@@ -111,7 +111,6 @@ or the handset's USB modem, edits it in one window, writes it back, keeps it
 in *.pb files, exchanges contacts as vCard or CSV and prints a directory.
 It comes with a command-line tool for the same work and a handset simulator
 on a pseudo-terminal.")
-set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
