@@ -104,8 +104,8 @@ std::string FitText(std::string_view utf8, std::size_t limit, std::string_view w
     std::string bytes = HandsetBytes(utf8, multiLine, what, report);
     if (bytes.size() > limit) {
         bytes.resize(limit);
-        report.Problem(std::string(what) + " cut to " + std::to_string(limit) + " characters (\"" +
-                       Latin1ToUtf8(bytes) + "\")");
+        report.Problem(std::string(what) + " cut to " + std::to_string(limit) + " characters (" +
+                       Quoted(Latin1ToUtf8(bytes)) + ")");
     }
     return bytes;
 }
@@ -121,34 +121,41 @@ std::string Joined(std::initializer_list<const std::string*> parts) {
 }
 
 // A name too long for the handset first loses its prefix and suffix, then its middle names, and
-// only then is cut.
+// only then is cut. The parts are used only when the name is made of them.
 std::string FitName(const Contact& c, Reporter& report) {
     std::string bytes = HandsetBytes(c.name, false, "name", report);
     if (bytes.size() <= static_cast<std::size_t>(kNameLen)) return bytes;
-    if (c.nameParts) {
-        const NameParts& n = *c.nameParts;
+    const NameParts* n = c.nameParts ? &*c.nameParts : nullptr;
+    if (n != nullptr &&
+        (n->given.empty() || n->family.empty() || c.name.find(n->given) == std::string::npos ||
+         c.name.find(n->family) == std::string::npos)) {
+        n = nullptr;
+    }
+    if (n != nullptr) {
         // Names written family first ("Yamada Taro") keep that order.
-        const bool familyFirst = !n.family.empty() && c.name.starts_with(n.family);
-        const std::vector<std::string> shorter =
-            familyFirst ? std::vector<std::string>{Joined({&n.family, &n.given, &n.middle}),
-                                                   Joined({&n.family, &n.given})}
-                        : std::vector<std::string>{Joined({&n.given, &n.middle, &n.family}),
-                                                   Joined({&n.given, &n.family})};
+        const bool familyFirst = c.name.find(n->family) < c.name.find(n->given);
+        const std::string shorter[] = {
+            familyFirst ? Joined({&n->family, &n->given, &n->middle})
+                        : Joined({&n->given, &n->middle, &n->family}),
+            familyFirst ? Joined({&n->family, &n->given}) : Joined({&n->given, &n->family})};
         for (const std::string& candidate : shorter) {
             std::vector<std::string> quiet;
             Reporter none(Contact{}, quiet);
-            const std::string b = HandsetBytes(candidate, false, "name", none);
-            if (b.empty()) continue;
-            bytes = b;
-            if (b.size() <= static_cast<std::size_t>(kNameLen)) {
+            bytes = HandsetBytes(candidate, false, "name", none);
+            if (bytes.size() <= static_cast<std::size_t>(kNameLen)) {
                 report.Problem("name " + Quoted(c.name) + " shortened to " +
-                               Quoted(Latin1ToUtf8(b)) + " (the handset holds 16 characters)");
-                return b;
+                               Quoted(Latin1ToUtf8(bytes)) + " (the handset holds 16 characters)");
+                return bytes;
             }
         }
     }
     bytes.resize(kNameLen);
-    report.Problem("name cut to 16 characters (\"" + Latin1ToUtf8(bytes) + "\")");
+    if (n != nullptr) {
+        report.Problem("name " + Quoted(c.name) + " shortened to " + Quoted(Latin1ToUtf8(bytes)) +
+                       " (without prefix, suffix and middle names, then cut to 16 characters)");
+    } else {
+        report.Problem("name cut to 16 characters (" + Quoted(Latin1ToUtf8(bytes)) + ")");
+    }
     return bytes;
 }
 

@@ -734,10 +734,12 @@ ContactsRead ReadCsv(std::string_view bytes, const ICharsets& charsets) {
             }
         }
         reader.Finish();
-        if (headed && fields.size() > columns.size()) {
-            c.leftOut.push_back(std::to_string(fields.size() - columns.size()) +
-                                " field(s) beyond the header");
-        }
+        const auto beyond =
+            headed && fields.size() > columns.size()
+                ? std::count_if(fields.begin() + static_cast<std::ptrdiff_t>(columns.size()),
+                                fields.end(), [](const std::string& f) { return !Trim(f).empty(); })
+                : 0;
+        if (beyond > 0) c.leftOut.push_back(std::to_string(beyond) + " field(s) beyond the header");
         result.contacts.push_back(std::move(c));
     }
     return result;
