@@ -692,6 +692,7 @@ ContactsRead ReadCsv(std::string_view bytes, const ICharsets& charsets) {
     const std::vector<std::string>& names = rows[0].fields;
     std::vector<std::optional<Heading>> columns(names.size());
     std::unordered_set<std::string> seen;
+    seen.reserve(names.size());
     bool known = false;
     for (std::size_t k = 0; k < names.size(); ++k) {
         const std::string heading = Trim(names[k]);
@@ -719,7 +720,7 @@ ContactsRead ReadCsv(std::string_view bytes, const ICharsets& charsets) {
         const std::vector<std::string>& fields = rows[r].fields;
         for (std::size_t k = 0; k < fields.size(); ++k) {
             const std::string& v = fields[k];
-            if (Trim(v).empty()) continue;
+            if (v.find_first_not_of(" \t") == std::string::npos) continue;
             if (!headed) {
                 reader.Guess(v, k);
             } else if (k < columns.size() && columns[k]) {

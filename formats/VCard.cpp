@@ -160,14 +160,27 @@ bool StartsProperty(std::string_view line) {
     return name.starts_with("X-") || std::find(kKnown.begin(), kKnown.end(), name) != kKnown.end();
 }
 
+bool StartsWithNoCase(std::string_view s, std::string_view upperPrefix) {
+    if (s.size() < upperPrefix.size()) return false;
+    for (std::size_t i = 0; i < upperPrefix.size(); ++i) {
+        if (std::toupper(static_cast<unsigned char>(s[i])) != upperPrefix[i]) return false;
+    }
+    return true;
+}
+
 bool IsQuotedPrintable(std::string_view line) {
-    return Upper(line.substr(0, line.find(':'))).find("QUOTED-PRINTABLE") != std::string::npos;
+    const std::string_view head = line.substr(0, line.find(':'));
+    for (std::size_t at = head.find_first_of("Qq"); at != std::string_view::npos;
+         at = head.find_first_of("Qq", at + 1)) {
+        if (StartsWithNoCase(head.substr(at), "QUOTED-PRINTABLE")) return true;
+    }
+    return false;
 }
 
 // A card's edge, wherever a program put it: "BEGIN:VCARD" or "END:VCARD" with blanks around.
 bool IsCardEdge(std::string_view line) {
-    const std::string upper = Upper(Trim(line));
-    return upper.starts_with("BEGIN:VCARD") || upper.starts_with("END:VCARD");
+    const std::string_view trimmed = Trim(line);
+    return StartsWithNoCase(trimmed, "BEGIN:VCARD") || StartsWithNoCase(trimmed, "END:VCARD");
 }
 
 // Logical lines of LF-only text: folded lines joined, quoted-printable soft line breaks joined,

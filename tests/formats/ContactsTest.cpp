@@ -47,19 +47,71 @@ TEST(ContactsTest, VCardAndCsvExportsOfTheSampleImportBackToTheSameBook) {
     }
 }
 
+// Only stored contacts take one of the 300 places: one without a number among 351 leaves 50
+// for the report, not 51.
 TEST(ContactsTest, OnlyThreeHundredFitAndTheRestAreReported) {
-    std::vector<Contact> many(350);
+    std::vector<Contact> many(351);
     for (std::size_t k = 0; k < many.size(); ++k) {
         many[k].name = "Person " + std::to_string(k);
-        many[k].numbers[0] = std::to_string(100000 + k);
+        if (k != 7) many[k].numbers[0] = std::to_string(100000 + k);
         many[k].source = static_cast<int>(k) + 1;
     }
     CPBData book;
     const TextImport r = BookFromText(BookFormat::VCard, ContactsToVCard(many), book);
     EXPECT_EQ(book.CountUsedEntries(), 300);
-    ASSERT_EQ(r.problems.size(), 50u);
-    EXPECT_EQ(r.problems.front(),
-              "contact 301 \"Person 300\": left out: the handset holds 300 entries");
+    ASSERT_EQ(r.problems.size(), 51u);
+    EXPECT_EQ(r.problems[0],
+              "contact 8 \"Person 7\": left out: no number, e-mail or wireless address");
+    EXPECT_EQ(r.problems[1], "contact 302 \"Person 301\": left out: the handset holds 300 entries");
+}
+
+// Line breaks in memos go out and come back as the book holds them (CR LF, a lone CR, a lone
+// LF); a name is one line, its break written as a space. Shapes that cannot hold the book say
+// what they leave out.
+TEST(ContactsTest, LineBreaksSurviveAndLossesAreNamed) {
+    CPBData book;
+    const char* memos[] = {"one\r\ntwo", "one\rtwo", "one\ntwo", "a\r\nb\rc\nd"};
+    for (int k = 0; k < 4; ++k) {
+        PBEntry e = test::MakeEntry(k, k == 0 ? "Two\rLines" : "Memo " + std::to_string(k),
+                                    kEtcGroup, "0123");
+        SetText(e.memo, memos[k]);
+        e.secret = k == 1;
+        book.SetEntry(e);
+    }
+    book.SetSpeedDial(2, 0, kMobile);
+    for (const BookFormat format : {BookFormat::VCard, BookFormat::Csv}) {
+        const std::string text = BookToText(format, book);
+        CPBData back;
+        const TextImport r = BookFromText(format, text, back);
+        ASSERT_TRUE(r.ok);
+        EXPECT_TRUE(r.problems.empty()) << r.problems.front();
+        for (int k = 0; k < 4; ++k)
+            EXPECT_EQ(TextOf(back.Entry(k).memo), memos[k]) << text;
+        EXPECT_EQ(TextOf(back.Entry(0).name), "Two Lines");
+        EXPECT_TRUE(WhatFormatLeavesOut(format, book).empty());
+    }
+    EXPECT_EQ(WhatFormatLeavesOut(BookFormat::GoogleCsv, book),
+              (std::vector<std::string>{
+                  "the Google Contacts CSV has no place for speed dials (1), entry slots (4) and "
+                  "secret flags (1): they are left out (the book's own CSV or vCard keeps them)"}));
+    EXPECT_EQ(WhatFormatLeavesOut(BookFormat::OutlookCsv, book).size(), 1u);
+}
+
+// Cards as programs write them when something went wrong: a card without END keeps what it
+// read, and so does the last card of a file cut short.
+TEST(ContactsTest, CardsWithoutEndKeepWhatTheyRead) {
+    const std::string file =
+        "BEGIN:VCARD\r\nFN:Ann\r\nTEL:1\r\n"
+        "BEGIN:VCARD\r\nFN:Bob\r\nTEL:2\r\nEND:VCARD\r\n"
+        "BEGIN:VCARD\r\nFN:Cid\r\nTEL:3";
+    std::vector<std::string> problems;
+    const auto contacts = ContactsFromVCard(file, problems);
+    ASSERT_EQ(contacts.size(), 3u);
+    EXPECT_EQ(contacts[0].numbers[0], "1");
+    EXPECT_EQ(contacts[2].numbers[0], "3");
+    EXPECT_EQ(problems,
+              (std::vector<std::string>{"card 1 has no END: read up to the next card",
+                                        "card 3 has no END: read to the end of the file"}));
 }
 
 TEST(ContactsTest, WhatDoesNotFitIsReportedForItsContact) {
