@@ -169,10 +169,14 @@ std::string FitNumber(const std::string& text, std::string_view kind, const Phon
         return digits;
     }
     if (!d.dropped.empty()) {
+        std::vector<std::string> unique;
+        for (const std::string& w : d.dropped) {
+            if (std::find(unique.begin(), unique.end(), w) == unique.end()) unique.push_back(w);
+        }
         std::string words;
-        for (const std::string& w : d.dropped)
-            words += (words.empty() ? "" : ", ") + Quoted(w);
-        report.Problem(what + " written as \"" + digits + "\": " + words +
+        for (const std::string& w : unique)
+            words += (words.empty() ? "" : ", ") + ("\"" + w + "\"");
+        report.Problem(what + " written as " + Quoted(digits) + ": " + Clip(words) +
                        " left out (the handset dials only 0-9 P T # *)");
     }
     if (!d.extension.empty()) {
@@ -189,34 +193,37 @@ std::string FitNumber(const std::string& text, std::string_view kind, const Phon
 }  // namespace
 
 std::string Clip(std::string_view s) {
+    // An escape counts as wide as it is shown.
     constexpr std::size_t kShown = 40;
     std::string out;
-    std::size_t chars = 0;
+    std::size_t shown = 0;
     for (std::size_t i = 0; i < s.size(); ++i) {
         const auto b = static_cast<uint8_t>(s[i]);
         if ((b & 0xC0) == 0x80) {
             out += s[i];
             continue;
         }
-        if (chars++ == kShown) return out + "...";
+        std::string piece(1, s[i]);
         if (b == '\n') {
-            out += "\\n";
+            piece = "\\n";
         } else if (b == '\r') {
-            out += "\\r";
+            piece = "\\r";
         } else if (b == '\t') {
-            out += "\\t";
+            piece = "\\t";
         } else if (b < 0x20 || b == 0x7F) {
             char hex[8];
             std::snprintf(hex, sizeof hex, "\\x%02X", b);
-            out += hex;
-        } else if (b == 0xC2 && i + 1 < s.size() && static_cast<uint8_t>(s[i + 1]) <= 0x9F &&
-                   static_cast<uint8_t>(s[i + 1]) >= 0x80) {
+            piece = hex;
+        } else if (b == 0xC2 && i + 1 < s.size() && static_cast<uint8_t>(s[i + 1]) >= 0x80 &&
+                   static_cast<uint8_t>(s[i + 1]) <= 0x9F) {
             char hex[8];
             std::snprintf(hex, sizeof hex, "\\u%04X", static_cast<uint8_t>(s[++i]));
-            out += hex;
-        } else {
-            out += s[i];
+            piece = hex;
         }
+        const std::size_t width = piece.size() > 1 && piece[0] == '\\' ? piece.size() : 1;
+        if (shown + width > kShown) return out + "...";
+        shown += width;
+        out += piece;
     }
     return out;
 }
