@@ -425,19 +425,11 @@ public:
                 if (m_c.name.empty()) m_c.name = v;
                 break;
             case Col::GivenName:
-                m_parts.given = Trim(v);
-                break;
             case Col::MiddleName:
-                m_parts.middle = Trim(v);
-                break;
             case Col::FamilyName:
-                m_parts.family = Trim(v);
-                break;
             case Col::NamePrefix:
-                m_parts.prefix = Trim(v);
-                break;
             case Col::NameSuffix:
-                m_parts.suffix = Trim(v);
+                NamePart(h.col) = Trim(v);
                 break;
             case Col::Group:
                 m_builder.Group(v);
@@ -482,8 +474,6 @@ public:
                 }
                 break;
             case Col::Email:
-                m_builder.Email(Trim(v), false);
-                break;
             case Col::OtherEmail:
                 m_builder.Email(Trim(v), false);
                 break;
@@ -568,6 +558,21 @@ public:
     }
 
 private:
+    std::string& NamePart(Col col) {
+        switch (col) {
+            case Col::NamePrefix:
+                return m_parts.prefix;
+            case Col::MiddleName:
+                return m_parts.middle;
+            case Col::FamilyName:
+                return m_parts.family;
+            case Col::NameSuffix:
+                return m_parts.suffix;
+            default:
+                return m_parts.given;
+        }
+    }
+
     Contact& m_c;
     ContactBuilder m_builder;
     NameParts m_parts;
