@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "formats/Contacts.h"
 #include "text/TextCodec.h"
 
 namespace numora {
@@ -91,8 +92,8 @@ std::string ContactsText::Value(std::string_view bytes, std::string_view declare
     std::string text = Undeclared(bytes);
     if (m_reported.insert(name).second) {
         const bool known = m_charsets.Decode(name, {}).has_value();
-        m_problems.push_back((known ? "text marked CHARSET=" + name + " is not valid in it"
-                                    : "the character set " + name + " is unknown") +
+        m_problems.push_back((known ? "text marked CHARSET=" + Clip(name) + " is not valid in it"
+                                    : "the character set " + Clip(name) + " is unknown") +
                              ": read as " +
                              (IsUtf8(bytes) ? std::string("UTF-8") : std::string(kFallback)));
     }
@@ -104,7 +105,7 @@ std::string ContactsText::Encoding() const {
     std::string out = "UTF-8";
     if (m_fallback) out += ", " + std::string(kFallback) + " where not UTF-8";
     for (const std::string& d : m_declared)
-        out += ", " + d + " as declared";
+        out += ", " + Clip(d) + " as declared";
     return out;
 }
 
