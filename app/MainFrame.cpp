@@ -130,11 +130,11 @@ void CMainFrame::BuildMenus() {
     QAction* import = file->addAction(QStringLiteral("&Import Contacts..."));
     connect(import, &QAction::triggered, this, &CMainFrame::OnImportContacts);
     QAction* merge = file->addAction(QStringLiteral("&Merge Contacts..."));
-    connect(merge, &QAction::triggered, this, [this] { MergeContactsFile(this, *Page()); });
+    connect(merge, &QAction::triggered, this, [this] { MergeContactsFile(this, *Page(), Profile()); });
     QAction* exportAction = file->addAction(QStringLiteral("&Export Contacts..."));
     connect(exportAction, &QAction::triggered, this, &CMainFrame::OnExportContacts);
     QAction* duplicates = file->addAction(QStringLiteral("Find D&uplicates..."));
-    connect(duplicates, &QAction::triggered, this, [this] { FindDuplicates(this, *Page()); });
+    connect(duplicates, &QAction::triggered, this, [this] { FindDuplicates(this, *Page(), Profile()); });
     file->addSeparator();
     QAction* directory = file->addAction(QStringLiteral("Print &Directory..."));
     connect(directory, &QAction::triggered, this, &CMainFrame::OnPrintDirectory);
@@ -183,7 +183,7 @@ void CMainFrame::BuildMenus() {
 }
 
 void CMainFrame::OnImportContacts() {
-    ImportContactsFile(this, *Page());
+    ImportContactsFile(this, *Page(), Profile());
 }
 
 void CMainFrame::OnExportContacts() {

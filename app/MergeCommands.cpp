@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
+#include "app/ContactsCommands.h"
 #include "app/MergeDlg.h"
 #include "formats/ContactFiles.h"
 #include "history/BookHistory.h"
@@ -32,13 +33,6 @@ QStringList ChoosePaths(QWidget* parent) {
         parent, QStringLiteral("Merge Contacts"), QString(),
         QStringLiteral("Contacts and books (*.vcf *.csv *.json *.pb);;vCard (*.vcf);;CSV (*.csv);;"
                        "JSON (*.json);;Phone book (*.pb)"));
-}
-
-// The home region numbers are read under: the locale's.
-PhoneNumbers HomeNumbers() {
-    return PhoneNumbers(HomeRegionFromLocale(qgetenv("LC_ALL").toStdString(),
-                                             qgetenv("LC_TELEPHONE").toStdString(),
-                                             qgetenv("LANG").toStdString()));
 }
 
 QString AnswersPath(const CPBDialog& page) {
@@ -87,13 +81,15 @@ void SetMergePathsChooser(MergePathsChooser chooser) {
     Chooser() = std::move(chooser);
 }
 
-void MergeContactsFile(QWidget* parent, CPBDialog& page) {
+void MergeContactsFile(QWidget* parent, CPBDialog& page, const IProfile& profile) {
     const QStringList paths = ChoosePaths(parent);
-    if (!paths.isEmpty()) MergeContactsFiles(parent, page, paths);
+    if (!paths.isEmpty()) MergeContactsFiles(parent, page, profile, paths);
 }
 
-void MergeContactsFiles(QWidget* parent, CPBDialog& page, const QStringList& paths) {
+void MergeContactsFiles(QWidget* parent, CPBDialog& page, const IProfile& profile,
+                        const QStringList& paths) {
     if (page.Locked() || paths.isEmpty()) return;
+    const ContactsOptions reading = ContactsReading(profile);
     std::vector<Contact> contacts;
     QStringList notes;
     for (const QString& path : paths) {
@@ -106,8 +102,9 @@ void MergeContactsFiles(QWidget* parent, CPBDialog& page, const QStringList& pat
             return;
         }
         const QByteArray bytes = in.readAll();
-        const ContactsOfFile read = ContactsFromFile(
-            FormatOfPath(path.toStdString()), std::string_view(bytes.constData(), bytes.size()));
+        const ContactsOfFile read =
+            ContactsFromFile(FormatOfPath(path.toStdString()),
+                             std::string_view(bytes.constData(), bytes.size()), *reading.charsets);
         if (!read.ok) {
             ShowMessage(parent, ToBytes(QStringLiteral("%1: %2; the book is unchanged.")
                                             .arg(file, QString::fromStdString(read.error))));
@@ -120,7 +117,7 @@ void MergeContactsFiles(QWidget* parent, CPBDialog& page, const QStringList& pat
             contacts.push_back(std::move(c));
         }
     }
-    NumberKeys keys{HomeNumbers()};
+    NumberKeys keys{reading.numbers};
     const CPBData& book = page.Book();
     const auto planner = [&](const MergeOptions& options) {
         return PlanMerge(book, contacts, keys, options);
@@ -128,9 +125,9 @@ void MergeContactsFiles(QWidget* parent, CPBDialog& page, const QStringList& pat
     PreviewAndApply(parent, page, CMergeDlg::Kind::Contacts, planner, keys, notes, kContactsMerged);
 }
 
-void FindDuplicates(QWidget* parent, CPBDialog& page) {
+void FindDuplicates(QWidget* parent, CPBDialog& page, const IProfile& profile) {
     if (page.Locked()) return;
-    NumberKeys keys{HomeNumbers()};
+    NumberKeys keys{ContactsReading(profile).numbers};
     const CPBData& book = page.Book();
     const auto planner = [&](const MergeOptions& options) {
         return PlanDuplicates(book, keys, options);

@@ -1,7 +1,6 @@
 // numora-cli merge and duplicates: contacts merged into a book, one person one entry; and the
 // pairs inside one book that are, or may be, one person.
 #include <cstdio>
-#include <cstdlib>
 #include <optional>
 
 #include "book/BookDiff.h"
@@ -10,6 +9,7 @@
 #include "cli/BookListing.h"
 #include "cli/Command.h"
 #include "cli/ConsolePage.h"
+#include "cli/ContactsOption.h"
 #include "cli/StdFiles.h"
 #include "formats/ContactFiles.h"
 #include "history/BookHistory.h"
@@ -20,30 +20,6 @@
 namespace numora {
 
 namespace {
-
-const QString kRegionOption = QStringLiteral("region");
-
-void DeclareRegion(CCommandLine& line) {
-    line.Option({kRegionOption},
-                QStringLiteral("The home region numbers are read under (DE, GB, US...); the "
-                               "locale's by default."),
-                QStringLiteral("CC"));
-}
-
-std::string_view Env(const char* name) {
-    const char* value = std::getenv(name);
-    return value == nullptr ? std::string_view{} : std::string_view(value);
-}
-
-// The region of --region, else the locale's; nothing when --region names none.
-std::optional<std::string> HomeRegion(const CCommandLine& line) {
-    if (!line.IsSet(kRegionOption)) {
-        return HomeRegionFromLocale(Env("LC_ALL"), Env("LC_TELEPHONE"), Env("LANG"));
-    }
-    const std::string region = line.Value(kRegionOption);
-    if (!IsKnownRegion(region)) return std::nullopt;
-    return region;
-}
 
 QString AnswersPath() {
     return PairAnswersPath(CBookHistory::DefaultFolder());
@@ -107,7 +83,7 @@ public:
         line.Option({QStringLiteral("prefer")},
                     QStringLiteral("Whose value a conflict keeps: book (the default) or incoming."),
                     QStringLiteral("SIDE"));
-        DeclareRegion(line);
+        DeclareRegionOption(line);
         line.Option({QStringLiteral("same")},
                     QStringLiteral("Entry A and contact B are the same person."),
                     QStringLiteral("A=B"));
@@ -127,8 +103,8 @@ public:
             return line.UsageError("--prefer book or --prefer incoming");
         }
         if (prefer == "incoming") options.prefer = Prefer::Incoming;
-        const auto region = HomeRegion(line);
-        if (!region) return line.UsageError("--region names no region the tool knows");
+        std::string why;
+        if (!TakeRegionOption(line, why)) return line.UsageError(why);
         std::vector<std::pair<std::pair<int, int>, Answer>> given;
         for (const auto& [option, answer] :
              {std::pair(QStringLiteral("same"), Answer::SamePerson),
@@ -144,12 +120,13 @@ public:
         CConsolePage page(book, context.programFolder);
         page.SetQuiet(true);
         if (!LoadBookArgument(args[0], book, page)) return 2;
+        const ContactsOptions reading = ContactsReading();
         std::vector<Contact> contacts;
         for (std::size_t f = 1; f < args.size(); ++f) {
-            if (!ReadContacts(args[f], contacts, args.size() > 2)) return 2;
+            if (!ReadContacts(args[f], *reading.charsets, contacts, args.size() > 2)) return 2;
         }
 
-        NumberKeys keys{PhoneNumbers(*region)};
+        NumberKeys keys{reading.numbers};
         PairAnswers answers = RememberedAnswers();
         PairAnswers newAnswers;
         options.answers = &answers;
@@ -186,8 +163,8 @@ public:
     }
 
 private:
-    static bool ReadContacts(const std::string& path, std::vector<Contact>& contacts,
-                             bool sayNumbers) {
+    static bool ReadContacts(const std::string& path, const ICharsets& charsets,
+                             std::vector<Contact>& contacts, bool sayNumbers) {
         std::vector<uint8_t> bytes;
         if (!ReadWholeFile(path, bytes)) {
             std::fprintf(stderr, "%s: %s\n", path.c_str(), std::string(kFileOpenFailed).c_str());
@@ -195,7 +172,10 @@ private:
         }
         const ContactsOfFile read = ContactsFromFile(
             FormatOfPath(path),
-            std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+            std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), charsets);
+        if (!read.encoding.empty()) {
+            std::fprintf(stderr, "%s: read as %s\n", path.c_str(), read.encoding.c_str());
+        }
         for (const std::string& p : read.problems)
             std::fprintf(stderr, "%s: %s\n", path.c_str(), p.c_str());
         if (!read.ok) {
@@ -245,18 +225,18 @@ public:
     }
     void Declare(CCommandLine& line) override {
         line.Option({QStringLiteral("json")}, QStringLiteral("The pairs as JSON."));
-        DeclareRegion(line);
+        DeclareRegionOption(line);
     }
     int Run(const CCommandLine& line, const CliContext& context) override {
         const auto args = line.Positional();
         if (args.size() != 1) return line.UsageError("one book");
-        const auto region = HomeRegion(line);
-        if (!region) return line.UsageError("--region names no region the tool knows");
+        std::string why;
+        if (!TakeRegionOption(line, why)) return line.UsageError(why);
         CPBData book;
         CConsolePage page(book, context.programFolder);
         page.SetQuiet(true);
         if (!LoadBookArgument(args[0], book, page)) return 2;
-        NumberKeys keys{PhoneNumbers(*region)};
+        NumberKeys keys{ContactsReading().numbers};
         const PairAnswers answers = RememberedAnswers();
         const MergePlan plan = PlanDuplicates(book, keys, {Prefer::Book, &answers});
         if (line.IsSet(QStringLiteral("json"))) {

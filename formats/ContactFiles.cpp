@@ -7,16 +7,27 @@
 
 namespace numora {
 
-ContactsOfFile ContactsFromFile(BookFormat format, std::string_view bytes) {
+namespace {
+
+void Take(ContactsRead read, ContactsOfFile& r) {
+    r.contacts = std::move(read.contacts);
+    r.problems = std::move(read.problems);
+    r.encoding = std::move(read.encoding);
+}
+
+}  // namespace
+
+ContactsOfFile ContactsFromFile(BookFormat format, std::string_view bytes,
+                                const ICharsets& charsets) {
     ContactsOfFile r;
     switch (format) {
         case BookFormat::VCard:
-            r.contacts = ContactsFromVCard(bytes, r.problems);
+            Take(ReadVCard(bytes, charsets), r);
             break;
         case BookFormat::Csv:
         case BookFormat::GoogleCsv:
         case BookFormat::OutlookCsv:
-            r.contacts = ContactsFromCsv(bytes, r.problems);
+            Take(ReadCsv(bytes, charsets), r);
             break;
         case BookFormat::Json: {
             CPBData book;

@@ -16,8 +16,11 @@ struct ContactsOfFile {
     std::string error;  // why no contact could be had
     std::vector<Contact> contacts;
     std::vector<std::string> problems;  // what the file held that was read only in part
+    std::string encoding;               // what a contacts file was read as ("UTF-8")
 };
 
-ContactsOfFile ContactsFromFile(BookFormat format, std::string_view bytes);
+// Text in a character set a file declares is decoded through charsets.
+ContactsOfFile ContactsFromFile(BookFormat format, std::string_view bytes,
+                                const ICharsets& charsets);
 
 }  // namespace numora

@@ -64,7 +64,7 @@ public:
     }
 
     void TakeContact(const Contact& contact) {
-        ContactFit fit = FitForMerge(contact, m_keys.Numbers());
+        ContactFit fit = FitContact(contact, m_keys.Numbers());
         if (!fit.stored) {
             Report(fit.problems);
             return;
@@ -401,14 +401,6 @@ private:
 };
 
 }  // namespace
-
-ContactFit FitForMerge(const Contact& contact, const PhoneNumbers& numbers) {
-    Contact dialable = contact;
-    for (std::string& n : dialable.numbers) {
-        if (!n.empty()) n = numbers.Dialable(n).digits;
-    }
-    return FitContact(dialable);
-}
 
 MergePlan PlanMerge(const CPBData& book, const std::vector<Contact>& contacts, NumberKeys& keys,
                     const MergeOptions& options) {

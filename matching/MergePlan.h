@@ -101,7 +101,4 @@ void ApplyMergePlan(const MergePlan& plan, CPBData& book);
 // character above 0x7E (for a terminal).
 [[nodiscard]] std::string PairsJson(const MergePlan& plan, bool asciiOnly = false);
 
-// A contact as the handset would hold it, its numbers read under the home region.
-[[nodiscard]] ContactFit FitForMerge(const Contact& contact, const PhoneNumbers& numbers);
-
 }  // namespace numora

@@ -74,7 +74,7 @@ void BM_MergeVCardFileIntoFullBook(benchmark::State& state) {
     for (auto _ : state) {
         CPBData book = full;
         NumberKeys keys{PhoneNumbers("DE")};
-        const ContactsOfFile read = ContactsFromFile(BookFormat::VCard, cards);
+        const ContactsOfFile read = ContactsFromFile(BookFormat::VCard, cards, BuiltinCharsets());
         const MergePlan plan = PlanMerge(book, read.contacts, keys);
         ApplyMergePlan(plan, book);
         benchmark::DoNotOptimize(plan.merged.size());

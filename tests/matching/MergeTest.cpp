@@ -38,7 +38,7 @@ Contact MakeContact(int source, std::string name, std::array<std::string, kNumbe
 }
 
 std::vector<Contact> Read(BookFormat format, const std::string& text) {
-    const ContactsOfFile r = ContactsFromFile(format, text);
+    const ContactsOfFile r = ContactsFromFile(format, text, BuiltinCharsets());
     EXPECT_TRUE(r.ok) << r.error;
     return r.contacts;
 }

@@ -139,7 +139,7 @@ private slots:
         const QString bad = dir.filePath(QStringLiteral("bad.json"));
         Write(good, kCards);
         Write(bad, "{\"entries\":[");
-        MergeContactsFiles(&frame, *frame.Page(), {good, bad});
+        MergeContactsFiles(&frame, *frame.Page(), frame.Profile(), {good, bad});
         QCOMPARE(runner.dialogsRun, 0);
         QCOMPARE(runner.messages.size(), 1);
         QVERIFY2(runner.messages[0].startsWith(QStringLiteral("bad.json: JSON, line 1")),
@@ -186,7 +186,7 @@ private slots:
         FillTestBook(frame.Page()->Book());
         const QString path = dir.filePath(QStringLiteral("cards.vcf"));
         Write(path, kCards);
-        SetContactsPathChooser([&](QWidget*, bool) { return path; });
+        SetContactsPathChooser([&](QWidget*, bool) { return ContactsFileChoice{path, {}}; });
         runner.answer = false;
         FileAction(frame, QStringLiteral("&Import Contacts..."))->trigger();
         QCOMPARE(runner.questions.size(), 1);
