@@ -21,8 +21,9 @@ bool LoadBookFile(const std::string& path, CPBData& book, IFileView& page, bool*
     const BookFormat format = FormatOfPath(path);
     if (format != BookFormat::PhoneBook) {
         std::vector<uint8_t> bytes;
-        if (!ReadWholeFile(path, bytes)) {
+        if (const ReadResult read = ReadWholeFile(path, bytes); read != ReadResult::Done) {
             page.MessageBox(kFileOpenFailed);
+            if (read == ReadResult::TooLarge) page.MessageBox(kFileTooLarge);
             return false;
         }
         CPBData fresh;
@@ -51,7 +52,8 @@ bool SaveBookFile(const std::string& path, CPBData& book, IFileView& page) {
     if (format != BookFormat::PhoneBook) {
         const std::string text = BookToText(format, book);
         if (!SaveWholeFile(path,
-                           std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()))) {
+                           std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()),
+                           ReadersFor(book))) {
             page.MessageBox(kFileSaveFailed);
             return false;
         }

@@ -37,13 +37,16 @@ std::filesystem::path FsPath(const QString& path) {
 #endif
 }
 
+constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+constexpr QFileDevice::Permissions kEveryone =
+    kOwnerOnly | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+
 // QSaveFile writes through a link to the file it names; a link at the target is instead
 // replaced by a temporary file of its own folder, renamed over the link itself.
-bool ReplaceLink(const QString& path, QByteArrayView bytes) {
+bool ReplaceLink(const QString& path, QByteArrayView bytes, bool ownerOnly) {
     QTemporaryFile temp(path + QStringLiteral(".XXXXXX"));
     if (!temp.open() || !WriteAll(temp, bytes) || !temp.flush()) return false;
-    temp.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
-                        QFileDevice::ReadOther);
+    temp.setPermissions(ownerOnly ? kOwnerOnly : kEveryone);
     temp.close();
     if (temp.error() != QFileDevice::NoError) return false;
     std::error_code ec;
@@ -55,14 +58,21 @@ bool ReplaceLink(const QString& path, QByteArrayView bytes) {
 
 }  // namespace
 
-bool SaveFileAtomically(const QString& path, QByteArrayView bytes) {
+bool SaveFileAtomically(const QString& path, QByteArrayView bytes, bool ownerOnly) {
     if (path.isEmpty()) return false;
     const QFileInfo info(path);
-    if (info.isSymLink()) return ReplaceLink(path, bytes);
-    if (info.isDir()) return false;
+    if (info.isSymLink()) return ReplaceLink(path, bytes, ownerOnly);
+    // A FIFO or a device would be replaced by a plain file, or block the save.
+    if (info.exists() && !info.isFile()) return false;
     QSaveFile file(path);
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly)) return false;
+    // An existing file's permissions carry over to the new one; a new file is created here.
+    if (info.exists()) {
+        file.setPermissions(info.permissions());
+    } else if (ownerOnly) {
+        file.setPermissions(kOwnerOnly);
+    }
     if (!WriteAll(file, bytes)) {
         file.cancelWriting();
         return false;
@@ -73,7 +83,7 @@ bool SaveFileAtomically(const QString& path, QByteArrayView bytes) {
 bool CanSaveTo(const QString& path) {
     if (path.isEmpty()) return false;
     const QFileInfo info(path);
-    if (info.isDir() && !info.isSymLink()) return false;
+    if (info.exists() && !info.isFile() && !info.isSymLink()) return false;
     QTemporaryFile probe(path + QStringLiteral(".XXXXXX"));
     return probe.open();
 }

@@ -9,7 +9,7 @@ const std::string_view kSimUsage =
     "                  [--busy N] [--busy-for MS] [--refuse-password] [--refuse-mode]\n"
     "                  [--refuse-mode-at N] [--drop N] [--garble N] [--bad-fcs N] [--twice N]\n"
     "                  [--split N] [--split-pause MS] [--delay MS] [--hangup N]\n"
-    "                  [--password HEX16]\n";
+    "                  [--password HEX16] [--talk text|flags]\n";
 
 namespace {
 
@@ -51,7 +51,8 @@ std::optional<SimArgs> ParseSimArgs(std::span<const std::string_view> args, std:
                                 opt == "--busy" || opt == "--busy-for" || opt == "--split-pause" ||
                                 opt == "--delay" || opt == "--refuse-mode-at" || opt == "--drop" ||
                                 opt == "--garble" || opt == "--bad-fcs" || opt == "--twice" ||
-                                opt == "--split" || opt == "--hangup" || opt == "--password";
+                                opt == "--split" || opt == "--hangup" || opt == "--password" ||
+                                opt == "--talk";
         if (!takesValue) {
             error = "unknown option " + std::string(opt);
             return {};
@@ -67,6 +68,12 @@ std::optional<SimArgs> ParseSimArgs(std::span<const std::string_view> args, std:
             out.savePath = value;
         } else if (opt == "--link") {
             out.linkPath = value;
+        } else if (opt == "--talk") {
+            if (value != "text" && value != "flags") {
+                error = "--talk takes text or flags";
+                return {};
+            }
+            out.faults.talk = value == "text" ? SimTalk::Text : SimTalk::Flags;
         } else if (opt == "--password") {
             out.password = HexPassword(value);
             if (!out.password) {

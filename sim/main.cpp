@@ -188,8 +188,11 @@ int main(int argc, char** argv) {
 
     std::cout << terminal.path << std::endl;
 
+    // A talking port keeps the line full, whatever is read from it.
+    constexpr std::size_t kChatter = 4096;
     bool running = true;
     while (running && !hungUp) {
+        if (sim.Talks() && outbox.Queued() < kChatter) outbox.Add(sim.Chatter(kChatter));
         pollfd fds[2] = {{terminal.master, POLLIN, 0}, {g_wakePipe[0], POLLIN, 0}};
         if (!outbox.Empty() && outbox.WaitMs() == 0) fds[0].events |= POLLOUT;
         const int ready = poll(fds, 2, outbox.WaitMs());
