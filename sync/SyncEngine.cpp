@@ -54,8 +54,9 @@ void CSyncEngine::OnPhoneData(std::span<const uint8_t> block) {
     const std::size_t taken = std::min(room, block.size());
     m_waitingInput.insert(m_waitingInput.end(), block.begin(),
                           block.begin() + static_cast<std::ptrdiff_t>(taken));
-    if (taken < block.size() && m_trace != nullptr) {
-        m_trace->TraceNote(TraceDir::In, {}, "too much at once: the rest of the burst is dropped");
+    // Said once for each time the buffer fills, not for every burst dropped after.
+    if (taken < block.size() && room > 0 && m_trace != nullptr) {
+        m_trace->TraceNote(TraceDir::In, {}, "too much at once: the rest is dropped");
     }
     if (m_inputQueued) return;
     m_inputQueued = true;
