@@ -1,5 +1,6 @@
 #include "book/PbFile.h"
 
+#include <algorithm>
 #include <array>
 #include <bitset>
 #include <optional>
@@ -55,8 +56,17 @@ Outcome TakeRecord(CPBData& book, std::span<const uint8_t> r) {
     return taken ? Outcome::Taken : Outcome::Refused;
 }
 
+// The record kinds whose slots a file fills, in the order FilledSlots keeps them.
+constexpr std::array<uint8_t, 4> kSlotTags{pbfile::kSmsGroupTag, pbfile::kGroupTag,
+                                           pbfile::kEntryTag, pbfile::kSpeedDialTag};
+
+struct RecordSlot {
+    std::size_t kind;  // index into kSlotTags
+    std::size_t slot;
+};
+
 // The slot a record fills, by the byte its kind is taken by; none outside the tables.
-std::optional<std::size_t> SlotKey(std::span<const uint8_t> r) {
+std::optional<RecordSlot> SlotOf(std::span<const uint8_t> r) {
     std::size_t slot = 0;
     std::size_t slots = 0;
     switch (r[0]) {
@@ -80,7 +90,9 @@ std::optional<std::size_t> SlotKey(std::span<const uint8_t> r) {
             return std::nullopt;
     }
     if (slot >= slots) return std::nullopt;
-    return slot;
+    const auto kind = static_cast<std::size_t>(std::find(kSlotTags.begin(), kSlotTags.end(), r[0]) -
+                                               kSlotTags.begin());
+    return RecordSlot{kind, slot};
 }
 
 // Which slots of each kind the file has filled so far.
@@ -88,31 +100,17 @@ class FilledSlots {
 public:
     // False when an earlier record filled the same slot.
     bool Fill(std::span<const uint8_t> r) {
-        const auto slot = SlotKey(r);
-        if (!slot) return true;
-        std::bitset<kEntrySlots>& filled = m_filled[KindOf(r[0])];
-        if (filled.test(*slot)) return false;
-        filled.set(*slot);
+        const auto at = SlotOf(r);
+        if (!at) return true;
+        std::bitset<kEntrySlots>& filled = m_filled[at->kind];
+        if (filled.test(at->slot)) return false;
+        filled.set(at->slot);
         return true;
     }
-    int SpeedDials() const {
-        return static_cast<int>(m_filled[KindOf(pbfile::kSpeedDialTag)].count());
-    }
+    int SpeedDials() const { return static_cast<int>(m_filled.back().count()); }
 
 private:
-    static std::size_t KindOf(uint8_t tag) {
-        switch (tag) {
-            case pbfile::kSmsGroupTag:
-                return 0;
-            case pbfile::kGroupTag:
-                return 1;
-            case pbfile::kEntryTag:
-                return 2;
-            default:
-                return 3;
-        }
-    }
-    std::array<std::bitset<kEntrySlots>, 4> m_filled{};
+    std::array<std::bitset<kEntrySlots>, kSlotTags.size()> m_filled{};
 };
 
 void Step(IProgress* progress, std::size_t by) {

@@ -165,14 +165,17 @@ void CBookHistory::Prune(std::vector<int> ids) {
     }
 }
 
+// The snapshot's record; empty when it cannot be read.
+QJsonObject CBookHistory::RecordOf(int id) const {
+    QByteArray bytes;
+    if (ReadFile(PathOf(id, ".json"), bytes, kMaxRecordBytes) != FileRead::Read) return {};
+    return QJsonDocument::fromJson(bytes).object();
+}
+
 SnapshotInfo CBookHistory::Info(int id) const {
     SnapshotInfo info;
     info.id = QString::number(id);
-    QByteArray bytes;
-    QJsonParseError error{};
-    const QJsonObject o = ReadFile(PathOf(id, ".json"), bytes, kMaxRecordBytes) == FileRead::Read
-                              ? QJsonDocument::fromJson(bytes, &error).object()
-                              : QJsonObject();
+    const QJsonObject o = RecordOf(id);
     if (o.isEmpty()) {
         info.problem = kNoRecord;
         return info;
@@ -204,11 +207,7 @@ bool CBookHistory::Load(const QString& id, CPBData& book, bool asBase, QString* 
     if (!ok || n <= 0 || !QFile::exists(PathOf(n, ".json"))) {
         return refuse(QStringLiteral("no such snapshot"));
     }
-    QByteArray recordBytes;
-    const QJsonObject record =
-        ReadFile(PathOf(n, ".json"), recordBytes, kMaxRecordBytes) == FileRead::Read
-            ? QJsonDocument::fromJson(recordBytes).object()
-            : QJsonObject();
+    const QJsonObject record = RecordOf(n);
     if (record.isEmpty()) return refuse(kNoRecord);
     QByteArray bytes;
     switch (ReadFile(PathOf(n, ".pb"), bytes, kMaxSnapshotBytes)) {

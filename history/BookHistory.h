@@ -12,6 +12,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QJsonObject>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -98,6 +99,7 @@ private:
     bool StoreLocked(const QByteArray& bytes, const QString& what, int entries);
     void Prune(std::vector<int> ids);
     SnapshotInfo Info(int id) const;
+    QJsonObject RecordOf(int id) const;
     void Fail(const QString& reason);
     QString PathOf(int id, const char* extension) const;
     // Every file of the history is written here.
