@@ -176,7 +176,7 @@ void CMainFrame::BuildMenus() {
 }
 
 void CMainFrame::OnImportContacts() {
-    ImportContactsFile(this, *Page());
+    ImportContactsFile(this, *Page(), Profile());
 }
 
 void CMainFrame::OnExportContacts() {

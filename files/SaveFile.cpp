@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QTemporaryFile>
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 
@@ -15,6 +16,12 @@ constexpr qint64 kChunk = qint64{64} << 10;
 SaveChunkWriter& ChunkWriter() {
     static SaveChunkWriter writer;
     return writer;
+}
+
+// Keeps the reason of a failure for a caller that asked for it; false, for returning.
+bool Failed(QString* reason, const QString& why) {
+    if (reason != nullptr) *reason = why;
+    return false;
 }
 
 bool WriteAll(QIODevice& device, QByteArrayView bytes) {
@@ -41,32 +48,40 @@ constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDe
 constexpr QFileDevice::Permissions kEveryone =
     kOwnerOnly | QFileDevice::ReadGroup | QFileDevice::ReadOther;
 
+// A FIFO or a device would be replaced by a plain file, or block the save.
+bool IsSpecialFile(const QFileInfo& info) {
+    return info.exists() && !info.isFile() && !info.isDir() && !info.isSymLink();
+}
+
 // QSaveFile writes through a link to the file it names; a link at the target is instead
 // replaced by a temporary file of its own folder, renamed over the link itself.
-bool ReplaceLink(const QString& path, QByteArrayView bytes, bool ownerOnly) {
+bool ReplaceLink(const QString& path, QByteArrayView bytes, QString* reason, bool ownerOnly) {
     QTemporaryFile temp(path + QStringLiteral(".XXXXXX"));
-    if (!temp.open() || !WriteAll(temp, bytes) || !temp.flush()) return false;
+    if (!temp.open() || !WriteAll(temp, bytes) || !temp.flush()) {
+        return Failed(reason, temp.errorString());
+    }
     temp.setPermissions(ownerOnly ? kOwnerOnly : kEveryone);
     temp.close();
-    if (temp.error() != QFileDevice::NoError) return false;
+    if (temp.error() != QFileDevice::NoError) return Failed(reason, temp.errorString());
     std::error_code ec;
     std::filesystem::rename(FsPath(temp.fileName()), FsPath(path), ec);
-    if (ec) return false;
+    if (ec) return Failed(reason, QString::fromStdString(ec.message()));
     temp.setAutoRemove(false);
     return true;
 }
 
 }  // namespace
 
-bool SaveFileAtomically(const QString& path, QByteArrayView bytes, bool ownerOnly) {
-    if (path.isEmpty()) return false;
+bool SaveFileAtomically(const QString& path, QByteArrayView bytes, QString* reason,
+                        bool ownerOnly) {
+    if (path.isEmpty()) return Failed(reason, qt_error_string(ENOENT));
     const QFileInfo info(path);
-    if (info.isSymLink()) return ReplaceLink(path, bytes, ownerOnly);
-    // A FIFO or a device would be replaced by a plain file, or block the save.
-    if (info.exists() && !info.isFile()) return false;
+    if (info.isSymLink()) return ReplaceLink(path, bytes, reason, ownerOnly);
+    if (info.isDir()) return Failed(reason, qt_error_string(EISDIR));
+    if (IsSpecialFile(info)) return Failed(reason, QStringLiteral("not a regular file"));
     QSaveFile file(path);
     file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly)) return false;
+    if (!file.open(QIODevice::WriteOnly)) return Failed(reason, file.errorString());
     // An existing file's permissions carry over to the new one; a new file is created here.
     if (info.exists()) {
         file.setPermissions(info.permissions());
@@ -74,18 +89,20 @@ bool SaveFileAtomically(const QString& path, QByteArrayView bytes, bool ownerOnl
         file.setPermissions(kOwnerOnly);
     }
     if (!WriteAll(file, bytes)) {
+        const QString why = file.errorString();
         file.cancelWriting();
-        return false;
+        return Failed(reason, why);
     }
-    return file.commit();
+    return file.commit() || Failed(reason, file.errorString());
 }
 
-bool CanSaveTo(const QString& path) {
-    if (path.isEmpty()) return false;
+bool CanSaveTo(const QString& path, QString* reason) {
+    if (path.isEmpty()) return Failed(reason, qt_error_string(ENOENT));
     const QFileInfo info(path);
-    if (info.exists() && !info.isFile() && !info.isSymLink()) return false;
+    if (info.isDir() && !info.isSymLink()) return Failed(reason, qt_error_string(EISDIR));
+    if (IsSpecialFile(info)) return Failed(reason, QStringLiteral("not a regular file"));
     QTemporaryFile probe(path + QStringLiteral(".XXXXXX"));
-    return probe.open();
+    return probe.open() || Failed(reason, probe.errorString());
 }
 
 void SetSaveChunkWriter(SaveChunkWriter writer) {

@@ -264,7 +264,7 @@ QString CBookHistory::TakeFailure() {
 
 // Snapshots may hold secret entries: they are the user's alone.
 bool CBookHistory::WriteHistoryFile(const QString& path, const QByteArray& bytes) {
-    return SaveFileAtomically(path, bytes, true);
+    return SaveFileAtomically(path, bytes, nullptr, true);
 }
 
 }  // namespace numora

@@ -35,8 +35,8 @@ std::string FailureText(const RunFailureReport& report) {
                    ".";
         case RunFailure::PortDenied:
             return "Permission to open " + DeviceList(report.portsDenied) +
-                   " was denied. Add yourself to the group \"dialout\" (sudo usermod -aG dialout "
-                   "$USER) and log in again.";
+                   " was denied. Add yourself to the group \"dialout\" (sudo adduser $USER "
+                   "dialout) and log in again.";
         case RunFailure::PasswordRefused:
             return "The handset refused the password. Another handset's password can be set in "
                    "the profile as \"Port Setting\"/\"Password\" (16 hexadecimal digits).";

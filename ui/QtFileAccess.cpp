@@ -54,7 +54,7 @@ bool CQtFileAccess::Save(const std::string& path, std::span<const uint8_t> bytes
                          FileReaders readers) {
     return SaveFileAtomically(QString::fromStdString(path),
                               QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())),
-                              readers == FileReaders::OwnerOnly);
+                              nullptr, readers == FileReaders::OwnerOnly);
 }
 
 }  // namespace numora

@@ -82,7 +82,7 @@ TEST_F(SaveFileTest, PermissionsCarryOverAndOnlyPlainFilesAreReplaced) {
     ASSERT_EQ(::chmod(QFile::encodeName(Path("private.pb")).constData(), 0600), 0);
     ASSERT_TRUE(SaveFileAtomically(Path("private.pb"), "new"));
     EXPECT_EQ(mode("private.pb"), 0600u);
-    ASSERT_TRUE(SaveFileAtomically(Path("secret.pb"), "new", true));
+    ASSERT_TRUE(SaveFileAtomically(Path("secret.pb"), "new", nullptr, true));
     EXPECT_EQ(mode("secret.pb"), 0600u);
     ASSERT_TRUE(SaveFileAtomically(Path("plain.pb"), "new"));
     EXPECT_NE(mode("plain.pb") & 0044u, 0u);  // readable as the umask has it

@@ -134,7 +134,7 @@ TEST_F(Search, APortRefusedForLackOfPermissionIsNamedWithTheRemedy) {
     ASSERT_EQ(page.messages.size(), 2u);
     EXPECT_EQ(page.messages[1],
               "Permission to open /dev/ttyS0 was denied. Add yourself to the group \"dialout\" "
-              "(sudo usermod -aG dialout $USER) and log in again.");
+              "(sudo adduser $USER dialout) and log in again.");
     EXPECT_TRUE(page.enabled);
 }
 
