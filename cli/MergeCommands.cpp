@@ -166,8 +166,11 @@ private:
     static bool ReadContacts(const std::string& path, const ICharsets& charsets,
                              std::vector<Contact>& contacts, bool sayNumbers) {
         std::vector<uint8_t> bytes;
-        if (!ReadWholeFile(path, bytes)) {
-            std::fprintf(stderr, "%s: %s\n", path.c_str(), std::string(kFileOpenFailed).c_str());
+        if (const ReadResult read = ReadWholeFile(path, bytes); read != ReadResult::Done) {
+            const std::string_view why =
+                read == ReadResult::TooLarge ? kFileTooLarge : kFileOpenFailed;
+            std::fprintf(stderr, "%s: %.*s\n", path.c_str(), static_cast<int>(why.size()),
+                         why.data());
             return false;
         }
         const ContactsOfFile read = ContactsFromFile(
