@@ -84,19 +84,6 @@ BookFormat ExportFormat(const QString& type, QString& path) {
     return chosen->format;
 }
 
-ContactsOptions ContactsReading(const IProfile& profile) {
-    static const QtCharsets charsets;
-    std::string region = profile.GetString(kPortSection, kHomeRegionKey, "");
-    if (!IsKnownRegion(region)) {
-        const auto env = [](const char* name) {
-            const char* value = std::getenv(name);
-            return std::string_view(value != nullptr ? value : "");
-        };
-        region = HomeRegionFromLocale(env("LC_ALL"), env("LC_TELEPHONE"), env("LANG"));
-    }
-    return ContactsOptions{PhoneNumbers(region), &charsets};
-}
-
 QString Utf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -118,6 +105,19 @@ void ShowReport(QWidget* parent, const QString& title, const QString& text) {
 }
 
 }  // namespace
+
+ContactsOptions ContactsReading(const IProfile& profile) {
+    static const QtCharsets charsets;
+    std::string region = profile.GetString(kPortSection, kHomeRegionKey, "");
+    if (!IsKnownRegion(region)) {
+        const auto env = [](const char* name) {
+            const char* value = std::getenv(name);
+            return std::string_view(value != nullptr ? value : "");
+        };
+        region = HomeRegionFromLocale(env("LC_ALL"), env("LC_TELEPHONE"), env("LANG"));
+    }
+    return ContactsOptions{PhoneNumbers(region), &charsets};
+}
 
 CContactsReportDlg::CContactsReportDlg(const QString& title, const QString& text, QWidget* parent)
     : QDialog(parent), m_text(new QPlainTextEdit(this)) {
@@ -170,6 +170,7 @@ void SetContactsPathChooser(ContactsPathChooser chooser) {
 void ImportContactsFile(QWidget* parent, CPBDialog& page, const IProfile& profile) {
     const QString path = ChoosePath(parent, false).path;
     if (path.isEmpty()) return;
+    if (page.Book().CountUsedEntries() > 0 && !AskQuestion(parent, kImportReplaces)) return;
     QFile file(path);
     if (file.size() > kMaxContactsBytes || !file.open(QIODevice::ReadOnly)) {
         page.MessageBox(kFileOpenFailed);

@@ -13,6 +13,7 @@
 #include "app/AppIcon.h"
 #include "app/ContactsCommands.h"
 #include "app/HistoryDlg.h"
+#include "app/MergeCommands.h"
 #include "app/NumoraView.h"
 #include "app/ProtocolLogDlg.h"
 #include "app/SimulatorProcess.h"
@@ -128,8 +129,12 @@ void CMainFrame::BuildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     QAction* import = file->addAction(QStringLiteral("&Import Contacts..."));
     connect(import, &QAction::triggered, this, &CMainFrame::OnImportContacts);
+    QAction* merge = file->addAction(QStringLiteral("&Merge Contacts..."));
+    connect(merge, &QAction::triggered, this, [this] { MergeContactsFile(this, *Page(), Profile()); });
     QAction* exportAction = file->addAction(QStringLiteral("&Export Contacts..."));
     connect(exportAction, &QAction::triggered, this, &CMainFrame::OnExportContacts);
+    QAction* duplicates = file->addAction(QStringLiteral("Find D&uplicates..."));
+    connect(duplicates, &QAction::triggered, this, [this] { FindDuplicates(this, *Page(), Profile()); });
     file->addSeparator();
     QAction* directory = file->addAction(QStringLiteral("Print &Directory..."));
     connect(directory, &QAction::triggered, this, &CMainFrame::OnPrintDirectory);
@@ -161,6 +166,8 @@ void CMainFrame::BuildMenus() {
     connect(exitAction, &QAction::triggered, this, &CMainFrame::close);
     // Contacts change the book: not while a run or a file command has the page locked.
     connect(Page(), &CPBDialog::sheetEnable, import, &QAction::setEnabled);
+    connect(Page(), &CPBDialog::sheetEnable, merge, &QAction::setEnabled);
+    connect(Page(), &CPBDialog::sheetEnable, duplicates, &QAction::setEnabled);
     connect(Page(), &CPBDialog::sheetEnable, exportAction, &QAction::setEnabled);
     connect(Page(), &CPBDialog::sheetEnable, historyAction, &QAction::setEnabled);
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
