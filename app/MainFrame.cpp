@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "app/AboutDlg.h"
+#include "app/AddressBookSyncDlg.h"
 #include "app/AppIcon.h"
 #include "app/ContactsCommands.h"
 #include "app/HistoryDlg.h"
@@ -130,6 +131,8 @@ void CMainFrame::BuildMenus() {
     connect(import, &QAction::triggered, this, &CMainFrame::OnImportContacts);
     QAction* exportAction = file->addAction(QStringLiteral("&Export Contacts..."));
     connect(exportAction, &QAction::triggered, this, &CMainFrame::OnExportContacts);
+    QAction* syncAction = file->addAction(QStringLiteral("Sync with &Address Book..."));
+    connect(syncAction, &QAction::triggered, this, &CMainFrame::OnSyncAddressBook);
     file->addSeparator();
     QAction* directory = file->addAction(QStringLiteral("Print &Directory..."));
     connect(directory, &QAction::triggered, this, &CMainFrame::OnPrintDirectory);
@@ -162,6 +165,7 @@ void CMainFrame::BuildMenus() {
     // Contacts change the book: not while a run or a file command has the page locked.
     connect(Page(), &CPBDialog::sheetEnable, import, &QAction::setEnabled);
     connect(Page(), &CPBDialog::sheetEnable, exportAction, &QAction::setEnabled);
+    connect(Page(), &CPBDialog::sheetEnable, syncAction, &QAction::setEnabled);
     connect(Page(), &CPBDialog::sheetEnable, historyAction, &QAction::setEnabled);
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     QAction* about = help->addAction(QStringLiteral("&About Program"));
@@ -173,6 +177,13 @@ void CMainFrame::BuildMenus() {
     addAction(print);
     connect(print, &QAction::triggered, m_pView, &CNumoraView::OnFilePrint);
     connect(m_pView, &CNumoraView::printRequested, this, &CMainFrame::OnFilePrint);
+}
+
+void CMainFrame::OnSyncAddressBook() {
+    AddressBookSyncDlg dialog(*Page(), Profile(), this);
+    if (RunModal(dialog) == QDialog::Accepted && dialog.WriteToPhoneAfter()) {
+        Page()->OnWriteToPhone();
+    }
 }
 
 void CMainFrame::OnImportContacts() {

@@ -88,6 +88,7 @@ std::vector<std::unique_ptr<CCommand>> AllCommands() {
     all.push_back(MakePrintCommand());
     all.push_back(MakeDiffCommand());
     all.push_back(MakeHistoryCommand());
+    all.push_back(MakeSyncCommand());
     return all;
 }
 

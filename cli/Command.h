@@ -43,6 +43,7 @@ public:
 
     bool IsSet(const QString& name) const { return m_parser.isSet(name); }
     std::string Value(const QString& name) const { return m_parser.value(name).toStdString(); }
+    QStringList Values(const QString& name) const { return m_parser.values(name); }
     std::vector<std::string> Positional() const;
 
     // "numora-cli NAME SYNOPSIS", then the help and the options.
@@ -70,6 +71,7 @@ std::unique_ptr<CCommand> MakeWriteCommand();
 std::unique_ptr<CCommand> MakePrintCommand();
 std::unique_ptr<CCommand> MakeDiffCommand();
 std::unique_ptr<CCommand> MakeHistoryCommand();
+std::unique_ptr<CCommand> MakeSyncCommand();
 
 // Picks the command named by the first argument and runs it; the exit status.
 int RunCommandLine(int argc, char** argv);
