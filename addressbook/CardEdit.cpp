@@ -4,7 +4,7 @@
 #include <cctype>
 #include <set>
 
-#include "book/VCard.h"
+#include "formats/VCard.h"
 
 namespace numora {
 

@@ -4,8 +4,9 @@
 #include <cctype>
 
 #include "addressbook/Card.h"
-#include "book/Contacts.h"
-#include "book/VCard.h"
+#include "formats/Contacts.h"
+#include "formats/VCard.h"
+#include "text/TextCodec.h"
 
 namespace numora {
 
@@ -45,6 +46,19 @@ uint8_t GroupFor(std::string_view name, CPBData& book) {
     return kEtcGroup;
 }
 
+Fields FieldsOf(const PBEntry& e, std::string group) {
+    Fields f;
+    f[Field::Name] = Latin1ToUtf8(TextOf(e.name));
+    for (int k = 0; k < kNumberKinds; ++k)
+        f[NumberField(k)] = Latin1ToUtf8(NumberText(e.numbers[static_cast<std::size_t>(k)]));
+    f[Field::Email] = Latin1ToUtf8(TextOf(e.email));
+    f[Field::Wireless] = Latin1ToUtf8(TextOf(e.wireless));
+    f[Field::Memo] = Latin1ToUtf8(TextOf(e.memo));
+    f[Field::Group] = std::move(group);
+    if (e.secret != 0) f[Field::Secret] = kSecretValue;
+    return f;
+}
+
 }  // namespace
 
 std::string_view FieldName(Field f) {
@@ -61,16 +75,7 @@ std::optional<Field> FieldNamed(std::string_view name) {
 std::optional<Fields> FieldsOfEntry(const CPBData& book, int slot) {
     PBEntry e;
     if (book.GetEntry(slot, e) == 0 || !HasContent(e)) return std::nullopt;
-    Fields f;
-    f[Field::Name] = Latin1ToUtf8(TextOf(e.name));
-    for (int k = 0; k < kNumberKinds; ++k)
-        f[NumberField(k)] = Latin1ToUtf8(NumberText(e.numbers[static_cast<std::size_t>(k)]));
-    f[Field::Email] = Latin1ToUtf8(TextOf(e.email));
-    f[Field::Wireless] = Latin1ToUtf8(TextOf(e.wireless));
-    f[Field::Memo] = Latin1ToUtf8(TextOf(e.memo));
-    f[Field::Group] = GroupName(book, e.group);
-    if (e.secret != 0) f[Field::Secret] = kSecretValue;
-    return f;
+    return FieldsOf(e, GroupName(book, e.group));
 }
 
 std::vector<std::string> CategoriesOf(const Card& card) {
@@ -116,9 +121,9 @@ std::optional<Fields> HandsetView(const Card& card, std::string_view category) {
     c.ringer.reset();
     c.msgRinger.reset();
     c.leftOut.clear();
-    CPBData scratch;
-    ReplaceEntriesWithContacts({c}, scratch);
-    return FieldsOfEntry(scratch, 0);
+    const ContactFit fit = FitContact(c);
+    if (!fit.stored) return std::nullopt;
+    return FieldsOf(fit.entry, Latin1ToUtf8(fit.group));
 }
 
 void PutFields(const Fields& f, int slot, CPBData& book) {

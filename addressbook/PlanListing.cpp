@@ -1,6 +1,6 @@
 #include "addressbook/PlanListing.h"
 
-#include "book/Contacts.h"
+#include "formats/Contacts.h"
 
 namespace numora {
 
