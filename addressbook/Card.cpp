@@ -103,9 +103,11 @@ std::string Fold(const std::string& line, const std::string& lineEnd) {
     std::size_t start = 0;
     bool first = true;
     while (line.size() - start > kFoldAt - (first ? 0 : 1)) {
-        std::size_t cut = start + kFoldAt - (first ? 0 : 1);
+        const std::size_t limit = start + kFoldAt - (first ? 0 : 1);
+        std::size_t cut = limit;
         while (cut > start && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80)
             --cut;
+        if (cut == start) cut = limit;  // no character starts here: bytes that are no UTF-8
         if (!first) out += ' ';
         out.append(line, start, cut - start);
         out += lineEnd;
@@ -173,8 +175,13 @@ std::optional<Card> Card::Parse(std::string_view text) {
     bool softBreak = false;  // a quoted-printable value whose line ended in '='
     std::string logical;     // the last property's unfolded line
     for (std::size_t i = 0; i < text.size() && !ended;) {
-        std::size_t end = text.find('\n', i);
-        end = end == std::string_view::npos ? text.size() : end + 1;
+        // A line ends in CR LF, LF or a lone CR, as the contacts import reads it.
+        std::size_t end = text.find_first_of("\r\n", i);
+        if (end == std::string_view::npos) {
+            end = text.size();
+        } else {
+            end += (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1;
+        }
         const std::string_view physical = text.substr(i, end - i);
         i = end;
         const std::string_view line = StripLineEnd(physical);
@@ -182,6 +189,15 @@ std::optional<Card> Card::Parse(std::string_view text) {
             !card.m_props.empty() &&
             (softBreak || (!line.empty() && (line[0] == ' ' || line[0] == '\t')));
         if (continues) {
+            // Blank lines between a property and its continuation do not end it: they go into
+            // its bytes, so that the card reads as the contacts import reads it.
+            std::string blanks;
+            while (card.m_props.size() > 1 && card.m_props.back().name.empty() &&
+                   StripLineEnd(card.m_props.back().raw).empty() && !softBreak) {
+                blanks = card.m_props.back().raw + blanks;
+                card.m_props.pop_back();
+            }
+            card.m_props.back().raw += blanks;
             if (softBreak) {
                 logical.pop_back();  // the '=' of the soft break
                 logical += line;
@@ -194,7 +210,7 @@ std::optional<Card> Card::Parse(std::string_view text) {
             if (!ParseHead(logical, p)) p.name.clear();
             p.raw = std::move(raw);
         } else {
-            logical = std::string(line);
+            if (!line.empty()) logical = std::string(line);
             CardProperty p;
             p.raw = std::string(physical);
             if (!ParseHead(line, p)) p.name.clear();  // a blank or stray line, kept as it is

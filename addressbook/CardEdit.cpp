@@ -26,18 +26,24 @@ std::string_view WithoutTelScheme(std::string_view v) {
 }
 
 // The property of a name whose text the contacts import took for a field, not yet claimed.
+// For a field of one value (e-mail, web address, note) the import takes the first property of
+// its name, so that one is the source even when its text reads otherwise here.
 CardProperty* Source(Card& card, std::string_view name, std::string_view text,
-                     std::set<const CardProperty*>& claimed) {
+                     std::set<const CardProperty*>& claimed, bool firstIsSource) {
     if (text.empty()) return nullptr;
+    CardProperty* first = nullptr;
     for (CardProperty& p : card.Properties()) {
         if (p.name != name || claimed.count(&p) != 0) continue;
+        if (first == nullptr) first = &p;
         const std::string t = p.Text();
         if (t == text || WithoutTelScheme(t) == WithoutTelScheme(text)) {
             claimed.insert(&p);
             return &p;
         }
     }
-    return nullptr;
+    if (!firstIsSource || first == nullptr) return nullptr;
+    claimed.insert(first);
+    return first;
 }
 
 void SetNumber(CardProperty& p, std::string_view number) {
@@ -132,14 +138,17 @@ void EditCard(Card& card, const Fields& from, const Fields& to, std::string_view
     for (int k = 0; k < kNumberKinds; ++k) {
         targets.push_back(
             {NumberField(k),
-             Source(card, "TEL", contact.numbers[static_cast<std::size_t>(k)], claimed),
+             Source(card, "TEL", contact.numbers[static_cast<std::size_t>(k)], claimed, false),
              "TEL",
              {"TYPE=" + std::string(kTelTypes[static_cast<std::size_t>(k)])}});
     }
+    targets.push_back({Field::Email,
+                       Source(card, "EMAIL", contact.email, claimed, true),
+                       "EMAIL",
+                       {"TYPE=INTERNET"}});
     targets.push_back(
-        {Field::Email, Source(card, "EMAIL", contact.email, claimed), "EMAIL", {"TYPE=INTERNET"}});
-    targets.push_back({Field::Wireless, Source(card, "URL", contact.wireless, claimed), "URL", {}});
-    targets.push_back({Field::Memo, Source(card, "NOTE", contact.memo, claimed), "NOTE", {}});
+        {Field::Wireless, Source(card, "URL", contact.wireless, claimed, true), "URL", {}});
+    targets.push_back({Field::Memo, Source(card, "NOTE", contact.memo, claimed, true), "NOTE", {}});
 
     std::vector<Target> additions;  // added last: adding moves the properties pointed at
     for (Target& t : targets) {

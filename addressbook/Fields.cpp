@@ -6,6 +6,7 @@
 #include "addressbook/Card.h"
 #include "formats/Contacts.h"
 #include "formats/VCard.h"
+#include "numbers/PhoneNumbers.h"
 #include "text/TextCodec.h"
 
 namespace numora {
@@ -97,7 +98,8 @@ std::vector<std::string> CategoriesOf(const Card& card) {
     return out;
 }
 
-std::optional<Fields> HandsetView(const Card& card, std::string_view category) {
+std::optional<Fields> HandsetView(const Card& card, std::string_view category,
+                                  const std::string& region) {
     std::vector<std::string> problems;
     std::vector<Contact> contacts = ContactsFromVCard(card.Text(), problems);
     if (contacts.empty()) return std::nullopt;
@@ -121,6 +123,10 @@ std::optional<Fields> HandsetView(const Card& card, std::string_view category) {
     c.ringer.reset();
     c.msgRinger.reset();
     c.leftOut.clear();
+    const PhoneNumbers numbers(region);
+    for (std::string& number : c.numbers) {
+        if (!number.empty()) number = numbers.Dialable(number).digits;
+    }
     const ContactFit fit = FitContact(c);
     if (!fit.stored) return std::nullopt;
     return FieldsOf(fit.entry, Latin1ToUtf8(fit.group));

@@ -44,8 +44,9 @@ std::optional<Fields> FieldsOfEntry(const CPBData& book, int slot);
 // The handset's idea of a card: what the contacts import would store for it. Nothing when the
 // handset would not take it (no number, e-mail or wireless address), or when it is not of
 // `category`, the one the sync is limited to; the entry's group is the card's first other
-// category.
-std::optional<Fields> HandsetView(const Card& card, std::string_view category);
+// category. Numbers are made dialable from the home region `region`.
+std::optional<Fields> HandsetView(const Card& card, std::string_view category,
+                                  const std::string& region = {});
 
 // The card's categories, unescaped, in order.
 std::vector<std::string> CategoriesOf(const Card& card);

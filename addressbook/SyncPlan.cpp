@@ -173,7 +173,8 @@ void Resolve(ContactPlan& c, const PlanOptions& options) {
                 // Another value of the card may take the place of one that went (a second
                 // mobile number when the first is deleted): the handset gets what the card
                 // now shows.
-                if (const auto shown = HandsetView(edited, options.category)) c.merged = *shown;
+                if (const auto shown = HandsetView(edited, options.category, options.region))
+                    c.merged = *shown;
                 c.cardAction = CardAction::Change;
             } else {
                 c.note = "the card could not be fetched: its changes wait for the next sync";
@@ -216,7 +217,7 @@ SyncPlan MakePlan(const AddressBookState& state, const CPBData& book,
     for (const ServerCard& sc : server) {
         CardView v{&sc, state.Card(sc.href), std::nullopt};
         if (sc.card) {
-            v.view = HandsetView(*sc.card, options.category);
+            v.view = HandsetView(*sc.card, options.category, options.region);
         } else if (v.known != nullptr && v.known->etag == sc.etag &&
                    (v.known->slot || !IsEmpty(v.known->base))) {
             v.view = v.known->base;

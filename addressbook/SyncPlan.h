@@ -33,6 +33,7 @@ struct PairAnswer {
 
 struct PlanOptions {
     std::string category;     // only the cards of this category; empty for all
+    std::string region;       // the home region numbers are dialled from
     bool preferBook = false;  // conflicts: the handset's value wins
     std::vector<PairAnswer> answers;
     std::function<std::string()> newUid;  // a fresh UID for each new card

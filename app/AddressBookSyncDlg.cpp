@@ -17,6 +17,7 @@
 #include "carddav/AddressBookSync.h"
 #include "carddav/Passwords.h"
 #include "link/QtProfile.h"
+#include "numbers/PhoneNumbers.h"
 #include "ui/PBDialog.h"
 
 namespace numora {
@@ -156,6 +157,12 @@ void AddressBookSyncDlg::OnSync() {
     settings.user = m_user->text().trimmed();
     settings.addressBook = m_addressBook->currentText().trimmed();
     settings.category = m_category->text().trimmed().toStdString();
+    settings.region = m_profile.GetString("Port Setting", "Home Region", "");
+    if (settings.region.empty()) {
+        settings.region = HomeRegionFromLocale(qgetenv("LC_ALL").toStdString(),
+                                               qgetenv("LC_TELEPHONE").toStdString(),
+                                               qgetenv("LANG").toStdString());
+    }
     if (m_server->text().trimmed().isEmpty() || settings.user.isEmpty()) {
         m_status->setText(QStringLiteral("Give the server's address and your user name."));
         return;

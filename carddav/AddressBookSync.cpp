@@ -25,6 +25,7 @@ AddressBookSync::AddressBookSync(SyncSettings settings, DavClient& client, const
                                  QObject* parent)
     : QObject(parent), m_settings(std::move(settings)), m_client(client), m_store(store) {
     m_options.category = m_settings.category;
+    m_options.region = m_settings.region;
     m_options.preferBook = m_settings.preferBook;
     m_options.answers = m_settings.answers;
     m_options.newUid = [] {
@@ -477,7 +478,7 @@ void AddressBookSync::Refetch(std::size_t index) {
         }
         c.card = card;
         c.etag = got->Text(kDav, "getetag").toStdString();
-        c.server = HandsetView(*card, m_options.category);
+        c.server = HandsetView(*card, m_options.category, m_options.region);
         if (!c.server) c.server = c.base;
         Resolve(c, m_options);
         if (c.cardAction == CardAction::None) return ApplyNext(index + 1, false);

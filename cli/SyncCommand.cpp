@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -25,6 +24,7 @@
 #include "cli/ConsolePage.h"
 #include "cli/PhoneCommands.h"
 #include "history/BookHistory.h"
+#include "numbers/PhoneNumbers.h"
 
 namespace numora {
 
@@ -159,12 +159,14 @@ public:
         }
         settings.preferBook = prefer == "book";
         const std::string region = line.Value(QStringLiteral("region"));
-        if (!region.empty() &&
-            (region.size() != 2 || !std::isalpha(static_cast<unsigned char>(region[0])) ||
-             !std::isalpha(static_cast<unsigned char>(region[1])))) {
-            return line.UsageError("--region takes a two-letter region code");
+        if (!region.empty() && !IsKnownRegion(region)) {
+            return line.UsageError("--region takes a region code such as DE or FR");
         }
-        settings.region = region;
+        settings.region = !region.empty()
+                              ? region
+                              : HomeRegionFromLocale(qgetenv("LC_ALL").toStdString(),
+                                                     qgetenv("LC_TELEPHONE").toStdString(),
+                                                     qgetenv("LANG").toStdString());
         if (line.IsSet(QStringLiteral("timeout"))) {
             const auto t = ParseWholeNumber(line.Value(QStringLiteral("timeout")));
             if (!t || *t < 1 || *t > 600)

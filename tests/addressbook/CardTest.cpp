@@ -137,6 +137,30 @@ TEST(CardEdit, OnlyThePropertiesOfChangedFieldsAreWritten) {
     }
 }
 
+// Line ends and folding as the contacts import reads them: an edit lands in the property the
+// handset's value came from, whatever the card's shape.
+TEST(CardEdit, EditsTheValueTheHandsetReads) {
+    const std::vector<std::string> cards = {
+        "BEGIN:VCARD\rFN:Lone CR\rTEL:1\rNOTE:old\rEND:VCARD\r",
+        "BEGIN:VCARD\r\nFN:Blank\r\nTEL:1\r\nNOTE:ol\r\n\r\n d\r\nEND:VCARD\r\n",
+        "BEGIN:VCARD\r\nFN:Two notes\r\nTEL:1\r\nNOTE;CHARSET=ISO-8859-1:\xF6ld\r\nNOTE:2\r\n"
+        "END:VCARD\r\n",
+    };
+    for (const std::string& text : cards) {
+        auto card = Card::Parse(text);
+        ASSERT_TRUE(card) << text;
+        EXPECT_EQ(card->Text(), text);
+        const auto from = HandsetView(*card, "");
+        ASSERT_TRUE(from) << text;
+        Fields to = *from;
+        to[Field::Memo] = "new";
+        EditCard(*card, *from, to, "");
+        const auto view = HandsetView(*Card::Parse(card->Text()), "");
+        ASSERT_TRUE(view) << text;
+        EXPECT_EQ(*view, to) << card->Text();
+    }
+}
+
 TEST(CardEdit, ANewCardReadsBackAsTheEntry) {
     Fields f;
     f[Field::Name] = "Zoë Ann; Smith";

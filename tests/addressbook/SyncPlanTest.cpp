@@ -188,6 +188,21 @@ TEST_F(Books, WhatTheHandsetHoldsOnlyInPartIsNoChange) {
     EXPECT_FALSE(Plan().Changes());
 }
 
+TEST_F(Books, AnInternationalNumberIsTheHandsetsNumberUnderTheHomeRegion) {
+    PutEntry(0, "Anna", "01701234567");
+    const std::string card = CardText("a", "FN:Anna\r\nTEL;TYPE=CELL:+49 170 1234567\r\n");
+    PutCard("/ab/a.vcf", card);
+    PlanOptions o;
+    o.region = "DE";
+    const SyncPlan plan = Plan(o);
+    ASSERT_EQ(plan.contacts.size(), 1u);
+    EXPECT_EQ(plan.contacts[0].href, "/ab/a.vcf");
+    EXPECT_FALSE(plan.Changes());
+    Apply(plan);
+    EXPECT_EQ(m_server["/ab/a.vcf"].second, card);
+    EXPECT_FALSE(Plan(o).Changes());
+}
+
 TEST_F(Books, FirstSyncPairsAndAsksAboutLikelyPairs) {
     PutEntry(0, "Meyer, Anna", "0170111");  // the same person, name written the other way
     PutEntry(1, "Bob", "0170222");          // shares a number with someone else on the server

@@ -245,6 +245,21 @@ TEST_F(SyncTool, RefusalsSayWhy) {
     EXPECT_NE(none.err.find("No password"), std::string::npos) << none.err;
 }
 
+TEST_F(SyncTool, DigestAuthentication) {
+    Start(ServerKind::XandikosDigest);
+    ASSERT_TRUE(m_server->PutCard("bob.vcf", Card("bob", "FN:Bob\r\nTEL;TYPE=HOME:0401\r\n")));
+    CPBData book;
+    SaveBook(book, "book.pb");
+    const auto run = Sync("--trace");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(NumberText(Book().Entry(0).numbers[1]), "0401");
+    EXPECT_EQ(run.err.find(DavServer::kPassword), std::string::npos);
+    setenv("NUMORA_CARDDAV_PASSWORD", "wrong", 1);
+    const auto refused = Sync();
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_NE(refused.err.find("refused the user name or password"), std::string::npos);
+}
+
 TEST_F(SyncTool, XandikosFromItsRootWithoutAPassword) {
     Start(ServerKind::Xandikos);
     ASSERT_TRUE(m_server->PutCard("bob.vcf", Card("bob", "FN:Bob\r\nTEL;TYPE=HOME:0401\r\n")));

@@ -1,6 +1,7 @@
 // Real address-book servers for the sync's tests: Radicale (Basic authentication from a
-// password file) and Xandikos (no authentication of its own), each started on 127.0.0.1 with
-// a temporary storage, and a second client (curl) that changes cards while the sync runs.
+// password file), Xandikos (no authentication of its own) and Xandikos behind Digest
+// authentication, each started on 127.0.0.1 with a temporary storage, and a second client
+// (curl) that changes cards while the sync runs.
 #pragma once
 
 #include <arpa/inet.h>
@@ -47,7 +48,7 @@ inline bool Listening(int port) {
     return ok;
 }
 
-enum class ServerKind { Radicale, Xandikos };
+enum class ServerKind { Radicale, Xandikos, XandikosDigest };
 
 class DavServer {
 public:
@@ -82,9 +83,13 @@ public:
             const std::string port = std::to_string(m_port);
             if (kind == ServerKind::Radicale) {
                 execlp("radicale", "radicale", "--config", (dir / "config").c_str(), nullptr);
-            } else {
+            } else if (kind == ServerKind::Xandikos) {
                 execlp("xandikos", "xandikos", "-d", (dir / "store").c_str(), "--defaults", "-l",
                        "127.0.0.1", "-p", port.c_str(), nullptr);
+            } else {
+                execl("/usr/bin/python3", "python3",
+                      NUMORA_SOURCE_DIR "/tests/carddav/xandikos_digest.py",
+                      (dir / "store").c_str(), port.c_str(), kUser, kPassword, nullptr);
             }
             _exit(127);
         }
@@ -101,7 +106,7 @@ public:
     DavServer& operator=(const DavServer&) = delete;
 
     [[nodiscard]] bool Up() const { return Listening(m_port); }
-    [[nodiscard]] bool NeedsPassword() const { return m_kind == ServerKind::Radicale; }
+    [[nodiscard]] bool NeedsPassword() const { return m_kind != ServerKind::Xandikos; }
     [[nodiscard]] std::string Root() const {
         return "http://127.0.0.1:" + std::to_string(m_port) + "/";
     }
@@ -114,7 +119,8 @@ public:
     [[nodiscard]] std::string Curl(const std::string& args) const {
         const std::string out = (m_dir / "curl.out").string();
         const std::string auth =
-            NeedsPassword() ? std::string("-u ") + kUser + ":" + kPassword + " " : "";
+            (m_kind == ServerKind::XandikosDigest ? std::string("--digest ") : std::string()) +
+            (NeedsPassword() ? std::string("-u ") + kUser + ":" + kPassword + " " : "");
         const std::string cmd = "curl -s -w '\\n%{http_code}' " + auth + args + " >" + out;
         if (std::system(cmd.c_str()) != 0) return {};
         std::ifstream in(out, std::ios::binary);
