@@ -53,6 +53,10 @@ QString AddressBookSync::PathOf(const QString& href) const {
         .path(QUrl::FullyDecoded);
 }
 
+DavRequest AddressBookSync::Report(const QByteArray& body, const char* depth) const {
+    return {"REPORT", m_collection, body, "application/xml; charset=utf-8", {{"Depth", depth}}};
+}
+
 QUrl AddressBookSync::UrlOf(const QString& path) const {
     QUrl url = m_collection;
     url.setPath(path, QUrl::DecodedMode);
@@ -216,11 +220,7 @@ void AddressBookSync::AskForChanges() {
 }
 
 void AddressBookSync::SyncCollectionReport(const QString& token) {
-    DavRequest r{"REPORT",
-                 m_collection,
-                 dav::SyncCollection(token),
-                 "application/xml; charset=utf-8",
-                 {{"Depth", "0"}}};
+    const DavRequest r = Report(dav::SyncCollection(token), "0");
     m_client.Send(r, [this, token](const DavReply& reply) {
         if (m_cancelled) return Fail({});
         if (reply.status == 401 || reply.status == 0) return Fail(Reason(reply, {}));
@@ -317,11 +317,7 @@ void AddressBookSync::FetchBatch(std::size_t from) {
     QStringList hrefs;
     for (std::size_t i = from; i < to; ++i)
         hrefs << UrlOf(m_toFetch[i]).path(QUrl::FullyEncoded);
-    DavRequest r{"REPORT",
-                 m_collection,
-                 dav::Multiget(hrefs),
-                 "application/xml; charset=utf-8",
-                 {{"Depth", "1"}}};
+    const DavRequest r = Report(dav::Multiget(hrefs), "1");
     m_client.Send(r, [this, to](const DavReply& reply) {
         if (m_cancelled) return Fail({});
         if (reply.status != 207) return Fail(Reason(reply, QStringLiteral("fetching cards")));
@@ -452,11 +448,7 @@ void AddressBookSync::ApplyNext(std::size_t index, bool retried) {
 
 void AddressBookSync::Refetch(std::size_t index) {
     const QString path = QString::fromStdString(m_plan.contacts[index].href);
-    DavRequest r{"REPORT",
-                 m_collection,
-                 dav::Multiget({UrlOf(path).path(QUrl::FullyEncoded)}),
-                 "application/xml; charset=utf-8",
-                 {{"Depth", "1"}}};
+    const DavRequest r = Report(dav::Multiget({UrlOf(path).path(QUrl::FullyEncoded)}), "1");
     m_client.Send(r, [this, index](const DavReply& reply) {
         ContactPlan& c = m_plan.contacts[index];
         const dav::MultiStatus ms =

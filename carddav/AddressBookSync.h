@@ -94,6 +94,8 @@ private:
     // A card's path from an href of a reply, and a URL from a path.
     QString PathOf(const QString& href) const;
     QUrl UrlOf(const QString& path) const;
+    // A REPORT on the address book.
+    DavRequest Report(const QByteArray& body, const char* depth) const;
 
     SyncSettings m_settings;
     DavClient& m_client;

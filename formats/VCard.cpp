@@ -27,37 +27,11 @@ std::string Upper(std::string_view s) {
 // Writing
 
 std::string Escape(std::string_view text) {
-    std::string out;
-    for (const char c : text) {
-        if (c == '\\' || c == ',' || c == ';') {
-            out += '\\';
-            out += c;
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c != '\r') {
-            out += c;
-        }
-    }
-    return out;
+    return EscapeVCardText(text);
 }
 
-// Lines longer than 75 octets are folded, never inside a UTF-8 character.
 void PutLine(std::string& out, const std::string& line) {
-    std::size_t start = 0;
-    bool first = true;
-    while (line.size() - start > kFoldAt - (first ? 0 : 1)) {
-        std::size_t cut = start + kFoldAt - (first ? 0 : 1);
-        while (cut > start && (static_cast<uint8_t>(line[cut]) & 0xC0) == 0x80)
-            --cut;
-        if (!first) out += ' ';
-        out.append(line, start, cut - start);
-        out += "\r\n";
-        start = cut;
-        first = false;
-    }
-    if (!first) out += ' ';
-    out.append(line, start, std::string::npos);
-    out += "\r\n";
+    out += FoldVCardLine(line);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -200,18 +174,8 @@ std::string DecodeQuotedPrintable(std::string_view s) {
 
 // The text of a value: decoded, unescaped, in UTF-8. Components (N, ADR) stay separated by ';'.
 std::string Text(const Property& p) {
-    std::string raw = p.quotedPrintable ? DecodeQuotedPrintable(p.value) : p.value;
-    if (p.latin1) raw = Latin1ToUtf8(raw);
-    std::string out;
-    for (std::size_t i = 0; i < raw.size(); ++i) {
-        if (raw[i] == '\\' && i + 1 < raw.size()) {
-            const char c = raw[++i];
-            out += (c == 'n' || c == 'N') ? '\n' : c;
-        } else {
-            out += raw[i];
-        }
-    }
-    return out;
+    const std::string text = VCardValueText(p.value, p.quotedPrintable);
+    return p.latin1 ? Latin1ToUtf8(text) : text;
 }
 
 bool Has(const Property& p, std::string_view type) {
@@ -348,6 +312,57 @@ std::string NameFromN(const Property& n) {
 }
 
 }  // namespace
+
+std::string VCardValueText(std::string_view value, bool quotedPrintable) {
+    const std::string raw = quotedPrintable ? DecodeQuotedPrintable(value) : std::string(value);
+    std::string out;
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        if (raw[i] == '\\' && i + 1 < raw.size()) {
+            const char c = raw[++i];
+            out += (c == 'n' || c == 'N') ? '\n' : c;
+        } else {
+            out += raw[i];
+        }
+    }
+    return out;
+}
+
+std::string EscapeVCardText(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        if (c == '\\' || c == ',' || c == ';') {
+            out += '\\';
+            out += c;
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c != '\r') {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string FoldVCardLine(std::string_view line, std::string_view lineEnd) {
+    std::string out;
+    std::size_t start = 0;
+    bool first = true;
+    while (line.size() - start > kFoldAt - (first ? 0 : 1)) {
+        const std::size_t limit = start + kFoldAt - (first ? 0 : 1);
+        std::size_t cut = limit;
+        while (cut > start && (static_cast<uint8_t>(line[cut]) & 0xC0) == 0x80)
+            --cut;
+        if (cut == start) cut = limit;  // no character starts here: bytes that are no UTF-8
+        if (!first) out += ' ';
+        out.append(line, start, cut - start);
+        out += lineEnd;
+        start = cut;
+        first = false;
+    }
+    if (!first) out += ' ';
+    out.append(line, start, std::string_view::npos);
+    out += lineEnd;
+    return out;
+}
 
 std::string ContactsToVCard(const std::vector<Contact>& contacts) {
     std::string out;

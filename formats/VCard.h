@@ -22,4 +22,13 @@ std::string ContactsToVCard(const std::vector<Contact>& contacts);
 // The cards of a file; problems of the file as a whole (an unterminated card) go to problems.
 std::vector<Contact> ContactsFromVCard(std::string_view text, std::vector<std::string>& problems);
 
+// A property's value as text: quoted-printable decoded when it is, escapes undone. Components
+// (N, ADR) stay separated by ';'.
+std::string VCardValueText(std::string_view value, bool quotedPrintable);
+// Text as a property value: backslash, comma and semicolon escaped, line breaks as "\n".
+std::string EscapeVCardText(std::string_view text);
+// A property's line folded at 75 octets, never inside a UTF-8 character; every part ends in
+// lineEnd.
+std::string FoldVCardLine(std::string_view line, std::string_view lineEnd = "\r\n");
+
 }  // namespace numora
