@@ -38,8 +38,8 @@ const std::string kRich =
 
 class SyncTool : public test::ToolTest {
 protected:
-    void Start(ServerKind kind) {
-        m_server = std::make_unique<DavServer>(kind, Path("server"));
+    void Start(ServerKind kind, bool tls = false) {
+        m_server = std::make_unique<DavServer>(kind, Path("server"), tls);
         ASSERT_TRUE(m_server->Up())
             << "the server did not start; see " << Path("server/server.log");
         setenv("NUMORA_CARDDAV_PASSWORD", DavServer::kPassword, 1);
@@ -243,6 +243,21 @@ TEST_F(SyncTool, RefusalsSayWhy) {
                           " --server " + m_server->Root() + " --user alice </dev/null");
     EXPECT_EQ(none.status, 2);
     EXPECT_NE(none.err.find("No password"), std::string::npos) << none.err;
+}
+
+TEST_F(SyncTool, CertificatesAreCheckedAndAPrivateAuthorityIsTrustedWhenGiven) {
+    Start(ServerKind::Radicale, true);
+    CPBData book;
+    test::AddEntry(book, 0, "Ada", kEtcGroup, "0123");
+    SaveBook(book, "book.pb");
+    const auto refused = Sync();
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_NE(refused.err.find("certificate is not trusted: The certificate is self-signed"),
+              std::string::npos)
+        << refused.err;
+    const auto trusted = Sync("--ca-file " + m_server->CertificateFile());
+    EXPECT_EQ(trusted.status, 0) << trusted.err;
+    EXPECT_NE(trusted.out.find("server: new card \"Ada\""), std::string::npos);
 }
 
 TEST_F(SyncTool, DigestAuthentication) {

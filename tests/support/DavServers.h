@@ -55,7 +55,9 @@ public:
     static constexpr const char* kUser = "alice";
     static constexpr const char* kPassword = "s3cret-Pa55";
 
-    DavServer(ServerKind kind, const std::filesystem::path& dir) : m_kind(kind), m_dir(dir) {
+    // tls: Radicale on https with a self-signed certificate (CertificateFile()).
+    DavServer(ServerKind kind, const std::filesystem::path& dir, bool tls = false)
+        : m_kind(kind), m_dir(dir), m_tls(tls) {
         namespace fs = std::filesystem;
         fs::create_directories(dir);
         m_port = FreeLoopbackPort();
@@ -67,11 +69,21 @@ public:
             std::ofstream(dir / "users") << kUser << ":" << kPassword << "\n";
             std::ofstream(dir / "config")
                 << "[server]\nhosts = 127.0.0.1:" << m_port << "\n"
+                << (tls ? "ssl = True\ncertificate = " + (dir / "cert.pem").string() +
+                              "\nkey = " + (dir / "key.pem").string() + "\n"
+                        : std::string())
                 << "[auth]\ntype = htpasswd\nhtpasswd_filename = " << (dir / "users").string()
                 << "\nhtpasswd_encryption = plain\n"
                 << "[storage]\nfilesystem_folder = " << (dir / "collections").string() << "\n"
                 << "[rights]\ntype = owner_only\n[logging]\nlevel = warning\n";
             m_collection = "/" + std::string(kUser) + "/contacts/";
+            if (tls) {
+                const std::string make =
+                    "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1 "
+                    "-addext subjectAltName=IP:127.0.0.1 -keyout " +
+                    (dir / "key.pem").string() + " -out " + CertificateFile() + " 2>/dev/null";
+                if (std::system(make.c_str()) != 0) return;
+            }
         } else {
             m_collection = "/user/contacts/addressbook/";
         }
@@ -108,8 +120,10 @@ public:
     [[nodiscard]] bool Up() const { return Listening(m_port); }
     [[nodiscard]] bool NeedsPassword() const { return m_kind != ServerKind::Xandikos; }
     [[nodiscard]] std::string Root() const {
-        return "http://127.0.0.1:" + std::to_string(m_port) + "/";
+        return (m_tls ? "https" : "http") + std::string("://127.0.0.1:") + std::to_string(m_port) +
+               "/";
     }
+    [[nodiscard]] std::string CertificateFile() const { return (m_dir / "cert.pem").string(); }
     [[nodiscard]] std::string CollectionUrl() const {
         return "http://127.0.0.1:" + std::to_string(m_port) + m_collection;
     }
@@ -192,6 +206,7 @@ public:
 private:
     ServerKind m_kind;
     std::filesystem::path m_dir;
+    bool m_tls = false;
     std::string m_collection;
     int m_port = 0;
     pid_t m_pid = -1;
