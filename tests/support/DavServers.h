@@ -5,6 +5,7 @@
 #pragma once
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -90,8 +91,9 @@ public:
         m_pid = fork();
         if (m_pid == 0) {
             const std::string log = (dir / "server.log").string();
-            std::freopen(log.c_str(), "w", stdout);
-            std::freopen(log.c_str(), "a", stderr);
+            const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            dup2(out, STDOUT_FILENO);
+            dup2(out, STDERR_FILENO);
             const std::string port = std::to_string(m_port);
             if (kind == ServerKind::Radicale) {
                 execlp("radicale", "radicale", "--config", (dir / "config").c_str(), nullptr);
