@@ -198,7 +198,9 @@ void AddressBookSyncDlg::OnSync() {
             for (const FoundAddressBook& b : found)
                 m_addressBook->addItem(b.name);
         }
-        m_status->setText(QStringLiteral("The sync stopped: %1.").arg(why));
+        QString reason = why;
+        if (reason.endsWith('.')) reason.chop(1);
+        m_status->setText(QStringLiteral("The sync stopped: %1.").arg(reason));
     });
     connect(m_run.get(), &AddressBookSync::applied, this, [this] {
         Busy(false);
