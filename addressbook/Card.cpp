@@ -1,7 +1,5 @@
 #include "addressbook/Card.h"
 
-#include "formats/VCard.h"
-
 #include <algorithm>
 #include <cctype>
 #include <utility>
@@ -9,6 +7,8 @@
 namespace numora {
 
 namespace {
+
+constexpr std::size_t kFoldAt = 75;
 
 std::string Upper(std::string_view s) {
     std::string out(s);
@@ -46,6 +46,26 @@ bool IsQuotedPrintable(const CardProperty& p) {
     return SameWord(p.Param("ENCODING"), "QUOTED-PRINTABLE") || p.HasType("QUOTED-PRINTABLE");
 }
 
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+std::string DecodeQuotedPrintable(std::string_view s) {
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '=' && i + 2 < s.size() && HexValue(s[i + 1]) >= 0 && HexValue(s[i + 2]) >= 0) {
+            out += static_cast<char>(HexValue(s[i + 1]) * 16 + HexValue(s[i + 2]));
+            i += 2;
+        } else {
+            out += s[i];
+        }
+    }
+    return out;
+}
+
 // Fills name, group, params and value from a logical line; false when it has no colon.
 bool ParseHead(std::string_view line, CardProperty& p) {
     std::size_t colon = std::string_view::npos;
@@ -75,6 +95,28 @@ std::string Serialise(const CardProperty& p) {
     for (const std::string& param : p.params)
         line += ";" + param;
     return line + ":" + p.value;
+}
+
+// Lines longer than 75 octets are folded, never inside a UTF-8 character.
+std::string Fold(const std::string& line, const std::string& lineEnd) {
+    std::string out;
+    std::size_t start = 0;
+    bool first = true;
+    while (line.size() - start > kFoldAt - (first ? 0 : 1)) {
+        const std::size_t limit = start + kFoldAt - (first ? 0 : 1);
+        std::size_t cut = limit;
+        while (cut > start && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80)
+            --cut;
+        if (cut == start) cut = limit;  // no character starts here: bytes that are no UTF-8
+        if (!first) out += ' ';
+        out.append(line, start, cut - start);
+        out += lineEnd;
+        start = cut;
+        first = false;
+    }
+    if (!first) out += ' ';
+    out.append(line, start, std::string::npos);
+    return out + lineEnd;
 }
 
 }  // namespace
@@ -110,7 +152,17 @@ std::string CardProperty::Param(std::string_view key) const {
 }
 
 std::string CardProperty::Text() const {
-    return VCardValueText(value, IsQuotedPrintable(*this));
+    const std::string raw = IsQuotedPrintable(*this) ? DecodeQuotedPrintable(value) : value;
+    std::string out;
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        if (raw[i] == '\\' && i + 1 < raw.size()) {
+            const char c = raw[++i];
+            out += (c == 'n' || c == 'N') ? '\n' : c;
+        } else {
+            out += raw[i];
+        }
+    }
+    return out;
 }
 
 std::optional<Card> Card::Parse(std::string_view text) {
@@ -196,7 +248,7 @@ std::string Card::Text() const {
             out += p.raw;
         } else {
             if (!out.empty() && out.back() != '\n') out += m_lineEnd;
-            out += FoldVCardLine(Serialise(p), m_lineEnd);
+            out += Fold(Serialise(p), m_lineEnd);
         }
     }
     return out;
@@ -219,7 +271,18 @@ std::string Card::Uid() const {
 }
 
 std::string Card::Escape(std::string_view text) {
-    return EscapeVCardText(text);
+    std::string out;
+    for (const char c : text) {
+        if (c == '\\' || c == ',' || c == ';') {
+            out += '\\';
+            out += c;
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c != '\r') {
+            out += c;
+        }
+    }
+    return out;
 }
 
 void Card::SetText(CardProperty& p, std::string_view text) {

@@ -123,11 +123,7 @@ std::optional<Fields> HandsetView(const Card& card, std::string_view category,
     c.ringer.reset();
     c.msgRinger.reset();
     c.leftOut.clear();
-    const PhoneNumbers numbers(region);
-    for (std::string& number : c.numbers) {
-        if (!number.empty()) number = numbers.Dialable(number).digits;
-    }
-    const ContactFit fit = FitContact(c);
+    const ContactFit fit = FitContact(c, PhoneNumbers(region));
     if (!fit.stored) return std::nullopt;
     return FieldsOf(fit.entry, Latin1ToUtf8(fit.group));
 }

@@ -187,7 +187,7 @@ void CMainFrame::OnSyncAddressBook() {
 }
 
 void CMainFrame::OnImportContacts() {
-    ImportContactsFile(this, *Page());
+    ImportContactsFile(this, *Page(), Profile());
 }
 
 void CMainFrame::OnExportContacts() {

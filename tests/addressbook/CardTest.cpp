@@ -91,8 +91,8 @@ TEST(CardEdit, OnlyThePropertiesOfChangedFieldsAreWritten) {
     ASSERT_TRUE(card);
     const auto from = HandsetView(*card, "Phone");
     ASSERT_TRUE(from);
-    // The handset holds the long name cut and the group besides the sync's category.
-    EXPECT_EQ((*from)[Field::Name], "Maximilian Alexa");
+    // The handset holds the long name shortened and the group besides the sync's category.
+    EXPECT_EQ((*from)[Field::Name], "Maximilian Huber");
     EXPECT_EQ((*from)[Field::Group], "Friends");
 
     struct Case {

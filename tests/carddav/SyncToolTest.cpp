@@ -103,7 +103,7 @@ TEST_F(SyncTool, FirstSyncMergesKeepsEveryPropertyAndTheNextOnesStayCheap) {
     book = Book();
     EXPECT_EQ(book.CountUsedEntries(), 3);
     EXPECT_EQ(std::string(TextOf(book.Entry(0).email)), "anna@example.org");
-    EXPECT_EQ(Field(book, 2, "name"), "Maximilian Alexa");
+    EXPECT_EQ(Field(book, 2, "name"), "Maximilian Huber");
 
     const auto again = Sync("--trace");
     ASSERT_EQ(again.status, 0) << again.err;
