@@ -47,7 +47,7 @@ std::string NameOf(int i) {
 std::string CardOf(int i) {
     std::string c = "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:bench-" + std::to_string(i) + "\r\n";
     c += "FN:" + NameOf(i) + "\r\n";
-    c += "N:Longname-Family;Person;;;\r\n";
+    c += "N:Longname-Family;" + NameOf(i).substr(0, 11) + ";;;\r\n";
     c += "TEL;TYPE=CELL:" + Mobile(i) + "\r\n";
     c += "TEL;TYPE=HOME:+49 89 " + std::to_string(2000000 + i) + "\r\n";
     for (int k = 0; k < 5; ++k)
