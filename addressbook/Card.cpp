@@ -217,7 +217,11 @@ std::optional<Card> Card::Parse(std::string_view text) {
             card.m_props.push_back(std::move(p));
         }
         const CardProperty& p = card.m_props.back();
-        if (p.name == "BEGIN" && SameWord(p.value, "VCARD")) begun = true;
+        if (p.name == "BEGIN" && SameWord(p.value, "VCARD")) {
+            // A card inside a card (AGENT) is not one the sync edits: it stays as it is.
+            if (begun) return std::nullopt;
+            begun = true;
+        }
         if (p.name == "END" && SameWord(p.value, "VCARD") && begun) ended = true;
         softBreak = IsQuotedPrintable(p) && !p.value.empty() && p.value.back() == '=';
     }

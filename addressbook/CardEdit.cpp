@@ -75,20 +75,18 @@ void EditName(Card& card, const std::string& name) {
 void EditCategories(Card& card, const std::string& from, const std::string& to,
                     std::string_view category) {
     std::vector<std::string> names = CategoriesOf(card);
-    auto it = std::find_if(names.begin(), names.end(),
-                           [&](const std::string& n) { return !from.empty() && n == from; });
-    if (it != names.end()) {
+    // The group is the first category besides the sync's own, as the handset reads the card.
+    auto group = names.begin();
+    while (group != names.end() && !category.empty() && SameFolded(*group, category))
+        ++group;
+    if (!from.empty() && group != names.end()) {
         if (to.empty()) {
-            names.erase(it);
+            names.erase(group);
         } else {
-            *it = to;
+            *group = to;
         }
     } else if (!to.empty()) {
-        // The group is the first category besides the sync's own: it goes just after that.
-        auto at = names.begin();
-        while (at != names.end() && !category.empty() && SameFolded(*at, category))
-            ++at;
-        names.insert(at, to);
+        names.insert(group, to);
     }
     std::string value;
     for (const std::string& n : names)

@@ -50,6 +50,9 @@ TEST(Card, TextIsByteForByteWhateverTheShape) {
         EXPECT_EQ(card->Text(), text);
     }
     EXPECT_FALSE(Card::Parse("BEGIN:VCARD\r\nFN:cut short\r\n"));
+    EXPECT_FALSE(
+        Card::Parse("BEGIN:VCARD\r\nAGENT:BEGIN:VCARD\r\nBEGIN:VCARD\r\nFN:Inner\r\n"
+                    "END:VCARD\r\nEND:VCARD\r\n"));
     EXPECT_FALSE(Card::Parse("not a card"));
 }
 
