@@ -37,6 +37,10 @@ inline constexpr std::string_view kReadIncomplete =
 inline constexpr std::string_view kWriteIncompleteBook =
     "This book comes from a read that did not finish. Writing it replaces the phone's whole "
     "phone book with it. Write it anyway?";
+inline constexpr std::string_view kWriteDamagedBook =
+    "This book comes from a damaged file (File Open said what was left out). Writing it replaces "
+    "the phone's whole phone book with it. Write it anyway?";
+inline constexpr std::string_view kWriteAnyway = " Write it anyway?";
 
 // One number of an entry in the panel: its edit, speed-dial box and "Select" button.
 struct NumberControls {
@@ -105,6 +109,8 @@ public:
     bool Locked() const { return m_locked; }
     // The book in the page came from a read that did not finish.
     bool BookFromIncompleteRead() const { return m_incompleteRead; }
+    // The book in the page came from a file that was not read whole.
+    bool BookFromDamagedFile() const { return m_damagedFile; }
 
     // What the speed dial dialog reads of the panel; kind index 0 Mobile .. 4 Fax.
     QString SpeedDialBoxText(int kindIndex) const;
@@ -149,6 +155,7 @@ private:
     PBEntry TypedEntry(int slot, const PBEntry* before) const;
     void ApplySpeedDials(int slot);
     void ReportHistoryFailure();
+    bool WriteIsWanted();
 
     QLabel* Label(const QString& text, int x, int y, int w, int h);
     QLineEdit* Edit(const char* name, int x, int y, int w, int h, int maxLength);
@@ -165,6 +172,7 @@ private:
     QPointer<CPortSearchDlg> m_searchDlg;
     bool m_locked = false;
     bool m_incompleteRead = false;
+    bool m_damagedFile = false;
 
     CPBListCtrl* m_list = nullptr;
     QComboBox* m_filterCombo = nullptr;
