@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "app/AboutDlg.h"
+#include "app/AddressBookSyncDlg.h"
 #include "app/AppIcon.h"
 #include "app/ContactsCommands.h"
 #include "app/HistoryDlg.h"
@@ -130,11 +131,15 @@ void CMainFrame::BuildMenus() {
     QAction* import = file->addAction(QStringLiteral("&Import Contacts..."));
     connect(import, &QAction::triggered, this, &CMainFrame::OnImportContacts);
     QAction* merge = file->addAction(QStringLiteral("&Merge Contacts..."));
-    connect(merge, &QAction::triggered, this, [this] { MergeContactsFile(this, *Page(), Profile()); });
+    connect(merge, &QAction::triggered, this,
+            [this] { MergeContactsFile(this, *Page(), Profile()); });
     QAction* exportAction = file->addAction(QStringLiteral("&Export Contacts..."));
     connect(exportAction, &QAction::triggered, this, &CMainFrame::OnExportContacts);
     QAction* duplicates = file->addAction(QStringLiteral("Find D&uplicates..."));
-    connect(duplicates, &QAction::triggered, this, [this] { FindDuplicates(this, *Page(), Profile()); });
+    connect(duplicates, &QAction::triggered, this,
+            [this] { FindDuplicates(this, *Page(), Profile()); });
+    QAction* syncAction = file->addAction(QStringLiteral("Sync with &Address Book..."));
+    connect(syncAction, &QAction::triggered, this, &CMainFrame::OnSyncAddressBook);
     file->addSeparator();
     QAction* directory = file->addAction(QStringLiteral("Print &Directory..."));
     connect(directory, &QAction::triggered, this, &CMainFrame::OnPrintDirectory);
@@ -169,6 +174,7 @@ void CMainFrame::BuildMenus() {
     connect(Page(), &CPBDialog::sheetEnable, merge, &QAction::setEnabled);
     connect(Page(), &CPBDialog::sheetEnable, duplicates, &QAction::setEnabled);
     connect(Page(), &CPBDialog::sheetEnable, exportAction, &QAction::setEnabled);
+    connect(Page(), &CPBDialog::sheetEnable, syncAction, &QAction::setEnabled);
     connect(Page(), &CPBDialog::sheetEnable, historyAction, &QAction::setEnabled);
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     QAction* about = help->addAction(QStringLiteral("&About Program"));
@@ -180,6 +186,13 @@ void CMainFrame::BuildMenus() {
     addAction(print);
     connect(print, &QAction::triggered, m_pView, &CNumoraView::OnFilePrint);
     connect(m_pView, &CNumoraView::printRequested, this, &CMainFrame::OnFilePrint);
+}
+
+void CMainFrame::OnSyncAddressBook() {
+    AddressBookSyncDlg dialog(*Page(), Profile(), this);
+    if (RunModal(dialog) == QDialog::Accepted && dialog.WriteToPhoneAfter()) {
+        Page()->OnWriteToPhone();
+    }
 }
 
 void CMainFrame::OnImportContacts() {

@@ -69,6 +69,7 @@ public:
 public slots:
     void OnAppAbout();
     void OnImportContacts();
+    void OnSyncAddressBook();
     void OnExportContacts();
     void OnProtocolLog();
     void OnFilePrint();

@@ -98,6 +98,7 @@ std::vector<std::unique_ptr<CCommand>> AllCommands() {
     all.push_back(MakeHistoryCommand());
     all.push_back(MakeMergeCommand());
     all.push_back(MakeDuplicatesCommand());
+    all.push_back(MakeSyncCommand());
     return all;
 }
 

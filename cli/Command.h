@@ -74,6 +74,7 @@ std::unique_ptr<CCommand> MakeDiffCommand();
 std::unique_ptr<CCommand> MakeHistoryCommand();
 std::unique_ptr<CCommand> MakeMergeCommand();
 std::unique_ptr<CCommand> MakeDuplicatesCommand();
+std::unique_ptr<CCommand> MakeSyncCommand();
 
 // Picks the command named by the first argument and runs it; the exit status.
 int RunCommandLine(int argc, char** argv);

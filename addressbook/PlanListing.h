@@ -1,0 +1,18 @@
+// A sync's plan as lines a person reads: what changes on each side, field by field, the
+// conflicts with the value that loses, deletions, pairs to decide, and the cards that stay off
+// the handset.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "addressbook/SyncPlan.h"
+
+namespace numora {
+
+std::vector<std::string> PlanLines(const SyncPlan& plan);
+
+// "the server's \"0171\" wins over the handset's \"0170\"".
+std::string ConflictText(const SyncConflict& conflict);
+
+}  // namespace numora
