@@ -92,12 +92,15 @@ CMainFrame::CMainFrame(FrameOptions options, QWidget* parent)
     connect(Page(), &CPBDialog::runEnded, this, [this](int outcome) {
         if (outcome == static_cast<int>(RunOutcome::WriteCompleted) &&
             m_verifyAction->isChecked()) {
-            QTimer::singleShot(0, this,
-                               [this] { m_verifier->Start(m_connection->DiscoverPorts()); });
+            QTimer::singleShot(0, this, [this] {
+                m_verifier->Start(m_connection->DiscoverPorts(),
+                                  Page()->Session().Engine().GetPace());
+            });
         }
     });
-    // The protocol log keeps the frames of the last run.
+    // The protocol log keeps the frames of the last run, a write's with its read-back.
     Page()->Session().SetTrace(&m_protocolLog);
+    m_verifier->SetTrace(&m_protocolLog);
     Page()->Session().Engine().SetOnRunStarted([this](bool) {
         m_protocolLog.StartRun();
         if (m_logDlg != nullptr) m_logDlg->Reload();
@@ -289,11 +292,22 @@ void CMainFrame::OnAppAbout() {
     RunModal(about);
 }
 
+std::string CloseDuringWriteQuestion(PhoneHolds holds) {
+    return "A write to the phone is in progress. Closing now leaves the phone with " +
+           std::string(PhoneHoldsText(holds)) + ". Close anyway?";
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event) {
     CSyncEngine& engine = Page()->Session().Engine();
-    if (engine.Running() && !engine.IsReading() && !AskQuestion(this, kCloseDuringWrite)) {
-        event->ignore();
-        return;
+    // The write goes on while the question is open; when what the phone would be left with
+    // changes meanwhile, the question is asked again with the new answer.
+    while (engine.Running() && !engine.IsReading() && engine.PhoneBook() != PhoneHolds::NewBook) {
+        const PhoneHolds asked = engine.PhoneBook();
+        if (!AskQuestion(this, CloseDuringWriteQuestion(asked))) {
+            event->ignore();
+            return;
+        }
+        if (engine.PhoneBook() == asked) break;
     }
     // Closing never asks to save: edits no snapshot holds are kept in the history instead.
     if (!engine.Running()) Page()->KeepEdits(history::kOnClose);

@@ -7,12 +7,14 @@
 #include <QMainWindow>
 #include <QString>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "link/HandsetConnection.h"
 #include "link/ProtocolLog.h"
 #include "link/QtClock.h"
 #include "print/BookPrint.h"
+#include "sync/SyncEngine.h"
 
 namespace numora {
 
@@ -36,10 +38,8 @@ struct FrameOptions {
 // The profile's "Port Setting" key of the File menu's "Fast Transfers": "1" on, "0" off.
 inline constexpr const char* kFastTransfersKey = "Fast Transfers";
 
-// Asked before the window closes while a write runs.
-inline constexpr std::string_view kCloseDuringWrite =
-    "A write to the phone is in progress. Closing now leaves the phone with an incomplete phone "
-    "book.";
+// Asked before the window closes while a write runs: what the phone is left with if it does.
+std::string CloseDuringWriteQuestion(PhoneHolds holds);
 
 // " KXT-5507 Phone Book " and the text of "nmxver.dat" from the folder, else from its parent.
 QString FrameTitle(const QDir& current);

@@ -83,8 +83,7 @@ void CSyncEngine::BeginRun(bool reading) {
     m_running = true;
     m_bookComplete = false;
     m_handshakeStarted = false;
-    m_phoneTouched = false;
-    m_phoneBookBroken = false;
+    m_phoneHolds = PhoneHolds::ItsBook;
     m_writeFinishing = false;
     m_reader.Reset();
     m_awaited.clear();
@@ -255,8 +254,6 @@ bool CSyncEngine::OnPasswordAccepted() {
     if (m_isReading != 0) {
         RequestFirstItem();
     } else {
-        // From here on, a write that stops leaves the phone without its whole book.
-        m_phoneTouched = true;
         SendClearingSpeedDial(0);
     }
     return true;
@@ -343,8 +340,6 @@ void CSyncEngine::EndRun(RunOutcome outcome) {
     m_bookComplete = false;
     m_awaited.clear();
     m_writeFinishing = false;
-    m_phoneBookBroken = m_isReading == 0 && m_phoneTouched;
-    m_phoneTouched = false;
     if (m_onRunEnded) m_onRunEnded(outcome);
 }
 

@@ -79,12 +79,15 @@ CPBDialog::CPBDialog(IPort& port, IClock& clock, IProfile& profile, QWidget* par
         }
         if (outcome == RunOutcome::ReadCompleted) KeepBook(history::kRead);
         if (outcome == RunOutcome::WriteCompleted) KeepBook(history::kWritten);
+        // The book a write left half on the phone is kept, to be written again.
+        const bool phoneBroken = m_session.Engine().PhoneBookBroken();
+        if (phoneBroken) KeepBook(history::kWriteStopped);
         // After the connection message, one more says what the book now lacks.
         if (outcome == RunOutcome::Failed) {
             if (reading) {
                 MessageBox(kReadIncomplete);
-            } else if (m_session.Engine().PhoneBookBroken()) {
-                MessageBox(kWriteIncomplete);
+            } else if (phoneBroken) {
+                MessageBox(WriteStoppedMessage(m_session.Engine().PhoneBook()));
             }
         }
         emit runEnded(static_cast<int>(outcome));

@@ -30,8 +30,8 @@ namespace numora {
 class CBookHistory;
 class CPBListCtrl;
 
-// Shown after the connection message when a read broke off (a broken write shows the engine's
-// kWriteIncomplete), and asked before writing a book that came from a broken read.
+// Shown after the connection message when a read broke off (a broken write says what the phone
+// holds now), and asked before writing a book that came from a broken read.
 inline constexpr std::string_view kReadIncomplete =
     "The phone book was not read completely: the window holds only what arrived.";
 inline constexpr std::string_view kWriteIncompleteBook =

@@ -472,6 +472,40 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"BadCheckInWrite", true, At(&SimFaults::badFcsAt, {200}), true}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A write cut off at each of its stages leaves on the handset what the engine says it holds:
+// the clearing pass empties the used-slot mask before the first entry, and the data pass writes
+// it again after the groups, so in between a read finds no entries at all.
+TEST(SyncRunTest, AStoppedWriteKnowsWhatAReadOfThePhoneFinds) {
+    CPBData written;
+    for (int slot = 0; slot < 20; ++slot)
+        AddEntry(written, slot, "W" + std::to_string(slot), kEtcGroup);
+    written.SetSpeedDial(7, 4, kMobile);
+    struct Case {
+        int hangupAt;  // requests: 3 the password, then about 19 speed dials, 5 SMS groups,
+                       // the mask, 8 groups, 20 entries, 7 groups, the mask, 19 speed dials
+        PhoneHolds holds;
+        int entriesRead;
+    };
+    const Case cases[] = {
+        {3, PhoneHolds::ItsBook, 3},
+        {10, PhoneHolds::ItsEntriesLessSpeedDials, 3},
+        {45, PhoneHolds::NoEntries, 0},
+        {60, PhoneHolds::NoEntries, 0},
+        {75, PhoneHolds::NewEntriesLessSpeedDials, 20},
+    };
+    for (const Case& c : cases) {
+        Rig rig(BookWithSlots({1, 2, 3}), At(&SimFaults::hangupAt, {c.hangupAt}));
+        rig.book = written;
+        ASSERT_EQ(rig.Write(), RunOutcome::Failed) << c.hangupAt;
+        EXPECT_EQ(rig.session.Engine().PhoneBook(), c.holds) << c.hangupAt;
+        EXPECT_EQ(rig.session.Engine().PhoneBookBroken(), c.holds != PhoneHolds::ItsBook);
+        EXPECT_EQ(BookFromTables(rig.sim.Tables()).CountUsedEntries(), c.entriesRead) << c.hangupAt;
+    }
+    EXPECT_EQ(WriteStoppedMessage(PhoneHolds::NoEntries),
+              "The write stopped: the phone now holds no entries. Write the book to the phone "
+              "again.");
+}
+
 // A reply that answers nothing the run asked for (here an entry record nobody requested) is
 // ignored, and the protocol log says so.
 TEST(SyncRunTest, UnsolicitedRepliesAreIgnoredAndLoggedAsSuch) {

@@ -1,8 +1,9 @@
 // The window against the real numora-sim on a pseudo-terminal: --simulate starts it, the read
 // at start-up fills the list, an edit written to the handset comes back with the next read,
-// and closing the window during a write asks first.
+// and closing the window during a write asks first, saying what the phone is left with.
 #include <QFile>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
@@ -104,7 +105,9 @@ private slots:
         QCOMPARE(frame.History().List().front().what, QString::fromLatin1(history::kWritten));
     }
 
-    void closingWhileWritingAsksAndEndsTheRunCleanly() {
+    // Closed while its entries go out, the write leaves the handset without entries, as the
+    // question says and as the next read finds; the window's book is kept to write again.
+    void closingWhileWritingSaysWhatThePhoneIsLeftWith() {
         CTestRunner runner;
         QTemporaryDir dir;
         SimProcess sim(NUMORA_SIM, {"--book", WriteTestBook(dir).toStdString()},
@@ -120,19 +123,38 @@ private slots:
         const QSettings ini(options.profilePath, QSettings::IniFormat);
         QVERIFY(!ini.contains(QStringLiteral("Port Setting/DS Com Port")));
 
+        // An edit no snapshot holds yet.
+        frame.Page()->Book().DeleteEntry(7);
+        const CSyncEngine& engine = frame.Page()->Session().Engine();
         frame.Page()->OnWriteToPhone();
-        QApplication::processEvents();
+        QTRY_VERIFY_WITH_TIMEOUT(engine.PhoneBook() == PhoneHolds::NoEntries, kRunLimitMs);
         runner.answer = false;
         QVERIFY(!frame.close());
-        QCOMPARE(runner.questions, QStringList({FromBytes(kCloseDuringWrite)}));
-        QVERIFY(frame.Page()->Session().Engine().Running());
+        QCOMPARE(runner.questions,
+                 QStringList({QStringLiteral("A write to the phone is in progress. Closing now "
+                                             "leaves the phone with no entries. Close anyway?")}));
+        QVERIFY(engine.Running());
 
         runner.answer = true;
         QVERIFY(frame.close());
-        QVERIFY(!frame.Page()->Session().Engine().Running());
+        QVERIFY(!engine.Running());
         QVERIFY(!frame.Port().IsOpen());
         QCOMPARE(ended.last().first().toInt(), static_cast<int>(RunOutcome::Cancelled));
         QCOMPARE(runner.messages, QStringList());
+        QCOMPARE(frame.History().List().front().what, QString::fromLatin1(history::kWriteStopped));
+        QCOMPARE(frame.History().List().front().entries, 3);
+        QCOMPARE(frame.Page()->Book().CountUsedEntries(), 3);
+
+        QProcess read;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_DATA_HOME"), dir.path());
+        read.setProcessEnvironment(env);
+        read.start(QStringLiteral(NUMORA_CLI),
+                   {QStringLiteral("read"), QStringLiteral("--port"),
+                    QString::fromStdString(sim.Device()), QStringLiteral("--no-progress"),
+                    QStringLiteral("-o"), dir.filePath(QStringLiteral("back.pb"))});
+        QVERIFY(read.waitForFinished(kRunLimitMs));
+        QVERIFY2(read.readAllStandardError().contains("Read 0 entries"), "entries on the phone");
     }
 };
 

@@ -1,9 +1,12 @@
 // "Verify After Writing" against the simulated handset on the tests' clock: the handset's book
 // is read back into a scratch book and compared with the window's, which stays as it is.
 #include <QTest>
+#include <algorithm>
 
 #include "UiTestSupport.h"
 #include "app/WriteVerifier.h"
+#include "link/HandsetCommands.h"
+#include "link/ProtocolLog.h"
 #include "sim/HandsetSim.h"
 #include "support/SimPort.h"
 
@@ -48,7 +51,7 @@ private slots:
         port.SetReceiver([&verifier](std::span<uint8_t> b) { verifier.OnPhoneData(b); });
         PortTable found{};
         found[3] = true;
-        verifier.Start(found);
+        verifier.Start(found, Pace::Specified);
         QVERIFY(page.Locked());
         clock.RunUntilIdle();
         QTRY_COMPARE(runner.messages.size(), 1);
@@ -58,6 +61,49 @@ private slots:
         QCOMPARE(page.ProgressPos(), 0);
         QVERIFY(page.Book().IsValidEntry(7));
         QCOMPARE(page.Book().Entry(7), written.Entry(7));
+    }
+
+    // The read-back goes at the pace the write went, and its frames follow the write's in the
+    // protocol log under a line of their own.
+    void readsBackAtTheWritesPaceIntoTheLog() {
+        CTestRunner runner;
+        FakeClock clock;
+        CMemoryProfile profile;
+        CAbsentPort absent;
+        CPBDialog page(absent, clock, profile);
+        FillTestBook(page.Book());
+        // Enough entries for the pace to show past the port search.
+        for (int slot = 20; slot < 60; ++slot)
+            AddEntry(page.Book(), slot, "Entry", kEtcGroup, "0123");
+        CHandsetSim sim(TablesFromBook(page.Book()));
+        SimPort port(clock, sim);
+        CProtocolLog log(clock);
+        log.TraceNote(TraceDir::In, {}, "the write");
+        CWriteVerifier verifier(port, clock, profile, page);
+        verifier.SetTrace(&log);
+        port.SetReceiver([&verifier](std::span<uint8_t> b) { verifier.OnPhoneData(b); });
+        PortTable found{};
+        found[3] = true;
+        int64_t took[2] = {};
+        for (const Pace pace : {Pace::Specified, Pace::Fast}) {
+            const int64_t start = clock.NowMs();
+            verifier.Start(found, pace);
+            clock.RunUntilIdle();
+            QTRY_VERIFY(!verifier.Active());
+            took[pace == Pace::Fast] = clock.NowMs() - start;
+        }
+        QVERIFY2(
+            took[1] * 2 < took[0],
+            qPrintable(QStringLiteral("%1 ms fast, %2 ms specified").arg(took[1]).arg(took[0])));
+        QCOMPARE(log.Lines()[0].note, std::string("the write"));
+        QCOMPARE(log.Lines()[1].note, std::string(kReadBackHeading));
+        QVERIFY(log.Lines()[1].bytes.empty());
+        const auto entryReplies =
+            std::count_if(log.Lines().begin(), log.Lines().end(), [](const auto& line) {
+                return line.dir == TraceDir::In && !line.bytes.empty() &&
+                       line.bytes[0] == cmd::kEntryRead;
+            });
+        QCOMPARE(entryReplies, 2 * page.Book().CountUsedEntries());
     }
 };
 
