@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QMenuBar>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTimer>
 #include <algorithm>
 
@@ -240,17 +241,19 @@ void CMainFrame::OnPrintDirectory() {
     PrintDirectory(this, ListRows());
 }
 
-// The window starts at the top-left corner as large as the screen allows, then shrinks to the
-// form where the form is smaller; on a small screen it keeps its size and the form scrolls.
+WindowPlacement PlaceWindow(QSize screen, QSize form) {
+    const QSize room(screen.width(), screen.height() - kScreenHeightMargin);
+    return {form.boundedTo(room), form.width() > room.width() || form.height() > room.height()};
+}
+
 void CMainFrame::FitToForm() {
-    QRect screen(0, 0, 1024, 768);
-    if (const QScreen* s = QGuiApplication::primaryScreen()) screen = s->geometry();
-    const QSize form = m_pView->FormSize();
-    const int menu = menuBar()->sizeHint().height();
-    const int width = std::min(screen.width(), form.width());
-    const int height = std::min(screen.height() - kScreenHeightMargin, form.height() + menu);
+    QSize screen(1024, 768);
+    if (const QScreen* s = QGuiApplication::primaryScreen()) screen = s->geometry().size();
+    const int bars = menuBar()->sizeHint().height() + statusBar()->sizeHint().height();
+    const WindowPlacement placement = PlaceWindow(screen, m_pView->FormSize() + QSize(0, bars));
     move(0, 0);
-    resize(width, height);
+    resize(placement.size);
+    if (placement.maximized) setWindowState(windowState() | Qt::WindowMaximized);
 }
 
 void CMainFrame::StartUp() {

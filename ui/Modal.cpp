@@ -1,6 +1,8 @@
 #include "ui/Modal.h"
 
 #include <QDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <string>
 
@@ -8,18 +10,33 @@ namespace numora {
 
 namespace {
 
+// A short message would make a box too narrow for its caption, and the title bar would cut the
+// application's name: the box is kept as wide as the caption with the title bar's buttons.
+void WidenForCaption(QMessageBox& box) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (grid == nullptr) return;
+    QFont bold = box.font();
+    bold.setBold(true);
+    const QFontMetrics fm(bold);
+    const int width = fm.horizontalAdvance(box.windowTitle()) + 8 * fm.height();
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 class CScreenRunner : public IModalRunner {
 public:
     int Run(QDialog& dialog) override { return dialog.exec(); }
     void Message(QWidget* parent, const QString& text) override {
         QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kAppTitle), text, QMessageBox::Ok,
                         parent);
+        WidenForCaption(box);
         box.exec();
     }
     bool Ask(QWidget* parent, const QString& text) override {
         QMessageBox box(QMessageBox::Question, QString::fromLatin1(kAppTitle), text,
                         QMessageBox::Yes | QMessageBox::No, parent);
         box.setDefaultButton(QMessageBox::No);
+        WidenForCaption(box);
         return box.exec() == QMessageBox::Yes;
     }
 };

@@ -11,6 +11,8 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QStyle>
 #include <algorithm>
 
 #include "book/ListText.h"
@@ -99,42 +101,47 @@ CPBDialog::~CPBDialog() {
     m_book.SetMessageSink(nullptr);
 }
 
+// Controls go into the page, or into the panel's scrolling fields, at their template places.
+void CPBDialog::Put(QWidget* widget, const QRect& rect) const {
+    widget->setGeometry(rect.translated(-m_origin));
+}
+
 QLabel* CPBDialog::Label(const QString& text, int x, int y, int w, int h) {
-    auto* label = new QLabel(text, this);
+    auto* label = new QLabel(text, m_into);
     m_units.PlaceLabel(label, x, y, w, h);
+    label->move(label->pos() - m_origin);
     return label;
 }
 
 QLineEdit* CPBDialog::Edit(const char* name, int x, int y, int w, int h, int maxLength) {
-    auto* edit = new QLineEdit(this);
+    auto* edit = new QLineEdit(m_into);
     edit->setObjectName(QString::fromLatin1(name));
     if (maxLength > 0) edit->setMaxLength(maxLength);
-    m_units.Place(edit, x, y, w, h);
+    Put(edit, m_units.Rect(x, y, w, h));
     return edit;
 }
 
 QComboBox* CPBDialog::Combo(const char* name, int x, int y, int w) {
-    auto* combo = new QComboBox(this);
+    auto* combo = new QComboBox(m_into);
     combo->setObjectName(QString::fromLatin1(name));
-    combo->setGeometry(m_units.X(x), m_units.Y(y), m_units.X(w), combo->sizeHint().height());
+    Put(combo, QRect(m_units.X(x), m_units.Y(y), m_units.X(w), combo->sizeHint().height()));
     return combo;
 }
 
 QPushButton* CPBDialog::Button(const char* name, const QString& text, int x, int y, int w, int h) {
-    auto* button = new QPushButton(text, this);
+    auto* button = new QPushButton(text, m_into);
     button->setObjectName(QString::fromLatin1(name));
     button->setAutoDefault(false);
-    m_units.Place(button, x, y, w, h);
+    Put(button, m_units.Rect(x, y, w, h));
     return button;
 }
 
 void CPBDialog::BuildControls() {
-    setFixedSize(m_units.Size(kPageWidth, kPageHeight));
+    resize(m_units.Size(kPageWidth, kPageHeight));
 
-    auto* frame = new QFrame(this);
-    frame->setFrameShape(QFrame::Box);
-    frame->setFrameShadow(QFrame::Sunken);
-    m_units.Place(frame, 224, 0, 150, 324);
+    m_panelFrame = new QFrame(this);
+    m_panelFrame->setFrameShape(QFrame::Box);
+    m_panelFrame->setFrameShadow(QFrame::Sunken);
 
     m_voice = Edit("voiceEdit", 26, 0, 50, 12, 0);
     m_voice->hide();
@@ -142,7 +149,6 @@ void CPBDialog::BuildControls() {
 
     m_list = new CPBListCtrl(this);
     m_list->setObjectName(QStringLiteral("bookList"));
-    m_units.Place(m_list, 2, 51, 220, 273);
 
     Label(QStringLiteral("Group :"), 8, 11, 55, 8);
     m_filterCombo = Combo("filterCombo", 65, 9, 80);
@@ -151,6 +157,21 @@ void CPBDialog::BuildControls() {
     m_smsGroupCombo = Combo("smsGroupCombo", 65, 28, 79);
     m_editSmsGroup =
         Button("editSmsGroupButton", QStringLiteral("Edit Msg. Group"), 153, 27, 60, 17);
+
+    // The panel's fields scroll when the page is shorter than the template; its frame stays.
+    m_panelScroll = new QScrollArea(this);
+    m_panelScroll->setObjectName(QStringLiteral("panelScroll"));
+    m_panelScroll->setFrameShape(QFrame::NoFrame);
+    m_panelScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_panelScroll->viewport()->setAutoFillBackground(false);
+    m_panel = new QWidget;
+    m_panel->setObjectName(QStringLiteral("panelFields"));
+    m_panel->resize(PanelFieldsSize(m_units));
+    m_panelScroll->setWidget(m_panel);
+    // The frame shows through around the fields.
+    m_panel->setAutoFillBackground(false);
+    m_into = m_panel;
+    m_origin = QPoint(m_units.X(kPanelLeft), 0);
 
     Label(QStringLiteral("ID"), 228, 5, 24, 8);
     m_id = Edit("idEdit", 254, 3, 114, 12, 0);
@@ -178,9 +199,9 @@ void CPBDialog::BuildControls() {
 
     Label(QStringLiteral("E-mail"), 228, 189, 25, 8);
     m_email = Edit("emailEdit", 254, 187, 72, 13, kTextLen);
-    m_secret = new QCheckBox(QStringLiteral("Secret"), this);
+    m_secret = new QCheckBox(QStringLiteral("Secret"), m_into);
     m_secret->setObjectName(QStringLiteral("secretCheck"));
-    m_units.Place(m_secret, 331, 197, 37, 10);
+    Put(m_secret, m_units.Rect(331, 197, 37, 10));
     Label(QStringLiteral("Wireless Address"), 229, 203, 98, 8);
     m_wireless = Edit("wirelessEdit", 229, 212, 140, 16, kTextLen);
     Label(QStringLiteral("Memo"), 228, 235, 24, 8);
@@ -193,20 +214,27 @@ void CPBDialog::BuildControls() {
     m_msgRinger = Combo("msgRingerCombo", 275, 267, 96);
     Label(QStringLiteral("Graphic"), 228, 287, 46, 8);
     m_graphic = Combo("graphicCombo", 275, 285, 96);
-    m_delete = Button("deleteButton", QStringLiteral("Delete"), 239, 303, 35, 15);
-    m_reset = Button("resetButton", QStringLiteral("Reset"), 281, 303, 35, 15);
-    m_save = Button("saveButton", QStringLiteral("Save"), 323, 303, 35, 15);
+    m_into = this;
+    m_origin = QPoint();
+    // The rest is placed by LayOut.
+    m_delete = Button("deleteButton", QStringLiteral("Delete"), 0, 0, 0, 0);
+    m_reset = Button("resetButton", QStringLiteral("Reset"), 0, 0, 0, 0);
+    m_save = Button("saveButton", QStringLiteral("Save"), 0, 0, 0, 0);
 
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("progressBar"));
     m_progress->setTextVisible(false);
     m_progress->setRange(0, 100);
     m_progress->setValue(0);
-    m_units.Place(m_progress, 2, 327, 372, 6);
-    m_read = Button("readButton", QStringLiteral("Read from Phone"), 2, 338, 90, 16);
-    m_write = Button("writeButton", QStringLiteral("Write to Phone"), 94, 338, 90, 16);
-    m_fileOpen = Button("fileOpenButton", QStringLiteral("File Open"), 192, 338, 90, 16);
-    m_fileSave = Button("fileSaveButton", QStringLiteral("File Save"), 284, 338, 90, 16);
+    m_read = Button("readButton", QStringLiteral("Read from Phone"), 0, 0, 0, 0);
+    m_write = Button("writeButton", QStringLiteral("Write to Phone"), 0, 0, 0, 0);
+    m_fileOpen = Button("fileOpenButton", QStringLiteral("File Open"), 0, 0, 0, 0);
+    m_fileSave = Button("fileSaveButton", QStringLiteral("File Save"), 0, 0, 0, 0);
+
+    m_metrics =
+        PageMetrics{m_units, style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this),
+                    m_panelFrame->frameWidth(), m_filterCombo->height()};
+    LayOut();
 
     connect(m_list, &CPBListCtrl::listSelect, this, &CPBDialog::OnListSelect);
     connect(m_filterCombo, &QComboBox::activated, this, &CPBDialog::OnFilterChanged);
@@ -228,6 +256,32 @@ void CPBDialog::BuildControls() {
     for (const NumberControls& n : m_numbers)
         n.number->installEventFilter(this);
     m_list->installEventFilter(this);
+}
+
+void CPBDialog::SetGrowth(QSize growth) {
+    if (growth == m_growth) return;
+    m_growth = growth;
+    LayOut();
+}
+
+void CPBDialog::LayOut() {
+    const PageGeometry p = LayOutPage(m_growth, m_metrics);
+    m_filterCombo->setGeometry(p.filterCombo);
+    m_editGroup->setGeometry(p.editGroup);
+    m_smsGroupCombo->setGeometry(p.smsCombo);
+    m_editSmsGroup->setGeometry(p.editSmsGroup);
+    m_list->setGeometry(p.list);
+    m_panelFrame->setGeometry(p.panelFrame);
+    m_panelScroll->setVerticalScrollBarPolicy(p.panelScrolls ? Qt::ScrollBarAsNeeded
+                                                             : Qt::ScrollBarAlwaysOff);
+    m_panelScroll->setGeometry(p.panelView);
+    const std::array<QPushButton*, 3> panelButtons = {m_delete, m_reset, m_save};
+    for (std::size_t k = 0; k < panelButtons.size(); ++k)
+        panelButtons[k]->setGeometry(p.panelButtons[k]);
+    m_progress->setGeometry(p.progress);
+    const std::array<QPushButton*, 4> commands = {m_read, m_write, m_fileOpen, m_fileSave};
+    for (std::size_t k = 0; k < commands.size(); ++k)
+        commands[k]->setGeometry(p.commands[k]);
 }
 
 void CPBDialog::BuildList() {

@@ -16,14 +16,17 @@
 #include "link/PortSearch.h"
 #include "sync/PhoneSession.h"
 #include "ui/DialogUnits.h"
+#include "ui/PageLayout.h"
 #include "ui/PortSearchDlg.h"
 
 class QCheckBox;
 class QComboBox;
+class QFrame;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
+class QScrollArea;
 
 namespace numora {
 
@@ -48,9 +51,10 @@ struct NumberControls {
 class CPBDialog : public QWidget, public ISessionView, public IFileView {
     Q_OBJECT
 public:
-    // The page size in dialog units.
+    // The page size in dialog units, and the left edge of its panel.
     static constexpr int kPageWidth = 375;
     static constexpr int kPageHeight = 356;
+    static constexpr int kPanelLeft = 224;
 
     CPBDialog(IPort& port, IClock& clock, IProfile& profile, QWidget* parent = nullptr);
     ~CPBDialog() override;
@@ -60,6 +64,13 @@ public:
     CPhoneSession& Session() { return m_session; }
     CPBListCtrl* List() const { return m_list; }
     const CDialogUnits& Units() const { return m_units; }
+
+    // The room the window gives the page beyond its template size (less when negative): the
+    // controls are laid out for it. No growth is the template's fixed layout.
+    void SetGrowth(QSize growth);
+    QSize Growth() const { return m_growth; }
+    QSize TemplateSize() const { return m_units.Size(kPageWidth, kPageHeight); }
+    QSize MinimumGrowth() const { return MinimumPageGrowth(m_metrics); }
 
     // Where "backup.efs" is deleted: the program's folder unless told otherwise.
     void SetProgramFolder(const QString& folder) { m_programFolder = folder; }
@@ -150,6 +161,8 @@ private:
     void ApplySpeedDials(int slot);
     void ReportHistoryFailure();
 
+    void LayOut();
+    void Put(QWidget* widget, const QRect& rect) const;
     QLabel* Label(const QString& text, int x, int y, int w, int h);
     QLineEdit* Edit(const char* name, int x, int y, int w, int h, int maxLength);
     QComboBox* Combo(const char* name, int x, int y, int w);
@@ -166,7 +179,15 @@ private:
     bool m_locked = false;
     bool m_incompleteRead = false;
 
+    QSize m_growth;
+    PageMetrics m_metrics{m_units};
+    QWidget* m_into = this;  // where the controls being built go, at m_origin of the page
+    QPoint m_origin;
+
     CPBListCtrl* m_list = nullptr;
+    QFrame* m_panelFrame = nullptr;
+    QScrollArea* m_panelScroll = nullptr;
+    QWidget* m_panel = nullptr;
     QComboBox* m_filterCombo = nullptr;
     QPushButton* m_editGroup = nullptr;
     QComboBox* m_smsGroupCombo = nullptr;

@@ -308,6 +308,15 @@ void CPBListCtrl::SelectItem(int row) {
         m_model->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
+QSize CPBListCtrl::SizeForRows(int rows) const {
+    int width = 2 * frameWidth();
+    for (int c = 0; c < ColumnCount(); ++c)
+        width += columnWidth(c);
+    if (RowCount() > rows) width += style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    const int header = horizontalHeader()->sizeHint().height();
+    return {width, 2 * frameWidth() + header + rows * verticalHeader()->defaultSectionSize()};
+}
+
 int CPBListCtrl::HitTestEx(const QPoint& pos, int* col) const {
     if (col != nullptr) *col = -1;
     const int row = rowAt(pos.y());

@@ -56,6 +56,10 @@ public:
     void SelectItem(int row);
     void ClearSelectedItem();
 
+    // The size that shows every column and this many rows under the headings, without scroll
+    // bars; a vertical scroll bar's width is added when the list has more rows than that.
+    QSize SizeForRows(int rows) const;
+
     // The row under a point of the list's viewport, and in col its column; -1 off any cell.
     int HitTestEx(const QPoint& pos, int* col = nullptr) const;
 

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -65,9 +66,6 @@ private slots:
         QCOMPARE(sheet->widget(0), frame.Page());
         QCOMPARE(frame.Page()->List()->RowCount(), kEntrySlots);
         QCOMPARE(frame.Page()->List()->ColumnCount(), kListColumns);
-        // Never larger than the form needs.
-        QVERIFY(frame.View()->width() <= frame.View()->FormSize().width());
-        QVERIFY(frame.View()->height() <= frame.View()->FormSize().height());
         QCOMPARE(frame.pos(), QPoint(0, 0));
 
         QCOMPARE(frame.menuBar()->actions().at(1)->text(), QStringLiteral("&Help"));
@@ -85,6 +83,43 @@ private slots:
         });
         about->trigger();
         QVERIFY(runner.AllHandled());
+    }
+
+    // The window is as large as the screen allows and no larger than the form; on a screen too
+    // small for the form it starts maximized.
+    void theWindowStartsAsLargeAsTheFormOrMaximized() {
+        const QSize form(700, 760);
+        QCOMPARE(PlaceWindow(QSize(1280, 960), form).size, form);
+        QVERIFY(!PlaceWindow(QSize(1280, 960), form).maximized);
+        for (const QSize screen : {QSize(1024, 600), QSize(640, 360), QSize(1280, 800)}) {
+            const WindowPlacement p = PlaceWindow(screen, form);
+            QVERIFY(p.maximized);
+            QCOMPARE(p.size, form.boundedTo(screen - QSize(0, 50)));
+        }
+    }
+
+    // In a small window the list and the panel share what there is: nothing scrolls but the
+    // panel's fields, and the commands stay in sight. A large one gives the list the room.
+    void thePageFitsSmallAndLargeWindows() {
+        QTemporaryDir dir;
+        CMainFrame frame(TestOptions(dir));
+        frame.show();
+        CPBDialog& page = *frame.Page();
+        const int templateWidth = page.List()->width();
+        const int templateHeight = page.List()->height();
+        for (const QSize size : {QSize(640, 310), QSize(1024, 550), QSize(1400, 1000)}) {
+            frame.resize(size);
+            QCoreApplication::processEvents();
+            QVERIFY(!frame.View()->horizontalScrollBar()->isVisible());
+            QVERIFY(!frame.View()->verticalScrollBar()->isVisible());
+            for (const char* name : {"readButton", "fileSaveButton", "saveButton"}) {
+                const auto* button = FindIn<QPushButton>(page, name);
+                const QRect shown(button->mapTo(&frame, QPoint()), button->size());
+                QVERIFY2(frame.rect().contains(shown), name);
+            }
+            QCOMPARE(page.List()->width() > templateWidth, size.width() > 700);
+            QCOMPARE(page.List()->height() > templateHeight, size.height() > 760);
+        }
     }
 
     // "Fast Transfers" sets the engine's pace; it and "Verify After Writing" are remembered in

@@ -65,6 +65,7 @@ private:
                 QCOMPARE(table->CellText(18, 0), QStringLiteral("20 "));
                 QCOMPARE(Row(table, 19), QStringList({"Not Use Speed Dial", "", ""}));
                 QCOMPARE(table->CellText(19, 0), QStringLiteral("None"));
+                QVERIFY(ShowsWhole(table, 0, kColDialNumber));
             }();
             for (const int number : numbers)
                 rows << Row(table, number - kFirstSpeedDial);

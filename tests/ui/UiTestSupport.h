@@ -92,6 +92,11 @@ inline QPoint CellCentre(const CPBListCtrl* list, int row, int col) {
     return list->visualRect(list->model()->index(row, col)).center();
 }
 
+// The cell is on the screen whole, without scrolling the list.
+inline bool ShowsWhole(const CPBListCtrl* list, int row, int col) {
+    return list->viewport()->rect().contains(list->visualRect(list->model()->index(row, col)));
+}
+
 // A left click on a cell, and the queued notifications it posts delivered.
 inline void ClickCell(CPBListCtrl* list, int row, int col = 1) {
     list->scrollTo(list->model()->index(row, col));
