@@ -184,6 +184,13 @@ void CSyncEngine::OnLateReply() {
 }
 
 void CSyncEngine::OnFrame(std::span<const uint8_t> frame, bool checked) {
+    // A write ends without waiting for the answer to its last request: when it comes, it is
+    // that answer, not a stray.
+    if (!m_running && checked && !m_awaited.empty() && AnswersRequest(m_awaited, frame)) {
+        TraceIn(frame);
+        m_awaited.clear();
+        return;
+    }
     if (!m_running || m_search.LinkPhase() != kPhaseFramed || m_awaited.empty()) {
         TraceIn(frame, "ignored");
         return;
@@ -338,7 +345,6 @@ void CSyncEngine::EndRun(RunOutcome outcome) {
     m_search.Stop();
     m_running = false;
     m_bookComplete = false;
-    m_awaited.clear();
     m_writeFinishing = false;
     if (m_onRunEnded) m_onRunEnded(outcome);
 }

@@ -212,9 +212,13 @@ TEST(SyncRunTest, WriteFollowsTheTwoPassesAndCountsMembersFromTheList) {
     EXPECT_EQ(rig.page.maxProgress, kWriteProgressEnd);
 }
 
+// The handset's answer to the last mode control comes in the pause before the port closes; the
+// protocol log shows it as the answer it is.
 TEST(SyncRunTest, WriteEndsWithTheMessageOnlyAfterThePortIsClosed) {
     CPBData empty;
     Rig rig(empty);
+    CProtocolLog log(rig.clock);
+    rig.session.SetTrace(&log);
     AddEntry(rig.book, 0, "Solo", kEtcGroup);
     bool portOpen = true;
     bool unlocked = true;
@@ -233,6 +237,9 @@ TEST(SyncRunTest, WriteEndsWithTheMessageOnlyAfterThePortIsClosed) {
     ASSERT_EQ(rs.back().bytes[0], cmd::kModeControl);
     EXPECT_EQ(rs.back().bytes[1], 2);
     EXPECT_GE(shownAt - rs.back().ms, kWriteEndPauseMs);
+    const auto& last = log.Lines().back();
+    EXPECT_EQ(last.bytes, (std::vector<uint8_t>{cmd::kModeControl, 2, 0}));
+    EXPECT_EQ(last.note, "");
 }
 
 TEST(SyncRunTest, WriteThenReadGivesTheBookBack) {
