@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QFileDialog>
 
-#include "book/BookFormats.h"
+#include "formats/BookFormats.h"
 #include "files/SaveFile.h"
 #include "history/BookHistory.h"
 #include "ui/Modal.h"

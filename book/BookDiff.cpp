@@ -4,8 +4,8 @@
 #include <nlohmann/json.hpp>
 #include <utility>
 
-#include "book/Contacts.h"
 #include "book/MediaLists.h"
+#include "text/TextCodec.h"
 
 namespace numora {
 

@@ -2,7 +2,7 @@
 #include <cstdio>
 
 #include "book/BookDiff.h"
-#include "book/BookJson.h"
+#include "formats/BookJson.h"
 #include "cli/BookArgs.h"
 #include "cli/BookFiles.h"
 #include "cli/BookListing.h"

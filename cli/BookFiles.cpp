@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "book/BookFormats.h"
+#include "formats/BookFormats.h"
 #include "book/PbFileCommands.h"
 #include "cli/StdFiles.h"
 

@@ -9,7 +9,7 @@
 #include <unistd.h>
 #endif
 
-#include "book/BookJson.h"
+#include "formats/BookJson.h"
 #include "book/MediaLists.h"
 
 namespace numora {

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <array>
 
-#include "book/HandsetText.h"
+#include "text/HandsetText.h"
 
 namespace numora {
 

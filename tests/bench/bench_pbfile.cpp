@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "book/BookDiff.h"
-#include "book/BookFormats.h"
+#include "formats/BookFormats.h"
 #include "book/PbFile.h"
 #include "history/BookHistory.h"
 #include "support/BookBuilder.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "book/BookJson.h"
+#include "formats/BookJson.h"
 #include "book/MediaLists.h"
 #include "book/Records.h"
 #include "book/Snapshot.h"

@@ -1,12 +1,10 @@
-// What the book shows as text: list rows, media titles, the handset's characters, numbers.
+// What the book shows as text: list rows, media titles, numbers.
 #include <gtest/gtest.h>
 
 #include <array>
 #include <string>
 #include <vector>
 
-#include "book/Contacts.h"
-#include "book/HandsetText.h"
 #include "book/ListText.h"
 #include "book/MediaLists.h"
 #include "book/ParseNumbers.h"
@@ -109,60 +107,6 @@ TEST(MediaListsTest, ItemsGiveBackTheirCodes) {
             EXPECT_EQ(ItemForCode(list, *CodeForItem(list, i)), i);
         }
     }
-}
-
-TEST(HandsetTextTest, EachCharacterTakesItsNearestLatin1Form) {
-    struct Case {
-        char32_t cp;
-        std::optional<std::string> form;
-    };
-    const Case cases[] = {
-        // Latin-1 stays.
-        {U'A', "A"},
-        {0xE9, "\xE9"},
-        {0xFF, "\xFF"},
-        // Latin Extended-A, both ends and letters between, ligatures as two letters.
-        {0x100, "A"},
-        {0x141, "L"},
-        {0x142, "l"},
-        {0x150, "O"},
-        {0x178, "Y"},
-        {0x17E, "z"},
-        {0x17F, "s"},
-        {0x152, "OE"},
-        {0x133, "ij"},
-        // Word-processor punctuation, spaces, fullwidth letters; a combining mark goes with
-        // the letter before it.
-        {0x20AC, "EUR"},
-        {0x2018, "'"},
-        {0x201D, "\""},
-        {0x2013, "-"},
-        {0x2026, "..."},
-        {0x2009, " "},
-        {0xFF21, "A"},
-        {0x301, ""},
-        // No form.
-        {0x180, std::nullopt},
-        {0x416, std::nullopt},
-        {0x4E2D, std::nullopt},
-        {0x1F600, std::nullopt},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(NearestLatin1(c.cp), c.form) << "U+" << std::hex << static_cast<uint32_t>(c.cp);
-    }
-}
-
-TEST(HandsetTextTest, ImportedTextCountsEveryCharacterItChanges) {
-    int changed = 0;
-    // "Zoë € Łódź ☎"
-    EXPECT_EQ(Utf8ToLatin1("Zo\xC3\xAB \xE2\x82\xAC \xC5\x81\xC3\xB3"
-                           "d\xC5\xBA \xE2\x98\x8E",
-                           &changed),
-              "Zo\xEB EUR L\xF3"
-              "dz ?");
-    EXPECT_EQ(changed, 4);
-    EXPECT_EQ(Utf8ToLatin1("Caf\xC3\xA9", &changed), "Caf\xE9");
-    EXPECT_EQ(changed, 0);
 }
 
 TEST(ParseNumbersTest, WholeAndLeadingNumbers) {

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "book/BookFormats.h"
+#include "formats/BookFormats.h"
 #include "book/PbFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "book/BookJson.h"
+#include "formats/BookJson.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     numora::CPBData book;

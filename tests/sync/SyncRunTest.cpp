@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "book/BookJson.h"
+#include "formats/BookJson.h"
 #include "book/Records.h"
 #include "link/FrameCodec.h"
 #include "link/ProtocolLog.h"

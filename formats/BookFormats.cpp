@@ -1,10 +1,10 @@
-#include "book/BookFormats.h"
+#include "formats/BookFormats.h"
 
 #include <cctype>
 
-#include "book/BookJson.h"
-#include "book/ContactsCsv.h"
-#include "book/VCard.h"
+#include "formats/BookJson.h"
+#include "formats/ContactsCsv.h"
+#include "formats/VCard.h"
 
 namespace numora {
 

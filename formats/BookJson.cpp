@@ -1,4 +1,4 @@
-#include "book/BookJson.h"
+#include "formats/BookJson.h"
 
 #include <algorithm>
 #include <array>
@@ -10,9 +10,10 @@
 #include <set>
 #include <utility>
 
-#include "book/Contacts.h"
 #include "book/PbFile.h"
 #include "book/Records.h"
+#include "formats/Contacts.h"
+#include "text/TextCodec.h"
 
 namespace numora {
 

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "book/Contacts.h"
+#include "formats/Contacts.h"
 
 namespace numora {
 

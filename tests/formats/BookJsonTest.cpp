@@ -1,4 +1,4 @@
-#include "book/BookJson.h"
+#include "formats/BookJson.h"
 
 #include <gtest/gtest.h>
 

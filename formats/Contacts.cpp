@@ -1,7 +1,7 @@
-#include "book/Contacts.h"
+#include "formats/Contacts.h"
 
-#include "book/BookJson.h"
-#include "book/HandsetText.h"
+#include "formats/BookJson.h"
+#include "text/TextCodec.h"
 
 #include <algorithm>
 #include <map>
@@ -87,67 +87,14 @@ std::string Clip(std::string_view s) {
 
 namespace {
 
-void PutUtf8(std::string& out, uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 std::string FromUtf16(std::string_view bytes, bool bigEndian, std::vector<std::string>& problems) {
-    std::string out;
     int bad = 0;
-    const auto unit = [&](std::size_t i) -> uint32_t {
-        const auto a = static_cast<uint8_t>(bytes[i]);
-        const auto b = static_cast<uint8_t>(bytes[i + 1]);
-        return bigEndian ? (a << 8u) | b : (b << 8u) | a;
-    };
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        uint32_t cp = unit(i);
-        if (cp >= 0xD800 && cp < 0xDC00 && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 &&
-            unit(i + 2) < 0xE000) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
-            i += 2;
-        } else if (cp >= 0xD800 && cp < 0xE000) {
-            cp = 0xFFFD;
-            ++bad;
-        }
-        PutUtf8(out, cp);
-    }
-    if (bytes.size() % 2 != 0) ++bad;
+    std::string out = Utf16ToUtf8(bytes, bigEndian, &bad);
     if (bad > 0) {
         problems.push_back("the UTF-16 text holds " + std::to_string(bad) +
                            " broken character(s), read as U+FFFD");
     }
     return out;
-}
-
-bool IsUtf8(std::string_view s) {
-    for (std::size_t i = 0; i < s.size();) {
-        const auto b = static_cast<uint8_t>(s[i]);
-        const std::size_t len = b < 0x80             ? 1
-                                : (b & 0xE0) == 0xC0 ? 2
-                                : (b & 0xF0) == 0xE0 ? 3
-                                : (b & 0xF8) == 0xF0 ? 4
-                                                     : 0;
-        if (len == 0 || (len == 2 && b < 0xC2) || i + len > s.size()) return false;
-        for (std::size_t k = 1; k < len; ++k) {
-            if ((static_cast<uint8_t>(s[i + k]) & 0xC0) != 0x80) return false;
-        }
-        i += len;
-    }
-    return true;
 }
 
 }  // namespace
@@ -175,56 +122,6 @@ std::string ContactsText(std::string_view bytes, bool latin1Fallback,
             if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
         }
     }
-    return out;
-}
-
-std::string Latin1ToUtf8(std::string_view bytes) {
-    std::string out;
-    for (const char c : bytes) {
-        const auto b = static_cast<uint8_t>(c);
-        if (b < 0x80) {
-            out += c;
-        } else {
-            out += static_cast<char>(0xC0 | (b >> 6));
-            out += static_cast<char>(0x80 | (b & 0x3F));
-        }
-    }
-    return out;
-}
-
-std::string Utf8ToLatin1(std::string_view s, int* lost) {
-    std::string out;
-    int missing = 0;
-    for (std::size_t i = 0; i < s.size();) {
-        const auto b = static_cast<uint8_t>(s[i]);
-        std::size_t len = 1;
-        uint32_t cp = b;
-        if (b >= 0xF0) {
-            len = 4;
-            cp = b & 0x07u;
-        } else if (b >= 0xE0) {
-            len = 3;
-            cp = b & 0x0Fu;
-        } else if (b >= 0xC0) {
-            len = 2;
-            cp = b & 0x1Fu;
-        } else if (b >= 0x80) {
-            cp = 0xFFFD;  // a stray continuation byte
-        }
-        if (i + len > s.size()) len = s.size() - i;
-        for (std::size_t k = 1; k < len; ++k) {
-            cp = (cp << 6) | (static_cast<uint8_t>(s[i + k]) & 0x3Fu);
-        }
-        i += len;
-        if (const auto form = NearestLatin1(cp)) {
-            out += *form;
-            if (cp > 0xFF) ++missing;
-        } else {
-            out += '?';
-            ++missing;
-        }
-    }
-    if (lost != nullptr) *lost = missing;
     return out;
 }
 
@@ -257,6 +154,44 @@ std::vector<Contact> ContactsFromBook(const CPBData& book) {
     return out;
 }
 
+ContactFit FitContact(const Contact& c) {
+    ContactFit fit;
+    Reporter report(c, fit.problems);
+    PBEntry& e = fit.entry;
+    e.secret = c.secret ? 1 : 0;
+    SetText(e.name, FitText(c.name, kNameLen, "name", report));
+    for (int n = 0; n < kNumberKinds; ++n) {
+        const auto i = static_cast<std::size_t>(n);
+        if (c.numbers[i].empty()) continue;
+        SetNumber(e.numbers[i],
+                  FitNumber(c.numbers[i], KindName(static_cast<uint8_t>(n + kMobile)), report));
+    }
+    for (const std::string& what : c.leftOut)
+        report.Problem(what + " left out");
+    SetText(e.email, FitText(c.email, kTextLen, "e-mail", report));
+    SetText(e.wireless, FitText(c.wireless, kTextLen, "wireless address", report));
+    SetText(e.memo, FitText(c.memo, kTextLen, "memo", report));
+    e.ringer = c.ringer.value_or(kNone16);
+    e.msgRinger = c.msgRinger.value_or(kNone16);
+    e.group = kEtcGroup;
+    fit.group = FitText(c.group, kNameLen, "group", report);
+    for (int n = 0; n < kNumberKinds; ++n) {
+        const int number = c.speedDials[static_cast<std::size_t>(n)];
+        if (number == 0) continue;
+        if (number < kFirstSpeedDial || number > kLastSpeedDial) {
+            report.Problem("speed dial " + std::to_string(number) +
+                           " left out: speed dials run from 2 to 20");
+        } else if (e.numbers[static_cast<std::size_t>(n)].length != 0) {
+            fit.speedDials[static_cast<std::size_t>(n)] = number;
+        }
+    }
+    if (!HasContent(e)) {
+        report.Problem("left out: no number, e-mail or wireless address");
+        fit.stored = false;
+    }
+    return fit;
+}
+
 ContactsImport ReplaceEntriesWithContacts(const std::vector<Contact>& contacts, CPBData& book) {
     ContactsImport result;
     book.ResetAllEntries();
@@ -285,64 +220,41 @@ ContactsImport ReplaceEntriesWithContacts(const std::vector<Contact>& contacts, 
     std::map<int, std::vector<std::pair<int, uint8_t>>> dials;  // number -> (slot, kind)
     for (std::size_t k = 0; k < contacts.size(); ++k) {
         const Contact& c = contacts[k];
-        Reporter report(c, result.problems);
         if (slots[k] < 0) {
-            report.Problem("left out: the handset holds 300 entries");
+            Reporter(c, result.problems).Problem("left out: the handset holds 300 entries");
             continue;
         }
-        PBEntry e;
-        e.index = static_cast<uint16_t>(slots[k]);
-        e.secret = c.secret ? 1 : 0;
-        SetText(e.name, FitText(c.name, kNameLen, "name", report));
-        for (int n = 0; n < kNumberKinds; ++n) {
-            const auto i = static_cast<std::size_t>(n);
-            if (c.numbers[i].empty()) continue;
-            SetNumber(e.numbers[i],
-                      FitNumber(c.numbers[i], KindName(static_cast<uint8_t>(n + kMobile)), report));
-        }
-        for (const std::string& what : c.leftOut)
-            report.Problem(what + " left out");
-        SetText(e.email, FitText(c.email, kTextLen, "e-mail", report));
-        SetText(e.wireless, FitText(c.wireless, kTextLen, "wireless address", report));
-        SetText(e.memo, FitText(c.memo, kTextLen, "memo", report));
-        e.ringer = c.ringer.value_or(kNone16);
-        e.msgRinger = c.msgRinger.value_or(kNone16);
-
-        if (!HasContent(e)) {
-            report.Problem("left out: no number, e-mail or wireless address");
+        ContactFit fit = FitContact(c);
+        result.problems.insert(result.problems.end(), fit.problems.begin(), fit.problems.end());
+        if (!fit.stored) {
             used.erase(slots[k]);
             continue;
         }
-
-        e.group = kEtcGroup;
-        const std::string group = FitText(c.group, kNameLen, "group", report);
-        if (!group.empty()) {
+        PBEntry e = fit.entry;
+        e.index = static_cast<uint16_t>(slots[k]);
+        if (!fit.group.empty()) {
             int found = -1;
             for (int g = 0; g < kGroupSlots && found < 0; ++g) {
                 PBGroup grp;
-                if (book.GetGroup(g, grp) != 0 && TextOf(grp.name) == group) found = g;
+                if (book.GetGroup(g, grp) != 0 && TextOf(grp.name) == fit.group) found = g;
             }
             for (int g = kFirstNamedGroup; g <= kLastNamedGroup && found < 0; ++g) {
                 PBGroup grp;
                 if (book.GetGroup(g, grp) == 0) {
-                    book.SetGroup(g, group);
+                    book.SetGroup(g, fit.group);
                     found = g;
                 }
             }
             if (found < 0) {
-                report.Problem("group \"" + Clip(c.group) +
-                               "\" does not fit (five named groups): filed under Etc.");
+                Reporter(c, result.problems)
+                    .Problem("group \"" + Clip(c.group) +
+                             "\" does not fit (five named groups): filed under Etc.");
             } else {
                 e.group = static_cast<uint8_t>(found);
             }
         }
         for (int n = 0; n < kNumberKinds; ++n) {
-            const int number = c.speedDials[static_cast<std::size_t>(n)];
-            if (number == 0) continue;
-            if (number < kFirstSpeedDial || number > kLastSpeedDial) {
-                report.Problem("speed dial " + std::to_string(number) +
-                               " left out: speed dials run from 2 to 20");
-            } else if (e.numbers[static_cast<std::size_t>(n)].length != 0) {
+            if (const int number = fit.speedDials[static_cast<std::size_t>(n)]; number != 0) {
                 dials[number].emplace_back(slots[k], static_cast<uint8_t>(n + kMobile));
             }
         }

@@ -41,6 +41,19 @@ struct ContactsImport {
 // The contacts of the book's entries, in slot order.
 std::vector<Contact> ContactsFromBook(const CPBData& book);
 
+// A contact as the handset would hold it: its texts in the book's bytes, cut to their fields,
+// its numbers in the form the handset dials. The entry's slot is not set and its group is Etc.;
+// group is the name of the contact's group as the book would store it. problems names what did
+// not fit, one line each. A contact with nothing the handset can call or write to is not stored.
+struct ContactFit {
+    PBEntry entry;
+    std::string group;
+    std::array<int, kNumberKinds> speedDials{};  // 2..20 where the number has one, else 0
+    std::vector<std::string> problems;
+    bool stored = true;
+};
+ContactFit FitContact(const Contact& contact);
+
 // Replaces the book's entries and speed dials with the contacts. Groups are matched by name;
 // a name the book does not have yet takes the first free slot of 1 to 5. SMS groups stay.
 ContactsImport ReplaceEntriesWithContacts(const std::vector<Contact>& contacts, CPBData& book);
@@ -53,11 +66,5 @@ std::string Clip(std::string_view utf8);
 // latin1Fallback: a file that is no valid UTF-8 is read as Latin-1 (and said so in problems).
 std::string ContactsText(std::string_view bytes, bool latin1Fallback,
                          std::vector<std::string>& problems);
-
-// Text conversions between the book's bytes (shown as Latin-1) and UTF-8.
-std::string Latin1ToUtf8(std::string_view bytes);
-// Characters beyond Latin-1 take their nearest form, or '?' when they have none; lost counts
-// them.
-std::string Utf8ToLatin1(std::string_view utf8, int* lost = nullptr);
 
 }  // namespace numora

@@ -3,11 +3,11 @@
 #include <fstream>
 #include <string>
 
-#include "book/BookFormats.h"
-#include "book/BookJson.h"
-#include "book/Contacts.h"
-#include "book/ContactsCsv.h"
-#include "book/VCard.h"
+#include "formats/BookFormats.h"
+#include "formats/BookJson.h"
+#include "formats/Contacts.h"
+#include "formats/ContactsCsv.h"
+#include "formats/VCard.h"
 #include "support/BookBuilder.h"
 
 namespace numora {

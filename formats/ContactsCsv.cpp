@@ -1,4 +1,4 @@
-#include "book/ContactsCsv.h"
+#include "formats/ContactsCsv.h"
 
 #include "book/ParseNumbers.h"
 

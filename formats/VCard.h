@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "book/Contacts.h"
+#include "formats/Contacts.h"
 
 namespace numora {
 

@@ -1,6 +1,6 @@
-#include "book/HandsetText.h"
+#include "text/HandsetText.h"
 
-#include "book/HandsetTextForms.h"
+#include "text/HandsetTextForms.h"
 
 namespace numora {
 

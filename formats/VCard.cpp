@@ -1,6 +1,7 @@
-#include "book/VCard.h"
+#include "formats/VCard.h"
 
 #include "book/ParseNumbers.h"
+#include "text/TextCodec.h"
 
 #include <algorithm>
 #include <array>

@@ -1,0 +1,259 @@
+#include "numbers/PhoneNumbers.h"
+
+#include <phonenumbers/phonenumber.pb.h>
+#include <phonenumbers/phonenumberutil.h>
+
+#include <algorithm>
+#include <cctype>
+
+namespace numora {
+
+namespace {
+
+using i18n::phonenumbers::PhoneNumber;
+using i18n::phonenumbers::PhoneNumberUtil;
+
+PhoneNumberUtil& Util() {
+    return *PhoneNumberUtil::GetInstance();
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool IsLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+char Lower(char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
+
+bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
+    if (s.size() < prefix.size()) return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        if (Lower(s[i]) != prefix[i]) return false;
+    }
+    return true;
+}
+
+// Characters that only lay a number out; dropping them loses nothing.
+bool IsLayout(char c) {
+    return c == ' ' || c == '\t' || c == '-' || c == '(' || c == ')' || c == '.' || c == '/' ||
+           c == '[' || c == ']';
+}
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
+}
+
+// An extension written at the end of a number: "x102", "ext. 102", "extension 102". Returns
+// the digits and shortens s to the number before it.
+std::string TakeWrittenExtension(std::string_view& s) {
+    std::size_t end = s.size();
+    while (end > 0 && s[end - 1] == ' ')
+        --end;
+    std::size_t start = end;
+    while (start > 0 && IsDigit(s[start - 1]))
+        --start;
+    if (start == end) return {};
+    std::size_t wordEnd = start;
+    while (wordEnd > 0 && s[wordEnd - 1] == ' ')
+        --wordEnd;
+    if (wordEnd > 0 && s[wordEnd - 1] == '.') --wordEnd;
+    std::size_t wordStart = wordEnd;
+    while (wordStart > 0 && IsLetter(s[wordStart - 1]))
+        --wordStart;
+    std::string word;
+    for (std::size_t i = wordStart; i < wordEnd; ++i)
+        word += Lower(s[i]);
+    if (word != "x" && word != "ext" && word != "extn" && word != "extension") return {};
+    // The marker stands apart from the number, or right after its last digit ("555x12").
+    if (wordStart > 0 && IsLetter(s[wordStart - 1])) return {};
+    std::string digits(s.substr(start, end - start));
+    s = s.substr(0, wordStart);
+    return digits;
+}
+
+// The number split into what comes before its first pause or wait (the part a phone-number
+// library can place), the dial string after it, and what was left out.
+struct Written {
+    bool plus = false;
+    std::string main;
+    std::string tail;
+    std::string extension;
+    std::vector<std::string> dropped;
+};
+
+Written Split(std::string_view text) {
+    Written w;
+    std::string_view s = Trim(text);
+    bool uri = false;
+    if (StartsWithNoCase(s, "tel:")) {
+        s.remove_prefix(4);
+        uri = true;
+        // Parameters follow the number: ";ext=102", ";phone-context=...", ";isub=...".
+        const std::size_t semi = s.find(';');
+        if (semi != std::string_view::npos) {
+            std::string_view params = s.substr(semi);
+            s = s.substr(0, semi);
+            while (!params.empty()) {
+                params.remove_prefix(1);
+                const std::size_t next = params.find(';');
+                const std::string_view param = params.substr(0, next);
+                if (StartsWithNoCase(param, "ext=")) {
+                    for (char c : param.substr(4)) {
+                        if (IsDigit(c)) w.extension += c;
+                    }
+                }
+                params = next == std::string_view::npos ? std::string_view{} : params.substr(next);
+            }
+        }
+    } else {
+        w.extension = TakeWrittenExtension(s);
+    }
+
+    std::string* out = &w.main;
+    const auto pause = [&](char mark) {
+        out = &w.tail;
+        *out += mark;
+    };
+    for (std::size_t i = 0; i < s.size();) {
+        const char c = s[i];
+        if (IsDigit(c) || c == '#' || c == '*') {
+            *out += c;
+            ++i;
+        } else if (c == '+' && w.main.empty() && out == &w.main && !w.plus) {
+            w.plus = true;
+            ++i;
+        } else if (IsLayout(c)) {
+            ++i;
+        } else if (c == ',' && !uri) {
+            pause('P');
+            ++i;
+        } else if (c == ';' && !uri) {
+            pause('T');
+            ++i;
+        } else if (IsLetter(c)) {
+            std::size_t end = i;
+            while (end < s.size() && IsLetter(s[end]))
+                ++end;
+            const char mark = end - i == 1 ? Lower(c) : '\0';
+            if (mark == 'p') {
+                pause('P');
+            } else if (mark == 'w' || mark == 't') {
+                pause('T');
+            } else {
+                w.dropped.emplace_back(s.substr(i, end - i));
+            }
+            i = end;
+        } else {
+            // Any other character, a multi-byte UTF-8 one whole.
+            std::size_t end = i + 1;
+            while (end < s.size() && (static_cast<unsigned char>(s[end]) & 0xC0) == 0x80)
+                ++end;
+            w.dropped.emplace_back(s.substr(i, end - i));
+            i = end;
+        }
+    }
+    return w;
+}
+
+bool ParseInternational(const std::string& digits, PhoneNumber& number) {
+    return Util().Parse("+" + digits, "ZZ", &number) == PhoneNumberUtil::NO_PARSING_ERROR;
+}
+
+std::string DialableOnly(const std::string& formatted) {
+    std::string out;
+    for (char c : formatted) {
+        if (IsDigit(c) || c == '#' || c == '*') out += c;
+    }
+    return out;
+}
+
+std::string Upper(std::string_view region) {
+    std::string out(region);
+    for (char& c : out)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return out;
+}
+
+}  // namespace
+
+bool IsKnownRegion(std::string_view region) {
+    return region.size() == 2 && Util().GetCountryCodeForRegion(Upper(region)) != 0;
+}
+
+std::string RegionOfLocale(std::string_view locale) {
+    // language[_TERRITORY][.codeset][@modifier]
+    const std::size_t underscore = locale.find('_');
+    if (underscore == std::string_view::npos) return {};
+    std::string_view territory = locale.substr(underscore + 1);
+    territory = territory.substr(0, territory.find_first_of(".@"));
+    return IsKnownRegion(territory) ? Upper(territory) : std::string{};
+}
+
+std::string HomeRegionFromLocale(std::string_view lcAll, std::string_view lcTelephone,
+                                 std::string_view lang) {
+    for (std::string_view locale : {lcAll, lcTelephone, lang}) {
+        if (std::string region = RegionOfLocale(locale); !region.empty()) return region;
+    }
+    return {};
+}
+
+PhoneNumbers::PhoneNumbers(std::string homeRegion)
+    : m_region(IsKnownRegion(homeRegion) ? Upper(homeRegion) : std::string{}) {}
+
+DialableNumber PhoneNumbers::Dialable(std::string_view written) const {
+    Written w = Split(written);
+    DialableNumber out;
+    out.dropped = std::move(w.dropped);
+    out.extension = w.extension;
+    std::string main = w.main;
+    if (w.plus && !main.empty()) {
+        PhoneNumber number;
+        if (!m_region.empty() && ParseInternational(main, number)) {
+            std::string formatted;
+            Util().FormatOutOfCountryCallingNumber(number, m_region, &formatted);
+            main = DialableOnly(formatted);
+        } else {
+            main = "00" + main;
+        }
+    }
+    out.digits = main + w.tail;
+    if (!w.extension.empty()) out.digits += "P" + w.extension;
+    return out;
+}
+
+std::string PhoneNumbers::Key(std::string_view written) const {
+    const std::string dialable = Dialable(written).digits;
+    const std::size_t mark = dialable.find_first_of("PT");
+    const std::string main = dialable.substr(0, mark);
+    const std::string tail = mark == std::string::npos ? std::string{} : dialable.substr(mark);
+    if (main.empty()) return tail;
+    PhoneNumber number;
+    bool placed = false;
+    if (!m_region.empty()) {
+        placed = Util().Parse(main, m_region, &number) == PhoneNumberUtil::NO_PARSING_ERROR;
+    } else if (main.starts_with("00")) {
+        placed = ParseInternational(main.substr(2), number);
+    }
+    if (placed && Util().IsPossibleNumber(number)) {
+        number.clear_extension();
+        std::string e164;
+        Util().Format(number, PhoneNumberUtil::E164, &e164);
+        return e164 + tail;
+    }
+    return main + tail;
+}
+
+bool PhoneNumbers::Same(std::string_view a, std::string_view b) const {
+    const std::string key = Key(a);
+    return !key.empty() && key == Key(b);
+}
+
+}  // namespace numora
