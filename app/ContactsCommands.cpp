@@ -3,8 +3,8 @@
 #include <QFile>
 #include <QFileDialog>
 
-#include "formats/BookFormats.h"
 #include "files/SaveFile.h"
+#include "formats/BookFormats.h"
 #include "history/BookHistory.h"
 #include "ui/Modal.h"
 #include "ui/PBDialog.h"
@@ -57,7 +57,10 @@ void SetContactsPathChooser(ContactsPathChooser chooser) {
 
 void ImportContactsFile(QWidget* parent, CPBDialog& page) {
     const QString path = ChoosePath(parent, false);
-    if (path.isEmpty()) return;
+    if (!path.isEmpty()) ImportContactsFrom(parent, page, path);
+}
+
+void ImportContactsFrom(QWidget* parent, CPBDialog& page, const QString& path) {
     QFile file(path);
     if (file.size() > kMaxContactsBytes || !file.open(QIODevice::ReadOnly)) {
         page.MessageBox(kFileOpenFailed);

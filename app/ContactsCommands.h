@@ -18,6 +18,8 @@ using ContactsPathChooser = std::function<QString(QWidget* parent, bool save)>;
 void SetContactsPathChooser(ContactsPathChooser chooser);
 
 void ImportContactsFile(QWidget* parent, CPBDialog& page);
+// Import Contacts of a file already chosen (one dropped on the window).
+void ImportContactsFrom(QWidget* parent, CPBDialog& page, const QString& path);
 void ExportContactsFile(QWidget* parent, CPBDialog& page);
 
 }  // namespace numora

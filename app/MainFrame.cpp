@@ -3,16 +3,23 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
+#include <QLabel>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
+#include <QUrl>
 #include <algorithm>
 
 #include "app/AboutDlg.h"
 #include "app/AppIcon.h"
 #include "app/ContactsCommands.h"
+#include "app/FileDrop.h"
 #include "app/HistoryDlg.h"
 #include "app/NumoraView.h"
 #include "app/ProtocolLogDlg.h"
@@ -32,6 +39,23 @@ constexpr int kVersionBytes = 99;
 constexpr int kScreenHeightMargin = 50;
 constexpr const char* kVerifySection = "Phone Book";
 constexpr const char* kVerifyKey = "Verify After Writing";
+
+// The local files of a drop, in the order given.
+QStringList LocalFiles(const QMimeData* mime) {
+    QStringList files;
+    if (mime == nullptr || !mime->hasUrls()) return files;
+    for (const QUrl& url : mime->urls()) {
+        if (url.isLocalFile()) files << url.toLocalFile();
+    }
+    return files;
+}
+
+std::vector<std::string> Paths(const QStringList& files) {
+    std::vector<std::string> paths;
+    for (const QString& file : files)
+        paths.push_back(file.toStdString());
+    return paths;
+}
 
 QString ReadVersion(const QString& path, bool& found) {
     QFile file(path);
@@ -56,6 +80,7 @@ QString FrameTitle(const QDir& current) {
 CMainFrame::CMainFrame(FrameOptions options, QWidget* parent)
     : QMainWindow(parent), m_options(std::move(options)) {
     setObjectName(QStringLiteral("mainFrame"));
+    setAcceptDrops(true);
     setWindowIcon(AppIcon());
     if (m_options.programFolder.isEmpty()) {
         m_options.programFolder = QCoreApplication::applicationDirPath();
@@ -108,6 +133,12 @@ CMainFrame::CMainFrame(FrameOptions options, QWidget* parent)
     });
 
     BuildMenus();
+    // How full the handset's book is, under the page.
+    auto* figures = new QLabel(Page()->StatusLine());
+    figures->setObjectName(QStringLiteral("bookFigures"));
+    statusBar()->addWidget(figures);
+    connect(Page(), &CPBDialog::bookShown, figures,
+            [figures, page = Page()] { figures->setText(page->StatusLine()); });
     setWindowTitle(FrameTitle(QDir::current()));
     Profile().SetString("Initialization", "ClassName", metaObject()->className());
     FitToForm();
@@ -130,6 +161,26 @@ CPBDialog* CMainFrame::Page() const {
 
 void CMainFrame::BuildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    // The page's four commands, with their keys; like the buttons, not while the page is locked.
+    CPBDialog* page = Page();
+    const struct {
+        const char* text;
+        QKeySequence keys;
+        void (CPBDialog::*command)();
+    } commands[] = {
+        {"&Read from Phone", QKeySequence(Qt::CTRL | Qt::Key_R), &CPBDialog::OnReadFromPhone},
+        {"&Write to Phone", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_W),
+         &CPBDialog::OnWriteToPhone},
+        {"File &Open", QKeySequence::Open, &CPBDialog::OnFileOpen},
+        {"File &Save", QKeySequence::Save, &CPBDialog::OnFileSave},
+    };
+    for (const auto& c : commands) {
+        QAction* action = file->addAction(QString::fromLatin1(c.text));
+        action->setShortcut(c.keys);
+        connect(action, &QAction::triggered, page, c.command);
+        connect(page, &CPBDialog::sheetEnable, action, &QAction::setEnabled);
+    }
+    file->addSeparator();
     QAction* import = file->addAction(QStringLiteral("&Import Contacts..."));
     connect(import, &QAction::triggered, this, &CMainFrame::OnImportContacts);
     QAction* exportAction = file->addAction(QStringLiteral("&Export Contacts..."));
@@ -167,16 +218,80 @@ void CMainFrame::BuildMenus() {
     connect(Page(), &CPBDialog::sheetEnable, import, &QAction::setEnabled);
     connect(Page(), &CPBDialog::sheetEnable, exportAction, &QAction::setEnabled);
     connect(Page(), &CPBDialog::sheetEnable, historyAction, &QAction::setEnabled);
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    QAction* find = edit->addAction(QStringLiteral("&Find..."));
+    find->setShortcut(QKeySequence::Find);
+    connect(find, &QAction::triggered, page, &CPBDialog::StartFind);
+    connect(page, &CPBDialog::sheetEnable, find, &QAction::setEnabled);
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     QAction* about = help->addAction(QStringLiteral("&About Program"));
     connect(about, &QAction::triggered, this, &CMainFrame::OnAppAbout);
-    // The document has nothing to open or save, so New, Open and Save are not bound. The ruled
-    // printout has no menu entry: Ctrl+P is its only way in.
+    // Open and Save are the page's File Open and File Save. The ruled printout has no menu
+    // entry: Ctrl+P is its only way in.
     auto* print = new QAction(this);
     print->setShortcut(QKeySequence::Print);
     addAction(print);
     connect(print, &QAction::triggered, m_pView, &CNumoraView::OnFilePrint);
     connect(m_pView, &CNumoraView::printRequested, this, &CMainFrame::OnFilePrint);
+}
+
+bool CMainFrame::Busy() const {
+    return Page()->Locked() || m_verifier->Active();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (PlanDrop(Paths(LocalFiles(event->mimeData())), Busy()).action != DropAction::Nothing) {
+        event->acceptProposedAction();
+    }
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    const QStringList files = LocalFiles(event->mimeData());
+    if (files.isEmpty()) return;
+    event->acceptProposedAction();
+    // The file manager is not kept waiting while the window asks and works.
+    QTimer::singleShot(0, this, [this, files] { OpenFiles(files); });
+}
+
+void CMainFrame::OpenFiles(const QStringList& paths) {
+    const DropPlan plan = PlanDrop(Paths(paths), Busy());
+    if (!plan.refused.empty()) {
+        QStringList names;
+        for (const std::string& path : plan.refused)
+            names << QFileInfo(QString::fromStdString(path)).fileName();
+        ShowMessage(this, ToBytes(QStringLiteral("Not a phone book (*.pb) or contacts file "
+                                                 "(*.vcf, *.csv, *.json): %1")
+                                      .arg(names.join(QStringLiteral(", ")))));
+    }
+    QStringList files;
+    for (const std::string& path : plan.files)
+        files << QString::fromStdString(path);
+    switch (plan.action) {
+        case DropAction::OpenBook:
+            Page()->OpenBookFile(files.first());
+            break;
+        case DropAction::MergeOrReplace: {
+            const auto choice = AskChoice(
+                this,
+                ToBytes(QStringLiteral("\"%1\" holds contacts. Merge them into the book, or "
+                                       "replace the book's entries with them?")
+                            .arg(QFileInfo(files.first()).fileName())),
+                {QStringLiteral("Merge into the book"), QStringLiteral("Replace the entries")});
+            if (choice == 0) MergeFiles(files);
+            if (choice == 1) ImportContactsFrom(this, *Page(), files.first());
+            break;
+        }
+        case DropAction::MergeEach:
+            MergeFiles(files);
+            break;
+        case DropAction::Nothing:
+            break;
+    }
+}
+
+void CMainFrame::MergeFiles(const QStringList& paths) {
+    (void)paths;
+    ShowMessage(this, "Merging contacts into the book is not available yet: nothing was changed.");
 }
 
 void CMainFrame::OnImportContacts() {
@@ -226,6 +341,7 @@ PrintRowSource CMainFrame::ListRows() const {
     const CPBListCtrl* list = Page()->List();
     return [list](int row) {
         ListRowTexts cells;
+        if (!list->IsRowShown(row)) return cells;
         for (int col = 0; col < kListColumns; ++col) {
             cells[static_cast<std::size_t>(col)] = ToBytes(list->CellText(row, col));
         }
@@ -258,15 +374,21 @@ void CMainFrame::FitToForm() {
 
 void CMainFrame::StartUp() {
     Page()->DeleteWorkFile();
+    // A file named on the command line is opened in place of the handset's book.
+    const bool readHandset = m_options.file.isEmpty();
+    if (!readHandset) {
+        QTimer::singleShot(0, this, [this] { OpenFiles({m_options.file}); });
+    }
     if (!m_options.simulate) {
-        BeginSearch();
+        if (readHandset) BeginSearch();
         return;
     }
     m_simulator = new CSimulatorProcess(this);
-    connect(m_simulator, &CSimulatorProcess::ready, this, [this](const QString& terminal) {
-        m_connection->PinTo(terminal);
-        BeginSearch();
-    });
+    connect(m_simulator, &CSimulatorProcess::ready, this,
+            [this, readHandset](const QString& terminal) {
+                m_connection->PinTo(terminal);
+                if (readHandset) BeginSearch();
+            });
     connect(m_simulator, &CSimulatorProcess::failed, this, [this](const QString& reason) {
         // Without the simulator there is nothing to read: the window starts with an empty book.
         ShowMessage(this, ToBytes(reason + QStringLiteral(" Numora goes on without a handset.")));

@@ -33,6 +33,7 @@ struct FrameOptions {
     QString profilePath;    // an INI file instead of the user's profile
     QString programFolder;  // the program's folder; the executable's when empty
     QString historyFolder;  // the book's history; the user's history folder when empty
+    QString file;           // a book or contacts file to open instead of reading the handset
 };
 
 // The profile's "Port Setting" key of the File menu's "Fast Transfers": "1" on, "0" off.
@@ -74,6 +75,10 @@ public:
     CBookHistory& History() { return *m_history; }
     // Puts a snapshot into the window as File Open would; the window's edits are kept first.
     bool RestoreSnapshot(const QString& id);
+    // Files given from outside (dropped on the window, named on the command line): a phone
+    // book opens as File Open does, one contacts file asks whether to merge it or replace the
+    // entries, several are merged one after the other. Nothing happens while the page is busy.
+    void OpenFiles(const QStringList& paths);
 
 public slots:
     void OnAppAbout();
@@ -91,8 +96,13 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
+    bool Busy() const;
+    // Merges the files' contacts into the book through the merge preview, one after the other.
+    void MergeFiles(const QStringList& paths);
     void BuildMenus();
     PrintRowSource ListRows() const;
     void FitToForm();

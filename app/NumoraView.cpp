@@ -1,5 +1,6 @@
 #include "app/NumoraView.h"
 
+#include <QLineEdit>
 #include <QStyle>
 #include <QStyleOptionTabWidgetFrame>
 #include <QTabBar>
@@ -15,6 +16,11 @@ CMyPropSheet::CMyPropSheet(IPort& port, IClock& clock, IProfile& profile, QWidge
     setObjectName(QStringLiteral("propertySheet"));
     addTab(m_pPage, m_pPage->windowTitle());
     connect(m_pPage, &CPBDialog::sheetEnable, this, &CMyPropSheet::OnSheetEnable);
+    // The page's find field stands beside its tab, above the list, where the page's own layout
+    // has no room for it.
+    QLineEdit* find = m_pPage->FindField();
+    setCornerWidget(find, Qt::TopRightCorner);
+    find->show();
 }
 
 QSize CMyPropSheet::PageRoom(QSize sheet) const {

@@ -2,6 +2,7 @@
 //   numora                 looks for the handset on the serial ports
 //   numora --port DEV      uses that device
 //   numora --simulate      starts numora-sim and works with it
+//   numora FILE            opens a phone book (or contacts file) instead of reading the handset
 #include <QApplication>
 #include <QCommandLineParser>
 
@@ -26,9 +27,13 @@ int main(int argc, char* argv[]) {
         QStringLiteral("simulate"), QStringLiteral("Start numora-sim and use it as the handset."));
     parser.addOption(portOption);
     parser.addOption(simulateOption);
+    parser.addPositionalArgument(QStringLiteral("file"),
+                                 QStringLiteral("A phone book (*.pb) or contacts file to open."),
+                                 QStringLiteral("[FILE]"));
     parser.process(app);
 
     numora::FrameOptions options;
+    options.file = parser.positionalArguments().value(0);
     options.port = parser.value(portOption);
     options.simulate = parser.isSet(simulateOption) && options.port.isEmpty();
 

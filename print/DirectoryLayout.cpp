@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <tuple>
 
+#include "text/Folding.h"
+
 namespace numora {
 
 namespace {
@@ -20,27 +22,6 @@ constexpr std::string_view kTitle = "Phone Book";
 constexpr std::string_view kNoName = "(no name)";
 constexpr std::array<std::string_view, 3> kHeadings = {"Name and group", "Numbers",
                                                        "E-mail, wireless address, memo"};
-
-// A letter without case or accent, for sorting names: Latin-1 letters fold to their base.
-char FoldForSort(unsigned char c) {
-    // 0xC0 to 0xFF; '*' marks the two signs among the letters, kept as they are.
-    static constexpr std::string_view kFold =
-        "aaaaaaaceeeeiiiidnooooo*ouuuuyts"
-        "aaaaaaaceeeeiiiidnooooo*ouuuuyty";
-    if (c >= 'A' && c <= 'Z') return static_cast<char>(c - 'A' + 'a');
-    if (c >= 0xC0 && kFold[c - 0xC0] != '*') return kFold[c - 0xC0];
-    return static_cast<char>(c);
-}
-
-std::string SortKey(const std::string& name) {
-    std::string key;
-    for (char c : name) {
-        const auto u = static_cast<unsigned char>(c);
-        key += FoldForSort(u);
-        if (u == 0xDF) key += 's';  // sharp s sorts as "ss"
-    }
-    return key;
-}
 
 std::string Trimmed(const std::string& text) {
     const auto first = text.find_first_not_of(' ');
@@ -288,7 +269,7 @@ std::vector<int> DirectoryOrder(std::span<const ListRowTexts> rows) {
     for (std::size_t r = 0; r < rows.size(); ++r) {
         if (!IsPrintableRow(rows[r])) continue;
         std::string name = Trimmed(rows[r][col::kName]);
-        keys.push_back({name.empty(), SortKey(name), std::move(name), static_cast<int>(r)});
+        keys.push_back({name.empty(), FoldLetters(name), std::move(name), static_cast<int>(r)});
     }
     std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) {
         return std::tie(a.unnamed, a.folded, a.name, a.row) <

@@ -4,7 +4,9 @@
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QMessageBox>
+#include <QPushButton>
 #include <string>
+#include <vector>
 
 namespace numora {
 
@@ -39,6 +41,22 @@ public:
         WidenForCaption(box);
         return box.exec() == QMessageBox::Yes;
     }
+    std::optional<int> Choose(QWidget* parent, const QString& text,
+                              const QStringList& choices) override {
+        QMessageBox box(QMessageBox::Question, QString::fromLatin1(kAppTitle), text,
+                        QMessageBox::NoButton, parent);
+        std::vector<QAbstractButton*> buttons;
+        for (const QString& choice : choices)
+            buttons.push_back(box.addButton(choice, QMessageBox::AcceptRole));
+        box.setEscapeButton(box.addButton(QMessageBox::Cancel));
+        if (!buttons.empty()) box.setDefaultButton(qobject_cast<QPushButton*>(buttons.front()));
+        WidenForCaption(box);
+        box.exec();
+        for (std::size_t k = 0; k < buttons.size(); ++k) {
+            if (box.clickedButton() == buttons[k]) return static_cast<int>(k);
+        }
+        return std::nullopt;
+    }
 };
 
 CScreenRunner g_screenRunner;
@@ -64,6 +82,10 @@ void ShowMessage(QWidget* parent, std::string_view text) {
 
 bool AskQuestion(QWidget* parent, std::string_view text) {
     return g_runner->Ask(parent, FromBytes(text));
+}
+
+std::optional<int> AskChoice(QWidget* parent, std::string_view text, const QStringList& choices) {
+    return g_runner->Choose(parent, FromBytes(text), choices);
 }
 
 std::string ToBytes(const QString& text) {

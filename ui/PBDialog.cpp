@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFrame>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,6 +18,7 @@
 
 #include "book/ListText.h"
 #include "book/MediaLists.h"
+#include "browse/BookFigures.h"
 #include "history/BookHistory.h"
 #include "sync/HandsetFiles.h"
 #include "ui/EntryRules.h"
@@ -34,6 +36,31 @@ namespace numora {
 namespace {
 
 constexpr int kSpeedDialBoxLen = 2;
+
+// A file already chosen, read and written as the page's files are.
+class CChosenFile : public IFileAccess {
+public:
+    CChosenFile(IFileAccess& files, std::string path) : m_files(files), m_path(std::move(path)) {}
+    std::optional<std::string> ChooseOpenPath() override { return m_path; }
+    std::optional<std::string> ChooseSavePath() override { return m_path; }
+    bool ReadAll(const std::string& path, std::vector<uint8_t>& bytes) override {
+        return m_files.ReadAll(path, bytes);
+    }
+    bool Save(const std::string& path, std::span<const uint8_t> bytes) override {
+        return m_files.Save(path, bytes);
+    }
+
+private:
+    IFileAccess& m_files;
+    std::string m_path;
+};
+
+// Numbers are searched for under the region of the user's locale.
+std::string HomeRegion() {
+    return HomeRegionFromLocale(qgetenv("LC_ALL").toStdString(),
+                                qgetenv("LC_TELEPHONE").toStdString(),
+                                qgetenv("LANG").toStdString());
+}
 
 struct NumberLayout {
     const char* name;     // object name prefix
@@ -59,7 +86,8 @@ CPBDialog::CPBDialog(IPort& port, IClock& clock, IProfile& profile, QWidget* par
     : QWidget(parent),
       m_session(m_book, *this, port, clock, profile),
       m_units(font()),
-      m_programFolder(QCoreApplication::applicationDirPath()) {
+      m_programFolder(QCoreApplication::applicationDirPath()),
+      m_search(HomeRegion()) {
     setObjectName(QStringLiteral("phoneBookPage"));
     setWindowTitle(QStringLiteral("Phone Book"));
     m_book.SetMessageSink(this);
@@ -296,6 +324,23 @@ void CPBDialog::BuildList() {
     m_list->EndUpdate();
     m_list->SetHighlight(CPBListCtrl::kAllColumns);
     m_list->SetNotifyWindow(this);
+    // A click on a heading sorts the view by that column.
+    QHeaderView* headings = m_list->horizontalHeader();
+    headings->setSectionsClickable(true);
+    connect(headings, &QHeaderView::sectionClicked, this,
+            [this](int column) { SortList(NextSort(m_sort, column)); });
+
+    // The window shows the find field beside the page's tab.
+    m_findField = new QLineEdit(this);
+    m_findField->setObjectName(QStringLiteral("findField"));
+    m_findField->setPlaceholderText(QStringLiteral("Find (Ctrl+F)"));
+    m_findField->setToolTip(
+        QStringLiteral("Finds entries by name, number, e-mail, wireless address or memo"));
+    m_findField->setClearButtonEnabled(true);
+    m_findField->hide();
+    AcceptHandsetText(m_findField);
+    m_findField->installEventFilter(this);
+    connect(m_findField, &QLineEdit::textChanged, this, [this] { ApplyView(false); });
 }
 
 void CPBDialog::StartUp(const PortTable& discovered) {
@@ -314,10 +359,26 @@ void CPBDialog::StartUp(const PortTable& discovered) {
 bool CPBDialog::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
     const int key = static_cast<QKeyEvent*>(event)->key();
+    // Escape ends a search; Enter or Down goes from the search to what it found.
+    if (watched == m_findField) {
+        if (key == Qt::Key_Escape) {
+            ClearFind();
+            return true;
+        }
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Down) {
+            m_list->setFocus(Qt::ShortcutFocusReason);
+            return true;
+        }
+        return false;
+    }
     // The keys stand for their buttons, and do nothing while the button is disabled.
     if (watched == m_list) {
         if (key == Qt::Key_Delete && m_delete->isEnabled()) {
             OnDelete();
+            return true;
+        }
+        if (key == Qt::Key_Escape && !m_findField->text().isEmpty()) {
+            ClearFind();
             return true;
         }
         return false;
@@ -354,8 +415,8 @@ void CPBDialog::EnableControls(bool enable) {
     m_locked = !enable;
     emit sheetEnable(enable);
     for (QWidget* w : std::initializer_list<QWidget*>{
-             m_filterCombo, m_smsGroupCombo, m_editSmsGroup, m_editGroup, m_list, m_read, m_write,
-             m_fileOpen, m_fileSave, m_name, m_email, m_wireless, m_memo}) {
+             m_filterCombo, m_smsGroupCombo, m_editSmsGroup, m_editGroup, m_list, m_findField,
+             m_read, m_write, m_fileOpen, m_fileSave, m_name, m_email, m_wireless, m_memo}) {
         w->setEnabled(enable);
     }
     for (const NumberControls& n : m_numbers)
@@ -448,6 +509,8 @@ void CPBDialog::RefreshList() {
         }
     }
     m_list->EndUpdate();
+    m_searchIndexed = false;
+    ApplyView(true);
     ShowSelectedEntry();
 }
 
@@ -710,6 +773,8 @@ void CPBDialog::OnDelete() {
     for (int c = 1; c < kListColumns; ++c)
         m_list->SetCell(slot, c, QString());
     m_list->EndUpdate();
+    m_searchIndexed = false;
+    ApplyView(true);
     ShowSelectedEntry();
 }
 
@@ -759,8 +824,17 @@ void CPBDialog::OnWriteToPhone() {
 }
 
 void CPBDialog::OnFileOpen() {
+    OpenBook(m_files != nullptr ? *m_files : *m_ownFiles);
+}
+
+void CPBDialog::OpenBookFile(const QString& path) {
+    CChosenFile chosen(m_files != nullptr ? *m_files : *m_ownFiles, path.toStdString());
+    OpenBook(chosen);
+}
+
+void CPBDialog::OpenBook(IFileAccess& files) {
     KeepEdits(history::kBeforeOpen);
-    if (FileOpen(m_book, *this, m_files != nullptr ? *m_files : *m_ownFiles)) {
+    if (FileOpen(m_book, *this, files)) {
         KeepBook(history::kOpened);
         m_incompleteRead = false;
     }
@@ -770,6 +844,75 @@ void CPBDialog::OnFileSave() {
     if (FileSave(m_book, *this, m_files != nullptr ? *m_files : *m_ownFiles)) {
         KeepBook(history::kSaved);
     }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Find and sort
+
+void CPBDialog::StartFind() {
+    if (!m_findField->isEnabled()) return;
+    m_findField->setFocus(Qt::ShortcutFocusReason);
+    m_findField->selectAll();
+}
+
+void CPBDialog::ClearFind() {
+    m_findField->clear();
+    m_list->setFocus(Qt::ShortcutFocusReason);
+    if (m_list->HasSelectedItem())
+        m_list->scrollTo(m_list->model()->index(m_list->GetSelectedItem(), 0));
+}
+
+void CPBDialog::SortList(ListSort sort) {
+    m_sort = sort;
+    QHeaderView* headings = m_list->horizontalHeader();
+    headings->setSortIndicatorShown(sort.order != SortOrder::Slots);
+    headings->setSortIndicator(sort.column, sort.order == SortOrder::Descending
+                                                ? Qt::DescendingOrder
+                                                : Qt::AscendingOrder);
+    ApplyView(true);
+}
+
+void CPBDialog::ApplyView(bool keepSelected) {
+    const std::string typed = ToBytes(m_findField->text());
+    const bool searching = IsSearch(typed);
+    if (searching && !m_searchIndexed) {
+        m_search.Index(m_book);
+        m_searchIndexed = true;
+    }
+    SlotSet shown = ShownRows(m_book, FilterGroup(), typed, m_search);
+    const bool selected = m_list->HasSelectedItem();
+    const int row = m_list->GetSelectedItem();
+    if (searching && keepSelected && selected && m_list->IsRowShown(row)) {
+        shown.set(static_cast<std::size_t>(row));
+    }
+    std::array<bool, kEntrySlots> rows{};
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        rows[r] = shown.test(r);
+    m_list->SetRowsShown(rows);
+
+    std::vector<RowTexts> texts(static_cast<std::size_t>(m_list->RowCount()));
+    if (m_sort.order != SortOrder::Slots) {
+        for (int r = 0; r < m_list->RowCount(); ++r)
+            texts[static_cast<std::size_t>(r)][static_cast<std::size_t>(m_sort.column)] =
+                ToBytes(m_list->CellText(r, m_sort.column));
+    }
+    m_list->SetRowOrder(SortedRows(texts, m_sort));
+
+    // The highlight stays on a row the list shows; a search puts it on the first row it finds.
+    if ((selected || searching) && !m_list->IsRowShown(row)) {
+        const int first = m_list->FirstShownRow();
+        if (first >= 0) {
+            m_list->SelectItem(first);
+        } else {
+            m_list->ClearSelectedItem();
+        }
+        ShowSelectedEntry();
+    }
+    emit bookShown();
+}
+
+QString CPBDialog::StatusLine() const {
+    return FromBytes(BookStatusLine(m_book));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -13,6 +13,8 @@
 
 #include "book/PBData.h"
 #include "book/PbFileCommands.h"
+#include "browse/BookSearch.h"
+#include "browse/RowOrder.h"
 #include "link/PortSearch.h"
 #include "sync/PhoneSession.h"
 #include "ui/DialogUnits.h"
@@ -117,6 +119,20 @@ public:
     // The book in the page came from a read that did not finish.
     bool BookFromIncompleteRead() const { return m_incompleteRead; }
 
+    // Find as you type: the field the window shows beside the page's tab. While it holds text
+    // the list shows only the entries it finds among those the group filter shows; the panel
+    // stays as it is (editable under "All"), and an entry edited so that it is no longer found
+    // stays in the list until the search changes.
+    QLineEdit* FindField() const { return m_findField; }
+    void StartFind();
+    // Empties the search: every row shows again, the selected entry stays selected.
+    void ClearFind();
+    // The list's order by a column heading (as a click on it gives); the book is not touched.
+    void SortList(ListSort sort);
+    ListSort Sort() const { return m_sort; }
+    // "40 of 300 entries, 260 free; 18 of 19 speed dials free"
+    QString StatusLine() const;
+
     // What the speed dial dialog reads of the panel; kind index 0 Mobile .. 4 Fax.
     QString SpeedDialBoxText(int kindIndex) const;
     QString NumberBoxText(int kindIndex) const;
@@ -128,6 +144,8 @@ public slots:
     void OnWriteToPhone();
     void OnFileOpen();
     void OnFileSave();
+    // File Open of a file already chosen (dropped on the window, named on the command line).
+    void OpenBookFile(const QString& path);
     void OnSave();
     void OnReset();
     void OnDelete();
@@ -140,6 +158,8 @@ signals:
     void sheetEnable(bool enable);
     // A read or write run has ended (a RunOutcome).
     void runEnded(int outcome);
+    // The list was filled again or an entry changed; the status line follows.
+    void bookShown();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -148,6 +168,9 @@ private:
     void BuildControls();
     void BuildList();
     void OnListSelect();
+    // Applies the search and the sort to the list's rows. A refresh keeps the selected row in
+    // sight; a new search shows only what it finds and moves the highlight to its first row.
+    void ApplyView(bool keepSelected);
     void OnFilterChanged();
     void OnNumberChanged(int kindIndex);
     void FillRow(int slot);
@@ -160,6 +183,7 @@ private:
     PBEntry TypedEntry(int slot, const PBEntry* before) const;
     void ApplySpeedDials(int slot);
     void ReportHistoryFailure();
+    void OpenBook(IFileAccess& files);
 
     void LayOut();
     void Put(QWidget* widget, const QRect& rect) const;
@@ -184,7 +208,12 @@ private:
     QWidget* m_into = this;  // where the controls being built go, at m_origin of the page
     QPoint m_origin;
 
+    BookSearch m_search;
+    bool m_searchIndexed = false;  // the search holds the book's entries as they are
+    ListSort m_sort;
+
     CPBListCtrl* m_list = nullptr;
+    QLineEdit* m_findField = nullptr;
     QFrame* m_panelFrame = nullptr;
     QScrollArea* m_panelScroll = nullptr;
     QWidget* m_panel = nullptr;

@@ -62,12 +62,18 @@ public:
         questions << text;
         return answer;
     }
+    // Choices are recorded with the question and answered with `choice`.
+    std::optional<int> Choose(QWidget*, const QString& text, const QStringList& offered) override {
+        questions << text + " [" + offered.join('|') + ']';
+        return choice;
+    }
 
     bool AllHandled() const { return m_handlers.empty(); }
 
     QStringList messages;
     QStringList questions;
     bool answer = true;
+    std::optional<int> choice;
     int dialogsRun = 0;
     int unexpectedDialogs = 0;
 
