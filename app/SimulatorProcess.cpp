@@ -1,8 +1,11 @@
 #include "app/SimulatorProcess.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+
+#include "app/ChildLifetime.h"
 
 namespace numora {
 
@@ -17,6 +20,14 @@ CSimulatorProcess::CSimulatorProcess(QObject* parent) : QObject(parent) {
     });
     connect(&m_process, &QProcess::finished, this,
             [this] { Fail(QStringLiteral("The handset simulator ended before it was ready.")); });
+#ifdef Q_OS_WIN
+    connect(&m_process, &QProcess::started, this,
+            [this] { TieToThisProcess(static_cast<std::uint32_t>(m_process.processId())); });
+#else
+    // The simulator ends with the window, however the window ends.
+    m_process.setChildProcessModifier(
+        [parent = QCoreApplication::applicationPid()] { EndWithParent(parent); });
+#endif
     connect(&m_startTimer, &QTimer::timeout, this, [this] {
         Fail(QStringLiteral("The handset simulator did not answer."));
         m_process.kill();

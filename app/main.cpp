@@ -8,18 +8,14 @@
 
 #include "app/AppIcon.h"
 #include "app/MainFrame.h"
+#include "cmdline/ProgramOptions.h"
 #include "ui/Modal.h"
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QString::fromLatin1(numora::kAppTitle));
-    // The desktop entry numora.desktop gives the window its icon and name in task bars.
-    QApplication::setDesktopFileName(QStringLiteral("numora"));
-    QApplication::setWindowIcon(numora::AppIcon());
-
+    const QString program = QStringLiteral("numora");
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("The phone book of the KXT-5507 handset."));
-    parser.addHelpOption();
+    numora::AddStandardOptions(parser);
     const QCommandLineOption portOption(QStringLiteral("port"),
                                         QStringLiteral("Use the handset on this device."),
                                         QStringLiteral("DEV"));
@@ -30,7 +26,22 @@ int main(int argc, char* argv[]) {
     parser.addPositionalArgument(QStringLiteral("file"),
                                  QStringLiteral("A phone book (*.pb) or contacts file to open."),
                                  QStringLiteral("[FILE]"));
-    parser.process(app);
+    // The help and the version need no display, so they come before the window's application.
+    if (const auto status =
+            numora::AnswerHelpOrVersion(parser, numora::ArgumentList(argc, argv), program)) {
+        return *status;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QString::fromLatin1(numora::kAppTitle));
+    // The desktop entry numora.desktop gives the window its icon and name in task bars.
+    QApplication::setDesktopFileName(QStringLiteral("numora"));
+    QApplication::setWindowIcon(numora::AppIcon());
+    // Qt's own options (-platform, -style...) are gone from the arguments now.
+    if (const auto status =
+            numora::ParseProgramOptions(parser, QApplication::arguments(), program, 1)) {
+        return *status;
+    }
 
     numora::FrameOptions options;
     options.file = parser.positionalArguments().value(0);

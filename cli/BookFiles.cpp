@@ -50,15 +50,19 @@ bool SaveBookFile(const std::string& path, CPBData& book, IFileView& page) {
     const BookFormat format = FormatOfPath(path);
     if (format != BookFormat::PhoneBook) {
         const std::string text = BookToText(format, book);
+        std::string reason;
         if (!SaveWholeFile(path,
-                           std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()))) {
-            page.MessageBox(kFileSaveFailed);
+                           std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()),
+                           reason)) {
+            ShowSaveFailure(page, path, reason);
             return false;
         }
         return true;
     }
     CStdFiles files(path);
-    return FileSave(book, page, files);
+    if (FileSave(book, page, files)) return true;
+    if (!files.SaveFailure().empty()) ReportSaveFailure(path, files.SaveFailure());
+    return false;
 }
 
 }  // namespace numora

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "cli/ProgramFolder.h"
+#include "cmdline/ProgramOptions.h"
 
 namespace numora {
 
@@ -21,7 +22,7 @@ std::string Usage(const std::vector<std::unique_ptr<CCommand>>& commands) {
         first = false;
         out += "numora-cli " + std::string(c->Name()) + " " + std::string(c->Synopsis()) + "\n";
     }
-    out += "       numora-cli --version\n";
+    out += "       numora-cli --help | --version\n";
     return out + kFilesNote;
 }
 
@@ -91,11 +92,14 @@ std::vector<std::unique_ptr<CCommand>> AllCommands() {
     return all;
 }
 
-int RunCommandLine(int argc, char** argv) {
+namespace {
+
+int RunCommand(int argc, char** argv) {
     const auto commands = AllCommands();
     const std::string name = argc >= 2 ? argv[1] : "";
-    if (name == "--version") {
-        std::printf("numora-cli %s\n", NUMORA_VERSION);
+    if (name == "--version" || name == "-v") {
+        std::fputs(ProgramVersionLine(QStringLiteral("numora-cli")).toLocal8Bit().constData(),
+                   stdout);
         return 0;
     }
     if (name == "--help" || name == "-h" || name == "help") {
@@ -119,6 +123,12 @@ int RunCommandLine(int argc, char** argv) {
     }
     std::fputs(Usage(commands).c_str(), stderr);
     return 2;
+}
+
+}  // namespace
+
+int RunCommandLine(int argc, char** argv) {
+    return FinishStandardOutput(RunCommand(argc, argv), "numora-cli");
 }
 
 }  // namespace numora

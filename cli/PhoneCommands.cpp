@@ -203,9 +203,9 @@ int RunRead(const PhoneOptions& options, const std::filesystem::path& programFol
     CBookHistory history;
     CPBData book;
     // The book read goes to a file; a file that cannot be written is found before the run.
-    if (!CanSaveToPath(options.file)) {
+    if (std::string reason; !CanSaveToPath(options.file, reason)) {
         CConsolePage page(book, programFolder);
-        page.MessageBox(kFileSaveFailed);
+        ShowSaveFailure(page, options.file, reason);
         return 1;
     }
     if (RunSession(true, options, programFolder, book) != RunOutcome::ReadCompleted) return 1;

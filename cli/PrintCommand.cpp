@@ -50,8 +50,9 @@ int WritePdf(const std::string& path, CConsolePage& page,
              const std::function<void(QPdfWriter&)>& setUp,
              const std::function<int(QPdfWriter&)>& draw) {
     // Checked before Qt starts, so that a failure shows only the tool's own message.
-    if (!CanSaveToPath(path)) {
-        page.MessageBox(kFileSaveFailed);
+    std::string reason;
+    if (!CanSaveToPath(path, reason)) {
+        ShowSaveFailure(page, path, reason);
         return 1;
     }
 
@@ -80,10 +81,15 @@ int WritePdf(const std::string& path, CConsolePage& page,
     }
     if (drawn == 0) return NothingToPrint();
     const QByteArray& bytes = pdf.data();
-    if (drawn < 0 ||
-        !SaveWholeFile(path, std::span(reinterpret_cast<const uint8_t*>(bytes.constData()),
-                                       static_cast<std::size_t>(bytes.size())))) {
+    if (drawn < 0) {
         page.MessageBox(kFileSaveFailed);
+        return 1;
+    }
+    if (!SaveWholeFile(path,
+                       std::span(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                                 static_cast<std::size_t>(bytes.size())),
+                       reason)) {
+        ShowSaveFailure(page, path, reason);
         return 1;
     }
     return 0;

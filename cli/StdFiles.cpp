@@ -2,6 +2,7 @@
 
 #include "files/SaveFile.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -21,18 +22,44 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
     return !in.bad();
 }
 
-bool SaveWholeFile(const std::string& path, std::span<const uint8_t> bytes) {
-    return SaveFileAtomically(
-        QString::fromLocal8Bit(path.data(), static_cast<qsizetype>(path.size())),
-        QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+namespace {
+
+QString PathOf(const std::string& path) {
+    return QString::fromLocal8Bit(path.data(), static_cast<qsizetype>(path.size()));
 }
 
-bool CanSaveToPath(const std::string& path) {
-    return CanSaveTo(QString::fromLocal8Bit(path.data(), static_cast<qsizetype>(path.size())));
+}  // namespace
+
+bool SaveWholeFile(const std::string& path, std::span<const uint8_t> bytes, std::string& reason) {
+    QString why;
+    if (SaveFileAtomically(PathOf(path),
+                           QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())),
+                           &why)) {
+        return true;
+    }
+    reason = why.toStdString();
+    return false;
+}
+
+bool CanSaveToPath(const std::string& path, std::string& reason) {
+    QString why;
+    if (CanSaveTo(PathOf(path), &why)) return true;
+    reason = why.toStdString();
+    return false;
+}
+
+void ShowSaveFailure(IFileView& page, const std::string& path, const std::string& reason) {
+    page.MessageBox(kFileSaveFailed);
+    ReportSaveFailure(path, reason);
+}
+
+void ReportSaveFailure(const std::string& path, const std::string& reason) {
+    std::fprintf(stderr, "numora-cli: cannot write %s: %s\n", path.c_str(), reason.c_str());
 }
 
 bool CStdFiles::Save(const std::string& path, std::span<const uint8_t> bytes) {
-    return SaveWholeFile(path, bytes);
+    m_saveFailure.clear();
+    return SaveWholeFile(path, bytes, m_saveFailure);
 }
 
 }  // namespace numora

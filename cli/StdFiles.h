@@ -26,13 +26,22 @@ public:
         return ReadWholeFile(path, bytes);
     }
     bool Save(const std::string& path, std::span<const uint8_t> bytes) override;
+    // Why the last save failed; empty when it did not.
+    const std::string& SaveFailure() const { return m_saveFailure; }
 
 private:
     std::string m_path;
+    std::string m_saveFailure;
 };
 
-// The tool's saves: SaveFileAtomically with the path as the command line gave it.
-bool SaveWholeFile(const std::string& path, std::span<const uint8_t> bytes);
-bool CanSaveToPath(const std::string& path);
+// The tool's saves: SaveFileAtomically with the path as the command line gave it, the system's
+// reason in reason on a failure.
+bool SaveWholeFile(const std::string& path, std::span<const uint8_t> bytes, std::string& reason);
+bool CanSaveToPath(const std::string& path, std::string& reason);
+
+// "File save failed!" on the page, then the path and the system's reason on stderr.
+void ShowSaveFailure(IFileView& page, const std::string& path, const std::string& reason);
+// The line under "File save failed!" alone, for a page that has already shown it.
+void ReportSaveFailure(const std::string& path, const std::string& reason);
 
 }  // namespace numora

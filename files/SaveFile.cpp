@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QTemporaryFile>
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 
@@ -15,6 +16,12 @@ constexpr qint64 kChunk = qint64{64} << 10;
 SaveChunkWriter& ChunkWriter() {
     static SaveChunkWriter writer;
     return writer;
+}
+
+// Keeps the reason of a failure for a caller that asked for it; false, for returning.
+bool Failed(QString* reason, const QString& why) {
+    if (reason != nullptr) *reason = why;
+    return false;
 }
 
 bool WriteAll(QIODevice& device, QByteArrayView bytes) {
@@ -39,43 +46,46 @@ std::filesystem::path FsPath(const QString& path) {
 
 // QSaveFile writes through a link to the file it names; a link at the target is instead
 // replaced by a temporary file of its own folder, renamed over the link itself.
-bool ReplaceLink(const QString& path, QByteArrayView bytes) {
+bool ReplaceLink(const QString& path, QByteArrayView bytes, QString* reason) {
     QTemporaryFile temp(path + QStringLiteral(".XXXXXX"));
-    if (!temp.open() || !WriteAll(temp, bytes) || !temp.flush()) return false;
+    if (!temp.open() || !WriteAll(temp, bytes) || !temp.flush()) {
+        return Failed(reason, temp.errorString());
+    }
     temp.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
                         QFileDevice::ReadOther);
     temp.close();
-    if (temp.error() != QFileDevice::NoError) return false;
+    if (temp.error() != QFileDevice::NoError) return Failed(reason, temp.errorString());
     std::error_code ec;
     std::filesystem::rename(FsPath(temp.fileName()), FsPath(path), ec);
-    if (ec) return false;
+    if (ec) return Failed(reason, QString::fromStdString(ec.message()));
     temp.setAutoRemove(false);
     return true;
 }
 
 }  // namespace
 
-bool SaveFileAtomically(const QString& path, QByteArrayView bytes) {
-    if (path.isEmpty()) return false;
+bool SaveFileAtomically(const QString& path, QByteArrayView bytes, QString* reason) {
+    if (path.isEmpty()) return Failed(reason, qt_error_string(ENOENT));
     const QFileInfo info(path);
-    if (info.isSymLink()) return ReplaceLink(path, bytes);
-    if (info.isDir()) return false;
+    if (info.isSymLink()) return ReplaceLink(path, bytes, reason);
+    if (info.isDir()) return Failed(reason, qt_error_string(EISDIR));
     QSaveFile file(path);
     file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly)) return false;
+    if (!file.open(QIODevice::WriteOnly)) return Failed(reason, file.errorString());
     if (!WriteAll(file, bytes)) {
+        const QString why = file.errorString();
         file.cancelWriting();
-        return false;
+        return Failed(reason, why);
     }
-    return file.commit();
+    return file.commit() || Failed(reason, file.errorString());
 }
 
-bool CanSaveTo(const QString& path) {
-    if (path.isEmpty()) return false;
+bool CanSaveTo(const QString& path, QString* reason) {
+    if (path.isEmpty()) return Failed(reason, qt_error_string(ENOENT));
     const QFileInfo info(path);
-    if (info.isDir() && !info.isSymLink()) return false;
+    if (info.isDir() && !info.isSymLink()) return Failed(reason, qt_error_string(EISDIR));
     QTemporaryFile probe(path + QStringLiteral(".XXXXXX"));
-    return probe.open();
+    return probe.open() || Failed(reason, probe.errorString());
 }
 
 void SetSaveChunkWriter(SaveChunkWriter writer) {

@@ -12,11 +12,12 @@
 
 namespace numora {
 
-bool SaveFileAtomically(const QString& path, QByteArrayView bytes);
+// On a failure the system's reason goes to reason when one is given ("No space left on device").
+bool SaveFileAtomically(const QString& path, QByteArrayView bytes, QString* reason = nullptr);
 
 // Whether a save to the path could succeed now: the path is no folder and a file can be
 // created beside it. Asked before long work whose result goes there.
-bool CanSaveTo(const QString& path);
+bool CanSaveTo(const QString& path, QString* reason = nullptr);
 
 // The platform seam of every write: it writes one chunk to the device and returns the bytes
 // written, or -1. Tests put in one that fails part-way, as a full disk does; an empty

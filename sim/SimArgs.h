@@ -1,10 +1,9 @@
 // The simulator's command line.
 #pragma once
 
+#include <QCommandLineParser>
 #include <optional>
-#include <span>
 #include <string>
-#include <string_view>
 
 #include "link/PhoneLink.h"
 #include "sim/HandsetSim.h"
@@ -21,9 +20,10 @@ struct SimArgs {
     SimFaults faults;
 };
 
-extern const std::string_view kSimUsage;
+// The simulator's options with their help, which is also its manual page's.
+void DeclareSimOptions(QCommandLineParser& parser);
 
-// Reads the arguments after the program's name; nothing and the reason on a mistake.
-std::optional<SimArgs> ParseSimArgs(std::span<const std::string_view> args, std::string& error);
+// The options of a parsed command line; nothing and the reason when a value is unusable.
+std::optional<SimArgs> TakeSimArgs(const QCommandLineParser& parser, std::string& error);
 
 }  // namespace numora

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "book/PbFile.h"
+#include "cmdline/ProgramOptions.h"
 #include "sim/HandsetSim.h"
 #include "sim/Outbox.h"
 #include "sim/SimArgs.h"
@@ -68,7 +69,11 @@ bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     ok = fsync(fd) == 0 && ok;
     ok = close(fd) == 0 && ok;
     ok = ok && rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) unlink(temp.c_str());
+    if (!ok) {
+        const int reason = errno;
+        unlink(temp.c_str());
+        errno = reason;
+    }
     return ok;
 }
 
@@ -119,19 +124,25 @@ struct Terminal {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::vector<std::string_view> args(argv + 1, argv + argc);
-    std::string error;
-    const auto parsed = numora::ParseSimArgs(args, error);
-    if (!parsed) {
-        std::cerr << "numora-sim: " << error << "\n" << numora::kSimUsage;
-        return kExitBadUse;
+    QCommandLineParser parser;
+    numora::AddStandardOptions(parser);
+    numora::DeclareSimOptions(parser);
+    const QString program = QStringLiteral("numora-sim");
+    if (const auto status =
+            numora::ParseProgramOptions(parser, numora::ArgumentList(argc, argv), program, 0)) {
+        return *status;
     }
+    std::string error;
+    const auto parsed = numora::TakeSimArgs(parser, error);
+    if (!parsed) return Fail(error + "\nTry 'numora-sim --help' for the options.");
     const numora::SimArgs& opts = *parsed;
 
     numora::HandsetTables tables;
     if (!opts.bookPath.empty()) {
         std::vector<uint8_t> bytes;
-        if (!ReadFile(opts.bookPath, bytes)) return Fail("cannot read " + opts.bookPath);
+        if (!ReadFile(opts.bookPath, bytes)) {
+            return Fail("cannot read " + opts.bookPath + ": " + std::strerror(errno));
+        }
         numora::CPBData book;
         numora::ReadPbRecords(book, bytes, nullptr);
         tables = numora::TablesFromBook(book);
@@ -186,7 +197,16 @@ int main(int argc, char** argv) {
         });
     }
 
+    // Whoever started the simulator learns the terminal only from this line.
     std::cout << terminal.path << std::endl;
+    if (!std::cout) {
+        const int reason = errno;
+        terminal.Close();
+        if (!opts.linkPath.empty()) unlink(opts.linkPath.c_str());
+        std::cerr << "numora-sim: cannot write to standard output: " << std::strerror(reason)
+                  << "\n";
+        return 1;
+    }
 
     bool running = true;
     while (running && !hungUp) {
@@ -214,7 +234,8 @@ int main(int argc, char** argv) {
         std::vector<uint8_t> bytes;
         numora::WritePbRecords(book, bytes, nullptr);
         if (!WriteFile(opts.savePath, bytes)) {
-            std::cerr << "numora-sim: cannot write " << opts.savePath << "\n";
+            std::cerr << "numora-sim: cannot write " << opts.savePath << ": "
+                      << std::strerror(errno) << "\n";
             return 1;
         }
     }
