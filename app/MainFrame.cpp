@@ -377,6 +377,7 @@ void CMainFrame::StartUp() {
     // A file named on the command line is opened in place of the handset's book.
     const bool readHandset = m_options.file.isEmpty();
     if (!readHandset) {
+        Page()->ShowBook(BookChange::Everything);
         QTimer::singleShot(0, this, [this] { OpenFiles({m_options.file}); });
     }
     if (!m_options.simulate) {
