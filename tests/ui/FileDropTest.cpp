@@ -20,18 +20,6 @@ Q_DECLARE_METATYPE(DropAction)
 
 namespace {
 
-QString WriteBook(const QTemporaryDir& dir, const QString& name) {
-    CPBData book;
-    FillTestBook(book);
-    std::vector<uint8_t> bytes;
-    WritePbRecords(book, bytes, nullptr);
-    const QString path = dir.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return {};
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
-    return path;
-}
-
 QString WriteCard(const QTemporaryDir& dir) {
     const QString path = dir.filePath(QStringLiteral("zed.vcf"));
     QFile file(path);
@@ -86,7 +74,7 @@ private slots:
         CMainFrame frame(TestOptions(dir, QStringLiteral("no-such-device")));
         frame.show();
         auto* mime = new QMimeData;
-        mime->setUrls({QUrl::fromLocalFile(WriteBook(dir, QStringLiteral("dropped.pb")))});
+        mime->setUrls({QUrl::fromLocalFile(WriteTestBookFile(dir, QStringLiteral("dropped.pb")))});
         QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(&frame, &enter);
         QDropEvent drop(QPointF(10, 10), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
@@ -115,7 +103,7 @@ private slots:
         CTestRunner runner;
         QTemporaryDir dir;
         FrameOptions options = TestOptions(dir, QStringLiteral("no-such-device"));
-        options.file = WriteBook(dir, QStringLiteral("given.pb"));
+        options.file = WriteTestBookFile(dir, QStringLiteral("given.pb"));
         CMainFrame frame(options);
         frame.show();
         frame.StartUp();

@@ -29,18 +29,6 @@ namespace {
 // that never ends counts as a failure.
 constexpr int kRunLimitMs = 60000;
 
-QString WriteTestBook(const QTemporaryDir& dir) {
-    CPBData book;
-    FillTestBook(book);
-    std::vector<uint8_t> bytes;
-    WritePbRecords(book, bytes, nullptr);
-    const QString path = dir.filePath(QStringLiteral("handset.pb"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return {};
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
-    return path;
-}
-
 // Waits for the page's run to end; its outcome.
 int WaitForRun(QSignalSpy& ended) {
     if (ended.isEmpty() && !ended.wait(kRunLimitMs)) return -1;
@@ -66,7 +54,7 @@ private slots:
         FrameOptions options = TestOptions(dir);
         options.simulate = true;
         options.simulator = QStringLiteral(NUMORA_SIM);
-        options.simulatorBook = WriteTestBook(dir);
+        options.simulatorBook = WriteTestBookFile(dir, QStringLiteral("handset.pb"));
         CMainFrame frame(options);
         frame.show();
         QSignalSpy ended(frame.Page(), &CPBDialog::runEnded);
@@ -117,8 +105,10 @@ private slots:
     void closingWhileWritingSaysWhatThePhoneIsLeftWith() {
         CTestRunner runner;
         QTemporaryDir dir;
-        SimProcess sim(NUMORA_SIM, {"--book", WriteTestBook(dir).toStdString()},
-                       dir.filePath(QStringLiteral("sim.log")).toStdString());
+        SimProcess sim(
+            NUMORA_SIM,
+            {"--book", WriteTestBookFile(dir, QStringLiteral("handset.pb")).toStdString()},
+            dir.filePath(QStringLiteral("sim.log")).toStdString());
         FrameOptions options = TestOptions(dir);
         options.port = QString::fromStdString(sim.Device());
         CMainFrame frame(options);
