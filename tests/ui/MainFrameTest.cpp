@@ -85,19 +85,6 @@ private slots:
         QVERIFY(runner.AllHandled());
     }
 
-    // The window is as large as the screen allows and no larger than the form; on a screen too
-    // small for the form it starts maximized.
-    void theWindowStartsAsLargeAsTheFormOrMaximized() {
-        const QSize form(700, 760);
-        QCOMPARE(PlaceWindow(QSize(1280, 960), form).size, form);
-        QVERIFY(!PlaceWindow(QSize(1280, 960), form).maximized);
-        for (const QSize screen : {QSize(1024, 600), QSize(640, 360), QSize(1280, 800)}) {
-            const WindowPlacement p = PlaceWindow(screen, form);
-            QVERIFY(p.maximized);
-            QCOMPARE(p.size, form.boundedTo(screen - QSize(0, 50)));
-        }
-    }
-
     // In a small window the list and the panel share what there is: nothing scrolls but the
     // panel's fields, and the commands stay in sight. A large one gives the list the room.
     void thePageFitsSmallAndLargeWindows() {

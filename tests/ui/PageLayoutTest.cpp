@@ -47,20 +47,6 @@ private slots:
         QVERIFY(!p.panelScrolls);
     }
 
-    // More room goes to the list; the panel keeps its size and moves with the right edge, the
-    // commands with the bottom one.
-    void moreRoomGoesToTheList() {
-        const PageMetrics m = Metrics();
-        const PageGeometry at = LayOutPage(QSize(0, 0), m);
-        const PageGeometry p = LayOutPage(QSize(400, 300), m);
-        QCOMPARE(p.list.size(), at.list.size() + QSize(400, 300));
-        QCOMPARE(p.panelFrame, at.panelFrame.translated(400, 0));
-        QCOMPARE(p.panelButtons[0], at.panelButtons[0].translated(400, 0));
-        QCOMPARE(p.commands[1], at.commands[1].translated(0, 300));
-        QCOMPARE(p.progress.width(), at.progress.width() + 400);
-        QCOMPARE(p.editSmsGroup, at.editSmsGroup);
-    }
-
     void everythingFitsWithoutOverlap_data() {
         QTest::addColumn<QSize>("growth");
         QTest::newRow("template") << QSize(0, 0);
