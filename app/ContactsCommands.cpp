@@ -1,11 +1,21 @@
 #include "app/ContactsCommands.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <cstdlib>
 
 #include "files/SaveFile.h"
 #include "formats/BookFormats.h"
 #include "history/BookHistory.h"
+#include "link/Profile.h"
+#include "text/QtCharsets.h"
 #include "ui/Modal.h"
 #include "ui/PBDialog.h"
 
@@ -14,53 +24,160 @@ namespace numora {
 namespace {
 
 constexpr qint64 kMaxContactsBytes = 16 << 20;
-constexpr int kProblemsShown = 20;
+
+// The types Export Contacts offers, each with the extension it adds and the shape it writes.
+struct ExportType {
+    const char* filter;
+    const char* extension;
+    BookFormat format;
+};
+constexpr ExportType kExportTypes[] = {
+    {"vCard (*.vcf)", ".vcf", BookFormat::VCard},
+    {"CSV (*.csv)", ".csv", BookFormat::Csv},
+    {"Google Contacts CSV (*.google.csv)", ".google.csv", BookFormat::GoogleCsv},
+    {"Outlook CSV (*.outlook.csv)", ".outlook.csv", BookFormat::OutlookCsv},
+};
 
 ContactsPathChooser& Chooser() {
     static ContactsPathChooser chooser;
     return chooser;
 }
 
-QString ChoosePath(QWidget* parent, bool save) {
+ContactsFileChoice ChoosePath(QWidget* parent, bool save) {
     if (Chooser()) return Chooser()(parent, save);
-    const QString filter = QStringLiteral(
-        "Contacts (*.vcf *.csv);;vCard (*.vcf);;CSV (*.csv);;Google Contacts CSV (*.google.csv);;"
-        "Outlook CSV (*.outlook.csv)");
+    ContactsFileChoice choice;
     if (save) {
-        return QFileDialog::getSaveFileName(parent, QStringLiteral("Export Contacts"),
-                                            QStringLiteral("contacts.vcf"), filter);
+        QStringList filters;
+        for (const ExportType& t : kExportTypes)
+            filters << QString::fromLatin1(t.filter);
+        choice.type = filters.front();
+        choice.path = QFileDialog::getSaveFileName(
+            parent, QStringLiteral("Export Contacts"), QStringLiteral("contacts.vcf"),
+            filters.join(QStringLiteral(";;")), &choice.type);
+        return choice;
     }
-    return QFileDialog::getOpenFileName(parent, QStringLiteral("Import Contacts"), QString(),
-                                        filter);
+    choice.path = QFileDialog::getOpenFileName(
+        parent, QStringLiteral("Import Contacts"), QString(),
+        QStringLiteral("Contacts (*.vcf *.vcard *.csv);;vCard (*.vcf *.vcard);;CSV (*.csv);;"
+                       "All files (*)"));
+    return choice;
 }
 
-// The report of an import: how many were taken (or why none was), then what did not fit, the
-// first lines of it.
-QString Report(const QString& head, const std::vector<std::string>& problems) {
+// The shape an export writes, and the name it gets: the name's own extension when it is one of
+// the contact formats' (a plain ".csv" takes the Google or Outlook shape when that type was
+// chosen), else the chosen type's shape with its extension added.
+BookFormat ExportFormat(const QString& type, QString& path) {
+    const ExportType* chosen = &kExportTypes[0];
+    for (const ExportType& t : kExportTypes) {
+        if (type == QLatin1String(t.filter)) chosen = &t;
+    }
+    const BookFormat named = FormatOfPath(path.toStdString());
+    if (named == BookFormat::Csv &&
+        (chosen->format == BookFormat::GoogleCsv || chosen->format == BookFormat::OutlookCsv)) {
+        return chosen->format;
+    }
+    if (named == BookFormat::VCard || named == BookFormat::Csv || named == BookFormat::GoogleCsv ||
+        named == BookFormat::OutlookCsv) {
+        return named;
+    }
+    path += QLatin1String(chosen->extension);
+    return chosen->format;
+}
+
+ContactsOptions ContactsReading(const IProfile& profile) {
+    static const QtCharsets charsets;
+    return ContactsOptions{PhoneNumbers(HomeRegion(profile)), &charsets};
+}
+
+QString Utf8(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The whole report: the head, then every line of what did not fit.
+QString Report(const QString& head, const QString& listHead,
+               const std::vector<std::string>& lines) {
     QString text = head;
-    if (problems.empty()) return text;
-    text += QStringLiteral("\n\nWhat does not fit the handset:");
-    for (std::size_t k = 0; k < problems.size() && k < kProblemsShown; ++k) {
-        text += '\n' + QString::fromStdString(problems[k]);
-    }
-    if (problems.size() > kProblemsShown) {
-        text += QStringLiteral("\n... and %1 more.").arg(problems.size() - kProblemsShown);
-    }
+    if (lines.empty()) return text;
+    text += QStringLiteral("\n\n") + listHead;
+    for (const std::string& line : lines)
+        text += '\n' + Utf8(line);
     return text;
 }
 
+void ShowReport(QWidget* parent, const QString& title, const QString& text) {
+    CContactsReportDlg dialog(title, text, parent);
+    RunModal(dialog);
+}
+
 }  // namespace
+
+CContactsReportDlg::CContactsReportDlg(const QString& title, const QString& text, QWidget* parent)
+    : QDialog(parent), m_text(new QPlainTextEdit(this)) {
+    setWindowTitle(title);
+    setSizeGripEnabled(true);
+    m_text->setObjectName(QStringLiteral("reportText"));
+    m_text->setReadOnly(true);
+    m_text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_text->setPlainText(text);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    QPushButton* copy = buttons->addButton(QStringLiteral("&Copy"), QDialogButtonBox::ActionRole);
+    QPushButton* save =
+        buttons->addButton(QStringLiteral("&Save As..."), QDialogButtonBox::ActionRole);
+    copy->setObjectName(QStringLiteral("copyButton"));
+    save->setObjectName(QStringLiteral("saveButton"));
+    connect(copy, &QPushButton::clicked, this, &CContactsReportDlg::OnCopy);
+    connect(save, &QPushButton::clicked, this, &CContactsReportDlg::OnSaveAs);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_text);
+    layout->addWidget(buttons);
+    // Room for a report line of a contact and its value, within a 1024x600 screen.
+    setMinimumSize(320, 200);
+    resize(720, 420);
+}
+
+QString CContactsReportDlg::Text() const {
+    return m_text->toPlainText();
+}
+
+void CContactsReportDlg::OnCopy() {
+    QApplication::clipboard()->setText(Text());
+}
+
+void CContactsReportDlg::OnSaveAs() {
+    const QString path = m_choosePath
+                             ? m_choosePath(this)
+                             : QFileDialog::getSaveFileName(this, QStringLiteral("Save Report"),
+                                                            QStringLiteral("contacts-report.txt"),
+                                                            QStringLiteral("Text (*.txt)"));
+    if (path.isEmpty()) return;
+    const QByteArray bytes = (Text() + '\n').toUtf8();
+    if (!SaveFileAtomically(path, QByteArrayView(bytes))) ShowMessage(this, kFileSaveFailed);
+}
+
+std::string HomeRegion(const IProfile& profile) {
+    std::string region = profile.GetString(kPortSection, kHomeRegionKey, "");
+    if (!IsKnownRegion(region)) {
+        const auto env = [](const char* name) {
+            const char* value = std::getenv(name);
+            return std::string_view(value != nullptr ? value : "");
+        };
+        region = HomeRegionFromLocale(env("LC_ALL"), env("LC_TELEPHONE"), env("LANG"));
+    }
+    return region;
+}
 
 void SetContactsPathChooser(ContactsPathChooser chooser) {
     Chooser() = std::move(chooser);
 }
 
-void ImportContactsFile(QWidget* parent, CPBDialog& page) {
-    const QString path = ChoosePath(parent, false);
-    if (!path.isEmpty()) ImportContactsFrom(parent, page, path);
+void ImportContactsFile(QWidget* parent, CPBDialog& page, const IProfile& profile) {
+    const QString path = ChoosePath(parent, false).path;
+    if (!path.isEmpty()) ImportContactsFrom(parent, page, profile, path);
 }
 
-void ImportContactsFrom(QWidget* parent, CPBDialog& page, const QString& path) {
+void ImportContactsFrom(QWidget* parent, CPBDialog& page, const IProfile& profile,
+                        const QString& path) {
     QFile file(path);
     if (file.size() > kMaxContactsBytes || !file.open(QIODevice::ReadOnly)) {
         page.MessageBox(kFileOpenFailed);
@@ -69,45 +186,51 @@ void ImportContactsFrom(QWidget* parent, CPBDialog& page, const QString& path) {
     const QByteArray bytes = file.readAll();
     page.KeepEdits(history::kBeforeImport);
     page.EnableControls(false);
-    const TextImport r =
-        BookFromText(FormatOfPath(path.toStdString()),
-                     std::string_view(bytes.constData(), bytes.size()), page.Book());
+    const TextImport r = BookFromText(FormatOfPath(path.toStdString()),
+                                      std::string_view(bytes.constData(), bytes.size()),
+                                      page.Book(), ContactsReading(profile));
+    const QString readAs =
+        r.encoding.empty() ? QString() : QStringLiteral(" (read as %1)").arg(Utf8(r.encoding));
+    const QString listHead = QStringLiteral("What does not fit the handset (%1):")
+                                 .arg(static_cast<qsizetype>(r.problems.size()));
     if (!r.ok) {
         // Nothing was taken: the book is as it was.
         page.EnableControls(true);
-        QString head = QString::fromStdString(r.error) + '.';
+        QString head = Utf8(r.error) + readAs + '.';
         head[0] = head[0].toUpper();
-        ShowMessage(parent, Report(head, r.problems).toStdString());
+        ShowReport(parent, QStringLiteral("Import Contacts"), Report(head, listHead, r.problems));
         return;
     }
     page.ShowBook(BookChange::Everything);
     page.EnableControls(true);
     page.KeepBook(history::kImported);
-    ShowMessage(
-        parent,
-        Report(QStringLiteral("%1 contact(s) imported.").arg(page.Book().CountUsedEntries()),
-               r.problems)
-            .toStdString());
+    ShowReport(parent, QStringLiteral("Import Contacts"),
+               Report(QStringLiteral("%1 contact(s) imported%2.")
+                          .arg(page.Book().CountUsedEntries())
+                          .arg(readAs),
+                      listHead, r.problems));
 }
 
 void ExportContactsFile(QWidget* parent, CPBDialog& page) {
-    QString path = ChoosePath(parent, true);
-    if (path.isEmpty()) return;
-    BookFormat format = FormatOfPath(path.toStdString());
-    if (format != BookFormat::Csv && format != BookFormat::GoogleCsv &&
-        format != BookFormat::OutlookCsv) {
-        format = BookFormat::VCard;
-        if (!path.endsWith(QLatin1String(".vcf"), Qt::CaseInsensitive)) path += ".vcf";
-    }
+    ContactsFileChoice choice = ChoosePath(parent, true);
+    if (choice.path.isEmpty()) return;
+    const BookFormat format = ExportFormat(choice.type, choice.path);
     const std::string text = BookToText(format, page.Book());
-    if (!SaveFileAtomically(path,
+    if (!SaveFileAtomically(choice.path,
                             QByteArrayView(text.data(), static_cast<qsizetype>(text.size())))) {
         page.MessageBox(kFileSaveFailed);
         return;
     }
-    ShowMessage(parent, QStringLiteral("%1 contact(s) exported.")
-                            .arg(page.Book().CountUsedEntries())
-                            .toStdString());
+    const QString head = QStringLiteral("%1 contact(s) exported to %2.")
+                             .arg(page.Book().CountUsedEntries())
+                             .arg(QFileInfo(choice.path).fileName());
+    const auto lost = WhatFormatLeavesOut(format, page.Book());
+    if (lost.empty()) {
+        ModalRunner().Message(parent, head);
+    } else {
+        ShowReport(parent, QStringLiteral("Export Contacts"),
+                   Report(head, QStringLiteral("Left out:"), lost));
+    }
 }
 
 }  // namespace numora

@@ -1,25 +1,63 @@
-// Import and export of contacts in the window: vCard and CSV files, the format chosen by the
-// file's extension. Import replaces the entries and speed dials and keeps the groups and SMS
-// groups; what does not fit the handset is listed for the user contact by contact.
+// Import and export of contacts in the window: vCard and CSV files. Import replaces the entries
+// and speed dials and keeps the groups and SMS groups; what does not fit the handset is listed
+// contact by contact in a report of its own. Numbers are made what the handset dials from the
+// home region: the profile's "Port Setting"/"Home Region" (a country code), else the locale's.
 #pragma once
 
+#include <QDialog>
 #include <QString>
 #include <functional>
+#include <string>
 
+class QPlainTextEdit;
 class QWidget;
 
 namespace numora {
 
 class CPBDialog;
+class IProfile;
 
-// The file to import from (save false) or export to (save true); empty when cancelled. Tests
+// The profile's key, in the "Port Setting" section, of the home region ("DE").
+inline constexpr const char* kHomeRegionKey = "Home Region";
+// The home region numbers are read under: the profile's, else the locale's.
+std::string HomeRegion(const IProfile& profile);
+
+// The file chosen to import from (save false) or export to (save true), and for an export the
+// file type chosen ("Google Contacts CSV (*.google.csv)"); an empty path when cancelled. Tests
 // replace the dialog; nullptr restores it.
-using ContactsPathChooser = std::function<QString(QWidget* parent, bool save)>;
+struct ContactsFileChoice {
+    QString path;
+    QString type;
+};
+using ContactsPathChooser = std::function<ContactsFileChoice(QWidget* parent, bool save)>;
 void SetContactsPathChooser(ContactsPathChooser chooser);
 
-void ImportContactsFile(QWidget* parent, CPBDialog& page);
+void ImportContactsFile(QWidget* parent, CPBDialog& page, const IProfile& profile);
 // Import Contacts of a file already chosen (one dropped on the window).
-void ImportContactsFrom(QWidget* parent, CPBDialog& page, const QString& path);
+void ImportContactsFrom(QWidget* parent, CPBDialog& page, const IProfile& profile,
+                        const QString& path);
 void ExportContactsFile(QWidget* parent, CPBDialog& page);
+
+// The report of an import or export, whole: it scrolls, resizes, fits a 1024x600 screen, and
+// copies or saves every line.
+class CContactsReportDlg : public QDialog {
+    Q_OBJECT
+public:
+    CContactsReportDlg(const QString& title, const QString& text, QWidget* parent = nullptr);
+
+    QString Text() const;
+    // Where "Save As..." writes; tests replace the file dialog.
+    void SetPathChooser(std::function<QString(QWidget*)> chooser) {
+        m_choosePath = std::move(chooser);
+    }
+
+public slots:
+    void OnCopy();
+    void OnSaveAs();
+
+private:
+    QPlainTextEdit* m_text;
+    std::function<QString(QWidget*)> m_choosePath;
+};
 
 }  // namespace numora

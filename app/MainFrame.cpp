@@ -94,6 +94,7 @@ CMainFrame::CMainFrame(FrameOptions options, QWidget* parent)
     m_pView = new CNumoraView(Port(), m_clock, profile, this);
     setCentralWidget(m_pView);
     Page()->SetProgramFolder(m_options.programFolder);
+    Page()->SetHomeRegion(HomeRegion(Profile()));
     m_history = std::make_unique<CBookHistory>(m_options.historyFolder.isEmpty()
                                                    ? CBookHistory::DefaultFolder()
                                                    : m_options.historyFolder);
@@ -278,7 +279,7 @@ void CMainFrame::OpenFiles(const QStringList& paths) {
                             .arg(QFileInfo(files.first()).fileName())),
                 {QStringLiteral("Merge into the book"), QStringLiteral("Replace the entries")});
             if (choice == 0) MergeFiles(files);
-            if (choice == 1) ImportContactsFrom(this, *Page(), files.first());
+            if (choice == 1) ImportContactsFrom(this, *Page(), Profile(), files.first());
             break;
         }
         case DropAction::MergeEach:
@@ -295,7 +296,7 @@ void CMainFrame::MergeFiles(const QStringList& paths) {
 }
 
 void CMainFrame::OnImportContacts() {
-    ImportContactsFile(this, *Page());
+    ImportContactsFile(this, *Page(), Profile());
 }
 
 void CMainFrame::OnExportContacts() {

@@ -2,12 +2,13 @@
 #include <cstdio>
 
 #include "book/BookDiff.h"
-#include "formats/BookJson.h"
 #include "cli/BookArgs.h"
 #include "cli/BookFiles.h"
 #include "cli/BookListing.h"
 #include "cli/Command.h"
 #include "cli/ConsolePage.h"
+#include "cli/ContactsOption.h"
+#include "formats/BookJson.h"
 
 namespace numora {
 
@@ -21,16 +22,18 @@ void Print(const std::string& text) {
 class CDumpCommand : public CCommand {
 public:
     std::string_view Name() const override { return "dump"; }
-    std::string_view Synopsis() const override { return "[--json] FILE"; }
+    std::string_view Synopsis() const override { return "[--json] [--region CC] FILE"; }
     std::string_view Help() const override {
         return "The book as a listing, or as JSON, on stdout. FILE may be @ID for a snapshot.\n";
     }
     void Declare(CCommandLine& line) override {
         line.Option({QStringLiteral("json")}, QStringLiteral("The book as JSON."));
+        DeclareRegionOption(line);
     }
     int Run(const CCommandLine& line, const CliContext& context) override {
         const auto args = line.Positional();
         if (args.size() != 1) return line.UsageError("one book to dump");
+        if (std::string why; !TakeRegionOption(line, why)) return line.UsageError(why);
         CPBData book;
         CConsolePage page(book, context.programFolder);
         page.SetQuiet(true);
@@ -44,14 +47,17 @@ public:
 class CConvertCommand : public CCommand {
 public:
     std::string_view Name() const override { return "convert"; }
-    std::string_view Synopsis() const override { return "IN OUT"; }
+    std::string_view Synopsis() const override { return "[--region CC] IN OUT"; }
     std::string_view Help() const override {
-        return "Writes the book of IN (or @ID) to OUT, in the format of OUT's extension.\n";
+        return "Writes the book of IN (or @ID) to OUT, in the format of OUT's extension\n"
+               "(.pb, .json, .vcf, .csv, .google.csv, .outlook.csv). Numbers of contacts read\n"
+               "from vCard or CSV are made what the handset dials from the home region.\n";
     }
-    void Declare(CCommandLine&) override {}
+    void Declare(CCommandLine& line) override { DeclareRegionOption(line); }
     int Run(const CCommandLine& line, const CliContext& context) override {
         const auto args = line.Positional();
         if (args.size() != 2) return line.UsageError("a book to read and a file to write");
+        if (std::string why; !TakeRegionOption(line, why)) return line.UsageError(why);
         CPBData book;
         CConsolePage page(book, context.programFolder);
         page.SetQuiet(true);
@@ -64,7 +70,7 @@ public:
 class CDiffCommand : public CCommand {
 public:
     std::string_view Name() const override { return "diff"; }
-    std::string_view Synopsis() const override { return "[--json] A B"; }
+    std::string_view Synopsis() const override { return "[--json] [--region CC] A B"; }
     std::string_view Help() const override {
         return "What changes from book A to book B, one line per difference, naming the slot.\n"
                "A and B are files or @ID for a snapshot. Exit status 0 when the books are the\n"
@@ -72,10 +78,12 @@ public:
     }
     void Declare(CCommandLine& line) override {
         line.Option({QStringLiteral("json")}, QStringLiteral("The differences as JSON."));
+        DeclareRegionOption(line);
     }
     int Run(const CCommandLine& line, const CliContext& context) override {
         const auto args = line.Positional();
         if (args.size() != 2) return line.UsageError("two books to compare");
+        if (std::string why; !TakeRegionOption(line, why)) return line.UsageError(why);
         CPBData a;
         CPBData b;
         CConsolePage pageA(a, context.programFolder);

@@ -1,10 +1,12 @@
 #include "cli/BookFiles.h"
 
 #include <cstdio>
+#include <cstdlib>
 
-#include "formats/BookFormats.h"
 #include "book/PbFileCommands.h"
 #include "cli/StdFiles.h"
+#include "formats/BookFormats.h"
+#include "text/QtCharsets.h"
 
 namespace numora {
 
@@ -14,7 +16,29 @@ void Warn(const std::string& path, const std::string& what) {
     std::fprintf(stderr, "%s: %s\n", path.c_str(), what.c_str());
 }
 
+std::string& ContactsRegion() {
+    static std::string region;
+    return region;
+}
+
+ContactsOptions ContactsReading() {
+    static const QtCharsets charsets;
+    std::string region = ContactsRegion();
+    if (region.empty()) {
+        const auto env = [](const char* name) {
+            const char* value = std::getenv(name);
+            return std::string_view(value != nullptr ? value : "");
+        };
+        region = HomeRegionFromLocale(env("LC_ALL"), env("LC_TELEPHONE"), env("LANG"));
+    }
+    return ContactsOptions{PhoneNumbers(region), &charsets};
+}
+
 }  // namespace
+
+void SetContactsRegion(std::string region) {
+    ContactsRegion() = std::move(region);
+}
 
 bool LoadBookFile(const std::string& path, CPBData& book, IFileView& page, bool* damaged) {
     if (damaged != nullptr) *damaged = false;
@@ -29,7 +53,8 @@ bool LoadBookFile(const std::string& path, CPBData& book, IFileView& page, bool*
         fresh.SetMessageSink(book.MessageSink());
         const TextImport r = BookFromText(
             format, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
-            fresh);
+            fresh, ContactsReading());
+        if (!r.encoding.empty()) Warn(path, "read as " + r.encoding);
         for (const std::string& p : r.problems)
             Warn(path, p);
         if (!r.ok) {
@@ -50,6 +75,8 @@ bool SaveBookFile(const std::string& path, CPBData& book, IFileView& page) {
     const BookFormat format = FormatOfPath(path);
     if (format != BookFormat::PhoneBook) {
         const std::string text = BookToText(format, book);
+        for (const std::string& lost : WhatFormatLeavesOut(format, book))
+            Warn(path, lost);
         std::string reason;
         if (!SaveWholeFile(path,
                            std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()),

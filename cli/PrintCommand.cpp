@@ -13,6 +13,7 @@
 #include "cli/BookFiles.h"
 #include "cli/Command.h"
 #include "cli/ConsolePage.h"
+#include "cli/ContactsOption.h"
 #include "cli/StdFiles.h"
 #include "print/BookPrint.h"
 #include "print/DirectoryPrint.h"
@@ -134,7 +135,7 @@ class CPrintCommand : public CCommand {
 public:
     std::string_view Name() const override { return "print"; }
     std::string_view Synopsis() const override {
-        return "[--style table|directory] IN -o OUT.pdf [--pages FROM-TO]";
+        return "[--style table|directory] [--region CC] IN -o OUT.pdf [--pages FROM-TO]";
     }
     std::string_view Help() const override {
         return "Writes the printout of the book's entries as a PDF, the pages the window would\n"
@@ -148,12 +149,14 @@ public:
                     QStringLiteral("FROM-TO"));
         line.Option({QStringLiteral("style")}, QStringLiteral("table (the default) or directory."),
                     QStringLiteral("STYLE"));
+        DeclareRegionOption(line);
     }
     int Run(const CCommandLine& line, const CliContext& context) override {
         PrintOptions o;
         const auto args = line.Positional();
         o.out = line.Value(QStringLiteral("o"));
         if (args.size() != 1 || o.out.empty()) return line.UsageError("IN and -o OUT.pdf");
+        if (std::string why; !TakeRegionOption(line, why)) return line.UsageError(why);
         o.in = args[0];
         if (line.IsSet(QStringLiteral("pages")) &&
             !ParsePageRange(line.Value(QStringLiteral("pages")), o.fromPage, o.toPage)) {

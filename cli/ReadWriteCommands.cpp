@@ -2,6 +2,7 @@
 #include <string>
 
 #include "cli/Command.h"
+#include "cli/ContactsOption.h"
 #include "cli/PhoneCommands.h"
 
 namespace numora {
@@ -75,7 +76,7 @@ public:
     std::string_view Name() const override { return "write"; }
     std::string_view Synopsis() const override {
         return "[--port DEV] [--trace] [--timeout SEC] [--pace fast] [--no-progress] "
-               "[--dry-run | --verify] [--force] IN";
+               "[--dry-run | --verify] [--force] [--region CC] IN";
     }
     std::string_view Help() const override {
         return "Replaces the handset's book with the book of IN, and keeps it in the history.\n"
@@ -92,6 +93,7 @@ public:
                     QStringLiteral("Read the book back after the write and compare."));
         line.Option({QStringLiteral("force")},
                     QStringLiteral("Write a book whose file is damaged: what could be read."));
+        DeclareRegionOption(line);
     }
     int Run(const CCommandLine& line, const CliContext& context) override {
         PhoneOptions options;
@@ -105,6 +107,7 @@ public:
         }
         const auto args = line.Positional();
         if (args.size() != 1) return line.UsageError("one book to write");
+        if (!TakeRegionOption(line, why)) return line.UsageError(why);
         options.file = args[0];
         return RunWrite(options, context.programFolder);
     }

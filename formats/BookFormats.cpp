@@ -30,7 +30,8 @@ BookFormat FormatOfPath(std::string_view path) {
     return BookFormat::PhoneBook;
 }
 
-TextImport BookFromText(BookFormat format, std::string_view text, CPBData& book) {
+TextImport BookFromText(BookFormat format, std::string_view text, CPBData& book,
+                        const ContactsOptions& options) {
     TextImport result;
     if (format == BookFormat::Json) {
         const JsonImport r = BookFromJson(text, book);
@@ -43,11 +44,15 @@ TextImport BookFromText(BookFormat format, std::string_view text, CPBData& book)
         result.error = "not a text format";
         return result;
     }
-    const auto contacts = format == BookFormat::VCard ? ContactsFromVCard(text, result.problems)
-                                                      : ContactsFromCsv(text, result.problems);
+    const ICharsets& charsets = options.charsets != nullptr ? *options.charsets : BuiltinCharsets();
+    ContactsRead read =
+        format == BookFormat::VCard ? ReadVCard(text, charsets) : ReadCsv(text, charsets);
+    result.problems = std::move(read.problems);
+    result.encoding = std::move(read.encoding);
+    const std::vector<Contact>& contacts = read.contacts;
     // Into a copy: an import that yields no contact must not empty the book.
     CPBData imported = book;
-    const ContactsImport r = ReplaceEntriesWithContacts(contacts, imported);
+    const ContactsImport r = ReplaceEntriesWithContacts(contacts, imported, options.numbers);
     result.problems.insert(result.problems.end(), r.problems.begin(), r.problems.end());
     if (r.taken == 0) {
         result.error = contacts.empty() ? "no contact could be read from the file; the book is "
@@ -59,6 +64,36 @@ TextImport BookFromText(BookFormat format, std::string_view text, CPBData& book)
     book = imported;
     result.ok = true;
     return result;
+}
+
+std::vector<std::string> WhatFormatLeavesOut(BookFormat format, const CPBData& book) {
+    if (format != BookFormat::GoogleCsv && format != BookFormat::OutlookCsv) return {};
+    int entries = 0;
+    int dials = 0;
+    int ringers = 0;
+    int secret = 0;
+    for (const Contact& c : ContactsFromBook(book)) {
+        ++entries;
+        for (const int d : c.speedDials)
+            dials += d != 0;
+        ringers += c.ringer.has_value() || c.msgRinger.has_value();
+        secret += c.secret;
+    }
+    std::vector<std::string> what;
+    const auto add = [&](int count, const std::string& thing) {
+        if (count > 0) what.push_back(thing + " (" + std::to_string(count) + ")");
+    };
+    add(dials, "speed dials");
+    add(entries, "entry slots");
+    add(ringers, "ringers");
+    if (format == BookFormat::GoogleCsv) add(secret, "secret flags");
+    if (what.empty()) return {};
+    std::string line =
+        format == BookFormat::GoogleCsv ? "the Google Contacts CSV" : "the Outlook CSV";
+    line += " has no place for ";
+    for (std::size_t k = 0; k < what.size(); ++k)
+        line += (k == 0 ? "" : k + 1 == what.size() ? " and " : ", ") + what[k];
+    return {line + ": they are left out (the book's own CSV or vCard keeps them)"};
 }
 
 std::string BookToText(BookFormat format, const CPBData& book) {

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "book/PBData.h"
+#include "numbers/PhoneNumbers.h"
+#include "text/Charsets.h"
 
 namespace numora {
 
@@ -21,12 +23,24 @@ struct TextImport {
     bool ok = false;
     std::string error;                  // why nothing was taken
     std::vector<std::string> problems;  // what was taken only in part, or left out
+    std::string encoding;               // what a contacts file was read as ("UTF-8")
+};
+
+// How contacts are read: the home region their numbers are dialled from, and the decoder of
+// the character sets files declare (nullptr: the built-in one, Unicode forms and Latin-1 only).
+struct ContactsOptions {
+    PhoneNumbers numbers;
+    const ICharsets* charsets = nullptr;
 };
 
 // JSON replaces the whole book. vCard and CSV replace its entries and speed dials; groups are
 // matched by name (new names take free slots) and SMS groups stay as they are. A file that
 // yields no contact is refused (ok false) and the book is left as it was.
-TextImport BookFromText(BookFormat format, std::string_view text, CPBData& book);
+TextImport BookFromText(BookFormat format, std::string_view text, CPBData& book,
+                        const ContactsOptions& options = {});
 std::string BookToText(BookFormat format, const CPBData& book);
+// What a format has no place for and leaves out of the book, one line each (the Google shape
+// holds no speed dials, slots, ringers or secret flags); empty when it holds the whole book.
+std::vector<std::string> WhatFormatLeavesOut(BookFormat format, const CPBData& book);
 
 }  // namespace numora

@@ -11,12 +11,26 @@
 #include <vector>
 
 #include "book/PBData.h"
+#include "numbers/PhoneNumbers.h"
 
 namespace numora {
 
-// One contact, text in UTF-8.
+// A person's name in its parts, as vCard's N and the name columns of CSV give it.
+struct NameParts {
+    std::string prefix;  // "Herr", "Dr."
+    std::string given;
+    std::string middle;
+    std::string family;
+    std::string suffix;  // "jr."
+};
+
+// One contact, text in UTF-8. A memo keeps its line breaks as the book holds them (CR LF, CR or
+// LF); the other texts are one line.
 struct Contact {
     std::string name;
+    // The name's parts when the source has them: a name too long for the handset drops its
+    // prefix, suffix and middle names before it is cut.
+    std::optional<NameParts> nameParts;
     std::string group;  // the group's name; empty for none
     bool secret = false;
     std::array<std::string, kNumberKinds> numbers;  // Mobile, Home, Office, Pager, Fax
@@ -33,6 +47,14 @@ struct Contact {
     int source = 0;  // the contact's position in its file, from 1, for reports
 };
 
+// The contacts of a file, what the file as a whole held that could not be read (an unterminated
+// card, a broken character), and the encoding the text was taken in, for the report.
+struct ContactsRead {
+    std::vector<Contact> contacts;
+    std::vector<std::string> problems;
+    std::string encoding;
+};
+
 struct ContactsImport {
     int taken = 0;
     std::vector<std::string> problems;  // one line per thing that did not fit
@@ -41,10 +63,11 @@ struct ContactsImport {
 // The contacts of the book's entries, in slot order.
 std::vector<Contact> ContactsFromBook(const CPBData& book);
 
-// A contact as the handset would hold it: its texts in the book's bytes, cut to their fields,
-// its numbers in the form the handset dials. The entry's slot is not set and its group is Etc.;
-// group is the name of the contact's group as the book would store it. problems names what did
-// not fit, one line each. A contact with nothing the handset can call or write to is not stored.
+// A contact as the handset would hold it: its texts in the book's bytes, cut to their fields and
+// without control characters, its numbers in the form the handset dials from the home region of
+// numbers. The entry's slot is not set and its group is Etc.; group is the name of the contact's
+// group as the book would store it. problems names what did not fit, one line each. A contact
+// with nothing the handset can call or write to is not stored.
 struct ContactFit {
     PBEntry entry;
     std::string group;
@@ -52,19 +75,19 @@ struct ContactFit {
     std::vector<std::string> problems;
     bool stored = true;
 };
-ContactFit FitContact(const Contact& contact);
+[[nodiscard]] ContactFit FitContact(const Contact& contact, const PhoneNumbers& numbers);
 
 // Replaces the book's entries and speed dials with the contacts. Groups are matched by name;
-// a name the book does not have yet takes the first free slot of 1 to 5. SMS groups stay.
-ContactsImport ReplaceEntriesWithContacts(const std::vector<Contact>& contacts, CPBData& book);
+// a name the book does not have yet takes the first free slot of 1 to 5. SMS groups stay. Only
+// contacts that are stored take one of the 300 places.
+ContactsImport ReplaceEntriesWithContacts(const std::vector<Contact>& contacts, CPBData& book,
+                                          const PhoneNumbers& numbers);
 
-// A value as a report shows it: at most 40 characters, then "...".
+// A value as a report shows it: at most 40 characters, then "..."; control characters escaped
+// ("\n", "\x00") so that a report line is never cut or broken.
 std::string Clip(std::string_view utf8);
 
-// The text of a contacts file as UTF-8 with LF line ends: a UTF-8 byte-order mark is dropped,
-// UTF-16 (either byte order, with its mark) is converted, and CR LF and lone CR become LF.
-// latin1Fallback: a file that is no valid UTF-8 is read as Latin-1 (and said so in problems).
-std::string ContactsText(std::string_view bytes, bool latin1Fallback,
-                         std::vector<std::string>& problems);
+// The name from its parts as a person writes it: "Herr Franz M. Branntwein jr.".
+std::string FullName(const NameParts& parts);
 
 }  // namespace numora

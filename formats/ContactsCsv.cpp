@@ -7,6 +7,12 @@
 #include <cctype>
 #include <map>
 #include <optional>
+#include <set>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "formats/ContactFields.h"
+#include "formats/ContactsText.h"
 
 namespace numora {
 
@@ -19,6 +25,8 @@ enum class Col {
     GivenName,
     MiddleName,
     FamilyName,
+    NamePrefix,
+    NameSuffix,
     Group,
     GoogleLabels,  // "* myContacts ::: Friends"
     Categories,    // Outlook: "Friends;Work"
@@ -35,6 +43,7 @@ enum class Col {
     MsgRinger,
     GooglePhoneType,
     GooglePhoneValue,
+    GoogleEmailType,
     GoogleEmailValue,
     GoogleWebsiteValue,
     Quiet,  // describes another column (an e-mail's type or display name): nothing to keep
@@ -68,26 +77,57 @@ constexpr std::array<Heading, 19> kBookHeadings = {{
     {"Msg. Ringer", Col::MsgRinger},
 }};
 
-// Headings of Google Contacts' and Outlook's exports that the book has a place for. Google's
-// numbered columns ("Phone 1 - Value") are matched by pattern below.
-constexpr std::array<Heading, 38> kOtherHeadings = {{
+// Headings of other programs' exports that the book has a place for: Google Contacts, Outlook
+// (English and German), Thunderbird. Google's numbered columns ("Phone 1 - Value") are matched
+// by pattern below.
+constexpr Heading kOtherHeadings[] = {
+    {"Display Name", Col::Name},
     {"Given Name", Col::GivenName},
     {"First Name", Col::GivenName},
+    {"Vorname", Col::GivenName},
     {"Additional Name", Col::MiddleName},
     {"Middle Name", Col::MiddleName},
+    {"Weitere Vornamen", Col::MiddleName},
     {"Family Name", Col::FamilyName},
     {"Last Name", Col::FamilyName},
+    {"Nachname", Col::FamilyName},
+    {"Name Prefix", Col::NamePrefix},
+    {"Title", Col::NamePrefix},
+    {"Anrede", Col::NamePrefix},
+    {"Name Suffix", Col::NameSuffix},
+    {"Suffix", Col::NameSuffix},
+    {"Namenszusatz", Col::NameSuffix},
     {"Group Membership", Col::GoogleLabels},
     {"Labels", Col::GoogleLabels},
     {"Categories", Col::Categories},
+    {"Kategorien", Col::Categories},
     {"Sensitivity", Col::Sensitivity},
+    {"Vertraulichkeit", Col::Sensitivity},
     {"Notes", Col::Memo},
+    {"Notizen", Col::Memo},
     {"Mobile Phone", Col::Number, 0},
+    {"Mobile Number", Col::Number, 0},
+    {"Mobiltelefon", Col::Number, 0},
     {"Home Phone", Col::Number, 1},
+    {"Telefon (privat)", Col::Number, 1},
+    {"Telefon privat", Col::Number, 1},
     {"Business Phone", Col::Number, 2},
+    {"Work Phone", Col::Number, 2},
+    {"Telefon (gesch\xC3\xA4"
+     "ftlich)",
+     Col::Number, 2},
+    {"Telefon gesch\xC3\xA4"
+     "ftlich",
+     Col::Number, 2},
+    {"Pager Number", Col::Number, 3},
     {"Business Fax", Col::Number, 4},
     {"Home Fax", Col::Number, 4},
     {"Other Fax", Col::Number, 4},
+    {"Fax Number", Col::Number, 4},
+    {"Fax gesch\xC3\xA4"
+     "ftlich",
+     Col::Number, 4},
+    {"Fax privat", Col::Number, 4},
     {"Primary Phone", Col::OtherNumber},
     {"Other Phone", Col::OtherNumber},
     {"Home Phone 2", Col::OtherNumber},
@@ -100,16 +140,25 @@ constexpr std::array<Heading, 38> kOtherHeadings = {{
     {"ISDN", Col::OtherNumber},
     {"TTY/TDD Phone", Col::OtherNumber},
     {"Telex", Col::OtherNumber},
+    {"Weiteres Telefon", Col::OtherNumber},
     {"E-mail Address", Col::Email},
+    {"Primary Email", Col::Email},
+    {"E-Mail-Adresse", Col::Email},
     {"E-mail 2 Address", Col::OtherEmail},
     {"E-mail 3 Address", Col::OtherEmail},
+    {"Secondary Email", Col::OtherEmail},
+    {"E-Mail 2: Adresse", Col::OtherEmail},
     {"E-mail Type", Col::Quiet},
     {"E-mail Display Name", Col::Quiet},
     {"E-mail 2 Type", Col::Quiet},
     {"E-mail 2 Display Name", Col::Quiet},
     {"E-mail 3 Type", Col::Quiet},
+    {"E-mail 3 Display Name", Col::Quiet},
     {"Web Page", Col::Wireless},
-}};
+    {"Web Page 1", Col::Wireless},
+    {"Web Page 2", Col::Wireless},
+    {"Webseite", Col::Wireless},
+};
 
 // Google's separator of several values in one field.
 constexpr std::string_view kGoogleSeparator = " ::: ";
@@ -138,42 +187,44 @@ std::optional<Heading> GoogleHeading(const std::string& lower) {
         std::string_view suffix;
         Col col;
     };
-    static constexpr std::array<Pattern, 7> kPatterns = {{
+    static constexpr std::array<Pattern, 9> kPatterns = {{
         {"phone ", " - value", Col::GooglePhoneValue},
         {"phone ", " - type", Col::GooglePhoneType},
         {"phone ", " - label", Col::GooglePhoneType},
         {"e-mail ", " - value", Col::GoogleEmailValue},
         {"website ", " - value", Col::GoogleWebsiteValue},
-        {"e-mail ", " - type", Col::Quiet},
-        {"e-mail ", " - label", Col::Quiet},
+        {"e-mail ", " - type", Col::GoogleEmailType},
+        {"e-mail ", " - label", Col::GoogleEmailType},
+        {"website ", " - type", Col::Quiet},
+        {"website ", " - label", Col::Quiet},
     }};
     for (const Pattern& p : kPatterns) {
         if (!lower.starts_with(p.prefix) || !lower.ends_with(p.suffix)) continue;
+        if (lower.size() <= p.prefix.size() + p.suffix.size()) continue;
         const std::string_view middle = std::string_view(lower).substr(
             p.prefix.size(), lower.size() - p.prefix.size() - p.suffix.size());
         const auto n = ParseWholeNumber(middle);
         if (n && *n >= 1) return Heading{{}, p.col, *n};
     }
-    if ((lower.starts_with("website ") &&
-         (lower.ends_with(" - type") || lower.ends_with(" - label")))) {
-        return Heading{{}, Col::Quiet};
-    }
     return std::nullopt;
 }
 
-std::optional<Heading> FindHeading(std::string_view heading) {
-    const std::string lower = Lower(Trim(heading));
-    for (const Heading& h : kBookHeadings) {
-        if (Lower(h.name) == lower) return h;
-    }
-    for (const Heading& h : kOtherHeadings) {
-        if (Lower(h.name) == lower) return h;
-    }
+// Every known heading by its lower-case name: a header of any width is looked up in one pass.
+std::optional<Heading> FindHeading(const std::string& lower) {
+    static const std::unordered_map<std::string, Heading> kByName = [] {
+        std::unordered_map<std::string, Heading> map;
+        for (const Heading& h : kBookHeadings)
+            map.emplace(Lower(h.name), h);
+        for (const Heading& h : kOtherHeadings)
+            map.emplace(Lower(h.name), h);
+        return map;
+    }();
+    if (const auto it = kByName.find(lower); it != kByName.end()) return it->second;
     return GoogleHeading(lower);
 }
 
 std::string Quote(std::string_view field) {
-    if (field.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(field);
+    if (field.find_first_of(",;\t\"\r\n") == std::string_view::npos) return std::string(field);
     std::string out = "\"";
     for (const char c : field) {
         if (c == '"') out += '"';
@@ -183,15 +234,51 @@ std::string Quote(std::string_view field) {
     return out;
 }
 
+// A one-line field as CSV writes it: a line break becomes a space.
+std::string OneLine(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            out += ' ';
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+// The separator of the fields: the one of comma, semicolon (European exports) and tab that the
+// header line holds most often outside quotes.
+char Separator(std::string_view text) {
+    int commas = 0;
+    int semicolons = 0;
+    int tabs = 0;
+    bool quoted = false;
+    for (const char c : text) {
+        if (c == '"') quoted = !quoted;
+        if (quoted) continue;
+        if (c == '\n' || c == '\r') break;
+        commas += c == ',';
+        semicolons += c == ';';
+        tabs += c == '\t';
+    }
+    if (semicolons > commas && semicolons >= tabs) return ';';
+    if (tabs > commas && tabs > semicolons) return '\t';
+    return ',';
+}
+
 struct Row {
     std::vector<std::string> fields;
     int line = 1;  // where the row starts in the file
 };
 
-// RFC 4180 records in LF-only text. A quote opens a quoted field only at the start of a field;
-// elsewhere it is a character of the field. A quote never closed would swallow the rest of the
-// file: it is reported, taken as a plain character, and the row read again from there.
-std::vector<Row> Records(std::string_view text, std::vector<std::string>& problems) {
+// RFC 4180 records; a row ends at CR LF, CR or LF, and a quoted field keeps its line breaks as
+// they are. A quote opens a quoted field only at the start of a field; elsewhere it is a
+// character of the field. A quote never closed would swallow the rest of the file: it is
+// reported, taken as a plain character, and the row read again from there.
+std::vector<Row> Records(std::string_view text, char separator,
+                         std::vector<std::string>& problems) {
     std::vector<Row> rows;
     Row row;
     std::string field;
@@ -203,6 +290,11 @@ std::vector<Row> Records(std::string_view text, std::vector<std::string>& proble
     int quoteLine = 0;
     Row rowAtQuote;
     std::size_t literalQuote = std::string_view::npos;
+    const auto lineBreakAt = [&](std::size_t i) -> std::size_t {
+        if (text[i] == '\n') return 1;
+        if (text[i] == '\r') return i + 1 < text.size() && text[i + 1] == '\n' ? 2 : 1;
+        return 0;
+    };
     for (std::size_t i = 0; i <= text.size(); ++i) {
         if (i == text.size()) {
             if (!quoted) break;
@@ -225,8 +317,13 @@ std::vector<Row> Records(std::string_view text, std::vector<std::string>& proble
             } else if (c == '"') {
                 quoted = false;
             } else {
-                if (c == '\n') ++line;
-                field += c;
+                if (const std::size_t n = lineBreakAt(i); n > 0) {
+                    ++line;
+                    field.append(text.substr(i, n));
+                    i += n - 1;
+                } else {
+                    field += c;
+                }
             }
             continue;
         }
@@ -236,11 +333,12 @@ std::vector<Row> Records(std::string_view text, std::vector<std::string>& proble
             quoteAt = i;
             quoteLine = line;
             rowAtQuote = row;
-        } else if (c == ',') {
+        } else if (c == separator) {
             row.fields.push_back(std::move(field));
             field.clear();
             any = true;
-        } else if (c == '\n') {
+        } else if (const std::size_t n = lineBreakAt(i); n > 0) {
+            i += n - 1;
             if (any || !field.empty()) {
                 row.fields.push_back(std::move(field));
                 rows.push_back(std::move(row));
@@ -274,50 +372,45 @@ std::vector<std::string> Values(const std::string& field) {
     return out;
 }
 
-// The kind of a Google phone type ("Mobile", "Work Fax"...): 0..4, or -1 for none of them.
-int GooglePhoneKind(const std::string& type) {
-    const std::string t = Lower(Trim(type));
+// Google marks the preferred value's type with "* " ("* Mobile").
+std::pair<std::string, bool> GoogleType(const std::string& type) {
+    const std::string t = Trim(type);
+    if (t.starts_with("* ")) return {Trim(std::string_view(t).substr(2)), true};
+    return {t, false};
+}
+
+// The kind of a Google phone type ("Mobile", "Work Fax"...), or none of the book's.
+std::optional<int> GooglePhoneKind(const std::string& type) {
+    const std::string t = Lower(type);
     if (t == "mobile" || t == "cell") return 0;
     if (t == "home") return 1;
     if (t == "work") return 2;
     if (t == "pager" || t == "work pager") return 3;
     if (t.find("fax") != std::string::npos) return 4;
-    return -1;
+    return std::nullopt;
+}
+
+bool LooksLikeEmail(std::string_view v) {
+    const auto at = v.find('@');
+    return at != std::string_view::npos && at > 0 && v.find(' ') == std::string_view::npos &&
+           v.find('.', at) != std::string_view::npos;
+}
+
+bool LooksLikeNumber(std::string_view v) {
+    int digits = 0;
+    for (const char c : v) {
+        if (c >= '0' && c <= '9') {
+            ++digits;
+        } else if (std::string_view(" +-()./").find(c) == std::string_view::npos) {
+            return false;
+        }
+    }
+    return digits >= 3;
 }
 
 class RowReader {
 public:
-    explicit RowReader(Contact& c) : m_c(c) {}
-
-    void Number(int kind, const std::string& value, std::string_view heading) {
-        if (kind < 0) {
-            for (int k = 0; k < 3 && kind < 0; ++k) {
-                if (m_c.numbers[static_cast<std::size_t>(k)].empty()) kind = k;
-            }
-        }
-        if (kind < 0 || !m_c.numbers[static_cast<std::size_t>(kind)].empty()) {
-            m_c.leftOut.push_back(std::string(heading) + " \"" + Clip(value) + "\"");
-            return;
-        }
-        m_c.numbers[static_cast<std::size_t>(kind)] = value;
-    }
-
-    void Email(const std::string& value, std::string_view heading) {
-        if (m_c.email.empty()) {
-            m_c.email = value;
-        } else {
-            m_c.leftOut.push_back("second e-mail (" + std::string(heading) + ") \"" + Clip(value) +
-                                  "\"");
-        }
-    }
-
-    void Group(const std::string& name) {
-        if (m_c.group.empty()) {
-            m_c.group = name;
-        } else {
-            m_c.leftOut.push_back("group \"" + Clip(name) + "\"");
-        }
-    }
+    explicit RowReader(Contact& c) : m_c(c), m_builder(c) {}
 
     void Take(const Heading& h, const std::string& heading, const std::string& v) {
         switch (h.col) {
@@ -329,31 +422,28 @@ public:
                 }
                 break;
             case Col::Name:
-                m_c.name = v;
+                if (m_c.name.empty()) m_c.name = v;
                 break;
             case Col::GivenName:
-                m_given = v;
-                break;
             case Col::MiddleName:
-                m_middle = v;
-                break;
             case Col::FamilyName:
-                m_family = v;
+            case Col::NamePrefix:
+            case Col::NameSuffix:
+                NamePart(h.col) = Trim(v);
                 break;
             case Col::Group:
-                Group(v);
+                m_builder.Group(v);
                 break;
             case Col::GoogleLabels:
                 // Google's own system groups start with "* " ("* myContacts", "* starred").
                 for (const std::string& label : Values(v)) {
-                    if (!label.starts_with("* ")) Group(label);
+                    if (!label.starts_with("* ")) m_builder.Group(label);
                 }
                 break;
             case Col::Categories:
                 for (std::size_t start = 0;;) {
                     const std::size_t semi = v.find(';', start);
-                    const std::string name = Trim(std::string_view(v).substr(start, semi - start));
-                    if (!name.empty()) Group(name);
+                    m_builder.Group(Trim(std::string_view(v).substr(start, semi - start)));
                     if (semi == std::string::npos) break;
                     start = semi + 1;
                 }
@@ -365,36 +455,33 @@ public:
             }
             case Col::Sensitivity: {
                 const std::string t = Lower(Trim(v));
-                m_c.secret = t == "private" || t == "confidential";
+                m_c.secret =
+                    t == "private" || t == "confidential" || t == "privat" || t == "vertraulich";
                 break;
             }
             case Col::Number:
-                Number(h.kind, v, heading);
+                m_typed.push_back({v, h.kind, heading});
                 break;
             case Col::OtherNumber:
-                Number(-1, v, heading);
+                m_builder.Number(v, std::nullopt, false, std::nullopt, heading);
                 break;
             case Col::SpeedDial:
                 if (Trim(v) == "X") break;
                 if (const auto dial = Int(v)) {
-                    m_c.speedDials[static_cast<std::size_t>(h.kind)] = *dial;
+                    m_dials[h.kind] = *dial;
                 } else {
                     m_c.leftOut.push_back("speed dial \"" + Clip(v) + "\"");
                 }
                 break;
             case Col::Email:
             case Col::OtherEmail:
-                Email(v, heading);
+                m_builder.Email(Trim(v), false);
                 break;
             case Col::Wireless:
-                if (m_c.wireless.empty()) {
-                    m_c.wireless = v;
-                } else {
-                    m_c.leftOut.push_back("second web address \"" + Clip(v) + "\"");
-                }
+                m_builder.Web(Trim(v), false);
                 break;
             case Col::Memo:
-                m_c.memo = v;
+                m_builder.Memo(v);
                 break;
             case Col::Ringer:
             case Col::MsgRinger: {
@@ -414,41 +501,90 @@ public:
             case Col::GooglePhoneValue:
                 m_phones[h.kind].second = v;
                 break;
+            case Col::GoogleEmailType:
+                m_emails[h.kind].first = v;
+                break;
             case Col::GoogleEmailValue:
-                for (const std::string& e : Values(v))
-                    Email(e, heading);
+                m_emails[h.kind].second = v;
                 break;
             case Col::GoogleWebsiteValue:
                 for (const std::string& w : Values(v))
-                    Take(Heading{{}, Col::Wireless}, heading, w);
+                    m_builder.Web(w, false);
                 break;
             case Col::Quiet:
                 break;
         }
     }
 
+    // A row without a header: each field is taken by its look.
+    void Guess(const std::string& v, std::size_t column) {
+        const std::string t = Trim(v);
+        if (LooksLikeEmail(t)) {
+            m_builder.Email(t, false);
+        } else if (LooksLikeNumber(t)) {
+            m_builder.Number(t, std::nullopt, false);
+        } else if (m_c.name.empty()) {
+            m_c.name = t;
+        } else {
+            m_c.leftOut.push_back("field " + std::to_string(column + 1) + " \"" + Clip(t) + "\"");
+        }
+    }
+
     // What only the whole row tells: the name from its parts, Google's numbers by their type.
     void Finish() {
-        if (m_c.name.empty()) {
-            for (const std::string* part : {&m_given, &m_middle, &m_family}) {
-                if (part->empty()) continue;
-                if (!m_c.name.empty()) m_c.name += ' ';
-                m_c.name += *part;
-            }
+        for (const Typed& t : m_typed) {
+            const auto dial = m_dials.find(t.kind);
+            m_builder.Number(
+                t.text, t.kind, false,
+                dial == m_dials.end() ? std::nullopt : std::optional<int>(dial->second), t.heading);
         }
         for (const auto& [n, phone] : m_phones) {
-            const std::string heading = "Phone " + std::to_string(n);
-            for (const std::string& number : Values(phone.second))
-                Number(GooglePhoneKind(phone.first), number, heading);
+            const auto [type, preferred] = GoogleType(phone.first);
+            for (const std::string& number : Values(phone.second)) {
+                m_builder.Number(number, GooglePhoneKind(type), preferred, std::nullopt,
+                                 "Phone " + std::to_string(n));
+            }
+        }
+        for (const auto& [n, email] : m_emails) {
+            const bool preferred = GoogleType(email.first).second;
+            for (const std::string& address : Values(email.second))
+                m_builder.Email(address, preferred);
+        }
+        m_builder.Finish();
+        if (!m_parts.given.empty() || !m_parts.family.empty() || !m_parts.middle.empty()) {
+            m_c.nameParts = m_parts;
+            if (Trim(m_c.name).empty()) m_c.name = FullName(m_parts);
         }
     }
 
 private:
+    std::string& NamePart(Col col) {
+        switch (col) {
+            case Col::NamePrefix:
+                return m_parts.prefix;
+            case Col::MiddleName:
+                return m_parts.middle;
+            case Col::FamilyName:
+                return m_parts.family;
+            case Col::NameSuffix:
+                return m_parts.suffix;
+            default:
+                return m_parts.given;
+        }
+    }
+
     Contact& m_c;
-    std::string m_given;
-    std::string m_middle;
-    std::string m_family;
+    ContactBuilder m_builder;
+    NameParts m_parts;
+    struct Typed {
+        std::string text;
+        int kind;
+        std::string heading;
+    };
+    std::vector<Typed> m_typed;
+    std::map<int, int> m_dials;                                   // kind -> speed dial
     std::map<int, std::pair<std::string, std::string>> m_phones;  // n -> (type, value)
+    std::map<int, std::pair<std::string, std::string>> m_emails;  // n -> (type, value)
 };
 
 void PutRow(std::string& out, const std::vector<std::string>& fields) {
@@ -468,15 +604,15 @@ std::string BookShape(const std::vector<Contact>& contacts) {
     for (const Contact& c : contacts) {
         f.assign(kBookHeadings.size(), {});
         if (c.slot) f[0] = std::to_string(*c.slot);
-        f[1] = c.name;
-        f[2] = c.group;
+        f[1] = OneLine(c.name);
+        f[2] = OneLine(c.group);
         f[3] = c.secret ? "YES" : "NO";
         for (std::size_t n = 0; n < kNumberKinds; ++n) {
             f[4 + 2 * n] = c.numbers[n];
             if (c.speedDials[n] != 0) f[5 + 2 * n] = std::to_string(c.speedDials[n]);
         }
-        f[14] = c.email;
-        f[15] = c.wireless;
+        f[14] = OneLine(c.email);
+        f[15] = OneLine(c.wireless);
         f[16] = c.memo;
         if (c.ringer) f[17] = std::to_string(*c.ringer);
         if (c.msgRinger) f[18] = std::to_string(*c.msgRinger);
@@ -504,11 +640,11 @@ std::string GoogleShape(const std::vector<Contact>& contacts) {
     f.emplace_back("Website 1 - Value");
     PutRow(out, f);
     for (const Contact& c : contacts) {
-        f = {c.name,
-             c.name,
+        f = {OneLine(c.name),
+             OneLine(c.name),
              "",
              c.memo,
-             c.group.empty() ? std::string("* myContacts") : "* myContacts ::: " + c.group,
+             c.group.empty() ? std::string("* myContacts") : "* myContacts ::: " + OneLine(c.group),
              c.email.empty() ? "" : "* Other",
              c.email};
         for (std::size_t n = 0; n < kNumberKinds; ++n) {
@@ -528,9 +664,9 @@ std::string OutlookShape(const std::vector<Contact>& contacts) {
            {"First Name", "Last Name", "Mobile Phone", "Home Phone", "Business Phone", "Pager",
             "Business Fax", "E-mail Address", "Web Page", "Notes", "Categories", "Sensitivity"});
     for (const Contact& c : contacts) {
-        PutRow(out,
-               {c.name, "", c.numbers[0], c.numbers[1], c.numbers[2], c.numbers[3], c.numbers[4],
-                c.email, c.wireless, c.memo, c.group, c.secret ? "Private" : "Normal"});
+        PutRow(out, {OneLine(c.name), "", c.numbers[0], c.numbers[1], c.numbers[2], c.numbers[3],
+                     c.numbers[4], c.email, c.wireless, c.memo, OneLine(c.group),
+                     c.secret ? "Private" : "Normal"});
     }
     return out;
 }
@@ -549,38 +685,52 @@ std::string ContactsToCsv(const std::vector<Contact>& contacts, CsvShape shape) 
     return BookShape(contacts);
 }
 
-std::vector<Contact> ContactsFromCsv(std::string_view bytes, std::vector<std::string>& problems) {
-    const std::string text = ContactsText(bytes, true, problems);
-    const auto rows = Records(text, problems);
-    std::vector<Contact> out;
-    if (rows.empty()) return out;
+ContactsRead ReadCsv(std::string_view bytes, const ICharsets& charsets) {
+    ContactsRead result;
+    ContactsText decoding(charsets);
+    const std::string text = decoding.Value(decoding.File(bytes));
+    result.encoding = decoding.Encoding();
+    result.problems = std::move(decoding.Problems());
+    const auto rows = Records(text, Separator(text), result.problems);
+    if (rows.empty()) return result;
 
     const std::vector<std::string>& names = rows[0].fields;
     std::vector<std::optional<Heading>> columns(names.size());
-    std::vector<std::string> seen;
+    std::unordered_set<std::string> seen;
+    seen.reserve(names.size());
+    bool known = false;
     for (std::size_t k = 0; k < names.size(); ++k) {
         const std::string heading = Trim(names[k]);
         if (heading.empty()) continue;
         const std::string lower = Lower(heading);
-        if (std::find(seen.begin(), seen.end(), lower) != seen.end()) {
-            problems.push_back("column \"" + Clip(heading) +
-                               "\" appears twice: the second one is left out");
+        if (!seen.insert(lower).second) {
+            result.problems.push_back("column \"" + Clip(heading) +
+                                      "\" appears twice: the second one is left out");
             continue;
         }
-        seen.push_back(lower);
-        columns[k] = FindHeading(heading);
+        columns[k] = FindHeading(lower);
+        known = known || columns[k].has_value();
     }
-    for (std::size_t r = 1; r < rows.size(); ++r) {
+    // A first row without one heading of ours is a contact too: a file without a header.
+    const bool headed = known;
+    if (!headed) {
+        result.problems.push_back(
+            "the first row holds no column heading Numora knows: each row is read as a "
+            "contact, its fields taken by their look");
+    }
+    for (std::size_t r = headed ? 1 : 0; r < rows.size(); ++r) {
         Contact c;
-        c.source = static_cast<int>(r);
+        c.source = static_cast<int>(headed ? r : r + 1);
         RowReader reader(c);
         const std::vector<std::string>& fields = rows[r].fields;
-        for (std::size_t k = 0; k < fields.size() && k < columns.size(); ++k) {
+        for (std::size_t k = 0; k < fields.size(); ++k) {
             const std::string& v = fields[k];
-            if (v.empty()) continue;
-            if (columns[k]) {
+            if (v.find_first_not_of(" \t") == std::string::npos) continue;
+            if (!headed) {
+                reader.Guess(v, k);
+            } else if (k < columns.size() && columns[k]) {
                 reader.Take(*columns[k], Trim(names[k]), v);
-            } else {
+            } else if (k < columns.size()) {
                 // A heading the book has no place for (or a second one of a name): its value is
                 // reported, not lost silently.
                 const std::string heading = Trim(names[k]);
@@ -590,13 +740,21 @@ std::vector<Contact> ContactsFromCsv(std::string_view bytes, std::vector<std::st
             }
         }
         reader.Finish();
-        if (fields.size() > columns.size()) {
-            c.leftOut.push_back(std::to_string(fields.size() - columns.size()) +
-                                " field(s) beyond the header");
-        }
-        out.push_back(std::move(c));
+        const auto beyond =
+            headed && fields.size() > columns.size()
+                ? std::count_if(fields.begin() + static_cast<std::ptrdiff_t>(columns.size()),
+                                fields.end(), [](const std::string& f) { return !Trim(f).empty(); })
+                : 0;
+        if (beyond > 0) c.leftOut.push_back(std::to_string(beyond) + " field(s) beyond the header");
+        result.contacts.push_back(std::move(c));
     }
-    return out;
+    return result;
+}
+
+std::vector<Contact> ContactsFromCsv(std::string_view bytes, std::vector<std::string>& problems) {
+    ContactsRead r = ReadCsv(bytes, BuiltinCharsets());
+    problems.insert(problems.end(), r.problems.begin(), r.problems.end());
+    return std::move(r.contacts);
 }
 
 }  // namespace numora

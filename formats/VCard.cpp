@@ -1,11 +1,13 @@
 #include "formats/VCard.h"
 
 #include "book/ParseNumbers.h"
-#include "text/TextCodec.h"
+#include "formats/ContactFields.h"
+#include "formats/ContactsText.h"
 
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <map>
 #include <optional>
 
 namespace numora {
@@ -23,19 +25,75 @@ std::string Upper(std::string_view s) {
     return out;
 }
 
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Writing
 
+// A one-line text: a line break (a name read from a file may hold one) is written as a space.
 std::string Escape(std::string_view text) {
     std::string out;
-    for (const char c : text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
         if (c == '\\' || c == ',' || c == ';') {
             out += '\\';
             out += c;
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c != '\r') {
+        } else if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            out += ' ';
+        } else {
             out += c;
+        }
+    }
+    return out;
+}
+
+// Whether every line break of the text is CR LF, the handset's own, which "\n" stands for.
+bool OnlyCrLfBreaks(std::string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            ++i;
+        } else if (text[i] == '\r' || text[i] == '\n') {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string NoteLine(std::string_view memo) {
+    if (OnlyCrLfBreaks(memo)) {
+        std::string out = "NOTE:";
+        for (std::size_t i = 0; i < memo.size(); ++i) {
+            const char c = memo[i];
+            if (c == '\r') {
+                out += "\\n";
+                ++i;
+            } else if (c == '\\' || c == ',' || c == ';') {
+                out += '\\';
+                out += c;
+            } else {
+                out += c;
+            }
+        }
+        return out;
+    }
+    // A lone CR or LF has no escape of its own: quoted-printable keeps every byte.
+    std::string out = "NOTE;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:";
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    for (const char c : memo) {
+        const auto b = static_cast<uint8_t>(c);
+        if (b >= 0x21 && b <= 0x7E && b != '=') {
+            out += c;
+        } else {
+            out += '=';
+            out += kHex[b >> 4];
+            out += kHex[b & 0xF];
         }
     }
     return out;
@@ -63,21 +121,26 @@ void PutLine(std::string& out, const std::string& line) {
 // ---------------------------------------------------------------------------------------------
 // Reading
 
+enum class Encoding { None, QuotedPrintable, Base64 };
+
 struct Property {
+    std::string group;               // "item1" of "item1.TEL", upper case
     std::string name;                // upper case, group prefix removed
+    std::string written;             // the name as the file writes it, for reports
     std::vector<std::string> types;  // upper case: TYPE values and bare 2.1 parameters
     std::string speedDial;           // X-SPEED-DIAL
-    bool quotedPrintable = false;
-    bool latin1 = false;
+    std::string charset;             // CHARSET, as written
+    Encoding encoding = Encoding::None;
+    bool preferred = false;
     std::string value;  // raw, still escaped or encoded
 };
 
 bool IsNameChar(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '-';
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '-' || c == '_';
 }
 
-// Whether a line begins a property of its own (a known name, or an X- name, before ';' or ':').
-// Used after a quoted-printable value's trailing '=': a line that begins a property is not the
+// Whether a line begins a property of its own: a name (with a group) before ';' or ':'. Used
+// after a quoted-printable value's trailing '=': a line that begins a property is not the
 // value's continuation.
 bool StartsProperty(std::string_view line) {
     static constexpr std::array<std::string_view, 44> kKnown = {
@@ -97,12 +160,32 @@ bool StartsProperty(std::string_view line) {
     return name.starts_with("X-") || std::find(kKnown.begin(), kKnown.end(), name) != kKnown.end();
 }
 
-bool IsQuotedPrintable(std::string_view line) {
-    return Upper(line.substr(0, line.find(':'))).find("QUOTED-PRINTABLE") != std::string::npos;
+bool StartsWithNoCase(std::string_view s, std::string_view upperPrefix) {
+    if (s.size() < upperPrefix.size()) return false;
+    for (std::size_t i = 0; i < upperPrefix.size(); ++i) {
+        if (std::toupper(static_cast<unsigned char>(s[i])) != upperPrefix[i]) return false;
+    }
+    return true;
 }
 
-// Logical lines of LF-only text: folded lines joined, quoted-printable soft line breaks joined.
-// Each line is looked at once, so the work grows with the text, never with its square.
+bool IsQuotedPrintable(std::string_view line) {
+    const std::string_view head = line.substr(0, line.find(':'));
+    for (std::size_t at = head.find_first_of("Qq"); at != std::string_view::npos;
+         at = head.find_first_of("Qq", at + 1)) {
+        if (StartsWithNoCase(head.substr(at), "QUOTED-PRINTABLE")) return true;
+    }
+    return false;
+}
+
+// A card's edge, wherever a program put it: "BEGIN:VCARD" or "END:VCARD" with blanks around.
+bool IsCardEdge(std::string_view line) {
+    const std::string_view trimmed = Trim(line);
+    return StartsWithNoCase(trimmed, "BEGIN:VCARD") || StartsWithNoCase(trimmed, "END:VCARD");
+}
+
+// Logical lines of LF-only text: folded lines joined, quoted-printable soft line breaks joined,
+// blank and whitespace-only lines skipped. Each line is looked at once, so the work grows with
+// the text, never with its square.
 std::vector<std::string> Unfold(std::string_view text) {
     std::vector<std::string> lines;
     bool quotedPrintable = false;
@@ -112,21 +195,31 @@ std::vector<std::string> Unfold(std::string_view text) {
         if (end == std::string_view::npos) end = text.size();
         const std::string_view line = text.substr(i, end - i);
         i = end + 1;
-        if (softBreak && !line.empty() && !StartsProperty(line)) {
-            lines.back() += line;
-        } else if (!lines.empty() && !line.empty() && (line[0] == ' ' || line[0] == '\t')) {
-            lines.back() += line.substr(1);
-        } else if (!line.empty()) {
-            lines.emplace_back(line);
-            quotedPrintable = IsQuotedPrintable(line);
-        } else {
+        if (Trim(line).empty()) {
             softBreak = false;
             continue;
+        }
+        if (softBreak && !StartsProperty(line) && !IsCardEdge(line)) {
+            lines.back() += line;
+        } else if (!lines.empty() && (line[0] == ' ' || line[0] == '\t') && !IsCardEdge(line)) {
+            lines.back() += line.substr(1);
+        } else {
+            lines.emplace_back(IsCardEdge(line) ? Trim(line) : line);
+            quotedPrintable = IsQuotedPrintable(line);
         }
         softBreak = quotedPrintable && lines.back().size() > 1 && lines.back().back() == '=';
         if (softBreak) lines.back().pop_back();
     }
     return lines;
+}
+
+void SplitInto(std::string_view s, char separator, std::vector<std::string>& out) {
+    for (std::size_t start = 0;;) {
+        const std::size_t at = s.find(separator, start);
+        out.emplace_back(s.substr(start, at - start));
+        if (at == std::string_view::npos) break;
+        start = at + 1;
+    }
 }
 
 std::optional<Property> ParseLine(const std::string& line) {
@@ -144,39 +237,45 @@ std::optional<Property> ParseLine(const std::string& line) {
     Property p;
     p.value = line.substr(colon + 1);
     std::vector<std::string> parts;
-    std::string head = line.substr(0, colon);
-    for (std::size_t start = 0;;) {
-        const std::size_t semi = head.find(';', start);
-        parts.push_back(head.substr(start, semi - start));
-        if (semi == std::string::npos) break;
-        start = semi + 1;
+    SplitInto(std::string_view(line).substr(0, colon), ';', parts);
+    p.written = std::string(Trim(parts[0]));
+    if (const auto dot = p.written.rfind('.'); dot != std::string::npos) {
+        p.group = Upper(p.written.substr(0, dot));
+        p.written.erase(0, dot + 1);
     }
-    p.name = Upper(parts[0]);
-    if (const auto dot = p.name.rfind('.'); dot != std::string::npos) p.name.erase(0, dot + 1);
+    p.name = Upper(p.written);
     for (std::size_t k = 1; k < parts.size(); ++k) {
-        const std::string param = parts[k];
+        const std::string& param = parts[k];
         const auto eq = param.find('=');
-        const std::string key = Upper(param.substr(0, eq));
+        const std::string key = Upper(Trim(std::string_view(param).substr(0, eq)));
         std::string value = eq == std::string::npos ? std::string() : param.substr(eq + 1);
         value.erase(std::remove(value.begin(), value.end(), '"'), value.end());
         if (eq == std::string::npos) {
             if (key == "QUOTED-PRINTABLE") {
-                p.quotedPrintable = true;
+                p.encoding = Encoding::QuotedPrintable;
+            } else if (key == "BASE64") {
+                p.encoding = Encoding::Base64;
+            } else if (key == "PREF") {
+                p.preferred = true;
             } else {
                 p.types.push_back(key);
             }
         } else if (key == "TYPE") {
-            for (std::size_t s = 0;;) {
-                const std::size_t comma = value.find(',', s);
-                p.types.push_back(Upper(value.substr(s, comma - s)));
-                if (comma == std::string::npos) break;
-                s = comma + 1;
+            std::vector<std::string> types;
+            SplitInto(value, ',', types);
+            for (const std::string& t : types) {
+                const std::string type = Upper(Trim(t));
+                if (type == "PREF") p.preferred = true;
+                p.types.push_back(type);
             }
         } else if (key == "ENCODING") {
-            p.quotedPrintable = Upper(value) == "QUOTED-PRINTABLE";
+            const std::string e = Upper(value);
+            if (e == "QUOTED-PRINTABLE") p.encoding = Encoding::QuotedPrintable;
+            if (e == "B" || e == "BASE64") p.encoding = Encoding::Base64;
         } else if (key == "CHARSET") {
-            const std::string cs = Upper(value);
-            p.latin1 = cs == "ISO-8859-1" || cs == "WINDOWS-1252" || cs == "LATIN1";
+            p.charset = value;
+        } else if (key == "PREF") {
+            p.preferred = true;
         } else if (key == "X-SPEED-DIAL") {
             p.speedDial = value;
         }
@@ -198,154 +297,236 @@ std::string DecodeQuotedPrintable(std::string_view s) {
     return out;
 }
 
-// The text of a value: decoded, unescaped, in UTF-8. Components (N, ADR) stay separated by ';'.
-std::string Text(const Property& p) {
-    std::string raw = p.quotedPrintable ? DecodeQuotedPrintable(p.value) : p.value;
-    if (p.latin1) raw = Latin1ToUtf8(raw);
+std::string DecodeBase64(std::string_view s) {
     std::string out;
-    for (std::size_t i = 0; i < raw.size(); ++i) {
-        if (raw[i] == '\\' && i + 1 < raw.size()) {
-            const char c = raw[++i];
-            out += (c == 'n' || c == 'N') ? '\n' : c;
-        } else {
-            out += raw[i];
+    uint32_t bits = 0;
+    int count = 0;
+    for (const char c : s) {
+        int v = -1;
+        if (c >= 'A' && c <= 'Z') v = c - 'A';
+        if (c >= 'a' && c <= 'z') v = c - 'a' + 26;
+        if (c >= '0' && c <= '9') v = c - '0' + 52;
+        if (c == '+') v = 62;
+        if (c == '/') v = 63;
+        if (v < 0) continue;
+        bits = (bits << 6u) | static_cast<uint32_t>(v);
+        count += 6;
+        if (count >= 8) {
+            count -= 8;
+            out += static_cast<char>((bits >> static_cast<uint32_t>(count)) & 0xFFu);
         }
     }
     return out;
+}
+
+// The value's text in UTF-8, still escaped: decoded from its transfer encoding and its
+// character set (in that order: a Shift_JIS byte may be a backslash).
+std::string Decoded(const Property& p, ContactsText& text) {
+    std::string raw = p.encoding == Encoding::QuotedPrintable ? DecodeQuotedPrintable(p.value)
+                      : p.encoding == Encoding::Base64        ? DecodeBase64(p.value)
+                                                              : p.value;
+    return text.Value(raw, p.charset);
+}
+
+// Escapes undone: "\n" is a line break (CR LF, as the handset keeps it), "\," a comma.
+std::string Unescaped(std::string_view s) {
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '\\' && i + 1 < s.size()) {
+            const char c = s[++i];
+            out += (c == 'n' || c == 'N') ? std::string("\r\n") : std::string(1, c);
+        } else {
+            out += s[i];
+        }
+    }
+    return out;
+}
+
+// The parts of a structured value, split at unescaped separators.
+std::vector<std::string> Components(std::string_view s, char separator) {
+    std::vector<std::string> parts(1);
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '\\' && i + 1 < s.size()) {
+            parts.back() += s.substr(i, 2);
+            ++i;
+        } else if (s[i] == separator) {
+            parts.emplace_back();
+        } else {
+            parts.back() += s[i];
+        }
+    }
+    for (std::string& part : parts)
+        part = Unescaped(part);
+    return parts;
 }
 
 bool Has(const Property& p, std::string_view type) {
     return std::find(p.types.begin(), p.types.end(), type) != p.types.end();
 }
 
-int TelKind(const Property& p) {
+std::optional<int> TelKind(const Property& p) {
     if (Has(p, "FAX")) return 4;
     if (Has(p, "PAGER")) return 3;
-    if (Has(p, "CELL")) return 0;
+    if (Has(p, "CELL") || Has(p, "MOBILE") || Has(p, "IPHONE")) return 0;
     if (Has(p, "HOME")) return 1;
     if (Has(p, "WORK")) return 2;
-    return -1;
+    return std::nullopt;
 }
 
-void TakeTel(Contact& c, const Property& p) {
-    const std::string number = Text(p);
-    int kind = TelKind(p);
-    if (kind < 0) {
-        // A number of no particular kind takes the first free of Mobile, Home, Office.
-        for (int k = 0; k < 3 && kind < 0; ++k) {
-            if (c.numbers[static_cast<std::size_t>(k)].empty()) kind = k;
-        }
+// The kind an address-book label gives a grouped number ("_$!<Mobile>!$_", "homeFax").
+std::optional<int> LabelKind(std::string label) {
+    for (char& c : label)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (label.find("fax") != std::string::npos) return 4;
+    if (label.find("pager") != std::string::npos) return 3;
+    if (label.find("mobile") != std::string::npos || label.find("iphone") != std::string::npos ||
+        label.find("cell") != std::string::npos) {
+        return 0;
     }
-    if (kind < 0 || !c.numbers[static_cast<std::size_t>(kind)].empty()) {
-        c.leftOut.push_back("number \"" + Clip(number) + "\"");
-        return;
-    }
-    c.numbers[static_cast<std::size_t>(kind)] = number;
-    if (!p.speedDial.empty()) {
-        const auto dial = ParseWholeNumber(p.speedDial);
-        if (dial) {
-            c.speedDials[static_cast<std::size_t>(kind)] = *dial;
-        } else {
-            c.leftOut.push_back("speed dial \"" + Clip(p.speedDial) + "\"");
-        }
-    }
-}
-
-void SetOnce(std::string& field, const std::string& value, const char* what, Contact& c) {
-    if (field.empty()) {
-        field = value;
-    } else if (!value.empty()) {
-        c.leftOut.push_back(std::string("second ") + what + " \"" + Clip(value) + "\"");
-    }
-}
-
-// Properties of no meaning for the handset that carry nothing a user would miss.
-bool IsHousekeeping(const std::string& name) {
-    return name == "VERSION" || name == "PRODID" || name == "REV" || name == "UID" || name == "N" ||
-           name == "SORT-STRING" || name == "KIND" || name.starts_with("X-");
+    if (label.find("home") != std::string::npos) return 1;
+    if (label.find("work") != std::string::npos) return 2;
+    return std::nullopt;
 }
 
 std::string Describe(const Property& p) {
-    static const std::array<std::pair<std::string_view, std::string_view>, 8> kNames{{
+    static constexpr std::pair<std::string_view, std::string_view> kWords[] = {
         {"ADR", "address"},
         {"BDAY", "birthday"},
         {"ORG", "organisation"},
         {"TITLE", "title"},
         {"PHOTO", "photo"},
+        {"LOGO", "logo"},
+        {"SOUND", "sound"},
+        {"KEY", "key"},
         {"NICKNAME", "nickname"},
         {"ROLE", "role"},
         {"LABEL", "address label"},
-    }};
-    for (const auto& [name, word] : kNames) {
-        if (p.name == name) return std::string(word);
+        {"IMPP", "instant messaging"},
+        {"RELATED", "related person"},
+        {"ANNIVERSARY", "anniversary"},
+        {"GENDER", "gender"},
+        {"GEO", "position"},
+        {"TZ", "time zone"},
+        {"LANG", "language"},
+        {"MEMBER", "group member"},
+        {"AGENT", "agent"},
+        {"MAILER", "mail program"},
+        {"FBURL", "free/busy address"},
+        {"CALURI", "calendar address"},
+        {"CALADRURI", "calendar address"},
+        {"BIRTHPLACE", "birthplace"},
+        {"DEATHPLACE", "place of death"},
+        {"DEATHDATE", "date of death"},
+        {"EXPERTISE", "expertise"},
+        {"HOBBY", "hobby"},
+        {"INTEREST", "interest"},
+        {"ORG-DIRECTORY", "directory"},
+        {"XML", "XML"},
+    };
+    for (const auto& [name, words] : kWords) {
+        if (p.name == name) return std::string(words);
     }
-    return Clip(p.name);
+    if (const auto words = VendorPropertyWords(p.name)) return std::string(*words);
+    return Clip(p.written);
 }
 
-void TakeProperty(Contact& c, const Property& p) {
-    if (p.name == "FN") {
-        c.name = Text(p);
-    } else if (p.name == "TEL") {
-        TakeTel(c, p);
-    } else if (p.name == "EMAIL") {
-        SetOnce(c.email, Text(p), "e-mail", c);
-    } else if (p.name == "URL") {
-        SetOnce(c.wireless, Text(p), "web address", c);
-    } else if (p.name == "NOTE") {
-        SetOnce(c.memo, Text(p), "note", c);
-    } else if (p.name == "CATEGORIES") {
-        // Categories are separated by unescaped commas.
-        std::vector<std::string> names(1);
-        const std::string raw = p.value;
-        for (std::size_t i = 0; i < raw.size(); ++i) {
-            if (raw[i] == '\\' && i + 1 < raw.size()) {
-                names.back() += raw[++i];
-            } else if (raw[i] == ',') {
-                names.emplace_back();
-            } else {
-                names.back() += raw[i];
-            }
-        }
-        for (const std::string& n : names) {
-            if (n.empty()) continue;
-            if (c.group.empty()) {
-                c.group = p.latin1 ? Latin1ToUtf8(n) : n;
-            } else {
-                c.leftOut.push_back("category \"" + Clip(n) + "\"");
-            }
-        }
-    } else if (p.name == "CLASS") {
-        const std::string v = Upper(Text(p));
-        c.secret = v == "PRIVATE" || v == "CONFIDENTIAL";
-    } else if (p.name == "X-NUMORA-SLOT") {
-        if (const auto v = ParseWholeNumber(Text(p)); v && *v >= 0 && *v < kEntrySlots) c.slot = *v;
-    } else if (p.name == "X-NUMORA-RINGER") {
-        if (const auto v = ParseWholeNumber(Text(p)); v && *v >= 0 && *v <= 0xFFFF) c.ringer = *v;
-    } else if (p.name == "X-NUMORA-MSG-RINGER") {
-        if (const auto v = ParseWholeNumber(Text(p)); v && *v >= 0 && *v <= 0xFFFF)
-            c.msgRinger = *v;
-    } else if (p.name == "PHOTO" || p.name == "LOGO" || p.name == "SOUND" || p.name == "KEY") {
-        c.leftOut.push_back(Describe(p));  // binary data: nothing worth showing
-    } else if (!IsHousekeeping(p.name)) {
-        c.leftOut.push_back(Describe(p) + " \"" + Clip(Text(p)) + "\"");
-    }
-}
+// One card as it is read: numbers wait for the end of the card, where an address-book label
+// may still give a grouped number its kind.
+struct Card {
+    Card() = default;
+    Card(const Card&) = delete;
+    Card& operator=(const Card&) = delete;
 
-// A card with no FN names its person from N (family;given;middle;prefix;suffix).
-std::string NameFromN(const Property& n) {
-    const std::string text = Text(n);
-    std::vector<std::string> parts(1);
-    for (const char ch : text) {
-        if (ch == ';') {
-            parts.emplace_back();
-        } else {
-            parts.back() += ch;
+    Contact contact;
+    ContactBuilder builder{contact};
+    std::vector<Property> tels;
+    std::map<std::string, std::string> labels;  // group -> X-ABLabel
+    std::optional<NameParts> parts;
+    bool agentPending = false;
+};
+
+class CardReader {
+public:
+    explicit CardReader(ContactsText& text) : m_text(text) {}
+
+    void Take(Card& card, const Property& p) {
+        Contact& c = card.contact;
+        card.agentPending = false;
+        if (p.name == "FN") {
+            if (c.name.empty()) c.name = Text(p);
+        } else if (p.name == "N") {
+            if (card.parts) return;
+            const auto n = Components(Decoded(p, m_text), ';');
+            const auto at = [&](std::size_t k) {
+                std::string part = k < n.size() ? n[k] : std::string();
+                std::replace(part.begin(), part.end(), ',', ' ');
+                return std::string(Trim(part));
+            };
+            card.parts = NameParts{at(3), at(1), at(2), at(0), at(4)};
+        } else if (p.name == "TEL") {
+            card.tels.push_back(p);
+        } else if (p.name == "X-ABLABEL") {
+            if (!p.group.empty()) card.labels[p.group] = Text(p);
+        } else if (p.name == "EMAIL") {
+            card.builder.Email(Text(p), p.preferred);
+        } else if (p.name == "URL") {
+            card.builder.Web(Text(p), p.preferred);
+        } else if (p.name == "NOTE") {
+            card.builder.Memo(Text(p));
+        } else if (p.name == "CATEGORIES") {
+            for (const std::string& name : Components(Decoded(p, m_text), ','))
+                card.builder.Group(std::string(Trim(name)));
+        } else if (p.name == "CLASS") {
+            const std::string v = Upper(Trim(Text(p)));
+            c.secret = v == "PRIVATE" || v == "CONFIDENTIAL";
+        } else if (p.name == "X-NUMORA-SLOT") {
+            if (const auto v = ParseWholeNumber(Text(p)); v && *v >= 0 && *v < kEntrySlots)
+                c.slot = *v;
+        } else if (p.name == "X-NUMORA-RINGER") {
+            if (const auto v = ParseWholeNumber(Text(p)); v && *v >= 0 && *v <= 0xFFFF)
+                c.ringer = *v;
+        } else if (p.name == "X-NUMORA-MSG-RINGER") {
+            if (const auto v = ParseWholeNumber(Text(p)); v && *v >= 0 && *v <= 0xFFFF)
+                c.msgRinger = *v;
+        } else if (p.name == "AGENT" && Trim(p.value).empty()) {
+            card.agentPending = true;  // the agent's own card follows
+        } else if (p.name == "PHOTO" || p.name == "LOGO" || p.name == "SOUND" || p.name == "KEY" ||
+                   p.name == "X-MS-CARDPICTURE") {
+            c.leftOut.push_back(Describe(p));  // binary data: nothing worth showing
+        } else if (!IsHousekeepingProperty(p.name)) {
+            const std::string text = Text(p);
+            if (!Trim(text).empty()) c.leftOut.push_back(Describe(p) + " \"" + Clip(text) + "\"");
         }
     }
-    std::string name = parts.size() > 1 ? parts[1] : std::string();
-    if (!parts[0].empty()) name += (name.empty() ? "" : " ") + parts[0];
-    return name;
-}
+
+    // What only the whole card tells: the name from N, the numbers by their kinds.
+    Contact Finish(Card& card) {
+        Contact& c = card.contact;
+        ContactBuilder& builder = card.builder;
+        for (const Property& tel : card.tels) {
+            std::optional<int> kind = TelKind(tel);
+            if (!kind && !tel.group.empty()) {
+                if (const auto label = card.labels.find(tel.group); label != card.labels.end())
+                    kind = LabelKind(label->second);
+            }
+            std::optional<int> dial;
+            if (!tel.speedDial.empty()) {
+                dial = ParseWholeNumber(tel.speedDial);
+                if (!dial) c.leftOut.push_back("speed dial \"" + Clip(tel.speedDial) + "\"");
+            }
+            builder.Number(Text(tel), kind, tel.preferred, dial);
+        }
+        builder.Finish();
+        c.nameParts = card.parts;
+        if (Trim(c.name).empty() && card.parts) c.name = FullName(*card.parts);
+        return std::move(c);
+    }
+
+private:
+    std::string Text(const Property& p) { return Unescaped(Decoded(p, m_text)); }
+
+    ContactsText& m_text;
+};
 
 }  // namespace
 
@@ -363,7 +544,7 @@ std::string ContactsToVCard(const std::vector<Contact>& contacts) {
         }
         if (!c.email.empty()) PutLine(out, "EMAIL;TYPE=INTERNET:" + Escape(c.email));
         if (!c.wireless.empty()) PutLine(out, "URL:" + Escape(c.wireless));
-        if (!c.memo.empty()) PutLine(out, "NOTE:" + Escape(c.memo));
+        if (!c.memo.empty()) PutLine(out, NoteLine(c.memo));
         if (!c.group.empty()) PutLine(out, "CATEGORIES:" + Escape(c.group));
         if (c.secret) out += "CLASS:PRIVATE\r\n";
         if (c.slot) out += "X-NUMORA-SLOT:" + std::to_string(*c.slot) + "\r\n";
@@ -374,39 +555,75 @@ std::string ContactsToVCard(const std::vector<Contact>& contacts) {
     return out;
 }
 
-std::vector<Contact> ContactsFromVCard(std::string_view bytes, std::vector<std::string>& problems) {
-    const std::string text = ContactsText(bytes, false, problems);
-    std::vector<Contact> out;
-    std::optional<Contact> card;
-    std::optional<Property> n;
+ContactsRead ReadVCard(std::string_view bytes, const ICharsets& charsets) {
+    ContactsRead result;
+    ContactsText text(charsets);
+    std::string file = text.File(bytes);
+    // CR LF and lone CR end lines as LF does.
+    std::string lf;
+    lf.reserve(file.size());
+    for (std::size_t i = 0; i < file.size(); ++i) {
+        if (file[i] != '\r') {
+            lf += file[i];
+        } else {
+            lf += '\n';
+            if (i + 1 < file.size() && file[i + 1] == '\n') ++i;
+        }
+    }
+    file.clear();
+
+    CardReader reader(text);
+    std::optional<Card> card;
     int started = 0;
-    for (const std::string& line : Unfold(text)) {
+    int nested = 0;  // depth inside a card nested in the current one
+    const auto close = [&](const char* unterminated) {
+        if (unterminated != nullptr) {
+            result.problems.push_back("card " + std::to_string(card->contact.source) +
+                                      " has no END: " + unterminated);
+        }
+        result.contacts.push_back(reader.Finish(*card));
+        card.reset();
+    };
+    for (const std::string& line : Unfold(lf)) {
         const auto p = ParseLine(line);
         if (!p) continue;
-        if (p->name == "BEGIN" && Upper(p->value) == "VCARD") {
-            if (card) {
-                problems.push_back("card " + std::to_string(card->source) +
-                                   " has no END: left out");
-            }
+        const bool begin = p->name == "BEGIN" && Upper(Trim(p->value)) == "VCARD";
+        const bool end = p->name == "END" && Upper(Trim(p->value)) == "VCARD";
+        if (card && nested > 0) {
+            nested += begin ? 1 : end ? -1 : 0;
+            continue;
+        }
+        if (begin && card && card->agentPending) {
+            // A card inside the card (an agent's): its properties are not the parent's.
+            nested = 1;
+            card->agentPending = false;
+            card->contact.leftOut.push_back("agent (a card inside the card)");
+            continue;
+        }
+        if (begin) {
+            if (card) close("read up to the next card");
             card.emplace();
-            card->source = ++started;
-            n.reset();
+            card->contact.source = ++started;
             continue;
         }
         if (!card) continue;
-        if (p->name == "END" && Upper(p->value) == "VCARD") {
-            if (card->name.empty() && n) card->name = NameFromN(*n);
-            out.push_back(std::move(*card));
-            card.reset();
+        if (end) {
+            close(nullptr);
             continue;
         }
-        if (p->name == "N") n = *p;
-        TakeProperty(*card, *p);
+        reader.Take(*card, *p);
     }
-    if (card) {
-        problems.push_back("card " + std::to_string(card->source) + " has no END: left out");
-    }
-    return out;
+    if (card) close("read to the end of the file");
+    if (started == 0 && !lf.empty()) result.problems.push_back("the file holds no BEGIN:VCARD");
+    result.encoding = text.Encoding();
+    result.problems.insert(result.problems.begin(), text.Problems().begin(), text.Problems().end());
+    return result;
+}
+
+std::vector<Contact> ContactsFromVCard(std::string_view bytes, std::vector<std::string>& problems) {
+    ContactsRead r = ReadVCard(bytes, BuiltinCharsets());
+    problems.insert(problems.end(), r.problems.begin(), r.problems.end());
+    return std::move(r.contacts);
 }
 
 }  // namespace numora

@@ -33,7 +33,8 @@ class PhoneNumbers {
 public:
     // An empty or unknown region: international numbers are dialled with the 00 prefix, and
     // numbers in national form are compared as their digits.
-    explicit PhoneNumbers(std::string homeRegion = {});
+    PhoneNumbers() = default;
+    explicit PhoneNumbers(std::string homeRegion);
 
     [[nodiscard]] const std::string& HomeRegion() const { return m_region; }
 

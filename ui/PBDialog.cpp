@@ -55,13 +55,6 @@ private:
     std::string m_path;
 };
 
-// Numbers are searched for under the region of the user's locale.
-std::string HomeRegion() {
-    return HomeRegionFromLocale(qgetenv("LC_ALL").toStdString(),
-                                qgetenv("LC_TELEPHONE").toStdString(),
-                                qgetenv("LANG").toStdString());
-}
-
 struct NumberLayout {
     const char* name;     // object name prefix
     const char* caption;  // label
@@ -86,8 +79,7 @@ CPBDialog::CPBDialog(IPort& port, IClock& clock, IProfile& profile, QWidget* par
     : QWidget(parent),
       m_session(m_book, *this, port, clock, profile),
       m_units(font()),
-      m_programFolder(QCoreApplication::applicationDirPath()),
-      m_search(HomeRegion()) {
+      m_programFolder(QCoreApplication::applicationDirPath()) {
     setObjectName(QStringLiteral("phoneBookPage"));
     setWindowTitle(QStringLiteral("Phone Book"));
     m_book.SetMessageSink(this);
@@ -848,6 +840,11 @@ void CPBDialog::OnFileSave() {
 
 // ---------------------------------------------------------------------------------------------
 // Find and sort
+
+void CPBDialog::SetHomeRegion(const std::string& region) {
+    m_search = BookSearch(region);
+    m_searchIndexed = false;
+}
 
 void CPBDialog::StartFind() {
     if (!m_findField->isEnabled()) return;

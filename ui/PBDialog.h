@@ -124,6 +124,8 @@ public:
     // stays as it is (editable under "All"), and an entry edited so that it is no longer found
     // stays in the list until the search changes.
     QLineEdit* FindField() const { return m_findField; }
+    // Numbers are found in their international form under this region ("DE").
+    void SetHomeRegion(const std::string& region);
     void StartFind();
     // Empties the search: every row shows again, the selected entry stays selected.
     void ClearFind();

@@ -37,18 +37,27 @@ TEST_F(CliTest, ConvertsJsonToAPhoneBookFileAndBack) {
 }
 
 TEST_F(CliTest, ContactsConvertThroughVCardAndCsvAndReportWhatDoesNotFit) {
-    std::string cards;
-    for (int k = 0; k < 302; ++k) {
+    std::string cards =
+        "BEGIN:VCARD\r\nFN:Abroad\r\nTEL;TYPE=CELL:+49 170 1234567\r\nEND:VCARD\r\n";
+    for (int k = 1; k < 302; ++k) {
         cards += "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Person " + std::to_string(k) +
                  "\r\nTEL;TYPE=CELL:" + std::to_string(5550000 + k) + "\r\nEND:VCARD\r\n";
     }
     WriteFile("many.vcf", cards);
-    CliRun r = Cli("convert " + Path("many.vcf") + " " + Path("many.csv"));
+    CliRun r = Cli("convert --region DE " + Path("many.vcf") + " " + Path("many.csv"));
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.err, Path("many.vcf") +
+    EXPECT_EQ(r.err, Path("many.vcf") + ": read as UTF-8\n" + Path("many.vcf") +
                          ": contact 301 \"Person 300\": left out: the handset holds 300 entries\n" +
                          Path("many.vcf") +
                          ": contact 302 \"Person 301\": left out: the handset holds 300 entries\n");
+    EXPECT_NE(Slurp(Path("many.csv")).find(",Abroad,Etc.,NO,01701234567,"), std::string::npos);
+
+    // The Google shape says what it cannot hold; an unknown region is a usage error.
+    r = Cli("convert " + Path("many.csv") + " " + Path("many.google.csv"));
+    EXPECT_NE(r.err.find("has no place for entry slots (300)"), std::string::npos) << r.err;
+    r = Cli("convert --region XX " + Path("many.vcf") + " " + Path("x.csv"));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("--region takes a country code"), std::string::npos) << r.err;
 }
 
 // Each failure gives its message and exit status, and leaves no output behind.

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "text/Charsets.h"
 #include "text/HandsetText.h"
 #include "text/TextCodec.h"
 
@@ -62,6 +63,42 @@ TEST(HandsetTextTest, ImportedTextCountsEveryCharacterItChanges) {
     EXPECT_EQ(changed, 4);
     EXPECT_EQ(Utf8ToLatin1("Caf\xC3\xA9", &changed), "Caf\xE9");
     EXPECT_EQ(changed, 0);
+}
+
+// The decoder of builds without Qt: the Unicode forms and Latin-1, and nothing it cannot vouch
+// for (a legacy set is left to the platform's decoder, broken bytes are refused).
+TEST(CharsetsTest, TheBuiltInDecoderKnowsTheUnicodeFormsAndLatin1) {
+    using namespace std::string_literals;
+    struct Case {
+        const char* charset;
+        std::string bytes;
+        std::optional<std::string> text;
+    };
+    const Case cases[] = {
+        {"UTF-8", "caf\xC3\xA9", "caf\xC3\xA9"},
+        {"utf8", "\xEF\xBB\xBFok", "ok"},
+        {"UTF-8", "caf\xE9", std::nullopt},
+        {"ISO_8859-1", "caf\xE9", "caf\xC3\xA9"},
+        {"latin1", "\x80", "\xC2\x80"},
+        {"US-ASCII", "caf\xE9", std::nullopt},
+        {"UTF-16LE", "a\0\xAC\x20"s, "a\xE2\x82\xAC"},
+        {"UTF-16",
+         "\xFF\xFE"
+         "a\0"s,
+         "a"},
+        {"UTF-16", "\0a"s, "a"},  // big-endian without a mark
+        {"UTF-16BE", "\xD8\x00"s, std::nullopt},
+        {"UTF-32LE", "a\0\0\0"s, "a"},
+        {"UTF-32", "\0\0\xFE\xFF\0\x01\xF6\x00"s, "\xF0\x9F\x98\x80"},
+        {"UTF-32BE", "\0\0\xD8\0"s, std::nullopt},
+        {"windows-1252", "\x80", std::nullopt},
+        {"Shift_JIS", "x", std::nullopt},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(BuiltinCharsets().Decode(c.charset, c.bytes), c.text) << c.charset;
+    EXPECT_TRUE(SameCharset("utf-8", "UTF8"));
+    EXPECT_TRUE(SameCharset("ISO_8859-1", "iso-8859-1"));
+    EXPECT_FALSE(SameCharset("ISO-8859-1", "ISO-8859-15"));
 }
 
 }  // namespace

@@ -1,4 +1,6 @@
 // Contacts import and export from the File menu, and the protocol log window.
+#include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QMenuBar>
 #include <QTemporaryDir>
@@ -9,6 +11,7 @@
 #include "app/ContactsCommands.h"
 #include "app/MainFrame.h"
 #include "app/ProtocolLogDlg.h"
+#include "link/Profile.h"
 
 using namespace numora;
 using namespace numora::test;
@@ -20,6 +23,12 @@ QByteArray ReadAll(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
 }  // namespace
 
 class ContactsAndLogTest : public QObject {
@@ -28,45 +37,125 @@ class ContactsAndLogTest : public QObject {
 private slots:
     void cleanup() { SetContactsPathChooser(nullptr); }
 
-    // A file with no card is refused and the book stays; the contacts of a file (with a
-    // byte-order mark) replace the entries, the groups stay, and what did not fit is reported.
+    // A file with no card is refused and the book stays; the contacts of a file replace the
+    // entries, the groups stay, and the report shows every line and every name as written, in a
+    // dialog that fits a 1024x600 screen and copies and saves all of it.
     void importReplacesEntriesKeepsGroupsAndReports() {
         CTestRunner runner;
         QTemporaryDir dir;
         CMainFrame frame(TestOptions(dir, QStringLiteral("no-such-device")));
+        frame.Profile().SetString(kPortSection, kHomeRegionKey, "DE");
         FillTestBook(frame.Page()->Book());
         frame.Page()->ShowBook(BookChange::Everything);
         const QString path = dir.filePath(QStringLiteral("in.vcf"));
-        SetContactsPathChooser([&](QWidget*, bool save) { return save ? QString() : path; });
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("\xEF\xBB\xBFnothing here\r\n");
-        file.close();
+        SetContactsPathChooser([&](QWidget*, bool save) {
+            return ContactsFileChoice{save ? QString() : path, {}};
+        });
+        QString report;
+        const auto keepReport = [&](QDialog& dialog) {
+            report = static_cast<CContactsReportDlg&>(dialog).Text();
+            return QDialog::Rejected;
+        };
+        WriteFile(path, "\xEF\xBB\xBFnothing here\r\n");
+        runner.Expect(keepReport);
         FileAction(frame, QStringLiteral("&Import Contacts..."))->trigger();
         QCOMPARE(frame.Page()->Book().CountUsedEntries(), 4);
-        QCOMPARE(runner.messages.size(), 1);
-        QVERIFY(runner.messages[0].startsWith(QStringLiteral("No contact could be read")));
+        QVERIFY(report.startsWith(QStringLiteral("No contact could be read")));
 
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(
-            "\xEF\xBB\xBF"
+        QByteArray cards =
             "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Zed Zebra\r\nCATEGORIES:Friends\r\n"
-            "TEL;TYPE=CELL;X-SPEED-DIAL=5:0999\r\nEND:VCARD\r\n"
-            "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Maximilian Oberbergmann\r\n"
-            "TEL;TYPE=HOME:0888\r\nEND:VCARD\r\n");
-        file.close();
+            "TEL;TYPE=CELL;X-SPEED-DIAL=5:+49 170 1234567\r\nEND:VCARD\r\n"
+            "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Zo\xC3\xAB \xC5\x81\xC3\xB3"
+            "d\xC5\xBA\r\n"
+            "TEL;TYPE=HOME:0888\r\nEND:VCARD\r\n";
+        for (int k = 0; k < 60; ++k) {
+            cards += "BEGIN:VCARD\r\nFN:Person " + QByteArray::number(k) +
+                     "\r\nTEL:1\r\nBDAY:2000-01-01\r\nEND:VCARD\r\n";
+        }
+        WriteFile(path, cards);
+        CContactsReportDlg* shown = nullptr;
+        QSize size;
+        runner.Expect([&](QDialog& dialog) {
+            shown = static_cast<CContactsReportDlg*>(&dialog);
+            size = dialog.size();
+            report = shown->Text();
+            shown->OnCopy();
+            const QString saved = dir.filePath(QStringLiteral("report.txt"));
+            shown->SetPathChooser([&](QWidget*) { return saved; });
+            shown->OnSaveAs();
+            report += QStringLiteral("\n--saved--\n") + QString::fromUtf8(ReadAll(saved));
+            return QDialog::Rejected;
+        });
         FileAction(frame, QStringLiteral("&Import Contacts..."))->trigger();
         const CPBListCtrl* list = frame.Page()->List();
         QCOMPARE(list->CellText(0, col::kName), QStringLiteral("Zed Zebra"));
         QCOMPARE(list->CellText(0, col::kGroup), QStringLiteral("Friends"));
         QCOMPARE(list->CellText(0, col::SpeedDial(0)), QStringLiteral("5"));
-        QCOMPARE(list->CellText(7, col::kName), QString());  // Dora is gone
+        QCOMPARE(list->CellText(0, col::Number(0)), QStringLiteral("01701234567"));
+        QCOMPARE(list->CellText(7, col::kName), QStringLiteral("Person 5"));  // Dora is gone
         PBGroup fam;
         QCOMPARE(frame.Page()->Book().GetGroup(3, fam), 1);  // groups stay
-        QCOMPARE(runner.messages.size(), 2);
-        // The count, then what did not fit.
-        QVERIFY(runner.messages[1].startsWith(QStringLiteral("2 contact(s) imported.\n")));
-        QVERIFY(runner.messages[1].contains(QStringLiteral("name cut to 16")));
+        QVERIFY(runner.AllHandled());
+        QVERIFY(size.width() <= 1024 && size.height() <= 600);
+        QVERIFY(report.startsWith(QStringLiteral("62 contact(s) imported (read as UTF-8).\n")));
+        // Every name as written, every one of the 61 lines, in the dialog, the clipboard and
+        // the saved file.
+        const QString zoe = QString::fromUtf8(
+            "Zo\xC3\xAB \xC5\x81\xC3\xB3"
+            "d\xC5\xBA");
+        QVERIFY(report.contains(QStringLiteral("contact 2 \"") + zoe + '"'));
+        QVERIFY(report.contains(QStringLiteral("contact 62 \"Person 59\": birthday")));
+        const QString text = report.section(QStringLiteral("\n--saved--\n"), 0, 0);
+        QCOMPARE(QApplication::clipboard()->text(), text);
+        QCOMPARE(report.section(QStringLiteral("\n--saved--\n"), 1), text + '\n');
+    }
+
+    // Export writes the shape of the chosen type, adds its extension to a bare name and says
+    // what that shape leaves out.
+    void exportWritesTheChosenTypeAndNamesWhatItLeavesOut() {
+        CTestRunner runner;
+        QTemporaryDir dir;
+        CMainFrame frame(TestOptions(dir, QStringLiteral("no-such-device")));
+        FillTestBook(frame.Page()->Book());
+        struct Case {
+            const char* name;
+            const char* type;
+            const char* written;
+            const char* starts;
+        };
+        const Case cases[] = {
+            {"a", "Google Contacts CSV (*.google.csv)", "a.google.csv", "Name,Given Name,"},
+            {"b.csv", "Outlook CSV (*.outlook.csv)", "b.csv", "First Name,"},
+            {"c", "CSV (*.csv)", "c.csv", "Slot,Name,"},
+            {"d.vcf", "CSV (*.csv)", "d.vcf", "BEGIN:VCARD"},
+            {"e", "vCard (*.vcf)", "e.vcf", "BEGIN:VCARD"},
+        };
+        QString report;
+        for (const Case& c : cases) {
+            SetContactsPathChooser([&](QWidget*, bool) {
+                return ContactsFileChoice{dir.filePath(QString::fromLatin1(c.name)),
+                                          QString::fromLatin1(c.type)};
+            });
+            runner.messages.clear();
+            report.clear();
+            runner.Expect([&](QDialog& dialog) {
+                report = static_cast<CContactsReportDlg&>(dialog).Text();
+                return QDialog::Rejected;
+            });
+            FileAction(frame, QStringLiteral("&Export Contacts..."))->trigger();
+            QVERIFY2(ReadAll(dir.filePath(QString::fromLatin1(c.written))).startsWith(c.starts),
+                     c.written);
+            if (QByteArray(c.type).startsWith("Google")) {
+                QVERIFY(report.contains(QStringLiteral("speed dials (3)")));
+                QVERIFY(report.contains(QStringLiteral("secret flags (1)")));
+            } else if (QByteArray(c.type).startsWith("Outlook")) {
+                QVERIFY(report.contains(QStringLiteral("ringers (2)")));
+            } else {
+                QCOMPARE(runner.messages.size(), 1);
+                QVERIFY(runner.messages[0].startsWith(QStringLiteral("4 contact(s) exported")));
+                runner.Expect([](QDialog&) { return QDialog::Rejected; });  // not shown
+            }
+        }
     }
     void protocolLogFollowsTheLastRunAndSaves() {
         CTestRunner runner;

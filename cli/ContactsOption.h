@@ -1,0 +1,16 @@
+// --region CC on the commands that read contacts: the home region imported numbers are dialled
+// from, when the locale names none or another.
+#pragma once
+
+#include <string>
+
+namespace numora {
+
+class CCommandLine;
+
+void DeclareRegionOption(CCommandLine& line);
+// Sets the region for the books the command loads; false (with why) for a region the phone-number
+// library does not know.
+[[nodiscard]] bool TakeRegionOption(const CCommandLine& line, std::string& why);
+
+}  // namespace numora
