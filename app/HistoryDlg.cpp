@@ -24,8 +24,10 @@ CHistoryDlg::CHistoryDlg(CBookHistory& history, const CPBData& windowBook, QWidg
     m_list->setHeaderLabels(
         {QStringLiteral("Time"), QStringLiteral("What happened"), QStringLiteral("Entries")});
     for (const SnapshotInfo& s : m_history.List()) {
+        const QString what =
+            s.problem.isEmpty() ? s.what : QStringLiteral("%1 [%2]").arg(s.what, s.problem);
         auto* item = new QTreeWidgetItem(
-            m_list, {s.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), s.what,
+            m_list, {s.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), what,
                      QString::number(s.entries)});
         item->setData(0, Qt::UserRole, s.id);
     }
@@ -68,8 +70,9 @@ void CHistoryDlg::OnSelect() {
     m_restore->setEnabled(false);
     if (item == nullptr) return;
     CPBData snapshot;
-    if (!m_history.Load(item->data(0, Qt::UserRole).toString(), snapshot)) {
-        m_summary->setText(QStringLiteral("This snapshot cannot be read."));
+    QString why;
+    if (!m_history.Load(item->data(0, Qt::UserRole).toString(), snapshot, false, &why)) {
+        m_summary->setText(QStringLiteral("This snapshot cannot be brought back: %1.").arg(why));
         return;
     }
     m_restore->setEnabled(true);

@@ -313,14 +313,16 @@ bool CMainFrame::RestoreSnapshot(const QString& id) {
     if (page.Locked()) return false;
     page.KeepEdits(history::kBeforeRestore);
     page.EnableControls(false);
-    const bool loaded = m_history->Load(id, page.Book(), true);
+    QString why;
+    const bool loaded = m_history->Load(id, page.Book(), true, &why);
     if (loaded) {
         page.ClearForm();
         page.ShowBook(BookChange::Everything);
     }
     page.EnableControls(true);
     if (!loaded) {
-        page.MessageBox(ToBytes(QStringLiteral("Snapshot %1 cannot be read.").arg(id)));
+        page.MessageBox(
+            ToBytes(QStringLiteral("Snapshot %1 cannot be brought back: %2.").arg(id, why)));
         return false;
     }
     page.KeepBook(history::kRestored);

@@ -1,5 +1,10 @@
 #include "book/PbFile.h"
 
+#include <algorithm>
+#include <array>
+#include <bitset>
+#include <optional>
+
 #include "book/Records.h"
 
 namespace numora {
@@ -51,6 +56,63 @@ Outcome TakeRecord(CPBData& book, std::span<const uint8_t> r) {
     return taken ? Outcome::Taken : Outcome::Refused;
 }
 
+// The record kinds whose slots a file fills, in the order FilledSlots keeps them.
+constexpr std::array<uint8_t, 4> kSlotTags{pbfile::kSmsGroupTag, pbfile::kGroupTag,
+                                           pbfile::kEntryTag, pbfile::kSpeedDialTag};
+
+struct RecordSlot {
+    std::size_t kind;  // index into kSlotTags
+    std::size_t slot;
+};
+
+// The slot a record fills, by the byte its kind is taken by; none outside the tables.
+std::optional<RecordSlot> SlotOf(std::span<const uint8_t> r) {
+    std::size_t slot = 0;
+    std::size_t slots = 0;
+    switch (r[0]) {
+        case pbfile::kSmsGroupTag:
+            slot = ByteAt(r, smsgroup::kSlot);
+            slots = kSmsGroupSlots;
+            break;
+        case pbfile::kGroupTag:
+            slot = ByteAt(r, grouprec::kSlotAgain);
+            slots = kGroupSlots;
+            break;
+        case pbfile::kEntryTag:
+            slot = Le16(r, entryrec::kSlot);
+            slots = kEntrySlots;
+            break;
+        case pbfile::kSpeedDialTag:
+            slot = ByteAt(r, item::kElement);
+            slots = kSpeedDialSlots;
+            break;
+        default:
+            return std::nullopt;
+    }
+    if (slot >= slots) return std::nullopt;
+    const auto kind = static_cast<std::size_t>(std::find(kSlotTags.begin(), kSlotTags.end(), r[0]) -
+                                               kSlotTags.begin());
+    return RecordSlot{kind, slot};
+}
+
+// Which slots of each kind the file has filled so far.
+class FilledSlots {
+public:
+    // False when an earlier record filled the same slot.
+    bool Fill(std::span<const uint8_t> r) {
+        const auto at = SlotOf(r);
+        if (!at) return true;
+        std::bitset<kEntrySlots>& filled = m_filled[at->kind];
+        if (filled.test(at->slot)) return false;
+        filled.set(at->slot);
+        return true;
+    }
+    int SpeedDials() const { return static_cast<int>(m_filled.back().count()); }
+
+private:
+    std::array<std::bitset<kEntrySlots>, kSlotTags.size()> m_filled{};
+};
+
 void Step(IProgress* progress, std::size_t by) {
     if (progress != nullptr && by > 0) progress->StepProgress(static_cast<int>(by));
 }
@@ -62,6 +124,7 @@ PbLoadReport ReadPbRecords(CPBData& book, std::span<const uint8_t> bytes, IProgr
     report.fileBytes = bytes.size();
     std::size_t pos = 0;
     std::size_t junk = 0;
+    FilledSlots filled;
     while (pos < bytes.size()) {
         const std::size_t size = RecordSize(bytes[pos]);
         if (size == 0) {
@@ -83,6 +146,8 @@ PbLoadReport ReadPbRecords(CPBData& book, std::span<const uint8_t> bytes, IProgr
             ++report.ignored;
             break;
         }
+        // A later record for the same slot wins, as it always did, but the file is damaged.
+        if (!filled.Fill(record)) ++report.repeated;
         switch (TakeRecord(book, record)) {
             case Outcome::Taken:
                 ++report.taken;
@@ -98,13 +163,17 @@ PbLoadReport ReadPbRecords(CPBData& book, std::span<const uint8_t> bytes, IProgr
     }
     Step(progress, junk);
     report.skippedBytes += static_cast<int>(junk);
+    report.missingSpeedDials = kSpeedDialSlots - filled.SpeedDials();
+    report.empty = bytes.empty();
     report.namedGroups = book.KeepStrayEntries();
     return report;
 }
 
 std::string LoadReportText(const PbLoadReport& report) {
     std::string text;
-    if (report.Damaged()) {
+    if (report.empty) {
+        text = "The file is empty: it holds no phone book.";
+    } else if (report.Damaged()) {
         text = "The file is damaged. What could not be read was left out:";
         if (report.ignored > (report.truncated ? 1 : 0)) {
             text += "\n- " + std::to_string(report.ignored - (report.truncated ? 1 : 0)) +
@@ -114,6 +183,16 @@ std::string LoadReportText(const PbLoadReport& report) {
         if (report.truncated) text += "\n- the last record, cut short by the end of the file";
         if (report.skippedBytes > 0) {
             text += "\n- " + std::to_string(report.skippedBytes) + " byte(s) that start no record";
+        }
+        if (report.repeated > 0) {
+            text += "\n- " + std::to_string(report.repeated) +
+                    " record(s) for a slot that an earlier record already filled (the later one "
+                    "was taken)";
+        }
+        if (report.missingSpeedDials > 0 && !report.truncated) {
+            text += "\n- " + std::to_string(report.missingSpeedDials) + " of the " +
+                    std::to_string(kSpeedDialSlots) +
+                    " speed dials: the file stops before them, or leaves them out";
         }
     }
     if (!report.namedGroups.empty()) {

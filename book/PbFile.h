@@ -13,17 +13,25 @@ namespace numora {
 
 // What a load found besides the records it took.
 struct PbLoadReport {
-    int taken = 0;           // records that changed the book
-    int ignored = 0;         // whole records the book could not take (slot outside the tables,
-                             // no number, e-mail or wireless address, empty group name)
-    int skippedBytes = 0;    // bytes that were no record tag
-    bool truncated = false;  // the last record was cut short by the end of the file
+    int taken = 0;              // records that changed the book
+    int ignored = 0;            // whole records the book could not take (slot outside the tables,
+                                // no number, e-mail or wireless address, empty group name)
+    int skippedBytes = 0;       // bytes that were no record tag
+    bool truncated = false;     // the last record was cut short by the end of the file
+    int repeated = 0;           // records for a slot an earlier record of the file already filled
+    int missingSpeedDials = 0;  // speed-dial slots the file has no record for
+    bool empty = false;         // the file holds no byte at all
     std::size_t fileBytes = 0;
     std::size_t soundBytes = 0;    // bytes of records taken, or empty SMS-group placeholders
     std::vector<int> namedGroups;  // group slots put in use for entries that named them
 
-    // Something of the file could not be read: the book holds less than the file meant.
-    bool Damaged() const { return truncated || ignored > 0 || skippedBytes > 0; }
+    // Something of the file could not be read, or reads two ways: the book holds less, or other,
+    // than the file meant. Every saved book ends with a record for each speed dial, so a file
+    // without them all was cut short, even between records.
+    bool Damaged() const {
+        return empty || truncated || ignored > 0 || skippedBytes > 0 || repeated > 0 ||
+               missingSpeedDials > 0;
+    }
     // Most of the file is no record the book could take: it is no phone-book file at all.
     bool NotAPhoneBook() const { return fileBytes > 0 && soundBytes * 2 < fileBytes; }
 };

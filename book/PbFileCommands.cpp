@@ -12,6 +12,13 @@ void Finish(IFileView& page, std::string_view message) {
 
 }  // namespace
 
+FileReaders ReadersFor(const CPBData& book) {
+    for (int i = 0; i < kEntrySlots; ++i) {
+        if (book.IsValidEntry(i) && book.Entry(i).secret != 0) return FileReaders::OwnerOnly;
+    }
+    return FileReaders::Everyone;
+}
+
 std::optional<PbLoadReport> FileOpen(CPBData& book, IFileView& page, IFileAccess& files) {
     page.EnableControls(false);
     const auto path = files.ChooseOpenPath();
@@ -21,9 +28,10 @@ std::optional<PbLoadReport> FileOpen(CPBData& book, IFileView& page, IFileAccess
     }
     page.Repaint();
     std::vector<uint8_t> bytes;
-    if (!files.ReadAll(*path, bytes)) {
+    if (const ReadResult read = files.ReadAll(*path, bytes); read != ReadResult::Done) {
         page.DeleteWorkFile();
-        Finish(page, kFileOpenFailed);
+        if (read == ReadResult::TooLarge) page.MessageBox(kFileOpenFailed);
+        Finish(page, read == ReadResult::TooLarge ? kFileTooLarge : kFileOpenFailed);
         return std::nullopt;
     }
     page.SetProgressRange(0, static_cast<int>(bytes.size()) + 4);
@@ -75,7 +83,7 @@ bool FileSave(CPBData& book, IFileView& page, IFileAccess& files) {
         Finish(page, kFileSaveError);
         return false;
     }
-    if (!files.Save(*path, bytes)) {
+    if (!files.Save(*path, bytes, ReadersFor(saved))) {
         Finish(page, kFileSaveFailed);
         return false;
     }

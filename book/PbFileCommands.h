@@ -2,6 +2,7 @@
 // locked while the bytes go to or from the book, and the messages that end them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -23,6 +24,17 @@ inline constexpr std::string_view kFileSaveCompleted = "File save completed!";
 inline constexpr std::string_view kNotAPhoneBook =
     "This is not a phone-book file: no record in it could be read. The book is unchanged.";
 
+// No phone book comes near this size; a larger file is not read.
+constexpr std::size_t kMaxBookFileBytes = std::size_t{16} << 20;
+inline constexpr std::string_view kFileTooLarge =
+    "The file is larger than 16 MB: no phone book is that large. The book is unchanged.";
+
+enum class ReadResult { Done, Failed, TooLarge };
+
+// Who may read a file a save creates: a book with secret entries is its owner's alone.
+enum class FileReaders { Everyone, OwnerOnly };
+[[nodiscard]] FileReaders ReadersFor(const CPBData& book);
+
 // Where the file commands read and write, and how the path is chosen.
 class IFileAccess {
 public:
@@ -30,9 +42,12 @@ public:
     // The path picked in the open or save dialog; nothing when the user cancelled.
     virtual std::optional<std::string> ChooseOpenPath() = 0;
     virtual std::optional<std::string> ChooseSavePath() = 0;
-    virtual bool ReadAll(const std::string& path, std::vector<uint8_t>& bytes) = 0;
+    // The whole file, unless it is larger than kMaxBookFileBytes.
+    virtual ReadResult ReadAll(const std::string& path, std::vector<uint8_t>& bytes) = 0;
     // Replaces the file with the bytes as one step: on any failure the old file stays as it was.
-    virtual bool Save(const std::string& path, std::span<const uint8_t> bytes) = 0;
+    // A file replaced keeps its permissions; `readers` says who may read a new one.
+    virtual bool Save(const std::string& path, std::span<const uint8_t> bytes,
+                      FileReaders readers) = 0;
 };
 
 // What the file commands need from the page besides what every long operation on the book

@@ -34,14 +34,15 @@ std::vector<uint8_t> SnapshotBytes(const CPBData& book) {
     return out;
 }
 
-bool BookFromSnapshot(std::span<const uint8_t> bytes, CPBData& book) {
+SnapshotRead BookFromSnapshot(std::span<const uint8_t> bytes, CPBData& book) {
     CPBData fresh;
     fresh.SetMessageSink(book.MessageSink());
     const PbLoadReport report = ReadPbRecords(fresh, bytes, nullptr);
+    if (report.truncated) return SnapshotRead::Truncated;
     // Every snapshot holds at least the group "Etc.".
-    if (report.truncated || report.taken == 0) return false;
+    if (report.Damaged() || report.taken == 0) return SnapshotRead::Damaged;
     book = fresh;
-    return true;
+    return SnapshotRead::Whole;
 }
 
 }  // namespace numora

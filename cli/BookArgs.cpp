@@ -10,8 +10,9 @@ namespace numora {
 bool LoadBookArgument(const std::string& arg, CPBData& book, IFileView& page) {
     if (!arg.starts_with('@')) return LoadBookFile(arg, book, page);
     CBookHistory history;
-    if (!history.Load(QString::fromStdString(arg.substr(1)), book)) {
-        std::fprintf(stderr, "%s: no such snapshot in %s\n", arg.c_str(),
+    QString why;
+    if (!history.Load(QString::fromStdString(arg.substr(1)), book, false, &why)) {
+        std::fprintf(stderr, "%s: %s (in %s)\n", arg.c_str(), why.toLocal8Bit().constData(),
                      history.Folder().toLocal8Bit().constData());
         return false;
     }

@@ -45,8 +45,9 @@ bool LoadBookFile(const std::string& path, CPBData& book, IFileView& page, bool*
     const BookFormat format = FormatOfPath(path);
     if (format != BookFormat::PhoneBook) {
         std::vector<uint8_t> bytes;
-        if (!ReadWholeFile(path, bytes)) {
+        if (const ReadResult read = ReadWholeFile(path, bytes); read != ReadResult::Done) {
             page.MessageBox(kFileOpenFailed);
+            if (read == ReadResult::TooLarge) page.MessageBox(kFileTooLarge);
             return false;
         }
         CPBData fresh;
@@ -80,7 +81,7 @@ bool SaveBookFile(const std::string& path, CPBData& book, IFileView& page) {
         std::string reason;
         if (!SaveWholeFile(path,
                            std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()),
-                           reason)) {
+                           reason, ReadersFor(book))) {
             ShowSaveFailure(page, path, reason);
             return false;
         }

@@ -43,8 +43,9 @@ public:
         CPBData book;
         CConsolePage page(book, context.programFolder);
         page.SetQuiet(true);
-        if (!history.Load(QString::fromStdString(id), book)) {
-            std::fprintf(stderr, "%s: no such snapshot in %s\n", id.c_str(),
+        QString why;
+        if (!history.Load(QString::fromStdString(id), book, false, &why)) {
+            std::fprintf(stderr, "%s: %s (in %s)\n", id.c_str(), why.toLocal8Bit().constData(),
                          history.Folder().toLocal8Bit().constData());
             return 1;
         }
@@ -57,12 +58,18 @@ public:
 private:
     static int List(const CBookHistory& history) {
         for (const SnapshotInfo& s : history.List()) {
-            const QString line =
-                QStringLiteral("%1  %2  %3 entries  %4\n")
-                    .arg(s.id, -4)
-                    .arg(s.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
-                    .arg(s.entries, 3)
-                    .arg(s.what);
+            // A snapshot that cannot be brought back is listed all the same, with the reason.
+            const QString time =
+                s.time.isValid()
+                    ? s.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+                    : QStringLiteral("(no time)");
+            QString line = QStringLiteral("%1  %2  %3 entries  %4")
+                               .arg(s.id, -4)
+                               .arg(time, -19)
+                               .arg(s.entries, 3)
+                               .arg(s.what);
+            if (!s.problem.isEmpty()) line += QStringLiteral("  [%1]").arg(s.problem);
+            line += '\n';
             std::fputs(line.toLocal8Bit().constData(), stdout);
         }
         return 0;

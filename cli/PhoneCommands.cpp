@@ -23,6 +23,7 @@
 #include "link/QtClock.h"
 #include "link/TraceFormat.h"
 #include "sync/PhoneSession.h"
+#include "sync/WriteGuard.h"
 
 namespace numora {
 
@@ -91,9 +92,13 @@ public:
 };
 #endif
 
+// What a run is for: a read for the user, a write, or the read-back that verifies a write.
+enum class RunPurpose { Read, Write, Verify };
+
 // One read into the book, or one write of it, on the event loop of the caller's application.
-RunOutcome RunSession(bool reading, const PhoneOptions& options,
+RunOutcome RunSession(RunPurpose purpose, const PhoneOptions& options,
                       const std::filesystem::path& folder, CPBData& book) {
+    const bool reading = purpose != RunPurpose::Write;
     CConsolePage page(book, folder);
     page.SetShowProgress(options.progress);
     page.SetVerbose(options.trace);
@@ -135,8 +140,17 @@ RunOutcome RunSession(bool reading, const PhoneOptions& options,
     page.SetShowProgress(false);
     book.SetMessageSink(sink);
     if (outcome == RunOutcome::Cancelled) {
-        std::fprintf(stderr, reading ? "Interrupted: the read did not finish, nothing was saved.\n"
-                                     : "Interrupted.\n");
+        switch (purpose) {
+            case RunPurpose::Read:
+                std::fputs("Interrupted: the read did not finish, nothing was saved.\n", stderr);
+                break;
+            case RunPurpose::Write:
+                std::fputs("Interrupted.\n", stderr);
+                break;
+            case RunPurpose::Verify:
+                std::fputs("Interrupted: the write completed; its verification did not.\n", stderr);
+                break;
+        }
     }
     if (engine.PhoneBookBroken()) {
         std::fprintf(stderr, "%s\n", WriteStoppedMessage(engine.PhoneBook()).c_str());
@@ -164,12 +178,29 @@ void Keep(CBookHistory& history, const CPBData& book, const char* what) {
 }
 
 // Reads the handset's book into a scratch book; nothing when the read fails.
-std::optional<CPBData> ReadScratch(const PhoneOptions& options, const std::filesystem::path& folder,
-                                   CBookHistory& history) {
+std::optional<CPBData> ReadScratch(RunPurpose purpose, const PhoneOptions& options,
+                                   const std::filesystem::path& folder, CBookHistory& history) {
     CPBData scratch;
-    if (RunSession(true, options, folder, scratch) != RunOutcome::ReadCompleted) return {};
+    if (RunSession(purpose, options, folder, scratch) != RunOutcome::ReadCompleted) return {};
     Keep(history, scratch, history::kRead);
     return scratch;
+}
+
+// A write that would leave the handset with no entries, or take many of those it held when last
+// read or written, is made only when asked for with --force; false with the reason said.
+bool WriteLooksSafe(const CPBData& book, CBookHistory& history) {
+    CPBData held;
+    const auto snapshot = history.NewestFromPhone(held);
+    const WriteRisk risk = AssessWrite(book, snapshot ? &held : nullptr);
+    if (risk.kind == WriteRisk::Kind::None) return true;
+    std::fprintf(stderr, "%s\n", WriteRiskText(risk).c_str());
+    if (snapshot) {
+        std::fprintf(stderr, "The handset's book as last %s is kept in the history as @%s.\n",
+                     snapshot->what == QLatin1String(history::kRead) ? "read" : "written",
+                     snapshot->id.toLocal8Bit().constData());
+    }
+    std::fputs("Nothing was written to the handset. Give --force to write it anyway.\n", stderr);
+    return false;
 }
 
 void PrintDifferences(const std::vector<BookDifference>& diffs) {
@@ -208,11 +239,18 @@ int RunRead(const PhoneOptions& options, const std::filesystem::path& programFol
         ShowSaveFailure(page, options.file, reason);
         return 1;
     }
-    if (RunSession(true, options, programFolder, book) != RunOutcome::ReadCompleted) return 1;
+    if (RunSession(RunPurpose::Read, options, programFolder, book) != RunOutcome::ReadCompleted) {
+        return 1;
+    }
     std::fprintf(stderr, "Read %d entries from the handset.\n", book.CountUsedEntries());
     Keep(history, book, history::kRead);
     CConsolePage page(book, programFolder);
-    return SaveBookFile(options.file, book, page) ? 0 : 1;
+    if (SaveBookFile(options.file, book, page)) return 0;
+    if (!history.LastId().isEmpty()) {
+        std::fprintf(stderr, "The book read is kept in the history as @%s.\n",
+                     history.LastId().toLocal8Bit().constData());
+    }
+    return 1;
 }
 
 int RunWrite(const PhoneOptions& options, const std::filesystem::path& programFolder) {
@@ -235,7 +273,7 @@ int RunWrite(const PhoneOptions& options, const std::filesystem::path& programFo
         for (int i = 0; i < kEntrySlots; ++i) {
             if (outgoing.IsValidEntry(i)) outgoing.MakeEntryRecord(i);
         }
-        const auto phone = ReadScratch(options, programFolder, history);
+        const auto phone = ReadScratch(RunPurpose::Read, options, programFolder, history);
         if (!phone) return 1;
         const auto diffs = CompareBooks(*phone, outgoing);
         PrintDifferences(diffs);
@@ -243,10 +281,13 @@ int RunWrite(const PhoneOptions& options, const std::filesystem::path& programFo
                                            : "Nothing was written (dry run).\n");
         return 0;
     }
-    if (RunSession(false, options, programFolder, book) != RunOutcome::WriteCompleted) return 1;
+    if (!options.force && !WriteLooksSafe(book, history)) return 1;
+    if (RunSession(RunPurpose::Write, options, programFolder, book) != RunOutcome::WriteCompleted) {
+        return 1;
+    }
     Keep(history, book, history::kWritten);
     if (!options.verify) return 0;
-    const auto phone = ReadScratch(options, programFolder, history);
+    const auto phone = ReadScratch(RunPurpose::Verify, options, programFolder, history);
     if (!phone) {
         std::fputs("The book could not be read back to verify the write.\n", stderr);
         return 1;

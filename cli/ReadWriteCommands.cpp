@@ -82,8 +82,10 @@ public:
         return "Replaces the handset's book with the book of IN, and keeps it in the history.\n"
                "--dry-run reads the handset's book instead and lists what the write would\n"
                "change; --verify reads the book back after the write and compares (exit status\n"
-               "1 and the differences when the handset holds another book). A book whose file\n"
-               "is damaged is refused unless --force is given.\n";
+               "1 and the differences when the handset holds another book). Without --force, a\n"
+               "book whose file is damaged is refused, and so is a write that would leave the\n"
+               "handset with no entries or remove more than 5 (or a tenth) of the entries it\n"
+               "held when last read or written.\n";
     }
     void Declare(CCommandLine& line) override {
         DeclarePhoneOptions(line);
@@ -92,7 +94,8 @@ public:
         line.Option({QStringLiteral("verify")},
                     QStringLiteral("Read the book back after the write and compare."));
         line.Option({QStringLiteral("force")},
-                    QStringLiteral("Write a book whose file is damaged: what could be read."));
+                    QStringLiteral("Write even a damaged book (what could be read), a book with no "
+                                   "entries, or one that removes many of the handset's entries."));
         DeclareRegionOption(line);
     }
     int Run(const CCommandLine& line, const CliContext& context) override {

@@ -9,17 +9,18 @@
 
 namespace numora {
 
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
+ReadResult ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) return false;
+    if (!std::filesystem::is_regular_file(path, ec)) return ReadResult::Failed;
     const auto size = std::filesystem::file_size(path, ec);
-    if (ec || size > kMaxBookFileBytes) return false;
+    if (ec) return ReadResult::Failed;
+    if (size > kMaxBookFileBytes) return ReadResult::TooLarge;
     std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
+    if (!in) return ReadResult::Failed;
     bytes.resize(static_cast<std::size_t>(size));
     in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
     bytes.resize(static_cast<std::size_t>(in.gcount()));
-    return !in.bad();
+    return in.bad() ? ReadResult::Failed : ReadResult::Done;
 }
 
 namespace {
@@ -30,11 +31,12 @@ QString PathOf(const std::string& path) {
 
 }  // namespace
 
-bool SaveWholeFile(const std::string& path, std::span<const uint8_t> bytes, std::string& reason) {
+bool SaveWholeFile(const std::string& path, std::span<const uint8_t> bytes, std::string& reason,
+                   FileReaders readers) {
     QString why;
     if (SaveFileAtomically(PathOf(path),
-                           QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())),
-                           &why)) {
+                           QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())), &why,
+                           readers == FileReaders::OwnerOnly)) {
         return true;
     }
     reason = why.toStdString();
@@ -57,9 +59,9 @@ void ReportSaveFailure(const std::string& path, const std::string& reason) {
     std::fprintf(stderr, "numora-cli: cannot write %s: %s\n", path.c_str(), reason.c_str());
 }
 
-bool CStdFiles::Save(const std::string& path, std::span<const uint8_t> bytes) {
+bool CStdFiles::Save(const std::string& path, std::span<const uint8_t> bytes, FileReaders readers) {
     m_saveFailure.clear();
-    return SaveWholeFile(path, bytes, m_saveFailure);
+    return SaveWholeFile(path, bytes, m_saveFailure, readers);
 }
 
 }  // namespace numora

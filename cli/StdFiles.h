@@ -11,10 +11,8 @@
 
 namespace numora {
 
-// No phone book comes near this size; anything larger is not a phone-book file.
-constexpr std::uintmax_t kMaxBookFileBytes = 16u << 20;
-
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes);
+// The whole file, up to kMaxBookFileBytes: no book file comes near it.
+ReadResult ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes);
 
 class CStdFiles : public IFileAccess {
 public:
@@ -22,10 +20,11 @@ public:
 
     std::optional<std::string> ChooseOpenPath() override { return m_path; }
     std::optional<std::string> ChooseSavePath() override { return m_path; }
-    bool ReadAll(const std::string& path, std::vector<uint8_t>& bytes) override {
+    ReadResult ReadAll(const std::string& path, std::vector<uint8_t>& bytes) override {
         return ReadWholeFile(path, bytes);
     }
-    bool Save(const std::string& path, std::span<const uint8_t> bytes) override;
+    bool Save(const std::string& path, std::span<const uint8_t> bytes,
+              FileReaders readers) override;
     // Why the last save failed; empty when it did not.
     const std::string& SaveFailure() const { return m_saveFailure; }
 
@@ -35,8 +34,9 @@ private:
 };
 
 // The tool's saves: SaveFileAtomically with the path as the command line gave it, the system's
-// reason in reason on a failure.
-bool SaveWholeFile(const std::string& path, std::span<const uint8_t> bytes, std::string& reason);
+// reason in reason on a failure; a new file is its owner's alone when `readers` says so.
+bool SaveWholeFile(const std::string& path, std::span<const uint8_t> bytes, std::string& reason,
+                   FileReaders readers = FileReaders::Everyone);
 bool CanSaveToPath(const std::string& path, std::string& reason);
 
 // "File save failed!" on the page, then the path and the system's reason on stderr.

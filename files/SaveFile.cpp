@@ -44,15 +44,23 @@ std::filesystem::path FsPath(const QString& path) {
 #endif
 }
 
+constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+constexpr QFileDevice::Permissions kEveryone =
+    kOwnerOnly | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+
+// A FIFO or a device would be replaced by a plain file, or block the save.
+bool IsSpecialFile(const QFileInfo& info) {
+    return info.exists() && !info.isFile() && !info.isDir() && !info.isSymLink();
+}
+
 // QSaveFile writes through a link to the file it names; a link at the target is instead
 // replaced by a temporary file of its own folder, renamed over the link itself.
-bool ReplaceLink(const QString& path, QByteArrayView bytes, QString* reason) {
+bool ReplaceLink(const QString& path, QByteArrayView bytes, QString* reason, bool ownerOnly) {
     QTemporaryFile temp(path + QStringLiteral(".XXXXXX"));
     if (!temp.open() || !WriteAll(temp, bytes) || !temp.flush()) {
         return Failed(reason, temp.errorString());
     }
-    temp.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
-                        QFileDevice::ReadOther);
+    temp.setPermissions(ownerOnly ? kOwnerOnly : kEveryone);
     temp.close();
     if (temp.error() != QFileDevice::NoError) return Failed(reason, temp.errorString());
     std::error_code ec;
@@ -64,14 +72,22 @@ bool ReplaceLink(const QString& path, QByteArrayView bytes, QString* reason) {
 
 }  // namespace
 
-bool SaveFileAtomically(const QString& path, QByteArrayView bytes, QString* reason) {
+bool SaveFileAtomically(const QString& path, QByteArrayView bytes, QString* reason,
+                        bool ownerOnly) {
     if (path.isEmpty()) return Failed(reason, qt_error_string(ENOENT));
     const QFileInfo info(path);
-    if (info.isSymLink()) return ReplaceLink(path, bytes, reason);
+    if (info.isSymLink()) return ReplaceLink(path, bytes, reason, ownerOnly);
     if (info.isDir()) return Failed(reason, qt_error_string(EISDIR));
+    if (IsSpecialFile(info)) return Failed(reason, QStringLiteral("not a regular file"));
     QSaveFile file(path);
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly)) return Failed(reason, file.errorString());
+    // An existing file's permissions carry over to the new one; a new file is created here.
+    if (info.exists()) {
+        file.setPermissions(info.permissions());
+    } else if (ownerOnly) {
+        file.setPermissions(kOwnerOnly);
+    }
     if (!WriteAll(file, bytes)) {
         const QString why = file.errorString();
         file.cancelWriting();
@@ -84,6 +100,7 @@ bool CanSaveTo(const QString& path, QString* reason) {
     if (path.isEmpty()) return Failed(reason, qt_error_string(ENOENT));
     const QFileInfo info(path);
     if (info.isDir() && !info.isSymLink()) return Failed(reason, qt_error_string(EISDIR));
+    if (IsSpecialFile(info)) return Failed(reason, QStringLiteral("not a regular file"));
     QTemporaryFile probe(path + QStringLiteral(".XXXXXX"));
     return probe.open() || Failed(reason, probe.errorString());
 }

@@ -1,9 +1,12 @@
 #include "history/BookHistory.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLockFile>
 #include <QStandardPaths>
 #include <algorithm>
 
@@ -19,20 +22,41 @@ QByteArray ToArray(const std::vector<uint8_t>& bytes) {
                       static_cast<qsizetype>(bytes.size()));
 }
 
-bool ReadFile(const QString& path, QByteArray& bytes, qint64 limit) {
+// No phone book comes near this size, nor a record; a larger file is damaged, not read.
+constexpr qint64 kMaxSnapshotBytes = 1 << 20;
+constexpr qint64 kMaxRecordBytes = qint64{16} << 20;
+
+enum class FileRead { Read, Missing, TooLarge };
+
+FileRead ReadFile(const QString& path, QByteArray& bytes, qint64 limit) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > limit) return false;
+    if (!file.open(QIODevice::ReadOnly)) return FileRead::Missing;
+    if (file.size() > limit) return FileRead::TooLarge;
     bytes = file.readAll();
-    return true;
+    return FileRead::Read;
 }
 
-// No phone book comes near this size.
-constexpr qint64 kMaxSnapshotBytes = 1 << 20;
-constexpr qint64 kMaxRecordBytes = 4096;
+QByteArray Sha256(const QByteArray& bytes) {
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+}
 
 const QByteArray& EmptyBookBytes() {
     static const QByteArray bytes = ToArray(SnapshotBytes(CPBData()));
     return bytes;
+}
+
+const QString kTruncated = QStringLiteral("truncated: its book is cut short");
+const QString kDamaged = QStringLiteral("damaged: its book is not a whole phone book");
+const QString kMismatch = QStringLiteral("damaged: its book is not the one its record describes");
+const QString kNoBook = QStringLiteral("damaged: its book is missing");
+const QString kNoRecord = QStringLiteral("damaged: its record cannot be read");
+
+QString SizeProblem(qint64 size, const QJsonObject& record) {
+    const QJsonValue recorded = record.value(QStringLiteral("bytes"));
+    if (!recorded.isDouble()) return {};
+    if (size < recorded.toInteger()) return kTruncated;
+    if (size > recorded.toInteger()) return kMismatch;
+    return {};
 }
 
 }  // namespace
@@ -50,16 +74,17 @@ QString CBookHistory::PathOf(int id, const char* extension) const {
     return m_folder + '/' + QString::number(id) + QLatin1String(extension);
 }
 
-std::vector<int> CBookHistory::Ids() const {
+std::vector<int> CBookHistory::Ids(bool books) const {
     std::vector<int> ids;
-    const QStringList names =
-        QDir(m_folder).entryList({QStringLiteral("*.json")}, QDir::Files, QDir::NoSort);
-    for (const QString& name : names) {
+    QStringList patterns{QStringLiteral("*.json")};
+    if (books) patterns << QStringLiteral("*.pb");
+    for (const QString& name : QDir(m_folder).entryList(patterns, QDir::Files, QDir::NoSort)) {
         bool ok = false;
-        const int id = name.chopped(5).toInt(&ok);
+        const int id = name.left(name.lastIndexOf('.')).toInt(&ok);
         if (ok && id > 0) ids.push_back(id);
     }
     std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
     return ids;
 }
 
@@ -78,22 +103,39 @@ bool CBookHistory::RecordEdits(const CPBData& book, const QString& what) {
 bool CBookHistory::Store(const std::vector<uint8_t>& bytes, const QString& what, int entries) {
     const QByteArray array = ToArray(bytes);
     m_base = array;
-    std::vector<int> ids = Ids();
-    if (!ids.empty()) {
-        QByteArray newest;
-        if (ReadFile(PathOf(ids.back(), ".pb"), newest, kMaxSnapshotBytes) && newest == array) {
-            return true;
-        }
-    }
+    m_lastId.clear();
     if (!QDir().mkpath(m_folder)) {
         Fail(QStringLiteral("cannot create the folder %1").arg(m_folder));
         return false;
     }
-    const int id = ids.empty() ? 1 : ids.back() + 1;
+    // One program at a time takes an id, writes its snapshot and prunes.
+    QLockFile lock(m_folder + QStringLiteral("/.lock"));
+    if (!lock.tryLock(kLockWaitMs)) {
+        Fail(QStringLiteral("another program keeps %1 locked").arg(m_folder));
+        return false;
+    }
+    return StoreLocked(array, what, entries);
+}
+
+bool CBookHistory::StoreLocked(const QByteArray& array, const QString& what, int entries) {
+    const std::vector<int> ids = Ids();
+    if (!ids.empty()) {
+        QByteArray newest;
+        if (ReadFile(PathOf(ids.back(), ".pb"), newest, kMaxSnapshotBytes) == FileRead::Read &&
+            newest == array) {
+            m_lastId = QString::number(ids.back());
+            return true;
+        }
+    }
+    // Past every id in use, also a book left without its record.
+    const std::vector<int> taken = Ids(true);
+    const int id = taken.empty() ? 1 : taken.back() + 1;
     QJsonObject record;
     record[QStringLiteral("time")] = m_now().toUTC().toString(Qt::ISODateWithMs);
     record[QStringLiteral("what")] = what;
     record[QStringLiteral("entries")] = entries;
+    record[QStringLiteral("bytes")] = static_cast<qint64>(array.size());
+    record[QStringLiteral("sha256")] = QString::fromLatin1(Sha256(array));
     // The book first: a record is written only beside a complete book.
     if (!WriteHistoryFile(PathOf(id, ".pb"), array) ||
         !WriteHistoryFile(PathOf(id, ".json"),
@@ -102,63 +144,112 @@ bool CBookHistory::Store(const std::vector<uint8_t>& bytes, const QString& what,
         Fail(QStringLiteral("cannot write in %1").arg(m_folder));
         return false;
     }
-    ids.push_back(id);
-    Prune(std::move(ids));
+    m_lastId = QString::number(id);
+    std::vector<int> all = ids;
+    all.push_back(id);
+    Prune(std::move(all));
     return true;
 }
 
-// The oldest go first, but only beyond the newest kKeepCount and only when older than
-// kKeepDays.
+// The oldest go first, but only beyond the newest kKeepCount, and only those known to be older
+// than kKeepDays: a snapshot whose time cannot be read stays.
 void CBookHistory::Prune(std::vector<int> ids) {
     if (ids.size() <= static_cast<std::size_t>(kKeepCount)) return;
     const QDateTime limit = m_now().addDays(-kKeepDays);
     const std::size_t candidates = ids.size() - kKeepCount;
     for (std::size_t k = 0; k < candidates; ++k) {
-        QByteArray bytes;
-        const QString record = PathOf(ids[k], ".json");
-        if (ReadFile(record, bytes, kMaxRecordBytes)) {
-            const QDateTime time = QDateTime::fromString(
-                QJsonDocument::fromJson(bytes).object().value(QStringLiteral("time")).toString(),
-                Qt::ISODateWithMs);
-            if (time.isValid() && time >= limit) break;
-        }
-        QFile::remove(record);
+        const SnapshotInfo info = Info(ids[k]);
+        if (!info.time.isValid() || info.time >= limit) continue;
+        QFile::remove(PathOf(ids[k], ".json"));
         QFile::remove(PathOf(ids[k], ".pb"));
     }
+}
+
+// The snapshot's record; empty when it cannot be read.
+QJsonObject CBookHistory::RecordOf(int id) const {
+    QByteArray bytes;
+    if (ReadFile(PathOf(id, ".json"), bytes, kMaxRecordBytes) != FileRead::Read) return {};
+    return QJsonDocument::fromJson(bytes).object();
+}
+
+SnapshotInfo CBookHistory::Info(int id) const {
+    SnapshotInfo info;
+    info.id = QString::number(id);
+    const QJsonObject o = RecordOf(id);
+    if (o.isEmpty()) {
+        info.problem = kNoRecord;
+        return info;
+    }
+    info.time =
+        QDateTime::fromString(o.value(QStringLiteral("time")).toString(), Qt::ISODateWithMs);
+    info.what = o.value(QStringLiteral("what")).toString();
+    info.entries = o.value(QStringLiteral("entries")).toInt();
+    const QFileInfo book(PathOf(id, ".pb"));
+    info.problem = book.isFile() ? SizeProblem(book.size(), o) : kNoBook;
+    return info;
 }
 
 std::vector<SnapshotInfo> CBookHistory::List() const {
     std::vector<SnapshotInfo> list;
     const std::vector<int> ids = Ids();
-    for (auto it = ids.rbegin(); it != ids.rend(); ++it) {
-        QByteArray bytes;
-        if (!ReadFile(PathOf(*it, ".json"), bytes, kMaxRecordBytes)) continue;
-        const QJsonObject o = QJsonDocument::fromJson(bytes).object();
-        SnapshotInfo info;
-        info.id = QString::number(*it);
-        info.time =
-            QDateTime::fromString(o.value(QStringLiteral("time")).toString(), Qt::ISODateWithMs);
-        info.what = o.value(QStringLiteral("what")).toString();
-        info.entries = o.value(QStringLiteral("entries")).toInt();
-        list.push_back(std::move(info));
-    }
+    for (auto it = ids.rbegin(); it != ids.rend(); ++it)
+        list.push_back(Info(*it));
     return list;
 }
 
-bool CBookHistory::Load(const QString& id, CPBData& book, bool asBase) {
+bool CBookHistory::Load(const QString& id, CPBData& book, bool asBase, QString* why) {
+    const auto refuse = [why](const QString& reason) {
+        if (why != nullptr) *why = reason;
+        return false;
+    };
     bool ok = false;
     const int n = id.toInt(&ok);
-    QByteArray bytes;
-    if (!ok || n <= 0 || !QFile::exists(PathOf(n, ".json")) ||
-        !ReadFile(PathOf(n, ".pb"), bytes, kMaxSnapshotBytes)) {
-        return false;
+    if (!ok || n <= 0 || !QFile::exists(PathOf(n, ".json"))) {
+        return refuse(QStringLiteral("no such snapshot"));
     }
+    const QJsonObject record = RecordOf(n);
+    if (record.isEmpty()) return refuse(kNoRecord);
+    QByteArray bytes;
+    switch (ReadFile(PathOf(n, ".pb"), bytes, kMaxSnapshotBytes)) {
+        case FileRead::Missing:
+            return refuse(kNoBook);
+        case FileRead::TooLarge:
+            return refuse(kMismatch);
+        case FileRead::Read:
+            break;
+    }
+    if (const QString size = SizeProblem(bytes.size(), record); !size.isEmpty()) {
+        return refuse(size);
+    }
+    const QString sha = record.value(QStringLiteral("sha256")).toString();
+    if (!sha.isEmpty() && sha.toLatin1() != Sha256(bytes)) return refuse(kMismatch);
     const auto* data = reinterpret_cast<const uint8_t*>(bytes.constData());
-    if (!BookFromSnapshot(std::span(data, static_cast<std::size_t>(bytes.size())), book)) {
-        return false;
+    switch (BookFromSnapshot(std::span(data, static_cast<std::size_t>(bytes.size())), book)) {
+        case SnapshotRead::Truncated:
+            return refuse(kTruncated);
+        case SnapshotRead::Damaged:
+            return refuse(kDamaged);
+        case SnapshotRead::Whole:
+            break;
     }
     if (asBase) m_base = bytes;
     return true;
+}
+
+std::optional<SnapshotInfo> CBookHistory::NewestFromPhone(CPBData& book) {
+    const std::vector<int> ids = Ids();
+    for (auto it = ids.rbegin(); it != ids.rend(); ++it) {
+        const SnapshotInfo info = Info(*it);
+        if (info.what != QLatin1String(history::kRead) &&
+            info.what != QLatin1String(history::kWritten)) {
+            continue;
+        }
+        CPBData held;
+        if (!info.problem.isEmpty() || !Load(info.id, held)) continue;
+        book = held;
+        return info;
+    }
+    return std::nullopt;
 }
 
 void CBookHistory::Fail(const QString& reason) {
@@ -171,8 +262,9 @@ QString CBookHistory::TakeFailure() {
     return std::exchange(m_failure, QString());
 }
 
+// Snapshots may hold secret entries: they are the user's alone.
 bool CBookHistory::WriteHistoryFile(const QString& path, const QByteArray& bytes) {
-    return SaveFileAtomically(path, bytes);
+    return SaveFileAtomically(path, bytes, nullptr, true);
 }
 
 }  // namespace numora

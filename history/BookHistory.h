@@ -1,16 +1,22 @@
 // The book's history: every version of the book the programs had in hand, kept as snapshots in
 // the user's data folder, so that no read, open, import or write can lose a book for good. A
 // snapshot is a phone-book file `<id>.pb` (codes kept as they stand) with a small record
-// `<id>.json` of when it was taken, what happened and how many entries it holds. Ids count up
-// from 1. A snapshot equal to the newest is not stored twice; the last 200 and everything of
-// the last 90 days are kept, older ones go first.
+// `<id>.json` of when it was taken, what happened, how many entries it holds, and the size and
+// SHA-256 of its book, so that a record pairs with its own book only. Ids count up from 1 and
+// are taken under a lock in the folder, so that programs running at once each keep their own.
+// A snapshot equal to the newest is not stored twice; the last 200 and everything of the last
+// 90 days are kept, older ones go first, and one whose time cannot be read is never pruned. A
+// snapshot is checked as a phone-book file is: a damaged one is listed as such and never
+// brought back.
 #pragma once
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QJsonObject>
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "book/PBData.h"
@@ -35,15 +41,18 @@ inline constexpr char kOnClose[] = "edits when the window closed";
 
 struct SnapshotInfo {
     QString id;
-    QDateTime time;  // UTC
+    QDateTime time;  // UTC; invalid when the record does not say
     QString what;
     int entries = 0;
+    QString problem;  // why the snapshot cannot be brought back; empty when it can
 };
 
 class CBookHistory {
 public:
     static constexpr int kKeepCount = 200;
     static constexpr int kKeepDays = 90;
+    // How long a program waits for another one to finish storing its snapshot.
+    static constexpr int kLockWaitMs = 10000;
 
     // The user's history folder: `numora/history` in the user's local data folder (on Linux
     // `$XDG_DATA_HOME/numora/history`).
@@ -56,18 +65,27 @@ public:
     // Keeps the book as the newest snapshot unless the newest already holds it. False when it
     // could not be stored (the reason then waits in TakeFailure); the caller goes on.
     bool Record(const CPBData& book, const QString& what);
+    // The snapshot that holds the book of the last Record or RecordEdits that kept it; empty
+    // when none did.
+    const QString& LastId() const { return m_lastId; }
 
     // Keeps the book only when it holds something that the last snapshot this history recorded
     // or restored does not: the edits about to be replaced or dropped. An empty book has
     // nothing to lose.
     bool RecordEdits(const CPBData& book, const QString& what);
 
-    // The snapshots, newest first.
+    // The snapshots, newest first, each with its problem when its record cannot be read or its
+    // book is missing, cut short or not the size its record gives (the books are not read).
     std::vector<SnapshotInfo> List() const;
 
-    // The snapshot's book; false (book untouched) when there is no such snapshot or it cannot
-    // be read. Sets the base RecordEdits compares with when `asBase`.
-    bool Load(const QString& id, CPBData& book, bool asBase = false);
+    // The snapshot's book; false (book untouched, the reason in `why`) when there is no such
+    // snapshot, or its book is missing, cut short, damaged or not its record's. Sets the base
+    // RecordEdits compares with when `asBase`.
+    bool Load(const QString& id, CPBData& book, bool asBase = false, QString* why = nullptr);
+
+    // The newest sound snapshot of a book the handset held (read from it or written to it), into
+    // `book`; nothing when there is none.
+    std::optional<SnapshotInfo> NewestFromPhone(CPBData& book);
 
     // The reason of the first failure to store, once; empty afterwards and while all is well.
     QString TakeFailure();
@@ -76,9 +94,13 @@ public:
     void SetClock(std::function<QDateTime()> now) { m_now = std::move(now); }
 
 private:
-    std::vector<int> Ids() const;
+    // The ids that have a record, ascending; with `books`, also those with only a book.
+    std::vector<int> Ids(bool books = false) const;
     bool Store(const std::vector<uint8_t>& bytes, const QString& what, int entries);
+    bool StoreLocked(const QByteArray& bytes, const QString& what, int entries);
     void Prune(std::vector<int> ids);
+    SnapshotInfo Info(int id) const;
+    QJsonObject RecordOf(int id) const;
     void Fail(const QString& reason);
     QString PathOf(int id, const char* extension) const;
     // Every file of the history is written here.
@@ -87,6 +109,7 @@ private:
     QString m_folder;
     std::function<QDateTime()> m_now;
     QByteArray m_base;  // the book last recorded or restored
+    QString m_lastId;
     QString m_failure;
     bool m_failureReported = false;
 };

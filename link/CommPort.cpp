@@ -1,11 +1,13 @@
 #include "link/CommPort.h"
 
 #include <QByteArray>
+#include <QFile>
 
 #include <algorithm>
 #include <utility>
 
 #if defined(Q_OS_UNIX)
+#include <errno.h>
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -24,11 +26,17 @@ QString SameName(const std::string& name) {
 // Whether the driver keeps RTS/CTS flow control on for the device. The port opens with every
 // line setting the driver reports except XON/XOFF, which is always off; Qt applies all of its
 // settings at open, so this one is read from the device first.
+#if defined(Q_OS_UNIX)
+// The file a device name stands for: the serial port takes a bare name from /dev.
+QByteArray DevicePath(const QString& device) {
+    return QFile::encodeName(device.contains(QLatin1Char('/')) ? device
+                                                               : QStringLiteral("/dev/") + device);
+}
+#endif
+
 bool DriverUsesHardwareFlow(const QString& device) {
 #if defined(Q_OS_UNIX)
-    const QString path =
-        device.contains(QLatin1Char('/')) ? device : QStringLiteral("/dev/") + device;
-    const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    const int fd = ::open(DevicePath(device).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) return false;
     termios tio{};
     const bool on = tcgetattr(fd, &tio) == 0 && (tio.c_cflag & CRTSCTS) != 0;
@@ -54,6 +62,28 @@ bool HasFlag(const QByteArray& data) {
     return data.contains(static_cast<char>(CCommPort::kFrameFlag));
 }
 
+// The serial port reports a device it may not open and one another program holds alike; the
+// two need different advice, so the device's access rights are asked directly.
+OpenError OpenErrorOf(QSerialPort::SerialPortError error, const QString& device) {
+    switch (error) {
+        case QSerialPort::NoError:
+            return OpenError::None;
+        case QSerialPort::DeviceNotFoundError:
+            return OpenError::NoDevice;
+        case QSerialPort::PermissionError:
+#if defined(Q_OS_UNIX)
+            if (::access(DevicePath(device).constData(), R_OK | W_OK) != 0 && errno == EACCES) {
+                return OpenError::Denied;
+            }
+#else
+            (void)device;
+#endif
+            return OpenError::InUse;
+        default:
+            return OpenError::Failed;
+    }
+}
+
 }  // namespace
 
 CCommPort::CCommPort(Resolver resolver, QObject* parent)
@@ -73,6 +103,7 @@ CCommPort::~CCommPort() {
 bool CCommPort::Open(const std::string& name, int baud) {
     Close();
     const QString device = m_resolve(name);
+    m_lastError = OpenError::NoDevice;
     if (!device.isEmpty()) {
         m_port.setPortName(device);
         m_port.setFlowControl(DriverUsesHardwareFlow(device) ? QSerialPort::HardwareControl
@@ -84,13 +115,21 @@ bool CCommPort::Open(const std::string& name, int baud) {
                 // Whatever an earlier run left in either direction is thrown away.
                 m_port.clear(QSerialPort::AllDirections);
                 ++m_generation;
+                m_lastError = OpenError::None;
                 return true;
             }
+            m_lastError = OpenError::Failed;
             m_port.close();
+        } else {
+            m_lastError = OpenErrorOf(m_port.error(), device);
         }
     }
     if (m_onOpenFailed) m_onOpenFailed();
     return false;
+}
+
+std::string CCommPort::DeviceName(const std::string& portName) const {
+    return m_resolve(portName).toStdString();
 }
 
 void CCommPort::Close() {
@@ -119,7 +158,8 @@ int CCommPort::Write(std::span<const uint8_t> bytes) {
 void CCommPort::OnReadyRead() {
     const QByteArray data = m_port.readAll();
     if (data.isEmpty()) return;
-    m_block.insert(m_block.end(), data.begin(), data.end());
+    const auto room = static_cast<qsizetype>(kMaxGathered - std::min(kMaxGathered, m_block.size()));
+    m_block.insert(m_block.end(), data.begin(), data.begin() + std::min(room, data.size()));
     m_quiet.start();
     // A full block, or a frame's closing flag, goes on at once, without waiting for quiet.
     if ((m_block.size() >= kBlockSize || HasFlag(data)) && !m_fullPending) {

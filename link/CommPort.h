@@ -3,7 +3,8 @@
 // 50 ms (a quiet timer restarted by every arrival), at most 4096 bytes a block, and each block
 // goes to the receiver raw, still escaped. A burst longer than 4096 bytes comes as a full block
 // at once followed by the rest. Bytes up to a frame's closing flag (0x7E) go on as soon as the
-// flag arrives; AT text, which has no flags, waits for the quiet.
+// flag arrives; AT text, which has no flags, waits for the quiet. What the receiver has not
+// taken yet is bounded: a port that talks faster than it is read loses the excess.
 //
 // Port names. Callers open "COMn". The resolver given at construction turns that name into the
 // device to open: on Windows the COM port itself (the identity, the default); elsewhere whatever
@@ -37,6 +38,8 @@ public:
     static constexpr int kBlockSize = 4096;
     static constexpr int kQuietMs = 50;
     static constexpr uint8_t kFrameFlag = 0x7E;
+    // The most held for the receiver at a time; far more than any burst of the handset's.
+    static constexpr std::size_t kMaxGathered = 16 * kBlockSize;
 
     explicit CCommPort(Resolver resolver = {}, QObject* parent = nullptr);
     ~CCommPort() override;
@@ -53,6 +56,8 @@ public:
     // Queues the whole buffer for the driver, which takes it from the event loop without a
     // time-out; the count queued, or 0.
     int Write(std::span<const uint8_t> bytes) override;
+    OpenError LastOpenError() const override { return m_lastError; }
+    std::string DeviceName(const std::string& portName) const override;
 
     void SetOnBlock(BlockFn fn) { m_onBlock = std::move(fn); }
     void SetOnOpenFailed(HookFn fn) { m_onOpenFailed = std::move(fn); }
@@ -85,6 +90,7 @@ private:
     bool m_delivering = false;
     bool m_fullPending = false;
     bool m_lossPending = false;
+    OpenError m_lastError = OpenError::None;
 };
 
 }  // namespace numora

@@ -89,17 +89,21 @@ void CFrameReader::Feed(std::span<const uint8_t> bytes, const FrameFn& onFrame) 
             if (m_pending.size() < kMaxFrame) {
                 m_pending.push_back(b);
             } else {
+                // Longer than any reply: each such stretch is reported as a damaged frame at
+                // once, so that a line of noise without flags is noticed without holding it.
+                onFrame(m_pending, false);
+                m_pending.clear();
                 m_overflow = true;
             }
             continue;
         }
         std::vector<uint8_t> frame;
         frame.swap(m_pending);
-        const bool overflow = std::exchange(m_overflow, false);
-        // Two flags in a row carry nothing: an opening flag, or line noise.
-        if (frame.empty() && !overflow) continue;
+        // The tail of an overlong frame was reported with it; two flags in a row carry nothing:
+        // an opening flag, or line noise.
+        if (std::exchange(m_overflow, false) || frame.empty()) continue;
         frame.resize(UnescapeBlock(frame));
-        const bool sound = !overflow && frame.size() >= 3;
+        const bool sound = frame.size() >= 3;
         const std::size_t body = sound ? frame.size() - 2 : frame.size();
         const std::span<const uint8_t> packet(frame.data(), body);
         const bool checked =

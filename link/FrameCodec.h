@@ -32,18 +32,22 @@ std::size_t UnescapeBlock(std::span<uint8_t> block);
 // Gathers received bytes across bursts and cuts them into frames at the closing flags. A
 // reply split over several bursts comes out whole, several replies in one burst one by one.
 // Each frame is handed on as soon as its flag arrives: escapes removed, its check sequence
-// tested, the packet without FCS and flag.
+// tested, the packet without FCS and flag. Nothing is held beyond one reply's length.
 class CFrameReader {
 public:
     // packet: the frame without its FCS and flag; checked: the FCS matched.
     using FrameFn = std::function<void(std::span<const uint8_t> packet, bool checked)>;
 
-    // No reply is longer than this, escaped; bytes beyond it without a flag are noise.
+    // No reply is longer than this, escaped; bytes beyond it without a flag are noise, handed
+    // on unchecked for every so many of them.
     static constexpr std::size_t kMaxFrame = 2 * 344 + 5;
 
     void Feed(std::span<const uint8_t> bytes, const FrameFn& onFrame);
     // Forgets a half-gathered frame.
-    void Reset() { m_pending.clear(); }
+    void Reset() {
+        m_pending.clear();
+        m_overflow = false;
+    }
     std::size_t Pending() const { return m_pending.size(); }
 
 private:

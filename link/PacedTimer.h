@@ -1,6 +1,6 @@
 // A timer whose ticks run as steps of the pacer, like every other event on the link: a tick
 // that falls due during a pause waits for it, as a window timer waits for a blocking pause.
-// Arming again restarts it.
+// Arming again restarts it, and stopping it also drops a tick that waits for a pause.
 #pragma once
 
 #include <functional>
@@ -20,13 +20,16 @@ public:
 
     void Arm(int ms) {
         Stop();
-        m_timer = m_clock.StartTimer(ms, [this] {
+        m_timer = m_clock.StartTimer(ms, [this, armed = m_armed] {
             m_timer = IClock::kNoTimer;
-            m_pacer.Do(m_onTick);
+            m_pacer.Do([this, armed] {
+                if (armed == m_armed) m_onTick();
+            });
         });
     }
 
     void Stop() {
+        ++m_armed;
         if (m_timer != IClock::kNoTimer) m_clock.StopTimer(m_timer);
         m_timer = IClock::kNoTimer;
     }
@@ -36,6 +39,7 @@ private:
     CLinkPacer& m_pacer;
     std::function<void()> m_onTick;
     IClock::TimerId m_timer = IClock::kNoTimer;
+    unsigned m_armed = 0;  // counts arming and stopping, so a stale tick knows it is one
 };
 
 }  // namespace numora

@@ -93,8 +93,12 @@ bool AnswersRequest(std::span<const uint8_t> request, std::span<const uint8_t> r
         case cmd::kModeControl:
             return same(1, 1);
         case cmd::kStatus:
-        case cmd::kPassword:
             return reply.size() >= 2;
+        case cmd::kPassword:
+            // A line that echoes what it is sent is no handset: the request coming back is
+            // not its answer.
+            return reply.size() >= 2 &&
+                   !std::equal(request.begin(), request.end(), reply.begin(), reply.end());
         case cmd::kGroupRead:
             return reply.size() >= grouprec::kWireSize && same(grouprec::kSlot, 1);
         case cmd::kGroupWrite:

@@ -35,7 +35,8 @@ enum class Pace { Specified, Fast };
 int FastReplyTimeoutMs(std::span<const uint8_t> request);
 
 // Whether a reply answers the request: the same code, and for items the same item number and
-// element, for records the same slot; the replies that carry data at full length.
+// element, for records the same slot; the replies that carry data at full length. The request
+// itself coming back is no answer to the password.
 bool AnswersRequest(std::span<const uint8_t> request, std::span<const uint8_t> reply);
 
 // Whether a reply refuses the request's mode: 0x18 or 0x1F, followed by the request's code

@@ -15,6 +15,9 @@ public:
     virtual int Write(std::span<const uint8_t> bytes) = 0;
 };
 
+// Why the last open failed, as far as the platform can tell.
+enum class OpenError { None, NoDevice, Denied, InUse, Failed };
+
 class IPort : public IByteSink {
 public:
     // Opens "COMn" (or a device the platform maps to it) at the baud rate, 8N1, no XON/XOFF.
@@ -22,6 +25,11 @@ public:
     // Safe at any time, also on a port that is not open.
     virtual void Close() = 0;
     virtual bool IsOpen() const = 0;
+    // The reason of the last failed Open; None after one that succeeded.
+    virtual OpenError LastOpenError() const { return OpenError::None; }
+    // The device a port name stands for, as the user knows it (a path on Linux); empty when
+    // the name stands for none.
+    virtual std::string DeviceName(const std::string& portName) const { return portName; }
 };
 
 }  // namespace numora

@@ -1,6 +1,8 @@
 #include "link/PortMap.h"
 
 #include <QCollator>
+#include <QDir>
+#include <QFileInfo>
 #include <QSerialPort>
 #include <algorithm>
 
@@ -23,6 +25,15 @@ int ComNumber(const std::string& comName) {
     return n;
 }
 
+// A path names a file from the current folder, as anywhere on the command line; the serial port
+// would take a relative path from /dev. A bare name is a device of the system's (ttyUSB0, COM3)
+// unless the current folder holds a file of that name.
+QString PinnedDevicePath(const QString& device) {
+    const bool path = device.contains(QLatin1Char('/')) || QFileInfo::exists(device);
+    if (!path || QDir::isAbsolutePath(device)) return device;
+    return QDir::current().absoluteFilePath(device);
+}
+
 }  // namespace
 
 CPortMap CPortMap::FromSystem() {
@@ -39,8 +50,8 @@ CPortMap CPortMap::FromSystem() {
 
 CPortMap CPortMap::Pinned(const QString& device) {
     CPortMap map;
-    map.m_pinned = device;
-    map.m_devices = {device};
+    map.m_pinned = PinnedDevicePath(device);
+    map.m_devices = {map.m_pinned};
     return map;
 }
 

@@ -50,10 +50,30 @@ void CPortSearch::SendAtDiagMode() {
     m_port.Write({reinterpret_cast<const uint8_t*>(kAtDiagMode.data()), kAtDiagMode.size()});
 }
 
+void CPortSearch::BeginRun() {
+    m_opened.clear();
+    m_denied.clear();
+}
+
+// Each device is listed once, however many port numbers stand for it.
+bool CPortSearch::NoteOpen(bool opened) {
+    const std::string device = m_port.DeviceName("COM" + std::to_string(m_portNumber));
+    if (device.empty()) return false;
+    std::vector<std::string>& met = opened ? m_opened : m_denied;
+    if (!opened && m_port.LastOpenError() != OpenError::Denied) return false;
+    if (std::find(met.begin(), met.end(), device) == met.end()) {
+        met.push_back(device);
+        return false;
+    }
+    return !opened;
+}
+
 void CPortSearch::TryOpenPort() {
     if (m_port.IsOpen()) m_port.Close();
     m_linkPhase = kPhaseProbing;
-    if (m_port.Open("COM" + std::to_string(m_portNumber), kBaudRate)) {
+    const bool opened = m_port.Open("COM" + std::to_string(m_portNumber), kBaudRate);
+    const bool deniedAgain = NoteOpen(opened);
+    if (opened) {
         m_linkState = kLinkOpened;
         m_page.PortStatus(m_linkState, m_portNumber);
         m_link.SendCmd44();
@@ -69,6 +89,7 @@ void CPortSearch::TryOpenPort() {
         m_timer.Arm(kOpenFailedIntervalMs);
         if (m_portNumber > kHighestPort) m_portNumber = 0;
     }
+    if (deniedAgain && m_onDenied) m_onDenied();
 }
 
 void CPortSearch::Stop() {
@@ -77,13 +98,18 @@ void CPortSearch::Stop() {
 
 void CPortSearch::OnTimer() {
     if (m_linkState != kLinkAnswered) {
-        if (m_port.IsOpen()) m_port.Close();
-        m_portNumber = m_portNumber == kHighestPort ? 1 : m_portNumber + 1;
-        TryOpenPort();
+        NextPort();
         return;
     }
     Stop();
     EnterFramedMode();
+}
+
+// The numbers run from 1 to 50 and round again, whatever moved the search on.
+void CPortSearch::NextPort() {
+    if (m_port.IsOpen()) m_port.Close();
+    m_portNumber = m_portNumber >= kHighestPort ? 1 : m_portNumber + 1;
+    TryOpenPort();
 }
 
 void CPortSearch::EnterFramedMode() {
@@ -117,8 +143,7 @@ void CPortSearch::OnPhoneData(std::span<const uint8_t> block) {
             SendAtCheck();
         } else {
             m_probeRetries = 0;
-            ++m_portNumber;
-            TryOpenPort();
+            NextPort();
         }
     } else if (m_linkPhase == kPhaseModeSent) {
         if (HasOk(block)) EnterFramedMode();

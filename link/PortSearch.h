@@ -8,6 +8,7 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "link/Clock.h"
 #include "link/PacedTimer.h"
@@ -69,6 +70,8 @@ public:
     // Opens COM<m_portNumber> and starts probing it, and tells the search dialog which port it
     // tries (codes 1 and 2). The first step of every run.
     void TryOpenPort();
+    // Forgets the devices met by an earlier run.
+    void BeginRun();
 
     // Received blocks while probing (phase 1) or after the mode switch text (phase 3).
     void OnPhoneData(std::span<const uint8_t> block);
@@ -84,13 +87,24 @@ public:
 
     // Called each time the search puts the handset into framed mode (mode control 1 sent).
     void SetOnFramed(std::function<void()> fn) { m_onFramed = std::move(fn); }
+    // Called when there is nothing left worth trying: a device was refused for lack of
+    // permission a second time, and permission does not come back within a run.
+    void SetOnDenied(std::function<void()> fn) { m_onDenied = std::move(fn); }
+
+    // What the search met since the last run began: the devices that opened (in the order they
+    // first did), and those refused for lack of permission. Each device once.
+    const std::vector<std::string>& OpenedDevices() const { return m_opened; }
+    const std::vector<std::string>& DeniedDevices() const { return m_denied; }
 
     void SendAtCheck();
     void SendAtDiagMode();
 
 private:
     void OnTimer();
+    void NextPort();
     void EnterFramedMode();
+    // Keeps what the open met; true when it is a device refused for the second time.
+    bool NoteOpen(bool opened);
     static bool HasOk(std::span<const uint8_t> block);
 
     IPort& m_port;
@@ -99,6 +113,9 @@ private:
     ISearchView& m_page;
     IProfile& m_profile;
     std::function<void()> m_onFramed;
+    std::function<void()> m_onDenied;
+    std::vector<std::string> m_opened;
+    std::vector<std::string> m_denied;
 
     int m_portNumber = 2;
     int m_linkPhase = kPhaseIdle;

@@ -60,6 +60,7 @@ CHandsetSim::CHandsetSim(HandsetTables tables, SimFaults faults)
     : m_tables(std::move(tables)), m_faults(std::move(faults)), m_password(DefaultPassword()) {}
 
 void CHandsetSim::Feed(std::span<const uint8_t> bytes) {
+    if (Talks()) return;  // it hears nothing, it only talks
     for (const uint8_t b : bytes) {
         if (m_hungUp) return;
         TakeByte(b);
@@ -219,6 +220,22 @@ std::vector<uint8_t> CHandsetSim::Reply(std::span<const uint8_t> packet) {
             return r;
         }
     }
+}
+
+std::vector<uint8_t> CHandsetSim::Chatter(std::size_t bytes) {
+    std::vector<uint8_t> out;
+    if (m_faults.talk == SimTalk::Flags) {
+        out.assign(bytes, kFrameFlag);
+        return out;
+    }
+    if (m_faults.talk != SimTalk::Text) return out;
+    // Numbered lines of a console log: text that never says "OK" and holds no flag.
+    while (out.size() < bytes) {
+        const std::string line =
+            "[" + std::to_string(++m_chatterLine) + "] kernel: console message, nothing to see\r\n";
+        out.insert(out.end(), line.begin(), line.end());
+    }
+    return out;
 }
 
 void CHandsetSim::Send(std::vector<uint8_t> wire) {

@@ -21,6 +21,9 @@
 
 namespace numora {
 
+// A port that is no handset and talks without pause: console text, or frame flags.
+enum class SimTalk { None, Text, Flags };
+
 struct SimFaults {
     int busyPolls = 0;            // the first polls answer "not ready"
     int busyForMs = 0;            // polls answer "not ready" this long after the first
@@ -33,8 +36,9 @@ struct SimFaults {
     std::set<int> twiceAt;        // these replies are sent twice, one after the other
     std::set<int> splitAt;        // these replies come in two halves, splitPauseMs apart
     int splitPauseMs = 1000;
-    int recordDelayMs = 0;   // item and record requests are answered this much later
-    std::set<int> hangupAt;  // at this request the handset hangs up without answering
+    int recordDelayMs = 0;         // item and record requests are answered this much later
+    std::set<int> hangupAt;        // at this request the handset hangs up without answering
+    SimTalk talk = SimTalk::None;  // answers nothing, and sends Chatter without pause
 };
 
 class CHandsetSim {
@@ -58,6 +62,10 @@ public:
 
     // Takes bytes as they arrive, in pieces of any size. After a hang-up nothing is taken.
     void Feed(std::span<const uint8_t> bytes);
+
+    // The next bytes a talking port sends, about this many; empty when it does not talk.
+    std::vector<uint8_t> Chatter(std::size_t bytes);
+    bool Talks() const { return m_faults.talk != SimTalk::None; }
 
     bool Framed() const { return m_framed; }
     bool HungUp() const { return m_hungUp; }
@@ -91,6 +99,7 @@ private:
     int m_requests = 0;
     int m_polls = 0;
     int64_t m_firstPollMs = -1;
+    std::size_t m_chatterLine = 0;
 };
 
 // The frame the handset sends for a reply: escaped packet, escaped FCS, 0x7E. A garbled reply

@@ -82,6 +82,10 @@ void DeclareSimOptions(QCommandLineParser& parser) {
     add("password", "The password the handset accepts, 16 hexadecimal digits.", "HEX");
     add("refuse-password", "Refuses every password.");
     add("refuse-mode", "Refuses every request but the mode change, for ever.");
+    add("talk",
+        "No handset at all: sends console text (text) or frame flags (flags) without pause, and "
+        "answers nothing.",
+        "KIND");
     for (const CountFault& f : kCountFaults)
         add(f.name, f.help, f.valueName);
     for (const RequestFault& f : kRequestFaults)
@@ -103,6 +107,14 @@ std::optional<SimArgs> TakeSimArgs(const QCommandLineParser& parser, std::string
             error = std::string("--") + name + " needs a value";
             return {};
         }
+    }
+    if (parser.isSet(QStringLiteral("talk"))) {
+        const QString talk = parser.value(QStringLiteral("talk"));
+        if (talk != QLatin1String("text") && talk != QLatin1String("flags")) {
+            error = "--talk takes text or flags";
+            return {};
+        }
+        out.faults.talk = talk == QLatin1String("text") ? SimTalk::Text : SimTalk::Flags;
     }
     if (parser.isSet(QStringLiteral("password"))) {
         out.password = HexPassword(parser.value(QStringLiteral("password")));

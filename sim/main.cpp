@@ -208,11 +208,16 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    // A talking port keeps the line full, whatever is read from it.
+    constexpr std::size_t kChatter = 4096;
     bool running = true;
     while (running && !hungUp) {
+        if (sim.Talks() && outbox.Queued() < kChatter) outbox.Add(sim.Chatter(kChatter));
         pollfd fds[2] = {{terminal.master, POLLIN, 0}, {g_wakePipe[0], POLLIN, 0}};
-        if (!outbox.Empty() && outbox.WaitMs() == 0) fds[0].events |= POLLOUT;
-        const int ready = poll(fds, 2, outbox.WaitMs());
+        // A talking port writes again the moment the terminal takes more.
+        const bool talking = sim.Talks() && !opts.wireSpeed;
+        if (!outbox.Empty() && (outbox.WaitMs() == 0 || talking)) fds[0].events |= POLLOUT;
+        const int ready = poll(fds, 2, talking ? -1 : outbox.WaitMs());
         if (ready < 0 && errno != EINTR) break;
         if (fds[1].revents & POLLIN) running = false;
         if (fds[0].revents & POLLIN) {

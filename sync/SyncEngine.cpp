@@ -24,13 +24,19 @@ CSyncEngine::CSyncEngine(CPBData& book, ISyncView& page, CPhoneLink& link, IPort
     // run keeps waiting for what it asked for itself.
     m_search.SetOnFramed([this] {
         if (!m_running || m_handshakeStarted) return;
+        StopSearchDeadline();
         Await();
         m_watchdog.Arm(m_replyTimeoutMs);
+    });
+    m_search.SetOnDenied([this] {
+        if (m_running) m_pacer.Do([this] { Fail(RunFailure::PortDenied); });
     });
 }
 
 CSyncEngine::~CSyncEngine() {
+    StopSearchDeadline();
     m_search.SetOnFramed({});
+    m_search.SetOnDenied({});
 }
 
 void CSyncEngine::OnReadFromPhone() {
@@ -42,15 +48,35 @@ void CSyncEngine::OnWriteToPhone() {
 }
 
 void CSyncEngine::OnPhoneData(std::span<const uint8_t> block) {
-    // The block may have to wait for a pause to run out, so it is kept.
-    m_pacer.Do([this, copy = std::vector<uint8_t>(block.begin(), block.end())]() mutable {
-        OnBlock(copy);
+    // What arrives during a pause waits for it, gathered into one bounded buffer, so that a
+    // port that never stops talking costs no more memory than a pause's worth of replies.
+    const std::size_t room = kMaxWaitingInput - std::min(kMaxWaitingInput, m_waitingInput.size());
+    const std::size_t taken = std::min(room, block.size());
+    m_waitingInput.insert(m_waitingInput.end(), block.begin(),
+                          block.begin() + static_cast<std::ptrdiff_t>(taken));
+    // Said once for each time the buffer fills, not for every burst dropped after.
+    if (taken < block.size() && room > 0 && m_trace != nullptr) {
+        m_trace->TraceNote(TraceDir::In, {}, "too much at once: the rest is dropped");
+    }
+    if (m_inputQueued) return;
+    m_inputQueued = true;
+    m_pacer.Do([this] {
+        m_inputQueued = false;
+        std::vector<uint8_t> input;
+        input.swap(m_waitingInput);
+        OnBlock(input);
     });
+}
+
+void CSyncEngine::DropWaitingInput() {
+    m_pacer.Reset();
+    m_waitingInput.clear();
+    m_inputQueued = false;
 }
 
 void CSyncEngine::OnPortLost() {
     m_pacer.Do([this] {
-        if (m_running && !m_bookComplete) Fail();
+        if (m_running && !m_bookComplete) Fail(RunFailure::PortLost);
     });
 }
 
@@ -62,7 +88,7 @@ void CSyncEngine::Cancel() {
     }
     if (m_writeFinishing) {
         // The phone holds the whole book; only the pause before the port closes is left.
-        m_pacer.Reset();
+        DropWaitingInput();
         CompleteWrite();
         return;
     }
@@ -92,9 +118,27 @@ void CSyncEngine::BeginRun(bool reading) {
     m_ignoredInRow = 0;
     m_busySince = -1;
     m_lateReplies = 0;
+    m_failure = {};
+    m_lastSign = RunFailure::Silent;
+    m_search.BeginRun();
     m_link.SetPace(m_pace);
-    m_watchdog.Arm(m_searchTimeoutMs);
+    ArmSearchDeadline();
     if (m_onRunStarted) m_onRunStarted(reading);
+}
+
+// The search's time-out is a promise on the clock: it is not held by the pauses the search
+// takes, nor by what a port sends meanwhile.
+void CSyncEngine::ArmSearchDeadline() {
+    StopSearchDeadline();
+    m_searchDeadline = m_clock.StartTimer(m_searchTimeoutMs, [this] {
+        m_searchDeadline = IClock::kNoTimer;
+        if (m_running) Fail(RunFailure::NoHandset);
+    });
+}
+
+void CSyncEngine::StopSearchDeadline() {
+    if (m_searchDeadline != IClock::kNoTimer) m_clock.StopTimer(m_searchDeadline);
+    m_searchDeadline = IClock::kNoTimer;
 }
 
 void CSyncEngine::StartRead() {
@@ -154,6 +198,8 @@ void CSyncEngine::OnBlock(std::span<uint8_t> raw) {
         raw = raw.subspan(end);
         m_reader.Reset();
         const auto text = piece.first(UnescapeBlock(piece));
+        // A flag alone carries no text: noise, not an answer to the probe.
+        if (text.size() == 1 && text[0] == kFrameFlag) continue;
         TraceIn(text);
         const int phase = m_search.LinkPhase();
         if (phase == kPhaseProbing || phase == kPhaseModeSent) m_search.OnPhoneData(text);
@@ -173,14 +219,18 @@ void CSyncEngine::Await() {
 void CSyncEngine::OnLateReply() {
     if (!m_running || m_awaited.empty() || m_link.GetPace() != Pace::Fast) return;
     if (m_trace != nullptr) m_trace->TraceNote(TraceDir::In, {}, "late reply: asked again");
-    if (++m_lateReplies >= kLateRepliesBeforeFallback) {
-        m_link.SetPace(Pace::Specified);
-        if (m_trace != nullptr) m_trace->TraceNote(TraceDir::In, {}, kFallbackNote);
-    }
+    if (++m_lateReplies >= kLateRepliesBeforeFallback) FallBackToSpecifiedPace();
     if (m_lateResent) return;
     m_lateResent = true;
     m_link.Resend(m_awaited);
     if (m_link.GetPace() == Pace::Fast) m_lateTimer.Arm(FastReplyTimeoutMs(m_awaited));
+}
+
+void CSyncEngine::FallBackToSpecifiedPace() {
+    if (m_link.GetPace() != Pace::Fast) return;
+    m_link.SetPace(Pace::Specified);
+    m_lateTimer.Stop();
+    if (m_trace != nullptr) m_trace->TraceNote(TraceDir::In, {}, kFallbackNote);
 }
 
 void CSyncEngine::OnFrame(std::span<const uint8_t> frame, bool checked) {
@@ -198,13 +248,16 @@ void CSyncEngine::OnFrame(std::span<const uint8_t> frame, bool checked) {
     if (!checked) {
         // The reply to the awaited request may be in it: the request goes again, as it went.
         TraceIn(frame, "bad check sequence");
+        m_lastSign = RunFailure::DamagedReplies;
         if (++m_resends > kMaxResends) {
-            Fail();
+            Fail(RunFailure::DamagedReplies);
             return;
         }
         m_link.Resend(m_awaited);
         return;
     }
+    // Any sound frame, however late, shows the handset is there: its reply time starts again.
+    if (!m_bookComplete) m_watchdog.Arm(m_replyTimeoutMs);
     if (RefusesRequest(m_awaited, frame)) {
         TraceIn(frame);
         m_ignoredInRow = 0;
@@ -212,18 +265,20 @@ void CSyncEngine::OnFrame(std::span<const uint8_t> frame, bool checked) {
         return;
     }
     if (!AnswersRequest(m_awaited, frame)) {
-        // A repeat, a late or unsolicited reply: it answers nothing the run asked for.
+        // A repeat, a late or unsolicited reply: it answers nothing the run asked for. One of
+        // the same kind answers another request (another slot, another item).
         TraceIn(frame, "ignored");
-        if (++m_ignoredInRow > kMaxIgnoredInRow) Fail();
+        if (frame[0] == m_awaited[0]) m_lastSign = RunFailure::WrongReplies;
+        if (++m_ignoredInRow > kMaxIgnoredInRow) Fail(RunFailure::WrongReplies);
         return;
     }
     TraceIn(frame);
     m_ignoredInRow = 0;
+    m_lastSign = RunFailure::Silent;
     m_lateTimer.Stop();
     const unsigned sent = m_link.RequestCount();
-    const bool progressed = Dispatch(frame);
+    Dispatch(frame);
     if (m_link.RequestCount() != sent) Await();
-    if (progressed && m_running && !m_bookComplete) m_watchdog.Arm(m_replyTimeoutMs);
 }
 
 // The reply answers the awaited request; it drives the next one. The handshake is the same
@@ -234,8 +289,12 @@ bool CSyncEngine::Dispatch(std::span<const uint8_t> block) {
         case cmd::kModeControl:
             return b1 == 1 && OnModeReply();
         case cmd::kPassword:
-            // A refused password matches nothing: the run waits, the watchdog ends it.
-            return b1 != 0 && OnPasswordAccepted();
+            // Nothing goes on without the password: a refusal ends the run at once.
+            if (b1 == 0) {
+                Fail(RunFailure::PasswordRefused);
+                return false;
+            }
+            return OnPasswordAccepted();
         default:
             return m_isReading != 0 ? DispatchRead(block) : DispatchWrite(block);
     }
@@ -268,7 +327,7 @@ bool CSyncEngine::OnPasswordAccepted() {
 
 void CSyncEngine::OnModeRefused() {
     if (++m_refusals > kMaxRefusals) {
-        Fail();
+        Fail(RunFailure::ModeRefused);
         return;
     }
     m_handshakeStarted = false;
@@ -287,7 +346,7 @@ bool CSyncEngine::OnStatus(uint8_t busy) {
     const int64_t now = m_clock.NowMs();
     if (m_busySince < 0) m_busySince = now;
     if (now - m_busySince > kBusyLimitMs) {
-        Fail();
+        Fail(RunFailure::Busy);
         return false;
     }
     m_pacer.Pause(kStatusPollPauseMs);
@@ -339,13 +398,20 @@ bool CSyncEngine::DispatchWrite(std::span<const uint8_t> r) {
     }
 }
 
-void CSyncEngine::EndRun(RunOutcome outcome) {
+// Stops everything that could still act for the run, before any message shows: a message box
+// runs an event loop, and nothing may fail the same run a second time behind it.
+void CSyncEngine::WindDown() {
     m_watchdog.Stop();
     m_lateTimer.Stop();
+    StopSearchDeadline();
     m_search.Stop();
     m_running = false;
     m_bookComplete = false;
     m_writeFinishing = false;
+}
+
+void CSyncEngine::EndRun(RunOutcome outcome) {
+    WindDown();
     if (m_onRunEnded) m_onRunEnded(outcome);
 }
 
@@ -359,23 +425,46 @@ void CSyncEngine::OnWatchdog() {
         EndRun(RunOutcome::ReadCompleted);
         return;
     }
-    Fail();
+    if (m_link.GetPace() == Pace::Fast && !m_awaited.empty()) {
+        // A handset too slow for the fast pace gets the specified pace before it is given up.
+        FallBackToSpecifiedPace();
+        m_link.Resend(m_awaited);
+        m_watchdog.Arm(m_replyTimeoutMs);
+        return;
+    }
+    Fail(m_lastSign);
 }
 
 // The one way a run ends before its time, whether it cannot go on or is stopped from outside:
 // the search stops, steps still waiting are dropped and the port is closed before any message
-// shows, so nothing more happens on the line behind it.
-void CSyncEngine::Abandon(RunOutcome outcome) {
-    m_search.Stop();
-    m_pacer.Reset();
+// shows, so nothing more happens on the line behind it. A failure shows the connection message
+// and then its cause, each once.
+void CSyncEngine::Abandon(RunOutcome outcome, RunFailure cause) {
+    if (!m_running) return;
+    WindDown();
+    DropWaitingInput();
     if (m_port.IsOpen()) m_port.Close();
     m_search.SetLinkPhase(kPhaseIdle);
     m_reader.Reset();
+    if (outcome == RunOutcome::Failed) {
+        m_failure.cause = cause;
+        m_failure.portsOpened = m_search.OpenedDevices();
+        m_failure.portsDenied = m_search.DeniedDevices();
+        // A search that met only refused ports says so rather than that nobody answered.
+        if (cause == RunFailure::NoHandset && !m_failure.portsDenied.empty() &&
+            m_failure.portsOpened.empty()) {
+            m_failure.cause = RunFailure::PortDenied;
+        }
+    }
     if (m_isReading != 0) m_page.DeleteWorkFile();
-    if (outcome == RunOutcome::Failed) m_page.MessageBox(kCheckConnection);
+    if (outcome == RunOutcome::Failed) {
+        m_page.MessageBox(kCheckConnection);
+        const std::string cause = FailureText(m_failure);
+        if (!cause.empty()) m_page.MessageBox(cause);
+    }
     m_page.SetProgressPos(0);
     m_page.EnableControls(true);
-    EndRun(outcome);
+    if (m_onRunEnded) m_onRunEnded(outcome);
 }
 
 }  // namespace numora

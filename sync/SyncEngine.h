@@ -4,7 +4,8 @@
 // a run advances one exchange at a time. Received bytes are cut into frames and each frame's
 // check sequence is tested first; a damaged reply has its request sent again. Every run ends: a
 // watchdog ends one that gets no reply for too long, and refusals, damaged replies, replies
-// that answer nothing and a busy handset each have a bound.
+// that answer nothing and a busy handset each have a bound. A failed run says why, in one more
+// message after the connection message (RunFailure).
 #pragma once
 
 #include <array>
@@ -23,6 +24,7 @@
 #include "link/PhoneLink.h"
 #include "link/PortSearch.h"
 #include "link/Trace.h"
+#include "sync/RunFailure.h"
 #include "sync/SyncView.h"
 
 namespace numora {
@@ -61,7 +63,8 @@ constexpr int kWriteEndPauseMs = 500;
 constexpr int kDefaultSearchTimeoutMs = 60000;
 constexpr int kDefaultReplyTimeoutMs = 5000;
 
-// A fast run falls back to the specified pace after this many late replies.
+// A fast run falls back to the specified pace after this many late replies, and before its
+// reply time runs out.
 constexpr int kLateRepliesBeforeFallback = 2;
 inline constexpr std::string_view kFallbackNote = "replies come late: the specified pace from here";
 
@@ -72,6 +75,10 @@ constexpr int kMaxResends = 2;
 constexpr int kMaxRefusals = 10;
 constexpr int kMaxIgnoredInRow = 32;
 constexpr int kBusyLimitMs = 120000;
+
+// The most received bytes waiting while a pause runs; far more than the handset sends unasked.
+// Beyond it a port is talking noise, and the excess is dropped.
+constexpr std::size_t kMaxWaitingInput = 16384;
 
 // Failed: the run could not go on (the connection message was shown). Cancelled: it was
 // stopped from outside (the window closing, the tool interrupted), without a message.
@@ -125,6 +132,8 @@ public:
         return !m_running && m_phoneHolds != PhoneHolds::ItsBook &&
                m_phoneHolds != PhoneHolds::NewBook;
     }
+    // Why the last run failed; None when it did not.
+    const RunFailureReport& Failure() const { return m_failure; }
 
 private:
     bool CanStart();
@@ -164,11 +173,16 @@ private:
     void FinishWrite();
     void CompleteWrite();
 
+    void ArmSearchDeadline();
+    void StopSearchDeadline();
+    void DropWaitingInput();
+    void WindDown();
     void EndRun(RunOutcome outcome);
     void OnWatchdog();
-    void Fail() { Abandon(RunOutcome::Failed); }
+    void Fail(RunFailure cause) { Abandon(RunOutcome::Failed, cause); }
     void OnLateReply();
-    void Abandon(RunOutcome outcome);
+    void FallBackToSpecifiedPace();
+    void Abandon(RunOutcome outcome, RunFailure cause = RunFailure::None);
     void TraceIn(std::span<const uint8_t> bytes, std::string_view note = {});
 
     CPBData& m_book;
@@ -194,6 +208,13 @@ private:
     bool m_bookComplete = false;      // a read run has shown the whole book
     PhoneHolds m_phoneHolds = PhoneHolds::ItsBook;
     bool m_writeFinishing = false;  // the last speed dial is written; the port closes soon
+    RunFailureReport m_failure;
+    // What came since the last reply taken, for a run whose reply time runs out.
+    RunFailure m_lastSign = RunFailure::Silent;
+
+    std::vector<uint8_t> m_waitingInput;  // received while a pause runs, bounded
+    bool m_inputQueued = false;           // a step that takes m_waitingInput is queued
+    IClock::TimerId m_searchDeadline = IClock::kNoTimer;
 
     CFrameReader m_reader;
     std::vector<uint8_t> m_awaited;  // the request whose reply the run waits for

@@ -21,6 +21,7 @@
 #include "browse/BookFigures.h"
 #include "history/BookHistory.h"
 #include "sync/HandsetFiles.h"
+#include "sync/WriteGuard.h"
 #include "ui/EntryRules.h"
 #include "ui/FieldLook.h"
 #include "ui/Modal.h"
@@ -43,11 +44,12 @@ public:
     CChosenFile(IFileAccess& files, std::string path) : m_files(files), m_path(std::move(path)) {}
     std::optional<std::string> ChooseOpenPath() override { return m_path; }
     std::optional<std::string> ChooseSavePath() override { return m_path; }
-    bool ReadAll(const std::string& path, std::vector<uint8_t>& bytes) override {
+    ReadResult ReadAll(const std::string& path, std::vector<uint8_t>& bytes) override {
         return m_files.ReadAll(path, bytes);
     }
-    bool Save(const std::string& path, std::span<const uint8_t> bytes) override {
-        return m_files.Save(path, bytes);
+    bool Save(const std::string& path, std::span<const uint8_t> bytes,
+              FileReaders readers) override {
+        return m_files.Save(path, bytes, readers);
     }
 
 private:
@@ -89,7 +91,7 @@ CPBDialog::CPBDialog(IPort& port, IClock& clock, IProfile& profile, QWidget* par
     ClearDetail();
     m_session.Engine().SetOnRunEnded([this](RunOutcome outcome) {
         const bool reading = m_session.Engine().IsReading();
-        if (outcome == RunOutcome::ReadCompleted) m_incompleteRead = false;
+        if (outcome == RunOutcome::ReadCompleted) m_incompleteRead = m_damagedFile = false;
         if (outcome == RunOutcome::Failed || outcome == RunOutcome::Cancelled) {
             // A search that never found the handset leaves no window behind, and a read that
             // broke off shows what the book holds now instead of the interim form.
@@ -810,9 +812,22 @@ void CPBDialog::OnReadFromPhone() {
 }
 
 void CPBDialog::OnWriteToPhone() {
-    // A book from a read that broke off would replace the phone's whole book with part of it.
-    if (m_incompleteRead && !AskQuestion(window(), kWriteIncompleteBook)) return;
+    if (!WriteIsWanted()) return;
     m_session.Engine().OnWriteToPhone();
+}
+
+// A write replaces the phone's whole book: one that would lose much is asked about first. A
+// book from a read that broke off or from a damaged file would replace it with part of one; a
+// book without entries, or without many of those the phone held when last read or written,
+// would take them away.
+bool CPBDialog::WriteIsWanted() {
+    if (m_incompleteRead && !AskQuestion(window(), kWriteIncompleteBook)) return false;
+    if (m_damagedFile && !AskQuestion(window(), kWriteDamagedBook)) return false;
+    CPBData held;
+    const bool known = m_history != nullptr && m_history->NewestFromPhone(held).has_value();
+    const WriteRisk risk = AssessWrite(m_book, known ? &held : nullptr);
+    if (risk.kind == WriteRisk::Kind::None) return true;
+    return AskQuestion(window(), WriteRiskText(risk) + std::string(kWriteAnyway));
 }
 
 void CPBDialog::OnFileOpen() {
@@ -826,9 +841,10 @@ void CPBDialog::OpenBookFile(const QString& path) {
 
 void CPBDialog::OpenBook(IFileAccess& files) {
     KeepEdits(history::kBeforeOpen);
-    if (FileOpen(m_book, *this, files)) {
+    if (const auto report = FileOpen(m_book, *this, files)) {
         KeepBook(history::kOpened);
         m_incompleteRead = false;
+        m_damagedFile = report->Damaged();
     }
 }
 
@@ -916,6 +932,9 @@ QString CPBDialog::StatusLine() const {
 // The history
 
 void CPBDialog::KeepBook(const char* what) {
+    // A book imported or restored replaces the one a damaged file gave.
+    const std::string_view replaced(what);
+    if (replaced == history::kImported || replaced == history::kRestored) m_damagedFile = false;
     if (m_history == nullptr) return;
     m_history->Record(m_book, QString::fromLatin1(what));
     ReportHistoryFailure();

@@ -42,6 +42,10 @@ inline constexpr std::string_view kReadIncomplete =
 inline constexpr std::string_view kWriteIncompleteBook =
     "This book comes from a read that did not finish. Writing it replaces the phone's whole "
     "phone book with it. Write it anyway?";
+inline constexpr std::string_view kWriteDamagedBook =
+    "This book comes from a damaged file (File Open said what was left out). Writing it replaces "
+    "the phone's whole phone book with it. Write it anyway?";
+inline constexpr std::string_view kWriteAnyway = " Write it anyway?";
 
 // One number of an entry in the panel: its edit, speed-dial box and "Select" button.
 struct NumberControls {
@@ -118,6 +122,8 @@ public:
     bool Locked() const { return m_locked; }
     // The book in the page came from a read that did not finish.
     bool BookFromIncompleteRead() const { return m_incompleteRead; }
+    // The book in the page came from a file that was not read whole.
+    bool BookFromDamagedFile() const { return m_damagedFile; }
 
     // Find as you type: the field the window shows beside the page's tab. While it holds text
     // the list shows only the entries it finds among those the group filter shows; the panel
@@ -186,6 +192,7 @@ private:
     void ApplySpeedDials(int slot);
     void ReportHistoryFailure();
     void OpenBook(IFileAccess& files);
+    bool WriteIsWanted();
 
     void LayOut();
     void Put(QWidget* widget, const QRect& rect) const;
@@ -204,6 +211,7 @@ private:
     QPointer<CPortSearchDlg> m_searchDlg;
     bool m_locked = false;
     bool m_incompleteRead = false;
+    bool m_damagedFile = false;
 
     QSize m_growth;
     PageMetrics m_metrics{m_units};

@@ -36,20 +36,25 @@ std::optional<std::string> CQtFileAccess::ChooseSavePath() {
     return path->toStdString();
 }
 
-bool CQtFileAccess::ReadAll(const std::string& path, std::vector<uint8_t>& bytes) {
+ReadResult CQtFileAccess::ReadAll(const std::string& path, std::vector<uint8_t>& bytes) {
+    constexpr auto kMax = static_cast<qint64>(kMaxBookFileBytes);
     QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly)) return false;
+    if (!file.open(QIODevice::ReadOnly)) return ReadResult::Failed;
     const qint64 size = file.size();
-    if (size < 0 || size > kMaxBookFileBytes) return false;
-    const QByteArray data = file.read(kMaxBookFileBytes + 1);
-    if (data.size() > kMaxBookFileBytes || file.error() != QFileDevice::NoError) return false;
+    if (size < 0) return ReadResult::Failed;
+    if (size > kMax) return ReadResult::TooLarge;
+    const QByteArray data = file.read(kMax + 1);
+    if (data.size() > kMax) return ReadResult::TooLarge;
+    if (file.error() != QFileDevice::NoError) return ReadResult::Failed;
     bytes.assign(data.begin(), data.end());
-    return true;
+    return ReadResult::Done;
 }
 
-bool CQtFileAccess::Save(const std::string& path, std::span<const uint8_t> bytes) {
+bool CQtFileAccess::Save(const std::string& path, std::span<const uint8_t> bytes,
+                         FileReaders readers) {
     return SaveFileAtomically(QString::fromStdString(path),
-                              QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+                              QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())),
+                              nullptr, readers == FileReaders::OwnerOnly);
 }
 
 }  // namespace numora

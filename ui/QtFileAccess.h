@@ -14,9 +14,6 @@
 
 namespace numora {
 
-// No phone book comes near this size; anything larger is not read.
-constexpr qint64 kMaxBookFileBytes = qint64{16} << 20;
-
 class CQtFileAccess : public IFileAccess {
 public:
     // Asked for a path to open (save false) or to save to (save true); nothing on Cancel.
@@ -26,8 +23,9 @@ public:
 
     std::optional<std::string> ChooseOpenPath() override;
     std::optional<std::string> ChooseSavePath() override;
-    bool ReadAll(const std::string& path, std::vector<uint8_t>& bytes) override;
-    bool Save(const std::string& path, std::span<const uint8_t> bytes) override;
+    ReadResult ReadAll(const std::string& path, std::vector<uint8_t>& bytes) override;
+    bool Save(const std::string& path, std::span<const uint8_t> bytes,
+              FileReaders readers) override;
 
 private:
     std::optional<QString> AskDialog(bool save);

@@ -147,21 +147,21 @@ TEST(SnapshotTest, BringsBackTheSameBookCodesAndAllAndLeavesTheBookAlone) {
         void MessageBox(std::string_view) override {}
     } sink;
     back.SetMessageSink(&sink);  // the window's book keeps telling the window
-    ASSERT_TRUE(BookFromSnapshot(bytes, back));
+    ASSERT_EQ(BookFromSnapshot(bytes, back), SnapshotRead::Whole);
     EXPECT_EQ(back.MessageSink(), &sink);
     EXPECT_EQ(Lines(book, back), std::vector<std::string>{});
     EXPECT_EQ(SnapshotBytes(back), bytes);
 
     CPBData untouched = TwoFriends();
-    EXPECT_FALSE(BookFromSnapshot(std::span(bytes).first(100), untouched));
+    EXPECT_EQ(BookFromSnapshot(std::span(bytes).first(100), untouched), SnapshotRead::Truncated);
     const std::vector<uint8_t> noRecords(400, 0x55);
-    EXPECT_FALSE(BookFromSnapshot(noRecords, untouched));
+    EXPECT_EQ(BookFromSnapshot(noRecords, untouched), SnapshotRead::Damaged);
     EXPECT_TRUE(CompareBooks(TwoFriends(), untouched).empty());
     // An empty book: the SMS groups, the group "Etc." and the speed dials, nothing more.
     EXPECT_EQ(SnapshotBytes(CPBData()).size(), pbfile::kSmsGroupSize * kSmsGroupSlots +
                                                    pbfile::kGroupSize +
                                                    pbfile::kSpeedDialSize * kSpeedDialSlots);
-    EXPECT_TRUE(BookFromSnapshot(SnapshotBytes(CPBData()), untouched));
+    EXPECT_EQ(BookFromSnapshot(SnapshotBytes(CPBData()), untouched), SnapshotRead::Whole);
     EXPECT_EQ(untouched.CountUsedEntries(), 0);
 }
 

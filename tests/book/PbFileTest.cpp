@@ -22,13 +22,14 @@ using test::Members;
 struct MemoryFiles : IFileAccess {
     std::optional<std::string> ChooseOpenPath() override { return chosen; }
     std::optional<std::string> ChooseSavePath() override { return chosen; }
-    bool ReadAll(const std::string& path, std::vector<uint8_t>& bytes) override {
+    ReadResult ReadAll(const std::string& path, std::vector<uint8_t>& bytes) override {
         const auto it = files.find(path);
-        if (it == files.end()) return false;
+        if (it == files.end()) return ReadResult::Failed;
+        if (it->second.size() > kMaxBookFileBytes) return ReadResult::TooLarge;
         bytes = it->second;
-        return true;
+        return ReadResult::Done;
     }
-    bool Save(const std::string& path, std::span<const uint8_t> bytes) override {
+    bool Save(const std::string& path, std::span<const uint8_t> bytes, FileReaders) override {
         if (readOnly) return false;
         files[path].assign(bytes.begin(), bytes.end());
         return true;
@@ -138,7 +139,7 @@ TEST(PbFileTest, EntriesWithoutGroupRecordsKeepTheirGroupAndReachTheNextSave) {
     CPBData loaded;
     const PbLoadReport report = ReadPbRecords(loaded, entriesOnly, nullptr);
     EXPECT_EQ(report.namedGroups, (std::vector<int>{1, 3, 5}));
-    EXPECT_FALSE(report.Damaged());
+    EXPECT_EQ(report.missingSpeedDials, kSpeedDialSlots);  // loaded, but not whole
     EXPECT_NE(LoadReportText(report).find("\"Group 1\", \"Group 3\", \"Group 5\""),
               std::string::npos);
     EXPECT_EQ(loaded.CountUsedEntries(), 6);
@@ -197,9 +198,47 @@ TEST(PbFileTest, StrayBytesEmptyEntriesAndDamagedRecordsAreSkipped) {
     EXPECT_EQ(partial.CountUsedEntries(), 5);
 }
 
+// Files whose every record reads well but that do not hold one whole book: empty, cut exactly
+// between records (every saved book ends with its 19 speed dials), or two books one after the
+// other, whose later records silently replace the earlier ones.
+TEST(PbFileTest, AFileThatIsNotOneWholeBookIsDamaged) {
+    CPBData book = RichBook();
+    const auto whole = Save(book);
+    const std::vector<uint8_t> afterTwoEntries(whole.begin(),
+                                               whole.begin() + 5 * 168 + 24 + 2 * 344);
+    std::vector<uint8_t> twice = whole;
+    twice.insert(twice.end(), whole.begin(), whole.end());
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        bool damaged;
+        const char* said;
+    };
+    const std::vector<Case> cases = {
+        {"whole", whole, false, ""},
+        {"empty", {}, true, "The file is empty"},
+        {"cut between records", afterTwoEntries, true, "19 of the 19 speed dials"},
+        {"two books", twice, true, "record(s) for a slot that an earlier record already filled"},
+    };
+    for (const Case& c : cases) {
+        CPBData loaded;
+        const PbLoadReport report = ReadPbRecords(loaded, c.bytes, nullptr);
+        EXPECT_EQ(report.Damaged(), c.damaged) << c.name;
+        EXPECT_FALSE(report.truncated) << c.name;
+        EXPECT_NE(LoadReportText(report).find(c.said), std::string::npos)
+            << c.name << ": " << LoadReportText(report);
+    }
+    CPBData loaded;
+    EXPECT_EQ(ReadPbRecords(loaded, twice, nullptr).repeated,
+              kSmsGroupSlots + 4 + 6 + kSpeedDialSlots);
+}
+
 TEST(PbFileTest, TheLoadReportSaysOnlyWhatHappened) {
     PbLoadReport r;
     EXPECT_EQ(LoadReportText(r), "");
+    r.empty = true;
+    EXPECT_EQ(LoadReportText(r), "The file is empty: it holds no phone book.");
+    r.empty = false;
     const std::string damaged = "The file is damaged. What could not be read was left out:";
     const std::string cut = "\n- the last record, cut short by the end of the file";
     r.truncated = true;
@@ -271,14 +310,17 @@ TEST(PbFileTest, FileOpenReportsAndUnlocksWhateverHappens) {
     EXPECT_TRUE(page.Called("ClearForm") && page.Called("ShowBook(Everything)"));
     EXPECT_EQ(BookToJson(book), BookToJson(source));
 
-    // An empty file empties the book and still completes.
+    // An empty file empties the book and completes, but says what it is.
     files.chosen = "empty.pb";
     page.messages.clear();
     ASSERT_TRUE(FileOpen(book, page, files).has_value());
-    EXPECT_EQ(page.messages, (std::vector<std::string>{"File read completed!"}));
+    EXPECT_EQ(page.messages,
+              (std::vector<std::string>{"File read completed!",
+                                        "The file is empty: it holds no phone book."}));
     EXPECT_EQ(book.CountUsedEntries(), 0);
 
-    // A file that cannot be read leaves the book alone and removes the work file.
+    // A file that cannot be read leaves the book alone and removes the work file; one larger
+    // than any book also says why.
     CPBData kept = RichBook();
     const std::string before = BookToJson(kept);
     files.chosen = "missing.pb";
@@ -287,6 +329,13 @@ TEST(PbFileTest, FileOpenReportsAndUnlocksWhateverHappens) {
     EXPECT_EQ(page.messages, (std::vector<std::string>{"File open failed!"}));
     EXPECT_EQ(page.workFileDeletes, 1);
     EXPECT_TRUE(page.enabled);
+    EXPECT_EQ(BookToJson(kept), before);
+    files.files["huge.pb"].assign(kMaxBookFileBytes + 1, 0x26);
+    files.chosen = "huge.pb";
+    page.messages.clear();
+    EXPECT_FALSE(FileOpen(kept, page, files).has_value());
+    EXPECT_EQ(page.messages,
+              (std::vector<std::string>{"File open failed!", std::string(kFileTooLarge)}));
     EXPECT_EQ(BookToJson(kept), before);
 
     // Bytes that hold no phone book are refused; the book stays.

@@ -69,6 +69,10 @@ TEST_F(CliTest, FailuresGiveTheirMessageAndExit) {
     ASSERT_EQ(Cli("convert " + Path("in.json") + " " + Path("a.pb")).status, 0);
     const std::string whole = Slurp(Path("a.pb"));
     WriteFile("cut.pb", whole.substr(0, whole.size() - 60));
+    WriteFile("empty.pb", "");
+    WriteFile("between.pb", whole.substr(0, whole.size() - 19 * 133));  // cut between records
+    WriteFile("twice.pb", whole + whole);
+    WriteFile("huge.pb", std::string((16 << 20) + 1, '\x26'));
     const std::string write = "write --no-progress --timeout 1 --port " + Path("none") + " ";
     const struct {
         std::string args;
@@ -83,7 +87,12 @@ TEST_F(CliTest, FailuresGiveTheirMessageAndExit) {
         // A damaged book is written only with --force.
         {write + Path("cut.pb"), 1, "cut short"},
         {write + Path("cut.pb"), 1, "nothing was written to the handset"},
+        {write + Path("empty.pb"), 1, "The file is empty"},
+        {write + Path("between.pb"), 1, "19 of the 19 speed dials"},
+        {write + Path("twice.pb"), 1, "a slot that an earlier record already filled"},
         {write + "--force " + Path("cut.pb"), 1, "Check Phone connection"},
+        {write + "--force " + Path("cut.pb"), 1, "no serial port could be opened"},
+        {"dump " + Path("huge.pb"), 1, "File open failed!\nThe file is larger than 16 MB"},
         // A read whose output cannot be written fails before any port is tried.
         {"read --no-progress --timeout 30 --port " + Path("none") + " -o " +
              Path("no/such/folder/x.pb"),

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -68,6 +69,29 @@ TEST_F(SaveFileTest, AFolderIsNeverATargetAndALinkIsReplacedWithItsTargetUntouch
     EXPECT_EQ(Read(Path("book.pb")), "new");
     EXPECT_EQ(Read(Path("other.txt")), "precious");
     EXPECT_EQ(Files().size(), 2);
+}
+
+// A book of secret entries stays its owner's: a file replaced keeps its permissions, a new one
+// is created for its owner alone when asked; a FIFO or device would be replaced, or block.
+TEST_F(SaveFileTest, PermissionsCarryOverAndOnlyPlainFilesAreReplaced) {
+    const auto mode = [this](const char* name) {
+        struct stat st {};
+        return ::stat(QFile::encodeName(Path(name)).constData(), &st) == 0 ? st.st_mode & 0777 : 0u;
+    };
+    Write(Path("private.pb"), "old");
+    ASSERT_EQ(::chmod(QFile::encodeName(Path("private.pb")).constData(), 0600), 0);
+    ASSERT_TRUE(SaveFileAtomically(Path("private.pb"), "new"));
+    EXPECT_EQ(mode("private.pb"), 0600u);
+    ASSERT_TRUE(SaveFileAtomically(Path("secret.pb"), "new", nullptr, true));
+    EXPECT_EQ(mode("secret.pb"), 0600u);
+    ASSERT_TRUE(SaveFileAtomically(Path("plain.pb"), "new"));
+    EXPECT_NE(mode("plain.pb") & 0044u, 0u);  // readable as the umask has it
+
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Path("fifo")).constData(), 0600), 0);
+    EXPECT_FALSE(CanSaveTo(Path("fifo")));
+    EXPECT_FALSE(SaveFileAtomically(Path("fifo"), "x"));
+    EXPECT_FALSE(QFileInfo(Path("fifo")).isFile());
+    EXPECT_FALSE(SaveFileAtomically(QStringLiteral("/dev/null"), "x"));
 }
 
 }  // namespace

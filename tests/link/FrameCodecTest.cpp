@@ -171,5 +171,21 @@ TEST(FrameReader, DamagedShortAndOverlongFramesFailTheirCheck) {
     EXPECT_EQ(r.frames[3].first, (std::vector<uint8_t>{0x3F, 0x00}));
 }
 
+// A line that talks without flags is never held beyond one reply's length: each stretch that
+// long is handed on as damaged at once, and the next flag starts afresh.
+TEST(FrameReader, NoiseWithoutFlagsIsHandedOnAsItComesAndNeverPilesUp) {
+    ReadFrames r;
+    for (int burst = 0; burst < 30; ++burst) {
+        r.Feed(std::vector<uint8_t>(100, 'x'));
+        EXPECT_LE(r.reader.Pending(), CFrameReader::kMaxFrame);
+    }
+    EXPECT_EQ(r.frames.size(), 3000 / (CFrameReader::kMaxFrame + 1));
+    for (const auto& frame : r.frames)
+        EXPECT_FALSE(frame.second);
+    r.Feed({0x7E});
+    r.Feed(EncodeFrame(std::vector<uint8_t>{0x44}));
+    EXPECT_TRUE(r.frames.back().second);
+}
+
 }  // namespace
 }  // namespace numora

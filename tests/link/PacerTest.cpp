@@ -1,5 +1,7 @@
 #include "link/Pacer.h"
 
+#include "link/PacedTimer.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -91,6 +93,25 @@ TEST_F(PacerTest, APauseRunningOutInsideAStepWaitsForThatStepToEnd) {
     pacer.Do(Note("queued earlier"));
     clock.RunUntilIdle();
     EXPECT_EQ(log, (std::vector<std::string>{"step ends", "continuation@30", "queued earlier@30"}));
+}
+
+// A tick that fell due during a pause waits for it; a timer stopped or armed again meanwhile
+// (a reply came first) must not tick for the old time.
+TEST_F(PacerTest, ATimerStoppedOrArmedAgainWhileItsTickWaitsDoesNotTickForTheOldTime) {
+    CPacedTimer timer(clock, pacer, Note("tick"));
+    pacer.Pause(100);
+    timer.Arm(50);
+    clock.Advance(60);  // the tick waits for the pause
+    timer.Arm(200);
+    clock.RunUntilIdle();
+    EXPECT_EQ(log, (std::vector<std::string>{"tick@260"}));
+
+    pacer.Pause(100);
+    timer.Arm(50);
+    clock.Advance(60);
+    timer.Stop();
+    clock.RunUntilIdle();
+    EXPECT_EQ(log.size(), 1u);
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ TEST(SimArgs, TakesEveryOptionTogether) {
         "--book in.pb --save out.pb --link /tmp/tty --trace --wire-speed --busy 3 "
         "--refuse-password --refuse-mode-at 4 --drop 5 --drop 9 --garble 6 --hangup 7 "
         "--password 00ff10203040507f --busy-for 12 --split-pause 13 --delay 14 --refuse-mode "
-        "--bad-fcs 8 --twice 10 --split 11";
+        "--bad-fcs 8 --twice 10 --split 11 --talk flags";
     std::vector<std::string> words;
     std::istringstream in(line);
     for (std::string w; in >> w;)
@@ -55,6 +55,7 @@ TEST(SimArgs, TakesEveryOptionTogether) {
     EXPECT_EQ(a->faults.splitPauseMs, 13);
     EXPECT_EQ(a->faults.busyForMs, 12);
     EXPECT_EQ(a->faults.recordDelayMs, 14);
+    EXPECT_EQ(a->faults.talk, SimTalk::Flags);
 }
 
 TEST(SimArgs, NothingGivenMeansAWellBehavedEmptyHandset) {
@@ -75,6 +76,7 @@ TEST(SimArgs, RefusesMistakesWithAReason) {
         {{"--hangup", "3a"}, "--hangup takes a number from 1 (a request number)"},
         {{"--password", "12"}, "--password takes 16 hexadecimal digits"},
         {{"--password", "zz00000000000000"}, "--password takes 16 hexadecimal digits"},
+        {{"--talk", "loudly"}, "--talk takes text or flags"},
     };
     for (const auto& [args, reason] : bad) {
         std::string error;

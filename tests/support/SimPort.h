@@ -1,7 +1,9 @@
 // A serial port wired straight to the simulated handset, on the tests' clock: what the program
 // writes goes into the handset at once, and the handset's answers come back as one block a
 // little later, the way the port gathers a burst; a gap the handset puts into its answer
-// splits it into two blocks that far apart. Every write is kept with its time.
+// splits it into two blocks that far apart. Every write is kept with its time. A handset that
+// talks without pause fills every block it can while the port is open. The port names in
+// `answering` open; "*" opens every name, as a device named with --port does.
 #pragma once
 
 #include <algorithm>
@@ -30,6 +32,10 @@ public:
     // the port's 50 ms of quiet that end a block.
     static constexpr int kReplyDelayMs = 60;
 
+    // A talking port's block every so often, as full as the port delivers them.
+    static constexpr int kChatterMs = 10;
+    static constexpr std::size_t kChatterBytes = 4096;
+
     SimPort(FakeClock& clock, CHandsetSim& sim, std::set<std::string> answering = {"COM3"})
         : m_clock(clock), m_sim(sim), m_answering(std::move(answering)) {
         m_sim.SetReplySink([this](std::span<const uint8_t> wire) {
@@ -48,7 +54,8 @@ public:
 
     bool Open(const std::string& name, int) override {
         opened.push_back(name);
-        m_open = m_answering.count(name) != 0;
+        m_open = m_answering.count(name) != 0 || m_answering.count("*") != 0;
+        if (m_open && m_sim.Talks()) Talk();
         return m_open;
     }
     void Close() override {
@@ -57,6 +64,8 @@ public:
         m_gapMs = 0;
         if (m_timer != IClock::kNoTimer) m_clock.StopTimer(m_timer);
         m_timer = IClock::kNoTimer;
+        if (m_talker != IClock::kNoTimer) m_clock.StopTimer(m_talker);
+        m_talker = IClock::kNoTimer;
     }
     bool IsOpen() const override { return m_open; }
     int Write(std::span<const uint8_t> bytes) override {
@@ -86,6 +95,7 @@ public:
 
     std::vector<std::string> opened;
     std::vector<Written> writes;
+    int chatterBlocks = 0;
 
 private:
     struct Block {
@@ -103,6 +113,18 @@ private:
         }
         m_blocks.push_back({due, {wire.begin(), wire.end()}});
         if (m_timer == IClock::kNoTimer) ArmFor(m_blocks.front());
+    }
+
+    void Talk() {
+        if (m_talker != IClock::kNoTimer) return;
+        m_talker = m_clock.StartTimer(kChatterMs, [this] {
+            m_talker = IClock::kNoTimer;
+            if (!m_open) return;
+            std::vector<uint8_t> block = m_sim.Chatter(kChatterBytes);
+            ++chatterBlocks;
+            Talk();
+            if (m_receive) m_receive(block);
+        });
     }
 
     void ArmFor(const Block& block) {
@@ -127,6 +149,7 @@ private:
     std::deque<Block> m_blocks;
     int m_gapMs = 0;
     IClock::TimerId m_timer = IClock::kNoTimer;
+    IClock::TimerId m_talker = IClock::kNoTimer;
     bool m_open = false;
 };
 

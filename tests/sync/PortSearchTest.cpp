@@ -14,7 +14,8 @@
 namespace numora {
 namespace {
 
-// A port that opens the named devices only and remembers what was written to it.
+// A port that opens the named devices only and remembers what was written to it. Every name
+// may stand for one device, as a device named with --port does.
 class RecordingPort : public IPort {
 public:
     explicit RecordingPort(std::set<std::string> answering = {}) : m_answering(answering) {}
@@ -22,6 +23,10 @@ public:
         opened.push_back(name);
         m_open = m_answering.count(name) != 0;
         return m_open;
+    }
+    OpenError LastOpenError() const override { return m_open ? OpenError::None : openError; }
+    std::string DeviceName(const std::string& name) const override {
+        return device.empty() ? name : device;
     }
     void Close() override { m_open = false; }
     bool IsOpen() const override { return m_open; }
@@ -41,6 +46,8 @@ public:
 
     std::vector<std::string> opened;
     std::vector<std::vector<uint8_t>> writes;
+    OpenError openError = OpenError::NoDevice;
+    std::string device;
 
 private:
     std::set<std::string> m_answering;
@@ -102,12 +109,51 @@ TEST_F(Search, WithNothingToFindItWalksThePortsUntilTheWatchdog) {
         expected.push_back("COM" + std::to_string(n));
     EXPECT_EQ(port->opened, expected);
 
-    // The search gives up when the watchdog runs out, with the controls unlocked.
+    // The search gives up when the watchdog runs out, with the controls unlocked, and says
+    // that no port could be opened.
     clock.RunUntilIdle();
     EXPECT_EQ(page.messages,
-              (std::vector<std::string>{"Check Phone connection and power on !!!     "}));
+              (std::vector<std::string>{"Check Phone connection and power on !!!     ",
+                                        "No handset answered: no serial port could be opened. Is "
+                                        "the handset plugged in?"}));
     EXPECT_TRUE(page.enabled);
     EXPECT_FALSE(clock.HasTimers());
+}
+
+// Permission does not come back within a run: a device refused twice ends it at once, and the
+// message names the device and what to do.
+TEST_F(Search, APortRefusedForLackOfPermissionIsNamedWithTheRemedy) {
+    Build({});
+    port->openError = OpenError::Denied;
+    port->device = "/dev/ttyS0";
+    session->Search().ChooseFirstPort(PortTable{});
+    session->Engine().OnReadFromPhone();
+    clock.RunUntilIdle();
+    EXPECT_EQ(port->opened.size(), 2u);
+    EXPECT_EQ(session->Engine().Failure().cause, RunFailure::PortDenied);
+    ASSERT_EQ(page.messages.size(), 2u);
+    EXPECT_EQ(page.messages[1],
+              "Permission to open /dev/ttyS0 was denied. Add yourself to the group \"dialout\" "
+              "(sudo adduser $USER dialout) and log in again.");
+    EXPECT_TRUE(page.enabled);
+}
+
+// Replies without "OK" move the search on; the numbers wrap at 50 as the timer's do.
+TEST_F(Search, ADeviceThatNeverSaysOkIsLeftForTheNextNumberWithinTheRange) {
+    std::set<std::string> all;
+    for (int n = 1; n <= kHighestPort; ++n)
+        all.insert("COM" + std::to_string(n));
+    Build(all);
+    PortTable found{};
+    found[49] = true;
+    session->Search().ChooseFirstPort(found);
+    session->Engine().OnReadFromPhone();
+    for (int round = 0; round < 3; ++round) {
+        clock.Advance(kFirstCommandPauseMs);
+        for (int burst = 0; burst < 5; ++burst)
+            Reply("console text");
+    }
+    EXPECT_EQ(port->opened, (std::vector<std::string>{"COM49", "COM50", "COM1", "COM2"}));
 }
 
 TEST_F(Search, FirstPortIsTheHighestHandsetModemOrTheRememberedOne) {
@@ -190,13 +236,11 @@ TEST_F(Search, ThePasswordComesFromTheProfile) {
     EXPECT_EQ(port->LastPacket(), (std::vector<uint8_t>{0x46, 1, 2, 3, 4, 5, 6, 7, 8}));
 }
 
-TEST_F(Search, RefusedPasswordAndUnknownRepliesLeaveTheRunWaiting) {
+TEST_F(Search, UnknownRepliesLeaveTheRunWaitingARefusedPasswordEndsIt) {
     Connect(true);
     ReplyPacket({0x29, 0x01, 0x00});
-    ReplyPacket({0x3F, 0x00});
     port->writes.clear();
     const int progress = page.progress;
-    ReplyPacket({0x46, 0x00});
     session->OnReceivedBlock(std::span<uint8_t>());
     ReplyPacket({0x99, 0x01});
     EXPECT_TRUE(port->writes.empty());
@@ -208,6 +252,20 @@ TEST_F(Search, RefusedPasswordAndUnknownRepliesLeaveTheRunWaiting) {
     EXPECT_EQ(port->LastPacket(), (std::vector<uint8_t>{0x29, 0x01, 0x00}));
     ReplyPacket({0x29, 0x01, 0x00});
     EXPECT_EQ(port->LastPacket(), (std::vector<uint8_t>{0x3F}));
+    ReplyPacket({0x3F, 0x00});
+    ASSERT_EQ(port->LastPacket()[0], 0x46);
+
+    // The password request coming back, as from a line that echoes, is no acceptance.
+    port->writes.clear();
+    ReplyPacket(std::vector<uint8_t>{0x46, '5', '5', '0', '7', '7', '0', '5', '5'});
+    EXPECT_TRUE(port->writes.empty());
+    EXPECT_FALSE(page.enabled);
+
+    // A refusal ends the run at once and says so.
+    ReplyPacket({0x46, 0x00});
+    EXPECT_TRUE(page.enabled);
+    EXPECT_EQ(session->Engine().Failure().cause, RunFailure::PasswordRefused);
+    EXPECT_EQ(page.messages.size(), 2u);
 }
 
 }  // namespace

@@ -3,11 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
-#include "formats/BookJson.h"
 #include "book/Records.h"
+#include "formats/BookJson.h"
 #include "link/FrameCodec.h"
 #include "link/ProtocolLog.h"
 #include "sim/HandsetSim.h"
@@ -22,11 +23,13 @@ namespace {
 using test::AddEntry;
 
 struct Rig {
-    explicit Rig(const CPBData& handsetBook, SimFaults faults = {})
-        : Rig(TablesFromBook(handsetBook), std::move(faults)) {}
-    explicit Rig(const HandsetTables& tables, SimFaults faults = {})
+    explicit Rig(const CPBData& handsetBook, SimFaults faults = {},
+                 std::set<std::string> answering = {"COM3"})
+        : Rig(TablesFromBook(handsetBook), std::move(faults), std::move(answering)) {}
+    explicit Rig(const HandsetTables& tables, SimFaults faults = {},
+                 std::set<std::string> answering = {"COM3"})
         : sim(tables, std::move(faults)),
-          port(clock, sim),
+          port(clock, sim, std::move(answering)),
           session(book, page, port, clock, profile) {
         port.SetReceiver([this](std::span<uint8_t> b) { session.OnReceivedBlock(b); });
         port.SetOnLost([this] { session.Engine().OnPortLost(); });
@@ -377,13 +380,15 @@ TEST(SyncRunTest, ANewRunLeavesAWholeReadBehindButNoOtherRun) {
 }
 
 // Every fault ends one of two ways: the exact book (on the handset after a write, in the window
-// after a read), or a failed run in a defined state. Never a completed run with another book.
+// after a read), or a failed run in a defined state that says why, once. Never a completed run
+// with another book.
 struct FaultCase {
     const char* name;
     bool write;
     SimFaults faults;
-    bool succeeds;
+    RunFailure cause;          // None: the run succeeds
     bool phoneBroken = false;  // a failed write left the phone incomplete
+    int64_t withinMs = 60000;
 };
 
 void PrintTo(const FaultCase& c, std::ostream* os) {
@@ -397,6 +402,8 @@ TEST_P(SyncFaultTest, EveryFaultEndsWithTheExactBookOrInADefinedState) {
     const CPBData handsetBook = BookWithSlots({1, 2, 3, 40, 41, 42, 43, 44});
     Rig rig(handsetBook, c.faults);
     if (c.write) rig.book = test::LargestBook();
+    // A message box runs its own event loop: time goes on while it is open.
+    rig.page.onMessage = [&rig](std::string_view) { rig.clock.Advance(10000); };
     const int64_t started = rig.clock.NowMs();
     const RunOutcome outcome = c.write ? rig.Write() : rig.Read();
     EXPECT_FALSE(rig.timersLeft);  // nothing left running behind the end
@@ -404,7 +411,7 @@ TEST_P(SyncFaultTest, EveryFaultEndsWithTheExactBookOrInADefinedState) {
     EXPECT_EQ(rig.page.progress, 0);
     EXPECT_FALSE(rig.port.IsOpen());
     EXPECT_EQ(rig.outcomes.size(), 1u);
-    if (c.succeeds) {
+    if (c.cause == RunFailure::None) {
         ASSERT_EQ(outcome, c.write ? RunOutcome::WriteCompleted : RunOutcome::ReadCompleted);
         if (c.write) {
             EXPECT_EQ(BookToJson(BookFromTables(rig.sim.Tables())), BookToJson(rig.book));
@@ -416,10 +423,13 @@ TEST_P(SyncFaultTest, EveryFaultEndsWithTheExactBookOrInADefinedState) {
         return;
     }
     EXPECT_EQ(outcome, RunOutcome::Failed);
+    const RunFailureReport& failure = rig.session.Engine().Failure();
+    EXPECT_EQ(failure.cause, c.cause);
     EXPECT_EQ(rig.page.messages,
-              (std::vector<std::string>{"Check Phone connection and power on !!!     "}));
+              (std::vector<std::string>{"Check Phone connection and power on !!!     ",
+                                        FailureText(failure)}));
     EXPECT_EQ(rig.session.Engine().PhoneBookBroken(), c.phoneBroken);
-    EXPECT_LT(rig.clock.NowMs() - started, 60000);
+    EXPECT_LT(rig.clock.NowMs() - started, c.withinMs + 2 * 10000);
     if (!c.write) {
         EXPECT_EQ(rig.page.workFileDeletes, 2);
     }
@@ -450,6 +460,11 @@ SimFaults SplitAt(int request, int pauseMs) {
     f.splitPauseMs = pauseMs;
     return f;
 }
+SimFaults Talking(SimTalk talk) {
+    SimFaults f;
+    f.talk = talk;
+    return f;
+}
 
 // Requests: 1 is the search's End, 2 mode control, then in a read 3 the status poll, 4 the
 // password, 5 on the sequence (items up to 31, the mask 32, groups 33 to 40, entries from 41);
@@ -458,25 +473,36 @@ SimFaults SplitAt(int request, int pauseMs) {
 INSTANTIATE_TEST_SUITE_P(
     Faults, SyncFaultTest,
     ::testing::Values(
-        FaultCase{"RefusedPassword", false, Refuse(), false},
-        FaultCase{"DroppedReply", false, At(&SimFaults::dropAt, {12}), false},
-        FaultCase{"GarbledReplyIsAskedForAgain", false, At(&SimFaults::garbleAt, {30}), true},
-        FaultCase{"BadCheckTwiceIsAskedForAgain", false, At(&SimFaults::badFcsAt, {42, 43}), true},
+        FaultCase{"RefusedPassword", false, Refuse(), RunFailure::PasswordRefused},
+        FaultCase{"RefusedPasswordInWrite", true, Refuse(), RunFailure::PasswordRefused},
+        FaultCase{"DroppedReply", false, At(&SimFaults::dropAt, {12}), RunFailure::Silent},
+        FaultCase{"GarbledReplyIsAskedForAgain", false, At(&SimFaults::garbleAt, {30}),
+                  RunFailure::None},
+        FaultCase{"BadCheckTwiceIsAskedForAgain", false, At(&SimFaults::badFcsAt, {42, 43}),
+                  RunFailure::None},
         FaultCase{"BadCheckThreeTimesEndsTheRun", false, At(&SimFaults::badFcsAt, {42, 43, 44}),
-                  false},
-        FaultCase{"EntryReplyTwice", false, At(&SimFaults::twiceAt, {43, 44}), true},
-        FaultCase{"EntryReplySplitWithAPause", false, SplitAt(44, 2000), true},
-        FaultCase{"ItemReplySplit", false, SplitAt(8, 120), true},
-        FaultCase{"BusyFor20Seconds", false, BusyFor(20000), true},
-        FaultCase{"ModeRefusedForEver", false, RefuseModeForEver(), false},
-        FaultCase{"ModeRefusedForEverInWrite", true, RefuseModeForEver(), false},
-        FaultCase{"HangUpInRead", false, At(&SimFaults::hangupAt, {40}), false},
-        FaultCase{"HangUpAtThePassword", true, At(&SimFaults::hangupAt, {3}), false, false},
-        FaultCase{"HangUpInWrite", true, At(&SimFaults::hangupAt, {60}), false, true},
-        FaultCase{"DroppedEcho", true, At(&SimFaults::dropAt, {50}), false, true},
-        FaultCase{"EntryEchoTwice", true, At(&SimFaults::twiceAt, {100, 101}), true},
-        FaultCase{"EchoSplitWithAPause", true, SplitAt(120, 3000), true},
-        FaultCase{"BadCheckInWrite", true, At(&SimFaults::badFcsAt, {200}), true}),
+                  RunFailure::DamagedReplies},
+        FaultCase{"EntryReplyTwice", false, At(&SimFaults::twiceAt, {43, 44}), RunFailure::None},
+        FaultCase{"EntryReplySplitWithAPause", false, SplitAt(44, 2000), RunFailure::None},
+        FaultCase{"ItemReplySplit", false, SplitAt(8, 120), RunFailure::None},
+        FaultCase{"BusyFor20Seconds", false, BusyFor(20000), RunFailure::None},
+        FaultCase{"BusyForThreeMinutes", false, BusyFor(180000), RunFailure::Busy, false,
+                  kBusyLimitMs + 10000},
+        FaultCase{"ModeRefusedForEver", false, RefuseModeForEver(), RunFailure::ModeRefused},
+        FaultCase{"ModeRefusedForEverInWrite", true, RefuseModeForEver(), RunFailure::ModeRefused},
+        FaultCase{"HangUpInRead", false, At(&SimFaults::hangupAt, {40}), RunFailure::PortLost},
+        FaultCase{"HangUpAtThePassword", true, At(&SimFaults::hangupAt, {3}), RunFailure::PortLost},
+        FaultCase{"HangUpInWrite", true, At(&SimFaults::hangupAt, {60}), RunFailure::PortLost,
+                  true},
+        FaultCase{"DroppedEcho", true, At(&SimFaults::dropAt, {50}), RunFailure::Silent, true},
+        FaultCase{"EntryEchoTwice", true, At(&SimFaults::twiceAt, {100, 101}), RunFailure::None},
+        FaultCase{"EchoSplitWithAPause", true, SplitAt(120, 3000), RunFailure::None},
+        FaultCase{"BadCheckInWrite", true, At(&SimFaults::badFcsAt, {200}), RunFailure::None},
+        // A port that is no handset and never stops talking is left at the search's time-out.
+        FaultCase{"TalksTextWithoutPause", false, Talking(SimTalk::Text), RunFailure::NoHandset,
+                  false, kDefaultSearchTimeoutMs + 1},
+        FaultCase{"SendsFlagsWithoutPause", true, Talking(SimTalk::Flags), RunFailure::NoHandset,
+                  false, kDefaultSearchTimeoutMs + 1}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A write cut off at each of its stages leaves on the handset what the engine says it holds:
@@ -511,6 +537,29 @@ TEST(SyncRunTest, AStoppedWriteKnowsWhatAReadOfThePhoneFinds) {
     EXPECT_EQ(WriteStoppedMessage(PhoneHolds::NoEntries),
               "The write stopped: the phone now holds no entries. Write the book to the phone "
               "again.");
+}
+
+// A device named for the run stands for every port number. When it talks without pause, each
+// burst without "OK" moves the search on: the numbers stay within 1 to 50, the time-out holds
+// whatever the port sends, and the search still ends at it.
+TEST(SyncRunTest, ATalkingDeviceIsLeftAtTheTimeOutWithThePortNumbersInRange) {
+    for (const SimTalk talk : {SimTalk::Text, SimTalk::Flags}) {
+        Rig rig(CPBData{}, Talking(talk), {"*"});
+        rig.session.Engine().SetTimeouts(10000, kDefaultReplyTimeoutMs);
+        EXPECT_EQ(rig.Read(), RunOutcome::Failed);
+        EXPECT_EQ(rig.clock.NowMs(), 10000);
+        EXPECT_GT(rig.port.chatterBlocks, 500);
+        for (const std::string& name : rig.port.opened) {
+            const int n = std::stoi(name.substr(3));
+            EXPECT_TRUE(n >= 1 && n <= kHighestPort) << name;
+        }
+        EXPECT_EQ(rig.session.Engine().Failure().cause, RunFailure::NoHandset);
+        EXPECT_EQ(rig.page.messages.back().rfind("No handset answered on the ports tried: COM3, "
+                                                 "COM4",
+                                                 0),
+                  0u)
+            << rig.page.messages.back();
+    }
 }
 
 // A reply that answers nothing the run asked for (here an entry record nobody requested) is
@@ -641,6 +690,23 @@ SimFaults DropsNowAndThen() {
     SimFaults f;
     f.dropAt = {8, 20};
     return f;
+}
+
+// A handset whose every reply comes in two parts 2 s apart is read at the specified pace; at the
+// fast pace the replies it is asked for again queue up behind each other, and late duplicates
+// still show it is there: the run falls back and reads the same book.
+TEST(SyncPaceTest, FastPaceReadsWhereTheSpecifiedPaceReads) {
+    SimFaults faults;
+    for (int request = 1; request < 200; ++request)
+        faults.splitAt.insert(request);
+    faults.splitPauseMs = 2000;
+    const CPBData source = BookWithSlots({1, 2, 3, 40});
+    for (const Pace pace : {Pace::Specified, Pace::Fast}) {
+        Rig rig(source, faults);
+        rig.session.Engine().SetPace(pace);
+        ASSERT_EQ(rig.Read(), RunOutcome::ReadCompleted) << static_cast<int>(pace);
+        EXPECT_EQ(BookToJson(rig.book), BookToJson(BookFromTables(rig.sim.Tables())));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Pace, SyncFallbackTest,

@@ -1,5 +1,7 @@
 // The book's history in the window: edits survive a read that fails, come back with Restore,
-// and are kept when the window closes; a history that cannot be stored is said once.
+// and are kept when the window closes; a history that cannot be stored is said once. A write
+// that would lose much of what the phone held asks first.
+#include <QFile>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -9,7 +11,9 @@
 #include "UiTestSupport.h"
 #include "app/HistoryDlg.h"
 #include "app/MainFrame.h"
+#include "book/PbFile.h"
 #include "history/BookHistory.h"
+#include "ui/QtFileAccess.h"
 
 using namespace numora;
 using namespace numora::test;
@@ -59,6 +63,62 @@ private slots:
         // when the window closes.
         frame.close();
         QCOMPARE(frame.History().List().size(), std::size_t{1});
+    }
+
+    // "Write to Phone" asks before it writes a book from a damaged file, or one that takes many of
+    // the entries the phone held when last read or written; No writes nothing.
+    void aWriteThatWouldLoseMuchAsksFirst() {
+        CTestRunner runner;
+        runner.answer = false;
+        QTemporaryDir dir;
+        CMainFrame frame(TestOptions(dir, QStringLiteral("no-handset")));
+        CPBDialog& page = *frame.Page();
+        CPBData held;
+        for (int slot = 0; slot < 10; ++slot)
+            AddEntry(held, slot, "Held", kEtcGroup, "0" + std::to_string(100 + slot));
+        QVERIFY(frame.History().Record(held, QString::fromLatin1(history::kRead)));
+        frame.History().Record(CPBData(), QString::fromLatin1(history::kOpened));
+
+        // The question asked, answered No; "(written)" when the write began without one.
+        const auto asked = [&](const std::function<void(CPBData&)>& edit) -> QString {
+            page.Book() = held;
+            edit(page.Book());
+            runner.questions.clear();
+            page.OnWriteToPhone();
+            const bool writing = page.Session().Engine().Running();
+            page.Session().Engine().Cancel();
+            if (writing)
+                return runner.questions.isEmpty() ? QStringLiteral("(written)") : QString();
+            return runner.questions.value(0);
+        };
+        QCOMPARE(asked([](CPBData& book) { book.DeleteEntry(3); }), QStringLiteral("(written)"));
+        QCOMPARE(asked([](CPBData& book) {
+                     book.DeleteEntry(3);
+                     book.DeleteEntry(4);
+                 }),
+                 QStringLiteral("Writing this book removes 2 of the 10 entries the phone held when "
+                                "it was last read or written. Write it anyway?"));
+        QCOMPARE(asked([](CPBData& book) { book = CPBData(); }),
+                 QStringLiteral("This book holds no entries: writing it removes all 10 entries "
+                                "the phone held when it was last read or written. Write it "
+                                "anyway?"));
+
+        // A file cut between its records opens, and is not written without a question.
+        std::vector<uint8_t> bytes;
+        QVERIFY(WritePbRecords(held, bytes, nullptr));
+        const QString cut = dir.filePath(QStringLiteral("cut.pb"));
+        QFile file(cut);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(reinterpret_cast<const char*>(bytes.data()), 5 * 168 + 24 + 9 * 344);
+        file.close();
+        CQtFileAccess files(&page, [&](bool) { return std::optional<QString>(cut); });
+        page.SetFileAccess(&files);
+        page.OnFileOpen();
+        QVERIFY(page.BookFromDamagedFile());
+        runner.questions.clear();
+        page.OnWriteToPhone();
+        QCOMPARE(runner.questions, QStringList{FromBytes(kWriteDamagedBook)});
+        QVERIFY(!page.Session().Engine().Running());
     }
 
     // Edits are kept when the window closes; an empty book has nothing to lose.

@@ -259,9 +259,13 @@ private slots:
         rig->clock.Advance(kDefaultSearchTimeoutMs + 1000);
         QCOMPARE(ended.count(), 1);
         QCOMPARE(ended.first().first().toInt(), static_cast<int>(RunOutcome::Failed));
-        // After the connection message, one more says that the book is not the phone's.
-        QCOMPARE(runner->messages, QStringList({"Check Phone connection and power on !!!     ",
-                                                FromBytes(kReadIncomplete)}));
+        // After the connection message, one says why, and one that the book is not the phone's:
+        // each once.
+        QCOMPARE(runner->messages,
+                 QStringList({"Check Phone connection and power on !!!     ",
+                              FromBytes(FailureText(rig->page.Session().Engine().Failure())),
+                              FromBytes(kReadIncomplete)}));
+        QVERIFY(runner->messages[1].startsWith("No handset answered"));
         QVERIFY(rig->page.BookFromIncompleteRead());
         QVERIFY(rig->port.opens > 1);
         QApplication::processEvents();
