@@ -84,11 +84,6 @@ BookFormat ExportFormat(const QString& type, QString& path) {
     return chosen->format;
 }
 
-ContactsOptions ContactsReading(const IProfile& profile) {
-    static const QtCharsets charsets;
-    return ContactsOptions{PhoneNumbers(HomeRegion(profile)), &charsets};
-}
-
 QString Utf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -110,6 +105,19 @@ void ShowReport(QWidget* parent, const QString& title, const QString& text) {
 }
 
 }  // namespace
+
+ContactsOptions ContactsReading(const IProfile& profile) {
+    static const QtCharsets charsets;
+    std::string region = profile.GetString(kPortSection, kHomeRegionKey, "");
+    if (!IsKnownRegion(region)) {
+        const auto env = [](const char* name) {
+            const char* value = std::getenv(name);
+            return std::string_view(value != nullptr ? value : "");
+        };
+        region = HomeRegionFromLocale(env("LC_ALL"), env("LC_TELEPHONE"), env("LANG"));
+    }
+    return ContactsOptions{PhoneNumbers(region), &charsets};
+}
 
 CContactsReportDlg::CContactsReportDlg(const QString& title, const QString& text, QWidget* parent)
     : QDialog(parent), m_text(new QPlainTextEdit(this)) {
@@ -155,25 +163,15 @@ void CContactsReportDlg::OnSaveAs() {
     if (!SaveFileAtomically(path, QByteArrayView(bytes))) ShowMessage(this, kFileSaveFailed);
 }
 
-std::string HomeRegion(const IProfile& profile) {
-    std::string region = profile.GetString(kPortSection, kHomeRegionKey, "");
-    if (!IsKnownRegion(region)) {
-        const auto env = [](const char* name) {
-            const char* value = std::getenv(name);
-            return std::string_view(value != nullptr ? value : "");
-        };
-        region = HomeRegionFromLocale(env("LC_ALL"), env("LC_TELEPHONE"), env("LANG"));
-    }
-    return region;
-}
-
 void SetContactsPathChooser(ContactsPathChooser chooser) {
     Chooser() = std::move(chooser);
 }
 
 void ImportContactsFile(QWidget* parent, CPBDialog& page, const IProfile& profile) {
     const QString path = ChoosePath(parent, false).path;
-    if (!path.isEmpty()) ImportContactsFrom(parent, page, profile, path);
+    if (path.isEmpty()) return;
+    if (page.Book().CountUsedEntries() > 0 && !AskQuestion(parent, kImportReplaces)) return;
+    ImportContactsFrom(parent, page, profile, path);
 }
 
 void ImportContactsFrom(QWidget* parent, CPBDialog& page, const IProfile& profile,

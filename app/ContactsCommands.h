@@ -7,7 +7,9 @@
 #include <QDialog>
 #include <QString>
 #include <functional>
-#include <string>
+#include <string_view>
+
+#include "formats/BookFormats.h"
 
 class QPlainTextEdit;
 class QWidget;
@@ -19,8 +21,12 @@ class IProfile;
 
 // The profile's key, in the "Port Setting" section, of the home region ("DE").
 inline constexpr const char* kHomeRegionKey = "Home Region";
-// The home region numbers are read under: the profile's, else the locale's.
-std::string HomeRegion(const IProfile& profile);
+
+// Asked before an import replaces a book that holds entries.
+inline constexpr std::string_view kImportReplaces =
+    "Import Contacts replaces the entries and speed dials of the book with the contacts of the "
+    "file; the groups stay. To add the contacts to the book instead, use \"Merge Contacts...\". "
+    "Replace the entries?";
 
 // The file chosen to import from (save false) or export to (save true), and for an export the
 // file type chosen ("Google Contacts CSV (*.google.csv)"); an empty path when cancelled. Tests
@@ -32,8 +38,13 @@ struct ContactsFileChoice {
 using ContactsPathChooser = std::function<ContactsFileChoice(QWidget* parent, bool save)>;
 void SetContactsPathChooser(ContactsPathChooser chooser);
 
+// How the window reads contacts: the home region of the profile, else the locale's, and the
+// platform's character sets.
+ContactsOptions ContactsReading(const IProfile& profile);
+
 void ImportContactsFile(QWidget* parent, CPBDialog& page, const IProfile& profile);
-// Import Contacts of a file already chosen (one dropped on the window).
+// Import Contacts of a file already chosen, without asking (one dropped on the window, whose
+// drop asked already).
 void ImportContactsFrom(QWidget* parent, CPBDialog& page, const IProfile& profile,
                         const QString& path);
 void ExportContactsFile(QWidget* parent, CPBDialog& page);

@@ -21,6 +21,7 @@
 #include "app/ContactsCommands.h"
 #include "app/FileDrop.h"
 #include "app/HistoryDlg.h"
+#include "app/MergeCommands.h"
 #include "app/NumoraView.h"
 #include "app/ProtocolLogDlg.h"
 #include "app/SimulatorProcess.h"
@@ -94,7 +95,7 @@ CMainFrame::CMainFrame(FrameOptions options, QWidget* parent)
     m_pView = new CNumoraView(Port(), m_clock, profile, this);
     setCentralWidget(m_pView);
     Page()->SetProgramFolder(m_options.programFolder);
-    Page()->SetHomeRegion(HomeRegion(Profile()));
+    Page()->SetHomeRegion(ContactsReading(Profile()).numbers.HomeRegion());
     m_history = std::make_unique<CBookHistory>(m_options.historyFolder.isEmpty()
                                                    ? CBookHistory::DefaultFolder()
                                                    : m_options.historyFolder);
@@ -184,8 +185,12 @@ void CMainFrame::BuildMenus() {
     file->addSeparator();
     QAction* import = file->addAction(QStringLiteral("&Import Contacts..."));
     connect(import, &QAction::triggered, this, &CMainFrame::OnImportContacts);
+    QAction* merge = file->addAction(QStringLiteral("&Merge Contacts..."));
+    connect(merge, &QAction::triggered, this, [this] { MergeContactsFile(this, *Page(), Profile()); });
     QAction* exportAction = file->addAction(QStringLiteral("&Export Contacts..."));
     connect(exportAction, &QAction::triggered, this, &CMainFrame::OnExportContacts);
+    QAction* duplicates = file->addAction(QStringLiteral("Find D&uplicates..."));
+    connect(duplicates, &QAction::triggered, this, [this] { FindDuplicates(this, *Page(), Profile()); });
     file->addSeparator();
     QAction* directory = file->addAction(QStringLiteral("Print &Directory..."));
     connect(directory, &QAction::triggered, this, &CMainFrame::OnPrintDirectory);
@@ -217,6 +222,8 @@ void CMainFrame::BuildMenus() {
     connect(exitAction, &QAction::triggered, this, &CMainFrame::close);
     // Contacts change the book: not while a run or a file command has the page locked.
     connect(Page(), &CPBDialog::sheetEnable, import, &QAction::setEnabled);
+    connect(Page(), &CPBDialog::sheetEnable, merge, &QAction::setEnabled);
+    connect(Page(), &CPBDialog::sheetEnable, duplicates, &QAction::setEnabled);
     connect(Page(), &CPBDialog::sheetEnable, exportAction, &QAction::setEnabled);
     connect(Page(), &CPBDialog::sheetEnable, historyAction, &QAction::setEnabled);
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
@@ -291,8 +298,7 @@ void CMainFrame::OpenFiles(const QStringList& paths) {
 }
 
 void CMainFrame::MergeFiles(const QStringList& paths) {
-    (void)paths;
-    ShowMessage(this, "Merging contacts into the book is not available yet: nothing was changed.");
+    MergeContactsFiles(this, *Page(), Profile(), paths);
 }
 
 void CMainFrame::OnImportContacts() {

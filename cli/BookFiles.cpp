@@ -21,6 +21,8 @@ std::string& ContactsRegion() {
     return region;
 }
 
+}  // namespace
+
 ContactsOptions ContactsReading() {
     static const QtCharsets charsets;
     std::string region = ContactsRegion();
@@ -33,8 +35,6 @@ ContactsOptions ContactsReading() {
     }
     return ContactsOptions{PhoneNumbers(region), &charsets};
 }
-
-}  // namespace
 
 void SetContactsRegion(std::string region) {
     ContactsRegion() = std::move(region);

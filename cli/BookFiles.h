@@ -6,6 +6,7 @@
 
 #include "book/PBData.h"
 #include "book/PbFileCommands.h"
+#include "formats/BookFormats.h"
 
 namespace numora {
 
@@ -17,6 +18,8 @@ namespace numora {
 // The home region the tool dials imported contacts' numbers from: the one given (--region), or
 // else the locale's (LC_ALL, LC_TELEPHONE, LANG). A command sets it before it loads books.
 void SetContactsRegion(std::string region);
+// How the tool reads contacts: that region, and the platform's character sets.
+ContactsOptions ContactsReading();
 
 bool LoadBookFile(const std::string& path, CPBData& book, IFileView& page, bool* damaged = nullptr);
 // What the file's format has no place for (the Google shape's speed dials...) is said on stderr.

@@ -41,6 +41,13 @@ std::vector<std::string> CCommandLine::Positional() const {
     return out;
 }
 
+std::vector<std::string> CCommandLine::Values(const QString& name) const {
+    std::vector<std::string> out;
+    for (const QString& v : m_parser.values(name))
+        out.push_back(v.toStdString());
+    return out;
+}
+
 std::string CCommandLine::HelpText() const {
     std::string out = "usage: numora-cli " + std::string(m_command.Name()) + " " +
                       std::string(m_command.Synopsis()) + "\n" + std::string(m_command.Help());
@@ -89,6 +96,8 @@ std::vector<std::unique_ptr<CCommand>> AllCommands() {
     all.push_back(MakePrintCommand());
     all.push_back(MakeDiffCommand());
     all.push_back(MakeHistoryCommand());
+    all.push_back(MakeMergeCommand());
+    all.push_back(MakeDuplicatesCommand());
     return all;
 }
 

@@ -43,6 +43,8 @@ public:
 
     bool IsSet(const QString& name) const { return m_parser.isSet(name); }
     std::string Value(const QString& name) const { return m_parser.value(name).toStdString(); }
+    // Every value of an option given more than once.
+    std::vector<std::string> Values(const QString& name) const;
     std::vector<std::string> Positional() const;
 
     // "numora-cli NAME SYNOPSIS", then the help and the options.
@@ -70,6 +72,8 @@ std::unique_ptr<CCommand> MakeWriteCommand();
 std::unique_ptr<CCommand> MakePrintCommand();
 std::unique_ptr<CCommand> MakeDiffCommand();
 std::unique_ptr<CCommand> MakeHistoryCommand();
+std::unique_ptr<CCommand> MakeMergeCommand();
+std::unique_ptr<CCommand> MakeDuplicatesCommand();
 
 // Picks the command named by the first argument and runs it; the exit status.
 int RunCommandLine(int argc, char** argv);

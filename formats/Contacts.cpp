@@ -299,6 +299,21 @@ ContactFit FitContact(const Contact& c, const PhoneNumbers& numbers) {
     return fit;
 }
 
+std::optional<uint8_t> GroupNamed(CPBData& book, std::string_view name) {
+    for (int g = 0; g < kGroupSlots; ++g) {
+        PBGroup grp;
+        if (book.GetGroup(g, grp) != 0 && TextOf(grp.name) == name) return static_cast<uint8_t>(g);
+    }
+    for (int g = kFirstNamedGroup; g <= kLastNamedGroup; ++g) {
+        PBGroup grp;
+        if (book.GetGroup(g, grp) == 0) {
+            book.SetGroup(g, name);
+            return static_cast<uint8_t>(g);
+        }
+    }
+    return std::nullopt;
+}
+
 ContactsImport ReplaceEntriesWithContacts(const std::vector<Contact>& contacts, CPBData& book,
                                           const PhoneNumbers& numbers) {
     ContactsImport result;
@@ -345,24 +360,12 @@ ContactsImport ReplaceEntriesWithContacts(const std::vector<Contact>& contacts, 
         PBEntry e = s.fit.entry;
         e.index = static_cast<uint16_t>(s.slot);
         if (!s.fit.group.empty()) {
-            int found = -1;
-            for (int g = 0; g < kGroupSlots && found < 0; ++g) {
-                PBGroup grp;
-                if (book.GetGroup(g, grp) != 0 && TextOf(grp.name) == s.fit.group) found = g;
-            }
-            for (int g = kFirstNamedGroup; g <= kLastNamedGroup && found < 0; ++g) {
-                PBGroup grp;
-                if (book.GetGroup(g, grp) == 0) {
-                    book.SetGroup(g, s.fit.group);
-                    found = g;
-                }
-            }
-            if (found < 0) {
+            if (const auto group = GroupNamed(book, s.fit.group)) {
+                e.group = *group;
+            } else {
                 Reporter(c, result.problems)
                     .Problem("group " + Quoted(c.group) +
                              " does not fit (five named groups): filed under Etc.");
-            } else {
-                e.group = static_cast<uint8_t>(found);
             }
         }
         for (int n = 0; n < kNumberKinds; ++n) {

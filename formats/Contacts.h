@@ -77,6 +77,10 @@ struct ContactFit {
 };
 [[nodiscard]] ContactFit FitContact(const Contact& contact, const PhoneNumbers& numbers);
 
+// The group of that name (as the book stores it), found or, when the book has none, made in the
+// first free slot of 1 to 5; nothing when all five are taken.
+std::optional<uint8_t> GroupNamed(CPBData& book, std::string_view name);
+
 // Replaces the book's entries and speed dials with the contacts. Groups are matched by name;
 // a name the book does not have yet takes the first free slot of 1 to 5. SMS groups stay. Only
 // contacts that are stored take one of the 300 places.

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 
 #include "formats/BookFormats.h"
@@ -10,17 +9,12 @@
 #include "formats/ContactsText.h"
 #include "formats/VCard.h"
 #include "support/BookBuilder.h"
+#include "support/SampleBook.h"
 
 namespace numora {
 namespace {
 
-CPBData SampleBook() {
-    std::ifstream in(NUMORA_SAMPLE_BOOK);
-    const std::string json{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    CPBData book;
-    EXPECT_TRUE(BookFromJson(json, book).ok);
-    return book;
-}
+using test::SampleBook;
 
 bool Mentions(const std::vector<std::string>& problems, const std::string& what) {
     for (const auto& p : problems) {

@@ -64,7 +64,8 @@ private slots:
     }
 
     // A book dropped on the window opens as File Open does, with its snapshot; a contacts file
-    // asks first, and "Replace the entries" is Import Contacts.
+    // asks first: "Merge into the book" is the merge preview, "Replace the entries" Import
+    // Contacts.
     void droppedFilesOpenOrAskToMergeOrReplace() {
         CTestRunner runner;
         QTemporaryDir dir;
@@ -88,6 +89,11 @@ private slots:
         frame.OpenFiles({card});
         QCOMPARE(runner.questions.size(), 1);
         QVERIFY(runner.questions[0].endsWith("[Merge into the book|Replace the entries]"));
+        QCOMPARE(frame.Page()->Book().CountUsedEntries(), 4);
+        // "Merge into the book" shows the merge preview (cancelled here).
+        runner.choice = 0;
+        frame.OpenFiles({card});
+        QCOMPARE(runner.dialogsRun, 1);
         QCOMPARE(frame.Page()->Book().CountUsedEntries(), 4);
         runner.choice = 1;
         frame.OpenFiles({card});

@@ -1,0 +1,139 @@
+#include "app/MergeCommands.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+
+#include "app/ContactsCommands.h"
+#include "app/MergeDlg.h"
+#include "formats/ContactFiles.h"
+#include "history/BookHistory.h"
+#include "matching/AnswersFile.h"
+#include "ui/Modal.h"
+#include "ui/PBDialog.h"
+
+namespace numora {
+
+namespace {
+
+constexpr qint64 kMaxContactsBytes = 16 << 20;
+// What the history lists for a merge.
+constexpr char kBeforeMerge[] = "edits before a merge";
+constexpr char kContactsMerged[] = "contacts merged";
+constexpr char kDuplicatesMerged[] = "duplicates merged";
+
+MergePathsChooser& Chooser() {
+    static MergePathsChooser chooser;
+    return chooser;
+}
+
+QStringList ChoosePaths(QWidget* parent) {
+    if (Chooser()) return Chooser()(parent);
+    return QFileDialog::getOpenFileNames(
+        parent, QStringLiteral("Merge Contacts"), QString(),
+        QStringLiteral("Contacts and books (*.vcf *.csv *.json *.pb);;vCard (*.vcf);;CSV (*.csv);;"
+                       "JSON (*.json);;Phone book (*.pb)"));
+}
+
+QString AnswersPath(const CPBDialog& page) {
+    return PairAnswersPath(page.History() != nullptr ? page.History()->Folder()
+                                                     : CBookHistory::DefaultFolder());
+}
+
+// Runs the preview and, on "Merge", keeps the answers and changes the book between two
+// snapshots.
+void PreviewAndApply(QWidget* parent, CPBDialog& page, CMergeDlg::Kind kind,
+                     const CMergeDlg::Planner& planner, NumberKeys& keys, QStringList notes,
+                     const char* done) {
+    const QString answersPath = AnswersPath(page);
+    QString failure;
+    PairAnswers answers = LoadPairAnswers(answersPath, &failure);
+    if (!failure.isEmpty()) notes << failure + QStringLiteral(": likely pairs are asked again");
+    if (kind == CMergeDlg::Kind::Duplicates) {
+        const MergePlan plan = planner({Prefer::Book, &answers});
+        if (plan.merged.empty() && plan.likely.empty()) {
+            ShowMessage(parent, "No two entries of the book are one person.");
+            return;
+        }
+    }
+    CMergeDlg dialog(kind, planner, keys, answers, notes, parent);
+    if (RunModal(dialog) != QDialog::Accepted) return;
+    if (!dialog.Given().Empty()) {
+        answers.Add(dialog.Given());
+        if (!SavePairAnswers(answersPath, answers)) {
+            ShowMessage(
+                parent,
+                ToBytes(QStringLiteral("The answers could not be kept in %1.").arg(answersPath)));
+        }
+    }
+    if (!dialog.Plan().ChangesBook()) return;
+    page.KeepEdits(kBeforeMerge);
+    page.EnableControls(false);
+    ApplyMergePlan(dialog.Plan(), page.Book());
+    page.ShowBook(BookChange::Everything);
+    page.EnableControls(true);
+    page.KeepBook(done);
+}
+
+}  // namespace
+
+void SetMergePathsChooser(MergePathsChooser chooser) {
+    Chooser() = std::move(chooser);
+}
+
+void MergeContactsFile(QWidget* parent, CPBDialog& page, const IProfile& profile) {
+    const QStringList paths = ChoosePaths(parent);
+    if (!paths.isEmpty()) MergeContactsFiles(parent, page, profile, paths);
+}
+
+void MergeContactsFiles(QWidget* parent, CPBDialog& page, const IProfile& profile,
+                        const QStringList& paths) {
+    if (page.Locked() || paths.isEmpty()) return;
+    const ContactsOptions reading = ContactsReading(profile);
+    std::vector<Contact> contacts;
+    QStringList notes;
+    for (const QString& path : paths) {
+        const QString file = QFileInfo(path).fileName();
+        QFile in(path);
+        if (in.size() > kMaxContactsBytes || !in.open(QIODevice::ReadOnly)) {
+            ShowMessage(
+                parent,
+                ToBytes(QStringLiteral("%1: %2").arg(file).arg(FromBytes(kFileOpenFailed))));
+            return;
+        }
+        const QByteArray bytes = in.readAll();
+        const ContactsOfFile read =
+            ContactsFromFile(FormatOfPath(path.toStdString()),
+                             std::string_view(bytes.constData(), bytes.size()), *reading.charsets);
+        if (!read.ok) {
+            ShowMessage(parent, ToBytes(QStringLiteral("%1: %2; the book is unchanged.")
+                                            .arg(file, QString::fromStdString(read.error))));
+            return;
+        }
+        for (const std::string& p : read.problems)
+            notes << file + QStringLiteral(": ") + QString::fromStdString(p);
+        for (Contact c : read.contacts) {
+            c.source = static_cast<int>(contacts.size()) + 1;
+            contacts.push_back(std::move(c));
+        }
+    }
+    NumberKeys keys{reading.numbers};
+    const CPBData& book = page.Book();
+    const auto planner = [&](const MergeOptions& options) {
+        return PlanMerge(book, contacts, keys, options);
+    };
+    PreviewAndApply(parent, page, CMergeDlg::Kind::Contacts, planner, keys, notes, kContactsMerged);
+}
+
+void FindDuplicates(QWidget* parent, CPBDialog& page, const IProfile& profile) {
+    if (page.Locked()) return;
+    NumberKeys keys{ContactsReading(profile).numbers};
+    const CPBData& book = page.Book();
+    const auto planner = [&](const MergeOptions& options) {
+        return PlanDuplicates(book, keys, options);
+    };
+    PreviewAndApply(parent, page, CMergeDlg::Kind::Duplicates, planner, keys, {},
+                    kDuplicatesMerged);
+}
+
+}  // namespace numora
