@@ -171,6 +171,11 @@ void ImportContactsFile(QWidget* parent, CPBDialog& page, const IProfile& profil
     const QString path = ChoosePath(parent, false).path;
     if (path.isEmpty()) return;
     if (page.Book().CountUsedEntries() > 0 && !AskQuestion(parent, kImportReplaces)) return;
+    ImportContactsFrom(parent, page, profile, path);
+}
+
+void ImportContactsFrom(QWidget* parent, CPBDialog& page, const IProfile& profile,
+                        const QString& path) {
     QFile file(path);
     if (file.size() > kMaxContactsBytes || !file.open(QIODevice::ReadOnly)) {
         page.MessageBox(kFileOpenFailed);

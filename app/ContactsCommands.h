@@ -43,6 +43,10 @@ void SetContactsPathChooser(ContactsPathChooser chooser);
 ContactsOptions ContactsReading(const IProfile& profile);
 
 void ImportContactsFile(QWidget* parent, CPBDialog& page, const IProfile& profile);
+// Import Contacts of a file already chosen, without asking (one dropped on the window, whose
+// drop asked already).
+void ImportContactsFrom(QWidget* parent, CPBDialog& page, const IProfile& profile,
+                        const QString& path);
 void ExportContactsFile(QWidget* parent, CPBDialog& page);
 
 // The report of an import or export, whole: it scrolls, resizes, fits a 1024x600 screen, and

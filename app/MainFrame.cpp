@@ -3,16 +3,24 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
+#include <QLabel>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTimer>
+#include <QUrl>
 #include <algorithm>
 
 #include "app/AboutDlg.h"
 #include "app/AddressBookSyncDlg.h"
 #include "app/AppIcon.h"
 #include "app/ContactsCommands.h"
+#include "app/FileDrop.h"
 #include "app/HistoryDlg.h"
 #include "app/MergeCommands.h"
 #include "app/NumoraView.h"
@@ -33,6 +41,23 @@ constexpr int kVersionBytes = 99;
 constexpr int kScreenHeightMargin = 50;
 constexpr const char* kVerifySection = "Phone Book";
 constexpr const char* kVerifyKey = "Verify After Writing";
+
+// The local files of a drop, in the order given.
+QStringList LocalFiles(const QMimeData* mime) {
+    QStringList files;
+    if (mime == nullptr || !mime->hasUrls()) return files;
+    for (const QUrl& url : mime->urls()) {
+        if (url.isLocalFile()) files << url.toLocalFile();
+    }
+    return files;
+}
+
+std::vector<std::string> Paths(const QStringList& files) {
+    std::vector<std::string> paths;
+    for (const QString& file : files)
+        paths.push_back(file.toStdString());
+    return paths;
+}
 
 QString ReadVersion(const QString& path, bool& found) {
     QFile file(path);
@@ -57,6 +82,7 @@ QString FrameTitle(const QDir& current) {
 CMainFrame::CMainFrame(FrameOptions options, QWidget* parent)
     : QMainWindow(parent), m_options(std::move(options)) {
     setObjectName(QStringLiteral("mainFrame"));
+    setAcceptDrops(true);
     setWindowIcon(AppIcon());
     if (m_options.programFolder.isEmpty()) {
         m_options.programFolder = QCoreApplication::applicationDirPath();
@@ -70,6 +96,7 @@ CMainFrame::CMainFrame(FrameOptions options, QWidget* parent)
     m_pView = new CNumoraView(Port(), m_clock, profile, this);
     setCentralWidget(m_pView);
     Page()->SetProgramFolder(m_options.programFolder);
+    Page()->SetHomeRegion(ContactsReading(Profile()).numbers.HomeRegion());
     m_history = std::make_unique<CBookHistory>(m_options.historyFolder.isEmpty()
                                                    ? CBookHistory::DefaultFolder()
                                                    : m_options.historyFolder);
@@ -94,18 +121,27 @@ CMainFrame::CMainFrame(FrameOptions options, QWidget* parent)
     connect(Page(), &CPBDialog::runEnded, this, [this](int outcome) {
         if (outcome == static_cast<int>(RunOutcome::WriteCompleted) &&
             m_verifyAction->isChecked()) {
-            QTimer::singleShot(0, this,
-                               [this] { m_verifier->Start(m_connection->DiscoverPorts()); });
+            QTimer::singleShot(0, this, [this] {
+                m_verifier->Start(m_connection->DiscoverPorts(),
+                                  Page()->Session().Engine().GetPace());
+            });
         }
     });
-    // The protocol log keeps the frames of the last run.
+    // The protocol log keeps the frames of the last run, a write's with its read-back.
     Page()->Session().SetTrace(&m_protocolLog);
+    m_verifier->SetTrace(&m_protocolLog);
     Page()->Session().Engine().SetOnRunStarted([this](bool) {
         m_protocolLog.StartRun();
         if (m_logDlg != nullptr) m_logDlg->Reload();
     });
 
     BuildMenus();
+    // How full the handset's book is, under the page.
+    auto* figures = new QLabel(Page()->StatusLine());
+    figures->setObjectName(QStringLiteral("bookFigures"));
+    statusBar()->addWidget(figures);
+    connect(Page(), &CPBDialog::bookShown, figures,
+            [figures, page = Page()] { figures->setText(page->StatusLine()); });
     setWindowTitle(FrameTitle(QDir::current()));
     Profile().SetString("Initialization", "ClassName", metaObject()->className());
     FitToForm();
@@ -128,6 +164,26 @@ CPBDialog* CMainFrame::Page() const {
 
 void CMainFrame::BuildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    // The page's four commands, with their keys; like the buttons, not while the page is locked.
+    CPBDialog* page = Page();
+    const struct {
+        const char* text;
+        QKeySequence keys;
+        void (CPBDialog::*command)();
+    } commands[] = {
+        {"&Read from Phone", QKeySequence(Qt::CTRL | Qt::Key_R), &CPBDialog::OnReadFromPhone},
+        {"&Write to Phone", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_W),
+         &CPBDialog::OnWriteToPhone},
+        {"File &Open", QKeySequence::Open, &CPBDialog::OnFileOpen},
+        {"File &Save", QKeySequence::Save, &CPBDialog::OnFileSave},
+    };
+    for (const auto& c : commands) {
+        QAction* action = file->addAction(QString::fromLatin1(c.text));
+        action->setShortcut(c.keys);
+        connect(action, &QAction::triggered, page, c.command);
+        connect(page, &CPBDialog::sheetEnable, action, &QAction::setEnabled);
+    }
+    file->addSeparator();
     QAction* import = file->addAction(QStringLiteral("&Import Contacts..."));
     connect(import, &QAction::triggered, this, &CMainFrame::OnImportContacts);
     QAction* merge = file->addAction(QStringLiteral("&Merge Contacts..."));
@@ -176,11 +232,16 @@ void CMainFrame::BuildMenus() {
     connect(Page(), &CPBDialog::sheetEnable, exportAction, &QAction::setEnabled);
     connect(Page(), &CPBDialog::sheetEnable, syncAction, &QAction::setEnabled);
     connect(Page(), &CPBDialog::sheetEnable, historyAction, &QAction::setEnabled);
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    QAction* find = edit->addAction(QStringLiteral("&Find..."));
+    find->setShortcut(QKeySequence::Find);
+    connect(find, &QAction::triggered, page, &CPBDialog::StartFind);
+    connect(page, &CPBDialog::sheetEnable, find, &QAction::setEnabled);
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     QAction* about = help->addAction(QStringLiteral("&About Program"));
     connect(about, &QAction::triggered, this, &CMainFrame::OnAppAbout);
-    // The document has nothing to open or save, so New, Open and Save are not bound. The ruled
-    // printout has no menu entry: Ctrl+P is its only way in.
+    // Open and Save are the page's File Open and File Save. The ruled printout has no menu
+    // entry: Ctrl+P is its only way in.
     auto* print = new QAction(this);
     print->setShortcut(QKeySequence::Print);
     addAction(print);
@@ -193,6 +254,64 @@ void CMainFrame::OnSyncAddressBook() {
     if (RunModal(dialog) == QDialog::Accepted && dialog.WriteToPhoneAfter()) {
         Page()->OnWriteToPhone();
     }
+}
+
+bool CMainFrame::Busy() const {
+    return Page()->Locked() || m_verifier->Active();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (PlanDrop(Paths(LocalFiles(event->mimeData())), Busy()).action != DropAction::Nothing) {
+        event->acceptProposedAction();
+    }
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    const QStringList files = LocalFiles(event->mimeData());
+    if (files.isEmpty()) return;
+    event->acceptProposedAction();
+    // The file manager is not kept waiting while the window asks and works.
+    QTimer::singleShot(0, this, [this, files] { OpenFiles(files); });
+}
+
+void CMainFrame::OpenFiles(const QStringList& paths) {
+    const DropPlan plan = PlanDrop(Paths(paths), Busy());
+    if (!plan.refused.empty()) {
+        QStringList names;
+        for (const std::string& path : plan.refused)
+            names << QFileInfo(QString::fromStdString(path)).fileName();
+        ShowMessage(this, ToBytes(QStringLiteral("Not a phone book (*.pb) or contacts file "
+                                                 "(*.vcf, *.csv, *.json): %1")
+                                      .arg(names.join(QStringLiteral(", ")))));
+    }
+    QStringList files;
+    for (const std::string& path : plan.files)
+        files << QString::fromStdString(path);
+    switch (plan.action) {
+        case DropAction::OpenBook:
+            Page()->OpenBookFile(files.first());
+            break;
+        case DropAction::MergeOrReplace: {
+            const auto choice = AskChoice(
+                this,
+                ToBytes(QStringLiteral("\"%1\" holds contacts. Merge them into the book, or "
+                                       "replace the book's entries with them?")
+                            .arg(QFileInfo(files.first()).fileName())),
+                {QStringLiteral("Merge into the book"), QStringLiteral("Replace the entries")});
+            if (choice == 0) MergeFiles(files);
+            if (choice == 1) ImportContactsFrom(this, *Page(), Profile(), files.first());
+            break;
+        }
+        case DropAction::MergeEach:
+            MergeFiles(files);
+            break;
+        case DropAction::Nothing:
+            break;
+    }
+}
+
+void CMainFrame::MergeFiles(const QStringList& paths) {
+    MergeContactsFiles(this, *Page(), Profile(), paths);
 }
 
 void CMainFrame::OnImportContacts() {
@@ -244,6 +363,7 @@ PrintRowSource CMainFrame::ListRows() const {
     const CPBListCtrl* list = Page()->List();
     return [list](int row) {
         ListRowTexts cells;
+        if (!list->IsRowShown(row)) return cells;
         for (int col = 0; col < kListColumns; ++col) {
             cells[static_cast<std::size_t>(col)] = ToBytes(list->CellText(row, col));
         }
@@ -259,30 +379,39 @@ void CMainFrame::OnPrintDirectory() {
     PrintDirectory(this, ListRows());
 }
 
-// The window starts at the top-left corner as large as the screen allows, then shrinks to the
-// form where the form is smaller; on a small screen it keeps its size and the form scrolls.
+WindowPlacement PlaceWindow(QSize screen, QSize form) {
+    const QSize room(screen.width(), screen.height() - kScreenHeightMargin);
+    return {form.boundedTo(room), form.width() > room.width() || form.height() > room.height()};
+}
+
 void CMainFrame::FitToForm() {
-    QRect screen(0, 0, 1024, 768);
-    if (const QScreen* s = QGuiApplication::primaryScreen()) screen = s->geometry();
-    const QSize form = m_pView->FormSize();
-    const int menu = menuBar()->sizeHint().height();
-    const int width = std::min(screen.width(), form.width());
-    const int height = std::min(screen.height() - kScreenHeightMargin, form.height() + menu);
+    QSize screen(1024, 768);
+    if (const QScreen* s = QGuiApplication::primaryScreen()) screen = s->geometry().size();
+    const int bars = menuBar()->sizeHint().height() + statusBar()->sizeHint().height();
+    const WindowPlacement placement = PlaceWindow(screen, m_pView->FormSize() + QSize(0, bars));
     move(0, 0);
-    resize(width, height);
+    resize(placement.size);
+    if (placement.maximized) setWindowState(windowState() | Qt::WindowMaximized);
 }
 
 void CMainFrame::StartUp() {
     Page()->DeleteWorkFile();
+    // A file named on the command line is opened in place of the handset's book.
+    const bool readHandset = m_options.file.isEmpty();
+    if (!readHandset) {
+        Page()->ShowBook(BookChange::Everything);
+        QTimer::singleShot(0, this, [this] { OpenFiles({m_options.file}); });
+    }
     if (!m_options.simulate) {
-        BeginSearch();
+        if (readHandset) BeginSearch();
         return;
     }
     m_simulator = new CSimulatorProcess(this);
-    connect(m_simulator, &CSimulatorProcess::ready, this, [this](const QString& terminal) {
-        m_connection->PinTo(terminal);
-        BeginSearch();
-    });
+    connect(m_simulator, &CSimulatorProcess::ready, this,
+            [this, readHandset](const QString& terminal) {
+                m_connection->PinTo(terminal);
+                if (readHandset) BeginSearch();
+            });
     connect(m_simulator, &CSimulatorProcess::failed, this, [this](const QString& reason) {
         // Without the simulator there is nothing to read: the window starts with an empty book.
         ShowMessage(this, ToBytes(reason + QStringLiteral(" Numora goes on without a handset.")));
@@ -311,11 +440,22 @@ void CMainFrame::OnAppAbout() {
     RunModal(about);
 }
 
+std::string CloseDuringWriteQuestion(PhoneHolds holds) {
+    return "A write to the phone is in progress. Closing now leaves the phone with " +
+           std::string(PhoneHoldsText(holds)) + ". Close anyway?";
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event) {
     CSyncEngine& engine = Page()->Session().Engine();
-    if (engine.Running() && !engine.IsReading() && !AskQuestion(this, kCloseDuringWrite)) {
-        event->ignore();
-        return;
+    // The write goes on while the question is open; when what the phone would be left with
+    // changes meanwhile, the question is asked again with the new answer.
+    while (engine.Running() && !engine.IsReading() && engine.PhoneBook() != PhoneHolds::NewBook) {
+        const PhoneHolds asked = engine.PhoneBook();
+        if (!AskQuestion(this, CloseDuringWriteQuestion(asked))) {
+            event->ignore();
+            return;
+        }
+        if (engine.PhoneBook() == asked) break;
     }
     // Closing never asks to save: edits no snapshot holds are kept in the history instead.
     if (!engine.Running()) Page()->KeepEdits(history::kOnClose);

@@ -7,12 +7,14 @@
 #include <QMainWindow>
 #include <QString>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "link/HandsetConnection.h"
 #include "link/ProtocolLog.h"
 #include "link/QtClock.h"
 #include "print/BookPrint.h"
+#include "sync/SyncEngine.h"
 
 namespace numora {
 
@@ -31,15 +33,23 @@ struct FrameOptions {
     QString profilePath;    // an INI file instead of the user's profile
     QString programFolder;  // the program's folder; the executable's when empty
     QString historyFolder;  // the book's history; the user's history folder when empty
+    QString file;           // a book or contacts file to open instead of reading the handset
 };
 
 // The profile's "Port Setting" key of the File menu's "Fast Transfers": "1" on, "0" off.
 inline constexpr const char* kFastTransfersKey = "Fast Transfers";
 
-// Asked before the window closes while a write runs.
-inline constexpr std::string_view kCloseDuringWrite =
-    "A write to the phone is in progress. Closing now leaves the phone with an incomplete phone "
-    "book.";
+// Asked before the window closes while a write runs: what the phone is left with if it does.
+std::string CloseDuringWriteQuestion(PhoneHolds holds);
+
+// Where the window starts: at the top-left corner, as large as the screen allows (its height
+// less a margin for the task bar) and shrunk to the form where the form is smaller. On a screen
+// too small for the form it starts maximized, and the page lays itself out in what there is.
+struct WindowPlacement {
+    QSize size;
+    bool maximized = false;
+};
+WindowPlacement PlaceWindow(QSize screen, QSize form);
 
 // " KXT-5507 Phone Book " and the text of "nmxver.dat" from the folder, else from its parent.
 QString FrameTitle(const QDir& current);
@@ -65,6 +75,10 @@ public:
     CBookHistory& History() { return *m_history; }
     // Puts a snapshot into the window as File Open would; the window's edits are kept first.
     bool RestoreSnapshot(const QString& id);
+    // Files given from outside (dropped on the window, named on the command line): a phone
+    // book opens as File Open does, one contacts file asks whether to merge it or replace the
+    // entries, several are merged one after the other. Nothing happens while the page is busy.
+    void OpenFiles(const QStringList& paths);
 
 public slots:
     void OnAppAbout();
@@ -83,8 +97,13 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
+    bool Busy() const;
+    // Merges the files' contacts into the book through the merge preview, one after the other.
+    void MergeFiles(const QStringList& paths);
     void BuildMenus();
     PrintRowSource ListRows() const;
     void FitToForm();

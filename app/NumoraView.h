@@ -1,8 +1,11 @@
-// The form view of the main window and the property sheet it hosts. The view is a scroll area
-// around a form of fixed size, so a window smaller than the form scrolls. The sheet is a tab
-// widget with one tab, the "Phone Book" page, whose tab is greyed while the page works.
+// The form view of the main window and the property sheet it hosts. The form follows the view's
+// size: what the view has beyond the form's template size (or lacks of it) goes to the page,
+// which lays its controls out for it; only below the least the page can be laid out in does
+// the view scroll. The sheet is a tab widget with one tab, the "Phone Book" page, whose tab is
+// greyed while the page works.
 #pragma once
 
+#include <QFrame>
 #include <QScrollArea>
 #include <QTabWidget>
 #include <cstdint>
@@ -22,6 +25,8 @@ public:
     CMyPropSheet(IPort& port, IClock& clock, IProfile& profile, QWidget* parent);
 
     CPBDialog* Page() const { return m_pPage; }
+    // The room the page gets in a sheet of this size, below the tab.
+    QSize PageRoom(QSize sheet) const;
 
 public slots:
     // The page asks for its tab to be greyed during long work and restored afterwards.
@@ -42,7 +47,7 @@ public:
 
     CMyPropSheet* Sheet() const { return m_pSheet; }
     CPBDialog* Page() const;
-    // The size the view needs to show the whole form without scrolling.
+    // The size the view needs to show the form at its template size.
     QSize FormSize() const;
 
     // A burst from the port, escapes still in: the page's session removes them and hands the
@@ -56,8 +61,16 @@ public slots:
 signals:
     void printRequested();
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    void FitForm();
+
     QWidget* m_form;
+    QFrame* m_placeholder = nullptr;
+    QSize m_formSize;         // the template's, in pixels
+    QSize m_placeholderSize;  // the template's, in pixels
     CMyPropSheet* m_pSheet = nullptr;
 };
 

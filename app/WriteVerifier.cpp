@@ -23,12 +23,17 @@ CWriteVerifier::~CWriteVerifier() {
     if (m_session) m_session->Engine().SetOnRunEnded({});
 }
 
-void CWriteVerifier::Start(const PortTable& discovered) {
+void CWriteVerifier::Start(const PortTable& discovered, Pace pace) {
     if (m_session) return;
     m_scratch = CPBData();
     m_failure.clear();
     ISessionView& seam = *this;
     m_session = std::make_unique<CPhoneSession>(m_scratch, seam, m_port, m_clock, m_profile);
+    m_session->Engine().SetPace(pace);
+    if (m_trace != nullptr) {
+        m_trace->TraceNote(TraceDir::Out, {}, kReadBackHeading);
+        m_session->SetTrace(m_trace);
+    }
     m_session->Engine().SetOnRunEnded([this](RunOutcome outcome) {
         // The session is done with once its run has unwound.
         QTimer::singleShot(0, this, [this, outcome] { OnRunEnded(outcome); });

@@ -14,6 +14,7 @@
 #include "link/Port.h"
 #include "link/PortSearch.h"
 #include "link/Profile.h"
+#include "link/Trace.h"
 #include "sync/PhoneSession.h"
 
 namespace numora {
@@ -21,6 +22,7 @@ namespace numora {
 class CPBDialog;
 
 inline constexpr std::string_view kWrittenAsIs = "The phone holds the book as written.";
+inline constexpr std::string_view kReadBackHeading = "read back to verify the write";
 
 class CWriteVerifier : public QObject, private ISessionView {
     Q_OBJECT
@@ -29,8 +31,11 @@ public:
                    QObject* parent = nullptr);
     ~CWriteVerifier() override;
 
-    // Reads the handset's book back; the ports to try first as the port search takes them.
-    void Start(const PortTable& discovered);
+    // Where the read-back's frames go, after a line that sets them apart from the write's.
+    void SetTrace(ITraceSink* trace) { m_trace = trace; }
+    // Reads the handset's book back at the pace the write went; the ports to try first as the
+    // port search takes them.
+    void Start(const PortTable& discovered, Pace pace);
     bool Active() const { return m_session != nullptr; }
     // A burst from the port, and the port going away, while the read runs.
     void OnPhoneData(std::span<uint8_t> block);
@@ -62,6 +67,7 @@ private:
     IProfile& m_profile;
     CPBDialog& m_page;
     CPBData m_scratch;
+    ITraceSink* m_trace = nullptr;
     std::unique_ptr<CPhoneSession> m_session;
     std::string m_failure;
 };

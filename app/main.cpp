@@ -2,6 +2,7 @@
 //   numora                 looks for the handset on the serial ports
 //   numora --port DEV      uses that device
 //   numora --simulate      starts numora-sim and works with it
+//   numora FILE            opens a phone book (or contacts file) instead of reading the handset
 #include <QApplication>
 #include <QCommandLineParser>
 
@@ -22,6 +23,9 @@ int main(int argc, char* argv[]) {
         QStringLiteral("simulate"), QStringLiteral("Start numora-sim and use it as the handset."));
     parser.addOption(portOption);
     parser.addOption(simulateOption);
+    parser.addPositionalArgument(QStringLiteral("file"),
+                                 QStringLiteral("A phone book (*.pb) or contacts file to open."),
+                                 QStringLiteral("[FILE]"));
     // The help and the version need no display, so they come before the window's application.
     if (const auto status =
             numora::AnswerHelpOrVersion(parser, numora::ArgumentList(argc, argv), program)) {
@@ -35,11 +39,12 @@ int main(int argc, char* argv[]) {
     QApplication::setWindowIcon(numora::AppIcon());
     // Qt's own options (-platform, -style...) are gone from the arguments now.
     if (const auto status =
-            numora::ParseProgramOptions(parser, QApplication::arguments(), program, 0)) {
+            numora::ParseProgramOptions(parser, QApplication::arguments(), program, 1)) {
         return *status;
     }
 
     numora::FrameOptions options;
+    options.file = parser.positionalArguments().value(0);
     options.port = parser.value(portOption);
     options.simulate = parser.isSet(simulateOption) && options.port.isEmpty();
 

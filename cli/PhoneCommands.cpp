@@ -153,8 +153,7 @@ RunOutcome RunSession(RunPurpose purpose, const PhoneOptions& options,
         }
     }
     if (engine.PhoneBookBroken()) {
-        std::fprintf(stderr, "%.*s\n", static_cast<int>(kWriteIncomplete.size()),
-                     kWriteIncomplete.data());
+        std::fprintf(stderr, "%s\n", WriteStoppedMessage(engine.PhoneBook()).c_str());
     } else if (!reading && outcome == RunOutcome::Cancelled) {
         std::fprintf(stderr, "The phone's phone book was not changed.\n");
     }

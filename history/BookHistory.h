@@ -27,6 +27,7 @@ namespace numora {
 namespace history {
 inline constexpr char kRead[] = "read from phone";
 inline constexpr char kWritten[] = "written to phone";
+inline constexpr char kWriteStopped[] = "write to phone stopped";
 inline constexpr char kOpened[] = "file opened";
 inline constexpr char kSaved[] = "file saved";
 inline constexpr char kImported[] = "contacts imported";

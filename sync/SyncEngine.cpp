@@ -109,8 +109,7 @@ void CSyncEngine::BeginRun(bool reading) {
     m_running = true;
     m_bookComplete = false;
     m_handshakeStarted = false;
-    m_phoneTouched = false;
-    m_phoneBookBroken = false;
+    m_phoneHolds = PhoneHolds::ItsBook;
     m_writeFinishing = false;
     m_reader.Reset();
     m_awaited.clear();
@@ -235,6 +234,13 @@ void CSyncEngine::FallBackToSpecifiedPace() {
 }
 
 void CSyncEngine::OnFrame(std::span<const uint8_t> frame, bool checked) {
+    // A write ends without waiting for the answer to its last request: when it comes, it is
+    // that answer, not a stray.
+    if (!m_running && checked && !m_awaited.empty() && AnswersRequest(m_awaited, frame)) {
+        TraceIn(frame);
+        m_awaited.clear();
+        return;
+    }
     if (!m_running || m_search.LinkPhase() != kPhaseFramed || m_awaited.empty()) {
         TraceIn(frame, "ignored");
         return;
@@ -314,8 +320,6 @@ bool CSyncEngine::OnPasswordAccepted() {
     if (m_isReading != 0) {
         RequestFirstItem();
     } else {
-        // From here on, a write that stops leaves the phone without its whole book.
-        m_phoneTouched = true;
         SendClearingSpeedDial(0);
     }
     return true;
@@ -403,10 +407,7 @@ void CSyncEngine::WindDown() {
     m_search.Stop();
     m_running = false;
     m_bookComplete = false;
-    m_awaited.clear();
     m_writeFinishing = false;
-    m_phoneBookBroken = m_phoneBookBroken || (m_isReading == 0 && m_phoneTouched);
-    m_phoneTouched = false;
 }
 
 void CSyncEngine::EndRun(RunOutcome outcome) {

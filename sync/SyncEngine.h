@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "book/PBData.h"
@@ -29,9 +31,22 @@ namespace numora {
 
 inline constexpr std::string_view kWriteCompleted = "Phonebook Write Completed!";
 inline constexpr std::string_view kCheckConnection = "Check Phone connection and power on !!!     ";
-// What the window and the tool add when a write broke off after it began clearing the phone.
-inline constexpr std::string_view kWriteIncomplete =
-    "The phone's phone book is now incomplete: write the book to the phone again.";
+// What the phone holds during a write and after one stopped, by the last echo it gave. The
+// clearing pass empties the used-slot mask before the first entry goes out, and the data pass
+// writes the mask again only after every entry and group: a read in between finds no entries.
+// Speed dial 20 is cleared by no step of the clearing pass and keeps its slot until the end.
+enum class PhoneHolds {
+    ItsBook,                   // nothing was changed yet
+    ItsEntriesLessSpeedDials,  // speed dials cleared (and SMS groups written), entries untouched
+    NoEntries,                 // the used-slot mask is empty
+    NewEntriesLessSpeedDials,  // the new entries and groups, not yet all their speed dials
+    NewBook,
+};
+
+// "no entries", "part of its book: ...", as in "the phone holds ...".
+std::string_view PhoneHoldsText(PhoneHolds holds);
+// What the window and the tool say after a write that stopped where it changed the phone.
+std::string WriteStoppedMessage(PhoneHolds holds);
 
 // Progress bar ranges and fixed positions of the two runs.
 constexpr int kReadProgressEnd = 387;
@@ -109,9 +124,14 @@ public:
     void SetOnRunStarted(std::function<void(bool reading)> fn) { m_onRunStarted = std::move(fn); }
     bool Running() const { return m_running; }
     bool IsReading() const { return m_isReading != 0; }
-    // The last write ended after its clearing pass began and before its last speed dial: the
-    // phone's phone book is incomplete.
-    bool PhoneBookBroken() const { return m_phoneBookBroken; }
+    // What the phone holds now, or after the last write ended.
+    PhoneHolds PhoneBook() const { return m_phoneHolds; }
+    // The last write ended after the phone confirmed a change and before the last speed dial:
+    // the phone's phone book is incomplete.
+    bool PhoneBookBroken() const {
+        return !m_running && m_phoneHolds != PhoneHolds::ItsBook &&
+               m_phoneHolds != PhoneHolds::NewBook;
+    }
     // Why the last run failed; None when it did not.
     const RunFailureReport& Failure() const { return m_failure; }
 
@@ -186,8 +206,7 @@ private:
     bool m_running = false;
     bool m_handshakeStarted = false;  // a mode-control reply was acted upon in this handshake
     bool m_bookComplete = false;      // a read run has shown the whole book
-    bool m_phoneTouched = false;      // a write has begun clearing the phone and not finished
-    bool m_phoneBookBroken = false;
+    PhoneHolds m_phoneHolds = PhoneHolds::ItsBook;
     bool m_writeFinishing = false;  // the last speed dial is written; the port closes soon
     RunFailureReport m_failure;
     // What came since the last reply taken, for a run whose reply time runs out.

@@ -11,6 +11,27 @@
 
 namespace numora {
 
+std::string_view PhoneHoldsText(PhoneHolds holds) {
+    switch (holds) {
+        case PhoneHolds::ItsBook:
+            return "its book as it was";
+        case PhoneHolds::ItsEntriesLessSpeedDials:
+            return "part of its book: its entries, some of its speed dials cleared";
+        case PhoneHolds::NoEntries:
+            return "no entries";
+        case PhoneHolds::NewEntriesLessSpeedDials:
+            return "part of its book: the new entries, not all of their speed dials";
+        case PhoneHolds::NewBook:
+            break;
+    }
+    return "the book as written";
+}
+
+std::string WriteStoppedMessage(PhoneHolds holds) {
+    return "The write stopped: the phone now holds " + std::string(PhoneHoldsText(holds)) +
+           ". Write the book to the phone again.";
+}
+
 void CSyncEngine::SendClearingSpeedDial(int element) {
     m_link.SendNvWrite0413(m_book.MakeClearSpeedDialItem(element));
 }
@@ -19,6 +40,10 @@ bool CSyncEngine::OnItemEcho(std::span<const uint8_t> echo) {
     const uint16_t itemNumber = Le16(echo, item::kItem);
     const uint8_t element = ByteAt(echo, item::kElement);
     if (m_writeDataPass == 0) {
+        if (itemNumber != kItemSpeedDials && itemNumber != kItemSmsGroups) return false;
+        if (m_phoneHolds == PhoneHolds::ItsBook) {
+            m_phoneHolds = PhoneHolds::ItsEntriesLessSpeedDials;
+        }
         if (itemNumber == kItemSpeedDials) {
             m_page.StepProgress();
             if (element + 1 < kSpeedDialSlots) {
@@ -28,17 +53,14 @@ bool CSyncEngine::OnItemEcho(std::span<const uint8_t> echo) {
             }
             return true;
         }
-        if (itemNumber == kItemSmsGroups) {
-            m_page.StepProgress();
-            if (element + 1 < kSmsGroupSlots) {
-                m_link.SendNvWrite(kItemSmsGroups, m_book.MakeSmsGroupItem(element + 1));
-            } else {
-                const std::array<uint8_t, kEntrySlots> empty{};
-                m_link.SendPbBlock84(empty);
-            }
-            return true;
+        m_page.StepProgress();
+        if (element + 1 < kSmsGroupSlots) {
+            m_link.SendNvWrite(kItemSmsGroups, m_book.MakeSmsGroupItem(element + 1));
+        } else {
+            const std::array<uint8_t, kEntrySlots> empty{};
+            m_link.SendPbBlock84(empty);
         }
-        return false;
+        return true;
     }
     if (itemNumber != kItemSpeedDials) return false;
     m_page.StepProgress();
@@ -53,10 +75,12 @@ bool CSyncEngine::OnItemEcho(std::span<const uint8_t> echo) {
 
 bool CSyncEngine::OnMaskEcho() {
     if (m_writeDataPass == 0) {
+        m_phoneHolds = PhoneHolds::NoEntries;
         m_page.StepProgress();
         m_groupCursor = 0;
         m_link.SendPbRecord80(m_book.MakeClearGroupRecord(0));
     } else {
+        m_phoneHolds = PhoneHolds::NewEntriesLessSpeedDials;
         m_link.SendNvWrite0413(m_book.MakeSpeedDialItem(0, 1));
     }
     return true;
@@ -157,7 +181,7 @@ void CSyncEngine::CountGroupMembers() {
 
 void CSyncEngine::FinishWrite() {
     m_writeDataPass = 0;
-    m_phoneTouched = false;
+    m_phoneHolds = PhoneHolds::NewBook;
     m_page.SetProgressPos(kWriteProgressEnd);
     m_watchdog.Stop();
     m_link.SendModeControl(2);

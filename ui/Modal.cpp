@@ -1,12 +1,29 @@
 #include "ui/Modal.h"
 
 #include <QDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QPushButton>
 #include <string>
+#include <vector>
 
 namespace numora {
 
 namespace {
+
+// A short message would make a box too narrow for its caption, and the title bar would cut the
+// application's name: the box is kept as wide as the caption with the title bar's buttons.
+void WidenForCaption(QMessageBox& box) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (grid == nullptr) return;
+    QFont bold = box.font();
+    bold.setBold(true);
+    const QFontMetrics fm(bold);
+    const int width = fm.horizontalAdvance(box.windowTitle()) + 8 * fm.height();
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
 
 class CScreenRunner : public IModalRunner {
 public:
@@ -14,13 +31,31 @@ public:
     void Message(QWidget* parent, const QString& text) override {
         QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kAppTitle), text, QMessageBox::Ok,
                         parent);
+        WidenForCaption(box);
         box.exec();
     }
     bool Ask(QWidget* parent, const QString& text) override {
         QMessageBox box(QMessageBox::Question, QString::fromLatin1(kAppTitle), text,
                         QMessageBox::Yes | QMessageBox::No, parent);
         box.setDefaultButton(QMessageBox::No);
+        WidenForCaption(box);
         return box.exec() == QMessageBox::Yes;
+    }
+    std::optional<int> Choose(QWidget* parent, const QString& text,
+                              const QStringList& choices) override {
+        QMessageBox box(QMessageBox::Question, QString::fromLatin1(kAppTitle), text,
+                        QMessageBox::NoButton, parent);
+        std::vector<QAbstractButton*> buttons;
+        for (const QString& choice : choices)
+            buttons.push_back(box.addButton(choice, QMessageBox::AcceptRole));
+        box.setEscapeButton(box.addButton(QMessageBox::Cancel));
+        if (!buttons.empty()) box.setDefaultButton(qobject_cast<QPushButton*>(buttons.front()));
+        WidenForCaption(box);
+        box.exec();
+        for (std::size_t k = 0; k < buttons.size(); ++k) {
+            if (box.clickedButton() == buttons[k]) return static_cast<int>(k);
+        }
+        return std::nullopt;
     }
 };
 
@@ -47,6 +82,10 @@ void ShowMessage(QWidget* parent, std::string_view text) {
 
 bool AskQuestion(QWidget* parent, std::string_view text) {
     return g_runner->Ask(parent, FromBytes(text));
+}
+
+std::optional<int> AskChoice(QWidget* parent, std::string_view text, const QStringList& choices) {
+    return g_runner->Choose(parent, FromBytes(text), choices);
 }
 
 std::string ToBytes(const QString& text) {

@@ -6,15 +6,19 @@
 #include <QDir>
 #include <QFile>
 #include <QFrame>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QStyle>
 #include <algorithm>
 
 #include "book/ListText.h"
 #include "book/MediaLists.h"
+#include "browse/BookFigures.h"
 #include "history/BookHistory.h"
 #include "sync/HandsetFiles.h"
 #include "sync/WriteGuard.h"
@@ -33,6 +37,25 @@ namespace numora {
 namespace {
 
 constexpr int kSpeedDialBoxLen = 2;
+
+// A file already chosen, read and written as the page's files are.
+class CChosenFile : public IFileAccess {
+public:
+    CChosenFile(IFileAccess& files, std::string path) : m_files(files), m_path(std::move(path)) {}
+    std::optional<std::string> ChooseOpenPath() override { return m_path; }
+    std::optional<std::string> ChooseSavePath() override { return m_path; }
+    ReadResult ReadAll(const std::string& path, std::vector<uint8_t>& bytes) override {
+        return m_files.ReadAll(path, bytes);
+    }
+    bool Save(const std::string& path, std::span<const uint8_t> bytes,
+              FileReaders readers) override {
+        return m_files.Save(path, bytes, readers);
+    }
+
+private:
+    IFileAccess& m_files;
+    std::string m_path;
+};
 
 struct NumberLayout {
     const char* name;     // object name prefix
@@ -80,12 +103,15 @@ CPBDialog::CPBDialog(IPort& port, IClock& clock, IProfile& profile, QWidget* par
         }
         if (outcome == RunOutcome::ReadCompleted) KeepBook(history::kRead);
         if (outcome == RunOutcome::WriteCompleted) KeepBook(history::kWritten);
+        // The book a write left half on the phone is kept, to be written again.
+        const bool phoneBroken = m_session.Engine().PhoneBookBroken();
+        if (phoneBroken) KeepBook(history::kWriteStopped);
         // After the connection message, one more says what the book now lacks.
         if (outcome == RunOutcome::Failed) {
             if (reading) {
                 MessageBox(kReadIncomplete);
-            } else if (m_session.Engine().PhoneBookBroken()) {
-                MessageBox(kWriteIncomplete);
+            } else if (phoneBroken) {
+                MessageBox(WriteStoppedMessage(m_session.Engine().PhoneBook()));
             }
         }
         emit runEnded(static_cast<int>(outcome));
@@ -97,42 +123,47 @@ CPBDialog::~CPBDialog() {
     m_book.SetMessageSink(nullptr);
 }
 
+// Controls go into the page, or into the panel's scrolling fields, at their template places.
+void CPBDialog::Put(QWidget* widget, const QRect& rect) const {
+    widget->setGeometry(rect.translated(-m_origin));
+}
+
 QLabel* CPBDialog::Label(const QString& text, int x, int y, int w, int h) {
-    auto* label = new QLabel(text, this);
+    auto* label = new QLabel(text, m_into);
     m_units.PlaceLabel(label, x, y, w, h);
+    label->move(label->pos() - m_origin);
     return label;
 }
 
 QLineEdit* CPBDialog::Edit(const char* name, int x, int y, int w, int h, int maxLength) {
-    auto* edit = new QLineEdit(this);
+    auto* edit = new QLineEdit(m_into);
     edit->setObjectName(QString::fromLatin1(name));
     if (maxLength > 0) edit->setMaxLength(maxLength);
-    m_units.Place(edit, x, y, w, h);
+    Put(edit, m_units.Rect(x, y, w, h));
     return edit;
 }
 
 QComboBox* CPBDialog::Combo(const char* name, int x, int y, int w) {
-    auto* combo = new QComboBox(this);
+    auto* combo = new QComboBox(m_into);
     combo->setObjectName(QString::fromLatin1(name));
-    combo->setGeometry(m_units.X(x), m_units.Y(y), m_units.X(w), combo->sizeHint().height());
+    Put(combo, QRect(m_units.X(x), m_units.Y(y), m_units.X(w), combo->sizeHint().height()));
     return combo;
 }
 
 QPushButton* CPBDialog::Button(const char* name, const QString& text, int x, int y, int w, int h) {
-    auto* button = new QPushButton(text, this);
+    auto* button = new QPushButton(text, m_into);
     button->setObjectName(QString::fromLatin1(name));
     button->setAutoDefault(false);
-    m_units.Place(button, x, y, w, h);
+    Put(button, m_units.Rect(x, y, w, h));
     return button;
 }
 
 void CPBDialog::BuildControls() {
-    setFixedSize(m_units.Size(kPageWidth, kPageHeight));
+    resize(m_units.Size(kPageWidth, kPageHeight));
 
-    auto* frame = new QFrame(this);
-    frame->setFrameShape(QFrame::Box);
-    frame->setFrameShadow(QFrame::Sunken);
-    m_units.Place(frame, 224, 0, 150, 324);
+    m_panelFrame = new QFrame(this);
+    m_panelFrame->setFrameShape(QFrame::Box);
+    m_panelFrame->setFrameShadow(QFrame::Sunken);
 
     m_voice = Edit("voiceEdit", 26, 0, 50, 12, 0);
     m_voice->hide();
@@ -140,7 +171,6 @@ void CPBDialog::BuildControls() {
 
     m_list = new CPBListCtrl(this);
     m_list->setObjectName(QStringLiteral("bookList"));
-    m_units.Place(m_list, 2, 51, 220, 273);
 
     Label(QStringLiteral("Group :"), 8, 11, 55, 8);
     m_filterCombo = Combo("filterCombo", 65, 9, 80);
@@ -149,6 +179,21 @@ void CPBDialog::BuildControls() {
     m_smsGroupCombo = Combo("smsGroupCombo", 65, 28, 79);
     m_editSmsGroup =
         Button("editSmsGroupButton", QStringLiteral("Edit Msg. Group"), 153, 27, 60, 17);
+
+    // The panel's fields scroll when the page is shorter than the template; its frame stays.
+    m_panelScroll = new QScrollArea(this);
+    m_panelScroll->setObjectName(QStringLiteral("panelScroll"));
+    m_panelScroll->setFrameShape(QFrame::NoFrame);
+    m_panelScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_panelScroll->viewport()->setAutoFillBackground(false);
+    m_panel = new QWidget;
+    m_panel->setObjectName(QStringLiteral("panelFields"));
+    m_panel->resize(PanelFieldsSize(m_units));
+    m_panelScroll->setWidget(m_panel);
+    // The frame shows through around the fields.
+    m_panel->setAutoFillBackground(false);
+    m_into = m_panel;
+    m_origin = QPoint(m_units.X(kPanelLeft), 0);
 
     Label(QStringLiteral("ID"), 228, 5, 24, 8);
     m_id = Edit("idEdit", 254, 3, 114, 12, 0);
@@ -176,9 +221,9 @@ void CPBDialog::BuildControls() {
 
     Label(QStringLiteral("E-mail"), 228, 189, 25, 8);
     m_email = Edit("emailEdit", 254, 187, 72, 13, kTextLen);
-    m_secret = new QCheckBox(QStringLiteral("Secret"), this);
+    m_secret = new QCheckBox(QStringLiteral("Secret"), m_into);
     m_secret->setObjectName(QStringLiteral("secretCheck"));
-    m_units.Place(m_secret, 331, 197, 37, 10);
+    Put(m_secret, m_units.Rect(331, 197, 37, 10));
     Label(QStringLiteral("Wireless Address"), 229, 203, 98, 8);
     m_wireless = Edit("wirelessEdit", 229, 212, 140, 16, kTextLen);
     Label(QStringLiteral("Memo"), 228, 235, 24, 8);
@@ -191,20 +236,27 @@ void CPBDialog::BuildControls() {
     m_msgRinger = Combo("msgRingerCombo", 275, 267, 96);
     Label(QStringLiteral("Graphic"), 228, 287, 46, 8);
     m_graphic = Combo("graphicCombo", 275, 285, 96);
-    m_delete = Button("deleteButton", QStringLiteral("Delete"), 239, 303, 35, 15);
-    m_reset = Button("resetButton", QStringLiteral("Reset"), 281, 303, 35, 15);
-    m_save = Button("saveButton", QStringLiteral("Save"), 323, 303, 35, 15);
+    m_into = this;
+    m_origin = QPoint();
+    // The rest is placed by LayOut.
+    m_delete = Button("deleteButton", QStringLiteral("Delete"), 0, 0, 0, 0);
+    m_reset = Button("resetButton", QStringLiteral("Reset"), 0, 0, 0, 0);
+    m_save = Button("saveButton", QStringLiteral("Save"), 0, 0, 0, 0);
 
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("progressBar"));
     m_progress->setTextVisible(false);
     m_progress->setRange(0, 100);
     m_progress->setValue(0);
-    m_units.Place(m_progress, 2, 327, 372, 6);
-    m_read = Button("readButton", QStringLiteral("Read from Phone"), 2, 338, 90, 16);
-    m_write = Button("writeButton", QStringLiteral("Write to Phone"), 94, 338, 90, 16);
-    m_fileOpen = Button("fileOpenButton", QStringLiteral("File Open"), 192, 338, 90, 16);
-    m_fileSave = Button("fileSaveButton", QStringLiteral("File Save"), 284, 338, 90, 16);
+    m_read = Button("readButton", QStringLiteral("Read from Phone"), 0, 0, 0, 0);
+    m_write = Button("writeButton", QStringLiteral("Write to Phone"), 0, 0, 0, 0);
+    m_fileOpen = Button("fileOpenButton", QStringLiteral("File Open"), 0, 0, 0, 0);
+    m_fileSave = Button("fileSaveButton", QStringLiteral("File Save"), 0, 0, 0, 0);
+
+    m_metrics =
+        PageMetrics{m_units, style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this),
+                    m_panelFrame->frameWidth(), m_filterCombo->height()};
+    LayOut();
 
     connect(m_list, &CPBListCtrl::listSelect, this, &CPBDialog::OnListSelect);
     connect(m_filterCombo, &QComboBox::activated, this, &CPBDialog::OnFilterChanged);
@@ -228,6 +280,32 @@ void CPBDialog::BuildControls() {
     m_list->installEventFilter(this);
 }
 
+void CPBDialog::SetGrowth(QSize growth) {
+    if (growth == m_growth) return;
+    m_growth = growth;
+    LayOut();
+}
+
+void CPBDialog::LayOut() {
+    const PageGeometry p = LayOutPage(m_growth, m_metrics);
+    m_filterCombo->setGeometry(p.filterCombo);
+    m_editGroup->setGeometry(p.editGroup);
+    m_smsGroupCombo->setGeometry(p.smsCombo);
+    m_editSmsGroup->setGeometry(p.editSmsGroup);
+    m_list->setGeometry(p.list);
+    m_panelFrame->setGeometry(p.panelFrame);
+    m_panelScroll->setVerticalScrollBarPolicy(p.panelScrolls ? Qt::ScrollBarAsNeeded
+                                                             : Qt::ScrollBarAlwaysOff);
+    m_panelScroll->setGeometry(p.panelView);
+    const std::array<QPushButton*, 3> panelButtons = {m_delete, m_reset, m_save};
+    for (std::size_t k = 0; k < panelButtons.size(); ++k)
+        panelButtons[k]->setGeometry(p.panelButtons[k]);
+    m_progress->setGeometry(p.progress);
+    const std::array<QPushButton*, 4> commands = {m_read, m_write, m_fileOpen, m_fileSave};
+    for (std::size_t k = 0; k < commands.size(); ++k)
+        commands[k]->setGeometry(p.commands[k]);
+}
+
 void CPBDialog::BuildList() {
     const auto& columns = kListColumnTable;
     for (int c = 0; c < kListColumns; ++c) {
@@ -240,6 +318,23 @@ void CPBDialog::BuildList() {
     m_list->EndUpdate();
     m_list->SetHighlight(CPBListCtrl::kAllColumns);
     m_list->SetNotifyWindow(this);
+    // A click on a heading sorts the view by that column.
+    QHeaderView* headings = m_list->horizontalHeader();
+    headings->setSectionsClickable(true);
+    connect(headings, &QHeaderView::sectionClicked, this,
+            [this](int column) { SortList(NextSort(m_sort, column)); });
+
+    // The window shows the find field beside the page's tab.
+    m_findField = new QLineEdit(this);
+    m_findField->setObjectName(QStringLiteral("findField"));
+    m_findField->setPlaceholderText(QStringLiteral("Find (Ctrl+F)"));
+    m_findField->setToolTip(
+        QStringLiteral("Finds entries by name, number, e-mail, wireless address or memo"));
+    m_findField->setClearButtonEnabled(true);
+    m_findField->hide();
+    AcceptHandsetText(m_findField);
+    m_findField->installEventFilter(this);
+    connect(m_findField, &QLineEdit::textChanged, this, [this] { ApplyView(false); });
 }
 
 void CPBDialog::StartUp(const PortTable& discovered) {
@@ -258,10 +353,26 @@ void CPBDialog::StartUp(const PortTable& discovered) {
 bool CPBDialog::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
     const int key = static_cast<QKeyEvent*>(event)->key();
+    // Escape ends a search; Enter or Down goes from the search to what it found.
+    if (watched == m_findField) {
+        if (key == Qt::Key_Escape) {
+            ClearFind();
+            return true;
+        }
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Down) {
+            m_list->setFocus(Qt::ShortcutFocusReason);
+            return true;
+        }
+        return false;
+    }
     // The keys stand for their buttons, and do nothing while the button is disabled.
     if (watched == m_list) {
         if (key == Qt::Key_Delete && m_delete->isEnabled()) {
             OnDelete();
+            return true;
+        }
+        if (key == Qt::Key_Escape && !m_findField->text().isEmpty()) {
+            ClearFind();
             return true;
         }
         return false;
@@ -298,8 +409,8 @@ void CPBDialog::EnableControls(bool enable) {
     m_locked = !enable;
     emit sheetEnable(enable);
     for (QWidget* w : std::initializer_list<QWidget*>{
-             m_filterCombo, m_smsGroupCombo, m_editSmsGroup, m_editGroup, m_list, m_read, m_write,
-             m_fileOpen, m_fileSave, m_name, m_email, m_wireless, m_memo}) {
+             m_filterCombo, m_smsGroupCombo, m_editSmsGroup, m_editGroup, m_list, m_findField,
+             m_read, m_write, m_fileOpen, m_fileSave, m_name, m_email, m_wireless, m_memo}) {
         w->setEnabled(enable);
     }
     for (const NumberControls& n : m_numbers)
@@ -392,6 +503,8 @@ void CPBDialog::RefreshList() {
         }
     }
     m_list->EndUpdate();
+    m_searchIndexed = false;
+    ApplyView(true);
     ShowSelectedEntry();
 }
 
@@ -654,6 +767,8 @@ void CPBDialog::OnDelete() {
     for (int c = 1; c < kListColumns; ++c)
         m_list->SetCell(slot, c, QString());
     m_list->EndUpdate();
+    m_searchIndexed = false;
+    ApplyView(true);
     ShowSelectedEntry();
 }
 
@@ -716,8 +831,17 @@ bool CPBDialog::WriteIsWanted() {
 }
 
 void CPBDialog::OnFileOpen() {
+    OpenBook(m_files != nullptr ? *m_files : *m_ownFiles);
+}
+
+void CPBDialog::OpenBookFile(const QString& path) {
+    CChosenFile chosen(m_files != nullptr ? *m_files : *m_ownFiles, path.toStdString());
+    OpenBook(chosen);
+}
+
+void CPBDialog::OpenBook(IFileAccess& files) {
     KeepEdits(history::kBeforeOpen);
-    if (const auto report = FileOpen(m_book, *this, m_files != nullptr ? *m_files : *m_ownFiles)) {
+    if (const auto report = FileOpen(m_book, *this, files)) {
         KeepBook(history::kOpened);
         m_incompleteRead = false;
         m_damagedFile = report->Damaged();
@@ -728,6 +852,80 @@ void CPBDialog::OnFileSave() {
     if (FileSave(m_book, *this, m_files != nullptr ? *m_files : *m_ownFiles)) {
         KeepBook(history::kSaved);
     }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Find and sort
+
+void CPBDialog::SetHomeRegion(const std::string& region) {
+    m_search = BookSearch(region);
+    m_searchIndexed = false;
+}
+
+void CPBDialog::StartFind() {
+    if (!m_findField->isEnabled()) return;
+    m_findField->setFocus(Qt::ShortcutFocusReason);
+    m_findField->selectAll();
+}
+
+void CPBDialog::ClearFind() {
+    m_findField->clear();
+    m_list->setFocus(Qt::ShortcutFocusReason);
+    if (m_list->HasSelectedItem())
+        m_list->scrollTo(m_list->model()->index(m_list->GetSelectedItem(), 0));
+}
+
+void CPBDialog::SortList(ListSort sort) {
+    m_sort = sort;
+    QHeaderView* headings = m_list->horizontalHeader();
+    headings->setSortIndicatorShown(sort.order != SortOrder::Slots);
+    headings->setSortIndicator(sort.column, sort.order == SortOrder::Descending
+                                                ? Qt::DescendingOrder
+                                                : Qt::AscendingOrder);
+    ApplyView(true);
+}
+
+void CPBDialog::ApplyView(bool keepSelected) {
+    const std::string typed = ToBytes(m_findField->text());
+    const bool searching = IsSearch(typed);
+    if (searching && !m_searchIndexed) {
+        m_search.Index(m_book);
+        m_searchIndexed = true;
+    }
+    SlotSet shown = ShownRows(m_book, FilterGroup(), typed, m_search);
+    const bool selected = m_list->HasSelectedItem();
+    const int row = m_list->GetSelectedItem();
+    if (searching && keepSelected && selected && m_list->IsRowShown(row)) {
+        shown.set(static_cast<std::size_t>(row));
+    }
+    std::array<bool, kEntrySlots> rows{};
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        rows[r] = shown.test(r);
+    m_list->SetRowsShown(rows);
+
+    std::vector<RowTexts> texts(static_cast<std::size_t>(m_list->RowCount()));
+    if (m_sort.order != SortOrder::Slots) {
+        for (int r = 0; r < m_list->RowCount(); ++r)
+            texts[static_cast<std::size_t>(r)][static_cast<std::size_t>(m_sort.column)] =
+                ToBytes(m_list->CellText(r, m_sort.column));
+    }
+    m_list->SetRowOrder(SortedRows(texts, m_sort));
+
+    // The highlight stays on a row the list shows; a search puts it on the first row it finds.
+    if ((selected || searching) && !m_list->IsRowShown(row)) {
+        const int first = m_list->FirstShownRow();
+        if (first >= 0) {
+            m_list->SelectItem(first);
+        } else {
+            m_list->ClearSelectedItem();
+        }
+        ShowSelectedEntry();
+    }
+    emit bookShown();
+}
+
+QString CPBDialog::StatusLine() const {
+    return FromBytes(BookStatusLine(m_book));
 }
 
 // ---------------------------------------------------------------------------------------------

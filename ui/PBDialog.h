@@ -13,25 +13,30 @@
 
 #include "book/PBData.h"
 #include "book/PbFileCommands.h"
+#include "browse/BookSearch.h"
+#include "browse/RowOrder.h"
 #include "link/PortSearch.h"
 #include "sync/PhoneSession.h"
 #include "ui/DialogUnits.h"
+#include "ui/PageLayout.h"
 #include "ui/PortSearchDlg.h"
 
 class QCheckBox;
 class QComboBox;
+class QFrame;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
+class QScrollArea;
 
 namespace numora {
 
 class CBookHistory;
 class CPBListCtrl;
 
-// Shown after the connection message when a read broke off (a broken write shows the engine's
-// kWriteIncomplete), and asked before writing a book that came from a broken read.
+// Shown after the connection message when a read broke off (a broken write says what the phone
+// holds now), and asked before writing a book that came from a broken read.
 inline constexpr std::string_view kReadIncomplete =
     "The phone book was not read completely: the window holds only what arrived.";
 inline constexpr std::string_view kWriteIncompleteBook =
@@ -52,9 +57,10 @@ struct NumberControls {
 class CPBDialog : public QWidget, public ISessionView, public IFileView {
     Q_OBJECT
 public:
-    // The page size in dialog units.
+    // The page size in dialog units, and the left edge of its panel.
     static constexpr int kPageWidth = 375;
     static constexpr int kPageHeight = 356;
+    static constexpr int kPanelLeft = 224;
 
     CPBDialog(IPort& port, IClock& clock, IProfile& profile, QWidget* parent = nullptr);
     ~CPBDialog() override;
@@ -64,6 +70,13 @@ public:
     CPhoneSession& Session() { return m_session; }
     CPBListCtrl* List() const { return m_list; }
     const CDialogUnits& Units() const { return m_units; }
+
+    // The room the window gives the page beyond its template size (less when negative): the
+    // controls are laid out for it. No growth is the template's fixed layout.
+    void SetGrowth(QSize growth);
+    QSize Growth() const { return m_growth; }
+    QSize TemplateSize() const { return m_units.Size(kPageWidth, kPageHeight); }
+    QSize MinimumGrowth() const { return MinimumPageGrowth(m_metrics); }
 
     // Where "backup.efs" is deleted: the program's folder unless told otherwise.
     void SetProgramFolder(const QString& folder) { m_programFolder = folder; }
@@ -112,6 +125,22 @@ public:
     // The book in the page came from a file that was not read whole.
     bool BookFromDamagedFile() const { return m_damagedFile; }
 
+    // Find as you type: the field the window shows beside the page's tab. While it holds text
+    // the list shows only the entries it finds among those the group filter shows; the panel
+    // stays as it is (editable under "All"), and an entry edited so that it is no longer found
+    // stays in the list until the search changes.
+    QLineEdit* FindField() const { return m_findField; }
+    // Numbers are found in their international form under this region ("DE").
+    void SetHomeRegion(const std::string& region);
+    void StartFind();
+    // Empties the search: every row shows again, the selected entry stays selected.
+    void ClearFind();
+    // The list's order by a column heading (as a click on it gives); the book is not touched.
+    void SortList(ListSort sort);
+    ListSort Sort() const { return m_sort; }
+    // "40 of 300 entries, 260 free; 18 of 19 speed dials free"
+    QString StatusLine() const;
+
     // What the speed dial dialog reads of the panel; kind index 0 Mobile .. 4 Fax.
     QString SpeedDialBoxText(int kindIndex) const;
     QString NumberBoxText(int kindIndex) const;
@@ -123,6 +152,8 @@ public slots:
     void OnWriteToPhone();
     void OnFileOpen();
     void OnFileSave();
+    // File Open of a file already chosen (dropped on the window, named on the command line).
+    void OpenBookFile(const QString& path);
     void OnSave();
     void OnReset();
     void OnDelete();
@@ -135,6 +166,8 @@ signals:
     void sheetEnable(bool enable);
     // A read or write run has ended (a RunOutcome).
     void runEnded(int outcome);
+    // The list was filled again or an entry changed; the status line follows.
+    void bookShown();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -143,6 +176,9 @@ private:
     void BuildControls();
     void BuildList();
     void OnListSelect();
+    // Applies the search and the sort to the list's rows. A refresh keeps the selected row in
+    // sight; a new search shows only what it finds and moves the highlight to its first row.
+    void ApplyView(bool keepSelected);
     void OnFilterChanged();
     void OnNumberChanged(int kindIndex);
     void FillRow(int slot);
@@ -155,8 +191,11 @@ private:
     PBEntry TypedEntry(int slot, const PBEntry* before) const;
     void ApplySpeedDials(int slot);
     void ReportHistoryFailure();
+    void OpenBook(IFileAccess& files);
     bool WriteIsWanted();
 
+    void LayOut();
+    void Put(QWidget* widget, const QRect& rect) const;
     QLabel* Label(const QString& text, int x, int y, int w, int h);
     QLineEdit* Edit(const char* name, int x, int y, int w, int h, int maxLength);
     QComboBox* Combo(const char* name, int x, int y, int w);
@@ -174,7 +213,20 @@ private:
     bool m_incompleteRead = false;
     bool m_damagedFile = false;
 
+    QSize m_growth;
+    PageMetrics m_metrics{m_units};
+    QWidget* m_into = this;  // where the controls being built go, at m_origin of the page
+    QPoint m_origin;
+
+    BookSearch m_search;
+    bool m_searchIndexed = false;  // the search holds the book's entries as they are
+    ListSort m_sort;
+
     CPBListCtrl* m_list = nullptr;
+    QLineEdit* m_findField = nullptr;
+    QFrame* m_panelFrame = nullptr;
+    QScrollArea* m_panelScroll = nullptr;
+    QWidget* m_panel = nullptr;
     QComboBox* m_filterCombo = nullptr;
     QPushButton* m_editGroup = nullptr;
     QComboBox* m_smsGroupCombo = nullptr;

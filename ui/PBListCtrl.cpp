@@ -308,6 +308,45 @@ void CPBListCtrl::SelectItem(int row) {
         m_model->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
+QSize CPBListCtrl::SizeForRows(int rows) const {
+    int width = 2 * frameWidth();
+    for (int c = 0; c < ColumnCount(); ++c)
+        width += columnWidth(c);
+    if (RowCount() > rows) width += style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    const int header = horizontalHeader()->sizeHint().height();
+    return {width, 2 * frameWidth() + header + rows * verticalHeader()->defaultSectionSize()};
+}
+
+void CPBListCtrl::SetRowOrder(std::span<const int> order) {
+    QHeaderView* rows = verticalHeader();
+    for (int at = 0; at < static_cast<int>(order.size()); ++at) {
+        const int from = rows->visualIndex(order[static_cast<std::size_t>(at)]);
+        if (from >= 0 && from != at) rows->moveSection(from, at);
+    }
+}
+
+void CPBListCtrl::SetRowsShown(std::span<const bool> shown) {
+    const int n = std::min(RowCount(), static_cast<int>(shown.size()));
+    for (int row = 0; row < n; ++row) {
+        if (isRowHidden(row) == shown[static_cast<std::size_t>(row)]) {
+            setRowHidden(row, !shown[static_cast<std::size_t>(row)]);
+        }
+    }
+}
+
+bool CPBListCtrl::IsRowShown(int row) const {
+    return row >= 0 && row < RowCount() && !isRowHidden(row);
+}
+
+int CPBListCtrl::FirstShownRow() const {
+    const QHeaderView* rows = verticalHeader();
+    for (int at = 0; at < RowCount(); ++at) {
+        const int row = rows->logicalIndex(at);
+        if (!isRowHidden(row)) return row;
+    }
+    return -1;
+}
+
 int CPBListCtrl::HitTestEx(const QPoint& pos, int* col) const {
     if (col != nullptr) *col = -1;
     const int row = rowAt(pos.y());
@@ -357,6 +396,12 @@ void CPBListCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void CPBListCtrl::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Space && !m_clickNotifyWnd.isNull() && currentIndex().isValid()) {
+        SelectItem(currentIndex().row());
+        PostSelect();
+        PostClick();
+        return;
+    }
     QTableView::keyPressEvent(event);
     if (IsNavigationKey(event->key()) && m_clickNotifyWnd.isNull()) PostSelect();
 }

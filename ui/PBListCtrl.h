@@ -56,6 +56,18 @@ public:
     void SelectItem(int row);
     void ClearSelectedItem();
 
+    // The size that shows every column and this many rows under the headings, without scroll
+    // bars; a vertical scroll bar's width is added when the list has more rows than that.
+    QSize SizeForRows(int rows) const;
+
+    // The order rows are shown in, first shown first (a permutation of the rows), and which
+    // are shown at all. Both change the view only: row i stays row i for every other call.
+    void SetRowOrder(std::span<const int> order);
+    void SetRowsShown(std::span<const bool> shown);
+    bool IsRowShown(int row) const;
+    // The first row shown from the top, or -1 when none is.
+    int FirstShownRow() const;
+
     // The row under a point of the list's viewport, and in col its column; -1 off any cell.
     int HitTestEx(const QPoint& pos, int* col = nullptr) const;
 
@@ -67,6 +79,8 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    // Space on a list with a click target is a click on the current row, so that a choice made
+    // by clicking can be made from the keyboard too.
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;

@@ -1,6 +1,8 @@
 #include "ui/PBSpeedDialDlg.h"
 
 #include <QPushButton>
+#include <QScreen>
+#include <algorithm>
 #include <array>
 
 #include "book/ListText.h"
@@ -55,12 +57,30 @@ CPBSpeedDialDlg::CPBSpeedDialDlg(CPBDialog* page)
     m_table->SetHighlight(CPBListCtrl::kAllColumns);
     m_table->SetClickNotifyWindow(this);
     m_table->SetCell(kSpeedDialSlots, kColName, QStringLiteral("Not Use Speed Dial"));
+    FitToColumnsAndScreen(ok, cancel);
     // Navigation keys say nothing here: only a click on a row counts as a choice.
     connect(m_table, &CPBListCtrl::listClick, this,
             [this] { m_nClickedRow = m_table->GetSelectedItem(); });
 
     FillFromBook();
     OverlayPendingChoices();
+}
+
+// The table is as wide as its columns, the dial number's too; on a screen too short for the
+// dialog the table gives up rows (it scrolls) so that OK and Cancel stay on the screen.
+void CPBSpeedDialDlg::FitToColumnsAndScreen(QWidget* ok, QWidget* cancel) {
+    const int wider = std::max(0, m_table->SizeForRows(1).width() - m_table->width());
+    int shorter = 0;
+    if (const QScreen* s = screen()) {
+        // Room for the title bar, two lines high in most window managers.
+        const int room = s->availableGeometry().height() - 2 * fontMetrics().height();
+        const int minTable = m_table->SizeForRows(3).height();
+        shorter = std::clamp(height() - room, 0, std::max(0, m_table->height() - minTable));
+    }
+    setFixedSize(width() + wider, height() - shorter);
+    m_table->resize(m_table->width() + wider, m_table->height() - shorter);
+    for (QWidget* button : {ok, cancel})
+        button->move(button->x() + wider / 2, button->y() - shorter);
 }
 
 void CPBSpeedDialDlg::FillFromBook() {

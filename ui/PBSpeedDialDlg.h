@@ -27,6 +27,7 @@ public slots:
     void accept() override;
 
 private:
+    void FitToColumnsAndScreen(QWidget* ok, QWidget* cancel);
     void FillFromBook();
     void OverlayPendingChoices();
 

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 
 #include "book/PBData.h"
 #include "ui/DialogUnits.h"
@@ -103,6 +104,17 @@ CSlotListDlg::CSlotListDlg(const SlotListTemplate& t, QWidget* parent)
         m_list->SetCell(k, 0, QString::asprintf("%2d ", k));
     m_list->SetHighlight(CPBListCtrl::kAllColumns);
     m_list->SetNotifyWindow(this);
+    // Every slot shows, down to the last ("Etc."), whatever the font: the list and the dialog
+    // grow to hold the rows, and the name column fills the list's width.
+    m_list->setColumnWidth(kColName,
+                           m_list->width() - 2 * m_list->frameWidth() - m_list->columnWidth(0));
+    const int taller = std::max(0, m_list->SizeForRows(t.rows).height() - m_list->height());
+    if (taller > 0) {
+        setFixedSize(width(), height() + taller);
+        m_list->resize(m_list->width(), m_list->height() + taller);
+        for (QPushButton* button : {edit, del, ok})
+            button->move(button->x(), button->y() + taller);
+    }
     // A double click is the Edit button.
     connect(m_list, &CPBListCtrl::listDblClk, this, &CSlotListDlg::OnEdit);
 }

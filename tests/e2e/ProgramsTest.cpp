@@ -38,7 +38,7 @@ TEST_F(ProgramsTest, EveryProgramTakesHelpAndVersionWithoutADisplay) {
         std::string name;
         std::string usage;  // how its help begins
     } programs[] = {
-        {NUMORA_APP, "numora", "Usage: numora [options]\n"},
+        {NUMORA_APP, "numora", "Usage: numora [options] [FILE]\n"},
         {NUMORA_CLI, "numora-cli", "usage: numora-cli dump"},
         {NUMORA_SIM, "numora-sim", "Usage: numora-sim [options]\n"},
     };

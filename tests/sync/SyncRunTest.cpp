@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "formats/BookJson.h"
 #include "book/Records.h"
+#include "formats/BookJson.h"
 #include "link/FrameCodec.h"
 #include "link/ProtocolLog.h"
 #include "sim/HandsetSim.h"
@@ -215,9 +215,13 @@ TEST(SyncRunTest, WriteFollowsTheTwoPassesAndCountsMembersFromTheList) {
     EXPECT_EQ(rig.page.maxProgress, kWriteProgressEnd);
 }
 
+// The handset's answer to the last mode control comes in the pause before the port closes; the
+// protocol log shows it as the answer it is.
 TEST(SyncRunTest, WriteEndsWithTheMessageOnlyAfterThePortIsClosed) {
     CPBData empty;
     Rig rig(empty);
+    CProtocolLog log(rig.clock);
+    rig.session.SetTrace(&log);
     AddEntry(rig.book, 0, "Solo", kEtcGroup);
     bool portOpen = true;
     bool unlocked = true;
@@ -236,6 +240,9 @@ TEST(SyncRunTest, WriteEndsWithTheMessageOnlyAfterThePortIsClosed) {
     ASSERT_EQ(rs.back().bytes[0], cmd::kModeControl);
     EXPECT_EQ(rs.back().bytes[1], 2);
     EXPECT_GE(shownAt - rs.back().ms, kWriteEndPauseMs);
+    const auto& last = log.Lines().back();
+    EXPECT_EQ(last.bytes, (std::vector<uint8_t>{cmd::kModeControl, 2, 0}));
+    EXPECT_EQ(last.note, "");
 }
 
 TEST(SyncRunTest, WriteThenReadGivesTheBookBack) {
@@ -497,6 +504,40 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"SendsFlagsWithoutPause", true, Talking(SimTalk::Flags), RunFailure::NoHandset,
                   false, kDefaultSearchTimeoutMs + 1}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A write cut off at each of its stages leaves on the handset what the engine says it holds:
+// the clearing pass empties the used-slot mask before the first entry, and the data pass writes
+// it again after the groups, so in between a read finds no entries at all.
+TEST(SyncRunTest, AStoppedWriteKnowsWhatAReadOfThePhoneFinds) {
+    CPBData written;
+    for (int slot = 0; slot < 20; ++slot)
+        AddEntry(written, slot, "W" + std::to_string(slot), kEtcGroup);
+    written.SetSpeedDial(7, 4, kMobile);
+    struct Case {
+        int hangupAt;  // requests: 3 the password, then about 19 speed dials, 5 SMS groups,
+                       // the mask, 8 groups, 20 entries, 7 groups, the mask, 19 speed dials
+        PhoneHolds holds;
+        int entriesRead;
+    };
+    const Case cases[] = {
+        {3, PhoneHolds::ItsBook, 3},
+        {10, PhoneHolds::ItsEntriesLessSpeedDials, 3},
+        {45, PhoneHolds::NoEntries, 0},
+        {60, PhoneHolds::NoEntries, 0},
+        {75, PhoneHolds::NewEntriesLessSpeedDials, 20},
+    };
+    for (const Case& c : cases) {
+        Rig rig(BookWithSlots({1, 2, 3}), At(&SimFaults::hangupAt, {c.hangupAt}));
+        rig.book = written;
+        ASSERT_EQ(rig.Write(), RunOutcome::Failed) << c.hangupAt;
+        EXPECT_EQ(rig.session.Engine().PhoneBook(), c.holds) << c.hangupAt;
+        EXPECT_EQ(rig.session.Engine().PhoneBookBroken(), c.holds != PhoneHolds::ItsBook);
+        EXPECT_EQ(BookFromTables(rig.sim.Tables()).CountUsedEntries(), c.entriesRead) << c.hangupAt;
+    }
+    EXPECT_EQ(WriteStoppedMessage(PhoneHolds::NoEntries),
+              "The write stopped: the phone now holds no entries. Write the book to the phone "
+              "again.");
+}
 
 // A device named for the run stands for every port number. When it talks without pause, each
 // burst without "OK" moves the search on: the numbers stay within 1 to 50, the time-out holds

@@ -3,11 +3,14 @@
 #pragma once
 
 #include <QAction>
+#include <QFile>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTemporaryDir>
 
+#include "UiTestSupport.h"
 #include "app/MainFrame.h"
+#include "book/PbFile.h"
 
 namespace numora::test {
 
@@ -19,6 +22,19 @@ inline FrameOptions TestOptions(const QTemporaryDir& dir, const QString& port = 
     options.programFolder = dir.path();
     if (!port.isEmpty()) options.port = dir.filePath(port);
     return options;
+}
+
+// The test book as a phone-book file in the folder; its path, empty when it cannot be written.
+inline QString WriteTestBookFile(const QTemporaryDir& dir, const QString& name) {
+    CPBData book;
+    FillTestBook(book);
+    std::vector<uint8_t> bytes;
+    WritePbRecords(book, bytes, nullptr);
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return {};
+    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    return path;
 }
 
 inline QAction* FileAction(CMainFrame& frame, const QString& text) {

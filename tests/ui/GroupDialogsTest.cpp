@@ -129,8 +129,9 @@ private slots:
         QCOMPARE(rig->Cell(1, col::kGroup), QStringLiteral("Kin"));
     }
 
-    // The list shows the seven slots; row 0 reads "All" whatever the book calls group 0, and
-    // shows and stores it in the edit dialog, where a fixed group's name cannot be typed.
+    // The list shows the seven slots, all at once; row 0 reads "All" whatever the book calls
+    // group 0, and shows and stores it in the edit dialog, where a fixed group's name cannot
+    // be typed.
     void groupZeroIsAllAndFixedNamesAreNotTyped() {
         rig->page.Book().SetGroup(0, "Everyone");
         runner->Expect([this](QDialog& dialog) {
@@ -139,6 +140,7 @@ private slots:
                 QCOMPARE(ListOf(dialog)->CellText(6, 0), QStringLiteral(" 6 "));
                 QCOMPARE(Names(ListOf(dialog)),
                          QStringList({"All", "Family", "Friends", "Fam", "", "", "Etc."}));
+                QVERIFY(ShowsWhole(ListOf(dialog), 6, kColName));
             }();
             runner->Expect([](QDialog& edit) {
                 auto* name = FindIn<QLineEdit>(edit, "groupName");

@@ -1,8 +1,9 @@
 // The window against the real numora-sim on a pseudo-terminal: --simulate starts it, the read
 // at start-up fills the list, an edit written to the handset comes back with the next read,
-// and closing the window during a write asks first.
+// and closing the window during a write asks first, saying what the phone is left with.
 #include <QFile>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
@@ -27,18 +28,6 @@ namespace {
 // A whole run against the simulator takes a few seconds; this is only the point where a run
 // that never ends counts as a failure.
 constexpr int kRunLimitMs = 60000;
-
-QString WriteTestBook(const QTemporaryDir& dir) {
-    CPBData book;
-    FillTestBook(book);
-    std::vector<uint8_t> bytes;
-    WritePbRecords(book, bytes, nullptr);
-    const QString path = dir.filePath(QStringLiteral("handset.pb"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return {};
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
-    return path;
-}
 
 // Waits for the page's run to end; its outcome.
 int WaitForRun(QSignalSpy& ended) {
@@ -65,7 +54,7 @@ private slots:
         FrameOptions options = TestOptions(dir);
         options.simulate = true;
         options.simulator = QStringLiteral(NUMORA_SIM);
-        options.simulatorBook = WriteTestBook(dir);
+        options.simulatorBook = WriteTestBookFile(dir, QStringLiteral("handset.pb"));
         CMainFrame frame(options);
         frame.show();
         QSignalSpy ended(frame.Page(), &CPBDialog::runEnded);
@@ -104,11 +93,15 @@ private slots:
         QCOMPARE(frame.History().List().front().what, QString::fromLatin1(history::kWritten));
     }
 
-    void closingWhileWritingAsksAndEndsTheRunCleanly() {
+    // Closed while its entries go out, the write leaves the handset without entries, as the
+    // question says and as the next read finds; the window's book is kept to write again.
+    void closingWhileWritingSaysWhatThePhoneIsLeftWith() {
         CTestRunner runner;
         QTemporaryDir dir;
-        SimProcess sim(NUMORA_SIM, {"--book", WriteTestBook(dir).toStdString()},
-                       dir.filePath(QStringLiteral("sim.log")).toStdString());
+        SimProcess sim(
+            NUMORA_SIM,
+            {"--book", WriteTestBookFile(dir, QStringLiteral("handset.pb")).toStdString()},
+            dir.filePath(QStringLiteral("sim.log")).toStdString());
         FrameOptions options = TestOptions(dir);
         options.port = QString::fromStdString(sim.Device());
         CMainFrame frame(options);
@@ -120,19 +113,40 @@ private slots:
         const QSettings ini(options.profilePath, QSettings::IniFormat);
         QVERIFY(!ini.contains(QStringLiteral("Port Setting/DS Com Port")));
 
+        // An edit no snapshot holds yet.
+        PBEntry dora = frame.Page()->Book().Entry(7);
+        SetText(dora.name, "Doris");
+        frame.Page()->Book().SetEntry(dora);
+        const CSyncEngine& engine = frame.Page()->Session().Engine();
         frame.Page()->OnWriteToPhone();
-        QApplication::processEvents();
+        QTRY_VERIFY_WITH_TIMEOUT(engine.PhoneBook() == PhoneHolds::NoEntries, kRunLimitMs);
         runner.answer = false;
         QVERIFY(!frame.close());
-        QCOMPARE(runner.questions, QStringList({FromBytes(kCloseDuringWrite)}));
-        QVERIFY(frame.Page()->Session().Engine().Running());
+        QCOMPARE(runner.questions,
+                 QStringList({QStringLiteral("A write to the phone is in progress. Closing now "
+                                             "leaves the phone with no entries. Close anyway?")}));
+        QVERIFY(engine.Running());
 
         runner.answer = true;
         QVERIFY(frame.close());
-        QVERIFY(!frame.Page()->Session().Engine().Running());
+        QVERIFY(!engine.Running());
         QVERIFY(!frame.Port().IsOpen());
         QCOMPARE(ended.last().first().toInt(), static_cast<int>(RunOutcome::Cancelled));
         QCOMPARE(runner.messages, QStringList());
+        QCOMPARE(frame.History().List().front().what, QString::fromLatin1(history::kWriteStopped));
+        QCOMPARE(frame.History().List().front().entries, 4);
+        QCOMPARE(frame.Page()->Book().Entry(7).name, dora.name);
+
+        QProcess read;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_DATA_HOME"), dir.path());
+        read.setProcessEnvironment(env);
+        read.start(QStringLiteral(NUMORA_CLI),
+                   {QStringLiteral("read"), QStringLiteral("--port"),
+                    QString::fromStdString(sim.Device()), QStringLiteral("--no-progress"),
+                    QStringLiteral("-o"), dir.filePath(QStringLiteral("back.pb"))});
+        QVERIFY(read.waitForFinished(kRunLimitMs));
+        QVERIFY2(read.readAllStandardError().contains("Read 0 entries"), "entries on the phone");
     }
 };
 

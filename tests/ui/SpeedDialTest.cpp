@@ -65,6 +65,7 @@ private:
                 QCOMPARE(table->CellText(18, 0), QStringLiteral("20 "));
                 QCOMPARE(Row(table, 19), QStringList({"Not Use Speed Dial", "", ""}));
                 QCOMPARE(table->CellText(19, 0), QStringLiteral("None"));
+                QVERIFY(ShowsWhole(table, 0, kColDialNumber));
             }();
             for (const int number : numbers)
                 rows << Row(table, number - kFirstSpeedDial);
@@ -109,7 +110,7 @@ private slots:
         QCOMPARE(Shown("homeSelect", {12}), (QList<QStringList>{{"", "", "Unassigned"}}));
     }
 
-    void okCountsOnlyAfterAClick() {
+    void okCountsOnlyAfterAClickOrSpace() {
         ClickCell(rig->page.List(), 3);
         // Keys alone choose nothing: OK is Cancel.
         PickWith("homeSelect", [](QDialog& dialog) {
@@ -130,13 +131,23 @@ private slots:
             return sd.result();
         });
         QCOMPARE(rig->Find<QLineEdit>("homeSpeedDial")->text(), QStringLiteral("4"));
+        // Space is the click of the keyboard.
+        PickWith("homeSelect", [](QDialog& dialog) {
+            CPBSpeedDialDlg& sd = AsSpeedDial(dialog);
+            sd.Table()->setFocus();
+            PressKey(sd.Table(), Qt::Key_Down);
+            PressKey(sd.Table(), Qt::Key_Space);
+            sd.accept();
+            return sd.result();
+        });
+        QCOMPARE(rig->Find<QLineEdit>("homeSpeedDial")->text(), QStringLiteral("3"));
         // Cancel changes nothing.
         PickWith("homeSelect", [](QDialog& dialog) {
             ClickCell(AsSpeedDial(dialog).Table(), 7);
             dialog.reject();
             return dialog.result();
         });
-        QCOMPARE(rig->Find<QLineEdit>("homeSpeedDial")->text(), QStringLiteral("4"));
+        QCOMPARE(rig->Find<QLineEdit>("homeSpeedDial")->text(), QStringLiteral("3"));
         QCOMPARE(rig->page.Book().FindSpeedDial(3, kHome), -1);
     }
 

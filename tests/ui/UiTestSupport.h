@@ -62,12 +62,18 @@ public:
         questions << text;
         return answer;
     }
+    // Choices are recorded with the question and answered with `choice`.
+    std::optional<int> Choose(QWidget*, const QString& text, const QStringList& offered) override {
+        questions << text + " [" + offered.join('|') + ']';
+        return choice;
+    }
 
     bool AllHandled() const { return m_handlers.empty(); }
 
     QStringList messages;
     QStringList questions;
     bool answer = true;
+    std::optional<int> choice;
     int dialogsRun = 0;
     int unexpectedDialogs = 0;
 
@@ -90,6 +96,11 @@ public:
 
 inline QPoint CellCentre(const CPBListCtrl* list, int row, int col) {
     return list->visualRect(list->model()->index(row, col)).center();
+}
+
+// The cell is on the screen whole, without scrolling the list.
+inline bool ShowsWhole(const CPBListCtrl* list, int row, int col) {
+    return list->viewport()->rect().contains(list->visualRect(list->model()->index(row, col)));
 }
 
 // A left click on a cell, and the queued notifications it posts delivered.

@@ -1,0 +1,109 @@
+// Find as you type and sorting by a heading on the page: what the list shows and selects, and
+// that neither touches the book nor what a write reads from the list.
+#include <QHeaderView>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "UiTestSupport.h"
+#include "formats/BookJson.h"
+
+using namespace numora;
+using namespace numora::test;
+
+namespace {
+
+QList<int> ShownRows(const CPBListCtrl* list) {
+    QList<int> rows;
+    for (int at = 0; at < list->RowCount(); ++at) {
+        const int row = list->verticalHeader()->logicalIndex(at);
+        if (list->IsRowShown(row)) rows << row;
+    }
+    return rows;
+}
+
+void ClickHeading(CPBListCtrl* list, int column) {
+    QHeaderView* header = list->horizontalHeader();
+    const QPoint at(header->sectionViewportPosition(column) + 4, header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+}
+
+}  // namespace
+
+class FindSortTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Typing finds the entries; the highlight goes to the first found; Escape shows every
+    // slot again and keeps that entry selected.
+    void findFiltersAndEscapeShowsEverySlotAgain() {
+        CTestRunner runner;
+        PageRig rig;
+        rig.Load();
+        CPBListCtrl* list = rig.page.List();
+        ClickCell(list, 3);
+        QTest::keyClicks(rig.page.FindField(), QStringLiteral("DOR"));
+        QCOMPARE(ShownRows(list), QList<int>({7}));
+        QCOMPARE(list->GetSelectedItem(), 7);
+        QCOMPARE(rig.Texts({"nameEdit"}), QStringList({"Dora"}));
+        rig.page.FindField()->clear();
+        QTest::keyClicks(rig.page.FindField(), QStringLiteral("0111"));
+        QCOMPARE(ShownRows(list), QList<int>({1}));
+        PressKey(rig.page.FindField(), Qt::Key_Escape);
+        QCOMPARE(rig.page.FindField()->text(), QString());
+        QCOMPARE(ShownRows(list).size(), kEntrySlots);
+        QCOMPARE(list->GetSelectedItem(), 1);
+        QCOMPARE(rig.Texts({"nameEdit"}), QStringList({"Bert"}));
+        QCOMPARE(runner.messages, QStringList());
+    }
+
+    // An entry edited so that the search no longer finds it stays in sight until the search
+    // changes; the status line follows every change.
+    void anEditedEntryStaysUntilTheSearchChanges() {
+        CTestRunner runner;
+        PageRig rig;
+        rig.Load();
+        QSignalSpy shown(&rig.page, &CPBDialog::bookShown);
+        QTest::keyClicks(rig.page.FindField(), QStringLiteral("0777"));
+        QCOMPARE(rig.page.List()->GetSelectedItem(), 7);
+        rig.Find<QLineEdit>("mobileEdit")->setText(QStringLiteral("0888"));
+        rig.Click("saveButton");
+        QCOMPARE(ShownRows(rig.page.List()), QList<int>({7}));
+        QTest::keyClick(rig.page.FindField(), Qt::Key_7);
+        QCOMPARE(ShownRows(rig.page.List()), QList<int>());
+        rig.page.ClearFind();
+        shown.clear();
+        ClickCell(rig.page.List(), 3);
+        rig.Click("deleteButton");
+        QVERIFY(!shown.isEmpty());
+        QVERIFY(rig.page.StatusLine().startsWith(QStringLiteral("3 of 300 entries")));
+    }
+
+    // Headings sort the view: twice for descending, a third time back to slot order. Row i
+    // stays slot i for everything else, the group column a write counts members by too.
+    void sortingOrdersTheViewOnly() {
+        PageRig rig;
+        rig.Load();
+        CPBListCtrl* list = rig.page.List();
+        const std::string book = BookToJson(rig.page.Book());
+        std::vector<std::string> groups;
+        for (int r = 0; r < kEntrySlots; ++r)
+            groups.push_back(rig.page.GroupColumnText(r));
+        ClickHeading(list, col::kName);
+        ClickHeading(list, col::kName);
+        QCOMPARE(ShownRows(list).mid(0, 4), QList<int>({7, 3, 1, 0}));
+        QCOMPARE(list->horizontalHeader()->sortIndicatorOrder(), Qt::DescendingOrder);
+        ClickCell(list, 3);
+        QCOMPARE(rig.Texts({"idEdit", "nameEdit"}), QStringList({"3", "Carl"}));
+        QCOMPARE(BookToJson(rig.page.Book()), book);
+        for (int r = 0; r < kEntrySlots; ++r)
+            QCOMPARE(rig.page.GroupColumnText(r), groups[static_cast<std::size_t>(r)]);
+        // A third click, or one on "#", returns to slot order.
+        ClickHeading(list, col::kGroup);
+        ClickHeading(list, col::kSlot);
+        QCOMPARE(ShownRows(list).mid(0, 4), QList<int>({0, 1, 2, 3}));
+        QVERIFY(!list->horizontalHeader()->isSortIndicatorShown());
+    }
+};
+
+QTEST_MAIN(FindSortTest)
+#include "FindSortTest.moc"
