@@ -190,9 +190,10 @@ private:
     static bool ReadContacts(const std::string& path, const ICharsets& charsets,
                              std::vector<Contact>& contacts, bool sayNumbers) {
         std::vector<uint8_t> bytes;
-        if (const ReadResult read = ReadWholeFile(path, bytes); read != ReadResult::Done) {
+        if (const ReadResult read = ReadWholeFile(path, bytes, kMaxContactsFileBytes);
+            read != ReadResult::Done) {
             const std::string_view why =
-                read == ReadResult::TooLarge ? kFileTooLarge : kFileOpenFailed;
+                read == ReadResult::TooLarge ? kContactsFileTooLarge : kFileOpenFailed;
             std::fprintf(stderr, "%s: %.*s\n", path.c_str(), static_cast<int>(why.size()),
                          why.data());
             return false;
