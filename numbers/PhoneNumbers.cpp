@@ -275,6 +275,23 @@ std::string ExitCodeOf(const std::string& region) {
     return known[region] = WorkOutExitCode(region);
 }
 
+// What reaches the number's country from the region: the exit code, unless that reads there as
+// a longer carrier prefix (in Hong Kong "00" and then "1" is carrier 001). Worked out once per
+// country code.
+std::string AbroadPrefix(const std::string& region, const std::string& exitCode,
+                         const PhoneNumber& number) {
+    static std::mutex mutex;
+    static std::map<std::pair<std::string, int>, std::string> known;
+    const std::lock_guard lock(mutex);
+    const std::pair key{region, number.country_code()};
+    if (const auto found = known.find(key); found != known.end()) return found->second;
+    std::string prefix = exitCode;
+    if (!ReadsAs(region, exitCode + E164Digits(number), number)) {
+        if (auto other = CommonExitCodeFor(region, number)) prefix = std::move(*other);
+    }
+    return known[key] = prefix;
+}
+
 }  // namespace
 
 bool IsKnownRegion(std::string_view region) {
@@ -322,18 +339,12 @@ DialableNumber PhoneNumbers::Dialable(std::string_view written) const {
             main = m_exitCode + main;
         } else if (m_region.empty()) {
             main = m_exitCode + E164Digits(number);
-        } else {
+        } else if (number.country_code() == Util().GetCountryCodeForRegion(m_region)) {
             std::string formatted;
             Util().FormatOutOfCountryCallingNumber(number, m_region, &formatted);
-            main =
-                (formatted.starts_with('+') ? m_exitCode : std::string{}) + DialableOnly(formatted);
-            // A prefix followed by the country code can read as a longer carrier prefix (in
-            // Hong Kong "00" and "1..." is carrier 001): then another prefix goes.
-            if (!ReadsAs(m_region, main, number)) {
-                if (const auto prefix = CommonExitCodeFor(m_region, number)) {
-                    main = *prefix + E164Digits(number);
-                }
-            }
+            main = DialableOnly(formatted);
+        } else {
+            main = AbroadPrefix(m_region, m_exitCode, number) + E164Digits(number);
         }
     }
     out.digits = main + w.tail;
