@@ -195,24 +195,43 @@ void SetContactsPathChooser(ContactsPathChooser chooser) {
     Chooser() = std::move(chooser);
 }
 
-std::optional<QByteArray> ReadContactsFile(const QString& path, QString& why) {
-    constexpr auto kMax = static_cast<qint64>(kMaxContactsFileBytes);
-    QFile file(path);
+namespace {
+
+constexpr auto kMaxContactsBytes = static_cast<qint64>(kMaxContactsFileBytes);
+
+QString TooLarge() {
+    return QString::fromUtf8(kContactsFileTooLarge.data(), kContactsFileTooLarge.size());
+}
+
+bool OpenContactsFile(QFile& file, QString& why) {
     if (!file.open(QIODevice::ReadOnly)) {
         why = file.errorString();
-        return std::nullopt;
+        return false;
     }
-    if (file.size() > kMax) {
-        why = QString::fromUtf8(kContactsFileTooLarge.data(), kContactsFileTooLarge.size());
-        return std::nullopt;
+    if (file.size() > kMaxContactsBytes) {
+        why = TooLarge();
+        return false;
     }
-    QByteArray bytes = file.read(kMax + 1);
+    return true;
+}
+
+}  // namespace
+
+bool ContactsFileReadable(const QString& path, QString& why) {
+    QFile file(path);
+    return OpenContactsFile(file, why);
+}
+
+std::optional<QByteArray> ReadContactsFile(const QString& path, QString& why) {
+    QFile file(path);
+    if (!OpenContactsFile(file, why)) return std::nullopt;
+    QByteArray bytes = file.read(kMaxContactsBytes + 1);
     if (file.error() != QFileDevice::NoError) {
         why = file.errorString();
         return std::nullopt;
     }
-    if (bytes.size() > kMax) {
-        why = QString::fromUtf8(kContactsFileTooLarge.data(), kContactsFileTooLarge.size());
+    if (bytes.size() > kMaxContactsBytes) {
+        why = TooLarge();
         return std::nullopt;
     }
     return bytes;

@@ -46,6 +46,8 @@ ContactsOptions ContactsReading(const IProfile& profile);
 
 // The whole of a contacts file, or nothing and why ("No such file or directory", too large).
 [[nodiscard]] std::optional<QByteArray> ReadContactsFile(const QString& path, QString& why);
+// Whether the file opens and is within the size of a contacts file, without reading it.
+[[nodiscard]] bool ContactsFileReadable(const QString& path, QString& why);
 // "File open failed!" with the file's name and the reason.
 void ShowOpenFailure(QWidget* parent, const QString& path, const QString& why);
 
