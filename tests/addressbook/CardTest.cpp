@@ -74,6 +74,20 @@ TEST(Card, ReadsValuesParametersAndGroups) {
         "END:VCARD\r\n");
     ASSERT_TRUE(qp);
     EXPECT_EQ(qp->Find("FN")->Text(), "Iksiñski");
+    // A soft break that a writer left before the next property, a blank line inside a folded
+    // value, an edge with blanks around: the card reads as the contacts import reads it.
+    const std::string odd =
+        "BEGIN:VCARD\r\nVERSION:2.1\r\nNOTE;ENCODING=QUOTED-PRINTABLE:ends=\r\n"
+        "TEL;CELL:0170 1\r\nFN:Fol\r\n\r\n ded\r\n  END:VCARD  \r\n";
+    const auto written = Card::Parse(odd);
+    ASSERT_TRUE(written);
+    EXPECT_EQ(written->Text(), odd);
+    EXPECT_EQ(written->Find("NOTE")->Text(), "ends");
+    EXPECT_EQ(written->Find("FN")->Text(), "Folded");
+    const auto view = HandsetView(*written, "");
+    ASSERT_TRUE(view);
+    EXPECT_EQ((*view)[Field::Mobile], "01701");
+    EXPECT_EQ((*view)[Field::Name], "Folded");
 }
 
 // Lines of the text that are not in the other, one per line.
