@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "matching/Match.h"
 #include "matching/NumberKeys.h"
 #include "matching/Person.h"
 
@@ -38,5 +39,19 @@ private:
 
     std::map<std::pair<std::string, std::string>, Answer> m_answers;
 };
+
+// What becomes of two records that may be one person: merged (a sure pair, or a likely one the
+// user called the same person), asked about (likely, not answered yet), or kept apart. The one
+// rule for merging contacts, finding duplicates and pairing an address book's cards.
+enum class Verdict { Merge, Ask, Apart };
+
+struct Judgement {
+    Verdict verdict = Verdict::Apart;
+    Match match;
+    bool answered = false;  // the user's answer decided it
+};
+
+[[nodiscard]] Judgement JudgePair(const Person& a, const Person& b, NumberKeys& keys,
+                                  const PairAnswers* answers);
 
 }  // namespace numora
