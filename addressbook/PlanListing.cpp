@@ -66,8 +66,10 @@ std::vector<std::string> PlanLines(const SyncPlan& plan) {
         if (!c.note.empty()) out.push_back("note: " + Quoted(c.label) + ": " + c.note);
     }
     for (const SyncLikelyPair& p : plan.likely) {
+        const std::string pair = std::to_string(p.slot) + "=" + p.href;
         out.push_back("likely pair: entry " + std::to_string(p.slot) + " " + Quoted(p.bookName) +
-                      " and card " + Quoted(p.serverName) + " (" + p.href + "): " + p.why);
+                      " and card " + Quoted(p.serverName) + " (" + p.href + "): " + p.why +
+                      " (--same " + pair + " or --different " + pair + ")");
     }
     for (const std::string& name : plan.notOnHandset)
         out.push_back("not on the handset: " + Quoted(name));

@@ -13,6 +13,8 @@
 #include "addressbook/Fields.h"
 #include "addressbook/SyncState.h"
 #include "book/PBData.h"
+#include "matching/PairAnswers.h"
+#include "matching/Person.h"
 
 namespace numora {
 
@@ -24,7 +26,8 @@ struct ServerCard {
     std::optional<Card> card;
 };
 
-// The user's answer about a likely pair of the first sync: the same person or not.
+// The user's answer, given in this run, about a likely pair of entry and card: the same person
+// or not.
 struct PairAnswer {
     int slot = 0;
     std::string href;
@@ -32,11 +35,12 @@ struct PairAnswer {
 };
 
 struct PlanOptions {
-    std::string category;     // only the cards of this category; empty for all
-    std::string region;       // the home region numbers are dialled from
-    bool preferBook = false;  // conflicts: the handset's value wins
-    std::vector<PairAnswer> answers;
-    std::function<std::string()> newUid;  // a fresh UID for each new card
+    std::string category;                     // only the cards of this category; empty for all
+    std::string region;                       // the home region numbers are dialled from
+    bool preferBook = false;                  // conflicts: the handset's value wins
+    std::vector<PairAnswer> answers;          // given in this run
+    const PairAnswers* remembered = nullptr;  // given before, here or merging contacts
+    std::function<std::string()> newUid;      // a fresh UID for each new card
 };
 
 enum class BookAction { None, Add, Change, Empty };
@@ -70,7 +74,8 @@ struct ContactPlan {
     bool offHandset = false;  // a card that is not on the handset (does not fit or qualify)
 
     // Worked out by Resolve from the above and the conflicts' choices:
-    Fields merged;
+    Fields merged;  // the handset's fields after the sync
+    Fields synced;  // the same in the card's writing where both sides hold one value: the base
     BookAction bookAction = BookAction::None;
     CardAction cardAction = CardAction::None;
     std::vector<FieldChange> bookChanges;
@@ -78,7 +83,8 @@ struct ContactPlan {
     std::string cardText;  // the card to send for Create and Change
 };
 
-// A likely pair of the first sync, left out until the user answers.
+// A likely pair of an entry and a card that no sync has paired, left out until the user
+// answers.
 struct SyncLikelyPair {
     int slot = 0;
     std::string href;
@@ -87,9 +93,19 @@ struct SyncLikelyPair {
     std::string why;
 };
 
+// A likely pair answered in this run, to be remembered by the people it is about.
+struct AnsweredPair {
+    int slot = 0;
+    std::string href;
+    Person book;
+    Person server;
+    bool same = false;
+};
+
 struct SyncPlan {
     std::vector<ContactPlan> contacts;
     std::vector<SyncLikelyPair> likely;
+    std::vector<AnsweredPair> answered;
     std::vector<std::string> notOnHandset;  // names of the cards that do not fit on the handset
     int bookEntries = 0;                    // entries on the handset before the sync
     int serverCards = 0;                    // cards in the address book before the sync
@@ -104,11 +120,22 @@ struct SyncPlan {
 std::vector<std::string> CardsToFetch(const AddressBookState& state, const CPBData& book,
                                       const std::vector<ServerCard>& listing);
 
+// Entries and cards that no sync has paired are paired as contacts are merged: sure pairs (and
+// likely ones answered "same person") are merged field by field, likely pairs wait for an
+// answer, and each entry and card is in one pair at most.
 SyncPlan MakePlan(const AddressBookState& state, const CPBData& book,
                   const std::vector<ServerCard>& server, const PlanOptions& options);
 
+// The answers given in this run, added to the remembered ones, so that no pair is asked twice.
+void RememberAnswers(const SyncPlan& plan, const std::string& region, PairAnswers& answers);
+
 // Works out the merged fields, the changes on each side and the card to send from the
-// contact's three versions and its conflicts' choices. Called again after a choice changes.
+// contact's three versions and its conflicts' choices. Called again after a choice changes. A
+// value written two ways (a number in another form, a name in another word order, an e-mail
+// in other letter case) is one value: each side keeps its own writing of it. Without a base,
+// the numbers are placed as a merge of contacts places them: one both sides hold stays at the
+// card's kind; of two under one kind the preferred side's stays and the other takes the first
+// free kind, and is a conflict only when none is free.
 void Resolve(ContactPlan& contact, const PlanOptions& options);
 
 // Deletions that do not run away: more than 5 contacts, more than a tenth of either side, or

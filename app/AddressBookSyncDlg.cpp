@@ -16,7 +16,9 @@
 #include "addressbook/PlanListing.h"
 #include "carddav/AddressBookSync.h"
 #include "carddav/Passwords.h"
+#include "history/BookHistory.h"
 #include "link/QtProfile.h"
+#include "matching/AnswersFile.h"
 #include "numbers/PhoneNumbers.h"
 #include "ui/PBDialog.h"
 
@@ -51,6 +53,9 @@ AddressBookSyncDlg::AddressBookSyncDlg(CPBDialog& page, CQtProfile& profile, QWi
       m_store(std::make_unique<SyncStore>()),
       m_client(std::make_unique<DavClient>()) {
     setWindowTitle(QStringLiteral("Sync with Address Book"));
+    // The answers about likely pairs are those Merge Contacts keeps and asks by.
+    if (page.History() != nullptr)
+        m_store->SetAnswersFile(PairAnswersPath(page.History()->Folder()));
     auto* form = new QFormLayout;
     m_server = new QLineEdit(Q(profile.GetString(kSection, "Server", "")));
     m_server->setPlaceholderText(QStringLiteral("https://dav.example.org/"));
@@ -258,8 +263,8 @@ void AddressBookSyncDlg::ShowPlan() {
         for (std::size_t k = 0; k < c.conflicts.size(); ++k) {
             ++conflicts;
             const SyncConflict& conflict = c.conflicts[k];
-            auto* row = new QTreeWidgetItem(item, {QStringLiteral("SyncConflict: ") +
-                                                   Q(std::string(FieldName(conflict.field)))});
+            auto* row = new QTreeWidgetItem(
+                item, {QStringLiteral("Conflict: ") + Q(std::string(FieldName(conflict.field)))});
             auto* choice = new QComboBox;
             choice->addItem(QStringLiteral("Server's ") + Quoted(conflict.server));
             choice->addItem(QStringLiteral("Handset's ") + Quoted(conflict.book));

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "addressbook/Card.h"
+#include "matching/AnswersFile.h"
 
 namespace numora {
 
@@ -28,6 +29,7 @@ AddressBookSync::AddressBookSync(SyncSettings settings, DavClient& client, const
     m_options.region = m_settings.region;
     m_options.preferBook = m_settings.preferBook;
     m_options.answers = m_settings.answers;
+    m_options.remembered = &m_answers;
     m_options.newUid = [] {
         return QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString();
     };
@@ -97,6 +99,8 @@ void AddressBookSync::Prepare(const CPBData& book) {
     }
     const QString problem = DavClient::UrlProblem(m_settings.server);
     if (!problem.isEmpty()) return Fail(problem);
+    m_answers = LoadPairAnswers(m_store.AnswersFile(), &error);
+    if (!error.isEmpty()) m_problems << error + QStringLiteral("; likely pairs are asked again");
     if (!m_state.url.empty()) {
         m_collection = QUrl(QString::fromStdString(m_state.url));
         m_collectionName = m_settings.addressBook;
@@ -355,7 +359,17 @@ void AddressBookSync::Replan(std::vector<PairAnswer> answers) {
 // ---------------------------------------------------------------------------------------------
 // Applying
 
+bool AddressBookSync::KeepAnswers() {
+    if (m_plan.answered.empty()) return true;
+    RememberAnswers(m_plan, m_options.region, m_answers);
+    if (SavePairAnswers(m_store.AnswersFile(), m_answers)) return true;
+    m_problems << QStringLiteral("%1: the answers about likely pairs could not be kept")
+                      .arg(m_store.AnswersFile());
+    return false;
+}
+
 void AddressBookSync::Apply(CPBData& book) {
+    KeepAnswers();
     m_target = &book;
     m_done.assign(m_plan.contacts.size(), true);
     std::string before;

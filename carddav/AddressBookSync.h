@@ -3,7 +3,8 @@
 // else the collection's getctag and ETags), fetch the cards needed in one addressbook-multiget,
 // and plan. The caller shows the plan and the user decides; Apply then keeps the cards it will
 // change, writes and deletes them (If-Match / If-None-Match), updates the book and saves the
-// state. Cancel stops it at once; what was done is kept consistent.
+// state. Cancel stops it at once; what was done is kept consistent. The answers about likely
+// pairs are remembered with those of Merge Contacts.
 #pragma once
 
 #include <QObject>
@@ -54,6 +55,9 @@ public:
     void Cancel();
     // Plans again with these answers about likely pairs, from what was fetched: no request.
     void Replan(std::vector<PairAnswer> answers);
+    // Remembers the answers the plan used, so that no pair is asked about again; false (with a
+    // problem listed) when they could not be kept. Apply does it first.
+    bool KeepAnswers();
 
     [[nodiscard]] SyncPlan& Plan() { return m_plan; }
     [[nodiscard]] const PlanOptions& Options() const { return m_options; }
@@ -102,6 +106,7 @@ private:
     const SyncStore& m_store;
     QString m_key;
     PlanOptions m_options;
+    PairAnswers m_answers;  // remembered from earlier runs and Merge Contacts
     AddressBookState m_state;
     CPBData m_book;
     QUrl m_collection;

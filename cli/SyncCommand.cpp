@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -111,7 +112,10 @@ public:
     std::string_view Help() const override {
         return "Two-way sync of BOOK (or the handset's book) with a CardDAV address book.\n"
                "Changes on either side go to the other, field by field; what the handset holds\n"
-               "only in part stays on the server. Lists what changed on each side. The password\n"
+               "only in part stays on the server. Entries and cards never synced are paired as\n"
+               "merge pairs them: the same person is merged, a likely pair (a shared number under\n"
+               "other names, the same name with other numbers) waits for --same or --different,\n"
+               "and the answer is remembered. Lists what changed on each side. The password\n"
                "comes from $NUMORA_CARDDAV_PASSWORD, --password-file, the desktop's keyring, or a\n"
                "prompt. Exit status 0 when synced, 1 when it stopped (too many deletions, or an\n"
                "unresolved conflict with --dry-run), 2 on error.\n";
@@ -134,8 +138,9 @@ public:
         opt("password-file", "Read the password from the first line of FILE.", "FILE");
         opt("ca-file", "Trust the certificate authority in FILE (PEM).", "FILE");
         opt("timeout", "Seconds to wait for each answer (30).", "SEC");
-        opt("same", "A likely pair is one person: SLOT=HREF (repeatable).", "PAIR");
-        opt("different", "A likely pair is two people: SLOT=HREF (repeatable).", "PAIR");
+        opt("same", "A likely pair is one person: SLOT=HREF (repeatable; remembered).", "PAIR");
+        opt("different", "A likely pair is two people: SLOT=HREF (repeatable; remembered).",
+            "PAIR");
     }
 
     int Run(const CCommandLine& line, const CliContext& context) override {
@@ -269,8 +274,19 @@ private:
         const SyncPlan& plan = sync.Plan();
         for (const std::string& l : PlanLines(plan))
             Say(l);
+        for (const PairAnswer& a : settings.answers) {
+            const bool used = std::any_of(
+                plan.answered.begin(), plan.answered.end(),
+                [&](const AnsweredPair& p) { return p.slot == a.slot && p.href == a.href; });
+            if (!used) {
+                std::fprintf(stderr, "%s %d=%s: not a likely pair of this sync; left aside\n",
+                             a.same ? "--same" : "--different", a.slot, a.href.c_str());
+            }
+        }
         if (const auto stop = sync.DeletionStop();
             stop && !line.IsSet(QStringLiteral("allow-deletes"))) {
+            // The answers are about people: they hold whether or not the sync goes on.
+            if (!dryRun) sync.KeepAnswers();
             std::fprintf(stderr,
                          "The sync stopped: %s. Nothing was changed; --allow-deletes lets it go "
                          "on.\n",

@@ -1,5 +1,6 @@
 // File "Sync with Address Book..." against Radicale: the preview lists each side's changes and
-// lets a conflict be decided; "Apply" changes the server and the window's book.
+// lets a conflict and a likely pair be decided; "Apply" changes the server and the window's book
+// and remembers the answer with those of Merge Contacts.
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,11 +30,16 @@ private slots:
         QVERIFY(server.PutCard("ada.vcf",
                                "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:ada\r\nFN:Ada\r\n"
                                "TEL;TYPE=CELL:0123\r\nNOTE:server memo\r\nEND:VCARD\r\n"));
+        QVERIFY(server.PutCard("julia.vcf",
+                               "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:julia\r\nFN:Julia Meyer\r\n"
+                               "TEL;TYPE=HOME:0301234\r\nEND:VCARD\r\n"));
         CTestRunner runner;
         CMainFrame frame(TestOptions(dir, QStringLiteral("no-such-device")));
         PBEntry ada = MakeEntry(4, "Ada", kEtcGroup, "0123");
         SetText(ada.memo, "handset memo");
         frame.Page()->Book().SetEntry(ada);
+        PBEntry tom = MakeEntry(5, "Tom Meyer", kEtcGroup, "0301234");  // the family's number
+        frame.Page()->Book().SetEntry(tom);
         frame.Page()->ShowBook(BookChange::Everything);
 
         QStringList preview;
@@ -46,12 +52,30 @@ private slots:
             if (!QTest::qWaitFor([&] { return dialog.ApplyButton()->isEnabled(); }, 10000)) {
                 return QDialog::Rejected;
             }
+            // The likely pair is one person: the preview is made again with it merged.
+            QTreeWidgetItem* pair =
+                dialog.Preview()
+                    ->findItems(QStringLiteral("The same person?"), Qt::MatchRecursive)
+                    .value(0);
+            if (pair == nullptr) return QDialog::Rejected;
+            auto* same = qobject_cast<QComboBox*>(dialog.Preview()->itemWidget(pair, 1));
+            if (same == nullptr) return QDialog::Rejected;
+            same->setCurrentIndex(1);
+            if (!QTest::qWaitFor(
+                    [&] {
+                        return dialog.Preview()
+                            ->findItems(QStringLiteral("The same person?"), Qt::MatchRecursive)
+                            .isEmpty();
+                    },
+                    5000)) {
+                return QDialog::Rejected;
+            }
             for (QTreeWidgetItemIterator it(dialog.Preview()); *it; ++it)
                 preview << (*it)->text(0) + " | " + (*it)->text(1);
             // The conflict of the first pairing: the handset's memo is chosen over the server's.
             QTreeWidgetItem* conflict =
                 dialog.Preview()
-                    ->findItems(QStringLiteral("SyncConflict: memo"), Qt::MatchRecursive)
+                    ->findItems(QStringLiteral("Conflict: memo"), Qt::MatchRecursive)
                     .value(0);
             if (conflict == nullptr) return QDialog::Rejected;
             auto* choice = qobject_cast<QComboBox*>(dialog.Preview()->itemWidget(conflict, 1));
@@ -63,13 +87,19 @@ private slots:
         });
         FileAction(frame, QStringLiteral("Sync with &Address Book..."))->trigger();
         QVERIFY(runner.AllHandled());
-        QVERIFY2(preview.contains(QStringLiteral("SyncConflict: memo | ")),
+        QVERIFY2(preview.contains(QStringLiteral("Conflict: memo | ")),
                  qPrintable(preview.join('\n')));
         QCOMPARE(std::string(TextOf(frame.Page()->Book().Entry(4).memo)),
                  std::string("handset memo"));
         QVERIFY(server.GetCard(server.Collection() + "ada.vcf").find("NOTE:handset memo") !=
                 std::string::npos);
-        QCOMPARE(server.Cards().size(), std::size_t{1});
+        QCOMPARE(server.Cards().size(), std::size_t{2});
+        QCOMPARE(std::string(NumberText(frame.Page()->Book().Entry(5).numbers[0])), std::string());
+        QCOMPARE(std::string(NumberText(frame.Page()->Book().Entry(5).numbers[1])),
+                 std::string("0301234"));
+        QFile answers(dir.filePath(QStringLiteral("likely-pairs.json")));
+        QVERIFY(answers.open(QIODevice::ReadOnly));
+        QVERIFY(answers.readAll().contains("same person"));
         // The server's address and the user are remembered; the password is not in the profile.
         QFile profile(dir.filePath(QStringLiteral("profile.ini")));
         QVERIFY(profile.open(QIODevice::ReadOnly));

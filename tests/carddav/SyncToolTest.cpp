@@ -144,6 +144,52 @@ TEST_F(SyncTool, FirstSyncMergesKeepsEveryPropertyAndTheNextOnesStayCheap) {
     }
 }
 
+// The first sync pairs as merging does: one person under a reversed name and another written
+// form of the number is one card and one entry; a likely pair waits for --same or --different,
+// and the answer is remembered, even when the sync starts over.
+TEST_F(SyncTool, FirstSyncPairsPeopleAndAsksAboutALikelyPairOnce) {
+    Start(ServerKind::Radicale);
+    ASSERT_TRUE(m_server->PutCard("anna.vcf", Card("anna",
+                                                   "FN:Anna Meyer\r\nTEL;TYPE=CELL:+49 170 "
+                                                   "1234567\r\nEMAIL:anna@example.org\r\n")));
+    ASSERT_TRUE(m_server->PutCard(
+        "julia.vcf", Card("julia", "FN:Julia Meyer\r\nTEL;TYPE=HOME:030 1234567\r\n")));
+    CPBData book;
+    test::AddEntry(book, 0, "Meyer, Anna", kEtcGroup, "00491701234567");
+    PBEntry tom = test::MakeEntry(1, "Tom Meyer", kEtcGroup, "");
+    SetNumber(tom.numbers[1], "0301234567");  // the family's landline
+    book.SetEntry(tom);
+    SaveBook(book, "book.pb");
+    const std::string anna = m_server->GetCard(m_server->Collection() + "anna.vcf");
+    const std::string julia = m_server->Collection() + "julia.vcf";
+
+    const auto first = Sync("--region DE");
+    ASSERT_EQ(first.status, 0) << first.err;
+    EXPECT_NE(first.out.find("likely pair: entry 1 \"Tom Meyer\" and card \"Julia Meyer\" (" +
+                             julia + "): a shared number under other names (--same 1=" + julia +
+                             " or --different 1=" + julia + ")"),
+              std::string::npos)
+        << first.out;
+    EXPECT_EQ(m_server->Cards().size(), 2u);  // nothing of the likely pair went across
+    EXPECT_EQ(m_server->GetCard(m_server->Collection() + "anna.vcf"), anna);
+    EXPECT_EQ(Book().CountUsedEntries(), 2);
+    EXPECT_EQ(Field(Book(), 0, "email"), "anna@example.org");
+    EXPECT_EQ(Field(Book(), 0, "name"), "Meyer, Anna");
+
+    const auto answered = Sync("--region DE --different 1=" + julia);
+    ASSERT_EQ(answered.status, 0) << answered.err;
+    EXPECT_EQ(answered.out.find("likely pair"), std::string::npos) << answered.out;
+    EXPECT_EQ(m_server->Cards().size(), 3u);  // Tom's own card
+    EXPECT_EQ(Book().CountUsedEntries(), 3);  // Julia's own entry
+    std::filesystem::remove_all(Path("data/numora/addressbooks"));
+    const auto over = Sync("--region DE");
+    ASSERT_EQ(over.status, 0) << over.err;
+    EXPECT_EQ(over.out.find("likely pair"), std::string::npos) << over.out;
+    EXPECT_NE(over.err.find("Nothing to do"), std::string::npos) << over.out;
+    EXPECT_EQ(m_server->Cards().size(), 3u);
+    EXPECT_EQ(Book().CountUsedEntries(), 3);
+}
+
 TEST_F(SyncTool, ConflictsAreListedWithTheLosingValue) {
     Start(ServerKind::Radicale);
     ASSERT_TRUE(m_server->PutCard("ada.vcf", Card("ada", "FN:Ada\r\nTEL:0123\r\nNOTE:old\r\n")));
