@@ -17,14 +17,6 @@ namespace {
 
 constexpr std::array<std::string_view, kNumberKinds> kTelTypes = {"CELL", "HOME,VOICE",
                                                                   "WORK,VOICE", "PAGER", "FAX"};
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
 // ---------------------------------------------------------------------------------------------
 // Writing
 
@@ -100,7 +92,7 @@ std::optional<Property> ParseLine(const std::string& line) {
     p.value = line.substr(colon + 1);
     std::vector<std::string> parts;
     SplitInto(std::string_view(line).substr(0, colon), ';', parts);
-    p.written = std::string(Trim(parts[0]));
+    p.written = std::string(TrimBlanks(parts[0]));
     if (const auto dot = p.written.rfind('.'); dot != std::string::npos) {
         p.group = UpperAscii(p.written.substr(0, dot));
         p.written.erase(0, dot + 1);
@@ -109,7 +101,7 @@ std::optional<Property> ParseLine(const std::string& line) {
     for (std::size_t k = 1; k < parts.size(); ++k) {
         const std::string& param = parts[k];
         const auto eq = param.find('=');
-        const std::string key = UpperAscii(Trim(std::string_view(param).substr(0, eq)));
+        const std::string key = UpperAscii(TrimBlanks(std::string_view(param).substr(0, eq)));
         std::string value = eq == std::string::npos ? std::string() : param.substr(eq + 1);
         value.erase(std::remove(value.begin(), value.end(), '"'), value.end());
         if (eq == std::string::npos) {
@@ -126,7 +118,7 @@ std::optional<Property> ParseLine(const std::string& line) {
             std::vector<std::string> types;
             SplitInto(value, ',', types);
             for (const std::string& t : types) {
-                const std::string type = UpperAscii(Trim(t));
+                const std::string type = UpperAscii(TrimBlanks(t));
                 if (type == "PREF") p.preferred = true;
                 p.types.push_back(type);
             }
@@ -285,7 +277,7 @@ public:
             const auto at = [&](std::size_t k) {
                 std::string part = k < n.size() ? n[k] : std::string();
                 std::replace(part.begin(), part.end(), ',', ' ');
-                return std::string(Trim(part));
+                return std::string(TrimBlanks(part));
             };
             card.parts = NameParts{at(3), at(1), at(2), at(0), at(4)};
         } else if (p.name == "TEL") {
@@ -300,9 +292,9 @@ public:
             card.builder.Memo(Text(p));
         } else if (p.name == "CATEGORIES") {
             for (const std::string& name : Components(Decoded(p, m_text), ','))
-                card.builder.Group(std::string(Trim(name)));
+                card.builder.Group(std::string(TrimBlanks(name)));
         } else if (p.name == "CLASS") {
-            const std::string v = UpperAscii(Trim(Text(p)));
+            const std::string v = UpperAscii(TrimBlanks(Text(p)));
             c.secret = v == "PRIVATE" || v == "CONFIDENTIAL";
         } else if (p.name == "X-NUMORA-SLOT") {
             if (const auto v = ParseWholeNumber(Text(p)); v && *v >= 0 && *v < kEntrySlots)
@@ -313,14 +305,15 @@ public:
         } else if (p.name == "X-NUMORA-MSG-RINGER") {
             if (const auto v = ParseWholeNumber(Text(p)); v && *v >= 0 && *v <= 0xFFFF)
                 c.msgRinger = *v;
-        } else if (p.name == "AGENT" && Trim(p.value).empty()) {
+        } else if (p.name == "AGENT" && TrimBlanks(p.value).empty()) {
             card.agentPending = true;  // the agent's own card follows
         } else if (p.name == "PHOTO" || p.name == "LOGO" || p.name == "SOUND" || p.name == "KEY" ||
                    p.name == "X-MS-CARDPICTURE") {
             c.leftOut.push_back(Describe(p));  // binary data: nothing worth showing
         } else if (!IsHousekeepingProperty(p.name)) {
             const std::string text = Text(p);
-            if (!Trim(text).empty()) c.leftOut.push_back(Describe(p) + " \"" + Clip(text) + "\"");
+            if (!TrimBlanks(text).empty())
+                c.leftOut.push_back(Describe(p) + " \"" + Clip(text) + "\"");
         }
     }
 
@@ -343,7 +336,7 @@ public:
         }
         builder.Finish();
         c.nameParts = card.parts;
-        if (Trim(c.name).empty() && card.parts) c.name = FullName(*card.parts);
+        if (TrimBlanks(c.name).empty() && card.parts) c.name = FullName(*card.parts);
         return std::move(c);
     }
 
@@ -400,8 +393,8 @@ ContactsRead ReadVCard(std::string_view bytes, const ICharsets& charsets) {
     for (const VCardLine& line : UnfoldVCardLines(file)) {
         const auto p = ParseLine(line.text);
         if (!p) continue;
-        const bool begin = p->name == "BEGIN" && UpperAscii(Trim(p->value)) == "VCARD";
-        const bool end = p->name == "END" && UpperAscii(Trim(p->value)) == "VCARD";
+        const bool begin = p->name == "BEGIN" && UpperAscii(TrimBlanks(p->value)) == "VCARD";
+        const bool end = p->name == "END" && UpperAscii(TrimBlanks(p->value)) == "VCARD";
         if (card && nested > 0) {
             nested += begin ? 1 : end ? -1 : 0;
             continue;

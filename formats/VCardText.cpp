@@ -10,14 +10,6 @@ namespace {
 
 constexpr std::size_t kFoldAt = 75;
 
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
 bool StartsWithNoCase(std::string_view s, std::string_view upperPrefix) {
     if (s.size() < upperPrefix.size()) return false;
     for (std::size_t i = 0; i < upperPrefix.size(); ++i) {
@@ -68,11 +60,19 @@ bool IsQuotedPrintable(std::string_view line) {
 
 // A card's edge, wherever a program put it: "BEGIN:VCARD" or "END:VCARD" with blanks around.
 bool IsCardEdge(std::string_view line) {
-    const std::string_view trimmed = Trim(line);
+    const std::string_view trimmed = TrimBlanks(line);
     return StartsWithNoCase(trimmed, "BEGIN:VCARD") || StartsWithNoCase(trimmed, "END:VCARD");
 }
 
 }  // namespace
+
+std::string_view TrimBlanks(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
+}
 
 std::string UpperAscii(std::string_view s) {
     std::string out(s);
@@ -198,7 +198,7 @@ std::vector<VCardLine> UnfoldVCardLines(std::string_view text) {
         const std::string_view line = text.substr(i, end - i);
         const std::size_t begin = i;
         i = next;
-        if (Trim(line).empty()) {
+        if (TrimBlanks(line).empty()) {
             softBreak = false;
             blanks.push_back({{}, begin, next});
             continue;
@@ -213,7 +213,7 @@ std::vector<VCardLine> UnfoldVCardLines(std::string_view text) {
         } else {
             lines.insert(lines.end(), blanks.begin(), blanks.end());
             blanks.clear();
-            lines.push_back({std::string(IsCardEdge(line) ? Trim(line) : line), begin, next});
+            lines.push_back({std::string(IsCardEdge(line) ? TrimBlanks(line) : line), begin, next});
             quotedPrintable = IsQuotedPrintable(line);
         }
         std::string& logical = lines.back().text;

@@ -11,6 +11,9 @@
 
 namespace numora {
 
+// Spaces and tabs gone from both ends, as vCard values and parameters are read.
+[[nodiscard]] std::string_view TrimBlanks(std::string_view s);
+
 // A name or parameter in upper case: vCard's names are ASCII and compare without letter case.
 [[nodiscard]] std::string UpperAscii(std::string_view s);
 

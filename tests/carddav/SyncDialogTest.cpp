@@ -52,33 +52,27 @@ private slots:
             if (!QTest::qWaitFor([&] { return dialog.ApplyButton()->isEnabled(); }, 10000)) {
                 return QDialog::Rejected;
             }
+            // The choice on the row of that caption; none when there is no such row.
+            const auto choiceOf = [&](const QString& caption) -> QComboBox* {
+                QTreeWidgetItem* row =
+                    dialog.Preview()->findItems(caption, Qt::MatchRecursive).value(0);
+                return row == nullptr
+                           ? nullptr
+                           : qobject_cast<QComboBox*>(dialog.Preview()->itemWidget(row, 1));
+            };
             // The likely pair is one person: the preview is made again with it merged.
-            QTreeWidgetItem* pair =
-                dialog.Preview()
-                    ->findItems(QStringLiteral("The same person?"), Qt::MatchRecursive)
-                    .value(0);
-            if (pair == nullptr) return QDialog::Rejected;
-            auto* same = qobject_cast<QComboBox*>(dialog.Preview()->itemWidget(pair, 1));
+            QComboBox* same = choiceOf(QStringLiteral("The same person?"));
             if (same == nullptr) return QDialog::Rejected;
             same->setCurrentIndex(1);
             if (!QTest::qWaitFor(
-                    [&] {
-                        return dialog.Preview()
-                            ->findItems(QStringLiteral("The same person?"), Qt::MatchRecursive)
-                            .isEmpty();
-                    },
+                    [&] { return choiceOf(QStringLiteral("The same person?")) == nullptr; },
                     5000)) {
                 return QDialog::Rejected;
             }
             for (QTreeWidgetItemIterator it(dialog.Preview()); *it; ++it)
                 preview << (*it)->text(0) + " | " + (*it)->text(1);
             // The conflict of the first pairing: the handset's memo is chosen over the server's.
-            QTreeWidgetItem* conflict =
-                dialog.Preview()
-                    ->findItems(QStringLiteral("Conflict: memo"), Qt::MatchRecursive)
-                    .value(0);
-            if (conflict == nullptr) return QDialog::Rejected;
-            auto* choice = qobject_cast<QComboBox*>(dialog.Preview()->itemWidget(conflict, 1));
+            QComboBox* choice = choiceOf(QStringLiteral("Conflict: memo"));
             if (choice == nullptr) return QDialog::Rejected;
             choice->setCurrentIndex(1);
             dialog.ApplyButton()->click();
