@@ -8,6 +8,7 @@
 #include "formats/ContactsCsv.h"
 #include "formats/ContactsText.h"
 #include "formats/VCard.h"
+#include "numbers/PhoneNumbers.h"
 #include "support/BookBuilder.h"
 #include "support/SampleBook.h"
 
@@ -154,13 +155,37 @@ TEST(ContactsTest, WhatDoesNotFitIsReportedForItsContact) {
 
     PBEntry e;
     ASSERT_EQ(book.GetEntry(0, e), 1);
-    EXPECT_EQ(TextOf(e.name), "Maximilian Oberb");
+    EXPECT_EQ(TextOf(e.name), "Maximilian");  // at a word boundary
     EXPECT_EQ(NumberText(e.numbers[0]), "0301234567");
     EXPECT_EQ(TextOf(e.memo), "Caf\xE9 EUR ?" + std::string(38, 'z'));
     ASSERT_EQ(book.GetEntry(6, e), 1);
     EXPECT_EQ(e.group, kEtcGroup);
     EXPECT_EQ(NumberText(e.numbers[4]), "99");
     EXPECT_EQ(book.SpeedDial(7 - 2).entry, 1);
+}
+
+// A name too long for the handset is cut at a word boundary and never ends in a blank: the
+// import and the address-book sync hold it alike, and the handset shows no stray space.
+TEST(ContactsTest, LongNamesAreCutAtAWordWithoutATrailingBlank) {
+    const struct {
+        const char* name;
+        const char* held;
+    } cases[] = {
+        {"Christina Maria Schulz", "Christina Maria"},        // the 16th character is a blank
+        {"Maximilian Huber-Schwarz", "Maximilian Huber"},     // cut where the hyphen joins
+        {"Johannes Oberbergmann", "Johannes"},                // not in the middle of a word
+        {"Bartholomew-Montgomery", "Bartholomew"},            // a hyphen is a word boundary too
+        {"Wolfeschlegelsteinhausen", "Wolfeschlegelste"},     // one word: cut where it must be
+        {"Ab Wolfeschlegelsteinhausen", "Ab Wolfeschlegel"},  // a boundary too early is no help
+        {"Anna Meyer", "Anna Meyer"},
+    };
+    for (const auto& c : cases) {
+        Contact contact;
+        contact.name = c.name;
+        contact.numbers[0] = "0170123";
+        const ContactFit fit = FitContact(contact, PhoneNumbers("DE"));
+        EXPECT_EQ(TextOf(fit.entry.name), c.held) << c.name;
+    }
 }
 
 TEST(ContactsTest, ReadsVersion21CardsWithTheirEncodings) {
