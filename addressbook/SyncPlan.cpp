@@ -205,8 +205,11 @@ std::set<int> PairNewOnes(const std::map<int, Fields>& fields, const std::map<in
     for (const Asked& a : asked) {
         if (a.card->slot || taken.count(a.slot) != 0) continue;
         const std::string& href = a.card->view->card->href;
+        const CardProperty* fn =
+            a.card->view->card->card ? a.card->view->card->card->Find("FN") : nullptr;
         plan.likely.push_back({a.slot, href, fields.at(a.slot)[Field::Name],
-                               (*a.card->view->view)[Field::Name], std::string(RuleText(a.rule))});
+                               fn != nullptr ? fn->Text() : (*a.card->view->view)[Field::Name],
+                               std::string(RuleText(a.rule))});
         a.card->held = true;
         held.insert(a.slot);
     }
@@ -338,6 +341,8 @@ void Resolve(ContactPlan& c, const PlanOptions& options) {
         if (c.cardAction == CardAction::Delete) c.cardChanges = Differences(*c.server, Fields{});
     }
     if (!c.book || !c.server) c.synced = c.merged;
+    c.cardName.clear();
+    if (const CardProperty* fn = c.card ? c.card->Find("FN") : nullptr) c.cardName = fn->Text();
     c.label = LabelOf(c.merged);
     if (c.label.empty() && c.book) c.label = LabelOf(*c.book);
     if (c.label.empty() && c.server) c.label = LabelOf(*c.server);
@@ -493,6 +498,7 @@ SyncPlan MakePlan(const AddressBookState& state, const CPBData& book,
         c.etag = v.card->etag;
         c.uid = v.known != nullptr ? v.known->uid : (v.card->card ? v.card->card->Uid() : "");
         c.server = v.view;
+        c.card = v.card->card;
         const auto slot = nc->held ? std::nullopt : freeSlot();
         if (slot) {
             c.slot = slot;
@@ -529,9 +535,54 @@ std::optional<std::string> DeletionStop(const SyncPlan& plan, const AddressBookS
     const bool many = onBook + onServer > kMaxQuietDeletions || onBook * 10 > plan.bookEntries ||
                       onServer * 10 > plan.serverCards;
     if (!many || onBook + onServer == 0) return std::nullopt;
-    return "the sync would delete " + std::to_string(onServer) +
-           " card(s) on the server and empty " + std::to_string(onBook) +
-           " entry(ies) on the handset";
+    const auto count = [](int n, const char* one, const char* many) {
+        return std::to_string(n) + " " + (n == 1 ? one : many);
+    };
+    std::string what;
+    if (onServer > 0) what = "delete " + count(onServer, "card", "cards") + " on the server";
+    if (onServer > 0 && onBook > 0) what += " and ";
+    if (onBook > 0) what += "empty " + count(onBook, "entry", "entries") + " on the handset";
+    return "it would " + what;
+}
+
+std::optional<std::string> StrangerBook(const AddressBookState& state, const CPBData& book,
+                                        const std::string& region) {
+    const PhoneNumbers numbers(region);
+    const auto same = [&numbers](Field f, const std::string& a, const std::string& b) {
+        return !a.empty() && Agree(f, a, b, numbers);
+    };
+    const auto resembles = [&same](const Fields& now, const Fields& base) {
+        if (same(Field::Name, now[Field::Name], base[Field::Name]) ||
+            same(Field::Email, now[Field::Email], base[Field::Email])) {
+            return true;
+        }
+        for (int a = 0; a < kNumberKinds; ++a) {
+            for (int b = 0; b < kNumberKinds; ++b) {
+                if (same(Field::Mobile, now[NumberField(a)], base[NumberField(b)])) return true;
+            }
+        }
+        return false;
+    };
+    int present = 0;
+    int strangers = 0;
+    std::string example;
+    for (const CardState& c : state.cards) {
+        if (!c.slot) continue;
+        const auto now = FieldsOfEntry(book, *c.slot);
+        if (!now) continue;
+        ++present;
+        if (resembles(*now, c.base)) continue;
+        if (++strangers == 1) {
+            example = "entry " + std::to_string(*c.slot) + " was \"" + LabelOf(c.base) +
+                      "\", is \"" + LabelOf(*now) + "\"";
+        }
+    }
+    if (strangers == 0 || (strangers <= kMaxQuietDeletions && strangers * 2 <= present)) {
+        return std::nullopt;
+    }
+    return "the book is not the one last synced with this address book: " +
+           std::to_string(strangers) + " of the " + std::to_string(present) +
+           " entries paired last time hold other people (" + example + ")";
 }
 
 void ApplyToBook(const SyncPlan& plan, CPBData& book) {
@@ -560,6 +611,7 @@ AddressBookState NextState(const AddressBookState& state, const SyncPlan& plan,
                            const std::vector<bool>& done, std::string syncToken, std::string ctag) {
     AddressBookState next;
     next.url = state.url;
+    next.category = state.category;
     next.syncToken = std::move(syncToken);
     next.ctag = std::move(ctag);
     for (std::size_t i = 0; i < plan.contacts.size(); ++i) {

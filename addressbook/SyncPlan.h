@@ -61,6 +61,7 @@ struct SyncConflict {
 
 struct ContactPlan {
     std::string label;        // who it is, for lists
+    std::string cardName;     // the card's own name (FN), when fetched: a cut label may be many
     std::optional<int> slot;  // on the handset (a new entry's slot once it has one)
     std::string href;         // on the server; empty for a card still to be created
     std::string uid;
@@ -142,6 +143,13 @@ void Resolve(ContactPlan& contact, const PlanOptions& options);
 // a side found empty while the state says it held contacts, stop the sync before it changes
 // anything. Nothing when the plan may go ahead; else why not.
 std::optional<std::string> DeletionStop(const SyncPlan& plan, const AddressBookState& state);
+
+// Whether the book is the one the state was paired with: most entries at the paired slots must
+// still be their people (a name, a number or the e-mail of the base). Another phone book, or
+// this one sorted anew, would otherwise overwrite the server's cards with strangers. Nothing
+// when it is; else why not.
+std::optional<std::string> StrangerBook(const AddressBookState& state, const CPBData& book,
+                                        const std::string& region);
 
 // The handset's book after the plan: entries changed, added and emptied.
 void ApplyToBook(const SyncPlan& plan, CPBData& book);

@@ -30,6 +30,9 @@ struct SyncSettings {
     std::string category;
     std::string region;  // the home region numbers are dialled from; empty for the locale's
     bool preferBook = false;
+    // Forget the pairs of earlier syncs and pair the book and the address book afresh, as a
+    // first sync does (another book, another category).
+    bool startOver = false;
     std::vector<PairAnswer> answers;
 };
 
@@ -70,6 +73,15 @@ public:
     [[nodiscard]] const QStringList& Problems() const { return m_problems; }
     [[nodiscard]] QString KeptCardsFile() const { return m_keptCards; }
     [[nodiscard]] bool Cancelled() const { return m_cancelled; }
+    // Prepare stopped before any change because the pairs of the last sync do not hold for this
+    // book or this category: only a start over goes on.
+    [[nodiscard]] bool NeedsStartOver() const { return m_needsStartOver; }
+    // Prepare stopped because the server asks for a password and none was given.
+    [[nodiscard]] bool NeedsPassword() const { return m_needsPassword; }
+    // Whether contacts[i]'s card action was done (or it had none), once Apply ended.
+    [[nodiscard]] const std::vector<bool>& Done() const { return m_done; }
+    // Whether Apply got as far as the book (the plan's handset changes are in it).
+    [[nodiscard]] bool BookApplied() const { return m_bookApplied; }
 
 signals:
     void progress(const QString& what, int done, int total);
@@ -124,6 +136,9 @@ private:
     QString m_keptCards;
     bool m_cancelled = false;
     bool m_fullListingRetried = false;
+    bool m_needsStartOver = false;
+    bool m_needsPassword = false;
+    bool m_bookApplied = false;
 };
 
 }  // namespace numora

@@ -76,6 +76,13 @@ bool TakeAnswers(const std::vector<std::string>& values, bool same, std::vector<
     return true;
 }
 
+// A reason as the end of a sentence: one full stop.
+QByteArray Sentence(QString why) {
+    while (why.endsWith('.'))
+        why.chop(1);
+    return (why + '.').toLocal8Bit();
+}
+
 void Say(const std::string& line) {
     std::fprintf(stdout, "%s\n", line.c_str());
 }
@@ -106,8 +113,8 @@ public:
     std::string_view Name() const override { return "sync"; }
     std::string_view Synopsis() const override {
         return "(BOOK | --port DEV) --server URL --user NAME [--addressbook NAME] "
-               "[--category NAME] [--prefer book|server] [--allow-deletes] [--dry-run] "
-               "[--region CC] [--trace]";
+               "[--category NAME] [--prefer book|server] [--allow-deletes] [--start-over] "
+               "[--dry-run] [--region CC] [--trace]";
     }
     std::string_view Help() const override {
         return "Two-way sync of BOOK (or the handset's book) with a CardDAV address book.\n"
@@ -132,6 +139,9 @@ public:
         opt("category", "Only the contacts of this category.", "NAME");
         opt("prefer", "Who wins a conflict: server (the default) or book.", "SIDE");
         opt("allow-deletes", "Go on when the sync deletes more than 5 contacts or a tenth.");
+        opt("start-over",
+            "Pair the book and the address book afresh, as a first sync: for another book or "
+            "another --category than last time.");
         opt("dry-run", "Change nothing; list what would change.");
         opt("region", "The home region numbers are dialled from (two letters).", "CC");
         opt("trace", "Every HTTP request and its status on stderr.");
@@ -163,6 +173,7 @@ public:
             return line.UsageError("--prefer takes book or server");
         }
         settings.preferBook = prefer == "book";
+        settings.startOver = line.IsSet(QStringLiteral("start-over"));
         const std::string region = line.Value(QStringLiteral("region"));
         if (!region.empty() && !IsKnownRegion(region)) {
             return line.UsageError("--region takes a region code such as DE or FR");
@@ -192,6 +203,7 @@ public:
         phone.port = port;
         phone.file = bookPath;
         phone.progress = false;
+        phone.quietFiles = true;
         if (!port.empty() && RunRead(phone, context.programFolder) != 0) return 2;
         bool changed = false;
         const int status = Sync(line, settings, bookPath, context, changed);
@@ -215,7 +227,8 @@ private:
         char* argv[] = {name, nullptr};
         QCoreApplication app(argc, argv);
 
-        // The password, never from the command line itself.
+        // The password, never from the command line itself; asked for on the terminal only when
+        // the server wants one (a server on this machine may have none).
         std::optional<QString> password;
         if (qEnvironmentVariableIsSet(kPasswordVariable)) {
             password = qEnvironmentVariable(kPasswordVariable);
@@ -229,18 +242,10 @@ private:
             password = QString::fromUtf8(file.readLine()).trimmed();
         } else {
             password = ReadKeyringPassword(KeyringKey(settings.server.toString(), settings.user));
-            if (!password) password = PromptPassword(settings.user, settings.server.host());
-        }
-        if (!password) {
-            std::fprintf(stderr,
-                         "No password: set %s, give --password-file, or run on a "
-                         "terminal.\n",
-                         kPasswordVariable);
-            return 2;
         }
 
         DavClient client;
-        client.SetCredentials(settings.user, *password);
+        client.SetCredentials(settings.user, password.value_or(QString()));
         client.SetTimeoutMs(timeoutSec * 1000);
         if (line.IsSet(QStringLiteral("ca-file"))) {
             QString error;
@@ -264,16 +269,55 @@ private:
         }
 
         const SyncStore store;
-        AddressBookSync sync(settings, client, store);
+        auto sync = std::make_unique<AddressBookSync>(settings, client, store);
         QString why;
-        if (!RunStep(
-                sync, true, [&] { sync.Prepare(book); }, why)) {
-            std::fprintf(stderr, "Sync failed: %s\n", why.toLocal8Bit().constData());
+        bool prepared = RunStep(
+            *sync, true, [&] { sync->Prepare(book); }, why);
+        if (!prepared && sync->NeedsPassword() && !password) {
+            password = PromptPassword(settings.user, settings.server.host());
+            if (!password) {
+                std::fprintf(stderr,
+                             "No password: the server asks for one; set %s, give "
+                             "--password-file, or run on a terminal.\n",
+                             kPasswordVariable);
+                return 2;
+            }
+            client.SetCredentials(settings.user, *password);
+            sync = std::make_unique<AddressBookSync>(settings, client, store);
+            prepared = RunStep(
+                *sync, true, [&] { sync->Prepare(book); }, why);
+        }
+        if (!prepared) {
+            if (sync->NeedsStartOver()) {
+                std::fprintf(stderr,
+                             "The sync stopped: %s Nothing was changed; --start-over pairs the "
+                             "book and the address book afresh, as a first sync does.\n",
+                             Sentence(why).constData());
+                return 1;
+            }
+            if (!sync->AddressBooks().empty()) {
+                why += settings.addressBook.isEmpty()
+                           ? QStringLiteral(" with --addressbook NAME")
+                           : QStringLiteral(": choose one with --addressbook NAME");
+            }
+            std::fprintf(stderr, "Sync failed: %s\n", Sentence(why).constData());
             return 2;
         }
-        const SyncPlan& plan = sync.Plan();
-        for (const std::string& l : PlanLines(plan))
-            Say(l);
+        const SyncPlan& plan = sync->Plan();
+        const auto stop = sync->DeletionStop();
+        const bool stopped = stop && !line.IsSet(QStringLiteral("allow-deletes"));
+        // What the sync did is listed once it is done: a card another client changed meanwhile
+        // is merged again, and one that failed is not listed as written.
+        if (dryRun || stopped || !plan.Changes()) {
+            for (const std::string& l : PlanLines(plan))
+                Say(l);
+        }
+        if (!plan.likely.empty()) {
+            std::fprintf(stderr,
+                         "%zu likely pair(s) (listed) wait for an answer: run again with --same "
+                         "SLOT=HREF or --different SLOT=HREF.\n",
+                         plan.likely.size());
+        }
         for (const PairAnswer& a : settings.answers) {
             const bool used = std::any_of(
                 plan.answered.begin(), plan.answered.end(),
@@ -283,13 +327,12 @@ private:
                              a.same ? "--same" : "--different", a.slot, a.href.c_str());
             }
         }
-        if (const auto stop = sync.DeletionStop();
-            stop && !line.IsSet(QStringLiteral("allow-deletes"))) {
+        if (stopped) {
             // The answers are about people: they hold whether or not the sync goes on.
-            if (!dryRun) sync.KeepAnswers();
+            if (!dryRun) sync->KeepAnswers();
             std::fprintf(stderr,
-                         "The sync stopped: %s. Nothing was changed; --allow-deletes lets it go "
-                         "on.\n",
+                         "The sync stopped before changing anything: %s (listed above). "
+                         "--allow-deletes lets it go on.\n",
                          stop->c_str());
             return 1;
         }
@@ -309,14 +352,18 @@ private:
         history.Record(book, QStringLiteral("before an address-book sync"));
         const CPBData before = book;
         const bool applied = RunStep(
-            sync, false, [&] { sync.Apply(book); }, why);
-        for (const QString& p : sync.Problems())
-            std::fprintf(stderr, "%s\n", p.toLocal8Bit().constData());
-        if (!sync.KeptCardsFile().isEmpty()) {
-            std::fprintf(stderr, "The cards as they were are kept in %s\n",
-                         sync.KeptCardsFile().toLocal8Bit().constData());
+            *sync, false, [&] { sync->Apply(book); }, why);
+        if (sync->BookApplied()) {
+            for (const std::string& l : PlanLines(plan, &sync->Done()))
+                Say(l);
         }
-        if (!applied) std::fprintf(stderr, "Sync failed: %s\n", why.toLocal8Bit().constData());
+        for (const QString& p : sync->Problems())
+            std::fprintf(stderr, "%s\n", p.toLocal8Bit().constData());
+        if (!sync->KeptCardsFile().isEmpty()) {
+            std::fprintf(stderr, "The cards as they were are kept in %s\n",
+                         sync->KeptCardsFile().toLocal8Bit().constData());
+        }
+        if (!applied) std::fprintf(stderr, "Sync failed: %s\n", Sentence(why).constData());
         changed = !CompareBooks(before, book).empty();
         if (changed) {
             history.Record(book, QStringLiteral("synced with an address book"));

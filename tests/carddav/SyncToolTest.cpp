@@ -235,7 +235,7 @@ TEST_F(SyncTool, ManyDeletionsStopUntilAllowed) {
 
     const auto stopped = Sync();
     EXPECT_EQ(stopped.status, 1);
-    EXPECT_NE(stopped.err.find("would delete 6 card(s)"), std::string::npos) << stopped.err;
+    EXPECT_NE(stopped.err.find("it would delete 6 cards on the server (listed above)"), std::string::npos) << stopped.err;
     EXPECT_EQ(std::count(stopped.out.begin(), stopped.out.end(), '\n'), 6);  // the six, listed
     EXPECT_EQ(m_server->Cards().size(), 8u);
     EXPECT_EQ(Slurp(Path("book.pb")), before);
