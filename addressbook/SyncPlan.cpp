@@ -305,7 +305,7 @@ void Resolve(ContactPlan& c, const PlanOptions& options) {
         c.cardAction = CardAction::None;
         if (toCard != s && c.card) {
             Card edited = *c.card;
-            EditCard(edited, s, toCard, options.category);
+            EditCard(edited, s, toCard, options.category, options.region);
             c.cardText = edited.Text();
             // Another value of the card may take the place of one that went (a second mobile
             // number when the first is deleted): the handset gets what the card now shows.
