@@ -203,6 +203,14 @@ void EditCard(Card& card, const Fields& from, const Fields& to, std::string_view
     }
 }
 
+void JoinCategory(Card& card, std::string_view category) {
+    if (CardProperty* first = card.Find("CATEGORIES")) {
+        Card::SetRawValue(*first, first->value + "," + Card::Escape(category));
+    } else {
+        card.Add("CATEGORIES", {}, Card::Escape(category));
+    }
+}
+
 Card NewCard(std::string_view uid, const Fields& fields, std::string_view category) {
     Card card = Card::Make(uid);
     Fields empty;

@@ -21,6 +21,10 @@ namespace numora {
 void EditCard(Card& card, const Fields& from, const Fields& to, std::string_view category,
               const std::string& region = {});
 
+// Puts the card into the category, after the categories it has (so that the group the handset
+// reads from the first other one stays).
+void JoinCategory(Card& card, std::string_view category);
+
 // A new vCard 3.0 card of the fields.
 Card NewCard(std::string_view uid, const Fields& fields, std::string_view category);
 

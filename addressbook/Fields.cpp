@@ -74,10 +74,12 @@ std::optional<Field> FieldNamed(std::string_view name) {
     return std::nullopt;
 }
 
-std::optional<Fields> FieldsOfEntry(const CPBData& book, int slot) {
+std::optional<Fields> FieldsOfEntry(const CPBData& book, int slot, std::string_view category) {
     PBEntry e;
     if (book.GetEntry(slot, e) == 0 || !HasContent(e)) return std::nullopt;
-    return FieldsOf(e, GroupName(book, e.group));
+    std::string group = GroupName(book, e.group);
+    if (!category.empty() && SameFolded(group, category)) group.clear();
+    return FieldsOf(e, std::move(group));
 }
 
 std::vector<std::string> CategoriesOf(const Card& card) {
@@ -121,12 +123,14 @@ std::optional<Fields> HandsetView(const Card& card, std::string_view category,
     return FieldsOf(fit.entry, Latin1ToUtf8(fit.group));
 }
 
-void PutFields(const Fields& f, int slot, CPBData& book) {
+void PutFields(const Fields& f, int slot, CPBData& book, std::string_view category) {
     PBEntry e;
     if (book.GetEntry(slot, e) == 0) {
         e = PBEntry{};
         e.index = static_cast<uint16_t>(slot);
     }
+    const bool keepGroup = f[Field::Group].empty() && !category.empty() &&
+                           SameFolded(GroupName(book, e.group), category);
     const PBEntry before = e;
     SetText(e.name, Utf8ToLatin1(f[Field::Name]));
     const auto kindCode = [](int k) { return static_cast<uint8_t>(k + kMobile); };
@@ -162,7 +166,7 @@ void PutFields(const Fields& f, int slot, CPBData& book) {
     SetText(e.wireless, Utf8ToLatin1(f[Field::Wireless]));
     SetText(e.memo, Utf8ToLatin1(f[Field::Memo]));
     e.secret = f[Field::Secret].empty() ? 0 : 1;
-    e.group = GroupFor(f[Field::Group], book);
+    if (!keepGroup) e.group = GroupFor(f[Field::Group], book);
     book.SetEntry(e);
 }
 

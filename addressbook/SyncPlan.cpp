@@ -146,14 +146,19 @@ struct CardView {
     const ServerCard* card = nullptr;
     const CardState* known = nullptr;
     std::optional<Fields> view;  // none: the handset would not take it
+    // A card not of the sync's category, as the handset would hold it: an entry of its person
+    // pairs with it rather than making a second card.
+    std::optional<Fields> outside;
 };
 
 // A card no sync has paired yet, as the matching core sees it.
 struct UnpairedCard {
     const CardView* view = nullptr;
     Person person;
-    std::optional<int> slot;  // the entry it is paired with
-    bool held = false;        // in a likely pair not answered yet
+    std::optional<int> slot;         // the entry it is paired with
+    bool held = false;               // in a likely pair not answered yet
+    const Fields* fields = nullptr;  // its view, or the view outside the category
+    bool outside = false;            // not of the category: paired only when sure
 };
 
 // Pairs the new cards with the new entries as contacts are merged: sure pairs, and likely ones
@@ -185,6 +190,7 @@ std::set<int> PairNewOnes(const std::map<int, Fields>& fields, const std::map<in
             const Person& entry = entries.at(slot);
             Judgement judged = JudgePair(entry, card.person, keys, options.remembered);
             if (judged.verdict == Verdict::Ask) {
+                if (card.outside) continue;
                 const auto same = given(slot, href);
                 if (!same) {
                     asked.push_back({&card, slot, judged.match.rule});
@@ -208,7 +214,7 @@ std::set<int> PairNewOnes(const std::map<int, Fields>& fields, const std::map<in
         const CardProperty* fn =
             a.card->view->card->card ? a.card->view->card->card->Find("FN") : nullptr;
         plan.likely.push_back({a.slot, href, fields.at(a.slot)[Field::Name],
-                               fn != nullptr ? fn->Text() : (*a.card->view->view)[Field::Name],
+                               fn != nullptr ? fn->Text() : (*a.card->fields)[Field::Name],
                                std::string(RuleText(a.rule))});
         a.card->held = true;
         held.insert(a.slot);
@@ -236,7 +242,8 @@ bool SyncPlan::Changes() const {
 }
 
 std::vector<std::string> CardsToFetch(const AddressBookState& state, const CPBData& book,
-                                      const std::vector<ServerCard>& listing) {
+                                      const std::vector<ServerCard>& listing,
+                                      std::string_view category) {
     std::set<int> pairedSlots;
     for (const CardState& c : state.cards) {
         if (c.slot) pairedSlots.insert(*c.slot);
@@ -250,7 +257,7 @@ std::vector<std::string> CardsToFetch(const AddressBookState& state, const CPBDa
         const CardState* known = state.Card(sc.href);
         bool fetch = known == nullptr || known->etag != sc.etag || known->etag.empty();
         if (!fetch && known->slot) {
-            const auto now = FieldsOfEntry(book, *known->slot);
+            const auto now = FieldsOfEntry(book, *known->slot, category);
             fetch = !now || *now != known->base;
         }
         // A new entry may be the person of a card that is not on the handset: merging them
@@ -303,8 +310,12 @@ void Resolve(ContactPlan& c, const PlanOptions& options) {
             if (Agree(f, toCard[f], s[f], numbers)) toCard[f] = s[f];
         }
         c.cardAction = CardAction::None;
-        if (toCard != s && c.card) {
+        if ((toCard != s || c.joinsCategory) && c.card) {
             Card edited = *c.card;
+            if (c.joinsCategory) {
+                JoinCategory(edited, options.category);
+                c.note = "the card joins the category \"" + options.category + "\"";
+            }
             EditCard(edited, s, toCard, options.category, options.region);
             c.cardText = edited.Text();
             // Another value of the card may take the place of one that went (a second mobile
@@ -351,18 +362,24 @@ void Resolve(ContactPlan& c, const PlanOptions& options) {
 SyncPlan MakePlan(const AddressBookState& state, const CPBData& book,
                   const std::vector<ServerCard>& server, const PlanOptions& options) {
     SyncPlan plan;
+    plan.category = options.category;
     std::map<int, Fields> entries;
     for (int slot = 0; slot < kEntrySlots; ++slot) {
-        if (auto f = FieldsOfEntry(book, slot)) entries.emplace(slot, std::move(*f));
+        if (auto f = FieldsOfEntry(book, slot, options.category)) {
+            entries.emplace(slot, std::move(*f));
+        }
     }
     plan.bookEntries = static_cast<int>(entries.size());
     plan.serverCards = static_cast<int>(server.size());
 
     std::map<std::string, CardView> views;
     for (const ServerCard& sc : server) {
-        CardView v{&sc, state.Card(sc.href), std::nullopt};
+        CardView v{&sc, state.Card(sc.href), std::nullopt, std::nullopt};
         if (sc.card) {
             v.view = HandsetView(*sc.card, options.category, options.region);
+            if (!v.view && !options.category.empty()) {
+                v.outside = HandsetView(*sc.card, {}, options.region);
+            }
         } else if (v.known != nullptr && v.known->etag == sc.etag &&
                    (v.known->slot || !IsEmpty(v.known->base))) {
             v.view = v.known->base;
@@ -436,6 +453,11 @@ SyncPlan MakePlan(const AddressBookState& state, const CPBData& book,
     std::vector<UnpairedCard> newCards;
     for (const auto& [href, v] : views) {
         if (usedCards.count(href) != 0) continue;
+        if (v.outside) {
+            newCards.push_back(
+                {&v, PersonOfFields(*v.outside), std::nullopt, false, &*v.outside, true});
+            continue;
+        }
         if (!v.view) {
             ContactPlan c;  // kept in the state, so that it is not fetched again
             c.href = href;
@@ -446,7 +468,7 @@ SyncPlan MakePlan(const AddressBookState& state, const CPBData& book,
             plan.contacts.push_back(std::move(c));
             continue;
         }
-        newCards.push_back({&v, PersonOfFields(*v.view), std::nullopt, false});
+        newCards.push_back({&v, PersonOfFields(*v.view), std::nullopt, false, &*v.view, false});
     }
     const std::set<int> heldSlots =
         PairNewOnes(entries, newEntries, index, newCards, options, plan);
@@ -459,8 +481,9 @@ SyncPlan MakePlan(const AddressBookState& state, const CPBData& book,
         c.etag = v.card->etag;
         c.uid = v.known != nullptr ? v.known->uid : (v.card->card ? v.card->card->Uid() : "");
         c.book = entries[*nc.slot];
-        c.server = v.view;
+        c.server = *nc.fields;
         c.card = v.card->card;
+        c.joinsCategory = nc.outside;
         usedSlots.insert(*nc.slot);
         plan.contacts.push_back(std::move(c));
     }
@@ -477,7 +500,17 @@ SyncPlan MakePlan(const AddressBookState& state, const CPBData& book,
     // The other cards fill the free slots in name order; what does not fit stays off the handset.
     std::vector<const UnpairedCard*> order;
     for (const UnpairedCard& nc : newCards) {
-        if (!nc.slot) order.push_back(&nc);
+        if (nc.slot) continue;
+        if (!nc.outside) {
+            order.push_back(&nc);
+            continue;
+        }
+        ContactPlan c;  // not of the category: kept in the state, as a card off the handset
+        c.href = nc.view->card->href;
+        c.etag = nc.view->card->etag;
+        c.uid = nc.view->card->card ? nc.view->card->card->Uid() : "";
+        c.offHandset = true;
+        plan.contacts.push_back(std::move(c));
     }
     std::stable_sort(order.begin(), order.end(), [](const UnpairedCard* a, const UnpairedCard* b) {
         return Lower(LabelOf(*a->view->view)) < Lower(LabelOf(*b->view->view));
@@ -593,7 +626,7 @@ void ApplyToBook(const SyncPlan& plan, CPBData& book) {
                 break;
             case BookAction::Add:
             case BookAction::Change:
-                PutFields(c.merged, *c.slot, book);
+                PutFields(c.merged, *c.slot, book, plan.category);
                 break;
             case BookAction::Empty:
                 for (int kind = kMobile; kind <= kFax; ++kind) {

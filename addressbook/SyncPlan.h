@@ -71,8 +71,9 @@ struct ContactPlan {
     std::optional<Fields> server;  // the card as the handset would hold it; none when gone
     std::optional<Card> card;      // the card as fetched, to be edited in place
     std::vector<SyncConflict> conflicts;
-    std::string note;         // why a deletion did not happen, or what else is worth a word
-    bool offHandset = false;  // a card that is not on the handset (does not fit or qualify)
+    std::string note;            // why a deletion did not happen, or what else is worth a word
+    bool offHandset = false;     // a card that is not on the handset (does not fit or qualify)
+    bool joinsCategory = false;  // a card outside the sync's category, paired: it joins it
 
     // Worked out by Resolve from the above and the conflicts' choices:
     Fields merged;  // the handset's fields after the sync
@@ -108,6 +109,7 @@ struct SyncPlan {
     std::vector<SyncLikelyPair> likely;
     std::vector<AnsweredPair> answered;
     std::vector<std::string> notOnHandset;  // names of the cards that do not fit on the handset
+    std::string category;                   // the one the sync is limited to
     int bookEntries = 0;                    // entries on the handset before the sync
     int serverCards = 0;                    // cards in the address book before the sync
 
@@ -119,7 +121,8 @@ struct SyncPlan {
 // The cards whose text the plan needs: new or changed on the server, and those whose entry
 // changed or went on the handset (to edit them in place, and to keep them before).
 std::vector<std::string> CardsToFetch(const AddressBookState& state, const CPBData& book,
-                                      const std::vector<ServerCard>& listing);
+                                      const std::vector<ServerCard>& listing,
+                                      std::string_view category = {});
 
 // Entries and cards that no sync has paired are paired as contacts are merged: sure pairs (and
 // likely ones answered "same person") are merged field by field, likely pairs wait for an

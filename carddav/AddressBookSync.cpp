@@ -337,7 +337,7 @@ void AddressBookSync::ListByEtags() {
 
 void AddressBookSync::Fetch() {
     m_toFetch.clear();
-    for (const std::string& href : CardsToFetch(m_state, m_book, m_listing))
+    for (const std::string& href : CardsToFetch(m_state, m_book, m_listing, m_options.category))
         m_toFetch.push_back(QString::fromStdString(href));
     FetchBatch(0);
 }

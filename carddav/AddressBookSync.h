@@ -63,6 +63,7 @@ public:
     bool KeepAnswers();
 
     [[nodiscard]] SyncPlan& Plan() { return m_plan; }
+    [[nodiscard]] const SyncPlan& Plan() const { return m_plan; }
     [[nodiscard]] const PlanOptions& Options() const { return m_options; }
     [[nodiscard]] const AddressBookState& State() const { return m_state; }
     // Why the plan deletes too much to go ahead unasked; nothing when it may.

@@ -190,6 +190,82 @@ TEST_F(SyncTool, FirstSyncPairsPeopleAndAsksAboutALikelyPairOnce) {
     EXPECT_EQ(Book().CountUsedEntries(), 3);
 }
 
+// The state of a sync is the address book's, paired with one phone book under one category:
+// another book, or another category, would overwrite or duplicate the cards paired last time.
+// The sync stops before it changes anything and says how to start over; starting over pairs
+// afresh, and a card outside the new category that is an entry's person joins it.
+TEST_F(SyncTool, AnotherBookOrCategoryStopsUntilStartedOver) {
+    Start(ServerKind::Radicale);
+    CPBData mine;
+    CPBData other;
+    for (int i = 0; i < 6; ++i) {
+        test::AddEntry(mine, i, "Mine " + std::to_string(i), kEtcGroup, "0170" + std::to_string(i));
+        test::AddEntry(other, i, "Other " + std::to_string(i), kEtcGroup,
+                       "0151" + std::to_string(i));
+    }
+    SaveBook(mine, "book.pb");
+    ASSERT_EQ(Sync().status, 0);
+    const auto cards = [this] {
+        std::vector<std::string> out;
+        for (const std::string& href : m_server->Cards())
+            out.push_back(m_server->GetCard(href));
+        std::sort(out.begin(), out.end());
+        return out;
+    };
+    const std::vector<std::string> paired = cards();
+    ASSERT_EQ(paired.size(), 6u);
+
+    struct Case {
+        const char* what;
+        const CPBData& book;
+        const char* extra;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"another phone book", other, "",
+         "the book is not the one last synced with this address book: 6 of the 6 entries"},
+        {"another category", mine, "--category Phone",
+         "last synced with all contacts, not the category \"Phone\""},
+    };
+    for (const Case& c : cases) {
+        SaveBook(c.book, "book.pb");
+        const std::string before = Slurp(Path("book.pb"));
+        const auto r = Sync(c.extra);
+        EXPECT_EQ(r.status, 1) << c.what << ": " << r.err;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << c.what << ": " << r.err;
+        EXPECT_NE(r.err.find("Nothing was changed; --start-over"), std::string::npos) << r.err;
+        EXPECT_EQ(cards(), paired) << c.what;
+        EXPECT_EQ(Slurp(Path("book.pb")), before) << c.what;
+    }
+
+    // Over again under the category: the same people stay one card each, which join it, and
+    // the next sync has nothing to do.
+    SaveBook(mine, "book.pb");
+    const auto over = Sync("--category Phone --start-over");
+    ASSERT_EQ(over.status, 0) << over.err;
+    EXPECT_EQ(m_server->Cards().size(), 6u) << over.out;
+    EXPECT_NE(over.out.find("the card joins the category \"Phone\""), std::string::npos)
+        << over.out;
+    const auto again = Sync("--category Phone");
+    EXPECT_EQ(again.status, 0) << again.err;
+    EXPECT_NE(again.err.find("Nothing to do"), std::string::npos) << again.out;
+    // Another book, started over: its people are new cards; no card of the first is touched.
+    SaveBook(other, "book.pb");
+    const auto others = Sync("--category Phone --start-over");
+    ASSERT_EQ(others.status, 0) << others.err;
+    EXPECT_EQ(m_server->Cards().size(), 12u);
+    const std::vector<std::string> all = cards();
+    for (int i = 0; i < 6; ++i) {
+        const std::string name = "FN:Mine " + std::to_string(i) + "\r\n";
+        EXPECT_EQ(std::count_if(all.begin(), all.end(),
+                                [&](const std::string& card) {
+                                    return card.find(name) != std::string::npos;
+                                }),
+                  1)
+            << name;
+    }
+}
+
 TEST_F(SyncTool, ConflictsAreListedWithTheLosingValue) {
     Start(ServerKind::Radicale);
     ASSERT_TRUE(m_server->PutCard("ada.vcf", Card("ada", "FN:Ada\r\nTEL:0123\r\nNOTE:old\r\n")));
@@ -235,7 +311,9 @@ TEST_F(SyncTool, ManyDeletionsStopUntilAllowed) {
 
     const auto stopped = Sync();
     EXPECT_EQ(stopped.status, 1);
-    EXPECT_NE(stopped.err.find("it would delete 6 cards on the server (listed above)"), std::string::npos) << stopped.err;
+    EXPECT_NE(stopped.err.find("it would delete 6 cards on the server (listed above)"),
+              std::string::npos)
+        << stopped.err;
     EXPECT_EQ(std::count(stopped.out.begin(), stopped.out.end(), '\n'), 6);  // the six, listed
     EXPECT_EQ(m_server->Cards().size(), 8u);
     EXPECT_EQ(Slurp(Path("book.pb")), before);
