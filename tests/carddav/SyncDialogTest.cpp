@@ -1,6 +1,7 @@
 // File "Sync with Address Book..." against Radicale: the preview lists each side's changes and
 // lets a conflict and a likely pair be decided; "Apply" changes the server and the window's book
 // and remembers the answer with those of Merge Contacts.
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -100,6 +101,57 @@ private slots:
         const QByteArray ini = profile.readAll();
         QVERIFY(ini.contains("alice"));
         QVERIFY(!ini.contains(DavServer::kPassword));
+    }
+
+    // No password is none: a server without authentication syncs, one with it asks for the
+    // password rather than being sent an empty one; a password the keyring could not keep is
+    // said, and stays in view while the sync runs on.
+    void passwordsAndTheKeyring() {
+        qunsetenv("DBUS_SESSION_BUS_ADDRESS");  // no keyring answers
+        const struct {
+            const char* what;
+            ServerKind kind;
+            const char* password;
+            bool remember;
+            const char* said;
+        } cases[] = {
+            {"no password for a server without one", ServerKind::Xandikos, "", false,
+             "\"Apply\" makes these changes"},
+            {"no password for a server that wants one", ServerKind::Radicale, "", false,
+             "The sync stopped: the server asks for a password: enter it."},
+            {"a password the keyring cannot keep", ServerKind::Radicale, DavServer::kPassword, true,
+             "The password could not be remembered"},
+        };
+        for (const auto& c : cases) {
+            QTemporaryDir dir;
+            qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toUtf8());
+            DavServer server(c.kind, dir.filePath(QStringLiteral("server")).toStdString());
+            QVERIFY2(server.Up(), c.what);
+            CTestRunner runner;
+            CMainFrame frame(TestOptions(dir, QStringLiteral("no-such-device")));
+            frame.Page()->Book().SetEntry(MakeEntry(0, "Ada", kEtcGroup, "0123"));
+            QString status;
+            runner.Expect([&](QDialog& d) -> int {
+                auto& dialog = static_cast<AddressBookSyncDlg&>(d);
+                dialog.ServerField()->setText(QString::fromStdString(server.Root()));
+                dialog.UserField()->setText(DavServer::kUser);
+                dialog.PasswordField()->setText(QString::fromLatin1(c.password));
+                dialog.RememberBox()->setChecked(c.remember);
+                dialog.SyncButton()->click();
+                (void)QTest::qWaitFor(
+                    [&] {
+                        return dialog.SyncButton()->isEnabled() &&
+                               !dialog.Status()->text().endsWith(QStringLiteral("..."));
+                    },
+                    10000);
+                status = dialog.Status()->text();
+                return QDialog::Rejected;
+            });
+            FileAction(frame, QStringLiteral("Sync with &Address Book..."))->trigger();
+            QVERIFY(runner.AllHandled());
+            QVERIFY2(status.contains(QString::fromLatin1(c.said)),
+                     qPrintable(QString::fromLatin1(c.what) + ": " + status));
+        }
     }
 };
 
