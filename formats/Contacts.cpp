@@ -98,14 +98,12 @@ std::string HandsetBytes(std::string_view utf8, bool multiLine, std::string_view
     return bytes;
 }
 
-// Text cut to a field's limit: at the last word boundary when that keeps at least half the field
-// (a word cut in two reads as another word), and never with a blank at its end. The import and
-// the address-book sync cut with this one rule, so that both hold a card's name alike.
+// Text cut to a field's limit, never with a blank (or a dangling hyphen) at its end. The import
+// and the address-book sync cut with this one rule, so that both hold a card's name alike. The
+// cut stays at the limit rather than going back to a word: a handset name cut there before is
+// still the same person's.
 std::string CutToLimit(std::string bytes, std::size_t limit) {
-    if (bytes.size() > limit) {
-        const std::size_t boundary = bytes.find_last_of(" -", limit);
-        bytes.resize(boundary != std::string::npos && boundary >= limit / 2 ? boundary : limit);
-    }
+    if (bytes.size() > limit) bytes.resize(limit);
     while (!bytes.empty() && (bytes.back() == ' ' || bytes.back() == '-'))
         bytes.pop_back();
     return bytes;

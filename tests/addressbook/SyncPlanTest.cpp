@@ -230,7 +230,7 @@ TEST_F(Books, WhatTheHandsetHoldsOnlyInPartIsNoChange) {
     body += "NOTE:" + std::string(60, 'n') + "\r\n";
     PutCard("/ab/long.vcf", CardText("long", body));
     Sync();
-    EXPECT_EQ(Entry(0, Field::Name), "Bartholomew");
+    EXPECT_EQ(Entry(0, Field::Name), "Bartholomew Mont");
     const std::string before = m_server["/ab/long.vcf"].second;
     // The handset changes another field: the cut name, the seventh number and the long note stay
     // on the server as they are.
