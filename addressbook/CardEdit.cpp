@@ -47,9 +47,9 @@ CardProperty* Source(Card& card, std::string_view name, std::string_view text,
     return first;
 }
 
-// A number for a TEL value. The handset's pause and wait (P, T) are "," and ";" in a text value
-// as vCard readers write them, "p" and "w" in a tel: URI; a number written by the card's owner
-// keeps its writing.
+// A number for a TEL value, as written. The handset's pause and wait (P, T) are "," and ";" in a
+// text value, escaped as vCard 3.0 text is (a server reading it as a list keeps only what comes
+// before a bare ","), and "p" and "w" in a tel: URI.
 std::string CardNumber(std::string_view number, bool uri) {
     std::string out;
     for (const char c : WithoutTelScheme(number)) {
@@ -61,7 +61,7 @@ std::string CardNumber(std::string_view number, bool uri) {
             out += c;
         }
     }
-    return (uri ? "tel:" : "") + out;
+    return uri ? "tel:" + out : Card::Escape(out);
 }
 
 bool IsUri(const CardProperty& p) {
@@ -147,7 +147,7 @@ void EditCard(Card& card, const Fields& from, const Fields& to, std::string_view
     }
     const auto valueOf = [&](const std::string& number, bool uri) {
         for (const std::string& w : written) {
-            if (numbers.Same(w, number)) return (uri ? "tel:" : "") + w;
+            if (numbers.Same(w, number)) return uri ? "tel:" + w : Card::Escape(w);
         }
         return CardNumber(number, uri);
     };

@@ -83,8 +83,10 @@ QByteArray Sentence(QString why) {
     return (why + '.').toLocal8Bit();
 }
 
+// A line of the listing, on stdout before any word that follows on stderr.
 void Say(const std::string& line) {
     std::fprintf(stdout, "%s\n", line.c_str());
+    std::fflush(stdout);
 }
 
 // Starts a step of the sync and runs the event loop until it reports one of its ends; false

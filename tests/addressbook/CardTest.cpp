@@ -220,7 +220,7 @@ TEST(CardEdit, NumbersAreWrittenInTheCardsOwnForm) {
         {"pause and wait in a text value",
          intl,
          {{Field::Office, "0301234P56T7"}},
-         "TEL;TYPE=WORK,VOICE:0301234,56;7"},
+         "TEL;TYPE=WORK,VOICE:0301234\\,56\\;7"},
         {"pause and wait in a tel: URI",
          uri,
          {{Field::Mobile, "0123P4T5"}},
