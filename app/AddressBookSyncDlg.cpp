@@ -8,8 +8,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
-#include <QSignalBlocker>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -273,12 +273,15 @@ void AddressBookSyncDlg::ShowPlan() {
         auto* item = new QTreeWidgetItem(m_preview, {who});
         switch (c.bookAction) {
             case BookAction::Add:
-                item->setText(1,
-                              QStringLiteral("to be added to the handset (entry %1)").arg(*c.slot));
+                item->setText(1, (applied ? QStringLiteral("added to the handset (entry %1)")
+                                          : QStringLiteral("to be added to the handset (entry %1)"))
+                                     .arg(*c.slot));
                 break;
             case BookAction::Empty:
-                item->setText(
-                    1, QStringLiteral("to be emptied on the handset (entry %1)").arg(*c.slot));
+                item->setText(1,
+                              (applied ? QStringLiteral("emptied on the handset (entry %1)")
+                                       : QStringLiteral("to be emptied on the handset (entry %1)"))
+                                  .arg(*c.slot));
                 break;
             case BookAction::Change:
                 AddChanges(item, QStringLiteral("Handset"), c.bookChanges);
@@ -289,10 +292,12 @@ void AddressBookSyncDlg::ShowPlan() {
         const bool cardDone = !applied || (i < m_run->Done().size() && m_run->Done()[i]);
         switch (cardDone ? c.cardAction : CardAction::None) {
             case CardAction::Create:
-                item->setText(1, QStringLiteral("to be a new card on the server"));
+                item->setText(1, applied ? QStringLiteral("a new card on the server")
+                                         : QStringLiteral("to be a new card on the server"));
                 break;
             case CardAction::Delete:
-                item->setText(1, QStringLiteral("card to be deleted on the server"));
+                item->setText(1, applied ? QStringLiteral("card deleted on the server")
+                                         : QStringLiteral("card to be deleted on the server"));
                 break;
             case CardAction::Change:
                 AddChanges(item, QStringLiteral("Server"), c.cardChanges);
