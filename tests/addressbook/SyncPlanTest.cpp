@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -542,6 +543,46 @@ TEST(SyncState, JsonRoundTripAndRefusals) {
                             "{\"version\":1,\"cards\":[{\"slot\":1}]}"}) {
         EXPECT_FALSE(StateFromJson(bad, error)) << bad;
         EXPECT_FALSE(error.empty());
+    }
+}
+
+// The book a state was paired with is known by its people at the paired slots: a slot used
+// anew for someone else is a change, a book that is mostly strangers there is another book.
+TEST_F(Books, AnotherBookIsToldFromTheOnePairedWith) {
+    for (int i = 0; i < 8; ++i)
+        PutEntry(i, "Person " + std::to_string(i), "0170" + std::to_string(i));
+    Sync();
+    const CPBData paired = m_book;
+    const struct {
+        const char* what;
+        std::function<void(CPBData&)> change;
+        bool stranger;
+    } cases[] = {
+        {"the same book", [](CPBData&) {}, false},
+        {"one slot used for someone else",
+         [](CPBData& b) { b.SetEntry(test::MakeEntry(2, "Zoe", kEtcGroup, "0999")); }, false},
+        {"a new name, the same number",
+         [](CPBData& b) { b.SetEntry(test::MakeEntry(3, "Mum", kEtcGroup, "01703")); }, false},
+        {"sorted anew: each slot holds another of the people",
+         [](CPBData& b) {
+             for (int i = 0; i < 8; ++i) {
+                 const int j = (i + 1) % 8;
+                 b.SetEntry(test::MakeEntry(i, "Person " + std::to_string(j), kEtcGroup,
+                                            "0170" + std::to_string(j)));
+             }
+         },
+         true},
+        {"another book",
+         [](CPBData& b) {
+             for (int i = 0; i < 8; ++i)
+                 b.SetEntry(test::MakeEntry(i, "Other " + std::to_string(i), kEtcGroup, "0151"));
+         },
+         true},
+    };
+    for (const auto& c : cases) {
+        CPBData book = paired;
+        c.change(book);
+        EXPECT_EQ(StrangerBook(m_state, book, "DE").has_value(), c.stranger) << c.what;
     }
 }
 
