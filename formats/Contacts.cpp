@@ -176,7 +176,8 @@ std::string FitNumber(const std::string& text, std::string_view kind, const Phon
     std::string digits = d.digits;
     const std::string what = std::string(kind) + " number " + Quoted(text);
     if (digits.empty()) {
-        report.Problem(what + " left out: nothing in it the handset can dial");
+        report.Problem(what + " left out: " +
+                       (d.leftOut.empty() ? "nothing in it the handset can dial" : d.leftOut));
         return digits;
     }
     if (!d.dropped.empty()) {
@@ -191,8 +192,8 @@ std::string FitNumber(const std::string& text, std::string_view kind, const Phon
                        " left out (the handset dials only 0-9 P T # *)");
     }
     if (!d.extension.empty()) {
-        report.Problem(what + ": extension " + d.extension + " dialled after a pause (\"" + digits +
-                       "\")");
+        report.Problem(what + ": extension " + Clip(d.extension) + " dialled after a pause (" +
+                       Quoted(digits) + ")");
     }
     if (digits.size() > static_cast<std::size_t>(kNumberLen)) {
         digits.resize(kNumberLen);
