@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QTcpServer>
 
 #include "addressbook/PlanListing.h"
 #include "carddav/AddressBookSync.h"
@@ -125,6 +126,35 @@ TEST_F(ConcurrentChange, ARefusedWriteIsMergedAgainOnceThenLeftForTheNextSync) {
     Sync();
     EXPECT_EQ(DavServer::Lines(Card()), DavServer::Lines(Ada("0777", "third")));
     EXPECT_EQ(std::string(TextOf(m_book.Entry(0).memo)), "third");
+}
+
+// A server that takes the connection and never answers: the request ends with its time-out,
+// said once, and without Qt's warning about reading a reply already closed.
+TEST_F(ConcurrentChange, ATimeOutEndsTheRequestWithoutAWarning) {
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+    static QStringList warnings;
+    warnings.clear();
+    const QtMessageHandler before = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& text) { warnings << text; });
+    m_client.SetTimeoutMs(300);
+    DavReply got;
+    QEventLoop loop;
+    m_client.Send({"PROPFIND",
+                   QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(silent.serverPort())),
+                   "<propfind/>",
+                   "application/xml",
+                   {}},
+                  [&](const DavReply& reply) {
+                      got = reply;
+                      loop.quit();
+                  });
+    loop.exec();
+    qInstallMessageHandler(before);
+    EXPECT_EQ(got.status, 0);
+    EXPECT_TRUE(got.error.contains(QStringLiteral("no answer from 127.0.0.1")))
+        << got.error.toStdString();
+    EXPECT_TRUE(warnings.isEmpty()) << warnings.join('\n').toStdString();
 }
 
 }  // namespace
