@@ -547,17 +547,6 @@ void CPBDialog::ShowSelectedEntry() {
     m_id->setText(QString::number(r));
     m_name->setText(cell(col::kName, kNameLen));
 
-    QString group = cell(col::kGroup, kNameLen);
-    if (group.isEmpty()) group = FromBytes(kEtcName);
-    int found = -1;
-    for (int i = 0; i < m_groupCombo->count(); ++i) {
-        if (m_groupCombo->itemText(i).startsWith(group, Qt::CaseInsensitive)) {
-            found = i;
-            break;
-        }
-    }
-    m_groupCombo->setCurrentIndex(found);
-
     for (int k = 0; k < kNumberKinds; ++k) {
         const NumberControls& n = m_numbers[static_cast<std::size_t>(k)];
         n.number->setText(cell(col::Number(k), kNumberLen));
@@ -571,6 +560,11 @@ void CPBDialog::ShowSelectedEntry() {
 
     PBEntry e;
     const bool used = m_book.GetEntry(r, e) != 0;
+    // The group by its slot: names need not differ, and one may begin another. An empty slot,
+    // or an entry whose group has no name, is filed under "Etc.".
+    PBGroup group;
+    const int groupSlot = used && m_book.GetGroup(e.group, group) != 0 ? e.group : kEtcGroup;
+    m_groupCombo->setCurrentIndex(m_groupCombo->findData(groupSlot));
     m_ringer->setCurrentIndex(used ? ItemForCode(MediaList::Ringer, e.ringer) : 0);
     m_msgRinger->setCurrentIndex(used ? ItemForCode(MediaList::MsgRinger, e.msgRinger) : 0);
     m_graphic->setCurrentIndex(0);

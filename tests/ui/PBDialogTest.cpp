@@ -88,9 +88,12 @@ private slots:
         QVERIFY(rig->Find<QCheckBox>("secretCheck")->isChecked());
         QCOMPARE(rig->Texts({"emailEdit"}), QStringList({"dora@example.org"}));
 
-        // Bert is in "Fam", and "Family" comes first in the combo and begins with "Fam".
+        // Bert is in "Fam", listed after "Family", whose name begins with his group's: the
+        // panel shows his own group, and saving him keeps him there.
         ClickCell(rig->page.List(), 1);
-        QCOMPARE(rig->Texts({"groupCombo"}), QStringList({"Family"}));
+        QCOMPARE(rig->Texts({"groupCombo"}), QStringList({"Fam"}));
+        rig->Click("saveButton");
+        QCOMPARE(rig->page.Book().Entry(1).group, uint8_t{3});
     }
 
     void saveChecks_data() {
