@@ -118,9 +118,8 @@ CMainFrame::CMainFrame(FrameOptions options, QWidget* parent)
                 Page()->Session().OnPortLost();
             }
         });
-    connect(Page(), &CPBDialog::runEnded, this, [this](int outcome) {
-        if (outcome == static_cast<int>(RunOutcome::WriteCompleted) &&
-            m_verifyAction->isChecked()) {
+    connect(Page(), &CPBDialog::runEnded, this, [this](RunOutcome outcome) {
+        if (outcome == RunOutcome::WriteCompleted && m_verifyAction->isChecked()) {
             QTimer::singleShot(0, this, [this] {
                 m_verifier->Start(m_connection->DiscoverPorts(),
                                   Page()->Session().Engine().GetPace());
@@ -327,9 +326,9 @@ void CMainFrame::OnHistory() {
     if (RunModal(dialog) == QDialog::Accepted) RestoreSnapshot(dialog.ChosenId());
 }
 
-bool CMainFrame::RestoreSnapshot(const QString& id) {
+void CMainFrame::RestoreSnapshot(const QString& id) {
     CPBDialog& page = *Page();
-    if (page.Locked()) return false;
+    if (page.Locked()) return;
     page.KeepEdits(history::kBeforeRestore);
     page.EnableControls(false);
     QString why;
@@ -342,10 +341,9 @@ bool CMainFrame::RestoreSnapshot(const QString& id) {
     if (!loaded) {
         page.MessageBox(
             ToBytes(QStringLiteral("Snapshot %1 cannot be brought back: %2.").arg(id, why)));
-        return false;
+        return;
     }
     page.KeepBook(history::kRestored);
-    return true;
 }
 
 void CMainFrame::OnVerifyAfterWriting(bool on) {

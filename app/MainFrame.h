@@ -74,7 +74,7 @@ public:
     CProtocolLogDlg* ProtocolLogWindow() const { return m_logDlg; }
     CBookHistory& History() { return *m_history; }
     // Puts a snapshot into the window as File Open would; the window's edits are kept first.
-    bool RestoreSnapshot(const QString& id);
+    void RestoreSnapshot(const QString& id);
     // Files given from outside (dropped on the window, named on the command line): a phone
     // book opens as File Open does, one contacts file asks whether to merge it or replace the
     // entries, several are merged one after the other. Nothing happens while the page is busy.

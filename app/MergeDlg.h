@@ -41,8 +41,6 @@ public:
 
     QTreeWidget* Preview() const { return m_preview; }
     QTreeWidget* Pairs() const { return m_pairs; }
-    QCheckBox* PreferIncoming() const { return m_prefer; }
-    QPushButton* MergeButton() const { return m_merge; }
     QString Summary() const;
     // What the preview lists, one line per row, sections by their headings.
     QString PreviewText() const;

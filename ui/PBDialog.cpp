@@ -86,6 +86,7 @@ CPBDialog::CPBDialog(IPort& port, IClock& clock, IProfile& profile, QWidget* par
     setWindowTitle(QStringLiteral("Phone Book"));
     m_book.SetMessageSink(this);
     m_ownFiles = std::make_unique<CQtFileAccess>(this);
+    m_files = m_ownFiles.get();
     BuildControls();
     BuildList();
     ClearDetail();
@@ -114,7 +115,7 @@ CPBDialog::CPBDialog(IPort& port, IClock& clock, IProfile& profile, QWidget* par
                 MessageBox(WriteStoppedMessage(m_session.Engine().PhoneBook()));
             }
         }
-        emit runEnded(static_cast<int>(outcome));
+        emit runEnded(outcome);
     });
 }
 
@@ -164,10 +165,6 @@ void CPBDialog::BuildControls() {
     m_panelFrame = new QFrame(this);
     m_panelFrame->setFrameShape(QFrame::Box);
     m_panelFrame->setFrameShadow(QFrame::Sunken);
-
-    m_voice = Edit("voiceEdit", 26, 0, 50, 12, 0);
-    m_voice->hide();
-    Label(QStringLiteral("Voice"), 2, 2, 22, 8)->hide();
 
     m_list = new CPBListCtrl(this);
     m_list->setObjectName(QStringLiteral("bookList"));
@@ -229,7 +226,7 @@ void CPBDialog::BuildControls() {
     Label(QStringLiteral("Memo"), 228, 235, 24, 8);
     m_memo = Edit("memoEdit", 253, 232, 116, 14, kTextLen);
     Label(QStringLiteral("Ringer"), 228, 252, 46, 8);
-    for (QLineEdit* text : {m_name, m_email, m_wireless, m_memo})
+    for (QLineEdit* text : TextFields())
         AcceptHandsetText(text);
     m_ringer = Combo("ringerCombo", 275, 250, 96);
     Label(QStringLiteral("Msg. Ringer"), 228, 269, 46, 8);
@@ -316,7 +313,6 @@ void CPBDialog::BuildList() {
     for (int i = 0; i < kEntrySlots; ++i)
         m_list->SetCell(i, 0, FromBytes(SlotLabel(i)));
     m_list->EndUpdate();
-    m_list->SetHighlight(CPBListCtrl::kAllColumns);
     m_list->SetNotifyWindow(this);
     // A click on a heading sorts the view by that column.
     QHeaderView* headings = m_list->horizontalHeader();
@@ -410,17 +406,17 @@ void CPBDialog::EnableControls(bool enable) {
     emit sheetEnable(enable);
     for (QWidget* w : std::initializer_list<QWidget*>{
              m_filterCombo, m_smsGroupCombo, m_editSmsGroup, m_editGroup, m_list, m_findField,
-             m_read, m_write, m_fileOpen, m_fileSave, m_name, m_email, m_wireless, m_memo}) {
+             m_read, m_write, m_fileOpen, m_fileSave}) {
         w->setEnabled(enable);
     }
+    for (QLineEdit* text : TextFields())
+        text->setEnabled(enable);
     for (const NumberControls& n : m_numbers)
         n.number->setEnabled(enable);
     // The group view keeps its read-only panel.
     const bool editable = enable && !m_name->isReadOnly();
-    for (QWidget* w : std::initializer_list<QWidget*>{m_groupCombo, m_secret, m_delete, m_reset,
-                                                      m_save, m_ringer, m_msgRinger, m_graphic}) {
+    for (QWidget* w : EntryChoices())
         w->setEnabled(editable);
-    }
     for (const NumberControls& n : m_numbers)
         n.select->setEnabled(false);
     if (editable && FilterShowsAll()) {
@@ -486,7 +482,7 @@ void CPBDialog::RefreshList() {
         SetGroupViewMode(true);
         // The highlight stays on a row the filter shows: when its row is blanked it moves to the
         // group's first slot, or goes when the group has no members.
-        const int selected = m_list->HasSelectedItem() ? m_list->GetSelectedItem() : -1;
+        const std::optional<int> selected = m_list->GetSelectedItem();
         int first = kEntrySlots;
         bool selectedShown = false;
         m_book.ForEachMember(g, [&](uint16_t slot) {
@@ -519,8 +515,8 @@ void CPBDialog::BlankListRows() {
 
 void CPBDialog::ClearDetail() {
     m_id->setText(QStringLiteral("0"));
-    for (QLineEdit* e : {m_name, m_email, m_wireless, m_memo, m_voice})
-        e->clear();
+    for (QLineEdit* text : TextFields())
+        text->clear();
     for (int k = 0; k < kNumberKinds; ++k) {
         m_numbers[static_cast<std::size_t>(k)].number->clear();
         OnNumberChanged(k);
@@ -542,7 +538,8 @@ void CPBDialog::ResetMediaCombos() {
 }
 
 void CPBDialog::ShowSelectedEntry() {
-    const int r = m_list->GetSelectedItem();
+    // With nothing selected the panel rests on slot 0.
+    const int r = m_list->GetSelectedItem().value_or(0);
     auto cell = [this, r](int c, int n) { return m_list->CellText(r, c).left(n); };
     m_id->setText(QString::number(r));
     m_name->setText(cell(col::kName, kNameLen));
@@ -601,19 +598,24 @@ void CPBDialog::DeleteWorkFile() {
     QFile::remove(QDir(m_programFolder).filePath(FromBytes(handset::kWorkFile)));
 }
 
+std::array<QLineEdit*, 4> CPBDialog::TextFields() const {
+    return {m_name, m_email, m_wireless, m_memo};
+}
+
+std::array<QWidget*, 8> CPBDialog::EntryChoices() const {
+    return {m_groupCombo, m_secret, m_delete, m_reset, m_save, m_ringer, m_msgRinger, m_graphic};
+}
+
 void CPBDialog::SetGroupViewMode(bool on) {
     const FieldUse use = on ? FieldUse::ReadOnly : FieldUse::Editable;
-    for (QLineEdit* e : {m_name, m_email, m_wireless, m_memo})
-        SetFieldUse(e, use);
+    for (QLineEdit* text : TextFields())
+        SetFieldUse(text, use);
     for (const NumberControls& n : m_numbers)
         SetFieldUse(n.number, use);
     // Leaving the group view while the page is locked leaves the unlocking to EnableControls.
     if (on || !m_locked) {
-        for (QWidget* w :
-             std::initializer_list<QWidget*>{m_groupCombo, m_secret, m_delete, m_reset, m_save,
-                                             m_ringer, m_msgRinger, m_graphic}) {
+        for (QWidget* w : EntryChoices())
             w->setEnabled(!on);
-        }
     }
 }
 
@@ -675,34 +677,29 @@ void CPBDialog::OnNumberChanged(int kindIndex) {
 }
 
 void CPBDialog::OnSave() {
-    Save();
-}
-
-bool CPBDialog::Save() {
     const int slot = CurrentId();
-    PBEntry before;
-    const bool existed = m_book.GetEntry(slot, before) != 0;
-    const PBEntry e = TypedEntry(slot, existed ? &before : nullptr);
+    std::optional<PBEntry> before;
+    if (PBEntry stored; m_book.GetEntry(slot, stored) != 0) before = stored;
+    const PBEntry e = TypedEntry(slot, before);
     if (!HasContent(e)) {
         MessageBox(kInsufficientInformation);
-        return false;
+        return;
     }
-    if (slot < 0 || slot >= kEntrySlots) return false;
+    if (slot < 0 || slot >= kEntrySlots) return;
     for (int k = 0; k < kNumberKinds; ++k) {
         QLineEdit* number = m_numbers[static_cast<std::size_t>(k)].number;
         if (IsProhibitedNumber(number->text())) {
             number->setFocus();
             MessageBox(ProhibitMessage(k));
-            return false;
+            return;
         }
     }
     m_book.SetEntry(e);
     ApplySpeedDials(slot);
     RefreshList();
-    return true;
 }
 
-PBEntry CPBDialog::TypedEntry(int slot, const PBEntry* before) const {
+PBEntry CPBDialog::TypedEntry(int slot, const std::optional<PBEntry>& before) const {
     PBEntry e;
     e.index = static_cast<uint16_t>(slot);
     SetText(e.name, ToBytes(m_name->text()));
@@ -722,10 +719,9 @@ PBEntry CPBDialog::TypedEntry(int slot, const PBEntry* before) const {
     auto code = [](QComboBox* combo, MediaList list, uint16_t current) {
         return CodeForItem(list, combo->currentIndex()).value_or(current);
     };
-    e.ringer = code(m_ringer, MediaList::Ringer, before != nullptr ? before->ringer : kNone16);
-    e.msgRinger =
-        code(m_msgRinger, MediaList::MsgRinger, before != nullptr ? before->msgRinger : kNone16);
-    e.picture = code(m_graphic, MediaList::Graphic, before != nullptr ? before->picture : kNone16);
+    e.ringer = code(m_ringer, MediaList::Ringer, before ? before->ringer : kNone16);
+    e.msgRinger = code(m_msgRinger, MediaList::MsgRinger, before ? before->msgRinger : kNone16);
+    e.picture = code(m_graphic, MediaList::Graphic, before ? before->picture : kNone16);
     return e;
 }
 
@@ -755,11 +751,13 @@ void CPBDialog::OnReset() {
 }
 
 void CPBDialog::OnDelete() {
-    const int slot = m_list->GetSelectedItem();
-    m_book.DeleteEntry(slot);
+    // Only a row the user chose is deleted, never the panel's resting place.
+    const std::optional<int> slot = m_list->GetSelectedItem();
+    if (!slot) return;
+    m_book.DeleteEntry(*slot);
     m_list->BeginUpdate();
     for (int c = 1; c < kListColumns; ++c)
-        m_list->SetCell(slot, c, QString());
+        m_list->SetCell(*slot, c, QString());
     m_list->EndUpdate();
     m_searchIndexed = false;
     ApplyView(true);
@@ -768,15 +766,15 @@ void CPBDialog::OnDelete() {
 
 void CPBDialog::OnSelectSpeedDial(int kindIndex) {
     if (kindIndex < 0 || kindIndex >= kNumberKinds) return;
-    CPBSpeedDialDlg dialog(this);
+    CPBSpeedDialDlg dialog(*this);
     if (RunModal(dialog) != QDialog::Accepted) return;
-    const int n = dialog.DialNumber();
+    const std::optional<int> n = dialog.DialNumber();
     QLineEdit* box = m_numbers[static_cast<std::size_t>(kindIndex)].speedDial;
-    if (n >= CPBSpeedDialDlg::kNoSpeedDialResult) {
+    if (!n) {
         box->setText(FromBytes(kNoSpeedDial));
         return;
     }
-    const QString text = QString::number(n);
+    const QString text = QString::number(*n);
     box->setText(text);
     // One number serves one kind of the entry.
     for (int k = 0; k < kNumberKinds; ++k) {
@@ -786,13 +784,13 @@ void CPBDialog::OnSelectSpeedDial(int kindIndex) {
 }
 
 void CPBDialog::OnEditGroup() {
-    CPBGroupListDlg dialog(&m_book, this);
+    CPBGroupListDlg dialog(m_book, this);
     RunModal(dialog);
     ShowBook(BookChange::Everything);
 }
 
 void CPBDialog::OnEditSmsGroup() {
-    CPBSmsGroupListDlg dialog(&m_book, this);
+    CPBSmsGroupListDlg dialog(m_book, this);
     RunModal(dialog);
     FillSmsGroupCombo();
 }
@@ -825,11 +823,11 @@ bool CPBDialog::WriteIsWanted() {
 }
 
 void CPBDialog::OnFileOpen() {
-    OpenBook(m_files != nullptr ? *m_files : *m_ownFiles);
+    OpenBook(*m_files);
 }
 
 void CPBDialog::OpenBookFile(const QString& path) {
-    CChosenFile chosen(m_files != nullptr ? *m_files : *m_ownFiles, path.toStdString());
+    CChosenFile chosen(*m_files, path.toStdString());
     OpenBook(chosen);
 }
 
@@ -843,7 +841,7 @@ void CPBDialog::OpenBook(IFileAccess& files) {
 }
 
 void CPBDialog::OnFileSave() {
-    if (FileSave(m_book, *this, m_files != nullptr ? *m_files : *m_ownFiles)) {
+    if (FileSave(m_book, *this, *m_files)) {
         KeepBook(history::kSaved);
     }
 }
@@ -865,8 +863,8 @@ void CPBDialog::StartFind() {
 void CPBDialog::ClearFind() {
     m_findField->clear();
     m_list->setFocus(Qt::ShortcutFocusReason);
-    if (m_list->HasSelectedItem())
-        m_list->scrollTo(m_list->model()->index(m_list->GetSelectedItem(), 0));
+    if (const std::optional<int> row = m_list->GetSelectedItem())
+        m_list->scrollTo(m_list->model()->index(*row, 0));
 }
 
 void CPBDialog::SortList(ListSort sort) {
@@ -887,11 +885,9 @@ void CPBDialog::ApplyView(bool keepSelected) {
         m_searchIndexed = true;
     }
     SlotSet shown = ShownRows(m_book, FilterGroup(), typed, m_search);
-    const bool selected = m_list->HasSelectedItem();
-    const int row = m_list->GetSelectedItem();
-    if (searching && keepSelected && selected && m_list->IsRowShown(row)) {
-        shown.set(static_cast<std::size_t>(row));
-    }
+    const std::optional<int> row = m_list->GetSelectedItem();
+    const bool rowShown = row && m_list->IsRowShown(*row);
+    if (searching && keepSelected && rowShown) shown.set(static_cast<std::size_t>(*row));
     std::array<bool, kEntrySlots> rows{};
     for (std::size_t r = 0; r < rows.size(); ++r)
         rows[r] = shown.test(r);
@@ -906,10 +902,9 @@ void CPBDialog::ApplyView(bool keepSelected) {
     m_list->SetRowOrder(SortedRows(texts, m_sort));
 
     // The highlight stays on a row the list shows; a search puts it on the first row it finds.
-    if ((selected || searching) && !m_list->IsRowShown(row)) {
-        const int first = m_list->FirstShownRow();
-        if (first >= 0) {
-            m_list->SelectItem(first);
+    if ((row || searching) && !(row && m_list->IsRowShown(*row))) {
+        if (const std::optional<int> first = m_list->FirstShownRow()) {
+            m_list->SelectItem(*first);
         } else {
             m_list->ClearSelectedItem();
         }

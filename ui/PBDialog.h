@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "book/PBData.h"
@@ -57,11 +58,6 @@ struct NumberControls {
 class CPBDialog : public QWidget, public ISessionView, public IFileView {
     Q_OBJECT
 public:
-    // The page size in dialog units, and the left edge of its panel.
-    static constexpr int kPageWidth = 375;
-    static constexpr int kPageHeight = 356;
-    static constexpr int kPanelLeft = 224;
-
     CPBDialog(IPort& port, IClock& clock, IProfile& profile, QWidget* parent = nullptr);
     ~CPBDialog() override;
 
@@ -69,19 +65,17 @@ public:
     const CPBData& Book() const { return m_book; }
     CPhoneSession& Session() { return m_session; }
     CPBListCtrl* List() const { return m_list; }
-    const CDialogUnits& Units() const { return m_units; }
 
     // The room the window gives the page beyond its template size (less when negative): the
     // controls are laid out for it. No growth is the template's fixed layout.
     void SetGrowth(QSize growth);
-    QSize Growth() const { return m_growth; }
     QSize TemplateSize() const { return m_units.Size(kPageWidth, kPageHeight); }
     QSize MinimumGrowth() const { return MinimumPageGrowth(m_metrics); }
 
     // Where "backup.efs" is deleted: the program's folder unless told otherwise.
     void SetProgramFolder(const QString& folder) { m_programFolder = folder; }
-    // Where File Open and File Save read and write; the page's own file dialogs otherwise.
-    void SetFileAccess(IFileAccess* files) { m_files = files; }
+    // Where File Open and File Save read and write; the page's own file dialogs until told.
+    void SetFileAccess(IFileAccess& files) { m_files = &files; }
 
     // The book's history: the page keeps the book at every completed read, write, File Open
     // and File Save, and before a read or File Open replaces edits that no snapshot holds.
@@ -113,12 +107,6 @@ public:
     void FillGroupCombos();
     void FillSmsGroupCombo();
     void RefreshList();
-    // Selects the first item of the group filter ("All" whenever group slot 0 is valid).
-    void SelectFirstFilterItem();
-
-    void BlankListRows();
-    void ClearDetail();
-    void SetGroupViewMode(bool on);
     bool Locked() const { return m_locked; }
     // The book in the page came from a read that did not finish.
     bool BookFromIncompleteRead() const { return m_incompleteRead; }
@@ -137,7 +125,6 @@ public:
     void ClearFind();
     // The list's order by a column heading (as a click on it gives); the book is not touched.
     void SortList(ListSort sort);
-    ListSort Sort() const { return m_sort; }
     // "40 of 300 entries, 260 free; 18 of 19 speed dials free"
     QString StatusLine() const;
 
@@ -145,6 +132,8 @@ public:
     QString SpeedDialBoxText(int kindIndex) const;
     QString NumberBoxText(int kindIndex) const;
     QString NameBoxText() const;
+    // The slot the panel shows: the selected row, or 0 while nothing is selected.
+    int CurrentId() const;
     CPortSearchDlg* SearchDialog() const { return m_searchDlg; }
 
 public slots:
@@ -164,8 +153,8 @@ public slots:
 signals:
     // The page asks its sheet to grey (false) or restore (true) its tab around long work.
     void sheetEnable(bool enable);
-    // A read or write run has ended (a RunOutcome).
-    void runEnded(int outcome);
+    // A read or write run has ended.
+    void runEnded(numora::RunOutcome outcome);
     // The list was filled again or an entry changed; the status line follows.
     void bookShown();
 
@@ -175,6 +164,16 @@ protected:
 private:
     void BuildControls();
     void BuildList();
+    // Selects the first item of the group filter ("All" whenever group slot 0 is valid).
+    void SelectFirstFilterItem();
+    void BlankListRows();
+    void ClearDetail();
+    // The group view shows a group's members read-only; the panel's choices and its buttons
+    // are off there.
+    void SetGroupViewMode(bool on);
+    // The panel's text fields, and what besides them edits an entry.
+    std::array<QLineEdit*, 4> TextFields() const;
+    std::array<QWidget*, 8> EntryChoices() const;
     void OnListSelect();
     // Applies the search and the sort to the list's rows. A refresh keeps the selected row in
     // sight; a new search shows only what it finds and moves the highlight to its first row.
@@ -183,16 +182,14 @@ private:
     void OnNumberChanged(int kindIndex);
     void FillRow(int slot);
     void ResetMediaCombos();
-    int CurrentId() const;
     int FilterGroup() const;
     bool FilterShowsAll() const;
-    bool Save();
     // The entry as the panel's fields hold it; a list without a choice keeps before's code.
-    PBEntry TypedEntry(int slot, const PBEntry* before) const;
+    PBEntry TypedEntry(int slot, const std::optional<PBEntry>& before) const;
     void ApplySpeedDials(int slot);
     void ReportHistoryFailure();
     void OpenBook(IFileAccess& files);
-    bool WriteIsWanted();
+    [[nodiscard]] bool WriteIsWanted();
 
     void LayOut();
     void Put(QWidget* widget, const QRect& rect) const;
@@ -205,9 +202,9 @@ private:
     CPhoneSession m_session;
     CDialogUnits m_units;
     QString m_programFolder;
+    std::unique_ptr<IFileAccess> m_ownFiles;
     IFileAccess* m_files = nullptr;
     CBookHistory* m_history = nullptr;
-    std::unique_ptr<IFileAccess> m_ownFiles;
     QPointer<CPortSearchDlg> m_searchDlg;
     bool m_locked = false;
     bool m_incompleteRead = false;
@@ -250,7 +247,6 @@ private:
     QPushButton* m_write = nullptr;
     QPushButton* m_fileOpen = nullptr;
     QPushButton* m_fileSave = nullptr;
-    QLineEdit* m_voice = nullptr;
 };
 
 }  // namespace numora

@@ -34,12 +34,11 @@ const SlotListTemplate kListTemplate{.caption = "Phone Book Group List",
 CPBGroupEditDlg::CPBGroupEditDlg(int groupId, const QString& name, QWidget* parent)
     : CSlotNameEditDlg(kEditTemplate, groupId, name, !IsUserGroup(groupId), parent) {}
 
-CPBGroupListDlg::CPBGroupListDlg(CPBData* book, QWidget* parent)
-    : CSlotListDlg(kListTemplate, parent), m_pBook(book) {
-    if (m_pBook == nullptr) return;
+CPBGroupListDlg::CPBGroupListDlg(CPBData& book, QWidget* parent)
+    : CSlotListDlg(kListTemplate, parent), m_book(book) {
     for (int k = 0; k < kGroupSlots; ++k) {
         PBGroup g;
-        if (m_pBook->GetGroup(k, g) == 0) continue;
+        if (m_book.GetGroup(k, g) == 0) continue;
         SetName(k, k == kAllGroup ? QStringLiteral("All") : FromBytes(TextOf(g.name)));
     }
 }
@@ -49,15 +48,15 @@ std::unique_ptr<CSlotNameEditDlg> CPBGroupListDlg::MakeEdit(int row, const QStri
 }
 
 void CPBGroupListDlg::StoreName(int row, const QString& name) {
-    if (m_pBook != nullptr) m_pBook->SetGroup(row, ToBytes(name));
+    m_book.SetGroup(row, ToBytes(name));
 }
 
-bool CPBGroupListDlg::DeleteSlot(int row) {
-    if (!IsUserGroup(row)) {
+bool CPBGroupListDlg::DeleteSlot(std::optional<int> row) {
+    if (!row || !IsUserGroup(*row)) {
         ShowMessage(this, kInvalidOperation);
         return false;
     }
-    if (m_pBook != nullptr) m_pBook->DeleteGroup(row);
+    m_book.DeleteGroup(*row);
     return true;
 }
 

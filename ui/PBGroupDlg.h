@@ -21,14 +21,14 @@ public:
 class CPBGroupListDlg : public CSlotListDlg {
     Q_OBJECT
 public:
-    explicit CPBGroupListDlg(CPBData* book, QWidget* parent = nullptr);
+    CPBGroupListDlg(CPBData& book, QWidget* parent = nullptr);
 
 private:
     std::unique_ptr<CSlotNameEditDlg> MakeEdit(int row, const QString& name) override;
     void StoreName(int row, const QString& name) override;
-    bool DeleteSlot(int row) override;
+    bool DeleteSlot(std::optional<int> row) override;
 
-    CPBData* m_pBook;
+    CPBData& m_book;
 };
 
 }  // namespace numora

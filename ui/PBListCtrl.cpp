@@ -47,6 +47,7 @@ public:
         return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
     }
 
+    // Where the column went: before col, or at the end.
     int InsertColumn(int col, const QString& heading, Qt::Alignment align) {
         col = std::clamp(col, 0, columnCount());
         beginInsertColumns({}, col, col);
@@ -58,14 +59,13 @@ public:
         return col;
     }
 
-    int InsertRow(int row, const QString& label) {
+    void InsertRow(int row, const QString& label) {
         row = std::clamp(row, 0, rowCount());
         beginInsertRows({}, row, row);
         std::vector<QString> cells(m_headings.size());
         if (!cells.empty()) cells[0] = label;
         m_rows.insert(m_rows.begin() + row, std::move(cells));
         endInsertRows();
-        return row;
     }
 
     QString Cell(int row, int col) const {
@@ -126,8 +126,8 @@ int TextOffset(const QFontMetrics& fm) {
     return 2 * fm.horizontalAdvance(QLatin1Char(' '));
 }
 
-// Draws the cells: the highlight by the list's style, texts on one line cut with an ellipsis,
-// empty cells left alone.
+// Draws the cells: the selected row highlighted, texts on one line cut with an ellipsis, empty
+// cells left alone.
 class CPBCellDelegate : public QStyledItemDelegate {
 public:
     explicit CPBCellDelegate(CPBListCtrl* list) : QStyledItemDelegate(list), m_list(list) {}
@@ -146,22 +146,7 @@ public:
         const QRect cell = option.rect;
 
         painter->save();
-        painter->fillRect(cell, pal.color(group, QPalette::Base));
-        // Label-only highlighting marks just the text of the first column.
-        bool highlighted = false;
-        if (selected) {
-            QRect highlight = cell;
-            if (m_list->HighlightStyle() == CPBListCtrl::kLabelOnly) {
-                if (col == 0) {
-                    highlight.setRight(
-                        std::min(cell.right(), cell.left() + fm.horizontalAdvance(text) + offset));
-                    highlighted = true;
-                }
-            } else {
-                highlighted = true;
-            }
-            if (highlighted) painter->fillRect(highlight, pal.color(group, QPalette::Highlight));
-        }
+        painter->fillRect(cell, pal.color(group, selected ? QPalette::Highlight : QPalette::Base));
         if (!text.isEmpty()) {
             QRect area;
             Qt::Alignment align;
@@ -173,7 +158,7 @@ public:
                 align = Qt::Alignment(index.data(Qt::TextAlignmentRole).toInt());
             }
             painter->setPen(
-                pal.color(group, highlighted ? QPalette::HighlightedText : QPalette::Text));
+                pal.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
             painter->setFont(option.font);
             painter->drawText(area, static_cast<int>(align | Qt::TextSingleLine),
                               fm.elidedText(text, Qt::ElideRight, std::max(area.width(), 0)));
@@ -233,13 +218,12 @@ CPBListCtrl::CPBListCtrl(QWidget* parent) : QTableView(parent), m_model(new CPBL
 
 CPBListCtrl::~CPBListCtrl() = default;
 
-int CPBListCtrl::InsertColumn(int col, const QString& heading, int width, Align align) {
+void CPBListCtrl::InsertColumn(int col, const QString& heading, int width, Align align) {
     Qt::Alignment a = Qt::AlignHCenter;
     if (align == Align::Left) a = Qt::AlignLeft;
     if (align == Align::Right) a = Qt::AlignRight;
     const int at = m_model->InsertColumn(col, heading, a);
     setColumnWidth(at, CDialogUnits(font()).Pixels(width));
-    return at;
 }
 
 void CPBListCtrl::SetCell(int row, int col, const QString& text) {
@@ -280,22 +264,10 @@ void CPBListCtrl::EndUpdate() {
     m_model->EndUpdate();
 }
 
-int CPBListCtrl::SetHighlight(int mode) {
-    const int previous = m_highlight;
-    if (mode < 0 || mode > kWholeRow) return previous;
-    m_highlight = mode;
-    viewport()->update();
-    return previous;
-}
-
-int CPBListCtrl::GetSelectedItem() const {
-    if (selectionModel() == nullptr) return 0;
+std::optional<int> CPBListCtrl::GetSelectedItem() const {
     const QModelIndexList rows = selectionModel()->selectedRows();
-    return rows.isEmpty() ? 0 : rows.first().row();
-}
-
-bool CPBListCtrl::HasSelectedItem() const {
-    return selectionModel() != nullptr && selectionModel()->hasSelection();
+    if (rows.isEmpty()) return std::nullopt;
+    return rows.first().row();
 }
 
 void CPBListCtrl::ClearSelectedItem() {
@@ -338,21 +310,18 @@ bool CPBListCtrl::IsRowShown(int row) const {
     return row >= 0 && row < RowCount() && !isRowHidden(row);
 }
 
-int CPBListCtrl::FirstShownRow() const {
+std::optional<int> CPBListCtrl::FirstShownRow() const {
     const QHeaderView* rows = verticalHeader();
     for (int at = 0; at < RowCount(); ++at) {
         const int row = rows->logicalIndex(at);
         if (!isRowHidden(row)) return row;
     }
-    return -1;
+    return std::nullopt;
 }
 
-int CPBListCtrl::HitTestEx(const QPoint& pos, int* col) const {
-    if (col != nullptr) *col = -1;
+std::optional<int> CPBListCtrl::HitTestEx(const QPoint& pos) const {
     const int row = rowAt(pos.y());
-    const int c = columnAt(pos.x());
-    if (row < 0 || c < 0) return -1;
-    if (col != nullptr) *col = c;
+    if (row < 0 || columnAt(pos.x()) < 0) return std::nullopt;
     return row;
 }
 
@@ -375,17 +344,17 @@ void CPBListCtrl::PostClick() {
 }
 
 void CPBListCtrl::mousePressEvent(QMouseEvent* event) {
-    const int row = HitTestEx(event->position().toPoint());
+    const std::optional<int> row = HitTestEx(event->position().toPoint());
     // A click off the cells leaves the selection alone, so the selected row and what its
     // owner shows of it always agree.
-    if (row < 0) {
+    if (!row) {
         setFocus(Qt::MouseFocusReason);
         return;
     }
     QTableView::mousePressEvent(event);
     if (event->button() != Qt::LeftButton) return;
     // A click on any column selects the row.
-    SelectItem(row);
+    SelectItem(*row);
     PostSelect();
     PostClick();
 }
@@ -423,15 +392,6 @@ void CPBListCtrl::paintEvent(QPaintEvent* event) {
     const int columns = ColumnCount();
     const int lastRight =
         columns > 0 ? columnViewportPosition(columns - 1) + columnWidth(columns - 1) : 0;
-    const int selected = selectionModel()->hasSelection() ? GetSelectedItem() : -1;
-
-    // The whole-row style carries the highlight on to the right edge.
-    if (m_highlight == kWholeRow && selected >= 0 && lastRight < client.right()) {
-        const int y = rowViewportPosition(selected);
-        const QPalette::ColorGroup group = isEnabled() ? QPalette::Active : QPalette::Disabled;
-        painter.fillRect(QRect(lastRight, y, client.right() - lastRight + 1, rowHeight(selected)),
-                         palette().color(group, QPalette::Highlight));
-    }
 
     // Grid lines over the whole client area, also below the last row.
     painter.setPen(palette().color(QPalette::Mid));
@@ -448,16 +408,13 @@ void CPBListCtrl::paintEvent(QPaintEvent* event) {
         }
     }
 
-    // The focus frame around the highlighted part of the current row: a dotted line in the
+    // The focus frame around the columns of the current row: a dotted line in the
     // colour of the row's text, drawn by the list itself because some styles draw none until
     // the keyboard has been used.
     if (hasFocus() && currentIndex().isValid()) {
         const int row = currentIndex().row();
-        QRect frame(
-            columnViewportPosition(0), rowViewportPosition(row),
-            (m_highlight == kWholeRow ? client.right() + 1 : lastRight) - columnViewportPosition(0),
-            rowHeight(row) - 1);
-        if (m_highlight == kLabelOnly) frame.setWidth(columnWidth(0));
+        const QRect frame(columnViewportPosition(0), rowViewportPosition(row),
+                          lastRight - columnViewportPosition(0), rowHeight(row) - 1);
         const bool rowSelected = selectionModel()->isRowSelected(row, QModelIndex());
         QPen pen(palette().color(rowSelected ? QPalette::HighlightedText : QPalette::Text));
         pen.setStyle(Qt::DotLine);

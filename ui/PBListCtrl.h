@@ -1,6 +1,6 @@
 // The list view every list of the program uses: the phone book page's entry list, the group
 // and SMS group lists and the speed dial table. A report view with grid lines and one selected
-// row, drawn by the list itself in one of three highlight styles. It tells its owners about
+// row, highlighted across its columns and drawn by the list itself. It tells its owners about
 // clicks, double clicks and keyboard moves with queued signals, so an owner always handles
 // them after the list has moved its selection.
 #pragma once
@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QTableView>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -19,14 +20,13 @@ class CPBListCtrl : public QTableView {
     Q_OBJECT
 public:
     enum class Align { Left, Right, Center };
-    enum Highlight : int { kLabelOnly = 0, kAllColumns = 1, kWholeRow = 2 };
 
     explicit CPBListCtrl(QWidget* parent = nullptr);
     ~CPBListCtrl() override;
 
-    // Inserts a report column before col (or at the end); returns its index. The width is in
-    // pixels of the form's font and grows with a larger one.
-    int InsertColumn(int col, const QString& heading, int width, Align align = Align::Center);
+    // Inserts a report column before col (or at the end). The width is in pixels of the form's
+    // font and grows with a larger one.
+    void InsertColumn(int col, const QString& heading, int width, Align align = Align::Center);
     // Column 0 inserts a new row at row (at most at the end) with that text; any other column
     // sets the text of a cell of an existing row.
     void SetCell(int row, int col, const QString& text);
@@ -40,19 +40,12 @@ public:
     void BeginUpdate();
     void EndUpdate();
 
-    // 0 the label of column 0 only, 1 all columns, 2 the whole row up to the right edge.
-    // Returns the previous style; styles above 2 are ignored.
-    int SetHighlight(int mode);
-    int HighlightStyle() const { return m_highlight; }
-
     // Who hears listSelect and listDblClk, and who hears listClick. A list with a click target
     // does not report keyboard moves.
     void SetNotifyWindow(QObject* owner) { m_notifyWnd = owner; }
     void SetClickNotifyWindow(QObject* owner) { m_clickNotifyWnd = owner; }
 
-    // The selected row, or 0 when no row is selected.
-    int GetSelectedItem() const;
-    bool HasSelectedItem() const;
+    [[nodiscard]] std::optional<int> GetSelectedItem() const;
     void SelectItem(int row);
     void ClearSelectedItem();
 
@@ -65,11 +58,11 @@ public:
     void SetRowOrder(std::span<const int> order);
     void SetRowsShown(std::span<const bool> shown);
     bool IsRowShown(int row) const;
-    // The first row shown from the top, or -1 when none is.
-    int FirstShownRow() const;
+    // The first row shown from the top, if any is.
+    [[nodiscard]] std::optional<int> FirstShownRow() const;
 
-    // The row under a point of the list's viewport, and in col its column; -1 off any cell.
-    int HitTestEx(const QPoint& pos, int* col = nullptr) const;
+    // The row of the cell under a point of the list's viewport; none off the cells.
+    [[nodiscard]] std::optional<int> HitTestEx(const QPoint& pos) const;
 
 signals:
     void listSelect(numora::CPBListCtrl* list);
@@ -93,7 +86,6 @@ private:
 
     CPBListModel* m_model;
     QPointer<QObject> m_clickNotifyWnd;
-    int m_highlight = kLabelOnly;
     QPointer<QObject> m_notifyWnd;
 };
 

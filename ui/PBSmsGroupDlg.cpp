@@ -34,12 +34,11 @@ const SlotListTemplate kListTemplate{.caption = "Phone Book SMS Group List",
 CPBSmsGroupEditDlg::CPBSmsGroupEditDlg(int groupId, const QString& name, QWidget* parent)
     : CSlotNameEditDlg(kEditTemplate, groupId, name, false, parent) {}
 
-CPBSmsGroupListDlg::CPBSmsGroupListDlg(CPBData* book, QWidget* parent)
-    : CSlotListDlg(kListTemplate, parent), m_pBook(book) {
-    if (m_pBook == nullptr) return;
+CPBSmsGroupListDlg::CPBSmsGroupListDlg(CPBData& book, QWidget* parent)
+    : CSlotListDlg(kListTemplate, parent), m_book(book) {
     for (int k = 0; k < kSmsGroupSlots; ++k) {
         PBSmsGroup s;
-        if (m_pBook->GetSmsGroup(k, s) != 0) SetName(k, FromBytes(TextOf(s.name)));
+        if (m_book.GetSmsGroup(k, s) != 0) SetName(k, FromBytes(TextOf(s.name)));
     }
 }
 
@@ -48,12 +47,13 @@ std::unique_ptr<CSlotNameEditDlg> CPBSmsGroupListDlg::MakeEdit(int row, const QS
 }
 
 void CPBSmsGroupListDlg::StoreName(int row, const QString& name) {
-    if (m_pBook != nullptr) m_pBook->SetSmsGroupName(row, ToBytes(name));
+    m_book.SetSmsGroupName(row, ToBytes(name));
 }
 
 // Every SMS group may be deleted; the fixed ones keep their slot but lose their name.
-bool CPBSmsGroupListDlg::DeleteSlot(int row) {
-    if (m_pBook != nullptr) m_pBook->DeleteSmsGroup(row);
+bool CPBSmsGroupListDlg::DeleteSlot(std::optional<int> row) {
+    if (!row) return false;
+    m_book.DeleteSmsGroup(*row);
     return true;
 }
 

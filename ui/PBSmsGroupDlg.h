@@ -19,14 +19,14 @@ public:
 class CPBSmsGroupListDlg : public CSlotListDlg {
     Q_OBJECT
 public:
-    explicit CPBSmsGroupListDlg(CPBData* book, QWidget* parent = nullptr);
+    CPBSmsGroupListDlg(CPBData& book, QWidget* parent = nullptr);
 
 private:
     std::unique_ptr<CSlotNameEditDlg> MakeEdit(int row, const QString& name) override;
     void StoreName(int row, const QString& name) override;
-    bool DeleteSlot(int row) override;
+    bool DeleteSlot(std::optional<int> row) override;
 
-    CPBData* m_pBook;
+    CPBData& m_book;
 };
 
 }  // namespace numora

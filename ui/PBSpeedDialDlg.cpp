@@ -30,8 +30,8 @@ QString KindText(int kind) {
 
 }  // namespace
 
-CPBSpeedDialDlg::CPBSpeedDialDlg(CPBDialog* page)
-    : QDialog(page), m_pPage(page), m_table(new CPBListCtrl(this)) {
+CPBSpeedDialDlg::CPBSpeedDialDlg(CPBDialog& page)
+    : QDialog(&page), m_page(page), m_table(new CPBListCtrl(this)) {
     setWindowTitle(QStringLiteral("Speed Dial Setting"));
     setObjectName(QStringLiteral("speedDialDialog"));
     const CDialogUnits du(font());
@@ -54,13 +54,11 @@ CPBSpeedDialDlg::CPBSpeedDialDlg(CPBDialog* page)
         m_table->SetCell(row, 0, QString::asprintf("%2d ", row + kFirstSpeedDial));
     }
     m_table->SetCell(kSpeedDialSlots, 0, QStringLiteral("None"));
-    m_table->SetHighlight(CPBListCtrl::kAllColumns);
     m_table->SetClickNotifyWindow(this);
     m_table->SetCell(kSpeedDialSlots, kColName, QStringLiteral("Not Use Speed Dial"));
     FitToColumnsAndScreen(ok, cancel);
     // Navigation keys say nothing here: only a click on a row counts as a choice.
-    connect(m_table, &CPBListCtrl::listClick, this,
-            [this] { m_nClickedRow = m_table->GetSelectedItem(); });
+    connect(m_table, &CPBListCtrl::listClick, this, [this] { m_rowClicked = true; });
 
     FillFromBook();
     OverlayPendingChoices();
@@ -84,7 +82,7 @@ void CPBSpeedDialDlg::FitToColumnsAndScreen(QWidget* ok, QWidget* cancel) {
 }
 
 void CPBSpeedDialDlg::FillFromBook() {
-    const CPBData& book = m_pPage->Book();
+    const CPBData& book = m_page.Book();
     for (int k = 0; k < kSpeedDialSlots; ++k) {
         const PBSpeedDial& sd = book.SpeedDial(k);
         PBEntry e;
@@ -102,12 +100,12 @@ void CPBSpeedDialDlg::FillFromBook() {
 // The numbers the shown entry gives up show as free, and the ones it newly takes show the
 // entry, before anything is saved.
 void CPBSpeedDialDlg::OverlayPendingChoices() {
-    const CPBListCtrl* list = m_pPage->List();
-    const int row = list->GetSelectedItem();
+    const CPBListCtrl* list = m_page.List();
+    const int row = m_page.CurrentId();
     const QString none = FromBytes(kNoSpeedDial);
     auto tableRow = [](const QString& text) { return text.toInt() - kFirstSpeedDial; };
     for (int k = 0; k < kNumberKinds; ++k) {
-        const QString box = m_pPage->SpeedDialBoxText(k);
+        const QString box = m_page.SpeedDialBoxText(k);
         const QString saved = list->CellText(row, col::SpeedDial(k));
         if (box.isEmpty() || box.compare(saved, Qt::CaseInsensitive) == 0 || saved == none) {
             continue;
@@ -121,7 +119,7 @@ void CPBSpeedDialDlg::OverlayPendingChoices() {
                          k + kMobile == kPager ? QStringLiteral("Unassigned") : QString());
     }
     for (int k = 0; k < kNumberKinds; ++k) {
-        const QString box = m_pPage->SpeedDialBoxText(k);
+        const QString box = m_page.SpeedDialBoxText(k);
         const QString saved = list->CellText(row, col::SpeedDial(k));
         if (box.isEmpty() || box.compare(saved, Qt::CaseInsensitive) == 0 ||
             box.compare(none, Qt::CaseInsensitive) == 0) {
@@ -129,19 +127,21 @@ void CPBSpeedDialDlg::OverlayPendingChoices() {
         }
         const int r = tableRow(box);
         if (r < 0 || r >= kSpeedDialSlots) continue;
-        m_table->SetCell(r, kColName, m_pPage->NameBoxText());
+        m_table->SetCell(r, kColName, m_page.NameBoxText());
         m_table->SetCell(r, kColKind, KindText(k + kMobile));
-        m_table->SetCell(r, kColDialNumber, m_pPage->NumberBoxText(k));
+        m_table->SetCell(r, kColDialNumber, m_page.NumberBoxText(k));
     }
 }
 
 void CPBSpeedDialDlg::accept() {
     // OK without a click on a row since the dialog opened is Cancel.
-    if (m_nClickedRow < 0) {
+    const std::optional<int> row = m_table->GetSelectedItem();
+    if (!m_rowClicked || !row) {
         reject();
         return;
     }
-    m_nDialNumber = m_table->GetSelectedItem() + kFirstSpeedDial;
+    m_dialNumber.reset();
+    if (*row < kSpeedDialSlots) m_dialNumber = *row + kFirstSpeedDial;
     QDialog::accept();
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDialog>
+#include <optional>
 
 namespace numora {
 
@@ -13,14 +14,10 @@ class CPBListCtrl;
 class CPBSpeedDialDlg : public QDialog {
     Q_OBJECT
 public:
-    // The result for the last row, "None".
-    static constexpr int kNoSpeedDialResult = 21;
-    static constexpr int kRows = 20;
+    explicit CPBSpeedDialDlg(CPBDialog& page);
 
-    explicit CPBSpeedDialDlg(CPBDialog* page);
-
-    // After OK: 2 to 20, or 21 for no speed dial.
-    int DialNumber() const { return m_nDialNumber; }
+    // After OK: 2 to 20, or none for the last row, "None".
+    [[nodiscard]] std::optional<int> DialNumber() const { return m_dialNumber; }
     CPBListCtrl* Table() const { return m_table; }
 
 public slots:
@@ -31,9 +28,9 @@ private:
     void FillFromBook();
     void OverlayPendingChoices();
 
-    int m_nClickedRow = -1;
-    CPBDialog* m_pPage;
-    int m_nDialNumber = 0;
+    bool m_rowClicked = false;
+    CPBDialog& m_page;
+    std::optional<int> m_dialNumber;
     CPBListCtrl* m_table;
 };
 

@@ -12,7 +12,6 @@ constexpr int kMargin = 2;
 constexpr int kListTop = 51;
 constexpr int kListWidth = 220;
 constexpr int kListHeight = 273;
-constexpr int kPanelLeft = 224;
 constexpr int kPanelWidth = 150;
 constexpr int kPanelHeight = 324;
 constexpr int kPanelFieldsHeight = 301;

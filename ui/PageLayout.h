@@ -15,6 +15,11 @@
 
 namespace numora {
 
+// The page's template size and the left edge of its panel, in dialog units.
+inline constexpr int kPageWidth = 375;
+inline constexpr int kPageHeight = 356;
+inline constexpr int kPanelLeft = 224;
+
 struct PageMetrics {
     CDialogUnits units;
     int scrollBarWidth = 0;

@@ -41,11 +41,7 @@ QLabel* RightLabel(QDialog* parent, const CDialogUnits& du, const char* text, co
 
 CSlotNameEditDlg::CSlotNameEditDlg(const NameEditTemplate& t, int slot, const QString& name,
                                    bool readOnly, QWidget* parent)
-    : QDialog(parent),
-      m_nGroupId(slot),
-      m_strName(name),
-      m_emptyName(t.emptyName),
-      m_nameEdit(new QLineEdit(this)) {
+    : QDialog(parent), m_emptyName(t.emptyName), m_nameEdit(new QLineEdit(this)) {
     setWindowTitle(QString::fromLatin1(t.caption));
     setObjectName(QString::fromLatin1(t.objectName));
     const CDialogUnits du(font());
@@ -55,12 +51,12 @@ CSlotNameEditDlg::CSlotNameEditDlg(const NameEditTemplate& t, int slot, const QS
     Place(du, idEdit, t.idEdit);
     SetFieldUse(idEdit, FieldUse::Display);
     idEdit->setObjectName(QStringLiteral("groupId"));
-    idEdit->setText(QString::number(m_nGroupId));
+    idEdit->setText(QString::number(slot));
     RightLabel(this, du, "Group Name", t.nameLabel);
     Place(du, m_nameEdit, t.nameEdit);
     m_nameEdit->setObjectName(QStringLiteral("groupName"));
     m_nameEdit->setMaxLength(kNameLen);
-    m_nameEdit->setText(m_strName);
+    m_nameEdit->setText(name);
     AcceptHandsetText(m_nameEdit);
     // A fixed name is shown, not edited: OK and Cancel are all there is to do.
     SetFieldUse(m_nameEdit, readOnly ? FieldUse::Display : FieldUse::Editable);
@@ -72,9 +68,12 @@ CSlotNameEditDlg::CSlotNameEditDlg(const NameEditTemplate& t, int slot, const QS
     if (!readOnly) m_nameEdit->setFocus();
 }
 
+QString CSlotNameEditDlg::Name() const {
+    return m_nameEdit->text();
+}
+
 void CSlotNameEditDlg::accept() {
-    m_strName = m_nameEdit->text();
-    if (m_strName.isEmpty()) {
+    if (Name().isEmpty()) {
         m_nameEdit->setFocus();
         ShowMessage(this, m_emptyName);
         return;
@@ -102,7 +101,6 @@ CSlotListDlg::CSlotListDlg(const SlotListTemplate& t, QWidget* parent)
     m_list->InsertColumn(1, QStringLiteral("Name"), 220);
     for (int k = 0; k < t.rows; ++k)
         m_list->SetCell(k, 0, QString::asprintf("%2d ", k));
-    m_list->SetHighlight(CPBListCtrl::kAllColumns);
     m_list->SetNotifyWindow(this);
     // Every slot shows, down to the last ("Etc."), whatever the font: the list and the dialog
     // grow to hold the rows, and the name column fills the list's width.
@@ -128,16 +126,17 @@ QString CSlotListDlg::Name(int row) const {
 }
 
 void CSlotListDlg::OnEdit() {
-    const int k = m_list->GetSelectedItem();
-    const auto edit = MakeEdit(k, Name(k).left(kNameLen));
+    const std::optional<int> k = m_list->GetSelectedItem();
+    if (!k) return;
+    const auto edit = MakeEdit(*k, Name(*k).left(kNameLen));
     if (RunModal(*edit) != QDialog::Accepted) return;
-    SetName(k, edit->m_strName);
-    StoreName(k, edit->m_strName);
+    SetName(*k, edit->Name());
+    StoreName(*k, edit->Name());
 }
 
 void CSlotListDlg::OnDelete() {
-    const int k = m_list->GetSelectedItem();
-    if (DeleteSlot(k)) SetName(k, QString());
+    const std::optional<int> k = m_list->GetSelectedItem();
+    if (DeleteSlot(k)) SetName(*k, QString());
 }
 
 }  // namespace numora

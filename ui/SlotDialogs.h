@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QRect>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 class QLineEdit;
@@ -30,8 +31,8 @@ public:
     CSlotNameEditDlg(const NameEditTemplate& t, int slot, const QString& name, bool readOnly,
                      QWidget* parent);
 
-    int m_nGroupId;
-    QString m_strName;
+    // The name as typed; after OK, the name accepted.
+    QString Name() const;
     QLineEdit* NameEdit() const { return m_nameEdit; }
 
 public slots:
@@ -71,8 +72,9 @@ private:
     // The edit dialog for a row; a name it accepts is stored by StoreName.
     virtual std::unique_ptr<CSlotNameEditDlg> MakeEdit(int row, const QString& name) = 0;
     virtual void StoreName(int row, const QString& name) = 0;
-    // Empties the slot; false when the slot may not be deleted (nothing changes then).
-    virtual bool DeleteSlot(int row) = 0;
+    // Empties the selected slot; false when none is selected or it may not be deleted (nothing
+    // changes then).
+    virtual bool DeleteSlot(std::optional<int> row) = 0;
 
     CPBListCtrl* m_list;
 };

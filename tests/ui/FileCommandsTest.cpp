@@ -48,7 +48,7 @@ private slots:
             asked.push_back(save);
             return save ? saved : cliFile;
         });
-        rig.page.SetFileAccess(&files);
+        rig.page.SetFileAccess(files);
         QSignalSpy sheet(&rig.page, &CPBDialog::sheetEnable);
 
         rig.Click("fileOpenButton");

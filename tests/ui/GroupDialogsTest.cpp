@@ -79,7 +79,7 @@ private slots:
         QCOMPARE(runner->messages, QStringList());
     }
 
-    // The fixed groups stay; without a selection the delete acts on row 0.
+    // The fixed groups stay, and Delete without a selection is refused as well.
     void deletingFixedGroupsIsRefused_data() {
         QTest::addColumn<int>("row");
         for (int row : {-1, 0, 1, 2, 6})
@@ -99,13 +99,18 @@ private slots:
         QCOMPARE(rig->page.Book().Group(std::max(row, 0)), before);
     }
 
-    // In the SMS group list every row may go, row 0 too.
+    // In the SMS group list every row may go, row 0 too, but only a row the user chose: Edit
+    // and Delete without a selection do nothing.
     void anySmsGroupMayBeDeleted() {
         runner->Expect([](QDialog& dialog) {
+            ClickButton(dialog, "edit");
             ClickButton(dialog, "delete");
+            [&] { QCOMPARE(ListOf(dialog)->CellText(0, kColName), QStringLiteral("Club")); }();
+            Press(dialog, 0, "delete");
             return int{QDialog::Accepted};
         });
         rig->Click("editSmsGroupButton");
+        QCOMPARE(runner->dialogsRun, 1);
         PBSmsGroup s;
         QVERIFY(!rig->page.Book().GetSmsGroup(0, s));
         QCOMPARE(rig->Items("smsGroupCombo"), QStringList({"Team"}));

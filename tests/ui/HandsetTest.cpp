@@ -10,6 +10,7 @@
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <optional>
 
 #include "FrameTestSupport.h"
 #include "UiTestSupport.h"
@@ -29,10 +30,10 @@ namespace {
 // that never ends counts as a failure.
 constexpr int kRunLimitMs = 60000;
 
-// Waits for the page's run to end; its outcome.
-int WaitForRun(QSignalSpy& ended) {
-    if (ended.isEmpty() && !ended.wait(kRunLimitMs)) return -1;
-    return ended.takeFirst().first().toInt();
+// Waits for the page's run to end; its outcome, none when it does not end.
+std::optional<RunOutcome> WaitForRun(QSignalSpy& ended) {
+    if (ended.isEmpty() && !ended.wait(kRunLimitMs)) return std::nullopt;
+    return ended.takeFirst().first().value<RunOutcome>();
 }
 
 }  // namespace
@@ -64,7 +65,7 @@ private slots:
         QVERIFY(frame.Page()->SearchDialog()->Status().endsWith(QStringLiteral(" Port Open...")));
         QVERIFY(!frame.View()->Sheet()->tabBar()->isEnabled());
 
-        QCOMPARE(WaitForRun(ended), static_cast<int>(RunOutcome::ReadCompleted));
+        QCOMPARE(WaitForRun(ended), RunOutcome::ReadCompleted);
         const CPBListCtrl* list = frame.Page()->List();
         QCOMPARE(list->CellText(0, col::SpeedDial(0)), QStringLiteral("5"));
         QCOMPARE(list->CellText(3, col::kRinger), QStringLiteral("Behind Story"));
@@ -86,7 +87,7 @@ private slots:
         ClickButton(page, "saveButton");
         ClickButton(page, "writeButton");
         QVERIFY(!FindIn<QPushButton>(page, "readButton")->isEnabled());
-        QCOMPARE(WaitForRun(ended), static_cast<int>(RunOutcome::WriteCompleted));
+        QCOMPARE(WaitForRun(ended), RunOutcome::WriteCompleted);
         QTRY_VERIFY_WITH_TIMEOUT(runner.messages.size() == 2, kRunLimitMs);
         QCOMPARE(runner.messages, QStringList({"Phonebook Write Completed!",
                                                "The phone holds the book as written."}));
@@ -108,7 +109,7 @@ private slots:
         frame.show();
         QSignalSpy ended(frame.Page(), &CPBDialog::runEnded);
         frame.StartUp();
-        QCOMPARE(WaitForRun(ended), static_cast<int>(RunOutcome::ReadCompleted));
+        QCOMPARE(WaitForRun(ended), RunOutcome::ReadCompleted);
         // A device named on the command line is not remembered as the handset's port.
         const QSettings ini(options.profilePath, QSettings::IniFormat);
         QVERIFY(!ini.contains(QStringLiteral("Port Setting/DS Com Port")));

@@ -36,7 +36,7 @@ private slots:
         QSignalSpy ended(page, &CPBDialog::runEnded);
         page->OnReadFromPhone();
         QVERIFY(ended.wait(10000));
-        QCOMPARE(ended.takeFirst().first().toInt(), static_cast<int>(RunOutcome::Failed));
+        QCOMPARE(ended.takeFirst().first().value<RunOutcome>(), RunOutcome::Failed);
         QVERIFY(!page->Book().IsValidEntry(5));
 
         const auto list = frame.History().List();
@@ -112,7 +112,7 @@ private slots:
         file.write(reinterpret_cast<const char*>(bytes.data()), 5 * 168 + 24 + 9 * 344);
         file.close();
         CQtFileAccess files(&page, [&](bool) { return std::optional<QString>(cut); });
-        page.SetFileAccess(&files);
+        page.SetFileAccess(files);
         page.OnFileOpen();
         QVERIFY(page.BookFromDamagedFile());
         runner.questions.clear();

@@ -1,5 +1,5 @@
-// The list control: rows and cells, the selection, hit testing, the three highlight styles
-// and the notifications it posts to its owners.
+// The list control: rows and cells, the selection, hit testing and the notifications it posts
+// to its owners.
 #include <QSignalSpy>
 #include <QTest>
 
@@ -63,23 +63,19 @@ private slots:
 
     void selectionAndHitTest() {
         auto list = MakeList();
-        QCOMPARE(list->GetSelectedItem(), 0);
+        QCOMPARE(list->GetSelectedItem(), std::nullopt);
         list->SelectItem(3);
         QCOMPARE(list->GetSelectedItem(), 3);
         list->SelectItem(17);  // no such row: the selection stays
         QCOMPARE(list->GetSelectedItem(), 3);
 
-        int col = -2;
-        QCOMPARE(list->HitTestEx(CellCentre(list.get(), 2, 1), &col), 2);
-        QCOMPARE(col, 1);
-        QCOMPARE(list->HitTestEx(CellCentre(list.get(), 4, 2), &col), 4);
-        QCOMPARE(col, 2);
+        QCOMPARE(list->HitTestEx(CellCentre(list.get(), 2, 1)), 2);
+        QCOMPARE(list->HitTestEx(CellCentre(list.get(), 4, 2)), 4);
         // Right of the last column and below the last row there is no cell.
         const QPoint right(RightOfLastColumn(*list), CellCentre(list.get(), 1, 0).y());
-        QCOMPARE(list->HitTestEx(right, &col), -1);
-        QCOMPARE(col, -1);
+        QCOMPARE(list->HitTestEx(right), std::nullopt);
         const QPoint below(30, list->viewport()->height() - 2);
-        QCOMPARE(list->HitTestEx(below), -1);
+        QCOMPARE(list->HitTestEx(below), std::nullopt);
     }
 
     void clickSelectsTheRowAndNotifiesLater() {

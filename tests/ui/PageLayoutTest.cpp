@@ -61,7 +61,7 @@ private slots:
         QFETCH(QSize, growth);
         const PageMetrics m = Metrics();
         const QSize least = MinimumPageGrowth(m);
-        const QSize room = m.units.Size(375, 356) + growth.expandedTo(least);
+        const QSize room = m.units.Size(kPageWidth, kPageHeight) + growth.expandedTo(least);
         const PageGeometry p = LayOutPage(growth, m);
         const std::vector<QRect> rects = PageControls(p);
         for (std::size_t i = 0; i < rects.size(); ++i) {

@@ -103,7 +103,7 @@ private slots:
         } else {
             search->close();
         }
-        QCOMPARE(ended.first().first().toInt(), static_cast<int>(RunOutcome::Cancelled));
+        QCOMPARE(ended.first().first().value<RunOutcome>(), RunOutcome::Cancelled);
         QVERIFY(!port.IsOpen());
         QVERIFY(!page.Locked());
         for (const char* name : {"readButton", "writeButton", "fileOpenButton", "saveButton"})

@@ -26,11 +26,11 @@ QStringList Row(CPBListCtrl* table, int row) {
             table->CellText(row, kColDialNumber)};
 }
 
-// Clicks the row of a speed-dial number (21 for "None") and presses OK.
-CTestRunner::Handler ClickAndOk(int number) {
+// Clicks the row of a speed-dial number (none: the last row, "None") and presses OK.
+CTestRunner::Handler ClickAndOk(std::optional<int> number) {
     return [number](QDialog& dialog) {
         CPBSpeedDialDlg& sd = AsSpeedDial(dialog);
-        ClickCell(sd.Table(), number - kFirstSpeedDial);
+        ClickCell(sd.Table(), number ? *number - kFirstSpeedDial : kSpeedDialSlots);
         sd.accept();
         return sd.result();
     };
@@ -176,7 +176,7 @@ private slots:
         QCOMPARE(rig->page.Book().SpeedDial(12 - kFirstSpeedDial), (PBSpeedDial{7, kMobile}));
         QCOMPARE(rig->Cell(3, col::SpeedDial(3)), QStringLiteral("X"));
         // "None" gives it up again.
-        PickWith("mobileSelect", ClickAndOk(CPBSpeedDialDlg::kNoSpeedDialResult));
+        PickWith("mobileSelect", ClickAndOk(std::nullopt));
         QCOMPARE(rig->Find<QLineEdit>("mobileSpeedDial")->text(), QStringLiteral("X"));
         rig->Click("saveButton");
         QCOMPARE(rig->page.Book().SpeedDial(12 - kFirstSpeedDial), PBSpeedDial{});
