@@ -108,7 +108,7 @@ CMainFrame::CMainFrame(FrameOptions options, QWidget* parent)
             if (m_verifier->Active()) {
                 m_verifier->OnPhoneData(block);
             } else {
-                m_pView->OnPhoneData(block);
+                Page()->Session().OnReceivedBlock(block);
             }
         },
         [this] {
@@ -244,8 +244,7 @@ void CMainFrame::BuildMenus() {
     auto* print = new QAction(this);
     print->setShortcut(QKeySequence::Print);
     addAction(print);
-    connect(print, &QAction::triggered, m_pView, &CNumoraView::OnFilePrint);
-    connect(m_pView, &CNumoraView::printRequested, this, &CMainFrame::OnFilePrint);
+    connect(print, &QAction::triggered, this, &CMainFrame::OnFilePrint);
 }
 
 void CMainFrame::OnSyncAddressBook() {

@@ -11,28 +11,21 @@
 
 namespace numora {
 
-CMyPropSheet::CMyPropSheet(IPort& port, IClock& clock, IProfile& profile, QWidget* parent)
-    : QTabWidget(parent), m_pPage(new CPBDialog(port, clock, profile)) {
-    setObjectName(QStringLiteral("propertySheet"));
-    addTab(m_pPage, m_pPage->windowTitle());
-    connect(m_pPage, &CPBDialog::sheetEnable, this, &CMyPropSheet::OnSheetEnable);
-    // The page's find field stands beside its tab, above the list, where the page's own layout
-    // has no room for it.
-    QLineEdit* find = m_pPage->FindField();
-    setCornerWidget(find, Qt::TopRightCorner);
-    find->show();
-}
+namespace {
 
-QSize CMyPropSheet::PageRoom(QSize sheet) const {
+// The room a tab widget of this size gives its page: what its tab bar and frame leave, as the
+// style measures them when the widget places the page.
+QSize PageRoom(const QTabWidget& sheet, QSize size) {
     QStyleOptionTabWidgetFrame option;
-    initStyleOption(&option);
-    option.rect = QRect(QPoint(), sheet);
-    return style()->subElementRect(QStyle::SE_TabWidgetTabContents, &option, this).size();
+    option.initFrom(&sheet);
+    option.rect = QRect(QPoint(), size);
+    option.lineWidth = sheet.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, &sheet);
+    option.shape = QTabBar::RoundedNorth;
+    option.tabBarSize = sheet.tabBar()->sizeHint();
+    return sheet.style()->subElementRect(QStyle::SE_TabWidgetTabContents, &option, &sheet).size();
 }
 
-void CMyPropSheet::OnSheetEnable(bool enable) {
-    tabBar()->setEnabled(enable);
-}
+}  // namespace
 
 CNumoraView::CNumoraView(IPort& port, IClock& clock, IProfile& profile, QWidget* parent)
     : QScrollArea(parent), m_form(new QWidget) {
@@ -46,8 +39,20 @@ CNumoraView::CNumoraView(IPort& port, IClock& clock, IProfile& profile, QWidget*
     m_placeholder->setFrameShadow(QFrame::Sunken);
     du.Place(m_placeholder, 1, 1, 393, 381);
     m_placeholderSize = m_placeholder->size();
-    m_pSheet = new CMyPropSheet(port, clock, profile, m_placeholder);
-    m_pSheet->setGeometry(0, 0, m_placeholder->width(), m_placeholder->height());
+
+    m_sheet = new QTabWidget(m_placeholder);
+    m_sheet->setObjectName(QStringLiteral("propertySheet"));
+    m_page = new CPBDialog(port, clock, profile);
+    m_sheet->addTab(m_page, m_page->windowTitle());
+    // The tab is greyed during long work, as the page is.
+    connect(m_page, &CPBDialog::sheetEnable, m_sheet->tabBar(), &QTabBar::setEnabled);
+    // The find field stands beside the tab, above the list, where the page's own layout has no
+    // room for it.
+    QLineEdit* find = m_page->FindField();
+    m_sheet->setCornerWidget(find, Qt::TopRightCorner);
+    find->show();
+    m_sheet->setGeometry(0, 0, m_placeholder->width(), m_placeholder->height());
+
     setWidget(m_form);
     setWidgetResizable(false);
 }
@@ -62,32 +67,20 @@ void CNumoraView::resizeEvent(QResizeEvent* event) {
 // that spare room first, and only then do the page's controls move in.
 void CNumoraView::FitForm() {
     const QSize spare =
-        (m_pSheet->PageRoom(m_placeholderSize) - Page()->TemplateSize()).expandedTo(QSize(0, 0));
+        (PageRoom(*m_sheet, m_placeholderSize) - m_page->TemplateSize()).expandedTo(QSize(0, 0));
     const QSize growth =
-        (maximumViewportSize() - m_formSize).expandedTo(Page()->MinimumGrowth() - spare);
+        (maximumViewportSize() - m_formSize).expandedTo(m_page->MinimumGrowth() - spare);
     m_form->resize(m_formSize + growth);
     m_placeholder->resize(m_placeholderSize + growth);
-    m_pSheet->resize(m_placeholder->size());
+    m_sheet->resize(m_placeholder->size());
     const auto pageGrowth = [](int g, int spare) { return g >= 0 ? g : std::min(0, g + spare); };
-    Page()->SetGrowth(QSize(pageGrowth(growth.width(), spare.width()),
+    m_page->SetGrowth(QSize(pageGrowth(growth.width(), spare.width()),
                             pageGrowth(growth.height(), spare.height())));
-}
-
-CPBDialog* CNumoraView::Page() const {
-    return m_pSheet->Page();
 }
 
 QSize CNumoraView::FormSize() const {
     const int frame = 2 * frameWidth();
     return m_formSize + QSize(frame, frame);
-}
-
-void CNumoraView::OnPhoneData(std::span<uint8_t> block) {
-    Page()->Session().OnReceivedBlock(block);
-}
-
-void CNumoraView::OnFilePrint() {
-    emit printRequested();
 }
 
 }  // namespace numora

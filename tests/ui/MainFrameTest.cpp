@@ -60,7 +60,7 @@ private slots:
         QCOMPARE(ini.value(QStringLiteral("Initialization/ClassName")).toString(),
                  QString::fromLatin1(frame.metaObject()->className()));
         // One tab, "Phone Book", holding the page.
-        CMyPropSheet* sheet = frame.View()->Sheet();
+        const QTabWidget* sheet = frame.View()->Sheet();
         QCOMPARE(sheet->count(), 1);
         QCOMPARE(sheet->tabText(0), QStringLiteral("Phone Book"));
         QCOMPARE(sheet->widget(0), frame.Page());
