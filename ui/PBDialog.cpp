@@ -24,10 +24,9 @@
 #include "sync/WriteGuard.h"
 #include "ui/EntryRules.h"
 #include "ui/FieldLook.h"
+#include "ui/GroupDialogs.h"
 #include "ui/Modal.h"
-#include "ui/PBGroupDlg.h"
 #include "ui/PBListCtrl.h"
-#include "ui/PBSmsGroupDlg.h"
 #include "ui/PBSpeedDialDlg.h"
 #include "ui/PortSearchDlg.h"
 #include "ui/QtFileAccess.h"
@@ -784,13 +783,13 @@ void CPBDialog::OnSelectSpeedDial(int kindIndex) {
 }
 
 void CPBDialog::OnEditGroup() {
-    CPBGroupListDlg dialog(m_book, this);
+    CGroupListDlg dialog(GroupKind::Group, m_book, this);
     RunModal(dialog);
     ShowBook(BookChange::Everything);
 }
 
 void CPBDialog::OnEditSmsGroup() {
-    CPBSmsGroupListDlg dialog(m_book, this);
+    CGroupListDlg dialog(GroupKind::SmsGroup, m_book, this);
     RunModal(dialog);
     FillSmsGroupCombo();
 }

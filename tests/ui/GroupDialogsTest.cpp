@@ -7,8 +7,7 @@
 #include <optional>
 
 #include "UiTestSupport.h"
-#include "ui/PBGroupDlg.h"
-#include "ui/PBSmsGroupDlg.h"
+#include "ui/GroupDialogs.h"
 
 using namespace numora;
 using namespace numora::test;
@@ -18,8 +17,7 @@ namespace {
 constexpr int kColName = 1;
 
 CPBListCtrl* ListOf(QDialog& dialog) {
-    if (auto* g = dynamic_cast<CPBGroupListDlg*>(&dialog)) return g->List();
-    return dynamic_cast<CPBSmsGroupListDlg&>(dialog).List();
+    return dynamic_cast<CGroupListDlg&>(dialog).List();
 }
 
 QStringList Names(CPBListCtrl* list) {

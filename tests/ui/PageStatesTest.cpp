@@ -17,7 +17,7 @@
 #include "app/AboutDlg.h"
 #include "app/MainFrame.h"
 #include "sync/SyncEngine.h"
-#include "ui/PBGroupDlg.h"
+#include "ui/GroupDialogs.h"
 
 using namespace numora;
 using namespace numora::test;
@@ -129,8 +129,8 @@ private slots:
             QCOMPARE(box->focusPolicy(), Qt::NoFocus);
             QVERIFY2(FieldColour(box) != editable, display);
         }
-        CPBGroupEditDlg fixed(1, QStringLiteral("Family"));
-        CPBGroupEditDlg own(3, QStringLiteral("Fam"));
+        CGroupEditDlg fixed(GroupKind::Group, 1, QStringLiteral("Family"));
+        CGroupEditDlg own(GroupKind::Group, 3, QStringLiteral("Fam"));
         QCOMPARE(fixed.NameEdit()->focusPolicy(), Qt::NoFocus);
         QVERIFY(fixed.NameEdit()->isReadOnly());
         QCOMPARE(own.NameEdit()->focusPolicy(), Qt::StrongFocus);
@@ -211,7 +211,7 @@ private slots:
         name->insert(QStringLiteral("\u03A9"));
         QCOMPARE(name->text(), fifteen);
 
-        CPBGroupEditDlg own(3, QStringLiteral("Fam"));
+        CGroupEditDlg own(GroupKind::Group, 3, QStringLiteral("Fam"));
         own.NameEdit()->selectAll();
         own.NameEdit()->insert(QStringLiteral("\u0141\u00F3d\u017A"));
         QCOMPARE(own.NameEdit()->text(), QStringLiteral("L\u00F3dz"));
