@@ -40,7 +40,7 @@ struct FrameOptions {
 inline constexpr const char* kFastTransfersKey = "Fast Transfers";
 
 // Asked before the window closes while a write runs: what the phone is left with if it does.
-std::string CloseDuringWriteQuestion(PhoneHolds holds);
+[[nodiscard]] std::string CloseDuringWriteQuestion(PhoneHolds holds);
 
 // Where the window starts: at the top-left corner, as large as the screen allows (its height
 // less a margin for the task bar) and shrunk to the form where the form is smaller. On a screen
@@ -49,10 +49,10 @@ struct WindowPlacement {
     QSize size;
     bool maximized = false;
 };
-WindowPlacement PlaceWindow(QSize screen, QSize form);
+[[nodiscard]] WindowPlacement PlaceWindow(QSize screen, QSize form);
 
 // " KXT-5507 Phone Book " and the text of "nmxver.dat" from the folder, else from its parent.
-QString FrameTitle(const QDir& current);
+[[nodiscard]] QString FrameTitle(const QDir& current);
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT

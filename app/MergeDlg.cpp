@@ -134,7 +134,7 @@ void CMergeDlg::FillPreview() {
     std::vector<const BookDifference*> changes;
     std::vector<const BookDifference*> removals;
     std::vector<const BookDifference*> others;
-    int lastChanged = -1;
+    std::optional<int> lastChanged;
     for (const BookDifference& d : m_plan.changes) {
         if (d.item != DiffItem::Entry) {
             others.push_back(&d);

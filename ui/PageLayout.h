@@ -39,12 +39,12 @@ struct PageGeometry {
 };
 
 // The panel's fields, in pixels: everything above its button row.
-QSize PanelFieldsSize(const CDialogUnits& units);
+[[nodiscard]] QSize PanelFieldsSize(const CDialogUnits& units);
 
 // The least growth (most negative) the page can be laid out in.
-QSize MinimumPageGrowth(const PageMetrics& metrics);
+[[nodiscard]] QSize MinimumPageGrowth(const PageMetrics& metrics);
 
 // The controls' places for a growth of at least MinimumPageGrowth.
-PageGeometry LayOutPage(QSize growth, const PageMetrics& metrics);
+[[nodiscard]] PageGeometry LayOutPage(QSize growth, const PageMetrics& metrics);
 
 }  // namespace numora
