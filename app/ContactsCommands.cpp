@@ -17,7 +17,7 @@
 #include "link/Profile.h"
 #include "text/QtCharsets.h"
 #include "ui/Modal.h"
-#include "ui/PBDialog.h"
+#include "ui/PhoneBookPage.h"
 
 namespace numora {
 
@@ -100,7 +100,7 @@ QString Report(const QString& head, const QString& listHead,
 }
 
 void ShowReport(QWidget* parent, const QString& title, const QString& text) {
-    CContactsReportDlg dialog(title, text, parent);
+    ContactsReportDialog dialog(title, text, parent);
     RunModal(dialog);
 }
 
@@ -119,7 +119,8 @@ ContactsOptions ContactsReading(const IProfile& profile) {
     return ContactsOptions{PhoneNumbers(region), &charsets};
 }
 
-CContactsReportDlg::CContactsReportDlg(const QString& title, const QString& text, QWidget* parent)
+ContactsReportDialog::ContactsReportDialog(const QString& title, const QString& text,
+                                           QWidget* parent)
     : QDialog(parent), m_text(new QPlainTextEdit(this)) {
     setWindowTitle(title);
     setSizeGripEnabled(true);
@@ -133,8 +134,8 @@ CContactsReportDlg::CContactsReportDlg(const QString& title, const QString& text
         buttons->addButton(QStringLiteral("&Save As..."), QDialogButtonBox::ActionRole);
     copy->setObjectName(QStringLiteral("copyButton"));
     save->setObjectName(QStringLiteral("saveButton"));
-    connect(copy, &QPushButton::clicked, this, &CContactsReportDlg::OnCopy);
-    connect(save, &QPushButton::clicked, this, &CContactsReportDlg::OnSaveAs);
+    connect(copy, &QPushButton::clicked, this, &ContactsReportDialog::OnCopy);
+    connect(save, &QPushButton::clicked, this, &ContactsReportDialog::OnSaveAs);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_text);
@@ -144,15 +145,15 @@ CContactsReportDlg::CContactsReportDlg(const QString& title, const QString& text
     resize(720, 420);
 }
 
-QString CContactsReportDlg::Text() const {
+QString ContactsReportDialog::Text() const {
     return m_text->toPlainText();
 }
 
-void CContactsReportDlg::OnCopy() {
+void ContactsReportDialog::OnCopy() {
     QApplication::clipboard()->setText(Text());
 }
 
-void CContactsReportDlg::OnSaveAs() {
+void ContactsReportDialog::OnSaveAs() {
     const QString path = m_choosePath
                              ? m_choosePath(this)
                              : QFileDialog::getSaveFileName(this, QStringLiteral("Save Report"),
@@ -167,14 +168,14 @@ void SetContactsPathChooser(ContactsPathChooser chooser) {
     Chooser() = std::move(chooser);
 }
 
-void ImportContactsFile(QWidget* parent, CPBDialog& page, const IProfile& profile) {
+void ImportContactsFile(QWidget* parent, PhoneBookPage& page, const IProfile& profile) {
     const QString path = ChoosePath(parent, false).path;
     if (path.isEmpty()) return;
     if (page.Book().CountUsedEntries() > 0 && !AskQuestion(parent, kImportReplaces)) return;
     ImportContactsFrom(parent, page, profile, path);
 }
 
-void ImportContactsFrom(QWidget* parent, CPBDialog& page, const IProfile& profile,
+void ImportContactsFrom(QWidget* parent, PhoneBookPage& page, const IProfile& profile,
                         const QString& path) {
     QFile file(path);
     if (file.size() > kMaxContactsBytes || !file.open(QIODevice::ReadOnly)) {
@@ -209,7 +210,7 @@ void ImportContactsFrom(QWidget* parent, CPBDialog& page, const IProfile& profil
                       listHead, r.problems));
 }
 
-void ExportContactsFile(QWidget* parent, CPBDialog& page) {
+void ExportContactsFile(QWidget* parent, PhoneBookPage& page) {
     ContactsFileChoice choice = ChoosePath(parent, true);
     if (choice.path.isEmpty()) return;
     const BookFormat format = ExportFormat(choice.type, choice.path);

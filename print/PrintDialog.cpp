@@ -11,7 +11,7 @@
 namespace numora {
 
 void PrintPhoneBook(QWidget* parent, const PrintRowSource& rows) {
-    const CBookPrint job(rows);
+    const BookPrint job(rows);
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("Phone Book"));
     QPrintDialog dialog(&printer, parent);
@@ -30,7 +30,7 @@ void PrintPhoneBook(QWidget* parent, const PrintRowSource& rows) {
 }
 
 void PrintDirectory(QWidget* parent, const PrintRowSource& rows) {
-    const CDirectoryPrint job(rows);
+    const DirectoryPrint job(rows);
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("Phone Directory"));
     printer.setPageSize(DirectoryPaper());

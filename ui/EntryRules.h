@@ -40,9 +40,9 @@ struct FittedText {
 // What is typed or pasted turns into its nearest Latin-1 form at once, so the field shows what
 // will be stored; a character with no form, or one whose form would no longer fit the field, is
 // refused with a beep.
-class CHandsetTextValidator : public QValidator {
+class HandsetTextValidator : public QValidator {
 public:
-    CHandsetTextValidator(int maxLength, QObject* parent);
+    HandsetTextValidator(int maxLength, QObject* parent);
     State validate(QString& input, int& pos) const override;
 
 private:

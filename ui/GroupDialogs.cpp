@@ -7,10 +7,10 @@
 #include <algorithm>
 
 #include "ui/DialogUnits.h"
+#include "ui/EntryList.h"
 #include "ui/EntryRules.h"
 #include "ui/FieldLook.h"
 #include "ui/Modal.h"
-#include "ui/PBListCtrl.h"
 
 namespace numora {
 
@@ -84,11 +84,11 @@ const ListTemplate kSmsGroupList{.caption = "Phone Book SMS Group List",
                                  .editIsDefault = true,
                                  .rows = kSmsGroupSlots};
 
-void Place(const CDialogUnits& du, QWidget* w, const QRect& r) {
+void Place(const DialogUnits& du, QWidget* w, const QRect& r) {
     du.Place(w, r.x(), r.y(), r.width(), r.height());
 }
 
-QPushButton* Button(QDialog* parent, const CDialogUnits& du, const char* text, const char* name,
+QPushButton* Button(QDialog* parent, const DialogUnits& du, const char* text, const char* name,
                     const QRect& r) {
     auto* button = new QPushButton(QString::fromLatin1(text), parent);
     button->setObjectName(QString::fromLatin1(name));
@@ -96,7 +96,7 @@ QPushButton* Button(QDialog* parent, const CDialogUnits& du, const char* text, c
     return button;
 }
 
-QLabel* RightLabel(QDialog* parent, const CDialogUnits& du, const char* text, const QRect& r) {
+QLabel* RightLabel(QDialog* parent, const DialogUnits& du, const char* text, const QRect& r) {
     auto* label = new QLabel(QString::fromLatin1(text), parent);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     du.PlaceLabel(label, r.x(), r.y(), r.width(), r.height());
@@ -105,14 +105,14 @@ QLabel* RightLabel(QDialog* parent, const CDialogUnits& du, const char* text, co
 
 }  // namespace
 
-CGroupEditDlg::CGroupEditDlg(GroupKind kind, int slot, const QString& name, QWidget* parent)
+GroupEditDialog::GroupEditDialog(GroupKind kind, int slot, const QString& name, QWidget* parent)
     : QDialog(parent), m_nameEdit(new QLineEdit(this)) {
     const EditTemplate& t = kind == GroupKind::Group ? kGroupEdit : kSmsGroupEdit;
     const bool readOnly = kind == GroupKind::Group && !IsUserGroup(slot);
     m_emptyName = t.emptyName;
     setWindowTitle(QString::fromLatin1(t.caption));
     setObjectName(QString::fromLatin1(t.objectName));
-    const CDialogUnits du(font());
+    const DialogUnits du(font());
     setFixedSize(du.Size(t.size.width(), t.size.height()));
     RightLabel(this, du, t.idCaption, t.idLabel);
     auto* idEdit = new QLineEdit(this);
@@ -131,16 +131,16 @@ CGroupEditDlg::CGroupEditDlg(GroupKind kind, int slot, const QString& name, QWid
     QPushButton* ok = Button(this, du, "OK", "ok", t.ok);
     ok->setDefault(true);
     QPushButton* cancel = Button(this, du, "Cancel", "cancel", t.cancel);
-    connect(ok, &QPushButton::clicked, this, &CGroupEditDlg::accept);
-    connect(cancel, &QPushButton::clicked, this, &CGroupEditDlg::reject);
+    connect(ok, &QPushButton::clicked, this, &GroupEditDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &GroupEditDialog::reject);
     if (!readOnly) m_nameEdit->setFocus();
 }
 
-QString CGroupEditDlg::Name() const {
+QString GroupEditDialog::Name() const {
     return m_nameEdit->text();
 }
 
-void CGroupEditDlg::accept() {
+void GroupEditDialog::accept() {
     if (Name().isEmpty()) {
         m_nameEdit->setFocus();
         ShowMessage(this, m_emptyName);
@@ -149,12 +149,12 @@ void CGroupEditDlg::accept() {
     QDialog::accept();
 }
 
-CGroupListDlg::CGroupListDlg(GroupKind kind, CPBData& book, QWidget* parent)
-    : QDialog(parent), m_kind(kind), m_book(book), m_list(new CPBListCtrl(this)) {
+GroupListDialog::GroupListDialog(GroupKind kind, CPBData& book, QWidget* parent)
+    : QDialog(parent), m_kind(kind), m_book(book), m_list(new EntryList(this)) {
     const ListTemplate& t = kind == GroupKind::Group ? kGroupList : kSmsGroupList;
     setWindowTitle(QString::fromLatin1(t.caption));
     setObjectName(QString::fromLatin1(t.objectName));
-    const CDialogUnits du(font());
+    const DialogUnits du(font());
     setFixedSize(du.Size(t.size.width(), t.size.height()));
     Place(du, m_list, t.list);
     m_list->setObjectName(QString::fromLatin1(t.listName));
@@ -162,9 +162,9 @@ CGroupListDlg::CGroupListDlg(GroupKind kind, CPBData& book, QWidget* parent)
     QPushButton* del = Button(this, du, "Delete", "delete", t.del);
     QPushButton* ok = Button(this, du, "OK", "ok", t.ok);
     (t.editIsDefault ? edit : ok)->setDefault(true);
-    connect(edit, &QPushButton::clicked, this, &CGroupListDlg::OnEdit);
-    connect(del, &QPushButton::clicked, this, &CGroupListDlg::OnDelete);
-    connect(ok, &QPushButton::clicked, this, &CGroupListDlg::accept);
+    connect(edit, &QPushButton::clicked, this, &GroupListDialog::OnEdit);
+    connect(del, &QPushButton::clicked, this, &GroupListDialog::OnDelete);
+    connect(ok, &QPushButton::clicked, this, &GroupListDialog::accept);
 
     m_list->InsertColumn(0, QStringLiteral("#"), 30);
     m_list->InsertColumn(1, QStringLiteral("Name"), 220);
@@ -183,7 +183,7 @@ CGroupListDlg::CGroupListDlg(GroupKind kind, CPBData& book, QWidget* parent)
             button->move(button->x(), button->y() + taller);
     }
     // A double click is the Edit button.
-    connect(m_list, &CPBListCtrl::listDblClk, this, &CGroupListDlg::OnEdit);
+    connect(m_list, &EntryList::listDblClk, this, &GroupListDialog::OnEdit);
 
     for (int k = 0; k < t.rows; ++k) {
         if (kind == GroupKind::SmsGroup) {
@@ -195,18 +195,18 @@ CGroupListDlg::CGroupListDlg(GroupKind kind, CPBData& book, QWidget* parent)
     }
 }
 
-void CGroupListDlg::SetName(int row, const QString& name) {
+void GroupListDialog::SetName(int row, const QString& name) {
     m_list->SetCell(row, kColName, name);
 }
 
-QString CGroupListDlg::Name(int row) const {
+QString GroupListDialog::Name(int row) const {
     return m_list->CellText(row, kColName);
 }
 
-void CGroupListDlg::OnEdit() {
+void GroupListDialog::OnEdit() {
     const std::optional<int> k = m_list->GetSelectedItem();
     if (!k) return;
-    CGroupEditDlg edit(m_kind, *k, Name(*k).left(kNameLen), this);
+    GroupEditDialog edit(m_kind, *k, Name(*k).left(kNameLen), this);
     if (RunModal(edit) != QDialog::Accepted) return;
     SetName(*k, edit.Name());
     if (m_kind == GroupKind::Group) {
@@ -216,12 +216,12 @@ void CGroupListDlg::OnEdit() {
     }
 }
 
-void CGroupListDlg::OnDelete() {
+void GroupListDialog::OnDelete() {
     const std::optional<int> k = m_list->GetSelectedItem();
     if (DeleteSlot(k)) SetName(*k, QString());
 }
 
-bool CGroupListDlg::DeleteSlot(std::optional<int> row) {
+bool GroupListDialog::DeleteSlot(std::optional<int> row) {
     if (m_kind == GroupKind::SmsGroup) {
         if (!row) return false;
         m_book.DeleteSmsGroup(*row);

@@ -15,7 +15,7 @@ class QLineEdit;
 
 namespace numora {
 
-class CPBListCtrl;
+class EntryList;
 
 enum class GroupKind { Group, SmsGroup };
 
@@ -25,10 +25,10 @@ inline constexpr std::string_view kEnterSmsGroupName = "Enter SMS Group Name, pl
 
 // Renames one slot. Of the groups only the user's have names to change (see IsUserGroup): a
 // fixed group's name is shown, not edited. Every SMS group may be renamed.
-class CGroupEditDlg : public QDialog {
+class GroupEditDialog : public QDialog {
     Q_OBJECT
 public:
-    CGroupEditDlg(GroupKind kind, int slot, const QString& name, QWidget* parent = nullptr);
+    GroupEditDialog(GroupKind kind, int slot, const QString& name, QWidget* parent = nullptr);
 
     // The name as typed; after OK, the name accepted.
     QString Name() const;
@@ -44,12 +44,12 @@ private:
 
 // The list of a kind's slots with Edit, Delete and OK. Of the groups only the user's may be
 // deleted; every SMS group may, the fixed ones keeping their slot but losing their name.
-class CGroupListDlg : public QDialog {
+class GroupListDialog : public QDialog {
     Q_OBJECT
 public:
-    CGroupListDlg(GroupKind kind, CPBData& book, QWidget* parent = nullptr);
+    GroupListDialog(GroupKind kind, CPBData& book, QWidget* parent = nullptr);
 
-    CPBListCtrl* List() const { return m_list; }
+    EntryList* List() const { return m_list; }
 
 public slots:
     void OnEdit();
@@ -64,7 +64,7 @@ private:
 
     GroupKind m_kind;
     CPBData& m_book;
-    CPBListCtrl* m_list;
+    EntryList* m_list;
 };
 
 }  // namespace numora

@@ -21,7 +21,7 @@ inline constexpr int kPageHeight = 356;
 inline constexpr int kPanelLeft = 224;
 
 struct PageMetrics {
-    CDialogUnits units;
+    DialogUnits units;
     int scrollBarWidth = 0;
     int frameWidth = 0;  // of the panel's frame, kept clear while the panel scrolls
     int comboHeight = 0;
@@ -39,7 +39,7 @@ struct PageGeometry {
 };
 
 // The panel's fields, in pixels: everything above its button row.
-[[nodiscard]] QSize PanelFieldsSize(const CDialogUnits& units);
+[[nodiscard]] QSize PanelFieldsSize(const DialogUnits& units);
 
 // The least growth (most negative) the page can be laid out in.
 [[nodiscard]] QSize MinimumPageGrowth(const PageMetrics& metrics);

@@ -8,7 +8,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include "app/AddressBookSyncDlg.h"
+#include "app/AddressBookSyncDialog.h"
 #include "support/DavServers.h"
 #include "ui/FrameTestSupport.h"
 #include "ui/UiTestSupport.h"
@@ -30,7 +30,7 @@ private slots:
                                "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:ada\r\nFN:Ada\r\n"
                                "TEL;TYPE=CELL:0123\r\nNOTE:server memo\r\nEND:VCARD\r\n"));
         CTestRunner runner;
-        CMainFrame frame(TestOptions(dir, QStringLiteral("no-such-device")));
+        MainWindow frame(TestOptions(dir, QStringLiteral("no-such-device")));
         PBEntry ada = MakeEntry(4, "Ada", kEtcGroup, "0123");
         SetText(ada.memo, "handset memo");
         frame.Page()->Book().SetEntry(ada);
@@ -38,7 +38,7 @@ private slots:
 
         QStringList preview;
         runner.Expect([&](QDialog& d) -> int {
-            auto& dialog = static_cast<AddressBookSyncDlg&>(d);
+            auto& dialog = static_cast<AddressBookSyncDialog&>(d);
             dialog.ServerField()->setText(QString::fromStdString(server.Root()));
             dialog.UserField()->setText(DavServer::kUser);
             dialog.PasswordField()->setText(DavServer::kPassword);

@@ -9,8 +9,8 @@
 #include "FrameTestSupport.h"
 #include "UiTestSupport.h"
 #include "app/ContactsCommands.h"
-#include "app/MainFrame.h"
-#include "app/ProtocolLogDlg.h"
+#include "app/MainWindow.h"
+#include "app/ProtocolLogDialog.h"
 #include "link/Profile.h"
 
 using namespace numora;
@@ -43,7 +43,7 @@ private slots:
     void importReplacesEntriesKeepsGroupsAndReports() {
         CTestRunner runner;
         QTemporaryDir dir;
-        CMainFrame frame(TestOptions(dir, QStringLiteral("no-such-device")));
+        MainWindow frame(TestOptions(dir, QStringLiteral("no-such-device")));
         frame.Profile().SetString(kPortSection, kHomeRegionKey, "DE");
         FillTestBook(frame.Page()->Book());
         frame.Page()->ShowBook(BookChange::Everything);
@@ -53,7 +53,7 @@ private slots:
         });
         QString report;
         const auto keepReport = [&](QDialog& dialog) {
-            report = static_cast<CContactsReportDlg&>(dialog).Text();
+            report = static_cast<ContactsReportDialog&>(dialog).Text();
             return QDialog::Rejected;
         };
         WriteFile(path, "\xEF\xBB\xBFnothing here\r\n");
@@ -73,10 +73,10 @@ private slots:
                      "\r\nTEL:1\r\nBDAY:2000-01-01\r\nEND:VCARD\r\n";
         }
         WriteFile(path, cards);
-        CContactsReportDlg* shown = nullptr;
+        ContactsReportDialog* shown = nullptr;
         QSize size;
         runner.Expect([&](QDialog& dialog) {
-            shown = static_cast<CContactsReportDlg*>(&dialog);
+            shown = static_cast<ContactsReportDialog*>(&dialog);
             size = dialog.size();
             report = shown->Text();
             shown->OnCopy();
@@ -87,7 +87,7 @@ private slots:
             return QDialog::Rejected;
         });
         FileAction(frame, QStringLiteral("&Import Contacts..."))->trigger();
-        const CPBListCtrl* list = frame.Page()->List();
+        const EntryList* list = frame.Page()->List();
         QCOMPARE(list->CellText(0, col::kName), QStringLiteral("Zed Zebra"));
         QCOMPARE(list->CellText(0, col::kGroup), QStringLiteral("Friends"));
         QCOMPARE(list->CellText(0, col::SpeedDial(0)), QStringLiteral("5"));
@@ -115,7 +115,7 @@ private slots:
     void exportWritesTheChosenTypeAndNamesWhatItLeavesOut() {
         CTestRunner runner;
         QTemporaryDir dir;
-        CMainFrame frame(TestOptions(dir, QStringLiteral("no-such-device")));
+        MainWindow frame(TestOptions(dir, QStringLiteral("no-such-device")));
         FillTestBook(frame.Page()->Book());
         struct Case {
             const char* name;
@@ -139,7 +139,7 @@ private slots:
             runner.messages.clear();
             report.clear();
             runner.Expect([&](QDialog& dialog) {
-                report = static_cast<CContactsReportDlg&>(dialog).Text();
+                report = static_cast<ContactsReportDialog&>(dialog).Text();
                 return QDialog::Rejected;
             });
             FileAction(frame, QStringLiteral("&Export Contacts..."))->trigger();
@@ -160,11 +160,11 @@ private slots:
     void protocolLogFollowsTheLastRunAndSaves() {
         CTestRunner runner;
         QTemporaryDir dir;
-        CMainFrame frame(TestOptions(dir, QStringLiteral("no-such-device")));
+        MainWindow frame(TestOptions(dir, QStringLiteral("no-such-device")));
         const std::vector<uint8_t> poll{0x3F};
         frame.ProtocolLog().Trace(TraceDir::Out, poll);
         FileAction(frame, QStringLiteral("Protocol &Log..."))->trigger();
-        CProtocolLogDlg* log = frame.ProtocolLogWindow();
+        ProtocolLogDialog* log = frame.ProtocolLogWindow();
         QVERIFY(log != nullptr && log->isVisible());
         QVERIFY(log->Text().endsWith(QStringLiteral(" > Status           3F")));
 

@@ -9,7 +9,7 @@
 #include "FrameTestSupport.h"
 #include "UiTestSupport.h"
 #include "app/FileDrop.h"
-#include "app/MainFrame.h"
+#include "app/MainWindow.h"
 #include "book/PbFile.h"
 #include "history/BookHistory.h"
 
@@ -69,7 +69,7 @@ private slots:
     void droppedFilesOpenOrAskToMergeOrReplace() {
         CTestRunner runner;
         QTemporaryDir dir;
-        CMainFrame frame(TestOptions(dir, QStringLiteral("no-such-device")));
+        MainWindow frame(TestOptions(dir, QStringLiteral("no-such-device")));
         frame.show();
         auto* mime = new QMimeData;
         mime->setUrls({QUrl::fromLocalFile(WriteTestBookFile(dir, QStringLiteral("dropped.pb")))});
@@ -105,9 +105,9 @@ private slots:
     void aFileOnTheCommandLineOpensInsteadOfTheRead() {
         CTestRunner runner;
         QTemporaryDir dir;
-        FrameOptions options = TestOptions(dir, QStringLiteral("no-such-device"));
+        WindowOptions options = TestOptions(dir, QStringLiteral("no-such-device"));
         options.file = WriteTestBookFile(dir, QStringLiteral("given.pb"));
-        CMainFrame frame(options);
+        MainWindow frame(options);
         frame.show();
         frame.StartUp();
         QTRY_COMPARE(frame.Page()->Book().CountUsedEntries(), 4);

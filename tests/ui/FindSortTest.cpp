@@ -12,7 +12,7 @@ using namespace numora::test;
 
 namespace {
 
-QList<int> ShownRows(const CPBListCtrl* list) {
+QList<int> ShownRows(const EntryList* list) {
     QList<int> rows;
     for (int at = 0; at < list->RowCount(); ++at) {
         const int row = list->verticalHeader()->logicalIndex(at);
@@ -21,7 +21,7 @@ QList<int> ShownRows(const CPBListCtrl* list) {
     return rows;
 }
 
-void ClickHeading(CPBListCtrl* list, int column) {
+void ClickHeading(EntryList* list, int column) {
     QHeaderView* header = list->horizontalHeader();
     const QPoint at(header->sectionViewportPosition(column) + 4, header->height() / 2);
     QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, at);
@@ -39,7 +39,7 @@ private slots:
         CTestRunner runner;
         PageRig rig;
         rig.Load();
-        CPBListCtrl* list = rig.page.List();
+        EntryList* list = rig.page.List();
         ClickCell(list, 3);
         QTest::keyClicks(rig.page.FindField(), QStringLiteral("DOR"));
         QCOMPARE(ShownRows(list), QList<int>({7}));
@@ -62,7 +62,7 @@ private slots:
         CTestRunner runner;
         PageRig rig;
         rig.Load();
-        QSignalSpy shown(&rig.page, &CPBDialog::bookShown);
+        QSignalSpy shown(&rig.page, &PhoneBookPage::bookShown);
         QTest::keyClicks(rig.page.FindField(), QStringLiteral("0777"));
         QCOMPARE(rig.page.List()->GetSelectedItem(), 7);
         rig.Find<QLineEdit>("mobileEdit")->setText(QStringLiteral("0888"));
@@ -83,7 +83,7 @@ private slots:
     void sortingOrdersTheViewOnly() {
         PageRig rig;
         rig.Load();
-        CPBListCtrl* list = rig.page.List();
+        EntryList* list = rig.page.List();
         const std::string book = BookToJson(rig.page.Book());
         std::vector<std::string> groups;
         for (int r = 0; r < kEntrySlots; ++r)

@@ -9,14 +9,14 @@
 #include <QTemporaryDir>
 
 #include "UiTestSupport.h"
-#include "app/MainFrame.h"
+#include "app/MainWindow.h"
 #include "book/PbFile.h"
 
 namespace numora::test {
 
 // port: the device to search, or none for the system's ports.
-inline FrameOptions TestOptions(const QTemporaryDir& dir, const QString& port = {}) {
-    FrameOptions options;
+inline WindowOptions TestOptions(const QTemporaryDir& dir, const QString& port = {}) {
+    WindowOptions options;
     options.profilePath = dir.filePath(QStringLiteral("profile.ini"));
     options.historyFolder = dir.filePath(QStringLiteral("history"));
     options.programFolder = dir.path();
@@ -37,7 +37,7 @@ inline QString WriteTestBookFile(const QTemporaryDir& dir, const QString& name) 
     return path;
 }
 
-inline QAction* FileAction(CMainFrame& frame, const QString& text) {
+inline QAction* FileAction(MainWindow& frame, const QString& text) {
     for (QAction* a : frame.menuBar()->actions().first()->menu()->actions()) {
         if (a->text() == text) return a;
     }

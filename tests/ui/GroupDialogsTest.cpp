@@ -16,11 +16,11 @@ namespace {
 
 constexpr int kColName = 1;
 
-CPBListCtrl* ListOf(QDialog& dialog) {
-    return dynamic_cast<CGroupListDlg&>(dialog).List();
+EntryList* ListOf(QDialog& dialog) {
+    return dynamic_cast<GroupListDialog&>(dialog).List();
 }
 
-QStringList Names(CPBListCtrl* list) {
+QStringList Names(EntryList* list) {
     QStringList names;
     for (int r = 0; r < list->RowCount(); ++r)
         names << list->CellText(r, kColName);

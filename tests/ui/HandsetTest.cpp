@@ -14,8 +14,8 @@
 
 #include "FrameTestSupport.h"
 #include "UiTestSupport.h"
-#include "app/MainFrame.h"
-#include "app/NumoraView.h"
+#include "app/FormView.h"
+#include "app/MainWindow.h"
 #include "book/PbFile.h"
 #include "history/BookHistory.h"
 #include "link/CommPort.h"
@@ -52,26 +52,26 @@ private slots:
     void startUpReadsTheHandsetThenWritesAnEdit() {
         CTestRunner runner;
         QTemporaryDir dir;
-        FrameOptions options = TestOptions(dir);
+        WindowOptions options = TestOptions(dir);
         options.simulate = true;
         options.simulator = QStringLiteral(NUMORA_SIM);
         options.simulatorBook = WriteTestBookFile(dir, QStringLiteral("handset.pb"));
-        CMainFrame frame(options);
+        MainWindow frame(options);
         frame.show();
-        QSignalSpy ended(frame.Page(), &CPBDialog::runEnded);
+        QSignalSpy ended(frame.Page(), &PhoneBookPage::runEnded);
         frame.StartUp();
         QTRY_VERIFY(frame.Page()->SearchDialog() != nullptr);
         QCOMPARE(frame.Page()->SearchDialog()->windowTitle(), QStringLiteral("Port Searching"));
         QVERIFY(frame.Page()->SearchDialog()->Status().endsWith(QStringLiteral(" Port Open...")));
-        QVERIFY(!frame.View()->Sheet()->tabBar()->isEnabled());
+        QVERIFY(!frame.View()->Tabs()->tabBar()->isEnabled());
 
         QCOMPARE(WaitForRun(ended), RunOutcome::ReadCompleted);
-        const CPBListCtrl* list = frame.Page()->List();
+        const EntryList* list = frame.Page()->List();
         QCOMPARE(list->CellText(0, col::SpeedDial(0)), QStringLiteral("5"));
         QCOMPARE(list->CellText(3, col::kRinger), QStringLiteral("Behind Story"));
         QCOMPARE(list->CellText(7, col::kName), QStringLiteral("Dora"));
         QCOMPARE(frame.Page()->SearchDialog(), nullptr);
-        QVERIFY(frame.View()->Sheet()->tabBar()->isEnabled());
+        QVERIFY(frame.View()->Tabs()->tabBar()->isEnabled());
         QCOMPARE(frame.Page()->ProgressPos(), 0);
         QCOMPARE(runner.messages, QStringList());
         // The simulator's device is not remembered as the handset's port.
@@ -80,7 +80,7 @@ private slots:
 
         // Edit Carl, write the book, and read it back.
         FileAction(frame, QStringLiteral("&Verify After Writing"))->setChecked(true);
-        CPBDialog& page = *frame.Page();
+        PhoneBookPage& page = *frame.Page();
         ClickCell(page.List(), 3);
         FindIn<QLineEdit>(page, "nameEdit")->setText(QStringLiteral("Carla"));
         FindIn<QLineEdit>(page, "faxEdit")->setText(QStringLiteral("0666"));
@@ -103,11 +103,11 @@ private slots:
             NUMORA_SIM,
             {"--book", WriteTestBookFile(dir, QStringLiteral("handset.pb")).toStdString()},
             dir.filePath(QStringLiteral("sim.log")).toStdString());
-        FrameOptions options = TestOptions(dir);
+        WindowOptions options = TestOptions(dir);
         options.port = QString::fromStdString(sim.Device());
-        CMainFrame frame(options);
+        MainWindow frame(options);
         frame.show();
-        QSignalSpy ended(frame.Page(), &CPBDialog::runEnded);
+        QSignalSpy ended(frame.Page(), &PhoneBookPage::runEnded);
         frame.StartUp();
         QCOMPARE(WaitForRun(ended), RunOutcome::ReadCompleted);
         // A device named on the command line is not remembered as the handset's port.

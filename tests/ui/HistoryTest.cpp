@@ -9,8 +9,8 @@
 
 #include "FrameTestSupport.h"
 #include "UiTestSupport.h"
-#include "app/HistoryDlg.h"
-#include "app/MainFrame.h"
+#include "app/HistoryDialog.h"
+#include "app/MainWindow.h"
 #include "book/PbFile.h"
 #include "history/BookHistory.h"
 #include "ui/QtFileAccess.h"
@@ -25,15 +25,15 @@ private slots:
     void editsSurviveAFailedReadAndComeBackWithRestore() {
         CTestRunner runner;
         QTemporaryDir dir;
-        CMainFrame frame(TestOptions(dir, QStringLiteral("no-handset")));
+        MainWindow frame(TestOptions(dir, QStringLiteral("no-handset")));
         frame.show();
-        CPBDialog* page = frame.Page();
+        PhoneBookPage* page = frame.Page();
         page->Book().SetGroup(2, "Friends");
         AddEntry(page->Book(), 5, "Edited", 2, "0555");
         page->ShowBook(BookChange::Everything);
 
         page->Session().Engine().SetTimeouts(300, 300);
-        QSignalSpy ended(page, &CPBDialog::runEnded);
+        QSignalSpy ended(page, &PhoneBookPage::runEnded);
         page->OnReadFromPhone();
         QVERIFY(ended.wait(10000));
         QCOMPARE(ended.takeFirst().first().value<RunOutcome>(), RunOutcome::Failed);
@@ -46,7 +46,7 @@ private slots:
 
         QString differences;
         runner.Expect([&](QDialog& dialog) {
-            auto& history = static_cast<CHistoryDlg&>(dialog);
+            auto& history = static_cast<HistoryDialog&>(dialog);
             differences = history.DifferencesText();
             QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("restoreButton")),
                               Qt::LeftButton);
@@ -71,8 +71,8 @@ private slots:
         CTestRunner runner;
         runner.answer = false;
         QTemporaryDir dir;
-        CMainFrame frame(TestOptions(dir, QStringLiteral("no-handset")));
-        CPBDialog& page = *frame.Page();
+        MainWindow frame(TestOptions(dir, QStringLiteral("no-handset")));
+        PhoneBookPage& page = *frame.Page();
         CPBData held;
         for (int slot = 0; slot < 10; ++slot)
             AddEntry(held, slot, "Held", kEtcGroup, "0" + std::to_string(100 + slot));
@@ -111,7 +111,7 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(reinterpret_cast<const char*>(bytes.data()), 5 * 168 + 24 + 9 * 344);
         file.close();
-        CQtFileAccess files(&page, [&](bool) { return std::optional<QString>(cut); });
+        QtFileAccess files(&page, [&](bool) { return std::optional<QString>(cut); });
         page.SetFileAccess(files);
         page.OnFileOpen();
         QVERIFY(page.BookFromDamagedFile());
@@ -126,7 +126,7 @@ private slots:
         CTestRunner runner;
         QTemporaryDir dir;
         for (const bool edited : {true, false}) {
-            CMainFrame frame(TestOptions(dir, QStringLiteral("no-handset")));
+            MainWindow frame(TestOptions(dir, QStringLiteral("no-handset")));
             if (edited) AddEntry(frame.Page()->Book(), 9, "Late", kEtcGroup, "0999");
             frame.close();
             const auto list = frame.History().List();

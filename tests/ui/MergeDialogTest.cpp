@@ -10,9 +10,9 @@
 #include "FrameTestSupport.h"
 #include "UiTestSupport.h"
 #include "app/ContactsCommands.h"
-#include "app/MainFrame.h"
+#include "app/MainWindow.h"
 #include "app/MergeCommands.h"
-#include "app/MergeDlg.h"
+#include "app/MergeDialog.h"
 #include "history/BookHistory.h"
 
 using namespace numora;
@@ -26,7 +26,7 @@ void Write(const QString& path, const QByteArray& bytes) {
     file.write(bytes);
 }
 
-QStringList HistoryWhats(CMainFrame& frame) {
+QStringList HistoryWhats(MainWindow& frame) {
     QStringList out;
     for (const SnapshotInfo& s : frame.History().List())
         out << s.what;
@@ -61,7 +61,7 @@ private slots:
     void mergeShowsThePreviewAndAppliesItBetweenSnapshots() {
         CTestRunner runner;
         QTemporaryDir dir;
-        CMainFrame frame(TestOptions(dir, QStringLiteral("no-such-device")));
+        MainWindow frame(TestOptions(dir, QStringLiteral("no-such-device")));
         FillTestBook(frame.Page()->Book());
         frame.Page()->ShowBook(BookChange::Everything);
         const CPBData before = frame.Page()->Book();
@@ -71,7 +71,7 @@ private slots:
 
         // Cancel changes nothing, whatever was answered.
         runner.Expect([](QDialog& d) {
-            static_cast<CMergeDlg&>(d).AnswerPair(0, Answer::SamePerson);
+            static_cast<MergeDialog&>(d).AnswerPair(0, Answer::SamePerson);
             QTest::qWait(0);
             return int(QDialog::Rejected);
         });
@@ -81,7 +81,7 @@ private slots:
         QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("likely-pairs.json"))));
 
         runner.Expect([](QDialog& d) {
-            auto& dialog = static_cast<CMergeDlg&>(d);
+            auto& dialog = static_cast<MergeDialog&>(d);
             const QString text = dialog.PreviewText();
             // Until answered, Bert's card would be an entry of its own.
             [&] {
@@ -118,7 +118,7 @@ private slots:
 
         // The same file again: the answer is remembered, and nothing changes.
         runner.Expect([](QDialog& d) {
-            auto& dialog = static_cast<CMergeDlg&>(d);
+            auto& dialog = static_cast<MergeDialog&>(d);
             [&] {
                 QCOMPARE(dialog.Pairs()->topLevelItemCount(), 0);
                 QVERIFY(!dialog.Plan().ChangesBook());
@@ -133,7 +133,7 @@ private slots:
     void aFileThatCannotBeReadChangesNothing() {
         CTestRunner runner;
         QTemporaryDir dir;
-        CMainFrame frame(TestOptions(dir, QStringLiteral("no-such-device")));
+        MainWindow frame(TestOptions(dir, QStringLiteral("no-such-device")));
         FillTestBook(frame.Page()->Book());
         const QString good = dir.filePath(QStringLiteral("cards.vcf"));
         const QString bad = dir.filePath(QStringLiteral("bad.json"));
@@ -151,14 +151,14 @@ private slots:
     void findDuplicatesMergesPairsIntoTheLowerSlot() {
         CTestRunner runner;
         QTemporaryDir dir;
-        CMainFrame frame(TestOptions(dir, QStringLiteral("no-such-device")));
+        MainWindow frame(TestOptions(dir, QStringLiteral("no-such-device")));
         CPBData& book = frame.Page()->Book();
         FillTestBook(book);
         AddEntry(book, 20, "anna", 6, "+49 10 1234567");
         book.SetSpeedDial(7, 20, kMobile);
         frame.Page()->ShowBook(BookChange::Everything);
         runner.Expect([](QDialog& d) {
-            auto& dialog = static_cast<CMergeDlg&>(d);
+            auto& dialog = static_cast<MergeDialog&>(d);
             [&] {
                 QVERIFY(dialog.PreviewText().contains(
                     QStringLiteral("Entries that are one person (1)\n  entry 0 \"Anna\" and entry "
@@ -182,7 +182,7 @@ private slots:
     void importAsksFirstAndPointsAtMerge() {
         CTestRunner runner;
         QTemporaryDir dir;
-        CMainFrame frame(TestOptions(dir, QStringLiteral("no-such-device")));
+        MainWindow frame(TestOptions(dir, QStringLiteral("no-such-device")));
         FillTestBook(frame.Page()->Book());
         const QString path = dir.filePath(QStringLiteral("cards.vcf"));
         Write(path, kCards);

@@ -14,7 +14,7 @@ Q_DECLARE_METATYPE(QSize)
 namespace {
 
 PageMetrics Metrics() {
-    return PageMetrics{CDialogUnits(QApplication::font()), 15, 2, 24};
+    return PageMetrics{DialogUnits(QApplication::font()), 15, 2, 24};
 }
 
 // The controls that stand side by side on the page (the panel's own stand inside its frame).
@@ -33,7 +33,7 @@ class PageLayoutTest : public QObject {
 private slots:
     void theTemplateSizeIsTheFixedLayout() {
         const PageMetrics m = Metrics();
-        const CDialogUnits& du = m.units;
+        const DialogUnits& du = m.units;
         const PageGeometry p = LayOutPage(QSize(0, 0), m);
         QCOMPARE(p.list, du.Rect(2, 51, 220, 273));
         QCOMPARE(p.panelFrame, du.Rect(224, 0, 150, 324));

@@ -14,8 +14,8 @@
 
 #include "FrameTestSupport.h"
 #include "UiTestSupport.h"
-#include "app/AboutDlg.h"
-#include "app/MainFrame.h"
+#include "app/AboutDialog.h"
+#include "app/MainWindow.h"
 #include "sync/SyncEngine.h"
 #include "ui/GroupDialogs.h"
 
@@ -85,11 +85,11 @@ private slots:
         FakeClock clock;
         CMemoryProfile profile;
         profile.SetString(kPortSection, kPortKey, "3");
-        CPBDialog page(port, clock, profile);
+        PhoneBookPage page(port, clock, profile);
         page.show();
-        QSignalSpy ended(&page, &CPBDialog::runEnded);
+        QSignalSpy ended(&page, &PhoneBookPage::runEnded);
         page.StartUp(PortTable{});
-        QPointer<CPortSearchDlg> search = page.SearchDialog();
+        QPointer<PortSearchDialog> search = page.SearchDialog();
         QVERIFY(search != nullptr);
         // The window follows the search from port to port.
         QCOMPARE(search->Status(), QStringLiteral(" Port Searching..."));
@@ -129,8 +129,8 @@ private slots:
             QCOMPARE(box->focusPolicy(), Qt::NoFocus);
             QVERIFY2(FieldColour(box) != editable, display);
         }
-        CGroupEditDlg fixed(GroupKind::Group, 1, QStringLiteral("Family"));
-        CGroupEditDlg own(GroupKind::Group, 3, QStringLiteral("Fam"));
+        GroupEditDialog fixed(GroupKind::Group, 1, QStringLiteral("Family"));
+        GroupEditDialog own(GroupKind::Group, 3, QStringLiteral("Fam"));
         QCOMPARE(fixed.NameEdit()->focusPolicy(), Qt::NoFocus);
         QVERIFY(fixed.NameEdit()->isReadOnly());
         QCOMPARE(own.NameEdit()->focusPolicy(), Qt::StrongFocus);
@@ -211,7 +211,7 @@ private slots:
         name->insert(QStringLiteral("\u03A9"));
         QCOMPARE(name->text(), fifteen);
 
-        CGroupEditDlg own(GroupKind::Group, 3, QStringLiteral("Fam"));
+        GroupEditDialog own(GroupKind::Group, 3, QStringLiteral("Fam"));
         own.NameEdit()->selectAll();
         own.NameEdit()->insert(QStringLiteral("\u0141\u00F3d\u017A"));
         QCOMPARE(own.NameEdit()->text(), QStringLiteral("L\u00F3dz"));

@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "UiTestSupport.h"
-#include "ui/PBSpeedDialDlg.h"
+#include "ui/SpeedDialDialog.h"
 
 using namespace numora;
 using namespace numora::test;
@@ -17,11 +17,11 @@ constexpr int kColName = 1;
 constexpr int kColKind = 2;
 constexpr int kColDialNumber = 3;
 
-CPBSpeedDialDlg& AsSpeedDial(QDialog& dialog) {
-    return dynamic_cast<CPBSpeedDialDlg&>(dialog);
+SpeedDialDialog& AsSpeedDial(QDialog& dialog) {
+    return dynamic_cast<SpeedDialDialog&>(dialog);
 }
 
-QStringList Row(CPBListCtrl* table, int row) {
+QStringList Row(EntryList* table, int row) {
     return {table->CellText(row, kColName), table->CellText(row, kColKind),
             table->CellText(row, kColDialNumber)};
 }
@@ -29,7 +29,7 @@ QStringList Row(CPBListCtrl* table, int row) {
 // Clicks the row of a speed-dial number (none: the last row, "None") and presses OK.
 CTestRunner::Handler ClickAndOk(std::optional<int> number) {
     return [number](QDialog& dialog) {
-        CPBSpeedDialDlg& sd = AsSpeedDial(dialog);
+        SpeedDialDialog& sd = AsSpeedDial(dialog);
         ClickCell(sd.Table(), number ? *number - kFirstSpeedDial : kSpeedDialSlots);
         sd.accept();
         return sd.result();
@@ -58,7 +58,7 @@ private:
     QList<QStringList> Shown(const char* select, std::initializer_list<int> numbers) {
         QList<QStringList> rows;
         PickWith(select, [&](QDialog& dialog) {
-            CPBListCtrl* table = AsSpeedDial(dialog).Table();
+            EntryList* table = AsSpeedDial(dialog).Table();
             [&] {
                 QCOMPARE(dialog.windowTitle(), QStringLiteral("Speed Dial Setting"));
                 QCOMPARE(table->RowCount(), 20);
@@ -114,7 +114,7 @@ private slots:
         ClickCell(rig->page.List(), 3);
         // Keys alone choose nothing: OK is Cancel.
         PickWith("homeSelect", [](QDialog& dialog) {
-            CPBSpeedDialDlg& sd = AsSpeedDial(dialog);
+            SpeedDialDialog& sd = AsSpeedDial(dialog);
             sd.Table()->setFocus();
             PressKey(sd.Table(), Qt::Key_Down);
             PressKey(sd.Table(), Qt::Key_Down);
@@ -124,7 +124,7 @@ private slots:
         QCOMPARE(rig->Find<QLineEdit>("homeSpeedDial")->text(), QStringLiteral("X"));
         // After a click, OK takes the row selected when it is pressed.
         PickWith("homeSelect", [](QDialog& dialog) {
-            CPBSpeedDialDlg& sd = AsSpeedDial(dialog);
+            SpeedDialDialog& sd = AsSpeedDial(dialog);
             ClickCell(sd.Table(), 3 - kFirstSpeedDial);
             PressKey(sd.Table(), Qt::Key_Down);
             sd.accept();
@@ -133,7 +133,7 @@ private slots:
         QCOMPARE(rig->Find<QLineEdit>("homeSpeedDial")->text(), QStringLiteral("4"));
         // Space is the click of the keyboard.
         PickWith("homeSelect", [](QDialog& dialog) {
-            CPBSpeedDialDlg& sd = AsSpeedDial(dialog);
+            SpeedDialDialog& sd = AsSpeedDial(dialog);
             sd.Table()->setFocus();
             PressKey(sd.Table(), Qt::Key_Down);
             PressKey(sd.Table(), Qt::Key_Space);

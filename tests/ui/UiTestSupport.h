@@ -22,9 +22,9 @@
 #include "link/Profile.h"
 #include "support/BookBuilder.h"
 #include "support/FakeClock.h"
+#include "ui/EntryList.h"
 #include "ui/Modal.h"
-#include "ui/PBDialog.h"
-#include "ui/PBListCtrl.h"
+#include "ui/PhoneBookPage.h"
 
 namespace numora::test {
 
@@ -94,23 +94,23 @@ public:
     int opens = 0;
 };
 
-inline QPoint CellCentre(const CPBListCtrl* list, int row, int col) {
+inline QPoint CellCentre(const EntryList* list, int row, int col) {
     return list->visualRect(list->model()->index(row, col)).center();
 }
 
 // The cell is on the screen whole, without scrolling the list.
-inline bool ShowsWhole(const CPBListCtrl* list, int row, int col) {
+inline bool ShowsWhole(const EntryList* list, int row, int col) {
     return list->viewport()->rect().contains(list->visualRect(list->model()->index(row, col)));
 }
 
 // A left click on a cell, and the queued notifications it posts delivered.
-inline void ClickCell(CPBListCtrl* list, int row, int col = 1) {
+inline void ClickCell(EntryList* list, int row, int col = 1) {
     list->scrollTo(list->model()->index(row, col));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, CellCentre(list, row, col));
     QCoreApplication::processEvents();
 }
 
-inline void DoubleClickCell(CPBListCtrl* list, int row, int col = 1) {
+inline void DoubleClickCell(EntryList* list, int row, int col = 1) {
     list->scrollTo(list->model()->index(row, col));
     const QPoint at = CellCentre(list, row, col);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
@@ -170,7 +170,7 @@ struct PageRig {
     CAbsentPort port;
     FakeClock clock;
     CMemoryProfile profile;
-    CPBDialog page{port, clock, profile};
+    PhoneBookPage page{port, clock, profile};
 
     PageRig() { page.show(); }
 

@@ -42,10 +42,10 @@ struct VerifyRig {
     FakeClock clock;
     CMemoryProfile profile;
     CAbsentPort absent;
-    CPBDialog page{absent, clock, profile};
+    PhoneBookPage page{absent, clock, profile};
     std::optional<CHandsetSim> sim;
     std::optional<SimPort> port;
-    std::optional<CWriteVerifier> verifier;
+    std::optional<WriteVerifier> verifier;
 };
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "ui/PBDialog.h"
+#include "ui/PhoneBookPage.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -22,14 +22,14 @@
 #include "history/BookHistory.h"
 #include "sync/HandsetFiles.h"
 #include "sync/WriteGuard.h"
+#include "ui/EntryList.h"
 #include "ui/EntryRules.h"
 #include "ui/FieldLook.h"
 #include "ui/GroupDialogs.h"
 #include "ui/Modal.h"
-#include "ui/PBListCtrl.h"
-#include "ui/PBSpeedDialDlg.h"
-#include "ui/PortSearchDlg.h"
+#include "ui/PortSearchDialog.h"
 #include "ui/QtFileAccess.h"
+#include "ui/SpeedDialDialog.h"
 
 namespace numora {
 
@@ -38,9 +38,9 @@ namespace {
 constexpr int kSpeedDialBoxLen = 2;
 
 // A file already chosen, read and written as the page's files are.
-class CChosenFile : public IFileAccess {
+class ChosenFile : public IFileAccess {
 public:
-    CChosenFile(IFileAccess& files, std::string path) : m_files(files), m_path(std::move(path)) {}
+    ChosenFile(IFileAccess& files, std::string path) : m_files(files), m_path(std::move(path)) {}
     std::optional<std::string> ChooseOpenPath() override { return m_path; }
     std::optional<std::string> ChooseSavePath() override { return m_path; }
     ReadResult ReadAll(const std::string& path, std::vector<uint8_t>& bytes) override {
@@ -76,7 +76,7 @@ constexpr std::array<NumberLayout, kNumberKinds> kNumberLayouts{{
 
 }  // namespace
 
-CPBDialog::CPBDialog(IPort& port, IClock& clock, IProfile& profile, QWidget* parent)
+PhoneBookPage::PhoneBookPage(IPort& port, IClock& clock, IProfile& profile, QWidget* parent)
     : QWidget(parent),
       m_session(m_book, *this, port, clock, profile),
       m_units(font()),
@@ -84,7 +84,7 @@ CPBDialog::CPBDialog(IPort& port, IClock& clock, IProfile& profile, QWidget* par
     setObjectName(QStringLiteral("phoneBookPage"));
     setWindowTitle(QStringLiteral("Phone Book"));
     m_book.SetMessageSink(this);
-    m_ownFiles = std::make_unique<CQtFileAccess>(this);
+    m_ownFiles = std::make_unique<QtFileAccess>(this);
     m_files = m_ownFiles.get();
     BuildControls();
     BuildList();
@@ -118,24 +118,24 @@ CPBDialog::CPBDialog(IPort& port, IClock& clock, IProfile& profile, QWidget* par
     });
 }
 
-CPBDialog::~CPBDialog() {
+PhoneBookPage::~PhoneBookPage() {
     m_session.Engine().SetOnRunEnded({});
     m_book.SetMessageSink(nullptr);
 }
 
 // Controls go into the page, or into the panel's scrolling fields, at their template places.
-void CPBDialog::Put(QWidget* widget, const QRect& rect) const {
+void PhoneBookPage::Put(QWidget* widget, const QRect& rect) const {
     widget->setGeometry(rect.translated(-m_origin));
 }
 
-QLabel* CPBDialog::Label(const QString& text, int x, int y, int w, int h) {
+QLabel* PhoneBookPage::Label(const QString& text, int x, int y, int w, int h) {
     auto* label = new QLabel(text, m_into);
     m_units.PlaceLabel(label, x, y, w, h);
     label->move(label->pos() - m_origin);
     return label;
 }
 
-QLineEdit* CPBDialog::Edit(const char* name, int x, int y, int w, int h, int maxLength) {
+QLineEdit* PhoneBookPage::Edit(const char* name, int x, int y, int w, int h, int maxLength) {
     auto* edit = new QLineEdit(m_into);
     edit->setObjectName(QString::fromLatin1(name));
     if (maxLength > 0) edit->setMaxLength(maxLength);
@@ -143,14 +143,15 @@ QLineEdit* CPBDialog::Edit(const char* name, int x, int y, int w, int h, int max
     return edit;
 }
 
-QComboBox* CPBDialog::Combo(const char* name, int x, int y, int w) {
+QComboBox* PhoneBookPage::Combo(const char* name, int x, int y, int w) {
     auto* combo = new QComboBox(m_into);
     combo->setObjectName(QString::fromLatin1(name));
     Put(combo, QRect(m_units.X(x), m_units.Y(y), m_units.X(w), combo->sizeHint().height()));
     return combo;
 }
 
-QPushButton* CPBDialog::Button(const char* name, const QString& text, int x, int y, int w, int h) {
+QPushButton* PhoneBookPage::Button(const char* name, const QString& text, int x, int y, int w,
+                                   int h) {
     auto* button = new QPushButton(text, m_into);
     button->setObjectName(QString::fromLatin1(name));
     button->setAutoDefault(false);
@@ -158,14 +159,14 @@ QPushButton* CPBDialog::Button(const char* name, const QString& text, int x, int
     return button;
 }
 
-void CPBDialog::BuildControls() {
+void PhoneBookPage::BuildControls() {
     resize(m_units.Size(kPageWidth, kPageHeight));
 
     m_panelFrame = new QFrame(this);
     m_panelFrame->setFrameShape(QFrame::Box);
     m_panelFrame->setFrameShadow(QFrame::Sunken);
 
-    m_list = new CPBListCtrl(this);
+    m_list = new EntryList(this);
     m_list->setObjectName(QStringLiteral("bookList"));
 
     Label(QStringLiteral("Group :"), 8, 11, 55, 8);
@@ -254,17 +255,17 @@ void CPBDialog::BuildControls() {
                     m_panelFrame->frameWidth(), m_filterCombo->height()};
     LayOut();
 
-    connect(m_list, &CPBListCtrl::listSelect, this, &CPBDialog::OnListSelect);
-    connect(m_filterCombo, &QComboBox::activated, this, &CPBDialog::OnFilterChanged);
-    connect(m_editGroup, &QPushButton::clicked, this, &CPBDialog::OnEditGroup);
-    connect(m_editSmsGroup, &QPushButton::clicked, this, &CPBDialog::OnEditSmsGroup);
-    connect(m_delete, &QPushButton::clicked, this, &CPBDialog::OnDelete);
-    connect(m_reset, &QPushButton::clicked, this, &CPBDialog::OnReset);
-    connect(m_save, &QPushButton::clicked, this, &CPBDialog::OnSave);
-    connect(m_read, &QPushButton::clicked, this, &CPBDialog::OnReadFromPhone);
-    connect(m_write, &QPushButton::clicked, this, &CPBDialog::OnWriteToPhone);
-    connect(m_fileOpen, &QPushButton::clicked, this, &CPBDialog::OnFileOpen);
-    connect(m_fileSave, &QPushButton::clicked, this, &CPBDialog::OnFileSave);
+    connect(m_list, &EntryList::listSelect, this, &PhoneBookPage::OnListSelect);
+    connect(m_filterCombo, &QComboBox::activated, this, &PhoneBookPage::OnFilterChanged);
+    connect(m_editGroup, &QPushButton::clicked, this, &PhoneBookPage::OnEditGroup);
+    connect(m_editSmsGroup, &QPushButton::clicked, this, &PhoneBookPage::OnEditSmsGroup);
+    connect(m_delete, &QPushButton::clicked, this, &PhoneBookPage::OnDelete);
+    connect(m_reset, &QPushButton::clicked, this, &PhoneBookPage::OnReset);
+    connect(m_save, &QPushButton::clicked, this, &PhoneBookPage::OnSave);
+    connect(m_read, &QPushButton::clicked, this, &PhoneBookPage::OnReadFromPhone);
+    connect(m_write, &QPushButton::clicked, this, &PhoneBookPage::OnWriteToPhone);
+    connect(m_fileOpen, &QPushButton::clicked, this, &PhoneBookPage::OnFileOpen);
+    connect(m_fileSave, &QPushButton::clicked, this, &PhoneBookPage::OnFileSave);
 
     // Enter in the panel's fields saves; Delete in the list deletes.
     for (QWidget* w : std::initializer_list<QWidget*>{m_name, m_groupCombo, m_email, m_wireless,
@@ -276,13 +277,13 @@ void CPBDialog::BuildControls() {
     m_list->installEventFilter(this);
 }
 
-void CPBDialog::SetGrowth(QSize growth) {
+void PhoneBookPage::SetGrowth(QSize growth) {
     if (growth == m_growth) return;
     m_growth = growth;
     LayOut();
 }
 
-void CPBDialog::LayOut() {
+void PhoneBookPage::LayOut() {
     const PageGeometry p = LayOutPage(m_growth, m_metrics);
     m_filterCombo->setGeometry(p.filterCombo);
     m_editGroup->setGeometry(p.editGroup);
@@ -302,7 +303,7 @@ void CPBDialog::LayOut() {
         commands[k]->setGeometry(p.commands[k]);
 }
 
-void CPBDialog::BuildList() {
+void PhoneBookPage::BuildList() {
     const auto& columns = kListColumnTable;
     for (int c = 0; c < kListColumns; ++c) {
         const ListColumn& column = columns[static_cast<std::size_t>(c)];
@@ -332,12 +333,12 @@ void CPBDialog::BuildList() {
     connect(m_findField, &QLineEdit::textChanged, this, [this] { ApplyView(false); });
 }
 
-void CPBDialog::StartUp(const PortTable& discovered) {
+void PhoneBookPage::StartUp(const PortTable& discovered) {
     if (m_searchDlg.isNull()) {
-        m_searchDlg = new CPortSearchDlg(this);
+        m_searchDlg = new PortSearchDialog(this);
         m_searchDlg->setAttribute(Qt::WA_DeleteOnClose);
         // Closing the window is the way out of a search that finds nothing.
-        connect(m_searchDlg, &CPortSearchDlg::cancelled, this,
+        connect(m_searchDlg, &PortSearchDialog::cancelled, this,
                 [this] { m_session.Engine().Cancel(); });
         m_searchDlg->show();
     }
@@ -345,7 +346,7 @@ void CPBDialog::StartUp(const PortTable& discovered) {
     OnReadFromPhone();
 }
 
-bool CPBDialog::eventFilter(QObject* watched, QEvent* event) {
+bool PhoneBookPage::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
     const int key = static_cast<QKeyEvent*>(event)->key();
     // Escape ends a search; Enter or Down goes from the search to what it found.
@@ -382,27 +383,27 @@ bool CPBDialog::eventFilter(QObject* watched, QEvent* event) {
 // ---------------------------------------------------------------------------------------------
 // The page seam
 
-void CPBDialog::MessageBox(std::string_view text) {
+void PhoneBookPage::MessageBox(std::string_view text) {
     ShowMessage(window(), text);
 }
 
-void CPBDialog::SetProgressRange(int lo, int hi) {
+void PhoneBookPage::SetProgressRange(int lo, int hi) {
     m_progress->setRange(lo, std::max(lo, hi));
     m_progress->setValue(lo);
 }
 
-void CPBDialog::SetProgressPos(int pos) {
+void PhoneBookPage::SetProgressPos(int pos) {
     // The bar holds its position inside its range, as the engine reads it back.
     m_progress->setValue(std::clamp(pos, m_progress->minimum(), m_progress->maximum()));
 }
 
-int CPBDialog::ProgressPos() const {
+int PhoneBookPage::ProgressPos() const {
     return m_progress->value();
 }
 
-void CPBDialog::EnableControls(bool enable) {
+void PhoneBookPage::EnableControls(bool enable) {
     m_locked = !enable;
-    emit sheetEnable(enable);
+    emit controlsEnabled(enable);
     for (QWidget* w : std::initializer_list<QWidget*>{
              m_filterCombo, m_smsGroupCombo, m_editSmsGroup, m_editGroup, m_list, m_findField,
              m_read, m_write, m_fileOpen, m_fileSave}) {
@@ -425,7 +426,7 @@ void CPBDialog::EnableControls(bool enable) {
     }
 }
 
-void CPBDialog::ClearForm() {
+void PhoneBookPage::ClearForm() {
     // While a read or a file load runs, the group combos hold only "Etc." and "All".
     for (QComboBox* combo : {m_filterCombo, m_groupCombo}) {
         combo->clear();
@@ -438,7 +439,7 @@ void CPBDialog::ClearForm() {
     ClearDetail();
 }
 
-void CPBDialog::FillGroupCombos() {
+void PhoneBookPage::FillGroupCombos() {
     m_filterCombo->clear();
     m_groupCombo->clear();
     // "All" comes first even when the book has no group 0, so the form always opens on the
@@ -455,7 +456,7 @@ void CPBDialog::FillGroupCombos() {
     m_groupCombo->setCurrentIndex(-1);
 }
 
-void CPBDialog::FillSmsGroupCombo() {
+void PhoneBookPage::FillSmsGroupCombo() {
     m_smsGroupCombo->clear();
     for (int k = 0; k < kSmsGroupSlots; ++k) {
         PBSmsGroup s;
@@ -464,11 +465,11 @@ void CPBDialog::FillSmsGroupCombo() {
     m_smsGroupCombo->setCurrentIndex(m_smsGroupCombo->count() - 1);
 }
 
-void CPBDialog::FillRow(int slot) {
+void PhoneBookPage::FillRow(int slot) {
     m_list->SetRowTexts(slot, EntryRowTexts(m_book, slot));
 }
 
-void CPBDialog::RefreshList() {
+void PhoneBookPage::RefreshList() {
     m_list->BeginUpdate();
     BlankListRows();
     const int g = FilterGroup();
@@ -503,7 +504,7 @@ void CPBDialog::RefreshList() {
     ShowSelectedEntry();
 }
 
-void CPBDialog::BlankListRows() {
+void PhoneBookPage::BlankListRows() {
     m_list->BeginUpdate();
     for (int row = 0; row < m_list->RowCount(); ++row) {
         for (int c = 1; c < kListColumns; ++c)
@@ -512,7 +513,7 @@ void CPBDialog::BlankListRows() {
     m_list->EndUpdate();
 }
 
-void CPBDialog::ClearDetail() {
+void PhoneBookPage::ClearDetail() {
     m_id->setText(QStringLiteral("0"));
     for (QLineEdit* text : TextFields())
         text->clear();
@@ -524,7 +525,7 @@ void CPBDialog::ClearDetail() {
     ResetMediaCombos();
 }
 
-void CPBDialog::ResetMediaCombos() {
+void PhoneBookPage::ResetMediaCombos() {
     const std::pair<QComboBox*, MediaList> lists[] = {{m_ringer, MediaList::Ringer},
                                                       {m_msgRinger, MediaList::MsgRinger},
                                                       {m_graphic, MediaList::Graphic}};
@@ -536,7 +537,7 @@ void CPBDialog::ResetMediaCombos() {
     }
 }
 
-void CPBDialog::ShowSelectedEntry() {
+void PhoneBookPage::ShowSelectedEntry() {
     // With nothing selected the panel rests on slot 0.
     const int r = m_list->GetSelectedItem().value_or(0);
     auto cell = [this, r](int c, int n) { return m_list->CellText(r, c).left(n); };
@@ -571,41 +572,41 @@ void CPBDialog::ShowSelectedEntry() {
     }
 }
 
-void CPBDialog::SelectFirstFilterItem() {
+void PhoneBookPage::SelectFirstFilterItem() {
     if (m_filterCombo->count() > 0) m_filterCombo->setCurrentIndex(0);
 }
 
-std::string CPBDialog::GroupColumnText(int row) const {
+std::string PhoneBookPage::GroupColumnText(int row) const {
     std::string text = ToBytes(m_list->CellText(row, col::kGroup));
     if (text.size() > kNameLen) text.resize(kNameLen);
     return text;
 }
 
-void CPBDialog::Repaint() {
+void PhoneBookPage::Repaint() {
     window()->repaint();
 }
 
-void CPBDialog::PortStatus(int code, int port) {
+void PhoneBookPage::PortStatus(int code, int port) {
     if (!m_searchDlg.isNull()) m_searchDlg->SetStatus(code, port);
 }
 
-void CPBDialog::CloseSearchDialog() {
+void PhoneBookPage::CloseSearchDialog() {
     if (!m_searchDlg.isNull()) m_searchDlg->Finish();
 }
 
-void CPBDialog::DeleteWorkFile() {
+void PhoneBookPage::DeleteWorkFile() {
     QFile::remove(QDir(m_programFolder).filePath(FromBytes(handset::kWorkFile)));
 }
 
-std::array<QLineEdit*, 4> CPBDialog::TextFields() const {
+std::array<QLineEdit*, 4> PhoneBookPage::TextFields() const {
     return {m_name, m_email, m_wireless, m_memo};
 }
 
-std::array<QWidget*, 8> CPBDialog::EntryChoices() const {
+std::array<QWidget*, 8> PhoneBookPage::EntryChoices() const {
     return {m_groupCombo, m_secret, m_delete, m_reset, m_save, m_ringer, m_msgRinger, m_graphic};
 }
 
-void CPBDialog::SetGroupViewMode(bool on) {
+void PhoneBookPage::SetGroupViewMode(bool on) {
     const FieldUse use = on ? FieldUse::ReadOnly : FieldUse::Editable;
     for (QLineEdit* text : TextFields())
         SetFieldUse(text, use);
@@ -621,44 +622,44 @@ void CPBDialog::SetGroupViewMode(bool on) {
 // ---------------------------------------------------------------------------------------------
 // The panel
 
-QString CPBDialog::SpeedDialBoxText(int kindIndex) const {
+QString PhoneBookPage::SpeedDialBoxText(int kindIndex) const {
     if (kindIndex < 0 || kindIndex >= kNumberKinds) return {};
     return m_numbers[static_cast<std::size_t>(kindIndex)].speedDial->text();
 }
 
-QString CPBDialog::NumberBoxText(int kindIndex) const {
+QString PhoneBookPage::NumberBoxText(int kindIndex) const {
     if (kindIndex < 0 || kindIndex >= kNumberKinds) return {};
     return m_numbers[static_cast<std::size_t>(kindIndex)].number->text();
 }
 
-QString CPBDialog::NameBoxText() const {
+QString PhoneBookPage::NameBoxText() const {
     return m_name->text();
 }
 
-int CPBDialog::CurrentId() const {
+int PhoneBookPage::CurrentId() const {
     return m_id->text().toInt();
 }
 
-int CPBDialog::FilterGroup() const {
+int PhoneBookPage::FilterGroup() const {
     if (m_filterCombo->currentIndex() < 0) return kAllGroup;
     return m_filterCombo->currentData().toInt();
 }
 
-bool CPBDialog::FilterShowsAll() const {
+bool PhoneBookPage::FilterShowsAll() const {
     return m_filterCombo->currentIndex() <= 0;
 }
 
-void CPBDialog::OnListSelect() {
+void PhoneBookPage::OnListSelect() {
     if (m_list->GetSelectedItem() != CurrentId()) ShowSelectedEntry();
 }
 
-void CPBDialog::OnFilterChanged() {
+void PhoneBookPage::OnFilterChanged() {
     EnableControls(false);
     RefreshList();
     EnableControls(true);
 }
 
-void CPBDialog::OnNumberChanged(int kindIndex) {
+void PhoneBookPage::OnNumberChanged(int kindIndex) {
     const NumberControls& n = m_numbers[static_cast<std::size_t>(kindIndex)];
     const QString text = n.number->text();
     const CleanedNumber clean = CleanNumber(text, n.number->cursorPosition());
@@ -675,7 +676,7 @@ void CPBDialog::OnNumberChanged(int kindIndex) {
     }
 }
 
-void CPBDialog::OnSave() {
+void PhoneBookPage::OnSave() {
     const int slot = CurrentId();
     std::optional<PBEntry> before;
     if (PBEntry stored; m_book.GetEntry(slot, stored) != 0) before = stored;
@@ -698,7 +699,7 @@ void CPBDialog::OnSave() {
     RefreshList();
 }
 
-PBEntry CPBDialog::TypedEntry(int slot, const std::optional<PBEntry>& before) const {
+PBEntry PhoneBookPage::TypedEntry(int slot, const std::optional<PBEntry>& before) const {
     PBEntry e;
     e.index = static_cast<uint16_t>(slot);
     SetText(e.name, ToBytes(m_name->text()));
@@ -726,7 +727,7 @@ PBEntry CPBDialog::TypedEntry(int slot, const std::optional<PBEntry>& before) co
 
 // The list row still shows the speed dials as stored; what differs in the panel is released
 // first, then assigned, so a number one kind gives up can go to another.
-void CPBDialog::ApplySpeedDials(int slot) {
+void PhoneBookPage::ApplySpeedDials(int slot) {
     const QString none = FromBytes(kNoSpeedDial);
     std::array<QString, kNumberKinds> boxes;
     std::array<QString, kNumberKinds> saved;
@@ -745,11 +746,11 @@ void CPBDialog::ApplySpeedDials(int slot) {
     }
 }
 
-void CPBDialog::OnReset() {
+void PhoneBookPage::OnReset() {
     ShowSelectedEntry();
 }
 
-void CPBDialog::OnDelete() {
+void PhoneBookPage::OnDelete() {
     // Only a row the user chose is deleted, never the panel's resting place.
     const std::optional<int> slot = m_list->GetSelectedItem();
     if (!slot) return;
@@ -763,9 +764,9 @@ void CPBDialog::OnDelete() {
     ShowSelectedEntry();
 }
 
-void CPBDialog::OnSelectSpeedDial(int kindIndex) {
+void PhoneBookPage::OnSelectSpeedDial(int kindIndex) {
     if (kindIndex < 0 || kindIndex >= kNumberKinds) return;
-    CPBSpeedDialDlg dialog(*this);
+    SpeedDialDialog dialog(*this);
     if (RunModal(dialog) != QDialog::Accepted) return;
     const std::optional<int> n = dialog.DialNumber();
     QLineEdit* box = m_numbers[static_cast<std::size_t>(kindIndex)].speedDial;
@@ -782,14 +783,14 @@ void CPBDialog::OnSelectSpeedDial(int kindIndex) {
     }
 }
 
-void CPBDialog::OnEditGroup() {
-    CGroupListDlg dialog(GroupKind::Group, m_book, this);
+void PhoneBookPage::OnEditGroup() {
+    GroupListDialog dialog(GroupKind::Group, m_book, this);
     RunModal(dialog);
     ShowBook(BookChange::Everything);
 }
 
-void CPBDialog::OnEditSmsGroup() {
-    CGroupListDlg dialog(GroupKind::SmsGroup, m_book, this);
+void PhoneBookPage::OnEditSmsGroup() {
+    GroupListDialog dialog(GroupKind::SmsGroup, m_book, this);
     RunModal(dialog);
     FillSmsGroupCombo();
 }
@@ -797,12 +798,12 @@ void CPBDialog::OnEditSmsGroup() {
 // ---------------------------------------------------------------------------------------------
 // Long work
 
-void CPBDialog::OnReadFromPhone() {
+void PhoneBookPage::OnReadFromPhone() {
     if (!m_session.Engine().Running()) KeepEdits(history::kBeforeRead);
     m_session.Engine().OnReadFromPhone();
 }
 
-void CPBDialog::OnWriteToPhone() {
+void PhoneBookPage::OnWriteToPhone() {
     if (!WriteIsWanted()) return;
     m_session.Engine().OnWriteToPhone();
 }
@@ -811,7 +812,7 @@ void CPBDialog::OnWriteToPhone() {
 // book from a read that broke off or from a damaged file would replace it with part of one; a
 // book without entries, or without many of those the phone held when last read or written,
 // would take them away.
-bool CPBDialog::WriteIsWanted() {
+bool PhoneBookPage::WriteIsWanted() {
     if (m_incompleteRead && !AskQuestion(window(), kWriteIncompleteBook)) return false;
     if (m_damagedFile && !AskQuestion(window(), kWriteDamagedBook)) return false;
     CPBData held;
@@ -821,16 +822,16 @@ bool CPBDialog::WriteIsWanted() {
     return AskQuestion(window(), WriteRiskText(risk) + std::string(kWriteAnyway));
 }
 
-void CPBDialog::OnFileOpen() {
+void PhoneBookPage::OnFileOpen() {
     OpenBook(*m_files);
 }
 
-void CPBDialog::OpenBookFile(const QString& path) {
-    CChosenFile chosen(*m_files, path.toStdString());
+void PhoneBookPage::OpenBookFile(const QString& path) {
+    ChosenFile chosen(*m_files, path.toStdString());
     OpenBook(chosen);
 }
 
-void CPBDialog::OpenBook(IFileAccess& files) {
+void PhoneBookPage::OpenBook(IFileAccess& files) {
     KeepEdits(history::kBeforeOpen);
     if (const auto report = FileOpen(m_book, *this, files)) {
         KeepBook(history::kOpened);
@@ -839,7 +840,7 @@ void CPBDialog::OpenBook(IFileAccess& files) {
     }
 }
 
-void CPBDialog::OnFileSave() {
+void PhoneBookPage::OnFileSave() {
     if (FileSave(m_book, *this, *m_files)) {
         KeepBook(history::kSaved);
     }
@@ -848,25 +849,25 @@ void CPBDialog::OnFileSave() {
 // ---------------------------------------------------------------------------------------------
 // Find and sort
 
-void CPBDialog::SetHomeRegion(const std::string& region) {
+void PhoneBookPage::SetHomeRegion(const std::string& region) {
     m_search = BookSearch(region);
     m_searchIndexed = false;
 }
 
-void CPBDialog::StartFind() {
+void PhoneBookPage::StartFind() {
     if (!m_findField->isEnabled()) return;
     m_findField->setFocus(Qt::ShortcutFocusReason);
     m_findField->selectAll();
 }
 
-void CPBDialog::ClearFind() {
+void PhoneBookPage::ClearFind() {
     m_findField->clear();
     m_list->setFocus(Qt::ShortcutFocusReason);
     if (const std::optional<int> row = m_list->GetSelectedItem())
         m_list->scrollTo(m_list->model()->index(*row, 0));
 }
 
-void CPBDialog::SortList(ListSort sort) {
+void PhoneBookPage::SortList(ListSort sort) {
     m_sort = sort;
     QHeaderView* headings = m_list->horizontalHeader();
     headings->setSortIndicatorShown(sort.order != SortOrder::Slots);
@@ -876,7 +877,7 @@ void CPBDialog::SortList(ListSort sort) {
     ApplyView(true);
 }
 
-void CPBDialog::ApplyView(bool keepSelected) {
+void PhoneBookPage::ApplyView(bool keepSelected) {
     const std::string typed = ToBytes(m_findField->text());
     const bool searching = IsSearch(typed);
     if (searching && !m_searchIndexed) {
@@ -912,14 +913,14 @@ void CPBDialog::ApplyView(bool keepSelected) {
     emit bookShown();
 }
 
-QString CPBDialog::StatusLine() const {
+QString PhoneBookPage::StatusLine() const {
     return FromBytes(BookStatusLine(m_book));
 }
 
 // ---------------------------------------------------------------------------------------------
 // The history
 
-void CPBDialog::KeepBook(const char* what) {
+void PhoneBookPage::KeepBook(const char* what) {
     // A book imported or restored replaces the one a damaged file gave.
     const std::string_view replaced(what);
     if (replaced == history::kImported || replaced == history::kRestored) m_damagedFile = false;
@@ -928,21 +929,21 @@ void CPBDialog::KeepBook(const char* what) {
     ReportHistoryFailure();
 }
 
-void CPBDialog::KeepEdits(const char* what) {
+void PhoneBookPage::KeepEdits(const char* what) {
     if (m_history == nullptr) return;
     m_history->RecordEdits(m_book, QString::fromLatin1(what));
     ReportHistoryFailure();
 }
 
 // A snapshot that cannot be stored is said once; the work goes on.
-void CPBDialog::ReportHistoryFailure() {
+void PhoneBookPage::ReportHistoryFailure() {
     const QString failure = m_history->TakeFailure();
     if (failure.isEmpty()) return;
     MessageBox(
         ToBytes(QStringLiteral("The book could not be kept in the history: %1.").arg(failure)));
 }
 
-void CPBDialog::ShowBook(BookChange change) {
+void PhoneBookPage::ShowBook(BookChange change) {
     if (change != BookChange::Entries) FillGroupCombos();
     if (change == BookChange::Everything) FillSmsGroupCombo();
     SelectFirstFilterItem();

@@ -13,11 +13,11 @@ class QLabel;
 
 namespace numora {
 
-class CProtocolLogDlg : public QDialog {
+class ProtocolLogDialog : public QDialog {
     Q_OBJECT
 public:
-    CProtocolLogDlg(CProtocolLog& log, QWidget* parent = nullptr);
-    ~CProtocolLogDlg() override;
+    ProtocolLogDialog(CProtocolLog& log, QWidget* parent = nullptr);
+    ~ProtocolLogDialog() override;
 
     // Where Save writes; tests replace the file dialog. Empty means cancelled.
     using PathChooser = std::function<QString(QWidget* parent)>;

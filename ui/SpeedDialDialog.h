@@ -8,17 +8,17 @@
 
 namespace numora {
 
-class CPBDialog;
-class CPBListCtrl;
+class PhoneBookPage;
+class EntryList;
 
-class CPBSpeedDialDlg : public QDialog {
+class SpeedDialDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit CPBSpeedDialDlg(CPBDialog& page);
+    explicit SpeedDialDialog(PhoneBookPage& page);
 
     // After OK: 2 to 20, or none for the last row, "None".
     [[nodiscard]] std::optional<int> DialNumber() const { return m_dialNumber; }
-    CPBListCtrl* Table() const { return m_table; }
+    EntryList* Table() const { return m_table; }
 
 public slots:
     void accept() override;
@@ -29,9 +29,9 @@ private:
     void OverlayPendingChoices();
 
     bool m_rowClicked = false;
-    CPBDialog& m_page;
+    PhoneBookPage& m_page;
     std::optional<int> m_dialNumber;
-    CPBListCtrl* m_table;
+    EntryList* m_table;
 };
 
 }  // namespace numora

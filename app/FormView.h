@@ -15,19 +15,19 @@
 
 namespace numora {
 
-class CPBDialog;
+class PhoneBookPage;
 
-class CNumoraView : public QScrollArea {
+class FormView : public QScrollArea {
     Q_OBJECT
 public:
     // The form's size in dialog units.
     static constexpr int kFormWidth = 395;
     static constexpr int kFormHeight = 389;
 
-    CNumoraView(IPort& port, IClock& clock, IProfile& profile, QWidget* parent = nullptr);
+    FormView(IPort& port, IClock& clock, IProfile& profile, QWidget* parent = nullptr);
 
-    QTabWidget* Sheet() const { return m_sheet; }
-    CPBDialog* Page() const { return m_page; }
+    QTabWidget* Tabs() const { return m_tabs; }
+    PhoneBookPage* Page() const { return m_page; }
     // The size the view needs to show the form at its template size.
     QSize FormSize() const;
 
@@ -41,8 +41,8 @@ private:
     QFrame* m_placeholder = nullptr;
     QSize m_formSize;         // the template's, in pixels
     QSize m_placeholderSize;  // the template's, in pixels
-    QTabWidget* m_sheet = nullptr;
-    CPBDialog* m_page = nullptr;
+    QTabWidget* m_tabs = nullptr;
+    PhoneBookPage* m_page = nullptr;
 };
 
 }  // namespace numora

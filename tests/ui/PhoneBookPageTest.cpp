@@ -12,7 +12,7 @@
 #include "UiTestSupport.h"
 #include "book/ListText.h"
 #include "sync/SyncEngine.h"
-#include "ui/PBDialog.h"
+#include "ui/PhoneBookPage.h"
 
 using namespace numora;
 using namespace numora::test;
@@ -25,7 +25,7 @@ const char* const kSelectButtons[] = {"mobileSelect", "homeSelect", "officeSelec
 
 }  // namespace
 
-class PBDialogTest : public QObject {
+class PhoneBookPageTest : public QObject {
     Q_OBJECT
 
 private:
@@ -235,10 +235,10 @@ private slots:
     }
 
     void lockingTheControls() {
-        QSignalSpy sheet(&rig->page, &CPBDialog::sheetEnable);
+        QSignalSpy controls(&rig->page, &PhoneBookPage::controlsEnabled);
         rig->page.EnableControls(false);
-        QCOMPARE(sheet.count(), 1);
-        QCOMPARE(sheet.first().first().toBool(), false);
+        QCOMPARE(controls.count(), 1);
+        QCOMPARE(controls.first().first().toBool(), false);
         for (const char* name : {"readButton", "writeButton", "fileOpenButton", "fileSaveButton",
                                  "saveButton", "mobileSelect", "editGroupButton"}) {
             QVERIFY2(!rig->Find<QPushButton>(name)->isEnabled(), name);
@@ -252,14 +252,14 @@ private slots:
         QVERIFY(!rig->Find<QPushButton>("mobileSelect")->isEnabled());
 
         rig->page.EnableControls(true);
-        QCOMPARE(sheet.last().first().toBool(), true);
+        QCOMPARE(controls.last().first().toBool(), true);
         QVERIFY(rig->Find<QPushButton>("saveButton")->isEnabled());
         QVERIFY(rig->Find<QPushButton>("mobileSelect")->isEnabled());
         QVERIFY(!rig->Find<QPushButton>("officeSelect")->isEnabled());
     }
 
     void aReadThatFindsNoHandsetEndsInAUsableForm() {
-        QSignalSpy ended(&rig->page, &CPBDialog::runEnded);
+        QSignalSpy ended(&rig->page, &PhoneBookPage::runEnded);
         rig->page.StartUp(PortTable{});
         QVERIFY(rig->page.SearchDialog() != nullptr);
         QVERIFY(!rig->Find<QPushButton>("readButton")->isEnabled());
@@ -319,5 +319,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(PBDialogTest)
-#include "PBDialogTest.moc"
+QTEST_MAIN(PhoneBookPageTest)
+#include "PhoneBookPageTest.moc"

@@ -1,4 +1,4 @@
-#include "app/MainFrame.h"
+#include "app/MainWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,22 +16,22 @@
 #include <QUrl>
 #include <algorithm>
 
-#include "app/AboutDlg.h"
-#include "app/AddressBookSyncDlg.h"
+#include "app/AboutDialog.h"
+#include "app/AddressBookSyncDialog.h"
 #include "app/AppIcon.h"
 #include "app/ContactsCommands.h"
 #include "app/FileDrop.h"
-#include "app/HistoryDlg.h"
+#include "app/FormView.h"
+#include "app/HistoryDialog.h"
 #include "app/MergeCommands.h"
-#include "app/NumoraView.h"
-#include "app/ProtocolLogDlg.h"
+#include "app/ProtocolLogDialog.h"
 #include "app/SimulatorProcess.h"
 #include "app/WriteVerifier.h"
 #include "history/BookHistory.h"
 #include "print/PrintDialog.h"
+#include "ui/EntryList.h"
 #include "ui/Modal.h"
-#include "ui/PBDialog.h"
-#include "ui/PBListCtrl.h"
+#include "ui/PhoneBookPage.h"
 
 namespace numora {
 
@@ -79,7 +79,7 @@ QString FrameTitle(const QDir& current) {
     return title + version;
 }
 
-CMainFrame::CMainFrame(FrameOptions options, QWidget* parent)
+MainWindow::MainWindow(WindowOptions options, QWidget* parent)
     : QMainWindow(parent), m_options(std::move(options)) {
     setObjectName(QStringLiteral("mainFrame"));
     setAcceptDrops(true);
@@ -93,15 +93,15 @@ CMainFrame::CMainFrame(FrameOptions options, QWidget* parent)
     Port().SetOnOpenFailed([] { QApplication::beep(); });
 
     IProfile& profile = m_connection->SessionProfile();
-    m_pView = new CNumoraView(Port(), m_clock, profile, this);
-    setCentralWidget(m_pView);
+    m_view = new FormView(Port(), m_clock, profile, this);
+    setCentralWidget(m_view);
     Page()->SetProgramFolder(m_options.programFolder);
     Page()->SetHomeRegion(ContactsReading(Profile()).numbers.HomeRegion());
     m_history = std::make_unique<CBookHistory>(m_options.historyFolder.isEmpty()
                                                    ? CBookHistory::DefaultFolder()
                                                    : m_options.historyFolder);
     Page()->SetHistory(m_history.get());
-    m_verifier = new CWriteVerifier(Port(), m_clock, profile, *Page(), this);
+    m_verifier = new WriteVerifier(Port(), m_clock, profile, *Page(), this);
     // While a write is verified, the port's replies go to the verifying read.
     m_connection->DeliverTo(
         [this](std::span<uint8_t> block) {
@@ -118,7 +118,7 @@ CMainFrame::CMainFrame(FrameOptions options, QWidget* parent)
                 Page()->Session().OnPortLost();
             }
         });
-    connect(Page(), &CPBDialog::runEnded, this, [this](RunOutcome outcome) {
+    connect(Page(), &PhoneBookPage::runEnded, this, [this](RunOutcome outcome) {
         if (outcome == RunOutcome::WriteCompleted && m_verifyAction->isChecked()) {
             QTimer::singleShot(0, this, [this] {
                 m_verifier->Start(m_connection->DiscoverPorts(),
@@ -139,14 +139,14 @@ CMainFrame::CMainFrame(FrameOptions options, QWidget* parent)
     auto* figures = new QLabel(Page()->StatusLine());
     figures->setObjectName(QStringLiteral("bookFigures"));
     statusBar()->addWidget(figures);
-    connect(Page(), &CPBDialog::bookShown, figures,
+    connect(Page(), &PhoneBookPage::bookShown, figures,
             [figures, page = Page()] { figures->setText(page->StatusLine()); });
     setWindowTitle(FrameTitle(QDir::current()));
     Profile().SetString("Initialization", "ClassName", metaObject()->className());
     FitToForm();
 }
 
-CMainFrame::~CMainFrame() {
+MainWindow::~MainWindow() {
     delete m_verifier;  // its session talks to the port
     m_verifier = nullptr;
     delete m_logDlg;  // it watches the log, which goes before the window's children
@@ -154,60 +154,60 @@ CMainFrame::~CMainFrame() {
     // The page's session talks to the port and the clock: it goes first.
     m_connection->Release();
     delete takeCentralWidget();
-    m_pView = nullptr;
+    m_view = nullptr;
 }
 
-CPBDialog* CMainFrame::Page() const {
-    return m_pView->Page();
+PhoneBookPage* MainWindow::Page() const {
+    return m_view->Page();
 }
 
-void CMainFrame::BuildMenus() {
+void MainWindow::BuildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     // The page's four commands, with their keys; like the buttons, not while the page is locked.
-    CPBDialog* page = Page();
+    PhoneBookPage* page = Page();
     const struct {
         const char* text;
         QKeySequence keys;
-        void (CPBDialog::*command)();
+        void (PhoneBookPage::*command)();
     } commands[] = {
-        {"&Read from Phone", QKeySequence(Qt::CTRL | Qt::Key_R), &CPBDialog::OnReadFromPhone},
+        {"&Read from Phone", QKeySequence(Qt::CTRL | Qt::Key_R), &PhoneBookPage::OnReadFromPhone},
         {"&Write to Phone", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_W),
-         &CPBDialog::OnWriteToPhone},
-        {"File &Open", QKeySequence::Open, &CPBDialog::OnFileOpen},
-        {"File &Save", QKeySequence::Save, &CPBDialog::OnFileSave},
+         &PhoneBookPage::OnWriteToPhone},
+        {"File &Open", QKeySequence::Open, &PhoneBookPage::OnFileOpen},
+        {"File &Save", QKeySequence::Save, &PhoneBookPage::OnFileSave},
     };
     for (const auto& c : commands) {
         QAction* action = file->addAction(QString::fromLatin1(c.text));
         action->setShortcut(c.keys);
         connect(action, &QAction::triggered, page, c.command);
-        connect(page, &CPBDialog::sheetEnable, action, &QAction::setEnabled);
+        connect(page, &PhoneBookPage::controlsEnabled, action, &QAction::setEnabled);
     }
     file->addSeparator();
     QAction* import = file->addAction(QStringLiteral("&Import Contacts..."));
-    connect(import, &QAction::triggered, this, &CMainFrame::OnImportContacts);
+    connect(import, &QAction::triggered, this, &MainWindow::OnImportContacts);
     QAction* merge = file->addAction(QStringLiteral("&Merge Contacts..."));
     connect(merge, &QAction::triggered, this,
             [this] { MergeContactsFile(this, *Page(), Profile()); });
     QAction* exportAction = file->addAction(QStringLiteral("&Export Contacts..."));
-    connect(exportAction, &QAction::triggered, this, &CMainFrame::OnExportContacts);
+    connect(exportAction, &QAction::triggered, this, &MainWindow::OnExportContacts);
     QAction* duplicates = file->addAction(QStringLiteral("Find D&uplicates..."));
     connect(duplicates, &QAction::triggered, this,
             [this] { FindDuplicates(this, *Page(), Profile()); });
     QAction* syncAction = file->addAction(QStringLiteral("Sync with &Address Book..."));
-    connect(syncAction, &QAction::triggered, this, &CMainFrame::OnSyncAddressBook);
+    connect(syncAction, &QAction::triggered, this, &MainWindow::OnSyncAddressBook);
     file->addSeparator();
     QAction* directory = file->addAction(QStringLiteral("Print &Directory..."));
-    connect(directory, &QAction::triggered, this, &CMainFrame::OnPrintDirectory);
+    connect(directory, &QAction::triggered, this, &MainWindow::OnPrintDirectory);
     file->addSeparator();
     QAction* historyAction = file->addAction(QStringLiteral("&History..."));
-    connect(historyAction, &QAction::triggered, this, &CMainFrame::OnHistory);
+    connect(historyAction, &QAction::triggered, this, &MainWindow::OnHistory);
     m_verifyAction = file->addAction(QStringLiteral("&Verify After Writing"));
     m_verifyAction->setCheckable(true);
     m_verifyAction->setChecked(Profile().GetString(kVerifySection, kVerifyKey, "0") == "1");
-    connect(m_verifyAction, &QAction::toggled, this, &CMainFrame::OnVerifyAfterWriting);
+    connect(m_verifyAction, &QAction::toggled, this, &MainWindow::OnVerifyAfterWriting);
     file->addSeparator();
     QAction* log = file->addAction(QStringLiteral("Protocol &Log..."));
-    connect(log, &QAction::triggered, this, &CMainFrame::OnProtocolLog);
+    connect(log, &QAction::triggered, this, &MainWindow::OnProtocolLog);
     // The pace of reads and writes, kept in the profile from one start to the next.
     QAction* fast = file->addAction(QStringLiteral("Fast Transfers"));
     fast->setObjectName(QStringLiteral("fastTransfersAction"));
@@ -223,48 +223,48 @@ void CMainFrame::BuildMenus() {
     });
     file->addSeparator();
     QAction* exitAction = file->addAction(QStringLiteral("E&xit"));
-    connect(exitAction, &QAction::triggered, this, &CMainFrame::close);
+    connect(exitAction, &QAction::triggered, this, &MainWindow::close);
     // Contacts change the book: not while a run or a file command has the page locked.
-    connect(Page(), &CPBDialog::sheetEnable, import, &QAction::setEnabled);
-    connect(Page(), &CPBDialog::sheetEnable, merge, &QAction::setEnabled);
-    connect(Page(), &CPBDialog::sheetEnable, duplicates, &QAction::setEnabled);
-    connect(Page(), &CPBDialog::sheetEnable, exportAction, &QAction::setEnabled);
-    connect(Page(), &CPBDialog::sheetEnable, syncAction, &QAction::setEnabled);
-    connect(Page(), &CPBDialog::sheetEnable, historyAction, &QAction::setEnabled);
+    connect(Page(), &PhoneBookPage::controlsEnabled, import, &QAction::setEnabled);
+    connect(Page(), &PhoneBookPage::controlsEnabled, merge, &QAction::setEnabled);
+    connect(Page(), &PhoneBookPage::controlsEnabled, duplicates, &QAction::setEnabled);
+    connect(Page(), &PhoneBookPage::controlsEnabled, exportAction, &QAction::setEnabled);
+    connect(Page(), &PhoneBookPage::controlsEnabled, syncAction, &QAction::setEnabled);
+    connect(Page(), &PhoneBookPage::controlsEnabled, historyAction, &QAction::setEnabled);
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
     QAction* find = edit->addAction(QStringLiteral("&Find..."));
     find->setShortcut(QKeySequence::Find);
-    connect(find, &QAction::triggered, page, &CPBDialog::StartFind);
-    connect(page, &CPBDialog::sheetEnable, find, &QAction::setEnabled);
+    connect(find, &QAction::triggered, page, &PhoneBookPage::StartFind);
+    connect(page, &PhoneBookPage::controlsEnabled, find, &QAction::setEnabled);
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     QAction* about = help->addAction(QStringLiteral("&About Program"));
-    connect(about, &QAction::triggered, this, &CMainFrame::OnAppAbout);
+    connect(about, &QAction::triggered, this, &MainWindow::OnAppAbout);
     // Open and Save are the page's File Open and File Save. The ruled printout has no menu
     // entry: Ctrl+P is its only way in.
     auto* print = new QAction(this);
     print->setShortcut(QKeySequence::Print);
     addAction(print);
-    connect(print, &QAction::triggered, this, &CMainFrame::OnFilePrint);
+    connect(print, &QAction::triggered, this, &MainWindow::OnFilePrint);
 }
 
-void CMainFrame::OnSyncAddressBook() {
-    AddressBookSyncDlg dialog(*Page(), Profile(), this);
+void MainWindow::OnSyncAddressBook() {
+    AddressBookSyncDialog dialog(*Page(), Profile(), this);
     if (RunModal(dialog) == QDialog::Accepted && dialog.WriteToPhoneAfter()) {
         Page()->OnWriteToPhone();
     }
 }
 
-bool CMainFrame::Busy() const {
+bool MainWindow::Busy() const {
     return Page()->Locked() || m_verifier->Active();
 }
 
-void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
     if (PlanDrop(Paths(LocalFiles(event->mimeData())), Busy()).action != DropAction::Nothing) {
         event->acceptProposedAction();
     }
 }
 
-void CMainFrame::dropEvent(QDropEvent* event) {
+void MainWindow::dropEvent(QDropEvent* event) {
     const QStringList files = LocalFiles(event->mimeData());
     if (files.isEmpty()) return;
     event->acceptProposedAction();
@@ -272,7 +272,7 @@ void CMainFrame::dropEvent(QDropEvent* event) {
     QTimer::singleShot(0, this, [this, files] { OpenFiles(files); });
 }
 
-void CMainFrame::OpenFiles(const QStringList& paths) {
+void MainWindow::OpenFiles(const QStringList& paths) {
     const DropPlan plan = PlanDrop(Paths(paths), Busy());
     if (!plan.refused.empty()) {
         QStringList names;
@@ -308,25 +308,25 @@ void CMainFrame::OpenFiles(const QStringList& paths) {
     }
 }
 
-void CMainFrame::MergeFiles(const QStringList& paths) {
+void MainWindow::MergeFiles(const QStringList& paths) {
     MergeContactsFiles(this, *Page(), Profile(), paths);
 }
 
-void CMainFrame::OnImportContacts() {
+void MainWindow::OnImportContacts() {
     ImportContactsFile(this, *Page(), Profile());
 }
 
-void CMainFrame::OnExportContacts() {
+void MainWindow::OnExportContacts() {
     ExportContactsFile(this, *Page());
 }
 
-void CMainFrame::OnHistory() {
-    CHistoryDlg dialog(*m_history, Page()->Book(), this);
+void MainWindow::OnHistory() {
+    HistoryDialog dialog(*m_history, Page()->Book(), this);
     if (RunModal(dialog) == QDialog::Accepted) RestoreSnapshot(dialog.ChosenId());
 }
 
-void CMainFrame::RestoreSnapshot(const QString& id) {
-    CPBDialog& page = *Page();
+void MainWindow::RestoreSnapshot(const QString& id) {
+    PhoneBookPage& page = *Page();
     if (page.Locked()) return;
     page.KeepEdits(history::kBeforeRestore);
     page.EnableControls(false);
@@ -345,19 +345,19 @@ void CMainFrame::RestoreSnapshot(const QString& id) {
     page.KeepBook(history::kRestored);
 }
 
-void CMainFrame::OnVerifyAfterWriting(bool on) {
+void MainWindow::OnVerifyAfterWriting(bool on) {
     Profile().SetString(kVerifySection, kVerifyKey, on ? "1" : "0");
 }
 
-void CMainFrame::OnProtocolLog() {
-    if (m_logDlg == nullptr) m_logDlg = new CProtocolLogDlg(m_protocolLog, this);
+void MainWindow::OnProtocolLog() {
+    if (m_logDlg == nullptr) m_logDlg = new ProtocolLogDialog(m_protocolLog, this);
     m_logDlg->show();
     m_logDlg->raise();
 }
 
 // The printouts show what the list shows, row by row.
-PrintRowSource CMainFrame::ListRows() const {
-    const CPBListCtrl* list = Page()->List();
+PrintRowSource MainWindow::ListRows() const {
+    const EntryList* list = Page()->List();
     return [list](int row) {
         ListRowTexts cells;
         if (!list->IsRowShown(row)) return cells;
@@ -368,11 +368,11 @@ PrintRowSource CMainFrame::ListRows() const {
     };
 }
 
-void CMainFrame::OnFilePrint() {
+void MainWindow::OnFilePrint() {
     PrintPhoneBook(this, ListRows());
 }
 
-void CMainFrame::OnPrintDirectory() {
+void MainWindow::OnPrintDirectory() {
     PrintDirectory(this, ListRows());
 }
 
@@ -381,17 +381,17 @@ WindowPlacement PlaceWindow(QSize screen, QSize form) {
     return {form.boundedTo(room), form.width() > room.width() || form.height() > room.height()};
 }
 
-void CMainFrame::FitToForm() {
+void MainWindow::FitToForm() {
     QSize screen(1024, 768);
     if (const QScreen* s = QGuiApplication::primaryScreen()) screen = s->geometry().size();
     const int bars = menuBar()->sizeHint().height() + statusBar()->sizeHint().height();
-    const WindowPlacement placement = PlaceWindow(screen, m_pView->FormSize() + QSize(0, bars));
+    const WindowPlacement placement = PlaceWindow(screen, m_view->FormSize() + QSize(0, bars));
     move(0, 0);
     resize(placement.size);
     if (placement.maximized) setWindowState(windowState() | Qt::WindowMaximized);
 }
 
-void CMainFrame::StartUp() {
+void MainWindow::StartUp() {
     Page()->DeleteWorkFile();
     // A file named on the command line is opened in place of the handset's book.
     const bool readHandset = m_options.file.isEmpty();
@@ -403,37 +403,37 @@ void CMainFrame::StartUp() {
         if (readHandset) BeginSearch();
         return;
     }
-    m_simulator = new CSimulatorProcess(this);
-    connect(m_simulator, &CSimulatorProcess::ready, this,
+    m_simulator = new SimulatorProcess(this);
+    connect(m_simulator, &SimulatorProcess::ready, this,
             [this, readHandset](const QString& terminal) {
                 m_connection->PinTo(terminal);
                 if (readHandset) BeginSearch();
             });
-    connect(m_simulator, &CSimulatorProcess::failed, this, [this](const QString& reason) {
+    connect(m_simulator, &SimulatorProcess::failed, this, [this](const QString& reason) {
         // Without the simulator there is nothing to read: the window starts with an empty book.
         ShowMessage(this, ToBytes(reason + QStringLiteral(" Numora goes on without a handset.")));
         emit simulatorFailed();
     });
     const QString program = m_options.simulator.isEmpty()
-                                ? CSimulatorProcess::FindProgram(m_options.programFolder)
+                                ? SimulatorProcess::FindProgram(m_options.programFolder)
                                 : m_options.simulator;
     const QString book = m_options.simulatorBook.isEmpty()
-                             ? CSimulatorProcess::FindSampleBook(m_options.programFolder)
+                             ? SimulatorProcess::FindSampleBook(m_options.programFolder)
                              : m_options.simulatorBook;
     QStringList arguments;
     if (!book.isEmpty()) arguments << QStringLiteral("--book") << book;
     m_simulator->Start(program, arguments);
 }
 
-void CMainFrame::BeginSearch() {
+void MainWindow::BeginSearch() {
     // The search gets at least as long as one sweep of the ports it will try.
     Page()->Session().Engine().SetTimeouts(m_connection->SearchTimeoutMs(kDefaultSearchTimeoutMs),
                                            kDefaultReplyTimeoutMs);
     Page()->StartUp(m_connection->DiscoverPorts());
 }
 
-void CMainFrame::OnAppAbout() {
-    CAboutDlg about(this);
+void MainWindow::OnAppAbout() {
+    AboutDialog about(this);
     RunModal(about);
 }
 
@@ -442,7 +442,7 @@ std::string CloseDuringWriteQuestion(PhoneHolds holds) {
            std::string(PhoneHoldsText(holds)) + ". Close anyway?";
 }
 
-void CMainFrame::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     CSyncEngine& engine = Page()->Session().Engine();
     // The write goes on while the question is open; when what the phone would be left with
     // changes meanwhile, the question is asked again with the new answer.

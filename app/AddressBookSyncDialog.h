@@ -21,16 +21,16 @@ class QTreeWidget;
 namespace numora {
 
 class AddressBookSync;
-class CPBDialog;
+class PhoneBookPage;
 class CQtProfile;
 class DavClient;
 class SyncStore;
 
-class AddressBookSyncDlg : public QDialog {
+class AddressBookSyncDialog : public QDialog {
     Q_OBJECT
 public:
-    AddressBookSyncDlg(CPBDialog& page, CQtProfile& profile, QWidget* parent = nullptr);
-    ~AddressBookSyncDlg() override;
+    AddressBookSyncDialog(PhoneBookPage& page, CQtProfile& profile, QWidget* parent = nullptr);
+    ~AddressBookSyncDialog() override;
 
     // Whether the user asked for the book to go to the phone after the sync applied.
     [[nodiscard]] bool WriteToPhoneAfter() const;
@@ -52,7 +52,7 @@ private:
     void Busy(bool busy);
     void Remember();
 
-    CPBDialog& m_page;
+    PhoneBookPage& m_page;
     CQtProfile& m_profile;
     std::unique_ptr<SyncStore> m_store;
     std::unique_ptr<DavClient> m_client;

@@ -1,4 +1,4 @@
-#include "ui/PBSpeedDialDlg.h"
+#include "ui/SpeedDialDialog.h"
 
 #include <QPushButton>
 #include <QScreen>
@@ -7,9 +7,9 @@
 
 #include "book/ListText.h"
 #include "ui/DialogUnits.h"
+#include "ui/EntryList.h"
 #include "ui/Modal.h"
-#include "ui/PBDialog.h"
-#include "ui/PBListCtrl.h"
+#include "ui/PhoneBookPage.h"
 
 namespace numora {
 
@@ -30,11 +30,11 @@ QString KindText(int kind) {
 
 }  // namespace
 
-CPBSpeedDialDlg::CPBSpeedDialDlg(CPBDialog& page)
-    : QDialog(&page), m_page(page), m_table(new CPBListCtrl(this)) {
+SpeedDialDialog::SpeedDialDialog(PhoneBookPage& page)
+    : QDialog(&page), m_page(page), m_table(new EntryList(this)) {
     setWindowTitle(QStringLiteral("Speed Dial Setting"));
     setObjectName(QStringLiteral("speedDialDialog"));
-    const CDialogUnits du(font());
+    const DialogUnits du(font());
     setFixedSize(du.Size(235, 253));
     du.Place(m_table, 7, 7, 221, 214);
     m_table->setObjectName(QStringLiteral("speedDialTable"));
@@ -43,8 +43,8 @@ CPBSpeedDialDlg::CPBSpeedDialDlg(CPBDialog& page)
     ok->setDefault(true);
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
     du.Place(cancel, 129, 228, 50, 18);
-    connect(ok, &QPushButton::clicked, this, &CPBSpeedDialDlg::accept);
-    connect(cancel, &QPushButton::clicked, this, &CPBSpeedDialDlg::reject);
+    connect(ok, &QPushButton::clicked, this, &SpeedDialDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &SpeedDialDialog::reject);
 
     m_table->InsertColumn(0, QStringLiteral("#"), 45);
     m_table->InsertColumn(1, QStringLiteral("Name"), 130);
@@ -58,7 +58,7 @@ CPBSpeedDialDlg::CPBSpeedDialDlg(CPBDialog& page)
     m_table->SetCell(kSpeedDialSlots, kColName, QStringLiteral("Not Use Speed Dial"));
     FitToColumnsAndScreen(ok, cancel);
     // Navigation keys say nothing here: only a click on a row counts as a choice.
-    connect(m_table, &CPBListCtrl::listClick, this, [this] { m_rowClicked = true; });
+    connect(m_table, &EntryList::listClick, this, [this] { m_rowClicked = true; });
 
     FillFromBook();
     OverlayPendingChoices();
@@ -66,7 +66,7 @@ CPBSpeedDialDlg::CPBSpeedDialDlg(CPBDialog& page)
 
 // The table is as wide as its columns, the dial number's too; on a screen too short for the
 // dialog the table gives up rows (it scrolls) so that OK and Cancel stay on the screen.
-void CPBSpeedDialDlg::FitToColumnsAndScreen(QWidget* ok, QWidget* cancel) {
+void SpeedDialDialog::FitToColumnsAndScreen(QWidget* ok, QWidget* cancel) {
     const int wider = std::max(0, m_table->SizeForRows(1).width() - m_table->width());
     int shorter = 0;
     if (const QScreen* s = screen()) {
@@ -81,7 +81,7 @@ void CPBSpeedDialDlg::FitToColumnsAndScreen(QWidget* ok, QWidget* cancel) {
         button->move(button->x() + wider / 2, button->y() - shorter);
 }
 
-void CPBSpeedDialDlg::FillFromBook() {
+void SpeedDialDialog::FillFromBook() {
     const CPBData& book = m_page.Book();
     for (int k = 0; k < kSpeedDialSlots; ++k) {
         const PBSpeedDial& sd = book.SpeedDial(k);
@@ -99,8 +99,8 @@ void CPBSpeedDialDlg::FillFromBook() {
 
 // The numbers the shown entry gives up show as free, and the ones it newly takes show the
 // entry, before anything is saved.
-void CPBSpeedDialDlg::OverlayPendingChoices() {
-    const CPBListCtrl* list = m_page.List();
+void SpeedDialDialog::OverlayPendingChoices() {
+    const EntryList* list = m_page.List();
     const int row = m_page.CurrentId();
     const QString none = FromBytes(kNoSpeedDial);
     auto tableRow = [](const QString& text) { return text.toInt() - kFirstSpeedDial; };
@@ -133,7 +133,7 @@ void CPBSpeedDialDlg::OverlayPendingChoices() {
     }
 }
 
-void CPBSpeedDialDlg::accept() {
+void SpeedDialDialog::accept() {
     // OK without a click on a row since the dialog opened is Cancel.
     const std::optional<int> row = m_table->GetSelectedItem();
     if (!m_rowClicked || !row) {

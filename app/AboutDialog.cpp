@@ -1,4 +1,4 @@
-#include "app/AboutDlg.h"
+#include "app/AboutDialog.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -13,10 +13,10 @@ namespace {
 constexpr int kIconSize = 32;
 }
 
-CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("About Program"));
     setObjectName(QStringLiteral("aboutDialog"));
-    const CDialogUnits du(font());
+    const DialogUnits du(font());
     setFixedSize(du.Size(225, 60));
     auto* icon = new QLabel(this);
     icon->setObjectName(QStringLiteral("icon"));
@@ -29,7 +29,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     du.Place(ok, 168, 39, 50, 14);
     ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &CAboutDlg::accept);
+    connect(ok, &QPushButton::clicked, this, &AboutDialog::accept);
 }
 
 }  // namespace numora

@@ -1,4 +1,4 @@
-#include "app/HistoryDlg.h"
+#include "app/HistoryDialog.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
@@ -13,7 +13,7 @@
 
 namespace numora {
 
-CHistoryDlg::CHistoryDlg(CBookHistory& history, const CPBData& windowBook, QWidget* parent)
+HistoryDialog::HistoryDialog(CBookHistory& history, const CPBData& windowBook, QWidget* parent)
     : QDialog(parent), m_history(history), m_windowBook(windowBook) {
     setObjectName(QStringLiteral("historyDialog"));
     setWindowTitle(QStringLiteral("History"));
@@ -54,7 +54,7 @@ CHistoryDlg::CHistoryDlg(CBookHistory& history, const CPBData& windowBook, QWidg
         m_chosen = m_list->currentItem()->data(0, Qt::UserRole).toString();
         accept();
     });
-    connect(m_list, &QTreeWidget::currentItemChanged, this, &CHistoryDlg::OnSelect);
+    connect(m_list, &QTreeWidget::currentItemChanged, this, &HistoryDialog::OnSelect);
     if (m_list->topLevelItemCount() > 0) {
         m_list->setCurrentItem(m_list->topLevelItem(0));
     } else {
@@ -64,7 +64,7 @@ CHistoryDlg::CHistoryDlg(CBookHistory& history, const CPBData& windowBook, QWidg
     resize(640, 480);
 }
 
-void CHistoryDlg::OnSelect() {
+void HistoryDialog::OnSelect() {
     m_diff->clear();
     const QTreeWidgetItem* item = m_list->currentItem();
     m_restore->setEnabled(false);
@@ -88,7 +88,7 @@ void CHistoryDlg::OnSelect() {
     m_diff->setPlainText(text);
 }
 
-QString CHistoryDlg::DifferencesText() const {
+QString HistoryDialog::DifferencesText() const {
     return m_summary->text() + '\n' + m_diff->toPlainText();
 }
 

@@ -19,13 +19,13 @@
 namespace numora {
 
 class CBookHistory;
-class CWriteVerifier;
-class CNumoraView;
-class CPBDialog;
-class CProtocolLogDlg;
-class CSimulatorProcess;
+class WriteVerifier;
+class FormView;
+class PhoneBookPage;
+class ProtocolLogDialog;
+class SimulatorProcess;
 
-struct FrameOptions {
+struct WindowOptions {
     QString port;           // --port: the device every port number means
     bool simulate = false;  // --simulate: numora-sim answers as the handset
     QString simulator;      // the simulator program; found next to the program or on PATH
@@ -54,14 +54,14 @@ struct WindowPlacement {
 // " KXT-5507 Phone Book " and the text of "nmxver.dat" from the folder, else from its parent.
 [[nodiscard]] QString FrameTitle(const QDir& current);
 
-class CMainFrame : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    explicit CMainFrame(FrameOptions options = {}, QWidget* parent = nullptr);
-    ~CMainFrame() override;
+    explicit MainWindow(WindowOptions options = {}, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
-    CNumoraView* View() const { return m_pView; }
-    CPBDialog* Page() const;
+    FormView* View() const { return m_view; }
+    PhoneBookPage* Page() const;
     CCommPort& Port() { return m_connection->Port(); }
     CQtProfile& Profile() { return m_connection->UserProfile(); }
 
@@ -71,7 +71,7 @@ public:
     void StartUp();
 
     CProtocolLog& ProtocolLog() { return m_protocolLog; }
-    CProtocolLogDlg* ProtocolLogWindow() const { return m_logDlg; }
+    ProtocolLogDialog* ProtocolLogWindow() const { return m_logDlg; }
     CBookHistory& History() { return *m_history; }
     // Puts a snapshot into the window as File Open would; the window's edits are kept first.
     void RestoreSnapshot(const QString& id);
@@ -109,16 +109,16 @@ private:
     void FitToForm();
     void BeginSearch();
 
-    FrameOptions m_options;
+    WindowOptions m_options;
     std::unique_ptr<CHandsetConnection> m_connection;
     CQtClock m_clock;
     CProtocolLog m_protocolLog{m_clock};
-    CProtocolLogDlg* m_logDlg = nullptr;
-    CSimulatorProcess* m_simulator = nullptr;
+    ProtocolLogDialog* m_logDlg = nullptr;
+    SimulatorProcess* m_simulator = nullptr;
     std::unique_ptr<CBookHistory> m_history;
-    CWriteVerifier* m_verifier = nullptr;
+    WriteVerifier* m_verifier = nullptr;
     QAction* m_verifyAction = nullptr;
-    CNumoraView* m_pView = nullptr;
+    FormView* m_view = nullptr;
 };
 
 }  // namespace numora

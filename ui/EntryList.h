@@ -16,13 +16,13 @@ namespace numora {
 
 class CPBListModel;
 
-class CPBListCtrl : public QTableView {
+class EntryList : public QTableView {
     Q_OBJECT
 public:
     enum class Align { Left, Right, Center };
 
-    explicit CPBListCtrl(QWidget* parent = nullptr);
-    ~CPBListCtrl() override;
+    explicit EntryList(QWidget* parent = nullptr);
+    ~EntryList() override;
 
     // Inserts a report column before col (or at the end). The width is in pixels of the form's
     // font and grows with a larger one.
@@ -65,9 +65,9 @@ public:
     [[nodiscard]] std::optional<int> HitTestEx(const QPoint& pos) const;
 
 signals:
-    void listSelect(numora::CPBListCtrl* list);
-    void listDblClk(numora::CPBListCtrl* list);
-    void listClick(numora::CPBListCtrl* list);
+    void listSelect(numora::EntryList* list);
+    void listDblClk(numora::EntryList* list);
+    void listClick(numora::EntryList* list);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

@@ -1,4 +1,4 @@
-#include "app/AddressBookSyncDlg.h"
+#include "app/AddressBookSyncDialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,7 +18,7 @@
 #include "carddav/Passwords.h"
 #include "link/QtProfile.h"
 #include "numbers/PhoneNumbers.h"
-#include "ui/PBDialog.h"
+#include "ui/PhoneBookPage.h"
 
 namespace numora {
 
@@ -44,7 +44,8 @@ void AddChanges(QTreeWidgetItem* parent, const QString& side,
 
 }  // namespace
 
-AddressBookSyncDlg::AddressBookSyncDlg(CPBDialog& page, CQtProfile& profile, QWidget* parent)
+AddressBookSyncDialog::AddressBookSyncDialog(PhoneBookPage& page, CQtProfile& profile,
+                                             QWidget* parent)
     : QDialog(parent),
       m_page(page),
       m_profile(profile),
@@ -91,9 +92,9 @@ AddressBookSyncDlg::AddressBookSyncDlg(CPBDialog& page, CQtProfile& profile, QWi
     m_apply = buttons->addButton(QStringLiteral("Apply"), QDialogButtonBox::AcceptRole);
     m_cancel = buttons->addButton(QDialogButtonBox::Cancel);
     m_apply->setEnabled(false);
-    connect(m_sync, &QPushButton::clicked, this, &AddressBookSyncDlg::OnSync);
-    connect(m_apply, &QPushButton::clicked, this, &AddressBookSyncDlg::OnApply);
-    connect(m_cancel, &QPushButton::clicked, this, &AddressBookSyncDlg::OnCancel);
+    connect(m_sync, &QPushButton::clicked, this, &AddressBookSyncDialog::OnSync);
+    connect(m_apply, &QPushButton::clicked, this, &AddressBookSyncDialog::OnApply);
+    connect(m_cancel, &QPushButton::clicked, this, &AddressBookSyncDialog::OnCancel);
     connect(m_allowDeletes, &QCheckBox::toggled, m_apply, &QPushButton::setEnabled);
 
     auto* layout = new QVBoxLayout(this);
@@ -114,15 +115,15 @@ AddressBookSyncDlg::AddressBookSyncDlg(CPBDialog& page, CQtProfile& profile, QWi
     }
 }
 
-AddressBookSyncDlg::~AddressBookSyncDlg() {
+AddressBookSyncDialog::~AddressBookSyncDialog() {
     if (m_run) m_run->Cancel();
 }
 
-bool AddressBookSyncDlg::WriteToPhoneAfter() const {
+bool AddressBookSyncDialog::WriteToPhoneAfter() const {
     return m_writeAfter->isChecked();
 }
 
-void AddressBookSyncDlg::Busy(bool busy) {
+void AddressBookSyncDialog::Busy(bool busy) {
     m_busy = busy;
     m_progress->setVisible(busy);
     m_sync->setEnabled(!busy);
@@ -133,7 +134,7 @@ void AddressBookSyncDlg::Busy(bool busy) {
     if (busy) m_apply->setEnabled(false);
 }
 
-void AddressBookSyncDlg::Remember() {
+void AddressBookSyncDialog::Remember() {
     m_profile.SetString(kSection, "Server", m_server->text().toStdString());
     m_profile.SetString(kSection, "User", m_user->text().toStdString());
     m_profile.SetString(kSection, "Address Book", m_addressBook->currentText().toStdString());
@@ -151,7 +152,7 @@ void AddressBookSyncDlg::Remember() {
     }
 }
 
-void AddressBookSyncDlg::OnSync() {
+void AddressBookSyncDialog::OnSync() {
     SyncSettings settings;
     settings.server = QUrl::fromUserInput(m_server->text().trimmed());
     settings.user = m_user->text().trimmed();
@@ -219,7 +220,7 @@ void AddressBookSyncDlg::OnSync() {
     m_run->Prepare(m_page.Book());
 }
 
-void AddressBookSyncDlg::ShowPlan() {
+void AddressBookSyncDialog::ShowPlan() {
     m_preview->clear();
     SyncPlan& plan = m_run->Plan();
     int conflicts = 0;
@@ -288,7 +289,7 @@ void AddressBookSyncDlg::ShowPlan() {
             if (index > 0) answers.push_back({p.slot, p.href, index == 1});
             m_run->Replan(std::move(answers));
             // The list is built anew once this choice's own signal is done with its box.
-            QTimer::singleShot(0, this, &AddressBookSyncDlg::ShowPlan);
+            QTimer::singleShot(0, this, &AddressBookSyncDialog::ShowPlan);
         });
         item->setExpanded(true);
     }
@@ -313,7 +314,7 @@ void AddressBookSyncDlg::ShowPlan() {
     m_apply->setEnabled(plan.Changes());
 }
 
-void AddressBookSyncDlg::OnApply() {
+void AddressBookSyncDialog::OnApply() {
     if (!m_run) return;
     m_page.KeepEdits("edits before an address-book sync");
     m_page.EnableControls(false);
@@ -322,7 +323,7 @@ void AddressBookSyncDlg::OnApply() {
     m_run->Apply(m_page.Book());
 }
 
-void AddressBookSyncDlg::OnCancel() {
+void AddressBookSyncDialog::OnCancel() {
     if (m_busy && m_run) {
         m_run->Cancel();
         return;

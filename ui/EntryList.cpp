@@ -1,4 +1,4 @@
-#include "ui/PBListCtrl.h"
+#include "ui/EntryList.h"
 
 #include <QAbstractTableModel>
 #include <QHeaderView>
@@ -130,7 +130,7 @@ int TextOffset(const QFontMetrics& fm) {
 // cells left alone.
 class CPBCellDelegate : public QStyledItemDelegate {
 public:
-    explicit CPBCellDelegate(CPBListCtrl* list) : QStyledItemDelegate(list), m_list(list) {}
+    explicit CPBCellDelegate(EntryList* list) : QStyledItemDelegate(list), m_list(list) {}
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
@@ -167,7 +167,7 @@ public:
     }
 
 private:
-    CPBListCtrl* m_list;
+    EntryList* m_list;
 };
 
 bool IsNavigationKey(int key) {
@@ -186,7 +186,7 @@ bool IsNavigationKey(int key) {
 
 }  // namespace
 
-CPBListCtrl::CPBListCtrl(QWidget* parent) : QTableView(parent), m_model(new CPBListModel(this)) {
+EntryList::EntryList(QWidget* parent) : QTableView(parent), m_model(new CPBListModel(this)) {
     setModel(m_model);
     setItemDelegate(new CPBCellDelegate(this));
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -216,17 +216,17 @@ CPBListCtrl::CPBListCtrl(QWidget* parent) : QTableView(parent), m_model(new CPBL
     });
 }
 
-CPBListCtrl::~CPBListCtrl() = default;
+EntryList::~EntryList() = default;
 
-void CPBListCtrl::InsertColumn(int col, const QString& heading, int width, Align align) {
+void EntryList::InsertColumn(int col, const QString& heading, int width, Align align) {
     Qt::Alignment a = Qt::AlignHCenter;
     if (align == Align::Left) a = Qt::AlignLeft;
     if (align == Align::Right) a = Qt::AlignRight;
     const int at = m_model->InsertColumn(col, heading, a);
-    setColumnWidth(at, CDialogUnits(font()).Pixels(width));
+    setColumnWidth(at, DialogUnits(font()).Pixels(width));
 }
 
-void CPBListCtrl::SetCell(int row, int col, const QString& text) {
+void EntryList::SetCell(int row, int col, const QString& text) {
     if (col == 0) {
         m_model->InsertRow(row, text);
     } else {
@@ -234,19 +234,19 @@ void CPBListCtrl::SetCell(int row, int col, const QString& text) {
     }
 }
 
-QString CPBListCtrl::CellText(int row, int col) const {
+QString EntryList::CellText(int row, int col) const {
     return m_model->Cell(row, col);
 }
 
-int CPBListCtrl::RowCount() const {
+int EntryList::RowCount() const {
     return m_model->rowCount();
 }
 
-int CPBListCtrl::ColumnCount() const {
+int EntryList::ColumnCount() const {
     return m_model->columnCount();
 }
 
-void CPBListCtrl::SetRowTexts(int row, std::span<const std::string> texts) {
+void EntryList::SetRowTexts(int row, std::span<const std::string> texts) {
     BeginUpdate();
     const int n = std::min(static_cast<int>(texts.size()), ColumnCount());
     for (int c = 1; c < n; ++c) {
@@ -256,31 +256,31 @@ void CPBListCtrl::SetRowTexts(int row, std::span<const std::string> texts) {
     EndUpdate();
 }
 
-void CPBListCtrl::BeginUpdate() {
+void EntryList::BeginUpdate() {
     m_model->BeginUpdate();
 }
 
-void CPBListCtrl::EndUpdate() {
+void EntryList::EndUpdate() {
     m_model->EndUpdate();
 }
 
-std::optional<int> CPBListCtrl::GetSelectedItem() const {
+std::optional<int> EntryList::GetSelectedItem() const {
     const QModelIndexList rows = selectionModel()->selectedRows();
     if (rows.isEmpty()) return std::nullopt;
     return rows.first().row();
 }
 
-void CPBListCtrl::ClearSelectedItem() {
+void EntryList::ClearSelectedItem() {
     selectionModel()->clear();
 }
 
-void CPBListCtrl::SelectItem(int row) {
+void EntryList::SelectItem(int row) {
     if (row < 0 || row >= RowCount()) return;
     selectionModel()->setCurrentIndex(
         m_model->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
-QSize CPBListCtrl::SizeForRows(int rows) const {
+QSize EntryList::SizeForRows(int rows) const {
     int width = 2 * frameWidth();
     for (int c = 0; c < ColumnCount(); ++c)
         width += columnWidth(c);
@@ -289,7 +289,7 @@ QSize CPBListCtrl::SizeForRows(int rows) const {
     return {width, 2 * frameWidth() + header + rows * verticalHeader()->defaultSectionSize()};
 }
 
-void CPBListCtrl::SetRowOrder(std::span<const int> order) {
+void EntryList::SetRowOrder(std::span<const int> order) {
     QHeaderView* rows = verticalHeader();
     for (int at = 0; at < static_cast<int>(order.size()); ++at) {
         const int from = rows->visualIndex(order[static_cast<std::size_t>(at)]);
@@ -297,7 +297,7 @@ void CPBListCtrl::SetRowOrder(std::span<const int> order) {
     }
 }
 
-void CPBListCtrl::SetRowsShown(std::span<const bool> shown) {
+void EntryList::SetRowsShown(std::span<const bool> shown) {
     const int n = std::min(RowCount(), static_cast<int>(shown.size()));
     for (int row = 0; row < n; ++row) {
         if (isRowHidden(row) == shown[static_cast<std::size_t>(row)]) {
@@ -306,11 +306,11 @@ void CPBListCtrl::SetRowsShown(std::span<const bool> shown) {
     }
 }
 
-bool CPBListCtrl::IsRowShown(int row) const {
+bool EntryList::IsRowShown(int row) const {
     return row >= 0 && row < RowCount() && !isRowHidden(row);
 }
 
-std::optional<int> CPBListCtrl::FirstShownRow() const {
+std::optional<int> EntryList::FirstShownRow() const {
     const QHeaderView* rows = verticalHeader();
     for (int at = 0; at < RowCount(); ++at) {
         const int row = rows->logicalIndex(at);
@@ -319,31 +319,31 @@ std::optional<int> CPBListCtrl::FirstShownRow() const {
     return std::nullopt;
 }
 
-std::optional<int> CPBListCtrl::HitTestEx(const QPoint& pos) const {
+std::optional<int> EntryList::HitTestEx(const QPoint& pos) const {
     const int row = rowAt(pos.y());
     if (row < 0 || columnAt(pos.x()) < 0) return std::nullopt;
     return row;
 }
 
-void CPBListCtrl::PostSelect() {
+void EntryList::PostSelect() {
     if (m_notifyWnd.isNull()) return;
     QMetaObject::invokeMethod(
         this, [this] { emit listSelect(this); }, Qt::QueuedConnection);
 }
 
-void CPBListCtrl::PostDblClk() {
+void EntryList::PostDblClk() {
     if (m_notifyWnd.isNull()) return;
     QMetaObject::invokeMethod(
         this, [this] { emit listDblClk(this); }, Qt::QueuedConnection);
 }
 
-void CPBListCtrl::PostClick() {
+void EntryList::PostClick() {
     if (m_clickNotifyWnd.isNull()) return;
     QMetaObject::invokeMethod(
         this, [this] { emit listClick(this); }, Qt::QueuedConnection);
 }
 
-void CPBListCtrl::mousePressEvent(QMouseEvent* event) {
+void EntryList::mousePressEvent(QMouseEvent* event) {
     const std::optional<int> row = HitTestEx(event->position().toPoint());
     // A click off the cells leaves the selection alone, so the selected row and what its
     // owner shows of it always agree.
@@ -359,12 +359,12 @@ void CPBListCtrl::mousePressEvent(QMouseEvent* event) {
     PostClick();
 }
 
-void CPBListCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
+void EntryList::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) PostDblClk();
     QTableView::mouseDoubleClickEvent(event);
 }
 
-void CPBListCtrl::keyPressEvent(QKeyEvent* event) {
+void EntryList::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Space && !m_clickNotifyWnd.isNull() && currentIndex().isValid()) {
         SelectItem(currentIndex().row());
         PostSelect();
@@ -375,17 +375,17 @@ void CPBListCtrl::keyPressEvent(QKeyEvent* event) {
     if (IsNavigationKey(event->key()) && m_clickNotifyWnd.isNull()) PostSelect();
 }
 
-void CPBListCtrl::focusInEvent(QFocusEvent* event) {
+void EntryList::focusInEvent(QFocusEvent* event) {
     QTableView::focusInEvent(event);
     viewport()->update();
 }
 
-void CPBListCtrl::focusOutEvent(QFocusEvent* event) {
+void EntryList::focusOutEvent(QFocusEvent* event) {
     QTableView::focusOutEvent(event);
     viewport()->update();
 }
 
-void CPBListCtrl::paintEvent(QPaintEvent* event) {
+void EntryList::paintEvent(QPaintEvent* event) {
     QTableView::paintEvent(event);
     QPainter painter(viewport());
     const QRect client = viewport()->rect();

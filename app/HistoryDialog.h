@@ -16,10 +16,10 @@ class QTreeWidget;
 
 namespace numora {
 
-class CHistoryDlg : public QDialog {
+class HistoryDialog : public QDialog {
     Q_OBJECT
 public:
-    CHistoryDlg(CBookHistory& history, const CPBData& windowBook, QWidget* parent = nullptr);
+    HistoryDialog(CBookHistory& history, const CPBData& windowBook, QWidget* parent = nullptr);
 
     // The snapshot chosen with "Restore".
     QString ChosenId() const { return m_chosen; }

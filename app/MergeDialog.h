@@ -21,7 +21,7 @@ class QTreeWidget;
 
 namespace numora {
 
-class CMergeDlg : public QDialog {
+class MergeDialog : public QDialog {
     Q_OBJECT
 public:
     using Planner = std::function<MergePlan(const MergeOptions&)>;
@@ -32,8 +32,8 @@ public:
     };
 
     // notes: what reading the files had to say, shown with what does not fit.
-    CMergeDlg(Kind kind, Planner planner, NumberKeys& keys, const PairAnswers& remembered,
-              QStringList notes, QWidget* parent = nullptr);
+    MergeDialog(Kind kind, Planner planner, NumberKeys& keys, const PairAnswers& remembered,
+                QStringList notes, QWidget* parent = nullptr);
 
     const MergePlan& Plan() const { return m_plan; }
     // The answers given in the dialog.

@@ -13,8 +13,8 @@
 
 #include "FrameTestSupport.h"
 #include "UiTestSupport.h"
-#include "app/MainFrame.h"
-#include "app/NumoraView.h"
+#include "app/FormView.h"
+#include "app/MainWindow.h"
 
 using namespace numora;
 using namespace numora::test;
@@ -29,7 +29,7 @@ void WriteFile(const QString& path, const QByteArray& bytes) {
 
 }  // namespace
 
-class MainFrameTest : public QObject {
+class MainWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -53,17 +53,17 @@ private slots:
     void frameSetsItselfUpWithItsHelpMenuAndAboutBox() {
         CTestRunner runner;
         QTemporaryDir dir;
-        CMainFrame frame(TestOptions(dir));
+        MainWindow frame(TestOptions(dir));
         frame.show();
         QVERIFY(frame.windowTitle().startsWith(QStringLiteral(" KXT-5507 Phone Book ")));
         const QSettings ini(dir.filePath(QStringLiteral("profile.ini")), QSettings::IniFormat);
         QCOMPARE(ini.value(QStringLiteral("Initialization/ClassName")).toString(),
                  QString::fromLatin1(frame.metaObject()->className()));
         // One tab, "Phone Book", holding the page.
-        const QTabWidget* sheet = frame.View()->Sheet();
-        QCOMPARE(sheet->count(), 1);
-        QCOMPARE(sheet->tabText(0), QStringLiteral("Phone Book"));
-        QCOMPARE(sheet->widget(0), frame.Page());
+        const QTabWidget* tabs = frame.View()->Tabs();
+        QCOMPARE(tabs->count(), 1);
+        QCOMPARE(tabs->tabText(0), QStringLiteral("Phone Book"));
+        QCOMPARE(tabs->widget(0), frame.Page());
         QCOMPARE(frame.Page()->List()->RowCount(), kEntrySlots);
         QCOMPARE(frame.Page()->List()->ColumnCount(), kListColumns);
         QCOMPARE(frame.pos(), QPoint(0, 0));
@@ -89,9 +89,9 @@ private slots:
     // panel's fields, and the commands stay in sight. A large one gives the list the room.
     void thePageFitsSmallAndLargeWindows() {
         QTemporaryDir dir;
-        CMainFrame frame(TestOptions(dir));
+        MainWindow frame(TestOptions(dir));
         frame.show();
-        CPBDialog& page = *frame.Page();
+        PhoneBookPage& page = *frame.Page();
         const int templateWidth = page.List()->width();
         const int templateHeight = page.List()->height();
         for (const QSize size : {QSize(640, 310), QSize(1024, 550), QSize(1400, 1000)}) {
@@ -116,7 +116,7 @@ private slots:
         const QStringList items = {QStringLiteral("Fast Transfers"),
                                    QStringLiteral("&Verify After Writing")};
         {
-            CMainFrame frame(TestOptions(dir));
+            MainWindow frame(TestOptions(dir));
             QCOMPARE(frame.Page()->Session().Engine().GetPace(), Pace::Specified);
             for (const QString& text : items) {
                 QAction* item = FileAction(frame, text);
@@ -125,7 +125,7 @@ private slots:
             }
             QCOMPARE(frame.Page()->Session().Engine().GetPace(), Pace::Fast);
         }
-        CMainFrame again(TestOptions(dir));
+        MainWindow again(TestOptions(dir));
         QCOMPARE(again.Page()->Session().Engine().GetPace(), Pace::Fast);
         for (const QString& text : items)
             QVERIFY(FileAction(again, text)->isChecked());
@@ -135,12 +135,12 @@ private slots:
         CTestRunner runner;
         QTemporaryDir dir;
         WriteFile(dir.filePath(QStringLiteral("backup.efs")), "work");
-        FrameOptions options = TestOptions(dir);
+        WindowOptions options = TestOptions(dir);
         options.simulate = true;
         options.simulator = dir.filePath(QStringLiteral("no-such-simulator"));
-        CMainFrame frame(options);
+        MainWindow frame(options);
         frame.show();
-        QSignalSpy failed(&frame, &CMainFrame::simulatorFailed);
+        QSignalSpy failed(&frame, &MainWindow::simulatorFailed);
         frame.StartUp();
         QVERIFY(failed.count() == 1 || failed.wait(10000));
         QCOMPARE(runner.messages.size(), 1);
@@ -149,9 +149,9 @@ private slots:
         // No run was started: the page is free to use.
         QVERIFY(!frame.Page()->Session().Engine().Running());
         QVERIFY(frame.Page()->findChild<QPushButton*>(QStringLiteral("readButton"))->isEnabled());
-        QVERIFY(frame.View()->Sheet()->tabBar()->isEnabled());
+        QVERIFY(frame.View()->Tabs()->tabBar()->isEnabled());
     }
 };
 
-QTEST_MAIN(MainFrameTest)
-#include "MainFrameTest.moc"
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"

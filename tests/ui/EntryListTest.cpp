@@ -4,27 +4,27 @@
 #include <QTest>
 
 #include "UiTestSupport.h"
-#include "ui/PBListCtrl.h"
+#include "ui/EntryList.h"
 
 using namespace numora;
 using namespace numora::test;
 
 namespace {
 
-int RightOfLastColumn(const CPBListCtrl& list) {
+int RightOfLastColumn(const EntryList& list) {
     return list.columnViewportPosition(2) + list.columnWidth(2) + 20;
 }
 
 }  // namespace
 
-class PBListCtrlTest : public QObject {
+class EntryListTest : public QObject {
     Q_OBJECT
 
 private:
     // A shown list of three 60-pixel columns and 5 rows, wide enough to leave room right of
     // the last column.
-    std::unique_ptr<CPBListCtrl> MakeList() {
-        auto list = std::make_unique<CPBListCtrl>();
+    std::unique_ptr<EntryList> MakeList() {
+        auto list = std::make_unique<EntryList>();
         list->resize(400, 200);
         list->InsertColumn(0, QStringLiteral("#"), 60);
         list->InsertColumn(1, QStringLiteral("Name"), 60);
@@ -84,8 +84,8 @@ private slots:
         QObject clickOwner;
         list->SetNotifyWindow(&owner);
         list->SetClickNotifyWindow(&clickOwner);
-        QSignalSpy select(list.get(), &CPBListCtrl::listSelect);
-        QSignalSpy click(list.get(), &CPBListCtrl::listClick);
+        QSignalSpy select(list.get(), &EntryList::listSelect);
+        QSignalSpy click(list.get(), &EntryList::listClick);
         // The notifications are posted: nothing arrives while the click is handled.
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, CellCentre(list.get(), 3, 2));
         QCOMPARE(list->GetSelectedItem(), 3);
@@ -93,7 +93,7 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(select.count(), 1);
         QCOMPARE(click.count(), 1);
-        QCOMPARE(select.first().first().value<CPBListCtrl*>(), list.get());
+        QCOMPARE(select.first().first().value<EntryList*>(), list.get());
         // A click off any cell keeps the selection and posts nothing.
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                           QPoint(RightOfLastColumn(*list), CellCentre(list.get(), 1, 0).y()));
@@ -104,8 +104,8 @@ private slots:
     }
     void doubleClickNotifiesEveryTimeButOnlyAnOwner() {
         auto list = MakeList();
-        QSignalSpy select(list.get(), &CPBListCtrl::listSelect);
-        QSignalSpy dbl(list.get(), &CPBListCtrl::listDblClk);
+        QSignalSpy select(list.get(), &EntryList::listSelect);
+        QSignalSpy dbl(list.get(), &EntryList::listDblClk);
         DoubleClickCell(list.get(), 1);
         QCOMPARE(select.count(), 0);
         QCOMPARE(dbl.count(), 0);
@@ -121,5 +121,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(PBListCtrlTest)
-#include "PBListCtrlTest.moc"
+QTEST_MAIN(EntryListTest)
+#include "EntryListTest.moc"

@@ -1,4 +1,4 @@
-#include "app/MergeDlg.h"
+#include "app/MergeDialog.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -39,8 +39,8 @@ void Line(QTreeWidgetItem* section, const QString& text) {
 
 }  // namespace
 
-CMergeDlg::CMergeDlg(Kind kind, Planner planner, NumberKeys& keys, const PairAnswers& remembered,
-                     QStringList notes, QWidget* parent)
+MergeDialog::MergeDialog(Kind kind, Planner planner, NumberKeys& keys,
+                         const PairAnswers& remembered, QStringList notes, QWidget* parent)
     : QDialog(parent),
       m_kind(kind),
       m_planner(std::move(planner)),
@@ -94,7 +94,7 @@ CMergeDlg::CMergeDlg(Kind kind, Planner planner, NumberKeys& keys, const PairAns
     resize(760, 560);
 }
 
-void CMergeDlg::Replan() {
+void MergeDialog::Replan() {
     MergeOptions options;
     options.prefer = m_prefer != nullptr && m_prefer->isChecked() ? Prefer::Incoming : Prefer::Book;
     options.answers = &m_answers;
@@ -113,7 +113,7 @@ void CMergeDlg::Replan() {
     FillPairs();
 }
 
-void CMergeDlg::AnswerPair(int row, Answer answer) {
+void MergeDialog::AnswerPair(int row, Answer answer) {
     if (row < 0 || row >= static_cast<int>(m_asked.size())) return;
     AskedPair& asked = m_asked[static_cast<std::size_t>(row)];
     asked.answer = answer;
@@ -122,11 +122,11 @@ void CMergeDlg::AnswerPair(int row, Answer answer) {
     Replan();
 }
 
-QString CMergeDlg::Summary() const {
+QString MergeDialog::Summary() const {
     return m_summary->text();
 }
 
-void CMergeDlg::FillPreview() {
+void MergeDialog::FillPreview() {
     m_preview->clear();
     int added = 0;
     int changedEntries = 0;
@@ -219,7 +219,7 @@ void CMergeDlg::FillPreview() {
     m_summary->setText(summary);
 }
 
-void CMergeDlg::FillPairs() {
+void MergeDialog::FillPairs() {
     m_pairs->clear();
     m_pairsHeading->setVisible(!m_asked.empty());
     m_pairs->setVisible(!m_asked.empty());
@@ -258,7 +258,7 @@ void CMergeDlg::FillPairs() {
     }
 }
 
-QString CMergeDlg::PreviewText() const {
+QString MergeDialog::PreviewText() const {
     QString text;
     for (int s = 0; s < m_preview->topLevelItemCount(); ++s) {
         const QTreeWidgetItem* section = m_preview->topLevelItem(s);

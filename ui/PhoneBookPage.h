@@ -20,7 +20,7 @@
 #include "sync/PhoneSession.h"
 #include "ui/DialogUnits.h"
 #include "ui/PageLayout.h"
-#include "ui/PortSearchDlg.h"
+#include "ui/PortSearchDialog.h"
 
 class QCheckBox;
 class QComboBox;
@@ -34,7 +34,7 @@ class QScrollArea;
 namespace numora {
 
 class CBookHistory;
-class CPBListCtrl;
+class EntryList;
 
 // Shown after the connection message when a read broke off (a broken write says what the phone
 // holds now), and asked before writing a book that came from a broken read.
@@ -55,16 +55,16 @@ struct NumberControls {
     QPushButton* select = nullptr;
 };
 
-class CPBDialog : public QWidget, public ISessionView, public IFileView {
+class PhoneBookPage : public QWidget, public ISessionView, public IFileView {
     Q_OBJECT
 public:
-    CPBDialog(IPort& port, IClock& clock, IProfile& profile, QWidget* parent = nullptr);
-    ~CPBDialog() override;
+    PhoneBookPage(IPort& port, IClock& clock, IProfile& profile, QWidget* parent = nullptr);
+    ~PhoneBookPage() override;
 
     CPBData& Book() { return m_book; }
     const CPBData& Book() const { return m_book; }
     CPhoneSession& Session() { return m_session; }
-    CPBListCtrl* List() const { return m_list; }
+    EntryList* List() const { return m_list; }
 
     // The room the window gives the page beyond its template size (less when negative): the
     // controls are laid out for it. No growth is the template's fixed layout.
@@ -134,7 +134,7 @@ public:
     QString NameBoxText() const;
     // The slot the panel shows: the selected row, or 0 while nothing is selected.
     int CurrentId() const;
-    CPortSearchDlg* SearchDialog() const { return m_searchDlg; }
+    PortSearchDialog* SearchDialog() const { return m_searchDlg; }
 
 public slots:
     void OnReadFromPhone();
@@ -151,8 +151,9 @@ public slots:
     void OnEditSmsGroup();
 
 signals:
-    // The page asks its sheet to grey (false) or restore (true) its tab around long work.
-    void sheetEnable(bool enable);
+    // The page greys (false) and restores (true) its controls around long work; the window
+    // greys its tab and the menu commands that would touch the book with them.
+    void controlsEnabled(bool enable);
     // A read or write run has ended.
     void runEnded(numora::RunOutcome outcome);
     // The list was filled again or an entry changed; the status line follows.
@@ -200,12 +201,12 @@ private:
 
     CPBData m_book;
     CPhoneSession m_session;
-    CDialogUnits m_units;
+    DialogUnits m_units;
     QString m_programFolder;
     std::unique_ptr<IFileAccess> m_ownFiles;
     IFileAccess* m_files = nullptr;
     CBookHistory* m_history = nullptr;
-    QPointer<CPortSearchDlg> m_searchDlg;
+    QPointer<PortSearchDialog> m_searchDlg;
     bool m_locked = false;
     bool m_incompleteRead = false;
     bool m_damagedFile = false;
@@ -219,7 +220,7 @@ private:
     bool m_searchIndexed = false;  // the search holds the book's entries as they are
     ListSort m_sort;
 
-    CPBListCtrl* m_list = nullptr;
+    EntryList* m_list = nullptr;
     QLineEdit* m_findField = nullptr;
     QFrame* m_panelFrame = nullptr;
     QScrollArea* m_panelScroll = nullptr;

@@ -9,10 +9,10 @@ class QLabel;
 
 namespace numora {
 
-class CPortSearchDlg : public QDialog {
+class PortSearchDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit CPortSearchDlg(QWidget* parent = nullptr);
+    explicit PortSearchDialog(QWidget* parent = nullptr);
 
     // Status codes 0 waiting, 1 searching, 2 port open, 3 handset answered; others are ignored.
     void SetStatus(int code, int port);

@@ -1,4 +1,4 @@
-#include "ui/PortSearchDlg.h"
+#include "ui/PortSearchDialog.h"
 
 #include <QLabel>
 
@@ -6,20 +6,20 @@
 
 namespace numora {
 
-CPortSearchDlg::CPortSearchDlg(QWidget* parent) : QDialog(parent), m_status(new QLabel(this)) {
+PortSearchDialog::PortSearchDialog(QWidget* parent) : QDialog(parent), m_status(new QLabel(this)) {
     setWindowTitle(QStringLiteral("Port Searching"));
     setModal(false);
     // A caption with a close box only: closing is the one thing to do with it.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setObjectName(QStringLiteral("portSearchDialog"));
-    const CDialogUnits du(font());
+    const DialogUnits du(font());
     setFixedSize(du.Size(119, 55));
     du.Place(m_status, 17, 22, 82, 11);
     m_status->setObjectName(QStringLiteral("status"));
 }
 
-void CPortSearchDlg::SetStatus(int code, int port) {
+void PortSearchDialog::SetStatus(int code, int port) {
     switch (code) {
         case 0:
             m_status->setText(QStringLiteral(" Waiting..."));
@@ -38,17 +38,17 @@ void CPortSearchDlg::SetStatus(int code, int port) {
     }
 }
 
-QString CPortSearchDlg::Status() const {
+QString PortSearchDialog::Status() const {
     return m_status->text();
 }
 
-void CPortSearchDlg::Finish() {
+void PortSearchDialog::Finish() {
     m_finishing = true;
     close();
 }
 
 // Escape, the close box and close() all end here.
-void CPortSearchDlg::reject() {
+void PortSearchDialog::reject() {
     const bool byUser = !m_finishing;
     m_finishing = true;
     if (byUser) emit cancelled();

@@ -1,4 +1,4 @@
-#include "app/ProtocolLogDlg.h"
+#include "app/ProtocolLogDialog.h"
 
 #include <QDialogButtonBox>
 #include <QFile>
@@ -15,7 +15,8 @@
 
 namespace numora {
 
-CProtocolLogDlg::CProtocolLogDlg(CProtocolLog& log, QWidget* parent) : QDialog(parent), m_log(log) {
+ProtocolLogDialog::ProtocolLogDialog(CProtocolLog& log, QWidget* parent)
+    : QDialog(parent), m_log(log) {
     setWindowTitle(QStringLiteral("Protocol Log"));
     setObjectName(QStringLiteral("protocolLog"));
     m_text = new QPlainTextEdit(this);
@@ -26,7 +27,7 @@ CProtocolLogDlg::CProtocolLogDlg(CProtocolLog& log, QWidget* parent) : QDialog(p
     m_count = new QLabel(this);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Close, this);
     connect(buttons->button(QDialogButtonBox::Save), &QPushButton::clicked, this,
-            &CProtocolLogDlg::OnSave);
+            &ProtocolLogDialog::OnSave);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_text);
@@ -37,29 +38,29 @@ CProtocolLogDlg::CProtocolLogDlg(CProtocolLog& log, QWidget* parent) : QDialog(p
     m_log.SetOnLine([this](const CProtocolLog::Line& line) { Append(line); });
 }
 
-CProtocolLogDlg::~CProtocolLogDlg() {
+ProtocolLogDialog::~ProtocolLogDialog() {
     m_log.SetOnLine({});
 }
 
-void CProtocolLogDlg::Reload() {
+void ProtocolLogDialog::Reload() {
     QString text = QString::fromStdString(m_log.Text());
     if (text.endsWith('\n')) text.chop(1);
     m_text->setPlainText(text);
     m_count->setText(QStringLiteral("%1 frame(s) in the last run").arg(m_log.Lines().size()));
 }
 
-void CProtocolLogDlg::Append(const CProtocolLog::Line& line) {
+void ProtocolLogDialog::Append(const CProtocolLog::Line& line) {
     // A new run starts the log afresh.
     if (m_log.Lines().size() == 1) m_text->clear();
     m_text->appendPlainText(QString::fromStdString(m_log.FormatLine(line)));
     m_count->setText(QStringLiteral("%1 frame(s) in the last run").arg(m_log.Lines().size()));
 }
 
-QString CProtocolLogDlg::Text() const {
+QString ProtocolLogDialog::Text() const {
     return m_text->toPlainText();
 }
 
-void CProtocolLogDlg::OnSave() {
+void ProtocolLogDialog::OnSave() {
     const QString path =
         m_choose ? m_choose(this)
                  : QFileDialog::getSaveFileName(this, QStringLiteral("Save Protocol Log"),
