@@ -11,10 +11,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "FrameTestSupport.h"
-#include "UiTestSupport.h"
+#include "WindowTestSupport.h"
 #include "app/FormView.h"
 #include "app/MainWindow.h"
+#include "ui/UiTestSupport.h"
 
 using namespace numora;
 using namespace numora::test;

@@ -12,14 +12,14 @@
 #include <QTest>
 #include <optional>
 
-#include "FrameTestSupport.h"
-#include "UiTestSupport.h"
+#include "WindowTestSupport.h"
 #include "app/FormView.h"
 #include "app/MainWindow.h"
 #include "book/PbFile.h"
 #include "history/BookHistory.h"
 #include "link/CommPort.h"
 #include "support/SimProcess.h"
+#include "ui/UiTestSupport.h"
 
 using namespace numora;
 using namespace numora::test;

@@ -8,9 +8,9 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include "WindowTestSupport.h"
 #include "app/AddressBookSyncDialog.h"
 #include "support/DavServers.h"
-#include "ui/FrameTestSupport.h"
 #include "ui/UiTestSupport.h"
 
 using namespace numora;

@@ -7,13 +7,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "FrameTestSupport.h"
-#include "UiTestSupport.h"
+#include "WindowTestSupport.h"
 #include "app/HistoryDialog.h"
 #include "app/MainWindow.h"
 #include "book/PbFile.h"
 #include "history/BookHistory.h"
 #include "ui/QtFileAccess.h"
+#include "ui/UiTestSupport.h"
 
 using namespace numora;
 using namespace numora::test;

@@ -4,12 +4,12 @@
 #include <algorithm>
 #include <optional>
 
-#include "UiTestSupport.h"
 #include "app/WriteVerifier.h"
 #include "link/HandsetCommands.h"
 #include "link/ProtocolLog.h"
 #include "sim/HandsetSim.h"
 #include "support/SimPort.h"
+#include "ui/UiTestSupport.h"
 
 using namespace numora;
 using namespace numora::test;

@@ -8,9 +8,9 @@
 #include <QMenuBar>
 #include <QTemporaryDir>
 
-#include "UiTestSupport.h"
 #include "app/MainWindow.h"
 #include "book/PbFile.h"
+#include "ui/UiTestSupport.h"
 
 namespace numora::test {
 

@@ -12,12 +12,12 @@
 #include <QTest>
 #include <optional>
 
-#include "FrameTestSupport.h"
-#include "UiTestSupport.h"
+#include "WindowTestSupport.h"
 #include "app/AboutDialog.h"
 #include "app/MainWindow.h"
 #include "sync/SyncEngine.h"
 #include "ui/GroupDialogs.h"
+#include "ui/UiTestSupport.h"
 
 using namespace numora;
 using namespace numora::test;

@@ -6,12 +6,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "FrameTestSupport.h"
-#include "UiTestSupport.h"
+#include "WindowTestSupport.h"
 #include "app/ContactsCommands.h"
 #include "app/MainWindow.h"
 #include "app/ProtocolLogDialog.h"
 #include "link/Profile.h"
+#include "ui/UiTestSupport.h"
 
 using namespace numora;
 using namespace numora::test;

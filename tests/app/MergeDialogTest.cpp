@@ -7,13 +7,13 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include "FrameTestSupport.h"
-#include "UiTestSupport.h"
+#include "WindowTestSupport.h"
 #include "app/ContactsCommands.h"
 #include "app/MainWindow.h"
 #include "app/MergeCommands.h"
 #include "app/MergeDialog.h"
 #include "history/BookHistory.h"
+#include "ui/UiTestSupport.h"
 
 using namespace numora;
 using namespace numora::test;

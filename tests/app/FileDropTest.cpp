@@ -6,12 +6,12 @@
 #include <QTest>
 #include <QUrl>
 
-#include "FrameTestSupport.h"
-#include "UiTestSupport.h"
+#include "WindowTestSupport.h"
 #include "app/FileDrop.h"
 #include "app/MainWindow.h"
 #include "book/PbFile.h"
 #include "history/BookHistory.h"
+#include "ui/UiTestSupport.h"
 
 using namespace numora;
 using namespace numora::test;
