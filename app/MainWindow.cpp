@@ -29,9 +29,9 @@
 #include "app/WriteVerifier.h"
 #include "history/BookHistory.h"
 #include "print/PrintDialog.h"
-#include "ui/EntryList.h"
 #include "ui/Modal.h"
 #include "ui/PhoneBookPage.h"
+#include "ui/ReportList.h"
 
 namespace numora {
 
@@ -357,7 +357,7 @@ void MainWindow::OnProtocolLog() {
 
 // The printouts show what the list shows, row by row.
 PrintRowSource MainWindow::ListRows() const {
-    const EntryList* list = Page()->List();
+    const ReportList* list = Page()->List();
     return [list](int row) {
         ListRowTexts cells;
         if (!list->IsRowShown(row)) return cells;

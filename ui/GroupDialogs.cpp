@@ -7,10 +7,10 @@
 #include <algorithm>
 
 #include "ui/DialogUnits.h"
-#include "ui/EntryList.h"
 #include "ui/EntryRules.h"
 #include "ui/FieldLook.h"
 #include "ui/Modal.h"
+#include "ui/ReportList.h"
 
 namespace numora {
 
@@ -150,7 +150,7 @@ void GroupEditDialog::accept() {
 }
 
 GroupListDialog::GroupListDialog(GroupKind kind, CPBData& book, QWidget* parent)
-    : QDialog(parent), m_kind(kind), m_book(book), m_list(new EntryList(this)) {
+    : QDialog(parent), m_kind(kind), m_book(book), m_list(new ReportList(this)) {
     const ListTemplate& t = kind == GroupKind::Group ? kGroupList : kSmsGroupList;
     setWindowTitle(QString::fromLatin1(t.caption));
     setObjectName(QString::fromLatin1(t.objectName));
@@ -170,7 +170,7 @@ GroupListDialog::GroupListDialog(GroupKind kind, CPBData& book, QWidget* parent)
     m_list->InsertColumn(1, QStringLiteral("Name"), 220);
     for (int k = 0; k < t.rows; ++k)
         m_list->SetCell(k, 0, QString::asprintf("%2d ", k));
-    m_list->SetNotifyWindow(this);
+    m_list->ReportSelections();
     // Every slot shows, down to the last ("Etc."), whatever the font: the list and the dialog
     // grow to hold the rows, and the name column fills the list's width.
     m_list->setColumnWidth(kColName,
@@ -183,7 +183,7 @@ GroupListDialog::GroupListDialog(GroupKind kind, CPBData& book, QWidget* parent)
             button->move(button->x(), button->y() + taller);
     }
     // A double click is the Edit button.
-    connect(m_list, &EntryList::listDblClk, this, &GroupListDialog::OnEdit);
+    connect(m_list, &ReportList::rowDoubleClicked, this, &GroupListDialog::OnEdit);
 
     for (int k = 0; k < t.rows; ++k) {
         if (kind == GroupKind::SmsGroup) {
@@ -204,7 +204,7 @@ QString GroupListDialog::Name(int row) const {
 }
 
 void GroupListDialog::OnEdit() {
-    const std::optional<int> k = m_list->GetSelectedItem();
+    const std::optional<int> k = m_list->SelectedRow();
     if (!k) return;
     GroupEditDialog edit(m_kind, *k, Name(*k).left(kNameLen), this);
     if (RunModal(edit) != QDialog::Accepted) return;
@@ -217,7 +217,7 @@ void GroupListDialog::OnEdit() {
 }
 
 void GroupListDialog::OnDelete() {
-    const std::optional<int> k = m_list->GetSelectedItem();
+    const std::optional<int> k = m_list->SelectedRow();
     if (DeleteSlot(k)) SetName(*k, QString());
 }
 

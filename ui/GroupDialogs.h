@@ -15,7 +15,7 @@ class QLineEdit;
 
 namespace numora {
 
-class EntryList;
+class ReportList;
 
 enum class GroupKind { Group, SmsGroup };
 
@@ -49,7 +49,7 @@ class GroupListDialog : public QDialog {
 public:
     GroupListDialog(GroupKind kind, CPBData& book, QWidget* parent = nullptr);
 
-    EntryList* List() const { return m_list; }
+    ReportList* List() const { return m_list; }
 
 public slots:
     void OnEdit();
@@ -64,7 +64,7 @@ private:
 
     GroupKind m_kind;
     CPBData& m_book;
-    EntryList* m_list;
+    ReportList* m_list;
 };
 
 }  // namespace numora

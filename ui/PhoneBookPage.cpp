@@ -22,13 +22,13 @@
 #include "history/BookHistory.h"
 #include "sync/HandsetFiles.h"
 #include "sync/WriteGuard.h"
-#include "ui/EntryList.h"
 #include "ui/EntryRules.h"
 #include "ui/FieldLook.h"
 #include "ui/GroupDialogs.h"
 #include "ui/Modal.h"
 #include "ui/PortSearchDialog.h"
 #include "ui/QtFileAccess.h"
+#include "ui/ReportList.h"
 #include "ui/SpeedDialDialog.h"
 
 namespace numora {
@@ -166,7 +166,7 @@ void PhoneBookPage::BuildControls() {
     m_panelFrame->setFrameShape(QFrame::Box);
     m_panelFrame->setFrameShadow(QFrame::Sunken);
 
-    m_list = new EntryList(this);
+    m_list = new ReportList(this);
     m_list->setObjectName(QStringLiteral("bookList"));
 
     Label(QStringLiteral("Group :"), 8, 11, 55, 8);
@@ -255,7 +255,7 @@ void PhoneBookPage::BuildControls() {
                     m_panelFrame->frameWidth(), m_filterCombo->height()};
     LayOut();
 
-    connect(m_list, &EntryList::listSelect, this, &PhoneBookPage::OnListSelect);
+    connect(m_list, &ReportList::rowSelected, this, &PhoneBookPage::OnListSelect);
     connect(m_filterCombo, &QComboBox::activated, this, &PhoneBookPage::OnFilterChanged);
     connect(m_editGroup, &QPushButton::clicked, this, &PhoneBookPage::OnEditGroup);
     connect(m_editSmsGroup, &QPushButton::clicked, this, &PhoneBookPage::OnEditSmsGroup);
@@ -313,7 +313,7 @@ void PhoneBookPage::BuildList() {
     for (int i = 0; i < kEntrySlots; ++i)
         m_list->SetCell(i, 0, FromBytes(SlotLabel(i)));
     m_list->EndUpdate();
-    m_list->SetNotifyWindow(this);
+    m_list->ReportSelections();
     // A click on a heading sorts the view by that column.
     QHeaderView* headings = m_list->horizontalHeader();
     headings->setSectionsClickable(true);
@@ -482,7 +482,7 @@ void PhoneBookPage::RefreshList() {
         SetGroupViewMode(true);
         // The highlight stays on a row the filter shows: when its row is blanked it moves to the
         // group's first slot, or goes when the group has no members.
-        const std::optional<int> selected = m_list->GetSelectedItem();
+        const std::optional<int> selected = m_list->SelectedRow();
         int first = kEntrySlots;
         bool selectedShown = false;
         m_book.ForEachMember(g, [&](uint16_t slot) {
@@ -492,9 +492,9 @@ void PhoneBookPage::RefreshList() {
         });
         if (!selectedShown) {
             if (first < kEntrySlots) {
-                m_list->SelectItem(first);
+                m_list->SelectRow(first);
             } else {
-                m_list->ClearSelectedItem();
+                m_list->ClearSelectedRow();
             }
         }
     }
@@ -539,7 +539,7 @@ void PhoneBookPage::ResetMediaCombos() {
 
 void PhoneBookPage::ShowSelectedEntry() {
     // With nothing selected the panel rests on slot 0.
-    const int r = m_list->GetSelectedItem().value_or(0);
+    const int r = m_list->SelectedRow().value_or(0);
     auto cell = [this, r](int c, int n) { return m_list->CellText(r, c).left(n); };
     m_id->setText(QString::number(r));
     m_name->setText(cell(col::kName, kNameLen));
@@ -650,7 +650,7 @@ bool PhoneBookPage::FilterShowsAll() const {
 }
 
 void PhoneBookPage::OnListSelect() {
-    if (m_list->GetSelectedItem() != CurrentId()) ShowSelectedEntry();
+    if (m_list->SelectedRow() != CurrentId()) ShowSelectedEntry();
 }
 
 void PhoneBookPage::OnFilterChanged() {
@@ -752,7 +752,7 @@ void PhoneBookPage::OnReset() {
 
 void PhoneBookPage::OnDelete() {
     // Only a row the user chose is deleted, never the panel's resting place.
-    const std::optional<int> slot = m_list->GetSelectedItem();
+    const std::optional<int> slot = m_list->SelectedRow();
     if (!slot) return;
     m_book.DeleteEntry(*slot);
     m_list->BeginUpdate();
@@ -863,7 +863,7 @@ void PhoneBookPage::StartFind() {
 void PhoneBookPage::ClearFind() {
     m_findField->clear();
     m_list->setFocus(Qt::ShortcutFocusReason);
-    if (const std::optional<int> row = m_list->GetSelectedItem())
+    if (const std::optional<int> row = m_list->SelectedRow())
         m_list->scrollTo(m_list->model()->index(*row, 0));
 }
 
@@ -885,7 +885,7 @@ void PhoneBookPage::ApplyView(bool keepSelected) {
         m_searchIndexed = true;
     }
     SlotSet shown = ShownRows(m_book, FilterGroup(), typed, m_search);
-    const std::optional<int> row = m_list->GetSelectedItem();
+    const std::optional<int> row = m_list->SelectedRow();
     const bool rowShown = row && m_list->IsRowShown(*row);
     if (searching && keepSelected && rowShown) shown.set(static_cast<std::size_t>(*row));
     std::array<bool, kEntrySlots> rows{};
@@ -904,9 +904,9 @@ void PhoneBookPage::ApplyView(bool keepSelected) {
     // The highlight stays on a row the list shows; a search puts it on the first row it finds.
     if ((row || searching) && !(row && m_list->IsRowShown(*row))) {
         if (const std::optional<int> first = m_list->FirstShownRow()) {
-            m_list->SelectItem(*first);
+            m_list->SelectRow(*first);
         } else {
-            m_list->ClearSelectedItem();
+            m_list->ClearSelectedRow();
         }
         ShowSelectedEntry();
     }

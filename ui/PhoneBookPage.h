@@ -34,7 +34,7 @@ class QScrollArea;
 namespace numora {
 
 class CBookHistory;
-class EntryList;
+class ReportList;
 
 // Shown after the connection message when a read broke off (a broken write says what the phone
 // holds now), and asked before writing a book that came from a broken read.
@@ -64,7 +64,7 @@ public:
     CPBData& Book() { return m_book; }
     const CPBData& Book() const { return m_book; }
     CPhoneSession& Session() { return m_session; }
-    EntryList* List() const { return m_list; }
+    ReportList* List() const { return m_list; }
 
     // The room the window gives the page beyond its template size (less when negative): the
     // controls are laid out for it. No growth is the template's fixed layout.
@@ -220,7 +220,7 @@ private:
     bool m_searchIndexed = false;  // the search holds the book's entries as they are
     ListSort m_sort;
 
-    EntryList* m_list = nullptr;
+    ReportList* m_list = nullptr;
     QLineEdit* m_findField = nullptr;
     QFrame* m_panelFrame = nullptr;
     QScrollArea* m_panelScroll = nullptr;

@@ -7,9 +7,9 @@
 
 #include "book/ListText.h"
 #include "ui/DialogUnits.h"
-#include "ui/EntryList.h"
 #include "ui/Modal.h"
 #include "ui/PhoneBookPage.h"
+#include "ui/ReportList.h"
 
 namespace numora {
 
@@ -31,7 +31,7 @@ QString KindText(int kind) {
 }  // namespace
 
 SpeedDialDialog::SpeedDialDialog(PhoneBookPage& page)
-    : QDialog(&page), m_page(page), m_table(new EntryList(this)) {
+    : QDialog(&page), m_page(page), m_table(new ReportList(this)) {
     setWindowTitle(QStringLiteral("Speed Dial Setting"));
     setObjectName(QStringLiteral("speedDialDialog"));
     const DialogUnits du(font());
@@ -54,11 +54,11 @@ SpeedDialDialog::SpeedDialDialog(PhoneBookPage& page)
         m_table->SetCell(row, 0, QString::asprintf("%2d ", row + kFirstSpeedDial));
     }
     m_table->SetCell(kSpeedDialSlots, 0, QStringLiteral("None"));
-    m_table->SetClickNotifyWindow(this);
+    m_table->ReportClicks();
     m_table->SetCell(kSpeedDialSlots, kColName, QStringLiteral("Not Use Speed Dial"));
     FitToColumnsAndScreen(ok, cancel);
     // Navigation keys say nothing here: only a click on a row counts as a choice.
-    connect(m_table, &EntryList::listClick, this, [this] { m_rowClicked = true; });
+    connect(m_table, &ReportList::rowClicked, this, [this] { m_rowClicked = true; });
 
     FillFromBook();
     OverlayPendingChoices();
@@ -100,7 +100,7 @@ void SpeedDialDialog::FillFromBook() {
 // The numbers the shown entry gives up show as free, and the ones it newly takes show the
 // entry, before anything is saved.
 void SpeedDialDialog::OverlayPendingChoices() {
-    const EntryList* list = m_page.List();
+    const ReportList* list = m_page.List();
     const int row = m_page.CurrentId();
     const QString none = FromBytes(kNoSpeedDial);
     auto tableRow = [](const QString& text) { return text.toInt() - kFirstSpeedDial; };
@@ -135,7 +135,7 @@ void SpeedDialDialog::OverlayPendingChoices() {
 
 void SpeedDialDialog::accept() {
     // OK without a click on a row since the dialog opened is Cancel.
-    const std::optional<int> row = m_table->GetSelectedItem();
+    const std::optional<int> row = m_table->SelectedRow();
     if (!m_rowClicked || !row) {
         reject();
         return;

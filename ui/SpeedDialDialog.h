@@ -9,7 +9,7 @@
 namespace numora {
 
 class PhoneBookPage;
-class EntryList;
+class ReportList;
 
 class SpeedDialDialog : public QDialog {
     Q_OBJECT
@@ -18,7 +18,7 @@ public:
 
     // After OK: 2 to 20, or none for the last row, "None".
     [[nodiscard]] std::optional<int> DialNumber() const { return m_dialNumber; }
-    EntryList* Table() const { return m_table; }
+    ReportList* Table() const { return m_table; }
 
 public slots:
     void accept() override;
@@ -31,7 +31,7 @@ private:
     bool m_rowClicked = false;
     PhoneBookPage& m_page;
     std::optional<int> m_dialNumber;
-    EntryList* m_table;
+    ReportList* m_table;
 };
 
 }  // namespace numora

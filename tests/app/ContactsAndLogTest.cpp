@@ -41,7 +41,7 @@ private slots:
     // entries, the groups stay, and the report shows every line and every name as written, in a
     // dialog that fits a 1024x600 screen and copies and saves all of it.
     void importReplacesEntriesKeepsGroupsAndReports() {
-        CTestRunner runner;
+        TestRunner runner;
         QTemporaryDir dir;
         MainWindow frame(TestOptions(dir, QStringLiteral("no-such-device")));
         frame.Profile().SetString(kPortSection, kHomeRegionKey, "DE");
@@ -87,7 +87,7 @@ private slots:
             return QDialog::Rejected;
         });
         FileAction(frame, QStringLiteral("&Import Contacts..."))->trigger();
-        const EntryList* list = frame.Page()->List();
+        const ReportList* list = frame.Page()->List();
         QCOMPARE(list->CellText(0, col::kName), QStringLiteral("Zed Zebra"));
         QCOMPARE(list->CellText(0, col::kGroup), QStringLiteral("Friends"));
         QCOMPARE(list->CellText(0, col::SpeedDial(0)), QStringLiteral("5"));
@@ -113,7 +113,7 @@ private slots:
     // Export writes the shape of the chosen type, adds its extension to a bare name and says
     // what that shape leaves out.
     void exportWritesTheChosenTypeAndNamesWhatItLeavesOut() {
-        CTestRunner runner;
+        TestRunner runner;
         QTemporaryDir dir;
         MainWindow frame(TestOptions(dir, QStringLiteral("no-such-device")));
         FillTestBook(frame.Page()->Book());
@@ -158,7 +158,7 @@ private slots:
         }
     }
     void protocolLogFollowsTheLastRunAndSaves() {
-        CTestRunner runner;
+        TestRunner runner;
         QTemporaryDir dir;
         MainWindow frame(TestOptions(dir, QStringLiteral("no-such-device")));
         const std::vector<uint8_t> poll{0x3F};

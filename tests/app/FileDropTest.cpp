@@ -67,7 +67,7 @@ private slots:
     // asks first: "Merge into the book" is the merge preview, "Replace the entries" Import
     // Contacts.
     void droppedFilesOpenOrAskToMergeOrReplace() {
-        CTestRunner runner;
+        TestRunner runner;
         QTemporaryDir dir;
         MainWindow frame(TestOptions(dir, QStringLiteral("no-such-device")));
         frame.show();
@@ -103,7 +103,7 @@ private slots:
 
     // A file named on the command line is opened in place of reading the handset.
     void aFileOnTheCommandLineOpensInsteadOfTheRead() {
-        CTestRunner runner;
+        TestRunner runner;
         QTemporaryDir dir;
         WindowOptions options = TestOptions(dir, QStringLiteral("no-such-device"));
         options.file = WriteTestBookFile(dir, QStringLiteral("given.pb"));

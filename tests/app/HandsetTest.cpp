@@ -50,7 +50,7 @@ private slots:
     // an edit written with "Verify After Writing" is read back, found on the handset and kept
     // in the history.
     void startUpReadsTheHandsetThenWritesAnEdit() {
-        CTestRunner runner;
+        TestRunner runner;
         QTemporaryDir dir;
         WindowOptions options = TestOptions(dir);
         options.simulate = true;
@@ -66,7 +66,7 @@ private slots:
         QVERIFY(!frame.View()->Tabs()->tabBar()->isEnabled());
 
         QCOMPARE(WaitForRun(ended), RunOutcome::ReadCompleted);
-        const EntryList* list = frame.Page()->List();
+        const ReportList* list = frame.Page()->List();
         QCOMPARE(list->CellText(0, col::SpeedDial(0)), QStringLiteral("5"));
         QCOMPARE(list->CellText(3, col::kRinger), QStringLiteral("Behind Story"));
         QCOMPARE(list->CellText(7, col::kName), QStringLiteral("Dora"));
@@ -97,7 +97,7 @@ private slots:
     // Closed while its entries go out, the write leaves the handset without entries, as the
     // question says and as the next read finds; the window's book is kept to write again.
     void closingWhileWritingSaysWhatThePhoneIsLeftWith() {
-        CTestRunner runner;
+        TestRunner runner;
         QTemporaryDir dir;
         SimProcess sim(
             NUMORA_SIM,

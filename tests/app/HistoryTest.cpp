@@ -23,7 +23,7 @@ class HistoryTest : public QObject {
 
 private slots:
     void editsSurviveAFailedReadAndComeBackWithRestore() {
-        CTestRunner runner;
+        TestRunner runner;
         QTemporaryDir dir;
         MainWindow frame(TestOptions(dir, QStringLiteral("no-handset")));
         frame.show();
@@ -68,7 +68,7 @@ private slots:
     // "Write to Phone" asks before it writes a book from a damaged file, or one that takes many of
     // the entries the phone held when last read or written; No writes nothing.
     void aWriteThatWouldLoseMuchAsksFirst() {
-        CTestRunner runner;
+        TestRunner runner;
         runner.answer = false;
         QTemporaryDir dir;
         MainWindow frame(TestOptions(dir, QStringLiteral("no-handset")));
@@ -123,7 +123,7 @@ private slots:
 
     // Edits are kept when the window closes; an empty book has nothing to lose.
     void closingKeepsEdits() {
-        CTestRunner runner;
+        TestRunner runner;
         QTemporaryDir dir;
         for (const bool edited : {true, false}) {
             MainWindow frame(TestOptions(dir, QStringLiteral("no-handset")));

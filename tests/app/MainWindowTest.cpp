@@ -51,7 +51,7 @@ private slots:
     }
 
     void frameSetsItselfUpWithItsHelpMenuAndAboutBox() {
-        CTestRunner runner;
+        TestRunner runner;
         QTemporaryDir dir;
         MainWindow frame(TestOptions(dir));
         frame.show();
@@ -132,7 +132,7 @@ private slots:
     }
 
     void simulateWithoutSimulatorGoesOnWithoutHandset() {
-        CTestRunner runner;
+        TestRunner runner;
         QTemporaryDir dir;
         WriteFile(dir.filePath(QStringLiteral("backup.efs")), "work");
         WindowOptions options = TestOptions(dir);

@@ -59,7 +59,7 @@ private slots:
     }
 
     void mergeShowsThePreviewAndAppliesItBetweenSnapshots() {
-        CTestRunner runner;
+        TestRunner runner;
         QTemporaryDir dir;
         MainWindow frame(TestOptions(dir, QStringLiteral("no-such-device")));
         FillTestBook(frame.Page()->Book());
@@ -131,7 +131,7 @@ private slots:
     }
 
     void aFileThatCannotBeReadChangesNothing() {
-        CTestRunner runner;
+        TestRunner runner;
         QTemporaryDir dir;
         MainWindow frame(TestOptions(dir, QStringLiteral("no-such-device")));
         FillTestBook(frame.Page()->Book());
@@ -149,7 +149,7 @@ private slots:
 
     // Two entries of one person become one in the lower slot, and its speed dial follows.
     void findDuplicatesMergesPairsIntoTheLowerSlot() {
-        CTestRunner runner;
+        TestRunner runner;
         QTemporaryDir dir;
         MainWindow frame(TestOptions(dir, QStringLiteral("no-such-device")));
         CPBData& book = frame.Page()->Book();
@@ -180,7 +180,7 @@ private slots:
     }
 
     void importAsksFirstAndPointsAtMerge() {
-        CTestRunner runner;
+        TestRunner runner;
         QTemporaryDir dir;
         MainWindow frame(TestOptions(dir, QStringLiteral("no-such-device")));
         FillTestBook(frame.Page()->Book());

@@ -25,9 +25,9 @@ using namespace numora::test;
 namespace {
 
 // A port where only one device is there, and it never answers.
-class CSilentPort : public IPort {
+class SilentPort : public IPort {
 public:
-    explicit CSilentPort(std::string name) : m_name(std::move(name)) {}
+    explicit SilentPort(std::string name) : m_name(std::move(name)) {}
     bool Open(const std::string& name, int) override {
         opened.push_back(name);
         m_open = name == m_name;
@@ -66,7 +66,7 @@ class PageStatesTest : public QObject {
 
 private:
     // Each test's messages, and its page showing the test book.
-    std::optional<CTestRunner> runner;
+    std::optional<TestRunner> runner;
     std::optional<PageRig> rig;
 
 private slots:
@@ -81,7 +81,7 @@ private slots:
 
     void closingTheSearchWindowCancelsTheSearch() {
         QFETCH(bool, escape);
-        CSilentPort port("COM4");
+        SilentPort port("COM4");
         FakeClock clock;
         CMemoryProfile profile;
         profile.SetString(kPortSection, kPortKey, "3");

@@ -29,7 +29,7 @@ private slots:
         QVERIFY(server.PutCard("ada.vcf",
                                "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:ada\r\nFN:Ada\r\n"
                                "TEL;TYPE=CELL:0123\r\nNOTE:server memo\r\nEND:VCARD\r\n"));
-        CTestRunner runner;
+        TestRunner runner;
         MainWindow frame(TestOptions(dir, QStringLiteral("no-such-device")));
         PBEntry ada = MakeEntry(4, "Ada", kEtcGroup, "0123");
         SetText(ada.memo, "handset memo");

@@ -38,10 +38,10 @@ struct VerifyRig {
         verifier->Start(found, pace);
     }
 
-    CTestRunner runner;
+    TestRunner runner;
     FakeClock clock;
     CMemoryProfile profile;
-    CAbsentPort absent;
+    AbsentPort absent;
     PhoneBookPage page{absent, clock, profile};
     std::optional<CHandsetSim> sim;
     std::optional<SimPort> port;

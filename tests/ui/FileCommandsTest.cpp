@@ -37,7 +37,7 @@ class FileCommandsTest : public QObject {
 
 private slots:
     void openThenSaveGivesTheToolsBytes() {
-        CTestRunner runner;
+        TestRunner runner;
         QTemporaryDir dir;
         const QString cliFile = ConvertSample(dir);
         QVERIFY(!cliFile.isEmpty());

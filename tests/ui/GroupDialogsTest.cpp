@@ -16,11 +16,11 @@ namespace {
 
 constexpr int kColName = 1;
 
-EntryList* ListOf(QDialog& dialog) {
+ReportList* ListOf(QDialog& dialog) {
     return dynamic_cast<GroupListDialog&>(dialog).List();
 }
 
-QStringList Names(EntryList* list) {
+QStringList Names(ReportList* list) {
     QStringList names;
     for (int r = 0; r < list->RowCount(); ++r)
         names << list->CellText(r, kColName);
@@ -34,7 +34,7 @@ void Press(QDialog& dialog, int row, const char* button) {
 }
 
 // An edit dialog that gets a new name and OK.
-CTestRunner::Handler Rename(const QString& name) {
+TestRunner::Handler Rename(const QString& name) {
     return [name](QDialog& edit) {
         auto* field = FindIn<QLineEdit>(edit, "groupName");
         field->clear();
@@ -51,7 +51,7 @@ class GroupDialogsTest : public QObject {
 
 private:
     // Each test's messages, and its page showing the test book.
-    std::optional<CTestRunner> runner;
+    std::optional<TestRunner> runner;
     std::optional<PageRig> rig;
 
 private slots:

@@ -30,7 +30,7 @@ class PhoneBookPageTest : public QObject {
 
 private:
     // Each test's messages, and its page showing the test book.
-    std::optional<CTestRunner> runner;
+    std::optional<TestRunner> runner;
     std::optional<PageRig> rig;
 
 private slots:

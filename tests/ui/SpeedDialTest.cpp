@@ -21,13 +21,13 @@ SpeedDialDialog& AsSpeedDial(QDialog& dialog) {
     return dynamic_cast<SpeedDialDialog&>(dialog);
 }
 
-QStringList Row(EntryList* table, int row) {
+QStringList Row(ReportList* table, int row) {
     return {table->CellText(row, kColName), table->CellText(row, kColKind),
             table->CellText(row, kColDialNumber)};
 }
 
 // Clicks the row of a speed-dial number (none: the last row, "None") and presses OK.
-CTestRunner::Handler ClickAndOk(std::optional<int> number) {
+TestRunner::Handler ClickAndOk(std::optional<int> number) {
     return [number](QDialog& dialog) {
         SpeedDialDialog& sd = AsSpeedDial(dialog);
         ClickCell(sd.Table(), number ? *number - kFirstSpeedDial : kSpeedDialSlots);
@@ -43,11 +43,11 @@ class SpeedDialTest : public QObject {
 
 private:
     // Each test's messages, and its page showing the test book.
-    std::optional<CTestRunner> runner;
+    std::optional<TestRunner> runner;
     std::optional<PageRig> rig;
 
     // Opens the dialog from a "Select" button; the handler sees it and says how it ends.
-    void PickWith(const char* select, CTestRunner::Handler handler) {
+    void PickWith(const char* select, TestRunner::Handler handler) {
         runner->Expect(std::move(handler));
         rig->Click(select);
         QVERIFY(runner->AllHandled());
@@ -58,7 +58,7 @@ private:
     QList<QStringList> Shown(const char* select, std::initializer_list<int> numbers) {
         QList<QStringList> rows;
         PickWith(select, [&](QDialog& dialog) {
-            EntryList* table = AsSpeedDial(dialog).Table();
+            ReportList* table = AsSpeedDial(dialog).Table();
             [&] {
                 QCOMPARE(dialog.windowTitle(), QStringLiteral("Speed Dial Setting"));
                 QCOMPARE(table->RowCount(), 20);

@@ -1,4 +1,4 @@
-#include "ui/EntryList.h"
+#include "ui/ReportList.h"
 
 #include <QAbstractTableModel>
 #include <QHeaderView>
@@ -15,7 +15,7 @@
 
 namespace numora {
 
-class CPBListModel : public QAbstractTableModel {
+class ReportListModel : public QAbstractTableModel {
 public:
     using QAbstractTableModel::QAbstractTableModel;
 
@@ -128,9 +128,9 @@ int TextOffset(const QFontMetrics& fm) {
 
 // Draws the cells: the selected row highlighted, texts on one line cut with an ellipsis, empty
 // cells left alone.
-class CPBCellDelegate : public QStyledItemDelegate {
+class CellDelegate : public QStyledItemDelegate {
 public:
-    explicit CPBCellDelegate(EntryList* list) : QStyledItemDelegate(list), m_list(list) {}
+    explicit CellDelegate(ReportList* list) : QStyledItemDelegate(list), m_list(list) {}
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
@@ -167,7 +167,7 @@ public:
     }
 
 private:
-    EntryList* m_list;
+    ReportList* m_list;
 };
 
 bool IsNavigationKey(int key) {
@@ -186,9 +186,9 @@ bool IsNavigationKey(int key) {
 
 }  // namespace
 
-EntryList::EntryList(QWidget* parent) : QTableView(parent), m_model(new CPBListModel(this)) {
+ReportList::ReportList(QWidget* parent) : QTableView(parent), m_model(new ReportListModel(this)) {
     setModel(m_model);
-    setItemDelegate(new CPBCellDelegate(this));
+    setItemDelegate(new CellDelegate(this));
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -216,9 +216,9 @@ EntryList::EntryList(QWidget* parent) : QTableView(parent), m_model(new CPBListM
     });
 }
 
-EntryList::~EntryList() = default;
+ReportList::~ReportList() = default;
 
-void EntryList::InsertColumn(int col, const QString& heading, int width, Align align) {
+void ReportList::InsertColumn(int col, const QString& heading, int width, Align align) {
     Qt::Alignment a = Qt::AlignHCenter;
     if (align == Align::Left) a = Qt::AlignLeft;
     if (align == Align::Right) a = Qt::AlignRight;
@@ -226,7 +226,7 @@ void EntryList::InsertColumn(int col, const QString& heading, int width, Align a
     setColumnWidth(at, DialogUnits(font()).Pixels(width));
 }
 
-void EntryList::SetCell(int row, int col, const QString& text) {
+void ReportList::SetCell(int row, int col, const QString& text) {
     if (col == 0) {
         m_model->InsertRow(row, text);
     } else {
@@ -234,19 +234,19 @@ void EntryList::SetCell(int row, int col, const QString& text) {
     }
 }
 
-QString EntryList::CellText(int row, int col) const {
+QString ReportList::CellText(int row, int col) const {
     return m_model->Cell(row, col);
 }
 
-int EntryList::RowCount() const {
+int ReportList::RowCount() const {
     return m_model->rowCount();
 }
 
-int EntryList::ColumnCount() const {
+int ReportList::ColumnCount() const {
     return m_model->columnCount();
 }
 
-void EntryList::SetRowTexts(int row, std::span<const std::string> texts) {
+void ReportList::SetRowTexts(int row, std::span<const std::string> texts) {
     BeginUpdate();
     const int n = std::min(static_cast<int>(texts.size()), ColumnCount());
     for (int c = 1; c < n; ++c) {
@@ -256,31 +256,31 @@ void EntryList::SetRowTexts(int row, std::span<const std::string> texts) {
     EndUpdate();
 }
 
-void EntryList::BeginUpdate() {
+void ReportList::BeginUpdate() {
     m_model->BeginUpdate();
 }
 
-void EntryList::EndUpdate() {
+void ReportList::EndUpdate() {
     m_model->EndUpdate();
 }
 
-std::optional<int> EntryList::GetSelectedItem() const {
+std::optional<int> ReportList::SelectedRow() const {
     const QModelIndexList rows = selectionModel()->selectedRows();
     if (rows.isEmpty()) return std::nullopt;
     return rows.first().row();
 }
 
-void EntryList::ClearSelectedItem() {
+void ReportList::ClearSelectedRow() {
     selectionModel()->clear();
 }
 
-void EntryList::SelectItem(int row) {
+void ReportList::SelectRow(int row) {
     if (row < 0 || row >= RowCount()) return;
     selectionModel()->setCurrentIndex(
         m_model->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
-QSize EntryList::SizeForRows(int rows) const {
+QSize ReportList::SizeForRows(int rows) const {
     int width = 2 * frameWidth();
     for (int c = 0; c < ColumnCount(); ++c)
         width += columnWidth(c);
@@ -289,7 +289,7 @@ QSize EntryList::SizeForRows(int rows) const {
     return {width, 2 * frameWidth() + header + rows * verticalHeader()->defaultSectionSize()};
 }
 
-void EntryList::SetRowOrder(std::span<const int> order) {
+void ReportList::SetRowOrder(std::span<const int> order) {
     QHeaderView* rows = verticalHeader();
     for (int at = 0; at < static_cast<int>(order.size()); ++at) {
         const int from = rows->visualIndex(order[static_cast<std::size_t>(at)]);
@@ -297,7 +297,7 @@ void EntryList::SetRowOrder(std::span<const int> order) {
     }
 }
 
-void EntryList::SetRowsShown(std::span<const bool> shown) {
+void ReportList::SetRowsShown(std::span<const bool> shown) {
     const int n = std::min(RowCount(), static_cast<int>(shown.size()));
     for (int row = 0; row < n; ++row) {
         if (isRowHidden(row) == shown[static_cast<std::size_t>(row)]) {
@@ -306,11 +306,11 @@ void EntryList::SetRowsShown(std::span<const bool> shown) {
     }
 }
 
-bool EntryList::IsRowShown(int row) const {
+bool ReportList::IsRowShown(int row) const {
     return row >= 0 && row < RowCount() && !isRowHidden(row);
 }
 
-std::optional<int> EntryList::FirstShownRow() const {
+std::optional<int> ReportList::FirstShownRow() const {
     const QHeaderView* rows = verticalHeader();
     for (int at = 0; at < RowCount(); ++at) {
         const int row = rows->logicalIndex(at);
@@ -319,32 +319,32 @@ std::optional<int> EntryList::FirstShownRow() const {
     return std::nullopt;
 }
 
-std::optional<int> EntryList::HitTestEx(const QPoint& pos) const {
+std::optional<int> ReportList::RowUnder(const QPoint& pos) const {
     const int row = rowAt(pos.y());
     if (row < 0 || columnAt(pos.x()) < 0) return std::nullopt;
     return row;
 }
 
-void EntryList::PostSelect() {
-    if (m_notifyWnd.isNull()) return;
+void ReportList::PostSelect() {
+    if (m_reports != Reports::Selections) return;
     QMetaObject::invokeMethod(
-        this, [this] { emit listSelect(this); }, Qt::QueuedConnection);
+        this, [this] { emit rowSelected(this); }, Qt::QueuedConnection);
 }
 
-void EntryList::PostDblClk() {
-    if (m_notifyWnd.isNull()) return;
+void ReportList::PostDoubleClick() {
+    if (m_reports != Reports::Selections) return;
     QMetaObject::invokeMethod(
-        this, [this] { emit listDblClk(this); }, Qt::QueuedConnection);
+        this, [this] { emit rowDoubleClicked(this); }, Qt::QueuedConnection);
 }
 
-void EntryList::PostClick() {
-    if (m_clickNotifyWnd.isNull()) return;
+void ReportList::PostClick() {
+    if (m_reports != Reports::Clicks) return;
     QMetaObject::invokeMethod(
-        this, [this] { emit listClick(this); }, Qt::QueuedConnection);
+        this, [this] { emit rowClicked(this); }, Qt::QueuedConnection);
 }
 
-void EntryList::mousePressEvent(QMouseEvent* event) {
-    const std::optional<int> row = HitTestEx(event->position().toPoint());
+void ReportList::mousePressEvent(QMouseEvent* event) {
+    const std::optional<int> row = RowUnder(event->position().toPoint());
     // A click off the cells leaves the selection alone, so the selected row and what its
     // owner shows of it always agree.
     if (!row) {
@@ -354,38 +354,38 @@ void EntryList::mousePressEvent(QMouseEvent* event) {
     QTableView::mousePressEvent(event);
     if (event->button() != Qt::LeftButton) return;
     // A click on any column selects the row.
-    SelectItem(*row);
+    SelectRow(*row);
     PostSelect();
     PostClick();
 }
 
-void EntryList::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) PostDblClk();
+void ReportList::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) PostDoubleClick();
     QTableView::mouseDoubleClickEvent(event);
 }
 
-void EntryList::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Space && !m_clickNotifyWnd.isNull() && currentIndex().isValid()) {
-        SelectItem(currentIndex().row());
+void ReportList::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Space && m_reports == Reports::Clicks && currentIndex().isValid()) {
+        SelectRow(currentIndex().row());
         PostSelect();
         PostClick();
         return;
     }
     QTableView::keyPressEvent(event);
-    if (IsNavigationKey(event->key()) && m_clickNotifyWnd.isNull()) PostSelect();
+    if (IsNavigationKey(event->key())) PostSelect();
 }
 
-void EntryList::focusInEvent(QFocusEvent* event) {
+void ReportList::focusInEvent(QFocusEvent* event) {
     QTableView::focusInEvent(event);
     viewport()->update();
 }
 
-void EntryList::focusOutEvent(QFocusEvent* event) {
+void ReportList::focusOutEvent(QFocusEvent* event) {
     QTableView::focusOutEvent(event);
     viewport()->update();
 }
 
-void EntryList::paintEvent(QPaintEvent* event) {
+void ReportList::paintEvent(QPaintEvent* event) {
     QTableView::paintEvent(event);
     QPainter painter(viewport());
     const QRect client = viewport()->rect();

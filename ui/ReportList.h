@@ -5,7 +5,6 @@
 // them after the list has moved its selection.
 #pragma once
 
-#include <QPointer>
 #include <QTableView>
 #include <memory>
 #include <optional>
@@ -14,15 +13,15 @@
 
 namespace numora {
 
-class CPBListModel;
+class ReportListModel;
 
-class EntryList : public QTableView {
+class ReportList : public QTableView {
     Q_OBJECT
 public:
     enum class Align { Left, Right, Center };
 
-    explicit EntryList(QWidget* parent = nullptr);
-    ~EntryList() override;
+    explicit ReportList(QWidget* parent = nullptr);
+    ~ReportList() override;
 
     // Inserts a report column before col (or at the end). The width is in pixels of the form's
     // font and grows with a larger one.
@@ -40,14 +39,14 @@ public:
     void BeginUpdate();
     void EndUpdate();
 
-    // Who hears listSelect and listDblClk, and who hears listClick. A list with a click target
-    // does not report keyboard moves.
-    void SetNotifyWindow(QObject* owner) { m_notifyWnd = owner; }
-    void SetClickNotifyWindow(QObject* owner) { m_clickNotifyWnd = owner; }
+    // The list reports selections and double clicks (rowSelected, rowDoubleClicked), or else
+    // clicks and Space on the current row (rowClicked); by default it reports nothing.
+    void ReportSelections() { m_reports = Reports::Selections; }
+    void ReportClicks() { m_reports = Reports::Clicks; }
 
-    [[nodiscard]] std::optional<int> GetSelectedItem() const;
-    void SelectItem(int row);
-    void ClearSelectedItem();
+    [[nodiscard]] std::optional<int> SelectedRow() const;
+    void SelectRow(int row);
+    void ClearSelectedRow();
 
     // The size that shows every column and this many rows under the headings, without scroll
     // bars; a vertical scroll bar's width is added when the list has more rows than that.
@@ -62,17 +61,17 @@ public:
     [[nodiscard]] std::optional<int> FirstShownRow() const;
 
     // The row of the cell under a point of the list's viewport; none off the cells.
-    [[nodiscard]] std::optional<int> HitTestEx(const QPoint& pos) const;
+    [[nodiscard]] std::optional<int> RowUnder(const QPoint& pos) const;
 
 signals:
-    void listSelect(numora::EntryList* list);
-    void listDblClk(numora::EntryList* list);
-    void listClick(numora::EntryList* list);
+    void rowSelected(numora::ReportList* list);
+    void rowDoubleClicked(numora::ReportList* list);
+    void rowClicked(numora::ReportList* list);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
-    // Space on a list with a click target is a click on the current row, so that a choice made
+    // Space on a list that reports clicks is a click on the current row, so that a choice made
     // by clicking can be made from the keyboard too.
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -81,12 +80,13 @@ protected:
 
 private:
     void PostSelect();
-    void PostDblClk();
+    void PostDoubleClick();
     void PostClick();
 
-    CPBListModel* m_model;
-    QPointer<QObject> m_clickNotifyWnd;
-    QPointer<QObject> m_notifyWnd;
+    enum class Reports { Nothing, Selections, Clicks };
+
+    ReportListModel* m_model;
+    Reports m_reports = Reports::Nothing;
 };
 
 }  // namespace numora

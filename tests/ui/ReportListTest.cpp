@@ -4,27 +4,27 @@
 #include <QTest>
 
 #include "UiTestSupport.h"
-#include "ui/EntryList.h"
+#include "ui/ReportList.h"
 
 using namespace numora;
 using namespace numora::test;
 
 namespace {
 
-int RightOfLastColumn(const EntryList& list) {
+int RightOfLastColumn(const ReportList& list) {
     return list.columnViewportPosition(2) + list.columnWidth(2) + 20;
 }
 
 }  // namespace
 
-class EntryListTest : public QObject {
+class ReportListTest : public QObject {
     Q_OBJECT
 
 private:
     // A shown list of three 60-pixel columns and 5 rows, wide enough to leave room right of
     // the last column.
-    std::unique_ptr<EntryList> MakeList() {
-        auto list = std::make_unique<EntryList>();
+    std::unique_ptr<ReportList> MakeList() {
+        auto list = std::make_unique<ReportList>();
         list->resize(400, 200);
         list->InsertColumn(0, QStringLiteral("#"), 60);
         list->InsertColumn(1, QStringLiteral("Name"), 60);
@@ -63,55 +63,57 @@ private slots:
 
     void selectionAndHitTest() {
         auto list = MakeList();
-        QCOMPARE(list->GetSelectedItem(), std::nullopt);
-        list->SelectItem(3);
-        QCOMPARE(list->GetSelectedItem(), 3);
-        list->SelectItem(17);  // no such row: the selection stays
-        QCOMPARE(list->GetSelectedItem(), 3);
+        QCOMPARE(list->SelectedRow(), std::nullopt);
+        list->SelectRow(3);
+        QCOMPARE(list->SelectedRow(), 3);
+        list->SelectRow(17);  // no such row: the selection stays
+        QCOMPARE(list->SelectedRow(), 3);
 
-        QCOMPARE(list->HitTestEx(CellCentre(list.get(), 2, 1)), 2);
-        QCOMPARE(list->HitTestEx(CellCentre(list.get(), 4, 2)), 4);
+        QCOMPARE(list->RowUnder(CellCentre(list.get(), 2, 1)), 2);
+        QCOMPARE(list->RowUnder(CellCentre(list.get(), 4, 2)), 4);
         // Right of the last column and below the last row there is no cell.
         const QPoint right(RightOfLastColumn(*list), CellCentre(list.get(), 1, 0).y());
-        QCOMPARE(list->HitTestEx(right), std::nullopt);
+        QCOMPARE(list->RowUnder(right), std::nullopt);
         const QPoint below(30, list->viewport()->height() - 2);
-        QCOMPARE(list->HitTestEx(below), std::nullopt);
+        QCOMPARE(list->RowUnder(below), std::nullopt);
     }
 
     void clickSelectsTheRowAndNotifiesLater() {
-        auto list = MakeList();
-        QObject owner;
-        QObject clickOwner;
-        list->SetNotifyWindow(&owner);
-        list->SetClickNotifyWindow(&clickOwner);
-        QSignalSpy select(list.get(), &EntryList::listSelect);
-        QSignalSpy click(list.get(), &EntryList::listClick);
-        // The notifications are posted: nothing arrives while the click is handled.
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, CellCentre(list.get(), 3, 2));
-        QCOMPARE(list->GetSelectedItem(), 3);
-        QCOMPARE(select.count(), 0);
-        QCoreApplication::processEvents();
-        QCOMPARE(select.count(), 1);
-        QCOMPARE(click.count(), 1);
-        QCOMPARE(select.first().first().value<EntryList*>(), list.get());
-        // A click off any cell keeps the selection and posts nothing.
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          QPoint(RightOfLastColumn(*list), CellCentre(list.get(), 1, 0).y()));
-        QCoreApplication::processEvents();
-        QCOMPARE(select.count(), 1);
-        QCOMPARE(click.count(), 1);
-        QCOMPARE(list->GetSelectedItem(), 3);
+        for (const bool clicks : {false, true}) {
+            auto list = MakeList();
+            if (clicks) {
+                list->ReportClicks();
+            } else {
+                list->ReportSelections();
+            }
+            QSignalSpy select(list.get(), &ReportList::rowSelected);
+            QSignalSpy click(list.get(), &ReportList::rowClicked);
+            QSignalSpy& reported = clicks ? click : select;
+            // The reports are posted: nothing arrives while the click is handled.
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, CellCentre(list.get(), 3, 2));
+            QCOMPARE(list->SelectedRow(), 3);
+            QCOMPARE(reported.count(), 0);
+            QCoreApplication::processEvents();
+            QCOMPARE(reported.count(), 1);
+            QCOMPARE(select.count() + click.count(), 1);
+            QCOMPARE(reported.first().first().value<ReportList*>(), list.get());
+            // A click off any cell keeps the selection and posts nothing.
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              QPoint(RightOfLastColumn(*list), CellCentre(list.get(), 1, 0).y()));
+            QCoreApplication::processEvents();
+            QCOMPARE(select.count() + click.count(), 1);
+            QCOMPARE(list->SelectedRow(), 3);
+        }
     }
-    void doubleClickNotifiesEveryTimeButOnlyAnOwner() {
+    void doubleClickIsReportedEveryTimeOnceAsked() {
         auto list = MakeList();
-        QSignalSpy select(list.get(), &EntryList::listSelect);
-        QSignalSpy dbl(list.get(), &EntryList::listDblClk);
+        QSignalSpy select(list.get(), &ReportList::rowSelected);
+        QSignalSpy dbl(list.get(), &ReportList::rowDoubleClicked);
         DoubleClickCell(list.get(), 1);
         QCOMPARE(select.count(), 0);
         QCOMPARE(dbl.count(), 0);
-        QCOMPARE(list->GetSelectedItem(), 1);
-        QObject owner;
-        list->SetNotifyWindow(&owner);
+        QCOMPARE(list->SelectedRow(), 1);
+        list->ReportSelections();
         DoubleClickCell(list.get(), 2);
         QCOMPARE(dbl.count(), 1);
         // Off the cells too.
@@ -121,5 +123,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(EntryListTest)
-#include "EntryListTest.moc"
+QTEST_MAIN(ReportListTest)
+#include "ReportListTest.moc"
