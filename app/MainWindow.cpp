@@ -131,7 +131,7 @@ MainWindow::MainWindow(WindowOptions options, QWidget* parent)
     m_verifier->SetTrace(&m_protocolLog);
     Page()->Session().Engine().SetOnRunStarted([this](bool) {
         m_protocolLog.StartRun();
-        if (m_logDlg != nullptr) m_logDlg->Reload();
+        if (m_logWindow != nullptr) m_logWindow->Reload();
     });
 
     BuildMenus();
@@ -149,8 +149,8 @@ MainWindow::MainWindow(WindowOptions options, QWidget* parent)
 MainWindow::~MainWindow() {
     delete m_verifier;  // its session talks to the port
     m_verifier = nullptr;
-    delete m_logDlg;  // it watches the log, which goes before the window's children
-    m_logDlg = nullptr;
+    delete m_logWindow;  // it watches the log, which goes before the window's children
+    m_logWindow = nullptr;
     // The page's session talks to the port and the clock: it goes first.
     m_connection->Release();
     delete takeCentralWidget();
@@ -238,13 +238,13 @@ void MainWindow::BuildMenus() {
     connect(page, &PhoneBookPage::controlsEnabled, find, &QAction::setEnabled);
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     QAction* about = help->addAction(QStringLiteral("&About Program"));
-    connect(about, &QAction::triggered, this, &MainWindow::OnAppAbout);
+    connect(about, &QAction::triggered, this, &MainWindow::OnAbout);
     // Open and Save are the page's File Open and File Save. The ruled printout has no menu
     // entry: Ctrl+P is its only way in.
     auto* print = new QAction(this);
     print->setShortcut(QKeySequence::Print);
     addAction(print);
-    connect(print, &QAction::triggered, this, &MainWindow::OnFilePrint);
+    connect(print, &QAction::triggered, this, &MainWindow::OnPrint);
 }
 
 void MainWindow::OnSyncAddressBook() {
@@ -350,9 +350,9 @@ void MainWindow::OnVerifyAfterWriting(bool on) {
 }
 
 void MainWindow::OnProtocolLog() {
-    if (m_logDlg == nullptr) m_logDlg = new ProtocolLogDialog(m_protocolLog, this);
-    m_logDlg->show();
-    m_logDlg->raise();
+    if (m_logWindow == nullptr) m_logWindow = new ProtocolLogDialog(m_protocolLog, this);
+    m_logWindow->show();
+    m_logWindow->raise();
 }
 
 // The printouts show what the list shows, row by row.
@@ -368,7 +368,7 @@ PrintRowSource MainWindow::ListRows() const {
     };
 }
 
-void MainWindow::OnFilePrint() {
+void MainWindow::OnPrint() {
     PrintPhoneBook(this, ListRows());
 }
 
@@ -432,7 +432,7 @@ void MainWindow::BeginSearch() {
     Page()->StartUp(m_connection->DiscoverPorts());
 }
 
-void MainWindow::OnAppAbout() {
+void MainWindow::OnAbout() {
     AboutDialog about(this);
     RunModal(about);
 }

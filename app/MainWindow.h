@@ -71,7 +71,7 @@ public:
     void StartUp();
 
     CProtocolLog& ProtocolLog() { return m_protocolLog; }
-    ProtocolLogDialog* ProtocolLogWindow() const { return m_logDlg; }
+    ProtocolLogDialog* ProtocolLogWindow() const { return m_logWindow; }
     CBookHistory& History() { return *m_history; }
     // Puts a snapshot into the window as File Open would; the window's edits are kept first.
     void RestoreSnapshot(const QString& id);
@@ -81,12 +81,12 @@ public:
     void OpenFiles(const QStringList& paths);
 
 public slots:
-    void OnAppAbout();
+    void OnAbout();
     void OnImportContacts();
     void OnSyncAddressBook();
     void OnExportContacts();
     void OnProtocolLog();
-    void OnFilePrint();
+    void OnPrint();
     void OnHistory();
     void OnVerifyAfterWriting(bool on);
     void OnPrintDirectory();
@@ -113,7 +113,7 @@ private:
     std::unique_ptr<CHandsetConnection> m_connection;
     CQtClock m_clock;
     CProtocolLog m_protocolLog{m_clock};
-    ProtocolLogDialog* m_logDlg = nullptr;
+    ProtocolLogDialog* m_logWindow = nullptr;
     SimulatorProcess* m_simulator = nullptr;
     std::unique_ptr<CBookHistory> m_history;
     WriteVerifier* m_verifier = nullptr;

@@ -255,7 +255,7 @@ void PhoneBookPage::BuildControls() {
                     m_panelFrame->frameWidth(), m_filterCombo->height()};
     LayOut();
 
-    connect(m_list, &ReportList::rowSelected, this, &PhoneBookPage::OnListSelect);
+    connect(m_list, &ReportList::rowSelected, this, &PhoneBookPage::OnRowSelected);
     connect(m_filterCombo, &QComboBox::activated, this, &PhoneBookPage::OnFilterChanged);
     connect(m_editGroup, &QPushButton::clicked, this, &PhoneBookPage::OnEditGroup);
     connect(m_editSmsGroup, &QPushButton::clicked, this, &PhoneBookPage::OnEditSmsGroup);
@@ -334,13 +334,13 @@ void PhoneBookPage::BuildList() {
 }
 
 void PhoneBookPage::StartUp(const PortTable& discovered) {
-    if (m_searchDlg.isNull()) {
-        m_searchDlg = new PortSearchDialog(this);
-        m_searchDlg->setAttribute(Qt::WA_DeleteOnClose);
+    if (m_searchDialog.isNull()) {
+        m_searchDialog = new PortSearchDialog(this);
+        m_searchDialog->setAttribute(Qt::WA_DeleteOnClose);
         // Closing the window is the way out of a search that finds nothing.
-        connect(m_searchDlg, &PortSearchDialog::cancelled, this,
+        connect(m_searchDialog, &PortSearchDialog::cancelled, this,
                 [this] { m_session.Engine().Cancel(); });
-        m_searchDlg->show();
+        m_searchDialog->show();
     }
     m_session.Search().ChooseFirstPort(discovered);
     OnReadFromPhone();
@@ -587,11 +587,11 @@ void PhoneBookPage::Repaint() {
 }
 
 void PhoneBookPage::PortStatus(int code, int port) {
-    if (!m_searchDlg.isNull()) m_searchDlg->SetStatus(code, port);
+    if (!m_searchDialog.isNull()) m_searchDialog->SetStatus(code, port);
 }
 
 void PhoneBookPage::CloseSearchDialog() {
-    if (!m_searchDlg.isNull()) m_searchDlg->Finish();
+    if (!m_searchDialog.isNull()) m_searchDialog->Finish();
 }
 
 void PhoneBookPage::DeleteWorkFile() {
@@ -649,7 +649,7 @@ bool PhoneBookPage::FilterShowsAll() const {
     return m_filterCombo->currentIndex() <= 0;
 }
 
-void PhoneBookPage::OnListSelect() {
+void PhoneBookPage::OnRowSelected() {
     if (m_list->SelectedRow() != CurrentId()) ShowSelectedEntry();
 }
 

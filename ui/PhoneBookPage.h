@@ -134,7 +134,7 @@ public:
     QString NameBoxText() const;
     // The slot the panel shows: the selected row, or 0 while nothing is selected.
     int CurrentId() const;
-    PortSearchDialog* SearchDialog() const { return m_searchDlg; }
+    PortSearchDialog* SearchDialog() const { return m_searchDialog; }
 
 public slots:
     void OnReadFromPhone();
@@ -175,7 +175,7 @@ private:
     // The panel's text fields, and what besides them edits an entry.
     std::array<QLineEdit*, 4> TextFields() const;
     std::array<QWidget*, 8> EntryChoices() const;
-    void OnListSelect();
+    void OnRowSelected();
     // Applies the search and the sort to the list's rows. A refresh keeps the selected row in
     // sight; a new search shows only what it finds and moves the highlight to its first row.
     void ApplyView(bool keepSelected);
@@ -206,7 +206,7 @@ private:
     std::unique_ptr<IFileAccess> m_ownFiles;
     IFileAccess* m_files = nullptr;
     CBookHistory* m_history = nullptr;
-    QPointer<PortSearchDialog> m_searchDlg;
+    QPointer<PortSearchDialog> m_searchDialog;
     bool m_locked = false;
     bool m_incompleteRead = false;
     bool m_damagedFile = false;
