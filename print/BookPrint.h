@@ -13,7 +13,6 @@
 #include <QFont>
 #include <QPagedPaintDevice>
 #include <QPdfWriter>
-#include <array>
 #include <functional>
 #include <vector>
 

@@ -6,7 +6,6 @@
 #pragma once
 
 #include <QTableView>
-#include <memory>
 #include <optional>
 #include <span>
 #include <string>
