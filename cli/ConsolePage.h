@@ -1,8 +1,6 @@
-// The phone book page of the command-line tool: messages and a progress bar on stderr, and the
-// list's "Group" column kept the way the window's list fills it.
+// The phone book page of the command-line tool: messages and a progress bar on stderr.
 #pragma once
 
-#include <array>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -14,7 +12,7 @@ namespace numora {
 
 class CConsolePage : public ISessionView, public IFileView {
 public:
-    CConsolePage(const CPBData& book, std::filesystem::path programFolder);
+    explicit CConsolePage(std::filesystem::path programFolder);
 
     // Completion messages are left out (failures always show); progress is drawn only when
     // asked for.
@@ -30,10 +28,9 @@ public:
     void SetProgressPos(int pos) override;
     int ProgressPos() const override { return m_pos; }
     void EnableControls(bool enable) override { m_enabled = enable; }
-    void ClearForm() override { m_groupColumn.fill({}); }
+    void ClearForm() override {}
     void ShowSelectedEntry() override {}
-    void ShowBook(BookChange change) override;
-    std::string GroupColumnText(int row) const override;
+    void ShowBook(BookChange) override {}
     void PortStatus(int code, int port) override;
     void CloseSearchDialog() override {}
     void DeleteWorkFile() override;
@@ -41,9 +38,7 @@ public:
 private:
     void DrawBar();
 
-    const CPBData& m_book;
     std::filesystem::path m_programFolder;
-    std::array<std::string, kEntrySlots> m_groupColumn{};
     std::vector<std::string> m_messages;
     int m_lo = 0;
     int m_hi = 100;

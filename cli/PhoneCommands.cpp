@@ -99,7 +99,7 @@ enum class RunPurpose { Read, Write, Verify };
 RunOutcome RunSession(RunPurpose purpose, const PhoneOptions& options,
                       const std::filesystem::path& folder, CPBData& book) {
     const bool reading = purpose != RunPurpose::Write;
-    CConsolePage page(book, folder);
+    CConsolePage page(folder);
     page.SetShowProgress(options.progress);
     page.SetVerbose(options.trace);
     IMessageSink* const sink = book.MessageSink();
@@ -235,7 +235,7 @@ int RunRead(const PhoneOptions& options, const std::filesystem::path& programFol
     CPBData book;
     // The book read goes to a file; a file that cannot be written is found before the run.
     if (std::string reason; !CanSaveToPath(options.file, reason)) {
-        CConsolePage page(book, programFolder);
+        CConsolePage page(programFolder);
         ShowSaveFailure(page, options.file, reason);
         return 1;
     }
@@ -244,7 +244,7 @@ int RunRead(const PhoneOptions& options, const std::filesystem::path& programFol
     }
     std::fprintf(stderr, "Read %d entries from the handset.\n", book.CountUsedEntries());
     Keep(history, book, history::kRead);
-    CConsolePage page(book, programFolder);
+    CConsolePage page(programFolder);
     if (SaveBookFile(options.file, book, page)) return 0;
     if (!history.LastId().isEmpty()) {
         std::fprintf(stderr, "The book read is kept in the history as @%s.\n",
@@ -258,7 +258,7 @@ int RunWrite(const PhoneOptions& options, const std::filesystem::path& programFo
     CBookHistory history;
     CPBData book;
     {
-        CConsolePage page(book, programFolder);
+        CConsolePage page(programFolder);
         bool damaged = false;
         if (!LoadBookFile(options.file, book, page, &damaged)) return 1;
         if (damaged && !options.force) {

@@ -111,7 +111,7 @@ bool ParsePageRange(std::string_view text, int& from, int& to) {
 
 int RunPrint(const PrintOptions& o, const std::filesystem::path& programFolder) {
     CPBData book;
-    CConsolePage page(book, programFolder);
+    CConsolePage page(programFolder);
     page.SetQuiet(true);
     if (!LoadBookFile(o.in, book, page)) return 1;
 

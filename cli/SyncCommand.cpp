@@ -253,7 +253,7 @@ private:
 
         CPBData book;
         {
-            CConsolePage page(book, context.programFolder);
+            CConsolePage page(context.programFolder);
             page.SetQuiet(true);
             if (!LoadBookFile(bookPath, book, page)) return 2;
         }
@@ -304,7 +304,7 @@ private:
         changed = !CompareBooks(before, book).empty();
         if (changed) {
             history.Record(book, QStringLiteral("synced with an address book"));
-            CConsolePage page(book, context.programFolder);
+            CConsolePage page(context.programFolder);
             page.SetQuiet(true);
             if (!SaveBookFile(bookPath, book, page)) return 2;
         }

@@ -161,8 +161,8 @@ void CSyncEngine::StartRead() {
 void CSyncEngine::StartWrite() {
     if (!CanStart()) return;
     BeginRun(false);
-    // Every entry the list shows is written, also one whose group slot has no name yet; member
-    // counts come from the list, so it is refreshed after.
+    // Every entry the list shows is written, also one whose group slot has no name yet: such a
+    // slot is named, and the list shows the whole book as it goes out.
     const bool named = !m_book.KeepStrayEntries().empty();
     m_page.EnableControls(false);
     m_page.ShowBook(named ? BookChange::Groups : BookChange::Entries);

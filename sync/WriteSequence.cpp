@@ -152,31 +152,10 @@ bool CSyncEngine::OnEntryEcho() {
 
 void CSyncEngine::StartDataPass(bool entriesSent) {
     m_page.SetProgressPos(kWriteDataPassPos);
-    if (entriesSent) CountGroupMembers();
+    if (entriesSent) m_groupMemberCounts = GroupMemberCounts(m_book);
     m_groupCursor = 0;
     m_link.SendPbRecord80(m_book.MakeGroupRecord(0, 0));
     m_writeDataPass = 1;
-}
-
-// Member counts come from the list's "Group" column, compared with the group names: the last
-// name that matches a row wins, so rows with an empty column count for the highest unused
-// slot, whose name is empty too. The handset expects exactly these counts.
-void CSyncEngine::CountGroupMembers() {
-    std::array<std::string, kGroupSlots - 1> names;  // groups 1 to "Etc.", as the counts
-    for (int g = kFirstNamedGroup; g <= kLastNamedGroup; ++g) {
-        PBGroup group;
-        if (m_book.GetGroup(g, group) != 0) names[g - 1u] = std::string(TextOf(group.name));
-    }
-    names[kEtcGroup - 1u] = std::string(kEtcName);
-    for (int row = 0; row < kEntrySlots; ++row) {
-        std::string text = m_page.GroupColumnText(row);
-        if (text.size() > kNameLen) text.resize(kNameLen);
-        int match = -1;
-        for (std::size_t k = 0; k < names.size(); ++k) {
-            if (text == names[k]) match = static_cast<int>(k);
-        }
-        if (match >= 0) ++m_groupMemberCounts[static_cast<std::size_t>(match)];
-    }
 }
 
 void CSyncEngine::FinishWrite() {

@@ -585,12 +585,6 @@ void CPBDialog::SelectFirstFilterItem() {
     if (m_filterCombo->count() > 0) m_filterCombo->setCurrentIndex(0);
 }
 
-std::string CPBDialog::GroupColumnText(int row) const {
-    std::string text = ToBytes(m_list->CellText(row, col::kGroup));
-    if (text.size() > kNameLen) text.resize(kNameLen);
-    return text;
-}
-
 void CPBDialog::Repaint() {
     window()->repaint();
 }

@@ -104,7 +104,6 @@ public:
     void ClearForm() override;
     void ShowSelectedEntry() override;
     void ShowBook(BookChange change) override;
-    std::string GroupColumnText(int row) const override;
     void Repaint() override;
     void PortStatus(int code, int port) override;
     void CloseSearchDialog() override;

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "formats/BookJson.h"
 #include "book/PbFileCommands.h"
 #include "book/Records.h"
+#include "formats/BookJson.h"
 #include "support/BookBuilder.h"
 #include "support/FakeBookPage.h"
 
@@ -300,7 +300,7 @@ TEST(PbFileTest, FileOpenReportsAndUnlocksWhateverHappens) {
     files.files["empty.pb"] = {};
 
     CPBData book;
-    test::FakeBookPage page(&book);
+    test::FakeBookPage page;
     ASSERT_TRUE(FileOpen(book, page, files).has_value());
     EXPECT_EQ(page.messages, (std::vector<std::string>{"File read completed!"}));
     EXPECT_EQ(page.rangeHi, static_cast<int>(files.files["book.pb"].size()) + 4);
@@ -373,7 +373,7 @@ TEST(PbFileTest, FileOpenReportsAndUnlocksWhateverHappens) {
 TEST(PbFileTest, FileSaveReportsEachOutcome) {
     MemoryFiles files;
     CPBData book = RichBook();
-    test::FakeBookPage page(&book);
+    test::FakeBookPage page;
     EXPECT_TRUE(FileSave(book, page, files));
     EXPECT_EQ(page.messages, (std::vector<std::string>{"File save completed!"}));
     EXPECT_EQ(page.maxProgress, 32600);

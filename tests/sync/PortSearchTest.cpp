@@ -90,7 +90,7 @@ struct Search : ::testing::Test {
 
     test::FakeClock clock;
     CPBData book;
-    test::FakePage page{&book};
+    test::FakePage page;
     CMemoryProfile profile;
     std::unique_ptr<RecordingPort> port;
     std::unique_ptr<CPhoneSession> session;
