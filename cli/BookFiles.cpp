@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "book/PbFileCommands.h"
 #include "cli/StdFiles.h"
 #include "formats/BookFormats.h"
+#include "page/PbFileCommands.h"
 #include "text/QtCharsets.h"
 
 namespace numora {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "book/PbFileCommands.h"
+#include "page/PbFileCommands.h"
 #include "sync/PhoneSession.h"
 
 namespace numora {

@@ -14,7 +14,6 @@
 #endif
 
 #include "book/BookDiff.h"
-#include "book/ParseNumbers.h"
 #include "cli/BookFiles.h"
 #include "cli/ConsolePage.h"
 #include "cli/StdFiles.h"
@@ -24,6 +23,7 @@
 #include "link/TraceFormat.h"
 #include "sync/PhoneSession.h"
 #include "sync/WriteGuard.h"
+#include "text/ParseNumbers.h"
 
 namespace numora {
 

@@ -7,16 +7,16 @@
 #include <cstdlib>
 #include <functional>
 
-#include "book/ParseNumbers.h"
 #include "book/PbFile.h"
-#include "book/PbFileCommands.h"
 #include "cli/BookFiles.h"
 #include "cli/Command.h"
 #include "cli/ConsolePage.h"
 #include "cli/ContactsOption.h"
 #include "cli/StdFiles.h"
+#include "page/PbFileCommands.h"
 #include "print/BookPrint.h"
 #include "print/DirectoryPrint.h"
+#include "text/ParseNumbers.h"
 
 namespace numora {
 

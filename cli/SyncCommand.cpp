@@ -16,7 +16,6 @@
 
 #include "addressbook/PlanListing.h"
 #include "book/BookDiff.h"
-#include "book/ParseNumbers.h"
 #include "carddav/AddressBookSync.h"
 #include "carddav/Passwords.h"
 #include "cli/BookFiles.h"
@@ -25,6 +24,7 @@
 #include "cli/PhoneCommands.h"
 #include "history/BookHistory.h"
 #include "numbers/PhoneNumbers.h"
+#include "text/ParseNumbers.h"
 
 namespace numora {
 

@@ -1,8 +1,8 @@
 #include "formats/VCard.h"
 
-#include "book/ParseNumbers.h"
 #include "formats/ContactFields.h"
 #include "formats/ContactsText.h"
+#include "text/ParseNumbers.h"
 
 #include <algorithm>
 #include <array>

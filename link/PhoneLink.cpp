@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <tuple>
 
-#include "book/ParseNumbers.h"
 #include "book/Records.h"
 #include "link/FrameCodec.h"
+#include "text/ParseNumbers.h"
 
 namespace numora {
 

@@ -2,7 +2,7 @@
 // operation on the book needs.
 #pragma once
 
-#include "book/BookView.h"
+#include "page/BookView.h"
 
 namespace numora {
 

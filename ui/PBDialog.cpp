@@ -16,9 +16,9 @@
 #include <QStyle>
 #include <algorithm>
 
-#include "book/ListText.h"
 #include "book/MediaLists.h"
 #include "browse/BookFigures.h"
+#include "browse/ListText.h"
 #include "history/BookHistory.h"
 #include "sync/HandsetFiles.h"
 #include "sync/WriteGuard.h"

@@ -12,10 +12,10 @@
 #include <string>
 
 #include "book/PBData.h"
-#include "book/PbFileCommands.h"
 #include "browse/BookSearch.h"
 #include "browse/RowOrder.h"
 #include "link/PortSearch.h"
+#include "page/PbFileCommands.h"
 #include "sync/PhoneSession.h"
 #include "ui/DialogUnits.h"
 #include "ui/PageLayout.h"

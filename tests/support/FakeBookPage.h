@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "book/PbFileCommands.h"
+#include "page/PbFileCommands.h"
 
 namespace numora::test {
 

@@ -10,7 +10,7 @@
 #include <optional>
 
 #include "UiTestSupport.h"
-#include "book/ListText.h"
+#include "browse/ListText.h"
 #include "sync/SyncEngine.h"
 #include "ui/PBDialog.h"
 

@@ -10,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
-#include "book/BookView.h"
 #include "book/PBData.h"
 #include "book/PbFile.h"
+#include "page/BookView.h"
 
 namespace numora {
 
