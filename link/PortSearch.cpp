@@ -76,7 +76,7 @@ void CPortSearch::TryOpenPort() {
     if (opened) {
         m_linkState = kLinkOpened;
         m_page.PortStatus(m_linkState, m_portNumber);
-        m_link.SendCmd44();
+        m_link.EndSession();
         // A newly opened handset needs a moment after its first command.
         m_pacer.Pause(kFirstCommandPauseMs);
         m_pacer.Do([this] {
@@ -113,7 +113,7 @@ void CPortSearch::NextPort() {
 }
 
 void CPortSearch::EnterFramedMode() {
-    m_link.SendModeControl(1);
+    m_link.SwitchMode(1);
     m_linkPhase = kPhaseFramed;
     if (m_onFramed) m_onFramed();
 }

@@ -306,7 +306,7 @@ bool CSyncEngine::OnModeReply() {
     m_handshakeStarted = true;
     m_page.SetProgressPos(3);
     if (m_isReading != 0) {
-        m_link.SendCmd3F();
+        m_link.RequestStatus();
     } else {
         m_writeDataPass = 0;
         m_groupMemberCounts.fill(0);
@@ -331,7 +331,7 @@ void CSyncEngine::OnModeRefused() {
         return;
     }
     m_handshakeStarted = false;
-    m_link.SendModeControl(1);
+    m_link.SwitchMode(1);
     Await();
     m_watchdog.Arm(m_replyTimeoutMs);
 }
@@ -352,7 +352,7 @@ bool CSyncEngine::OnStatus(uint8_t busy) {
     m_pacer.Pause(kStatusPollPauseMs);
     m_pacer.Do([this] {
         if (!m_running) return;
-        m_link.SendCmd3F();
+        m_link.RequestStatus();
         Await();
     });
     return true;
