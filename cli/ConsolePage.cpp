@@ -21,7 +21,6 @@ CConsolePage::CConsolePage(std::filesystem::path programFolder)
     : m_programFolder(std::move(programFolder)) {}
 
 void CConsolePage::MessageBox(std::string_view text) {
-    m_messages.emplace_back(text);
     if (m_quiet && IsCompletion(text)) return;
     if (m_drawn >= 0) {
         std::fputc('\n', stderr);

@@ -3,7 +3,6 @@
 
 #include <filesystem>
 #include <string>
-#include <vector>
 
 #include "page/PbFileCommands.h"
 #include "sync/PhoneSession.h"
@@ -20,14 +19,12 @@ public:
     void SetShowProgress(bool show) { m_showProgress = show; }
     void SetVerbose(bool verbose) { m_verbose = verbose; }
 
-    const std::vector<std::string>& Messages() const { return m_messages; }
-    bool ControlsEnabled() const { return m_enabled; }
-
     void MessageBox(std::string_view text) override;
     void SetProgressRange(int lo, int hi) override;
     void SetProgressPos(int pos) override;
     int ProgressPos() const override { return m_pos; }
-    void EnableControls(bool enable) override { m_enabled = enable; }
+    // The tool has no controls to lock.
+    void EnableControls(bool) override {}
     void ClearForm() override {}
     void ShowSelectedEntry() override {}
     void ShowBook(BookChange) override {}
@@ -39,12 +36,10 @@ private:
     void DrawBar();
 
     std::filesystem::path m_programFolder;
-    std::vector<std::string> m_messages;
     int m_lo = 0;
     int m_hi = 100;
     int m_pos = 0;
     int m_drawn = -1;
-    bool m_enabled = true;
     bool m_quiet = false;
     bool m_showProgress = false;
     bool m_verbose = false;

@@ -184,7 +184,7 @@ void CSyncEngine::TraceIn(std::span<const uint8_t> bytes, std::string_view note)
 // of the other, so the phase is looked at again after each piece.
 void CSyncEngine::OnBlock(std::span<uint8_t> raw) {
     while (!raw.empty()) {
-        if (m_search.LinkPhase() == kPhaseFramed) {
+        if (m_search.Phase() == LinkPhase::Framed) {
             m_reader.Feed(raw, [this](std::span<const uint8_t> frame, bool checked) {
                 OnFrame(frame, checked);
             });
@@ -201,8 +201,8 @@ void CSyncEngine::OnBlock(std::span<uint8_t> raw) {
         // A flag alone carries no text: noise, not an answer to the probe.
         if (text.size() == 1 && text[0] == kFrameFlag) continue;
         TraceIn(text);
-        const int phase = m_search.LinkPhase();
-        if (phase == kPhaseProbing || phase == kPhaseModeSent) m_search.OnPhoneData(text);
+        const LinkPhase phase = m_search.Phase();
+        if (phase == LinkPhase::Probing || phase == LinkPhase::ModeSent) m_search.OnPhoneData(text);
     }
 }
 
@@ -241,7 +241,7 @@ void CSyncEngine::OnFrame(std::span<const uint8_t> frame, bool checked) {
         m_awaited.clear();
         return;
     }
-    if (!m_running || m_search.LinkPhase() != kPhaseFramed || m_awaited.empty()) {
+    if (!m_running || m_search.Phase() != LinkPhase::Framed || m_awaited.empty()) {
         TraceIn(frame, "ignored");
         return;
     }
@@ -444,7 +444,7 @@ void CSyncEngine::Abandon(RunOutcome outcome, RunFailure cause) {
     WindDown();
     DropWaitingInput();
     if (m_port.IsOpen()) m_port.Close();
-    m_search.SetLinkPhase(kPhaseIdle);
+    m_search.SetPhase(LinkPhase::Idle);
     m_reader.Reset();
     if (outcome == RunOutcome::Failed) {
         m_failure.cause = cause;
