@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -16,7 +17,9 @@
 #include "addressbook/PlanListing.h"
 #include "carddav/AddressBookSync.h"
 #include "carddav/Passwords.h"
+#include "history/BookHistory.h"
 #include "link/QtProfile.h"
+#include "matching/AnswersFile.h"
 #include "numbers/PhoneNumbers.h"
 #include "ui/PBDialog.h"
 
@@ -51,6 +54,9 @@ AddressBookSyncDlg::AddressBookSyncDlg(CPBDialog& page, CQtProfile& profile, QWi
       m_store(std::make_unique<SyncStore>()),
       m_client(std::make_unique<DavClient>()) {
     setWindowTitle(QStringLiteral("Sync with Address Book"));
+    // The answers about likely pairs are those Merge Contacts keeps and asks by.
+    if (page.History() != nullptr)
+        m_store->SetAnswersFile(PairAnswersPath(page.History()->Folder()));
     auto* form = new QFormLayout;
     m_server = new QLineEdit(Q(profile.GetString(kSection, "Server", "")));
     m_server->setPlaceholderText(QStringLiteral("https://dav.example.org/"));
@@ -75,6 +81,10 @@ AddressBookSyncDlg::AddressBookSyncDlg(CPBDialog& page, CQtProfile& profile, QWi
     m_writeAfter->setChecked(profile.GetString(kSection, "Write After", "0") == "1");
     m_allowDeletes = new QCheckBox(QStringLiteral("Delete them"));
     m_allowDeletes->hide();
+    m_startOver =
+        new QCheckBox(QStringLiteral("Start over: pair the book and the address book "
+                                     "afresh, as a first sync"));
+    m_startOver->hide();
 
     m_preview = new QTreeWidget;
     m_preview->setColumnCount(2);
@@ -95,6 +105,9 @@ AddressBookSyncDlg::AddressBookSyncDlg(CPBDialog& page, CQtProfile& profile, QWi
     connect(m_apply, &QPushButton::clicked, this, &AddressBookSyncDlg::OnApply);
     connect(m_cancel, &QPushButton::clicked, this, &AddressBookSyncDlg::OnCancel);
     connect(m_allowDeletes, &QCheckBox::toggled, m_apply, &QPushButton::setEnabled);
+    connect(m_startOver, &QCheckBox::toggled, this, [this](bool on) {
+        if (on) OnSync();
+    });
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
@@ -102,6 +115,7 @@ AddressBookSyncDlg::AddressBookSyncDlg(CPBDialog& page, CQtProfile& profile, QWi
     layout->addWidget(m_preview, 1);
     layout->addWidget(m_status);
     layout->addWidget(m_allowDeletes);
+    layout->addWidget(m_startOver);
     layout->addWidget(m_progress);
     layout->addWidget(buttons);
     resize(640, 520);
@@ -133,22 +147,22 @@ void AddressBookSyncDlg::Busy(bool busy) {
     if (busy) m_apply->setEnabled(false);
 }
 
-void AddressBookSyncDlg::Remember() {
+QString AddressBookSyncDlg::Remember() {
     m_profile.SetString(kSection, "Server", m_server->text().toStdString());
     m_profile.SetString(kSection, "User", m_user->text().toStdString());
     m_profile.SetString(kSection, "Address Book", m_addressBook->currentText().toStdString());
     m_profile.SetString(kSection, "Category", m_category->text().toStdString());
     m_profile.SetString(kSection, "Write After", m_writeAfter->isChecked() ? "1" : "0");
     const QString key = KeyringKey(m_server->text(), m_user->text());
-    if (m_rememberPassword->isChecked()) {
-        QString error;
-        if (!StoreKeyringPassword(key, m_password->text(), error)) {
-            m_status->setText(
-                QStringLiteral("The password could not be remembered: %1.").arg(error));
-        }
-    } else {
+    if (!m_rememberPassword->isChecked()) {
         ForgetKeyringPassword(key);
+        return {};
     }
+    QString error;
+    if (m_password->text().isEmpty() || StoreKeyringPassword(key, m_password->text(), error)) {
+        return {};
+    }
+    return QStringLiteral("The password could not be remembered: %1.").arg(error);
 }
 
 void AddressBookSyncDlg::OnSync() {
@@ -167,16 +181,20 @@ void AddressBookSyncDlg::OnSync() {
         m_status->setText(QStringLiteral("Give the server's address and your user name."));
         return;
     }
-    Remember();
+    settings.startOver = m_startOver->isChecked();
+    // A word about the keyring stays in view while the sync runs: it is shown before each step.
+    m_rememberProblem = Remember();
+    // No password is none: a server without authentication is asked nothing, and one with it
+    // says it wants one.
     m_client->SetCredentials(settings.user, m_password->text());
     m_preview->clear();
     m_allowDeletes->hide();
     m_allowDeletes->setChecked(false);
-    m_status->setText(QString());
+    m_status->setText(m_rememberProblem);
     m_run = std::make_unique<AddressBookSync>(settings, *m_client, *m_store);
     connect(m_run.get(), &AddressBookSync::progress, this,
             [this](const QString& what, int done, int total) {
-                m_status->setText(what + QStringLiteral("..."));
+                m_status->setText(Said(what + QStringLiteral("...")));
                 m_progress->setRange(0, total);
                 m_progress->setValue(done);
             });
@@ -200,7 +218,17 @@ void AddressBookSyncDlg::OnSync() {
         }
         QString reason = why;
         if (reason.endsWith('.')) reason.chop(1);
-        m_status->setText(QStringLiteral("The sync stopped: %1.").arg(reason));
+        if (!found.empty()) reason += QStringLiteral(" from the list of address books");
+        if (m_run->NeedsPassword()) {
+            reason += QStringLiteral(": enter it");
+            m_password->setFocus();
+        }
+        if (m_run->NeedsStartOver()) {
+            reason += QStringLiteral(". Nothing was changed; \"Start over\" goes on");
+            m_startOver->show();
+        }
+        m_status->setText(Said(QStringLiteral("The sync stopped: %1.").arg(reason)));
+        if (m_run->BookApplied()) ShowPlan();
     });
     connect(m_run.get(), &AddressBookSync::applied, this, [this] {
         Busy(false);
@@ -211,9 +239,16 @@ void AddressBookSyncDlg::OnSync() {
         QString text = QStringLiteral("Synced.");
         for (const QString& p : m_run->Problems())
             text += '\n' + p;
-        m_status->setText(text);
+        m_status->setText(Said(text));
         m_apply->setEnabled(false);
-        if (m_run->Problems().isEmpty()) accept();
+        {
+            // The pairs are made afresh now: the next sync goes on from them.
+            const QSignalBlocker quiet(m_startOver);
+            m_startOver->setChecked(false);
+            m_startOver->hide();
+        }
+        ShowPlan();
+        if (m_run->Problems().isEmpty() && m_rememberProblem.isEmpty()) accept();
     });
     Busy(true);
     m_run->Prepare(m_page.Book());
@@ -222,19 +257,31 @@ void AddressBookSyncDlg::OnSync() {
 void AddressBookSyncDlg::ShowPlan() {
     m_preview->clear();
     SyncPlan& plan = m_run->Plan();
+    const bool applied = m_run->BookApplied();
     int conflicts = 0;
-    for (ContactPlan& c : plan.contacts) {
+    for (std::size_t i = 0; i < plan.contacts.size(); ++i) {
+        ContactPlan& c = plan.contacts[i];
         if (c.bookAction == BookAction::None && c.cardAction == CardAction::None &&
             c.conflicts.empty() && c.note.empty()) {
             continue;
         }
-        auto* item = new QTreeWidgetItem(m_preview, {Q(c.label)});
+        // A name cut to 16 characters may be many people's: the card's own name tells.
+        QString who = Q(c.label);
+        if (!c.cardName.empty() && c.cardName != c.label) {
+            who += QStringLiteral(" (") + Q(c.cardName) + ')';
+        }
+        auto* item = new QTreeWidgetItem(m_preview, {who});
         switch (c.bookAction) {
             case BookAction::Add:
-                item->setText(1, QStringLiteral("added to the handset (entry %1)").arg(*c.slot));
+                item->setText(1, (applied ? QStringLiteral("added to the handset (entry %1)")
+                                          : QStringLiteral("to be added to the handset (entry %1)"))
+                                     .arg(*c.slot));
                 break;
             case BookAction::Empty:
-                item->setText(1, QStringLiteral("deleted from the handset"));
+                item->setText(1,
+                              (applied ? QStringLiteral("emptied on the handset (entry %1)")
+                                       : QStringLiteral("to be emptied on the handset (entry %1)"))
+                                  .arg(*c.slot));
                 break;
             case BookAction::Change:
                 AddChanges(item, QStringLiteral("Handset"), c.bookChanges);
@@ -242,12 +289,15 @@ void AddressBookSyncDlg::ShowPlan() {
             case BookAction::None:
                 break;
         }
-        switch (c.cardAction) {
+        const bool cardDone = !applied || (i < m_run->Done().size() && m_run->Done()[i]);
+        switch (cardDone ? c.cardAction : CardAction::None) {
             case CardAction::Create:
-                item->setText(1, QStringLiteral("new card on the server"));
+                item->setText(1, applied ? QStringLiteral("a new card on the server")
+                                         : QStringLiteral("to be a new card on the server"));
                 break;
             case CardAction::Delete:
-                item->setText(1, QStringLiteral("card deleted on the server"));
+                item->setText(1, applied ? QStringLiteral("card deleted on the server")
+                                         : QStringLiteral("card to be deleted on the server"));
                 break;
             case CardAction::Change:
                 AddChanges(item, QStringLiteral("Server"), c.cardChanges);
@@ -255,11 +305,15 @@ void AddressBookSyncDlg::ShowPlan() {
             case CardAction::None:
                 break;
         }
+        if (!cardDone && c.cardAction != CardAction::None) {
+            new QTreeWidgetItem(item, {QStringLiteral("Server"),
+                                       QStringLiteral("not changed: left for the next sync")});
+        }
         for (std::size_t k = 0; k < c.conflicts.size(); ++k) {
             ++conflicts;
             const SyncConflict& conflict = c.conflicts[k];
-            auto* row = new QTreeWidgetItem(item, {QStringLiteral("SyncConflict: ") +
-                                                   Q(std::string(FieldName(conflict.field)))});
+            auto* row = new QTreeWidgetItem(
+                item, {QStringLiteral("Conflict: ") + Q(std::string(FieldName(conflict.field)))});
             auto* choice = new QComboBox;
             choice->addItem(QStringLiteral("Server's ") + Quoted(conflict.server));
             choice->addItem(QStringLiteral("Handset's ") + Quoted(conflict.book));
@@ -300,17 +354,31 @@ void AddressBookSyncDlg::ShowPlan() {
         for (const std::string& name : plan.notOnHandset)
             new QTreeWidgetItem(item, {Q(name)});
     }
+    if (applied) return;
     if (const auto stop = m_run->DeletionStop()) {
-        m_status->setText(QStringLiteral("The sync would delete many contacts: %1.").arg(Q(*stop)));
+        m_status->setText(Said(QStringLiteral("The sync stops before changing anything: %1. "
+                                              "\"Delete them\" lets it go on.")
+                                   .arg(Q(*stop))));
         m_allowDeletes->show();
         m_apply->setEnabled(false);
         return;
     }
-    m_status->setText(
+    QString text =
         plan.Changes()
             ? QStringLiteral("%1 conflict(s). \"Apply\" makes these changes.").arg(conflicts)
-            : QStringLiteral("Nothing to do: the book and the address book agree."));
+            : QStringLiteral("Nothing to do: the book and the address book agree.");
+    if (!plan.likely.empty()) {
+        text += QStringLiteral(
+                    " %1 likely pair(s) wait for an answer: choose \"Same person\" or "
+                    "\"Different people\".")
+                    .arg(plan.likely.size());
+    }
+    m_status->setText(Said(text));
     m_apply->setEnabled(plan.Changes());
+}
+
+QString AddressBookSyncDlg::Said(const QString& text) const {
+    return m_rememberProblem.isEmpty() ? text : m_rememberProblem + '\n' + text;
 }
 
 void AddressBookSyncDlg::OnApply() {

@@ -43,14 +43,20 @@ public:
     QPushButton* ApplyButton() const { return m_apply; }
     QTreeWidget* Preview() const { return m_preview; }
     QLabel* Status() const { return m_status; }
+    QCheckBox* RememberBox() const { return m_rememberPassword; }
+    QCheckBox* StartOverBox() const { return m_startOver; }
 
 private:
     void OnSync();
     void OnApply();
     void OnCancel();
+    // The plan, or after Apply what was done of it.
     void ShowPlan();
     void Busy(bool busy);
-    void Remember();
+    // Keeps the settings (and the password when asked); why the password could not be kept.
+    QString Remember();
+    // A status text, after the word about the keyring when there is one.
+    QString Said(const QString& text) const;
 
     CPBDialog& m_page;
     CQtProfile& m_profile;
@@ -65,12 +71,14 @@ private:
     QLineEdit* m_category = nullptr;
     QCheckBox* m_writeAfter = nullptr;
     QCheckBox* m_allowDeletes = nullptr;
+    QCheckBox* m_startOver = nullptr;
     QTreeWidget* m_preview = nullptr;
     QLabel* m_status = nullptr;
     QProgressBar* m_progress = nullptr;
     QPushButton* m_sync = nullptr;
     QPushButton* m_apply = nullptr;
     QPushButton* m_cancel = nullptr;
+    QString m_rememberProblem;
     bool m_busy = false;
     bool m_applying = false;
 };

@@ -9,6 +9,7 @@
 #include <QLockFile>
 #include <QStandardPaths>
 #include <algorithm>
+#include <cerrno>
 
 #include "book/Snapshot.h"
 #include "files/SaveFile.h"
@@ -111,7 +112,16 @@ bool CBookHistory::Store(const std::vector<uint8_t>& bytes, const QString& what,
     // One program at a time takes an id, writes its snapshot and prunes.
     QLockFile lock(m_folder + QStringLiteral("/.lock"));
     if (!lock.tryLock(kLockWaitMs)) {
-        Fail(QStringLiteral("another program keeps %1 locked").arg(m_folder));
+        // A full disk or a read-only folder fails the lock too: name what really stopped it.
+        if (lock.error() == QLockFile::LockFailedError) {
+            Fail(QStringLiteral("another program keeps %1 locked").arg(m_folder));
+        } else {
+            Fail(QStringLiteral("cannot write in %1: %2")
+                     .arg(m_folder,
+                          lock.error() == QLockFile::PermissionError
+                              ? qt_error_string(EACCES)
+                              : QStringLiteral("no room for a lock file (is the disk full?)")));
+        }
         return false;
     }
     return StoreLocked(array, what, entries);
@@ -121,7 +131,12 @@ bool CBookHistory::StoreLocked(const QByteArray& array, const QString& what, int
     const std::vector<int> ids = Ids();
     if (!ids.empty()) {
         QByteArray newest;
-        if (ReadFile(PathOf(ids.back(), ".pb"), newest, kMaxSnapshotBytes) == FileRead::Read &&
+        // The same book is kept once, but a stopped write must not stay the last word on a
+        // book that later went through.
+        const bool stopped = Info(ids.back()).what == QLatin1String(history::kWriteStopped) &&
+                             what != QLatin1String(history::kWriteStopped);
+        if (!stopped &&
+            ReadFile(PathOf(ids.back(), ".pb"), newest, kMaxSnapshotBytes) == FileRead::Read &&
             newest == array) {
             m_lastId = QString::number(ids.back());
             return true;
@@ -137,11 +152,12 @@ bool CBookHistory::StoreLocked(const QByteArray& array, const QString& what, int
     record[QStringLiteral("bytes")] = static_cast<qint64>(array.size());
     record[QStringLiteral("sha256")] = QString::fromLatin1(Sha256(array));
     // The book first: a record is written only beside a complete book.
-    if (!WriteHistoryFile(PathOf(id, ".pb"), array) ||
-        !WriteHistoryFile(PathOf(id, ".json"),
-                          QJsonDocument(record).toJson(QJsonDocument::Compact))) {
+    QString why;
+    if (!WriteHistoryFile(PathOf(id, ".pb"), array, &why) ||
+        !WriteHistoryFile(PathOf(id, ".json"), QJsonDocument(record).toJson(QJsonDocument::Compact),
+                          &why)) {
         QFile::remove(PathOf(id, ".pb"));
-        Fail(QStringLiteral("cannot write in %1").arg(m_folder));
+        Fail(QStringLiteral("cannot write in %1: %2").arg(m_folder, why));
         return false;
     }
     m_lastId = QString::number(id);
@@ -263,8 +279,8 @@ QString CBookHistory::TakeFailure() {
 }
 
 // Snapshots may hold secret entries: they are the user's alone.
-bool CBookHistory::WriteHistoryFile(const QString& path, const QByteArray& bytes) {
-    return SaveFileAtomically(path, bytes, nullptr, true);
+bool CBookHistory::WriteHistoryFile(const QString& path, const QByteArray& bytes, QString* reason) {
+    return SaveFileAtomically(path, bytes, reason, true);
 }
 
 }  // namespace numora

@@ -89,6 +89,13 @@ CPBDialog::CPBDialog(IPort& port, IClock& clock, IProfile& profile, QWidget* par
     BuildControls();
     BuildList();
     ClearDetail();
+    m_searchDelay.setSingleShot(true);
+    m_searchDelay.setInterval(kSearchWindowDelayMs);
+    connect(&m_searchDelay, &QTimer::timeout, this, [this] {
+        if (!m_session.Engine().Running()) return;
+        OpenSearchDialog();
+        m_searchDlg->SetStatus(m_portStatus.first, m_portStatus.second);
+    });
     m_session.Engine().SetOnRunEnded([this](RunOutcome outcome) {
         const bool reading = m_session.Engine().IsReading();
         if (outcome == RunOutcome::ReadCompleted) m_incompleteRead = m_damagedFile = false;
@@ -338,16 +345,19 @@ void CPBDialog::BuildList() {
 }
 
 void CPBDialog::StartUp(const PortTable& discovered) {
-    if (m_searchDlg.isNull()) {
-        m_searchDlg = new CPortSearchDlg(this);
-        m_searchDlg->setAttribute(Qt::WA_DeleteOnClose);
-        // Closing the window is the way out of a search that finds nothing.
-        connect(m_searchDlg, &CPortSearchDlg::cancelled, this,
-                [this] { m_session.Engine().Cancel(); });
-        m_searchDlg->show();
-    }
+    OpenSearchDialog();
     m_session.Search().ChooseFirstPort(discovered);
     OnReadFromPhone();
+}
+
+void CPBDialog::OpenSearchDialog() {
+    m_searchDelay.stop();
+    if (!m_searchDlg.isNull()) return;
+    m_searchDlg = new CPortSearchDlg(this);
+    m_searchDlg->setAttribute(Qt::WA_DeleteOnClose);
+    // Closing the window is the way out of a search that finds nothing.
+    connect(m_searchDlg, &CPortSearchDlg::cancelled, this, [this] { m_session.Engine().Cancel(); });
+    m_searchDlg->show();
 }
 
 bool CPBDialog::eventFilter(QObject* watched, QEvent* event) {
@@ -590,10 +600,15 @@ void CPBDialog::Repaint() {
 }
 
 void CPBDialog::PortStatus(int code, int port) {
+    // A handset that does not answer a read or write at once gets the search window too, so the
+    // search shows where it is and can be given up.
+    if (m_searchDlg.isNull() && !m_searchDelay.isActive()) m_searchDelay.start();
+    m_portStatus = {code, port};
     if (!m_searchDlg.isNull()) m_searchDlg->SetStatus(code, port);
 }
 
 void CPBDialog::CloseSearchDialog() {
+    m_searchDelay.stop();
     if (!m_searchDlg.isNull()) m_searchDlg->Finish();
 }
 

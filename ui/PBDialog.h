@@ -6,10 +6,12 @@
 #pragma once
 
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 #include <array>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "book/PBData.h"
 #include "browse/BookSearch.h"
@@ -94,6 +96,7 @@ public:
     // Start-up after the list is built: shows the port search dialog, picks the first port from
     // those discovery marked and reads the handset's book as "Read from Phone" does.
     void StartUp(const PortTable& discovered);
+    void OpenSearchDialog();
 
     // The views of the port search, the engine and the file commands
     void MessageBox(std::string_view text) override;
@@ -208,6 +211,10 @@ private:
     CBookHistory* m_history = nullptr;
     std::unique_ptr<IFileAccess> m_ownFiles;
     QPointer<CPortSearchDlg> m_searchDlg;
+    // The search window comes up when a run's search has not found the handset by then.
+    static constexpr int kSearchWindowDelayMs = 2000;
+    QTimer m_searchDelay;
+    std::pair<int, int> m_portStatus{0, 0};
     bool m_locked = false;
     bool m_incompleteRead = false;
     bool m_damagedFile = false;

@@ -8,6 +8,7 @@
 #include "formats/ContactsCsv.h"
 #include "formats/ContactsText.h"
 #include "formats/VCard.h"
+#include "numbers/PhoneNumbers.h"
 #include "support/BookBuilder.h"
 #include "support/SampleBook.h"
 
@@ -114,6 +115,7 @@ TEST(ContactsTest, WhatDoesNotFitIsReportedForItsContact) {
     c.name = "Maximilian Oberbergmann";  // 23 characters
     c.numbers[0] = "+49 (30) 1234-567";
     c.numbers[1] = std::string(40, '5');
+    c.numbers[2] = "+49 PRIVAT";
     c.email = "one@example.org";
     c.memo =
         "Caf\xC3\xA9 \xE2\x82\xAC \xE2\x98\x8E" +  // neither the euro sign nor the phone is Latin-1
@@ -150,7 +152,9 @@ TEST(ContactsTest, WhatDoesNotFitIsReportedForItsContact) {
     EXPECT_TRUE(Mentions(p, "contact 8 \"Only a name\": left out: no number"));
     EXPECT_TRUE(Mentions(p, "speed dial 7 of entry 6 left out: entry 1 has it"));
     EXPECT_FALSE(Mentions(p, "9/9"));
-    EXPECT_FALSE(Mentions(p, "+49"));  // dialled from home without a word
+    EXPECT_TRUE(
+        Mentions(p, "office number \"+49 PRIVAT\" left out: no number after the country code"));
+    EXPECT_FALSE(Mentions(p, "+49 (30)"));  // dialled from home without a word
 
     PBEntry e;
     ASSERT_EQ(book.GetEntry(0, e), 1);
@@ -161,6 +165,28 @@ TEST(ContactsTest, WhatDoesNotFitIsReportedForItsContact) {
     EXPECT_EQ(e.group, kEtcGroup);
     EXPECT_EQ(NumberText(e.numbers[4]), "99");
     EXPECT_EQ(book.SpeedDial(7 - 2).entry, 1);
+}
+
+// A name too long for the handset never ends in a blank: the import and the address-book sync
+// hold it alike, and the handset shows no stray space.
+TEST(ContactsTest, LongNamesAreCutWithoutATrailingBlank) {
+    const struct {
+        const char* name;
+        const char* held;
+    } cases[] = {
+        {"Christina Maria Schulz", "Christina Maria"},     // the 16th character is a blank
+        {"Maximilian Huber-Schwarz", "Maximilian Huber"},  // cut where the hyphen joins
+        {"Johann Sebastian- Bach", "Johann Sebastian"},
+        {"Johannes Oberbergmann", "Johannes Oberber"},
+        {"Anna Meyer", "Anna Meyer"},
+    };
+    for (const auto& c : cases) {
+        Contact contact;
+        contact.name = c.name;
+        contact.numbers[0] = "0170123";
+        const ContactFit fit = FitContact(contact, PhoneNumbers("DE"));
+        EXPECT_EQ(TextOf(fit.entry.name), c.held) << c.name;
+    }
 }
 
 TEST(ContactsTest, ReadsVersion21CardsWithTheirEncodings) {

@@ -148,8 +148,21 @@ TEST(MatchTest, AnswersAreFoundForEitherOrderAndSurviveTheirText) {
         back->Find(P("anna meyer", {"+491719876543"}), P("Anna Meyer", {"0170 1234567"}), keys),
         Answer::SamePerson);
     EXPECT_EQ(back->Find(anna, tom, keys), Answer::DifferentPeople);
-    // A side with another number is a new question.
-    EXPECT_FALSE(back->Find(P("Anna Meyer", {"01701234567", "0301"}), tom, keys).has_value());
+    // A side that gained a number (as a merge gives it) is the same question; one without a
+    // number the user saw, or a namesake, is a new one.
+    EXPECT_EQ(back->Find(P("Anna Meyer", {"01701234567", "0301"}), tom, keys),
+              Answer::DifferentPeople);
+    EXPECT_FALSE(back->Find(P("Anna Meyer", {"01701234567"}), P("Tom Meyer", {"01701234567"}), keys)
+                     .has_value());
+    EXPECT_FALSE(back->Find(anna, P("Anna Meyer", {"0160 5555555"}), keys).has_value());
+    // A side that had nothing but its name does not stand for every namesake.
+    answers.Set(P("Tom Meyer", {}), P("Tom Meyer", {"0301"}), Answer::SamePerson, keys);
+    EXPECT_FALSE(
+        answers.Find(P("Tom Meyer", {"0302"}), P("Tom Meyer", {"0301"}), keys).has_value());
+    // A later answer for the pair replaces the earlier one.
+    answers.Set(P("Anna Meyer", {"01701234567", "0301"}), tom, Answer::SamePerson, keys);
+    EXPECT_EQ(answers.Find(P("Anna Meyer", {"01701234567", "0301"}), tom, keys),
+              Answer::SamePerson);
     EXPECT_FALSE(PairAnswers::FromJson("[1,2", error).has_value());
     EXPECT_FALSE(error.empty());
     // An answer that cannot be read is asked again; the others stand.
@@ -159,6 +172,36 @@ TEST(MatchTest, AnswersAreFoundForEitherOrderAndSurviveTheirText) {
         error);
     ASSERT_TRUE(partly.has_value());
     EXPECT_EQ(partly->Size(), 1u);
+}
+
+// The verdict every caller acts on: sure pairs merge, likely ones are asked until answered.
+TEST(MatchTest, AVerdictMergesSurePairsAndAsksAboutLikelyOnesUntilAnswered) {
+    NumberKeys keys{PhoneNumbers("DE")};
+    const Person anna = P("Anna Meyer", {"01701234567"});
+    const Person family = P("Tom Meyer", {"01701234567"});
+    const Person namesake = P("Meyer, Anna", {"0301"});
+    PairAnswers answers;
+    answers.Set(anna, namesake, Answer::DifferentPeople, keys);
+    answers.Set(family, anna, Answer::SamePerson, keys);
+    struct Case {
+        Person a;
+        Person b;
+        const PairAnswers* answers;
+        Verdict verdict;
+        bool answered;
+    };
+    const Case cases[] = {
+        {anna, P("Meyer, Anna", {"+49 170 1234567"}), &answers, Verdict::Merge, false},
+        {anna, family, nullptr, Verdict::Ask, false},
+        {anna, family, &answers, Verdict::Merge, true},
+        {namesake, anna, &answers, Verdict::Apart, true},
+        {anna, P("Bob", {"0409"}), &answers, Verdict::Apart, false},
+    };
+    for (const Case& c : cases) {
+        const Judgement j = JudgePair(c.a, c.b, keys, c.answers);
+        EXPECT_EQ(j.verdict, c.verdict) << c.a.name << " / " << c.b.name;
+        EXPECT_EQ(j.answered, c.answered) << c.a.name << " / " << c.b.name;
+    }
 }
 
 }  // namespace

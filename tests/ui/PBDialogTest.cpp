@@ -288,6 +288,13 @@ private slots:
         runner->answer = true;
         rig->page.OnWriteToPhone();
         QVERIFY(rig->page.Session().Engine().Running());
+        // No handset answers the write: the search window comes up, and closing it gives up.
+        QVERIFY(rig->page.SearchDialog() == nullptr);
+        QTRY_VERIFY_WITH_TIMEOUT(rig->page.SearchDialog() != nullptr, 10000);
+        QVERIFY(rig->page.SearchDialog()->isVisible());
+        rig->page.SearchDialog()->close();
+        QVERIFY(!rig->page.Session().Engine().Running());
+        QVERIFY(rig->Find<QPushButton>("writeButton")->isEnabled());
     }
 
     void progressStaysInsideItsRange() {
