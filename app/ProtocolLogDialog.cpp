@@ -9,8 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "book/PbFileCommands.h"
 #include "files/SaveFile.h"
+#include "page/PbFileCommands.h"
 #include "ui/Modal.h"
 
 namespace numora {

@@ -56,7 +56,6 @@ private:
     void ClearForm() override {}
     void ShowSelectedEntry() override {}
     void ShowBook(BookChange) override {}
-    std::string GroupColumnText(int) const override { return {}; }
     void PortStatus(int, int) override {}
     void CloseSearchDialog() override {}
     void DeleteWorkFile() override {}

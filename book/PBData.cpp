@@ -591,6 +591,31 @@ std::span<uint8_t> CPBData::MakeEntryRecord(int i) {
     return m_entryStage;
 }
 
+namespace {
+
+// The name of a group in use; the empty name for a slot not in use.
+std::string_view NameInUse(const CPBData& book, int g) {
+    PBGroup group;
+    return book.GetGroup(g, group) != 0 ? TextOf(book.Group(g).name) : std::string_view{};
+}
+
+}  // namespace
+
+GroupCounts GroupMemberCounts(const CPBData& book) {
+    std::array<std::string_view, kGroupSlots - 1> names{};
+    for (int g = kFirstNamedGroup; g <= kLastNamedGroup; ++g)
+        names[At(g - 1)] = NameInUse(book, g);
+    names.back() = kEtcName;
+    GroupCounts counts{};
+    for (int i = 0; i < kEntrySlots; ++i) {
+        const std::string_view name =
+            book.IsValidEntry(i) ? NameInUse(book, book.Entry(i).group) : std::string_view{};
+        const auto last = std::find(names.rbegin(), names.rend(), name);
+        if (last != names.rend()) ++counts[At(static_cast<int>(names.rend() - last) - 1)];
+    }
+    return counts;
+}
+
 void CPBData::ShowMessage(std::string_view text) {
     if (m_messages != nullptr) m_messages->MessageBox(text);
 }

@@ -245,4 +245,11 @@ private:
     IMessageSink* m_messages = nullptr;
 };
 
+// A write sends each of groups 1 to 5 and "Etc." with a member count, counted by name: an
+// entry counts for the group whose name is its own group's name, the last of equal names. A
+// group slot not in use has the empty name, so empty slots and entries of a group not in use
+// count for the highest such slot among 1 to 5. The handset expects exactly these counts.
+using GroupCounts = std::array<uint16_t, kGroupSlots - 1>;  // groups 1 to 5, then "Etc."
+[[nodiscard]] GroupCounts GroupMemberCounts(const CPBData& book);
+
 }  // namespace numora

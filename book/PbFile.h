@@ -38,7 +38,7 @@ struct PbLoadReport {
 
 // What the user should know of a load besides "File read completed!": what was skipped, and
 // which groups were put in use; empty when the file was read whole.
-std::string LoadReportText(const PbLoadReport& report);
+[[nodiscard]] std::string LoadReportText(const PbLoadReport& report);
 
 // Takes the records of a file into the book in file order. The caller resets the book first.
 // Progress advances by the bytes consumed. Entries whose group has no record keep it: the

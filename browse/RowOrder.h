@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "book/ListText.h"
+#include "browse/ListText.h"
 
 namespace numora {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "book/PBData.h"
-#include "book/PbFileCommands.h"
+#include "page/PbFileCommands.h"
 
 namespace numora {
 

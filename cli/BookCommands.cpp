@@ -35,7 +35,7 @@ public:
         if (args.size() != 1) return line.UsageError("one book to dump");
         if (std::string why; !TakeRegionOption(line, why)) return line.UsageError(why);
         CPBData book;
-        CConsolePage page(book, context.programFolder);
+        CConsolePage page(context.programFolder);
         page.SetQuiet(true);
         if (!LoadBookArgument(args[0], book, page)) return 1;
         Print(line.IsSet(QStringLiteral("json")) ? BookToJson(book, StdoutIsTerminal()) + "\n"
@@ -59,7 +59,7 @@ public:
         if (args.size() != 2) return line.UsageError("a book to read and a file to write");
         if (std::string why; !TakeRegionOption(line, why)) return line.UsageError(why);
         CPBData book;
-        CConsolePage page(book, context.programFolder);
+        CConsolePage page(context.programFolder);
         page.SetQuiet(true);
         if (!LoadBookArgument(args[0], book, page)) return 1;
         return SaveBookFile(args[1], book, page) ? 0 : 1;
@@ -86,8 +86,8 @@ public:
         if (std::string why; !TakeRegionOption(line, why)) return line.UsageError(why);
         CPBData a;
         CPBData b;
-        CConsolePage pageA(a, context.programFolder);
-        CConsolePage pageB(b, context.programFolder);
+        CConsolePage pageA(context.programFolder);
+        CConsolePage pageB(context.programFolder);
         pageA.SetQuiet(true);
         pageB.SetQuiet(true);
         if (!LoadBookArgument(args[0], a, pageA) || !LoadBookArgument(args[1], b, pageB)) {

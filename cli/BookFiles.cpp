@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "book/PbFileCommands.h"
 #include "cli/StdFiles.h"
 #include "formats/BookFormats.h"
 #include "formats/ContactFiles.h"
+#include "page/PbFileCommands.h"
 #include "text/QtCharsets.h"
 
 namespace numora {

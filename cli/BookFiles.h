@@ -5,8 +5,8 @@
 #include <string>
 
 #include "book/PBData.h"
-#include "book/PbFileCommands.h"
 #include "formats/BookFormats.h"
+#include "page/PbFileCommands.h"
 
 namespace numora {
 

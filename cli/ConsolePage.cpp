@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <system_error>
 
-#include "book/ListText.h"
 #include "sync/HandsetFiles.h"
 
 namespace numora {
@@ -18,11 +17,10 @@ bool IsCompletion(std::string_view text) {
 
 }  // namespace
 
-CConsolePage::CConsolePage(const CPBData& book, std::filesystem::path programFolder)
-    : m_book(book), m_programFolder(std::move(programFolder)) {}
+CConsolePage::CConsolePage(std::filesystem::path programFolder)
+    : m_programFolder(std::move(programFolder)) {}
 
 void CConsolePage::MessageBox(std::string_view text) {
-    m_messages.emplace_back(text);
     if (m_quiet && IsCompletion(text)) return;
     if (m_drawn >= 0) {
         std::fputc('\n', stderr);
@@ -57,18 +55,6 @@ void CConsolePage::DrawBar() {
     std::fprintf(stderr, "\r[%.*s%*s] %3d%%", filled, "########################################",
                  kBarWidth - filled, "", filled * 100 / kBarWidth);
     std::fflush(stderr);
-}
-
-void CConsolePage::ShowBook(BookChange) {
-    m_groupColumn.fill({});
-    for (int i = 0; i < kEntrySlots; ++i) {
-        m_groupColumn[static_cast<std::size_t>(i)] = EntryRowTexts(m_book, i)[col::kGroup];
-    }
-}
-
-std::string CConsolePage::GroupColumnText(int row) const {
-    if (row < 0 || row >= kEntrySlots) return {};
-    return m_groupColumn[static_cast<std::size_t>(row)];
 }
 
 void CConsolePage::PortStatus(int code, int port) {

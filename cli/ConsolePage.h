@@ -1,20 +1,17 @@
-// The phone book page of the command-line tool: messages and a progress bar on stderr, and the
-// list's "Group" column kept the way the window's list fills it.
+// The phone book page of the command-line tool: messages and a progress bar on stderr.
 #pragma once
 
-#include <array>
 #include <filesystem>
 #include <string>
-#include <vector>
 
-#include "book/PbFileCommands.h"
+#include "page/PbFileCommands.h"
 #include "sync/PhoneSession.h"
 
 namespace numora {
 
 class CConsolePage : public ISessionView, public IFileView {
 public:
-    CConsolePage(const CPBData& book, std::filesystem::path programFolder);
+    explicit CConsolePage(std::filesystem::path programFolder);
 
     // Completion messages are left out (failures always show); progress is drawn only when
     // asked for.
@@ -22,18 +19,15 @@ public:
     void SetShowProgress(bool show) { m_showProgress = show; }
     void SetVerbose(bool verbose) { m_verbose = verbose; }
 
-    const std::vector<std::string>& Messages() const { return m_messages; }
-    bool ControlsEnabled() const { return m_enabled; }
-
     void MessageBox(std::string_view text) override;
     void SetProgressRange(int lo, int hi) override;
     void SetProgressPos(int pos) override;
     int ProgressPos() const override { return m_pos; }
-    void EnableControls(bool enable) override { m_enabled = enable; }
-    void ClearForm() override { m_groupColumn.fill({}); }
+    // The tool has no controls to lock.
+    void EnableControls(bool) override {}
+    void ClearForm() override {}
     void ShowSelectedEntry() override {}
-    void ShowBook(BookChange change) override;
-    std::string GroupColumnText(int row) const override;
+    void ShowBook(BookChange) override {}
     void PortStatus(int code, int port) override;
     void CloseSearchDialog() override {}
     void DeleteWorkFile() override;
@@ -41,15 +35,11 @@ public:
 private:
     void DrawBar();
 
-    const CPBData& m_book;
     std::filesystem::path m_programFolder;
-    std::array<std::string, kEntrySlots> m_groupColumn{};
-    std::vector<std::string> m_messages;
     int m_lo = 0;
     int m_hi = 100;
     int m_pos = 0;
     int m_drawn = -1;
-    bool m_enabled = true;
     bool m_quiet = false;
     bool m_showProgress = false;
     bool m_verbose = false;

@@ -41,7 +41,7 @@ public:
         std::string id = args[1];
         if (id.starts_with('@')) id.erase(0, 1);
         CPBData book;
-        CConsolePage page(book, context.programFolder);
+        CConsolePage page(context.programFolder);
         page.SetQuiet(true);
         QString why;
         if (!history.Load(QString::fromStdString(id), book, false, &why)) {

@@ -141,7 +141,7 @@ public:
         }
 
         CPBData book;
-        CConsolePage page(book, context.programFolder);
+        CConsolePage page(context.programFolder);
         page.SetQuiet(true);
         if (!LoadBookArgument(args[0], book, page)) return 2;
         const ContactsOptions reading = ContactsReading();
@@ -261,7 +261,7 @@ public:
         std::string why;
         if (!TakeRegionOption(line, why)) return line.UsageError(why);
         CPBData book;
-        CConsolePage page(book, context.programFolder);
+        CConsolePage page(context.programFolder);
         page.SetQuiet(true);
         if (!LoadBookArgument(args[0], book, page)) return 2;
         NumberKeys keys{ContactsReading().numbers};

@@ -14,7 +14,6 @@
 #endif
 
 #include "book/BookDiff.h"
-#include "book/ParseNumbers.h"
 #include "cli/BookFiles.h"
 #include "cli/ConsolePage.h"
 #include "cli/StdFiles.h"
@@ -24,6 +23,7 @@
 #include "link/TraceFormat.h"
 #include "sync/PhoneSession.h"
 #include "sync/WriteGuard.h"
+#include "text/ParseNumbers.h"
 
 namespace numora {
 
@@ -99,7 +99,7 @@ enum class RunPurpose { Read, Write, Verify };
 RunOutcome RunSession(RunPurpose purpose, const PhoneOptions& options,
                       const std::filesystem::path& folder, CPBData& book) {
     const bool reading = purpose != RunPurpose::Write;
-    CConsolePage page(book, folder);
+    CConsolePage page(folder);
     page.SetShowProgress(options.progress);
     page.SetVerbose(options.trace);
     IMessageSink* const sink = book.MessageSink();
@@ -235,7 +235,7 @@ int RunRead(const PhoneOptions& options, const std::filesystem::path& programFol
     CPBData book;
     // The book read goes to a file; a file that cannot be written is found before the run.
     if (std::string reason; !CanSaveToPath(options.file, reason)) {
-        CConsolePage page(book, programFolder);
+        CConsolePage page(programFolder);
         ShowSaveFailure(page, options.file, reason);
         return 1;
     }
@@ -244,7 +244,7 @@ int RunRead(const PhoneOptions& options, const std::filesystem::path& programFol
     }
     std::fprintf(stderr, "Read %d entries from the handset.\n", book.CountUsedEntries());
     Keep(history, book, history::kRead);
-    CConsolePage page(book, programFolder);
+    CConsolePage page(programFolder);
     page.SetQuiet(options.quietFiles);
     if (SaveBookFile(options.file, book, page)) return 0;
     if (!history.LastId().isEmpty()) {
@@ -259,7 +259,7 @@ int RunWrite(const PhoneOptions& options, const std::filesystem::path& programFo
     CBookHistory history;
     CPBData book;
     {
-        CConsolePage page(book, programFolder);
+        CConsolePage page(programFolder);
         page.SetQuiet(options.quietFiles);
         bool damaged = false;
         if (!LoadBookFile(options.file, book, page, &damaged)) return 1;

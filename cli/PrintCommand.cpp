@@ -7,16 +7,16 @@
 #include <cstdlib>
 #include <functional>
 
-#include "book/ParseNumbers.h"
 #include "book/PbFile.h"
-#include "book/PbFileCommands.h"
 #include "cli/BookFiles.h"
 #include "cli/Command.h"
 #include "cli/ConsolePage.h"
 #include "cli/ContactsOption.h"
 #include "cli/StdFiles.h"
+#include "page/PbFileCommands.h"
 #include "print/BookPrint.h"
 #include "print/DirectoryPrint.h"
+#include "text/ParseNumbers.h"
 
 namespace numora {
 
@@ -111,7 +111,7 @@ bool ParsePageRange(std::string_view text, int& from, int& to) {
 
 int RunPrint(const PrintOptions& o, const std::filesystem::path& programFolder) {
     CPBData book;
-    CConsolePage page(book, programFolder);
+    CConsolePage page(programFolder);
     page.SetQuiet(true);
     if (!LoadBookFile(o.in, book, page)) return 1;
 

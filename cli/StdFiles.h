@@ -7,7 +7,7 @@
 #include <span>
 #include <string>
 
-#include "book/PbFileCommands.h"
+#include "page/PbFileCommands.h"
 
 namespace numora {
 

@@ -17,7 +17,6 @@
 
 #include "addressbook/PlanListing.h"
 #include "book/BookDiff.h"
-#include "book/ParseNumbers.h"
 #include "carddav/AddressBookSync.h"
 #include "carddav/Passwords.h"
 #include "cli/BookFiles.h"
@@ -26,6 +25,7 @@
 #include "cli/PhoneCommands.h"
 #include "history/BookHistory.h"
 #include "numbers/PhoneNumbers.h"
+#include "text/ParseNumbers.h"
 
 namespace numora {
 
@@ -265,7 +265,7 @@ private:
 
         CPBData book;
         {
-            CConsolePage page(book, context.programFolder);
+            CConsolePage page(context.programFolder);
             page.SetQuiet(true);
             if (!LoadBookFile(bookPath, book, page)) return 2;
         }
@@ -369,7 +369,7 @@ private:
         changed = !CompareBooks(before, book).empty();
         if (changed) {
             history.Record(book, QStringLiteral("synced with an address book"));
-            CConsolePage page(book, context.programFolder);
+            CConsolePage page(context.programFolder);
             page.SetQuiet(true);
             if (!SaveBookFile(bookPath, book, page)) return 2;
         }

@@ -319,17 +319,12 @@ private:
         if (v->type != JNode::String) return Fail(*v, "\"" + std::string(key) + "\" must be text");
         std::string bytes;
         for (std::size_t i = 0; i < v->text.size();) {
-            const auto b = static_cast<uint8_t>(v->text[i]);
-            const std::size_t len = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
-            uint32_t cp = len == 1 ? b : b & (0x7Fu >> len);
-            for (std::size_t k = 1; k < len && i + k < v->text.size(); ++k)
-                cp = (cp << 6) | (static_cast<uint8_t>(v->text[i + k]) & 0x3Fu);
+            const char32_t cp = NextCodePoint(v->text, i);
             if (cp > 0xFF) {
                 return Fail(*v, "\"" + std::string(key) + "\": the character " + CodePoint(cp) +
                                     " is not Latin-1");
             }
             bytes += static_cast<char>(cp);
-            i += len;
         }
         if (bytes.size() > limit) {
             return Fail(*v, "\"" + std::string(key) + "\" \"" + v->text + "\" is longer than " +

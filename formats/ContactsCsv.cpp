@@ -1,6 +1,6 @@
 #include "formats/ContactsCsv.h"
 
-#include "book/ParseNumbers.h"
+#include "text/ParseNumbers.h"
 
 #include <algorithm>
 #include <array>

@@ -1,9 +1,9 @@
 #include "formats/VCard.h"
 
-#include "book/ParseNumbers.h"
 #include "formats/ContactFields.h"
 #include "formats/ContactsText.h"
 #include "formats/VCardText.h"
+#include "text/ParseNumbers.h"
 
 #include <algorithm>
 #include <array>

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "link/FrameCodec.h"
+
 #if defined(Q_OS_UNIX)
 #include <errno.h>
 #include <fcntl.h>
@@ -59,7 +61,7 @@ bool DriverUsesHardwareFlow(const QString& device) {
 }
 
 bool HasFlag(const QByteArray& data) {
-    return data.contains(static_cast<char>(CCommPort::kFrameFlag));
+    return data.contains(static_cast<char>(kFrameFlag));
 }
 
 // The serial port reports a device it may not open and one another program holds alike; the

@@ -37,7 +37,6 @@ public:
 
     static constexpr int kBlockSize = 4096;
     static constexpr int kQuietMs = 50;
-    static constexpr uint8_t kFrameFlag = 0x7E;
     // The most held for the receiver at a time; far more than any burst of the handset's.
     static constexpr std::size_t kMaxGathered = 16 * kBlockSize;
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <tuple>
 
-#include "book/ParseNumbers.h"
 #include "book/Records.h"
 #include "link/FrameCodec.h"
+#include "text/ParseNumbers.h"
 
 namespace numora {
 
@@ -119,102 +119,102 @@ bool RefusesRequest(std::span<const uint8_t> request, std::span<const uint8_t> r
     return reply.size() == 1 || reply[1] == ByteAt(request, 0);
 }
 
-int CPhoneLink::SendFrame(std::span<const uint8_t> packet) {
+bool CPhoneLink::SendFrame(std::span<const uint8_t> packet) {
     if (m_trace != nullptr) m_trace->Trace(TraceDir::Out, packet);
     m_lastRequest.assign(packet.begin(), packet.end());
     ++m_requestCount;
     const std::vector<uint8_t> frame = EncodeFrame(packet);
-    return m_port.Write(frame) > 0 ? 1 : 2;
+    return m_port.Write(frame) > 0;
 }
 
-int CPhoneLink::SendNvRead(int item, uint8_t index) {
+bool CPhoneLink::RequestItem(int item, uint8_t element) {
     std::array<uint8_t, item::kSize> p{};
     p[item::kCode] = cmd::kNvRead;
     PutLe16(p, item::kItem, static_cast<uint16_t>(item & 0xFFFF));
-    p[item::kElement] = index;
+    p[item::kElement] = element;
     return SendFrame(p);
 }
 
-int CPhoneLink::SendNvWrite(int item, std::span<uint8_t> packet) {
-    if (!FitsPacket(packet, item::kSize)) return 2;
+bool CPhoneLink::WriteItem(int item, std::span<uint8_t> packet) {
+    if (!FitsPacket(packet, item::kSize)) return false;
     packet[item::kCode] = cmd::kNvWrite;
     PutLe16(packet, item::kItem, static_cast<uint16_t>(item & 0xFFFF));
     return SendFrame(packet.first(item::kSize));
 }
 
-int CPhoneLink::SendNvWrite0413(std::span<uint8_t> packet) {
-    return SendNvWrite(kItemSpeedDials, packet);
+bool CPhoneLink::WriteSpeedDials(std::span<uint8_t> packet) {
+    return WriteItem(kItemSpeedDials, packet);
 }
 
-int CPhoneLink::SendModeControl(uint8_t mode) {
+bool CPhoneLink::SwitchMode(uint8_t mode) {
     const std::array<uint8_t, kModeSize> p{cmd::kModeControl, mode, 0};
     return SendFrame(p);
 }
 
-int CPhoneLink::SendCmd3F() {
+bool CPhoneLink::RequestStatus() {
     const std::array<uint8_t, 1> p{cmd::kStatus};
     return SendFrame(p);
 }
 
-int CPhoneLink::SendCmd44() {
+bool CPhoneLink::EndSession() {
     const std::array<uint8_t, 1> p{cmd::kEnd};
     return SendFrame(p);
 }
 
-int CPhoneLink::SendPassword() {
+bool CPhoneLink::SendPassword() {
     std::array<uint8_t, kPasswordSize> p{};
     p[0] = cmd::kPassword;
     std::copy(m_password.begin(), m_password.end(), p.begin() + 1);
     return SendFrame(p);
 }
 
-int CPhoneLink::SendPbRecord80(std::span<uint8_t> packet) {
-    if (!FitsPacket(packet, grouprec::kWireSize)) return 2;
+bool CPhoneLink::WriteGroup(std::span<uint8_t> packet) {
+    if (!FitsPacket(packet, grouprec::kWireSize)) return false;
     packet[0] = cmd::kGroupWrite;
     return SendFrame(packet.first(grouprec::kWireSize));
 }
 
-int CPhoneLink::SendPbRecordRequest81(uint8_t index) {
+bool CPhoneLink::RequestGroup(uint8_t slot) {
     std::array<uint8_t, grouprec::kWireSize> p{};
     p[0] = cmd::kGroupRead;
-    p[grouprec::kSlot] = index;
+    p[grouprec::kSlot] = slot;
     return SendFrame(p);
 }
 
-int CPhoneLink::SendPbRecord82(std::span<uint8_t> packet) {
-    if (!FitsPacket(packet, entryrec::kSize)) return 2;
+bool CPhoneLink::WriteEntry(std::span<uint8_t> packet) {
+    if (!FitsPacket(packet, entryrec::kSize)) return false;
     packet[0] = cmd::kEntryWrite;
-    const int result = SendFrame(packet.first(entryrec::kSize));
+    const bool result = SendFrame(packet.first(entryrec::kSize));
     m_pacer.Pause(PauseAfter(packet));
     return result;
 }
 
-int CPhoneLink::SendPbRequest83(uint16_t value) {
+bool CPhoneLink::RequestEntry(uint16_t slot) {
     std::array<uint8_t, entryrec::kSize> p{};
     p[0] = cmd::kEntryRead;
-    PutLe16(p, entryrec::kSlot, value);
-    const int result = SendFrame(p);
+    PutLe16(p, entryrec::kSlot, slot);
+    const bool result = SendFrame(p);
     m_pacer.Pause(PauseAfter(p));
     return result;
 }
 
-int CPhoneLink::SendPbBlock84(std::span<const uint8_t> data) {
+bool CPhoneLink::WriteFieldMasks(std::span<const uint8_t> masks) {
     constexpr std::size_t kMaskBytes = maskrec::kSize - maskrec::kMask;
-    if (!FitsPacket(data, kMaskBytes)) return 2;
+    if (!FitsPacket(masks, kMaskBytes)) return false;
     std::array<uint8_t, maskrec::kSize> p{};
     p[0] = cmd::kMaskWrite;
-    std::copy_n(data.begin(), kMaskBytes, p.begin() + maskrec::kMask);
+    std::copy_n(masks.begin(), kMaskBytes, p.begin() + maskrec::kMask);
     return SendFrame(p);
 }
 
-int CPhoneLink::Resend(std::span<const uint8_t> packet) {
+bool CPhoneLink::Resend(std::span<const uint8_t> packet) {
     const std::vector<uint8_t> copy(packet.begin(), packet.end());
-    const int result = SendFrame(copy);
+    const bool result = SendFrame(copy);
     m_pacer.Pause(PauseAfter(copy));
     return result;
 }
 
-int CPhoneLink::SendPbRequest85() {
+bool CPhoneLink::RequestFieldMasks() {
     std::array<uint8_t, maskrec::kSize> p{};
     p[0] = cmd::kMaskRead;
     return SendFrame(p);

@@ -1,6 +1,6 @@
 // The handset's diagnostic command set: one operation per request shape, each building its
-// packet at full length and handing it to SendFrame. Fire and forget: 1 when the port took
-// the frame, 2 when it wrote nothing. No operation waits for a reply; the pauses that pace the
+// packet at full length and handing it to SendFrame. Fire and forget: true when the port took
+// the frame, false when it wrote nothing. No operation waits for a reply; the pauses that pace the
 // handset after entry requests are taken through the pacer, never by blocking.
 #pragma once
 
@@ -66,28 +66,30 @@ public:
     }
 
     // Frames the packet and writes the whole frame with one write; the packet goes to the trace.
-    int SendFrame(std::span<const uint8_t> packet);
+    bool SendFrame(std::span<const uint8_t> packet);
 
-    int SendNvRead(int item, uint8_t index);
-    // The caller's buffer (133 bytes) gets its code and item number written in place. Buffers
-    // shorter than their request give 2 and nothing is written; only the request's length is sent.
-    int SendNvWrite(int item, std::span<uint8_t> packet);
-    int SendNvWrite0413(std::span<uint8_t> packet);
-    int SendModeControl(uint8_t mode);
-    int SendCmd3F();
-    int SendCmd44();
-    int SendPassword();
-    // The caller's 344-byte buffer gets its code written in place.
-    int SendPbRecord80(std::span<uint8_t> packet);
-    int SendPbRecordRequest81(uint8_t index);
+    // Items: one element of one of the handset's numbered items. The caller's buffer (133 bytes)
+    // gets its code and item number written in place. Buffers shorter than their request give
+    // false and nothing is written; only the request's length is sent.
+    bool RequestItem(int item, uint8_t element);
+    bool WriteItem(int item, std::span<uint8_t> packet);
+    bool WriteSpeedDials(std::span<uint8_t> packet);
+    // The session: mode 1 opens it, mode 2 ends a write; a read ends with EndSession.
+    bool SwitchMode(uint8_t mode);
+    bool RequestStatus();
+    bool EndSession();
+    bool SendPassword();
+    // Records: the caller's 344-byte buffer gets its code written in place.
+    bool WriteGroup(std::span<uint8_t> packet);
+    bool RequestGroup(uint8_t slot);
     // Both pause the pacer after the write, whatever the write's result.
-    int SendPbRecord82(std::span<uint8_t> packet);     // then 100 ms
-    int SendPbRequest83(uint16_t value);               // then 150 ms
-    int SendPbBlock84(std::span<const uint8_t> data);  // 300 bytes
-    int SendPbRequest85();
+    bool WriteEntry(std::span<uint8_t> packet);            // then 100 ms
+    bool RequestEntry(uint16_t slot);                      // then 150 ms
+    bool WriteFieldMasks(std::span<const uint8_t> masks);  // 300 bytes
+    bool RequestFieldMasks();
 
     // Sends a request again as it was first sent, with the pause that follows it.
-    int Resend(std::span<const uint8_t> packet);
+    bool Resend(std::span<const uint8_t> packet);
     // The packet of the last request sent, and how many have been sent.
     const std::vector<uint8_t>& LastRequest() const { return m_lastRequest; }
     unsigned RequestCount() const { return m_requestCount; }

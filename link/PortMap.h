@@ -35,7 +35,6 @@ public:
     // How long the search takes to try every port it will try once: for a pinned map the one
     // device, otherwise COM1 to COM50 with the devices present now.
     int SweepMs() const;
-    const QStringList& Devices() const { return m_devices; }
 
     // The port numbers of handset modems present now that can be opened (the test open
     // closes them at once). A pinned map marks COM1.

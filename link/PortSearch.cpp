@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
-#include "book/ParseNumbers.h"
+#include "text/ParseNumbers.h"
 
 namespace numora {
 
@@ -70,13 +70,13 @@ bool CPortSearch::NoteOpen(bool opened) {
 
 void CPortSearch::TryOpenPort() {
     if (m_port.IsOpen()) m_port.Close();
-    m_linkPhase = kPhaseProbing;
+    m_linkPhase = LinkPhase::Probing;
     const bool opened = m_port.Open("COM" + std::to_string(m_portNumber), kBaudRate);
     const bool deniedAgain = NoteOpen(opened);
     if (opened) {
         m_linkState = kLinkOpened;
         m_page.PortStatus(m_linkState, m_portNumber);
-        m_link.SendCmd44();
+        m_link.EndSession();
         // A newly opened handset needs a moment after its first command.
         m_pacer.Pause(kFirstCommandPauseMs);
         m_pacer.Do([this] {
@@ -113,8 +113,8 @@ void CPortSearch::NextPort() {
 }
 
 void CPortSearch::EnterFramedMode() {
-    m_link.SendModeControl(1);
-    m_linkPhase = kPhaseFramed;
+    m_link.SwitchMode(1);
+    m_linkPhase = LinkPhase::Framed;
     if (m_onFramed) m_onFramed();
 }
 
@@ -127,12 +127,12 @@ bool CPortSearch::HasOk(std::span<const uint8_t> block) {
 }
 
 void CPortSearch::OnPhoneData(std::span<const uint8_t> block) {
-    if (m_linkPhase == kPhaseProbing) {
+    if (m_linkPhase == LinkPhase::Probing) {
         if (m_linkState != kLinkOpened) return;
         if (HasOk(block)) {
             m_linkState = kLinkAnswered;
             m_lastPort = m_portNumber;
-            m_linkPhase = kPhaseModeSent;
+            m_linkPhase = LinkPhase::ModeSent;
             m_page.PortStatus(m_linkState, m_portNumber);
             m_profile.SetString(kPortSection, kPortKey, std::to_string(m_portNumber));
             m_page.CloseSearchDialog();
@@ -145,7 +145,7 @@ void CPortSearch::OnPhoneData(std::span<const uint8_t> block) {
             m_probeRetries = 0;
             NextPort();
         }
-    } else if (m_linkPhase == kPhaseModeSent) {
+    } else if (m_linkPhase == LinkPhase::ModeSent) {
         if (HasOk(block)) EnterFramedMode();
     }
 }

@@ -21,11 +21,11 @@
 namespace numora {
 
 // The page's link phase: what received data means.
-enum LinkPhase : int {
-    kPhaseIdle = 0,      // received data is ignored
-    kPhaseProbing = 1,   // an AT probe is out
-    kPhaseFramed = 2,    // framed command mode: replies belong to the engine
-    kPhaseModeSent = 3,  // the mode switch text is out
+enum class LinkPhase {
+    Idle,      // received data is ignored
+    Probing,   // an AT probe is out
+    Framed,    // framed command mode: replies belong to the engine
+    ModeSent,  // the mode switch text is out
 };
 
 // How far the search has got (codes of the search dialog's status line).
@@ -79,11 +79,8 @@ public:
     // Ends the search: the timer stops, nothing more is tried.
     void Stop();
 
-    int LinkPhase() const { return m_linkPhase; }
-    void SetLinkPhase(int phase) { m_linkPhase = phase; }
-    int PortNumber() const { return m_portNumber; }
-    int LinkStateValue() const { return m_linkState; }
-    int LastPort() const { return m_lastPort; }
+    [[nodiscard]] LinkPhase Phase() const { return m_linkPhase; }
+    void SetPhase(LinkPhase phase) { m_linkPhase = phase; }
 
     // Called each time the search puts the handset into framed mode (mode control 1 sent).
     void SetOnFramed(std::function<void()> fn) { m_onFramed = std::move(fn); }
@@ -118,7 +115,7 @@ private:
     std::vector<std::string> m_denied;
 
     int m_portNumber = 2;
-    int m_linkPhase = kPhaseIdle;
+    LinkPhase m_linkPhase = LinkPhase::Idle;
     int m_probeRetries = 0;
     int m_linkState = kLinkWaiting;
     int m_lastPort = 2;

@@ -21,8 +21,6 @@ public:
                           std::string_view fallback) const override;
     void SetString(std::string_view section, std::string_view key, std::string_view value) override;
 
-    QString FileName() const { return m_settings.fileName(); }
-
 private:
     mutable QSettings m_settings;
 };

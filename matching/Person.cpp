@@ -25,19 +25,6 @@ std::string SortedWords(std::vector<std::string> words) {
     return out;
 }
 
-// One UTF-8 sequence from at (at least one byte), its code point; U+FFFD for a broken one.
-char32_t NextCodePoint(std::string_view s, std::size_t& at) {
-    const auto lead = static_cast<unsigned char>(s[at++]);
-    if (lead < 0x80) return lead;
-    const int more = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
-    char32_t cp = lead & (0x3F >> more);
-    for (int k = 0; k < more; ++k) {
-        if (at >= s.size() || (static_cast<unsigned char>(s[at]) & 0xC0) != 0x80) return 0xFFFD;
-        cp = (cp << 6) | (static_cast<unsigned char>(s[at++]) & 0x3F);
-    }
-    return more == 0 ? 0xFFFD : cp;
-}
-
 // Collects the folded words of a name, byte by byte.
 class Words {
 public:

@@ -30,7 +30,7 @@
 #include <string_view>
 #include <vector>
 
-#include "book/ListText.h"
+#include "browse/ListText.h"
 
 namespace numora {
 

@@ -3,7 +3,7 @@
 #include <set>
 #include <string_view>
 
-#include "book/ParseNumbers.h"
+#include "text/ParseNumbers.h"
 
 namespace numora {
 

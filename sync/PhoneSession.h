@@ -36,7 +36,6 @@ public:
     void SetTrace(ITraceSink* trace);
 
     CLinkPacer& Pacer() { return m_pacer; }
-    CPhoneLink& Link() { return m_link; }
     CPortSearch& Search() { return m_search; }
     CSyncEngine& Engine() { return m_engine; }
 

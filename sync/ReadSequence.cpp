@@ -9,7 +9,7 @@
 namespace numora {
 
 void CSyncEngine::RequestFirstItem() {
-    m_link.SendNvRead(kItemSpeedDials, 0);
+    m_link.RequestItem(kItemSpeedDials, 0);
 }
 
 bool CSyncEngine::OnReadItem(std::span<const uint8_t> r) {
@@ -20,22 +20,22 @@ bool CSyncEngine::OnReadItem(std::span<const uint8_t> r) {
             m_book.TakeSpeedDialItem(r);
             m_page.StepProgress();
             if (element < kSpeedDialSlots) {
-                m_link.SendNvRead(kItemSpeedDials, static_cast<uint8_t>(element + 1));
+                m_link.RequestItem(kItemSpeedDials, static_cast<uint8_t>(element + 1));
             } else {
-                m_link.SendNvRead(kItemSmsGroups, 0);
+                m_link.RequestItem(kItemSmsGroups, 0);
             }
             return true;
         case kItemSmsGroups:
             if (element < kSmsGroupSlots) {
                 m_book.TakeSmsGroupItem(r);
-                m_link.SendNvRead(kItemSmsGroups, static_cast<uint8_t>(element + 1));
+                m_link.RequestItem(kItemSmsGroups, static_cast<uint8_t>(element + 1));
             } else {
-                m_link.SendNvRead(kItemRecordPhase, 0);
+                m_link.RequestItem(kItemRecordPhase, 0);
             }
             return true;
         case kItemRecordPhase:
             m_page.SetProgressPos(kReadRecordPhasePos);
-            m_link.SendPbRequest85();
+            m_link.RequestFieldMasks();
             return true;
         default:
             return false;
@@ -50,7 +50,7 @@ bool CSyncEngine::OnUsedSlotMask(std::span<const uint8_t> r) {
     const auto count =
         std::count_if(announced.begin(), announced.end(), [](uint8_t m) { return m != 0; });
     m_progressStep = count == 0 ? kEntrySlots : kEntrySlots / static_cast<int>(count);
-    m_link.SendPbRecordRequest81(0);
+    m_link.RequestGroup(0);
     return true;
 }
 
@@ -59,7 +59,7 @@ bool CSyncEngine::OnGroupRecord(std::span<const uint8_t> r) {
     m_page.StepProgress();
     const uint8_t slot = ByteAt(r, grouprec::kSlot);
     if (slot < kGroupSlots) {
-        m_link.SendPbRecordRequest81(static_cast<uint8_t>(slot + 1));
+        m_link.RequestGroup(static_cast<uint8_t>(slot + 1));
         return true;
     }
     // The answer for slot 7 closes the group table.
@@ -67,7 +67,7 @@ bool CSyncEngine::OnGroupRecord(std::span<const uint8_t> r) {
     if (first >= kEntrySlots) {
         FinishRead(true);
     } else {
-        m_link.SendPbRequest83(static_cast<uint16_t>(first));
+        m_link.RequestEntry(static_cast<uint16_t>(first));
     }
     return true;
 }
@@ -83,7 +83,7 @@ bool CSyncEngine::OnEntryRecord(std::span<const uint8_t> r) {
     if (next >= kEntrySlots) {
         FinishRead(false);
     } else {
-        m_link.SendPbRequest83(static_cast<uint16_t>(next));
+        m_link.RequestEntry(static_cast<uint16_t>(next));
         if (m_link.GetPace() == Pace::Specified) m_pacer.Pause(kEntryRequestExtraPauseMs);
     }
     return true;
@@ -97,7 +97,7 @@ void CSyncEngine::FinishRead(bool noEntries) {
     m_page.ShowBook(BookChange::Everything);
     m_bookComplete = true;
     m_watchdog.Arm(m_replyTimeoutMs);
-    m_link.SendCmd44();
+    m_link.EndSession();
     if (noEntries) {
         m_page.EnableControls(true);
         m_page.SetProgressPos(0);

@@ -161,8 +161,8 @@ void CSyncEngine::StartRead() {
 void CSyncEngine::StartWrite() {
     if (!CanStart()) return;
     BeginRun(false);
-    // Every entry the list shows is written, also one whose group slot has no name yet; member
-    // counts come from the list, so it is refreshed after.
+    // Every entry the list shows is written, also one whose group slot has no name yet: such a
+    // slot is named, and the list shows the whole book as it goes out.
     const bool named = !m_book.KeepStrayEntries().empty();
     m_page.EnableControls(false);
     m_page.ShowBook(named ? BookChange::Groups : BookChange::Entries);
@@ -184,7 +184,7 @@ void CSyncEngine::TraceIn(std::span<const uint8_t> bytes, std::string_view note)
 // of the other, so the phase is looked at again after each piece.
 void CSyncEngine::OnBlock(std::span<uint8_t> raw) {
     while (!raw.empty()) {
-        if (m_search.LinkPhase() == kPhaseFramed) {
+        if (m_search.Phase() == LinkPhase::Framed) {
             m_reader.Feed(raw, [this](std::span<const uint8_t> frame, bool checked) {
                 OnFrame(frame, checked);
             });
@@ -201,8 +201,8 @@ void CSyncEngine::OnBlock(std::span<uint8_t> raw) {
         // A flag alone carries no text: noise, not an answer to the probe.
         if (text.size() == 1 && text[0] == kFrameFlag) continue;
         TraceIn(text);
-        const int phase = m_search.LinkPhase();
-        if (phase == kPhaseProbing || phase == kPhaseModeSent) m_search.OnPhoneData(text);
+        const LinkPhase phase = m_search.Phase();
+        if (phase == LinkPhase::Probing || phase == LinkPhase::ModeSent) m_search.OnPhoneData(text);
     }
 }
 
@@ -241,7 +241,7 @@ void CSyncEngine::OnFrame(std::span<const uint8_t> frame, bool checked) {
         m_awaited.clear();
         return;
     }
-    if (!m_running || m_search.LinkPhase() != kPhaseFramed || m_awaited.empty()) {
+    if (!m_running || m_search.Phase() != LinkPhase::Framed || m_awaited.empty()) {
         TraceIn(frame, "ignored");
         return;
     }
@@ -306,7 +306,7 @@ bool CSyncEngine::OnModeReply() {
     m_handshakeStarted = true;
     m_page.SetProgressPos(3);
     if (m_isReading != 0) {
-        m_link.SendCmd3F();
+        m_link.RequestStatus();
     } else {
         m_writeDataPass = 0;
         m_groupMemberCounts.fill(0);
@@ -331,7 +331,7 @@ void CSyncEngine::OnModeRefused() {
         return;
     }
     m_handshakeStarted = false;
-    m_link.SendModeControl(1);
+    m_link.SwitchMode(1);
     Await();
     m_watchdog.Arm(m_replyTimeoutMs);
 }
@@ -352,7 +352,7 @@ bool CSyncEngine::OnStatus(uint8_t busy) {
     m_pacer.Pause(kStatusPollPauseMs);
     m_pacer.Do([this] {
         if (!m_running) return;
-        m_link.SendCmd3F();
+        m_link.RequestStatus();
         Await();
     });
     return true;
@@ -444,7 +444,7 @@ void CSyncEngine::Abandon(RunOutcome outcome, RunFailure cause) {
     WindDown();
     DropWaitingInput();
     if (m_port.IsOpen()) m_port.Close();
-    m_search.SetLinkPhase(kPhaseIdle);
+    m_search.SetPhase(LinkPhase::Idle);
     m_reader.Reset();
     if (outcome == RunOutcome::Failed) {
         m_failure.cause = cause;

@@ -169,7 +169,6 @@ private:
     void SendEntry(uint16_t entry);
     void SendNextGroupMembers(bool entriesSent);
     void StartDataPass(bool entriesSent);
-    void CountGroupMembers();
     void FinishWrite();
     void CompleteWrite();
 
@@ -201,7 +200,7 @@ private:
     uint8_t m_groupCursor = 0;
     uint16_t m_entryCursor = kNone16;
     int m_progressStep = 0;
-    std::array<uint16_t, kGroupSlots - 1> m_groupMemberCounts{};  // groups 1 to "Etc."
+    GroupCounts m_groupMemberCounts{};
 
     bool m_running = false;
     bool m_handshakeStarted = false;  // a mode-control reply was acted upon in this handshake

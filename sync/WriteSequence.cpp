@@ -33,7 +33,7 @@ std::string WriteStoppedMessage(PhoneHolds holds) {
 }
 
 void CSyncEngine::SendClearingSpeedDial(int element) {
-    m_link.SendNvWrite0413(m_book.MakeClearSpeedDialItem(element));
+    m_link.WriteSpeedDials(m_book.MakeClearSpeedDialItem(element));
 }
 
 bool CSyncEngine::OnItemEcho(std::span<const uint8_t> echo) {
@@ -49,16 +49,16 @@ bool CSyncEngine::OnItemEcho(std::span<const uint8_t> echo) {
             if (element + 1 < kSpeedDialSlots) {
                 SendClearingSpeedDial(element + 1);
             } else {
-                m_link.SendNvWrite(kItemSmsGroups, m_book.MakeSmsGroupItem(0));
+                m_link.WriteItem(kItemSmsGroups, m_book.MakeSmsGroupItem(0));
             }
             return true;
         }
         m_page.StepProgress();
         if (element + 1 < kSmsGroupSlots) {
-            m_link.SendNvWrite(kItemSmsGroups, m_book.MakeSmsGroupItem(element + 1));
+            m_link.WriteItem(kItemSmsGroups, m_book.MakeSmsGroupItem(element + 1));
         } else {
             const std::array<uint8_t, kEntrySlots> empty{};
-            m_link.SendPbBlock84(empty);
+            m_link.WriteFieldMasks(empty);
         }
         return true;
     }
@@ -66,7 +66,7 @@ bool CSyncEngine::OnItemEcho(std::span<const uint8_t> echo) {
     m_page.StepProgress();
     if (element < kSpeedDialSlots) {
         // Element j + 1 carries speed dial j + 2, as the read takes it.
-        m_link.SendNvWrite0413(m_book.MakeSpeedDialItem(element, element + 1));
+        m_link.WriteSpeedDials(m_book.MakeSpeedDialItem(element, element + 1));
     } else {
         FinishWrite();
     }
@@ -78,10 +78,10 @@ bool CSyncEngine::OnMaskEcho() {
         m_phoneHolds = PhoneHolds::NoEntries;
         m_page.StepProgress();
         m_groupCursor = 0;
-        m_link.SendPbRecord80(m_book.MakeClearGroupRecord(0));
+        m_link.WriteGroup(m_book.MakeClearGroupRecord(0));
     } else {
         m_phoneHolds = PhoneHolds::NewEntriesLessSpeedDials;
-        m_link.SendNvWrite0413(m_book.MakeSpeedDialItem(0, 1));
+        m_link.WriteSpeedDials(m_book.MakeSpeedDialItem(0, 1));
     }
     return true;
 }
@@ -92,7 +92,7 @@ bool CSyncEngine::OnGroupEcho() {
         // Slots 0 to 7 are cleared; the echo for slot 7 starts the entries.
         if (m_groupCursor < kGroupSlots) {
             ++m_groupCursor;
-            m_link.SendPbRecord80(m_book.MakeClearGroupRecord(m_groupCursor));
+            m_link.WriteGroup(m_book.MakeClearGroupRecord(m_groupCursor));
         } else {
             StartEntryPhase();
         }
@@ -100,10 +100,10 @@ bool CSyncEngine::OnGroupEcho() {
     }
     ++m_groupCursor;
     if (m_groupCursor < kGroupSlots) {
-        m_link.SendPbRecord80(
+        m_link.WriteGroup(
             m_book.MakeGroupRecord(m_groupCursor, m_groupMemberCounts[m_groupCursor - 1u]));
     } else {
-        m_link.SendPbBlock84(m_book.FieldMaskTable());
+        m_link.WriteFieldMasks(m_book.FieldMaskTable());
     }
     return true;
 }
@@ -134,7 +134,7 @@ void CSyncEngine::SendEntry(uint16_t entry) {
     const auto record = m_book.MakeEntryRecord(entry);
     if (record.empty()) return;
     m_entryCursor = entry;
-    m_link.SendPbRecord82(record);
+    m_link.WriteEntry(record);
 }
 
 bool CSyncEngine::OnEntryEcho() {
@@ -152,31 +152,10 @@ bool CSyncEngine::OnEntryEcho() {
 
 void CSyncEngine::StartDataPass(bool entriesSent) {
     m_page.SetProgressPos(kWriteDataPassPos);
-    if (entriesSent) CountGroupMembers();
+    if (entriesSent) m_groupMemberCounts = GroupMemberCounts(m_book);
     m_groupCursor = 0;
-    m_link.SendPbRecord80(m_book.MakeGroupRecord(0, 0));
+    m_link.WriteGroup(m_book.MakeGroupRecord(0, 0));
     m_writeDataPass = 1;
-}
-
-// Member counts come from the list's "Group" column, compared with the group names: the last
-// name that matches a row wins, so rows with an empty column count for the highest unused
-// slot, whose name is empty too. The handset expects exactly these counts.
-void CSyncEngine::CountGroupMembers() {
-    std::array<std::string, kGroupSlots - 1> names;  // groups 1 to "Etc.", as the counts
-    for (int g = kFirstNamedGroup; g <= kLastNamedGroup; ++g) {
-        PBGroup group;
-        if (m_book.GetGroup(g, group) != 0) names[g - 1u] = std::string(TextOf(group.name));
-    }
-    names[kEtcGroup - 1u] = std::string(kEtcName);
-    for (int row = 0; row < kEntrySlots; ++row) {
-        std::string text = m_page.GroupColumnText(row);
-        if (text.size() > kNameLen) text.resize(kNameLen);
-        int match = -1;
-        for (std::size_t k = 0; k < names.size(); ++k) {
-            if (text == names[k]) match = static_cast<int>(k);
-        }
-        if (match >= 0) ++m_groupMemberCounts[static_cast<std::size_t>(match)];
-    }
 }
 
 void CSyncEngine::FinishWrite() {
@@ -184,7 +163,7 @@ void CSyncEngine::FinishWrite() {
     m_phoneHolds = PhoneHolds::NewBook;
     m_page.SetProgressPos(kWriteProgressEnd);
     m_watchdog.Stop();
-    m_link.SendModeControl(2);
+    m_link.SwitchMode(2);
     m_writeFinishing = true;
     // The handset needs a moment to leave the framed mode before the port goes.
     m_pacer.Pause(kWriteEndPauseMs);

@@ -12,6 +12,6 @@ namespace numora {
 
 // The Latin-1 bytes that stand for one character (a Unicode code point), or nothing when it has
 // no form. A combining mark has an empty form: the letter before it stands for both.
-std::optional<std::string> NearestLatin1(char32_t cp);
+[[nodiscard]] std::optional<std::string> NearestLatin1(char32_t cp);
 
 }  // namespace numora

@@ -80,30 +80,23 @@ std::string Latin1ToUtf8(std::string_view bytes) {
     return out;
 }
 
+char32_t NextCodePoint(std::string_view s, std::size_t& at) {
+    const auto lead = static_cast<uint8_t>(s[at++]);
+    if (lead < 0x80) return lead;
+    const int more = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
+    char32_t cp = lead & (0x3Fu >> more);
+    for (int k = 0; k < more; ++k) {
+        if (at >= s.size() || (static_cast<uint8_t>(s[at]) & 0xC0) != 0x80) return 0xFFFD;
+        cp = (cp << 6) | (static_cast<uint8_t>(s[at++]) & 0x3Fu);
+    }
+    return more == 0 ? 0xFFFD : cp;  // a stray continuation byte
+}
+
 std::string Utf8ToLatin1(std::string_view s, int* lost) {
     std::string out;
     int missing = 0;
     for (std::size_t i = 0; i < s.size();) {
-        const auto b = static_cast<uint8_t>(s[i]);
-        std::size_t len = 1;
-        uint32_t cp = b;
-        if (b >= 0xF0) {
-            len = 4;
-            cp = b & 0x07u;
-        } else if (b >= 0xE0) {
-            len = 3;
-            cp = b & 0x0Fu;
-        } else if (b >= 0xC0) {
-            len = 2;
-            cp = b & 0x1Fu;
-        } else if (b >= 0x80) {
-            cp = 0xFFFD;  // a stray continuation byte
-        }
-        if (i + len > s.size()) len = s.size() - i;
-        for (std::size_t k = 1; k < len; ++k) {
-            cp = (cp << 6) | (static_cast<uint8_t>(s[i + k]) & 0x3Fu);
-        }
-        i += len;
+        const char32_t cp = NextCodePoint(s, i);
         if (const auto form = NearestLatin1(cp)) {
             out += *form;
             if (cp > 0xFF) ++missing;

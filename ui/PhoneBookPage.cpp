@@ -16,9 +16,9 @@
 #include <QStyle>
 #include <algorithm>
 
-#include "book/ListText.h"
 #include "book/MediaLists.h"
 #include "browse/BookFigures.h"
+#include "browse/ListText.h"
 #include "history/BookHistory.h"
 #include "sync/HandsetFiles.h"
 #include "sync/WriteGuard.h"
@@ -585,12 +585,6 @@ void PhoneBookPage::ShowSelectedEntry() {
 
 void PhoneBookPage::SelectFirstFilterItem() {
     if (m_filterCombo->count() > 0) m_filterCombo->setCurrentIndex(0);
-}
-
-std::string PhoneBookPage::GroupColumnText(int row) const {
-    std::string text = ToBytes(m_list->CellText(row, col::kGroup));
-    if (text.size() > kNameLen) text.resize(kNameLen);
-    return text;
 }
 
 void PhoneBookPage::Repaint() {

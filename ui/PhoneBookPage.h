@@ -15,10 +15,10 @@
 #include <utility>
 
 #include "book/PBData.h"
-#include "book/PbFileCommands.h"
 #include "browse/BookSearch.h"
 #include "browse/RowOrder.h"
 #include "link/PortSearch.h"
+#include "page/PbFileCommands.h"
 #include "sync/PhoneSession.h"
 #include "ui/DialogUnits.h"
 #include "ui/PageLayout.h"
@@ -101,7 +101,6 @@ public:
     void ClearForm() override;
     void ShowSelectedEntry() override;
     void ShowBook(BookChange change) override;
-    std::string GroupColumnText(int row) const override;
     void Repaint() override;
     void PortStatus(int code, int port) override;
     void CloseSearchDialog() override;

@@ -10,7 +10,7 @@
 #include <functional>
 #include <optional>
 
-#include "book/PbFileCommands.h"
+#include "page/PbFileCommands.h"
 
 namespace numora {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <array>
 
-#include "book/ListText.h"
+#include "browse/ListText.h"
 #include "ui/DialogUnits.h"
 #include "ui/Modal.h"
 #include "ui/PhoneBookPage.h"

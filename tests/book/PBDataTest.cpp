@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "formats/BookJson.h"
 #include "book/Records.h"
+#include "formats/BookJson.h"
 #include "support/BookBuilder.h"
 
 namespace numora {
@@ -170,6 +170,35 @@ TEST(BookTest, SpeedDialLookupGivesTheLowestNumber) {
     book.SetSpeedDial(1, 4, kFax);  // number 1 is never assignable
     book.SetSpeedDial(21, 4, kFax);
     EXPECT_EQ(book.FindSpeedDial(4, kFax), -1);
+}
+
+// Members are counted by name. Entries of groups of equal names count for the higher slot;
+// empty slots count for the highest group slot among 1 to 5 not in use, or nowhere when all are.
+TEST(BookTest, GroupMembersAreCountedByName) {
+    struct Case {
+        const char* what;
+        std::vector<std::pair<int, const char*>> groups;  // slot, name
+        std::vector<int> entryGroups;                     // one entry each
+        GroupCounts counts;
+    };
+    const std::vector<Case> cases = {
+        {"distinct names", {{2, "Friends"}}, {2, 2, kEtcGroup}, {0, 2, 0, 0, 297, 1}},
+        {"equal names", {{3, "Family"}, {4, "Family"}}, {3, 4, 4}, {0, 0, 0, 3, 297, 0}},
+        {"a prefix is another name", {{3, "Family"}, {4, "Fam"}}, {3, 4}, {0, 0, 1, 1, 298, 0}},
+        {"every slot in use",
+         {{1, "A"}, {2, "B"}, {3, "C"}, {4, "D"}, {5, "E"}},
+         {1, 5, kEtcGroup},
+         {1, 0, 0, 0, 1, 1}},
+    };
+    for (const Case& c : cases) {
+        CPBData book;
+        for (const auto& [slot, name] : c.groups)
+            book.SetGroup(slot, name);
+        int slot = 0;
+        for (const int g : c.entryGroups)
+            AddEntry(book, slot++, "Someone", static_cast<uint8_t>(g));
+        EXPECT_EQ(GroupMemberCounts(book), c.counts) << c.what;
+    }
 }
 
 TEST(BookTest, SmsGroupResetKeepsTheFixedGroupsNames) {

@@ -2,43 +2,19 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
-#include "formats/BookJson.h"
-#include "book/PbFileCommands.h"
 #include "book/Records.h"
+#include "formats/BookJson.h"
 #include "support/BookBuilder.h"
-#include "support/FakeBookPage.h"
 
 namespace numora {
 namespace {
 
 using test::AddEntry;
 using test::Members;
-
-// Files in memory, with the dialogs answered by the test.
-struct MemoryFiles : IFileAccess {
-    std::optional<std::string> ChooseOpenPath() override { return chosen; }
-    std::optional<std::string> ChooseSavePath() override { return chosen; }
-    ReadResult ReadAll(const std::string& path, std::vector<uint8_t>& bytes) override {
-        const auto it = files.find(path);
-        if (it == files.end()) return ReadResult::Failed;
-        if (it->second.size() > kMaxBookFileBytes) return ReadResult::TooLarge;
-        bytes = it->second;
-        return ReadResult::Done;
-    }
-    bool Save(const std::string& path, std::span<const uint8_t> bytes, FileReaders) override {
-        if (readOnly) return false;
-        files[path].assign(bytes.begin(), bytes.end());
-        return true;
-    }
-
-    std::optional<std::string> chosen = "book.pb";
-    std::map<std::string, std::vector<uint8_t>> files;
-    bool readOnly = false;
-};
+using test::RichBook;
 
 std::vector<uint8_t> Save(CPBData& book) {
     std::vector<uint8_t> out;
@@ -49,35 +25,6 @@ std::vector<uint8_t> Save(CPBData& book) {
 CPBData Load(const std::vector<uint8_t>& bytes) {
     CPBData book;
     ReadPbRecords(book, bytes, nullptr);
-    return book;
-}
-
-// A book with something in every table, some of it at the edges of what fits.
-CPBData RichBook() {
-    CPBData book;
-    book.SetSmsGroupName(0, "Family SMS");
-    book.SetSmsGroupName(2, "Sixteen chars!!!");
-    book.SetSmsGroupName(4, "Last");
-    book.SetGroup(1, "Family");
-    book.SetGroup(3, "Work");
-    book.SetGroup(5, "\xC9quipe");
-    for (int slot : {40, 3, 299})
-        AddEntry(book, slot, "Fam", 1);
-    AddEntry(book, 0, "Boss", 3, std::string(32, '7'));
-    AddEntry(book, 150, "Team", 5, "*22810");
-    AddEntry(book, 77, "Misc", kEtcGroup, "");
-    PBEntry e;
-    book.GetEntry(77, e);
-    SetText(e.email, std::string(48, 'm'));
-    SetText(e.wireless, "wap.example");
-    SetText(e.memo, "memo text");
-    e.secret = 1;
-    e.ringer = 104;
-    e.msgRinger = 302;
-    book.SetEntry(e);
-    book.SetSpeedDial(2, 40, kMobile);
-    book.SetSpeedDial(20, 0, kMobile);
-    book.SetSpeedDial(9, 77, kFax);  // a number the entry does not have: kept as it is
     return book;
 }
 
@@ -291,121 +238,6 @@ TEST(PbFileTest, SavingClampsDownloadedCodesInTheBook) {
     const auto bytes = Save(book);
     EXPECT_EQ(book.Entry(1).ringer, 0xFFFF);
     EXPECT_EQ(Le16(bytes, 5 * 168 + 24 + entryrec::kRinger), 0xFFFF);
-}
-
-TEST(PbFileTest, FileOpenReportsAndUnlocksWhateverHappens) {
-    MemoryFiles files;
-    CPBData source = RichBook();
-    files.files["book.pb"] = Save(source);
-    files.files["empty.pb"] = {};
-
-    CPBData book;
-    test::FakeBookPage page(&book);
-    ASSERT_TRUE(FileOpen(book, page, files).has_value());
-    EXPECT_EQ(page.messages, (std::vector<std::string>{"File read completed!"}));
-    EXPECT_EQ(page.rangeHi, static_cast<int>(files.files["book.pb"].size()) + 4);
-    EXPECT_EQ(page.maxProgress, page.rangeHi);
-    EXPECT_EQ(page.progress, 0);
-    EXPECT_TRUE(page.enabled);
-    EXPECT_TRUE(page.Called("ClearForm") && page.Called("ShowBook(Everything)"));
-    EXPECT_EQ(BookToJson(book), BookToJson(source));
-
-    // An empty file empties the book and completes, but says what it is.
-    files.chosen = "empty.pb";
-    page.messages.clear();
-    ASSERT_TRUE(FileOpen(book, page, files).has_value());
-    EXPECT_EQ(page.messages,
-              (std::vector<std::string>{"File read completed!",
-                                        "The file is empty: it holds no phone book."}));
-    EXPECT_EQ(book.CountUsedEntries(), 0);
-
-    // A file that cannot be read leaves the book alone and removes the work file; one larger
-    // than any book also says why.
-    CPBData kept = RichBook();
-    const std::string before = BookToJson(kept);
-    files.chosen = "missing.pb";
-    page.messages.clear();
-    EXPECT_FALSE(FileOpen(kept, page, files).has_value());
-    EXPECT_EQ(page.messages, (std::vector<std::string>{"File open failed!"}));
-    EXPECT_EQ(page.workFileDeletes, 1);
-    EXPECT_TRUE(page.enabled);
-    EXPECT_EQ(BookToJson(kept), before);
-    files.files["huge.pb"].assign(kMaxBookFileBytes + 1, 0x26);
-    files.chosen = "huge.pb";
-    page.messages.clear();
-    EXPECT_FALSE(FileOpen(kept, page, files).has_value());
-    EXPECT_EQ(page.messages,
-              (std::vector<std::string>{"File open failed!", std::string(kFileTooLarge)}));
-    EXPECT_EQ(BookToJson(kept), before);
-
-    // Bytes that hold no phone book are refused; the book stays.
-    files.files["noise.pb"] = std::vector<uint8_t>(4000, 0x41);
-    files.chosen = "noise.pb";
-    page.messages.clear();
-    EXPECT_FALSE(FileOpen(kept, page, files).has_value());
-    ASSERT_EQ(page.messages.size(), 2u);
-    EXPECT_EQ(page.messages[0], "File open failed!");
-    EXPECT_NE(page.messages[1].find("not a phone-book file"), std::string::npos);
-    EXPECT_EQ(BookToJson(kept), before);
-    EXPECT_TRUE(page.enabled);
-
-    // A damaged file loads what it can and says, after the completion, what it skipped.
-    auto cut = files.files["book.pb"];
-    cut.resize(cut.size() - 50);
-    files.files["cut.pb"] = cut;
-    files.chosen = "cut.pb";
-    page.messages.clear();
-    const auto report = FileOpen(kept, page, files);
-    ASSERT_TRUE(report.has_value());
-    EXPECT_TRUE(report->truncated);
-    ASSERT_EQ(page.messages.size(), 2u);
-    EXPECT_EQ(page.messages[0], "File read completed!");
-    EXPECT_NE(page.messages[1].find("cut short"), std::string::npos);
-
-    // Cancelling the dialog says nothing.
-    files.chosen.reset();
-    page.messages.clear();
-    EXPECT_FALSE(FileOpen(kept, page, files).has_value());
-    EXPECT_TRUE(page.messages.empty());
-    EXPECT_TRUE(page.enabled);
-}
-
-TEST(PbFileTest, FileSaveReportsEachOutcome) {
-    MemoryFiles files;
-    CPBData book = RichBook();
-    test::FakeBookPage page(&book);
-    EXPECT_TRUE(FileSave(book, page, files));
-    EXPECT_EQ(page.messages, (std::vector<std::string>{"File save completed!"}));
-    EXPECT_EQ(page.maxProgress, 32600);
-    EXPECT_EQ(page.progress, 0);
-
-    // Unwritable: nothing changes, not even the codes.
-    CPBData codes;
-    AddEntry(codes, 2, "x", kEtcGroup);
-    PBEntry e;
-    codes.GetEntry(2, e);
-    e.ringer = 150;
-    codes.SetEntry(e);
-    files.readOnly = true;
-    page.messages.clear();
-    EXPECT_FALSE(FileSave(codes, page, files));
-    EXPECT_EQ(page.messages, (std::vector<std::string>{"File save failed!"}));
-    EXPECT_EQ(codes.Entry(2).ringer, 150);
-
-    // A chain naming an emptied slot stops the save before anything is written: the old file
-    // stays whole.
-    files.readOnly = false;
-    const auto good = files.files["book.pb"];
-    CPBData broken;
-    broken.SetGroup(2, "Broken");
-    AddEntry(broken, 8, "a", 2);
-    AddEntry(broken, 9, "b", 2);
-    broken.ResetEntry(8);  // leaves the chain 9 -> 8 pointing at an empty slot
-    page.messages.clear();
-    EXPECT_FALSE(FileSave(broken, page, files));
-    EXPECT_EQ(page.messages, (std::vector<std::string>{"File Save Error!"}));
-    EXPECT_EQ(files.files["book.pb"], good);
-    EXPECT_TRUE(page.enabled);
 }
 
 }  // namespace

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "book/ListText.h"
 #include "browse/BookFigures.h"
 #include "browse/BookSearch.h"
+#include "browse/ListText.h"
 #include "browse/RowOrder.h"
 #include "support/BookBuilder.h"
 

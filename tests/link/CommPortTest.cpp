@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "link/FrameCodec.h"
+
 namespace numora {
 namespace {
 
@@ -45,7 +47,7 @@ Bytes Pattern(std::size_t n, uint8_t seed) {
     Bytes b(n);
     for (std::size_t k = 0; k < n; ++k) {
         b[k] = static_cast<uint8_t>(seed + k * 7);
-        if (b[k] == CCommPort::kFrameFlag) b[k] = 0;
+        if (b[k] == kFrameFlag) b[k] = 0;
     }
     return b;
 }
@@ -130,7 +132,7 @@ TEST_F(CommPortTest, AFrameGoesOnAtItsFlagWithoutWaitingForQuiet) {
     ASSERT_TRUE(port.Open(m_slavePath, 115200));
     port.SetQuietMs(3000);
     Bytes burst = Pattern(40, 3);
-    burst[19] = CCommPort::kFrameFlag;  // one frame, then the start of the next
+    burst[19] = kFrameFlag;  // one frame, then the start of the next
     HandsetWrites(burst);
     ASSERT_TRUE(WaitUntil([&] { return !blocks.empty(); }));
     EXPECT_EQ(blocks[0], Bytes(burst.begin(), burst.begin() + 20));

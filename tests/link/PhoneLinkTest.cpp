@@ -57,36 +57,36 @@ struct PhoneLinkTest : ::testing::Test {
 TEST_F(PhoneLinkTest, RequestsGoOutAtFullLengthWithZeroPadding) {
     struct Case {
         std::string what;
-        std::function<int()> send;
+        std::function<bool()> send;
         Bytes packet;
     };
     Bytes mask(300, 0x03);
     Bytes maskPacket(301, 0x03);
     maskPacket[0] = 0x84;
     const std::vector<Case> cases = {
-        {"NvRead", [&] { return link.SendNvRead(0x0413, 5); },
+        {"NvRead", [&] { return link.RequestItem(0x0413, 5); },
          Packet({0x26, 0x13, 0x04, 0x05}, 133)},
-        {"NvRead keeps the low 16 bits", [&] { return link.SendNvRead(0x100DD, 0); },
+        {"NvRead keeps the low 16 bits", [&] { return link.RequestItem(0x100DD, 0); },
          Packet({0x26, 0xDD, 0x00, 0x00}, 133)},
-        {"GroupRead", [&] { return link.SendPbRecordRequest81(7); }, Packet({0x81, 0x07}, 344)},
-        {"EntryRequest", [&] { return link.SendPbRequest83(0x0102); },
+        {"GroupRead", [&] { return link.RequestGroup(7); }, Packet({0x81, 0x07}, 344)},
+        {"EntryRequest", [&] { return link.RequestEntry(0x0102); },
          Packet({0x83, 0x02, 0x01}, 344)},
-        {"MaskRead", [&] { return link.SendPbRequest85(); }, Packet({0x85}, 301)},
-        {"ModeControl", [&] { return link.SendModeControl(2); }, Bytes{0x29, 0x02, 0x00}},
-        {"Status", [&] { return link.SendCmd3F(); }, Bytes{0x3F}},
-        {"End", [&] { return link.SendCmd44(); }, Bytes{0x44}},
-        {"MaskWrite", [&] { return link.SendPbBlock84(mask); }, maskPacket},
+        {"MaskRead", [&] { return link.RequestFieldMasks(); }, Packet({0x85}, 301)},
+        {"ModeControl", [&] { return link.SwitchMode(2); }, Bytes{0x29, 0x02, 0x00}},
+        {"Status", [&] { return link.RequestStatus(); }, Bytes{0x3F}},
+        {"End", [&] { return link.EndSession(); }, Bytes{0x44}},
+        {"MaskWrite", [&] { return link.WriteFieldMasks(mask); }, maskPacket},
     };
     for (const auto& c : cases) {
         port.writes.clear();
-        EXPECT_EQ(c.send(), 1) << c.what;
+        EXPECT_TRUE(c.send()) << c.what;
         EXPECT_EQ(OnlyPacket(), c.packet) << c.what;
     }
 }
 
 TEST_F(PhoneLinkTest, WritesFillCodeAndItemIntoTheCallersBuffer) {
     Bytes item(133, 0xAA);
-    EXPECT_EQ(link.SendNvWrite(0x0414, item), 1);
+    EXPECT_TRUE(link.WriteItem(0x0414, item));
     EXPECT_EQ(item[0], 0x27);
     EXPECT_EQ(item[1], 0x14);
     EXPECT_EQ(item[2], 0x04);
@@ -95,7 +95,7 @@ TEST_F(PhoneLinkTest, WritesFillCodeAndItemIntoTheCallersBuffer) {
 
     port.writes.clear();
     Bytes speedDial(140, 0x11);  // longer than the request: only 133 bytes go out
-    EXPECT_EQ(link.SendNvWrite0413(speedDial), 1);
+    EXPECT_TRUE(link.WriteSpeedDials(speedDial));
     Bytes expected(speedDial.begin(), speedDial.begin() + 133);
     expected[0] = 0x27;
     expected[1] = 0x13;
@@ -104,13 +104,13 @@ TEST_F(PhoneLinkTest, WritesFillCodeAndItemIntoTheCallersBuffer) {
 
     port.writes.clear();
     Bytes group(344, 0x22);
-    EXPECT_EQ(link.SendPbRecord80(group), 1);
+    EXPECT_TRUE(link.WriteGroup(group));
     EXPECT_EQ(group[0], 0x80);
     EXPECT_EQ(OnlyPacket(), group);
 
     port.writes.clear();
     Bytes entry(344, 0x33);
-    EXPECT_EQ(link.SendPbRecord82(entry), 1);
+    EXPECT_TRUE(link.WriteEntry(entry));
     EXPECT_EQ(entry[0], 0x82);
     EXPECT_EQ(OnlyPacket(), entry);
 }
@@ -119,11 +119,11 @@ TEST_F(PhoneLinkTest, ShortCallerBuffersAreRefusedWithoutWriting) {
     Bytes item(132);
     Bytes record(343);
     Bytes mask(299);
-    EXPECT_EQ(link.SendNvWrite(0x0414, item), 2);
-    EXPECT_EQ(link.SendNvWrite0413(item), 2);
-    EXPECT_EQ(link.SendPbRecord80(record), 2);
-    EXPECT_EQ(link.SendPbRecord82(record), 2);
-    EXPECT_EQ(link.SendPbBlock84(mask), 2);
+    EXPECT_FALSE(link.WriteItem(0x0414, item));
+    EXPECT_FALSE(link.WriteSpeedDials(item));
+    EXPECT_FALSE(link.WriteGroup(record));
+    EXPECT_FALSE(link.WriteEntry(record));
+    EXPECT_FALSE(link.WriteFieldMasks(mask));
     EXPECT_TRUE(port.writes.empty());
     EXPECT_EQ(item[0], 0);  // untouched
 }
@@ -133,7 +133,7 @@ TEST_F(PhoneLinkTest, PasswordIsTheModelNumberAndItsMirror) {
     EXPECT_EQ(std::string(p.begin(), p.begin() + 4), "5507");
     EXPECT_TRUE(std::equal(p.begin(), p.begin() + 4, p.rbegin()));
 
-    EXPECT_EQ(link.SendPassword(), 1);
+    EXPECT_TRUE(link.SendPassword());
     Bytes expected{0x46};
     expected.insert(expected.end(), p.begin(), p.end());
     EXPECT_EQ(OnlyPacket(), expected);
@@ -146,7 +146,7 @@ TEST_F(PhoneLinkTest, PasswordIsTheModelNumberAndItsMirror) {
 
 TEST_F(PhoneLinkTest, EntryRequestsAndWritesHoldLaterStepsWithoutBlocking) {
     std::vector<int64_t> stepTimes;
-    pacer.Do([&] { link.SendPbRequest83(0x0102); });
+    pacer.Do([&] { link.RequestEntry(0x0102); });
     EXPECT_EQ(port.writes.size(), 1u);  // written at once, the call did not wait
     pacer.Do([&] { stepTimes.push_back(clock.NowMs()); });
     clock.Advance(149);
@@ -155,34 +155,34 @@ TEST_F(PhoneLinkTest, EntryRequestsAndWritesHoldLaterStepsWithoutBlocking) {
     EXPECT_EQ(stepTimes, (std::vector<int64_t>{150}));
 
     Bytes entry(344);
-    pacer.Do([&] { link.SendPbRecord82(entry); });
+    pacer.Do([&] { link.WriteEntry(entry); });
     pacer.Do([&] { stepTimes.push_back(clock.NowMs()); });
     clock.RunUntilIdle();
     EXPECT_EQ(stepTimes, (std::vector<int64_t>{150, 250}));
 }
 
-TEST_F(PhoneLinkTest, FailedWritesGiveTwoAndStillPause) {
+TEST_F(PhoneLinkTest, FailedWritesGiveFalseAndStillPause) {
     port.refuse = true;
     Bytes item(133);
     Bytes record(344);
     Bytes mask(300);
-    EXPECT_EQ(link.SendNvRead(0x0413, 0), 2);
-    EXPECT_EQ(link.SendNvWrite(0x0414, item), 2);
-    EXPECT_EQ(link.SendModeControl(1), 2);
-    EXPECT_EQ(link.SendCmd3F(), 2);
-    EXPECT_EQ(link.SendCmd44(), 2);
-    EXPECT_EQ(link.SendPassword(), 2);
-    EXPECT_EQ(link.SendPbRecord80(record), 2);
-    EXPECT_EQ(link.SendPbRecordRequest81(0), 2);
-    EXPECT_EQ(link.SendPbBlock84(mask), 2);
-    EXPECT_EQ(link.SendPbRequest85(), 2);
+    EXPECT_FALSE(link.RequestItem(0x0413, 0));
+    EXPECT_FALSE(link.WriteItem(0x0414, item));
+    EXPECT_FALSE(link.SwitchMode(1));
+    EXPECT_FALSE(link.RequestStatus());
+    EXPECT_FALSE(link.EndSession());
+    EXPECT_FALSE(link.SendPassword());
+    EXPECT_FALSE(link.WriteGroup(record));
+    EXPECT_FALSE(link.RequestGroup(0));
+    EXPECT_FALSE(link.WriteFieldMasks(mask));
+    EXPECT_FALSE(link.RequestFieldMasks());
     EXPECT_FALSE(pacer.Paused());
 
-    EXPECT_EQ(link.SendPbRequest83(5), 2);
+    EXPECT_FALSE(link.RequestEntry(5));
     EXPECT_TRUE(pacer.Paused());
     clock.Advance(150);
     EXPECT_FALSE(pacer.Paused());
-    EXPECT_EQ(link.SendPbRecord82(record), 2);
+    EXPECT_FALSE(link.WriteEntry(record));
     EXPECT_TRUE(pacer.Paused());
 }
 
@@ -253,7 +253,7 @@ TEST(RefusesRequest, ARefusalNamesTheRequestOrNothing) {
 }
 
 TEST_F(PhoneLinkTest, ResendRepeatsThePacketAndItsPause) {
-    link.SendPbRequest83(0x0102);
+    link.RequestEntry(0x0102);
     const std::vector<uint8_t> first = port.writes.back();
     const std::vector<uint8_t> request = link.LastRequest();
     clock.Advance(kEntryRequestPauseMs);

@@ -88,7 +88,7 @@ TEST_F(SimTest, AtLinesAreAnsweredInEitherMode) {
     EXPECT_EQ(received, Text("\r\nOK\r\n"));
     EXPECT_TRUE(sim.Framed());
     received.clear();
-    link.SendModeControl(1);
+    link.SwitchMode(1);
     EXPECT_EQ(OnlyReply(), (Bytes{0x29, 0x01, 0x00}));
 
     Feed(Text("At$ChKp\r"));  // every run probes again
@@ -104,16 +104,16 @@ TEST_F(SimTest, AtLinesAreAnsweredInEitherMode) {
 
 TEST_F(SimTest, AFrameIsAnsweredInAtModeToo) {
     // Every newly opened port gets End first, whatever mode the handset is in.
-    link.SendCmd44();
+    link.EndSession();
     EXPECT_EQ(OnlyReply(), (Bytes{0x44}));
     EXPECT_FALSE(sim.Framed());
 }
 
 TEST_F(SimTest, HandshakeRequestsGetTheirAnswers) {
     SwitchToFramedMode();
-    link.SendModeControl(1);
+    link.SwitchMode(1);
     EXPECT_EQ(OnlyReply(), (Bytes{0x29, 0x01, 0x00}));
-    link.SendCmd3F();
+    link.RequestStatus();
     EXPECT_EQ(OnlyReply(), (Bytes{0x3F, 0x00}));
     link.SendPassword();
     EXPECT_EQ(OnlyReply(), (Bytes{0x46, 0x01}));
@@ -124,12 +124,12 @@ TEST_F(SimTest, HandshakeRequestsGetTheirAnswers) {
     sim.SetPassword(other);  // --password
     link.SendPassword();
     EXPECT_EQ(OnlyReply(), (Bytes{0x46, 0x01}));
-    link.SendModeControl(2);
+    link.SwitchMode(2);
     EXPECT_EQ(OnlyReply(), (Bytes{0x29, 0x02, 0x00}));
     EXPECT_FALSE(sim.Framed());
 
     SwitchToFramedMode();
-    link.SendCmd44();
+    link.EndSession();
     EXPECT_EQ(OnlyReply(), (Bytes{0x44}));
     EXPECT_FALSE(sim.Framed());
 
@@ -148,13 +148,13 @@ TEST_F(SimTest, DamagedOrShortFramesGetNoAnswer) {
     EXPECT_EQ(sim.Requests(), 0);
 
     // A slot outside the tables is answered with an empty record.
-    link.SendPbRequest83(0xFFFF);
+    link.RequestEntry(0xFFFF);
     EXPECT_EQ(OnlyReply(), Packet({0x83, 0xFF, 0xFF}, 344));
 
     // A frame longer than any request is thrown away up to its flag; the next one is answered.
     Feed(Bytes(5000, 0x41));
     Feed(Bytes{0x7E});
-    link.SendCmd3F();
+    link.RequestStatus();
     EXPECT_EQ(OnlyReply(), (Bytes{0x3F, 0x00}));
 }
 
@@ -196,18 +196,18 @@ struct RequestFaultTest : SimFaultTest {
 };
 
 TEST_F(RequestFaultTest, FaultsHitTheNumberedRequests) {
-    link.SendModeControl(1);  // 1: answered
+    link.SwitchMode(1);  // 1: answered
     EXPECT_EQ(OnlyReply(), (Bytes{0x29, 0x01, 0x00}));
-    link.SendModeControl(1);  // 2: refused with the request
+    link.SwitchMode(1);  // 2: refused with the request
     EXPECT_EQ(OnlyReply(), (Bytes{0x18, 0x29, 0x01, 0x00}));
 
     Bytes entry = Packet({0x82, 7, 0, 0, 1}, 344);
     entry[entryrec::kName] = 'Z';
-    link.SendPbRecord82(entry);  // 3: carried out, echo lost
+    link.WriteEntry(entry);  // 3: carried out, echo lost
     EXPECT_TRUE(received.empty());
     EXPECT_EQ(sim.Tables().entries[7][entryrec::kName], 'Z');
 
-    link.SendPbRequest83(7);  // 4: damaged on the way, FCS of the sound reply
+    link.RequestEntry(7);  // 4: damaged on the way, FCS of the sound reply
     auto garbled = Replies(false);
     ASSERT_EQ(garbled.size(), 1u);
     Bytes sound = entry;
@@ -222,13 +222,13 @@ TEST_F(RequestFaultTest, FaultsHitTheNumberedRequests) {
     EXPECT_EQ(tail,
               (Bytes{static_cast<uint8_t>(fcs & 0xFF), static_cast<uint8_t>(fcs >> 8), 0x7E}));
 
-    link.SendCmd3F();  // 5: answered
+    link.RequestStatus();  // 5: answered
     EXPECT_EQ(OnlyReply(), (Bytes{0x3F, 0x00}));
-    link.SendCmd3F();  // 6: the handset hangs up
+    link.RequestStatus();  // 6: the handset hangs up
     EXPECT_TRUE(received.empty());
     EXPECT_EQ(hangups, 1);
     EXPECT_TRUE(sim.HungUp());
-    link.SendCmd3F();
+    link.RequestStatus();
     Feed(Text("at$CHKP\r"));
     EXPECT_TRUE(received.empty());
     EXPECT_EQ(sim.Requests(), 6);
@@ -252,15 +252,15 @@ struct WireFaultTest : SimFaultTest {
 };
 
 TEST_F(WireFaultTest, RepliesComeTwiceSplitOrWithABadCheckSequence) {
-    link.SendModeControl(1);  // 1: twice, back to back
+    link.SwitchMode(1);  // 1: twice, back to back
     EXPECT_EQ(Replies(), (std::vector<Bytes>{{0x29, 0x01, 0x00}, {0x29, 0x01, 0x00}}));
-    link.SendCmd3F();  // 2: two halves with the pause between them
+    link.RequestStatus();  // 2: two halves with the pause between them
     const Bytes whole = ReplyFrame(Bytes{0x3F, 0x00});
     EXPECT_EQ(gaps, (std::vector<int>{1500}));
     EXPECT_EQ(gapAt, (std::vector<std::size_t>{whole.size() / 2}));
     EXPECT_EQ(received, whole);
     received.clear();
-    link.SendCmd3F();  // 3: the packet intact, its check sequence not
+    link.RequestStatus();  // 3: the packet intact, its check sequence not
     const auto bad = Replies(false);
     ASSERT_EQ(bad.size(), 1u);
     EXPECT_EQ(bad[0], (Bytes{0x3F, 0x00}));
@@ -304,7 +304,7 @@ TEST_F(SimTest, TheTraceNumbersRequestsAndNamesThem) {
                         std::string(name) + " " + std::to_string(bytes.size()));
     });
     Feed(Text("at$CHKP\r"));
-    link.SendNvRead(kItemSpeedDials, 3);
+    link.RequestItem(kItemSpeedDials, 3);
     EXPECT_EQ(lines,
               (std::vector<std::string>{"in 0 AT text 7", "out 0 AT text 6",
                                         "in 1 NvRead 0x0413 133", "out 1 NvRead 0x0413 133"}));

@@ -72,7 +72,7 @@ public:
         test::FakeClock clock;
         CLinkPacer pacer(clock);
         CPhoneLink link(*this, pacer);
-        link.SendCmd3F();
+        link.RequestStatus();
         return Reply();
     }
 

@@ -51,6 +51,35 @@ inline CPBData LargestBook() {
     return book;
 }
 
+// A book with something in every table, some of it at the edges of what fits.
+inline CPBData RichBook() {
+    CPBData book;
+    book.SetSmsGroupName(0, "Family SMS");
+    book.SetSmsGroupName(2, "Sixteen chars!!!");
+    book.SetSmsGroupName(4, "Last");
+    book.SetGroup(1, "Family");
+    book.SetGroup(3, "Work");
+    book.SetGroup(5, "\xC9quipe");
+    for (int slot : {40, 3, 299})
+        AddEntry(book, slot, "Fam", 1);
+    AddEntry(book, 0, "Boss", 3, std::string(32, '7'));
+    AddEntry(book, 150, "Team", 5, "*22810");
+    AddEntry(book, 77, "Misc", kEtcGroup, "");
+    PBEntry e;
+    book.GetEntry(77, e);
+    SetText(e.email, std::string(48, 'm'));
+    SetText(e.wireless, "wap.example");
+    SetText(e.memo, "memo text");
+    e.secret = 1;
+    e.ringer = 104;
+    e.msgRinger = 302;
+    book.SetEntry(e);
+    book.SetSpeedDial(2, 40, kMobile);
+    book.SetSpeedDial(20, 0, kMobile);
+    book.SetSpeedDial(9, 77, kFax);  // a number the entry does not have: kept as it is
+    return book;
+}
+
 // Member slots of a group in chain order.
 inline std::vector<int> Members(const CPBData& book, int g) {
     std::vector<int> out;

@@ -1,23 +1,17 @@
 // A page for the tests of the book's file commands: remembers every call, every message box and
-// the progress bar, and keeps the list's "Group" column the way the real list fills it for the
-// "All" view.
+// the progress bar.
 #pragma once
 
-#include <array>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "book/ListText.h"
-#include "book/PBData.h"
-#include "book/PbFileCommands.h"
+#include "page/PbFileCommands.h"
 
 namespace numora::test {
 
 class FakeBookPage : public IFileView {
 public:
-    explicit FakeBookPage(const CPBData* book = nullptr) : m_book(book) {}
-
     void MessageBox(std::string_view text) override {
         messages.emplace_back(text);
         if (onMessage) onMessage(text);
@@ -36,19 +30,11 @@ public:
         enabled = enable;
         calls.push_back(enable ? "EnableControls(true)" : "EnableControls(false)");
     }
-    void ClearForm() override {
-        calls.push_back("ClearForm");
-        groupColumn.fill({});
-    }
+    void ClearForm() override { calls.push_back("ClearForm"); }
     void ShowBook(BookChange change) override {
         calls.push_back(change == BookChange::Entries  ? "ShowBook(Entries)"
                         : change == BookChange::Groups ? "ShowBook(Groups)"
                                                        : "ShowBook(Everything)");
-        groupColumn.fill({});
-        if (m_book == nullptr) return;
-        for (int i = 0; i < kEntrySlots; ++i) {
-            groupColumn[static_cast<std::size_t>(i)] = EntryRowTexts(*m_book, i)[col::kGroup];
-        }
     }
     void DeleteWorkFile() override {
         calls.push_back("DeleteWorkFile");
@@ -66,16 +52,12 @@ public:
     std::vector<std::string> messages;
     std::vector<std::string> calls;
     std::vector<int> positions;
-    std::array<std::string, kEntrySlots> groupColumn{};
     int rangeLo = 0;
     int rangeHi = 0;
     int progress = 0;
     int maxProgress = 0;
     int workFileDeletes = 0;
     bool enabled = true;
-
-private:
-    const CPBData* m_book;
 };
 
 }  // namespace numora::test

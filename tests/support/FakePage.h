@@ -12,12 +12,7 @@ namespace numora::test {
 
 class FakePage : public FakeBookPage, public ISessionView {
 public:
-    using FakeBookPage::FakeBookPage;
-
     void ShowSelectedEntry() override { calls.push_back("ShowSelectedEntry"); }
-    std::string GroupColumnText(int row) const override {
-        return groupColumn[static_cast<std::size_t>(row)];
-    }
     void PortStatus(int code, int port) override {
         statuses.push_back(std::to_string(code) + ":" + std::to_string(port));
     }

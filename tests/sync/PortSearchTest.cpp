@@ -67,7 +67,7 @@ struct Search : ::testing::Test {
         auto frame = EncodeFrame(packet);
         session->OnReceivedBlock(frame);
     }
-    int Phase() const { return session->Search().LinkPhase(); }
+    LinkPhase Phase() const { return session->Search().Phase(); }
 
     // Starts a run on COM3 and answers the probe and the mode switch.
     void Connect(bool reading) {
@@ -83,14 +83,14 @@ struct Search : ::testing::Test {
         clock.Advance(kFirstCommandPauseMs);
         Reply("\r\nOK\r\n");
         Reply("\r\nOK\r\n");
-        ASSERT_EQ(Phase(), kPhaseFramed);
+        ASSERT_EQ(Phase(), LinkPhase::Framed);
         ASSERT_EQ(port->LastPacket(), (std::vector<uint8_t>{0x29, 0x01, 0x00}));
         port->writes.clear();
     }
 
     test::FakeClock clock;
     CPBData book;
-    test::FakePage page{&book};
+    test::FakePage page;
     CMemoryProfile profile;
     std::unique_ptr<RecordingPort> port;
     std::unique_ptr<CPhoneSession> session;
@@ -187,7 +187,7 @@ TEST_F(Search, OkToTheProbeSwitchesModeAndRemembersThePort) {
 
     profile.SetString(kPortSection, kPortKey, "9");
     Reply("\r\nOK\r\n");
-    EXPECT_EQ(Phase(), kPhaseModeSent);
+    EXPECT_EQ(Phase(), LinkPhase::ModeSent);
     EXPECT_EQ(profile.GetString(kPortSection, kPortKey, ""), "3");
     EXPECT_TRUE(page.Called("CloseSearchDialog"));
     EXPECT_EQ(page.statuses, (std::vector<std::string>{"0:3", "2:3", "3:3"}));
@@ -203,7 +203,7 @@ TEST_F(Search, OnlyAnOkBeforeAnyZeroByteCountsAndFiveMissesMoveOn) {
     session->Engine().OnReadFromPhone();
     clock.Advance(kFirstCommandPauseMs);
     Reply(std::string_view("\0OK", 3));
-    EXPECT_EQ(Phase(), kPhaseProbing);
+    EXPECT_EQ(Phase(), LinkPhase::Probing);
     for (int i = 0; i < 3; ++i)
         Reply("ERROR");
     EXPECT_EQ(port->opened, (std::vector<std::string>{"COM3"}));

@@ -96,7 +96,7 @@ struct Rig {
 
     test::FakeClock clock;
     CPBData book;
-    test::FakePage page{&book};
+    test::FakePage page;
     CMemoryProfile profile;
     CHandsetSim sim;
     test::SimPort port;
@@ -273,7 +273,7 @@ TEST(SyncRunTest, EntriesOfAGroupTheHandsetHasNoNameForAreReadAndWrittenUnderGro
     Rig rig(tables);
     ASSERT_EQ(rig.Read(), RunOutcome::ReadCompleted);
     EXPECT_EQ(TextOf(rig.book.Group(3).name), "Group 3");
-    EXPECT_EQ(rig.page.GroupColumnText(7), "Group 3");
+    EXPECT_EQ(rig.book.Entry(7).group, 3);
 
     Rig blank(CPBData{});
     blank.book = rig.book;

@@ -65,6 +65,31 @@ TEST(HandsetTextTest, ImportedTextCountsEveryCharacterItChanges) {
     EXPECT_EQ(changed, 0);
 }
 
+// Broken UTF-8 gives U+FFFD and never swallows the byte that follows a cut sequence, so one
+// bad byte costs one character, not the next letter too.
+TEST(TextCodecTest, NextCodePointReadsOneSequenceAndStopsAtABrokenOne) {
+    struct Case {
+        std::string bytes;
+        char32_t cp;
+        std::size_t next;
+    };
+    const Case cases[] = {
+        {"A", U'A', 1},
+        {"\xC3\xA9", 0xE9, 2},
+        {"\xE2\x82\xAC", 0x20AC, 3},
+        {"\xF0\x9F\x98\x80", 0x1F600, 4},
+        {"\x80!", 0xFFFD, 1},     // a stray continuation byte
+        {"\xC3!", 0xFFFD, 1},     // cut short before a letter
+        {"\xE2\x82", 0xFFFD, 2},  // cut short by the end
+    };
+    for (const Case& c : cases) {
+        std::size_t at = 0;
+        EXPECT_EQ(NextCodePoint(c.bytes, at), c.cp) << c.bytes;
+        EXPECT_EQ(at, c.next) << c.bytes;
+    }
+    EXPECT_EQ(Utf8ToLatin1("\xC3!\xC3\xA9"), "?!\xE9");
+}
+
 // The decoder of builds without Qt: the Unicode forms and Latin-1, and nothing it cannot vouch
 // for (a legacy set is left to the platform's decoder, broken bytes are refused).
 TEST(CharsetsTest, TheBuiltInDecoderKnowsTheUnicodeFormsAndLatin1) {

@@ -10,7 +10,7 @@
 #include <optional>
 
 #include "UiTestSupport.h"
-#include "book/ListText.h"
+#include "browse/ListText.h"
 #include "sync/SyncEngine.h"
 #include "ui/PhoneBookPage.h"
 
@@ -315,14 +315,15 @@ private slots:
         QCOMPARE(rig->page.ProgressPos(), 0);
     }
 
-    void groupColumnFeedsTheWriteCount() {
+    void groupColumnShowsTheNameOfTheEntrysGroup() {
         rig->Load([](CPBData& book) {
             book.SetGroup(4, "A group name of16");
             AddEntry(book, 30, "Long", 4);
         });
-        QCOMPARE(rig->page.GroupColumnText(0), std::string("Family"));
-        QCOMPARE(rig->page.GroupColumnText(30).size(), std::size_t{16});
-        QCOMPARE(rig->page.GroupColumnText(2), std::string());
+        const ReportList* list = rig->page.List();
+        QCOMPARE(list->CellText(0, col::kGroup), QStringLiteral("Family"));
+        QCOMPARE(list->CellText(30, col::kGroup), QStringLiteral("A group name of1"));
+        QCOMPARE(list->CellText(2, col::kGroup), QString());
     }
 };
 

@@ -17,7 +17,7 @@
 #include <span>
 #include <vector>
 
-#include "book/ListText.h"
+#include "browse/ListText.h"
 #include "link/Port.h"
 #include "link/Profile.h"
 #include "support/BookBuilder.h"

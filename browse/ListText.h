@@ -1,5 +1,5 @@
 // What the phone book list shows: its columns, and the text of each cell of an entry's row.
-// The window's list, the printout and the command-line tool all take their texts from here.
+// The window's list and the printout take their texts from here.
 #pragma once
 
 #include <array>

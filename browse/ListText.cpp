@@ -1,4 +1,4 @@
-#include "book/ListText.h"
+#include "browse/ListText.h"
 
 #include <cstdio>
 

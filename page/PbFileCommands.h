@@ -10,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
-#include "book/BookView.h"
 #include "book/PBData.h"
 #include "book/PbFile.h"
+#include "page/BookView.h"
 
 namespace numora {
 
@@ -62,7 +62,8 @@ public:
 // with the page's controls locked. File Open refuses a file that is no phone-book file and
 // tells, after "File read completed!", what it could not read. File Save writes nothing when
 // the book cannot be laid out whole, and leaves the book as it was when the save fails.
-std::optional<PbLoadReport> FileOpen(CPBData& book, IFileView& page, IFileAccess& files);
+[[nodiscard]] std::optional<PbLoadReport> FileOpen(CPBData& book, IFileView& page,
+                                                   IFileAccess& files);
 bool FileSave(CPBData& book, IFileView& page, IFileAccess& files);
 
 }  // namespace numora

@@ -1,4 +1,4 @@
-#include "book/ParseNumbers.h"
+#include "text/ParseNumbers.h"
 
 #include <charconv>
 

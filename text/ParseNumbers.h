@@ -11,11 +11,11 @@ namespace numora {
 
 // A whole decimal number filling the text ("12", "-3"); nothing for blanks, signs other than a
 // leading minus, other characters or a value outside int.
-std::optional<int> ParseWholeNumber(std::string_view text);
+[[nodiscard]] std::optional<int> ParseWholeNumber(std::string_view text);
 
 // The number at the start of the text: leading blanks and tabs skipped, digits up to the first
 // other character ("3abc" is 3); nothing when no digit comes first.
-std::optional<int> ParseLeadingNumber(std::string_view text);
+[[nodiscard]] std::optional<int> ParseLeadingNumber(std::string_view text);
 
 // Hex digit pairs filling the text, one byte a pair, either case ("0A1b" is 0x0A 0x1B); false,
 // with out unchanged, unless the text is exactly out.size() pairs.

@@ -1,4 +1,4 @@
-#include "book/PbFileCommands.h"
+#include "page/PbFileCommands.h"
 
 namespace numora {
 
