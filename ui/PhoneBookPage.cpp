@@ -929,7 +929,15 @@ void PhoneBookPage::ApplyView(bool keepSelected) {
     emit bookShown();
 }
 
-QString PhoneBookPage::StatusLine() const {
+QString PhoneBookPage::StatusLine() {
+    // While the page is locked the book is half read or being written: its figures would
+    // mislead.
+    if (m_locked) {
+        CSyncEngine& engine = m_session.Engine();
+        if (!engine.Running()) return {};
+        return engine.IsReading() ? QStringLiteral("Reading the phone book...")
+                                  : QStringLiteral("Writing the phone book...");
+    }
     return FromBytes(BookStatusLine(m_book));
 }
 

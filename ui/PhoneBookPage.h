@@ -128,8 +128,9 @@ public:
     void ClearFind();
     // The list's order by a column heading (as a click on it gives); the book is not touched.
     void SortList(ListSort sort);
-    // "40 of 300 entries, 260 free; 18 of 19 speed dials free"
-    QString StatusLine() const;
+    // "40 of 300 entries, 260 free; 18 of 19 speed dials free", or what a read or write is
+    // doing while it has the page locked.
+    QString StatusLine();
 
     // What the speed dial dialog reads of the panel; kind index 0 Mobile .. 4 Fax.
     QString SpeedDialBoxText(int kindIndex) const;
