@@ -68,9 +68,9 @@ void ProtocolLogDialog::OnSave() {
                                                 QStringLiteral("Text (*.txt)"));
     if (path.isEmpty()) return;
     const std::string text = m_log.Text();
-    if (!SaveFileAtomically(path,
-                            QByteArrayView(text.data(), static_cast<qsizetype>(text.size())))) {
-        ShowMessage(this, kFileSaveFailed);
+    if (QString why; !SaveFileAtomically(
+            path, QByteArrayView(text.data(), static_cast<qsizetype>(text.size())), &why)) {
+        ShowFileFailure(this, kFileSaveFailed, path, why);
     }
 }
 

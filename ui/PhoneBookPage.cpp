@@ -395,6 +395,13 @@ bool PhoneBookPage::eventFilter(QObject* watched, QEvent* event) {
 // The page seam
 
 void PhoneBookPage::MessageBox(std::string_view text) {
+    // The file commands say only that a read or save failed; which file and why go under it.
+    if (text == kFileOpenFailed || text == kFileSaveFailed) {
+        if (const auto failure = m_files->TakeFailure()) {
+            ShowFileFailure(window(), text, failure->first, failure->second);
+            return;
+        }
+    }
     ShowMessage(window(), text);
 }
 

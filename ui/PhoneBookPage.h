@@ -36,6 +36,7 @@ class QScrollArea;
 namespace numora {
 
 class CBookHistory;
+class QtFileAccess;
 class ReportList;
 
 // Shown after the connection message when a read broke off (a broken write says what the phone
@@ -77,7 +78,7 @@ public:
     // Where "backup.efs" is deleted: the program's folder unless told otherwise.
     void SetProgramFolder(const QString& folder) { m_programFolder = folder; }
     // Where File Open and File Save read and write; the page's own file dialogs until told.
-    void SetFileAccess(IFileAccess& files) { m_files = &files; }
+    void SetFileAccess(QtFileAccess& files) { m_files = &files; }
 
     // The book's history: the page keeps the book at every completed read, write, File Open
     // and File Save, and before a read or File Open replaces edits that no snapshot holds.
@@ -207,8 +208,8 @@ private:
     CPhoneSession m_session;
     DialogUnits m_units;
     QString m_programFolder;
-    std::unique_ptr<IFileAccess> m_ownFiles;
-    IFileAccess* m_files = nullptr;
+    std::unique_ptr<QtFileAccess> m_ownFiles;
+    QtFileAccess* m_files = nullptr;
     CBookHistory* m_history = nullptr;
     QPointer<PortSearchDialog> m_searchDialog;
     // The search window comes up when a run's search has not found the handset by then.

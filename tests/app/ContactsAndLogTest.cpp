@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenuBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -218,6 +219,13 @@ private slots:
         log->SetPathChooser([&](QWidget*) { return path; });
         log->OnSave();
         QCOMPARE(QString::fromLatin1(ReadAll(path)), log->Text() + '\n');
+        QCOMPARE(runner.messages, QStringList());
+        log->SetPathChooser([&](QWidget*) { return dir.path(); });
+        log->OnSave();
+        QCOMPARE(runner.messages, QStringList({QStringLiteral("File save failed!\n\n") +
+                                               QFileInfo(dir.path()).fileName() +
+                                               QStringLiteral(": Is a directory.")}));
+
     }
 };
 
