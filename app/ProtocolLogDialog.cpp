@@ -11,6 +11,7 @@
 
 #include "book/PbFileCommands.h"
 #include "files/SaveFile.h"
+#include "ui/DialogUnits.h"
 #include "ui/Modal.h"
 
 namespace numora {
@@ -33,7 +34,7 @@ ProtocolLogDialog::ProtocolLogDialog(CProtocolLog& log, QWidget* parent)
     layout->addWidget(m_text);
     layout->addWidget(m_count);
     layout->addWidget(buttons);
-    resize(900, 500);
+    ResizeWithinScreen(*this, QSize(900, 500));
     Reload();
     m_log.SetOnLine([this](const CProtocolLog::Line& line) { Append(line); });
 }

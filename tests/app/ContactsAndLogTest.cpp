@@ -1,9 +1,12 @@
 // Contacts import and export from the File menu, and the protocol log window.
 #include <QApplication>
 #include <QClipboard>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -226,6 +229,12 @@ private slots:
                                                QFileInfo(dir.path()).fileName() +
                                                QStringLiteral(": Is a directory.")}));
 
+        // It opens within the screen, its buttons in sight, and can be made larger.
+        const QRect room = log->screen()->availableGeometry();
+        QVERIFY(log->width() < room.width() && log->height() < room.height());
+        QVERIFY(log->maximumSize().width() > room.width());
+        const auto* save = log->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Save);
+        QVERIFY(log->rect().contains(QRect(save->mapTo(log, QPoint()), save->size())));
     }
 };
 
