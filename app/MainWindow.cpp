@@ -96,7 +96,7 @@ MainWindow::MainWindow(WindowOptions options, QWidget* parent)
     m_view = new FormView(Port(), m_clock, profile, this);
     setCentralWidget(m_view);
     Page()->SetProgramFolder(m_options.programFolder);
-    Page()->SetHomeRegion(ContactsReading(Profile()).numbers.HomeRegion());
+    Page()->SetHomeRegion(ContactsReading(Profile()).numbers.HomeRegion(), Profile().FileName());
     m_history = std::make_unique<CBookHistory>(m_options.historyFolder.isEmpty()
                                                    ? CBookHistory::DefaultFolder()
                                                    : m_options.historyFolder);

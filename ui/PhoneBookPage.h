@@ -122,8 +122,10 @@ public:
     // stays as it is (editable under "All"), and an entry edited so that it is no longer found
     // stays in the list until the search changes.
     QLineEdit* FindField() const { return m_findField; }
-    // Numbers are found in their international form under this region ("DE").
-    void SetHomeRegion(const std::string& region);
+    // Numbers are found in their international form under this region ("DE"). Without one a
+    // number typed with its country code finds only numbers stored with one: the find field
+    // says so, and where (profileFile) the region is set.
+    void SetHomeRegion(const std::string& region, const QString& profileFile = {});
     void StartFind();
     // Empties the search: every row shows again, the selected entry stays selected.
     void ClearFind();
@@ -226,6 +228,7 @@ private:
     QPoint m_origin;
 
     BookSearch m_search;
+    bool m_regionKnown = true;
     bool m_searchIndexed = false;  // the search holds the book's entries as they are
     ListSort m_sort;
 
