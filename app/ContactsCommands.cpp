@@ -189,7 +189,9 @@ void ContactsReportDialog::OnSaveAs() {
                                                             QStringLiteral("Text (*.txt)"));
     if (path.isEmpty()) return;
     const QByteArray bytes = (Text() + '\n').toUtf8();
-    if (!SaveFileAtomically(path, QByteArrayView(bytes))) ShowMessage(this, kFileSaveFailed);
+    if (QString why; !SaveFileAtomically(path, QByteArrayView(bytes), &why)) {
+        ShowFileFailure(this, kFileSaveFailed, path, why);
+    }
 }
 
 void SetContactsPathChooser(ContactsPathChooser chooser) {
@@ -239,9 +241,7 @@ std::optional<QByteArray> ReadContactsFile(const QString& path, QString& why) {
 }
 
 void ShowOpenFailure(QWidget* parent, const QString& path, const QString& why) {
-    ModalRunner().Message(parent,
-                          FromBytes(kFileOpenFailed) +
-                              QStringLiteral("\n\n%1: %2.").arg(QFileInfo(path).fileName(), why));
+    ShowFileFailure(parent, kFileOpenFailed, path, why);
 }
 
 void ImportContactsFile(QWidget* parent, PhoneBookPage& page, const IProfile& profile) {
@@ -273,9 +273,9 @@ void ExportContactsFile(QWidget* parent, PhoneBookPage& page) {
     if (choice.path.isEmpty()) return;
     const BookFormat format = ExportFormat(choice.type, choice.path);
     const std::string text = BookToText(format, page.Book());
-    if (!SaveFileAtomically(choice.path,
-                            QByteArrayView(text.data(), static_cast<qsizetype>(text.size())))) {
-        page.MessageBox(kFileSaveFailed);
+    if (QString why; !SaveFileAtomically(
+            choice.path, QByteArrayView(text.data(), static_cast<qsizetype>(text.size())), &why)) {
+        ShowFileFailure(parent, kFileSaveFailed, choice.path, why);
         return;
     }
     const QString head = QStringLiteral("%1 contact(s) exported to %2.")

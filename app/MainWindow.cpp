@@ -96,7 +96,7 @@ MainWindow::MainWindow(WindowOptions options, QWidget* parent)
     m_view = new FormView(Port(), m_clock, profile, this);
     setCentralWidget(m_view);
     Page()->SetProgramFolder(m_options.programFolder);
-    Page()->SetHomeRegion(ContactsReading(Profile()).numbers.HomeRegion());
+    Page()->SetHomeRegion(ContactsReading(Profile()).numbers.HomeRegion(), Profile().FileName());
     m_history = std::make_unique<CBookHistory>(m_options.historyFolder.isEmpty()
                                                    ? CBookHistory::DefaultFolder()
                                                    : m_options.historyFolder);
@@ -139,8 +139,9 @@ MainWindow::MainWindow(WindowOptions options, QWidget* parent)
     auto* figures = new QLabel(Page()->StatusLine());
     figures->setObjectName(QStringLiteral("bookFigures"));
     statusBar()->addWidget(figures);
-    connect(Page(), &PhoneBookPage::bookShown, figures,
-            [figures, page = Page()] { figures->setText(page->StatusLine()); });
+    const auto showFigures = [figures, page = Page()] { figures->setText(page->StatusLine()); };
+    connect(Page(), &PhoneBookPage::bookShown, figures, showFigures);
+    connect(Page(), &PhoneBookPage::controlsEnabled, figures, showFigures);
     setWindowTitle(FrameTitle(QDir::current()));
     Profile().SetString("Initialization", "ClassName", metaObject()->className());
     FitToForm();
@@ -231,6 +232,8 @@ void MainWindow::BuildMenus() {
     connect(Page(), &PhoneBookPage::controlsEnabled, exportAction, &QAction::setEnabled);
     connect(Page(), &PhoneBookPage::controlsEnabled, syncAction, &QAction::setEnabled);
     connect(Page(), &PhoneBookPage::controlsEnabled, historyAction, &QAction::setEnabled);
+    // A printout of a book half read or being written would mislead.
+    connect(Page(), &PhoneBookPage::controlsEnabled, directory, &QAction::setEnabled);
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
     QAction* find = edit->addAction(QStringLiteral("&Find..."));
     find->setShortcut(QKeySequence::Find);
@@ -242,9 +245,11 @@ void MainWindow::BuildMenus() {
     // Open and Save are the page's File Open and File Save. The ruled printout has no menu
     // entry: Ctrl+P is its only way in.
     auto* print = new QAction(this);
+    print->setObjectName(QStringLiteral("printAction"));
     print->setShortcut(QKeySequence::Print);
     addAction(print);
     connect(print, &QAction::triggered, this, &MainWindow::OnPrint);
+    connect(page, &PhoneBookPage::controlsEnabled, print, &QAction::setEnabled);
 }
 
 void MainWindow::OnSyncAddressBook() {

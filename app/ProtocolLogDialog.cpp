@@ -11,6 +11,7 @@
 
 #include "files/SaveFile.h"
 #include "page/PbFileCommands.h"
+#include "ui/DialogUnits.h"
 #include "ui/Modal.h"
 
 namespace numora {
@@ -33,7 +34,7 @@ ProtocolLogDialog::ProtocolLogDialog(CProtocolLog& log, QWidget* parent)
     layout->addWidget(m_text);
     layout->addWidget(m_count);
     layout->addWidget(buttons);
-    resize(900, 500);
+    ResizeWithinScreen(*this, QSize(900, 500));
     Reload();
     m_log.SetOnLine([this](const CProtocolLog::Line& line) { Append(line); });
 }
@@ -68,9 +69,9 @@ void ProtocolLogDialog::OnSave() {
                                                 QStringLiteral("Text (*.txt)"));
     if (path.isEmpty()) return;
     const std::string text = m_log.Text();
-    if (!SaveFileAtomically(path,
-                            QByteArrayView(text.data(), static_cast<qsizetype>(text.size())))) {
-        ShowMessage(this, kFileSaveFailed);
+    if (QString why; !SaveFileAtomically(
+            path, QByteArrayView(text.data(), static_cast<qsizetype>(text.size())), &why)) {
+        ShowFileFailure(this, kFileSaveFailed, path, why);
     }
 }
 

@@ -20,6 +20,8 @@ public:
     std::string GetString(std::string_view section, std::string_view key,
                           std::string_view fallback) const override;
     void SetString(std::string_view section, std::string_view key, std::string_view value) override;
+    // Where the settings live, for telling the user where to change one by hand.
+    QString FileName() const { return m_settings.fileName(); }
 
 private:
     mutable QSettings m_settings;

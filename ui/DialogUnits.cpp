@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QLabel>
+#include <QScreen>
 #include <QWidget>
 #include <algorithm>
 
@@ -31,6 +32,16 @@ void DialogUnits::PlaceLabel(QLabel* label, int x, int y, int w, int h) const {
         }
     }
     label->setGeometry(r);
+}
+
+void ResizeWithinScreen(QWidget& window, QSize wanted) {
+    QSize size = wanted;
+    if (const QScreen* s = window.screen()) {
+        // A title bar is about two lines high in most window managers, a frame a few pixels.
+        const int line = window.fontMetrics().height();
+        size = size.boundedTo(s->availableGeometry().size() - QSize(line, 2 * line));
+    }
+    window.resize(size.expandedTo(window.minimumSizeHint()));
 }
 
 }  // namespace numora

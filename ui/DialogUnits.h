@@ -35,4 +35,8 @@ private:
     int m_charHeight;
 };
 
+// Gives a resizable window its first size: the one wanted, shrunk where the screen it opens on
+// (less its title bar and frame) has less room, so that its buttons stay in sight.
+void ResizeWithinScreen(QWidget& window, QSize wanted);
+
 }  // namespace numora

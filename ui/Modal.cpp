@@ -1,6 +1,7 @@
 #include "ui/Modal.h"
 
 #include <QDialog>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QMessageBox>
@@ -86,6 +87,15 @@ bool AskQuestion(QWidget* parent, std::string_view text) {
 
 std::optional<int> AskChoice(QWidget* parent, std::string_view text, const QStringList& choices) {
     return g_runner->Choose(parent, FromBytes(text), choices);
+}
+
+QString FileFailureText(std::string_view failed, const QString& path, const QString& why) {
+    return FromBytes(failed) + QStringLiteral("\n\n%1: %2.").arg(QFileInfo(path).fileName(), why);
+}
+
+void ShowFileFailure(QWidget* parent, std::string_view failed, const QString& path,
+                     const QString& why) {
+    g_runner->Message(parent, FileFailureText(failed, path, why));
 }
 
 std::string ToBytes(const QString& text) {

@@ -47,4 +47,11 @@ inline QString FromBytes(std::string_view text) {
 }
 std::string ToBytes(const QString& text);
 
+// A file that could not be read or saved: the system's message ("File save failed!"), then the
+// file's name and the reason the system gave.
+void ShowFileFailure(QWidget* parent, std::string_view failed, const QString& path,
+                     const QString& why);
+[[nodiscard]] QString FileFailureText(std::string_view failed, const QString& path,
+                                      const QString& why);
+
 }  // namespace numora

@@ -36,6 +36,8 @@ namespace numora {
 namespace {
 
 constexpr int kSpeedDialBoxLen = 2;
+constexpr std::string_view kFindTip =
+    "Finds entries by name, number, e-mail, wireless address or memo";
 
 // A file already chosen, read and written as the page's files are.
 class ChosenFile : public IFileAccess {
@@ -331,8 +333,7 @@ void PhoneBookPage::BuildList() {
     m_findField = new QLineEdit(this);
     m_findField->setObjectName(QStringLiteral("findField"));
     m_findField->setPlaceholderText(QStringLiteral("Find (Ctrl+F)"));
-    m_findField->setToolTip(
-        QStringLiteral("Finds entries by name, number, e-mail, wireless address or memo"));
+    m_findField->setToolTip(FromBytes(kFindTip));
     m_findField->setClearButtonEnabled(true);
     m_findField->hide();
     AcceptHandsetText(m_findField);
@@ -395,6 +396,13 @@ bool PhoneBookPage::eventFilter(QObject* watched, QEvent* event) {
 // The page seam
 
 void PhoneBookPage::MessageBox(std::string_view text) {
+    // The file commands say only that a read or save failed; which file and why go under it.
+    if (text == kFileOpenFailed || text == kFileSaveFailed) {
+        if (const auto failure = m_files->TakeFailure()) {
+            ShowFileFailure(window(), text, failure->first, failure->second);
+            return;
+        }
+    }
     ShowMessage(window(), text);
 }
 
@@ -859,9 +867,19 @@ void PhoneBookPage::OnFileSave() {
 // ---------------------------------------------------------------------------------------------
 // Find and sort
 
-void PhoneBookPage::SetHomeRegion(const std::string& region) {
+void PhoneBookPage::SetHomeRegion(const std::string& region, const QString& profileFile) {
     m_search = BookSearch(region);
     m_searchIndexed = false;
+    m_regionKnown = IsKnownRegion(region);
+    QString tip = FromBytes(kFindTip);
+    if (!m_regionKnown) {
+        tip += QStringLiteral(
+                   "\n\nThe home region is not known, so a number typed with its country code "
+                   "(+49...) finds only numbers stored with one. Set it as \"Home Region\" (a "
+                   "country code such as DE) in the \"Port Setting\" section of %1.")
+                   .arg(profileFile.isEmpty() ? QStringLiteral("the profile") : profileFile);
+    }
+    m_findField->setToolTip(tip);
 }
 
 void PhoneBookPage::StartFind() {
@@ -923,7 +941,21 @@ void PhoneBookPage::ApplyView(bool keepSelected) {
     emit bookShown();
 }
 
-QString PhoneBookPage::StatusLine() const {
+QString PhoneBookPage::StatusLine() {
+    // While the page is locked the book is half read or being written: its figures would
+    // mislead.
+    if (m_locked) {
+        CSyncEngine& engine = m_session.Engine();
+        if (!engine.Running()) return {};
+        return engine.IsReading() ? QStringLiteral("Reading the phone book...")
+                                  : QStringLiteral("Writing the phone book...");
+    }
+    // A number with its country code finds nothing more than its stored form; the find field's
+    // tip says where the region is set.
+    if (!m_regionKnown && m_findField->text().trimmed().startsWith(QLatin1Char('+'))) {
+        return QStringLiteral(
+            "No home region: a number typed with + finds only numbers stored with +");
+    }
     return FromBytes(BookStatusLine(m_book));
 }
 

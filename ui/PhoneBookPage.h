@@ -36,6 +36,7 @@ class QScrollArea;
 namespace numora {
 
 class CBookHistory;
+class QtFileAccess;
 class ReportList;
 
 // Shown after the connection message when a read broke off (a broken write says what the phone
@@ -77,7 +78,7 @@ public:
     // Where "backup.efs" is deleted: the program's folder unless told otherwise.
     void SetProgramFolder(const QString& folder) { m_programFolder = folder; }
     // Where File Open and File Save read and write; the page's own file dialogs until told.
-    void SetFileAccess(IFileAccess& files) { m_files = &files; }
+    void SetFileAccess(QtFileAccess& files) { m_files = &files; }
 
     // The book's history: the page keeps the book at every completed read, write, File Open
     // and File Save, and before a read or File Open replaces edits that no snapshot holds.
@@ -120,15 +121,18 @@ public:
     // stays as it is (editable under "All"), and an entry edited so that it is no longer found
     // stays in the list until the search changes.
     QLineEdit* FindField() const { return m_findField; }
-    // Numbers are found in their international form under this region ("DE").
-    void SetHomeRegion(const std::string& region);
+    // Numbers are found in their international form under this region ("DE"). Without one a
+    // number typed with its country code finds only numbers stored with one: the find field
+    // says so, and where (profileFile) the region is set.
+    void SetHomeRegion(const std::string& region, const QString& profileFile = {});
     void StartFind();
     // Empties the search: every row shows again, the selected entry stays selected.
     void ClearFind();
     // The list's order by a column heading (as a click on it gives); the book is not touched.
     void SortList(ListSort sort);
-    // "40 of 300 entries, 260 free; 18 of 19 speed dials free"
-    QString StatusLine() const;
+    // "40 of 300 entries, 260 free; 18 of 19 speed dials free", or what a read or write is
+    // doing while it has the page locked.
+    QString StatusLine();
 
     // What the speed dial dialog reads of the panel; kind index 0 Mobile .. 4 Fax.
     QString SpeedDialBoxText(int kindIndex) const;
@@ -205,8 +209,8 @@ private:
     CPhoneSession m_session;
     DialogUnits m_units;
     QString m_programFolder;
-    std::unique_ptr<IFileAccess> m_ownFiles;
-    IFileAccess* m_files = nullptr;
+    std::unique_ptr<QtFileAccess> m_ownFiles;
+    QtFileAccess* m_files = nullptr;
     CBookHistory* m_history = nullptr;
     QPointer<PortSearchDialog> m_searchDialog;
     // The search window comes up when a run's search has not found the handset by then.
@@ -223,6 +227,7 @@ private:
     QPoint m_origin;
 
     BookSearch m_search;
+    bool m_regionKnown = true;
     bool m_searchIndexed = false;  // the search holds the book's entries as they are
     ListSort m_sort;
 

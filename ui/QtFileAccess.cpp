@@ -38,23 +38,47 @@ std::optional<std::string> QtFileAccess::ChooseSavePath() {
 
 ReadResult QtFileAccess::ReadAll(const std::string& path, std::vector<uint8_t>& bytes) {
     constexpr auto kMax = static_cast<qint64>(kMaxBookFileBytes);
+    m_failure.reset();
     QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly)) return ReadResult::Failed;
+    if (!file.open(QIODevice::ReadOnly)) {
+        Fail(path, file.errorString());
+        return ReadResult::Failed;
+    }
     const qint64 size = file.size();
-    if (size < 0) return ReadResult::Failed;
+    if (size < 0) {
+        Fail(path, file.errorString());
+        return ReadResult::Failed;
+    }
     if (size > kMax) return ReadResult::TooLarge;
     const QByteArray data = file.read(kMax + 1);
     if (data.size() > kMax) return ReadResult::TooLarge;
-    if (file.error() != QFileDevice::NoError) return ReadResult::Failed;
+    if (file.error() != QFileDevice::NoError) {
+        Fail(path, file.errorString());
+        return ReadResult::Failed;
+    }
     bytes.assign(data.begin(), data.end());
     return ReadResult::Done;
 }
 
 bool QtFileAccess::Save(const std::string& path, std::span<const uint8_t> bytes,
                         FileReaders readers) {
-    return SaveFileAtomically(QString::fromStdString(path),
-                              QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())),
-                              nullptr, readers == FileReaders::OwnerOnly);
+    m_failure.reset();
+    QString why;
+    if (SaveFileAtomically(QString::fromStdString(path),
+                           QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())), &why,
+                           readers == FileReaders::OwnerOnly)) {
+        return true;
+    }
+    return Fail(path, why);
+}
+
+bool QtFileAccess::Fail(const std::string& path, const QString& why) {
+    if (!why.isEmpty()) m_failure.emplace(QString::fromStdString(path), why);
+    return false;
+}
+
+std::optional<std::pair<QString, QString>> QtFileAccess::TakeFailure() {
+    return std::exchange(m_failure, std::nullopt);
 }
 
 }  // namespace numora

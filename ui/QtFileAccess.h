@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <functional>
 #include <optional>
+#include <utility>
 
 #include "page/PbFileCommands.h"
 
@@ -26,12 +27,17 @@ public:
     ReadResult ReadAll(const std::string& path, std::vector<uint8_t>& bytes) override;
     bool Save(const std::string& path, std::span<const uint8_t> bytes,
               FileReaders readers) override;
+    // The path and the system's reason of the last read or save that failed, once; nothing
+    // when the last one did not fail or said nothing more than its result.
+    std::optional<std::pair<QString, QString>> TakeFailure();
 
 private:
     std::optional<QString> AskDialog(bool save);
+    bool Fail(const std::string& path, const QString& why);
 
     QPointer<QWidget> m_parent;
     Chooser m_chooser;
+    std::optional<std::pair<QString, QString>> m_failure;
 };
 
 }  // namespace numora

@@ -1,8 +1,12 @@
 // Contacts import and export from the File menu, and the protocol log window.
 #include <QApplication>
 #include <QClipboard>
+#include <QDialogButtonBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -218,6 +222,19 @@ private slots:
         log->SetPathChooser([&](QWidget*) { return path; });
         log->OnSave();
         QCOMPARE(QString::fromLatin1(ReadAll(path)), log->Text() + '\n');
+        QCOMPARE(runner.messages, QStringList());
+        log->SetPathChooser([&](QWidget*) { return dir.path(); });
+        log->OnSave();
+        QCOMPARE(runner.messages, QStringList({QStringLiteral("File save failed!\n\n") +
+                                               QFileInfo(dir.path()).fileName() +
+                                               QStringLiteral(": Is a directory.")}));
+
+        // It opens within the screen, its buttons in sight, and can be made larger.
+        const QRect room = log->screen()->availableGeometry();
+        QVERIFY(log->width() < room.width() && log->height() < room.height());
+        QVERIFY(log->maximumSize().width() > room.width());
+        const auto* save = log->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Save);
+        QVERIFY(log->rect().contains(QRect(save->mapTo(log, QPoint()), save->size())));
     }
 };
 

@@ -131,6 +131,48 @@ private slots:
             QVERIFY(FileAction(again, text)->isChecked());
     }
 
+    // While a run has the page locked the status line says what goes on instead of figures
+    // of a book half read, and nothing prints it; afterwards both come back.
+    void aRunShowsWhatGoesOnAndPrintsNothing_data() {
+        QTest::addColumn<bool>("reading");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("read") << true << QStringLiteral("Reading the phone book...");
+        QTest::newRow("write") << false << QStringLiteral("Writing the phone book...");
+    }
+
+    void aRunShowsWhatGoesOnAndPrintsNothing() {
+        QFETCH(bool, reading);
+        QFETCH(QString, status);
+        TestRunner runner;
+        QTemporaryDir dir;
+        MainWindow frame(TestOptions(dir, QStringLiteral("no-such-device")));
+        frame.show();
+        FillTestBook(frame.Page()->Book());
+        frame.Page()->ShowBook(BookChange::Everything);
+        const auto* figures = frame.findChild<QLabel*>(QStringLiteral("bookFigures"));
+        const QString before = figures->text();
+        QVERIFY(before.contains(QStringLiteral(" of 300 entries")));
+        const QList<QAction*> prints = {FileAction(frame, QStringLiteral("Print &Directory...")),
+                                        frame.findChild<QAction*>(QStringLiteral("printAction"))};
+
+        if (reading) {
+            frame.Page()->OnReadFromPhone();
+        } else {
+            frame.Page()->OnWriteToPhone();
+        }
+        QVERIFY(frame.Page()->Locked());
+        QCOMPARE(figures->text(), status);
+        for (const QAction* print : prints)
+            QVERIFY2(!print->isEnabled(), qPrintable(print->text()));
+
+        frame.Page()->Session().Engine().Cancel();
+        QVERIFY(!frame.Page()->Locked());
+        if (!reading) QCOMPARE(figures->text(), before);
+        QVERIFY(figures->text().contains(QStringLiteral(" of 300 entries")));
+        for (const QAction* print : prints)
+            QVERIFY2(print->isEnabled(), qPrintable(print->text()));
+    }
+
     void simulateWithoutSimulatorGoesOnWithoutHandset() {
         TestRunner runner;
         QTemporaryDir dir;

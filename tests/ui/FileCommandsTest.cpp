@@ -1,6 +1,7 @@
 // "File Open" and "File Save" on the page, with the file dialog replaced by a chooser: the
 // file the page writes is the one the command-line tool writes for the same book.
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
@@ -63,6 +64,43 @@ private slots:
         const QByteArray expected = Bytes(cliFile);
         QVERIFY(!expected.isEmpty());
         QCOMPARE(Bytes(saved), expected);
+    }
+
+    // A file that cannot be read or saved is named under the system's message, with the
+    // reason; the book stays as it was.
+    void aFailedOpenOrSaveSaysWhichFileAndWhy_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("open missing") << "fileOpenButton"
+                                      << "missing.pb"
+                                      << "File open failed!\n\nmissing.pb: No such file or "
+                                         "directory.";
+        QTest::newRow("save into missing folder")
+            << "fileSaveButton"
+            << "no/such/folder/out.pb"
+            << "File save failed!\n\nout.pb: No such file or directory.";
+        QTest::newRow("save over a folder") << "fileSaveButton"
+                                            << "folder"
+                                            << "File save failed!\n\nfolder: Is a directory.";
+    }
+
+    void aFailedOpenOrSaveSaysWhichFileAndWhy() {
+        QFETCH(QString, button);
+        QFETCH(QString, path);
+        QFETCH(QString, message);
+        TestRunner runner;
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder")));
+        PageRig rig;
+        rig.Load();
+        QtFileAccess files(&rig.page, [&](bool) { return dir.filePath(path); });
+        rig.page.SetFileAccess(files);
+        const int entries = rig.page.Book().CountUsedEntries();
+        rig.Click(button.toLatin1().constData());
+        QCOMPARE(runner.messages, QStringList({message}));
+        QCOMPARE(rig.page.Book().CountUsedEntries(), entries);
+        QVERIFY(!rig.page.Locked());
     }
 };
 

@@ -78,6 +78,41 @@ private slots:
         QVERIFY(rig.page.StatusLine().startsWith(QStringLiteral("3 of 300 entries")));
     }
 
+    // A number typed with its country code finds the entry stored in national form under the
+    // home region; without one it cannot, and the status line and the find field's tip say so
+    // and where the region is set.
+    void anInternationalNumberNeedsTheHomeRegion_data() {
+        QTest::addColumn<QString>("region");
+        QTest::addColumn<QList<int>>("found");
+        QTest::addColumn<bool>("hint");
+        QTest::newRow("Germany") << "DE" << QList<int>({9}) << false;
+        QTest::newRow("none") << "" << QList<int>() << true;
+        QTest::newRow("unknown") << "XX" << QList<int>() << true;
+    }
+
+    void anInternationalNumberNeedsTheHomeRegion() {
+        QFETCH(QString, region);
+        QFETCH(QList<int>, found);
+        QFETCH(bool, hint);
+        PageRig rig;
+        rig.page.SetHomeRegion(region.toStdString(), QStringLiteral("/home/u/numora.ini"));
+        rig.Load([](CPBData& book) {
+            FillTestBook(book);
+            AddEntry(book, 9, "Ida", 2, "01701891234");
+        });
+        QTest::keyClicks(rig.page.FindField(), QStringLiteral("+49170189"));
+        QCOMPARE(ShownRows(rig.page.List()), found);
+        QCOMPARE(rig.page.StatusLine().startsWith(QStringLiteral("No home region")), hint);
+        QCOMPARE(rig.page.FindField()->toolTip().contains(
+                     QStringLiteral("\"Home Region\" (a country code such as DE) in the \"Port "
+                                    "Setting\" section of /home/u/numora.ini")),
+                 hint);
+        // Digits alone are found without it.
+        rig.page.FindField()->setText(QStringLiteral("170189"));
+        QCOMPARE(ShownRows(rig.page.List()), QList<int>({9}));
+        QVERIFY(rig.page.StatusLine().contains(QStringLiteral(" of 300 entries")));
+    }
+
     // Headings sort the view: twice for descending, a third time back to slot order. Row i
     // stays slot i for everything else.
     void sortingOrdersTheViewOnly() {
