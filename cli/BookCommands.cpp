@@ -14,11 +14,6 @@ namespace numora {
 
 namespace {
 
-// Text bound for a terminal has its control bytes and bytes above 0x7E escaped.
-void Print(const std::string& text) {
-    WriteForStdout(text, StdoutIsTerminal());
-}
-
 class CDumpCommand : public CCommand {
 public:
     std::string_view Name() const override { return "dump"; }
@@ -38,8 +33,11 @@ public:
         CConsolePage page(context.programFolder);
         page.SetQuiet(true);
         if (!LoadBookArgument(args[0], book, page)) return 1;
-        Print(line.IsSet(QStringLiteral("json")) ? BookToJson(book, StdoutIsTerminal()) + "\n"
-                                                 : BookListing(book));
+        if (line.IsSet(QStringLiteral("json"))) {
+            PrintUtf8(BookToJson(book, StdoutIsTerminal()) + "\n");
+        } else {
+            PrintBookText(BookListing(book));
+        }
         return 0;
     }
 };
@@ -95,10 +93,10 @@ public:
         }
         const auto diffs = CompareBooks(a, b);
         if (line.IsSet(QStringLiteral("json"))) {
-            Print(DifferencesJson(diffs) + "\n");
+            PrintUtf8(DifferencesJson(diffs) + "\n");
         } else {
             for (const BookDifference& d : diffs)
-                Print(DifferenceLine(d) + "\n");
+                PrintBookText(DifferenceLine(d) + "\n");
         }
         return diffs.empty() ? 0 : 1;
     }

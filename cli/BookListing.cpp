@@ -9,8 +9,9 @@
 #include <unistd.h>
 #endif
 
-#include "formats/BookJson.h"
 #include "book/MediaLists.h"
+#include "formats/BookJson.h"
+#include "text/TextCodec.h"
 
 namespace numora {
 
@@ -117,27 +118,33 @@ bool StdoutIsTerminal() {
 #endif
 }
 
-std::string EscapeForTerminal(std::string_view text) {
+void PrintUtf8(std::string_view utf8) {
+    if (!StdoutIsTerminal()) {
+        std::fwrite(utf8.data(), 1, utf8.size(), stdout);
+        return;
+    }
     std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        const auto b = static_cast<uint8_t>(c);
-        if ((b >= 0x20 && b <= 0x7E) || b == '\n') {
-            out += c;
-        } else {
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        auto b = static_cast<unsigned char>(utf8[i]);
+        // C1 controls are two bytes in UTF-8: U+0080..U+009F.
+        const bool c1 =
+            b == 0xC2 && i + 1 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) < 0xA0;
+        if (c1) b = static_cast<unsigned char>(utf8[++i]);
+        if ((b < 0x20 && b != '\n') || b == 0x7F || c1) {
             static constexpr char kHex[] = "0123456789abcdef";
             out += "\\x";
             out += kHex[b >> 4];
             out += kHex[b & 0xF];
+        } else {
+            out += static_cast<char>(b);
         }
     }
-    return out;
+    std::fwrite(out.data(), 1, out.size(), stdout);
 }
 
-void WriteForStdout(std::string_view text, bool terminal) {
-    const std::string escaped = terminal ? EscapeForTerminal(text) : std::string();
-    const std::string_view out = terminal ? std::string_view(escaped) : text;
-    std::fwrite(out.data(), 1, out.size(), stdout);
+void PrintBookText(std::string_view latin1) {
+    PrintUtf8(Latin1ToUtf8(latin1));
 }
 
 }  // namespace numora

@@ -11,9 +11,10 @@ namespace numora {
 std::string BookListing(const CPBData& book);
 
 bool StdoutIsTerminal();
-// Writes text to stdout; for a terminal, control bytes (but line ends) and bytes above 0x7E are
-// shown escaped ("\x1b"), so that a book's bytes never drive the terminal.
-void WriteForStdout(std::string_view text, bool terminal);
-std::string EscapeForTerminal(std::string_view text);
+// Writes UTF-8 text to stdout; for a terminal, control characters (but line ends) are shown
+// escaped ("\x1b"), so that no name drives the terminal.
+void PrintUtf8(std::string_view utf8);
+// The same for text in the book's single-byte characters.
+void PrintBookText(std::string_view latin1);
 
 }  // namespace numora

@@ -50,8 +50,7 @@ public:
             return 1;
         }
         if (restore) return SaveBookFile(out, book, page) ? 0 : 1;
-        const std::string text = BookListing(book);
-        std::fwrite(text.data(), 1, text.size(), stdout);
+        PrintBookText(BookListing(book));
         return 0;
     }
 

@@ -34,35 +34,6 @@ PairAnswers RememberedAnswers() {
     return answers;
 }
 
-// The listings go out in UTF-8, as the tool's reports do. For a terminal only control
-// characters are escaped, so that no name drives it.
-void PrintUtf8(const std::string& utf8) {
-    if (!StdoutIsTerminal()) {
-        std::fwrite(utf8.data(), 1, utf8.size(), stdout);
-        return;
-    }
-    std::string out;
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        auto b = static_cast<unsigned char>(utf8[i]);
-        const bool c1 =
-            b == 0xC2 && i + 1 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) < 0xA0;
-        if (c1) b = static_cast<unsigned char>(utf8[++i]);
-        if ((b < 0x20 && b != '\n') || b == 0x7F || c1) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02x", b);
-            out += hex;
-        } else {
-            out += static_cast<char>(b);
-        }
-    }
-    std::fwrite(out.data(), 1, out.size(), stdout);
-}
-
-// The book's lines are in its single-byte text.
-void PrintBookLines(const std::string& latin1) {
-    PrintUtf8(Latin1ToUtf8(latin1));
-}
-
 // A pair as the options name it: "12=3".
 std::optional<std::pair<int, int>> ParsePair(const std::string& text) {
     const std::size_t eq = text.find('=');
@@ -275,7 +246,7 @@ public:
                 text += "sure: " + MergedLine(p) + "\n";
             for (const LikelyPair& p : plan.likely)
                 text += "likely: " + LikelyLine(p) + "\n";
-            PrintBookLines(text);
+            PrintBookText(text);
         }
         return plan.merged.empty() && plan.likely.empty() ? 0 : 1;
     }

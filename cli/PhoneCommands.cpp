@@ -1,5 +1,7 @@
 #include "cli/PhoneCommands.h"
 
+#include "cli/BookListing.h"
+
 #include <QCoreApplication>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -205,7 +207,7 @@ bool WriteLooksSafe(const CPBData& book, CBookHistory& history) {
 
 void PrintDifferences(const std::vector<BookDifference>& diffs) {
     for (const BookDifference& d : diffs)
-        std::printf("%s\n", DifferenceLine(d).c_str());
+        PrintBookText(DifferenceLine(d) + "\n");
 }
 
 }  // namespace
