@@ -9,8 +9,8 @@
 #include <unistd.h>
 #endif
 
-#include "formats/BookJson.h"
 #include "book/MediaLists.h"
+#include "formats/BookJson.h"
 
 namespace numora {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "formats/BookJson.h"
 #include "book/Records.h"
+#include "formats/BookJson.h"
 #include "support/BookBuilder.h"
 
 namespace numora {

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "formats/BookJson.h"
 #include "book/PbFileCommands.h"
 #include "book/Records.h"
+#include "formats/BookJson.h"
 #include "support/BookBuilder.h"
 #include "support/FakeBookPage.h"
 
