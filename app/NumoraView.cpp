@@ -68,7 +68,7 @@ void CNumoraView::FitForm() {
     m_form->resize(m_formSize + growth);
     m_placeholder->resize(m_placeholderSize + growth);
     m_pSheet->resize(m_placeholder->size());
-    const auto pageGrowth = [](int g, int spare) { return g >= 0 ? g : std::min(0, g + spare); };
+    const auto pageGrowth = [](int g, int room) { return g >= 0 ? g : std::min(0, g + room); };
     Page()->SetGrowth(QSize(pageGrowth(growth.width(), spare.width()),
                             pageGrowth(growth.height(), spare.height())));
 }
