@@ -152,14 +152,14 @@ std::string CardProperty::Param(std::string_view key) const {
 }
 
 std::string CardProperty::Text() const {
-    const std::string raw = IsQuotedPrintable(*this) ? DecodeQuotedPrintable(value) : value;
+    const std::string decoded = IsQuotedPrintable(*this) ? DecodeQuotedPrintable(value) : value;
     std::string out;
-    for (std::size_t i = 0; i < raw.size(); ++i) {
-        if (raw[i] == '\\' && i + 1 < raw.size()) {
-            const char c = raw[++i];
+    for (std::size_t i = 0; i < decoded.size(); ++i) {
+        if (decoded[i] == '\\' && i + 1 < decoded.size()) {
+            const char c = decoded[++i];
             out += (c == 'n' || c == 'N') ? '\n' : c;
         } else {
-            out += raw[i];
+            out += decoded[i];
         }
     }
     return out;
@@ -194,7 +194,7 @@ std::optional<Card> Card::Parse(std::string_view text) {
             std::string blanks;
             while (card.m_props.size() > 1 && card.m_props.back().name.empty() &&
                    StripLineEnd(card.m_props.back().raw).empty() && !softBreak) {
-                blanks = card.m_props.back().raw + blanks;
+                blanks.insert(0, card.m_props.back().raw);
                 card.m_props.pop_back();
             }
             card.m_props.back().raw += blanks;

@@ -133,6 +133,7 @@ void EditCard(Card& card, const Fields& from, const Fields& to, std::string_view
         std::vector<std::string> params;
     };
     std::vector<Target> targets;
+    targets.reserve(kNumberKinds + 3);
     for (int k = 0; k < kNumberKinds; ++k) {
         targets.push_back(
             {NumberField(k),

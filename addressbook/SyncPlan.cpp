@@ -149,12 +149,10 @@ void Resolve(ContactPlan& c, const PlanOptions& options) {
         c.conflicts.clear();
         for (const Field f : kAllFields) {
             std::string& m = c.merged[f];
-            if (h[f] == s[f] || (c.base && s[f] == b[f])) {
+            if (h[f] == s[f] || (c.base && s[f] == b[f]) || (!c.base && s[f].empty())) {
                 m = h[f];
             } else if (h[f] == b[f]) {
                 m = s[f];
-            } else if (!c.base && s[f].empty()) {
-                m = h[f];
             } else {
                 SyncConflict conflict{f, h[f], s[f], options.preferBook};
                 for (const SyncConflict& old : before) {

@@ -4,10 +4,10 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cerrno>
 #include <utility>
 
 #if defined(Q_OS_UNIX)
-#include <errno.h>
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>

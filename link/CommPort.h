@@ -39,7 +39,7 @@ public:
     static constexpr int kQuietMs = 50;
     static constexpr uint8_t kFrameFlag = 0x7E;
     // The most held for the receiver at a time; far more than any burst of the handset's.
-    static constexpr std::size_t kMaxGathered = 16 * kBlockSize;
+    static constexpr std::size_t kMaxGathered = 16 * std::size_t{kBlockSize};
 
     explicit CCommPort(Resolver resolver = {}, QObject* parent = nullptr);
     ~CCommPort() override;
