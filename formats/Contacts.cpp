@@ -180,8 +180,8 @@ std::string FitNumber(const std::string& text, std::string_view kind, const Phon
                        " left out (the handset dials only 0-9 P T # *)");
     }
     if (!d.extension.empty()) {
-        report.Problem(what + ": extension " + d.extension + " dialled after a pause (\"" + digits +
-                       "\")");
+        report.Problem(what + ": extension " + Clip(d.extension) + " dialled after a pause (" +
+                       Quoted(digits) + ")");
     }
     if (digits.size() > static_cast<std::size_t>(kNumberLen)) {
         digits.resize(kNumberLen);
