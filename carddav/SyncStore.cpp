@@ -68,7 +68,7 @@ QString SyncStore::KeepCards(const QString& addressBook, const std::string& card
                              QString& error) const {
     const QString stamp =
         QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
-    const QString path =
+    QString path =
         m_cardsFolder + '/' + stamp + ' ' + FileNameSafe(addressBook) + QStringLiteral(".vcf");
     if (!QDir().mkpath(m_cardsFolder) ||
         !SaveFileAtomically(path,
