@@ -13,6 +13,7 @@
 
 #include "files/SaveFile.h"
 #include "formats/BookFormats.h"
+#include "formats/ContactFiles.h"
 #include "history/BookHistory.h"
 #include "link/Profile.h"
 #include "text/QtCharsets.h"
@@ -22,8 +23,6 @@
 namespace numora {
 
 namespace {
-
-constexpr qint64 kMaxContactsBytes = 16 << 20;
 
 // The types Export Contacts offers, each with the extension it adds and the shape it writes.
 struct ExportType {
@@ -104,6 +103,35 @@ void ShowReport(QWidget* parent, const QString& title, const QString& text) {
     RunModal(dialog);
 }
 
+void ImportContactsOf(QWidget* parent, CPBDialog& page, const IProfile& profile,
+                      const QString& path, const QByteArray& bytes) {
+    page.KeepEdits(history::kBeforeImport);
+    page.EnableControls(false);
+    const TextImport r = BookFromText(FormatOfPath(path.toStdString()),
+                                      std::string_view(bytes.constData(), bytes.size()),
+                                      page.Book(), ContactsReading(profile));
+    const QString readAs =
+        r.encoding.empty() ? QString() : QStringLiteral(" (read as %1)").arg(Utf8(r.encoding));
+    const QString listHead = QStringLiteral("What does not fit the handset (%1):")
+                                 .arg(static_cast<qsizetype>(r.problems.size()));
+    if (!r.ok) {
+        // Nothing was taken: the book is as it was.
+        page.EnableControls(true);
+        QString head = Utf8(r.error) + QStringLiteral("; the book is unchanged") + readAs + '.';
+        head[0] = head[0].toUpper();
+        ShowReport(parent, QStringLiteral("Import Contacts"), Report(head, listHead, r.problems));
+        return;
+    }
+    page.ShowBook(BookChange::Everything);
+    page.EnableControls(true);
+    page.KeepBook(history::kImported);
+    ShowReport(parent, QStringLiteral("Import Contacts"),
+               Report(QStringLiteral("%1 contact(s) imported%2.")
+                          .arg(page.Book().CountUsedEntries())
+                          .arg(readAs),
+                      listHead, r.problems));
+}
+
 }  // namespace
 
 ContactsOptions ContactsReading(const IProfile& profile) {
@@ -167,46 +195,76 @@ void SetContactsPathChooser(ContactsPathChooser chooser) {
     Chooser() = std::move(chooser);
 }
 
+namespace {
+
+constexpr auto kMaxContactsBytes = static_cast<qint64>(kMaxContactsFileBytes);
+
+QString TooLarge() {
+    return QString::fromUtf8(kContactsFileTooLarge.data(), kContactsFileTooLarge.size());
+}
+
+bool OpenContactsFile(QFile& file, QString& why) {
+    if (!file.open(QIODevice::ReadOnly)) {
+        why = file.errorString();
+        return false;
+    }
+    if (file.size() > kMaxContactsBytes) {
+        why = TooLarge();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ContactsFileReadable(const QString& path, QString& why) {
+    QFile file(path);
+    return OpenContactsFile(file, why);
+}
+
+std::optional<QByteArray> ReadContactsFile(const QString& path, QString& why) {
+    QFile file(path);
+    if (!OpenContactsFile(file, why)) return std::nullopt;
+    QByteArray bytes = file.read(kMaxContactsBytes + 1);
+    if (file.error() != QFileDevice::NoError) {
+        why = file.errorString();
+        return std::nullopt;
+    }
+    if (bytes.size() > kMaxContactsBytes) {
+        why = TooLarge();
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+void ShowOpenFailure(QWidget* parent, const QString& path, const QString& why) {
+    ModalRunner().Message(parent,
+                          FromBytes(kFileOpenFailed) +
+                              QStringLiteral("\n\n%1: %2.").arg(QFileInfo(path).fileName(), why));
+}
+
 void ImportContactsFile(QWidget* parent, CPBDialog& page, const IProfile& profile) {
     const QString path = ChoosePath(parent, false).path;
     if (path.isEmpty()) return;
+    QString why;
+    const auto bytes = ReadContactsFile(path, why);
+    if (!bytes) {
+        ShowOpenFailure(parent, path, why);
+        return;
+    }
     if (page.Book().CountUsedEntries() > 0 && !AskQuestion(parent, kImportReplaces)) return;
-    ImportContactsFrom(parent, page, profile, path);
+    ImportContactsOf(parent, page, profile, path, *bytes);
 }
 
 void ImportContactsFrom(QWidget* parent, CPBDialog& page, const IProfile& profile,
                         const QString& path) {
-    QFile file(path);
-    if (file.size() > kMaxContactsBytes || !file.open(QIODevice::ReadOnly)) {
-        page.MessageBox(kFileOpenFailed);
+    QString why;
+    const auto bytes = ReadContactsFile(path, why);
+    if (!bytes) {
+        ShowOpenFailure(parent, path, why);
         return;
     }
-    const QByteArray bytes = file.readAll();
-    page.KeepEdits(history::kBeforeImport);
-    page.EnableControls(false);
-    const TextImport r = BookFromText(FormatOfPath(path.toStdString()),
-                                      std::string_view(bytes.constData(), bytes.size()),
-                                      page.Book(), ContactsReading(profile));
-    const QString readAs =
-        r.encoding.empty() ? QString() : QStringLiteral(" (read as %1)").arg(Utf8(r.encoding));
-    const QString listHead = QStringLiteral("What does not fit the handset (%1):")
-                                 .arg(static_cast<qsizetype>(r.problems.size()));
-    if (!r.ok) {
-        // Nothing was taken: the book is as it was.
-        page.EnableControls(true);
-        QString head = Utf8(r.error) + readAs + '.';
-        head[0] = head[0].toUpper();
-        ShowReport(parent, QStringLiteral("Import Contacts"), Report(head, listHead, r.problems));
-        return;
-    }
-    page.ShowBook(BookChange::Everything);
-    page.EnableControls(true);
-    page.KeepBook(history::kImported);
-    ShowReport(parent, QStringLiteral("Import Contacts"),
-               Report(QStringLiteral("%1 contact(s) imported%2.")
-                          .arg(page.Book().CountUsedEntries())
-                          .arg(readAs),
-                      listHead, r.problems));
+    ImportContactsOf(parent, page, profile, path, *bytes);
 }
 
 void ExportContactsFile(QWidget* parent, CPBDialog& page) {

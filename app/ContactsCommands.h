@@ -4,9 +4,11 @@
 // home region: the profile's "Port Setting"/"Home Region" (a country code), else the locale's.
 #pragma once
 
+#include <QByteArray>
 #include <QDialog>
 #include <QString>
 #include <functional>
+#include <optional>
 #include <string_view>
 
 #include "formats/BookFormats.h"
@@ -42,6 +44,14 @@ void SetContactsPathChooser(ContactsPathChooser chooser);
 // platform's character sets.
 ContactsOptions ContactsReading(const IProfile& profile);
 
+// The whole of a contacts file, or nothing and why ("No such file or directory", too large).
+[[nodiscard]] std::optional<QByteArray> ReadContactsFile(const QString& path, QString& why);
+// Whether the file opens and is within the size of a contacts file, without reading it.
+[[nodiscard]] bool ContactsFileReadable(const QString& path, QString& why);
+// "File open failed!" with the file's name and the reason.
+void ShowOpenFailure(QWidget* parent, const QString& path, const QString& why);
+
+// Reads the chosen file first: a file that cannot be read asks nothing.
 void ImportContactsFile(QWidget* parent, CPBDialog& page, const IProfile& profile);
 // Import Contacts of a file already chosen, without asking (one dropped on the window, whose
 // drop asked already).

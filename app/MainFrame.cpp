@@ -292,6 +292,11 @@ void CMainFrame::OpenFiles(const QStringList& paths) {
             Page()->OpenBookFile(files.first());
             break;
         case DropAction::MergeOrReplace: {
+            // Nothing is asked about a file that cannot be read.
+            if (QString why; !ContactsFileReadable(files.first(), why)) {
+                ShowOpenFailure(this, files.first(), why);
+                break;
+            }
             const auto choice = AskChoice(
                 this,
                 ToBytes(QStringLiteral("\"%1\" holds contacts. Merge them into the book, or "

@@ -16,7 +16,6 @@ namespace numora {
 
 namespace {
 
-constexpr qint64 kMaxContactsBytes = 16 << 20;
 // What the history lists for a merge.
 constexpr char kBeforeMerge[] = "edits before a merge";
 constexpr char kContactsMerged[] = "contacts merged";
@@ -94,17 +93,15 @@ void MergeContactsFiles(QWidget* parent, CPBDialog& page, const IProfile& profil
     QStringList notes;
     for (const QString& path : paths) {
         const QString file = QFileInfo(path).fileName();
-        QFile in(path);
-        if (in.size() > kMaxContactsBytes || !in.open(QIODevice::ReadOnly)) {
-            ShowMessage(
-                parent,
-                ToBytes(QStringLiteral("%1: %2").arg(file).arg(FromBytes(kFileOpenFailed))));
+        QString why;
+        const auto bytes = ReadContactsFile(path, why);
+        if (!bytes) {
+            ShowOpenFailure(parent, path, why);
             return;
         }
-        const QByteArray bytes = in.readAll();
-        const ContactsOfFile read =
-            ContactsFromFile(FormatOfPath(path.toStdString()),
-                             std::string_view(bytes.constData(), bytes.size()), *reading.charsets);
+        const ContactsOfFile read = ContactsFromFile(
+            FormatOfPath(path.toStdString()), std::string_view(bytes->constData(), bytes->size()),
+            *reading.charsets);
         if (!read.ok) {
             ShowMessage(parent, ToBytes(QStringLiteral("%1: %2; the book is unchanged.")
                                             .arg(file, QString::fromStdString(read.error))));

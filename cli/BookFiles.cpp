@@ -6,6 +6,7 @@
 #include "book/PbFileCommands.h"
 #include "cli/StdFiles.h"
 #include "formats/BookFormats.h"
+#include "formats/ContactFiles.h"
 #include "text/QtCharsets.h"
 
 namespace numora {
@@ -45,9 +46,10 @@ bool LoadBookFile(const std::string& path, CPBData& book, IFileView& page, bool*
     const BookFormat format = FormatOfPath(path);
     if (format != BookFormat::PhoneBook) {
         std::vector<uint8_t> bytes;
-        if (const ReadResult read = ReadWholeFile(path, bytes); read != ReadResult::Done) {
+        if (const ReadResult read = ReadWholeFile(path, bytes, kMaxContactsFileBytes);
+            read != ReadResult::Done) {
             page.MessageBox(kFileOpenFailed);
-            if (read == ReadResult::TooLarge) page.MessageBox(kFileTooLarge);
+            if (read == ReadResult::TooLarge) Warn(path, std::string(kContactsFileTooLarge));
             return false;
         }
         CPBData fresh;

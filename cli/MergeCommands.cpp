@@ -34,9 +34,33 @@ PairAnswers RememberedAnswers() {
     return answers;
 }
 
-// Output bound for a terminal has its bytes above 0x7E escaped; the book's bytes go as they are.
-void Print(const std::string& bytes) {
-    WriteForStdout(bytes, StdoutIsTerminal());
+// The listings go out in UTF-8, as the tool's reports do. For a terminal only control
+// characters are escaped, so that no name drives it.
+void PrintUtf8(const std::string& utf8) {
+    if (!StdoutIsTerminal()) {
+        std::fwrite(utf8.data(), 1, utf8.size(), stdout);
+        return;
+    }
+    std::string out;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        auto b = static_cast<unsigned char>(utf8[i]);
+        const bool c1 =
+            b == 0xC2 && i + 1 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) < 0xA0;
+        if (c1) b = static_cast<unsigned char>(utf8[++i]);
+        if ((b < 0x20 && b != '\n') || b == 0x7F || c1) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02x", b);
+            out += hex;
+        } else {
+            out += static_cast<char>(b);
+        }
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
+}
+
+// The book's lines are in its single-byte text.
+void PrintBookLines(const std::string& latin1) {
+    PrintUtf8(Latin1ToUtf8(latin1));
 }
 
 // A pair as the options name it: "12=3".
@@ -166,9 +190,10 @@ private:
     static bool ReadContacts(const std::string& path, const ICharsets& charsets,
                              std::vector<Contact>& contacts, bool sayNumbers) {
         std::vector<uint8_t> bytes;
-        if (const ReadResult read = ReadWholeFile(path, bytes); read != ReadResult::Done) {
+        if (const ReadResult read = ReadWholeFile(path, bytes, kMaxContactsFileBytes);
+            read != ReadResult::Done) {
             const std::string_view why =
-                read == ReadResult::TooLarge ? kFileTooLarge : kFileOpenFailed;
+                read == ReadResult::TooLarge ? kContactsFileTooLarge : kFileOpenFailed;
             std::fprintf(stderr, "%s: %.*s\n", path.c_str(), static_cast<int>(why.size()),
                          why.data());
             return false;
@@ -200,17 +225,17 @@ private:
     static void List(const MergePlan& plan) {
         std::string text;
         for (const BookDifference& d : plan.changes)
-            text += DifferenceLine(d) + "\n";
+            text += Latin1ToUtf8(DifferenceLine(d)) + "\n";
         for (const Conflict& c : plan.conflicts)
-            text += "conflict: " + ConflictLine(c) + "\n";
+            text += "conflict: " + Latin1ToUtf8(ConflictLine(c)) + "\n";
         for (const std::string& n : plan.notFitting)
-            text += "does not fit: " + Utf8ToLatin1(n) + "\n";
+            text += "does not fit: " + n + "\n";
         for (const LikelyPair& p : plan.likely) {
             const std::string pair = std::to_string(p.slot) + "=" + std::to_string(p.other);
-            text +=
-                "likely: " + LikelyLine(p) + " (--same " + pair + " or --different " + pair + ")\n";
+            text += "likely: " + Latin1ToUtf8(LikelyLine(p)) + " (--same " + pair +
+                    " or --different " + pair + ")\n";
         }
-        Print(text);
+        PrintUtf8(text);
     }
 };
 
@@ -243,14 +268,14 @@ public:
         const PairAnswers answers = RememberedAnswers();
         const MergePlan plan = PlanDuplicates(book, keys, {Prefer::Book, &answers});
         if (line.IsSet(QStringLiteral("json"))) {
-            Print(PairsJson(plan, StdoutIsTerminal()) + "\n");
+            PrintUtf8(PairsJson(plan, StdoutIsTerminal()) + "\n");
         } else {
             std::string text;
             for (const MergedPair& p : plan.merged)
                 text += "sure: " + MergedLine(p) + "\n";
             for (const LikelyPair& p : plan.likely)
                 text += "likely: " + LikelyLine(p) + "\n";
-            Print(text);
+            PrintBookLines(text);
         }
         return plan.merged.empty() && plan.likely.empty() ? 0 : 1;
     }

@@ -9,12 +9,12 @@
 
 namespace numora {
 
-ReadResult ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
+ReadResult ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::size_t limit) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) return ReadResult::Failed;
     const auto size = std::filesystem::file_size(path, ec);
     if (ec) return ReadResult::Failed;
-    if (size > kMaxBookFileBytes) return ReadResult::TooLarge;
+    if (size > limit) return ReadResult::TooLarge;
     std::ifstream in(path, std::ios::binary);
     if (!in) return ReadResult::Failed;
     bytes.resize(static_cast<std::size_t>(size));

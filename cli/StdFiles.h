@@ -11,8 +11,9 @@
 
 namespace numora {
 
-// The whole file, up to kMaxBookFileBytes: no book file comes near it.
-ReadResult ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes);
+// The whole file, up to limit bytes (kMaxBookFileBytes: no book file comes near it).
+ReadResult ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes,
+                         std::size_t limit = kMaxBookFileBytes);
 
 class CStdFiles : public IFileAccess {
 public:

@@ -88,7 +88,9 @@ bool SaveFileAtomically(const QString& path, QByteArrayView bytes, QString* reas
     } else if (ownerOnly) {
         file.setPermissions(kOwnerOnly);
     }
-    if (!WriteAll(file, bytes)) {
+    // The last bytes may still sit in the device's buffer: a full disk shows only when they
+    // are flushed, and the rename in commit() must not follow a failed flush.
+    if (!WriteAll(file, bytes) || !file.flush() || file.error() != QFileDevice::NoError) {
         const QString why = file.errorString();
         file.cancelWriting();
         return Failed(reason, why);

@@ -30,6 +30,22 @@ BookFormat FormatOfPath(std::string_view path) {
     return BookFormat::PhoneBook;
 }
 
+std::string NoContactReason(BookFormat format, std::string_view text) {
+    if (text.find_first_not_of(" \t\r\n") == std::string_view::npos) return "the file is empty";
+    switch (format) {
+        case BookFormat::VCard:
+            return "it holds no BEGIN:VCARD";
+        case BookFormat::Json:
+        case BookFormat::PhoneBook:
+            return "the book in it holds no entry";
+        case BookFormat::Csv:
+        case BookFormat::GoogleCsv:
+        case BookFormat::OutlookCsv:
+            break;
+    }
+    return "it holds no row below its heading";
+}
+
 TextImport BookFromText(BookFormat format, std::string_view text, CPBData& book,
                         const ContactsOptions& options) {
     TextImport result;
@@ -55,10 +71,9 @@ TextImport BookFromText(BookFormat format, std::string_view text, CPBData& book,
     const ContactsImport r = ReplaceEntriesWithContacts(contacts, imported, options.numbers);
     result.problems.insert(result.problems.end(), r.problems.begin(), r.problems.end());
     if (r.taken == 0) {
-        result.error = contacts.empty() ? "no contact could be read from the file; the book is "
-                                          "unchanged"
-                                        : "none of the file's contacts fits the handset; the "
-                                          "book is unchanged";
+        result.error = contacts.empty() ? "no contact could be read from the file: " +
+                                              NoContactReason(format, text)
+                                        : "none of the file's contacts fits the handset";
         return result;
     }
     book = imported;

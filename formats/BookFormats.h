@@ -33,6 +33,9 @@ struct ContactsOptions {
     const ICharsets* charsets = nullptr;
 };
 
+// Why a vCard or CSV file gave no contact ("the file is empty").
+[[nodiscard]] std::string NoContactReason(BookFormat format, std::string_view text);
+
 // JSON replaces the whole book. vCard and CSV replace its entries and speed dials; groups are
 // matched by name (new names take free slots) and SMS groups stay as they are. A file that
 // yields no contact is refused (ok false) and the book is left as it was.

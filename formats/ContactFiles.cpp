@@ -55,7 +55,7 @@ ContactsOfFile ContactsFromFile(BookFormat format, std::string_view bytes,
         }
     }
     if (r.contacts.empty()) {
-        r.error = "no contact could be read from the file";
+        r.error = "no contact could be read from the file: " + NoContactReason(format, bytes);
         return r;
     }
     r.ok = true;

@@ -2,6 +2,7 @@
 // book and a phone-book file hold entries, which are taken as the contacts they stand for.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,6 +11,12 @@
 #include "formats/Contacts.h"
 
 namespace numora {
+
+// Contacts files are read whole. An address book of a hundred thousand contacts with photos
+// stays well below this; a larger file is no contacts file.
+inline constexpr std::size_t kMaxContactsFileBytes = std::size_t{256} << 20;
+inline constexpr std::string_view kContactsFileTooLarge =
+    "the file is larger than 256 MB, more than any contacts file holds";
 
 struct ContactsOfFile {
     bool ok = false;

@@ -165,7 +165,8 @@ std::string FitNumber(const std::string& text, std::string_view kind, const Phon
     std::string digits = d.digits;
     const std::string what = std::string(kind) + " number " + Quoted(text);
     if (digits.empty()) {
-        report.Problem(what + " left out: nothing in it the handset can dial");
+        report.Problem(what + " left out: " +
+                       (d.leftOut.empty() ? "nothing in it the handset can dial" : d.leftOut));
         return digits;
     }
     if (!d.dropped.empty()) {

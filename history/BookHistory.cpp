@@ -9,6 +9,7 @@
 #include <QLockFile>
 #include <QStandardPaths>
 #include <algorithm>
+#include <cerrno>
 
 #include "book/Snapshot.h"
 #include "files/SaveFile.h"
@@ -111,7 +112,16 @@ bool CBookHistory::Store(const std::vector<uint8_t>& bytes, const QString& what,
     // One program at a time takes an id, writes its snapshot and prunes.
     QLockFile lock(m_folder + QStringLiteral("/.lock"));
     if (!lock.tryLock(kLockWaitMs)) {
-        Fail(QStringLiteral("another program keeps %1 locked").arg(m_folder));
+        // A full disk or a read-only folder fails the lock too: name what really stopped it.
+        if (lock.error() == QLockFile::LockFailedError) {
+            Fail(QStringLiteral("another program keeps %1 locked").arg(m_folder));
+        } else {
+            Fail(QStringLiteral("cannot write in %1: %2")
+                     .arg(m_folder,
+                          lock.error() == QLockFile::PermissionError
+                              ? qt_error_string(EACCES)
+                              : QStringLiteral("no room for a lock file (is the disk full?)")));
+        }
         return false;
     }
     return StoreLocked(array, what, entries);
@@ -137,11 +147,12 @@ bool CBookHistory::StoreLocked(const QByteArray& array, const QString& what, int
     record[QStringLiteral("bytes")] = static_cast<qint64>(array.size());
     record[QStringLiteral("sha256")] = QString::fromLatin1(Sha256(array));
     // The book first: a record is written only beside a complete book.
-    if (!WriteHistoryFile(PathOf(id, ".pb"), array) ||
-        !WriteHistoryFile(PathOf(id, ".json"),
-                          QJsonDocument(record).toJson(QJsonDocument::Compact))) {
+    QString why;
+    if (!WriteHistoryFile(PathOf(id, ".pb"), array, &why) ||
+        !WriteHistoryFile(PathOf(id, ".json"), QJsonDocument(record).toJson(QJsonDocument::Compact),
+                          &why)) {
         QFile::remove(PathOf(id, ".pb"));
-        Fail(QStringLiteral("cannot write in %1").arg(m_folder));
+        Fail(QStringLiteral("cannot write in %1: %2").arg(m_folder, why));
         return false;
     }
     m_lastId = QString::number(id);
@@ -263,8 +274,8 @@ QString CBookHistory::TakeFailure() {
 }
 
 // Snapshots may hold secret entries: they are the user's alone.
-bool CBookHistory::WriteHistoryFile(const QString& path, const QByteArray& bytes) {
-    return SaveFileAtomically(path, bytes, nullptr, true);
+bool CBookHistory::WriteHistoryFile(const QString& path, const QByteArray& bytes, QString* reason) {
+    return SaveFileAtomically(path, bytes, reason, true);
 }
 
 }  // namespace numora

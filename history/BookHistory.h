@@ -104,7 +104,7 @@ private:
     void Fail(const QString& reason);
     QString PathOf(int id, const char* extension) const;
     // Every file of the history is written here.
-    bool WriteHistoryFile(const QString& path, const QByteArray& bytes);
+    bool WriteHistoryFile(const QString& path, const QByteArray& bytes, QString* reason);
 
     QString m_folder;
     std::function<QDateTime()> m_now;

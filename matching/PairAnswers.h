@@ -1,13 +1,16 @@
 // The user's answers for likely pairs ("Same person" / "Different people"), so that a pair is
-// asked about once. A side is known by what identifies it (folded name, number keys, e-mails):
-// when one side gains a number, the pair is a new question. The answers travel as a small JSON
-// text; where it is kept is the program's business.
+// asked about once. A side is known by its folded name and its marks (number keys, e-mails). An
+// answer holds while each side still has its name and every mark it had when answered: a merge
+// only adds to the entry, so the answer survives the merge it caused, while a namesake, or a
+// contact without the numbers the user saw, is a new question. The answers travel as a small
+// JSON text; where it is kept is the program's business.
 #pragma once
 
 #include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "matching/NumberKeys.h"
 #include "matching/Person.h"
@@ -20,6 +23,7 @@ class PairAnswers {
 public:
     [[nodiscard]] std::optional<Answer> Find(const Person& a, const Person& b,
                                              NumberKeys& keys) const;
+    // The answer replaces any earlier one that holds for the pair.
     void Set(const Person& a, const Person& b, Answer answer, NumberKeys& keys);
     // Takes every answer of the other; the other's win.
     void Add(const PairAnswers& other);
@@ -32,11 +36,28 @@ public:
                                                              std::string& error);
 
 private:
-    static std::string Identity(const Person& p, NumberKeys& keys);
-    static std::pair<std::string, std::string> PairKey(const Person& a, const Person& b,
-                                                       NumberKeys& keys);
+    struct Side {
+        std::string name;
+        std::vector<std::string> marks;  // sorted, each once
+        bool operator==(const Side&) const = default;
+    };
+    struct Given {
+        Side a;
+        Side b;
+        Answer answer;
+    };
+    using Names = std::pair<std::string, std::string>;  // in order
 
-    std::map<std::pair<std::string, std::string>, Answer> m_answers;
+    static Side SideOf(const Person& p, NumberKeys& keys);
+    // "name | mark | mark", as the JSON text holds a side.
+    static std::string SideText(const Side& side);
+    static Side SideOfText(std::string_view text);
+    static bool Holds(const Given& given, const Side& a, const Side& b);
+    static Names NamesOf(const Side& a, const Side& b);
+    void Put(Given given);
+
+    // By the two names; the latest answer last.
+    std::multimap<Names, Given> m_answers;
 };
 
 }  // namespace numora

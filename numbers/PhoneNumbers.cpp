@@ -4,7 +4,11 @@
 #include <phonenumbers/phonenumberutil.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
+#include <map>
+#include <mutex>
+#include <optional>
 
 namespace numora {
 
@@ -84,6 +88,9 @@ std::string TakeWrittenExtension(std::string_view& s) {
 struct Written {
     bool plus = false;
     std::string main;
+    // Where main holds a zero written "(0)" after the country code: the trunk digit dialled
+    // only from inside the country ("+49 (0)170 1234567").
+    std::optional<std::size_t> trunkZero;
     std::string tail;
     std::string extension;
     std::vector<std::string> dropped;
@@ -130,6 +137,11 @@ Written Split(std::string_view text) {
         } else if (c == '+' && w.main.empty() && out == &w.main && !w.plus) {
             w.plus = true;
             ++i;
+        } else if (w.plus && out == &w.main && !w.main.empty() && !w.trunkZero &&
+                   s.substr(i, 3) == "(0)") {
+            w.trunkZero = w.main.size();
+            w.main += '0';
+            i += 3;
         } else if (IsLayout(c)) {
             ++i;
         } else if (c == ',' && !uri) {
@@ -163,8 +175,26 @@ Written Split(std::string_view text) {
     return w;
 }
 
+PhoneNumberUtil::ErrorType ParseInternationalForm(const std::string& digits, PhoneNumber& number) {
+    return Util().Parse("+" + digits, "ZZ", &number);
+}
+
 bool ParseInternational(const std::string& digits, PhoneNumber& number) {
-    return Util().Parse("+" + digits, "ZZ", &number) == PhoneNumberUtil::NO_PARSING_ERROR;
+    return ParseInternationalForm(digits, number) == PhoneNumberUtil::NO_PARSING_ERROR;
+}
+
+bool IsValidInternational(const std::string& digits) {
+    PhoneNumber number;
+    return ParseInternational(digits, number) && Util().IsValidNumber(number);
+}
+
+// The digits after the "+" with a "(0)" trunk digit left out, unless the number is valid only
+// with it (an Italian number keeps its zero however it is written).
+std::string WithoutTrunkZero(const std::string& digits, std::size_t at) {
+    std::string without = digits;
+    without.erase(at, 1);
+    if (IsValidInternational(digits) && !IsValidInternational(without)) return digits;
+    return without;
 }
 
 std::string DialableOnly(const std::string& formatted) {
@@ -180,6 +210,86 @@ std::string Upper(std::string_view region) {
     for (char& c : out)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return out;
+}
+
+std::string E164Digits(const PhoneNumber& number) {
+    std::string e164;
+    Util().Format(number, PhoneNumberUtil::E164, &e164);
+    return e164.substr(1);
+}
+
+// Whether the region's numbering plan reads what is dialled at home as the number.
+bool ReadsAs(const std::string& region, const std::string& dialled, const PhoneNumber& number) {
+    PhoneNumber read;
+    return Util().Parse(dialled, region, &read) == PhoneNumberUtil::NO_PARSING_ERROR &&
+           E164Digits(read) == E164Digits(number);
+}
+
+// Numbers of three countries, to try a prefix on.
+constexpr std::string_view kProbes[] = {"491701234567", "14186569254", "819012345678"};
+
+// Prefixes for calls abroad that are common around the world, the most common first.
+constexpr std::array<std::string_view, 9> kCommonExitCodes = {"00",  "011", "001",  "002", "000",
+                                                              "009", "008", "0010", "0021"};
+
+// The first common prefix by which the number is reached from the region, if any.
+std::optional<std::string> CommonExitCodeFor(const std::string& region, const PhoneNumber& number) {
+    for (std::string_view prefix : kCommonExitCodes) {
+        if (ReadsAs(region, std::string(prefix) + E164Digits(number), number)) {
+            return std::string(prefix);
+        }
+    }
+    return std::nullopt;
+}
+
+// What is dialled from home before a country code. Where each carrier has a prefix of its own
+// (Korea, Brazil, Colombia, Thailand...) the library names none: the first common prefix that
+// reaches numbers of several countries stands in.
+std::string WorkOutExitCode(const std::string& region) {
+    if (region.empty()) return "00";
+    PhoneNumber probe;
+    ParseInternational(
+        Util().GetCountryCodeForRegion(region) == 49 ? "442079460958" : "491701234567", probe);
+    std::string formatted;
+    Util().FormatOutOfCountryCallingNumber(probe, region, &formatted);
+    if (!formatted.starts_with('+')) return DialableOnly(formatted.substr(0, formatted.find(' ')));
+    for (std::string_view prefix : kCommonExitCodes) {
+        const bool reaches =
+            std::all_of(std::begin(kProbes), std::end(kProbes), [&](std::string_view digits) {
+                PhoneNumber p;
+                return ParseInternational(std::string(digits), p) &&
+                       ReadsAs(region, std::string(prefix) + std::string(digits), p);
+            });
+        if (reaches) return std::string(prefix);
+    }
+    return "00";
+}
+
+// Worked out once per region: a phone-number reader is made for each card of an address book.
+std::string ExitCodeOf(const std::string& region) {
+    static std::mutex mutex;
+    static std::map<std::string, std::string> known;
+    const std::lock_guard lock(mutex);
+    const auto found = known.find(region);
+    if (found != known.end()) return found->second;
+    return known[region] = WorkOutExitCode(region);
+}
+
+// What reaches the number's country from the region: the exit code, unless that reads there as
+// a longer carrier prefix (in Hong Kong "00" and then "1" is carrier 001). Worked out once per
+// country code.
+std::string AbroadPrefix(const std::string& region, const std::string& exitCode,
+                         const PhoneNumber& number) {
+    static std::mutex mutex;
+    static std::map<std::pair<std::string, int>, std::string> known;
+    const std::lock_guard lock(mutex);
+    const std::pair key{region, number.country_code()};
+    if (const auto found = known.find(key); found != known.end()) return found->second;
+    std::string prefix = exitCode;
+    if (!ReadsAs(region, exitCode + E164Digits(number), number)) {
+        if (auto other = CommonExitCodeFor(region, number)) prefix = std::move(*other);
+    }
+    return known[key] = prefix;
 }
 
 }  // namespace
@@ -206,7 +316,8 @@ std::string HomeRegionFromLocale(std::string_view lcAll, std::string_view lcTele
 }
 
 PhoneNumbers::PhoneNumbers(const std::string& homeRegion)
-    : m_region(IsKnownRegion(homeRegion) ? Upper(homeRegion) : std::string{}) {}
+    : m_region(IsKnownRegion(homeRegion) ? Upper(homeRegion) : std::string{}),
+      m_exitCode(ExitCodeOf(m_region)) {}
 
 DialableNumber PhoneNumbers::Dialable(std::string_view written) const {
     Written w = Split(written);
@@ -215,13 +326,25 @@ DialableNumber PhoneNumbers::Dialable(std::string_view written) const {
     out.extension = w.extension;
     std::string main = w.main;
     if (w.plus && !main.empty()) {
+        if (w.trunkZero) main = WithoutTrunkZero(main, *w.trunkZero);
         PhoneNumber number;
-        if (!m_region.empty() && ParseInternational(main, number)) {
+        const PhoneNumberUtil::ErrorType error = ParseInternationalForm(main, number);
+        if (error == PhoneNumberUtil::NOT_A_NUMBER || error == PhoneNumberUtil::TOO_SHORT_NSN) {
+            // "+49 PRIVAT": a country code alone dials nothing.
+            out.leftOut = "no number after the country code";
+            out.extension.clear();
+            return out;
+        }
+        if (error != PhoneNumberUtil::NO_PARSING_ERROR) {
+            main = m_exitCode + main;
+        } else if (m_region.empty()) {
+            main = m_exitCode + E164Digits(number);
+        } else if (number.country_code() == Util().GetCountryCodeForRegion(m_region)) {
             std::string formatted;
             Util().FormatOutOfCountryCallingNumber(number, m_region, &formatted);
             main = DialableOnly(formatted);
         } else {
-            main = "00" + main;
+            main = AbroadPrefix(m_region, m_exitCode, number) + E164Digits(number);
         }
     }
     out.digits = main + w.tail;

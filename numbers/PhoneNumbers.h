@@ -27,13 +27,14 @@ struct DialableNumber {
     std::string digits;
     std::string extension;             // the extension's digits, when the number had one
     std::vector<std::string> dropped;  // words and characters left out ("PRIVAT", "@")
+    std::string leftOut;               // why nothing of it can be dialled, when so
 };
 
 class PhoneNumbers {
 public:
     // An empty or unknown region: international numbers are dialled with the 00 prefix, and
     // numbers in national form are compared as their digits.
-    PhoneNumbers() = default;
+    PhoneNumbers() : m_exitCode("00") {}
     explicit PhoneNumbers(const std::string& homeRegion);
 
     [[nodiscard]] const std::string& HomeRegion() const { return m_region; }
@@ -54,6 +55,7 @@ public:
 
 private:
     std::string m_region;
+    std::string m_exitCode;  // dialled before a country code
 };
 
 }  // namespace numora

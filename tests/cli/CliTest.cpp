@@ -73,6 +73,13 @@ TEST_F(CliTest, FailuresGiveTheirMessageAndExit) {
     WriteFile("between.pb", whole.substr(0, whole.size() - 19 * 133));  // cut between records
     WriteFile("twice.pb", whole + whole);
     WriteFile("huge.pb", std::string((16 << 20) + 1, '\x26'));
+    WriteFile("empty.vcf", "\r\n");
+    WriteFile("heading.csv", "Name,Mobile\r\n");
+    // A contacts file is no book file: one card with a long note passes the books' 16 MB.
+    WriteFile("note.vcf", "BEGIN:VCARD\r\nFN:Ada\r\nTEL:0123\r\nNOTE:" +
+                              std::string((16 << 20) + 1, 'n') + "\r\nEND:VCARD\r\n");
+    WriteFile("huge.vcf", "");
+    fs::resize_file(Path("huge.vcf"), (std::uintmax_t{256} << 20) + 1);
     const std::string write = "write --no-progress --timeout 1 --port " + Path("none") + " ";
     const struct {
         std::string args;
@@ -93,6 +100,14 @@ TEST_F(CliTest, FailuresGiveTheirMessageAndExit) {
         {write + "--force " + Path("cut.pb"), 1, "Check Phone connection"},
         {write + "--force " + Path("cut.pb"), 1, "no serial port could be opened"},
         {"dump " + Path("huge.pb"), 1, "File open failed!\nThe file is larger than 16 MB"},
+        // Without a book, convert says why no contact came.
+        {"convert " + Path("empty.vcf") + " " + Path("out.pb"), 1,
+         "no contact could be read from the file: the file is empty\n"},
+        {"convert " + Path("heading.csv") + " " + Path("out.pb"), 1,
+         "no contact could be read from the file: it holds no row below its heading\n"},
+        {"convert " + Path("note.vcf") + " " + Path("note.json"), 0, "memo"},
+        {"convert " + Path("huge.vcf") + " " + Path("out.pb"), 1,
+         "huge.vcf: the file is larger than 256 MB"},
         // A read whose output cannot be written fails before any port is tried.
         {"read --no-progress --timeout 30 --port " + Path("none") + " -o " +
              Path("no/such/folder/x.pb"),

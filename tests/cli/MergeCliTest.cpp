@@ -52,6 +52,22 @@ TEST_F(MergeCliTest, MergeListsWhatChangesAndDryRunExitsAsDiffDoes) {
     EXPECT_NE(Cli("dump " + Path("out.pb")).out.find("Pizza"), std::string::npos);
 }
 
+// Names go out in UTF-8 whatever the book's single-byte text holds.
+TEST_F(MergeCliTest, MergeListsNamesInUtf8) {
+    WriteFile("book.json", kBook);
+    WriteFile("zoe.vcf",
+              "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Zo\xC3\xAB M\xC3\xBCller\r\n"
+              "TEL;TYPE=HOME:030 1234567\r\nNOTE:\xE2\x82\xAC\r\nEND:VCARD\r\n");
+    const auto r =
+        Cli("merge " + Path("book.json") + " " + Path("zoe.vcf") + " --region DE --dry-run");
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_NE(r.out.find("likely: entry 1 \"Mum\" and contact 1 \"Zo\xC3\xAB M\xC3\xBCller\""),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("does not fit: contact 1 \"Zo\xC3\xAB M\xC3\xBCller\""), std::string::npos)
+        << r.out;
+}
+
 TEST_F(MergeCliTest, MistakesAreRefusedWithStatusTwoAndNoFile) {
     WriteFile("book.json", kBook);
     WriteFile("cards.vcf", kCards);

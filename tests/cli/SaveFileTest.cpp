@@ -5,6 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <csignal>
+#endif
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -51,6 +55,28 @@ TEST_F(SaveFileTest, AWriteFailingPartWayLeavesTheOldFileAndNoLitter) {
     EXPECT_TRUE(SaveFileAtomically(Path("book.pb"), QByteArray(200000, 'n')));
     EXPECT_EQ(Read(Path("book.pb")), QByteArray(200000, 'n'));
 }
+
+#ifndef _WIN32
+// A disk that fills while the last buffered bytes go out: the kernel refuses them only when the
+// buffer is flushed, after every write the program made has succeeded.
+TEST_F(SaveFileTest, ADiskFullAtTheLastFlushFailsTheSave) {
+    const QByteArray old(5500, 'o');
+    Write(Path("book.pb"), old);
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    QString reason;
+    const bool saved9000 = SaveFileAtomically(Path("book.pb"), QByteArray(9000, 'n'), &reason);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_FALSE(saved9000);
+    EXPECT_FALSE(reason.isEmpty());
+    EXPECT_EQ(Read(Path("book.pb")), old);
+    EXPECT_EQ(Files(), QStringList{"book.pb"});
+}
+#endif
 
 TEST_F(SaveFileTest, AFolderIsNeverATargetAndALinkIsReplacedWithItsTargetUntouched) {
     ASSERT_TRUE(QDir(m_dir.path()).mkdir("folder"));

@@ -114,6 +114,7 @@ TEST(ContactsTest, WhatDoesNotFitIsReportedForItsContact) {
     c.name = "Maximilian Oberbergmann";  // 23 characters
     c.numbers[0] = "+49 (30) 1234-567";
     c.numbers[1] = std::string(40, '5');
+    c.numbers[2] = "+49 PRIVAT";
     c.email = "one@example.org";
     c.memo =
         "Caf\xC3\xA9 \xE2\x82\xAC \xE2\x98\x8E" +  // neither the euro sign nor the phone is Latin-1
@@ -150,7 +151,9 @@ TEST(ContactsTest, WhatDoesNotFitIsReportedForItsContact) {
     EXPECT_TRUE(Mentions(p, "contact 8 \"Only a name\": left out: no number"));
     EXPECT_TRUE(Mentions(p, "speed dial 7 of entry 6 left out: entry 1 has it"));
     EXPECT_FALSE(Mentions(p, "9/9"));
-    EXPECT_FALSE(Mentions(p, "+49"));  // dialled from home without a word
+    EXPECT_TRUE(
+        Mentions(p, "office number \"+49 PRIVAT\" left out: no number after the country code"));
+    EXPECT_FALSE(Mentions(p, "+49 (30)"));  // dialled from home without a word
 
     PBEntry e;
     ASSERT_EQ(book.GetEntry(0, e), 1);

@@ -148,8 +148,21 @@ TEST(MatchTest, AnswersAreFoundForEitherOrderAndSurviveTheirText) {
         back->Find(P("anna meyer", {"+491719876543"}), P("Anna Meyer", {"0170 1234567"}), keys),
         Answer::SamePerson);
     EXPECT_EQ(back->Find(anna, tom, keys), Answer::DifferentPeople);
-    // A side with another number is a new question.
-    EXPECT_FALSE(back->Find(P("Anna Meyer", {"01701234567", "0301"}), tom, keys).has_value());
+    // A side that gained a number (as a merge gives it) is the same question; one without a
+    // number the user saw, or a namesake, is a new one.
+    EXPECT_EQ(back->Find(P("Anna Meyer", {"01701234567", "0301"}), tom, keys),
+              Answer::DifferentPeople);
+    EXPECT_FALSE(back->Find(P("Anna Meyer", {"01701234567"}), P("Tom Meyer", {"01701234567"}), keys)
+                     .has_value());
+    EXPECT_FALSE(back->Find(anna, P("Anna Meyer", {"0160 5555555"}), keys).has_value());
+    // A side that had nothing but its name does not stand for every namesake.
+    answers.Set(P("Tom Meyer", {}), P("Tom Meyer", {"0301"}), Answer::SamePerson, keys);
+    EXPECT_FALSE(
+        answers.Find(P("Tom Meyer", {"0302"}), P("Tom Meyer", {"0301"}), keys).has_value());
+    // A later answer for the pair replaces the earlier one.
+    answers.Set(P("Anna Meyer", {"01701234567", "0301"}), tom, Answer::SamePerson, keys);
+    EXPECT_EQ(answers.Find(P("Anna Meyer", {"01701234567", "0301"}), tom, keys),
+              Answer::SamePerson);
     EXPECT_FALSE(PairAnswers::FromJson("[1,2", error).has_value());
     EXPECT_FALSE(error.empty());
     // An answer that cannot be read is asked again; the others stand.

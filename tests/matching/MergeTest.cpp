@@ -313,6 +313,22 @@ TEST(MergeTest, LikelyPairsMergeOnlyWhenAnsweredTheSamePerson) {
     EXPECT_EQ(ConflictLine(answered.conflicts[0]),
               "entry 0 \"Anna Meyer\": Mobile \"01701234567\" kept; contact 2 \"Meyer, Anna\" has "
               "\"01725555555\"");
+
+    // The answer outlives the merge it caused: the entry that took the contact's office number
+    // is still the same person, and merging again changes nothing and asks nothing.
+    const std::vector<Contact> tom = {
+        MakeContact(1, "Tom Meyer", {"", "030 1234567", "0221 555555", "", ""})};
+    const MergePlan askedTom = PlanMerge(book, tom, keys);
+    ASSERT_EQ(askedTom.likely.size(), 1u);
+    answers = {};
+    answers.Set(askedTom.likely[0].person, askedTom.likely[0].otherPerson, Answer::SamePerson,
+                keys);
+    CPBData merged = book;
+    ApplyMergePlan(PlanMerge(merged, tom, keys, {Prefer::Book, &answers}), merged);
+    EXPECT_EQ(NumberText(merged.Entry(0).numbers[2]), "0221555555");
+    const MergePlan again = PlanMerge(merged, tom, keys, {Prefer::Book, &answers});
+    EXPECT_EQ(Lines(again.changes), "");
+    EXPECT_TRUE(again.likely.empty());
 }
 
 // Three people entered twice (an international and a national number, names in both orders)

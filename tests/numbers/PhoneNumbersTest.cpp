@@ -39,6 +39,18 @@ TEST(PhoneNumbersTest, WrittenNumbersBecomeWhatThePhoneDialsFromHome) {
         {"US", "+44 20 7946 0958", "011442079460958", "", {}},
         {"GB", "+44 (0)20 7946 0958", "02079460958", "", {}},
         {"", "+49 170 1234567", "00491701234567", "", {}},
+        // Where each carrier has its own international prefix, one the region takes.
+        {"KR", "+49 170 1234567", "001491701234567", "", {}},
+        {"BR", "+49 170 1234567", "0021491701234567", "", {}},
+        {"CO", "+1 418 656 9254", "00914186569254", "", {}},
+        {"CL", "+49 170 1234567", "00491701234567", "", {}},
+        {"ID", "+49 170 1234567", "009491701234567", "", {}},
+        {"TH", "+44 20 7946 0958", "001442079460958", "", {}},
+        // "(0)" is the trunk digit, dialled only inside the country, unless the number needs it.
+        {"", "+49 (0)170 1234567", "00491701234567", "", {}},
+        {"FR", "+49 (0) 30 1234567", "0049301234567", "", {}},
+        {"KR", "+49 (0)30 1234567", "00149301234567", "", {}},
+        {"DE", "+39 (0)6 1234 5678", "00390612345678", "", {}},
         // National form stays as written, without its layout.
         {"DE", "(0170) 123-45.67", "01701234567", "", {}},
         {"DE", "0170/1234567", "01701234567", "", {}},
@@ -53,7 +65,7 @@ TEST(PhoneNumbersTest, WrittenNumbersBecomeWhatThePhoneDialsFromHome) {
         {"DE", "0301234567,12;3", "0301234567P12T3", "", {}},
         {"DE", "0123P45T6#*", "0123P45T6#*", "", {}},
         // Words and strange characters go, and are named.
-        {"DE", "+49 PRIVAT", "0049", "", {"PRIVAT"}},
+        {"DE", "+49 PRIVAT", "", "", {"PRIVAT"}},
         {"DE", "mainphone 0301234567", "0301234567", "", {"mainphone"}},
         {"DE", "0301234567 \xE2\x98\x8E", "0301234567", "", {"\xE2\x98\x8E"}},
         {"DE", "", "", "", {}},
@@ -64,6 +76,33 @@ TEST(PhoneNumbersTest, WrittenNumbersBecomeWhatThePhoneDialsFromHome) {
         EXPECT_EQ(d.extension, c.extension) << c.written;
         EXPECT_EQ(d.dropped, c.dropped) << c.written;
     }
+    // A country code alone is no number: left out, and why.
+    EXPECT_EQ(PhoneNumbers("FR").Dialable("+49 PRIVAT").leftOut,
+              "no number after the country code");
+    EXPECT_EQ(PhoneNumbers().Dialable("+4").leftOut, "no number after the country code");
+}
+
+// From every home region the library knows, a number in international form is dialled so that
+// the region's own numbering plan reads it back as that number.
+TEST(PhoneNumbersTest, InternationalNumbersDialFromEveryHomeRegion) {
+    const char* const numbers[] = {"+491701234567", "+14186569254", "+819012345678",
+                                   "+442079460958"};
+    int regions = 0;
+    for (char a = 'A'; a <= 'Z'; ++a) {
+        for (char b = 'A'; b <= 'Z'; ++b) {
+            const std::string region{a, b};
+            if (!IsKnownRegion(region)) continue;
+            ++regions;
+            const PhoneNumbers home(region);
+            for (const char* number : numbers) {
+                const std::string digits = home.Dialable(number).digits;
+                EXPECT_EQ(digits.find_first_not_of("0123456789"), std::string::npos)
+                    << region << " " << digits;
+                EXPECT_EQ(home.Key(digits), number) << region << " dials " << digits;
+            }
+        }
+    }
+    EXPECT_GT(regions, 200);
 }
 
 TEST(PhoneNumbersTest, OneNumberWrittenFourWaysHasOneKey) {

@@ -110,6 +110,46 @@ private slots:
         QCOMPARE(report.section(QStringLiteral("\n--saved--\n"), 1), text + '\n');
     }
 
+    // The chosen file is read before the book is offered for replacing: a file that cannot be
+    // read asks nothing and says why, and a contacts file is not held to a phone book's size.
+    void importReadsFirstAsksSecondAndSaysWhy() {
+        CTestRunner runner;
+        QTemporaryDir dir;
+        CMainFrame frame(TestOptions(dir, QStringLiteral("no-such-device")));
+        FillTestBook(frame.Page()->Book());
+        WriteFile(dir.filePath(QStringLiteral("big.vcf")),
+                  "BEGIN:VCARD\r\nFN:Ada\r\nTEL:0123\r\nNOTE:" + QByteArray((16 << 20) + 1, 'n') +
+                      "\r\nEND:VCARD\r\n");
+        QFile huge(dir.filePath(QStringLiteral("huge.vcf")));
+        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize((qint64{256} << 20) + 1));
+        huge.close();
+        const struct {
+            const char* file;
+            int questions;
+            const char* message;
+        } cases[] = {
+            {"missing.vcf", 0, "File open failed!\n\nmissing.vcf: No such file or directory."},
+            {"huge.vcf", 0, "File open failed!\n\nhuge.vcf: the file is larger than 256 MB"},
+            {"big.vcf", 1, ""},
+        };
+        runner.answer = false;
+        for (const auto& c : cases) {
+            SetContactsPathChooser([&](QWidget*, bool) {
+                return ContactsFileChoice{dir.filePath(QString::fromLatin1(c.file)), {}};
+            });
+            runner.messages.clear();
+            runner.questions.clear();
+            FileAction(frame, QStringLiteral("&Import Contacts..."))->trigger();
+            QCOMPARE(runner.questions.size(), c.questions);
+            QCOMPARE(runner.messages.size(), *c.message != 0 ? 1 : 0);
+            if (*c.message != 0) {
+                QVERIFY2(runner.messages.front().startsWith(QString::fromLatin1(c.message)),
+                         qPrintable(runner.messages.front()));
+            }
+        }
+        QCOMPARE(frame.Page()->Book().CountUsedEntries(), 4);
+    }
+
     // Export writes the shape of the chosen type, adds its extension to a bare name and says
     // what that shape leaves out.
     void exportWritesTheChosenTypeAndNamesWhatItLeavesOut() {

@@ -99,6 +99,11 @@ private slots:
         frame.OpenFiles({card});
         QCOMPARE(frame.Page()->Book().CountUsedEntries(), 1);
         QCOMPARE(frame.Page()->List()->CellText(0, col::kName), QStringLiteral("Zed Zebra"));
+        // A file that cannot be read asks nothing and says why.
+        runner.questions.clear();
+        frame.OpenFiles({dir.filePath(QStringLiteral("gone.vcf"))});
+        QVERIFY(runner.questions.isEmpty());
+        QVERIFY(runner.messages.last().startsWith("File open failed!\n\ngone.vcf: "));
     }
 
     // A file named on the command line is opened in place of reading the handset.
