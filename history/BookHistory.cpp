@@ -10,6 +10,7 @@
 #include <QStandardPaths>
 #include <algorithm>
 #include <cerrno>
+#include <ranges>
 
 #include "book/Snapshot.h"
 #include "files/SaveFile.h"
@@ -203,8 +204,8 @@ SnapshotInfo CBookHistory::Info(int id) const {
 std::vector<SnapshotInfo> CBookHistory::List() const {
     std::vector<SnapshotInfo> list;
     const std::vector<int> ids = Ids();
-    for (auto it = ids.rbegin(); it != ids.rend(); ++it)
-        list.push_back(Info(*it));
+    for (const int id : std::views::reverse(ids))
+        list.push_back(Info(id));
     return list;
 }
 
@@ -249,8 +250,8 @@ bool CBookHistory::Load(const QString& id, CPBData& book, bool asBase, QString* 
 
 std::optional<SnapshotInfo> CBookHistory::NewestFromPhone(CPBData& book) {
     const std::vector<int> ids = Ids();
-    for (auto it = ids.rbegin(); it != ids.rend(); ++it) {
-        const SnapshotInfo info = Info(*it);
+    for (const int id : std::views::reverse(ids)) {
+        const SnapshotInfo info = Info(id);
         if (info.what != QLatin1String(history::kRead) &&
             info.what != QLatin1String(history::kWritten)) {
             continue;
