@@ -10,7 +10,6 @@
 #include <QStandardPaths>
 #include <algorithm>
 #include <cerrno>
-#include <ranges>
 
 #include "book/Snapshot.h"
 #include "files/SaveFile.h"
@@ -202,9 +201,11 @@ SnapshotInfo CBookHistory::Info(int id) const {
 }
 
 std::vector<SnapshotInfo> CBookHistory::List() const {
+    std::vector<int> ids = Ids();
+    std::reverse(ids.begin(), ids.end());  // newest first
     std::vector<SnapshotInfo> list;
-    const std::vector<int> ids = Ids();
-    for (const int id : std::views::reverse(ids))
+    list.reserve(ids.size());
+    for (const int id : ids)
         list.push_back(Info(id));
     return list;
 }
@@ -249,8 +250,9 @@ bool CBookHistory::Load(const QString& id, CPBData& book, bool asBase, QString* 
 }
 
 std::optional<SnapshotInfo> CBookHistory::NewestFromPhone(CPBData& book) {
-    const std::vector<int> ids = Ids();
-    for (const int id : std::views::reverse(ids)) {
+    std::vector<int> ids = Ids();
+    std::reverse(ids.begin(), ids.end());  // newest first
+    for (const int id : ids) {
         const SnapshotInfo info = Info(id);
         if (info.what != QLatin1String(history::kRead) &&
             info.what != QLatin1String(history::kWritten)) {
