@@ -5,6 +5,7 @@
 #include <set>
 
 #include "formats/VCard.h"
+#include "numbers/PhoneNumbers.h"
 
 namespace numora {
 
@@ -46,10 +47,26 @@ CardProperty* Source(Card& card, std::string_view name, std::string_view text,
     return first;
 }
 
-void SetNumber(CardProperty& p, std::string_view number) {
-    const bool uri =
-        SameFolded(p.Param("VALUE"), "uri") || WithoutTelScheme(p.value).size() != p.value.size();
-    Card::SetRawValue(p, (uri ? "tel:" : "") + Card::Escape(number));
+// A number for a TEL value, as written. The handset's pause and wait (P, T) are "," and ";" in a
+// text value, escaped as vCard 3.0 text is (a server reading it as a list keeps only what comes
+// before a bare ","), and "p" and "w" in a tel: URI.
+std::string CardNumber(std::string_view number, bool uri) {
+    std::string out;
+    for (const char c : WithoutTelScheme(number)) {
+        if (c == 'P') {
+            out += uri ? 'p' : ',';
+        } else if (c == 'T') {
+            out += uri ? 'w' : ';';
+        } else {
+            out += c;
+        }
+    }
+    return uri ? "tel:" + out : Card::Escape(out);
+}
+
+bool IsUri(const CardProperty& p) {
+    return SameFolded(p.Param("VALUE"), "uri") ||
+           WithoutTelScheme(p.value).size() != p.value.size();
 }
 
 // "Anna Maria Meyer" as N: the last word is the family name, the rest the given names.
@@ -120,7 +137,20 @@ void EditSecret(Card& card, bool secret) {
 
 }  // namespace
 
-void EditCard(Card& card, const Fields& from, const Fields& to, std::string_view category) {
+void EditCard(Card& card, const Fields& from, const Fields& to, std::string_view category,
+              const std::string& region) {
+    // The card's numbers as written before the edit, for one that comes back.
+    const PhoneNumbers numbers(region);
+    std::vector<std::string> written;
+    for (const CardProperty& p : card.Properties()) {
+        if (p.name == "TEL") written.push_back(std::string(WithoutTelScheme(p.Text())));
+    }
+    const auto valueOf = [&](const std::string& number, bool uri) {
+        for (const std::string& w : written) {
+            if (numbers.Same(w, number)) return uri ? "tel:" + w : Card::Escape(w);
+        }
+        return CardNumber(number, uri);
+    };
     // Which property each field came from, as the contacts import read the card before the edit.
     std::vector<std::string> problems;
     const std::vector<Contact> read = ContactsFromVCard(card.Text(), problems);
@@ -158,7 +188,7 @@ void EditCard(Card& card, const Fields& from, const Fields& to, std::string_view
         } else if (t.property == nullptr) {
             additions.push_back(t);
         } else if (t.name == "TEL") {
-            SetNumber(*t.property, value);
+            Card::SetRawValue(*t.property, valueOf(value, IsUri(*t.property)));
         } else {
             Card::SetText(*t.property, value);
         }
@@ -168,8 +198,18 @@ void EditCard(Card& card, const Fields& from, const Fields& to, std::string_view
         EditCategories(card, from[Field::Group], to[Field::Group], category);
     }
     if (to[Field::Secret] != from[Field::Secret]) EditSecret(card, !to[Field::Secret].empty());
-    for (const Target& t : additions)
-        card.Add(t.name, t.params, Card::Escape(to[t.field]));
+    for (const Target& t : additions) {
+        card.Add(t.name, t.params,
+                 t.name == "TEL" ? valueOf(to[t.field], false) : Card::Escape(to[t.field]));
+    }
+}
+
+void JoinCategory(Card& card, std::string_view category) {
+    if (CardProperty* first = card.Find("CATEGORIES")) {
+        Card::SetRawValue(*first, first->value + "," + Card::Escape(category));
+    } else {
+        card.Add("CATEGORIES", {}, Card::Escape(category));
+    }
 }
 
 Card NewCard(std::string_view uid, const Fields& fields, std::string_view category) {

@@ -6,6 +6,7 @@
 #include "addressbook/Card.h"
 #include "formats/Contacts.h"
 #include "formats/VCard.h"
+#include "formats/VCardText.h"
 #include "numbers/PhoneNumbers.h"
 #include "text/TextCodec.h"
 
@@ -73,26 +74,20 @@ std::optional<Field> FieldNamed(std::string_view name) {
     return std::nullopt;
 }
 
-std::optional<Fields> FieldsOfEntry(const CPBData& book, int slot) {
+std::optional<Fields> FieldsOfEntry(const CPBData& book, int slot, std::string_view category) {
     PBEntry e;
     if (book.GetEntry(slot, e) == 0 || !HasContent(e)) return std::nullopt;
-    return FieldsOf(e, GroupName(book, e.group));
+    std::string group = GroupName(book, e.group);
+    if (!category.empty() && SameFolded(group, category)) group.clear();
+    return FieldsOf(e, std::move(group));
 }
 
 std::vector<std::string> CategoriesOf(const Card& card) {
     std::vector<std::string> out;
     for (const CardProperty& p : card.Properties()) {
         if (p.name != "CATEGORIES") continue;
-        std::string current;
-        for (std::size_t i = 0; i <= p.value.size(); ++i) {
-            if (i == p.value.size() || p.value[i] == ',') {
-                if (!current.empty()) out.push_back(current);
-                current.clear();
-            } else if (p.value[i] == '\\' && i + 1 < p.value.size()) {
-                current += p.value[++i];
-            } else {
-                current += p.value[i];
-            }
+        for (std::string& name : VCardComponents(p.value, ',', "\n")) {
+            if (!name.empty()) out.push_back(std::move(name));
         }
     }
     return out;
@@ -128,25 +123,50 @@ std::optional<Fields> HandsetView(const Card& card, std::string_view category,
     return FieldsOf(fit.entry, Latin1ToUtf8(fit.group));
 }
 
-void PutFields(const Fields& f, int slot, CPBData& book) {
+void PutFields(const Fields& f, int slot, CPBData& book, std::string_view category) {
     PBEntry e;
     if (book.GetEntry(slot, e) == 0) {
         e = PBEntry{};
         e.index = static_cast<uint16_t>(slot);
     }
+    const bool keepGroup = f[Field::Group].empty() && !category.empty() &&
+                           SameFolded(GroupName(book, e.group), category);
+    const PBEntry before = e;
     SetText(e.name, Utf8ToLatin1(f[Field::Name]));
+    const auto kindCode = [](int k) { return static_cast<uint8_t>(k + kMobile); };
+    std::array<int, kNumberKinds> dials{};
     for (int k = 0; k < kNumberKinds; ++k) {
-        const auto at = static_cast<std::size_t>(k);
-        SetNumber(e.numbers[at], Utf8ToLatin1(f[NumberField(k)]));
-        const int dial =
-            book.FindSpeedDial(static_cast<uint16_t>(slot), static_cast<uint8_t>(k + kMobile));
-        if (dial >= 0 && e.numbers[at].length == 0) book.ClearSpeedDial(dial + kFirstSpeedDial);
+        dials[static_cast<std::size_t>(k)] =
+            book.FindSpeedDial(static_cast<uint16_t>(slot), kindCode(k));
+        SetNumber(e.numbers[static_cast<std::size_t>(k)], Utf8ToLatin1(f[NumberField(k)]));
+    }
+    // A speed dial follows its number to another kind; one whose kind is emptied goes.
+    const std::array<int, kNumberKinds> held = dials;
+    for (int k = 0; k < kNumberKinds; ++k) {
+        const int dial = held[static_cast<std::size_t>(k)];
+        const std::string_view was = NumberText(before.numbers[static_cast<std::size_t>(k)]);
+        const std::string_view now = NumberText(e.numbers[static_cast<std::size_t>(k)]);
+        if (dial < 0 || was == now) continue;
+        std::optional<int> moved;
+        for (int j = 0; j < kNumberKinds && !moved; ++j) {
+            if (j != k && dials[static_cast<std::size_t>(j)] < 0 &&
+                NumberText(e.numbers[static_cast<std::size_t>(j)]) == was) {
+                moved = j;
+            }
+        }
+        if (moved) {
+            book.SetSpeedDial(dial + kFirstSpeedDial, static_cast<uint16_t>(slot),
+                              kindCode(*moved));
+            dials[static_cast<std::size_t>(*moved)] = dial;
+        } else if (now.empty()) {
+            book.ClearSpeedDial(dial + kFirstSpeedDial);
+        }
     }
     SetText(e.email, Utf8ToLatin1(f[Field::Email]));
     SetText(e.wireless, Utf8ToLatin1(f[Field::Wireless]));
     SetText(e.memo, Utf8ToLatin1(f[Field::Memo]));
     e.secret = f[Field::Secret].empty() ? 0 : 1;
-    e.group = GroupFor(f[Field::Group], book);
+    if (!keepGroup) e.group = GroupFor(f[Field::Group], book);
     book.SetEntry(e);
 }
 

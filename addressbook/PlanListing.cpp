@@ -10,8 +10,19 @@ std::string Quoted(const std::string& text) {
     return "\"" + Clip(text) + "\"";
 }
 
+// A name cut to the handset's 16 characters may be many people's: the card's own name tells
+// which one is meant.
+std::string CardName(const ContactPlan& c) {
+    return c.cardName.empty() || c.cardName == c.label ? std::string()
+                                                       : " (card " + Quoted(c.cardName) + ")";
+}
+
 std::string Entry(const ContactPlan& c) {
-    return "entry " + std::to_string(c.slot.value_or(-1)) + " " + Quoted(c.label);
+    return "entry " + std::to_string(c.slot.value_or(-1)) + " " + Quoted(c.label) + CardName(c);
+}
+
+std::string OnServer(const ContactPlan& c) {
+    return "card " + Quoted(c.cardName.empty() ? c.label : c.cardName);
 }
 
 void FieldLines(std::vector<std::string>& out, const std::string& head,
@@ -30,9 +41,11 @@ std::string ConflictText(const SyncConflict& c) {
                : "the server's " + Quoted(c.server) + " wins over the handset's " + Quoted(c.book);
 }
 
-std::vector<std::string> PlanLines(const SyncPlan& plan) {
+std::vector<std::string> PlanLines(const SyncPlan& plan, const std::vector<bool>* done) {
     std::vector<std::string> out;
-    for (const ContactPlan& c : plan.contacts) {
+    for (std::size_t i = 0; i < plan.contacts.size(); ++i) {
+        const ContactPlan& c = plan.contacts[i];
+        const bool cardDone = done == nullptr || (i < done->size() && (*done)[i]);
         switch (c.bookAction) {
             case BookAction::None:
                 break;
@@ -46,18 +59,24 @@ std::vector<std::string> PlanLines(const SyncPlan& plan) {
                 out.push_back("handset: empty " + Entry(c));
                 break;
         }
-        switch (c.cardAction) {
-            case CardAction::None:
-                break;
-            case CardAction::Create:
-                out.push_back("server: new card " + Quoted(c.label));
-                break;
-            case CardAction::Change:
-                FieldLines(out, "server: card " + Quoted(c.label), c.cardChanges);
-                break;
-            case CardAction::Delete:
-                out.push_back("server: delete card " + Quoted(c.label));
-                break;
+        if (!cardDone && c.cardAction != CardAction::None) {
+            out.push_back("server: left for the next sync: " + (c.cardAction == CardAction::Create
+                                                                    ? "new card " + Quoted(c.label)
+                                                                    : OnServer(c)));
+        } else {
+            switch (c.cardAction) {
+                case CardAction::None:
+                    break;
+                case CardAction::Create:
+                    out.push_back("server: new card " + Quoted(c.label));
+                    break;
+                case CardAction::Change:
+                    FieldLines(out, "server: " + OnServer(c), c.cardChanges);
+                    break;
+                case CardAction::Delete:
+                    out.push_back("server: delete " + OnServer(c) + " (" + c.href + ")");
+                    break;
+            }
         }
         for (const SyncConflict& k : c.conflicts) {
             out.push_back("conflict: " + Quoted(c.label) + " " + std::string(FieldName(k.field)) +
@@ -66,8 +85,10 @@ std::vector<std::string> PlanLines(const SyncPlan& plan) {
         if (!c.note.empty()) out.push_back("note: " + Quoted(c.label) + ": " + c.note);
     }
     for (const SyncLikelyPair& p : plan.likely) {
+        const std::string pair = std::to_string(p.slot) + "=" + p.href;
         out.push_back("likely pair: entry " + std::to_string(p.slot) + " " + Quoted(p.bookName) +
-                      " and card " + Quoted(p.serverName) + " (" + p.href + "): " + p.why);
+                      " and card " + Quoted(p.serverName) + " (" + p.href + "): " + p.why +
+                      " (--same " + pair + " or --different " + pair + ")");
     }
     for (const std::string& name : plan.notOnHandset)
         out.push_back("not on the handset: " + Quoted(name));

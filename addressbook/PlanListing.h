@@ -10,7 +10,9 @@
 
 namespace numora {
 
-std::vector<std::string> PlanLines(const SyncPlan& plan);
+// With `done` (after Apply), a card action that was not done is listed as left for the next
+// sync instead of as made.
+std::vector<std::string> PlanLines(const SyncPlan& plan, const std::vector<bool>* done = nullptr);
 
 // "the server's \"0171\" wins over the handset's \"0170\"".
 std::string ConflictText(const SyncConflict& conflict);

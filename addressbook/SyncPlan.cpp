@@ -4,9 +4,12 @@
 #include <cctype>
 #include <map>
 #include <set>
+#include <span>
 
 #include "addressbook/CardEdit.h"
-#include "addressbook/Pairing.h"
+#include "matching/Match.h"
+#include "matching/MergePlan.h"
+#include "numbers/PhoneNumbers.h"
 
 namespace numora {
 
@@ -41,46 +44,101 @@ std::vector<FieldChange> Differences(const Fields& from, const Fields& to) {
     return out;
 }
 
-// A number both sides hold under different kinds is not a change of either: on a first merge
-// the entry's number is compared under the card's kind, so it is neither added twice nor lost.
-void AlignNumbers(Fields& book, const Fields& server) {
+bool IsNumber(Field f) {
+    const int kind = static_cast<int>(f) - static_cast<int>(Field::Mobile);
+    return kind >= 0 && kind < kNumberKinds;
+}
+
+// One value written two ways: a number in another form under the home region, a name in another
+// word order or letter case, an e-mail in other letter case.
+bool Agree(Field f, const std::string& a, const std::string& b, const PhoneNumbers& numbers) {
+    if (a == b) return true;
+    if (a.empty() || b.empty()) return false;
+    if (IsNumber(f)) return numbers.Same(a, b);
+    if (f == Field::Name) return FoldNameUtf8(a) == FoldNameUtf8(b);
+    if (f == Field::Email) return FoldEmail(a) == FoldEmail(b);
+    return false;
+}
+
+// The user's choice for a field's conflict, kept when the contact is worked out again.
+bool BookWins(const std::vector<SyncConflict>& before, Field f, bool preferBook) {
+    for (const SyncConflict& c : before) {
+        if (c.field == f) return c.bookWins;
+    }
+    return preferBook;
+}
+
+// The numbers of a first merge, as Resolve describes it.
+void MergeNumbers(ContactPlan& c, const std::vector<SyncConflict>& before,
+                  const PlanOptions& options, const PhoneNumbers& numbers) {
+    const Fields& h = *c.book;
+    const Fields& s = *c.server;
+    std::array<bool, kNumberKinds> bookUsed{};
+    std::array<bool, kNumberKinds> serverUsed{};
+    const auto at = [](int k) { return static_cast<std::size_t>(k); };
+    for (int k = 0; k < kNumberKinds; ++k)
+        c.merged[NumberField(k)].clear();
+    // A number both sides hold is one number, at the card's kind; its own kind is looked at first.
     for (int a = 0; a < kNumberKinds; ++a) {
-        const std::string& number = server[NumberField(a)];
-        if (number.empty() || book[NumberField(a)] == number || !book[NumberField(a)].empty()) {
-            continue;
+        const std::string& number = s[NumberField(a)];
+        for (int step = 0; step < kNumberKinds && !number.empty(); ++step) {
+            const int j = (a + step) % kNumberKinds;
+            if (bookUsed[at(j)] || !Agree(Field::Mobile, h[NumberField(j)], number, numbers)) {
+                continue;
+            }
+            c.merged[NumberField(a)] = h[NumberField(j)];
+            bookUsed[at(j)] = serverUsed[at(a)] = true;
+            break;
         }
-        for (int b = 0; b < kNumberKinds; ++b) {
-            if (b != a && book[NumberField(b)] == number && server[NumberField(b)] != number) {
-                book[NumberField(a)] = number;
-                book[NumberField(b)].clear();
-                break;
+    }
+    struct Moving {
+        std::string number;
+        int kind;
+        std::optional<std::size_t> conflict;
+    };
+    std::vector<Moving> moving;
+    for (int k = 0; k < kNumberKinds; ++k) {
+        const Field f = NumberField(k);
+        const std::string mine = bookUsed[at(k)] ? std::string() : h[f];
+        const std::string theirs = serverUsed[at(k)] ? std::string() : s[f];
+        if (!mine.empty() && !theirs.empty()) {
+            const SyncConflict conflict{f, mine, theirs, BookWins(before, f, options.preferBook)};
+            c.merged[f] = conflict.bookWins ? mine : theirs;
+            moving.push_back({conflict.bookWins ? theirs : mine, k, c.conflicts.size()});
+            c.conflicts.push_back(conflict);
+        } else if (!theirs.empty()) {
+            c.merged[f] = theirs;
+        } else if (!mine.empty()) {
+            if (c.merged[f].empty()) {
+                c.merged[f] = mine;
+            } else {
+                moving.push_back({mine, k, std::nullopt});
             }
         }
     }
+    // A number that lost its kind takes the first free one, and nothing of it is lost.
+    std::vector<std::size_t> settled;
+    for (const Moving& m : moving) {
+        std::optional<int> free;
+        for (const int k : kFreeKindOrder) {
+            if (!free && c.merged[NumberField(k)].empty()) free = k;
+        }
+        if (free) {
+            c.merged[NumberField(*free)] = m.number;
+            if (m.conflict) settled.push_back(*m.conflict);
+        } else if (!m.conflict) {
+            c.conflicts.push_back({NumberField(m.kind), m.number, c.merged[NumberField(m.kind)]});
+        }
+    }
+    for (auto it = settled.rbegin(); it != settled.rend(); ++it)
+        c.conflicts.erase(c.conflicts.begin() + static_cast<std::ptrdiff_t>(*it));
 }
 
-// A first merge never drops a number: one that loses its kind to the other side's takes a
-// kind that is free on both, and is then no conflict.
-void KeepBothNumbers(ContactPlan& c) {
-    const auto held = [&c](const std::string& number) {
-        for (int k = 0; k < kNumberKinds; ++k) {
-            if (c.merged[NumberField(k)] == number) return true;
-        }
-        return false;
-    };
-    std::erase_if(c.conflicts, [&](const SyncConflict& conflict) {
-        const int kind = static_cast<int>(conflict.field) - static_cast<int>(Field::Mobile);
-        if (kind < 0 || kind >= kNumberKinds) return false;
-        const std::string& loser = conflict.bookWins ? conflict.server : conflict.book;
-        if (loser.empty() || held(loser)) return false;
-        for (int k = 0; k < kNumberKinds; ++k) {
-            if (c.merged[NumberField(k)].empty()) {
-                c.merged[NumberField(k)] = loser;
-                return true;
-            }
-        }
-        return false;
-    });
+Person PersonOfFields(const Fields& f) {
+    std::array<std::string, kNumberKinds> numbers;
+    for (int k = 0; k < kNumberKinds; ++k)
+        numbers[static_cast<std::size_t>(k)] = f[NumberField(k)];
+    return PersonOf(f[Field::Name], numbers, std::span(&f[Field::Email], 1));
 }
 
 // What a server card is as the handset would hold it, and whether it was seen before.
@@ -88,8 +146,81 @@ struct CardView {
     const ServerCard* card = nullptr;
     const CardState* known = nullptr;
     std::optional<Fields> view;  // none: the handset would not take it
+    // A card not of the sync's category, as the handset would hold it: an entry of its person
+    // pairs with it rather than making a second card.
+    std::optional<Fields> outside;
 };
 
+// A card no sync has paired yet, as the matching core sees it.
+struct UnpairedCard {
+    const CardView* view = nullptr;
+    Person person;
+    std::optional<int> slot;         // the entry it is paired with
+    bool held = false;               // in a likely pair not answered yet
+    const Fields* fields = nullptr;  // its view, or the view outside the category
+    bool outside = false;            // not of the category: paired only when sure
+};
+
+// Pairs the new cards with the new entries as contacts are merged: sure pairs, and likely ones
+// answered "same person" (now or before), first, each entry and card in one pair at most, the
+// entry with the most in common (the lower slot of equals); then the likely pairs not answered
+// yet, which hold both sides back. The slots held back.
+std::set<int> PairNewOnes(const std::map<int, Fields>& fields, const std::map<int, Person>& entries,
+                          const PersonIndex& index, std::vector<UnpairedCard>& cards,
+                          const PlanOptions& options, SyncPlan& plan) {
+    NumberKeys keys{PhoneNumbers(options.region)};
+    const auto given = [&options](int slot, const std::string& href) -> std::optional<bool> {
+        for (const PairAnswer& a : options.answers) {
+            if (a.slot == slot && a.href == href) return a.same;
+        }
+        return std::nullopt;
+    };
+    struct Asked {
+        UnpairedCard* card;
+        int slot;
+        MatchRule rule;
+    };
+    std::vector<Asked> asked;
+    std::set<int> taken;
+    for (UnpairedCard& card : cards) {
+        const std::string& href = card.view->card->href;
+        std::optional<std::pair<int, int>> best;  // slot, numbers and e-mails in common
+        for (const int slot : index.Candidates(card.person)) {
+            if (taken.count(slot) != 0) continue;
+            const Person& entry = entries.at(slot);
+            Judgement judged = JudgePair(entry, card.person, keys, options.remembered);
+            if (judged.verdict == Verdict::Ask) {
+                if (card.outside) continue;
+                const auto same = given(slot, href);
+                if (!same) {
+                    asked.push_back({&card, slot, judged.match.rule});
+                    continue;
+                }
+                plan.answered.push_back({slot, href, entry, card.person, *same});
+                judged.verdict = *same ? Verdict::Merge : Verdict::Apart;
+            }
+            if (judged.verdict == Verdict::Merge && (!best || judged.match.shared > best->second)) {
+                best = {slot, judged.match.shared};
+            }
+        }
+        if (!best) continue;
+        card.slot = best->first;
+        taken.insert(best->first);
+    }
+    std::set<int> held;
+    for (const Asked& a : asked) {
+        if (a.card->slot || taken.count(a.slot) != 0) continue;
+        const std::string& href = a.card->view->card->href;
+        const CardProperty* fn =
+            a.card->view->card->card ? a.card->view->card->card->Find("FN") : nullptr;
+        plan.likely.push_back({a.slot, href, fields.at(a.slot)[Field::Name],
+                               fn != nullptr ? fn->Text() : (*a.card->fields)[Field::Name],
+                               std::string(RuleText(a.rule))});
+        a.card->held = true;
+        held.insert(a.slot);
+    }
+    return held;
+}
 }  // namespace
 
 int SyncPlan::BookDeletions() const {
@@ -111,7 +242,8 @@ bool SyncPlan::Changes() const {
 }
 
 std::vector<std::string> CardsToFetch(const AddressBookState& state, const CPBData& book,
-                                      const std::vector<ServerCard>& listing) {
+                                      const std::vector<ServerCard>& listing,
+                                      std::string_view category) {
     std::set<int> pairedSlots;
     for (const CardState& c : state.cards) {
         if (c.slot) pairedSlots.insert(*c.slot);
@@ -125,7 +257,7 @@ std::vector<std::string> CardsToFetch(const AddressBookState& state, const CPBDa
         const CardState* known = state.Card(sc.href);
         bool fetch = known == nullptr || known->etag != sc.etag || known->etag.empty();
         if (!fetch && known->slot) {
-            const auto now = FieldsOfEntry(book, *known->slot);
+            const auto now = FieldsOfEntry(book, *known->slot, category);
             fetch = !now || *now != known->base;
         }
         // A new entry may be the person of a card that is not on the handset: merging them
@@ -141,49 +273,73 @@ void Resolve(ContactPlan& c, const PlanOptions& options) {
     c.cardChanges.clear();
     c.cardText.clear();
     if (c.book && c.server) {
-        Fields h = *c.book;
+        const PhoneNumbers numbers(options.region);
+        const Fields& h = *c.book;
         const Fields& s = *c.server;
-        if (!c.base) AlignNumbers(h, s);
-        const Fields b = c.base.value_or(Fields{});
-        std::vector<SyncConflict> before = std::move(c.conflicts);
+        const Fields b = c.base.value_or(Fields{});  // none: what one side lacks, it takes
+        const std::vector<SyncConflict> before = std::move(c.conflicts);
         c.conflicts.clear();
+        if (!c.base) MergeNumbers(c, before, options, numbers);
+        std::array<bool, kFieldCount> asWritten{};  // the server's value, written as it is
         for (const Field f : kAllFields) {
+            if (!c.base && IsNumber(f)) continue;
             std::string& m = c.merged[f];
-            if (h[f] == s[f] || (c.base && s[f] == b[f]) || (!c.base && s[f].empty())) {
+            // A handset unchanged since the base takes the server's value even when it is only
+            // written anew (an accent put right); else one value written two ways is no change.
+            // NOLINTNEXTLINE(bugprone-branch-clone): equal values are tried before equal kinds
+            if (h[f] == s[f] || s[f] == b[f]) {
                 m = h[f];
             } else if (h[f] == b[f]) {
                 m = s[f];
+                asWritten[static_cast<std::size_t>(f)] = true;
+            } else if (Agree(f, h[f], s[f], numbers) || Agree(f, s[f], b[f], numbers)) {
+                m = h[f];
+            } else if (Agree(f, h[f], b[f], numbers)) {
+                m = s[f];
             } else {
-                SyncConflict conflict{f, h[f], s[f], options.preferBook};
-                for (const SyncConflict& old : before) {
-                    if (old.field == f) conflict.bookWins = old.bookWins;
-                }
+                const SyncConflict conflict{f, h[f], s[f], BookWins(before, f, options.preferBook)};
                 m = conflict.bookWins ? h[f] : s[f];
                 c.conflicts.push_back(conflict);
             }
         }
-        if (!c.base) KeepBothNumbers(c);
-        if (c.merged != s) {
-            if (c.card) {
-                Card edited = *c.card;
-                EditCard(edited, s, c.merged, options.category);
-                c.cardText = edited.Text();
-                // Another value of the card may take the place of one that went (a second
-                // mobile number when the first is deleted): the handset gets what the card
-                // now shows.
-                if (const auto shown = HandsetView(edited, options.category, options.region))
-                    c.merged = *shown;
-                c.cardAction = CardAction::Change;
-            } else {
-                c.note = "the card could not be fetched: its changes wait for the next sync";
-                c.cardAction = CardAction::None;
+        // Each side keeps its own writing of a value both hold.
+        Fields toCard = c.merged;
+        for (const Field f : kAllFields) {
+            if (!asWritten[static_cast<std::size_t>(f)] && Agree(f, c.merged[f], h[f], numbers)) {
+                c.merged[f] = h[f];
             }
-        } else {
-            c.cardAction = CardAction::None;
+            if (Agree(f, toCard[f], s[f], numbers)) toCard[f] = s[f];
         }
-        c.bookAction = c.merged != *c.book ? BookAction::Change : BookAction::None;
-        if (c.bookAction == BookAction::Change) c.bookChanges = Differences(*c.book, c.merged);
-        if (c.cardAction == CardAction::Change) c.cardChanges = Differences(s, c.merged);
+        c.cardAction = CardAction::None;
+        if ((toCard != s || c.joinsCategory) && c.card) {
+            Card edited = *c.card;
+            if (c.joinsCategory) {
+                JoinCategory(edited, options.category);
+                c.note = "the card joins the category \"" + options.category + "\"";
+            }
+            EditCard(edited, s, toCard, options.category, options.region);
+            c.cardText = edited.Text();
+            // Another value of the card may take the place of one that went (a second mobile
+            // number when the first is deleted): the handset gets what the card now shows.
+            if (const auto shown = HandsetView(edited, options.category, options.region)) {
+                toCard = *shown;
+                for (const Field f : kAllFields) {
+                    if (!Agree(f, toCard[f], c.merged[f], numbers)) c.merged[f] = toCard[f];
+                }
+            }
+            c.cardAction = CardAction::Change;
+            c.cardChanges = Differences(s, toCard);
+        } else if (toCard != s) {
+            c.note = "the card could not be fetched: its changes wait for the next sync";
+        }
+        c.bookAction = c.merged != h ? BookAction::Change : BookAction::None;
+        if (c.bookAction == BookAction::Change) c.bookChanges = Differences(h, c.merged);
+        // The base keeps the card's writing of a value both sides hold, so that the next sync
+        // tells a value the server writes anew from one it always wrote its own way.
+        c.synced = c.merged;
+        for (const Field f : kAllFields) {
+            if (Agree(f, toCard[f], c.merged[f], numbers)) c.synced[f] = toCard[f];
+        }
     } else if (c.book) {
         c.merged = *c.book;
         if (c.bookAction == BookAction::Empty) c.bookChanges = Differences(*c.book, Fields{});
@@ -196,6 +352,9 @@ void Resolve(ContactPlan& c, const PlanOptions& options) {
         if (c.bookAction == BookAction::Add) c.bookChanges = Differences(Fields{}, c.merged);
         if (c.cardAction == CardAction::Delete) c.cardChanges = Differences(*c.server, Fields{});
     }
+    if (!c.book || !c.server) c.synced = c.merged;
+    c.cardName.clear();
+    if (const CardProperty* fn = c.card ? c.card->Find("FN") : nullptr) c.cardName = fn->Text();
     c.label = LabelOf(c.merged);
     if (c.label.empty() && c.book) c.label = LabelOf(*c.book);
     if (c.label.empty() && c.server) c.label = LabelOf(*c.server);
@@ -204,18 +363,24 @@ void Resolve(ContactPlan& c, const PlanOptions& options) {
 SyncPlan MakePlan(const AddressBookState& state, const CPBData& book,
                   const std::vector<ServerCard>& server, const PlanOptions& options) {
     SyncPlan plan;
+    plan.category = options.category;
     std::map<int, Fields> entries;
     for (int slot = 0; slot < kEntrySlots; ++slot) {
-        if (auto f = FieldsOfEntry(book, slot)) entries.emplace(slot, std::move(*f));
+        if (auto f = FieldsOfEntry(book, slot, options.category)) {
+            entries.emplace(slot, std::move(*f));
+        }
     }
     plan.bookEntries = static_cast<int>(entries.size());
     plan.serverCards = static_cast<int>(server.size());
 
     std::map<std::string, CardView> views;
     for (const ServerCard& sc : server) {
-        CardView v{&sc, state.Card(sc.href), std::nullopt};
+        CardView v{&sc, state.Card(sc.href), std::nullopt, std::nullopt};
         if (sc.card) {
             v.view = HandsetView(*sc.card, options.category, options.region);
+            if (!v.view && !options.category.empty()) {
+                v.outside = HandsetView(*sc.card, {}, options.region);
+            }
         } else if (v.known != nullptr && v.known->etag == sc.etag &&
                    (v.known->slot || !IsEmpty(v.known->base))) {
             v.view = v.known->base;
@@ -280,14 +445,20 @@ SyncPlan MakePlan(const AddressBookState& state, const CPBData& book,
     }
 
     // Entries and cards that no sync has paired yet: the same person on both sides is merged.
-    std::vector<PairCandidate> newEntries;
+    std::map<int, Person> newEntries;
+    PersonIndex index;
     for (const auto& [slot, fields] : entries) {
-        if (usedSlots.count(slot) == 0) newEntries.push_back({slot, fields});
+        if (usedSlots.count(slot) != 0) continue;
+        index.Add(slot, newEntries.emplace(slot, PersonOfFields(fields)).first->second);
     }
-    std::vector<const CardView*> newCards;
-    std::vector<PairCandidate> cardCandidates;
+    std::vector<UnpairedCard> newCards;
     for (const auto& [href, v] : views) {
         if (usedCards.count(href) != 0) continue;
+        if (v.outside) {
+            newCards.push_back(
+                {&v, PersonOfFields(*v.outside), std::nullopt, false, &*v.outside, true});
+            continue;
+        }
         if (!v.view) {
             ContactPlan c;  // kept in the state, so that it is not fetched again
             c.href = href;
@@ -298,60 +469,52 @@ SyncPlan MakePlan(const AddressBookState& state, const CPBData& book,
             plan.contacts.push_back(std::move(c));
             continue;
         }
-        cardCandidates.push_back({static_cast<int>(newCards.size()), *v.view});
-        newCards.push_back(&v);
+        newCards.push_back({&v, PersonOfFields(*v.view), std::nullopt, false, &*v.view, false});
     }
-    std::set<int> pairedEntries;
-    std::set<int> pairedCards;
-    std::set<int> heldCards;
-    for (const FoundPair& pair : FindPairs(newEntries, cardCandidates)) {
-        const CardView& v = *newCards[static_cast<std::size_t>(pair.card)];
-        bool same = pair.kind == PairKind::Sure;
-        bool answered = same;
-        for (const PairAnswer& a : options.answers) {
-            if (a.slot == pair.entry && a.href == v.card->href) {
-                same = a.same;
-                answered = true;
-            }
-        }
-        if (!answered) {
-            plan.likely.push_back({pair.entry, v.card->href, entries[pair.entry][Field::Name],
-                                   (*v.view)[Field::Name], pair.why});
-            pairedEntries.insert(pair.entry);
-            heldCards.insert(pair.card);
-            continue;
-        }
-        if (!same) continue;
+    const std::set<int> heldSlots =
+        PairNewOnes(entries, newEntries, index, newCards, options, plan);
+    for (const UnpairedCard& nc : newCards) {
+        if (!nc.slot) continue;
+        const CardView& v = *nc.view;
         ContactPlan c;
-        c.slot = pair.entry;
+        c.slot = nc.slot;
         c.href = v.card->href;
         c.etag = v.card->etag;
         c.uid = v.known != nullptr ? v.known->uid : (v.card->card ? v.card->card->Uid() : "");
-        c.book = entries[pair.entry];
-        c.server = v.view;
+        c.book = entries[*nc.slot];
+        c.server = *nc.fields;
         c.card = v.card->card;
-        pairedEntries.insert(pair.entry);
-        pairedCards.insert(pair.card);
+        c.joinsCategory = nc.outside;
+        usedSlots.insert(*nc.slot);
         plan.contacts.push_back(std::move(c));
     }
-    for (const PairCandidate& e : newEntries) {
-        if (pairedEntries.count(e.id) != 0) continue;
+    for (const auto& [slot, person] : newEntries) {
+        if (usedSlots.count(slot) != 0 || heldSlots.count(slot) != 0) continue;
         ContactPlan c;
-        c.slot = e.id;
-        c.book = e.fields;
+        c.slot = slot;
+        c.book = entries[slot];
         c.uid = newUid();
         c.cardAction = CardAction::Create;
         plan.contacts.push_back(std::move(c));
     }
 
     // The other cards fill the free slots in name order; what does not fit stays off the handset.
-    std::vector<int> order;
-    for (const PairCandidate& c : cardCandidates) {
-        if (pairedCards.count(c.id) == 0) order.push_back(c.id);
+    std::vector<const UnpairedCard*> order;
+    for (const UnpairedCard& nc : newCards) {
+        if (nc.slot) continue;
+        if (!nc.outside) {
+            order.push_back(&nc);
+            continue;
+        }
+        ContactPlan c;  // not of the category: kept in the state, as a card off the handset
+        c.href = nc.view->card->href;
+        c.etag = nc.view->card->etag;
+        c.uid = nc.view->card->card ? nc.view->card->card->Uid() : "";
+        c.offHandset = true;
+        plan.contacts.push_back(std::move(c));
     }
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        return Lower(LabelOf(cardCandidates[static_cast<std::size_t>(a)].fields)) <
-               Lower(LabelOf(cardCandidates[static_cast<std::size_t>(b)].fields));
+    std::stable_sort(order.begin(), order.end(), [](const UnpairedCard* a, const UnpairedCard* b) {
+        return Lower(LabelOf(*a->view->view)) < Lower(LabelOf(*b->view->view));
     });
     int nextFree = 0;
     const auto freeSlot = [&]() -> std::optional<int> {
@@ -362,26 +525,34 @@ SyncPlan MakePlan(const AddressBookState& state, const CPBData& book,
         if (nextFree >= kEntrySlots) return std::nullopt;
         return nextFree++;
     };
-    for (const int id : order) {
-        const CardView& v = *newCards[static_cast<std::size_t>(id)];
+    for (const UnpairedCard* nc : order) {
+        const CardView& v = *nc->view;
         ContactPlan c;
         c.href = v.card->href;
         c.etag = v.card->etag;
         c.uid = v.known != nullptr ? v.known->uid : (v.card->card ? v.card->card->Uid() : "");
         c.server = v.view;
-        const auto slot = heldCards.count(id) != 0 ? std::nullopt : freeSlot();
+        c.card = v.card->card;
+        const auto slot = nc->held ? std::nullopt : freeSlot();
         if (slot) {
             c.slot = slot;
             c.bookAction = BookAction::Add;
         } else {
             c.offHandset = true;
-            if (heldCards.count(id) == 0) plan.notOnHandset.push_back(LabelOf(*v.view));
+            if (!nc->held) plan.notOnHandset.push_back(LabelOf(*v.view));
         }
         plan.contacts.push_back(std::move(c));
     }
     for (ContactPlan& c : plan.contacts)
         Resolve(c, options);
     return plan;
+}
+
+void RememberAnswers(const SyncPlan& plan, const std::string& region, PairAnswers& answers) {
+    NumberKeys keys{PhoneNumbers(region)};
+    for (const AnsweredPair& a : plan.answered) {
+        answers.Set(a.book, a.server, a.same ? Answer::SamePerson : Answer::DifferentPeople, keys);
+    }
 }
 
 std::optional<std::string> DeletionStop(const SyncPlan& plan, const AddressBookState& state) {
@@ -398,9 +569,54 @@ std::optional<std::string> DeletionStop(const SyncPlan& plan, const AddressBookS
     const bool many = onBook + onServer > kMaxQuietDeletions || onBook * 10 > plan.bookEntries ||
                       onServer * 10 > plan.serverCards;
     if (!many || onBook + onServer == 0) return std::nullopt;
-    return "the sync would delete " + std::to_string(onServer) +
-           " card(s) on the server and empty " + std::to_string(onBook) +
-           " entry(ies) on the handset";
+    const auto count = [](int n, const char* one, const char* many) {
+        return std::to_string(n) + " " + (n == 1 ? one : many);
+    };
+    std::string what;
+    if (onServer > 0) what = "delete " + count(onServer, "card", "cards") + " on the server";
+    if (onServer > 0 && onBook > 0) what += " and ";
+    if (onBook > 0) what += "empty " + count(onBook, "entry", "entries") + " on the handset";
+    return "it would " + what;
+}
+
+std::optional<std::string> StrangerBook(const AddressBookState& state, const CPBData& book,
+                                        const std::string& region) {
+    const PhoneNumbers numbers(region);
+    const auto same = [&numbers](Field f, const std::string& a, const std::string& b) {
+        return !a.empty() && Agree(f, a, b, numbers);
+    };
+    const auto resembles = [&same](const Fields& now, const Fields& base) {
+        if (same(Field::Name, now[Field::Name], base[Field::Name]) ||
+            same(Field::Email, now[Field::Email], base[Field::Email])) {
+            return true;
+        }
+        for (int a = 0; a < kNumberKinds; ++a) {
+            for (int b = 0; b < kNumberKinds; ++b) {
+                if (same(Field::Mobile, now[NumberField(a)], base[NumberField(b)])) return true;
+            }
+        }
+        return false;
+    };
+    int present = 0;
+    int strangers = 0;
+    std::string example;
+    for (const CardState& c : state.cards) {
+        if (!c.slot) continue;
+        const auto now = FieldsOfEntry(book, *c.slot);
+        if (!now) continue;
+        ++present;
+        if (resembles(*now, c.base)) continue;
+        if (++strangers == 1) {
+            example = "entry " + std::to_string(*c.slot) + " was \"" + LabelOf(c.base) +
+                      "\", is \"" + LabelOf(*now) + "\"";
+        }
+    }
+    if (strangers == 0 || (strangers <= kMaxQuietDeletions && strangers * 2 <= present)) {
+        return std::nullopt;
+    }
+    return "the book is not the one last synced with this address book: " +
+           std::to_string(strangers) + " of the " + std::to_string(present) +
+           " entries paired last time hold other people (" + example + ")";
 }
 
 void ApplyToBook(const SyncPlan& plan, CPBData& book) {
@@ -411,7 +627,7 @@ void ApplyToBook(const SyncPlan& plan, CPBData& book) {
                 break;
             case BookAction::Add:
             case BookAction::Change:
-                PutFields(c.merged, *c.slot, book);
+                PutFields(c.merged, *c.slot, book, plan.category);
                 break;
             case BookAction::Empty:
                 for (int kind = kMobile; kind <= kFax; ++kind) {
@@ -429,6 +645,7 @@ AddressBookState NextState(const AddressBookState& state, const SyncPlan& plan,
                            const std::vector<bool>& done, std::string syncToken, std::string ctag) {
     AddressBookState next;
     next.url = state.url;
+    next.category = state.category;
     next.syncToken = std::move(syncToken);
     next.ctag = std::move(ctag);
     for (std::size_t i = 0; i < plan.contacts.size(); ++i) {
@@ -450,7 +667,7 @@ AddressBookState NextState(const AddressBookState& state, const SyncPlan& plan,
             if (c.server && c.bookAction != BookAction::Empty) s.base = *c.server;
         } else {
             s.slot = c.slot;
-            s.base = c.merged;
+            s.base = c.synced;
         }
         next.cards.push_back(std::move(s));
     }

@@ -38,11 +38,9 @@ std::string StateToJson(const AddressBookState& state) {
         card["base"] = std::move(base);
         cards.push_back(std::move(card));
     }
-    const nlohmann::ordered_json j = {{"version", kStateVersion},
-                                      {"url", state.url},
-                                      {"syncToken", state.syncToken},
-                                      {"ctag", state.ctag},
-                                      {"cards", std::move(cards)}};
+    const nlohmann::ordered_json j = {{"version", kStateVersion},     {"url", state.url},
+                                      {"syncToken", state.syncToken}, {"ctag", state.ctag},
+                                      {"category", state.category},   {"cards", std::move(cards)}};
     return j.dump(1);
 }
 
@@ -58,6 +56,7 @@ std::optional<AddressBookState> StateFromJson(std::string_view json, std::string
         state.url = j.value("url", "");
         state.syncToken = j.value("syncToken", "");
         state.ctag = j.value("ctag", "");
+        state.category = j.value("category", "");
         for (const auto& c : j["cards"]) {
             CardState card;
             card.href = c.at("href").get<std::string>();

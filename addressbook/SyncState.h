@@ -25,6 +25,7 @@ struct AddressBookState {
     std::string url;        // the address book's collection
     std::string syncToken;  // empty when the server offers no sync-collection
     std::string ctag;
+    std::string category;  // the one the sync was limited to; empty for all contacts
     std::vector<CardState> cards;
 
     [[nodiscard]] const CardState* Card(std::string_view href) const;

@@ -18,7 +18,7 @@
 #include "link/Profile.h"
 #include "text/QtCharsets.h"
 #include "ui/Modal.h"
-#include "ui/PBDialog.h"
+#include "ui/PhoneBookPage.h"
 
 namespace numora {
 
@@ -99,11 +99,11 @@ QString Report(const QString& head, const QString& listHead,
 }
 
 void ShowReport(QWidget* parent, const QString& title, const QString& text) {
-    CContactsReportDlg dialog(title, text, parent);
+    ContactsReportDialog dialog(title, text, parent);
     RunModal(dialog);
 }
 
-void ImportContactsOf(QWidget* parent, CPBDialog& page, const IProfile& profile,
+void ImportContactsOf(QWidget* parent, PhoneBookPage& page, const IProfile& profile,
                       const QString& path, const QByteArray& bytes) {
     page.KeepEdits(history::kBeforeImport);
     page.EnableControls(false);
@@ -147,7 +147,8 @@ ContactsOptions ContactsReading(const IProfile& profile) {
     return ContactsOptions{PhoneNumbers(region), &charsets};
 }
 
-CContactsReportDlg::CContactsReportDlg(const QString& title, const QString& text, QWidget* parent)
+ContactsReportDialog::ContactsReportDialog(const QString& title, const QString& text,
+                                           QWidget* parent)
     : QDialog(parent), m_text(new QPlainTextEdit(this)) {
     setWindowTitle(title);
     setSizeGripEnabled(true);
@@ -161,8 +162,8 @@ CContactsReportDlg::CContactsReportDlg(const QString& title, const QString& text
         buttons->addButton(QStringLiteral("&Save As..."), QDialogButtonBox::ActionRole);
     copy->setObjectName(QStringLiteral("copyButton"));
     save->setObjectName(QStringLiteral("saveButton"));
-    connect(copy, &QPushButton::clicked, this, &CContactsReportDlg::OnCopy);
-    connect(save, &QPushButton::clicked, this, &CContactsReportDlg::OnSaveAs);
+    connect(copy, &QPushButton::clicked, this, &ContactsReportDialog::OnCopy);
+    connect(save, &QPushButton::clicked, this, &ContactsReportDialog::OnSaveAs);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_text);
@@ -172,15 +173,15 @@ CContactsReportDlg::CContactsReportDlg(const QString& title, const QString& text
     resize(720, 420);
 }
 
-QString CContactsReportDlg::Text() const {
+QString ContactsReportDialog::Text() const {
     return m_text->toPlainText();
 }
 
-void CContactsReportDlg::OnCopy() {
+void ContactsReportDialog::OnCopy() {
     QApplication::clipboard()->setText(Text());
 }
 
-void CContactsReportDlg::OnSaveAs() {
+void ContactsReportDialog::OnSaveAs() {
     const QString path = m_choosePath
                              ? m_choosePath(this)
                              : QFileDialog::getSaveFileName(this, QStringLiteral("Save Report"),
@@ -243,7 +244,7 @@ void ShowOpenFailure(QWidget* parent, const QString& path, const QString& why) {
                               QStringLiteral("\n\n%1: %2.").arg(QFileInfo(path).fileName(), why));
 }
 
-void ImportContactsFile(QWidget* parent, CPBDialog& page, const IProfile& profile) {
+void ImportContactsFile(QWidget* parent, PhoneBookPage& page, const IProfile& profile) {
     const QString path = ChoosePath(parent, false).path;
     if (path.isEmpty()) return;
     QString why;
@@ -256,7 +257,7 @@ void ImportContactsFile(QWidget* parent, CPBDialog& page, const IProfile& profil
     ImportContactsOf(parent, page, profile, path, *bytes);
 }
 
-void ImportContactsFrom(QWidget* parent, CPBDialog& page, const IProfile& profile,
+void ImportContactsFrom(QWidget* parent, PhoneBookPage& page, const IProfile& profile,
                         const QString& path) {
     QString why;
     const auto bytes = ReadContactsFile(path, why);
@@ -267,7 +268,7 @@ void ImportContactsFrom(QWidget* parent, CPBDialog& page, const IProfile& profil
     ImportContactsOf(parent, page, profile, path, *bytes);
 }
 
-void ExportContactsFile(QWidget* parent, CPBDialog& page) {
+void ExportContactsFile(QWidget* parent, PhoneBookPage& page) {
     ContactsFileChoice choice = ChoosePath(parent, true);
     if (choice.path.isEmpty()) return;
     const BookFormat format = ExportFormat(choice.type, choice.path);

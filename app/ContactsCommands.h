@@ -18,7 +18,7 @@ class QWidget;
 
 namespace numora {
 
-class CPBDialog;
+class PhoneBookPage;
 class IProfile;
 
 // The profile's key, in the "Port Setting" section, of the home region ("DE").
@@ -52,19 +52,19 @@ ContactsOptions ContactsReading(const IProfile& profile);
 void ShowOpenFailure(QWidget* parent, const QString& path, const QString& why);
 
 // Reads the chosen file first: a file that cannot be read asks nothing.
-void ImportContactsFile(QWidget* parent, CPBDialog& page, const IProfile& profile);
+void ImportContactsFile(QWidget* parent, PhoneBookPage& page, const IProfile& profile);
 // Import Contacts of a file already chosen, without asking (one dropped on the window, whose
 // drop asked already).
-void ImportContactsFrom(QWidget* parent, CPBDialog& page, const IProfile& profile,
+void ImportContactsFrom(QWidget* parent, PhoneBookPage& page, const IProfile& profile,
                         const QString& path);
-void ExportContactsFile(QWidget* parent, CPBDialog& page);
+void ExportContactsFile(QWidget* parent, PhoneBookPage& page);
 
 // The report of an import or export, whole: it scrolls, resizes, fits a 1024x600 screen, and
 // copies or saves every line.
-class CContactsReportDlg : public QDialog {
+class ContactsReportDialog : public QDialog {
     Q_OBJECT
 public:
-    CContactsReportDlg(const QString& title, const QString& text, QWidget* parent = nullptr);
+    ContactsReportDialog(const QString& title, const QString& text, QWidget* parent = nullptr);
 
     QString Text() const;
     // Where "Save As..." writes; tests replace the file dialog.

@@ -5,12 +5,12 @@
 #include <QFileInfo>
 
 #include "app/ContactsCommands.h"
-#include "app/MergeDlg.h"
+#include "app/MergeDialog.h"
 #include "formats/ContactFiles.h"
 #include "history/BookHistory.h"
 #include "matching/AnswersFile.h"
 #include "ui/Modal.h"
-#include "ui/PBDialog.h"
+#include "ui/PhoneBookPage.h"
 
 namespace numora {
 
@@ -34,28 +34,28 @@ QStringList ChoosePaths(QWidget* parent) {
                        "JSON (*.json);;Phone book (*.pb)"));
 }
 
-QString AnswersPath(const CPBDialog& page) {
+QString AnswersPath(const PhoneBookPage& page) {
     return PairAnswersPath(page.History() != nullptr ? page.History()->Folder()
                                                      : CBookHistory::DefaultFolder());
 }
 
 // Runs the preview and, on "Merge", keeps the answers and changes the book between two
 // snapshots.
-void PreviewAndApply(QWidget* parent, CPBDialog& page, CMergeDlg::Kind kind,
-                     const CMergeDlg::Planner& planner, NumberKeys& keys, QStringList notes,
+void PreviewAndApply(QWidget* parent, PhoneBookPage& page, MergeDialog::Kind kind,
+                     const MergeDialog::Planner& planner, NumberKeys& keys, QStringList notes,
                      const char* done) {
     const QString answersPath = AnswersPath(page);
     QString failure;
     PairAnswers answers = LoadPairAnswers(answersPath, &failure);
     if (!failure.isEmpty()) notes << failure + QStringLiteral(": likely pairs are asked again");
-    if (kind == CMergeDlg::Kind::Duplicates) {
+    if (kind == MergeDialog::Kind::Duplicates) {
         const MergePlan plan = planner({Prefer::Book, &answers});
         if (plan.merged.empty() && plan.likely.empty()) {
             ShowMessage(parent, "No two entries of the book are one person.");
             return;
         }
     }
-    CMergeDlg dialog(kind, planner, keys, answers, notes, parent);
+    MergeDialog dialog(kind, planner, keys, answers, notes, parent);
     if (RunModal(dialog) != QDialog::Accepted) return;
     if (!dialog.Given().Empty()) {
         answers.Add(dialog.Given());
@@ -80,12 +80,12 @@ void SetMergePathsChooser(MergePathsChooser chooser) {
     Chooser() = std::move(chooser);
 }
 
-void MergeContactsFile(QWidget* parent, CPBDialog& page, const IProfile& profile) {
+void MergeContactsFile(QWidget* parent, PhoneBookPage& page, const IProfile& profile) {
     const QStringList paths = ChoosePaths(parent);
     if (!paths.isEmpty()) MergeContactsFiles(parent, page, profile, paths);
 }
 
-void MergeContactsFiles(QWidget* parent, CPBDialog& page, const IProfile& profile,
+void MergeContactsFiles(QWidget* parent, PhoneBookPage& page, const IProfile& profile,
                         const QStringList& paths) {
     if (page.Locked() || paths.isEmpty()) return;
     const ContactsOptions reading = ContactsReading(profile);
@@ -119,17 +119,18 @@ void MergeContactsFiles(QWidget* parent, CPBDialog& page, const IProfile& profil
     const auto planner = [&](const MergeOptions& options) {
         return PlanMerge(book, contacts, keys, options);
     };
-    PreviewAndApply(parent, page, CMergeDlg::Kind::Contacts, planner, keys, notes, kContactsMerged);
+    PreviewAndApply(parent, page, MergeDialog::Kind::Contacts, planner, keys, notes,
+                    kContactsMerged);
 }
 
-void FindDuplicates(QWidget* parent, CPBDialog& page, const IProfile& profile) {
+void FindDuplicates(QWidget* parent, PhoneBookPage& page, const IProfile& profile) {
     if (page.Locked()) return;
     NumberKeys keys{ContactsReading(profile).numbers};
     const CPBData& book = page.Book();
     const auto planner = [&](const MergeOptions& options) {
         return PlanDuplicates(book, keys, options);
     };
-    PreviewAndApply(parent, page, CMergeDlg::Kind::Duplicates, planner, keys, {},
+    PreviewAndApply(parent, page, MergeDialog::Kind::Duplicates, planner, keys, {},
                     kDuplicatesMerged);
 }
 

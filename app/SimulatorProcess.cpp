@@ -9,10 +9,10 @@
 
 namespace numora {
 
-CSimulatorProcess::CSimulatorProcess(QObject* parent) : QObject(parent) {
+SimulatorProcess::SimulatorProcess(QObject* parent) : QObject(parent) {
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_startTimer.setSingleShot(true);
-    connect(&m_process, &QProcess::readyReadStandardOutput, this, &CSimulatorProcess::OnOutput);
+    connect(&m_process, &QProcess::readyReadStandardOutput, this, &SimulatorProcess::OnOutput);
     connect(&m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart) {
             Fail(QStringLiteral("The handset simulator could not be started."));
@@ -34,7 +34,7 @@ CSimulatorProcess::CSimulatorProcess(QObject* parent) : QObject(parent) {
     });
 }
 
-CSimulatorProcess::~CSimulatorProcess() {
+SimulatorProcess::~SimulatorProcess() {
     m_process.disconnect(this);
     Stop();
     // The simulator writes its book on the way out; give it a moment, then make sure.
@@ -44,13 +44,13 @@ CSimulatorProcess::~CSimulatorProcess() {
     }
 }
 
-QString CSimulatorProcess::FindProgram(const QString& programFolder) {
+QString SimulatorProcess::FindProgram(const QString& programFolder) {
     const QFileInfo local(QDir(programFolder).filePath(QStringLiteral("numora-sim")));
     if (local.isFile() && local.isExecutable()) return local.absoluteFilePath();
     return QStandardPaths::findExecutable(QStringLiteral("numora-sim"));
 }
 
-QString CSimulatorProcess::FindSampleBook(const QString& programFolder) {
+QString SimulatorProcess::FindSampleBook(const QString& programFolder) {
     const QDir dir(programFolder);
     for (const QString& path : {dir.filePath(QStringLiteral("sample-book.pb")),
                                 dir.filePath(QStringLiteral("../share/numora/sample-book.pb"))}) {
@@ -59,7 +59,7 @@ QString CSimulatorProcess::FindSampleBook(const QString& programFolder) {
     return {};
 }
 
-void CSimulatorProcess::Start(const QString& program, const QStringList& arguments) {
+void SimulatorProcess::Start(const QString& program, const QStringList& arguments) {
     m_ready = false;
     m_done = false;
     m_firstLine.clear();
@@ -71,12 +71,12 @@ void CSimulatorProcess::Start(const QString& program, const QStringList& argumen
     m_process.start(program, arguments);
 }
 
-void CSimulatorProcess::Stop() {
+void SimulatorProcess::Stop() {
     m_startTimer.stop();
     if (m_process.state() != QProcess::NotRunning) m_process.terminate();
 }
 
-void CSimulatorProcess::OnOutput() {
+void SimulatorProcess::OnOutput() {
     const QByteArray out = m_process.readAllStandardOutput();
     if (m_ready || m_done) return;
     m_firstLine += out;
@@ -87,7 +87,7 @@ void CSimulatorProcess::OnOutput() {
     emit ready(QString::fromLocal8Bit(m_firstLine.left(end)).trimmed());
 }
 
-void CSimulatorProcess::Fail(const QString& reason) {
+void SimulatorProcess::Fail(const QString& reason) {
     m_startTimer.stop();
     if (m_ready || m_done) return;
     m_done = true;

@@ -11,16 +11,16 @@
 
 namespace numora {
 
-class CSimulatorProcess : public QObject {
+class SimulatorProcess : public QObject {
     Q_OBJECT
 public:
     // How long the simulator may take to name its terminal.
     static constexpr int kStartTimeoutMs = 10000;
     static constexpr int kStopTimeoutMs = 3000;
 
-    explicit CSimulatorProcess(QObject* parent = nullptr);
+    explicit SimulatorProcess(QObject* parent = nullptr);
     // Stops the simulator if it still runs.
-    ~CSimulatorProcess() override;
+    ~SimulatorProcess() override;
 
     // The simulator next to the program, else on PATH; empty when there is none.
     static QString FindProgram(const QString& programFolder);

@@ -5,7 +5,7 @@
 
 #include "book/BookDiff.h"
 #include "ui/Modal.h"
-#include "ui/PBDialog.h"
+#include "ui/PhoneBookPage.h"
 
 namespace numora {
 
@@ -15,15 +15,15 @@ constexpr std::size_t kLinesShown = 20;
 
 }  // namespace
 
-CWriteVerifier::CWriteVerifier(IPort& port, IClock& clock, IProfile& profile, CPBDialog& page,
-                               QObject* parent)
+WriteVerifier::WriteVerifier(IPort& port, IClock& clock, IProfile& profile, PhoneBookPage& page,
+                             QObject* parent)
     : QObject(parent), m_port(port), m_clock(clock), m_profile(profile), m_page(page) {}
 
-CWriteVerifier::~CWriteVerifier() {
+WriteVerifier::~WriteVerifier() {
     if (m_session) m_session->Engine().SetOnRunEnded({});
 }
 
-void CWriteVerifier::Start(const PortTable& discovered, Pace pace) {
+void WriteVerifier::Start(const PortTable& discovered, Pace pace) {
     if (m_session) return;
     m_scratch = CPBData();
     m_failure.clear();
@@ -43,15 +43,15 @@ void CWriteVerifier::Start(const PortTable& discovered, Pace pace) {
     m_session->Engine().OnReadFromPhone();
 }
 
-void CWriteVerifier::OnPhoneData(std::span<uint8_t> block) {
+void WriteVerifier::OnPhoneData(std::span<uint8_t> block) {
     if (m_session) m_session->OnReceivedBlock(block);
 }
 
-void CWriteVerifier::OnPortLost() {
+void WriteVerifier::OnPortLost() {
     if (m_session) m_session->OnPortLost();
 }
 
-void CWriteVerifier::OnRunEnded(RunOutcome outcome) {
+void WriteVerifier::OnRunEnded(RunOutcome outcome) {
     m_session.reset();
     m_page.SetProgressPos(0);
     m_page.EnableControls(true);
@@ -73,19 +73,19 @@ void CWriteVerifier::OnRunEnded(RunOutcome outcome) {
     emit finished();
 }
 
-void CWriteVerifier::MessageBox(std::string_view text) {
+void WriteVerifier::MessageBox(std::string_view text) {
     m_failure = text;
 }
 
-void CWriteVerifier::SetProgressRange(int lo, int hi) {
+void WriteVerifier::SetProgressRange(int lo, int hi) {
     m_page.SetProgressRange(lo, hi);
 }
 
-void CWriteVerifier::SetProgressPos(int pos) {
+void WriteVerifier::SetProgressPos(int pos) {
     m_page.SetProgressPos(pos);
 }
 
-int CWriteVerifier::ProgressPos() const {
+int WriteVerifier::ProgressPos() const {
     return m_page.ProgressPos();
 }
 

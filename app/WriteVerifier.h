@@ -5,7 +5,6 @@
 #pragma once
 
 #include <QObject>
-#include <functional>
 #include <memory>
 #include <span>
 
@@ -19,17 +18,17 @@
 
 namespace numora {
 
-class CPBDialog;
+class PhoneBookPage;
 
 inline constexpr std::string_view kWrittenAsIs = "The phone holds the book as written.";
 inline constexpr std::string_view kReadBackHeading = "read back to verify the write";
 
-class CWriteVerifier : public QObject, private ISessionView {
+class WriteVerifier : public QObject, private ISessionView {
     Q_OBJECT
 public:
-    CWriteVerifier(IPort& port, IClock& clock, IProfile& profile, CPBDialog& page,
-                   QObject* parent = nullptr);
-    ~CWriteVerifier() override;
+    WriteVerifier(IPort& port, IClock& clock, IProfile& profile, PhoneBookPage& page,
+                  QObject* parent = nullptr);
+    ~WriteVerifier() override;
 
     // Where the read-back's frames go, after a line that sets them apart from the write's.
     void SetTrace(ITraceSink* trace) { m_trace = trace; }
@@ -65,7 +64,7 @@ private:
     IPort& m_port;
     IClock& m_clock;
     IProfile& m_profile;
-    CPBDialog& m_page;
+    PhoneBookPage& m_page;
     CPBData m_scratch;
     ITraceSink* m_trace = nullptr;
     std::unique_ptr<CPhoneSession> m_session;

@@ -7,7 +7,7 @@
 #include <QCommandLineParser>
 
 #include "app/AppIcon.h"
-#include "app/MainFrame.h"
+#include "app/MainWindow.h"
 #include "cmdline/ProgramOptions.h"
 #include "ui/Modal.h"
 
@@ -43,12 +43,12 @@ int main(int argc, char* argv[]) {
         return *status;
     }
 
-    numora::FrameOptions options;
+    numora::WindowOptions options;
     options.file = parser.positionalArguments().value(0);
     options.port = parser.value(portOption);
     options.simulate = parser.isSet(simulateOption) && options.port.isEmpty();
 
-    numora::CMainFrame frame(options);
+    numora::MainWindow frame(options);
     frame.show();
     frame.StartUp();
     return QApplication::exec();

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "addressbook/Card.h"
+#include "matching/AnswersFile.h"
 
 namespace numora {
 
@@ -28,11 +29,14 @@ AddressBookSync::AddressBookSync(SyncSettings settings, DavClient& client, const
     m_options.region = m_settings.region;
     m_options.preferBook = m_settings.preferBook;
     m_options.answers = m_settings.answers;
+    m_options.remembered = &m_answers;
     m_options.newUid = [] {
         return QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString();
     };
-    m_key = SyncStore::KeyOf(m_settings.server.toString(), m_settings.user, m_settings.addressBook,
-                             QString::fromStdString(m_settings.category));
+    // One state per address book, whatever the category: a change of category must meet the
+    // pairs it would otherwise duplicate.
+    m_key =
+        SyncStore::KeyOf(m_settings.server.toString(), m_settings.user, m_settings.addressBook, {});
 }
 
 std::optional<std::string> AddressBookSync::DeletionStop() const {
@@ -40,7 +44,7 @@ std::optional<std::string> AddressBookSync::DeletionStop() const {
 }
 
 void AddressBookSync::Fail(const QString& why) {
-    emit failed(m_cancelled ? QStringLiteral("Cancelled.") : why);
+    emit failed(m_cancelled ? QStringLiteral("cancelled") : why);
 }
 
 void AddressBookSync::Cancel() {
@@ -75,6 +79,7 @@ void AddressBookSync::Propfind(const QUrl& url, int depth, const QByteArray& bod
         if (reply.status != 207) {
             dav::MultiStatus none;
             none.error = Reason(reply, QStringLiteral("PROPFIND %1").arg(url.path()));
+            m_needsPassword = reply.status == 401 && !m_client.HasPassword();
             if (reply.status == 401 || reply.status == 0) return Fail(none.error);
             return next(none);
         }
@@ -88,15 +93,49 @@ void AddressBookSync::Propfind(const QUrl& url, int depth, const QByteArray& bod
 void AddressBookSync::Prepare(const CPBData& book) {
     m_book = book;
     QString error;
-    if (auto state = m_store.Load(m_key, error)) {
+    auto state = m_store.Load(m_key, error);
+    if (!state && error.isEmpty() && !m_settings.category.empty()) {
+        // Kept under its category by an earlier version.
+        const QString category = QString::fromStdString(m_settings.category);
+        state = m_store.Load(SyncStore::KeyOf(m_settings.server.toString(), m_settings.user,
+                                              m_settings.addressBook, category),
+                             error);
+        if (state) state->category = m_settings.category;
+    }
+    if (state) {
         m_state = std::move(*state);
-    } else if (!error.isEmpty()) {
-        return Fail(QStringLiteral("the sync's state is damaged (%1); remove the file to start "
-                                   "over with a first sync")
+    } else if (!error.isEmpty() && !m_settings.startOver) {
+        return Fail(QStringLiteral("the sync's state is damaged (%1); start over to pair the book "
+                                   "and the address book afresh")
                         .arg(error));
     }
+    if (m_settings.startOver) {
+        m_state.cards.clear();
+        m_state.syncToken.clear();
+        m_state.ctag.clear();
+    } else if (m_state.PairedCount() > 0) {
+        if (QString::fromStdString(m_state.category)
+                .compare(QString::fromStdString(m_settings.category), Qt::CaseInsensitive) != 0) {
+            const auto shown = [](const std::string& c) {
+                return c.empty()
+                           ? QStringLiteral("all contacts")
+                           : QStringLiteral("the category \"%1\"").arg(QString::fromStdString(c));
+            };
+            m_needsStartOver = true;
+            return Fail(QStringLiteral("the address book was last synced with %1, not %2: the "
+                                       "pairs of that sync would be lost and cards duplicated")
+                            .arg(shown(m_state.category), shown(m_settings.category)));
+        }
+        if (const auto stranger = StrangerBook(m_state, m_book, m_settings.region)) {
+            m_needsStartOver = true;
+            return Fail(QString::fromStdString(*stranger));
+        }
+    }
+    m_state.category = m_settings.category;
     const QString problem = DavClient::UrlProblem(m_settings.server);
     if (!problem.isEmpty()) return Fail(problem);
+    m_answers = LoadPairAnswers(m_store.AnswersFile(), &error);
+    if (!error.isEmpty()) m_problems << error + QStringLiteral("; likely pairs are asked again");
     if (!m_state.url.empty()) {
         m_collection = QUrl(QString::fromStdString(m_state.url));
         m_collectionName = m_settings.addressBook;
@@ -223,6 +262,7 @@ void AddressBookSync::SyncCollectionReport(const QString& token) {
     const DavRequest r = Report(dav::SyncCollection(token), "0");
     m_client.Send(r, [this, token](const DavReply& reply) {
         if (m_cancelled) return Fail({});
+        m_needsPassword = reply.status == 401 && !m_client.HasPassword();
         if (reply.status == 401 || reply.status == 0) return Fail(Reason(reply, {}));
         if (reply.status != 207) {
             // A token the server no longer knows: once more from the start.
@@ -297,7 +337,7 @@ void AddressBookSync::ListByEtags() {
 
 void AddressBookSync::Fetch() {
     m_toFetch.clear();
-    for (const std::string& href : CardsToFetch(m_state, m_book, m_listing))
+    for (const std::string& href : CardsToFetch(m_state, m_book, m_listing, m_options.category))
         m_toFetch.push_back(QString::fromStdString(href));
     FetchBatch(0);
 }
@@ -355,9 +395,19 @@ void AddressBookSync::Replan(std::vector<PairAnswer> answers) {
 // ---------------------------------------------------------------------------------------------
 // Applying
 
+bool AddressBookSync::KeepAnswers() {
+    if (m_plan.answered.empty()) return true;
+    RememberAnswers(m_plan, m_options.region, m_answers);
+    if (SavePairAnswers(m_store.AnswersFile(), m_answers)) return true;
+    m_problems << QStringLiteral("%1: the answers about likely pairs could not be kept")
+                      .arg(m_store.AnswersFile());
+    return false;
+}
+
 void AddressBookSync::Apply(CPBData& book) {
+    KeepAnswers();
     m_target = &book;
-    m_done.assign(m_plan.contacts.size(), true);
+    m_done.assign(m_plan.contacts.size(), false);
     std::string before;
     for (const ContactPlan& c : m_plan.contacts) {
         if ((c.cardAction == CardAction::Change || c.cardAction == CardAction::Delete) && c.card) {
@@ -372,6 +422,7 @@ void AddressBookSync::Apply(CPBData& book) {
             return Fail(error + QStringLiteral(": nothing was changed"));
         }
     }
+    m_done.assign(m_plan.contacts.size(), true);
     ApplyNext(0, false);
 }
 
@@ -382,7 +433,7 @@ void AddressBookSync::ApplyNext(std::size_t index, bool retried) {
              m_plan.contacts[index].cardText.empty()))) {
         ++index;
     }
-    if (m_cancelled) return FinishApply(true, QStringLiteral("Cancelled."));
+    if (m_cancelled) return FinishApply(true, QStringLiteral("cancelled"));
     if (index >= m_plan.contacts.size()) return FinishApply(false, {});
     ContactPlan& contact = m_plan.contacts[index];
     const int total = static_cast<int>(m_plan.contacts.size());
@@ -414,7 +465,7 @@ void AddressBookSync::ApplyNext(std::size_t index, bool retried) {
             ContactPlan& c = m_plan.contacts[index];
             if (reply.cancelled || m_cancelled) {
                 m_done[index] = false;
-                return FinishApply(true, QStringLiteral("Cancelled."));
+                return FinishApply(true, QStringLiteral("cancelled"));
             }
             if (reply.Ok() || (c.cardAction == CardAction::Delete && reply.status == 404)) {
                 if (c.cardAction == CardAction::Create) c.href = path.toStdString();
@@ -465,7 +516,7 @@ void AddressBookSync::Refetch(std::size_t index) {
                                   "not be fetched again; left for the next sync")
                                   .arg(QString::fromStdString(c.label));
             }
-            return m_cancelled ? FinishApply(true, QStringLiteral("Cancelled."))
+            return m_cancelled ? FinishApply(true, QStringLiteral("cancelled"))
                                : ApplyNext(index + 1, false);
         }
         c.card = card;
@@ -479,7 +530,10 @@ void AddressBookSync::Refetch(std::size_t index) {
 }
 
 void AddressBookSync::FinishApply(bool stoppedByError, const QString& why) {
-    if (m_target != nullptr) ApplyToBook(m_plan, *m_target);
+    if (m_target != nullptr) {
+        ApplyToBook(m_plan, *m_target);
+        m_bookApplied = true;
+    }
     AddressBookState next =
         NextState(m_state, m_plan, m_done, m_newToken.toStdString(), m_newCtag.toStdString());
     next.url = m_collection.toString(QUrl::RemoveUserInfo).toStdString();

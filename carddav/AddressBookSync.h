@@ -3,7 +3,8 @@
 // else the collection's getctag and ETags), fetch the cards needed in one addressbook-multiget,
 // and plan. The caller shows the plan and the user decides; Apply then keeps the cards it will
 // change, writes and deletes them (If-Match / If-None-Match), updates the book and saves the
-// state. Cancel stops it at once; what was done is kept consistent.
+// state. Cancel stops it at once; what was done is kept consistent. The answers about likely
+// pairs are remembered with those of Merge Contacts.
 #pragma once
 
 #include <QObject>
@@ -29,6 +30,9 @@ struct SyncSettings {
     std::string category;
     std::string region;  // the home region numbers are dialled from; empty for the locale's
     bool preferBook = false;
+    // Forget the pairs of earlier syncs and pair the book and the address book afresh, as a
+    // first sync does (another book, another category).
+    bool startOver = false;
     std::vector<PairAnswer> answers;
 };
 
@@ -54,8 +58,12 @@ public:
     void Cancel();
     // Plans again with these answers about likely pairs, from what was fetched: no request.
     void Replan(std::vector<PairAnswer> answers);
+    // Remembers the answers the plan used, so that no pair is asked about again; false (with a
+    // problem listed) when they could not be kept. Apply does it first.
+    bool KeepAnswers();
 
     [[nodiscard]] SyncPlan& Plan() { return m_plan; }
+    [[nodiscard]] const SyncPlan& Plan() const { return m_plan; }
     [[nodiscard]] const PlanOptions& Options() const { return m_options; }
     [[nodiscard]] const AddressBookState& State() const { return m_state; }
     // Why the plan deletes too much to go ahead unasked; nothing when it may.
@@ -66,6 +74,15 @@ public:
     [[nodiscard]] const QStringList& Problems() const { return m_problems; }
     [[nodiscard]] QString KeptCardsFile() const { return m_keptCards; }
     [[nodiscard]] bool Cancelled() const { return m_cancelled; }
+    // Prepare stopped before any change because the pairs of the last sync do not hold for this
+    // book or this category: only a start over goes on.
+    [[nodiscard]] bool NeedsStartOver() const { return m_needsStartOver; }
+    // Prepare stopped because the server asks for a password and none was given.
+    [[nodiscard]] bool NeedsPassword() const { return m_needsPassword; }
+    // Whether contacts[i]'s card action was done (or it had none), once Apply ended.
+    [[nodiscard]] const std::vector<bool>& Done() const { return m_done; }
+    // Whether Apply got as far as the book (the plan's handset changes are in it).
+    [[nodiscard]] bool BookApplied() const { return m_bookApplied; }
 
 signals:
     void progress(const QString& what, int done, int total);
@@ -102,6 +119,7 @@ private:
     const SyncStore& m_store;
     QString m_key;
     PlanOptions m_options;
+    PairAnswers m_answers;  // remembered from earlier runs and Merge Contacts
     AddressBookState m_state;
     CPBData m_book;
     QUrl m_collection;
@@ -119,6 +137,9 @@ private:
     QString m_keptCards;
     bool m_cancelled = false;
     bool m_fullListingRetried = false;
+    bool m_needsStartOver = false;
+    bool m_needsPassword = false;
+    bool m_bookApplied = false;
 };
 
 }  // namespace numora

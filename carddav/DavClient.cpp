@@ -43,7 +43,8 @@ DavClient::DavClient(QObject* parent) : QObject(parent) {
             [this](QNetworkReply* reply, QAuthenticator* auth) {
                 // Credentials are offered once per request: a second challenge means they
                 // were refused, and the request ends with 401 instead of asking for ever.
-                if (reply->property("numora-auth-tried").toBool()) return;
+                // No password is no answer: an empty one is never sent.
+                if (reply->property("numora-auth-tried").toBool() || m_password.isEmpty()) return;
                 reply->setProperty("numora-auth-tried", true);
                 auth->setUser(m_user);
                 auth->setPassword(m_password);
@@ -143,7 +144,7 @@ void DavClient::Finish(const std::shared_ptr<Pending>& p, QNetworkReply* reply) 
     DavReply out;
     out.url = reply->url();
     out.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    out.body = reply->readAll();
+    if (reply->isOpen()) out.body = reply->readAll();  // closed once aborted (time-out, Cancel)
     out.etag = reply->rawHeader("ETag");
     const QString timing = QStringLiteral(" (%1 ms)").arg(p->clock.elapsed());
     if (p->cancelled) {
@@ -160,7 +161,9 @@ void DavClient::Finish(const std::shared_ptr<Pending>& p, QNetworkReply* reply) 
                         .arg(p->tlsProblems.join(QStringLiteral("; ")));
     } else if (out.status == 401 || reply->error() == QNetworkReply::AuthenticationRequiredError) {
         out.status = 401;
-        out.error = QStringLiteral("the server refused the user name or password");
+        out.error = m_password.isEmpty()
+                        ? QStringLiteral("the server asks for a password")
+                        : QStringLiteral("the server refused the user name or password");
     } else if (out.status == 0) {
         out.error = reply->errorString();
     }

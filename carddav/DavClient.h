@@ -65,6 +65,7 @@ public:
     void Cancel();
 
     [[nodiscard]] int RequestCount() const { return m_requests; }
+    [[nodiscard]] bool HasPassword() const { return !m_password.isEmpty(); }
 
 private:
     struct Pending;

@@ -27,7 +27,13 @@ SyncStore::SyncStore()
                 CBookHistory::DefaultFolder() + QStringLiteral("/cards")) {}
 
 SyncStore::SyncStore(QString stateFolder, QString cardsFolder)
-    : m_stateFolder(std::move(stateFolder)), m_cardsFolder(std::move(cardsFolder)) {}
+    : SyncStore(stateFolder, std::move(cardsFolder),
+                QFileInfo(stateFolder).dir().filePath(QStringLiteral("likely-pairs.json"))) {}
+
+SyncStore::SyncStore(QString stateFolder, QString cardsFolder, QString answersFile)
+    : m_stateFolder(std::move(stateFolder)),
+      m_cardsFolder(std::move(cardsFolder)),
+      m_answersFile(std::move(answersFile)) {}
 
 QString SyncStore::KeyOf(const QString& server, const QString& user, const QString& addressBook,
                          const QString& category) {

@@ -1,7 +1,8 @@
 // Where the address-book sync keeps its files in the user's data folder: the state of each
 // address book (`numora/addressbooks/<key>.json`) and, before a sync changes or deletes cards
 // on the server, those cards as they were (`numora/history/cards/<time> <address book>.vcf`),
-// so that every sync can be undone by hand.
+// so that every sync can be undone by hand; and the answers about likely pairs, which it shares
+// with Merge Contacts.
 #pragma once
 
 #include <QString>
@@ -15,7 +16,9 @@ namespace numora {
 class SyncStore {
 public:
     SyncStore();  // the user's data folder
+    // The answers beside the state folder.
     SyncStore(QString stateFolder, QString cardsFolder);
+    SyncStore(QString stateFolder, QString cardsFolder, QString answersFile);
 
     // One state per server, user, address book and category.
     static QString KeyOf(const QString& server, const QString& user, const QString& addressBook,
@@ -30,10 +33,14 @@ public:
 
     [[nodiscard]] const QString& StateFolder() const { return m_stateFolder; }
     [[nodiscard]] const QString& CardsFolder() const { return m_cardsFolder; }
+    [[nodiscard]] const QString& AnswersFile() const { return m_answersFile; }
+    // The window keeps its answers beside the history it uses.
+    void SetAnswersFile(QString path) { m_answersFile = std::move(path); }
 
 private:
     QString m_stateFolder;
     QString m_cardsFolder;
+    QString m_answersFile;
 };
 
 }  // namespace numora

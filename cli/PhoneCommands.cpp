@@ -246,6 +246,7 @@ int RunRead(const PhoneOptions& options, const std::filesystem::path& programFol
     std::fprintf(stderr, "Read %d entries from the handset.\n", book.CountUsedEntries());
     Keep(history, book, history::kRead);
     CConsolePage page(book, programFolder);
+    page.SetQuiet(options.quietFiles);
     if (SaveBookFile(options.file, book, page)) return 0;
     if (!history.LastId().isEmpty()) {
         std::fprintf(stderr, "The book read is kept in the history as @%s.\n",
@@ -260,6 +261,7 @@ int RunWrite(const PhoneOptions& options, const std::filesystem::path& programFo
     CPBData book;
     {
         CConsolePage page(book, programFolder);
+        page.SetQuiet(options.quietFiles);
         bool damaged = false;
         if (!LoadBookFile(options.file, book, page, &damaged)) return 1;
         if (damaged && !options.force) {

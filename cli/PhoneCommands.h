@@ -23,6 +23,7 @@ struct PhoneOptions {
     bool verify = false;  // write: read the book back afterwards and compare
     Pace pace = Pace::Specified;  // --pace fast: no fixed pauses between records
     bool force = false;           // write: also a book whose file was damaged
+    bool quietFiles = false;      // the file is the caller's scratch: no completion messages
 };
 
 inline constexpr const char* kDamagedNotWritten =

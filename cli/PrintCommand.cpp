@@ -117,13 +117,13 @@ int RunPrint(const PrintOptions& o, const std::filesystem::path& programFolder) 
 
     const PrintRowSource rows = [&book](int row) { return EntryRowTexts(book, row); };
     if (o.style == PrintStyle::Directory) {
-        const CDirectoryPrint job(rows);
+        const DirectoryPrint job(rows);
         if (job.EntryCount() == 0) return NothingToPrint();
         return WritePdf(o.out, page, SetUpDirectoryPdf, [&](QPdfWriter& writer) {
             return job.Print(writer, o.fromPage, o.toPage);
         });
     }
-    const CBookPrint job(rows);
+    const BookPrint job(rows);
     if (job.PageCount() == 0 || o.fromPage > job.PageCount()) return NothingToPrint();
     return WritePdf(o.out, page, SetUpPrintPdf,
                     [&](QPdfWriter& writer) { return job.Print(writer, o.fromPage, o.toPage); });

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -75,8 +76,17 @@ bool TakeAnswers(const std::vector<std::string>& values, bool same, std::vector<
     return true;
 }
 
+// A reason as the end of a sentence: one full stop.
+QByteArray Sentence(QString why) {
+    while (why.endsWith('.'))
+        why.chop(1);
+    return (why + '.').toLocal8Bit();
+}
+
+// A line of the listing, on stdout before any word that follows on stderr.
 void Say(const std::string& line) {
     std::fprintf(stdout, "%s\n", line.c_str());
+    std::fflush(stdout);
 }
 
 // Starts a step of the sync and runs the event loop until it reports one of its ends; false
@@ -105,13 +115,16 @@ public:
     std::string_view Name() const override { return "sync"; }
     std::string_view Synopsis() const override {
         return "(BOOK | --port DEV) --server URL --user NAME [--addressbook NAME] "
-               "[--category NAME] [--prefer book|server] [--allow-deletes] [--dry-run] "
-               "[--region CC] [--trace]";
+               "[--category NAME] [--prefer book|server] [--allow-deletes] [--start-over] "
+               "[--dry-run] [--region CC] [--trace]";
     }
     std::string_view Help() const override {
         return "Two-way sync of BOOK (or the handset's book) with a CardDAV address book.\n"
                "Changes on either side go to the other, field by field; what the handset holds\n"
-               "only in part stays on the server. Lists what changed on each side. The password\n"
+               "only in part stays on the server. Entries and cards never synced are paired as\n"
+               "merge pairs them: the same person is merged, a likely pair (a shared number under\n"
+               "other names, the same name with other numbers) waits for --same or --different,\n"
+               "and the answer is remembered. Lists what changed on each side. The password\n"
                "comes from $NUMORA_CARDDAV_PASSWORD, --password-file, the desktop's keyring, or a\n"
                "prompt. Exit status 0 when synced, 1 when it stopped (too many deletions, or an\n"
                "unresolved conflict with --dry-run), 2 on error.\n";
@@ -128,14 +141,18 @@ public:
         opt("category", "Only the contacts of this category.", "NAME");
         opt("prefer", "Who wins a conflict: server (the default) or book.", "SIDE");
         opt("allow-deletes", "Go on when the sync deletes more than 5 contacts or a tenth.");
+        opt("start-over",
+            "Pair the book and the address book afresh, as a first sync: for another book or "
+            "another --category than last time.");
         opt("dry-run", "Change nothing; list what would change.");
         opt("region", "The home region numbers are dialled from (two letters).", "CC");
         opt("trace", "Every HTTP request and its status on stderr.");
         opt("password-file", "Read the password from the first line of FILE.", "FILE");
         opt("ca-file", "Trust the certificate authority in FILE (PEM).", "FILE");
         opt("timeout", "Seconds to wait for each answer (30).", "SEC");
-        opt("same", "A likely pair is one person: SLOT=HREF (repeatable).", "PAIR");
-        opt("different", "A likely pair is two people: SLOT=HREF (repeatable).", "PAIR");
+        opt("same", "A likely pair is one person: SLOT=HREF (repeatable; remembered).", "PAIR");
+        opt("different", "A likely pair is two people: SLOT=HREF (repeatable; remembered).",
+            "PAIR");
     }
 
     int Run(const CCommandLine& line, const CliContext& context) override {
@@ -158,6 +175,7 @@ public:
             return line.UsageError("--prefer takes book or server");
         }
         settings.preferBook = prefer == "book";
+        settings.startOver = line.IsSet(QStringLiteral("start-over"));
         const std::string region = line.Value(QStringLiteral("region"));
         if (!region.empty() && !IsKnownRegion(region)) {
             return line.UsageError("--region takes a region code such as DE or FR");
@@ -187,6 +205,7 @@ public:
         phone.port = port;
         phone.file = bookPath;
         phone.progress = false;
+        phone.quietFiles = true;
         if (!port.empty() && RunRead(phone, context.programFolder) != 0) return 2;
         bool changed = false;
         const int status = Sync(line, settings, bookPath, context, changed);
@@ -210,7 +229,8 @@ private:
         char* argv[] = {name, nullptr};
         QCoreApplication app(argc, argv);
 
-        // The password, never from the command line itself.
+        // The password, never from the command line itself; asked for on the terminal only when
+        // the server wants one (a server on this machine may have none).
         std::optional<QString> password;
         if (qEnvironmentVariableIsSet(kPasswordVariable)) {
             password = qEnvironmentVariable(kPasswordVariable);
@@ -224,18 +244,10 @@ private:
             password = QString::fromUtf8(file.readLine()).trimmed();
         } else {
             password = ReadKeyringPassword(KeyringKey(settings.server.toString(), settings.user));
-            if (!password) password = PromptPassword(settings.user, settings.server.host());
-        }
-        if (!password) {
-            std::fprintf(stderr,
-                         "No password: set %s, give --password-file, or run on a "
-                         "terminal.\n",
-                         kPasswordVariable);
-            return 2;
         }
 
         DavClient client;
-        client.SetCredentials(settings.user, *password);
+        client.SetCredentials(settings.user, password.value_or(QString()));
         client.SetTimeoutMs(timeoutSec * 1000);
         if (line.IsSet(QStringLiteral("ca-file"))) {
             QString error;
@@ -259,21 +271,70 @@ private:
         }
 
         const SyncStore store;
-        AddressBookSync sync(settings, client, store);
+        auto sync = std::make_unique<AddressBookSync>(settings, client, store);
         QString why;
-        if (!RunStep(
-                sync, true, [&] { sync.Prepare(book); }, why)) {
-            std::fprintf(stderr, "Sync failed: %s\n", why.toLocal8Bit().constData());
+        bool prepared = RunStep(
+            *sync, true, [&] { sync->Prepare(book); }, why);
+        if (!prepared && sync->NeedsPassword() && !password) {
+            password = PromptPassword(settings.user, settings.server.host());
+            if (!password) {
+                std::fprintf(stderr,
+                             "No password: the server asks for one; set %s, give "
+                             "--password-file, or run on a terminal.\n",
+                             kPasswordVariable);
+                return 2;
+            }
+            client.SetCredentials(settings.user, *password);
+            sync = std::make_unique<AddressBookSync>(settings, client, store);
+            prepared = RunStep(
+                *sync, true, [&] { sync->Prepare(book); }, why);
+        }
+        if (!prepared) {
+            if (sync->NeedsStartOver()) {
+                std::fprintf(stderr,
+                             "The sync stopped: %s Nothing was changed; --start-over pairs the "
+                             "book and the address book afresh, as a first sync does.\n",
+                             Sentence(why).constData());
+                return 1;
+            }
+            if (!sync->AddressBooks().empty()) {
+                why += settings.addressBook.isEmpty()
+                           ? QStringLiteral(" with --addressbook NAME")
+                           : QStringLiteral(": choose one with --addressbook NAME");
+            }
+            std::fprintf(stderr, "Sync failed: %s\n", Sentence(why).constData());
             return 2;
         }
-        const SyncPlan& plan = sync.Plan();
-        for (const std::string& l : PlanLines(plan))
-            Say(l);
-        if (const auto stop = sync.DeletionStop();
-            stop && !line.IsSet(QStringLiteral("allow-deletes"))) {
+        const SyncPlan& plan = sync->Plan();
+        const auto stop = sync->DeletionStop();
+        const bool stopped = stop && !line.IsSet(QStringLiteral("allow-deletes"));
+        // What the sync did is listed once it is done: a card another client changed meanwhile
+        // is merged again, and one that failed is not listed as written.
+        if (dryRun || stopped || !plan.Changes()) {
+            for (const std::string& l : PlanLines(plan))
+                Say(l);
+        }
+        if (!plan.likely.empty()) {
             std::fprintf(stderr,
-                         "The sync stopped: %s. Nothing was changed; --allow-deletes lets it go "
-                         "on.\n",
+                         "%zu likely pair(s) (listed) wait for an answer: run again with --same "
+                         "SLOT=HREF or --different SLOT=HREF.\n",
+                         plan.likely.size());
+        }
+        for (const PairAnswer& a : settings.answers) {
+            const bool used = std::any_of(
+                plan.answered.begin(), plan.answered.end(),
+                [&](const AnsweredPair& p) { return p.slot == a.slot && p.href == a.href; });
+            if (!used) {
+                std::fprintf(stderr, "%s %d=%s: not a likely pair of this sync; left aside\n",
+                             a.same ? "--same" : "--different", a.slot, a.href.c_str());
+            }
+        }
+        if (stopped) {
+            // The answers are about people: they hold whether or not the sync goes on.
+            if (!dryRun) sync->KeepAnswers();
+            std::fprintf(stderr,
+                         "The sync stopped before changing anything: %s (listed above). "
+                         "--allow-deletes lets it go on.\n",
                          stop->c_str());
             return 1;
         }
@@ -293,14 +354,18 @@ private:
         history.Record(book, QStringLiteral("before an address-book sync"));
         const CPBData before = book;
         const bool applied = RunStep(
-            sync, false, [&] { sync.Apply(book); }, why);
-        for (const QString& p : sync.Problems())
-            std::fprintf(stderr, "%s\n", p.toLocal8Bit().constData());
-        if (!sync.KeptCardsFile().isEmpty()) {
-            std::fprintf(stderr, "The cards as they were are kept in %s\n",
-                         sync.KeptCardsFile().toLocal8Bit().constData());
+            *sync, false, [&] { sync->Apply(book); }, why);
+        if (sync->BookApplied()) {
+            for (const std::string& l : PlanLines(plan, &sync->Done()))
+                Say(l);
         }
-        if (!applied) std::fprintf(stderr, "Sync failed: %s\n", why.toLocal8Bit().constData());
+        for (const QString& p : sync->Problems())
+            std::fprintf(stderr, "%s\n", p.toLocal8Bit().constData());
+        if (!sync->KeptCardsFile().isEmpty()) {
+            std::fprintf(stderr, "The cards as they were are kept in %s\n",
+                         sync->KeptCardsFile().toLocal8Bit().constData());
+        }
+        if (!applied) std::fprintf(stderr, "Sync failed: %s\n", Sentence(why).constData());
         changed = !CompareBooks(before, book).empty();
         if (changed) {
             history.Record(book, QStringLiteral("synced with an address book"));

@@ -98,12 +98,23 @@ std::string HandsetBytes(std::string_view utf8, bool multiLine, std::string_view
     return bytes;
 }
 
+// Text cut to a field's limit, never with a blank (or a dangling hyphen) at its end. The import
+// and the address-book sync cut with this one rule, so that both hold a card's name alike. The
+// cut stays at the limit rather than going back to a word: a handset name cut there before is
+// still the same person's.
+std::string CutToLimit(std::string bytes, std::size_t limit) {
+    if (bytes.size() > limit) bytes.resize(limit);
+    while (!bytes.empty() && (bytes.back() == ' ' || bytes.back() == '-'))
+        bytes.pop_back();
+    return bytes;
+}
+
 // A text field in the book's bytes, cut to its limit with a word.
 std::string FitText(std::string_view utf8, std::size_t limit, std::string_view what,
                     Reporter& report, bool multiLine = false) {
     std::string bytes = HandsetBytes(utf8, multiLine, what, report);
     if (bytes.size() > limit) {
-        bytes.resize(limit);
+        bytes = CutToLimit(std::move(bytes), limit);
         report.Problem(std::string(what) + " cut to " + std::to_string(limit) + " characters (" +
                        Quoted(Latin1ToUtf8(bytes)) + ")");
     }
@@ -149,7 +160,7 @@ std::string FitName(const Contact& c, Reporter& report) {
             }
         }
     }
-    bytes.resize(kNameLen);
+    bytes = CutToLimit(std::move(bytes), kNameLen);
     if (n != nullptr) {
         report.Problem("name " + Quoted(c.name) + " shortened to " + Quoted(Latin1ToUtf8(bytes)) +
                        " (without prefix, suffix and middle names, then cut to 16 characters)");

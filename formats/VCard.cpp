@@ -3,6 +3,7 @@
 #include "book/ParseNumbers.h"
 #include "formats/ContactFields.h"
 #include "formats/ContactsText.h"
+#include "formats/VCardText.h"
 
 #include <algorithm>
 #include <array>
@@ -16,42 +17,12 @@ namespace {
 
 constexpr std::array<std::string_view, kNumberKinds> kTelTypes = {"CELL", "HOME,VOICE",
                                                                   "WORK,VOICE", "PAGER", "FAX"};
-constexpr std::size_t kFoldAt = 75;
-
-std::string Upper(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return out;
-}
-
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
 // ---------------------------------------------------------------------------------------------
 // Writing
 
 // A one-line text: a line break (a name read from a file may hold one) is written as a space.
 std::string Escape(std::string_view text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\\' || c == ',' || c == ';') {
-            out += '\\';
-            out += c;
-        } else if (c == '\r' || c == '\n') {
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-            out += ' ';
-        } else {
-            out += c;
-        }
-    }
-    return out;
+    return EscapeVCardText(text, " ");
 }
 
 // Whether every line break of the text is CR LF, the handset's own, which "\n" stands for.
@@ -67,22 +38,7 @@ bool OnlyCrLfBreaks(std::string_view text) {
 }
 
 std::string NoteLine(std::string_view memo) {
-    if (OnlyCrLfBreaks(memo)) {
-        std::string out = "NOTE:";
-        for (std::size_t i = 0; i < memo.size(); ++i) {
-            const char c = memo[i];
-            if (c == '\r') {
-                out += "\\n";
-                ++i;
-            } else if (c == '\\' || c == ',' || c == ';') {
-                out += '\\';
-                out += c;
-            } else {
-                out += c;
-            }
-        }
-        return out;
-    }
+    if (OnlyCrLfBreaks(memo)) return "NOTE:" + EscapeVCardText(memo, "\\n");
     // A lone CR or LF has no escape of its own: quoted-printable keeps every byte.
     std::string out = "NOTE;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:";
     static constexpr char kHex[] = "0123456789ABCDEF";
@@ -99,23 +55,8 @@ std::string NoteLine(std::string_view memo) {
     return out;
 }
 
-// Lines longer than 75 octets are folded, never inside a UTF-8 character.
 void PutLine(std::string& out, const std::string& line) {
-    std::size_t start = 0;
-    bool first = true;
-    while (line.size() - start > kFoldAt - (first ? 0 : 1)) {
-        std::size_t cut = start + kFoldAt - (first ? 0 : 1);
-        while (cut > start && (static_cast<uint8_t>(line[cut]) & 0xC0) == 0x80)
-            --cut;
-        if (!first) out += ' ';
-        out.append(line, start, cut - start);
-        out += "\r\n";
-        start = cut;
-        first = false;
-    }
-    if (!first) out += ' ';
-    out.append(line, start, std::string::npos);
-    out += "\r\n";
+    out += FoldVCardLine(line, "\r\n");
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -135,84 +76,6 @@ struct Property {
     std::string value;  // raw, still escaped or encoded
 };
 
-bool IsNameChar(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '-' || c == '_';
-}
-
-// Whether a line begins a property of its own: a name (with a group) before ';' or ':'. Used
-// after a quoted-printable value's trailing '=': a line that begins a property is not the
-// value's continuation.
-bool StartsProperty(std::string_view line) {
-    static constexpr std::array<std::string_view, 44> kKnown = {
-        "BEGIN",  "END",         "VERSION",    "FN",    "N",     "TEL",    "EMAIL",
-        "URL",    "NOTE",        "CATEGORIES", "CLASS", "ADR",   "BDAY",   "ORG",
-        "TITLE",  "PHOTO",       "NICKNAME",   "ROLE",  "LABEL", "REV",    "UID",
-        "PRODID", "SORT-STRING", "KIND",       "GEO",   "TZ",    "LOGO",   "SOUND",
-        "KEY",    "MAILER",      "AGENT",      "IMPP",  "LANG",  "GENDER", "ANNIVERSARY",
-        "SOURCE", "MEMBER",      "RELATED",    "XML",   "FBURL", "CALURI", "CALADRURI",
-        "NAME",   "PROFILE"};
-    std::size_t end = 0;
-    while (end < line.size() && (IsNameChar(line[end]) || line[end] == '.'))
-        ++end;
-    if (end == 0 || end >= line.size() || (line[end] != ';' && line[end] != ':')) return false;
-    std::string name = Upper(line.substr(0, end));
-    if (const auto dot = name.rfind('.'); dot != std::string::npos) name.erase(0, dot + 1);
-    return name.starts_with("X-") || std::find(kKnown.begin(), kKnown.end(), name) != kKnown.end();
-}
-
-bool StartsWithNoCase(std::string_view s, std::string_view upperPrefix) {
-    if (s.size() < upperPrefix.size()) return false;
-    for (std::size_t i = 0; i < upperPrefix.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(s[i])) != upperPrefix[i]) return false;
-    }
-    return true;
-}
-
-bool IsQuotedPrintable(std::string_view line) {
-    const std::string_view head = line.substr(0, line.find(':'));
-    for (std::size_t at = head.find_first_of("Qq"); at != std::string_view::npos;
-         at = head.find_first_of("Qq", at + 1)) {
-        if (StartsWithNoCase(head.substr(at), "QUOTED-PRINTABLE")) return true;
-    }
-    return false;
-}
-
-// A card's edge, wherever a program put it: "BEGIN:VCARD" or "END:VCARD" with blanks around.
-bool IsCardEdge(std::string_view line) {
-    const std::string_view trimmed = Trim(line);
-    return StartsWithNoCase(trimmed, "BEGIN:VCARD") || StartsWithNoCase(trimmed, "END:VCARD");
-}
-
-// Logical lines of LF-only text: folded lines joined, quoted-printable soft line breaks joined,
-// blank and whitespace-only lines skipped. Each line is looked at once, so the work grows with
-// the text, never with its square.
-std::vector<std::string> Unfold(std::string_view text) {
-    std::vector<std::string> lines;
-    bool quotedPrintable = false;
-    bool softBreak = false;
-    for (std::size_t i = 0; i <= text.size();) {
-        std::size_t end = text.find('\n', i);
-        if (end == std::string_view::npos) end = text.size();
-        const std::string_view line = text.substr(i, end - i);
-        i = end + 1;
-        if (Trim(line).empty()) {
-            softBreak = false;
-            continue;
-        }
-        if (softBreak && !StartsProperty(line) && !IsCardEdge(line)) {
-            lines.back() += line;
-        } else if (!lines.empty() && (line[0] == ' ' || line[0] == '\t') && !IsCardEdge(line)) {
-            lines.back() += line.substr(1);
-        } else {
-            lines.emplace_back(IsCardEdge(line) ? Trim(line) : line);
-            quotedPrintable = IsQuotedPrintable(line);
-        }
-        softBreak = quotedPrintable && lines.back().size() > 1 && lines.back().back() == '=';
-        if (softBreak) lines.back().pop_back();
-    }
-    return lines;
-}
-
 void SplitInto(std::string_view s, char separator, std::vector<std::string>& out) {
     for (std::size_t start = 0;;) {
         const std::size_t at = s.find(separator, start);
@@ -223,31 +86,22 @@ void SplitInto(std::string_view s, char separator, std::vector<std::string>& out
 }
 
 std::optional<Property> ParseLine(const std::string& line) {
-    // The colon that ends the name and parameters is the first one outside quotes.
-    std::size_t colon = std::string::npos;
-    bool quoted = false;
-    for (std::size_t k = 0; k < line.size(); ++k) {
-        if (line[k] == '"') quoted = !quoted;
-        if (line[k] == ':' && !quoted) {
-            colon = k;
-            break;
-        }
-    }
+    const std::size_t colon = VCardValueColon(line);
     if (colon == std::string::npos) return std::nullopt;
     Property p;
     p.value = line.substr(colon + 1);
     std::vector<std::string> parts;
     SplitInto(std::string_view(line).substr(0, colon), ';', parts);
-    p.written = std::string(Trim(parts[0]));
+    p.written = std::string(TrimBlanks(parts[0]));
     if (const auto dot = p.written.rfind('.'); dot != std::string::npos) {
-        p.group = Upper(p.written.substr(0, dot));
+        p.group = UpperAscii(p.written.substr(0, dot));
         p.written.erase(0, dot + 1);
     }
-    p.name = Upper(p.written);
+    p.name = UpperAscii(p.written);
     for (std::size_t k = 1; k < parts.size(); ++k) {
         const std::string& param = parts[k];
         const auto eq = param.find('=');
-        const std::string key = Upper(Trim(std::string_view(param).substr(0, eq)));
+        const std::string key = UpperAscii(TrimBlanks(std::string_view(param).substr(0, eq)));
         std::string value = eq == std::string::npos ? std::string() : param.substr(eq + 1);
         value.erase(std::remove(value.begin(), value.end(), '"'), value.end());
         if (eq == std::string::npos) {
@@ -264,12 +118,12 @@ std::optional<Property> ParseLine(const std::string& line) {
             std::vector<std::string> types;
             SplitInto(value, ',', types);
             for (const std::string& t : types) {
-                const std::string type = Upper(Trim(t));
+                const std::string type = UpperAscii(TrimBlanks(t));
                 if (type == "PREF") p.preferred = true;
                 p.types.push_back(type);
             }
         } else if (key == "ENCODING") {
-            const std::string e = Upper(value);
+            const std::string e = UpperAscii(value);
             if (e == "QUOTED-PRINTABLE") p.encoding = Encoding::QuotedPrintable;
             if (e == "B" || e == "BASE64") p.encoding = Encoding::Base64;
         } else if (key == "CHARSET") {
@@ -281,20 +135,6 @@ std::optional<Property> ParseLine(const std::string& line) {
         }
     }
     return p;
-}
-
-std::string DecodeQuotedPrintable(std::string_view s) {
-    std::string out;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        uint8_t byte = 0;
-        if (s[i] == '=' && i + 2 < s.size() && ParseHexBytes(s.substr(i + 1, 2), {&byte, 1})) {
-            out += static_cast<char>(byte);
-            i += 2;
-        } else {
-            out += s[i];
-        }
-    }
-    return out;
 }
 
 std::string DecodeBase64(std::string_view s) {
@@ -330,34 +170,11 @@ std::string Decoded(const Property& p, ContactsText& text) {
 
 // Escapes undone: "\n" is a line break (CR LF, as the handset keeps it), "\," a comma.
 std::string Unescaped(std::string_view s) {
-    std::string out;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '\\' && i + 1 < s.size()) {
-            const char c = s[++i];
-            out += (c == 'n' || c == 'N') ? std::string("\r\n") : std::string(1, c);
-        } else {
-            out += s[i];
-        }
-    }
-    return out;
+    return UnescapeVCardText(s, "\r\n");
 }
 
-// The parts of a structured value, split at unescaped separators.
 std::vector<std::string> Components(std::string_view s, char separator) {
-    std::vector<std::string> parts(1);
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '\\' && i + 1 < s.size()) {
-            parts.back() += s.substr(i, 2);
-            ++i;
-        } else if (s[i] == separator) {
-            parts.emplace_back();
-        } else {
-            parts.back() += s[i];
-        }
-    }
-    for (std::string& part : parts)
-        part = Unescaped(part);
-    return parts;
+    return VCardComponents(s, separator, "\r\n");
 }
 
 bool Has(const Property& p, std::string_view type) {
@@ -460,7 +277,7 @@ public:
             const auto at = [&](std::size_t k) {
                 std::string part = k < n.size() ? n[k] : std::string();
                 std::replace(part.begin(), part.end(), ',', ' ');
-                return std::string(Trim(part));
+                return std::string(TrimBlanks(part));
             };
             card.parts = NameParts{at(3), at(1), at(2), at(0), at(4)};
         } else if (p.name == "TEL") {
@@ -475,9 +292,9 @@ public:
             card.builder.Memo(Text(p));
         } else if (p.name == "CATEGORIES") {
             for (const std::string& name : Components(Decoded(p, m_text), ','))
-                card.builder.Group(std::string(Trim(name)));
+                card.builder.Group(std::string(TrimBlanks(name)));
         } else if (p.name == "CLASS") {
-            const std::string v = Upper(Trim(Text(p)));
+            const std::string v = UpperAscii(TrimBlanks(Text(p)));
             c.secret = v == "PRIVATE" || v == "CONFIDENTIAL";
         } else if (p.name == "X-NUMORA-SLOT") {
             if (const auto v = ParseWholeNumber(Text(p)); v && *v >= 0 && *v < kEntrySlots)
@@ -488,14 +305,15 @@ public:
         } else if (p.name == "X-NUMORA-MSG-RINGER") {
             if (const auto v = ParseWholeNumber(Text(p)); v && *v >= 0 && *v <= 0xFFFF)
                 c.msgRinger = *v;
-        } else if (p.name == "AGENT" && Trim(p.value).empty()) {
+        } else if (p.name == "AGENT" && TrimBlanks(p.value).empty()) {
             card.agentPending = true;  // the agent's own card follows
         } else if (p.name == "PHOTO" || p.name == "LOGO" || p.name == "SOUND" || p.name == "KEY" ||
                    p.name == "X-MS-CARDPICTURE") {
             c.leftOut.push_back(Describe(p));  // binary data: nothing worth showing
         } else if (!IsHousekeepingProperty(p.name)) {
             const std::string text = Text(p);
-            if (!Trim(text).empty()) c.leftOut.push_back(Describe(p) + " \"" + Clip(text) + "\"");
+            if (!TrimBlanks(text).empty())
+                c.leftOut.push_back(Describe(p) + " \"" + Clip(text) + "\"");
         }
     }
 
@@ -518,7 +336,7 @@ public:
         }
         builder.Finish();
         c.nameParts = card.parts;
-        if (Trim(c.name).empty() && card.parts) c.name = FullName(*card.parts);
+        if (TrimBlanks(c.name).empty() && card.parts) c.name = FullName(*card.parts);
         return std::move(c);
     }
 
@@ -558,19 +376,7 @@ std::string ContactsToVCard(const std::vector<Contact>& contacts) {
 ContactsRead ReadVCard(std::string_view bytes, const ICharsets& charsets) {
     ContactsRead result;
     ContactsText text(charsets);
-    std::string file = text.File(bytes);
-    // CR LF and lone CR end lines as LF does.
-    std::string lf;
-    lf.reserve(file.size());
-    for (std::size_t i = 0; i < file.size(); ++i) {
-        if (file[i] != '\r') {
-            lf += file[i];
-        } else {
-            lf += '\n';
-            if (i + 1 < file.size() && file[i + 1] == '\n') ++i;
-        }
-    }
-    file.clear();
+    const std::string file = text.File(bytes);
 
     CardReader reader(text);
     std::optional<Card> card;
@@ -584,11 +390,11 @@ ContactsRead ReadVCard(std::string_view bytes, const ICharsets& charsets) {
         result.contacts.push_back(reader.Finish(*card));
         card.reset();
     };
-    for (const std::string& line : Unfold(lf)) {
-        const auto p = ParseLine(line);
+    for (const VCardLine& line : UnfoldVCardLines(file)) {
+        const auto p = ParseLine(line.text);
         if (!p) continue;
-        const bool begin = p->name == "BEGIN" && Upper(Trim(p->value)) == "VCARD";
-        const bool end = p->name == "END" && Upper(Trim(p->value)) == "VCARD";
+        const bool begin = p->name == "BEGIN" && UpperAscii(TrimBlanks(p->value)) == "VCARD";
+        const bool end = p->name == "END" && UpperAscii(TrimBlanks(p->value)) == "VCARD";
         if (card && nested > 0) {
             nested += begin ? 1 : end ? -1 : 0;
             continue;
@@ -614,7 +420,8 @@ ContactsRead ReadVCard(std::string_view bytes, const ICharsets& charsets) {
         reader.Take(*card, *p);
     }
     if (card) close("read to the end of the file");
-    if (started == 0 && !lf.empty()) result.problems.emplace_back("the file holds no BEGIN:VCARD");
+    if (started == 0 && !file.empty())
+        result.problems.emplace_back("the file holds no BEGIN:VCARD");
     result.encoding = text.Encoding();
     result.problems.insert(result.problems.begin(), text.Problems().begin(), text.Problems().end());
     return result;

@@ -131,7 +131,12 @@ bool CBookHistory::StoreLocked(const QByteArray& array, const QString& what, int
     const std::vector<int> ids = Ids();
     if (!ids.empty()) {
         QByteArray newest;
-        if (ReadFile(PathOf(ids.back(), ".pb"), newest, kMaxSnapshotBytes) == FileRead::Read &&
+        // The same book is kept once, but a stopped write must not stay the last word on a
+        // book that later went through.
+        const bool stopped = Info(ids.back()).what == QLatin1String(history::kWriteStopped) &&
+                             what != QLatin1String(history::kWriteStopped);
+        if (!stopped &&
+            ReadFile(PathOf(ids.back(), ".pb"), newest, kMaxSnapshotBytes) == FileRead::Read &&
             newest == array) {
             m_lastId = QString::number(ids.back());
             return true;

@@ -14,9 +14,6 @@ namespace {
 constexpr std::array<const char*, kNumberKinds> kKindCaptions = {"Mobile", "Home", "Office",
                                                                  "Pager", "Fax"};
 constexpr int kMobileIndex = 0;
-// Where a number goes when its own kind is taken: the Mobile last, since a number there would
-// stand in the way of the person's own mobile number the next time it comes.
-constexpr std::array<int, kNumberKinds> kOverflowOrder = {1, 2, 3, 4, 0};
 constexpr std::string_view kNoSlotLeft = "left out: the handset holds 300 entries";
 
 enum class Mode { Contacts, Duplicates };
@@ -87,7 +84,7 @@ public:
         };
         for (int slot : m_index.Candidates(person)) {
             if (!m_plan.result.IsValidEntry(slot)) continue;
-            const Judged judged = Judge(m_people[static_cast<std::size_t>(slot)], person);
+            const Judgement judged = Judge(m_people[static_cast<std::size_t>(slot)], person);
             if (judged.verdict == Verdict::Ask) unanswered.emplace_back(slot, judged.match.rule);
             if (judged.verdict != Verdict::Merge) continue;
             Choice choice{slot, judged.match, judged.answered, MergeFields(slot, in)};
@@ -125,7 +122,7 @@ public:
             for (int i : m_index.Candidates(person)) {
                 if (i >= j) break;
                 if (!book.IsValidEntry(i)) continue;
-                const Judged judged = Judge(m_people[static_cast<std::size_t>(i)], person);
+                const Judgement judged = Judge(m_people[static_cast<std::size_t>(i)], person);
                 if (judged.verdict == Verdict::Ask) unanswered.emplace_back(i, judged.match.rule);
                 if (judged.verdict != Verdict::Merge) continue;
                 if (!best || std::make_tuple(judged.match.shared, -i) >
@@ -155,23 +152,8 @@ public:
     }
 
 private:
-    // A pair merges when it is sure or the user called it the same person, and is asked about
-    // when it is likely and not answered yet.
-    enum class Verdict { Merge, Ask, Apart };
-    struct Judged {
-        Verdict verdict;
-        Match match;
-        bool answered;
-    };
-    Judged Judge(const Person& entry, const Person& other) {
-        const Match match = ComparePeople(entry, other, m_keys);
-        if (match.likeness == Likeness::Different) return {Verdict::Apart, match, false};
-        if (match.likeness == Likeness::Sure) return {Verdict::Merge, match, false};
-        const auto answer = m_options.answers == nullptr
-                                ? std::nullopt
-                                : m_options.answers->Find(entry, other, m_keys);
-        if (!answer) return {Verdict::Ask, match, false};
-        return {*answer == Answer::SamePerson ? Verdict::Merge : Verdict::Apart, match, true};
+    Judgement Judge(const Person& entry, const Person& other) {
+        return JudgePair(entry, other, m_keys, m_options.answers);
     }
 
     void Index(int slot) {
@@ -257,7 +239,7 @@ private:
                 continue;
             }
             std::optional<int> free;
-            for (int f : kOverflowOrder) {
+            for (int f : kFreeKindOrder) {
                 if (!free && e.numbers[static_cast<std::size_t>(f)].length == 0) free = f;
             }
             if (!free) {

@@ -143,4 +143,14 @@ std::optional<PairAnswers> PairAnswers::FromJson(std::string_view text, std::str
     return answers;
 }
 
+Judgement JudgePair(const Person& a, const Person& b, NumberKeys& keys,
+                    const PairAnswers* answers) {
+    const Match match = ComparePeople(a, b, keys);
+    if (match.likeness == Likeness::Different) return {Verdict::Apart, match, false};
+    if (match.likeness == Likeness::Sure) return {Verdict::Merge, match, false};
+    const auto answer = answers == nullptr ? std::nullopt : answers->Find(a, b, keys);
+    if (!answer) return {Verdict::Ask, match, false};
+    return {*answer == Answer::SamePerson ? Verdict::Merge : Verdict::Apart, match, true};
+}
+
 }  // namespace numora

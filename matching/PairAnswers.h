@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "matching/Match.h"
 #include "matching/NumberKeys.h"
 #include "matching/Person.h"
 
@@ -59,5 +60,19 @@ private:
     // By the two names; the latest answer last.
     std::multimap<Names, Given> m_answers;
 };
+
+// What becomes of two records that may be one person: merged (a sure pair, or a likely one the
+// user called the same person), asked about (likely, not answered yet), or kept apart. The one
+// rule for merging contacts, finding duplicates and pairing an address book's cards.
+enum class Verdict { Merge, Ask, Apart };
+
+struct Judgement {
+    Verdict verdict = Verdict::Apart;
+    Match match;
+    bool answered = false;  // the user's answer decided it
+};
+
+[[nodiscard]] Judgement JudgePair(const Person& a, const Person& b, NumberKeys& keys,
+                                  const PairAnswers* answers);
 
 }  // namespace numora

@@ -59,7 +59,7 @@ void DrawPage(QPainter& painter, const PrintPageLayout& layout,
 
 }  // namespace
 
-CBookPrint::CBookPrint(const PrintRowSource& rows) {
+BookPrint::BookPrint(const PrintRowSource& rows) {
     m_rows.reserve(kEntrySlots);
     std::array<bool, kEntrySlots> printable{};
     for (int row = 0; row < kEntrySlots; ++row) {
@@ -69,7 +69,7 @@ CBookPrint::CBookPrint(const PrintRowSource& rows) {
     m_pages = PaginatePrintRows(printable);
 }
 
-int CBookPrint::Print(QPagedPaintDevice& device, int from, int to) const {
+int BookPrint::Print(QPagedPaintDevice& device, int from, int to) const {
     const std::vector<PrintPage> pages = SelectPrintPages(m_pages, from, to);
     if (pages.empty()) return 0;
     QPainter painter;

@@ -13,7 +13,6 @@
 #include <QFont>
 #include <QPagedPaintDevice>
 #include <QPdfWriter>
-#include <array>
 #include <functional>
 #include <vector>
 
@@ -25,10 +24,10 @@ namespace numora {
 // EntryRowTexts of the book.
 using PrintRowSource = std::function<ListRowTexts(int row)>;
 
-class CBookPrint {
+class BookPrint {
 public:
     // Reads the 300 rows once, so the printout is the list as it stood when printing began.
-    explicit CBookPrint(const PrintRowSource& rows);
+    explicit BookPrint(const PrintRowSource& rows);
 
     int PageCount() const { return static_cast<int>(m_pages.size()); }
 

@@ -22,8 +22,8 @@ namespace numora {
 enum class DirFont { Text, Bold, Title };
 
 // The font's size in points; a line of it is 1.3 times as tall.
-double DirFontSize(DirFont font);
-double DirLineHeight(DirFont font);
+[[nodiscard]] double DirFontSize(DirFont font);
+[[nodiscard]] double DirLineHeight(DirFont font);
 
 // The width of a text (bytes, shown as Latin-1) in a font, in points.
 using DirTextWidth = std::function<double(std::string_view text, DirFont font)>;
@@ -37,7 +37,7 @@ constexpr DirPaper kPaperLetter = {612.0, 792.0};
 
 // The paper of a locale named as POSIX names them ("en_US.UTF-8", "de_DE", "C"): Letter where
 // the territory uses it (the Americas' Letter countries and the Philippines), A4 elsewhere.
-DirPaper PaperForLocale(std::string_view locale);
+[[nodiscard]] DirPaper PaperForLocale(std::string_view locale);
 
 // One text of a page; (x, y) is the top-left corner of its line box.
 struct DirRun {
@@ -64,10 +64,10 @@ struct DirPage {
 
 // The rows that print (IsPrintableRow), sorted by name: letters compared without case or
 // accents, then byte for byte, then by slot; entries without a name last.
-std::vector<int> DirectoryOrder(std::span<const ListRowTexts> rows);
+[[nodiscard]] std::vector<int> DirectoryOrder(std::span<const ListRowTexts> rows);
 
 // Every page of the directory of rows (indexed by list row); no printable row gives no page.
-std::vector<DirPage> LayOutDirectory(std::span<const ListRowTexts> rows, DirPaper paper,
-                                     const DirTextWidth& widthOf);
+[[nodiscard]] std::vector<DirPage> LayOutDirectory(std::span<const ListRowTexts> rows,
+                                                   DirPaper paper, const DirTextWidth& widthOf);
 
 }  // namespace numora

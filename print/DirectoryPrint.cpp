@@ -75,7 +75,7 @@ void DrawPage(QPainter& painter, const DirPage& page, const DirFonts& fonts) {
 
 }  // namespace
 
-CDirectoryPrint::CDirectoryPrint(const PrintRowSource& rows) {
+DirectoryPrint::DirectoryPrint(const PrintRowSource& rows) {
     m_rows.reserve(kEntrySlots);
     for (int row = 0; row < kEntrySlots; ++row) {
         m_rows.push_back(rows(row));
@@ -83,14 +83,14 @@ CDirectoryPrint::CDirectoryPrint(const PrintRowSource& rows) {
     }
 }
 
-std::vector<DirPage> CDirectoryPrint::LayOut(QPagedPaintDevice& device) const {
+std::vector<DirPage> DirectoryPrint::LayOut(QPagedPaintDevice& device) const {
     const DirFonts fonts(&device);
     return LayOutDirectory(m_rows, PaperOf(device), [&fonts](std::string_view text, DirFont f) {
         return fonts.Width(text, f);
     });
 }
 
-int CDirectoryPrint::Print(QPagedPaintDevice& device, int from, int to) const {
+int DirectoryPrint::Print(QPagedPaintDevice& device, int from, int to) const {
     std::vector<DirPage> pages = LayOut(device);
     if (from > 0) {
         const int last = std::min(to, static_cast<int>(pages.size()));

@@ -17,10 +17,10 @@
 
 namespace numora {
 
-class CDirectoryPrint {
+class DirectoryPrint {
 public:
     // Reads the 300 rows once, so the directory is the list as it stood when printing began.
-    explicit CDirectoryPrint(const PrintRowSource& rows);
+    explicit DirectoryPrint(const PrintRowSource& rows);
 
     int EntryCount() const { return m_entries; }
 

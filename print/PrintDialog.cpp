@@ -10,8 +10,8 @@
 
 namespace numora {
 
-bool PrintPhoneBook(QWidget* parent, const PrintRowSource& rows) {
-    const CBookPrint job(rows);
+void PrintPhoneBook(QWidget* parent, const PrintRowSource& rows) {
+    const BookPrint job(rows);
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("Phone Book"));
     QPrintDialog dialog(&printer, parent);
@@ -20,17 +20,17 @@ bool PrintPhoneBook(QWidget* parent, const PrintRowSource& rows) {
     dialog.setMinMax(1, std::max(1, job.PageCount()));
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, job.PageCount() > 0);
     dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
-    if (RunModal(dialog) != QDialog::Accepted) return false;
+    if (RunModal(dialog) != QDialog::Accepted) return;
     // The layout is in device pixels at 600 dpi; the chosen printer or file may have set another,
     // and a page smaller than the layout's 8.1 x 10.8 inches takes a finer resolution instead.
     const QRectF area = printer.pageLayout().paintRect(QPageLayout::Inch);
     printer.setResolution(PrintResolutionFor(area.width(), area.height()));
     const bool range = printer.printRange() == QPrinter::PageRange;
-    return job.Print(printer, range ? printer.fromPage() : 0, range ? printer.toPage() : 0) > 0;
+    job.Print(printer, range ? printer.fromPage() : 0, range ? printer.toPage() : 0);
 }
 
-bool PrintDirectory(QWidget* parent, const PrintRowSource& rows) {
-    const CDirectoryPrint job(rows);
+void PrintDirectory(QWidget* parent, const PrintRowSource& rows) {
+    const DirectoryPrint job(rows);
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("Phone Directory"));
     printer.setPageSize(DirectoryPaper());
@@ -41,9 +41,9 @@ bool PrintDirectory(QWidget* parent, const PrintRowSource& rows) {
     dialog.setMinMax(1, std::max(1, pages));
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, pages > 0);
     dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
-    if (RunModal(dialog) != QDialog::Accepted) return false;
+    if (RunModal(dialog) != QDialog::Accepted) return;
     const bool range = printer.printRange() == QPrinter::PageRange;
-    return job.Print(printer, range ? printer.fromPage() : 0, range ? printer.toPage() : 0) > 0;
+    job.Print(printer, range ? printer.fromPage() : 0, range ? printer.toPage() : 0);
 }
 
 }  // namespace numora

@@ -10,12 +10,11 @@ namespace numora {
 
 // Shows the print dialog over parent with pages 1 to the printout's last (print to file gives a
 // PDF), then prints the chosen pages and returns. The rows are read once, before the dialog
-// opens. Returns true when pages were printed; false when the dialog was cancelled, there was
-// nothing to print or the printer could not be opened.
-bool PrintPhoneBook(QWidget* parent, const PrintRowSource& rows);
+// opens.
+void PrintPhoneBook(QWidget* parent, const PrintRowSource& rows);
 
 // The same for the phone directory, on the locale's paper unless the dialog picks another; the
 // pages are laid out again for the paper chosen.
-bool PrintDirectory(QWidget* parent, const PrintRowSource& rows);
+void PrintDirectory(QWidget* parent, const PrintRowSource& rows);
 
 }  // namespace numora

@@ -7,8 +7,6 @@ namespace numora {
 
 namespace {
 
-constexpr int kNoColumn = -1;
-
 // The four text lines of a box, as offsets from its top edge.
 constexpr std::array<int, 4> kLineY = {110, 230, 350, 470};
 
@@ -16,8 +14,8 @@ struct PrintCell {
     int line;  // 0 to 3
     int x;
     std::string_view heading;
-    int column;           // list column printed in the cell, or kNoColumn
-    int speedDialColumn;  // speed dial that follows the number, or kNoColumn
+    std::optional<int> column;           // list column printed in the cell
+    std::optional<int> speedDialColumn;  // speed dial that follows the number
 };
 
 constexpr int kHomeKind = kHome - kMobile;
@@ -27,22 +25,22 @@ constexpr int kPagerKind = kPager - kMobile;
 constexpr int kFaxKind = kFax - kMobile;
 
 constexpr std::array<PrintCell, 16> kCells = {{
-    {0, 100, "No.", col::kSlot, kNoColumn},
-    {0, 250, "Name", col::kName, kNoColumn},
-    {0, 770, "Group", col::kGroup, kNoColumn},
+    {0, 100, "No.", col::kSlot, std::nullopt},
+    {0, 250, "Name", col::kName, std::nullopt},
+    {0, 770, "Group", col::kGroup, std::nullopt},
     {0, 1170, "Home", col::Number(kHomeKind), col::SpeedDial(kHomeKind)},
-    {0, 1230, "SDial", kNoColumn, kNoColumn},
+    {0, 1230, "SDial", std::nullopt, std::nullopt},
     {0, 2390, "Mobile", col::Number(kMobileKind), col::SpeedDial(kMobileKind)},
-    {0, 2450, "SDial", kNoColumn, kNoColumn},
+    {0, 2450, "SDial", std::nullopt, std::nullopt},
     {0, 3610, "Office", col::Number(kOfficeKind), col::SpeedDial(kOfficeKind)},
-    {0, 3670, "SDial", kNoColumn, kNoColumn},
+    {0, 3670, "SDial", std::nullopt, std::nullopt},
     {1, 1170, "Pager", col::Number(kPagerKind), col::SpeedDial(kPagerKind)},
     {1, 1230, "Fax", col::Number(kFaxKind), col::SpeedDial(kFaxKind)},
-    {1, 2390, "Voice", kNoColumn, kNoColumn},
-    {2, 770, "Secret", col::kSecret, kNoColumn},
-    {2, 1170, "E-Mail", col::kEmail, kNoColumn},
-    {2, 1230, "Wireless Address", col::kWireless, kNoColumn},
-    {3, 1170, "Memo", col::kMemo, kNoColumn},
+    {1, 2390, "Voice", std::nullopt, std::nullopt},
+    {2, 770, "Secret", col::kSecret, std::nullopt},
+    {2, 1170, "E-Mail", col::kEmail, std::nullopt},
+    {2, 1230, "Wireless Address", col::kWireless, std::nullopt},
+    {3, 1170, "Memo", col::kMemo, std::nullopt},
 }};
 
 struct SeparatorRun {
@@ -64,9 +62,9 @@ const std::array<SeparatorRun, 3> kSeparators = {{
 }};
 
 std::string CellValue(const PrintCell& cell, const ListRowTexts& cells) {
-    std::string text = cells[static_cast<std::size_t>(cell.column)];
-    if (cell.speedDialColumn == kNoColumn) return text;
-    const std::string& dial = cells[static_cast<std::size_t>(cell.speedDialColumn)];
+    std::string text = cells[static_cast<std::size_t>(*cell.column)];
+    if (!cell.speedDialColumn) return text;
+    const std::string& dial = cells[static_cast<std::size_t>(*cell.speedDialColumn)];
     if (dial.empty() || dial == kNoSpeedDial) return text;
     if (!text.empty()) text += ' ';
     return text + "(SDial " + dial + ")";
@@ -102,7 +100,7 @@ std::vector<PrintPage> PaginatePrintRows(std::span<const bool> printable) {
     for (std::size_t row = 0; row < printable.size(); ++row) {
         if (!printable[row]) continue;
         if (pages.empty() || pages.back().size() == 1 + kPrintBoxesPerPage) {
-            pages.push_back({PrintBox{kHeaderBoxTop, kHeaderBox}});
+            pages.push_back({PrintBox{kHeaderBoxTop, std::nullopt}});
         }
         const int position = static_cast<int>(pages.back().size()) - 1;
         pages.back().push_back(
@@ -135,7 +133,7 @@ PrintMarkGlyphs GlyphsOf(PrintMark mark) {
 PrintPageLayout LayOutPrintPage(const PrintPage& page, std::span<const ListRowTexts> rows) {
     PrintPageLayout out;
     for (const PrintBox& box : page) {
-        if (box.row == kHeaderBox) {
+        if (!box.row) {
             out.strokes.push_back({PrintMark::Rule, 100, box.top});
             LayOutRuling(box.top, out);
             for (const PrintCell& cell : kCells) {
@@ -145,10 +143,10 @@ PrintPageLayout LayOutPrintPage(const PrintPage& page, std::span<const ListRowTe
             continue;
         }
         LayOutRuling(box.top, out);
-        if (box.row < 0 || static_cast<std::size_t>(box.row) >= rows.size()) continue;
-        const ListRowTexts& cells = rows[static_cast<std::size_t>(box.row)];
+        if (*box.row < 0 || static_cast<std::size_t>(*box.row) >= rows.size()) continue;
+        const ListRowTexts& cells = rows[static_cast<std::size_t>(*box.row)];
         for (const PrintCell& cell : kCells) {
-            if (cell.column == kNoColumn) continue;
+            if (!cell.column) continue;
             std::string value = CellValue(cell, cells);
             if (value.empty()) continue;
             out.texts.push_back(

@@ -24,6 +24,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -47,28 +48,27 @@ using ListRowTexts = std::array<std::string, kListColumns>;
 
 // The resolution for a printable area (in inches): 600 dpi, or on paper too small for the layout
 // the least resolution at which it fits.
-int PrintResolutionFor(double widthInches, double heightInches);
+[[nodiscard]] int PrintResolutionFor(double widthInches, double heightInches);
 
 // Rows are printed when this cell of the entry list is not empty.
 constexpr int kPrintSelectionColumn = col::kSecret;
-bool IsPrintableRow(const ListRowTexts& cells);
+[[nodiscard]] bool IsPrintableRow(const ListRowTexts& cells);
 
-constexpr int kHeaderBox = -1;
-
-// A box of a page: its top edge and the list row it shows (kHeaderBox for the headings).
+// A box of a page: its top edge and the list row it shows (none for the headings).
 struct PrintBox {
     int top = kHeaderBoxTop;
-    int row = kHeaderBox;
+    std::optional<int> row;
     bool operator==(const PrintBox&) const = default;
 };
 using PrintPage = std::vector<PrintBox>;
 
 // The pages of the printout, from the printable flag of each list row: each page opens with the
 // header box and holds up to 12 entry boxes, in row order. No printable row gives no page.
-std::vector<PrintPage> PaginatePrintRows(std::span<const bool> printable);
+[[nodiscard]] std::vector<PrintPage> PaginatePrintRows(std::span<const bool> printable);
 
 // Pages from..to (1-based, both included) of the printout; from = 0 selects every page.
-std::vector<PrintPage> SelectPrintPages(const std::vector<PrintPage>& pages, int from, int to);
+[[nodiscard]] std::vector<PrintPage> SelectPrintPages(const std::vector<PrintPage>& pages, int from,
+                                                      int to);
 
 // The ruling of a box, drawn as text: the rule (151 "_"), dotted lines A (57 "…") and B (63 "…"),
 // and the separator (one "│").
@@ -82,7 +82,7 @@ struct PrintMarkGlyphs {
     // glyph's own width.
     int advance;
 };
-PrintMarkGlyphs GlyphsOf(PrintMark mark);
+[[nodiscard]] PrintMarkGlyphs GlyphsOf(PrintMark mark);
 
 struct PrintStroke {
     PrintMark mark;
@@ -105,6 +105,7 @@ struct PrintPageLayout {
 };
 
 // Everything drawn on one page; rows holds the texts of all list rows, indexed by row.
-PrintPageLayout LayOutPrintPage(const PrintPage& page, std::span<const ListRowTexts> rows);
+[[nodiscard]] PrintPageLayout LayOutPrintPage(const PrintPage& page,
+                                              std::span<const ListRowTexts> rows);
 
 }  // namespace numora

@@ -7,7 +7,7 @@
 
 namespace numora {
 
-CDialogUnits::CDialogUnits(const QFont& font) {
+DialogUnits::DialogUnits(const QFont& font) {
     const QFontMetrics fm(font);
     // Dialog units rest on the average width of the Latin letters.
     const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
@@ -16,11 +16,11 @@ CDialogUnits::CDialogUnits(const QFont& font) {
     m_charHeight = fm.height() > 0 ? fm.height() : 1;
 }
 
-void CDialogUnits::Place(QWidget* widget, int x, int y, int w, int h) const {
+void DialogUnits::Place(QWidget* widget, int x, int y, int w, int h) const {
     widget->setGeometry(Rect(x, y, w, h));
 }
 
-void CDialogUnits::PlaceLabel(QLabel* label, int x, int y, int w, int h) const {
+void DialogUnits::PlaceLabel(QLabel* label, int x, int y, int w, int h) const {
     QRect r = Rect(x, y, w, h);
     const int need = label->sizeHint().width();
     if (need > r.width()) {

@@ -12,9 +12,9 @@ class QWidget;
 
 namespace numora {
 
-class CDialogUnits {
+class DialogUnits {
 public:
-    explicit CDialogUnits(const QFont& font);
+    explicit DialogUnits(const QFont& font);
 
     int X(int units) const { return (units * m_charWidth + 2) / 4; }
     int Y(int units) const { return (units * m_charHeight + 4) / 8; }

@@ -83,10 +83,10 @@ std::optional<FittedText> HandsetText(const QString& text, int caret) {
     return out;
 }
 
-CHandsetTextValidator::CHandsetTextValidator(int maxLength, QObject* parent)
+HandsetTextValidator::HandsetTextValidator(int maxLength, QObject* parent)
     : QValidator(parent), m_maxLength(maxLength) {}
 
-QValidator::State CHandsetTextValidator::validate(QString& input, int& pos) const {
+QValidator::State HandsetTextValidator::validate(QString& input, int& pos) const {
     const std::optional<FittedText> fit = HandsetText(input, pos);
     if (!fit || fit->text.size() > m_maxLength) return Invalid;
     input = fit->text;
@@ -95,7 +95,7 @@ QValidator::State CHandsetTextValidator::validate(QString& input, int& pos) cons
 }
 
 void AcceptHandsetText(QLineEdit* edit) {
-    edit->setValidator(new CHandsetTextValidator(edit->maxLength(), edit));
+    edit->setValidator(new HandsetTextValidator(edit->maxLength(), edit));
     QObject::connect(edit, &QLineEdit::inputRejected, edit, [] { QApplication::beep(); });
 }
 

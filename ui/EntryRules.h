@@ -17,7 +17,7 @@ inline constexpr std::string_view kInsufficientInformation = "Insufficient Infor
 std::string_view ProhibitMessage(int kindIndex);
 
 // True when the whole number is one the handset refuses, compared without regard to case.
-bool IsProhibitedNumber(const QString& number);
+[[nodiscard]] bool IsProhibitedNumber(const QString& number);
 
 // A number keeps only 0 to 9, P, T, # and *. The caret moves left by one for every character
 // dropped before it.
@@ -25,7 +25,7 @@ struct CleanedNumber {
     QString text;
     int caret;
 };
-CleanedNumber CleanNumber(const QString& text, int caret);
+[[nodiscard]] CleanedNumber CleanNumber(const QString& text, int caret);
 
 // Text as the handset can show it: every character in its nearest Latin-1 form (the one rule of
 // the book, also used by imports), the caret moved with the text before it. Nothing when a
@@ -34,15 +34,15 @@ struct FittedText {
     QString text;
     int caret;
 };
-std::optional<FittedText> HandsetText(const QString& text, int caret);
+[[nodiscard]] std::optional<FittedText> HandsetText(const QString& text, int caret);
 
 // The text fields (names, e-mail, wireless address, memo) hold only what the handset can show.
 // What is typed or pasted turns into its nearest Latin-1 form at once, so the field shows what
 // will be stored; a character with no form, or one whose form would no longer fit the field, is
 // refused with a beep.
-class CHandsetTextValidator : public QValidator {
+class HandsetTextValidator : public QValidator {
 public:
-    CHandsetTextValidator(int maxLength, QObject* parent);
+    HandsetTextValidator(int maxLength, QObject* parent);
     State validate(QString& input, int& pos) const override;
 
 private:

@@ -25,7 +25,7 @@ void WidenForCaption(QMessageBox& box) {
                   grid->rowCount(), 0, 1, grid->columnCount());
 }
 
-class CScreenRunner : public IModalRunner {
+class ScreenRunner : public IModalRunner {
 public:
     int Run(QDialog& dialog) override { return dialog.exec(); }
     void Message(QWidget* parent, const QString& text) override {
@@ -59,7 +59,7 @@ public:
     }
 };
 
-CScreenRunner g_screenRunner;
+ScreenRunner g_screenRunner;
 IModalRunner* g_runner = &g_screenRunner;
 
 }  // namespace

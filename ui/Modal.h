@@ -24,11 +24,11 @@ public:
     // A message box with an OK button, captioned with the application title.
     virtual void Message(QWidget* parent, const QString& text) = 0;
     // A question with Yes and No buttons, captioned with the application title; true for Yes.
-    virtual bool Ask(QWidget* parent, const QString& text) = 0;
+    [[nodiscard]] virtual bool Ask(QWidget* parent, const QString& text) = 0;
     // A question with a button for each choice and Cancel; the choice's index, or nothing for
     // Cancel (and Escape).
-    virtual std::optional<int> Choose(QWidget* parent, const QString& text,
-                                      const QStringList& choices) = 0;
+    [[nodiscard]] virtual std::optional<int> Choose(QWidget* parent, const QString& text,
+                                                    const QStringList& choices) = 0;
 };
 
 // The runner in use; nullptr restores the one that shows dialogs on the screen.
@@ -37,8 +37,9 @@ IModalRunner& ModalRunner();
 
 int RunModal(QDialog& dialog);
 void ShowMessage(QWidget* parent, std::string_view text);
-bool AskQuestion(QWidget* parent, std::string_view text);
-std::optional<int> AskChoice(QWidget* parent, std::string_view text, const QStringList& choices);
+[[nodiscard]] bool AskQuestion(QWidget* parent, std::string_view text);
+[[nodiscard]] std::optional<int> AskChoice(QWidget* parent, std::string_view text,
+                                           const QStringList& choices);
 
 // Texts are single-byte: each byte is the Latin-1 character of its value.
 inline QString FromBytes(std::string_view text) {

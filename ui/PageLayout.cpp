@@ -12,7 +12,6 @@ constexpr int kMargin = 2;
 constexpr int kListTop = 51;
 constexpr int kListWidth = 220;
 constexpr int kListHeight = 273;
-constexpr int kPanelLeft = 224;
 constexpr int kPanelWidth = 150;
 constexpr int kPanelHeight = 324;
 constexpr int kPanelFieldsHeight = 301;
@@ -36,12 +35,12 @@ constexpr int kMinPanelView = 48;
 
 }  // namespace
 
-QSize PanelFieldsSize(const CDialogUnits& units) {
+QSize PanelFieldsSize(const DialogUnits& units) {
     return units.Size(kPanelWidth, kPanelFieldsHeight);
 }
 
 QSize MinimumPageGrowth(const PageMetrics& m) {
-    const CDialogUnits& du = m.units;
+    const DialogUnits& du = m.units;
     // The top row's buttons move in with the list's right edge until the combos are narrow.
     const int listShift = du.X(kComboLeft + kMinComboWidth + kTopButtonGap) - du.X(153);
     const int width = listShift + m.scrollBarWidth + 2 * m.frameWidth;
@@ -51,7 +50,7 @@ QSize MinimumPageGrowth(const PageMetrics& m) {
 }
 
 PageGeometry LayOutPage(QSize growth, const PageMetrics& m) {
-    const CDialogUnits& du = m.units;
+    const DialogUnits& du = m.units;
     const QSize g = growth.expandedTo(MinimumPageGrowth(m));
     PageGeometry p;
     p.panelScrolls = g.height() < 0;

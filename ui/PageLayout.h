@@ -15,8 +15,13 @@
 
 namespace numora {
 
+// The page's template size and the left edge of its panel, in dialog units.
+inline constexpr int kPageWidth = 375;
+inline constexpr int kPageHeight = 356;
+inline constexpr int kPanelLeft = 224;
+
 struct PageMetrics {
-    CDialogUnits units;
+    DialogUnits units;
     int scrollBarWidth = 0;
     int frameWidth = 0;  // of the panel's frame, kept clear while the panel scrolls
     int comboHeight = 0;
@@ -34,12 +39,12 @@ struct PageGeometry {
 };
 
 // The panel's fields, in pixels: everything above its button row.
-QSize PanelFieldsSize(const CDialogUnits& units);
+[[nodiscard]] QSize PanelFieldsSize(const DialogUnits& units);
 
 // The least growth (most negative) the page can be laid out in.
-QSize MinimumPageGrowth(const PageMetrics& metrics);
+[[nodiscard]] QSize MinimumPageGrowth(const PageMetrics& metrics);
 
 // The controls' places for a growth of at least MinimumPageGrowth.
-PageGeometry LayOutPage(QSize growth, const PageMetrics& metrics);
+[[nodiscard]] PageGeometry LayOutPage(QSize growth, const PageMetrics& metrics);
 
 }  // namespace numora

@@ -8,10 +8,10 @@
 
 namespace numora {
 
-CQtFileAccess::CQtFileAccess(QWidget* parent, Chooser chooser)
+QtFileAccess::QtFileAccess(QWidget* parent, Chooser chooser)
     : m_parent(parent), m_chooser(std::move(chooser)) {}
 
-std::optional<QString> CQtFileAccess::AskDialog(bool save) {
+std::optional<QString> QtFileAccess::AskDialog(bool save) {
     QFileDialog dialog(m_parent, QString(), QDir::currentPath(),
                        QStringLiteral("Phonebook file(*.pb)"));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -24,19 +24,19 @@ std::optional<QString> CQtFileAccess::AskDialog(bool save) {
     return dialog.selectedFiles().first();
 }
 
-std::optional<std::string> CQtFileAccess::ChooseOpenPath() {
+std::optional<std::string> QtFileAccess::ChooseOpenPath() {
     const auto path = m_chooser ? m_chooser(false) : AskDialog(false);
     if (!path || path->isEmpty()) return std::nullopt;
     return path->toStdString();
 }
 
-std::optional<std::string> CQtFileAccess::ChooseSavePath() {
+std::optional<std::string> QtFileAccess::ChooseSavePath() {
     const auto path = m_chooser ? m_chooser(true) : AskDialog(true);
     if (!path || path->isEmpty()) return std::nullopt;
     return path->toStdString();
 }
 
-ReadResult CQtFileAccess::ReadAll(const std::string& path, std::vector<uint8_t>& bytes) {
+ReadResult QtFileAccess::ReadAll(const std::string& path, std::vector<uint8_t>& bytes) {
     constexpr auto kMax = static_cast<qint64>(kMaxBookFileBytes);
     QFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::ReadOnly)) return ReadResult::Failed;
@@ -50,8 +50,8 @@ ReadResult CQtFileAccess::ReadAll(const std::string& path, std::vector<uint8_t>&
     return ReadResult::Done;
 }
 
-bool CQtFileAccess::Save(const std::string& path, std::span<const uint8_t> bytes,
-                         FileReaders readers) {
+bool QtFileAccess::Save(const std::string& path, std::span<const uint8_t> bytes,
+                        FileReaders readers) {
     return SaveFileAtomically(QString::fromStdString(path),
                               QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())),
                               nullptr, readers == FileReaders::OwnerOnly);

@@ -14,12 +14,12 @@
 
 namespace numora {
 
-class CQtFileAccess : public IFileAccess {
+class QtFileAccess : public IFileAccess {
 public:
     // Asked for a path to open (save false) or to save to (save true); nothing on Cancel.
     using Chooser = std::function<std::optional<QString>(bool save)>;
 
-    explicit CQtFileAccess(QWidget* parent, Chooser chooser = {});
+    explicit QtFileAccess(QWidget* parent, Chooser chooser = {});
 
     std::optional<std::string> ChooseOpenPath() override;
     std::optional<std::string> ChooseSavePath() override;

@@ -74,6 +74,20 @@ TEST(Card, ReadsValuesParametersAndGroups) {
         "END:VCARD\r\n");
     ASSERT_TRUE(qp);
     EXPECT_EQ(qp->Find("FN")->Text(), "Iksiñski");
+    // A soft break that a writer left before the next property, a blank line inside a folded
+    // value, an edge with blanks around: the card reads as the contacts import reads it.
+    const std::string odd =
+        "BEGIN:VCARD\r\nVERSION:2.1\r\nNOTE;ENCODING=QUOTED-PRINTABLE:ends=\r\n"
+        "TEL;CELL:0170 1\r\nFN:Fol\r\n\r\n ded\r\n  END:VCARD  \r\n";
+    const auto written = Card::Parse(odd);
+    ASSERT_TRUE(written);
+    EXPECT_EQ(written->Text(), odd);
+    EXPECT_EQ(written->Find("NOTE")->Text(), "ends");
+    EXPECT_EQ(written->Find("FN")->Text(), "Folded");
+    const auto view = HandsetView(*written, "");
+    ASSERT_TRUE(view);
+    EXPECT_EQ((*view)[Field::Mobile], "01701");
+    EXPECT_EQ((*view)[Field::Name], "Folded");
 }
 
 // Lines of the text that are not in the other, one per line.
@@ -181,6 +195,52 @@ TEST(CardEdit, ANewCardReadsBackAsTheEntry) {
     const auto view = HandsetView(*Card::Parse(text), "Phone");
     ASSERT_TRUE(view);
     EXPECT_EQ(*view, f);
+}
+
+// A number goes to the server as the card writes it: the card's own writing of a number it held
+// (moved to another kind on the handset), and the handset's pause and wait as vCard readers
+// write them; each reads back as the handset's value.
+TEST(CardEdit, NumbersAreWrittenInTheCardsOwnForm) {
+    const std::string intl =
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ina\r\n"
+        "TEL;TYPE=CELL:+49 170 1234567\r\nEND:VCARD\r\n";
+    const std::string uri =
+        "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Uri\r\n"
+        "TEL;VALUE=uri;TYPE=cell:tel:+1-418-656-9254\r\nEND:VCARD\r\n";
+    const struct {
+        const char* what;
+        const std::string& card;
+        std::vector<std::pair<Field, std::string>> edits;
+        std::string line;  // in the card after the edit
+    } cases[] = {
+        {"a number moved to another kind keeps +49",
+         intl,
+         {{Field::Mobile, ""}, {Field::Home, "01701234567"}},
+         "TEL;TYPE=HOME,VOICE:+49 170 1234567"},
+        {"pause and wait in a text value",
+         intl,
+         {{Field::Office, "0301234P56T7"}},
+         "TEL;TYPE=WORK,VOICE:0301234\\,56\\;7"},
+        {"pause and wait in a tel: URI",
+         uri,
+         {{Field::Mobile, "0123P4T5"}},
+         "TEL;VALUE=uri;TYPE=cell:tel:0123p4w5"},
+    };
+    for (const auto& c : cases) {
+        auto card = Card::Parse(c.card);
+        ASSERT_TRUE(card) << c.what;
+        const auto from = HandsetView(*card, "", "DE");
+        ASSERT_TRUE(from) << c.what;
+        Fields to = *from;
+        for (const auto& [field, value] : c.edits)
+            to[field] = value;
+        EditCard(*card, *from, to, "", "DE");
+        const std::string text = card->Text();
+        EXPECT_NE(text.find(c.line + "\r\n"), std::string::npos) << c.what << "\n" << text;
+        const auto view = HandsetView(*Card::Parse(text), "", "DE");
+        ASSERT_TRUE(view) << c.what;
+        EXPECT_EQ(*view, to) << c.what << "\n" << text;
+    }
 }
 
 TEST(CardEdit, ATelUriStaysAUri) {

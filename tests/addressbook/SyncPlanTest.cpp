@@ -1,11 +1,18 @@
 // The three-way plan of a sync, run against cards held in memory: what each side gets, the
-// conflicts, the first merge, the deletions and their guard, and the state between runs.
+// conflicts, the first merge and its pairs, the deletions and their guard, and the state
+// between runs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <map>
+#include <set>
 
 #include "addressbook/CardEdit.h"
 #include "addressbook/SyncPlan.h"
+#include "book/BookDiff.h"
+#include "formats/VCard.h"
+#include "matching/MergePlan.h"
 #include "support/BookBuilder.h"
 
 namespace numora {
@@ -148,6 +155,58 @@ TEST_F(Books, ThreeWayFieldByField) {
     }
 }
 
+// One value written two ways (a reversed name, a number in another form) is neither a change
+// nor a conflict, sync after sync; a new value on either side still goes across.
+TEST_F(Books, OneValueWrittenTwoWaysIsNoChangeButANewValueIs) {
+    struct Case {
+        const char* what;
+        std::string handsetName, handsetNumber;  // before the first sync
+        std::string cardName, cardNumber;        // the card, first and then as edited
+        std::string editedName, editedNumber;
+        std::string wantName, wantNumber;  // on the handset after the second sync
+        bool cardWritten;
+    };
+    const std::vector<Case> cases = {
+        {"the number written anew on the server", "Meyer, Anna", "00491701234567", "Anna Meyer",
+         "+49 170 1234567", "Anna Meyer", "0170/1234567", "Meyer, Anna", "00491701234567", false},
+        {"a new number on the server", "Meyer, Anna", "00491701234567", "Anna Meyer",
+         "+49 170 1234567", "Anna Meyer", "+49 171 5555555", "Meyer, Anna", "01715555555", false},
+        {"a new name on the server", "Meyer, Anna", "00491701234567", "Anna Meyer",
+         "+49 170 1234567", "Anna Schmidt", "+49 170 1234567", "Anna Schmidt", "00491701234567",
+         false},
+        {"an accent put right on the server", "Zoe Roth", "0301", "Zoe Roth", "0301",
+         "Zo\xC3\xAB Roth", "0301", "Zo\xC3\xAB Roth", "0301", false},
+        {"a new name on the handset", "Anna Maria Meyer", "00491701234567", "Anna Meyer",
+         "+49 170 1234567", "Anna Meyer", "+49 170 1234567", "Anna Maria Meyer", "00491701234567",
+         true},
+    };
+    PlanOptions o;
+    o.region = "DE";
+    for (const Case& c : cases) {
+        m_book = CPBData();
+        m_server.clear();
+        m_state = {};
+        const bool handsetRenames = c.wantName == c.handsetName && c.cardWritten;
+        PutEntry(0, handsetRenames ? "Meyer, Anna" : c.handsetName, c.handsetNumber);
+        const auto card = [](const std::string& name, const std::string& number) {
+            return CardText("a", "FN:" + name + "\r\nTEL;TYPE=CELL:" + number + "\r\n");
+        };
+        PutCard("/ab/a.vcf", card(c.cardName, c.cardNumber));
+        EXPECT_EQ(Sync(o), 0) << c.what;
+        EXPECT_FALSE(Plan(o).Changes()) << c.what;
+        if (handsetRenames) PutEntry(0, c.handsetName, c.handsetNumber);
+        if (!c.cardWritten) PutCard("/ab/a.vcf", card(c.editedName, c.editedNumber));
+        const std::string before = m_server["/ab/a.vcf"].second;
+        const SyncPlan plan = Plan(o);
+        EXPECT_TRUE(plan.contacts[0].conflicts.empty()) << c.what;
+        Apply(plan);
+        EXPECT_EQ(Entry(0, Field::Name), c.wantName) << c.what;
+        EXPECT_EQ(Entry(0, Field::Mobile), c.wantNumber) << c.what;
+        EXPECT_EQ(m_server["/ab/a.vcf"].second != before, c.cardWritten) << c.what;
+        EXPECT_FALSE(Plan(o).Changes()) << c.what;
+    }
+}
+
 TEST_F(Books, ChangesOfDifferentFieldsOnBothSidesBothArrive) {
     PutEntry(0, "Ada", "0123", "memo");
     Sync();
@@ -203,38 +262,156 @@ TEST_F(Books, AnInternationalNumberIsTheHandsetsNumberUnderTheHomeRegion) {
     EXPECT_FALSE(Plan(o).Changes());
 }
 
-TEST_F(Books, FirstSyncPairsAndAsksAboutLikelyPairs) {
-    PutEntry(0, "Meyer, Anna", "0170111");  // the same person, name written the other way
-    PutEntry(1, "Bob", "0170222");          // shares a number with someone else on the server
-    PutEntry(2, "Carl", "0170333");         // the same name, another number
-    PutCard("/ab/a.vcf", CardText("a", "FN:Anna Meyer\r\nTEL;TYPE=HOME:0170111\r\n"));
+// Likely pairs are never merged unasked: neither side goes to the other until the user answers.
+// An answer is remembered by the people it is about, so that it is asked once, even when the
+// sync starts over.
+TEST_F(Books, LikelyPairsWaitForAnAnswerThatIsAskedOnce) {
+    PutEntry(1, "Bob", "0170222");       // shares a number with someone else on the server
+    PutEntry(2, "Carl", "0170333");      // the same name, another number
+    PutEntry(3, "Dora Fox", "0175111");  // shares an e-mail under another name
+    PBEntry dora = m_book.Entry(3);
+    SetText(dora.email, "dora@x.de");
+    m_book.SetEntry(dora);
     PutCard("/ab/b.vcf", CardText("b", "FN:Robert's office\r\nTEL;TYPE=WORK:0170222\r\n"));
     PutCard("/ab/c.vcf", CardText("c", "FN:Carl\r\nTEL;TYPE=CELL:0899\r\n"));
+    PutCard("/ab/d.vcf", CardText("d", "FN:D. Fox\r\nEMAIL:Dora@x.de\r\nTEL:0401\r\n"));
+    const auto server = m_server;
+    const CPBData book = m_book;
     const SyncPlan plan = Plan();
-    ASSERT_EQ(plan.likely.size(), 2u);
-    EXPECT_EQ(plan.likely[0].slot, 1);
-    EXPECT_EQ(plan.likely[1].slot, 2);
-    // The sure pair is merged: the number keeps the card's kind and is not held twice.
-    const auto anna = std::find_if(plan.contacts.begin(), plan.contacts.end(),
-                                   [](const ContactPlan& c) { return c.href == "/ab/a.vcf"; });
-    ASSERT_NE(anna, plan.contacts.end());
-    EXPECT_EQ(anna->merged[Field::Home], "0170111");
-    EXPECT_EQ(anna->merged[Field::Mobile], "");
-    EXPECT_EQ(anna->cardAction, CardAction::None);
-    EXPECT_EQ(anna->conflicts.size(), 1u);  // the names differ: listed, the server's wins
+    ASSERT_EQ(plan.likely.size(), 3u);
+    for (const ContactPlan& c : plan.contacts)
+        EXPECT_FALSE(c.book && c.server) << c.label;
     Apply(plan);
-    EXPECT_EQ(m_server.size(), 3u);  // nothing was created for the held-out entries
-    // Answered: Carl is the same person, Bob is not.
+    EXPECT_EQ(m_server, server);
+    EXPECT_TRUE(CompareBooks(book, m_book).empty());
+    EXPECT_EQ(Plan().likely.size(), 3u);  // listed again, still unanswered
+
+    // Carl is the same person, Bob is not; Dora waits.
     PlanOptions o;
     o.answers = {{1, "/ab/b.vcf", false}, {2, "/ab/c.vcf", true}};
-    Sync(o);
+    const SyncPlan answered = Plan(o);
+    ASSERT_EQ(answered.likely.size(), 1u);
+    EXPECT_EQ(answered.likely[0].slot, 3);
+    EXPECT_EQ(answered.answered.size(), 2u);
+    PairAnswers remembered;
+    RememberAnswers(answered, "", remembered);
+    Apply(answered);
     EXPECT_EQ(m_server.size(), 4u);  // Bob's card
-    // The card's Mobile wins; the handset's is not lost but takes a free kind on both sides.
+    // The card's Mobile stays; the handset's takes a free kind on both sides.
     EXPECT_EQ(Entry(2, Field::Mobile), "0899");
     EXPECT_EQ(Entry(2, Field::Home), "0170333");
     EXPECT_NE(m_server["/ab/c.vcf"].second.find("TEL;TYPE=CELL:0899"), std::string::npos);
     EXPECT_NE(m_server["/ab/c.vcf"].second.find("TEL;TYPE=HOME,VOICE:0170333"), std::string::npos);
+    EXPECT_EQ(Entry(0, Field::Name), "Robert's office");
+    EXPECT_FALSE(Plan().Changes());
+
+    // Started over without its state, the sync pairs what the answers paired and asks nothing
+    // answered again.
+    m_state = {};
+    PlanOptions again;
+    again.remembered = &remembered;
+    const SyncPlan fresh = Plan(again);
+    ASSERT_EQ(fresh.likely.size(), 1u);
+    EXPECT_EQ(fresh.likely[0].slot, 3);
+    EXPECT_FALSE(fresh.Changes());
+    EXPECT_EQ(Apply(fresh), 0);
+    EXPECT_EQ(m_server.size(), 4u);
+}
+
+std::vector<std::string> NumbersOf(const PBEntry& e) {
+    std::vector<std::string> out;
+    for (const PBNumber& n : e.numbers) {
+        if (n.length != 0) out.emplace_back(NumberText(n));
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+// The first sync pairs exactly the people that merging the same cards into the book pairs, and
+// a paired entry ends as the merge leaves it: one person, one entry, each number once.
+TEST_F(Books, FirstSyncPairsAndMergesAsMergingTheCardsWould) {
+    const auto entry = [this](int slot, const char* name, int kind, const char* number,
+                              const char* email = "") {
+        PBEntry e = test::MakeEntry(slot, name, kEtcGroup, "");
+        SetNumber(e.numbers[static_cast<std::size_t>(kind)], number);
+        SetText(e.email, email);
+        m_book.SetEntry(e);
+    };
+    entry(0, "Meyer, Anna", 0, "00491701234567");  // reversed name, the number in another form
+    entry(1, "Bob Stone", 1, "0301111");
+    m_book.SetSpeedDial(2, 1, kHome);
+    entry(2, "Carla Diaz", 0, "0401", "Carla@X.de");
+    entry(3, "Tom Meyer", 1, "0301234567");  // a family's number
+    entry(4, "Dieter Huber", 0, "0891");     // a namesake, or a new number
+    entry(5, "", 0, "01763334444");
+    entry(6, "Eva", 0, "0305555");  // only on the handset
+    const std::vector<std::pair<std::string, std::string>> cards = {
+        {"/ab/a.vcf", "FN:Anna Meyer\r\nTEL;TYPE=CELL:+49 170 1234567\r\nEMAIL:anna@x.de\r\n"},
+        {"/ab/b.vcf", "FN:bob stone\r\nTEL;TYPE=WORK:030 1111\r\nTEL;TYPE=CELL:0170 999\r\n"},
+        {"/ab/c.vcf", "FN:Diaz\\, Carla\r\nEMAIL:carla@x.de\r\nTEL;TYPE=HOME:0402\r\n"},
+        {"/ab/d.vcf", "FN:Julia Meyer\r\nTEL;TYPE=HOME:030 1234567\r\n"},
+        {"/ab/e.vcf", "FN:Dieter Huber\r\nTEL;TYPE=CELL:0171 555\r\n"},
+        {"/ab/f.vcf", "FN:Gina\r\nTEL;TYPE=CELL:+49 176 3334444\r\n"},
+        {"/ab/g.vcf", "FN:Frank\r\nTEL;TYPE=CELL:0409999\r\n"},  // only on the server
+    };
+    std::string file;
+    for (std::size_t i = 0; i < cards.size(); ++i) {
+        PutCard(cards[i].first, CardText(std::to_string(i), cards[i].second));
+        file += CardText(std::to_string(i), cards[i].second);
+    }
+    const std::string annasCard = m_server["/ab/a.vcf"].second;
+    NumberKeys keys{PhoneNumbers("DE")};
+    std::vector<std::string> problems;
+    const MergePlan merge = PlanMerge(m_book, ContactsFromVCard(file, problems), keys);
+    using Pairs = std::set<std::pair<int, std::string>>;
+    Pairs merged;
+    Pairs likely;
+    for (const MergedPair& p : merge.merged)
+        merged.insert({p.slot, cards[static_cast<std::size_t>(p.other - 1)].first});
+    for (const LikelyPair& p : merge.likely)
+        likely.insert({p.slot, cards[static_cast<std::size_t>(p.other - 1)].first});
+    ASSERT_EQ(merged.size(), 4u);
+    ASSERT_EQ(likely.size(), 2u);
+
+    PlanOptions o;
+    o.region = "DE";
+    const SyncPlan plan = Plan(o);
+    Pairs paired;
+    Pairs asked;
+    for (const ContactPlan& c : plan.contacts) {
+        if (c.book && c.server) paired.insert({*c.slot, c.href});
+    }
+    for (const SyncLikelyPair& p : plan.likely)
+        asked.insert({p.slot, p.href});
+    EXPECT_EQ(paired, merged);
+    EXPECT_EQ(asked, likely);
+    Apply(plan);
+    for (const auto& [slot, href] : merged) {
+        const PBEntry& want = merge.result.Entry(slot);
+        const PBEntry& got = m_book.Entry(slot);
+        EXPECT_EQ(TextOf(got.name), TextOf(want.name)) << href;
+        EXPECT_EQ(TextOf(got.email), TextOf(want.email)) << href;
+        EXPECT_EQ(NumbersOf(got), NumbersOf(want)) << href;
+    }
+    // A number both sides hold stays as the card writes it and where the card has it; on the
+    // handset its speed dial follows it there.
+    EXPECT_EQ(m_server["/ab/a.vcf"].second, annasCard);
+    EXPECT_EQ(Entry(1, Field::Office), "0301111");
+    EXPECT_EQ(m_book.FindSpeedDial(1, kOffice), 0);
     EXPECT_FALSE(Plan(o).Changes());
+
+    // An answer given while merging contacts is the sync's answer too.
+    PairAnswers answers;
+    for (const LikelyPair& p : merge.likely) {
+        if (p.slot == 4) answers.Set(p.person, p.otherPerson, Answer::SamePerson, keys);
+    }
+    o.remembered = &answers;
+    const SyncPlan answered = Plan(o);
+    ASSERT_EQ(answered.likely.size(), 1u);
+    EXPECT_EQ(answered.likely[0].slot, 3);
+    Apply(answered);
+    EXPECT_EQ(Entry(4, Field::Mobile), "0171555");
+    EXPECT_EQ(Entry(4, Field::Home), "0891");
 }
 
 TEST_F(Books, DeletionsGoBothWaysAndEditsWinOverThem) {
@@ -366,6 +543,46 @@ TEST(SyncState, JsonRoundTripAndRefusals) {
                             "{\"version\":1,\"cards\":[{\"slot\":1}]}"}) {
         EXPECT_FALSE(StateFromJson(bad, error)) << bad;
         EXPECT_FALSE(error.empty());
+    }
+}
+
+// The book a state was paired with is known by its people at the paired slots: a slot used
+// anew for someone else is a change, a book that is mostly strangers there is another book.
+TEST_F(Books, AnotherBookIsToldFromTheOnePairedWith) {
+    for (int i = 0; i < 8; ++i)
+        PutEntry(i, "Person " + std::to_string(i), "0170" + std::to_string(i));
+    Sync();
+    const CPBData paired = m_book;
+    const struct {
+        const char* what;
+        std::function<void(CPBData&)> change;
+        bool stranger;
+    } cases[] = {
+        {"the same book", [](CPBData&) {}, false},
+        {"one slot used for someone else",
+         [](CPBData& b) { b.SetEntry(test::MakeEntry(2, "Zoe", kEtcGroup, "0999")); }, false},
+        {"a new name, the same number",
+         [](CPBData& b) { b.SetEntry(test::MakeEntry(3, "Mum", kEtcGroup, "01703")); }, false},
+        {"sorted anew: each slot holds another of the people",
+         [](CPBData& b) {
+             for (int i = 0; i < 8; ++i) {
+                 const int j = (i + 1) % 8;
+                 b.SetEntry(test::MakeEntry(i, "Person " + std::to_string(j), kEtcGroup,
+                                            "0170" + std::to_string(j)));
+             }
+         },
+         true},
+        {"another book",
+         [](CPBData& b) {
+             for (int i = 0; i < 8; ++i)
+                 b.SetEntry(test::MakeEntry(i, "Other " + std::to_string(i), kEtcGroup, "0151"));
+         },
+         true},
+    };
+    for (const auto& c : cases) {
+        CPBData book = paired;
+        c.change(book);
+        EXPECT_EQ(StrangerBook(m_state, book, "DE").has_value(), c.stranger) << c.what;
     }
 }
 

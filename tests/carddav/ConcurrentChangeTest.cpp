@@ -5,7 +5,9 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QTcpServer>
 
+#include "addressbook/PlanListing.h"
 #include "carddav/AddressBookSync.h"
 #include "support/BookBuilder.h"
 #include "support/DavServers.h"
@@ -86,11 +88,22 @@ TEST_F(ConcurrentChange, ARefusedWriteIsMergedAgainOnceThenLeftForTheNextSync) {
     Sync();
     ASSERT_EQ(std::string(NumberText(m_book.Entry(0).numbers[0])), "0123");
 
-    // Changed by the other client after the sync fetched it: both changes arrive.
+    // Changed by the other client after the sync fetched it: both changes arrive, and the
+    // listing of what was done tells the merge made after the refusal.
     SetMobile("0999");
-    Sync([this] { ASSERT_TRUE(m_server->PutCard("ada.vcf", Ada("0123", "other client"))); });
+    const auto lines = [](const AddressBookSync& sync) {
+        std::string out;
+        for (const std::string& l : PlanLines(sync.Plan(), &sync.Done()))
+            out += l + "\n";
+        return out;
+    };
+    const std::string merged = lines(
+        Sync([this] { ASSERT_TRUE(m_server->PutCard("ada.vcf", Ada("0123", "other client"))); }));
     EXPECT_EQ(DavServer::Lines(Card()), DavServer::Lines(Ada("0999", "other client")));
     EXPECT_EQ(std::string(TextOf(m_book.Entry(0).memo)), "other client");
+    EXPECT_EQ(merged,
+              "handset: entry 0 \"Ada\": memo \"first\" -> \"other client\"\n"
+              "server: card \"Ada\": Mobile \"0123\" -> \"0999\"\n");
 
     // Changed again right after the sync fetched it the second time: left with a word.
     SetMobile("0777");
@@ -106,10 +119,42 @@ TEST_F(ConcurrentChange, ARefusedWriteIsMergedAgainOnceThenLeftForTheNextSync) {
         Sync([this] { ASSERT_TRUE(m_server->PutCard("ada.vcf", Ada("0999", "second"))); });
     ASSERT_EQ(sync.Problems().size(), 1);
     EXPECT_TRUE(sync.Problems()[0].contains(QStringLiteral("changed by another client")));
+    EXPECT_EQ(lines(sync),
+              "handset: entry 0 \"Ada\": memo \"other client\" -> \"second\"\n"
+              "server: left for the next sync: card \"Ada\"\n");
     EXPECT_EQ(DavServer::Lines(Card()), DavServer::Lines(Ada("0999", "third")));
     Sync();
     EXPECT_EQ(DavServer::Lines(Card()), DavServer::Lines(Ada("0777", "third")));
     EXPECT_EQ(std::string(TextOf(m_book.Entry(0).memo)), "third");
+}
+
+// A server that takes the connection and never answers: the request ends with its time-out,
+// said once, and without Qt's warning about reading a reply already closed.
+TEST_F(ConcurrentChange, ATimeOutEndsTheRequestWithoutAWarning) {
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+    static QStringList warnings;
+    warnings.clear();
+    const QtMessageHandler before = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& text) { warnings << text; });
+    m_client.SetTimeoutMs(300);
+    DavReply got;
+    QEventLoop loop;
+    m_client.Send({"PROPFIND",
+                   QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(silent.serverPort())),
+                   "<propfind/>",
+                   "application/xml",
+                   {}},
+                  [&](const DavReply& reply) {
+                      got = reply;
+                      loop.quit();
+                  });
+    loop.exec();
+    qInstallMessageHandler(before);
+    EXPECT_EQ(got.status, 0);
+    EXPECT_TRUE(got.error.contains(QStringLiteral("no answer from 127.0.0.1")))
+        << got.error.toStdString();
+    EXPECT_TRUE(warnings.isEmpty()) << warnings.join('\n').toStdString();
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "formats/ContactsCsv.h"
 #include "formats/ContactsText.h"
 #include "formats/VCard.h"
+#include "numbers/PhoneNumbers.h"
 #include "support/BookBuilder.h"
 #include "support/SampleBook.h"
 
@@ -164,6 +165,28 @@ TEST(ContactsTest, WhatDoesNotFitIsReportedForItsContact) {
     EXPECT_EQ(e.group, kEtcGroup);
     EXPECT_EQ(NumberText(e.numbers[4]), "99");
     EXPECT_EQ(book.SpeedDial(7 - 2).entry, 1);
+}
+
+// A name too long for the handset never ends in a blank: the import and the address-book sync
+// hold it alike, and the handset shows no stray space.
+TEST(ContactsTest, LongNamesAreCutWithoutATrailingBlank) {
+    const struct {
+        const char* name;
+        const char* held;
+    } cases[] = {
+        {"Christina Maria Schulz", "Christina Maria"},     // the 16th character is a blank
+        {"Maximilian Huber-Schwarz", "Maximilian Huber"},  // cut where the hyphen joins
+        {"Johann Sebastian- Bach", "Johann Sebastian"},
+        {"Johannes Oberbergmann", "Johannes Oberber"},
+        {"Anna Meyer", "Anna Meyer"},
+    };
+    for (const auto& c : cases) {
+        Contact contact;
+        contact.name = c.name;
+        contact.numbers[0] = "0170123";
+        const ContactFit fit = FitContact(contact, PhoneNumbers("DE"));
+        EXPECT_EQ(TextOf(fit.entry.name), c.held) << c.name;
+    }
 }
 
 TEST(ContactsTest, ReadsVersion21CardsWithTheirEncodings) {

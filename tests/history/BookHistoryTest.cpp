@@ -53,6 +53,17 @@ TEST_F(BookHistoryTest, KeepsEachNewVersionOnceAndBringsItBackExactly) {
     EXPECT_TRUE(history.TakeFailure().isEmpty());
 }
 
+TEST_F(BookHistoryTest, AStoppedWriteIsNotTheLastWordOnABookThatLaterWentThrough) {
+    ASSERT_TRUE(history.Record(BookWith(1), QString::fromLatin1(history::kWriteStopped)));
+    ASSERT_TRUE(history.Record(BookWith(1), QString::fromLatin1(history::kWriteStopped)));
+    ASSERT_TRUE(history.Record(BookWith(1), QString::fromLatin1(history::kWritten)));
+    ASSERT_TRUE(history.Record(BookWith(1), QString::fromLatin1(history::kWritten)));
+    const auto list = history.List();
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].what, QStringLiteral("written to phone"));
+    EXPECT_EQ(list[1].what, QStringLiteral("write to phone stopped"));
+}
+
 TEST_F(BookHistoryTest, EditsAreKeptOnlyWhenNoSnapshotHoldsThem) {
     ASSERT_TRUE(history.RecordEdits(CPBData(), QStringLiteral("edits")));
     EXPECT_TRUE(history.List().empty());

@@ -174,5 +174,35 @@ TEST(MatchTest, AnswersAreFoundForEitherOrderAndSurviveTheirText) {
     EXPECT_EQ(partly->Size(), 1u);
 }
 
+// The verdict every caller acts on: sure pairs merge, likely ones are asked until answered.
+TEST(MatchTest, AVerdictMergesSurePairsAndAsksAboutLikelyOnesUntilAnswered) {
+    NumberKeys keys{PhoneNumbers("DE")};
+    const Person anna = P("Anna Meyer", {"01701234567"});
+    const Person family = P("Tom Meyer", {"01701234567"});
+    const Person namesake = P("Meyer, Anna", {"0301"});
+    PairAnswers answers;
+    answers.Set(anna, namesake, Answer::DifferentPeople, keys);
+    answers.Set(family, anna, Answer::SamePerson, keys);
+    struct Case {
+        Person a;
+        Person b;
+        const PairAnswers* answers;
+        Verdict verdict;
+        bool answered;
+    };
+    const Case cases[] = {
+        {anna, P("Meyer, Anna", {"+49 170 1234567"}), &answers, Verdict::Merge, false},
+        {anna, family, nullptr, Verdict::Ask, false},
+        {anna, family, &answers, Verdict::Merge, true},
+        {namesake, anna, &answers, Verdict::Apart, true},
+        {anna, P("Bob", {"0409"}), &answers, Verdict::Apart, false},
+    };
+    for (const Case& c : cases) {
+        const Judgement j = JudgePair(c.a, c.b, keys, c.answers);
+        EXPECT_EQ(j.verdict, c.verdict) << c.a.name << " / " << c.b.name;
+        EXPECT_EQ(j.answered, c.answered) << c.a.name << " / " << c.b.name;
+    }
+}
+
 }  // namespace
 }  // namespace numora

@@ -23,7 +23,7 @@ std::vector<int> RowsOf(const std::vector<PrintPage>& pages) {
     std::vector<int> rows;
     for (const PrintPage& page : pages) {
         for (const PrintBox& box : page) {
-            if (box.row != kHeaderBox) rows.push_back(box.row);
+            if (box.row) rows.push_back(*box.row);
         }
     }
     return rows;
@@ -38,7 +38,7 @@ TEST(PrintPagesTest, TwelveEntryBoxesAPageBelowTheHeaderBox) {
         ASSERT_EQ(pages.size(), pageCount);
         EXPECT_EQ(RowsOf(pages), rows) << "every printable row once, in row order";
         for (const PrintPage& page : pages) {
-            EXPECT_EQ(page[0], (PrintBox{170, kHeaderBox}));
+            EXPECT_EQ(page[0], (PrintBox{170, std::nullopt}));
             for (std::size_t b = 1; b < page.size(); ++b) {
                 EXPECT_EQ(page[b].top, 650 + 480 * static_cast<int>(b - 1));
             }
@@ -81,7 +81,8 @@ TEST(PrintLayoutTest, EachValueStandsUnderItsOwnHeading) {
                                                                      {"Wireless Address", "wap."},
                                                                      {"Memo", "Memo"},
                                                                      {"SDial", std::nullopt}};
-    const PrintPageLayout layout = LayOutPrintPage({{170, kHeaderBox}, {650, 7}, {1130, 8}}, rows);
+    const PrintPageLayout layout =
+        LayOutPrintPage({{170, std::nullopt}, {650, 7}, {1130, 8}}, rows);
     const auto textAt = [&](int x, int y) -> std::optional<std::string> {
         for (const PrintText& t : layout.texts) {
             if (t.x == x && t.y == y) return t.text;

@@ -37,25 +37,25 @@ class FileCommandsTest : public QObject {
 
 private slots:
     void openThenSaveGivesTheToolsBytes() {
-        CTestRunner runner;
+        TestRunner runner;
         QTemporaryDir dir;
         const QString cliFile = ConvertSample(dir);
         QVERIFY(!cliFile.isEmpty());
         const QString saved = dir.filePath(QStringLiteral("window.pb"));
         PageRig rig;
         std::vector<bool> asked;
-        CQtFileAccess files(&rig.page, [&](bool save) -> std::optional<QString> {
+        QtFileAccess files(&rig.page, [&](bool save) -> std::optional<QString> {
             asked.push_back(save);
             return save ? saved : cliFile;
         });
-        rig.page.SetFileAccess(&files);
-        QSignalSpy sheet(&rig.page, &CPBDialog::sheetEnable);
+        rig.page.SetFileAccess(files);
+        QSignalSpy controls(&rig.page, &PhoneBookPage::controlsEnabled);
 
         rig.Click("fileOpenButton");
         QCOMPARE(runner.messages, QStringList({"File read completed!"}));
         QCOMPARE(rig.page.Book().CountUsedEntries(), 40);
         QCOMPARE(rig.Find<QComboBox>("filterCombo")->itemText(1), QStringLiteral("Family"));
-        QCOMPARE(sheet.last().first().toBool(), true);  // unlocked again at the end
+        QCOMPARE(controls.last().first().toBool(), true);  // unlocked again at the end
 
         rig.Click("fileSaveButton");
         QCOMPARE(runner.messages.last(), QStringLiteral("File save completed!"));

@@ -12,7 +12,7 @@ using namespace numora::test;
 
 namespace {
 
-QList<int> ShownRows(const CPBListCtrl* list) {
+QList<int> ShownRows(const ReportList* list) {
     QList<int> rows;
     for (int at = 0; at < list->RowCount(); ++at) {
         const int row = list->verticalHeader()->logicalIndex(at);
@@ -21,7 +21,7 @@ QList<int> ShownRows(const CPBListCtrl* list) {
     return rows;
 }
 
-void ClickHeading(CPBListCtrl* list, int column) {
+void ClickHeading(ReportList* list, int column) {
     QHeaderView* header = list->horizontalHeader();
     const QPoint at(header->sectionViewportPosition(column) + 4, header->height() / 2);
     QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, at);
@@ -36,14 +36,14 @@ private slots:
     // Typing finds the entries; the highlight goes to the first found; Escape shows every
     // slot again and keeps that entry selected.
     void findFiltersAndEscapeShowsEverySlotAgain() {
-        CTestRunner runner;
+        TestRunner runner;
         PageRig rig;
         rig.Load();
-        CPBListCtrl* list = rig.page.List();
+        ReportList* list = rig.page.List();
         ClickCell(list, 3);
         QTest::keyClicks(rig.page.FindField(), QStringLiteral("DOR"));
         QCOMPARE(ShownRows(list), QList<int>({7}));
-        QCOMPARE(list->GetSelectedItem(), 7);
+        QCOMPARE(list->SelectedRow(), 7);
         QCOMPARE(rig.Texts({"nameEdit"}), QStringList({"Dora"}));
         rig.page.FindField()->clear();
         QTest::keyClicks(rig.page.FindField(), QStringLiteral("0111"));
@@ -51,7 +51,7 @@ private slots:
         PressKey(rig.page.FindField(), Qt::Key_Escape);
         QCOMPARE(rig.page.FindField()->text(), QString());
         QCOMPARE(ShownRows(list).size(), kEntrySlots);
-        QCOMPARE(list->GetSelectedItem(), 1);
+        QCOMPARE(list->SelectedRow(), 1);
         QCOMPARE(rig.Texts({"nameEdit"}), QStringList({"Bert"}));
         QCOMPARE(runner.messages, QStringList());
     }
@@ -59,12 +59,12 @@ private slots:
     // An entry edited so that the search no longer finds it stays in sight until the search
     // changes; the status line follows every change.
     void anEditedEntryStaysUntilTheSearchChanges() {
-        CTestRunner runner;
+        TestRunner runner;
         PageRig rig;
         rig.Load();
-        QSignalSpy shown(&rig.page, &CPBDialog::bookShown);
+        QSignalSpy shown(&rig.page, &PhoneBookPage::bookShown);
         QTest::keyClicks(rig.page.FindField(), QStringLiteral("0777"));
-        QCOMPARE(rig.page.List()->GetSelectedItem(), 7);
+        QCOMPARE(rig.page.List()->SelectedRow(), 7);
         rig.Find<QLineEdit>("mobileEdit")->setText(QStringLiteral("0888"));
         rig.Click("saveButton");
         QCOMPARE(ShownRows(rig.page.List()), QList<int>({7}));
@@ -83,7 +83,7 @@ private slots:
     void sortingOrdersTheViewOnly() {
         PageRig rig;
         rig.Load();
-        CPBListCtrl* list = rig.page.List();
+        ReportList* list = rig.page.List();
         const std::string book = BookToJson(rig.page.Book());
         std::vector<std::string> groups;
         for (int r = 0; r < kEntrySlots; ++r)

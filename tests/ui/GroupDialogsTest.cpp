@@ -7,8 +7,7 @@
 #include <optional>
 
 #include "UiTestSupport.h"
-#include "ui/PBGroupDlg.h"
-#include "ui/PBSmsGroupDlg.h"
+#include "ui/GroupDialogs.h"
 
 using namespace numora;
 using namespace numora::test;
@@ -17,12 +16,11 @@ namespace {
 
 constexpr int kColName = 1;
 
-CPBListCtrl* ListOf(QDialog& dialog) {
-    if (auto* g = dynamic_cast<CPBGroupListDlg*>(&dialog)) return g->List();
-    return dynamic_cast<CPBSmsGroupListDlg&>(dialog).List();
+ReportList* ListOf(QDialog& dialog) {
+    return dynamic_cast<GroupListDialog&>(dialog).List();
 }
 
-QStringList Names(CPBListCtrl* list) {
+QStringList Names(ReportList* list) {
     QStringList names;
     for (int r = 0; r < list->RowCount(); ++r)
         names << list->CellText(r, kColName);
@@ -36,7 +34,7 @@ void Press(QDialog& dialog, int row, const char* button) {
 }
 
 // An edit dialog that gets a new name and OK.
-CTestRunner::Handler Rename(const QString& name) {
+TestRunner::Handler Rename(const QString& name) {
     return [name](QDialog& edit) {
         auto* field = FindIn<QLineEdit>(edit, "groupName");
         field->clear();
@@ -53,7 +51,7 @@ class GroupDialogsTest : public QObject {
 
 private:
     // Each test's messages, and its page showing the test book.
-    std::optional<CTestRunner> runner;
+    std::optional<TestRunner> runner;
     std::optional<PageRig> rig;
 
 private slots:
@@ -79,7 +77,7 @@ private slots:
         QCOMPARE(runner->messages, QStringList());
     }
 
-    // The fixed groups stay; without a selection the delete acts on row 0.
+    // The fixed groups stay, and Delete without a selection is refused as well.
     void deletingFixedGroupsIsRefused_data() {
         QTest::addColumn<int>("row");
         for (int row : {-1, 0, 1, 2, 6})
@@ -99,13 +97,18 @@ private slots:
         QCOMPARE(rig->page.Book().Group(std::max(row, 0)), before);
     }
 
-    // In the SMS group list every row may go, row 0 too.
+    // In the SMS group list every row may go, row 0 too, but only a row the user chose: Edit
+    // and Delete without a selection do nothing.
     void anySmsGroupMayBeDeleted() {
         runner->Expect([](QDialog& dialog) {
+            ClickButton(dialog, "edit");
             ClickButton(dialog, "delete");
+            [&] { QCOMPARE(ListOf(dialog)->CellText(0, kColName), QStringLiteral("Club")); }();
+            Press(dialog, 0, "delete");
             return int{QDialog::Accepted};
         });
         rig->Click("editSmsGroupButton");
+        QCOMPARE(runner->dialogsRun, 1);
         PBSmsGroup s;
         QVERIFY(!rig->page.Book().GetSmsGroup(0, s));
         QCOMPARE(rig->Items("smsGroupCombo"), QStringList({"Team"}));

@@ -14,7 +14,7 @@ Q_DECLARE_METATYPE(QSize)
 namespace {
 
 PageMetrics Metrics() {
-    return PageMetrics{CDialogUnits(QApplication::font()), 15, 2, 24};
+    return PageMetrics{DialogUnits(QApplication::font()), 15, 2, 24};
 }
 
 // The controls that stand side by side on the page (the panel's own stand inside its frame).
@@ -33,7 +33,7 @@ class PageLayoutTest : public QObject {
 private slots:
     void theTemplateSizeIsTheFixedLayout() {
         const PageMetrics m = Metrics();
-        const CDialogUnits& du = m.units;
+        const DialogUnits& du = m.units;
         const PageGeometry p = LayOutPage(QSize(0, 0), m);
         QCOMPARE(p.list, du.Rect(2, 51, 220, 273));
         QCOMPARE(p.panelFrame, du.Rect(224, 0, 150, 324));
@@ -61,7 +61,7 @@ private slots:
         QFETCH(QSize, growth);
         const PageMetrics m = Metrics();
         const QSize least = MinimumPageGrowth(m);
-        const QSize room = m.units.Size(375, 356) + growth.expandedTo(least);
+        const QSize room = m.units.Size(kPageWidth, kPageHeight) + growth.expandedTo(least);
         const PageGeometry p = LayOutPage(growth, m);
         const std::vector<QRect> rects = PageControls(p);
         for (std::size_t i = 0; i < rects.size(); ++i) {

@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "UiTestSupport.h"
-#include "ui/PBSpeedDialDlg.h"
+#include "ui/SpeedDialDialog.h"
 
 using namespace numora;
 using namespace numora::test;
@@ -17,20 +17,20 @@ constexpr int kColName = 1;
 constexpr int kColKind = 2;
 constexpr int kColDialNumber = 3;
 
-CPBSpeedDialDlg& AsSpeedDial(QDialog& dialog) {
-    return dynamic_cast<CPBSpeedDialDlg&>(dialog);
+SpeedDialDialog& AsSpeedDial(QDialog& dialog) {
+    return dynamic_cast<SpeedDialDialog&>(dialog);
 }
 
-QStringList Row(CPBListCtrl* table, int row) {
+QStringList Row(ReportList* table, int row) {
     return {table->CellText(row, kColName), table->CellText(row, kColKind),
             table->CellText(row, kColDialNumber)};
 }
 
-// Clicks the row of a speed-dial number (21 for "None") and presses OK.
-CTestRunner::Handler ClickAndOk(int number) {
+// Clicks the row of a speed-dial number (none: the last row, "None") and presses OK.
+TestRunner::Handler ClickAndOk(std::optional<int> number) {
     return [number](QDialog& dialog) {
-        CPBSpeedDialDlg& sd = AsSpeedDial(dialog);
-        ClickCell(sd.Table(), number - kFirstSpeedDial);
+        SpeedDialDialog& sd = AsSpeedDial(dialog);
+        ClickCell(sd.Table(), number ? *number - kFirstSpeedDial : kSpeedDialSlots);
         sd.accept();
         return sd.result();
     };
@@ -43,11 +43,11 @@ class SpeedDialTest : public QObject {
 
 private:
     // Each test's messages, and its page showing the test book.
-    std::optional<CTestRunner> runner;
+    std::optional<TestRunner> runner;
     std::optional<PageRig> rig;
 
     // Opens the dialog from a "Select" button; the handler sees it and says how it ends.
-    void PickWith(const char* select, CTestRunner::Handler handler) {
+    void PickWith(const char* select, TestRunner::Handler handler) {
         runner->Expect(std::move(handler));
         rig->Click(select);
         QVERIFY(runner->AllHandled());
@@ -58,7 +58,7 @@ private:
     QList<QStringList> Shown(const char* select, std::initializer_list<int> numbers) {
         QList<QStringList> rows;
         PickWith(select, [&](QDialog& dialog) {
-            CPBListCtrl* table = AsSpeedDial(dialog).Table();
+            ReportList* table = AsSpeedDial(dialog).Table();
             [&] {
                 QCOMPARE(dialog.windowTitle(), QStringLiteral("Speed Dial Setting"));
                 QCOMPARE(table->RowCount(), 20);
@@ -114,7 +114,7 @@ private slots:
         ClickCell(rig->page.List(), 3);
         // Keys alone choose nothing: OK is Cancel.
         PickWith("homeSelect", [](QDialog& dialog) {
-            CPBSpeedDialDlg& sd = AsSpeedDial(dialog);
+            SpeedDialDialog& sd = AsSpeedDial(dialog);
             sd.Table()->setFocus();
             PressKey(sd.Table(), Qt::Key_Down);
             PressKey(sd.Table(), Qt::Key_Down);
@@ -124,7 +124,7 @@ private slots:
         QCOMPARE(rig->Find<QLineEdit>("homeSpeedDial")->text(), QStringLiteral("X"));
         // After a click, OK takes the row selected when it is pressed.
         PickWith("homeSelect", [](QDialog& dialog) {
-            CPBSpeedDialDlg& sd = AsSpeedDial(dialog);
+            SpeedDialDialog& sd = AsSpeedDial(dialog);
             ClickCell(sd.Table(), 3 - kFirstSpeedDial);
             PressKey(sd.Table(), Qt::Key_Down);
             sd.accept();
@@ -133,7 +133,7 @@ private slots:
         QCOMPARE(rig->Find<QLineEdit>("homeSpeedDial")->text(), QStringLiteral("4"));
         // Space is the click of the keyboard.
         PickWith("homeSelect", [](QDialog& dialog) {
-            CPBSpeedDialDlg& sd = AsSpeedDial(dialog);
+            SpeedDialDialog& sd = AsSpeedDial(dialog);
             sd.Table()->setFocus();
             PressKey(sd.Table(), Qt::Key_Down);
             PressKey(sd.Table(), Qt::Key_Space);
@@ -176,7 +176,7 @@ private slots:
         QCOMPARE(rig->page.Book().SpeedDial(12 - kFirstSpeedDial), (PBSpeedDial{7, kMobile}));
         QCOMPARE(rig->Cell(3, col::SpeedDial(3)), QStringLiteral("X"));
         // "None" gives it up again.
-        PickWith("mobileSelect", ClickAndOk(CPBSpeedDialDlg::kNoSpeedDialResult));
+        PickWith("mobileSelect", ClickAndOk(std::nullopt));
         QCOMPARE(rig->Find<QLineEdit>("mobileSpeedDial")->text(), QStringLiteral("X"));
         rig->Click("saveButton");
         QCOMPARE(rig->page.Book().SpeedDial(12 - kFirstSpeedDial), PBSpeedDial{});

@@ -23,19 +23,19 @@
 #include "support/BookBuilder.h"
 #include "support/FakeClock.h"
 #include "ui/Modal.h"
-#include "ui/PBDialog.h"
-#include "ui/PBListCtrl.h"
+#include "ui/PhoneBookPage.h"
+#include "ui/ReportList.h"
 
 namespace numora::test {
 
-class CTestRunner : public IModalRunner {
+class TestRunner : public IModalRunner {
 public:
     using Handler = std::function<int(QDialog&)>;
 
-    CTestRunner() { SetModalRunner(this); }
-    ~CTestRunner() override { SetModalRunner(nullptr); }
-    CTestRunner(const CTestRunner&) = delete;
-    CTestRunner& operator=(const CTestRunner&) = delete;
+    TestRunner() { SetModalRunner(this); }
+    ~TestRunner() override { SetModalRunner(nullptr); }
+    TestRunner(const TestRunner&) = delete;
+    TestRunner& operator=(const TestRunner&) = delete;
 
     // The next dialog the window runs goes to this handler; a dialog nobody expects is
     // cancelled and counted.
@@ -82,7 +82,7 @@ private:
 };
 
 // A serial port with no device behind it: every open fails.
-class CAbsentPort : public IPort {
+class AbsentPort : public IPort {
 public:
     bool Open(const std::string&, int) override {
         ++opens;
@@ -94,23 +94,23 @@ public:
     int opens = 0;
 };
 
-inline QPoint CellCentre(const CPBListCtrl* list, int row, int col) {
+inline QPoint CellCentre(const ReportList* list, int row, int col) {
     return list->visualRect(list->model()->index(row, col)).center();
 }
 
 // The cell is on the screen whole, without scrolling the list.
-inline bool ShowsWhole(const CPBListCtrl* list, int row, int col) {
+inline bool ShowsWhole(const ReportList* list, int row, int col) {
     return list->viewport()->rect().contains(list->visualRect(list->model()->index(row, col)));
 }
 
 // A left click on a cell, and the queued notifications it posts delivered.
-inline void ClickCell(CPBListCtrl* list, int row, int col = 1) {
+inline void ClickCell(ReportList* list, int row, int col = 1) {
     list->scrollTo(list->model()->index(row, col));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, CellCentre(list, row, col));
     QCoreApplication::processEvents();
 }
 
-inline void DoubleClickCell(CPBListCtrl* list, int row, int col = 1) {
+inline void DoubleClickCell(ReportList* list, int row, int col = 1) {
     list->scrollTo(list->model()->index(row, col));
     const QPoint at = CellCentre(list, row, col);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
@@ -167,10 +167,10 @@ inline void FillTestBook(CPBData& book) {
 
 // A page on its own, without a handset, shown on the offscreen screen.
 struct PageRig {
-    CAbsentPort port;
+    AbsentPort port;
     FakeClock clock;
     CMemoryProfile profile;
-    CPBDialog page{port, clock, profile};
+    PhoneBookPage page{port, clock, profile};
 
     PageRig() { page.show(); }
 

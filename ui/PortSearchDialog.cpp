@@ -1,0 +1,58 @@
+#include "ui/PortSearchDialog.h"
+
+#include <QLabel>
+
+#include "ui/DialogUnits.h"
+
+namespace numora {
+
+PortSearchDialog::PortSearchDialog(QWidget* parent) : QDialog(parent), m_status(new QLabel(this)) {
+    setWindowTitle(QStringLiteral("Port Searching"));
+    setModal(false);
+    // A caption with a close box only: closing is the one thing to do with it.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setObjectName(QStringLiteral("portSearchDialog"));
+    const DialogUnits du(font());
+    setFixedSize(du.Size(119, 55));
+    du.Place(m_status, 17, 22, 82, 11);
+    m_status->setObjectName(QStringLiteral("status"));
+}
+
+void PortSearchDialog::SetStatus(int code, int port) {
+    switch (code) {
+        case 0:
+            m_status->setText(QStringLiteral(" Waiting..."));
+            break;
+        case 1:
+            m_status->setText(QStringLiteral(" Port Searching..."));
+            break;
+        case 2:
+            m_status->setText(QStringLiteral(" COM%1 Port Open...").arg(port));
+            break;
+        case 3:
+            m_status->setText(QStringLiteral(" COM%1 Port Connect...").arg(port));
+            break;
+        default:
+            break;
+    }
+}
+
+QString PortSearchDialog::Status() const {
+    return m_status->text();
+}
+
+void PortSearchDialog::Finish() {
+    m_finishing = true;
+    close();
+}
+
+// Escape, the close box and close() all end here.
+void PortSearchDialog::reject() {
+    const bool byUser = !m_finishing;
+    m_finishing = true;
+    if (byUser) emit cancelled();
+    QDialog::reject();
+}
+
+}  // namespace numora
