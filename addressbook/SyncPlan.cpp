@@ -569,8 +569,8 @@ std::optional<std::string> DeletionStop(const SyncPlan& plan, const AddressBookS
     const bool many = onBook + onServer > kMaxQuietDeletions || onBook * 10 > plan.bookEntries ||
                       onServer * 10 > plan.serverCards;
     if (!many || onBook + onServer == 0) return std::nullopt;
-    const auto count = [](int n, const char* one, const char* many) {
-        return std::to_string(n) + " " + (n == 1 ? one : many);
+    const auto count = [](int n, const char* one, const char* several) {
+        return std::to_string(n) + " " + (n == 1 ? one : several);
     };
     std::string what;
     if (onServer > 0) what = "delete " + count(onServer, "card", "cards") + " on the server";
