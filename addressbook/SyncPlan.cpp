@@ -130,8 +130,9 @@ void MergeNumbers(ContactPlan& c, const std::vector<SyncConflict>& before,
             c.conflicts.push_back({NumberField(m.kind), m.number, c.merged[NumberField(m.kind)]});
         }
     }
-    for (auto it = settled.rbegin(); it != settled.rend(); ++it)
-        c.conflicts.erase(c.conflicts.begin() + static_cast<std::ptrdiff_t>(*it));
+    std::reverse(settled.begin(), settled.end());  // the last first: the others keep their place
+    for (const std::size_t i : settled)
+        c.conflicts.erase(c.conflicts.begin() + static_cast<std::ptrdiff_t>(i));
 }
 
 Person PersonOfFields(const Fields& f) {

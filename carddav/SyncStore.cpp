@@ -26,7 +26,7 @@ SyncStore::SyncStore()
     : SyncStore(QFileInfo(CBookHistory::DefaultFolder()).path() + QStringLiteral("/addressbooks"),
                 CBookHistory::DefaultFolder() + QStringLiteral("/cards")) {}
 
-SyncStore::SyncStore(QString stateFolder, QString cardsFolder)
+SyncStore::SyncStore(const QString& stateFolder, QString cardsFolder)
     : SyncStore(stateFolder, std::move(cardsFolder),
                 QFileInfo(stateFolder).dir().filePath(QStringLiteral("likely-pairs.json"))) {}
 
