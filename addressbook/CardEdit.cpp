@@ -143,7 +143,7 @@ void EditCard(Card& card, const Fields& from, const Fields& to, std::string_view
     const PhoneNumbers numbers(region);
     std::vector<std::string> written;
     for (const CardProperty& p : card.Properties()) {
-        if (p.name == "TEL") written.push_back(std::string(WithoutTelScheme(p.Text())));
+        if (p.name == "TEL") written.emplace_back(WithoutTelScheme(p.Text()));
     }
     const auto valueOf = [&](const std::string& number, bool uri) {
         for (const std::string& w : written) {
@@ -163,6 +163,7 @@ void EditCard(Card& card, const Fields& from, const Fields& to, std::string_view
         std::vector<std::string> params;
     };
     std::vector<Target> targets;
+    targets.reserve(kNumberKinds + 3);
     for (int k = 0; k < kNumberKinds; ++k) {
         targets.push_back(
             {NumberField(k),

@@ -86,9 +86,12 @@ std::vector<std::string> PlanLines(const SyncPlan& plan, const std::vector<bool>
     }
     for (const SyncLikelyPair& p : plan.likely) {
         const std::string pair = std::to_string(p.slot) + "=" + p.href;
-        out.push_back("likely pair: entry " + std::to_string(p.slot) + " " + Quoted(p.bookName) +
-                      " and card " + Quoted(p.serverName) + " (" + p.href + "): " + p.why +
-                      " (--same " + pair + " or --different " + pair + ")");
+        std::string line = "likely pair: entry " + std::to_string(p.slot) + " " +
+                           Quoted(p.bookName) + " and card " + Quoted(p.serverName) + " (" +
+                           p.href + "): " + p.why;
+        line += " (--same " + pair;
+        line += " or --different " + pair + ")";
+        out.push_back(std::move(line));
     }
     for (const std::string& name : plan.notOnHandset)
         out.push_back("not on the handset: " + Quoted(name));

@@ -130,8 +130,9 @@ void MergeNumbers(ContactPlan& c, const std::vector<SyncConflict>& before,
             c.conflicts.push_back({NumberField(m.kind), m.number, c.merged[NumberField(m.kind)]});
         }
     }
-    for (auto it = settled.rbegin(); it != settled.rend(); ++it)
-        c.conflicts.erase(c.conflicts.begin() + static_cast<std::ptrdiff_t>(*it));
+    std::reverse(settled.begin(), settled.end());  // the last first: the others keep their place
+    for (const std::size_t i : settled)
+        c.conflicts.erase(c.conflicts.begin() + static_cast<std::ptrdiff_t>(i));
 }
 
 Person PersonOfFields(const Fields& f) {
@@ -286,6 +287,7 @@ void Resolve(ContactPlan& c, const PlanOptions& options) {
             std::string& m = c.merged[f];
             // A handset unchanged since the base takes the server's value even when it is only
             // written anew (an accent put right); else one value written two ways is no change.
+            // NOLINTNEXTLINE(bugprone-branch-clone): equal values are tried before equal kinds
             if (h[f] == s[f] || s[f] == b[f]) {
                 m = h[f];
             } else if (h[f] == b[f]) {
@@ -568,8 +570,8 @@ std::optional<std::string> DeletionStop(const SyncPlan& plan, const AddressBookS
     const bool many = onBook + onServer > kMaxQuietDeletions || onBook * 10 > plan.bookEntries ||
                       onServer * 10 > plan.serverCards;
     if (!many || onBook + onServer == 0) return std::nullopt;
-    const auto count = [](int n, const char* one, const char* many) {
-        return std::to_string(n) + " " + (n == 1 ? one : many);
+    const auto count = [](int n, const char* one, const char* several) {
+        return std::to_string(n) + " " + (n == 1 ? one : several);
     };
     std::string what;
     if (onServer > 0) what = "delete " + count(onServer, "card", "cards") + " on the server";

@@ -73,7 +73,7 @@ void FormView::FitForm() {
     m_form->resize(m_formSize + growth);
     m_placeholder->resize(m_placeholderSize + growth);
     m_tabs->resize(m_placeholder->size());
-    const auto pageGrowth = [](int g, int spare) { return g >= 0 ? g : std::min(0, g + spare); };
+    const auto pageGrowth = [](int g, int room) { return g >= 0 ? g : std::min(0, g + room); };
     m_page->SetGrowth(QSize(pageGrowth(growth.width(), spare.width()),
                             pageGrowth(growth.height(), spare.height())));
 }

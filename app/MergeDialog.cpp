@@ -187,7 +187,8 @@ void MergeDialog::FillPreview() {
         for (const Conflict& c : m_plan.conflicts)
             Line(s, FromBytes(ConflictLine(c)));
     }
-    const int notFitting = static_cast<int>(m_plan.notFitting.size()) + m_notes.size();
+    const int notFitting =
+        static_cast<int>(m_plan.notFitting.size()) + static_cast<int>(m_notes.size());
     if (notFitting > 0) {
         QTreeWidgetItem* s = Section(m_preview, QStringLiteral("What does not fit"), notFitting);
         for (const QString& note : m_notes)

@@ -61,7 +61,7 @@ CPBData::CPBData() {
     ResetAllGroups();
     ResetAllSmsGroups();
     ResetSpeedDials();
-    recvMask.fill(0);
+    m_recvMask.fill(0);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -69,31 +69,31 @@ CPBData::CPBData() {
 
 void CPBData::ResetEntry(int i) {
     if (!InRange(i, kEntrySlots)) return;
-    entries[At(i)] = PBEntry{};
-    fieldMask[At(i)] = 0;
+    m_entries[At(i)] = PBEntry{};
+    m_fieldMask[At(i)] = 0;
 }
 
 void CPBData::ResetAllEntries() {
     for (int i = 0; i < kEntrySlots; ++i)
         ResetEntry(i);
     // With no entry left, every chain is empty; a head left behind would name an empty slot.
-    for (auto& g : groups)
+    for (auto& g : m_groups)
         g.firstEntry = kNone16;
 }
 
 bool CPBData::IsValidEntry(int i) const {
-    return InRange(i, kEntrySlots) && entries[At(i)].index == i;
+    return InRange(i, kEntrySlots) && m_entries[At(i)].index == i;
 }
 
 bool CPBData::EntryInGroup(int i, int g) const {
-    return IsValidEntry(i) && entries[At(i)].group == g;
+    return IsValidEntry(i) && m_entries[At(i)].group == g;
 }
 
 uint16_t CPBData::ChainTail(int g) const {
-    uint16_t e = groups[At(g)].firstEntry;
+    uint16_t e = m_groups[At(g)].firstEntry;
     if (!EntryInGroup(e, g)) return kNone16;
     for (int steps = 0; steps < kEntrySlots; ++steps) {
-        const uint16_t next = entries[e].nextInGroup;
+        const uint16_t next = m_entries[e].nextInGroup;
         if (!EntryInGroup(next, g)) break;
         e = next;
     }
@@ -103,37 +103,38 @@ uint16_t CPBData::ChainTail(int g) const {
 // Takes entry i out of its group's chain. Callers make sure an entry without predecessor is
 // its group's head.
 void CPBData::Unlink(int i) {
-    PBEntry& e = entries[At(i)];
+    PBEntry& e = m_entries[At(i)];
     const uint16_t prev = e.prevInGroup;
     const uint16_t next = e.nextInGroup;
     if (prev < kEntrySlots) {
-        entries[prev].nextInGroup = next;
+        m_entries[prev].nextInGroup = next;
     } else {
-        groups[e.group].firstEntry = next;
+        m_groups[e.group].firstEntry = next;
     }
-    if (next < kEntrySlots) entries[next].prevInGroup = prev < kEntrySlots ? prev : kNone16;
+    if (next < kEntrySlots) m_entries[next].prevInGroup = prev < kEntrySlots ? prev : kNone16;
     e.prevInGroup = kNone16;
     e.nextInGroup = kNone16;
 }
 
 void CPBData::AppendToGroup(int i, int g) {
-    PBEntry& e = entries[At(i)];
+    PBEntry& e = m_entries[At(i)];
     const uint16_t tail = ChainTail(g);
     e.nextInGroup = kNone16;
     if (tail == kNone16) {
-        groups[At(g)].firstEntry = static_cast<uint16_t>(i);
+        m_groups[At(g)].firstEntry = static_cast<uint16_t>(i);
         e.prevInGroup = kNone16;
     } else {
-        entries[tail].nextInGroup = static_cast<uint16_t>(i);
+        m_entries[tail].nextInGroup = static_cast<uint16_t>(i);
         e.prevInGroup = tail;
     }
 }
 
 void CPBData::DeleteEntry(int i) {
     if (!InRange(i, kEntrySlots)) return;
-    const PBEntry& e = entries[At(i)];
+    const PBEntry& e = m_entries[At(i)];
     const bool isHead = e.prevInGroup >= kEntrySlots;
-    if (IsValidEntry(i) && e.group < kGroupSlots && (!isHead || groups[e.group].firstEntry == i)) {
+    if (IsValidEntry(i) && e.group < kGroupSlots &&
+        (!isHead || m_groups[e.group].firstEntry == i)) {
         Unlink(i);
     }
     ResetEntry(i);
@@ -141,27 +142,28 @@ void CPBData::DeleteEntry(int i) {
 
 void CPBData::MoveEntryToGroup(int i, uint8_t g) {
     if (!InRange(i, kEntrySlots) || g >= kGroupSlots) return;
-    PBEntry& e = entries[At(i)];
+    PBEntry& e = m_entries[At(i)];
     if (e.group == g) return;
     if (e.group < kGroupSlots) {
-        if (e.prevInGroup >= kEntrySlots && groups[e.group].firstEntry != i) {
+        if (e.prevInGroup >= kEntrySlots && m_groups[e.group].firstEntry != i) {
             ShowMessage(kGroupError);
             return;
         }
         Unlink(i);
     }
-    const uint16_t head = EntryInGroup(groups[g].firstEntry, g) ? groups[g].firstEntry : kNone16;
-    if (head != kNone16) entries[head].prevInGroup = static_cast<uint16_t>(i);
+    const uint16_t head =
+        EntryInGroup(m_groups[g].firstEntry, g) ? m_groups[g].firstEntry : kNone16;
+    if (head != kNone16) m_entries[head].prevInGroup = static_cast<uint16_t>(i);
     e.prevInGroup = kNone16;
     e.nextInGroup = head;
     e.group = g;
-    groups[g].firstEntry = static_cast<uint16_t>(i);
+    m_groups[g].firstEntry = static_cast<uint16_t>(i);
 }
 
 void CPBData::SetEntry(const PBEntry& in) {
     const int i = in.index;
     if (!InRange(i, kEntrySlots)) return;
-    PBEntry& e = entries[At(i)];
+    PBEntry& e = m_entries[At(i)];
     const bool wasValid = IsValidEntry(i);
     e.index = in.index;
     e.secret = in.secret;
@@ -196,7 +198,7 @@ void CPBData::SetEntry(const PBEntry& in) {
 
 int CPBData::GetEntry(int i, PBEntry& out) const {
     if (!IsValidEntry(i)) return 0;
-    out = entries[At(i)];
+    out = m_entries[At(i)];
     return 1;
 }
 
@@ -212,28 +214,29 @@ uint8_t FieldMaskOf(const PBEntry& e) {
 
 void CPBData::RecomputeFieldMask(int i) {
     if (!InRange(i, kEntrySlots)) return;
-    fieldMask[At(i)] = FieldMaskOf(entries[At(i)]);
+    m_fieldMask[At(i)] = FieldMaskOf(m_entries[At(i)]);
 }
 
 int CPBData::CountUsedEntries() const {
     return static_cast<int>(
-        std::count_if(fieldMask.begin(), fieldMask.end(), [](uint8_t m) { return m != 0; }));
+        std::count_if(m_fieldMask.begin(), m_fieldMask.end(), [](uint8_t m) { return m != 0; }));
 }
 
 int CPBData::NextReceivedSlot(int i) const {
     for (int s = (i >= kEntrySlots || i < 0) ? 0 : i + 1; s < kEntrySlots; ++s) {
-        if (recvMask[At(s)] != 0) return s;
+        if (m_recvMask[At(s)] != 0) return s;
     }
     return kEntrySlots;
 }
 
 void CPBData::SetReceivedMask(std::span<const uint8_t> bytes) {
-    recvMask.fill(0);
-    std::copy_n(bytes.begin(), std::min<std::size_t>(bytes.size(), kEntrySlots), recvMask.begin());
+    m_recvMask.fill(0);
+    std::copy_n(bytes.begin(), std::min<std::size_t>(bytes.size(), kEntrySlots),
+                m_recvMask.begin());
 }
 
 void CPBData::SetReceivedMaskAt(int i, uint8_t mask) {
-    if (InRange(i, kEntrySlots)) recvMask[At(i)] = mask;
+    if (InRange(i, kEntrySlots)) m_recvMask[At(i)] = mask;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -241,7 +244,7 @@ void CPBData::SetReceivedMaskAt(int i, uint8_t mask) {
 
 void CPBData::ResetGroup(int g) {
     if (!InRange(g, kGroupSlots)) return;
-    PBGroup& grp = groups[At(g)];
+    PBGroup& grp = m_groups[At(g)];
     if (g == kEtcGroup) {
         grp.id = kEtcGroup;
         SetText(grp.name, kEtcName);
@@ -258,7 +261,7 @@ void CPBData::ResetAllGroups() {
 
 void CPBData::SetGroup(int g, std::string_view name) {
     if (!InRange(g, kGroupSlots)) return;
-    PBGroup& grp = groups[At(g)];
+    PBGroup& grp = m_groups[At(g)];
     // Entries that hang in an unused slot (a file may name a group it has no record for)
     // become the new group's members instead of falling out of every chain.
     if (grp.id == kNone8 && !EntryInGroup(grp.firstEntry, g)) grp.firstEntry = kNone16;
@@ -267,46 +270,46 @@ void CPBData::SetGroup(int g, std::string_view name) {
 }
 
 void CPBData::DeleteGroup(int g) {
-    if (!InRange(g, kGroupSlots) || g == kEtcGroup || groups[At(g)].id == kNone8) return;
+    if (!InRange(g, kGroupSlots) || g == kEtcGroup || m_groups[At(g)].id == kNone8) return;
     const uint16_t head =
-        EntryInGroup(groups[At(g)].firstEntry, g) ? groups[At(g)].firstEntry : kNone16;
+        EntryInGroup(m_groups[At(g)].firstEntry, g) ? m_groups[At(g)].firstEntry : kNone16;
     if (head != kNone16) {
         const uint16_t tail = ChainTail(kEtcGroup);
         if (tail == kNone16) {
-            groups[kEtcGroup].firstEntry = head;
+            m_groups[kEtcGroup].firstEntry = head;
         } else {
-            entries[tail].nextInGroup = head;
-            entries[head].prevInGroup = tail;
+            m_entries[tail].nextInGroup = head;
+            m_entries[head].prevInGroup = tail;
         }
         uint16_t e = head;
         for (int steps = 0; EntryInGroup(e, g) && steps < kEntrySlots; ++steps) {
-            entries[e].group = kEtcGroup;
-            e = entries[e].nextInGroup;
+            m_entries[e].group = kEtcGroup;
+            e = m_entries[e].nextInGroup;
         }
     }
     ResetGroup(g);
     // The members now hang under "Etc."; the freed slot must not still point into that chain.
-    groups[At(g)].firstEntry = kNone16;
+    m_groups[At(g)].firstEntry = kNone16;
 }
 
 int CPBData::GetGroup(int g, PBGroup& out) const {
-    if (!InRange(g, kGroupSlots) || groups[At(g)].id >= kGroupSlots) return 0;
-    out = groups[At(g)];
+    if (!InRange(g, kGroupSlots) || m_groups[At(g)].id >= kGroupSlots) return 0;
+    out = m_groups[At(g)];
     return 1;
 }
 
 uint16_t CPBData::GroupFirstEntry(int g) const {
-    if (!InRange(g, kGroupSlots) || groups[At(g)].id != g) return kNone16;
-    return groups[At(g)].firstEntry;
+    if (!InRange(g, kGroupSlots) || m_groups[At(g)].id != g) return kNone16;
+    return m_groups[At(g)].firstEntry;
 }
 
 uint16_t CPBData::NextInGroup(int i) const {
-    return IsValidEntry(i) ? entries[At(i)].nextInGroup : kNone16;
+    return IsValidEntry(i) ? m_entries[At(i)].nextInGroup : kNone16;
 }
 
 uint8_t CPBData::NextUsedGroup(uint8_t g) const {
     for (int s = (g == kNone8) ? 0 : g + 1; s < kGroupSlots; ++s) {
-        if (groups[At(s)].id != kNone8) return static_cast<uint8_t>(s);
+        if (m_groups[At(s)].id != kNone8) return static_cast<uint8_t>(s);
     }
     return kNone8;
 }
@@ -315,29 +318,29 @@ std::vector<int> CPBData::KeepStrayEntries() {
     std::vector<int> named;
     for (int i = 0; i < kEntrySlots; ++i) {
         if (!IsValidEntry(i)) continue;
-        PBEntry& e = entries[At(i)];
+        PBEntry& e = m_entries[At(i)];
         if (e.group >= kGroupSlots) {
             e.group = kEtcGroup;
             e.prevInGroup = kNone16;
             e.nextInGroup = kNone16;
         }
         const int g = e.group;
-        if (groups[At(g)].id == g) continue;
+        if (m_groups[At(g)].id == g) continue;
         if (std::find(named.begin(), named.end(), g) == named.end()) named.push_back(g);
-        groups[At(g)].id = static_cast<uint8_t>(g);
-        SetText(groups[At(g)].name, "Group " + std::to_string(g));
-        if (!EntryInGroup(groups[At(g)].firstEntry, g)) groups[At(g)].firstEntry = kNone16;
+        m_groups[At(g)].id = static_cast<uint8_t>(g);
+        SetText(m_groups[At(g)].name, "Group " + std::to_string(g));
+        if (!EntryInGroup(m_groups[At(g)].firstEntry, g)) m_groups[At(g)].firstEntry = kNone16;
     }
     std::array<bool, kEntrySlots> reached{};
     for (int g = 0; g < kGroupSlots; ++g) {
         uint16_t e = GroupFirstEntry(g);
         while (EntryInGroup(e, g) && !reached[e]) {
             reached[e] = true;
-            e = entries[e].nextInGroup;
+            e = m_entries[e].nextInGroup;
         }
     }
     for (int i = 0; i < kEntrySlots; ++i) {
-        if (IsValidEntry(i) && !reached[At(i)]) AppendToGroup(i, entries[At(i)].group);
+        if (IsValidEntry(i) && !reached[At(i)]) AppendToGroup(i, m_entries[At(i)].group);
     }
     std::sort(named.begin(), named.end());
     return named;
@@ -348,7 +351,7 @@ std::vector<int> CPBData::KeepStrayEntries() {
 
 void CPBData::ResetSmsGroup(int k) {
     if (!InRange(k, kSmsGroupSlots)) return;
-    PBSmsGroup& s = smsGroups[At(k)];
+    PBSmsGroup& s = m_smsGroups[At(k)];
     if (k >= kFixedSmsGroups) {
         s.id = kNone8;
         s.name.fill('\0');
@@ -365,20 +368,20 @@ void CPBData::ResetAllSmsGroups() {
 
 void CPBData::SetSmsGroupName(int k, std::string_view name) {
     if (!InRange(k, kSmsGroupSlots)) return;
-    smsGroups[At(k)].id = static_cast<uint8_t>(k);
-    SetText(smsGroups[At(k)].name, name);
+    m_smsGroups[At(k)].id = static_cast<uint8_t>(k);
+    SetText(m_smsGroups[At(k)].name, name);
 }
 
 void CPBData::DeleteSmsGroup(int k) {
-    if (!InRange(k, kSmsGroupSlots) || smsGroups[At(k)].id == kNone8) return;
-    smsGroups[At(k)].name.fill('\0');
-    smsGroups[At(k)].members.fill(PBSmsMember{});
+    if (!InRange(k, kSmsGroupSlots) || m_smsGroups[At(k)].id == kNone8) return;
+    m_smsGroups[At(k)].name.fill('\0');
+    m_smsGroups[At(k)].members.fill(PBSmsMember{});
     ResetSmsGroup(k);
 }
 
 int CPBData::GetSmsGroup(int k, PBSmsGroup& out) const {
     if (!InRange(k, kSmsGroupSlots)) return 0;
-    const PBSmsGroup& s = smsGroups[At(k)];
+    const PBSmsGroup& s = m_smsGroups[At(k)];
     if (s.id >= kSmsGroupSlots || s.name[0] == '\0') return 0;
     out = s;
     return 1;
@@ -389,14 +392,14 @@ int CPBData::GetSmsGroup(int k, PBSmsGroup& out) const {
 
 int CPBData::FindSpeedDial(uint16_t entry, uint8_t kind) const {
     for (int k = 0; k < kSpeedDialSlots; ++k) {
-        if (speedDials[At(k)].entry == entry && speedDials[At(k)].kind == kind) return k;
+        if (m_speedDials[At(k)].entry == entry && m_speedDials[At(k)].kind == kind) return k;
     }
     return -1;
 }
 
 void CPBData::SetSpeedDial(int n, uint16_t entry, uint8_t kind) {
     if (n < kFirstSpeedDial || n > kLastSpeedDial) return;
-    speedDials[At(n - kFirstSpeedDial)] = PBSpeedDial{entry, kind};
+    m_speedDials[At(n - kFirstSpeedDial)] = PBSpeedDial{entry, kind};
 }
 
 void CPBData::ClearSpeedDial(int n) {
@@ -404,7 +407,7 @@ void CPBData::ClearSpeedDial(int n) {
 }
 
 void CPBData::ResetSpeedDials() {
-    speedDials.fill(PBSpeedDial{});
+    m_speedDials.fill(PBSpeedDial{});
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -414,7 +417,7 @@ bool CPBData::TakeSpeedDialItem(std::span<const uint8_t> reply) {
     // Element 0 is requested but carries no speed dial; element i holds number i + 1.
     const int element = ByteAt(reply, item::kElement);
     if (element < 1 || element > kSpeedDialSlots) return false;
-    speedDials[At(element - 1)] =
+    m_speedDials[At(element - 1)] =
         PBSpeedDial{Le16(reply, speeddial::kEntry), ByteAt(reply, speeddial::kKind)};
     return true;
 }
@@ -422,7 +425,7 @@ bool CPBData::TakeSpeedDialItem(std::span<const uint8_t> reply) {
 bool CPBData::TakeSpeedDialRecord(std::span<const uint8_t> record) {
     const int element = ByteAt(record, item::kElement);
     if (element >= kSpeedDialSlots) return false;
-    speedDials[At(element)] =
+    m_speedDials[At(element)] =
         PBSpeedDial{Le16(record, speeddial::kEntry), ByteAt(record, speeddial::kKind)};
     return true;
 }
@@ -430,7 +433,7 @@ bool CPBData::TakeSpeedDialRecord(std::span<const uint8_t> record) {
 bool CPBData::TakeSmsGroupItem(std::span<const uint8_t> reply) {
     const int k = ByteAt(reply, smsgroup::kSlot);
     if (k >= kSmsGroupSlots) return false;
-    PBSmsGroup& s = smsGroups[At(k)];
+    PBSmsGroup& s = m_smsGroups[At(k)];
     s.id = static_cast<uint8_t>(k);
     TakeText(s.name, reply, smsgroup::kName);
     s.members.fill(PBSmsMember{});
@@ -441,7 +444,7 @@ bool CPBData::TakeGroupRecord(std::span<const uint8_t> record) {
     if (ByteAt(record, grouprec::kName) == 0) return false;
     const int g = ByteAt(record, grouprec::kSlotAgain);
     if (g >= kGroupSlots) return false;
-    PBGroup& grp = groups[At(g)];
+    PBGroup& grp = m_groups[At(g)];
     grp.id = static_cast<uint8_t>(g);
     // Entries that came in before their group's record keep their chain.
     if (!EntryInGroup(grp.firstEntry, g)) grp.firstEntry = kNone16;
@@ -456,8 +459,8 @@ bool CPBData::TakeEntryRecord(std::span<const uint8_t> r) {
     if (!InRange(i, kEntrySlots) || g >= kGroupSlots) return false;
     // A slot sent twice is taken again, never linked into a chain twice.
     if (IsValidEntry(i)) DeleteEntry(i);
-    PBEntry& e = entries[At(i)];
-    const uint8_t announced = recvMask[At(i)];
+    PBEntry& e = m_entries[At(i)];
+    const uint8_t announced = m_recvMask[At(i)];
     e.index = static_cast<uint16_t>(i);
     e.secret = ByteAt(r, entryrec::kSecret);
     e.group = g;
@@ -479,7 +482,7 @@ bool CPBData::TakeEntryRecord(std::span<const uint8_t> r) {
     e.msgRinger = Le16(r, entryrec::kMsgRinger);
     e.picture = Le16(r, entryrec::kPicture);
     RecomputeFieldMask(i);
-    if (fieldMask[At(i)] == 0) {
+    if (m_fieldMask[At(i)] == 0) {
         e.index = kNone16;
         e.secret = 0;
         e.group = kNone8;
@@ -498,8 +501,8 @@ std::span<uint8_t> CPBData::MakeSpeedDialItem(int slot, int element) {
     r[item::kCode] = 0x27;
     PutLe16(r, item::kItem, kItemSpeedDials);
     r[item::kElement] = static_cast<uint8_t>(element);
-    PutLe16(r, speeddial::kEntry, speedDials[At(slot)].entry);
-    r[speeddial::kKind] = speedDials[At(slot)].kind;
+    PutLe16(r, speeddial::kEntry, m_speedDials[At(slot)].entry);
+    r[speeddial::kKind] = m_speedDials[At(slot)].kind;
     return r;
 }
 
@@ -520,7 +523,7 @@ std::span<uint8_t> CPBData::MakeSmsGroupItem(int k) {
     r.fill(0);
     r[item::kCode] = pbfile::kSmsGroupTag;
     r[smsgroup::kSlot] = static_cast<uint8_t>(k);
-    PutText(r, smsgroup::kName, smsGroups[At(k)].name);
+    PutText(r, smsgroup::kName, m_smsGroups[At(k)].name);
     std::fill_n(r.begin() + smsgroup::kMembers, smsgroup::kMembersSize, uint8_t{0xFF});
     return r;
 }
@@ -537,7 +540,7 @@ void WriteGroupRecord(int slot, const PBGroup& g, uint16_t count, std::span<uint
 
 std::span<uint8_t> CPBData::MakeGroupRecord(int g, uint16_t count) {
     if (!InRange(g, kGroupSlots)) return {};
-    WriteGroupRecord(g, groups[At(g)], count, m_groupStage);
+    WriteGroupRecord(g, m_groups[At(g)], count, m_groupStage);
     return m_groupStage;
 }
 
@@ -581,7 +584,7 @@ void WriteEntryRecord(const PBEntry& e, std::span<uint8_t> r) {
 
 std::span<uint8_t> CPBData::MakeEntryRecord(int i) {
     if (!IsValidEntry(i)) return {};
-    PBEntry& e = entries[At(i)];
+    PBEntry& e = m_entries[At(i)];
     // What is written is what the book keeps: codes the handset may not know fall back to
     // the default, in the record and in the entry alike.
     e.ringer = WritableRinger(e.ringer);

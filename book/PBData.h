@@ -154,7 +154,7 @@ public:
     void DeleteEntry(int i);
     void SetEntry(const PBEntry& e);
     int GetEntry(int i, PBEntry& out) const;
-    const PBEntry& Entry(int i) const { return entries[static_cast<std::size_t>(i)]; }
+    const PBEntry& Entry(int i) const { return m_entries[static_cast<std::size_t>(i)]; }
     bool IsValidEntry(int i) const;
     void MoveEntryToGroup(int i, uint8_t g);
     void RecomputeFieldMask(int i);
@@ -162,8 +162,8 @@ public:
     int NextReceivedSlot(int i) const;
     void SetReceivedMask(std::span<const uint8_t> bytes);
     void SetReceivedMaskAt(int i, uint8_t mask);
-    const std::array<uint8_t, kEntrySlots>& FieldMaskTable() const { return fieldMask; }
-    const std::array<uint8_t, kEntrySlots>& ReceivedMaskTable() const { return recvMask; }
+    const std::array<uint8_t, kEntrySlots>& FieldMaskTable() const { return m_fieldMask; }
+    const std::array<uint8_t, kEntrySlots>& ReceivedMaskTable() const { return m_recvMask; }
 
     // Groups
     void ResetGroup(int g);
@@ -171,7 +171,7 @@ public:
     void SetGroup(int g, std::string_view name);
     void DeleteGroup(int g);
     int GetGroup(int g, PBGroup& out) const;
-    const PBGroup& Group(int g) const { return groups[static_cast<std::size_t>(g)]; }
+    const PBGroup& Group(int g) const { return m_groups[static_cast<std::size_t>(g)]; }
     uint16_t GroupFirstEntry(int g) const;
     uint16_t NextInGroup(int i) const;
     uint8_t NextUsedGroup(uint8_t g) const;
@@ -193,7 +193,7 @@ public:
     void ClearSpeedDial(int n);
     void ResetSpeedDials();
     const PBSpeedDial& SpeedDial(int element) const {
-        return speedDials[static_cast<std::size_t>(element)];
+        return m_speedDials[static_cast<std::size_t>(element)];
     }
 
     // Record conversions. A Take* ignores a record naming a slot outside the tables; a Make*
@@ -230,12 +230,12 @@ private:
     void AppendToGroup(int i, int g);
     void ShowMessage(std::string_view text);
 
-    std::array<uint8_t, kEntrySlots> recvMask{};
-    std::array<uint8_t, kEntrySlots> fieldMask{};
-    std::array<PBGroup, kGroupSlots> groups{};
-    std::array<PBEntry, kEntrySlots> entries{};
-    std::array<PBSmsGroup, kSmsGroupSlots> smsGroups{};
-    std::array<PBSpeedDial, kSpeedDialSlots> speedDials{};
+    std::array<uint8_t, kEntrySlots> m_recvMask{};
+    std::array<uint8_t, kEntrySlots> m_fieldMask{};
+    std::array<PBGroup, kGroupSlots> m_groups{};
+    std::array<PBEntry, kEntrySlots> m_entries{};
+    std::array<PBSmsGroup, kSmsGroupSlots> m_smsGroups{};
+    std::array<PBSpeedDial, kSpeedDialSlots> m_speedDials{};
 
     std::array<uint8_t, 344> m_entryStage{};
     std::array<uint8_t, 344> m_groupStage{};

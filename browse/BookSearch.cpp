@@ -43,7 +43,7 @@ bool IsSearch(std::string_view typed) {
     return !Trimmed(typed).empty();
 }
 
-BookSearch::BookSearch(std::string homeRegion) : m_numbers(std::move(homeRegion)) {}
+BookSearch::BookSearch(const std::string& homeRegion) : m_numbers(homeRegion) {}
 
 void BookSearch::Index(const CPBData& book) {
     m_used.reset();

@@ -22,7 +22,7 @@ using SlotSet = std::bitset<kEntrySlots>;
 
 class BookSearch {
 public:
-    explicit BookSearch(std::string homeRegion = {});
+    explicit BookSearch(const std::string& homeRegion = {});
 
     // Takes the entries as they are now; the searches after it read only what was taken.
     void Index(const CPBData& book);

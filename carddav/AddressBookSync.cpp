@@ -435,30 +435,30 @@ void AddressBookSync::ApplyNext(std::size_t index, bool retried) {
     }
     if (m_cancelled) return FinishApply(true, QStringLiteral("cancelled"));
     if (index >= m_plan.contacts.size()) return FinishApply(false, {});
-    ContactPlan& c = m_plan.contacts[index];
+    ContactPlan& contact = m_plan.contacts[index];
     const int total = static_cast<int>(m_plan.contacts.size());
     emit progress(QStringLiteral("Writing to the address book"), static_cast<int>(index), total);
     DavRequest r;
-    if (c.cardAction == CardAction::Create) {
-        QString name = QString::fromStdString(c.uid);
+    if (contact.cardAction == CardAction::Create) {
+        QString name = QString::fromStdString(contact.uid);
         name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9._-]")), QStringLiteral("_"));
         r = {"PUT",
              UrlOf(m_collection.path(QUrl::FullyDecoded) + name + QStringLiteral(".vcf")),
-             QByteArray::fromStdString(c.cardText),
+             QByteArray::fromStdString(contact.cardText),
              "text/vcard; charset=utf-8",
              {{"If-None-Match", "*"}}};
-    } else if (c.cardAction == CardAction::Change) {
+    } else if (contact.cardAction == CardAction::Change) {
         r = {"PUT",
-             UrlOf(QString::fromStdString(c.href)),
-             QByteArray::fromStdString(c.cardText),
+             UrlOf(QString::fromStdString(contact.href)),
+             QByteArray::fromStdString(contact.cardText),
              "text/vcard; charset=utf-8",
-             {{"If-Match", QByteArray::fromStdString(c.etag)}}};
+             {{"If-Match", QByteArray::fromStdString(contact.etag)}}};
     } else {
         r = {"DELETE",
-             UrlOf(QString::fromStdString(c.href)),
+             UrlOf(QString::fromStdString(contact.href)),
              {},
              {},
-             {{"If-Match", QByteArray::fromStdString(c.etag)}}};
+             {{"If-Match", QByteArray::fromStdString(contact.etag)}}};
     }
     m_client.Send(
         r, [this, index, retried, path = r.url.path(QUrl::FullyDecoded)](const DavReply& reply) {

@@ -138,7 +138,7 @@ void DavClient::Start(std::shared_ptr<Pending> p) {
     connect(reply, &QNetworkReply::finished, this, [this, p, reply] { Finish(p, reply); });
 }
 
-void DavClient::Finish(std::shared_ptr<Pending> p, QNetworkReply* reply) {
+void DavClient::Finish(const std::shared_ptr<Pending>& p, QNetworkReply* reply) {
     m_running.erase(reply);
     reply->deleteLater();
     DavReply out;

@@ -70,7 +70,7 @@ public:
 private:
     struct Pending;
     void Start(std::shared_ptr<Pending> p);
-    void Finish(std::shared_ptr<Pending> p, QNetworkReply* reply);
+    void Finish(const std::shared_ptr<Pending>& p, QNetworkReply* reply);
 
     QNetworkAccessManager m_network;
     QString m_user;

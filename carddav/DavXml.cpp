@@ -77,8 +77,8 @@ Prop ReadProp(QXmlStreamReader& r) {
 
 }  // namespace
 
-bool Prop::Has(const char* ns, const char* name) const {
-    return elements.contains(Key(QLatin1String(ns), QLatin1String(name)));
+bool Prop::Has(const char* elementNs, const char* elementName) const {
+    return elements.contains(Key(QLatin1String(elementNs), QLatin1String(elementName)));
 }
 
 const Prop* Response::Find(const char* ns, const char* name) const {

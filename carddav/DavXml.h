@@ -21,7 +21,7 @@ struct Prop {
     QString text;
     QStringList hrefs;
     QStringList elements;  // "namespace name"
-    [[nodiscard]] bool Has(const char* ns, const char* name) const;
+    [[nodiscard]] bool Has(const char* elementNs, const char* elementName) const;
 };
 
 struct Response {

@@ -26,7 +26,7 @@ SyncStore::SyncStore()
     : SyncStore(QFileInfo(CBookHistory::DefaultFolder()).path() + QStringLiteral("/addressbooks"),
                 CBookHistory::DefaultFolder() + QStringLiteral("/cards")) {}
 
-SyncStore::SyncStore(QString stateFolder, QString cardsFolder)
+SyncStore::SyncStore(const QString& stateFolder, QString cardsFolder)
     : SyncStore(stateFolder, std::move(cardsFolder),
                 QFileInfo(stateFolder).dir().filePath(QStringLiteral("likely-pairs.json"))) {}
 
@@ -74,7 +74,7 @@ QString SyncStore::KeepCards(const QString& addressBook, const std::string& card
                              QString& error) const {
     const QString stamp =
         QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
-    const QString path =
+    QString path =
         m_cardsFolder + '/' + stamp + ' ' + FileNameSafe(addressBook) + QStringLiteral(".vcf");
     if (!QDir().mkpath(m_cardsFolder) ||
         !SaveFileAtomically(path,

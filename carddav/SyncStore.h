@@ -17,7 +17,7 @@ class SyncStore {
 public:
     SyncStore();  // the user's data folder
     // The answers beside the state folder.
-    SyncStore(QString stateFolder, QString cardsFolder);
+    SyncStore(const QString& stateFolder, QString cardsFolder);
     SyncStore(QString stateFolder, QString cardsFolder, QString answersFile);
 
     // One state per server, user, address book and category.

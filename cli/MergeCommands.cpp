@@ -203,8 +203,9 @@ private:
             text += "does not fit: " + n + "\n";
         for (const LikelyPair& p : plan.likely) {
             const std::string pair = std::to_string(p.slot) + "=" + std::to_string(p.other);
-            text += "likely: " + Latin1ToUtf8(LikelyLine(p)) + " (--same " + pair +
-                    " or --different " + pair + ")\n";
+            text += "likely: " + Latin1ToUtf8(LikelyLine(p));
+            text += " (--same " + pair;
+            text += " or --different " + pair + ")\n";
         }
         PrintUtf8(text);
     }

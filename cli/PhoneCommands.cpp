@@ -59,11 +59,12 @@ public:
     explicit StopSignals(std::function<void()> onStop) {
         if (socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0) return;
         m_notifier = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
-        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, [onStop] {
-            char b = 0;
-            [[maybe_unused]] const ssize_t n = read(g_signalPipe[0], &b, 1);
-            onStop();
-        });
+        QObject::connect(m_notifier.get(), &QSocketNotifier::activated,
+                         [onStop = std::move(onStop)] {
+                             char b = 0;
+                             [[maybe_unused]] const ssize_t n = read(g_signalPipe[0], &b, 1);
+                             onStop();
+                         });
         struct sigaction stop {};
         stop.sa_handler = OnStopSignal;
         sigemptyset(&stop.sa_mask);

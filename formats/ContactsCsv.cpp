@@ -598,6 +598,7 @@ void PutRow(std::string& out, const std::vector<std::string>& fields) {
 std::string BookShape(const std::vector<Contact>& contacts) {
     std::string out;
     std::vector<std::string> f;
+    f.reserve(kBookHeadings.size());
     for (const Heading& h : kBookHeadings)
         f.emplace_back(h.name);
     PutRow(out, f);
@@ -651,7 +652,7 @@ std::string GoogleShape(const std::vector<Contact>& contacts) {
             f.push_back(c.numbers[n].empty() ? "" : std::string(kTypes[n]));
             f.push_back(c.numbers[n]);
         }
-        f.push_back(c.wireless.empty() ? "" : "Other");
+        f.emplace_back(c.wireless.empty() ? "" : "Other");
         f.push_back(c.wireless);
         PutRow(out, f);
     }
@@ -714,7 +715,7 @@ ContactsRead ReadCsv(std::string_view bytes, const ICharsets& charsets) {
     // A first row without one heading of ours is a contact too: a file without a header.
     const bool headed = known;
     if (!headed) {
-        result.problems.push_back(
+        result.problems.emplace_back(
             "the first row holds no column heading Numora knows: each row is read as a "
             "contact, its fields taken by their look");
     }

@@ -403,7 +403,7 @@ ContactsRead ReadVCard(std::string_view bytes, const ICharsets& charsets) {
             // A card inside the card (an agent's): its properties are not the parent's.
             nested = 1;
             card->agentPending = false;
-            card->contact.leftOut.push_back("agent (a card inside the card)");
+            card->contact.leftOut.emplace_back("agent (a card inside the card)");
             continue;
         }
         if (begin) {
@@ -420,7 +420,8 @@ ContactsRead ReadVCard(std::string_view bytes, const ICharsets& charsets) {
         reader.Take(*card, *p);
     }
     if (card) close("read to the end of the file");
-    if (started == 0 && !file.empty()) result.problems.push_back("the file holds no BEGIN:VCARD");
+    if (started == 0 && !file.empty())
+        result.problems.emplace_back("the file holds no BEGIN:VCARD");
     result.encoding = text.Encoding();
     result.problems.insert(result.problems.begin(), text.Problems().begin(), text.Problems().end());
     return result;

@@ -206,10 +206,12 @@ SnapshotInfo CBookHistory::Info(int id) const {
 }
 
 std::vector<SnapshotInfo> CBookHistory::List() const {
+    std::vector<int> ids = Ids();
+    std::reverse(ids.begin(), ids.end());  // newest first
     std::vector<SnapshotInfo> list;
-    const std::vector<int> ids = Ids();
-    for (auto it = ids.rbegin(); it != ids.rend(); ++it)
-        list.push_back(Info(*it));
+    list.reserve(ids.size());
+    for (const int id : ids)
+        list.push_back(Info(id));
     return list;
 }
 
@@ -253,9 +255,10 @@ bool CBookHistory::Load(const QString& id, CPBData& book, bool asBase, QString* 
 }
 
 std::optional<SnapshotInfo> CBookHistory::NewestFromPhone(CPBData& book) {
-    const std::vector<int> ids = Ids();
-    for (auto it = ids.rbegin(); it != ids.rend(); ++it) {
-        const SnapshotInfo info = Info(*it);
+    std::vector<int> ids = Ids();
+    std::reverse(ids.begin(), ids.end());  // newest first
+    for (const int id : ids) {
+        const SnapshotInfo info = Info(id);
         if (info.what != QLatin1String(history::kRead) &&
             info.what != QLatin1String(history::kWritten)) {
             continue;

@@ -4,12 +4,12 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cerrno>
 #include <utility>
 
 #include "link/FrameCodec.h"
 
 #if defined(Q_OS_UNIX)
-#include <errno.h>
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>

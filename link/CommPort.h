@@ -38,7 +38,7 @@ public:
     static constexpr int kBlockSize = 4096;
     static constexpr int kQuietMs = 50;
     // The most held for the receiver at a time; far more than any burst of the handset's.
-    static constexpr std::size_t kMaxGathered = 16 * kBlockSize;
+    static constexpr std::size_t kMaxGathered = 16 * std::size_t{kBlockSize};
 
     explicit CCommPort(Resolver resolver = {}, QObject* parent = nullptr);
     ~CCommPort() override;

@@ -36,7 +36,7 @@ std::string_view ItemName(uint8_t code, uint16_t itemNumber) {
     }
 }
 
-bool IsLetter(uint8_t b, char lower) {
+bool IsLetter(uint8_t b, uint8_t lower) {
     return b == lower || b == lower - 'a' + 'A';
 }
 

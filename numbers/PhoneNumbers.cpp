@@ -315,7 +315,7 @@ std::string HomeRegionFromLocale(std::string_view lcAll, std::string_view lcTele
     return {};
 }
 
-PhoneNumbers::PhoneNumbers(std::string homeRegion)
+PhoneNumbers::PhoneNumbers(const std::string& homeRegion)
     : m_region(IsKnownRegion(homeRegion) ? Upper(homeRegion) : std::string{}),
       m_exitCode(ExitCodeOf(m_region)) {}
 
@@ -356,7 +356,7 @@ std::string PhoneNumbers::Key(std::string_view written) const {
     const std::string dialable = Dialable(written).digits;
     const std::size_t mark = dialable.find_first_of("PT");
     const std::string main = dialable.substr(0, mark);
-    const std::string tail = mark == std::string::npos ? std::string{} : dialable.substr(mark);
+    std::string tail = mark == std::string::npos ? std::string{} : dialable.substr(mark);
     if (main.empty()) return tail;
     PhoneNumber number;
     bool placed = false;

@@ -35,7 +35,7 @@ public:
     // An empty or unknown region: international numbers are dialled with the 00 prefix, and
     // numbers in national form are compared as their digits.
     PhoneNumbers() : m_exitCode("00") {}
-    explicit PhoneNumbers(std::string homeRegion);
+    explicit PhoneNumbers(const std::string& homeRegion);
 
     [[nodiscard]] const std::string& HomeRegion() const { return m_region; }
 

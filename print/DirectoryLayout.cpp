@@ -276,6 +276,7 @@ std::vector<int> DirectoryOrder(std::span<const ListRowTexts> rows) {
                std::tie(b.unnamed, b.folded, b.name, b.row);
     });
     std::vector<int> order;
+    order.reserve(keys.size());
     for (const Key& k : keys)
         order.push_back(k.row);
     return order;

@@ -57,7 +57,7 @@ std::vector<uint8_t> BadFcsFrame(std::span<const uint8_t> packet) {
 }
 
 CHandsetSim::CHandsetSim(HandsetTables tables, SimFaults faults)
-    : m_tables(std::move(tables)), m_faults(std::move(faults)), m_password(DefaultPassword()) {}
+    : m_tables(tables), m_faults(std::move(faults)), m_password(DefaultPassword()) {}
 
 void CHandsetSim::Feed(std::span<const uint8_t> bytes) {
     if (Talks()) return;  // it hears nothing, it only talks

@@ -65,7 +65,7 @@ HandsetTables TablesFromBook(const CPBData& source) {
     }
     for (int j = 0; j < kSpeedDialSlots; ++j) {
         const auto r = book.MakeSpeedDialItem(j, j + 1);
-        std::copy(r.begin(), r.end(), t.speedDials[static_cast<std::size_t>(j + 1)].begin());
+        std::copy(r.begin(), r.end(), t.speedDials[static_cast<std::size_t>(j) + 1].begin());
     }
     for (int k = 0; k < kSmsGroupSlots; ++k) {
         const auto r = book.MakeSmsGroupItem(k);

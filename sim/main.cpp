@@ -2,13 +2,13 @@
 // its serial port; the simulator answers on the other side until it is told to stop.
 #include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -170,7 +170,7 @@ int main(int argc, char** argv) {
     signal(SIGPIPE, SIG_IGN);  // a closed trace reader must not end the handset
 
     const auto started = Clock::now();
-    CHandsetSim sim(std::move(tables), opts.faults);
+    CHandsetSim sim(tables, opts.faults);
     if (opts.password) sim.SetPassword(*opts.password);
     numora::COutbox outbox(opts.wireSpeed, [] {
         return std::chrono::duration<double, std::micro>(Clock::now().time_since_epoch()).count();

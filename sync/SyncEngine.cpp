@@ -459,8 +459,8 @@ void CSyncEngine::Abandon(RunOutcome outcome, RunFailure cause) {
     if (m_isReading != 0) m_page.DeleteWorkFile();
     if (outcome == RunOutcome::Failed) {
         m_page.MessageBox(kCheckConnection);
-        const std::string cause = FailureText(m_failure);
-        if (!cause.empty()) m_page.MessageBox(cause);
+        const std::string why = FailureText(m_failure);
+        if (!why.empty()) m_page.MessageBox(why);
     }
     m_page.SetProgressPos(0);
     m_page.EnableControls(true);

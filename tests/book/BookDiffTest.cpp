@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "formats/BookJson.h"
 #include "book/MediaLists.h"
 #include "book/Records.h"
 #include "book/Snapshot.h"
+#include "formats/BookJson.h"
 #include "support/BookBuilder.h"
 
 namespace numora {

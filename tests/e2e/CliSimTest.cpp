@@ -163,7 +163,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Not a handset: console text without pause, left at the time-out.
         Fault{"TalkingPort", "--talk text", "read", false,
               "!!!     \nNo handset answered on the ports tried: /dev/pts/"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(CliSimTest, AnInterruptedWriteClosesThePortAndSaysWhatThePhoneHolds) {
     CPBData book;

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "formats/BookFormats.h"
 #include "book/PbFile.h"
+#include "formats/BookFormats.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -242,7 +242,7 @@ INSTANTIATE_TEST_SUITE_P(
         MatchCase{"StatusWithoutByte", {0x3F}, {0x3F}, false},
         MatchCase{"End", {0x44}, {0x44}, true}, MatchCase{"OtherCode", {0x44}, {0x3F, 0x00}, false},
         MatchCase{"Nothing", {0x44}, {}, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& p) { return std::string(p.param.name); });
 
 TEST(RefusesRequest, ARefusalNamesTheRequestOrNothing) {
     const std::vector<uint8_t> poll{0x3F};

@@ -503,7 +503,7 @@ INSTANTIATE_TEST_SUITE_P(
                   false, kDefaultSearchTimeoutMs + 1},
         FaultCase{"SendsFlagsWithoutPause", true, Talking(SimTalk::Flags), RunFailure::NoHandset,
                   false, kDefaultSearchTimeoutMs + 1}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& p) { return std::string(p.param.name); });
 
 // A write cut off at each of its stages leaves on the handset what the engine says it holds:
 // the clearing pass empties the used-slot mask before the first entry, and the data pass writes
@@ -712,7 +712,7 @@ TEST(SyncPaceTest, FastPaceReadsWhereTheSpecifiedPaceReads) {
 INSTANTIATE_TEST_SUITE_P(Pace, SyncFallbackTest,
                          ::testing::Values(FallbackCase{"SlowHandset", SlowHandset()},
                                            FallbackCase{"DropsNowAndThen", DropsNowAndThen()}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& p) { return std::string(p.param.name); });
 
 }  // namespace
 }  // namespace numora
