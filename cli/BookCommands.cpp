@@ -1,5 +1,7 @@
 // The commands on books in files: dump, convert and diff.
+#include <cctype>
 #include <cstdio>
+#include <filesystem>
 
 #include "book/BookDiff.h"
 #include "cli/BookArgs.h"
@@ -8,6 +10,7 @@
 #include "cli/Command.h"
 #include "cli/ConsolePage.h"
 #include "cli/ContactsOption.h"
+#include "formats/BookFormats.h"
 #include "formats/BookJson.h"
 
 namespace numora {
@@ -56,6 +59,14 @@ public:
         const auto args = line.Positional();
         if (args.size() != 2) return line.UsageError("a book to read and a file to write");
         if (std::string why; !TakeRegionOption(line, why)) return line.UsageError(why);
+        // An extension of no format would otherwise get a phone-book file under its name.
+        std::string ext = std::filesystem::path(args[1]).extension().string();
+        for (char& c : ext)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (!ext.empty() && ext != ".pb" && FormatOfPath(args[1]) == BookFormat::PhoneBook) {
+            return line.UsageError("no format is written as " + ext +
+                                   ": .pb, .json, .vcf, .csv, .google.csv or .outlook.csv");
+        }
         CPBData book;
         CConsolePage page(context.programFolder);
         page.SetQuiet(true);

@@ -131,6 +131,7 @@ int RunCommand(int argc, char** argv) {
         }
         return command->Run(line, CliContext{ProgramFolder(argv[0])});
     }
+    if (!name.empty()) std::fprintf(stderr, "numora-cli: unknown command \"%s\"\n", name.c_str());
     std::fputs(Usage(commands).c_str(), stderr);
     return 2;
 }

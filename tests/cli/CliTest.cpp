@@ -90,7 +90,10 @@ TEST_F(CliTest, FailuresGiveTheirMessageAndExit) {
         {"convert " + Path("bad.json") + " " + Path("out.pb"), 1,
          "\"group\" must be a whole number from 0 to 6"},
         {"convert " + Path("good.json") + " " + Path("folder.pb"), 1, "File save failed!\n"},
-        {"frobnicate", 2, "usage:"},
+        {"frobnicate", 2, "unknown command \"frobnicate\"\nusage:"},
+        // An extension of no format is refused, not written as a phone-book file.
+        {"convert " + Path("good.json") + " " + Path("notes.txt"), 2,
+         "no format is written as .txt"},
         // A damaged book is written only with --force.
         {write + Path("cut.pb"), 1, "cut short"},
         {write + Path("cut.pb"), 1, "nothing was written to the handset"},
@@ -121,6 +124,7 @@ TEST_F(CliTest, FailuresGiveTheirMessageAndExit) {
     }
     EXPECT_EQ(Cli(write + Path("cut.pb")).err.find("Check Phone"), std::string::npos);
     EXPECT_FALSE(fs::exists(Path("out.pb")));
+    EXPECT_FALSE(fs::exists(Path("notes.txt")));
 }
 
 TEST_F(CliTest, DiffExitsAsDiffDoes) {
