@@ -692,7 +692,7 @@ SimFaults DropsNowAndThen() {
     return f;
 }
 
-// A handset whose every reply comes in two parts 2 s apart is read at the specified pace; at the
+// A handset whose every reply comes in two parts 2 s apart is read at the pace it is set to; at the
 // fast pace the replies it is asked for again queue up behind each other, and late duplicates
 // still show it is there: the run falls back and reads the same book.
 TEST(SyncPaceTest, FastPaceReadsWhereTheSpecifiedPaceReads) {
