@@ -25,13 +25,13 @@ bool SameFolded(std::string_view a, std::string_view b) {
     });
 }
 
-std::string GroupName(const CPBData& book, uint8_t group) {
+std::string GroupName(const PhoneBook& book, uint8_t group) {
     PBGroup g;
     if (group == kEtcGroup || book.GetGroup(group, g) == 0) return {};
     return Latin1ToUtf8(TextOf(g.name));
 }
 
-uint8_t GroupFor(std::string_view name, CPBData& book) {
+uint8_t GroupFor(std::string_view name, PhoneBook& book) {
     if (name.empty()) return kEtcGroup;
     const std::string bytes = Utf8ToLatin1(name);
     for (int g = kFirstNamedGroup; g <= kLastNamedGroup; ++g) {
@@ -74,7 +74,7 @@ std::optional<Field> FieldNamed(std::string_view name) {
     return std::nullopt;
 }
 
-std::optional<Fields> FieldsOfEntry(const CPBData& book, int slot, std::string_view category) {
+std::optional<Fields> FieldsOfEntry(const PhoneBook& book, int slot, std::string_view category) {
     PBEntry e;
     if (book.GetEntry(slot, e) == 0 || !HasContent(e)) return std::nullopt;
     std::string group = GroupName(book, e.group);
@@ -123,7 +123,7 @@ std::optional<Fields> HandsetView(const Card& card, std::string_view category,
     return FieldsOf(fit.entry, Latin1ToUtf8(fit.group));
 }
 
-void PutFields(const Fields& f, int slot, CPBData& book, std::string_view category) {
+void PutFields(const Fields& f, int slot, PhoneBook& book, std::string_view category) {
     PBEntry e;
     if (book.GetEntry(slot, e) == 0) {
         e = PBEntry{};

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "book/PBData.h"
+#include "book/PhoneBook.h"
 
 namespace numora {
 
@@ -40,7 +40,8 @@ struct Fields {
 
 // The fields of a slot in use, or nothing. With the category the sync is limited to, a group of
 // that name is no group: every card of the sync is of it, and the card holds the group beside it.
-std::optional<Fields> FieldsOfEntry(const CPBData& book, int slot, std::string_view category = {});
+std::optional<Fields> FieldsOfEntry(const PhoneBook& book, int slot,
+                                    std::string_view category = {});
 
 // The handset's idea of a card: what the contacts import would store for it. Nothing when the
 // handset would not take it (no number, e-mail or wireless address), or when it is not of
@@ -56,6 +57,6 @@ std::vector<std::string> CategoriesOf(const Card& card);
 // and picture kept (a speed dial of a number that is gone goes too). A group name the book
 // lacks takes a free named group, else "Etc."; an entry of the group named `category` stays in
 // it when the fields name no group (see FieldsOfEntry).
-void PutFields(const Fields& fields, int slot, CPBData& book, std::string_view category = {});
+void PutFields(const Fields& fields, int slot, PhoneBook& book, std::string_view category = {});
 
 }  // namespace numora

@@ -242,7 +242,7 @@ bool SyncPlan::Changes() const {
     });
 }
 
-std::vector<std::string> CardsToFetch(const AddressBookState& state, const CPBData& book,
+std::vector<std::string> CardsToFetch(const AddressBookState& state, const PhoneBook& book,
                                       const std::vector<ServerCard>& listing,
                                       std::string_view category) {
     std::set<int> pairedSlots;
@@ -361,7 +361,7 @@ void Resolve(ContactPlan& c, const PlanOptions& options) {
     if (c.label.empty() && c.server) c.label = LabelOf(*c.server);
 }
 
-SyncPlan MakePlan(const AddressBookState& state, const CPBData& book,
+SyncPlan MakePlan(const AddressBookState& state, const PhoneBook& book,
                   const std::vector<ServerCard>& server, const PlanOptions& options) {
     SyncPlan plan;
     plan.category = options.category;
@@ -580,7 +580,7 @@ std::optional<std::string> DeletionStop(const SyncPlan& plan, const AddressBookS
     return "it would " + what;
 }
 
-std::optional<std::string> StrangerBook(const AddressBookState& state, const CPBData& book,
+std::optional<std::string> StrangerBook(const AddressBookState& state, const PhoneBook& book,
                                         const std::string& region) {
     const PhoneNumbers numbers(region);
     const auto same = [&numbers](Field f, const std::string& a, const std::string& b) {
@@ -620,7 +620,7 @@ std::optional<std::string> StrangerBook(const AddressBookState& state, const CPB
            " entries paired last time hold other people (" + example + ")";
 }
 
-void ApplyToBook(const SyncPlan& plan, CPBData& book) {
+void ApplyToBook(const SyncPlan& plan, PhoneBook& book) {
     for (const ContactPlan& c : plan.contacts) {
         if (!c.slot) continue;
         switch (c.bookAction) {

@@ -12,7 +12,7 @@
 #include "addressbook/Card.h"
 #include "addressbook/Fields.h"
 #include "addressbook/SyncState.h"
-#include "book/PBData.h"
+#include "book/PhoneBook.h"
 #include "matching/PairAnswers.h"
 #include "matching/Person.h"
 
@@ -120,14 +120,14 @@ struct SyncPlan {
 
 // The cards whose text the plan needs: new or changed on the server, and those whose entry
 // changed or went on the handset (to edit them in place, and to keep them before).
-std::vector<std::string> CardsToFetch(const AddressBookState& state, const CPBData& book,
+std::vector<std::string> CardsToFetch(const AddressBookState& state, const PhoneBook& book,
                                       const std::vector<ServerCard>& listing,
                                       std::string_view category = {});
 
 // Entries and cards that no sync has paired are paired as contacts are merged: sure pairs (and
 // likely ones answered "same person") are merged field by field, likely pairs wait for an
 // answer, and each entry and card is in one pair at most.
-SyncPlan MakePlan(const AddressBookState& state, const CPBData& book,
+SyncPlan MakePlan(const AddressBookState& state, const PhoneBook& book,
                   const std::vector<ServerCard>& server, const PlanOptions& options);
 
 // The answers given in this run, added to the remembered ones, so that no pair is asked twice.
@@ -151,11 +151,11 @@ std::optional<std::string> DeletionStop(const SyncPlan& plan, const AddressBookS
 // still be their people (a name, a number or the e-mail of the base). Another phone book, or
 // this one sorted anew, would otherwise overwrite the server's cards with strangers. Nothing
 // when it is; else why not.
-std::optional<std::string> StrangerBook(const AddressBookState& state, const CPBData& book,
+std::optional<std::string> StrangerBook(const AddressBookState& state, const PhoneBook& book,
                                         const std::string& region);
 
 // The handset's book after the plan: entries changed, added and emptied.
-void ApplyToBook(const SyncPlan& plan, CPBData& book);
+void ApplyToBook(const SyncPlan& plan, PhoneBook& book);
 
 // The state after the sync, from the contacts whose server side was done. `done[i]` tells
 // whether contacts[i]'s card action succeeded (or had none); its href and etag are then the

@@ -47,7 +47,7 @@ void AddChanges(QTreeWidgetItem* parent, const QString& side,
 
 }  // namespace
 
-AddressBookSyncDialog::AddressBookSyncDialog(PhoneBookPage& page, CQtProfile& profile,
+AddressBookSyncDialog::AddressBookSyncDialog(PhoneBookPage& page, QtProfile& profile,
                                              QWidget* parent)
     : QDialog(parent),
       m_page(page),

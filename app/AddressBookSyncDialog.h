@@ -22,14 +22,14 @@ namespace numora {
 
 class AddressBookSync;
 class PhoneBookPage;
-class CQtProfile;
+class QtProfile;
 class DavClient;
 class SyncStore;
 
 class AddressBookSyncDialog : public QDialog {
     Q_OBJECT
 public:
-    AddressBookSyncDialog(PhoneBookPage& page, CQtProfile& profile, QWidget* parent = nullptr);
+    AddressBookSyncDialog(PhoneBookPage& page, QtProfile& profile, QWidget* parent = nullptr);
     ~AddressBookSyncDialog() override;
 
     // Whether the user asked for the book to go to the phone after the sync applied.
@@ -59,7 +59,7 @@ private:
     QString Said(const QString& text) const;
 
     PhoneBookPage& m_page;
-    CQtProfile& m_profile;
+    QtProfile& m_profile;
     std::unique_ptr<SyncStore> m_store;
     std::unique_ptr<DavClient> m_client;
     std::unique_ptr<AddressBookSync> m_run;

@@ -13,7 +13,7 @@
 
 namespace numora {
 
-HistoryDialog::HistoryDialog(CBookHistory& history, const CPBData& windowBook, QWidget* parent)
+HistoryDialog::HistoryDialog(BookHistory& history, const PhoneBook& windowBook, QWidget* parent)
     : QDialog(parent), m_history(history), m_windowBook(windowBook) {
     setObjectName(QStringLiteral("historyDialog"));
     setWindowTitle(QStringLiteral("History"));
@@ -69,7 +69,7 @@ void HistoryDialog::OnSelect() {
     const QTreeWidgetItem* item = m_list->currentItem();
     m_restore->setEnabled(false);
     if (item == nullptr) return;
-    CPBData snapshot;
+    PhoneBook snapshot;
     QString why;
     if (!m_history.Load(item->data(0, Qt::UserRole).toString(), snapshot, false, &why)) {
         m_summary->setText(QStringLiteral("This snapshot cannot be brought back: %1.").arg(why));

@@ -6,7 +6,7 @@
 #include <QDialog>
 #include <QString>
 
-#include "book/PBData.h"
+#include "book/PhoneBook.h"
 #include "history/BookHistory.h"
 
 class QLabel;
@@ -19,7 +19,7 @@ namespace numora {
 class HistoryDialog : public QDialog {
     Q_OBJECT
 public:
-    HistoryDialog(CBookHistory& history, const CPBData& windowBook, QWidget* parent = nullptr);
+    HistoryDialog(BookHistory& history, const PhoneBook& windowBook, QWidget* parent = nullptr);
 
     // The snapshot chosen with "Restore".
     QString ChosenId() const { return m_chosen; }
@@ -29,8 +29,8 @@ public:
 private:
     void OnSelect();
 
-    CBookHistory& m_history;
-    const CPBData& m_windowBook;
+    BookHistory& m_history;
+    const PhoneBook& m_windowBook;
     QTreeWidget* m_list = nullptr;
     QLabel* m_summary = nullptr;
     QPlainTextEdit* m_diff = nullptr;

@@ -88,8 +88,8 @@ MainWindow::MainWindow(WindowOptions options, QWidget* parent)
         m_options.programFolder = QCoreApplication::applicationDirPath();
     }
     // The simulator names its terminal once it runs.
-    m_connection = std::make_unique<CHandsetConnection>(m_options.profilePath, m_options.port,
-                                                        m_options.simulate);
+    m_connection = std::make_unique<HandsetConnection>(m_options.profilePath, m_options.port,
+                                                       m_options.simulate);
     Port().SetOnOpenFailed([] { QApplication::beep(); });
 
     IProfile& profile = m_connection->SessionProfile();
@@ -97,9 +97,8 @@ MainWindow::MainWindow(WindowOptions options, QWidget* parent)
     setCentralWidget(m_view);
     Page()->SetProgramFolder(m_options.programFolder);
     Page()->SetHomeRegion(ContactsReading(Profile()).numbers.HomeRegion(), Profile().FileName());
-    m_history = std::make_unique<CBookHistory>(m_options.historyFolder.isEmpty()
-                                                   ? CBookHistory::DefaultFolder()
-                                                   : m_options.historyFolder);
+    m_history = std::make_unique<BookHistory>(
+        m_options.historyFolder.isEmpty() ? BookHistory::DefaultFolder() : m_options.historyFolder);
     Page()->SetHistory(m_history.get());
     m_verifier = new WriteVerifier(Port(), m_clock, profile, *Page(), this);
     // While a write is verified, the port's replies go to the verifying read.
@@ -453,16 +452,16 @@ std::string CloseDuringWriteQuestion(PhoneHolds holds) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    CSyncEngine& engine = Page()->Session().Engine();
+    SyncEngine& engine = Page()->Session().Engine();
     // The write goes on while the question is open; when what the phone would be left with
     // changes meanwhile, the question is asked again with the new answer.
-    while (engine.Running() && !engine.IsReading() && engine.PhoneBook() != PhoneHolds::NewBook) {
-        const PhoneHolds asked = engine.PhoneBook();
+    while (engine.Running() && !engine.IsReading() && engine.Holds() != PhoneHolds::NewBook) {
+        const PhoneHolds asked = engine.Holds();
         if (!AskQuestion(this, CloseDuringWriteQuestion(asked))) {
             event->ignore();
             return;
         }
-        if (engine.PhoneBook() == asked) break;
+        if (engine.Holds() == asked) break;
     }
     // Closing never asks to save: edits no snapshot holds are kept in the history instead.
     if (!engine.Running()) Page()->KeepEdits(history::kOnClose);

@@ -18,7 +18,7 @@
 
 namespace numora {
 
-class CBookHistory;
+class BookHistory;
 class WriteVerifier;
 class FormView;
 class PhoneBookPage;
@@ -62,17 +62,17 @@ public:
 
     FormView* View() const { return m_view; }
     PhoneBookPage* Page() const;
-    CCommPort& Port() { return m_connection->Port(); }
-    CQtProfile& Profile() { return m_connection->UserProfile(); }
+    CommPort& Port() { return m_connection->Port(); }
+    QtProfile& Profile() { return m_connection->UserProfile(); }
 
     // The page's start-up: the work file goes, the handset's ports are looked for, the port
     // search window shows and the book is read, as "Read from Phone" does. With --simulate the
     // simulator is started first and the rest follows once it names its terminal.
     void StartUp();
 
-    CProtocolLog& ProtocolLog() { return m_protocolLog; }
+    ProtocolLog& Log() { return m_protocolLog; }
     ProtocolLogDialog* ProtocolLogWindow() const { return m_logWindow; }
-    CBookHistory& History() { return *m_history; }
+    BookHistory& History() { return *m_history; }
     // Puts a snapshot into the window as File Open would; the window's edits are kept first.
     void RestoreSnapshot(const QString& id);
     // Files given from outside (dropped on the window, named on the command line): a phone
@@ -110,12 +110,12 @@ private:
     void BeginSearch();
 
     WindowOptions m_options;
-    std::unique_ptr<CHandsetConnection> m_connection;
-    CQtClock m_clock;
-    CProtocolLog m_protocolLog{m_clock};
+    std::unique_ptr<HandsetConnection> m_connection;
+    QtClock m_clock;
+    ProtocolLog m_protocolLog{m_clock};
     ProtocolLogDialog* m_logWindow = nullptr;
     SimulatorProcess* m_simulator = nullptr;
-    std::unique_ptr<CBookHistory> m_history;
+    std::unique_ptr<BookHistory> m_history;
     WriteVerifier* m_verifier = nullptr;
     QAction* m_verifyAction = nullptr;
     FormView* m_view = nullptr;

@@ -36,7 +36,7 @@ QStringList ChoosePaths(QWidget* parent) {
 
 QString AnswersPath(const PhoneBookPage& page) {
     return PairAnswersPath(page.History() != nullptr ? page.History()->Folder()
-                                                     : CBookHistory::DefaultFolder());
+                                                     : BookHistory::DefaultFolder());
 }
 
 // Runs the preview and, on "Merge", keeps the answers and changes the book between two
@@ -115,7 +115,7 @@ void MergeContactsFiles(QWidget* parent, PhoneBookPage& page, const IProfile& pr
         }
     }
     NumberKeys keys{reading.numbers};
-    const CPBData& book = page.Book();
+    const PhoneBook& book = page.Book();
     const auto planner = [&](const MergeOptions& options) {
         return PlanMerge(book, contacts, keys, options);
     };
@@ -126,7 +126,7 @@ void MergeContactsFiles(QWidget* parent, PhoneBookPage& page, const IProfile& pr
 void FindDuplicates(QWidget* parent, PhoneBookPage& page, const IProfile& profile) {
     if (page.Locked()) return;
     NumberKeys keys{ContactsReading(profile).numbers};
-    const CPBData& book = page.Book();
+    const PhoneBook& book = page.Book();
     const auto planner = [&](const MergeOptions& options) {
         return PlanDuplicates(book, keys, options);
     };

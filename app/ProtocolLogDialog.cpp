@@ -16,7 +16,7 @@
 
 namespace numora {
 
-ProtocolLogDialog::ProtocolLogDialog(CProtocolLog& log, QWidget* parent)
+ProtocolLogDialog::ProtocolLogDialog(ProtocolLog& log, QWidget* parent)
     : QDialog(parent), m_log(log) {
     setWindowTitle(QStringLiteral("Protocol Log"));
     setObjectName(QStringLiteral("protocolLog"));
@@ -36,7 +36,7 @@ ProtocolLogDialog::ProtocolLogDialog(CProtocolLog& log, QWidget* parent)
     layout->addWidget(buttons);
     ResizeWithinScreen(*this, QSize(900, 500));
     Reload();
-    m_log.SetOnLine([this](const CProtocolLog::Line& line) { Append(line); });
+    m_log.SetOnLine([this](const ProtocolLog::Line& line) { Append(line); });
 }
 
 ProtocolLogDialog::~ProtocolLogDialog() {
@@ -50,7 +50,7 @@ void ProtocolLogDialog::Reload() {
     m_count->setText(QStringLiteral("%1 frame(s) in the last run").arg(m_log.Lines().size()));
 }
 
-void ProtocolLogDialog::Append(const CProtocolLog::Line& line) {
+void ProtocolLogDialog::Append(const ProtocolLog::Line& line) {
     // A new run starts the log afresh.
     if (m_log.Lines().size() == 1) m_text->clear();
     m_text->appendPlainText(QString::fromStdString(m_log.FormatLine(line)));

@@ -16,7 +16,7 @@ namespace numora {
 class ProtocolLogDialog : public QDialog {
     Q_OBJECT
 public:
-    ProtocolLogDialog(CProtocolLog& log, QWidget* parent = nullptr);
+    ProtocolLogDialog(ProtocolLog& log, QWidget* parent = nullptr);
     ~ProtocolLogDialog() override;
 
     // Where Save writes; tests replace the file dialog. Empty means cancelled.
@@ -30,9 +30,9 @@ public slots:
     void OnSave();
 
 private:
-    void Append(const CProtocolLog::Line& line);
+    void Append(const ProtocolLog::Line& line);
 
-    CProtocolLog& m_log;
+    ProtocolLog& m_log;
     QPlainTextEdit* m_text;
     QLabel* m_count;
     PathChooser m_choose;

@@ -25,10 +25,10 @@ WriteVerifier::~WriteVerifier() {
 
 void WriteVerifier::Start(const PortTable& discovered, Pace pace) {
     if (m_session) return;
-    m_scratch = CPBData();
+    m_scratch = PhoneBook();
     m_failure.clear();
     ISessionView& seam = *this;
-    m_session = std::make_unique<CPhoneSession>(m_scratch, seam, m_port, m_clock, m_profile);
+    m_session = std::make_unique<PhoneSession>(m_scratch, seam, m_port, m_clock, m_profile);
     m_session->Engine().SetPace(pace);
     if (m_trace != nullptr) {
         m_trace->TraceNote(TraceDir::Out, {}, kReadBackHeading);

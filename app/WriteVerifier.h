@@ -8,7 +8,7 @@
 #include <memory>
 #include <span>
 
-#include "book/PBData.h"
+#include "book/PhoneBook.h"
 #include "link/Clock.h"
 #include "link/Port.h"
 #include "link/PortSearch.h"
@@ -64,9 +64,9 @@ private:
     IClock& m_clock;
     IProfile& m_profile;
     PhoneBookPage& m_page;
-    CPBData m_scratch;
+    PhoneBook m_scratch;
     ITraceSink* m_trace = nullptr;
-    std::unique_ptr<CPhoneSession> m_session;
+    std::unique_ptr<PhoneSession> m_session;
     std::string m_failure;
 };
 

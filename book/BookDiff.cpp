@@ -14,7 +14,7 @@ namespace {
 constexpr std::array<const char*, kNumberKinds> kKindCaptions = {"Mobile", "Home", "Office",
                                                                  "Pager", "Fax"};
 
-std::string GroupName(const CPBData& book, uint8_t g) {
+std::string GroupName(const PhoneBook& book, uint8_t g) {
     PBGroup group;
     if (g < kGroupSlots && book.GetGroup(g, group) != 0) return std::string(TextOf(group.name));
     return "group " + std::to_string(g);
@@ -25,7 +25,7 @@ std::string CodeText(MediaList list, uint16_t code) {
 }
 
 // The fields of an entry the form shows, with their captions, as text.
-std::vector<std::pair<std::string, std::string>> EntryFields(const CPBData& book,
+std::vector<std::pair<std::string, std::string>> EntryFields(const PhoneBook& book,
                                                              const PBEntry& e) {
     std::vector<std::pair<std::string, std::string>> f;
     f.emplace_back("Name", TextOf(e.name));
@@ -58,7 +58,7 @@ std::string EntrySummary(const PBEntry& e) {
     return out;
 }
 
-void CompareEntries(const CPBData& a, const CPBData& b, std::vector<BookDifference>& out) {
+void CompareEntries(const PhoneBook& a, const PhoneBook& b, std::vector<BookDifference>& out) {
     for (int i = 0; i < kEntrySlots; ++i) {
         PBEntry ea;
         PBEntry eb;
@@ -119,7 +119,7 @@ void CompareNamed(DiffItem item, int slots, Get get, std::vector<BookDifference>
     }
 }
 
-std::string DialTarget(const CPBData& book, const PBSpeedDial& d) {
+std::string DialTarget(const PhoneBook& book, const PBSpeedDial& d) {
     if (d.entry == kNone16) return {};
     std::string out = "entry " + std::to_string(d.entry);
     PBEntry e;
@@ -132,7 +132,7 @@ std::string DialTarget(const CPBData& book, const PBSpeedDial& d) {
     return out;
 }
 
-void CompareSpeedDials(const CPBData& a, const CPBData& b, std::vector<BookDifference>& out) {
+void CompareSpeedDials(const PhoneBook& a, const PhoneBook& b, std::vector<BookDifference>& out) {
     for (int j = 0; j < kSpeedDialSlots; ++j) {
         const PBSpeedDial& da = a.SpeedDial(j);
         const PBSpeedDial& db = b.SpeedDial(j);
@@ -183,7 +183,7 @@ std::string Quoted(const std::string& s) {
 
 }  // namespace
 
-std::vector<BookDifference> CompareBooks(const CPBData& a, const CPBData& b) {
+std::vector<BookDifference> CompareBooks(const PhoneBook& a, const PhoneBook& b) {
     std::vector<BookDifference> out;
     CompareEntries(a, b, out);
     CompareNamed(

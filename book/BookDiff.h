@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "book/PBData.h"
+#include "book/PhoneBook.h"
 
 namespace numora {
 
@@ -28,7 +28,7 @@ struct BookDifference {
 
 // What changes from book a to book b, entries first in slot order, then groups, SMS groups
 // and speed dials. Empty when the books are the same.
-[[nodiscard]] std::vector<BookDifference> CompareBooks(const CPBData& a, const CPBData& b);
+[[nodiscard]] std::vector<BookDifference> CompareBooks(const PhoneBook& a, const PhoneBook& b);
 
 // One line for a person, naming the slot: `entry 12 "Ada": Mobile "0123" -> "0456"`. Text is
 // kept byte for byte, as the book holds it.

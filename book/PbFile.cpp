@@ -28,7 +28,7 @@ std::size_t RecordSize(uint8_t tag) {
 
 enum class Outcome { Taken, Placeholder, Refused };
 
-Outcome TakeRecord(CPBData& book, std::span<const uint8_t> r) {
+Outcome TakeRecord(PhoneBook& book, std::span<const uint8_t> r) {
     bool taken = false;
     switch (r[0]) {
         case pbfile::kSmsGroupTag:
@@ -119,7 +119,7 @@ void Step(IProgress* progress, std::size_t by) {
 
 }  // namespace
 
-PbLoadReport ReadPbRecords(CPBData& book, std::span<const uint8_t> bytes, IProgress* progress) {
+PbLoadReport ReadPbRecords(PhoneBook& book, std::span<const uint8_t> bytes, IProgress* progress) {
     PbLoadReport report;
     report.fileBytes = bytes.size();
     std::size_t pos = 0;
@@ -207,7 +207,7 @@ std::string LoadReportText(const PbLoadReport& report) {
     return text;
 }
 
-bool WritePbRecords(CPBData& book, std::vector<uint8_t>& out, IProgress* progress) {
+bool WritePbRecords(PhoneBook& book, std::vector<uint8_t>& out, IProgress* progress) {
     book.KeepStrayEntries();
     for (int k = 0; k < kSmsGroupSlots; ++k) {
         const auto r = book.MakeSmsGroupItem(k);

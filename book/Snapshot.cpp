@@ -7,10 +7,10 @@
 
 namespace numora {
 
-std::vector<uint8_t> SnapshotBytes(const CPBData& book) {
+std::vector<uint8_t> SnapshotBytes(const PhoneBook& book) {
     // The record assembly works in the book's staging areas: a copy keeps the caller's book
     // as it is.
-    CPBData copy = book;
+    PhoneBook copy = book;
     std::vector<uint8_t> out;
     for (int k = 0; k < kSmsGroupSlots; ++k) {
         const auto r = copy.MakeSmsGroupItem(k);
@@ -34,8 +34,8 @@ std::vector<uint8_t> SnapshotBytes(const CPBData& book) {
     return out;
 }
 
-SnapshotRead BookFromSnapshot(std::span<const uint8_t> bytes, CPBData& book) {
-    CPBData fresh;
+SnapshotRead BookFromSnapshot(std::span<const uint8_t> bytes, PhoneBook& book) {
+    PhoneBook fresh;
     fresh.SetMessageSink(book.MessageSink());
     const PbLoadReport report = ReadPbRecords(fresh, bytes, nullptr);
     if (report.truncated) return SnapshotRead::Truncated;

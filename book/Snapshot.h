@@ -7,16 +7,16 @@
 #include <span>
 #include <vector>
 
-#include "book/PBData.h"
+#include "book/PhoneBook.h"
 
 namespace numora {
 
-[[nodiscard]] std::vector<uint8_t> SnapshotBytes(const CPBData& book);
+[[nodiscard]] std::vector<uint8_t> SnapshotBytes(const PhoneBook& book);
 
 enum class SnapshotRead { Whole, Truncated, Damaged };
 
 // A fresh book from such bytes (any phone-book file will do). A snapshot is always whole: bytes
 // cut short, or damaged as a phone-book file can be (see PbLoadReport), leave the book as it was.
-[[nodiscard]] SnapshotRead BookFromSnapshot(std::span<const uint8_t> bytes, CPBData& book);
+[[nodiscard]] SnapshotRead BookFromSnapshot(std::span<const uint8_t> bytes, PhoneBook& book);
 
 }  // namespace numora

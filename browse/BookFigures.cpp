@@ -2,7 +2,7 @@
 
 namespace numora {
 
-std::string BookStatusLine(const CPBData& book) {
+std::string BookStatusLine(const PhoneBook& book) {
     const int used = book.CountUsedEntries();
     int freeDials = 0;
     for (int k = 0; k < kSpeedDialSlots; ++k) {

@@ -45,7 +45,7 @@ bool IsSearch(std::string_view typed) {
 
 BookSearch::BookSearch(const std::string& homeRegion) : m_numbers(homeRegion) {}
 
-void BookSearch::Index(const CPBData& book) {
+void BookSearch::Index(const PhoneBook& book) {
     m_used.reset();
     for (int slot = 0; slot < kEntrySlots; ++slot) {
         Indexed& at = m_entries[static_cast<std::size_t>(slot)];
@@ -90,7 +90,7 @@ SlotSet BookSearch::Find(std::string_view typed) const {
     return found;
 }
 
-SlotSet ShownRows(const CPBData& book, int filterGroup, std::string_view typed,
+SlotSet ShownRows(const PhoneBook& book, int filterGroup, std::string_view typed,
                   const BookSearch& search) {
     SlotSet shown;
     if (!IsSearch(typed)) return shown.set();

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "book/PBData.h"
+#include "book/PhoneBook.h"
 #include "numbers/PhoneNumbers.h"
 
 namespace numora {
@@ -25,7 +25,7 @@ public:
     explicit BookSearch(const std::string& homeRegion = {});
 
     // Takes the entries as they are now; the searches after it read only what was taken.
-    void Index(const CPBData& book);
+    void Index(const PhoneBook& book);
     // The used slots whose entries the typed text finds.
     [[nodiscard]] SlotSet Find(std::string_view typed) const;
 
@@ -43,7 +43,7 @@ private:
 
 // The rows the list shows: with no search every row (the group filter blanks the rows it does
 // not show); with one, the entries it finds among those the group filter shows.
-[[nodiscard]] SlotSet ShownRows(const CPBData& book, int filterGroup, std::string_view typed,
+[[nodiscard]] SlotSet ShownRows(const PhoneBook& book, int filterGroup, std::string_view typed,
                                 const BookSearch& search);
 
 }  // namespace numora

@@ -16,7 +16,7 @@ std::string SpeedDialText(int element) {
     return element < 0 ? std::string(kNoSpeedDial) : std::to_string(element + kFirstSpeedDial);
 }
 
-std::array<std::string, kListColumns> EntryRowTexts(const CPBData& book, int slot) {
+std::array<std::string, kListColumns> EntryRowTexts(const PhoneBook& book, int slot) {
     std::array<std::string, kListColumns> cells;
     cells[col::kSlot] = SlotLabel(slot);
     PBEntry e;

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "book/PBData.h"
+#include "book/PhoneBook.h"
 
 namespace numora {
 
@@ -70,6 +70,6 @@ std::string SpeedDialText(int element);
 inline constexpr std::string_view kNoSpeedDial = "X";
 
 // All 20 cells of a slot's row; columns 1 to 19 are empty for an empty slot.
-std::array<std::string, kListColumns> EntryRowTexts(const CPBData& book, int slot);
+std::array<std::string, kListColumns> EntryRowTexts(const PhoneBook& book, int slot);
 
 }  // namespace numora

@@ -90,7 +90,7 @@ void AddressBookSync::Propfind(const QUrl& url, int depth, const QByteArray& bod
 // ---------------------------------------------------------------------------------------------
 // Finding the address book
 
-void AddressBookSync::Prepare(const CPBData& book) {
+void AddressBookSync::Prepare(const PhoneBook& book) {
     m_book = book;
     QString error;
     auto state = m_store.Load(m_key, error);
@@ -404,7 +404,7 @@ bool AddressBookSync::KeepAnswers() {
     return false;
 }
 
-void AddressBookSync::Apply(CPBData& book) {
+void AddressBookSync::Apply(PhoneBook& book) {
     KeepAnswers();
     m_target = &book;
     m_done.assign(m_plan.contacts.size(), false);

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "addressbook/SyncPlan.h"
-#include "book/PBData.h"
+#include "book/PhoneBook.h"
 #include "carddav/DavClient.h"
 #include "carddav/DavXml.h"
 #include "carddav/SyncStore.h"
@@ -51,10 +51,10 @@ public:
 
     // Finds the address book, asks for changes, fetches and plans against a copy of the book:
     // then planned() or failed().
-    void Prepare(const CPBData& book);
+    void Prepare(const PhoneBook& book);
     // Applies the plan (with the user's choices) to the server and to the book, and saves the
     // state: then applied() or failed(). The book is the one the plan was made for.
-    void Apply(CPBData& book);
+    void Apply(PhoneBook& book);
     void Cancel();
     // Plans again with these answers about likely pairs, from what was fetched: no request.
     void Replan(std::vector<PairAnswer> answers);
@@ -121,7 +121,7 @@ private:
     PlanOptions m_options;
     PairAnswers m_answers;  // remembered from earlier runs and Merge Contacts
     AddressBookState m_state;
-    CPBData m_book;
+    PhoneBook m_book;
     QUrl m_collection;
     QString m_collectionName;
     bool m_syncCollection = false;
@@ -131,7 +131,7 @@ private:
     std::vector<QString> m_toFetch;
     SyncPlan m_plan;
     std::vector<FoundAddressBook> m_found;
-    CPBData* m_target = nullptr;
+    PhoneBook* m_target = nullptr;
     std::vector<bool> m_done;
     QStringList m_problems;
     QString m_keptCards;

@@ -23,8 +23,8 @@ QString FileNameSafe(QString name) {
 }  // namespace
 
 SyncStore::SyncStore()
-    : SyncStore(QFileInfo(CBookHistory::DefaultFolder()).path() + QStringLiteral("/addressbooks"),
-                CBookHistory::DefaultFolder() + QStringLiteral("/cards")) {}
+    : SyncStore(QFileInfo(BookHistory::DefaultFolder()).path() + QStringLiteral("/addressbooks"),
+                BookHistory::DefaultFolder() + QStringLiteral("/cards")) {}
 
 SyncStore::SyncStore(const QString& stateFolder, QString cardsFolder)
     : SyncStore(stateFolder, std::move(cardsFolder),

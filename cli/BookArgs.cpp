@@ -7,9 +7,9 @@
 
 namespace numora {
 
-bool LoadBookArgument(const std::string& arg, CPBData& book, IFileView& page) {
+bool LoadBookArgument(const std::string& arg, PhoneBook& book, IFileView& page) {
     if (!arg.starts_with('@')) return LoadBookFile(arg, book, page);
-    CBookHistory history;
+    BookHistory history;
     QString why;
     if (!history.Load(QString::fromStdString(arg.substr(1)), book, false, &why)) {
         std::fprintf(stderr, "%s: %s (in %s)\n", arg.c_str(), why.toLocal8Bit().constData(),

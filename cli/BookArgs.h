@@ -4,12 +4,12 @@
 
 #include <string>
 
-#include "book/PBData.h"
+#include "book/PhoneBook.h"
 #include "page/PbFileCommands.h"
 
 namespace numora {
 
 // False (with the reason on stderr or the page) when the book cannot be had.
-bool LoadBookArgument(const std::string& arg, CPBData& book, IFileView& page);
+bool LoadBookArgument(const std::string& arg, PhoneBook& book, IFileView& page);
 
 }  // namespace numora

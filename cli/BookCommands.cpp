@@ -17,23 +17,23 @@ namespace numora {
 
 namespace {
 
-class CDumpCommand : public CCommand {
+class DumpCommand : public Command {
 public:
     std::string_view Name() const override { return "dump"; }
     std::string_view Synopsis() const override { return "[--json] [--region CC] FILE"; }
     std::string_view Help() const override {
         return "The book as a listing, or as JSON, on stdout. FILE may be @ID for a snapshot.\n";
     }
-    void Declare(CCommandLine& line) override {
+    void Declare(CommandLine& line) override {
         line.Option({QStringLiteral("json")}, QStringLiteral("The book as JSON."));
         DeclareRegionOption(line);
     }
-    int Run(const CCommandLine& line, const CliContext& context) override {
+    int Run(const CommandLine& line, const CliContext& context) override {
         const auto args = line.Positional();
         if (args.size() != 1) return line.UsageError("one book to dump");
         if (std::string why; !TakeRegionOption(line, why)) return line.UsageError(why);
-        CPBData book;
-        CConsolePage page(context.programFolder);
+        PhoneBook book;
+        ConsolePage page(context.programFolder);
         page.SetQuiet(true);
         if (!LoadBookArgument(args[0], book, page)) return 1;
         if (line.IsSet(QStringLiteral("json"))) {
@@ -45,7 +45,7 @@ public:
     }
 };
 
-class CConvertCommand : public CCommand {
+class ConvertCommand : public Command {
 public:
     std::string_view Name() const override { return "convert"; }
     std::string_view Synopsis() const override { return "[--region CC] IN OUT"; }
@@ -54,8 +54,8 @@ public:
                "(.pb, .json, .vcf, .csv, .google.csv, .outlook.csv). Numbers of contacts read\n"
                "from vCard or CSV are made what the handset dials from the home region.\n";
     }
-    void Declare(CCommandLine& line) override { DeclareRegionOption(line); }
-    int Run(const CCommandLine& line, const CliContext& context) override {
+    void Declare(CommandLine& line) override { DeclareRegionOption(line); }
+    int Run(const CommandLine& line, const CliContext& context) override {
         const auto args = line.Positional();
         if (args.size() != 2) return line.UsageError("a book to read and a file to write");
         if (std::string why; !TakeRegionOption(line, why)) return line.UsageError(why);
@@ -67,8 +67,8 @@ public:
             return line.UsageError("no format is written as " + ext +
                                    ": .pb, .json, .vcf, .csv, .google.csv or .outlook.csv");
         }
-        CPBData book;
-        CConsolePage page(context.programFolder);
+        PhoneBook book;
+        ConsolePage page(context.programFolder);
         page.SetQuiet(true);
         if (!LoadBookArgument(args[0], book, page)) return 1;
         return SaveBookFile(args[1], book, page) ? 0 : 1;
@@ -76,7 +76,7 @@ public:
 };
 
 // Exit status as diff gives it: 0 the same, 1 different, 2 trouble.
-class CDiffCommand : public CCommand {
+class DiffCommand : public Command {
 public:
     std::string_view Name() const override { return "diff"; }
     std::string_view Synopsis() const override { return "[--json] [--region CC] A B"; }
@@ -85,18 +85,18 @@ public:
                "A and B are files or @ID for a snapshot. Exit status 0 when the books are the\n"
                "same, 1 when they differ, 2 on error.\n";
     }
-    void Declare(CCommandLine& line) override {
+    void Declare(CommandLine& line) override {
         line.Option({QStringLiteral("json")}, QStringLiteral("The differences as JSON."));
         DeclareRegionOption(line);
     }
-    int Run(const CCommandLine& line, const CliContext& context) override {
+    int Run(const CommandLine& line, const CliContext& context) override {
         const auto args = line.Positional();
         if (args.size() != 2) return line.UsageError("two books to compare");
         if (std::string why; !TakeRegionOption(line, why)) return line.UsageError(why);
-        CPBData a;
-        CPBData b;
-        CConsolePage pageA(context.programFolder);
-        CConsolePage pageB(context.programFolder);
+        PhoneBook a;
+        PhoneBook b;
+        ConsolePage pageA(context.programFolder);
+        ConsolePage pageB(context.programFolder);
         pageA.SetQuiet(true);
         pageB.SetQuiet(true);
         if (!LoadBookArgument(args[0], a, pageA) || !LoadBookArgument(args[1], b, pageB)) {
@@ -115,16 +115,16 @@ public:
 
 }  // namespace
 
-std::unique_ptr<CCommand> MakeDumpCommand() {
-    return std::make_unique<CDumpCommand>();
+std::unique_ptr<Command> MakeDumpCommand() {
+    return std::make_unique<DumpCommand>();
 }
 
-std::unique_ptr<CCommand> MakeConvertCommand() {
-    return std::make_unique<CConvertCommand>();
+std::unique_ptr<Command> MakeConvertCommand() {
+    return std::make_unique<ConvertCommand>();
 }
 
-std::unique_ptr<CCommand> MakeDiffCommand() {
-    return std::make_unique<CDiffCommand>();
+std::unique_ptr<Command> MakeDiffCommand() {
+    return std::make_unique<DiffCommand>();
 }
 
 }  // namespace numora

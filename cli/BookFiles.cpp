@@ -41,7 +41,7 @@ void SetContactsRegion(std::string region) {
     ContactsRegion() = std::move(region);
 }
 
-bool LoadBookFile(const std::string& path, CPBData& book, IFileView& page, bool* damaged) {
+bool LoadBookFile(const std::string& path, PhoneBook& book, IFileView& page, bool* damaged) {
     if (damaged != nullptr) *damaged = false;
     const BookFormat format = FormatOfPath(path);
     if (format != BookFormat::PhoneBook) {
@@ -52,7 +52,7 @@ bool LoadBookFile(const std::string& path, CPBData& book, IFileView& page, bool*
             if (read == ReadResult::TooLarge) Warn(path, std::string(kContactsFileTooLarge));
             return false;
         }
-        CPBData fresh;
+        PhoneBook fresh;
         fresh.SetMessageSink(book.MessageSink());
         const TextImport r = BookFromText(
             format, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
@@ -68,13 +68,13 @@ bool LoadBookFile(const std::string& path, CPBData& book, IFileView& page, bool*
         book = fresh;
         return true;
     }
-    CStdFiles files(path);
+    StdFiles files(path);
     const auto report = FileOpen(book, page, files);
     if (report && damaged != nullptr) *damaged = report->Damaged();
     return report.has_value();
 }
 
-bool SaveBookFile(const std::string& path, CPBData& book, IFileView& page) {
+bool SaveBookFile(const std::string& path, PhoneBook& book, IFileView& page) {
     const BookFormat format = FormatOfPath(path);
     if (format != BookFormat::PhoneBook) {
         const std::string text = BookToText(format, book);
@@ -89,7 +89,7 @@ bool SaveBookFile(const std::string& path, CPBData& book, IFileView& page) {
         }
         return true;
     }
-    CStdFiles files(path);
+    StdFiles files(path);
     if (FileSave(book, page, files)) return true;
     if (!files.SaveFailure().empty()) ReportSaveFailure(path, files.SaveFailure());
     return false;

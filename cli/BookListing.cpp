@@ -20,7 +20,7 @@ namespace {
 constexpr std::array<const char*, kNumberKinds> kKindLabels = {"Mobile", "Home", "Office", "Pager",
                                                                "Fax"};
 
-std::string GroupLabel(const CPBData& book, int g) {
+std::string GroupLabel(const PhoneBook& book, int g) {
     PBGroup grp;
     if (book.GetGroup(g, grp) == 0) return "group " + std::to_string(g) + " (not in use)";
     return g == kAllGroup ? std::string("All") : std::string(TextOf(grp.name));
@@ -37,7 +37,7 @@ void Line(std::string& out, const char* label, std::string_view value) {
 
 }  // namespace
 
-std::string BookListing(const CPBData& book) {
+std::string BookListing(const PhoneBook& book) {
     std::string out;
     out += "Entries: " + std::to_string(book.CountUsedEntries()) + " of 300 slots used\n";
     for (int i = 0; i < kEntrySlots; ++i) {

@@ -4,11 +4,11 @@
 #include <string>
 #include <string_view>
 
-#include "book/PBData.h"
+#include "book/PhoneBook.h"
 
 namespace numora {
 
-std::string BookListing(const CPBData& book);
+std::string BookListing(const PhoneBook& book);
 
 bool StdoutIsTerminal();
 // Writes UTF-8 text to stdout; for a terminal, control characters (but line ends) are shown

@@ -14,7 +14,7 @@ constexpr const char* kFilesNote =
     "extension.\n"
     "Run numora-cli COMMAND --help for the options of a command.\n";
 
-std::string Usage(const std::vector<std::unique_ptr<CCommand>>& commands) {
+std::string Usage(const std::vector<std::unique_ptr<Command>>& commands) {
     std::string out = "usage:";
     bool first = true;
     for (const auto& c : commands) {
@@ -28,27 +28,27 @@ std::string Usage(const std::vector<std::unique_ptr<CCommand>>& commands) {
 
 }  // namespace
 
-void CCommandLine::Option(const QStringList& names, const QString& help, const QString& valueName) {
+void CommandLine::Option(const QStringList& names, const QString& help, const QString& valueName) {
     QCommandLineOption option(names, help, valueName);
     m_parser.addOption(option);
     m_options.push_back(std::move(option));
 }
 
-std::vector<std::string> CCommandLine::Positional() const {
+std::vector<std::string> CommandLine::Positional() const {
     std::vector<std::string> out;
     for (const QString& a : m_parser.positionalArguments())
         out.push_back(a.toStdString());
     return out;
 }
 
-std::vector<std::string> CCommandLine::Values(const QString& name) const {
+std::vector<std::string> CommandLine::Values(const QString& name) const {
     std::vector<std::string> out;
     for (const QString& v : m_parser.values(name))
         out.push_back(v.toStdString());
     return out;
 }
 
-std::string CCommandLine::HelpText() const {
+std::string CommandLine::HelpText() const {
     std::string out = "usage: numora-cli " + std::string(m_command.Name()) + " " +
                       std::string(m_command.Synopsis()) + "\n" + std::string(m_command.Help());
     if (m_options.empty()) return out;
@@ -69,14 +69,14 @@ std::string CCommandLine::HelpText() const {
     return out;
 }
 
-int CCommandLine::UsageError(std::string_view why) const {
+int CommandLine::UsageError(std::string_view why) const {
     std::fprintf(stderr, "numora-cli %s: %.*s\nusage: numora-cli %s %s\n",
                  std::string(m_command.Name()).c_str(), static_cast<int>(why.size()), why.data(),
                  std::string(m_command.Name()).c_str(), std::string(m_command.Synopsis()).c_str());
     return 2;
 }
 
-bool CCommandLine::Parse(const QStringList& args, std::string& error) {
+bool CommandLine::Parse(const QStringList& args, std::string& error) {
     m_parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     m_parser.addOption(QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")},
                                           QStringLiteral("This help.")));
@@ -87,8 +87,8 @@ bool CCommandLine::Parse(const QStringList& args, std::string& error) {
     return true;
 }
 
-std::vector<std::unique_ptr<CCommand>> AllCommands() {
-    std::vector<std::unique_ptr<CCommand>> all;
+std::vector<std::unique_ptr<Command>> AllCommands() {
+    std::vector<std::unique_ptr<Command>> all;
     all.push_back(MakeDumpCommand());
     all.push_back(MakeConvertCommand());
     all.push_back(MakeReadCommand());
@@ -118,7 +118,7 @@ int RunCommand(int argc, char** argv) {
     }
     for (const auto& command : commands) {
         if (command->Name() != name) continue;
-        CCommandLine line(*command);
+        CommandLine line(*command);
         command->Declare(line);
         QStringList args{QStringLiteral("numora-cli")};
         for (int i = 2; i < argc; ++i)

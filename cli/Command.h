@@ -18,25 +18,25 @@ struct CliContext {
     std::filesystem::path programFolder;
 };
 
-class CCommandLine;
+class CommandLine;
 
-class CCommand {
+class Command {
 public:
-    virtual ~CCommand() = default;
+    virtual ~Command() = default;
     virtual std::string_view Name() const = 0;
     // What follows the name in the usage line: "[--json] FILE".
     virtual std::string_view Synopsis() const = 0;
     // A few lines of help below the usage line.
     virtual std::string_view Help() const = 0;
-    virtual void Declare(CCommandLine& line) = 0;
+    virtual void Declare(CommandLine& line) = 0;
     // Checks the arguments and runs; the exit status (2 for a usage error).
-    virtual int Run(const CCommandLine& line, const CliContext& context) = 0;
+    virtual int Run(const CommandLine& line, const CliContext& context) = 0;
 };
 
 // The parser of one command's arguments, with the options it declared, for its help.
-class CCommandLine {
+class CommandLine {
 public:
-    explicit CCommandLine(const CCommand& command) : m_command(command) {}
+    explicit CommandLine(const Command& command) : m_command(command) {}
 
     // Declares an option: names, help text, and a value name when it takes a value.
     void Option(const QStringList& names, const QString& help, const QString& valueName = {});
@@ -57,24 +57,24 @@ public:
     bool Parse(const QStringList& args, std::string& error);
 
 private:
-    const CCommand& m_command;
+    const Command& m_command;
     QCommandLineParser m_parser;
     std::vector<QCommandLineOption> m_options;
 };
 
 // Every command of the tool, in the order the overall usage lists them.
-std::vector<std::unique_ptr<CCommand>> AllCommands();
+std::vector<std::unique_ptr<Command>> AllCommands();
 
-std::unique_ptr<CCommand> MakeDumpCommand();
-std::unique_ptr<CCommand> MakeConvertCommand();
-std::unique_ptr<CCommand> MakeReadCommand();
-std::unique_ptr<CCommand> MakeWriteCommand();
-std::unique_ptr<CCommand> MakePrintCommand();
-std::unique_ptr<CCommand> MakeDiffCommand();
-std::unique_ptr<CCommand> MakeHistoryCommand();
-std::unique_ptr<CCommand> MakeMergeCommand();
-std::unique_ptr<CCommand> MakeDuplicatesCommand();
-std::unique_ptr<CCommand> MakeSyncCommand();
+std::unique_ptr<Command> MakeDumpCommand();
+std::unique_ptr<Command> MakeConvertCommand();
+std::unique_ptr<Command> MakeReadCommand();
+std::unique_ptr<Command> MakeWriteCommand();
+std::unique_ptr<Command> MakePrintCommand();
+std::unique_ptr<Command> MakeDiffCommand();
+std::unique_ptr<Command> MakeHistoryCommand();
+std::unique_ptr<Command> MakeMergeCommand();
+std::unique_ptr<Command> MakeDuplicatesCommand();
+std::unique_ptr<Command> MakeSyncCommand();
 
 // Picks the command named by the first argument and runs it; the exit status.
 int RunCommandLine(int argc, char** argv);

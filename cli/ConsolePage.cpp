@@ -17,10 +17,10 @@ bool IsCompletion(std::string_view text) {
 
 }  // namespace
 
-CConsolePage::CConsolePage(std::filesystem::path programFolder)
+ConsolePage::ConsolePage(std::filesystem::path programFolder)
     : m_programFolder(std::move(programFolder)) {}
 
-void CConsolePage::MessageBox(std::string_view text) {
+void ConsolePage::MessageBox(std::string_view text) {
     if (m_quiet && IsCompletion(text)) return;
     if (m_drawn >= 0) {
         std::fputc('\n', stderr);
@@ -29,17 +29,17 @@ void CConsolePage::MessageBox(std::string_view text) {
     std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
 }
 
-void CConsolePage::SetProgressRange(int lo, int hi) {
+void ConsolePage::SetProgressRange(int lo, int hi) {
     m_lo = lo;
     m_hi = hi > lo ? hi : lo + 1;
 }
 
-void CConsolePage::SetProgressPos(int pos) {
+void ConsolePage::SetProgressPos(int pos) {
     m_pos = pos;
     if (m_showProgress) DrawBar();
 }
 
-void CConsolePage::DrawBar() {
+void ConsolePage::DrawBar() {
     if (m_pos <= m_lo) {
         // Back at the start: the operation is over, the bar's line is finished.
         if (m_drawn >= 0) std::fputc('\n', stderr);
@@ -57,7 +57,7 @@ void CConsolePage::DrawBar() {
     std::fflush(stderr);
 }
 
-void CConsolePage::PortStatus(int code, int port) {
+void ConsolePage::PortStatus(int code, int port) {
     if (!m_verbose) return;
     switch (code) {
         case 0:
@@ -77,7 +77,7 @@ void CConsolePage::PortStatus(int code, int port) {
     }
 }
 
-void CConsolePage::DeleteWorkFile() {
+void ConsolePage::DeleteWorkFile() {
     // Only ever in the program's own folder; when that is unknown nothing is deleted.
     if (m_programFolder.empty()) return;
     std::error_code ec;

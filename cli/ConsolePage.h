@@ -9,9 +9,9 @@
 
 namespace numora {
 
-class CConsolePage : public ISessionView, public IFileView {
+class ConsolePage : public ISessionView, public IFileView {
 public:
-    explicit CConsolePage(std::filesystem::path programFolder);
+    explicit ConsolePage(std::filesystem::path programFolder);
 
     // Completion messages are left out (failures always show); progress is drawn only when
     // asked for.

@@ -6,14 +6,14 @@
 
 namespace numora {
 
-void DeclareRegionOption(CCommandLine& line) {
+void DeclareRegionOption(CommandLine& line) {
     line.Option({QStringLiteral("region")},
                 QStringLiteral("The home region contacts' numbers are dialled from (DE, US...); "
                                "the locale's when not given."),
                 QStringLiteral("CC"));
 }
 
-bool TakeRegionOption(const CCommandLine& line, std::string& why) {
+bool TakeRegionOption(const CommandLine& line, std::string& why) {
     if (!line.IsSet(QStringLiteral("region"))) return true;
     const std::string region = line.Value(QStringLiteral("region"));
     if (!IsKnownRegion(region)) {

@@ -6,11 +6,11 @@
 
 namespace numora {
 
-class CCommandLine;
+class CommandLine;
 
-void DeclareRegionOption(CCommandLine& line);
+void DeclareRegionOption(CommandLine& line);
 // Sets the region for the books the command loads; false (with why) for a region the phone-number
 // library does not know.
-[[nodiscard]] bool TakeRegionOption(const CCommandLine& line, std::string& why);
+[[nodiscard]] bool TakeRegionOption(const CommandLine& line, std::string& why);
 
 }  // namespace numora

@@ -12,7 +12,7 @@ namespace numora {
 
 namespace {
 
-class CHistoryCommand : public CCommand {
+class HistoryCommand : public Command {
 public:
     std::string_view Name() const override { return "history"; }
     std::string_view Synopsis() const override { return "[show ID | restore ID -o OUT]"; }
@@ -21,14 +21,14 @@ public:
                "happened, entries. show lists a snapshot's book as dump does; restore writes it\n"
                "to OUT in the format of its extension. Elsewhere a snapshot is named @ID.\n";
     }
-    void Declare(CCommandLine& line) override {
+    void Declare(CommandLine& line) override {
         line.Option({QStringLiteral("o")}, QStringLiteral("Where restore writes the book."),
                     QStringLiteral("OUT"));
     }
-    int Run(const CCommandLine& line, const CliContext& context) override {
+    int Run(const CommandLine& line, const CliContext& context) override {
         const auto args = line.Positional();
         const std::string out = line.Value(QStringLiteral("o"));
-        CBookHistory history;
+        BookHistory history;
         if (args.empty())
             return out.empty() ? List(history) : line.UsageError("-o without restore");
         if (args.size() != 2 || (args[0] != "show" && args[0] != "restore")) {
@@ -40,8 +40,8 @@ public:
         }
         std::string id = args[1];
         if (id.starts_with('@')) id.erase(0, 1);
-        CPBData book;
-        CConsolePage page(context.programFolder);
+        PhoneBook book;
+        ConsolePage page(context.programFolder);
         page.SetQuiet(true);
         QString why;
         if (!history.Load(QString::fromStdString(id), book, false, &why)) {
@@ -55,7 +55,7 @@ public:
     }
 
 private:
-    static int List(const CBookHistory& history) {
+    static int List(const BookHistory& history) {
         for (const SnapshotInfo& s : history.List()) {
             // A snapshot that cannot be brought back is listed all the same, with the reason.
             const QString time =
@@ -77,8 +77,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<CCommand> MakeHistoryCommand() {
-    return std::make_unique<CHistoryCommand>();
+std::unique_ptr<Command> MakeHistoryCommand() {
+    return std::make_unique<HistoryCommand>();
 }
 
 }  // namespace numora

@@ -22,7 +22,7 @@ namespace numora {
 namespace {
 
 QString AnswersPath() {
-    return PairAnswersPath(CBookHistory::DefaultFolder());
+    return PairAnswersPath(BookHistory::DefaultFolder());
 }
 
 PairAnswers RememberedAnswers() {
@@ -50,7 +50,7 @@ std::optional<std::pair<int, int>> ParsePair(const std::string& text) {
     }
 }
 
-class CMergeCommand : public CCommand {
+class MergeCommand : public Command {
 public:
     std::string_view Name() const override { return "merge"; }
     std::string_view Synopsis() const override {
@@ -70,7 +70,7 @@ public:
                "--dry-run writes nothing: exit status 0 when nothing would change, 1 when\n"
                "something would, 2 on error.\n";
     }
-    void Declare(CCommandLine& line) override {
+    void Declare(CommandLine& line) override {
         line.Option({QStringLiteral("o")}, QStringLiteral("Where the merged book is written."),
                     QStringLiteral("OUT"));
         line.Option({QStringLiteral("dry-run")},
@@ -86,7 +86,7 @@ public:
                     QStringLiteral("Entry A and contact B are different people."),
                     QStringLiteral("A=B"));
     }
-    int Run(const CCommandLine& line, const CliContext& context) override {
+    int Run(const CommandLine& line, const CliContext& context) override {
         const auto args = line.Positional();
         if (args.size() < 2) return line.UsageError("a book and at least one contacts file");
         const bool dryRun = line.IsSet(QStringLiteral("dry-run"));
@@ -111,8 +111,8 @@ public:
             }
         }
 
-        CPBData book;
-        CConsolePage page(context.programFolder);
+        PhoneBook book;
+        ConsolePage page(context.programFolder);
         page.SetQuiet(true);
         if (!LoadBookArgument(args[0], book, page)) return 2;
         const ContactsOptions reading = ContactsReading();
@@ -212,7 +212,7 @@ private:
 };
 
 // Exit status as diff gives it: 0 no pair, 1 pairs, 2 trouble.
-class CDuplicatesCommand : public CCommand {
+class DuplicatesCommand : public Command {
 public:
     std::string_view Name() const override { return "duplicates"; }
     std::string_view Synopsis() const override { return "BOOK [--json] [--region CC]"; }
@@ -223,17 +223,17 @@ public:
                "other numbers), which it asks about. Pairs answered \"different people\" are left\n"
                "out. Exit status 0 when there is no pair, 1 when there are, 2 on error.\n";
     }
-    void Declare(CCommandLine& line) override {
+    void Declare(CommandLine& line) override {
         line.Option({QStringLiteral("json")}, QStringLiteral("The pairs as JSON."));
         DeclareRegionOption(line);
     }
-    int Run(const CCommandLine& line, const CliContext& context) override {
+    int Run(const CommandLine& line, const CliContext& context) override {
         const auto args = line.Positional();
         if (args.size() != 1) return line.UsageError("one book");
         std::string why;
         if (!TakeRegionOption(line, why)) return line.UsageError(why);
-        CPBData book;
-        CConsolePage page(context.programFolder);
+        PhoneBook book;
+        ConsolePage page(context.programFolder);
         page.SetQuiet(true);
         if (!LoadBookArgument(args[0], book, page)) return 2;
         NumberKeys keys{ContactsReading().numbers};
@@ -255,12 +255,12 @@ public:
 
 }  // namespace
 
-std::unique_ptr<CCommand> MakeMergeCommand() {
-    return std::make_unique<CMergeCommand>();
+std::unique_ptr<Command> MakeMergeCommand() {
+    return std::make_unique<MergeCommand>();
 }
 
-std::unique_ptr<CCommand> MakeDuplicatesCommand() {
-    return std::make_unique<CDuplicatesCommand>();
+std::unique_ptr<Command> MakeDuplicatesCommand() {
+    return std::make_unique<DuplicatesCommand>();
 }
 
 }  // namespace numora

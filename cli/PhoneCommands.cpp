@@ -100,22 +100,22 @@ enum class RunPurpose { Read, Write, Verify };
 
 // One read into the book, or one write of it, on the event loop of the caller's application.
 RunOutcome RunSession(RunPurpose purpose, const PhoneOptions& options,
-                      const std::filesystem::path& folder, CPBData& book) {
+                      const std::filesystem::path& folder, PhoneBook& book) {
     const bool reading = purpose != RunPurpose::Write;
-    CConsolePage page(folder);
+    ConsolePage page(folder);
     page.SetShowProgress(options.progress);
     page.SetVerbose(options.trace);
     IMessageSink* const sink = book.MessageSink();
     book.SetMessageSink(&page);
 
-    CHandsetConnection connection({}, QString::fromStdString(options.port));
-    CQtClock clock;
-    CPhoneSession session(book, page, connection.Port(), clock, connection.SessionProfile());
+    HandsetConnection connection({}, QString::fromStdString(options.port));
+    QtClock clock;
+    PhoneSession session(book, page, connection.Port(), clock, connection.SessionProfile());
     StderrTrace trace(clock);
     if (options.trace) session.SetTrace(&trace);
     connection.DeliverTo(session);
 
-    CSyncEngine& engine = session.Engine();
+    SyncEngine& engine = session.Engine();
     engine.SetPace(options.pace);
     engine.SetTimeouts(connection.SearchTimeoutMs(options.searchTimeoutSec * 1000),
                        kDefaultReplyTimeoutMs);
@@ -156,7 +156,7 @@ RunOutcome RunSession(RunPurpose purpose, const PhoneOptions& options,
         }
     }
     if (engine.PhoneBookBroken()) {
-        std::fprintf(stderr, "%s\n", WriteStoppedMessage(engine.PhoneBook()).c_str());
+        std::fprintf(stderr, "%s\n", WriteStoppedMessage(engine.Holds()).c_str());
     } else if (!reading && outcome == RunOutcome::Cancelled) {
         std::fprintf(stderr, "The phone's phone book was not changed.\n");
     }
@@ -171,7 +171,7 @@ struct ConsoleApp {
 };
 
 // A snapshot that cannot be stored is said once and never stops the run.
-void Keep(CBookHistory& history, const CPBData& book, const char* what) {
+void Keep(BookHistory& history, const PhoneBook& book, const char* what) {
     history.Record(book, QString::fromLatin1(what));
     const QString failure = history.TakeFailure();
     if (!failure.isEmpty()) {
@@ -181,9 +181,9 @@ void Keep(CBookHistory& history, const CPBData& book, const char* what) {
 }
 
 // Reads the handset's book into a scratch book; nothing when the read fails.
-std::optional<CPBData> ReadScratch(RunPurpose purpose, const PhoneOptions& options,
-                                   const std::filesystem::path& folder, CBookHistory& history) {
-    CPBData scratch;
+std::optional<PhoneBook> ReadScratch(RunPurpose purpose, const PhoneOptions& options,
+                                     const std::filesystem::path& folder, BookHistory& history) {
+    PhoneBook scratch;
     if (RunSession(purpose, options, folder, scratch) != RunOutcome::ReadCompleted) return {};
     Keep(history, scratch, history::kRead);
     return scratch;
@@ -191,8 +191,8 @@ std::optional<CPBData> ReadScratch(RunPurpose purpose, const PhoneOptions& optio
 
 // A write that would leave the handset with no entries, or take many of those it held when last
 // read or written, is made only when asked for with --force; false with the reason said.
-bool WriteLooksSafe(const CPBData& book, CBookHistory& history) {
-    CPBData held;
+bool WriteLooksSafe(const PhoneBook& book, BookHistory& history) {
+    PhoneBook held;
     const auto snapshot = history.NewestFromPhone(held);
     const WriteRisk risk = AssessWrite(book, snapshot ? &held : nullptr);
     if (risk.kind == WriteRisk::Kind::None) return true;
@@ -234,11 +234,11 @@ bool ParsePace(const std::string& text, PhoneOptions& options) {
 
 int RunRead(const PhoneOptions& options, const std::filesystem::path& programFolder) {
     ConsoleApp app;
-    CBookHistory history;
-    CPBData book;
+    BookHistory history;
+    PhoneBook book;
     // The book read goes to a file; a file that cannot be written is found before the run.
     if (std::string reason; !CanSaveToPath(options.file, reason)) {
-        CConsolePage page(programFolder);
+        ConsolePage page(programFolder);
         ShowSaveFailure(page, options.file, reason);
         return 1;
     }
@@ -247,7 +247,7 @@ int RunRead(const PhoneOptions& options, const std::filesystem::path& programFol
     }
     std::fprintf(stderr, "Read %d entries from the handset.\n", book.CountUsedEntries());
     Keep(history, book, history::kRead);
-    CConsolePage page(programFolder);
+    ConsolePage page(programFolder);
     page.SetQuiet(options.quietFiles);
     if (SaveBookFile(options.file, book, page)) return 0;
     if (!history.LastId().isEmpty()) {
@@ -259,10 +259,10 @@ int RunRead(const PhoneOptions& options, const std::filesystem::path& programFol
 
 int RunWrite(const PhoneOptions& options, const std::filesystem::path& programFolder) {
     ConsoleApp app;
-    CBookHistory history;
-    CPBData book;
+    BookHistory history;
+    PhoneBook book;
     {
-        CConsolePage page(programFolder);
+        ConsolePage page(programFolder);
         page.SetQuiet(options.quietFiles);
         bool damaged = false;
         if (!LoadBookFile(options.file, book, page, &damaged)) return 1;
@@ -274,7 +274,7 @@ int RunWrite(const PhoneOptions& options, const std::filesystem::path& programFo
     if (options.dryRun) {
         // The write's own record assembly adjusts codes the handset cannot hold: compare with
         // the book as it would go out.
-        CPBData outgoing = book;
+        PhoneBook outgoing = book;
         for (int i = 0; i < kEntrySlots; ++i) {
             if (outgoing.IsValidEntry(i)) outgoing.MakeEntryRecord(i);
         }

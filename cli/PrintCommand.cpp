@@ -47,7 +47,7 @@ int NothingToPrint() {
 
 // The one place the tool writes a PDF. draw paints the pages on the writer and returns how many
 // it drew (0 when the range holds none, -1 on failure); nothing printed leaves no file.
-int WritePdf(const std::string& path, CConsolePage& page,
+int WritePdf(const std::string& path, ConsolePage& page,
              const std::function<void(QPdfWriter&)>& setUp,
              const std::function<int(QPdfWriter&)>& draw) {
     // Checked before Qt starts, so that a failure shows only the tool's own message.
@@ -110,8 +110,8 @@ bool ParsePageRange(std::string_view text, int& from, int& to) {
 }
 
 int RunPrint(const PrintOptions& o, const std::filesystem::path& programFolder) {
-    CPBData book;
-    CConsolePage page(programFolder);
+    PhoneBook book;
+    ConsolePage page(programFolder);
     page.SetQuiet(true);
     if (!LoadBookFile(o.in, book, page)) return 1;
 
@@ -131,7 +131,7 @@ int RunPrint(const PrintOptions& o, const std::filesystem::path& programFolder) 
 
 namespace {
 
-class CPrintCommand : public CCommand {
+class PrintCommand : public Command {
 public:
     std::string_view Name() const override { return "print"; }
     std::string_view Synopsis() const override {
@@ -142,7 +142,7 @@ public:
                "print: the ruled table of Ctrl+P, or (--style directory) a phone directory\n"
                "sorted by name; --pages picks pages of it (FROM-TO, or one page N).\n";
     }
-    void Declare(CCommandLine& line) override {
+    void Declare(CommandLine& line) override {
         line.Option({QStringLiteral("o")}, QStringLiteral("The PDF to write."),
                     QStringLiteral("OUT.pdf"));
         line.Option({QStringLiteral("pages")}, QStringLiteral("The pages to print."),
@@ -151,7 +151,7 @@ public:
                     QStringLiteral("STYLE"));
         DeclareRegionOption(line);
     }
-    int Run(const CCommandLine& line, const CliContext& context) override {
+    int Run(const CommandLine& line, const CliContext& context) override {
         PrintOptions o;
         const auto args = line.Positional();
         o.out = line.Value(QStringLiteral("o"));
@@ -172,8 +172,8 @@ public:
 
 }  // namespace
 
-std::unique_ptr<CCommand> MakePrintCommand() {
-    return std::make_unique<CPrintCommand>();
+std::unique_ptr<Command> MakePrintCommand() {
+    return std::make_unique<PrintCommand>();
 }
 
 }  // namespace numora

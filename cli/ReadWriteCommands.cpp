@@ -10,7 +10,7 @@ namespace numora {
 namespace {
 
 // The options read and write share.
-void DeclarePhoneOptions(CCommandLine& line) {
+void DeclarePhoneOptions(CommandLine& line) {
     line.Option({QStringLiteral("port")},
                 QStringLiteral("The handset's device; without it the serial ports are searched."),
                 QStringLiteral("DEV"));
@@ -28,7 +28,7 @@ void DeclarePhoneOptions(CCommandLine& line) {
 }
 
 // False with the reason when an option's value is not usable.
-bool TakePhoneOptions(const CCommandLine& line, PhoneOptions& o, std::string& why) {
+bool TakePhoneOptions(const CommandLine& line, PhoneOptions& o, std::string& why) {
     o.port = line.Value(QStringLiteral("port"));
     o.trace = line.IsSet(QStringLiteral("trace"));
     o.progress = !line.IsSet(QStringLiteral("no-progress"));
@@ -45,7 +45,7 @@ bool TakePhoneOptions(const CCommandLine& line, PhoneOptions& o, std::string& wh
     return true;
 }
 
-class CReadCommand : public CCommand {
+class ReadCommand : public Command {
 public:
     std::string_view Name() const override { return "read"; }
     std::string_view Synopsis() const override {
@@ -54,12 +54,12 @@ public:
     std::string_view Help() const override {
         return "Reads the handset's book into OUT, and keeps it in the history.\n";
     }
-    void Declare(CCommandLine& line) override {
+    void Declare(CommandLine& line) override {
         DeclarePhoneOptions(line);
         line.Option({QStringLiteral("o")}, QStringLiteral("Where the book goes."),
                     QStringLiteral("OUT"));
     }
-    int Run(const CCommandLine& line, const CliContext& context) override {
+    int Run(const CommandLine& line, const CliContext& context) override {
         PhoneOptions options;
         std::string why;
         if (!TakePhoneOptions(line, options, why)) return line.UsageError(why);
@@ -71,7 +71,7 @@ public:
     }
 };
 
-class CWriteCommand : public CCommand {
+class WriteCommand : public Command {
 public:
     std::string_view Name() const override { return "write"; }
     std::string_view Synopsis() const override {
@@ -87,7 +87,7 @@ public:
                "handset with no entries or remove more than 5 (or a tenth) of the entries it\n"
                "held when last read or written.\n";
     }
-    void Declare(CCommandLine& line) override {
+    void Declare(CommandLine& line) override {
         DeclarePhoneOptions(line);
         line.Option({QStringLiteral("dry-run")},
                     QStringLiteral("Write nothing; list what the write would change."));
@@ -98,7 +98,7 @@ public:
                                    "entries, or one that removes many of the handset's entries."));
         DeclareRegionOption(line);
     }
-    int Run(const CCommandLine& line, const CliContext& context) override {
+    int Run(const CommandLine& line, const CliContext& context) override {
         PhoneOptions options;
         std::string why;
         if (!TakePhoneOptions(line, options, why)) return line.UsageError(why);
@@ -118,12 +118,12 @@ public:
 
 }  // namespace
 
-std::unique_ptr<CCommand> MakeReadCommand() {
-    return std::make_unique<CReadCommand>();
+std::unique_ptr<Command> MakeReadCommand() {
+    return std::make_unique<ReadCommand>();
 }
 
-std::unique_ptr<CCommand> MakeWriteCommand() {
-    return std::make_unique<CWriteCommand>();
+std::unique_ptr<Command> MakeWriteCommand() {
+    return std::make_unique<WriteCommand>();
 }
 
 }  // namespace numora

@@ -59,7 +59,7 @@ void ReportSaveFailure(const std::string& path, const std::string& reason) {
     std::fprintf(stderr, "numora-cli: cannot write %s: %s\n", path.c_str(), reason.c_str());
 }
 
-bool CStdFiles::Save(const std::string& path, std::span<const uint8_t> bytes, FileReaders readers) {
+bool StdFiles::Save(const std::string& path, std::span<const uint8_t> bytes, FileReaders readers) {
     m_saveFailure.clear();
     return SaveWholeFile(path, bytes, m_saveFailure, readers);
 }

@@ -15,9 +15,9 @@ namespace numora {
 ReadResult ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes,
                          std::size_t limit = kMaxBookFileBytes);
 
-class CStdFiles : public IFileAccess {
+class StdFiles : public IFileAccess {
 public:
-    explicit CStdFiles(std::string path) : m_path(std::move(path)) {}
+    explicit StdFiles(std::string path) : m_path(std::move(path)) {}
 
     std::optional<std::string> ChooseOpenPath() override { return m_path; }
     std::optional<std::string> ChooseSavePath() override { return m_path; }

@@ -110,7 +110,7 @@ bool RunStep(AddressBookSync& sync, bool planning, const std::function<void()>& 
     return ok;
 }
 
-class CSyncCommand : public CCommand {
+class SyncCommand : public Command {
 public:
     std::string_view Name() const override { return "sync"; }
     std::string_view Synopsis() const override {
@@ -129,7 +129,7 @@ public:
                "prompt. Exit status 0 when synced, 1 when it stopped (too many deletions, or an\n"
                "unresolved conflict with --dry-run), 2 on error.\n";
     }
-    void Declare(CCommandLine& line) override {
+    void Declare(CommandLine& line) override {
         const auto opt = [&line](const char* name, const char* help, const char* value = "") {
             line.Option({QString::fromLatin1(name)}, QString::fromLatin1(help),
                         QString::fromLatin1(value));
@@ -155,7 +155,7 @@ public:
             "PAIR");
     }
 
-    int Run(const CCommandLine& line, const CliContext& context) override {
+    int Run(const CommandLine& line, const CliContext& context) override {
         const auto args = line.Positional();
         const std::string port = line.Value(QStringLiteral("port"));
         if (args.size() + (port.empty() ? 0 : 1) != 1) {
@@ -215,7 +215,7 @@ public:
     }
 
 private:
-    int Sync(const CCommandLine& line, const SyncSettings& settings, const std::string& bookPath,
+    int Sync(const CommandLine& line, const SyncSettings& settings, const std::string& bookPath,
              const CliContext& context, bool& changed) {
         const bool dryRun = line.IsSet(QStringLiteral("dry-run"));
         const bool trace = line.IsSet(QStringLiteral("trace"));
@@ -263,9 +263,9 @@ private:
             });
         }
 
-        CPBData book;
+        PhoneBook book;
         {
-            CConsolePage page(context.programFolder);
+            ConsolePage page(context.programFolder);
             page.SetQuiet(true);
             if (!LoadBookFile(bookPath, book, page)) return 2;
         }
@@ -350,9 +350,9 @@ private:
             std::fprintf(stderr, "Nothing to do: the book and the address book agree.\n");
             return 0;
         }
-        CBookHistory history;
+        BookHistory history;
         history.Record(book, QStringLiteral("before an address-book sync"));
-        const CPBData before = book;
+        const PhoneBook before = book;
         const bool applied = RunStep(
             *sync, false, [&] { sync->Apply(book); }, why);
         if (sync->BookApplied()) {
@@ -369,7 +369,7 @@ private:
         changed = !CompareBooks(before, book).empty();
         if (changed) {
             history.Record(book, QStringLiteral("synced with an address book"));
-            CConsolePage page(context.programFolder);
+            ConsolePage page(context.programFolder);
             page.SetQuiet(true);
             if (!SaveBookFile(bookPath, book, page)) return 2;
         }
@@ -381,8 +381,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<CCommand> MakeSyncCommand() {
-    return std::make_unique<CSyncCommand>();
+std::unique_ptr<Command> MakeSyncCommand() {
+    return std::make_unique<SyncCommand>();
 }
 
 }  // namespace numora

@@ -1,7 +1,7 @@
 # Each library's only public include directory is a folder of its own in the build tree that
 # holds its source folder, so a library sees its own folder and the folders of the libraries it
 # links, and no others: an include that runs against the layering does not compile. Includes
-# keep their spelling ("book/PBData.h"). The folder is a symbolic link to the sources; where no
+# keep their spelling ("book/PhoneBook.h"). The folder is a symbolic link to the sources; where no
 # link can be made (Windows without developer mode) the headers are copied, and copied again
 # whenever one of them changes.
 function(numora_include_root target folder)

@@ -46,7 +46,7 @@ std::string NoContactReason(BookFormat format, std::string_view text) {
     return "it holds no row below its heading";
 }
 
-TextImport BookFromText(BookFormat format, std::string_view text, CPBData& book,
+TextImport BookFromText(BookFormat format, std::string_view text, PhoneBook& book,
                         const ContactsOptions& options) {
     TextImport result;
     if (format == BookFormat::Json) {
@@ -67,7 +67,7 @@ TextImport BookFromText(BookFormat format, std::string_view text, CPBData& book,
     result.encoding = std::move(read.encoding);
     const std::vector<Contact>& contacts = read.contacts;
     // Into a copy: an import that yields no contact must not empty the book.
-    CPBData imported = book;
+    PhoneBook imported = book;
     const ContactsImport r = ReplaceEntriesWithContacts(contacts, imported, options.numbers);
     result.problems.insert(result.problems.end(), r.problems.begin(), r.problems.end());
     if (r.taken == 0) {
@@ -81,7 +81,7 @@ TextImport BookFromText(BookFormat format, std::string_view text, CPBData& book,
     return result;
 }
 
-std::vector<std::string> WhatFormatLeavesOut(BookFormat format, const CPBData& book) {
+std::vector<std::string> WhatFormatLeavesOut(BookFormat format, const PhoneBook& book) {
     if (format != BookFormat::GoogleCsv && format != BookFormat::OutlookCsv) return {};
     int entries = 0;
     int dials = 0;
@@ -111,7 +111,7 @@ std::vector<std::string> WhatFormatLeavesOut(BookFormat format, const CPBData& b
     return {line + ": they are left out (the book's own CSV or vCard keeps them)"};
 }
 
-std::string BookToText(BookFormat format, const CPBData& book) {
+std::string BookToText(BookFormat format, const PhoneBook& book) {
     switch (format) {
         case BookFormat::Json:
             return BookToJson(book) + "\n";

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "book/PBData.h"
+#include "book/PhoneBook.h"
 #include "numbers/PhoneNumbers.h"
 #include "text/Charsets.h"
 
@@ -39,11 +39,11 @@ struct ContactsOptions {
 // JSON replaces the whole book. vCard and CSV replace its entries and speed dials; groups are
 // matched by name (new names take free slots) and SMS groups stay as they are. A file that
 // yields no contact is refused (ok false) and the book is left as it was.
-TextImport BookFromText(BookFormat format, std::string_view text, CPBData& book,
+TextImport BookFromText(BookFormat format, std::string_view text, PhoneBook& book,
                         const ContactsOptions& options = {});
-std::string BookToText(BookFormat format, const CPBData& book);
+std::string BookToText(BookFormat format, const PhoneBook& book);
 // What a format has no place for and leaves out of the book, one line each (the Google shape
 // holds no speed dials, slots, ringers or secret flags); empty when it holds the whole book.
-std::vector<std::string> WhatFormatLeavesOut(BookFormat format, const CPBData& book);
+std::vector<std::string> WhatFormatLeavesOut(BookFormat format, const PhoneBook& book);
 
 }  // namespace numora

@@ -521,7 +521,7 @@ private:
     // The records in the order a saved file has them; entries that no member list names follow
     // in slot order and join the tail of their group.
     void LayOut(JsonBook& book, std::vector<uint8_t>& bytes) {
-        CPBData stage;
+        PhoneBook stage;
         for (int k = 0; k < kSmsGroupSlots; ++k) {
             stage.SetSmsGroupName(k, book.sms[static_cast<std::size_t>(k)]);
             const auto r = stage.MakeSmsGroupItem(k);
@@ -568,7 +568,7 @@ std::string_view KindName(uint8_t kind) {
     return kKindNames[static_cast<std::size_t>(kind - kMobile)];
 }
 
-std::string BookToJson(const CPBData& book, bool asciiOnly) {
+std::string BookToJson(const PhoneBook& book, bool asciiOnly) {
     using Json = nlohmann::ordered_json;
     const auto text = [](std::string_view bytes) { return Latin1ToUtf8(bytes); };
     Json out = Json::object();
@@ -630,13 +630,13 @@ JsonImport JsonToPbBytes(std::string_view text, std::vector<uint8_t>& bytes) {
     return result;
 }
 
-JsonImport BookFromJson(std::string_view text, CPBData& book) {
+JsonImport BookFromJson(std::string_view text, PhoneBook& book) {
     std::vector<uint8_t> bytes;
     JsonImport result = JsonToPbBytes(text, bytes);
     if (!result.ok) return result;
     // A fresh book: the JSON says everything, nothing of the old book stays behind.
     IMessageSink* sink = book.MessageSink();
-    book = CPBData();
+    book = PhoneBook();
     book.SetMessageSink(sink);
     const PbLoadReport report = ReadPbRecords(book, bytes, nullptr);
     for (const int g : report.namedGroups) {

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "book/PBData.h"
+#include "book/PhoneBook.h"
 
 namespace numora {
 
@@ -15,7 +15,7 @@ namespace numora {
 std::string_view KindName(uint8_t kind);
 
 // asciiOnly escapes every character above 0x7E (for a terminal).
-std::string BookToJson(const CPBData& book, bool asciiOnly = false);
+std::string BookToJson(const PhoneBook& book, bool asciiOnly = false);
 
 struct JsonImport {
     bool ok = false;
@@ -24,7 +24,7 @@ struct JsonImport {
 };
 
 // Replaces the book with the one the text describes. On error the book is left unchanged.
-JsonImport BookFromJson(std::string_view text, CPBData& book);
+JsonImport BookFromJson(std::string_view text, PhoneBook& book);
 
 // The same book as the bytes of a *.pb file, codes as they stand (nothing clamped).
 JsonImport JsonToPbBytes(std::string_view text, std::vector<uint8_t>& bytes);

@@ -30,7 +30,7 @@ ContactsOfFile ContactsFromFile(BookFormat format, std::string_view bytes,
             Take(ReadCsv(bytes, charsets), r);
             break;
         case BookFormat::Json: {
-            CPBData book;
+            PhoneBook book;
             const JsonImport json = BookFromJson(bytes, book);
             if (!json.ok) {
                 r.error = json.error;
@@ -41,7 +41,7 @@ ContactsOfFile ContactsFromFile(BookFormat format, std::string_view bytes,
             break;
         }
         case BookFormat::PhoneBook: {
-            CPBData book;
+            PhoneBook book;
             const PbLoadReport report = ReadPbRecords(
                 book, std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()),
                 nullptr);

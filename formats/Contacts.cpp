@@ -244,7 +244,7 @@ std::string FullName(const NameParts& n) {
     return Joined({&n.prefix, &n.given, &n.middle, &n.family, &n.suffix});
 }
 
-std::vector<Contact> ContactsFromBook(const CPBData& book) {
+std::vector<Contact> ContactsFromBook(const PhoneBook& book) {
     std::vector<Contact> out;
     for (int i = 0; i < kEntrySlots; ++i) {
         PBEntry e;
@@ -311,7 +311,7 @@ ContactFit FitContact(const Contact& c, const PhoneNumbers& numbers) {
     return fit;
 }
 
-std::optional<uint8_t> GroupNamed(CPBData& book, std::string_view name) {
+std::optional<uint8_t> GroupNamed(PhoneBook& book, std::string_view name) {
     for (int g = 0; g < kGroupSlots; ++g) {
         PBGroup grp;
         if (book.GetGroup(g, grp) != 0 && TextOf(grp.name) == name) return static_cast<uint8_t>(g);
@@ -326,7 +326,7 @@ std::optional<uint8_t> GroupNamed(CPBData& book, std::string_view name) {
     return std::nullopt;
 }
 
-ContactsImport ReplaceEntriesWithContacts(const std::vector<Contact>& contacts, CPBData& book,
+ContactsImport ReplaceEntriesWithContacts(const std::vector<Contact>& contacts, PhoneBook& book,
                                           const PhoneNumbers& numbers) {
     ContactsImport result;
     book.ResetAllEntries();

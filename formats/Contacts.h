@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "book/PBData.h"
+#include "book/PhoneBook.h"
 #include "numbers/PhoneNumbers.h"
 
 namespace numora {
@@ -61,7 +61,7 @@ struct ContactsImport {
 };
 
 // The contacts of the book's entries, in slot order.
-std::vector<Contact> ContactsFromBook(const CPBData& book);
+std::vector<Contact> ContactsFromBook(const PhoneBook& book);
 
 // A contact as the handset would hold it: its texts in the book's bytes, cut to their fields and
 // without control characters, its numbers in the form the handset dials from the home region of
@@ -79,12 +79,12 @@ struct ContactFit {
 
 // The group of that name (as the book stores it), found or, when the book has none, made in the
 // first free slot of 1 to 5; nothing when all five are taken.
-std::optional<uint8_t> GroupNamed(CPBData& book, std::string_view name);
+std::optional<uint8_t> GroupNamed(PhoneBook& book, std::string_view name);
 
 // Replaces the book's entries and speed dials with the contacts. Groups are matched by name;
 // a name the book does not have yet takes the first free slot of 1 to 5. SMS groups stay. Only
 // contacts that are stored take one of the 300 places.
-ContactsImport ReplaceEntriesWithContacts(const std::vector<Contact>& contacts, CPBData& book,
+ContactsImport ReplaceEntriesWithContacts(const std::vector<Contact>& contacts, PhoneBook& book,
                                           const PhoneNumbers& numbers);
 
 // A value as a report shows it: at most 40 characters, then "..."; control characters escaped

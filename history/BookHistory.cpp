@@ -42,7 +42,7 @@ QByteArray Sha256(const QByteArray& bytes) {
 }
 
 const QByteArray& EmptyBookBytes() {
-    static const QByteArray bytes = ToArray(SnapshotBytes(CPBData()));
+    static const QByteArray bytes = ToArray(SnapshotBytes(PhoneBook()));
     return bytes;
 }
 
@@ -62,20 +62,20 @@ QString SizeProblem(qint64 size, const QJsonObject& record) {
 
 }  // namespace
 
-QString CBookHistory::DefaultFolder() {
+QString BookHistory::DefaultFolder() {
     // The same folder for the window and the tool, whatever their application names.
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
            QStringLiteral("/numora/history");
 }
 
-CBookHistory::CBookHistory(QString folder)
+BookHistory::BookHistory(QString folder)
     : m_folder(std::move(folder)), m_now([] { return QDateTime::currentDateTimeUtc(); }) {}
 
-QString CBookHistory::PathOf(int id, const char* extension) const {
+QString BookHistory::PathOf(int id, const char* extension) const {
     return m_folder + '/' + QString::number(id) + QLatin1String(extension);
 }
 
-std::vector<int> CBookHistory::Ids(bool books) const {
+std::vector<int> BookHistory::Ids(bool books) const {
     std::vector<int> ids;
     QStringList patterns{QStringLiteral("*.json")};
     if (books) patterns << QStringLiteral("*.pb");
@@ -89,19 +89,19 @@ std::vector<int> CBookHistory::Ids(bool books) const {
     return ids;
 }
 
-bool CBookHistory::Record(const CPBData& book, const QString& what) {
+bool BookHistory::Record(const PhoneBook& book, const QString& what) {
     const std::vector<uint8_t> bytes = SnapshotBytes(book);
     return Store(bytes, what, book.CountUsedEntries());
 }
 
-bool CBookHistory::RecordEdits(const CPBData& book, const QString& what) {
+bool BookHistory::RecordEdits(const PhoneBook& book, const QString& what) {
     const std::vector<uint8_t> bytes = SnapshotBytes(book);
     const QByteArray array = ToArray(bytes);
     if (array == m_base || array == EmptyBookBytes()) return true;
     return Store(bytes, what, book.CountUsedEntries());
 }
 
-bool CBookHistory::Store(const std::vector<uint8_t>& bytes, const QString& what, int entries) {
+bool BookHistory::Store(const std::vector<uint8_t>& bytes, const QString& what, int entries) {
     const QByteArray array = ToArray(bytes);
     m_base = array;
     m_lastId.clear();
@@ -127,7 +127,7 @@ bool CBookHistory::Store(const std::vector<uint8_t>& bytes, const QString& what,
     return StoreLocked(array, what, entries);
 }
 
-bool CBookHistory::StoreLocked(const QByteArray& array, const QString& what, int entries) {
+bool BookHistory::StoreLocked(const QByteArray& array, const QString& what, int entries) {
     const std::vector<int> ids = Ids();
     if (!ids.empty()) {
         QByteArray newest;
@@ -169,7 +169,7 @@ bool CBookHistory::StoreLocked(const QByteArray& array, const QString& what, int
 
 // The oldest go first, but only beyond the newest kKeepCount, and only those known to be older
 // than kKeepDays: a snapshot whose time cannot be read stays.
-void CBookHistory::Prune(std::vector<int> ids) {
+void BookHistory::Prune(std::vector<int> ids) {
     if (ids.size() <= static_cast<std::size_t>(kKeepCount)) return;
     const QDateTime limit = m_now().addDays(-kKeepDays);
     const std::size_t candidates = ids.size() - kKeepCount;
@@ -182,13 +182,13 @@ void CBookHistory::Prune(std::vector<int> ids) {
 }
 
 // The snapshot's record; empty when it cannot be read.
-QJsonObject CBookHistory::RecordOf(int id) const {
+QJsonObject BookHistory::RecordOf(int id) const {
     QByteArray bytes;
     if (ReadFile(PathOf(id, ".json"), bytes, kMaxRecordBytes) != FileRead::Read) return {};
     return QJsonDocument::fromJson(bytes).object();
 }
 
-SnapshotInfo CBookHistory::Info(int id) const {
+SnapshotInfo BookHistory::Info(int id) const {
     SnapshotInfo info;
     info.id = QString::number(id);
     const QJsonObject o = RecordOf(id);
@@ -205,7 +205,7 @@ SnapshotInfo CBookHistory::Info(int id) const {
     return info;
 }
 
-std::vector<SnapshotInfo> CBookHistory::List() const {
+std::vector<SnapshotInfo> BookHistory::List() const {
     std::vector<int> ids = Ids();
     std::reverse(ids.begin(), ids.end());  // newest first
     std::vector<SnapshotInfo> list;
@@ -215,7 +215,7 @@ std::vector<SnapshotInfo> CBookHistory::List() const {
     return list;
 }
 
-bool CBookHistory::Load(const QString& id, CPBData& book, bool asBase, QString* why) {
+bool BookHistory::Load(const QString& id, PhoneBook& book, bool asBase, QString* why) {
     const auto refuse = [why](const QString& reason) {
         if (why != nullptr) *why = reason;
         return false;
@@ -254,7 +254,7 @@ bool CBookHistory::Load(const QString& id, CPBData& book, bool asBase, QString* 
     return true;
 }
 
-std::optional<SnapshotInfo> CBookHistory::NewestFromPhone(CPBData& book) {
+std::optional<SnapshotInfo> BookHistory::NewestFromPhone(PhoneBook& book) {
     std::vector<int> ids = Ids();
     std::reverse(ids.begin(), ids.end());  // newest first
     for (const int id : ids) {
@@ -263,7 +263,7 @@ std::optional<SnapshotInfo> CBookHistory::NewestFromPhone(CPBData& book) {
             info.what != QLatin1String(history::kWritten)) {
             continue;
         }
-        CPBData held;
+        PhoneBook held;
         if (!info.problem.isEmpty() || !Load(info.id, held)) continue;
         book = held;
         return info;
@@ -271,18 +271,18 @@ std::optional<SnapshotInfo> CBookHistory::NewestFromPhone(CPBData& book) {
     return std::nullopt;
 }
 
-void CBookHistory::Fail(const QString& reason) {
+void BookHistory::Fail(const QString& reason) {
     if (m_failure.isEmpty() && !m_failureReported) m_failure = reason;
 }
 
-QString CBookHistory::TakeFailure() {
+QString BookHistory::TakeFailure() {
     if (m_failure.isEmpty()) return {};
     m_failureReported = true;
     return std::exchange(m_failure, QString());
 }
 
 // Snapshots may hold secret entries: they are the user's alone.
-bool CBookHistory::WriteHistoryFile(const QString& path, const QByteArray& bytes, QString* reason) {
+bool BookHistory::WriteHistoryFile(const QString& path, const QByteArray& bytes, QString* reason) {
     return SaveFileAtomically(path, bytes, reason, true);
 }
 

@@ -19,7 +19,7 @@
 #include <optional>
 #include <vector>
 
-#include "book/PBData.h"
+#include "book/PhoneBook.h"
 
 namespace numora {
 
@@ -47,7 +47,7 @@ struct SnapshotInfo {
     QString problem;  // why the snapshot cannot be brought back; empty when it can
 };
 
-class CBookHistory {
+class BookHistory {
 public:
     static constexpr int kKeepCount = 200;
     static constexpr int kKeepDays = 90;
@@ -58,13 +58,13 @@ public:
     // `$XDG_DATA_HOME/numora/history`).
     static QString DefaultFolder();
 
-    explicit CBookHistory(QString folder = DefaultFolder());
+    explicit BookHistory(QString folder = DefaultFolder());
 
     const QString& Folder() const { return m_folder; }
 
     // Keeps the book as the newest snapshot unless the newest already holds it. False when it
     // could not be stored (the reason then waits in TakeFailure); the caller goes on.
-    bool Record(const CPBData& book, const QString& what);
+    bool Record(const PhoneBook& book, const QString& what);
     // The snapshot that holds the book of the last Record or RecordEdits that kept it; empty
     // when none did.
     const QString& LastId() const { return m_lastId; }
@@ -72,7 +72,7 @@ public:
     // Keeps the book only when it holds something that the last snapshot this history recorded
     // or restored does not: the edits about to be replaced or dropped. An empty book has
     // nothing to lose.
-    bool RecordEdits(const CPBData& book, const QString& what);
+    bool RecordEdits(const PhoneBook& book, const QString& what);
 
     // The snapshots, newest first, each with its problem when its record cannot be read or its
     // book is missing, cut short or not the size its record gives (the books are not read).
@@ -81,11 +81,11 @@ public:
     // The snapshot's book; false (book untouched, the reason in `why`) when there is no such
     // snapshot, or its book is missing, cut short, damaged or not its record's. Sets the base
     // RecordEdits compares with when `asBase`.
-    bool Load(const QString& id, CPBData& book, bool asBase = false, QString* why = nullptr);
+    bool Load(const QString& id, PhoneBook& book, bool asBase = false, QString* why = nullptr);
 
     // The newest sound snapshot of a book the handset held (read from it or written to it), into
     // `book`; nothing when there is none.
-    std::optional<SnapshotInfo> NewestFromPhone(CPBData& book);
+    std::optional<SnapshotInfo> NewestFromPhone(PhoneBook& book);
 
     // The reason of the first failure to store, once; empty afterwards and while all is well.
     QString TakeFailure();

@@ -88,21 +88,21 @@ OpenError OpenErrorOf(QSerialPort::SerialPortError error, const QString& device)
 
 }  // namespace
 
-CCommPort::CCommPort(Resolver resolver, QObject* parent)
+CommPort::CommPort(Resolver resolver, QObject* parent)
     : QObject(parent), m_resolve(resolver ? std::move(resolver) : Resolver(SameName)) {
     m_quiet.setSingleShot(true);
     m_quiet.setInterval(kQuietMs);
     connect(&m_quiet, &QTimer::timeout, this, [this] { Deliver(true); });
-    connect(&m_port, &QSerialPort::readyRead, this, &CCommPort::OnReadyRead);
-    connect(&m_port, &QSerialPort::errorOccurred, this, &CCommPort::OnError);
+    connect(&m_port, &QSerialPort::readyRead, this, &CommPort::OnReadyRead);
+    connect(&m_port, &QSerialPort::errorOccurred, this, &CommPort::OnError);
 }
 
-CCommPort::~CCommPort() {
+CommPort::~CommPort() {
     Close();
     disconnect(&m_port, nullptr, this, nullptr);
 }
 
-bool CCommPort::Open(const std::string& name, int baud) {
+bool CommPort::Open(const std::string& name, int baud) {
     Close();
     const QString device = m_resolve(name);
     m_lastError = OpenError::NoDevice;
@@ -130,11 +130,11 @@ bool CCommPort::Open(const std::string& name, int baud) {
     return false;
 }
 
-std::string CCommPort::DeviceName(const std::string& portName) const {
+std::string CommPort::DeviceName(const std::string& portName) const {
     return m_resolve(portName).toStdString();
 }
 
-void CCommPort::Close() {
+void CommPort::Close() {
     ++m_generation;
     m_quiet.stop();
     m_block.clear();
@@ -145,7 +145,7 @@ void CCommPort::Close() {
     }
 }
 
-int CCommPort::Write(std::span<const uint8_t> bytes) {
+int CommPort::Write(std::span<const uint8_t> bytes) {
     if (!m_port.isOpen() || bytes.empty()) return 0;
     const auto size = static_cast<qint64>(bytes.size());
     // Qt hands the bytes to the driver from the event loop, as fast as the driver takes them:
@@ -157,7 +157,7 @@ int CCommPort::Write(std::span<const uint8_t> bytes) {
     return static_cast<int>(size);
 }
 
-void CCommPort::OnReadyRead() {
+void CommPort::OnReadyRead() {
     const QByteArray data = m_port.readAll();
     if (data.isEmpty()) return;
     const auto room = static_cast<qsizetype>(kMaxGathered - std::min(kMaxGathered, m_block.size()));
@@ -177,7 +177,7 @@ void CCommPort::OnReadyRead() {
     }
 }
 
-void CCommPort::OnError(QSerialPort::SerialPortError error) {
+void CommPort::OnError(QSerialPort::SerialPortError error) {
     // A vanished device shows as a resource error, or, on a terminal whose other side went
     // away, as a read error raised again at every poll: either way the line is gone.
     if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError) return;
@@ -196,7 +196,7 @@ void CCommPort::OnError(QSerialPort::SerialPortError error) {
         Qt::QueuedConnection);
 }
 
-void CCommPort::Deliver(bool quiet) {
+void CommPort::Deliver(bool quiet) {
     if (m_delivering) {
         // A receiver that runs an event loop of its own gets the next block after it returns.
         m_quiet.start();

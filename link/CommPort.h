@@ -27,7 +27,7 @@
 
 namespace numora {
 
-class CCommPort : public QObject, public IPort {
+class CommPort : public QObject, public IPort {
     Q_OBJECT
 
 public:
@@ -40,8 +40,8 @@ public:
     // The most held for the receiver at a time; far more than any burst of the handset's.
     static constexpr std::size_t kMaxGathered = 16 * std::size_t{kBlockSize};
 
-    explicit CCommPort(Resolver resolver = {}, QObject* parent = nullptr);
-    ~CCommPort() override;
+    explicit CommPort(Resolver resolver = {}, QObject* parent = nullptr);
+    ~CommPort() override;
 
     // Opens read/write at the baud rate, 8N1, XON/XOFF off and RTS/CTS as the driver has it,
     // and clears both directions

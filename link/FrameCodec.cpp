@@ -83,7 +83,7 @@ std::size_t UnescapeBlock(std::span<uint8_t> block) {
     return out;
 }
 
-void CFrameReader::Feed(std::span<const uint8_t> bytes, const FrameFn& onFrame) {
+void FrameReader::Feed(std::span<const uint8_t> bytes, const FrameFn& onFrame) {
     for (const uint8_t b : bytes) {
         if (b != kFrameFlag) {
             if (m_pending.size() < kMaxFrame) {

@@ -33,7 +33,7 @@ std::size_t UnescapeBlock(std::span<uint8_t> block);
 // reply split over several bursts comes out whole, several replies in one burst one by one.
 // Each frame is handed on as soon as its flag arrives: escapes removed, its check sequence
 // tested, the packet without FCS and flag. Nothing is held beyond one reply's length.
-class CFrameReader {
+class FrameReader {
 public:
     // packet: the frame without its FCS and flag; checked: the FCS matched.
     using FrameFn = std::function<void(std::span<const uint8_t> packet, bool checked)>;

@@ -14,24 +14,23 @@
 
 namespace numora {
 
-class CHandsetConnection {
+class HandsetConnection {
 public:
     // profilePath: an INI file for tests and tools, or empty for the user's profile. device: the
     // device named for the run, or empty for the serial ports present now. deviceToCome: the
     // device will be named later (PinTo), and until then no port opens.
-    CHandsetConnection(const QString& profilePath, const QString& device,
-                       bool deviceToCome = false);
-    CHandsetConnection(const CHandsetConnection&) = delete;
-    CHandsetConnection& operator=(const CHandsetConnection&) = delete;
+    HandsetConnection(const QString& profilePath, const QString& device, bool deviceToCome = false);
+    HandsetConnection(const HandsetConnection&) = delete;
+    HandsetConnection& operator=(const HandsetConnection&) = delete;
 
     // Every port number means this device from now on.
-    void PinTo(const QString& device) { m_map = CPortMap::Pinned(device); }
+    void PinTo(const QString& device) { m_map = PortMap::Pinned(device); }
 
-    CQtProfile& UserProfile() { return *m_userProfile; }
+    QtProfile& UserProfile() { return *m_userProfile; }
     // The profile the sessions get: the user's, but with the remembered port left alone while a
     // device is named for the run.
     IProfile& SessionProfile();
-    CCommPort& Port() { return m_port; }
+    CommPort& Port() { return m_port; }
 
     // The handset modems present now, with the USB identities the profile adds
     // ("Port Setting"/"Handset USB IDs").
@@ -40,7 +39,7 @@ public:
     int SearchTimeoutMs(int leastMs) const;
 
     // The port's bursts and its loss go to these until Release.
-    void DeliverTo(CCommPort::BlockFn onBlock, CCommPort::HookFn onLost);
+    void DeliverTo(CommPort::BlockFn onBlock, CommPort::HookFn onLost);
     // The same, to a receiver with OnReceivedBlock and OnPortLost (a session).
     template <class Receiver>
     void DeliverTo(Receiver& receiver) {
@@ -51,11 +50,11 @@ public:
     void Release();
 
 private:
-    std::unique_ptr<CQtProfile> m_userProfile;
-    CProfileWithoutPortSave m_runProfile;
+    std::unique_ptr<QtProfile> m_userProfile;
+    ProfileWithoutPortSave m_runProfile;
     bool m_deviceNamed;
-    CPortMap m_map;
-    CCommPort m_port;
+    PortMap m_map;
+    CommPort m_port;
 };
 
 }  // namespace numora

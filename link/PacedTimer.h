@@ -10,13 +10,13 @@
 
 namespace numora {
 
-class CPacedTimer {
+class PacedTimer {
 public:
-    CPacedTimer(IClock& clock, CLinkPacer& pacer, std::function<void()> onTick)
+    PacedTimer(IClock& clock, LinkPacer& pacer, std::function<void()> onTick)
         : m_clock(clock), m_pacer(pacer), m_onTick(std::move(onTick)) {}
-    ~CPacedTimer() { Stop(); }
-    CPacedTimer(const CPacedTimer&) = delete;
-    CPacedTimer& operator=(const CPacedTimer&) = delete;
+    ~PacedTimer() { Stop(); }
+    PacedTimer(const PacedTimer&) = delete;
+    PacedTimer& operator=(const PacedTimer&) = delete;
 
     void Arm(int ms) {
         Stop();
@@ -36,7 +36,7 @@ public:
 
 private:
     IClock& m_clock;
-    CLinkPacer& m_pacer;
+    LinkPacer& m_pacer;
     std::function<void()> m_onTick;
     IClock::TimerId m_timer = IClock::kNoTimer;
     unsigned m_armed = 0;  // counts arming and stopping, so a stale tick knows it is one

@@ -4,16 +4,16 @@
 
 namespace numora {
 
-CLinkPacer::~CLinkPacer() {
+LinkPacer::~LinkPacer() {
     Reset();
 }
 
-bool CLinkPacer::MustWait() const {
+bool LinkPacer::MustWait() const {
     // Inside a step only its own pause can hold what follows; outside, anything still queued.
     return Paused() || (m_ahead == nullptr && !m_queue.empty());
 }
 
-void CLinkPacer::Do(Step step) {
+void LinkPacer::Do(Step step) {
     if (MustWait()) {
         Enqueue(Item{std::move(step), 0});
     } else {
@@ -21,7 +21,7 @@ void CLinkPacer::Do(Step step) {
     }
 }
 
-void CLinkPacer::Pause(int ms) {
+void LinkPacer::Pause(int ms) {
     if (ms <= 0) return;
     if (MustWait()) {
         Enqueue(Item{{}, ms});
@@ -30,14 +30,14 @@ void CLinkPacer::Pause(int ms) {
     }
 }
 
-void CLinkPacer::Reset() {
+void LinkPacer::Reset() {
     if (m_timer != IClock::kNoTimer) m_clock.StopTimer(m_timer);
     m_timer = IClock::kNoTimer;
     m_queue.clear();
     if (m_ahead != nullptr) m_ahead->clear();
 }
 
-void CLinkPacer::StartPause(int ms) {
+void LinkPacer::StartPause(int ms) {
     m_timer = m_clock.StartTimer(ms, [this] {
         m_timer = IClock::kNoTimer;
         // A pause can run out inside a step (a message box runs its own event loop); what
@@ -46,7 +46,7 @@ void CLinkPacer::StartPause(int ms) {
     });
 }
 
-void CLinkPacer::Enqueue(Item item) {
+void LinkPacer::Enqueue(Item item) {
     if (m_ahead != nullptr) {
         m_ahead->push_back(std::move(item));
     } else {
@@ -54,7 +54,7 @@ void CLinkPacer::Enqueue(Item item) {
     }
 }
 
-void CLinkPacer::Run(Step& step) {
+void LinkPacer::Run(Step& step) {
     if (m_ahead != nullptr) {
         step();  // a step taken inside another runs in its place, as a call would
         return;
@@ -68,7 +68,7 @@ void CLinkPacer::Run(Step& step) {
     if (!m_draining) Drain();
 }
 
-void CLinkPacer::Drain() {
+void LinkPacer::Drain() {
     if (m_draining) return;
     m_draining = true;
     while (!Paused() && !m_queue.empty()) {

@@ -11,14 +11,14 @@
 
 namespace numora {
 
-class CLinkPacer {
+class LinkPacer {
 public:
     using Step = std::function<void()>;
 
-    explicit CLinkPacer(IClock& clock) : m_clock(clock) {}
-    ~CLinkPacer();
-    CLinkPacer(const CLinkPacer&) = delete;
-    CLinkPacer& operator=(const CLinkPacer&) = delete;
+    explicit LinkPacer(IClock& clock) : m_clock(clock) {}
+    ~LinkPacer();
+    LinkPacer(const LinkPacer&) = delete;
+    LinkPacer& operator=(const LinkPacer&) = delete;
 
     // Runs the step now, or after the pauses already taken.
     void Do(Step step);

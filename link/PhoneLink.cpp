@@ -36,7 +36,7 @@ Password DefaultPassword() {
     return p;
 }
 
-CPhoneLink::CPhoneLink(IByteSink& port, CLinkPacer& pacer)
+PhoneLink::PhoneLink(IByteSink& port, LinkPacer& pacer)
     : m_port(port), m_pacer(pacer), m_password(DefaultPassword()) {}
 
 int RequestPauseMs(std::span<const uint8_t> request) {
@@ -119,7 +119,7 @@ bool RefusesRequest(std::span<const uint8_t> request, std::span<const uint8_t> r
     return reply.size() == 1 || reply[1] == ByteAt(request, 0);
 }
 
-bool CPhoneLink::SendFrame(std::span<const uint8_t> packet) {
+bool PhoneLink::SendFrame(std::span<const uint8_t> packet) {
     if (m_trace != nullptr) m_trace->Trace(TraceDir::Out, packet);
     m_lastRequest.assign(packet.begin(), packet.end());
     ++m_requestCount;
@@ -127,7 +127,7 @@ bool CPhoneLink::SendFrame(std::span<const uint8_t> packet) {
     return m_port.Write(frame) > 0;
 }
 
-bool CPhoneLink::RequestItem(int item, uint8_t element) {
+bool PhoneLink::RequestItem(int item, uint8_t element) {
     std::array<uint8_t, item::kSize> p{};
     p[item::kCode] = cmd::kNvRead;
     PutLe16(p, item::kItem, static_cast<uint16_t>(item & 0xFFFF));
@@ -135,53 +135,53 @@ bool CPhoneLink::RequestItem(int item, uint8_t element) {
     return SendFrame(p);
 }
 
-bool CPhoneLink::WriteItem(int item, std::span<uint8_t> packet) {
+bool PhoneLink::WriteItem(int item, std::span<uint8_t> packet) {
     if (!FitsPacket(packet, item::kSize)) return false;
     packet[item::kCode] = cmd::kNvWrite;
     PutLe16(packet, item::kItem, static_cast<uint16_t>(item & 0xFFFF));
     return SendFrame(packet.first(item::kSize));
 }
 
-bool CPhoneLink::WriteSpeedDials(std::span<uint8_t> packet) {
+bool PhoneLink::WriteSpeedDials(std::span<uint8_t> packet) {
     return WriteItem(kItemSpeedDials, packet);
 }
 
-bool CPhoneLink::SwitchMode(uint8_t mode) {
+bool PhoneLink::SwitchMode(uint8_t mode) {
     const std::array<uint8_t, kModeSize> p{cmd::kModeControl, mode, 0};
     return SendFrame(p);
 }
 
-bool CPhoneLink::RequestStatus() {
+bool PhoneLink::RequestStatus() {
     const std::array<uint8_t, 1> p{cmd::kStatus};
     return SendFrame(p);
 }
 
-bool CPhoneLink::EndSession() {
+bool PhoneLink::EndSession() {
     const std::array<uint8_t, 1> p{cmd::kEnd};
     return SendFrame(p);
 }
 
-bool CPhoneLink::SendPassword() {
+bool PhoneLink::SendPassword() {
     std::array<uint8_t, kPasswordSize> p{};
     p[0] = cmd::kPassword;
     std::copy(m_password.begin(), m_password.end(), p.begin() + 1);
     return SendFrame(p);
 }
 
-bool CPhoneLink::WriteGroup(std::span<uint8_t> packet) {
+bool PhoneLink::WriteGroup(std::span<uint8_t> packet) {
     if (!FitsPacket(packet, grouprec::kWireSize)) return false;
     packet[0] = cmd::kGroupWrite;
     return SendFrame(packet.first(grouprec::kWireSize));
 }
 
-bool CPhoneLink::RequestGroup(uint8_t slot) {
+bool PhoneLink::RequestGroup(uint8_t slot) {
     std::array<uint8_t, grouprec::kWireSize> p{};
     p[0] = cmd::kGroupRead;
     p[grouprec::kSlot] = slot;
     return SendFrame(p);
 }
 
-bool CPhoneLink::WriteEntry(std::span<uint8_t> packet) {
+bool PhoneLink::WriteEntry(std::span<uint8_t> packet) {
     if (!FitsPacket(packet, entryrec::kSize)) return false;
     packet[0] = cmd::kEntryWrite;
     const bool result = SendFrame(packet.first(entryrec::kSize));
@@ -189,7 +189,7 @@ bool CPhoneLink::WriteEntry(std::span<uint8_t> packet) {
     return result;
 }
 
-bool CPhoneLink::RequestEntry(uint16_t slot) {
+bool PhoneLink::RequestEntry(uint16_t slot) {
     std::array<uint8_t, entryrec::kSize> p{};
     p[0] = cmd::kEntryRead;
     PutLe16(p, entryrec::kSlot, slot);
@@ -198,7 +198,7 @@ bool CPhoneLink::RequestEntry(uint16_t slot) {
     return result;
 }
 
-bool CPhoneLink::WriteFieldMasks(std::span<const uint8_t> masks) {
+bool PhoneLink::WriteFieldMasks(std::span<const uint8_t> masks) {
     constexpr std::size_t kMaskBytes = maskrec::kSize - maskrec::kMask;
     if (!FitsPacket(masks, kMaskBytes)) return false;
     std::array<uint8_t, maskrec::kSize> p{};
@@ -207,14 +207,14 @@ bool CPhoneLink::WriteFieldMasks(std::span<const uint8_t> masks) {
     return SendFrame(p);
 }
 
-bool CPhoneLink::Resend(std::span<const uint8_t> packet) {
+bool PhoneLink::Resend(std::span<const uint8_t> packet) {
     const std::vector<uint8_t> copy(packet.begin(), packet.end());
     const bool result = SendFrame(copy);
     m_pacer.Pause(PauseAfter(copy));
     return result;
 }
 
-bool CPhoneLink::RequestFieldMasks() {
+bool PhoneLink::RequestFieldMasks() {
     std::array<uint8_t, maskrec::kSize> p{};
     p[0] = cmd::kMaskRead;
     return SendFrame(p);

@@ -51,10 +51,10 @@ Password DefaultPassword();
 // password), else the default one.
 Password PasswordFromProfile(const IProfile& profile);
 
-class CPhoneLink {
+class PhoneLink {
 public:
-    CPhoneLink(IByteSink& port, CLinkPacer& pacer);
-    virtual ~CPhoneLink() = default;
+    PhoneLink(IByteSink& port, LinkPacer& pacer);
+    virtual ~PhoneLink() = default;
 
     void SetPassword(const Password& password) { m_password = password; }
     void SetTrace(ITraceSink* trace) { m_trace = trace; }
@@ -96,7 +96,7 @@ public:
 
 private:
     IByteSink& m_port;
-    CLinkPacer& m_pacer;
+    LinkPacer& m_pacer;
     ITraceSink* m_trace = nullptr;
     Password m_password;
     std::vector<uint8_t> m_lastRequest;

@@ -36,8 +36,8 @@ QString PinnedDevicePath(const QString& device) {
 
 }  // namespace
 
-CPortMap CPortMap::FromSystem() {
-    CPortMap map;
+PortMap PortMap::FromSystem() {
+    PortMap map;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
         map.m_devices.push_back(info.systemLocation());
     }
@@ -48,19 +48,19 @@ CPortMap CPortMap::FromSystem() {
     return map;
 }
 
-CPortMap CPortMap::Pinned(const QString& device) {
-    CPortMap map;
+PortMap PortMap::Pinned(const QString& device) {
+    PortMap map;
     map.m_pinned = PinnedDevicePath(device);
     map.m_devices = {map.m_pinned};
     return map;
 }
 
-int CPortMap::SweepMs() const {
+int PortMap::SweepMs() const {
     if (IsPinned()) return kFirstCommandPauseMs + kProbeIntervalMs;
     return FullSweepMs(static_cast<int>(m_devices.size()));
 }
 
-QString CPortMap::DeviceFor(const std::string& comName) const {
+QString PortMap::DeviceFor(const std::string& comName) const {
     const int n = ComNumber(comName);
     if (n < 0) return QString::fromStdString(comName);  // already a device name
     if (IsPinned()) return m_pinned;
@@ -72,7 +72,7 @@ QString CPortMap::DeviceFor(const std::string& comName) const {
 #endif
 }
 
-bool CPortMap::IsHandsetModem(const QSerialPortInfo& info, const QStringList& extraIds) {
+bool PortMap::IsHandsetModem(const QSerialPortInfo& info, const QStringList& extraIds) {
     if (info.hasVendorIdentifier() && info.hasProductIdentifier()) {
         const QString id = QStringLiteral("%1:%2")
                                .arg(info.vendorIdentifier(), 4, 16, QLatin1Char('0'))
@@ -84,7 +84,7 @@ bool CPortMap::IsHandsetModem(const QSerialPortInfo& info, const QStringList& ex
            text.contains(QLatin1String("KXT5507"), Qt::CaseInsensitive);
 }
 
-PortTable CPortMap::DiscoverHandsetPorts(const QStringList& extraIds) const {
+PortTable PortMap::DiscoverHandsetPorts(const QStringList& extraIds) const {
     PortTable table{};
     if (IsPinned()) {
         table[1] = true;

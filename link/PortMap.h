@@ -22,12 +22,12 @@
 
 namespace numora {
 
-class CPortMap {
+class PortMap {
 public:
     // The serial ports present now.
-    static CPortMap FromSystem();
+    static PortMap FromSystem();
     // One device for every port number.
-    static CPortMap Pinned(const QString& device);
+    static PortMap Pinned(const QString& device);
 
     // The device to open for "COMn"; empty when the number names none.
     QString DeviceFor(const std::string& comName) const;

@@ -14,8 +14,8 @@ constexpr std::string_view kAtDiagMode{"AT$PCDMG\r\0", 10};
 
 }  // namespace
 
-CPortSearch::CPortSearch(IPort& port, CPhoneLink& link, CLinkPacer& pacer, IClock& clock,
-                         ISearchView& page, IProfile& profile)
+PortSearch::PortSearch(IPort& port, PhoneLink& link, LinkPacer& pacer, IClock& clock,
+                       ISearchView& page, IProfile& profile)
     : m_port(port),
       m_link(link),
       m_pacer(pacer),
@@ -23,11 +23,11 @@ CPortSearch::CPortSearch(IPort& port, CPhoneLink& link, CLinkPacer& pacer, ICloc
       m_profile(profile),
       m_timer(clock, pacer, [this] { OnTimer(); }) {}
 
-CPortSearch::~CPortSearch() {
+PortSearch::~PortSearch() {
     Stop();
 }
 
-void CPortSearch::ChooseFirstPort(const PortTable& discovered) {
+void PortSearch::ChooseFirstPort(const PortTable& discovered) {
     m_linkState = kLinkWaiting;
     m_lastPort =
         ParseLeadingNumber(m_profile.GetString(kPortSection, kPortKey, kPortDefault)).value_or(0);
@@ -42,21 +42,21 @@ void CPortSearch::ChooseFirstPort(const PortTable& discovered) {
 }
 
 // A probe that could not be written is like one not answered: the timer moves on.
-void CPortSearch::SendAtCheck() {
+void PortSearch::SendAtCheck() {
     m_port.Write({reinterpret_cast<const uint8_t*>(kAtCheck.data()), kAtCheck.size()});
 }
 
-void CPortSearch::SendAtDiagMode() {
+void PortSearch::SendAtDiagMode() {
     m_port.Write({reinterpret_cast<const uint8_t*>(kAtDiagMode.data()), kAtDiagMode.size()});
 }
 
-void CPortSearch::BeginRun() {
+void PortSearch::BeginRun() {
     m_opened.clear();
     m_denied.clear();
 }
 
 // Each device is listed once, however many port numbers stand for it.
-bool CPortSearch::NoteOpen(bool opened) {
+bool PortSearch::NoteOpen(bool opened) {
     const std::string device = m_port.DeviceName("COM" + std::to_string(m_portNumber));
     if (device.empty()) return false;
     std::vector<std::string>& met = opened ? m_opened : m_denied;
@@ -68,7 +68,7 @@ bool CPortSearch::NoteOpen(bool opened) {
     return !opened;
 }
 
-void CPortSearch::TryOpenPort() {
+void PortSearch::TryOpenPort() {
     if (m_port.IsOpen()) m_port.Close();
     m_linkPhase = LinkPhase::Probing;
     const bool opened = m_port.Open("COM" + std::to_string(m_portNumber), kBaudRate);
@@ -92,11 +92,11 @@ void CPortSearch::TryOpenPort() {
     if (deniedAgain && m_onDenied) m_onDenied();
 }
 
-void CPortSearch::Stop() {
+void PortSearch::Stop() {
     m_timer.Stop();
 }
 
-void CPortSearch::OnTimer() {
+void PortSearch::OnTimer() {
     if (m_linkState != kLinkAnswered) {
         NextPort();
         return;
@@ -106,19 +106,19 @@ void CPortSearch::OnTimer() {
 }
 
 // The numbers run from 1 to 50 and round again, whatever moved the search on.
-void CPortSearch::NextPort() {
+void PortSearch::NextPort() {
     if (m_port.IsOpen()) m_port.Close();
     m_portNumber = m_portNumber >= kHighestPort ? 1 : m_portNumber + 1;
     TryOpenPort();
 }
 
-void CPortSearch::EnterFramedMode() {
+void PortSearch::EnterFramedMode() {
     m_link.SwitchMode(1);
     m_linkPhase = LinkPhase::Framed;
     if (m_onFramed) m_onFramed();
 }
 
-bool CPortSearch::HasOk(std::span<const uint8_t> block) {
+bool PortSearch::HasOk(std::span<const uint8_t> block) {
     // The block is read as text: it ends at its first zero byte.
     const auto end = std::find(block.begin(), block.end(), uint8_t{0});
     const std::string_view text(reinterpret_cast<const char*>(block.data()),
@@ -126,7 +126,7 @@ bool CPortSearch::HasOk(std::span<const uint8_t> block) {
     return text.find("OK") != std::string_view::npos;
 }
 
-void CPortSearch::OnPhoneData(std::span<const uint8_t> block) {
+void PortSearch::OnPhoneData(std::span<const uint8_t> block) {
     if (m_linkPhase == LinkPhase::Probing) {
         if (m_linkState != kLinkOpened) return;
         if (HasOk(block)) {

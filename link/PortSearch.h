@@ -55,13 +55,13 @@ constexpr int FullSweepMs(int portsThatOpen) {
            opened * (kFirstCommandPauseMs + kProbeIntervalMs - kOpenFailedIntervalMs);
 }
 
-class CPortSearch {
+class PortSearch {
 public:
-    CPortSearch(IPort& port, CPhoneLink& link, CLinkPacer& pacer, IClock& clock, ISearchView& page,
-                IProfile& profile);
-    ~CPortSearch();
-    CPortSearch(const CPortSearch&) = delete;
-    CPortSearch& operator=(const CPortSearch&) = delete;
+    PortSearch(IPort& port, PhoneLink& link, LinkPacer& pacer, IClock& clock, ISearchView& page,
+               IProfile& profile);
+    ~PortSearch();
+    PortSearch(const PortSearch&) = delete;
+    PortSearch& operator=(const PortSearch&) = delete;
 
     // Picks the first port to try: the remembered one (or 2), unless discovery found handset
     // modems, then the highest of them. Shows " Waiting..." in the search dialog.
@@ -105,8 +105,8 @@ private:
     static bool HasOk(std::span<const uint8_t> block);
 
     IPort& m_port;
-    CPhoneLink& m_link;
-    CLinkPacer& m_pacer;
+    PhoneLink& m_link;
+    LinkPacer& m_pacer;
     ISearchView& m_page;
     IProfile& m_profile;
     std::function<void()> m_onFramed;
@@ -119,7 +119,7 @@ private:
     int m_probeRetries = 0;
     int m_linkState = kLinkWaiting;
     int m_lastPort = 2;
-    CPacedTimer m_timer;  // the search's tick
+    PacedTimer m_timer;  // the search's tick
 };
 
 }  // namespace numora

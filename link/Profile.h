@@ -22,7 +22,7 @@ public:
 };
 
 // A profile that lives only as long as the object, for tests and one-off runs.
-class CMemoryProfile : public IProfile {
+class MemoryProfile : public IProfile {
 public:
     std::string GetString(std::string_view section, std::string_view key,
                           std::string_view fallback) const override {

@@ -13,7 +13,7 @@
 
 namespace numora {
 
-class CProtocolLog : public ITraceSink {
+class ProtocolLog : public ITraceSink {
 public:
     struct Line {
         int64_t ms;
@@ -24,7 +24,7 @@ public:
 
     // A full write carries under a thousand frames; the limit only guards against a line
     // that never goes quiet.
-    explicit CProtocolLog(const IClock& clock, std::size_t maxLines = 20000)
+    explicit ProtocolLog(const IClock& clock, std::size_t maxLines = 20000)
         : m_clock(clock), m_maxLines(maxLines) {}
 
     void Trace(TraceDir dir, std::span<const uint8_t> bytes) override;

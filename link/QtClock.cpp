@@ -4,16 +4,16 @@
 
 namespace numora {
 
-CQtClock::CQtClock(QObject* parent) : QObject(parent) {
+QtClock::QtClock(QObject* parent) : QObject(parent) {
     m_elapsed.start();
 }
 
-CQtClock::~CQtClock() {
+QtClock::~QtClock() {
     for (auto& [id, p] : m_pending)
         delete p.timer;
 }
 
-IClock::TimerId CQtClock::StartTimer(int ms, std::function<void()> fn) {
+IClock::TimerId QtClock::StartTimer(int ms, std::function<void()> fn) {
     const TimerId id = ++m_nextId;
     auto* timer = new QTimer(this);
     timer->setSingleShot(true);
@@ -24,7 +24,7 @@ IClock::TimerId CQtClock::StartTimer(int ms, std::function<void()> fn) {
     return id;
 }
 
-void CQtClock::StopTimer(TimerId id) {
+void QtClock::StopTimer(TimerId id) {
     const auto it = m_pending.find(id);
     if (it == m_pending.end()) return;
     it->second.timer->stop();
@@ -32,7 +32,7 @@ void CQtClock::StopTimer(TimerId id) {
     m_pending.erase(it);
 }
 
-void CQtClock::Fire(TimerId id) {
+void QtClock::Fire(TimerId id) {
     const auto it = m_pending.find(id);
     if (it == m_pending.end()) return;
     const int64_t early = it->second.due - NowMs();

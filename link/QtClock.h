@@ -13,11 +13,11 @@ class QTimer;
 
 namespace numora {
 
-class CQtClock : public QObject, public IClock {
+class QtClock : public QObject, public IClock {
     Q_OBJECT
 public:
-    explicit CQtClock(QObject* parent = nullptr);
-    ~CQtClock() override;
+    explicit QtClock(QObject* parent = nullptr);
+    ~QtClock() override;
 
     int64_t NowMs() const override { return m_elapsed.elapsed(); }
     TimerId StartTimer(int ms, std::function<void()> fn) override;

@@ -11,20 +11,20 @@ QString KeyOf(std::string_view section, std::string_view key) {
 
 }  // namespace
 
-CQtProfile::CQtProfile()
+QtProfile::QtProfile()
     : m_settings(QSettings::IniFormat, QSettings::UserScope, kProfileOrganisation,
                  kProfileApplication) {}
 
-CQtProfile::CQtProfile(const QString& path) : m_settings(path, QSettings::IniFormat) {}
+QtProfile::QtProfile(const QString& path) : m_settings(path, QSettings::IniFormat) {}
 
-std::string CQtProfile::GetString(std::string_view section, std::string_view key,
-                                  std::string_view fallback) const {
+std::string QtProfile::GetString(std::string_view section, std::string_view key,
+                                 std::string_view fallback) const {
     const QVariant v = m_settings.value(KeyOf(section, key));
     if (!v.isValid()) return std::string(fallback);
     return v.toString().toStdString();
 }
 
-void CQtProfile::SetString(std::string_view section, std::string_view key, std::string_view value) {
+void QtProfile::SetString(std::string_view section, std::string_view key, std::string_view value) {
     m_settings.setValue(KeyOf(section, key),
                         QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())));
     m_settings.sync();

@@ -11,11 +11,11 @@ namespace numora {
 inline constexpr const char* kProfileOrganisation = "Local AppWizard-Generated Applications";
 inline constexpr const char* kProfileApplication = "KXT-5507 Phone Book";
 
-class CQtProfile : public IProfile {
+class QtProfile : public IProfile {
 public:
     // The user's profile; or, for tests and tools, the INI file at path.
-    CQtProfile();
-    explicit CQtProfile(const QString& path);
+    QtProfile();
+    explicit QtProfile(const QString& path);
 
     std::string GetString(std::string_view section, std::string_view key,
                           std::string_view fallback) const override;
@@ -29,9 +29,9 @@ private:
 
 // Passes everything through but the remembered port, which it never writes: when the user names
 // the device, the port numbers the search walks mean nothing outside this run.
-class CProfileWithoutPortSave : public IProfile {
+class ProfileWithoutPortSave : public IProfile {
 public:
-    explicit CProfileWithoutPortSave(IProfile& inner) : m_inner(inner) {}
+    explicit ProfileWithoutPortSave(IProfile& inner) : m_inner(inner) {}
     std::string GetString(std::string_view section, std::string_view key,
                           std::string_view fallback) const override {
         return m_inner.GetString(section, key, fallback);

@@ -49,7 +49,7 @@ struct FieldMerge {
 
 class Planner {
 public:
-    Planner(const CPBData& book, NumberKeys& keys, const MergeOptions& options, Mode mode)
+    Planner(const PhoneBook& book, NumberKeys& keys, const MergeOptions& options, Mode mode)
         : m_book(book), m_keys(keys), m_options(options), m_mode(mode) {
         m_plan.result = book;
         // The plan is worked out on a copy: nothing of it reaches the window's messages.
@@ -112,7 +112,7 @@ public:
     }
 
     void MergeDuplicates() {
-        CPBData& book = m_plan.result;
+        PhoneBook& book = m_plan.result;
         for (int j = 0; j < kEntrySlots; ++j) {
             if (!book.IsValidEntry(j)) continue;
             const Person person = m_people[static_cast<std::size_t>(j)];
@@ -209,7 +209,7 @@ private:
     }
 
     FieldMerge MergeFields(int slot, const Incoming& in) {
-        const CPBData& book = m_plan.result;
+        const PhoneBook& book = m_plan.result;
         FieldMerge m;
         m.entry = book.Entry(slot);
         PBEntry& e = m.entry;
@@ -263,7 +263,7 @@ private:
     // A contact's speed dial is taken where its number has none and the speed dial is free;
     // the entry's own speed dials stay.
     void PlanSpeedDials(FieldMerge& m, int slot, const Incoming& in) {
-        const CPBData& book = m_plan.result;
+        const PhoneBook& book = m_plan.result;
         for (int k = 0; k < kNumberKinds; ++k) {
             const int n = in.speedDials[static_cast<std::size_t>(k)];
             const auto at = m.placedAt[static_cast<std::size_t>(k)];
@@ -284,7 +284,7 @@ private:
     }
 
     std::string SpeedDialHolder(const PBSpeedDial& dial, int slot, uint8_t kind) const {
-        const CPBData& book = m_plan.result;
+        const PhoneBook& book = m_plan.result;
         if (dial.entry < kEntrySlots && book.IsValidEntry(dial.entry)) {
             return EntryLabel(dial.entry, book.Entry(dial.entry)) + " has it";
         }
@@ -293,7 +293,7 @@ private:
     }
 
     void Commit(int slot, const FieldMerge& m) {
-        CPBData& book = m_plan.result;
+        PhoneBook& book = m_plan.result;
         book.SetEntry(m.entry);
         for (const auto& [n, kind] : m.newSpeedDials)
             book.SetSpeedDial(n, static_cast<uint16_t>(slot), static_cast<uint8_t>(kind + kMobile));
@@ -303,7 +303,7 @@ private:
     }
 
     void Add(const Incoming& in, const std::string& group) {
-        CPBData& book = m_plan.result;
+        PhoneBook& book = m_plan.result;
         while (m_nextFree < kEntrySlots && book.IsValidEntry(m_nextFree))
             ++m_nextFree;
         if (m_nextFree >= kEntrySlots) {
@@ -345,7 +345,7 @@ private:
     // Entry `away` merges into `keep` and goes; speed dials that pointed at it follow its
     // numbers to where they are now.
     void MergeAway(int keep, int away) {
-        CPBData& book = m_plan.result;
+        PhoneBook& book = m_plan.result;
         const PBEntry gone = book.Entry(away);
         const Incoming in{gone, {}, EntryLabel(away, gone)};
         FieldMerge m = MergeFields(keep, in);
@@ -371,7 +371,7 @@ private:
         book.DeleteEntry(away);
     }
 
-    const CPBData& m_book;
+    const PhoneBook& m_book;
     NumberKeys& m_keys;
     const MergeOptions& m_options;
     Mode m_mode;
@@ -384,7 +384,7 @@ private:
 
 }  // namespace
 
-MergePlan PlanMerge(const CPBData& book, const std::vector<Contact>& contacts, NumberKeys& keys,
+MergePlan PlanMerge(const PhoneBook& book, const std::vector<Contact>& contacts, NumberKeys& keys,
                     const MergeOptions& options) {
     Planner planner(book, keys, options, Mode::Contacts);
     for (const Contact& c : contacts)
@@ -392,13 +392,13 @@ MergePlan PlanMerge(const CPBData& book, const std::vector<Contact>& contacts, N
     return planner.Finish();
 }
 
-MergePlan PlanDuplicates(const CPBData& book, NumberKeys& keys, const MergeOptions& options) {
+MergePlan PlanDuplicates(const PhoneBook& book, NumberKeys& keys, const MergeOptions& options) {
     Planner planner(book, keys, options, Mode::Duplicates);
     planner.MergeDuplicates();
     return planner.Finish();
 }
 
-void ApplyMergePlan(const MergePlan& plan, CPBData& book) {
+void ApplyMergePlan(const MergePlan& plan, PhoneBook& book) {
     IMessageSink* sink = book.MessageSink();
     book = plan.result;
     book.SetMessageSink(sink);

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "book/BookDiff.h"
-#include "book/PBData.h"
+#include "book/PhoneBook.h"
 #include "formats/Contacts.h"
 #include "matching/Match.h"
 #include "matching/PairAnswers.h"
@@ -72,7 +72,7 @@ struct MergedPair {
 };
 
 struct MergePlan {
-    CPBData result;                       // the book after the merge
+    PhoneBook result;                     // the book after the merge
     std::vector<BookDifference> changes;  // from the book to the result
     std::vector<Conflict> conflicts;
     std::vector<std::string> notFitting;  // UTF-8, one line each
@@ -87,16 +87,16 @@ struct MergePlan {
 // contact matches at most one entry: the sure one, or the likely one the user called the same
 // person; an entry of the book takes one contact of the list where another entry will do.
 // Contacts of a likely pair not yet answered are added as new entries.
-[[nodiscard]] MergePlan PlanMerge(const CPBData& book, const std::vector<Contact>& contacts,
+[[nodiscard]] MergePlan PlanMerge(const PhoneBook& book, const std::vector<Contact>& contacts,
                                   NumberKeys& keys, const MergeOptions& options = {});
 
 // The book against itself: each entry merges into the lowest sure (or answered) partner below
 // it, which keeps its slot, and the speed dials of the merged-away entry follow its numbers.
-[[nodiscard]] MergePlan PlanDuplicates(const CPBData& book, NumberKeys& keys,
+[[nodiscard]] MergePlan PlanDuplicates(const PhoneBook& book, NumberKeys& keys,
                                        const MergeOptions& options = {});
 
 // The book becomes the plan's result; it keeps its message sink.
-void ApplyMergePlan(const MergePlan& plan, CPBData& book);
+void ApplyMergePlan(const MergePlan& plan, PhoneBook& book);
 
 // One line each, in the book's bytes.
 [[nodiscard]] std::string ConflictLine(const Conflict& c);

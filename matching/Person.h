@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "book/PBData.h"
+#include "book/PhoneBook.h"
 
 namespace numora {
 

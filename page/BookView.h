@@ -3,7 +3,7 @@
 // each add what only they use.
 #pragma once
 
-#include "book/PBData.h"
+#include "book/PhoneBook.h"
 #include "book/Progress.h"
 
 namespace numora {

@@ -12,14 +12,14 @@ void Finish(IFileView& page, std::string_view message) {
 
 }  // namespace
 
-FileReaders ReadersFor(const CPBData& book) {
+FileReaders ReadersFor(const PhoneBook& book) {
     for (int i = 0; i < kEntrySlots; ++i) {
         if (book.IsValidEntry(i) && book.Entry(i).secret != 0) return FileReaders::OwnerOnly;
     }
     return FileReaders::Everyone;
 }
 
-std::optional<PbLoadReport> FileOpen(CPBData& book, IFileView& page, IFileAccess& files) {
+std::optional<PbLoadReport> FileOpen(PhoneBook& book, IFileView& page, IFileAccess& files) {
     page.EnableControls(false);
     const auto path = files.ChooseOpenPath();
     if (!path) {
@@ -38,7 +38,7 @@ std::optional<PbLoadReport> FileOpen(CPBData& book, IFileView& page, IFileAccess
     page.SetProgressPos(0);
     // The records go into a copy first, so that a file that is no phone book leaves the book
     // as it was. Speed dials without a record keep their assignment.
-    CPBData loaded = book;
+    PhoneBook loaded = book;
     loaded.ResetAllGroups();
     page.StepProgress();
     loaded.ResetAllSmsGroups();
@@ -62,7 +62,7 @@ std::optional<PbLoadReport> FileOpen(CPBData& book, IFileView& page, IFileAccess
     return report;
 }
 
-bool FileSave(CPBData& book, IFileView& page, IFileAccess& files) {
+bool FileSave(PhoneBook& book, IFileView& page, IFileAccess& files) {
     page.EnableControls(false);
     const auto path = files.ChooseSavePath();
     if (!path) {
@@ -75,7 +75,7 @@ bool FileSave(CPBData& book, IFileView& page, IFileAccess& files) {
     page.StepProgress();
     // Laid out from a copy: the book changes (codes clamped, stray entries kept) only when
     // the file is safely written.
-    CPBData saved = book;
+    PhoneBook saved = book;
     const std::vector<int> named = saved.KeepStrayEntries();
     std::vector<uint8_t> bytes;
     if (!WritePbRecords(saved, bytes, &page)) {

@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "book/PBData.h"
 #include "book/PbFile.h"
+#include "book/PhoneBook.h"
 #include "page/BookView.h"
 
 namespace numora {
@@ -33,7 +33,7 @@ enum class ReadResult { Done, Failed, TooLarge };
 
 // Who may read a file a save creates: a book with secret entries is its owner's alone.
 enum class FileReaders { Everyone, OwnerOnly };
-[[nodiscard]] FileReaders ReadersFor(const CPBData& book);
+[[nodiscard]] FileReaders ReadersFor(const PhoneBook& book);
 
 // Where the file commands read and write, and how the path is chosen.
 class IFileAccess {
@@ -62,8 +62,8 @@ public:
 // with the page's controls locked. File Open refuses a file that is no phone-book file and
 // tells, after "File read completed!", what it could not read. File Save writes nothing when
 // the book cannot be laid out whole, and leaves the book as it was when the save fails.
-[[nodiscard]] std::optional<PbLoadReport> FileOpen(CPBData& book, IFileView& page,
+[[nodiscard]] std::optional<PbLoadReport> FileOpen(PhoneBook& book, IFileView& page,
                                                    IFileAccess& files);
-bool FileSave(CPBData& book, IFileView& page, IFileAccess& files);
+bool FileSave(PhoneBook& book, IFileView& page, IFileAccess& files);
 
 }  // namespace numora

@@ -56,10 +56,10 @@ std::vector<uint8_t> BadFcsFrame(std::span<const uint8_t> packet) {
     return EncodeFrame(packet, static_cast<uint16_t>(~Crc16X25(packet)));
 }
 
-CHandsetSim::CHandsetSim(HandsetTables tables, SimFaults faults)
+HandsetSim::HandsetSim(HandsetTables tables, SimFaults faults)
     : m_tables(tables), m_faults(std::move(faults)), m_password(DefaultPassword()) {}
 
-void CHandsetSim::Feed(std::span<const uint8_t> bytes) {
+void HandsetSim::Feed(std::span<const uint8_t> bytes) {
     if (Talks()) return;  // it hears nothing, it only talks
     for (const uint8_t b : bytes) {
         if (m_hungUp) return;
@@ -67,7 +67,7 @@ void CHandsetSim::Feed(std::span<const uint8_t> bytes) {
     }
 }
 
-void CHandsetSim::TakeByte(uint8_t b) {
+void HandsetSim::TakeByte(uint8_t b) {
     if (m_afterAtLine && b == 0) return;
     m_afterAtLine = false;
     if (b == kFrameFlag) {
@@ -90,7 +90,7 @@ void CHandsetSim::TakeByte(uint8_t b) {
     m_pending.push_back(b);
 }
 
-bool CHandsetSim::TakeAtLine() {
+bool HandsetSim::TakeAtLine() {
     // Line ends and zero bytes left over from earlier text may stand before the line.
     const auto start = std::find_if(m_pending.begin(), m_pending.end(),
                                     [](uint8_t c) { return c != kCr && c != kLf && c != 0; });
@@ -115,7 +115,7 @@ bool CHandsetSim::TakeAtLine() {
     return true;
 }
 
-void CHandsetSim::TakeFrame() {
+void HandsetSim::TakeFrame() {
     std::vector<uint8_t> frame = m_pending;
     frame.resize(UnescapeBlock(frame));
     if (frame.size() < kMinFrame) return;
@@ -124,7 +124,7 @@ void CHandsetSim::TakeFrame() {
     Answer(++m_requests, packet);
 }
 
-void CHandsetSim::Answer(int request, std::span<const uint8_t> packet) {
+void HandsetSim::Answer(int request, std::span<const uint8_t> packet) {
     Trace("in", request, CommandName(packet), packet);
     if (m_faults.hangupAt.contains(request)) {
         Trace("hangup", request, CommandName(packet), {});
@@ -165,7 +165,7 @@ void CHandsetSim::Answer(int request, std::span<const uint8_t> packet) {
     if (m_faults.twiceAt.contains(request)) Send(frame);
 }
 
-std::vector<uint8_t> CHandsetSim::Reply(std::span<const uint8_t> packet) {
+std::vector<uint8_t> HandsetSim::Reply(std::span<const uint8_t> packet) {
     const uint8_t code = packet[0];
     switch (code) {
         case cmd::kModeControl: {
@@ -222,7 +222,7 @@ std::vector<uint8_t> CHandsetSim::Reply(std::span<const uint8_t> packet) {
     }
 }
 
-std::vector<uint8_t> CHandsetSim::Chatter(std::size_t bytes) {
+std::vector<uint8_t> HandsetSim::Chatter(std::size_t bytes) {
     std::vector<uint8_t> out;
     if (m_faults.talk == SimTalk::Flags) {
         out.assign(bytes, kFrameFlag);
@@ -238,12 +238,12 @@ std::vector<uint8_t> CHandsetSim::Chatter(std::size_t bytes) {
     return out;
 }
 
-void CHandsetSim::Send(std::vector<uint8_t> wire) {
+void HandsetSim::Send(std::vector<uint8_t> wire) {
     if (m_reply) m_reply(wire);
 }
 
-void CHandsetSim::Trace(std::string_view what, int request, std::string_view name,
-                        std::span<const uint8_t> bytes) {
+void HandsetSim::Trace(std::string_view what, int request, std::string_view name,
+                       std::span<const uint8_t> bytes) {
     if (m_trace) m_trace(what, request, name, bytes);
 }
 

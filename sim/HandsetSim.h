@@ -41,7 +41,7 @@ struct SimFaults {
     SimTalk talk = SimTalk::None;  // answers nothing, and sends Chatter without pause
 };
 
-class CHandsetSim {
+class HandsetSim {
 public:
     using WireFn = std::function<void(std::span<const uint8_t>)>;
     // The bytes sent after this call go on the line ms later than they would.
@@ -50,7 +50,7 @@ public:
     using TraceFn = std::function<void(std::string_view what, int request, std::string_view name,
                                        std::span<const uint8_t> bytes)>;
 
-    explicit CHandsetSim(HandsetTables tables = {}, SimFaults faults = {});
+    explicit HandsetSim(HandsetTables tables = {}, SimFaults faults = {});
 
     void SetReplySink(WireFn fn) { m_reply = std::move(fn); }
     void SetGapSink(GapFn fn) { m_gap = std::move(fn); }

@@ -48,8 +48,8 @@ HandsetTables::HandsetTables() {
     }
 }
 
-HandsetTables TablesFromBook(const CPBData& source) {
-    CPBData book = source;  // assembling uses the book's staging areas
+HandsetTables TablesFromBook(const PhoneBook& source) {
+    PhoneBook book = source;  // assembling uses the book's staging areas
     HandsetTables t;
     for (int i = 0; i < kEntrySlots; ++i) {
         if (book.IsValidEntry(i))
@@ -74,8 +74,8 @@ HandsetTables TablesFromBook(const CPBData& source) {
     return t;
 }
 
-CPBData BookFromTables(const HandsetTables& t) {
-    CPBData book;
+PhoneBook BookFromTables(const HandsetTables& t) {
+    PhoneBook book;
     book.SetReceivedMask(t.mask);
     for (uint8_t g = 0; g < kHandsetGroupSlots; ++g)
         book.TakeGroupRecord(GroupReply(t, g));

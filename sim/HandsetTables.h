@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <span>
 
-#include "book/PBData.h"
+#include "book/PhoneBook.h"
 #include "book/Records.h"
 
 namespace numora {
@@ -28,11 +28,11 @@ struct HandsetTables {
 };
 
 // The tables of a handset that was given this book.
-HandsetTables TablesFromBook(const CPBData& book);
+HandsetTables TablesFromBook(const PhoneBook& book);
 
 // The book a read run would build from these tables: groups, then every announced entry in slot
 // order, then the speed dials and SMS groups.
-CPBData BookFromTables(const HandsetTables& tables);
+PhoneBook BookFromTables(const HandsetTables& tables);
 
 // The handset's replies that carry its tables; byte 0 is the request's code.
 HandsetTables::Item ItemReply(const HandsetTables& tables, uint16_t itemNumber, uint8_t element);

@@ -5,7 +5,7 @@
 
 namespace numora {
 
-void COutbox::Add(std::span<const uint8_t> bytes) {
+void Outbox::Add(std::span<const uint8_t> bytes) {
     if (m_queue.empty() && m_gapMs == 0) m_nextByteAt = std::max(m_nextByteAt, m_now());
     m_queue.push_back({{bytes.begin(), bytes.end()}, std::exchange(m_gapMs, 0), false});
     m_size += bytes.size();
@@ -15,7 +15,7 @@ void COutbox::Add(std::span<const uint8_t> bytes) {
     }
 }
 
-bool COutbox::Flush(const Writer& write) {
+bool Outbox::Flush(const Writer& write) {
     while (!m_queue.empty()) {
         Segment& front = m_queue.front();
         if (!front.started) {
@@ -45,7 +45,7 @@ bool COutbox::Flush(const Writer& write) {
     return true;
 }
 
-int COutbox::WaitMs() const {
+int Outbox::WaitMs() const {
     if (m_queue.empty()) return -1;
     const Segment& front = m_queue.front();
     if (!m_wireSpeed && front.gapMs == 0) return kFullRetryMs;

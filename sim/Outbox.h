@@ -12,7 +12,7 @@
 
 namespace numora {
 
-class COutbox {
+class Outbox {
 public:
     // Microseconds on a steady clock.
     using Now = std::function<double()>;
@@ -28,7 +28,7 @@ public:
     // How long to sleep before looking again at a terminal that was full.
     static constexpr int kFullRetryMs = 10;
 
-    COutbox(bool wireSpeed, Now now) : m_wireSpeed(wireSpeed), m_now(std::move(now)) {}
+    Outbox(bool wireSpeed, Now now) : m_wireSpeed(wireSpeed), m_now(std::move(now)) {}
 
     void Add(std::span<const uint8_t> bytes);
     // The next bytes added go out this much later than the line would let them.

@@ -28,7 +28,7 @@
 
 namespace {
 
-using numora::CHandsetSim;
+using numora::HandsetSim;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kExitBadUse = 2;
@@ -143,7 +143,7 @@ int main(int argc, char** argv) {
         if (!ReadFile(opts.bookPath, bytes)) {
             return Fail("cannot read " + opts.bookPath + ": " + std::strerror(errno));
         }
-        numora::CPBData book;
+        numora::PhoneBook book;
         numora::ReadPbRecords(book, bytes, nullptr);
         tables = numora::TablesFromBook(book);
     }
@@ -170,9 +170,9 @@ int main(int argc, char** argv) {
     signal(SIGPIPE, SIG_IGN);  // a closed trace reader must not end the handset
 
     const auto started = Clock::now();
-    CHandsetSim sim(tables, opts.faults);
+    HandsetSim sim(tables, opts.faults);
     if (opts.password) sim.SetPassword(*opts.password);
-    numora::COutbox outbox(opts.wireSpeed, [] {
+    numora::Outbox outbox(opts.wireSpeed, [] {
         return std::chrono::duration<double, std::micro>(Clock::now().time_since_epoch()).count();
     });
     const auto toTerminal = [&](std::span<const uint8_t> bytes) -> long {
@@ -235,7 +235,7 @@ int main(int argc, char** argv) {
     terminal.Close();
     if (!opts.linkPath.empty()) unlink(opts.linkPath.c_str());
     if (!opts.savePath.empty()) {
-        numora::CPBData book = numora::BookFromTables(sim.Tables());
+        numora::PhoneBook book = numora::BookFromTables(sim.Tables());
         std::vector<uint8_t> bytes;
         numora::WritePbRecords(book, bytes, nullptr);
         if (!WriteFile(opts.savePath, bytes)) {

@@ -2,8 +2,8 @@
 
 namespace numora {
 
-CPhoneSession::CPhoneSession(CPBData& book, ISessionView& page, IPort& port, IClock& clock,
-                             IProfile& profile)
+PhoneSession::PhoneSession(PhoneBook& book, ISessionView& page, IPort& port, IClock& clock,
+                           IProfile& profile)
     : m_pacer(clock),
       m_link(port, m_pacer),
       m_search(port, m_link, m_pacer, clock, page, profile),
@@ -11,11 +11,11 @@ CPhoneSession::CPhoneSession(CPBData& book, ISessionView& page, IPort& port, ICl
     m_link.SetPassword(PasswordFromProfile(profile));
 }
 
-void CPhoneSession::OnReceivedBlock(std::span<uint8_t> raw) {
+void PhoneSession::OnReceivedBlock(std::span<uint8_t> raw) {
     m_engine.OnPhoneData(raw);
 }
 
-void CPhoneSession::SetTrace(ITraceSink* trace) {
+void PhoneSession::SetTrace(ITraceSink* trace) {
     m_trace = trace;
     m_link.SetTrace(trace);
     m_engine.SetTrace(trace);

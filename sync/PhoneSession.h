@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <span>
 
-#include "book/PBData.h"
+#include "book/PhoneBook.h"
 #include "link/Clock.h"
 #include "link/Pacer.h"
 #include "link/PhoneLink.h"
@@ -22,10 +22,11 @@ namespace numora {
 // The page a session works on: the port search shows its search there, the engine its runs.
 class ISessionView : public ISyncView, public ISearchView {};
 
-class CPhoneSession {
+class PhoneSession {
 public:
     // The handset's password comes from the profile ("Port Setting"/"Password").
-    CPhoneSession(CPBData& book, ISessionView& page, IPort& port, IClock& clock, IProfile& profile);
+    PhoneSession(PhoneBook& book, ISessionView& page, IPort& port, IClock& clock,
+                 IProfile& profile);
 
     // A burst as the port delivered it, escapes still in place.
     void OnReceivedBlock(std::span<uint8_t> raw);
@@ -35,15 +36,15 @@ public:
     // Frames both ways, for --trace and the protocol log.
     void SetTrace(ITraceSink* trace);
 
-    CLinkPacer& Pacer() { return m_pacer; }
-    CPortSearch& Search() { return m_search; }
-    CSyncEngine& Engine() { return m_engine; }
+    LinkPacer& Pacer() { return m_pacer; }
+    PortSearch& Search() { return m_search; }
+    SyncEngine& Engine() { return m_engine; }
 
 private:
-    CLinkPacer m_pacer;
-    CPhoneLink m_link;
-    CPortSearch m_search;
-    CSyncEngine m_engine;
+    LinkPacer m_pacer;
+    PhoneLink m_link;
+    PortSearch m_search;
+    SyncEngine m_engine;
     ITraceSink* m_trace = nullptr;
 };
 

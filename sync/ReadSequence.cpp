@@ -8,11 +8,11 @@
 
 namespace numora {
 
-void CSyncEngine::RequestFirstItem() {
+void SyncEngine::RequestFirstItem() {
     m_link.RequestItem(kItemSpeedDials, 0);
 }
 
-bool CSyncEngine::OnReadItem(std::span<const uint8_t> r) {
+bool SyncEngine::OnReadItem(std::span<const uint8_t> r) {
     const uint16_t itemNumber = Le16(r, item::kItem);
     const uint8_t element = ByteAt(r, item::kElement);
     switch (itemNumber) {
@@ -42,7 +42,7 @@ bool CSyncEngine::OnReadItem(std::span<const uint8_t> r) {
     }
 }
 
-bool CSyncEngine::OnUsedSlotMask(std::span<const uint8_t> r) {
+bool SyncEngine::OnUsedSlotMask(std::span<const uint8_t> r) {
     m_page.StepProgress();
     const auto mask = r.subspan(maskrec::kMask, std::min<std::size_t>(r.size() - 1, kEntrySlots));
     m_book.SetReceivedMask(mask);
@@ -54,7 +54,7 @@ bool CSyncEngine::OnUsedSlotMask(std::span<const uint8_t> r) {
     return true;
 }
 
-bool CSyncEngine::OnGroupRecord(std::span<const uint8_t> r) {
+bool SyncEngine::OnGroupRecord(std::span<const uint8_t> r) {
     m_book.TakeGroupRecord(r);
     m_page.StepProgress();
     const uint8_t slot = ByteAt(r, grouprec::kSlot);
@@ -72,7 +72,7 @@ bool CSyncEngine::OnGroupRecord(std::span<const uint8_t> r) {
     return true;
 }
 
-bool CSyncEngine::OnEntryRecord(std::span<const uint8_t> r) {
+bool SyncEngine::OnEntryRecord(std::span<const uint8_t> r) {
     const uint16_t slot = Le16(r, entryrec::kSlot);
     // A reply naming no slot gives no place to go on from: it is not taken, and the run ends
     // through the watchdog rather than with a book that looks whole but is not.
@@ -89,7 +89,7 @@ bool CSyncEngine::OnEntryRecord(std::span<const uint8_t> r) {
     return true;
 }
 
-void CSyncEngine::FinishRead(bool noEntries) {
+void SyncEngine::FinishRead(bool noEntries) {
     // Entries of a group the handset sent no name for are kept under "Group N", so that the
     // next save or write does not leave them out.
     m_book.KeepStrayEntries();

@@ -8,8 +8,8 @@
 
 namespace numora {
 
-CSyncEngine::CSyncEngine(CPBData& book, ISyncView& page, CPhoneLink& link, IPort& port,
-                         CPortSearch& search, CLinkPacer& pacer, IClock& clock)
+SyncEngine::SyncEngine(PhoneBook& book, ISyncView& page, PhoneLink& link, IPort& port,
+                       PortSearch& search, LinkPacer& pacer, IClock& clock)
     : m_book(book),
       m_page(page),
       m_link(link),
@@ -33,21 +33,21 @@ CSyncEngine::CSyncEngine(CPBData& book, ISyncView& page, CPhoneLink& link, IPort
     });
 }
 
-CSyncEngine::~CSyncEngine() {
+SyncEngine::~SyncEngine() {
     StopSearchDeadline();
     m_search.SetOnFramed({});
     m_search.SetOnDenied({});
 }
 
-void CSyncEngine::OnReadFromPhone() {
+void SyncEngine::OnReadFromPhone() {
     m_pacer.Do([this] { StartRead(); });
 }
 
-void CSyncEngine::OnWriteToPhone() {
+void SyncEngine::OnWriteToPhone() {
     m_pacer.Do([this] { StartWrite(); });
 }
 
-void CSyncEngine::OnPhoneData(std::span<const uint8_t> block) {
+void SyncEngine::OnPhoneData(std::span<const uint8_t> block) {
     // What arrives during a pause waits for it, gathered into one bounded buffer, so that a
     // port that never stops talking costs no more memory than a pause's worth of replies.
     const std::size_t room = kMaxWaitingInput - std::min(kMaxWaitingInput, m_waitingInput.size());
@@ -68,19 +68,19 @@ void CSyncEngine::OnPhoneData(std::span<const uint8_t> block) {
     });
 }
 
-void CSyncEngine::DropWaitingInput() {
+void SyncEngine::DropWaitingInput() {
     m_pacer.Reset();
     m_waitingInput.clear();
     m_inputQueued = false;
 }
 
-void CSyncEngine::OnPortLost() {
+void SyncEngine::OnPortLost() {
     m_pacer.Do([this] {
         if (m_running && !m_bookComplete) Fail(RunFailure::PortLost);
     });
 }
 
-void CSyncEngine::Cancel() {
+void SyncEngine::Cancel() {
     if (!m_running) return;
     if (m_bookComplete) {
         OnWatchdog();  // the whole book is in: the read completes
@@ -97,14 +97,14 @@ void CSyncEngine::Cancel() {
 
 // A run that has shown the whole book and only waits for the handset's last answer may be
 // left behind by a new run.
-bool CSyncEngine::CanStart() {
+bool SyncEngine::CanStart() {
     if (!m_running) return true;
     if (!m_bookComplete) return false;
     EndRun(RunOutcome::ReadCompleted);
     return true;
 }
 
-void CSyncEngine::BeginRun(bool reading) {
+void SyncEngine::BeginRun(bool reading) {
     m_isReading = reading ? 1 : 0;
     m_running = true;
     m_bookComplete = false;
@@ -128,7 +128,7 @@ void CSyncEngine::BeginRun(bool reading) {
 
 // The search's time-out is a promise on the clock: it is not held by the pauses the search
 // takes, nor by what a port sends meanwhile.
-void CSyncEngine::ArmSearchDeadline() {
+void SyncEngine::ArmSearchDeadline() {
     StopSearchDeadline();
     m_searchDeadline = m_clock.StartTimer(m_searchTimeoutMs, [this] {
         m_searchDeadline = IClock::kNoTimer;
@@ -136,12 +136,12 @@ void CSyncEngine::ArmSearchDeadline() {
     });
 }
 
-void CSyncEngine::StopSearchDeadline() {
+void SyncEngine::StopSearchDeadline() {
     if (m_searchDeadline != IClock::kNoTimer) m_clock.StopTimer(m_searchDeadline);
     m_searchDeadline = IClock::kNoTimer;
 }
 
-void CSyncEngine::StartRead() {
+void SyncEngine::StartRead() {
     if (!CanStart()) return;
     BeginRun(true);
     m_page.EnableControls(false);
@@ -158,7 +158,7 @@ void CSyncEngine::StartRead() {
     m_pacer.Do([this] { m_page.SetProgressPos(2); });
 }
 
-void CSyncEngine::StartWrite() {
+void SyncEngine::StartWrite() {
     if (!CanStart()) return;
     BeginRun(false);
     // Every entry the list shows is written, also one whose group slot has no name yet: such a
@@ -175,14 +175,14 @@ void CSyncEngine::StartWrite() {
     m_pacer.Do([this] { m_page.SetProgressPos(2); });
 }
 
-void CSyncEngine::TraceIn(std::span<const uint8_t> bytes, std::string_view note) {
+void SyncEngine::TraceIn(std::span<const uint8_t> bytes, std::string_view note) {
     if (m_trace != nullptr) m_trace->TraceNote(TraceDir::In, bytes, note);
 }
 
 // While the port search probes, the line carries AT text, taken a burst at a time; in framed
 // mode the bytes are gathered into frames. One burst can hold the end of the one and the start
 // of the other, so the phase is looked at again after each piece.
-void CSyncEngine::OnBlock(std::span<uint8_t> raw) {
+void SyncEngine::OnBlock(std::span<uint8_t> raw) {
     while (!raw.empty()) {
         if (m_search.Phase() == LinkPhase::Framed) {
             m_reader.Feed(raw, [this](std::span<const uint8_t> frame, bool checked) {
@@ -207,7 +207,7 @@ void CSyncEngine::OnBlock(std::span<uint8_t> raw) {
 }
 
 // The request just sent is the one whose reply the run now waits for.
-void CSyncEngine::Await() {
+void SyncEngine::Await() {
     m_awaited = m_link.LastRequest();
     m_resends = 0;
     m_lateResent = false;
@@ -216,7 +216,7 @@ void CSyncEngine::Await() {
 
 // At the fast pace a reply that does not come in good time has its request sent once more;
 // a handset that is late twice gets the specified pace for the rest of the run.
-void CSyncEngine::OnLateReply() {
+void SyncEngine::OnLateReply() {
     if (!m_running || m_awaited.empty() || m_link.GetPace() != Pace::Fast) return;
     if (m_trace != nullptr) m_trace->TraceNote(TraceDir::In, {}, "late reply: asked again");
     if (++m_lateReplies >= kLateRepliesBeforeFallback) FallBackToSpecifiedPace();
@@ -226,14 +226,14 @@ void CSyncEngine::OnLateReply() {
     if (m_link.GetPace() == Pace::Fast) m_lateTimer.Arm(FastReplyTimeoutMs(m_awaited));
 }
 
-void CSyncEngine::FallBackToSpecifiedPace() {
+void SyncEngine::FallBackToSpecifiedPace() {
     if (m_link.GetPace() != Pace::Fast) return;
     m_link.SetPace(Pace::Specified);
     m_lateTimer.Stop();
     if (m_trace != nullptr) m_trace->TraceNote(TraceDir::In, {}, kFallbackNote);
 }
 
-void CSyncEngine::OnFrame(std::span<const uint8_t> frame, bool checked) {
+void SyncEngine::OnFrame(std::span<const uint8_t> frame, bool checked) {
     // A write ends without waiting for the answer to its last request: when it comes, it is
     // that answer, not a stray.
     if (!m_running && checked && !m_awaited.empty() && AnswersRequest(m_awaited, frame)) {
@@ -283,7 +283,7 @@ void CSyncEngine::OnFrame(std::span<const uint8_t> frame, bool checked) {
 
 // The reply answers the awaited request; it drives the next one. The handshake is the same
 // both ways; the rest depends on the run's direction.
-bool CSyncEngine::Dispatch(std::span<const uint8_t> block) {
+bool SyncEngine::Dispatch(std::span<const uint8_t> block) {
     const uint8_t b1 = ByteAt(block, 1);
     switch (block[0]) {
         case cmd::kModeControl:
@@ -302,7 +302,7 @@ bool CSyncEngine::Dispatch(std::span<const uint8_t> block) {
 
 // The handset's answer to mode control 1 opens the handshake. A write that starts over after a
 // refusal starts from its first step, its member counts counted afresh.
-bool CSyncEngine::OnModeReply() {
+bool SyncEngine::OnModeReply() {
     m_handshakeStarted = true;
     m_page.SetProgressPos(3);
     if (m_isReading != 0) {
@@ -315,7 +315,7 @@ bool CSyncEngine::OnModeReply() {
     return true;
 }
 
-bool CSyncEngine::OnPasswordAccepted() {
+bool SyncEngine::OnPasswordAccepted() {
     m_page.SetProgressPos(4);
     if (m_isReading != 0) {
         RequestFirstItem();
@@ -325,7 +325,7 @@ bool CSyncEngine::OnPasswordAccepted() {
     return true;
 }
 
-void CSyncEngine::OnModeRefused() {
+void SyncEngine::OnModeRefused() {
     if (++m_refusals > kMaxRefusals) {
         Fail(RunFailure::ModeRefused);
         return;
@@ -337,7 +337,7 @@ void CSyncEngine::OnModeRefused() {
 }
 
 // Busy answers are polled for, 100 ms apart, for as long as a real handset stays busy.
-bool CSyncEngine::OnStatus(uint8_t busy) {
+bool SyncEngine::OnStatus(uint8_t busy) {
     if (busy == 0) {
         m_busySince = -1;
         m_link.SendPassword();
@@ -358,7 +358,7 @@ bool CSyncEngine::OnStatus(uint8_t busy) {
     return true;
 }
 
-bool CSyncEngine::DispatchRead(std::span<const uint8_t> r) {
+bool SyncEngine::DispatchRead(std::span<const uint8_t> r) {
     const uint8_t code = r[0];
     const uint8_t b1 = ByteAt(r, 1);
     switch (code) {
@@ -383,7 +383,7 @@ bool CSyncEngine::DispatchRead(std::span<const uint8_t> r) {
     }
 }
 
-bool CSyncEngine::DispatchWrite(std::span<const uint8_t> r) {
+bool SyncEngine::DispatchWrite(std::span<const uint8_t> r) {
     switch (r[0]) {
         case cmd::kNvWrite:
             return OnItemEcho(r);
@@ -400,7 +400,7 @@ bool CSyncEngine::DispatchWrite(std::span<const uint8_t> r) {
 
 // Stops everything that could still act for the run, before any message shows: a message box
 // runs an event loop, and nothing may fail the same run a second time behind it.
-void CSyncEngine::WindDown() {
+void SyncEngine::WindDown() {
     m_watchdog.Stop();
     m_lateTimer.Stop();
     StopSearchDeadline();
@@ -410,12 +410,12 @@ void CSyncEngine::WindDown() {
     m_writeFinishing = false;
 }
 
-void CSyncEngine::EndRun(RunOutcome outcome) {
+void SyncEngine::EndRun(RunOutcome outcome) {
     WindDown();
     if (m_onRunEnded) m_onRunEnded(outcome);
 }
 
-void CSyncEngine::OnWatchdog() {
+void SyncEngine::OnWatchdog() {
     if (!m_running) return;
     if (m_bookComplete) {
         // The whole book is in; only the handset's last answer is missing.
@@ -439,7 +439,7 @@ void CSyncEngine::OnWatchdog() {
 // the search stops, steps still waiting are dropped and the port is closed before any message
 // shows, so nothing more happens on the line behind it. A failure shows the connection message
 // and then its cause, each once.
-void CSyncEngine::Abandon(RunOutcome outcome, RunFailure cause) {
+void SyncEngine::Abandon(RunOutcome outcome, RunFailure cause) {
     if (!m_running) return;
     WindDown();
     DropWaitingInput();

@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "book/PBData.h"
+#include "book/PhoneBook.h"
 #include "link/Clock.h"
 #include "link/FrameCodec.h"
 #include "link/PacedTimer.h"
@@ -84,13 +84,13 @@ constexpr std::size_t kMaxWaitingInput = 16384;
 // stopped from outside (the window closing, the tool interrupted), without a message.
 enum class RunOutcome { ReadCompleted, WriteCompleted, Failed, Cancelled };
 
-class CSyncEngine {
+class SyncEngine {
 public:
-    CSyncEngine(CPBData& book, ISyncView& page, CPhoneLink& link, IPort& port, CPortSearch& search,
-                CLinkPacer& pacer, IClock& clock);
-    ~CSyncEngine();
-    CSyncEngine(const CSyncEngine&) = delete;
-    CSyncEngine& operator=(const CSyncEngine&) = delete;
+    SyncEngine(PhoneBook& book, ISyncView& page, PhoneLink& link, IPort& port, PortSearch& search,
+               LinkPacer& pacer, IClock& clock);
+    ~SyncEngine();
+    SyncEngine(const SyncEngine&) = delete;
+    SyncEngine& operator=(const SyncEngine&) = delete;
 
     // The buttons "Read from Phone" and "Write to Phone".
     void OnReadFromPhone();
@@ -125,7 +125,7 @@ public:
     bool Running() const { return m_running; }
     bool IsReading() const { return m_isReading != 0; }
     // What the phone holds now, or after the last write ended.
-    PhoneHolds PhoneBook() const { return m_phoneHolds; }
+    PhoneHolds Holds() const { return m_phoneHolds; }
     // The last write ended after the phone confirmed a change and before the last speed dial:
     // the phone's phone book is incomplete.
     bool PhoneBookBroken() const {
@@ -184,12 +184,12 @@ private:
     void Abandon(RunOutcome outcome, RunFailure cause = RunFailure::None);
     void TraceIn(std::span<const uint8_t> bytes, std::string_view note = {});
 
-    CPBData& m_book;
+    PhoneBook& m_book;
     ISyncView& m_page;
-    CPhoneLink& m_link;
+    PhoneLink& m_link;
     IPort& m_port;
-    CPortSearch& m_search;
-    CLinkPacer& m_pacer;
+    PortSearch& m_search;
+    LinkPacer& m_pacer;
     IClock& m_clock;
     ITraceSink* m_trace = nullptr;
     std::function<void(RunOutcome)> m_onRunEnded;
@@ -215,7 +215,7 @@ private:
     bool m_inputQueued = false;           // a step that takes m_waitingInput is queued
     IClock::TimerId m_searchDeadline = IClock::kNoTimer;
 
-    CFrameReader m_reader;
+    FrameReader m_reader;
     std::vector<uint8_t> m_awaited;  // the request whose reply the run waits for
     int m_resends = 0;               // of the awaited request, after damaged replies
     int m_refusals = 0;
@@ -225,10 +225,10 @@ private:
     Pace m_pace = Pace::Specified;
     int m_lateReplies = 0;
     bool m_lateResent = false;  // the awaited request was sent again for being late
-    CPacedTimer m_lateTimer;    // a fast run's wait for the awaited reply
+    PacedTimer m_lateTimer;     // a fast run's wait for the awaited reply
     int m_searchTimeoutMs = kDefaultSearchTimeoutMs;
     int m_replyTimeoutMs = kDefaultReplyTimeoutMs;
-    CPacedTimer m_watchdog;
+    PacedTimer m_watchdog;
 };
 
 }  // namespace numora

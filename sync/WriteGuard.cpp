@@ -6,7 +6,7 @@
 
 namespace numora {
 
-WriteRisk AssessWrite(const CPBData& book, const CPBData* lastHeld) {
+WriteRisk AssessWrite(const PhoneBook& book, const PhoneBook* lastHeld) {
     WriteRisk risk;
     if (lastHeld != nullptr) {
         risk.held = lastHeld->CountUsedEntries();

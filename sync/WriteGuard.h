@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "book/PBData.h"
+#include "book/PhoneBook.h"
 
 namespace numora {
 
@@ -21,7 +21,7 @@ struct WriteRisk {
 };
 
 // `lastHeld`: the book the handset held when last read or written; none when unknown.
-[[nodiscard]] WriteRisk AssessWrite(const CPBData& book, const CPBData* lastHeld);
+[[nodiscard]] WriteRisk AssessWrite(const PhoneBook& book, const PhoneBook* lastHeld);
 
 // What the write would do, in a sentence naming how many entries go; empty for none.
 std::string WriteRiskText(const WriteRisk& risk);

@@ -32,11 +32,11 @@ std::string WriteStoppedMessage(PhoneHolds holds) {
            ". Write the book to the phone again.";
 }
 
-void CSyncEngine::SendClearingSpeedDial(int element) {
+void SyncEngine::SendClearingSpeedDial(int element) {
     m_link.WriteSpeedDials(m_book.MakeClearSpeedDialItem(element));
 }
 
-bool CSyncEngine::OnItemEcho(std::span<const uint8_t> echo) {
+bool SyncEngine::OnItemEcho(std::span<const uint8_t> echo) {
     const uint16_t itemNumber = Le16(echo, item::kItem);
     const uint8_t element = ByteAt(echo, item::kElement);
     if (m_writeDataPass == 0) {
@@ -73,7 +73,7 @@ bool CSyncEngine::OnItemEcho(std::span<const uint8_t> echo) {
     return true;
 }
 
-bool CSyncEngine::OnMaskEcho() {
+bool SyncEngine::OnMaskEcho() {
     if (m_writeDataPass == 0) {
         m_phoneHolds = PhoneHolds::NoEntries;
         m_page.StepProgress();
@@ -86,7 +86,7 @@ bool CSyncEngine::OnMaskEcho() {
     return true;
 }
 
-bool CSyncEngine::OnGroupEcho() {
+bool SyncEngine::OnGroupEcho() {
     m_page.StepProgress();
     if (m_writeDataPass == 0) {
         // Slots 0 to 7 are cleared; the echo for slot 7 starts the entries.
@@ -108,7 +108,7 @@ bool CSyncEngine::OnGroupEcho() {
     return true;
 }
 
-void CSyncEngine::StartEntryPhase() {
+void SyncEngine::StartEntryPhase() {
     const int used = m_book.CountUsedEntries();
     m_progressStep = used == 0 ? kEntrySlots : kEntrySlots / used;
     m_groupCursor = 0;
@@ -117,7 +117,7 @@ void CSyncEngine::StartEntryPhase() {
 
 // Sends the first member of the first group from m_groupCursor on that has one, or moves on
 // to the data pass when no group is left.
-void CSyncEngine::SendNextGroupMembers(bool entriesSent) {
+void SyncEngine::SendNextGroupMembers(bool entriesSent) {
     for (; m_groupCursor < kGroupSlots; ++m_groupCursor) {
         const uint16_t first = m_book.GroupFirstEntry(m_groupCursor);
         if (first != kNone16) {
@@ -130,14 +130,14 @@ void CSyncEngine::SendNextGroupMembers(bool entriesSent) {
 
 // An entry that cannot be assembled (a chain naming an emptied slot) is not sent, and the run
 // stops there as no echo will come.
-void CSyncEngine::SendEntry(uint16_t entry) {
+void SyncEngine::SendEntry(uint16_t entry) {
     const auto record = m_book.MakeEntryRecord(entry);
     if (record.empty()) return;
     m_entryCursor = entry;
     m_link.WriteEntry(record);
 }
 
-bool CSyncEngine::OnEntryEcho() {
+bool SyncEngine::OnEntryEcho() {
     if (m_writeDataPass != 0) return false;
     m_page.StepProgress(m_progressStep);
     const uint16_t next = m_book.NextInGroup(m_entryCursor);
@@ -150,7 +150,7 @@ bool CSyncEngine::OnEntryEcho() {
     return true;
 }
 
-void CSyncEngine::StartDataPass(bool entriesSent) {
+void SyncEngine::StartDataPass(bool entriesSent) {
     m_page.SetProgressPos(kWriteDataPassPos);
     if (entriesSent) m_groupMemberCounts = GroupMemberCounts(m_book);
     m_groupCursor = 0;
@@ -158,7 +158,7 @@ void CSyncEngine::StartDataPass(bool entriesSent) {
     m_writeDataPass = 1;
 }
 
-void CSyncEngine::FinishWrite() {
+void SyncEngine::FinishWrite() {
     m_writeDataPass = 0;
     m_phoneHolds = PhoneHolds::NewBook;
     m_page.SetProgressPos(kWriteProgressEnd);
@@ -170,7 +170,7 @@ void CSyncEngine::FinishWrite() {
     m_pacer.Do([this] { CompleteWrite(); });
 }
 
-void CSyncEngine::CompleteWrite() {
+void SyncEngine::CompleteWrite() {
     if (m_port.IsOpen()) m_port.Close();
     m_page.MessageBox(kWriteCompleted);
     m_page.SetProgressPos(0);

@@ -149,7 +149,7 @@ void GroupEditDialog::accept() {
     QDialog::accept();
 }
 
-GroupListDialog::GroupListDialog(GroupKind kind, CPBData& book, QWidget* parent)
+GroupListDialog::GroupListDialog(GroupKind kind, PhoneBook& book, QWidget* parent)
     : QDialog(parent), m_kind(kind), m_book(book), m_list(new ReportList(this)) {
     const ListTemplate& t = kind == GroupKind::Group ? kGroupList : kSmsGroupList;
     setWindowTitle(QString::fromLatin1(t.caption));

@@ -9,7 +9,7 @@
 #include <optional>
 #include <string_view>
 
-#include "book/PBData.h"
+#include "book/PhoneBook.h"
 
 class QLineEdit;
 
@@ -47,7 +47,7 @@ private:
 class GroupListDialog : public QDialog {
     Q_OBJECT
 public:
-    GroupListDialog(GroupKind kind, CPBData& book, QWidget* parent = nullptr);
+    GroupListDialog(GroupKind kind, PhoneBook& book, QWidget* parent = nullptr);
 
     ReportList* List() const { return m_list; }
 
@@ -63,7 +63,7 @@ private:
     bool DeleteSlot(std::optional<int> row);
 
     GroupKind m_kind;
-    CPBData& m_book;
+    PhoneBook& m_book;
     ReportList* m_list;
 };
 

@@ -120,7 +120,7 @@ PhoneBookPage::PhoneBookPage(IPort& port, IClock& clock, IProfile& profile, QWid
             if (reading) {
                 MessageBox(kReadIncomplete);
             } else if (phoneBroken) {
-                MessageBox(WriteStoppedMessage(m_session.Engine().PhoneBook()));
+                MessageBox(WriteStoppedMessage(m_session.Engine().Holds()));
             }
         }
         emit runEnded(outcome);
@@ -833,7 +833,7 @@ void PhoneBookPage::OnWriteToPhone() {
 bool PhoneBookPage::WriteIsWanted() {
     if (m_incompleteRead && !AskQuestion(window(), kWriteIncompleteBook)) return false;
     if (m_damagedFile && !AskQuestion(window(), kWriteDamagedBook)) return false;
-    CPBData held;
+    PhoneBook held;
     const bool known = m_history != nullptr && m_history->NewestFromPhone(held).has_value();
     const WriteRisk risk = AssessWrite(m_book, known ? &held : nullptr);
     if (risk.kind == WriteRisk::Kind::None) return true;
@@ -945,7 +945,7 @@ QString PhoneBookPage::StatusLine() {
     // While the page is locked the book is half read or being written: its figures would
     // mislead.
     if (m_locked) {
-        CSyncEngine& engine = m_session.Engine();
+        SyncEngine& engine = m_session.Engine();
         if (!engine.Running()) return {};
         return engine.IsReading() ? QStringLiteral("Reading the phone book...")
                                   : QStringLiteral("Writing the phone book...");

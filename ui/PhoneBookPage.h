@@ -14,7 +14,7 @@
 #include <string>
 #include <utility>
 
-#include "book/PBData.h"
+#include "book/PhoneBook.h"
 #include "browse/BookSearch.h"
 #include "browse/RowOrder.h"
 #include "link/PortSearch.h"
@@ -35,7 +35,7 @@ class QScrollArea;
 
 namespace numora {
 
-class CBookHistory;
+class BookHistory;
 class QtFileAccess;
 class ReportList;
 
@@ -64,9 +64,9 @@ public:
     PhoneBookPage(IPort& port, IClock& clock, IProfile& profile, QWidget* parent = nullptr);
     ~PhoneBookPage() override;
 
-    CPBData& Book() { return m_book; }
-    const CPBData& Book() const { return m_book; }
-    CPhoneSession& Session() { return m_session; }
+    PhoneBook& Book() { return m_book; }
+    const PhoneBook& Book() const { return m_book; }
+    PhoneSession& Session() { return m_session; }
     ReportList* List() const { return m_list; }
 
     // The room the window gives the page beyond its template size (less when negative): the
@@ -83,8 +83,8 @@ public:
     // The book's history: the page keeps the book at every completed read, write, File Open
     // and File Save, and before a read or File Open replaces edits that no snapshot holds.
     // Without one no history is kept.
-    void SetHistory(CBookHistory* history) { m_history = history; }
-    CBookHistory* History() const { return m_history; }
+    void SetHistory(BookHistory* history) { m_history = history; }
+    BookHistory* History() const { return m_history; }
     void KeepBook(const char* what);
     void KeepEdits(const char* what);
 
@@ -205,13 +205,13 @@ private:
     QComboBox* Combo(const char* name, int x, int y, int w);
     QPushButton* Button(const char* name, const QString& text, int x, int y, int w, int h);
 
-    CPBData m_book;
-    CPhoneSession m_session;
+    PhoneBook m_book;
+    PhoneSession m_session;
     DialogUnits m_units;
     QString m_programFolder;
     std::unique_ptr<QtFileAccess> m_ownFiles;
     QtFileAccess* m_files = nullptr;
-    CBookHistory* m_history = nullptr;
+    BookHistory* m_history = nullptr;
     QPointer<PortSearchDialog> m_searchDialog;
     // The search window comes up when a run's search has not found the handset by then.
     static constexpr int kSearchWindowDelayMs = 2000;

@@ -82,7 +82,7 @@ void SpeedDialDialog::FitToColumnsAndScreen(QWidget* ok, QWidget* cancel) {
 }
 
 void SpeedDialDialog::FillFromBook() {
-    const CPBData& book = m_page.Book();
+    const PhoneBook& book = m_page.Book();
     for (int k = 0; k < kSpeedDialSlots; ++k) {
         const PBSpeedDial& sd = book.SpeedDial(k);
         PBEntry e;

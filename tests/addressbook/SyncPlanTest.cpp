@@ -79,7 +79,7 @@ protected:
         return fields ? (*fields)[f] : "(none)";
     }
 
-    CPBData m_book;
+    PhoneBook m_book;
     std::map<std::string, std::pair<std::string, std::string>> m_server;
     AddressBookState m_state;
     int m_fetched = 0;
@@ -125,7 +125,7 @@ TEST_F(Books, ThreeWayFieldByField) {
         {"emptied on the handset", "", "base", false, "", 0},
     };
     for (const Case& c : cases) {
-        m_book = CPBData();
+        m_book = PhoneBook();
         m_server.clear();
         m_state = {};
         m_uids = 0;
@@ -183,7 +183,7 @@ TEST_F(Books, OneValueWrittenTwoWaysIsNoChangeButANewValueIs) {
     PlanOptions o;
     o.region = "DE";
     for (const Case& c : cases) {
-        m_book = CPBData();
+        m_book = PhoneBook();
         m_server.clear();
         m_state = {};
         const bool handsetRenames = c.wantName == c.handsetName && c.cardWritten;
@@ -276,7 +276,7 @@ TEST_F(Books, LikelyPairsWaitForAnAnswerThatIsAskedOnce) {
     PutCard("/ab/c.vcf", CardText("c", "FN:Carl\r\nTEL;TYPE=CELL:0899\r\n"));
     PutCard("/ab/d.vcf", CardText("d", "FN:D. Fox\r\nEMAIL:Dora@x.de\r\nTEL:0401\r\n"));
     const auto server = m_server;
-    const CPBData book = m_book;
+    const PhoneBook book = m_book;
     const SyncPlan plan = Plan();
     ASSERT_EQ(plan.likely.size(), 3u);
     for (const ContactPlan& c : plan.contacts)
@@ -454,7 +454,7 @@ TEST_F(Books, RunawayDeletionsStopTheSync) {
         {"the whole server", 0, 40, true},
     };
     for (const Case& c : cases) {
-        CPBData book = m_book;
+        PhoneBook book = m_book;
         auto server = m_server;
         for (int i = 0; i < c.handsetDeletes; ++i)
             m_book.DeleteEntry(i);
@@ -552,19 +552,19 @@ TEST_F(Books, AnotherBookIsToldFromTheOnePairedWith) {
     for (int i = 0; i < 8; ++i)
         PutEntry(i, "Person " + std::to_string(i), "0170" + std::to_string(i));
     Sync();
-    const CPBData paired = m_book;
+    const PhoneBook paired = m_book;
     const struct {
         const char* what;
-        std::function<void(CPBData&)> change;
+        std::function<void(PhoneBook&)> change;
         bool stranger;
     } cases[] = {
-        {"the same book", [](CPBData&) {}, false},
+        {"the same book", [](PhoneBook&) {}, false},
         {"one slot used for someone else",
-         [](CPBData& b) { b.SetEntry(test::MakeEntry(2, "Zoe", kEtcGroup, "0999")); }, false},
+         [](PhoneBook& b) { b.SetEntry(test::MakeEntry(2, "Zoe", kEtcGroup, "0999")); }, false},
         {"a new name, the same number",
-         [](CPBData& b) { b.SetEntry(test::MakeEntry(3, "Mum", kEtcGroup, "01703")); }, false},
+         [](PhoneBook& b) { b.SetEntry(test::MakeEntry(3, "Mum", kEtcGroup, "01703")); }, false},
         {"sorted anew: each slot holds another of the people",
-         [](CPBData& b) {
+         [](PhoneBook& b) {
              for (int i = 0; i < 8; ++i) {
                  const int j = (i + 1) % 8;
                  b.SetEntry(test::MakeEntry(i, "Person " + std::to_string(j), kEtcGroup,
@@ -573,14 +573,14 @@ TEST_F(Books, AnotherBookIsToldFromTheOnePairedWith) {
          },
          true},
         {"another book",
-         [](CPBData& b) {
+         [](PhoneBook& b) {
              for (int i = 0; i < 8; ++i)
                  b.SetEntry(test::MakeEntry(i, "Other " + std::to_string(i), kEtcGroup, "0151"));
          },
          true},
     };
     for (const auto& c : cases) {
-        CPBData book = paired;
+        PhoneBook book = paired;
         c.change(book);
         EXPECT_EQ(StrangerBook(m_state, book, "DE").has_value(), c.stranger) << c.what;
     }

@@ -206,7 +206,7 @@ private slots:
         QTemporaryDir dir;
         MainWindow frame(TestOptions(dir, QStringLiteral("no-such-device")));
         const std::vector<uint8_t> poll{0x3F};
-        frame.ProtocolLog().Trace(TraceDir::Out, poll);
+        frame.Log().Trace(TraceDir::Out, poll);
         FileAction(frame, QStringLiteral("Protocol &Log..."))->trigger();
         ProtocolLogDialog* log = frame.ProtocolLogWindow();
         QVERIFY(log != nullptr && log->isVisible());
@@ -215,7 +215,7 @@ private slots:
         // A new run starts the log afresh; its frames appear as they go out.
         frame.Page()->Session().Engine().OnReadFromPhone();
         QVERIFY(!log->Text().contains(QStringLiteral("Status")));
-        frame.ProtocolLog().Trace(TraceDir::In, std::vector<uint8_t>{0x29, 0x01, 0x00});
+        frame.Log().Trace(TraceDir::In, std::vector<uint8_t>{0x29, 0x01, 0x00});
         QVERIFY(log->Text().contains(QStringLiteral("< ModeControl      29 01 00")));
 
         const QString path = dir.filePath(QStringLiteral("log.txt"));

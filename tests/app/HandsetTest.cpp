@@ -118,9 +118,9 @@ private slots:
         PBEntry dora = frame.Page()->Book().Entry(7);
         SetText(dora.name, "Doris");
         frame.Page()->Book().SetEntry(dora);
-        const CSyncEngine& engine = frame.Page()->Session().Engine();
+        const SyncEngine& engine = frame.Page()->Session().Engine();
         frame.Page()->OnWriteToPhone();
-        QTRY_VERIFY_WITH_TIMEOUT(engine.PhoneBook() == PhoneHolds::NoEntries, kRunLimitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(engine.Holds() == PhoneHolds::NoEntries, kRunLimitMs);
         runner.answer = false;
         QVERIFY(!frame.close());
         QCOMPARE(runner.questions,

@@ -73,14 +73,14 @@ private slots:
         QTemporaryDir dir;
         MainWindow frame(TestOptions(dir, QStringLiteral("no-handset")));
         PhoneBookPage& page = *frame.Page();
-        CPBData held;
+        PhoneBook held;
         for (int slot = 0; slot < 10; ++slot)
             AddEntry(held, slot, "Held", kEtcGroup, "0" + std::to_string(100 + slot));
         QVERIFY(frame.History().Record(held, QString::fromLatin1(history::kRead)));
-        frame.History().Record(CPBData(), QString::fromLatin1(history::kOpened));
+        frame.History().Record(PhoneBook(), QString::fromLatin1(history::kOpened));
 
         // The question asked, answered No; "(written)" when the write began without one.
-        const auto asked = [&](const std::function<void(CPBData&)>& edit) -> QString {
+        const auto asked = [&](const std::function<void(PhoneBook&)>& edit) -> QString {
             page.Book() = held;
             edit(page.Book());
             runner.questions.clear();
@@ -91,14 +91,14 @@ private slots:
                 return runner.questions.isEmpty() ? QStringLiteral("(written)") : QString();
             return runner.questions.value(0);
         };
-        QCOMPARE(asked([](CPBData& book) { book.DeleteEntry(3); }), QStringLiteral("(written)"));
-        QCOMPARE(asked([](CPBData& book) {
+        QCOMPARE(asked([](PhoneBook& book) { book.DeleteEntry(3); }), QStringLiteral("(written)"));
+        QCOMPARE(asked([](PhoneBook& book) {
                      book.DeleteEntry(3);
                      book.DeleteEntry(4);
                  }),
                  QStringLiteral("Writing this book removes 2 of the 10 entries the phone held when "
                                 "it was last read or written. Write it anyway?"));
-        QCOMPARE(asked([](CPBData& book) { book = CPBData(); }),
+        QCOMPARE(asked([](PhoneBook& book) { book = PhoneBook(); }),
                  QStringLiteral("This book holds no entries: writing it removes all 10 entries "
                                 "the phone held when it was last read or written. Write it "
                                 "anyway?"));

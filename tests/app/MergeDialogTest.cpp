@@ -64,7 +64,7 @@ private slots:
         MainWindow frame(TestOptions(dir, QStringLiteral("no-such-device")));
         FillTestBook(frame.Page()->Book());
         frame.Page()->ShowBook(BookChange::Everything);
-        const CPBData before = frame.Page()->Book();
+        const PhoneBook before = frame.Page()->Book();
         const QString path = dir.filePath(QStringLiteral("cards.vcf"));
         Write(path, kCards);
         SetMergePathsChooser([&](QWidget*) { return QStringList{path}; });
@@ -107,7 +107,7 @@ private slots:
         });
         FileAction(frame, QStringLiteral("&Merge Contacts..."))->trigger();
         QVERIFY(runner.AllHandled());
-        const CPBData& book = frame.Page()->Book();
+        const PhoneBook& book = frame.Page()->Book();
         QCOMPARE(book.CountUsedEntries(), 5);
         QCOMPARE(TextOf(book.Entry(0).email), std::string_view("anna@example.org"));
         QCOMPARE(NumberText(book.Entry(1).numbers[2]), std::string_view("0222"));
@@ -152,7 +152,7 @@ private slots:
         TestRunner runner;
         QTemporaryDir dir;
         MainWindow frame(TestOptions(dir, QStringLiteral("no-such-device")));
-        CPBData& book = frame.Page()->Book();
+        PhoneBook& book = frame.Page()->Book();
         FillTestBook(book);
         AddEntry(book, 20, "anna", 6, "+49 10 1234567");
         book.SetSpeedDial(7, 20, kMobile);

@@ -83,7 +83,7 @@ private slots:
         QFETCH(bool, escape);
         SilentPort port("COM4");
         FakeClock clock;
-        CMemoryProfile profile;
+        MemoryProfile profile;
         profile.SetString(kPortSection, kPortKey, "3");
         PhoneBookPage page(port, clock, profile);
         page.show();
@@ -139,7 +139,7 @@ private slots:
     // Group view: the members in their own rows, and the panel read-only (drawn so, passed by
     // Tab), its buttons, lists and their keys doing nothing, until "All" again.
     void groupViewShowsMembersReadOnly() {
-        rig->Load([](CPBData& book) { AddEntry(book, 250, "Zoe", 2); });
+        rig->Load([](PhoneBook& book) { AddEntry(book, 250, "Zoe", 2); });
         ClickCell(rig->page.List(), 7);
         rig->ChooseFilter(QStringLiteral("Friends"));
         QCOMPARE(rig->Cell(7, col::kName), QStringLiteral("Dora"));

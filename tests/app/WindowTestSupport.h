@@ -26,7 +26,7 @@ inline WindowOptions TestOptions(const QTemporaryDir& dir, const QString& port =
 
 // The test book as a phone-book file in the folder; its path, empty when it cannot be written.
 inline QString WriteTestBookFile(const QTemporaryDir& dir, const QString& name) {
-    CPBData book;
+    PhoneBook book;
     FillTestBook(book);
     std::vector<uint8_t> bytes;
     WritePbRecords(book, bytes, nullptr);

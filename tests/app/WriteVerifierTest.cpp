@@ -19,14 +19,14 @@ namespace {
 // A page with the test book, and a verifier reading back from the simulated handset that
 // holds the given book.
 struct VerifyRig {
-    explicit VerifyRig(void (*fill)(CPBData&)) {
+    explicit VerifyRig(void (*fill)(PhoneBook&)) {
         fill(page.Book());
         // The codes as a write leaves them in the book.
         for (int i = 0; i < kEntrySlots; ++i) {
             if (page.Book().IsValidEntry(i)) page.Book().MakeEntryRecord(i);
         }
     }
-    void Hold(const CPBData& handsetBook) {
+    void Hold(const PhoneBook& handsetBook) {
         sim.emplace(TablesFromBook(handsetBook));
         port.emplace(clock, *sim);
         port->SetReceiver([this](std::span<uint8_t> b) { verifier->OnPhoneData(b); });
@@ -40,10 +40,10 @@ struct VerifyRig {
 
     TestRunner runner;
     FakeClock clock;
-    CMemoryProfile profile;
+    MemoryProfile profile;
     AbsentPort absent;
     PhoneBookPage page{absent, clock, profile};
-    std::optional<CHandsetSim> sim;
+    std::optional<HandsetSim> sim;
     std::optional<SimPort> port;
     std::optional<WriteVerifier> verifier;
 };
@@ -69,9 +69,9 @@ private slots:
         QFETCH(int, lostSlot);
         QFETCH(QString, message);
         VerifyRig rig(FillTestBook);
-        CPBData handsetBook = rig.page.Book();
+        PhoneBook handsetBook = rig.page.Book();
         if (lostSlot >= 0) handsetBook.DeleteEntry(lostSlot);
-        const CPBData written = rig.page.Book();
+        const PhoneBook written = rig.page.Book();
         rig.Hold(handsetBook);
         rig.Start(Pace::Specified);
         QVERIFY(rig.page.Locked());
@@ -89,13 +89,13 @@ private slots:
     // protocol log under a line of their own.
     void readsBackAtTheWritesPaceIntoTheLog() {
         // Enough entries for the pace to show past the port search.
-        VerifyRig rig([](CPBData& book) {
+        VerifyRig rig([](PhoneBook& book) {
             FillTestBook(book);
             for (int slot = 20; slot < 60; ++slot)
                 AddEntry(book, slot, "Entry", kEtcGroup, "0123");
         });
         rig.Hold(rig.page.Book());
-        CProtocolLog log(rig.clock);
+        ProtocolLog log(rig.clock);
         log.TraceNote(TraceDir::In, {}, "the write");
         rig.verifier->SetTrace(&log);
         int64_t took[2] = {};

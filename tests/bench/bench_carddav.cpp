@@ -105,7 +105,7 @@ int main() {
             "xmlns=\"http://calendarserver.org/ns/\"/></prop></propfind>' " +
             server.Root() + test::DavServer::kUser + "/");
         (void)server.Cards();
-        CPBData book;
+        PhoneBook book;
         for (int i = 0; i < 120; ++i) {
             // 80 of them are people of the address book, 40 are only on the handset.
             const bool same = i < 80;
@@ -125,7 +125,7 @@ int main() {
         const double first = Run(cmd, dir, trace, status);
         if (getenv("NUMORA_BENCH_TRACE") != nullptr) std::fputs(trace.c_str(), stderr);
         std::printf("entries on the handset after the first sync: %d\n", [&] {
-            CPBData synced;
+            PhoneBook synced;
             const std::string b = Slurp(dir / "book.pb");
             ReadPbRecords(synced, std::span(reinterpret_cast<const uint8_t*>(b.data()), b.size()),
                           nullptr);

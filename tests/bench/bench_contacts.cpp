@@ -45,7 +45,7 @@ void BM_ImportAddressBookExport(benchmark::State& state) {
     const std::string file = AddressBookExport(static_cast<int>(state.range(0)));
     const QtCharsets charsets;
     for (auto _ : state) {
-        CPBData book;
+        PhoneBook book;
         const TextImport r = BookFromText(BookFormat::VCard, file, book,
                                           ContactsOptions{PhoneNumbers("DE"), &charsets});
         if (!r.ok) state.SkipWithError("not imported");
@@ -66,7 +66,7 @@ void BM_ImportWideCsvHeader(benchmark::State& state) {
         file += ',';
     file += "Ann,0123\r\n";
     for (auto _ : state) {
-        CPBData book;
+        PhoneBook book;
         benchmark::DoNotOptimize(BookFromText(BookFormat::Csv, file, book));
     }
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(file.size()));

@@ -19,8 +19,8 @@ std::string Mobile(int person) {
     return "0170" + std::to_string(1000000 + person * 7);
 }
 
-CPBData FullBook() {
-    CPBData book;
+PhoneBook FullBook() {
+    PhoneBook book;
     for (int i = 0; i < kEntrySlots; ++i) {
         PBEntry e;
         e.index = static_cast<uint16_t>(i);
@@ -53,10 +53,10 @@ std::vector<Contact> ManyContacts() {
 }
 
 void BM_MergeContactsIntoFullBook(benchmark::State& state) {
-    const CPBData full = FullBook();
+    const PhoneBook full = FullBook();
     const std::vector<Contact> contacts = ManyContacts();
     for (auto _ : state) {
-        CPBData book = full;
+        PhoneBook book = full;
         NumberKeys keys{PhoneNumbers("DE")};
         const MergePlan plan = PlanMerge(book, contacts, keys);
         ApplyMergePlan(plan, book);
@@ -69,10 +69,10 @@ BENCHMARK(BM_MergeContactsIntoFullBook)->Unit(benchmark::kMillisecond);
 
 // The same from the file: the vCard read, then merged.
 void BM_MergeVCardFileIntoFullBook(benchmark::State& state) {
-    const CPBData full = FullBook();
+    const PhoneBook full = FullBook();
     const std::string cards = ContactsToVCard(ManyContacts());
     for (auto _ : state) {
-        CPBData book = full;
+        PhoneBook book = full;
         NumberKeys keys{PhoneNumbers("DE")};
         const ContactsOfFile read = ContactsFromFile(BookFormat::VCard, cards, BuiltinCharsets());
         const MergePlan plan = PlanMerge(book, read.contacts, keys);
@@ -85,7 +85,7 @@ BENCHMARK(BM_MergeVCardFileIntoFullBook)->Unit(benchmark::kMillisecond);
 
 // Find Duplicates on a full book where every person is there twice.
 void BM_FindDuplicatesInFullBook(benchmark::State& state) {
-    CPBData book = FullBook();
+    PhoneBook book = FullBook();
     for (int i = kEntrySlots / 2; i < kEntrySlots; ++i) {
         PBEntry e = book.Entry(i - kEntrySlots / 2);
         e.index = static_cast<uint16_t>(i);

@@ -20,7 +20,7 @@ namespace {
 using namespace numora;
 
 void BM_SaveFullBook(benchmark::State& state) {
-    CPBData book = test::LargestBook();
+    PhoneBook book = test::LargestBook();
     std::vector<uint8_t> bytes;
     for (auto _ : state) {
         bytes.clear();
@@ -32,11 +32,11 @@ void BM_SaveFullBook(benchmark::State& state) {
 BENCHMARK(BM_SaveFullBook);
 
 void BM_LoadFullBook(benchmark::State& state) {
-    CPBData source = test::LargestBook();
+    PhoneBook source = test::LargestBook();
     std::vector<uint8_t> bytes;
     WritePbRecords(source, bytes, nullptr);
     for (auto _ : state) {
-        CPBData book;
+        PhoneBook book;
         ReadPbRecords(book, bytes, nullptr);
         benchmark::DoNotOptimize(book.CountUsedEntries());
     }
@@ -55,7 +55,7 @@ void BM_ImportQuotedPrintableCard(benchmark::State& state) {
         card += line;
     card += "end\r\nEND:VCARD\r\n";
     for (auto _ : state) {
-        CPBData book;
+        PhoneBook book;
         benchmark::DoNotOptimize(BookFromText(BookFormat::VCard, card, book));
     }
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(card.size()));
@@ -67,8 +67,8 @@ BENCHMARK(BM_ImportQuotedPrintableCard)->Arg(160 << 10)->Arg(1600 << 10);
 // oldest is looked at; the same book again is read back and found equal to the newest.
 void BM_RecordInHistory(benchmark::State& state) {
     QTemporaryDir dir;
-    CBookHistory history(dir.filePath(QStringLiteral("history")));
-    CPBData book = test::LargestBook();
+    BookHistory history(dir.filePath(QStringLiteral("history")));
+    PhoneBook book = test::LargestBook();
     history.Record(book, QStringLiteral("read from phone"));
     int n = 0;
     for (auto _ : state) {
@@ -86,8 +86,8 @@ BENCHMARK(BM_RecordInHistory)->Arg(0)->Unit(benchmark::kMillisecond);
 
 // The comparison the history dialog and a verified write make.
 void BM_CompareFullBooks(benchmark::State& state) {
-    const CPBData a = test::LargestBook();
-    CPBData b = a;
+    const PhoneBook a = test::LargestBook();
+    PhoneBook b = a;
     for (int i = 0; i < kEntrySlots; i += 3)
         b.DeleteEntry(i);
     for (auto _ : state)
@@ -99,7 +99,7 @@ BENCHMARK(BM_CompareFullBooks)->Unit(benchmark::kMillisecond);
 // shown again), with the list painted when the argument is 1.
 void BM_RefreshList(benchmark::State& state) {
     test::PageRig p;
-    p.Load([](CPBData& book) { book = test::LargestBook(); });
+    p.Load([](PhoneBook& book) { book = test::LargestBook(); });
     QApplication::processEvents();
     for (auto _ : state) {
         p.page.RefreshList();
@@ -110,8 +110,8 @@ BENCHMARK(BM_RefreshList)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // A full book of numbers as people write them: 300 entries with a mobile, a home and an office
 // number each, found under a home region.
-CPBData WrittenNumbersBook() {
-    CPBData book;
+PhoneBook WrittenNumbersBook() {
+    PhoneBook book;
     for (int i = 0; i < kEntrySlots; ++i) {
         PBEntry e = test::MakeEntry(i, "Person " + std::to_string(i), kEtcGroup,
                                     "0170 " + std::to_string(1000000 + i * 37));
@@ -143,7 +143,7 @@ BENCHMARK(BM_FindAsYouType)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 // What the search takes from the book once after each change.
 void BM_IndexForSearch(benchmark::State& state) {
     BookSearch search("DE");
-    const CPBData book = WrittenNumbersBook();
+    const PhoneBook book = WrittenNumbersBook();
     for (auto _ : state)
         search.Index(book);
 }

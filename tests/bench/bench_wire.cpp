@@ -122,7 +122,7 @@ int main() {
     fs::create_directories(dir);
     setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
 
-    CPBData book = test::LargestBook();
+    PhoneBook book = test::LargestBook();
     std::vector<uint8_t> bytes;
     WritePbRecords(book, bytes, nullptr);
     const std::string bookPath = (dir / "full.pb").string();

@@ -19,8 +19,8 @@ namespace {
 
 using test::AddEntry;
 
-CPBData TwoFriends() {
-    CPBData book;
+PhoneBook TwoFriends() {
+    PhoneBook book;
     book.SetGroup(2, "Friends");
     AddEntry(book, 7, "Bo", 2, "0202");
     AddEntry(book, 3, "Ada", 2, "0101");
@@ -29,7 +29,7 @@ CPBData TwoFriends() {
     return book;
 }
 
-std::vector<std::string> Lines(const CPBData& a, const CPBData& b) {
+std::vector<std::string> Lines(const PhoneBook& a, const PhoneBook& b) {
     std::vector<std::string> lines;
     for (const BookDifference& d : CompareBooks(a, b))
         lines.push_back(DifferenceLine(d));
@@ -37,7 +37,7 @@ std::vector<std::string> Lines(const CPBData& a, const CPBData& b) {
 }
 
 TEST(BookDiffTest, TheOrderOfAGroupsMembersIsNoDifference) {
-    CPBData other;
+    PhoneBook other;
     other.SetGroup(2, "Friends");
     AddEntry(other, 3, "Ada", 2, "0101");
     AddEntry(other, 7, "Bo", 2, "0202");
@@ -50,21 +50,21 @@ TEST(BookDiffTest, TheOrderOfAGroupsMembersIsNoDifference) {
 TEST(BookDiffTest, EachChangeIsOneLineNamingSlotFieldAndValues) {
     struct Case {
         const char* what;
-        std::function<void(CPBData&)> change;
+        std::function<void(PhoneBook&)> change;
         std::vector<std::string> lines;
     };
     const std::vector<Case> cases = {
         {"number",
-         [](CPBData& b) { AddEntry(b, 3, "Ada", 2, "0999"); },
+         [](PhoneBook& b) { AddEntry(b, 3, "Ada", 2, "0999"); },
          {"entry 3 \"Ada\": Mobile \"0101\" -> \"0999\""}},
         {"group",
-         [](CPBData& b) { AddEntry(b, 3, "Ada", kEtcGroup, "0101"); },
+         [](PhoneBook& b) { AddEntry(b, 3, "Ada", kEtcGroup, "0101"); },
          {"entry 3 \"Ada\": Group \"Friends\" -> \"Etc.\""}},
         {"removed",
-         [](CPBData& b) { b.DeleteEntry(7); },
+         [](PhoneBook& b) { b.DeleteEntry(7); },
          {"entry 7 \"Bo\": removed (Mobile 0202)"}},
         {"added",
-         [](CPBData& b) {
+         [](PhoneBook& b) {
              PBEntry e = test::MakeEntry(0, "Cy", kEtcGroup, "0303");
              SetNumber(e.numbers[4], "0404");
              SetText(e.email, "cy@x");
@@ -73,7 +73,7 @@ TEST(BookDiffTest, EachChangeIsOneLineNamingSlotFieldAndValues) {
          },
          {"entry 0 \"Cy\": added (Mobile 0303, Fax 0404, E-mail cy@x, Wireless Address wap.x)"}},
         {"secret and ringer",
-         [](CPBData& b) {
+         [](PhoneBook& b) {
              PBEntry e = b.Entry(3);
              e.secret = 1;
              e.ringer = 4321;
@@ -82,7 +82,7 @@ TEST(BookDiffTest, EachChangeIsOneLineNamingSlotFieldAndValues) {
          {"entry 3 \"Ada\": Secret \"NO\" -> \"YES\"",
           "entry 3 \"Ada\": Ringer \"default\" -> \"4321\""}},
         {"message ringer and picture",
-         [](CPBData& b) {
+         [](PhoneBook& b) {
              PBEntry e = b.Entry(3);
              e.msgRinger = 302;
              e.picture = 77;
@@ -92,31 +92,31 @@ TEST(BookDiffTest, EachChangeIsOneLineNamingSlotFieldAndValues) {
               TitleForCode(MediaList::MsgRinger, 302) + "\"",
           "entry 3 \"Ada\": Graphic \"default\" -> \"77\""}},
         {"speed dial moved",
-         [](CPBData& b) { b.SetSpeedDial(5, 7, kMobile); },
+         [](PhoneBook& b) { b.SetSpeedDial(5, 7, kMobile); },
          {"speed dial 5: entry 3 \"Ada\" Mobile -> entry 7 \"Bo\" Mobile"}},
         {"speed dial added",
-         [](CPBData& b) { b.SetSpeedDial(9, 7, kMobile); },
+         [](PhoneBook& b) { b.SetSpeedDial(9, 7, kMobile); },
          {"speed dial 9: added entry 7 \"Bo\" Mobile"}},
         {"speed dial cleared",
-         [](CPBData& b) { b.ClearSpeedDial(5); },
+         [](PhoneBook& b) { b.ClearSpeedDial(5); },
          {"speed dial 5: removed entry 3 \"Ada\" Mobile"}},
         {"group renamed",
-         [](CPBData& b) { b.SetGroup(2, "Pals"); },
+         [](PhoneBook& b) { b.SetGroup(2, "Pals"); },
          {"group 2 \"Pals\": Name \"Friends\" -> \"Pals\""}},
         {"SMS group",
-         [](CPBData& b) { b.SetSmsGroupName(4, "Club"); },
+         [](PhoneBook& b) { b.SetSmsGroupName(4, "Club"); },
          {"SMS group 4 \"Club\": added"}},
     };
     for (const Case& c : cases) {
-        CPBData after = TwoFriends();
+        PhoneBook after = TwoFriends();
         c.change(after);
         EXPECT_EQ(Lines(TwoFriends(), after), c.lines) << c.what;
     }
 }
 
 TEST(BookDiffTest, JsonShowsEachByteAsItsLatin1Character) {
-    CPBData a = TwoFriends();
-    CPBData b = TwoFriends();
+    PhoneBook a = TwoFriends();
+    PhoneBook b = TwoFriends();
     AddEntry(b, 3, "Ad\xB0\"", 2, "0101");
     b.SetSmsGroupName(4, "\x01");
     EXPECT_EQ(DifferencesJson(CompareBooks(a, b)),
@@ -130,7 +130,7 @@ TEST(BookDiffTest, JsonShowsEachByteAsItsLatin1Character) {
 TEST(SnapshotTest, BringsBackTheSameBookCodesAndAllAndLeavesTheBookAlone) {
     std::ifstream in(NUMORA_SAMPLE_BOOK, std::ios::binary);
     const std::string json{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    CPBData book;
+    PhoneBook book;
     ASSERT_TRUE(BookFromJson(json, book).ok);
     ASSERT_GT(book.CountUsedEntries(), 20);
     // A sound downloaded to the handset: a phone-book file would drop it, a snapshot keeps it.
@@ -138,11 +138,11 @@ TEST(SnapshotTest, BringsBackTheSameBookCodesAndAllAndLeavesTheBookAlone) {
     e.ringer = 4321;
     e.picture = 77;
     book.SetEntry(e);
-    const CPBData before = book;
+    const PhoneBook before = book;
 
     const std::vector<uint8_t> bytes = SnapshotBytes(book);
     EXPECT_TRUE(CompareBooks(before, book).empty());
-    CPBData back;
+    PhoneBook back;
     struct : IMessageSink {
         void MessageBox(std::string_view) override {}
     } sink;
@@ -152,16 +152,16 @@ TEST(SnapshotTest, BringsBackTheSameBookCodesAndAllAndLeavesTheBookAlone) {
     EXPECT_EQ(Lines(book, back), std::vector<std::string>{});
     EXPECT_EQ(SnapshotBytes(back), bytes);
 
-    CPBData untouched = TwoFriends();
+    PhoneBook untouched = TwoFriends();
     EXPECT_EQ(BookFromSnapshot(std::span(bytes).first(100), untouched), SnapshotRead::Truncated);
     const std::vector<uint8_t> noRecords(400, 0x55);
     EXPECT_EQ(BookFromSnapshot(noRecords, untouched), SnapshotRead::Damaged);
     EXPECT_TRUE(CompareBooks(TwoFriends(), untouched).empty());
     // An empty book: the SMS groups, the group "Etc." and the speed dials, nothing more.
-    EXPECT_EQ(SnapshotBytes(CPBData()).size(), pbfile::kSmsGroupSize * kSmsGroupSlots +
-                                                   pbfile::kGroupSize +
-                                                   pbfile::kSpeedDialSize * kSpeedDialSlots);
-    EXPECT_EQ(BookFromSnapshot(SnapshotBytes(CPBData()), untouched), SnapshotRead::Whole);
+    EXPECT_EQ(SnapshotBytes(PhoneBook()).size(), pbfile::kSmsGroupSize * kSmsGroupSlots +
+                                                     pbfile::kGroupSize +
+                                                     pbfile::kSpeedDialSize * kSpeedDialSlots);
+    EXPECT_EQ(BookFromSnapshot(SnapshotBytes(PhoneBook()), untouched), SnapshotRead::Whole);
     EXPECT_EQ(untouched.CountUsedEntries(), 0);
 }
 

@@ -16,20 +16,20 @@ using test::AddEntry;
 using test::Members;
 using test::RichBook;
 
-std::vector<uint8_t> Save(CPBData& book) {
+std::vector<uint8_t> Save(PhoneBook& book) {
     std::vector<uint8_t> out;
     EXPECT_TRUE(WritePbRecords(book, out, nullptr));
     return out;
 }
 
-CPBData Load(const std::vector<uint8_t>& bytes) {
-    CPBData book;
+PhoneBook Load(const std::vector<uint8_t>& bytes) {
+    PhoneBook book;
     ReadPbRecords(book, bytes, nullptr);
     return book;
 }
 
 TEST(PbFileTest, EmptyBookSavesAsSmsGroupsEtcAndSpeedDials) {
-    CPBData book;
+    PhoneBook book;
     const auto bytes = Save(book);
     ASSERT_EQ(bytes.size(), 3391u);
     for (int k = 0; k < 5; ++k) {
@@ -55,7 +55,7 @@ TEST(PbFileTest, EmptyBookSavesAsSmsGroupsEtcAndSpeedDials) {
         EXPECT_EQ(bytes[at + 6], 0xFF);
     }
 
-    const CPBData loaded = Load(bytes);
+    const PhoneBook loaded = Load(bytes);
     EXPECT_EQ(loaded.CountUsedEntries(), 0);
     PBSmsGroup s;
     for (int k = 0; k < 5; ++k)
@@ -63,9 +63,9 @@ TEST(PbFileTest, EmptyBookSavesAsSmsGroupsEtcAndSpeedDials) {
 }
 
 TEST(PbFileTest, LoadThenSaveReproducesTheFileByteForByte) {
-    CPBData book = RichBook();
+    PhoneBook book = RichBook();
     const auto first = Save(book);  // clamps the codes once
-    CPBData loaded = Load(first);
+    PhoneBook loaded = Load(first);
     EXPECT_EQ(Members(loaded, 1), (std::vector<int>{299, 3, 40}));
     EXPECT_EQ(BookToJson(loaded), BookToJson(book));
     EXPECT_EQ(Save(loaded), first);
@@ -73,7 +73,7 @@ TEST(PbFileTest, LoadThenSaveReproducesTheFileByteForByte) {
 }
 
 TEST(PbFileTest, EntriesWithoutGroupRecordsKeepTheirGroupAndReachTheNextSave) {
-    CPBData source = RichBook();
+    PhoneBook source = RichBook();
     const auto bytes = Save(source);
     // Keep only the entry records.
     std::vector<uint8_t> entriesOnly;
@@ -83,7 +83,7 @@ TEST(PbFileTest, EntriesWithoutGroupRecordsKeepTheirGroupAndReachTheNextSave) {
         if (tag == 0x83) entriesOnly.insert(entriesOnly.end(), &bytes[at], &bytes[at] + size);
         at += size;
     }
-    CPBData loaded;
+    PhoneBook loaded;
     const PbLoadReport report = ReadPbRecords(loaded, entriesOnly, nullptr);
     EXPECT_EQ(report.namedGroups, (std::vector<int>{1, 3, 5}));
     EXPECT_EQ(report.missingSpeedDials, kSpeedDialSlots);  // loaded, but not whole
@@ -94,18 +94,18 @@ TEST(PbFileTest, EntriesWithoutGroupRecordsKeepTheirGroupAndReachTheNextSave) {
     EXPECT_EQ(TextOf(loaded.Group(3).name), "Group 3");
 
     // Every entry reaches the next file.
-    CPBData again = Load(Save(loaded));
+    PhoneBook again = Load(Save(loaded));
     EXPECT_EQ(again.CountUsedEntries(), 6);
     EXPECT_EQ(Members(again, 1), (std::vector<int>{299, 3, 40}));
 }
 
 TEST(PbFileTest, NoSaveLeavesOutAnEntryOfAnUnusedGroupOrOffItsChain) {
-    CPBData book;
+    PhoneBook book;
     AddEntry(book, 4, "Lost", 2);  // group 2 is not in use
     AddEntry(book, 5, "Off chain", kEtcGroup);
     AddEntry(book, 6, "Head", kEtcGroup);
     book.ResetEntry(6);  // "Etc." now starts at an empty slot: entry 5 is on no chain
-    const CPBData loaded = Load(Save(book));
+    const PhoneBook loaded = Load(Save(book));
     EXPECT_TRUE(loaded.IsValidEntry(4));
     EXPECT_TRUE(loaded.IsValidEntry(5));
     EXPECT_EQ(loaded.CountUsedEntries(), 2);
@@ -113,7 +113,7 @@ TEST(PbFileTest, NoSaveLeavesOutAnEntryOfAnUnusedGroupOrOffItsChain) {
 }
 
 TEST(PbFileTest, StrayBytesEmptyEntriesAndDamagedRecordsAreSkipped) {
-    CPBData book = RichBook();
+    PhoneBook book = RichBook();
     auto bytes = Save(book);
     // A stray byte before the first group record and a name-only entry after it.
     std::vector<uint8_t> odd(bytes.begin(), bytes.begin() + 5 * 168);
@@ -125,7 +125,7 @@ TEST(PbFileTest, StrayBytesEmptyEntriesAndDamagedRecordsAreSkipped) {
     nameOnly[entryrec::kName] = 'N';
     odd.insert(odd.end(), nameOnly.begin(), nameOnly.end());
     odd.insert(odd.end(), bytes.begin() + 5 * 168, bytes.end());
-    CPBData loaded;
+    PhoneBook loaded;
     const PbLoadReport report = ReadPbRecords(loaded, odd, nullptr);
     EXPECT_EQ(report.skippedBytes, 1);
     EXPECT_EQ(report.ignored, 1);
@@ -137,7 +137,7 @@ TEST(PbFileTest, StrayBytesEmptyEntriesAndDamagedRecordsAreSkipped) {
 
     // A record cut short by the end of the file is left out, the rest stays.
     std::vector<uint8_t> cut(bytes.begin(), bytes.end() - 19 * 133 - 100);
-    CPBData partial;
+    PhoneBook partial;
     const PbLoadReport cutReport = ReadPbRecords(partial, cut, nullptr);
     EXPECT_TRUE(cutReport.truncated);
     EXPECT_TRUE(cutReport.Damaged());
@@ -149,7 +149,7 @@ TEST(PbFileTest, StrayBytesEmptyEntriesAndDamagedRecordsAreSkipped) {
 // between records (every saved book ends with its 19 speed dials), or two books one after the
 // other, whose later records silently replace the earlier ones.
 TEST(PbFileTest, AFileThatIsNotOneWholeBookIsDamaged) {
-    CPBData book = RichBook();
+    PhoneBook book = RichBook();
     const auto whole = Save(book);
     const std::vector<uint8_t> afterTwoEntries(whole.begin(),
                                                whole.begin() + 5 * 168 + 24 + 2 * 344);
@@ -168,14 +168,14 @@ TEST(PbFileTest, AFileThatIsNotOneWholeBookIsDamaged) {
         {"two books", twice, true, "record(s) for a slot that an earlier record already filled"},
     };
     for (const Case& c : cases) {
-        CPBData loaded;
+        PhoneBook loaded;
         const PbLoadReport report = ReadPbRecords(loaded, c.bytes, nullptr);
         EXPECT_EQ(report.Damaged(), c.damaged) << c.name;
         EXPECT_FALSE(report.truncated) << c.name;
         EXPECT_NE(LoadReportText(report).find(c.said), std::string::npos)
             << c.name << ": " << LoadReportText(report);
     }
-    CPBData loaded;
+    PhoneBook loaded;
     EXPECT_EQ(ReadPbRecords(loaded, twice, nullptr).repeated,
               kSmsGroupSlots + 4 + 6 + kSpeedDialSlots);
 }
@@ -204,7 +204,7 @@ TEST(PbFileTest, TheLoadReportSaysOnlyWhatHappened) {
 }
 
 TEST(PbFileTest, OnlyFilesMostlyOfRecordsArePhoneBooks) {
-    CPBData book = RichBook();
+    PhoneBook book = RichBook();
     const auto good = Save(book);
     std::vector<uint8_t> random(200000);
     uint32_t seed = 12345;
@@ -222,14 +222,14 @@ TEST(PbFileTest, OnlyFilesMostlyOfRecordsArePhoneBooks) {
     const std::vector<uint8_t> empty;
     for (const Case& c : {Case{&good, true}, Case{&junkTail, true}, Case{&empty, true},
                           Case{&random, false}, Case{&text, false}}) {
-        CPBData loaded;
+        PhoneBook loaded;
         EXPECT_EQ(!ReadPbRecords(loaded, *c.bytes, nullptr).NotAPhoneBook(), c.phoneBook)
             << c.bytes->size();
     }
 }
 
 TEST(PbFileTest, SavingClampsDownloadedCodesInTheBook) {
-    CPBData book;
+    PhoneBook book;
     AddEntry(book, 1, "Sound", kEtcGroup);
     PBEntry e;
     book.GetEntry(1, e);

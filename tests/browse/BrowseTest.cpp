@@ -19,8 +19,8 @@ using test::MakeEntry;
 
 // Zoë (Friends) 0170 1234567, zoe@example.org; Meyer (Work) office (030) 555-0101, memo
 // "Call after 6pm"; Ada (Etc.) 0171 9876543 and wireless wap.example.org.
-CPBData SearchBook() {
-    CPBData book;
+PhoneBook SearchBook() {
+    PhoneBook book;
     book.SetGroup(0, "All");
     book.SetGroup(1, "Friends");
     book.SetGroup(2, "Work");
@@ -72,7 +72,7 @@ TEST(BookSearchTest, FindsByFoldedTextAndByNumbersInAnyWrittenForm) {
         {"zoeexample", "", {}},  // the fields are not run together
         {"hans 0", "", {}},      // letters and digits: text only
     };
-    const CPBData book = SearchBook();
+    const PhoneBook book = SearchBook();
     for (const Case& c : cases) {
         BookSearch search(c.region);
         search.Index(book);
@@ -81,7 +81,7 @@ TEST(BookSearchTest, FindsByFoldedTextAndByNumbersInAnyWrittenForm) {
 }
 
 TEST(BookSearchTest, TheSearchCombinesWithTheGroupFilter) {
-    const CPBData book = SearchBook();
+    const PhoneBook book = SearchBook();
     BookSearch search;
     search.Index(book);
     // No search: every row shows, used or not (the group filter blanks rows, it hides none).
@@ -127,7 +127,7 @@ TEST(RowOrderTest, ColumnsSortByFoldedTextDigitsAndNumberWithEmptyCellsLast) {
 }
 
 TEST(BookFiguresTest, TheStatusLineCountsEntriesAndSpeedDialsInUse) {
-    CPBData book;
+    PhoneBook book;
     EXPECT_EQ(BookStatusLine(book), "0 of 300 entries, 300 free; 19 of 19 speed dials free");
     for (int slot = 0; slot < 40; ++slot)
         AddEntry(book, slot, "P", kEtcGroup);

@@ -15,7 +15,7 @@ TEST(ListTextTest, SpeedDialsShowTheirNumberOrX) {
 }
 
 TEST(ListTextTest, RowsShowWhatTheBookHolds) {
-    CPBData book;
+    PhoneBook book;
     book.SetGroup(2, "Friends");
     PBEntry e = test::MakeEntry(7, "Ada", 2, "0123");
     SetNumber(e.numbers[4], "999");

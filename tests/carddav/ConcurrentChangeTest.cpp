@@ -80,7 +80,7 @@ protected:
                       QString::fromStdString((m_dir / "cards").string())};
     std::unique_ptr<AddressBookSync> m_sync;
     std::function<void(const std::string&)> m_onTrace;
-    CPBData m_book;
+    PhoneBook m_book;
 };
 
 TEST_F(ConcurrentChange, ARefusedWriteIsMergedAgainOnceThenLeftForTheNextSync) {

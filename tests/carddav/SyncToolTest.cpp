@@ -66,14 +66,14 @@ protected:
         }
         return n;
     }
-    CPBData Book() {
-        CPBData book;
+    PhoneBook Book() {
+        PhoneBook book;
         const std::string bytes = Slurp(Path("book.pb"));
         ReadPbRecords(book, std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()),
                       nullptr);
         return book;
     }
-    static std::string Field(const CPBData& book, int slot, std::string_view what) {
+    static std::string Field(const PhoneBook& book, int slot, std::string_view what) {
         const PBEntry& e = book.Entry(slot);
         if (what == "name") return std::string(TextOf(e.name));
         if (what == "memo") return std::string(TextOf(e.memo));
@@ -90,7 +90,7 @@ TEST_F(SyncTool, FirstSyncMergesKeepsEveryPropertyAndTheNextOnesStayCheap) {
     ASSERT_TRUE(m_server->PutCard("anna.vcf", Card("anna",
                                                    "FN:Anna Meyer\r\nTEL;TYPE=CELL:0170111\r\n"
                                                    "EMAIL:anna@example.org\r\n")));
-    CPBData book;
+    PhoneBook book;
     test::AddEntry(book, 0, "Anna Meyer", kEtcGroup, "0170111");
     test::AddEntry(book, 1, "Handset Only", kEtcGroup, "0302222");
     SaveBook(book, "book.pb");
@@ -154,7 +154,7 @@ TEST_F(SyncTool, FirstSyncPairsPeopleAndAsksAboutALikelyPairOnce) {
                                                    "1234567\r\nEMAIL:anna@example.org\r\n")));
     ASSERT_TRUE(m_server->PutCard(
         "julia.vcf", Card("julia", "FN:Julia Meyer\r\nTEL;TYPE=HOME:030 1234567\r\n")));
-    CPBData book;
+    PhoneBook book;
     test::AddEntry(book, 0, "Meyer, Anna", kEtcGroup, "00491701234567");
     PBEntry tom = test::MakeEntry(1, "Tom Meyer", kEtcGroup, "");
     SetNumber(tom.numbers[1], "0301234567");  // the family's landline
@@ -196,8 +196,8 @@ TEST_F(SyncTool, FirstSyncPairsPeopleAndAsksAboutALikelyPairOnce) {
 // afresh, and a card outside the new category that is an entry's person joins it.
 TEST_F(SyncTool, AnotherBookOrCategoryStopsUntilStartedOver) {
     Start(ServerKind::Radicale);
-    CPBData mine;
-    CPBData other;
+    PhoneBook mine;
+    PhoneBook other;
     for (int i = 0; i < 6; ++i) {
         test::AddEntry(mine, i, "Mine " + std::to_string(i), kEtcGroup, "0170" + std::to_string(i));
         test::AddEntry(other, i, "Other " + std::to_string(i), kEtcGroup,
@@ -217,7 +217,7 @@ TEST_F(SyncTool, AnotherBookOrCategoryStopsUntilStartedOver) {
 
     struct Case {
         const char* what;
-        const CPBData& book;
+        const PhoneBook& book;
         const char* extra;
         const char* message;
     };
@@ -269,7 +269,7 @@ TEST_F(SyncTool, AnotherBookOrCategoryStopsUntilStartedOver) {
 TEST_F(SyncTool, ConflictsAreListedWithTheLosingValue) {
     Start(ServerKind::Radicale);
     ASSERT_TRUE(m_server->PutCard("ada.vcf", Card("ada", "FN:Ada\r\nTEL:0123\r\nNOTE:old\r\n")));
-    CPBData book;
+    PhoneBook book;
     SaveBook(book, "book.pb");
     ASSERT_EQ(Sync().status, 0);
     book = Book();
@@ -297,7 +297,7 @@ TEST_F(SyncTool, ConflictsAreListedWithTheLosingValue) {
 
 TEST_F(SyncTool, ManyDeletionsStopUntilAllowed) {
     Start(ServerKind::Radicale);
-    CPBData book;
+    PhoneBook book;
     for (int i = 0; i < 8; ++i)
         test::AddEntry(book, i, "P" + std::to_string(i), kEtcGroup, "0170" + std::to_string(i));
     SaveBook(book, "book.pb");
@@ -336,7 +336,7 @@ TEST_F(SyncTool, ManyDeletionsStopUntilAllowed) {
 
 TEST_F(SyncTool, RefusalsSayWhy) {
     Start(ServerKind::Radicale);
-    CPBData book;
+    PhoneBook book;
     SaveBook(book, "book.pb");
     struct Case {
         const char* what;
@@ -371,7 +371,7 @@ TEST_F(SyncTool, RefusalsSayWhy) {
 
 TEST_F(SyncTool, CertificatesAreCheckedAndAPrivateAuthorityIsTrustedWhenGiven) {
     Start(ServerKind::Radicale, true);
-    CPBData book;
+    PhoneBook book;
     test::AddEntry(book, 0, "Ada", kEtcGroup, "0123");
     SaveBook(book, "book.pb");
     const auto refused = Sync();
@@ -387,7 +387,7 @@ TEST_F(SyncTool, CertificatesAreCheckedAndAPrivateAuthorityIsTrustedWhenGiven) {
 TEST_F(SyncTool, DigestAuthentication) {
     Start(ServerKind::XandikosDigest);
     ASSERT_TRUE(m_server->PutCard("bob.vcf", Card("bob", "FN:Bob\r\nTEL;TYPE=HOME:0401\r\n")));
-    CPBData book;
+    PhoneBook book;
     SaveBook(book, "book.pb");
     const auto run = Sync("--trace");
     ASSERT_EQ(run.status, 0) << run.err;
@@ -403,7 +403,7 @@ TEST_F(SyncTool, XandikosFromItsRootWithoutAPassword) {
     Start(ServerKind::Xandikos);
     unsetenv("NUMORA_CARDDAV_PASSWORD");  // none is asked for: the server wants none
     ASSERT_TRUE(m_server->PutCard("bob.vcf", Card("bob", "FN:Bob\r\nTEL;TYPE=HOME:0401\r\n")));
-    CPBData book;
+    PhoneBook book;
     test::AddEntry(book, 3, "Cleo", kEtcGroup, "0555");
     SaveBook(book, "book.pb");
     const auto first = Sync("--trace");
@@ -414,7 +414,7 @@ TEST_F(SyncTool, XandikosFromItsRootWithoutAPassword) {
     EXPECT_NE(again.err.find("Nothing to do"), std::string::npos);
     ASSERT_TRUE(m_server->PutCard("bob.vcf", Card("bob", "FN:Bob\r\nTEL;TYPE=HOME:0402\r\n")));
     ASSERT_EQ(Sync().status, 0);
-    CPBData synced = Book();
+    PhoneBook synced = Book();
     bool found = false;
     for (int i = 0; i < kEntrySlots; ++i)
         found = found || NumberText(synced.Entry(i).numbers[1]) == "0402";

@@ -32,8 +32,8 @@ protected:
     }
 };
 
-CPBData EveryGroupBook() {
-    CPBData book;
+PhoneBook EveryGroupBook() {
+    PhoneBook book;
     book.SetGroup(0, "All");
     for (int g = 1; g <= 5; ++g)
         book.SetGroup(g, "Group " + std::to_string(g));
@@ -50,7 +50,7 @@ CPBData EveryGroupBook() {
 
 TEST_F(CliSimTest, WriteThenReadRoundTripsAndTheHandsetKeepsIt) {
     SaveBook(EveryGroupBook(), "book.pb");
-    SaveBook(CPBData(), "empty.pb");
+    SaveBook(PhoneBook(), "empty.pb");
     auto sim = StartSim({"--book", Path("empty.pb"), "--save", Path("saved.pb")});
     ASSERT_FALSE(sim.Device().empty());
     test::ToolRun r = Cli("write" + On(sim) + Path("book.pb"));
@@ -80,7 +80,7 @@ TEST_F(CliSimTest, HistoryDryRunAndVerifiedWrite) {
     EXPECT_NE(r.out.find("8 entries  read from phone"), npos) << r.out;
     EXPECT_EQ(Cli("history show 1").out, Cli("dump " + Path("read.pb")).out);
 
-    CPBData edited = EveryGroupBook();
+    PhoneBook edited = EveryGroupBook();
     edited.DeleteEntry(17);
     test::AddEntry(edited, 64, "Entry 64", 64 % 7, "0999");
     SaveBook(edited, "edited.pb");
@@ -166,7 +166,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(CliSimTest, AnInterruptedWriteClosesThePortAndSaysWhatThePhoneHolds) {
-    CPBData book;
+    PhoneBook book;
     for (int slot = 59; slot >= 0; --slot)
         test::AddEntry(book, slot, "Entry " + std::to_string(slot), kEtcGroup);
     SaveBook(book, "book.pb");

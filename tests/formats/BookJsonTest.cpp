@@ -11,7 +11,7 @@ using test::AddEntry;
 using test::Members;
 
 TEST(BookJsonTest, DumpHasTheDocumentedShape) {
-    CPBData book;
+    PhoneBook book;
     AddEntry(book, 0, "", kEtcGroup, "");
     PBEntry e;
     book.GetEntry(0, e);
@@ -27,12 +27,12 @@ TEST(BookJsonTest, DumpHasTheDocumentedShape) {
               "\"groups\":[{\"slot\":6,\"name\":\"Etc.\",\"members\":[0]}],"
               "\"smsGroups\":[{\"slot\":0,\"name\":\"Caf\xC3\xA9\"}],"
               "\"speedDials\":[{\"number\":2,\"entry\":0,\"kind\":\"mobile\"}]}");
-    CPBData back;
+    PhoneBook back;
     EXPECT_TRUE(BookFromJson(BookToJson(book), back).ok);  // slot 0 is a member like any
 }
 
 TEST(BookJsonTest, JsonRoundTripKeepsChainsBytesAndCodes) {
-    CPBData book;
+    PhoneBook book;
     book.SetGroup(2, "Caf\xE9 \"q\"");
     for (int slot : {9, 4, 7})
         AddEntry(book, slot, "Name\x01\xFF", 2, "*0#P");
@@ -44,7 +44,7 @@ TEST(BookJsonTest, JsonRoundTripKeepsChainsBytesAndCodes) {
     book.SetSpeedDial(20, 4, kFax);
     const std::string json = BookToJson(book);
 
-    CPBData back;
+    PhoneBook back;
     const JsonImport r = BookFromJson(json, back);
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_EQ(BookToJson(back), json);
@@ -84,7 +84,7 @@ TEST(BookJsonTest, HandWrittenBooksAreCheckedAndRefusedWithAReason) {
         {"{\"entries\":[{\"slot\":12a}]}", "line 1, column 23: syntax error"},
     };
     for (const Case& c : cases) {
-        CPBData book;
+        PhoneBook book;
         AddEntry(book, 3, "Keep", kEtcGroup);
         const JsonImport r = BookFromJson(c.json, book);
         EXPECT_FALSE(r.ok) << c.json;
@@ -93,19 +93,19 @@ TEST(BookJsonTest, HandWrittenBooksAreCheckedAndRefusedWithAReason) {
     }
     // Deep nesting is refused, not followed.
     std::string deep(10000, '[');
-    CPBData book;
+    PhoneBook book;
     EXPECT_FALSE(BookFromJson(deep, book).ok);
 }
 
 TEST(BookJsonTest, ErrorsNameTheLineAndColumnOfTheValue) {
-    CPBData book;
+    PhoneBook book;
     const JsonImport r =
         BookFromJson("{\"entries\": [\n  {\"slot\": 1},\n  {\"slot\": 400}]}", book);
     EXPECT_EQ(r.error, "JSON, line 3, column 12: \"slot\" must be a whole number from 0 to 299");
 }
 
 TEST(BookJsonTest, EntriesThatCannotLiveInABookAreReportedNotSilentlyDropped) {
-    CPBData book;
+    PhoneBook book;
     const JsonImport r = BookFromJson(
         "{\"entries\":[{\"slot\":1,\"name\":\"Only a name\",\"group\":6},"
         "{\"slot\":2,\"group\":6,\"numbers\":{\"home\":\"123\"}}]}",

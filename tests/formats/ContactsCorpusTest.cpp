@@ -115,7 +115,7 @@ TEST(ContactsCorpusTest, EveryContactIsInTheBookOrInTheReportAndReadsRight) {
             }
         }
 
-        CPBData book;
+        PhoneBook book;
         const TextImport r = BookFromText(IsCsv(path) ? BookFormat::Csv : BookFormat::VCard, bytes,
                                           book, ContactsOptions{home, &kCharsets});
         EXPECT_EQ(r.ok, book.CountUsedEntries() > 0) << r.error;
@@ -157,7 +157,7 @@ TEST(ContactsCorpusTest, EveryContactIsInTheBookOrInTheReportAndReadsRight) {
         if (!r.ok) continue;
         // Out in the book's own shapes and back in: the same book.
         for (const BookFormat format : {BookFormat::VCard, BookFormat::Csv}) {
-            CPBData back;
+            PhoneBook back;
             const TextImport again = BookFromText(format, BookToText(format, book), back,
                                                   ContactsOptions{home, &kCharsets});
             EXPECT_TRUE(again.ok);

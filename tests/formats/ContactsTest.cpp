@@ -25,18 +25,18 @@ bool Mentions(const std::vector<std::string>& problems, const std::string& what)
 }
 
 TEST(ContactsTest, VCardAndCsvExportsOfTheSampleImportBackToTheSameBook) {
-    const CPBData sample = SampleBook();
+    const PhoneBook sample = SampleBook();
     ASSERT_GT(sample.CountUsedEntries(), 30);
     for (const BookFormat format : {BookFormat::VCard, BookFormat::Csv}) {
         const std::string text = BookToText(format, sample);
         // Into the book it came from: groups and SMS groups are there already.
-        CPBData back = sample;
+        PhoneBook back = sample;
         const TextImport r = BookFromText(format, text, back);
         ASSERT_TRUE(r.ok);
         EXPECT_TRUE(r.problems.empty()) << r.problems.front();
         EXPECT_EQ(BookToJson(back), BookToJson(sample));
         // Into an empty book: every entry, group membership and speed dial comes back.
-        CPBData fresh;
+        PhoneBook fresh;
         ASSERT_TRUE(BookFromText(format, text, fresh).ok);
         EXPECT_EQ(BookToText(format, fresh), text);
     }
@@ -51,7 +51,7 @@ TEST(ContactsTest, OnlyThreeHundredFitAndTheRestAreReported) {
         if (k != 7) many[k].numbers[0] = std::to_string(100000 + k);
         many[k].source = static_cast<int>(k) + 1;
     }
-    CPBData book;
+    PhoneBook book;
     const TextImport r = BookFromText(BookFormat::VCard, ContactsToVCard(many), book);
     EXPECT_EQ(book.CountUsedEntries(), 300);
     ASSERT_EQ(r.problems.size(), 51u);
@@ -64,7 +64,7 @@ TEST(ContactsTest, OnlyThreeHundredFitAndTheRestAreReported) {
 // LF); a name is one line, its break written as a space. Shapes that cannot hold the book say
 // what they leave out.
 TEST(ContactsTest, LineBreaksSurviveAndLossesAreNamed) {
-    CPBData book;
+    PhoneBook book;
     const char* memos[] = {"one\r\ntwo", "one\rtwo", "one\ntwo", "a\r\nb\rc\nd"};
     for (int k = 0; k < 4; ++k) {
         PBEntry e = test::MakeEntry(k, k == 0 ? "Two\rLines" : "Memo " + std::to_string(k),
@@ -76,7 +76,7 @@ TEST(ContactsTest, LineBreaksSurviveAndLossesAreNamed) {
     book.SetSpeedDial(2, 0, kMobile);
     for (const BookFormat format : {BookFormat::VCard, BookFormat::Csv}) {
         const std::string text = BookToText(format, book);
-        CPBData back;
+        PhoneBook back;
         const TextImport r = BookFromText(format, text, back);
         ASSERT_TRUE(r.ok);
         EXPECT_TRUE(r.problems.empty()) << r.problems.front();
@@ -137,7 +137,7 @@ TEST(ContactsTest, WhatDoesNotFitIsReportedForItsContact) {
     empty.name = "Only a name";
     list.push_back(empty);
 
-    CPBData book;
+    PhoneBook book;
     const ContactsImport r = ReplaceEntriesWithContacts(list, book, PhoneNumbers("DE"));
     EXPECT_EQ(r.taken, 7);
     const auto& p = r.problems;
@@ -415,7 +415,7 @@ TEST(BookFormatsTest, TheNameChoosesTheFormatAndTheShapeWritten) {
     for (const auto& [path, format] : cases)
         EXPECT_EQ(FormatOfPath(path), format) << path;
 
-    CPBData book;
+    PhoneBook book;
     test::AddEntry(book, 3, "Ann", kEtcGroup);
     const std::vector<std::pair<BookFormat, std::string_view>> starts = {
         {BookFormat::Json, "{"},
@@ -426,7 +426,7 @@ TEST(BookFormatsTest, TheNameChoosesTheFormatAndTheShapeWritten) {
     for (const auto& [format, start] : starts) {
         const std::string text = BookToText(format, book);
         EXPECT_TRUE(text.starts_with(start)) << text;
-        CPBData back;
+        PhoneBook back;
         EXPECT_TRUE(BookFromText(format, text, back).ok) << text;
         EXPECT_EQ(back.CountUsedEntries(), 1) << text;
     }
@@ -442,7 +442,7 @@ TEST(ContactsTest, AnImportWithoutContactsLeavesTheBook) {
          {std::pair{BookFormat::VCard, std::string("\xEF\xBB\xBFnot a card")},
           std::pair{BookFormat::Csv, std::string("Name,Mobile\r\n")},
           std::pair{BookFormat::Csv, std::string("Name\nOnly a name\n")}}) {
-        CPBData book;
+        PhoneBook book;
         test::AddEntry(book, 7, "Keep", kEtcGroup);
         const TextImport r = BookFromText(format, text, book);
         EXPECT_FALSE(r.ok) << text;

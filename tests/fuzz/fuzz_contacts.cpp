@@ -15,7 +15,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     for (const auto format : {numora::BookFormat::VCard, numora::BookFormat::Csv}) {
-        numora::CPBData book;
+        numora::PhoneBook book;
         const auto r = numora::BookFromText(format, text, book);
         if (!r.ok && (r.error.empty() || book.CountUsedEntries() != 0)) std::abort();
         // Reports show values clipped: a line stays short on screen, whatever the script.

@@ -8,7 +8,7 @@
 #include "formats/BookJson.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-    numora::CPBData book;
+    numora::PhoneBook book;
     const auto r =
         numora::BookFromJson(std::string_view(reinterpret_cast<const char*>(data), size), book);
     if (!r.ok) {
@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         return 0;
     }
     const std::string json = numora::BookToJson(book);
-    numora::CPBData again;
+    numora::PhoneBook again;
     if (!numora::BookFromJson(json, again).ok || numora::BookToJson(again) != json) std::abort();
     return 0;
 }

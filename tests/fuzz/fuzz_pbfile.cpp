@@ -12,13 +12,13 @@
 namespace {
 
 std::vector<uint8_t> LoadAndSave(std::span<const uint8_t> bytes, bool& complete) {
-    numora::CPBData book;
+    numora::PhoneBook book;
     const auto report = numora::ReadPbRecords(book, bytes, nullptr);
     numora::LoadReportText(report);
     const int loaded = book.CountUsedEntries();
     std::vector<uint8_t> saved;
     complete = numora::WritePbRecords(book, saved, nullptr);
-    numora::CPBData back;
+    numora::PhoneBook back;
     numora::ReadPbRecords(back, saved, nullptr);
     if (back.CountUsedEntries() != loaded) std::abort();  // no entry is left out of a save
     return saved;

@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if (data[0] & 0x08) faults.refuseModeAt = {2};
     if (data[0] & 0x10) faults.dropAt = {1, 3};
     if (data[0] & 0x20) faults.hangupAt = {4};
-    numora::CHandsetSim sim({}, faults);
+    numora::HandsetSim sim({}, faults);
     sim.SetReplySink(CheckReply);
     const std::span<const uint8_t> rest(data + 1, size - 1);
     // In two pieces, so that frames and lines also arrive split.

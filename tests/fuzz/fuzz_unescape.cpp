@@ -25,9 +25,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         std::abort();
     }
 
-    numora::CFrameReader reader;
+    numora::FrameReader reader;
     reader.Feed(packet, [](std::span<const uint8_t> p, bool) {
-        if (p.size() > numora::CFrameReader::kMaxFrame) std::abort();
+        if (p.size() > numora::FrameReader::kMaxFrame) std::abort();
     });
     reader.Reset();
     bool whole = false;
@@ -35,6 +35,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     reader.Feed(wire, [&](std::span<const uint8_t> p, bool checked) {
         whole = checked && std::equal(p.begin(), p.end(), packet.begin(), packet.end());
     });
-    if (size >= 1 && wire.size() - 1 <= numora::CFrameReader::kMaxFrame && !whole) std::abort();
+    if (size >= 1 && wire.size() - 1 <= numora::FrameReader::kMaxFrame && !whole) std::abort();
     return 0;
 }

@@ -15,8 +15,8 @@
 namespace numora {
 namespace {
 
-CPBData BookWith(int n) {
-    CPBData book;
+PhoneBook BookWith(int n) {
+    PhoneBook book;
     test::AddEntry(book, n % kEntrySlots, "Entry", kEtcGroup, "0" + std::to_string(1000 + n));
     return book;
 }
@@ -24,11 +24,11 @@ CPBData BookWith(int n) {
 class BookHistoryTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
-    CBookHistory history{dir.filePath(QStringLiteral("history"))};
+    BookHistory history{dir.filePath(QStringLiteral("history"))};
 };
 
 TEST_F(BookHistoryTest, KeepsEachNewVersionOnceAndBringsItBackExactly) {
-    CPBData book = BookWith(1);
+    PhoneBook book = BookWith(1);
     PBEntry e = book.Entry(1);
     e.ringer = 4321;  // a downloaded sound survives the snapshot
     book.SetEntry(e);
@@ -44,7 +44,7 @@ TEST_F(BookHistoryTest, KeepsEachNewVersionOnceAndBringsItBackExactly) {
     EXPECT_EQ(list[1].entries, 1);
     EXPECT_LE(qAbs(list[1].time.secsTo(QDateTime::currentDateTimeUtc())), 5);
 
-    CPBData back = BookWith(7);
+    PhoneBook back = BookWith(7);
     ASSERT_TRUE(history.Load(list[1].id, back));
     EXPECT_TRUE(CompareBooks(book, back).empty());
     EXPECT_FALSE(history.Load(QStringLiteral("3"), back));
@@ -65,7 +65,7 @@ TEST_F(BookHistoryTest, AStoppedWriteIsNotTheLastWordOnABookThatLaterWentThrough
 }
 
 TEST_F(BookHistoryTest, EditsAreKeptOnlyWhenNoSnapshotHoldsThem) {
-    ASSERT_TRUE(history.RecordEdits(CPBData(), QStringLiteral("edits")));
+    ASSERT_TRUE(history.RecordEdits(PhoneBook(), QStringLiteral("edits")));
     EXPECT_TRUE(history.List().empty());
     ASSERT_TRUE(history.Record(BookWith(1), QStringLiteral("read")));
     ASSERT_TRUE(history.RecordEdits(BookWith(1), QStringLiteral("edits")));
@@ -73,7 +73,7 @@ TEST_F(BookHistoryTest, EditsAreKeptOnlyWhenNoSnapshotHoldsThem) {
     ASSERT_TRUE(history.RecordEdits(BookWith(2), QStringLiteral("edits")));
     EXPECT_EQ(history.List().size(), 2u);
     // A restored snapshot is the base the next edits are measured from.
-    CPBData restored;
+    PhoneBook restored;
     ASSERT_TRUE(history.Load(QStringLiteral("1"), restored, true));
     ASSERT_TRUE(history.RecordEdits(restored, QStringLiteral("edits")));
     EXPECT_EQ(history.List().size(), 2u);
@@ -89,12 +89,12 @@ TEST_F(BookHistoryTest, KeepsTheLastTwoHundredAndEverythingOfNinetyDays) {
     for (int n = 3; n < 5; ++n)
         ASSERT_TRUE(history.Record(BookWith(n), QStringLiteral("recent")));
     clock = now;
-    for (int n = 5; n < CBookHistory::kKeepCount + 5; ++n)
+    for (int n = 5; n < BookHistory::kKeepCount + 5; ++n)
         ASSERT_TRUE(history.Record(BookWith(n), QStringLiteral("now")));
 
     const auto list = history.List();
     // 205 stored: beyond the last 200, the three older than 90 days go, the two of 80 days stay.
-    ASSERT_EQ(list.size(), static_cast<std::size_t>(CBookHistory::kKeepCount + 2));
+    ASSERT_EQ(list.size(), static_cast<std::size_t>(BookHistory::kKeepCount + 2));
     EXPECT_EQ(list.back().id, QStringLiteral("4"));
     EXPECT_EQ(list.back().what, QStringLiteral("recent"));
     EXPECT_EQ(QDir(history.Folder()).entryList(QDir::Files).size(),
@@ -108,7 +108,7 @@ TEST_F(BookHistoryTest, KeepsTheLastTwoHundredAndEverythingOfNinetyDays) {
     clock = now.addDays(100);
     ASSERT_TRUE(history.Record(BookWith(999), QStringLiteral("later")));
     EXPECT_EQ(history.List().back().id, QStringLiteral("4"));
-    EXPECT_EQ(history.List().size(), static_cast<std::size_t>(CBookHistory::kKeepCount + 1));
+    EXPECT_EQ(history.List().size(), static_cast<std::size_t>(BookHistory::kKeepCount + 1));
 }
 
 // Two programs storing at once each take an id of their own, and each record pairs with its own
@@ -116,7 +116,7 @@ TEST_F(BookHistoryTest, KeepsTheLastTwoHundredAndEverythingOfNinetyDays) {
 TEST_F(BookHistoryTest, TwoProgramsStoringAtOnceKeepEverySnapshotWhole) {
     constexpr int kEach = 40;
     const auto store = [this](int from) {
-        CBookHistory mine(history.Folder());
+        BookHistory mine(history.Folder());
         for (int n = from; n < from + kEach; ++n)
             EXPECT_TRUE(mine.Record(BookWith(n), QString::number(n)));
     };
@@ -127,7 +127,7 @@ TEST_F(BookHistoryTest, TwoProgramsStoringAtOnceKeepEverySnapshotWhole) {
     const auto list = history.List();
     ASSERT_EQ(list.size(), 2u * kEach);
     for (const SnapshotInfo& s : list) {
-        CPBData book;
+        PhoneBook book;
         ASSERT_TRUE(history.Load(s.id, book)) << s.id.toStdString();
         EXPECT_TRUE(CompareBooks(book, BookWith(s.what.toInt())).empty()) << s.id.toStdString();
     }
@@ -190,7 +190,7 @@ TEST_F(BookHistoryTest, ADamagedSnapshotIsNamedAndNeverRestored) {
         ASSERT_EQ(list.size(), 1u) << c.name;
         EXPECT_TRUE(list[0].problem.contains(QLatin1String(c.listed))) << c.name;
         EXPECT_EQ(list[0].problem.isEmpty(), *c.listed == '\0') << c.name;
-        CPBData loaded = BookWith(7);
+        PhoneBook loaded = BookWith(7);
         QString why;
         EXPECT_EQ(history.Load(QStringLiteral("1"), loaded, false, &why), *c.refused == '\0')
             << c.name;
@@ -202,7 +202,7 @@ TEST_F(BookHistoryTest, ADamagedSnapshotIsNamedAndNeverRestored) {
 
 // The write's guard compares with the newest whole snapshot of what the handset held.
 TEST_F(BookHistoryTest, TheNewestBookFromThePhoneIsTheLastReadOrWrittenThatIsWhole) {
-    CPBData held;
+    PhoneBook held;
     EXPECT_FALSE(history.NewestFromPhone(held).has_value());
     ASSERT_TRUE(history.Record(BookWith(1), QString::fromLatin1(history::kRead)));
     ASSERT_TRUE(history.Record(BookWith(2), QString::fromLatin1(history::kWritten)));
@@ -218,7 +218,7 @@ TEST_F(BookHistoryTest, TheNewestBookFromThePhoneIsTheLastReadOrWrittenThatIsWho
 TEST_F(BookHistoryTest, AFailureIsReportedOnceAndLosesNothingStored) {
     QFile blocker(dir.filePath(QStringLiteral("file")));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    CBookHistory blocked(dir.filePath(QStringLiteral("file/history")));
+    BookHistory blocked(dir.filePath(QStringLiteral("file/history")));
     EXPECT_FALSE(blocked.Record(BookWith(1), QStringLiteral("read")));
     EXPECT_FALSE(blocked.Record(BookWith(2), QStringLiteral("read")));
     EXPECT_FALSE(blocked.TakeFailure().isEmpty());

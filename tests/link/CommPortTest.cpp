@@ -96,7 +96,7 @@ protected:
         return all;
     }
 
-    CCommPort port;
+    CommPort port;
     std::vector<Bytes> blocks;
     int openFailures = 0;
     int losses = 0;
@@ -208,7 +208,7 @@ TEST_F(CommPortTest, WritesReachTheHandsetUntilTheDeviceVanishes) {
 
 TEST_F(CommPortTest, NamesGoThroughTheResolver) {
     std::vector<std::string> asked;
-    CCommPort mapped([&](const std::string& name) {
+    CommPort mapped([&](const std::string& name) {
         asked.push_back(name);
         return name == "COM3" ? QString::fromStdString(m_slavePath) : QString();
     });

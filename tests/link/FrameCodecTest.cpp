@@ -126,7 +126,7 @@ TEST(FrameRoundTrip, RandomPacketsComeBackWithTheirFcs) {
 
 struct ReadFrames {
     std::vector<std::pair<std::vector<uint8_t>, bool>> frames;
-    CFrameReader reader;
+    FrameReader reader;
     void Feed(std::vector<uint8_t> bytes) {
         reader.Feed(bytes, [this](std::span<const uint8_t> packet, bool checked) {
             frames.emplace_back(std::vector<uint8_t>(packet.begin(), packet.end()), checked);
@@ -159,7 +159,7 @@ TEST(FrameReader, DamagedShortAndOverlongFramesFailTheirCheck) {
     r.Feed(bad);
     r.Feed({0x7E});        // an opening flag, or noise: nothing
     r.Feed({0x44, 0x7E});  // too short to hold a check sequence
-    r.Feed(std::vector<uint8_t>(CFrameReader::kMaxFrame + 10, 0x11));
+    r.Feed(std::vector<uint8_t>(FrameReader::kMaxFrame + 10, 0x11));
     r.Feed({0x7E});
     auto good = EncodeFrame(std::vector<uint8_t>{0x3F, 0x00});
     r.Feed(good);
@@ -177,9 +177,9 @@ TEST(FrameReader, NoiseWithoutFlagsIsHandedOnAsItComesAndNeverPilesUp) {
     ReadFrames r;
     for (int burst = 0; burst < 30; ++burst) {
         r.Feed(std::vector<uint8_t>(100, 'x'));
-        EXPECT_LE(r.reader.Pending(), CFrameReader::kMaxFrame);
+        EXPECT_LE(r.reader.Pending(), FrameReader::kMaxFrame);
     }
-    EXPECT_EQ(r.frames.size(), 3000 / (CFrameReader::kMaxFrame + 1));
+    EXPECT_EQ(r.frames.size(), 3000 / (FrameReader::kMaxFrame + 1));
     for (const auto& frame : r.frames)
         EXPECT_FALSE(frame.second);
     r.Feed({0x7E});

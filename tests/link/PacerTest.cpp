@@ -14,7 +14,7 @@ namespace {
 
 struct PacerTest : ::testing::Test {
     test::FakeClock clock;
-    CLinkPacer pacer{clock};
+    LinkPacer pacer{clock};
     std::vector<std::string> log;
 
     std::function<void()> Note(std::string what) {
@@ -73,7 +73,7 @@ TEST_F(PacerTest, ResetForgetsQueuedStepsAndThePause) {
 
     // A pacer that goes away takes its timer with it.
     {
-        CLinkPacer gone(clock);
+        LinkPacer gone(clock);
         gone.Pause(500);
         EXPECT_TRUE(clock.HasTimers());
     }
@@ -98,7 +98,7 @@ TEST_F(PacerTest, APauseRunningOutInsideAStepWaitsForThatStepToEnd) {
 // A tick that fell due during a pause waits for it; a timer stopped or armed again meanwhile
 // (a reply came first) must not tick for the old time.
 TEST_F(PacerTest, ATimerStoppedOrArmedAgainWhileItsTickWaitsDoesNotTickForTheOldTime) {
-    CPacedTimer timer(clock, pacer, Note("tick"));
+    PacedTimer timer(clock, pacer, Note("tick"));
     pacer.Pause(100);
     timer.Arm(50);
     clock.Advance(60);  // the tick waits for the pause

@@ -44,9 +44,9 @@ Bytes Packet(std::initializer_list<uint8_t> head, std::size_t size) {
 
 struct PhoneLinkTest : ::testing::Test {
     test::FakeClock clock;
-    CLinkPacer pacer{clock};
+    LinkPacer pacer{clock};
     RecordingSink port;
-    CPhoneLink link{port, pacer};
+    PhoneLink link{port, pacer};
 
     Bytes OnlyPacket() {
         EXPECT_EQ(port.writes.size(), 1u);
@@ -315,7 +315,7 @@ TEST(CommandName, NamesEachRequestAndReply) {
 }
 
 TEST(PhoneLinkPasswordTest, TheProfileMayNameAnotherHandsetsPassword) {
-    CMemoryProfile profile;
+    MemoryProfile profile;
     EXPECT_EQ(PasswordFromProfile(profile), DefaultPassword());
     profile.SetString(kPortSection, "Password", "0102A0b0C0d0E0F0");
     EXPECT_EQ(PasswordFromProfile(profile),

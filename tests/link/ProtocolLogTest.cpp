@@ -10,9 +10,9 @@ namespace {
 
 TEST(ProtocolLogTest, KeepsTheLastRunWithTimesFromItsStart) {
     test::FakeClock clock;
-    CProtocolLog log(clock, 3);
+    ProtocolLog log(clock, 3);
     std::vector<std::string> shown;  // the window's log follows each line as it comes
-    log.SetOnLine([&](const CProtocolLog::Line& l) { shown.push_back(log.FormatLine(l)); });
+    log.SetOnLine([&](const ProtocolLog::Line& l) { shown.push_back(log.FormatLine(l)); });
     const std::vector<uint8_t> poll{0x3F};
     const std::vector<uint8_t> ready{0x3F, 0x00, 0x0C, 0x39, 0x7E};
     log.Trace(TraceDir::Out, poll);

@@ -59,8 +59,8 @@ bool Mentions(const std::vector<std::string>& lines, const std::string& what) {
 
 // A handset book, a Google Contacts export and a vCard export that overlap with it and with
 // each other, numbers written as each program writes them.
-CPBData HandsetBook() {
-    CPBData book;
+PhoneBook HandsetBook() {
+    PhoneBook book;
     book.SetEntry(MakeEntry(0, "Anna Meyer", {"01701234567", "", "", "", ""}));
     book.SetEntry(MakeEntry(1, "Mum", {"", "0301234567", "", "", ""}));
     book.SetEntry(MakeEntry(2, "Pizza", {"", "", "0307654321", "", ""}));  // only on the phone
@@ -87,7 +87,7 @@ TEST(MergeTest, MergingTheSameFilesAgainChangesNothing) {
     for (const Prefer prefer : {Prefer::Book, Prefer::Incoming}) {
         NumberKeys keys{PhoneNumbers("DE")};
         const MergeOptions options{prefer, nullptr};
-        CPBData book = HandsetBook();
+        PhoneBook book = HandsetBook();
         for (const auto& [format, text] :
              {std::pair(BookFormat::GoogleCsv, kGoogleCsv), std::pair(BookFormat::VCard, kVCard)}) {
             ApplyMergePlan(PlanMerge(book, Read(format, text), keys, options), book);
@@ -119,7 +119,7 @@ using test::SampleBook;
 // In every format the tool writes, with a person entered twice in the book: each contact finds
 // the entry it came from.
 TEST(MergeTest, MergingTheBooksOwnExportChangesNothing) {
-    CPBData book = SampleBook();
+    PhoneBook book = SampleBook();
     PBEntry twice = book.Entry(1);
     twice.index = 299;
     SetText(twice.memo, "");
@@ -209,7 +209,7 @@ TEST(MergeTest, FieldsMergeByTheirRules) {
          ""},
     };
     for (const Case& c : cases) {
-        CPBData book;
+        PhoneBook book;
         book.SetEntry(c.entry);
         NumberKeys keys{PhoneNumbers("DE")};
         const MergePlan plan = PlanMerge(book, {c.contact}, keys, {c.prefer, nullptr});
@@ -234,7 +234,7 @@ TEST(MergeTest, FieldsMergeByTheirRules) {
 }
 
 TEST(MergeTest, WhatTheEntryHasOfItsOwnStays) {
-    CPBData book;
+    PhoneBook book;
     book.SetGroup(3, "Family");
     PBEntry e = MakeEntry(7, "Anna", {"0170111", "", "", "", ""});
     e.group = 3;
@@ -261,7 +261,7 @@ TEST(MergeTest, WhatTheEntryHasOfItsOwnStays) {
 }
 
 TEST(MergeTest, NewContactsTakeFreeSlotsInOrderAndTheRestIsListed) {
-    CPBData book;
+    PhoneBook book;
     for (int i = 0; i < kEntrySlots; ++i) {
         if (i != 5 && i != 298)
             book.SetEntry(
@@ -285,7 +285,7 @@ TEST(MergeTest, NewContactsTakeFreeSlotsInOrderAndTheRestIsListed) {
 // A shared family number or a shared name is asked about: nothing of the pair merges until the
 // user answers, and the answer decides.
 TEST(MergeTest, LikelyPairsMergeOnlyWhenAnsweredTheSamePerson) {
-    CPBData book;
+    PhoneBook book;
     book.SetEntry(MakeEntry(0, "Anna Meyer", {"01701234567", "0301234567", "", "", ""}));
     const std::vector<Contact> contacts = {
         MakeContact(1, "Tom Meyer", {"", "030 1234567", "", "", ""}),
@@ -323,7 +323,7 @@ TEST(MergeTest, LikelyPairsMergeOnlyWhenAnsweredTheSamePerson) {
     answers = {};
     answers.Set(askedTom.likely[0].person, askedTom.likely[0].otherPerson, Answer::SamePerson,
                 keys);
-    CPBData merged = book;
+    PhoneBook merged = book;
     ApplyMergePlan(PlanMerge(merged, tom, keys, {Prefer::Book, &answers}), merged);
     EXPECT_EQ(NumberText(merged.Entry(0).numbers[2]), "0221555555");
     const MergePlan again = PlanMerge(merged, tom, keys, {Prefer::Book, &answers});
@@ -335,7 +335,7 @@ TEST(MergeTest, LikelyPairsMergeOnlyWhenAnsweredTheSamePerson) {
 // are exactly three pairs; each becomes one entry in the lower slot, and a speed dial of the
 // merged-away entry follows its number.
 TEST(MergeTest, FindDuplicatesMergesEachPairIntoTheLowerSlot) {
-    CPBData book;
+    PhoneBook book;
     book.SetEntry(MakeEntry(2, "Anna Meyer", {"00447700900123", "", "", "", ""}));
     book.SetEntry(MakeEntry(4, "Bob Smith", {"", "02079460958", "", "", ""}));
     book.SetEntry(MakeEntry(6, "Carl Jones", {"", "", "", "", ""}, "carl@example.org"));
@@ -357,7 +357,7 @@ TEST(MergeTest, FindDuplicatesMergesEachPairIntoTheLowerSlot) {
     EXPECT_EQ(
         LikelyLine(plan.likely[0]),
         "entry 8 \"Dora Jones\" and entry 9 \"Dave Jones\": a shared number under other names");
-    const CPBData& after = plan.result;
+    const PhoneBook& after = plan.result;
     EXPECT_EQ(after.CountUsedEntries(), 5);
     EXPECT_EQ(TextOf(after.Entry(2).email), "anna@x.uk");
     EXPECT_EQ(NumberText(after.Entry(4).numbers[0]), "07700900456");

@@ -40,7 +40,7 @@ struct MemoryFiles : IFileAccess {
     bool readOnly = false;
 };
 
-std::vector<uint8_t> Save(CPBData& book) {
+std::vector<uint8_t> Save(PhoneBook& book) {
     std::vector<uint8_t> out;
     EXPECT_TRUE(WritePbRecords(book, out, nullptr));
     return out;
@@ -48,11 +48,11 @@ std::vector<uint8_t> Save(CPBData& book) {
 
 TEST(FileCommandsTest, FileOpenReportsAndUnlocksWhateverHappens) {
     MemoryFiles files;
-    CPBData source = RichBook();
+    PhoneBook source = RichBook();
     files.files["book.pb"] = Save(source);
     files.files["empty.pb"] = {};
 
-    CPBData book;
+    PhoneBook book;
     test::FakeBookPage page;
     ASSERT_TRUE(FileOpen(book, page, files).has_value());
     EXPECT_EQ(page.messages, (std::vector<std::string>{"File read completed!"}));
@@ -74,7 +74,7 @@ TEST(FileCommandsTest, FileOpenReportsAndUnlocksWhateverHappens) {
 
     // A file that cannot be read leaves the book alone and removes the work file; one larger
     // than any book also says why.
-    CPBData kept = RichBook();
+    PhoneBook kept = RichBook();
     const std::string before = BookToJson(kept);
     files.chosen = "missing.pb";
     page.messages.clear();
@@ -125,7 +125,7 @@ TEST(FileCommandsTest, FileOpenReportsAndUnlocksWhateverHappens) {
 
 TEST(FileCommandsTest, FileSaveReportsEachOutcome) {
     MemoryFiles files;
-    CPBData book = RichBook();
+    PhoneBook book = RichBook();
     test::FakeBookPage page;
     EXPECT_TRUE(FileSave(book, page, files));
     EXPECT_EQ(page.messages, (std::vector<std::string>{"File save completed!"}));
@@ -133,7 +133,7 @@ TEST(FileCommandsTest, FileSaveReportsEachOutcome) {
     EXPECT_EQ(page.progress, 0);
 
     // Unwritable: nothing changes, not even the codes.
-    CPBData codes;
+    PhoneBook codes;
     AddEntry(codes, 2, "x", kEtcGroup);
     PBEntry e;
     codes.GetEntry(2, e);
@@ -149,7 +149,7 @@ TEST(FileCommandsTest, FileSaveReportsEachOutcome) {
     // stays whole.
     files.readOnly = false;
     const auto good = files.files["book.pb"];
-    CPBData broken;
+    PhoneBook broken;
     broken.SetGroup(2, "Broken");
     AddEntry(broken, 8, "a", 2);
     AddEntry(broken, 9, "b", 2);

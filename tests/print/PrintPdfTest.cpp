@@ -42,7 +42,7 @@ class PrintPdfTest : public test::ToolTest {
 protected:
     // A book with entries in the given slots, each with a name and a Mobile number.
     std::string Book(const std::vector<int>& slots, const std::string& file = "book.pb") const {
-        CPBData book;
+        PhoneBook book;
         for (const int slot : slots)
             test::AddEntry(book, slot, Name(slot), kEtcGroup);
         SaveBook(book, file);

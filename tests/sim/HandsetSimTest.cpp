@@ -46,7 +46,7 @@ struct SimTest : ::testing::Test, IByteSink {
     // The replies received so far, each checked for its FCS; the raw bytes are used up.
     std::vector<Bytes> Replies(bool checkFcs = true) {
         std::vector<Bytes> out;
-        CFrameReader reader;
+        FrameReader reader;
         reader.Feed(received, [&](std::span<const uint8_t> packet, bool checked) {
             EXPECT_TRUE(checked || !checkFcs);
             out.emplace_back(packet.begin(), packet.end());
@@ -68,10 +68,10 @@ struct SimTest : ::testing::Test, IByteSink {
         received.clear();
     }
 
-    CHandsetSim sim;
+    HandsetSim sim;
     test::FakeClock clock;
-    CLinkPacer pacer{clock};
-    CPhoneLink link{*this, pacer};
+    LinkPacer pacer{clock};
+    PhoneLink link{*this, pacer};
     Bytes received;
     int hangups = 0;
 };
@@ -273,7 +273,7 @@ TEST(SimTimedFaultTest, BusyForAWhileAndTheModeRefusedForEver) {
         SimFaults faults;
         faults.busyForMs = refuse ? 0 : 20000;
         faults.refuseMode = refuse;
-        CHandsetSim sim({}, faults);
+        HandsetSim sim({}, faults);
         int64_t now = 0;
         sim.SetClock([&] { return now; });
         std::vector<Bytes> replies;

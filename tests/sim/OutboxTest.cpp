@@ -16,20 +16,20 @@ struct OutboxTest : ::testing::Test {
     bool fail = false;
     Bytes sent;
     std::vector<double> sentAt;
-    COutbox::Writer terminal = [this](std::span<const uint8_t> b) -> long {
+    Outbox::Writer terminal = [this](std::span<const uint8_t> b) -> long {
         if (fail) return -1;
         const std::size_t n = std::min(b.size(), room);
         sent.insert(sent.end(), b.begin(), b.begin() + static_cast<long>(n));
         sentAt.insert(sentAt.end(), n, now);
         return static_cast<long>(n);
     };
-    COutbox Make(bool wireSpeed) {
-        return COutbox(wireSpeed, [this] { return now; });
+    Outbox Make(bool wireSpeed) {
+        return Outbox(wireSpeed, [this] { return now; });
     }
 };
 
 TEST_F(OutboxTest, WithoutWireSpeedRepliesGoAtOnceAndAGapHoldsTheRest) {
-    COutbox out = Make(false);
+    Outbox out = Make(false);
     EXPECT_EQ(out.WaitMs(), -1);
     out.Add(Bytes{1, 2});
     out.Gap(1500);
@@ -48,12 +48,12 @@ TEST_F(OutboxTest, WithoutWireSpeedRepliesGoAtOnceAndAGapHoldsTheRest) {
 }
 
 TEST_F(OutboxTest, AtWireSpeedEachByteTakesTenBitTimes) {
-    COutbox out = Make(true);
+    Outbox out = Make(true);
     out.Add(Bytes(100, 0x55));
     EXPECT_TRUE(out.Flush(terminal));
     EXPECT_EQ(sent.size(), 1u);  // the first byte is due at once
     EXPECT_EQ(out.WaitMs(), 1);
-    now += 50 * COutbox::kByteMicros;
+    now += 50 * Outbox::kByteMicros;
     EXPECT_TRUE(out.Flush(terminal));
     EXPECT_EQ(sent.size(), 51u);
     now += 1e6;
@@ -63,13 +63,13 @@ TEST_F(OutboxTest, AtWireSpeedEachByteTakesTenBitTimes) {
 }
 
 TEST_F(OutboxTest, AFullTerminalKeepsTheRestAndAFailedOneEndsTheLine) {
-    COutbox out = Make(false);
+    Outbox out = Make(false);
     room = 3;
     out.Add(Bytes{1, 2, 3, 4, 5});
     EXPECT_TRUE(out.Flush(terminal));
     EXPECT_EQ(sent, (Bytes{1, 2, 3}));
     EXPECT_EQ(out.Queued(), 2u);
-    EXPECT_EQ(out.WaitMs(), COutbox::kFullRetryMs);
+    EXPECT_EQ(out.WaitMs(), Outbox::kFullRetryMs);
     room = 10;
     EXPECT_TRUE(out.Flush(terminal));
     EXPECT_EQ(sent, (Bytes{1, 2, 3, 4, 5}));
@@ -80,11 +80,11 @@ TEST_F(OutboxTest, AFullTerminalKeepsTheRestAndAFailedOneEndsTheLine) {
 }
 
 TEST_F(OutboxTest, RepliesNobodyReadsAreDroppedOldestFirst) {
-    COutbox out = Make(false);
-    const Bytes big(COutbox::kMaxQueued / 2, 1);
+    Outbox out = Make(false);
+    const Bytes big(Outbox::kMaxQueued / 2, 1);
     out.Add(big);
     out.Add(big);
-    EXPECT_EQ(out.Queued(), COutbox::kMaxQueued);
+    EXPECT_EQ(out.Queued(), Outbox::kMaxQueued);
     out.Add(Bytes{2});
     EXPECT_EQ(out.Queued(), big.size() + 1);
     EXPECT_TRUE(out.Flush(terminal));

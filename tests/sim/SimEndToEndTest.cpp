@@ -54,7 +54,7 @@ public:
     // The next reply's packet, read by the program's own frame reader and checked against its
     // FCS; empty when none came.
     Bytes Reply() {
-        CFrameReader reader;
+        FrameReader reader;
         std::optional<Bytes> packet;
         uint8_t b = 0;
         pollfd pfd{m_fd, POLLIN, 0};
@@ -70,8 +70,8 @@ public:
     // Sends the status poll and gives its reply.
     Bytes Poll() {
         test::FakeClock clock;
-        CLinkPacer pacer(clock);
-        CPhoneLink link(*this, pacer);
+        LinkPacer pacer(clock);
+        PhoneLink link(*this, pacer);
         link.RequestStatus();
         return Reply();
     }
@@ -94,17 +94,17 @@ protected:
         return test::SimProcess(NUMORA_SIM_PATH, args, File("trace.txt"));
     }
 
-    void WriteBook(CPBData book, const std::string& path) const {
+    void WriteBook(PhoneBook book, const std::string& path) const {
         Bytes bytes;
         ASSERT_TRUE(WritePbRecords(book, bytes, nullptr));
         std::ofstream(path, std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
     }
 
-    static CPBData LoadBook(const std::string& path) {
+    static PhoneBook LoadBook(const std::string& path) {
         std::ifstream in(path, std::ios::binary);
         const Bytes bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-        CPBData book;
+        PhoneBook book;
         ReadPbRecords(book, bytes, nullptr);
         return book;
     }
@@ -128,7 +128,7 @@ TEST_F(SimEndToEndTest, TheDeviceMayBeOpenedAgainAndAgainThroughItsLink) {
 }
 
 TEST_F(SimEndToEndTest, AHangUpEndsTheLineAndSavesTheBookItWasGiven) {
-    CPBData book;
+    PhoneBook book;
     book.SetGroup(2, "Work");
     test::AddEntry(book, 5, "Bob", 2);
     test::AddEntry(book, 9, "Cy", kEtcGroup);

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "book/PBData.h"
+#include "book/PhoneBook.h"
 
 namespace numora::test {
 
@@ -19,15 +19,15 @@ inline PBEntry MakeEntry(int slot, std::string_view name, uint8_t group,
     return e;
 }
 
-inline void AddEntry(CPBData& book, int slot, std::string_view name, uint8_t group,
+inline void AddEntry(PhoneBook& book, int slot, std::string_view name, uint8_t group,
                      std::string_view mobile = "0101234567") {
     book.SetEntry(MakeEntry(slot, name, group, mobile));
 }
 
 // Every slot in use with every field at its longest and a ringer, in every group (0 "All" too),
 // some secret, two SMS groups named and every speed dial set: the largest book the handset holds.
-inline CPBData LargestBook() {
-    CPBData book;
+inline PhoneBook LargestBook() {
+    PhoneBook book;
     book.SetGroup(0, "All");
     for (int g = 1; g <= 5; ++g)
         book.SetGroup(g, "Group " + std::to_string(g));
@@ -52,8 +52,8 @@ inline CPBData LargestBook() {
 }
 
 // A book with something in every table, some of it at the edges of what fits.
-inline CPBData RichBook() {
-    CPBData book;
+inline PhoneBook RichBook() {
+    PhoneBook book;
     book.SetSmsGroupName(0, "Family SMS");
     book.SetSmsGroupName(2, "Sixteen chars!!!");
     book.SetSmsGroupName(4, "Last");
@@ -81,7 +81,7 @@ inline CPBData RichBook() {
 }
 
 // Member slots of a group in chain order.
-inline std::vector<int> Members(const CPBData& book, int g) {
+inline std::vector<int> Members(const PhoneBook& book, int g) {
     std::vector<int> out;
     book.ForEachMember(g, [&](uint16_t e) { out.push_back(e); });
     return out;

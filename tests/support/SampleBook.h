@@ -11,10 +11,10 @@
 
 namespace numora::test {
 
-inline CPBData SampleBook() {
+inline PhoneBook SampleBook() {
     std::ifstream in(NUMORA_SAMPLE_BOOK);
     const std::string json{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    CPBData book;
+    PhoneBook book;
     EXPECT_TRUE(BookFromJson(json, book).ok);
     return book;
 }

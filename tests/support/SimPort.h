@@ -36,7 +36,7 @@ public:
     static constexpr int kChatterMs = 10;
     static constexpr std::size_t kChatterBytes = 4096;
 
-    SimPort(FakeClock& clock, CHandsetSim& sim, std::set<std::string> answering = {"COM3"})
+    SimPort(FakeClock& clock, HandsetSim& sim, std::set<std::string> answering = {"COM3"})
         : m_clock(clock), m_sim(sim), m_answering(std::move(answering)) {
         m_sim.SetReplySink([this](std::span<const uint8_t> wire) {
             if (m_open) Queue(wire);
@@ -142,7 +142,7 @@ private:
     }
 
     FakeClock& m_clock;
-    CHandsetSim& m_sim;
+    HandsetSim& m_sim;
     std::set<std::string> m_answering;
     std::function<void(std::span<uint8_t>)> m_receive;
     std::function<void()> m_onLost;

@@ -64,7 +64,7 @@ protected:
         std::ofstream(Path(name), std::ios::binary) << bytes;
     }
 
-    void SaveBook(CPBData book, const std::string& name) const {
+    void SaveBook(PhoneBook book, const std::string& name) const {
         std::vector<uint8_t> bytes;
         ASSERT_TRUE(WritePbRecords(book, bytes, nullptr));
         std::ofstream(Path(name), std::ios::binary)

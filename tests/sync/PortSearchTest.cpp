@@ -57,7 +57,7 @@ private:
 struct Search : ::testing::Test {
     void Build(std::set<std::string> answering) {
         port = std::make_unique<RecordingPort>(std::move(answering));
-        session = std::make_unique<CPhoneSession>(book, page, *port, clock, profile);
+        session = std::make_unique<PhoneSession>(book, page, *port, clock, profile);
     }
     void Reply(std::string_view text) {
         std::vector<uint8_t> raw(text.begin(), text.end());
@@ -89,11 +89,11 @@ struct Search : ::testing::Test {
     }
 
     test::FakeClock clock;
-    CPBData book;
+    PhoneBook book;
     test::FakePage page;
-    CMemoryProfile profile;
+    MemoryProfile profile;
     std::unique_ptr<RecordingPort> port;
-    std::unique_ptr<CPhoneSession> session;
+    std::unique_ptr<PhoneSession> session;
 };
 
 TEST_F(Search, WithNothingToFindItWalksThePortsUntilTheWatchdog) {

@@ -23,7 +23,7 @@ namespace {
 using test::AddEntry;
 
 struct Rig {
-    explicit Rig(const CPBData& handsetBook, SimFaults faults = {},
+    explicit Rig(const PhoneBook& handsetBook, SimFaults faults = {},
                  std::set<std::string> answering = {"COM3"})
         : Rig(TablesFromBook(handsetBook), std::move(faults), std::move(answering)) {}
     explicit Rig(const HandsetTables& tables, SimFaults faults = {},
@@ -95,12 +95,12 @@ struct Rig {
     }
 
     test::FakeClock clock;
-    CPBData book;
+    PhoneBook book;
     test::FakePage page;
-    CMemoryProfile profile;
-    CHandsetSim sim;
+    MemoryProfile profile;
+    HandsetSim sim;
     test::SimPort port;
-    CPhoneSession session;
+    PhoneSession session;
     std::vector<RunOutcome> outcomes;
     bool timersLeft = false;  // when the run ended
 };
@@ -110,8 +110,8 @@ void Append(std::vector<std::pair<int, int>>& seq, int code, int from, int to) {
         seq.emplace_back(code, i);
 }
 
-CPBData BookWithSlots(std::initializer_list<int> slots) {
-    CPBData book;
+PhoneBook BookWithSlots(std::initializer_list<int> slots) {
+    PhoneBook book;
     book.SetGroup(2, "Friends");
     for (int s : slots)
         AddEntry(book, s, "P" + std::to_string(s), s % 2 ? 2 : kEtcGroup);
@@ -131,7 +131,7 @@ std::vector<int> DataPassCounts(const Rig& rig) {
 }
 
 TEST(SyncRunTest, ReadOfAnEmptyHandset) {
-    CPBData empty;
+    PhoneBook empty;
     Rig rig(empty);
     EXPECT_EQ(rig.Read(), RunOutcome::ReadCompleted);
     std::vector<std::pair<int, int>> expected;
@@ -183,7 +183,7 @@ TEST(SyncRunTest, ReadAsksForTheAnnouncedSlotsPacedByThePauses) {
 }
 
 TEST(SyncRunTest, WriteFollowsTheTwoPassesAndCountsMembersFromTheList) {
-    CPBData handset = test::LargestBook();
+    PhoneBook handset = test::LargestBook();
     Rig rig(handset);
     rig.book.SetGroup(2, "Friends");
     AddEntry(rig.book, 9, "Nine", 2);
@@ -218,9 +218,9 @@ TEST(SyncRunTest, WriteFollowsTheTwoPassesAndCountsMembersFromTheList) {
 // The handset's answer to the last mode control comes in the pause before the port closes; the
 // protocol log shows it as the answer it is.
 TEST(SyncRunTest, WriteEndsWithTheMessageOnlyAfterThePortIsClosed) {
-    CPBData empty;
+    PhoneBook empty;
     Rig rig(empty);
-    CProtocolLog log(rig.clock);
+    ProtocolLog log(rig.clock);
     rig.session.SetTrace(&log);
     AddEntry(rig.book, 0, "Solo", kEtcGroup);
     bool portOpen = true;
@@ -246,7 +246,7 @@ TEST(SyncRunTest, WriteEndsWithTheMessageOnlyAfterThePortIsClosed) {
 }
 
 TEST(SyncRunTest, WriteThenReadGivesTheBookBack) {
-    CPBData empty;
+    PhoneBook empty;
     Rig rig(empty);
     rig.book = test::LargestBook();
     PBEntry e;
@@ -257,14 +257,14 @@ TEST(SyncRunTest, WriteThenReadGivesTheBookBack) {
     EXPECT_EQ(rig.book.Entry(10).ringer, 0xFFFF);
     const std::string written = BookToJson(rig.book);
 
-    CPBData elsewhere;
+    PhoneBook elsewhere;
     rig.book = elsewhere;
     ASSERT_EQ(rig.Read(), RunOutcome::ReadCompleted);
     EXPECT_EQ(BookToJson(rig.book), written);
 }
 
 TEST(SyncRunTest, EntriesOfAGroupTheHandsetHasNoNameForAreReadAndWrittenUnderGroupN) {
-    CPBData handset;
+    PhoneBook handset;
     handset.SetGroup(3, "Work");
     AddEntry(handset, 7, "Vera", 3, "0777");
     AddEntry(handset, 9, "Ugo", kEtcGroup, "0999");
@@ -275,10 +275,10 @@ TEST(SyncRunTest, EntriesOfAGroupTheHandsetHasNoNameForAreReadAndWrittenUnderGro
     EXPECT_EQ(TextOf(rig.book.Group(3).name), "Group 3");
     EXPECT_EQ(rig.book.Entry(7).group, 3);
 
-    Rig blank(CPBData{});
+    Rig blank(PhoneBook{});
     blank.book = rig.book;
     ASSERT_EQ(blank.Write(), RunOutcome::WriteCompleted);
-    const CPBData written = BookFromTables(blank.sim.Tables());
+    const PhoneBook written = BookFromTables(blank.sim.Tables());
     EXPECT_TRUE(written.IsValidEntry(7));
     EXPECT_TRUE(written.IsValidEntry(9));
     EXPECT_EQ(written.Entry(7).group, 3);
@@ -399,7 +399,7 @@ class SyncFaultTest : public ::testing::TestWithParam<FaultCase> {};
 
 TEST_P(SyncFaultTest, EveryFaultEndsWithTheExactBookOrInADefinedState) {
     const FaultCase& c = GetParam();
-    const CPBData handsetBook = BookWithSlots({1, 2, 3, 40, 41, 42, 43, 44});
+    const PhoneBook handsetBook = BookWithSlots({1, 2, 3, 40, 41, 42, 43, 44});
     Rig rig(handsetBook, c.faults);
     if (c.write) rig.book = test::LargestBook();
     // A message box runs its own event loop: time goes on while it is open.
@@ -509,7 +509,7 @@ INSTANTIATE_TEST_SUITE_P(
 // the clearing pass empties the used-slot mask before the first entry, and the data pass writes
 // it again after the groups, so in between a read finds no entries at all.
 TEST(SyncRunTest, AStoppedWriteKnowsWhatAReadOfThePhoneFinds) {
-    CPBData written;
+    PhoneBook written;
     for (int slot = 0; slot < 20; ++slot)
         AddEntry(written, slot, "W" + std::to_string(slot), kEtcGroup);
     written.SetSpeedDial(7, 4, kMobile);
@@ -530,7 +530,7 @@ TEST(SyncRunTest, AStoppedWriteKnowsWhatAReadOfThePhoneFinds) {
         Rig rig(BookWithSlots({1, 2, 3}), At(&SimFaults::hangupAt, {c.hangupAt}));
         rig.book = written;
         ASSERT_EQ(rig.Write(), RunOutcome::Failed) << c.hangupAt;
-        EXPECT_EQ(rig.session.Engine().PhoneBook(), c.holds) << c.hangupAt;
+        EXPECT_EQ(rig.session.Engine().Holds(), c.holds) << c.hangupAt;
         EXPECT_EQ(rig.session.Engine().PhoneBookBroken(), c.holds != PhoneHolds::ItsBook);
         EXPECT_EQ(BookFromTables(rig.sim.Tables()).CountUsedEntries(), c.entriesRead) << c.hangupAt;
     }
@@ -544,7 +544,7 @@ TEST(SyncRunTest, AStoppedWriteKnowsWhatAReadOfThePhoneFinds) {
 // whatever the port sends, and the search still ends at it.
 TEST(SyncRunTest, ATalkingDeviceIsLeftAtTheTimeOutWithThePortNumbersInRange) {
     for (const SimTalk talk : {SimTalk::Text, SimTalk::Flags}) {
-        Rig rig(CPBData{}, Talking(talk), {"*"});
+        Rig rig(PhoneBook{}, Talking(talk), {"*"});
         rig.session.Engine().SetTimeouts(10000, kDefaultReplyTimeoutMs);
         EXPECT_EQ(rig.Read(), RunOutcome::Failed);
         EXPECT_EQ(rig.clock.NowMs(), 10000);
@@ -565,9 +565,9 @@ TEST(SyncRunTest, ATalkingDeviceIsLeftAtTheTimeOutWithThePortNumbersInRange) {
 // A reply that answers nothing the run asked for (here an entry record nobody requested) is
 // ignored, and the protocol log says so.
 TEST(SyncRunTest, UnsolicitedRepliesAreIgnoredAndLoggedAsSuch) {
-    const CPBData handset = BookWithSlots({1, 2, 3, 4, 5, 6});
+    const PhoneBook handset = BookWithSlots({1, 2, 3, 4, 5, 6});
     Rig rig(handset);
-    CProtocolLog log(rig.clock);
+    ProtocolLog log(rig.clock);
     rig.session.SetTrace(&log);
     const auto stray = EncodeFrame(EntryReply(rig.sim.Tables(), 6));
     rig.clock.StartTimer(4000, [&] { rig.port.Inject(stray); });
@@ -587,7 +587,7 @@ TEST(SyncRunTest, UnsolicitedRepliesAreIgnoredAndLoggedAsSuch) {
 }
 
 TEST(SyncRunTest, ModeRefusedInTheMiddleOfAWriteStartsItOver) {
-    CPBData empty;
+    PhoneBook empty;
     Rig clean(empty);
     clean.book = test::LargestBook();
     ASSERT_EQ(clean.Write(), RunOutcome::WriteCompleted);
@@ -627,7 +627,7 @@ int64_t ShortestGap(const std::vector<int64_t>& at) {
 }
 
 TEST(SyncPaceTest, FastRunsGiveTheSameBookWithoutThePauses) {
-    const CPBData source = test::LargestBook();
+    const PhoneBook source = test::LargestBook();
     Rig specified(source);
     ASSERT_EQ(specified.Read(), RunOutcome::ReadCompleted);
     Rig fast(source);
@@ -640,7 +640,7 @@ TEST(SyncPaceTest, FastRunsGiveTheSameBookWithoutThePauses) {
     EXPECT_LT(ShortestGap(EntryTimes(fast, cmd::kEntryRead)), kEntryRequestPauseMs);
     EXPECT_GE(ShortestGap(EntryTimes(specified, cmd::kEntryRead)), kEntryRequestPauseMs);
 
-    CPBData empty;
+    PhoneBook empty;
     Rig fastWrite(empty);
     fastWrite.session.Engine().SetPace(Pace::Fast);
     fastWrite.book = test::LargestBook();
@@ -664,9 +664,9 @@ void PrintTo(const FallbackCase& c, std::ostream* os) {
 class SyncFallbackTest : public ::testing::TestWithParam<FallbackCase> {};
 
 TEST_P(SyncFallbackTest, ALateHandsetGetsTheSpecifiedPaceAndTheSameBook) {
-    const CPBData source = test::LargestBook();
+    const PhoneBook source = test::LargestBook();
     Rig rig(source, GetParam().faults);
-    CProtocolLog log(rig.clock);
+    ProtocolLog log(rig.clock);
     rig.session.SetTrace(&log);
     rig.session.Engine().SetPace(Pace::Fast);
     ASSERT_EQ(rig.Read(), RunOutcome::ReadCompleted);
@@ -700,7 +700,7 @@ TEST(SyncPaceTest, FastPaceReadsWhereTheSpecifiedPaceReads) {
     for (int request = 1; request < 200; ++request)
         faults.splitAt.insert(request);
     faults.splitPauseMs = 2000;
-    const CPBData source = BookWithSlots({1, 2, 3, 40});
+    const PhoneBook source = BookWithSlots({1, 2, 3, 40});
     for (const Pace pace : {Pace::Specified, Pace::Fast}) {
         Rig rig(source, faults);
         rig.session.Engine().SetPace(pace);

@@ -96,7 +96,7 @@ private slots:
         QFETCH(bool, hint);
         PageRig rig;
         rig.page.SetHomeRegion(region.toStdString(), QStringLiteral("/home/u/numora.ini"));
-        rig.Load([](CPBData& book) {
+        rig.Load([](PhoneBook& book) {
             FillTestBook(book);
             AddEntry(book, 9, "Ida", 2, "01701891234");
         });

@@ -59,7 +59,7 @@ private slots:
     void cleanup() { rig.reset(), runner.reset(); }
 
     void deletingGroupFourMovesItsMembersToEtc() {
-        rig->Load([](CPBData& book) {
+        rig->Load([](PhoneBook& book) {
             book.SetGroup(4, "Club");
             AddEntry(book, 40, "Gus", 4);
         });

@@ -38,7 +38,7 @@ private slots:
     void cleanup() { rig.reset(), runner.reset(); }
 
     void filterOffersAllAndTheValidGroups() {
-        rig->Load([](CPBData& book) {
+        rig->Load([](PhoneBook& book) {
             book.DeleteGroup(0);  // "All" is offered even without group 0
         });
         QCOMPARE(rig->Items("filterCombo"),
@@ -316,7 +316,7 @@ private slots:
     }
 
     void groupColumnShowsTheNameOfTheEntrysGroup() {
-        rig->Load([](CPBData& book) {
+        rig->Load([](PhoneBook& book) {
             book.SetGroup(4, "A group name of16");
             AddEntry(book, 30, "Long", 4);
         });

@@ -81,7 +81,7 @@ private slots:
     // The book's speed dials; a number naming an empty slot shows as free, one of no kind
     // shows its entry alone.
     void tableShowsTheBooksSpeedDials() {
-        rig->Load([](CPBData& book) {
+        rig->Load([](PhoneBook& book) {
             book.SetSpeedDial(3, 200, kMobile);
             book.SetSpeedDial(4, 1, 9);
         });

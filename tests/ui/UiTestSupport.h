@@ -137,7 +137,7 @@ inline void PressKey(QWidget* widget, Qt::Key key) {
 //   slot 1 Bert, Fam, mobile 0111111111
 //   slot 3 Carl, Etc., home 0333, pager 0555 with 12, ringer 104, message ringer 302
 //   slot 7 Dora, Friends, mobile 0777, e-mail, secret, ringer 150 (a downloaded sound)
-inline void FillTestBook(CPBData& book) {
+inline void FillTestBook(PhoneBook& book) {
     book.SetGroup(0, "All");
     book.SetGroup(1, "Family");
     book.SetGroup(2, "Friends");
@@ -169,13 +169,13 @@ inline void FillTestBook(CPBData& book) {
 struct PageRig {
     AbsentPort port;
     FakeClock clock;
-    CMemoryProfile profile;
+    MemoryProfile profile;
     PhoneBookPage page{port, clock, profile};
 
     PageRig() { page.show(); }
 
     // Shows the book as a file load does.
-    void Load(void (*fill)(CPBData&) = FillTestBook) {
+    void Load(void (*fill)(PhoneBook&) = FillTestBook) {
         fill(page.Book());
         page.FillGroupCombos();
         page.FillSmsGroupCombo();

@@ -1,4 +1,4 @@
-#include "book/PBData.h"
+#include "book/PhoneBook.h"
 
 #include <gtest/gtest.h>
 
@@ -33,13 +33,13 @@ std::array<uint8_t, entryrec::kSize> EntryRecord(int slot, uint8_t group, std::s
 }
 
 TEST(BookTest, FreshBookHoldsOnlyTheCatchAllGroup) {
-    EXPECT_EQ(BookToJson(CPBData()),
+    EXPECT_EQ(BookToJson(PhoneBook()),
               "{\"entries\":[],\"groups\":[{\"slot\":6,\"name\":\"Etc.\",\"members\":[]}],"
               "\"smsGroups\":[],\"speedDials\":[]}");
 }
 
 TEST(BookTest, FieldMaskCountsNumbersMailAndWirelessButNotNameOrMemo) {
-    CPBData book;
+    PhoneBook book;
     PBEntry e = MakeEntry(4, "Only name", kEtcGroup, "");
     SetText(e.memo, "and a memo");
     book.SetEntry(e);
@@ -60,7 +60,7 @@ TEST(BookTest, FieldMaskCountsNumbersMailAndWirelessButNotNameOrMemo) {
 }
 
 TEST(BookTest, EditingTextKeepsTheChainPlaceAndChangingGroupMovesToTheFront) {
-    CPBData book;
+    PhoneBook book;
     book.SetGroup(3, "Work");
     AddEntry(book, 7, "Cy", 3);
     AddEntry(book, 2, "Bo", 3);
@@ -83,7 +83,7 @@ TEST(BookTest, EditingTextKeepsTheChainPlaceAndChangingGroupMovesToTheFront) {
 }
 
 TEST(BookTest, EntryWithoutAGroupStaysFiledSomewhere) {
-    CPBData book;
+    PhoneBook book;
     book.SetGroup(2, "Friends");
     AddEntry(book, 3, "New", kNone8);
     EXPECT_EQ(Members(book, kEtcGroup), (std::vector<int>{3}));
@@ -95,7 +95,7 @@ TEST(BookTest, EntryWithoutAGroupStaysFiledSomewhere) {
 }
 
 TEST(BookTest, DeletingEntriesRelinksTheirNeighbours) {
-    CPBData book;
+    PhoneBook book;
     book.SetGroup(1, "Family");
     for (int slot : {3, 2, 1})
         AddEntry(book, slot, "x", 1);
@@ -119,7 +119,7 @@ TEST(BookTest, DeletingEntriesRelinksTheirNeighbours) {
 }
 
 TEST(BookTest, DeletedGroupHandsItsChainToEtc) {
-    CPBData book;
+    PhoneBook book;
     book.SetGroup(3, "Club");
     AddEntry(book, 10, "C", kEtcGroup);
     AddEntry(book, 12, "B", 3);
@@ -135,7 +135,7 @@ TEST(BookTest, DeletedGroupHandsItsChainToEtc) {
     EXPECT_EQ(book.GroupFirstEntry(3), kNone16);
 
     // Into an empty "Etc." the chain simply becomes its chain.
-    CPBData other;
+    PhoneBook other;
     other.SetGroup(4, "Solo");
     AddEntry(other, 0, "Z", 4);
     other.DeleteGroup(4);
@@ -150,7 +150,7 @@ TEST(BookTest, DeletedGroupHandsItsChainToEtc) {
 TEST(BookTest, ResettingTheEntriesEmptiesEveryChain) {
     // A read starts from reset groups and entries; "Etc." stays in use, and its chain must not
     // keep naming slots that are now empty (a save would stop there, a write would stall).
-    CPBData book;
+    PhoneBook book;
     AddEntry(book, 12, "Old", kEtcGroup);
     book.ResetAllGroups();
     book.ResetAllEntries();
@@ -159,7 +159,7 @@ TEST(BookTest, ResettingTheEntriesEmptiesEveryChain) {
 }
 
 TEST(BookTest, SpeedDialLookupGivesTheLowestNumber) {
-    CPBData book;
+    PhoneBook book;
     book.SetSpeedDial(9, 4, kHome);
     book.SetSpeedDial(5, 4, kHome);
     book.SetSpeedDial(3, 4, kOffice);
@@ -191,7 +191,7 @@ TEST(BookTest, GroupMembersAreCountedByName) {
          {1, 0, 0, 0, 1, 1}},
     };
     for (const Case& c : cases) {
-        CPBData book;
+        PhoneBook book;
         for (const auto& [slot, name] : c.groups)
             book.SetGroup(slot, name);
         int slot = 0;
@@ -202,7 +202,7 @@ TEST(BookTest, GroupMembersAreCountedByName) {
 }
 
 TEST(BookTest, SmsGroupResetKeepsTheFixedGroupsNames) {
-    CPBData book;
+    PhoneBook book;
     book.SetSmsGroupName(1, "Team");
     book.SetSmsGroupName(3, "Club");
     book.ResetSmsGroup(1);
@@ -221,8 +221,8 @@ TEST(BookTest, SmsGroupResetKeepsTheFixedGroupsNames) {
 }
 
 TEST(BookTest, RecordsNamingSlotsOutsideTheTablesNeverTouchTheBook) {
-    CPBData book;
-    const CPBData before = book;
+    PhoneBook book;
+    const PhoneBook before = book;
     book.SetReceivedMaskAt(299, kMaskAll);
     EXPECT_FALSE(book.TakeEntryRecord(EntryRecord(300, 2, "Far", "1")));
     EXPECT_FALSE(book.TakeEntryRecord(EntryRecord(0xFFFF, 2, "None", "1")));
@@ -253,7 +253,7 @@ TEST(BookTest, RecordsNamingSlotsOutsideTheTablesNeverTouchTheBook) {
 }
 
 TEST(BookTest, TakingAnEntryCopiesOnlyTheAnnouncedFields) {
-    CPBData book;
+    PhoneBook book;
     auto r = EntryRecord(5, 3, "Partial", "0123");
     const std::string home = "0987";
     r[entryrec::kNumbers + entryrec::kNumberStride] = 4;
@@ -276,7 +276,7 @@ TEST(BookTest, TakingAnEntryCopiesOnlyTheAnnouncedFields) {
 }
 
 TEST(BookTest, TakenEntriesFormChainsInArrivalOrderAndNeverTwice) {
-    CPBData book;
+    PhoneBook book;
     book.SetGroup(3, "Three");
     for (int slot : {2, 4, 7}) {
         book.SetReceivedMaskAt(slot, kMaskAll);
@@ -301,7 +301,7 @@ TEST(BookTest, TakenEntriesFormChainsInArrivalOrderAndNeverTwice) {
 }
 
 TEST(BookTest, AssemblingAnEntryClampsItsCodesInTheBookToo) {
-    CPBData book;
+    PhoneBook book;
     PBEntry e = MakeEntry(6, "Codes", kEtcGroup, "12345");
     e.ringer = 150;
     e.msgRinger = 302;
@@ -326,7 +326,7 @@ TEST(BookTest, AssemblingAnEntryClampsItsCodesInTheBookToo) {
 }
 
 TEST(BookTest, ClearingGroupRecordsNameOnlyEtc) {
-    CPBData book;
+    PhoneBook book;
     for (int slot = 0; slot <= 7; ++slot) {
         const auto r = book.MakeClearGroupRecord(slot);
         EXPECT_EQ(r[0], 0x80);
@@ -338,7 +338,7 @@ TEST(BookTest, ClearingGroupRecordsNameOnlyEtc) {
 }
 
 TEST(BookTest, NextReceivedSlotWalksTheAnnouncedSlots) {
-    CPBData book;
+    PhoneBook book;
     std::array<uint8_t, kEntrySlots> mask{};
     mask[0] = 1;
     mask[5] = 0x21;

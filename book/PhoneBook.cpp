@@ -1,4 +1,4 @@
-#include "book/PBData.h"
+#include "book/PhoneBook.h"
 
 #include <algorithm>
 #include <cstring>
@@ -56,7 +56,7 @@ void SetNumber(PBNumber& number, std::string_view text) {
     number.length = static_cast<uint8_t>(std::min<std::size_t>(text.size(), kNumberLen));
 }
 
-CPBData::CPBData() {
+PhoneBook::PhoneBook() {
     ResetAllEntries();
     ResetAllGroups();
     ResetAllSmsGroups();
@@ -67,13 +67,13 @@ CPBData::CPBData() {
 // ---------------------------------------------------------------------------------------------
 // Entries
 
-void CPBData::ResetEntry(int i) {
+void PhoneBook::ResetEntry(int i) {
     if (!InRange(i, kEntrySlots)) return;
     m_entries[At(i)] = PBEntry{};
     m_fieldMask[At(i)] = 0;
 }
 
-void CPBData::ResetAllEntries() {
+void PhoneBook::ResetAllEntries() {
     for (int i = 0; i < kEntrySlots; ++i)
         ResetEntry(i);
     // With no entry left, every chain is empty; a head left behind would name an empty slot.
@@ -81,15 +81,15 @@ void CPBData::ResetAllEntries() {
         g.firstEntry = kNone16;
 }
 
-bool CPBData::IsValidEntry(int i) const {
+bool PhoneBook::IsValidEntry(int i) const {
     return InRange(i, kEntrySlots) && m_entries[At(i)].index == i;
 }
 
-bool CPBData::EntryInGroup(int i, int g) const {
+bool PhoneBook::EntryInGroup(int i, int g) const {
     return IsValidEntry(i) && m_entries[At(i)].group == g;
 }
 
-uint16_t CPBData::ChainTail(int g) const {
+uint16_t PhoneBook::ChainTail(int g) const {
     uint16_t e = m_groups[At(g)].firstEntry;
     if (!EntryInGroup(e, g)) return kNone16;
     for (int steps = 0; steps < kEntrySlots; ++steps) {
@@ -102,7 +102,7 @@ uint16_t CPBData::ChainTail(int g) const {
 
 // Takes entry i out of its group's chain. Callers make sure an entry without predecessor is
 // its group's head.
-void CPBData::Unlink(int i) {
+void PhoneBook::Unlink(int i) {
     PBEntry& e = m_entries[At(i)];
     const uint16_t prev = e.prevInGroup;
     const uint16_t next = e.nextInGroup;
@@ -116,7 +116,7 @@ void CPBData::Unlink(int i) {
     e.nextInGroup = kNone16;
 }
 
-void CPBData::AppendToGroup(int i, int g) {
+void PhoneBook::AppendToGroup(int i, int g) {
     PBEntry& e = m_entries[At(i)];
     const uint16_t tail = ChainTail(g);
     e.nextInGroup = kNone16;
@@ -129,7 +129,7 @@ void CPBData::AppendToGroup(int i, int g) {
     }
 }
 
-void CPBData::DeleteEntry(int i) {
+void PhoneBook::DeleteEntry(int i) {
     if (!InRange(i, kEntrySlots)) return;
     const PBEntry& e = m_entries[At(i)];
     const bool isHead = e.prevInGroup >= kEntrySlots;
@@ -140,7 +140,7 @@ void CPBData::DeleteEntry(int i) {
     ResetEntry(i);
 }
 
-void CPBData::MoveEntryToGroup(int i, uint8_t g) {
+void PhoneBook::MoveEntryToGroup(int i, uint8_t g) {
     if (!InRange(i, kEntrySlots) || g >= kGroupSlots) return;
     PBEntry& e = m_entries[At(i)];
     if (e.group == g) return;
@@ -160,7 +160,7 @@ void CPBData::MoveEntryToGroup(int i, uint8_t g) {
     m_groups[g].firstEntry = static_cast<uint16_t>(i);
 }
 
-void CPBData::SetEntry(const PBEntry& in) {
+void PhoneBook::SetEntry(const PBEntry& in) {
     const int i = in.index;
     if (!InRange(i, kEntrySlots)) return;
     PBEntry& e = m_entries[At(i)];
@@ -196,7 +196,7 @@ void CPBData::SetEntry(const PBEntry& in) {
     RecomputeFieldMask(i);
 }
 
-int CPBData::GetEntry(int i, PBEntry& out) const {
+int PhoneBook::GetEntry(int i, PBEntry& out) const {
     if (!IsValidEntry(i)) return 0;
     out = m_entries[At(i)];
     return 1;
@@ -212,37 +212,37 @@ uint8_t FieldMaskOf(const PBEntry& e) {
     return mask;
 }
 
-void CPBData::RecomputeFieldMask(int i) {
+void PhoneBook::RecomputeFieldMask(int i) {
     if (!InRange(i, kEntrySlots)) return;
     m_fieldMask[At(i)] = FieldMaskOf(m_entries[At(i)]);
 }
 
-int CPBData::CountUsedEntries() const {
+int PhoneBook::CountUsedEntries() const {
     return static_cast<int>(
         std::count_if(m_fieldMask.begin(), m_fieldMask.end(), [](uint8_t m) { return m != 0; }));
 }
 
-int CPBData::NextReceivedSlot(int i) const {
+int PhoneBook::NextReceivedSlot(int i) const {
     for (int s = (i >= kEntrySlots || i < 0) ? 0 : i + 1; s < kEntrySlots; ++s) {
         if (m_recvMask[At(s)] != 0) return s;
     }
     return kEntrySlots;
 }
 
-void CPBData::SetReceivedMask(std::span<const uint8_t> bytes) {
+void PhoneBook::SetReceivedMask(std::span<const uint8_t> bytes) {
     m_recvMask.fill(0);
     std::copy_n(bytes.begin(), std::min<std::size_t>(bytes.size(), kEntrySlots),
                 m_recvMask.begin());
 }
 
-void CPBData::SetReceivedMaskAt(int i, uint8_t mask) {
+void PhoneBook::SetReceivedMaskAt(int i, uint8_t mask) {
     if (InRange(i, kEntrySlots)) m_recvMask[At(i)] = mask;
 }
 
 // ---------------------------------------------------------------------------------------------
 // Groups
 
-void CPBData::ResetGroup(int g) {
+void PhoneBook::ResetGroup(int g) {
     if (!InRange(g, kGroupSlots)) return;
     PBGroup& grp = m_groups[At(g)];
     if (g == kEtcGroup) {
@@ -254,12 +254,12 @@ void CPBData::ResetGroup(int g) {
     }
 }
 
-void CPBData::ResetAllGroups() {
+void PhoneBook::ResetAllGroups() {
     for (int g = 0; g < kGroupSlots; ++g)
         ResetGroup(g);
 }
 
-void CPBData::SetGroup(int g, std::string_view name) {
+void PhoneBook::SetGroup(int g, std::string_view name) {
     if (!InRange(g, kGroupSlots)) return;
     PBGroup& grp = m_groups[At(g)];
     // Entries that hang in an unused slot (a file may name a group it has no record for)
@@ -269,7 +269,7 @@ void CPBData::SetGroup(int g, std::string_view name) {
     SetText(grp.name, name);
 }
 
-void CPBData::DeleteGroup(int g) {
+void PhoneBook::DeleteGroup(int g) {
     if (!InRange(g, kGroupSlots) || g == kEtcGroup || m_groups[At(g)].id == kNone8) return;
     const uint16_t head =
         EntryInGroup(m_groups[At(g)].firstEntry, g) ? m_groups[At(g)].firstEntry : kNone16;
@@ -292,29 +292,29 @@ void CPBData::DeleteGroup(int g) {
     m_groups[At(g)].firstEntry = kNone16;
 }
 
-int CPBData::GetGroup(int g, PBGroup& out) const {
+int PhoneBook::GetGroup(int g, PBGroup& out) const {
     if (!InRange(g, kGroupSlots) || m_groups[At(g)].id >= kGroupSlots) return 0;
     out = m_groups[At(g)];
     return 1;
 }
 
-uint16_t CPBData::GroupFirstEntry(int g) const {
+uint16_t PhoneBook::GroupFirstEntry(int g) const {
     if (!InRange(g, kGroupSlots) || m_groups[At(g)].id != g) return kNone16;
     return m_groups[At(g)].firstEntry;
 }
 
-uint16_t CPBData::NextInGroup(int i) const {
+uint16_t PhoneBook::NextInGroup(int i) const {
     return IsValidEntry(i) ? m_entries[At(i)].nextInGroup : kNone16;
 }
 
-uint8_t CPBData::NextUsedGroup(uint8_t g) const {
+uint8_t PhoneBook::NextUsedGroup(uint8_t g) const {
     for (int s = (g == kNone8) ? 0 : g + 1; s < kGroupSlots; ++s) {
         if (m_groups[At(s)].id != kNone8) return static_cast<uint8_t>(s);
     }
     return kNone8;
 }
 
-std::vector<int> CPBData::KeepStrayEntries() {
+std::vector<int> PhoneBook::KeepStrayEntries() {
     std::vector<int> named;
     for (int i = 0; i < kEntrySlots; ++i) {
         if (!IsValidEntry(i)) continue;
@@ -349,7 +349,7 @@ std::vector<int> CPBData::KeepStrayEntries() {
 // ---------------------------------------------------------------------------------------------
 // SMS groups
 
-void CPBData::ResetSmsGroup(int k) {
+void PhoneBook::ResetSmsGroup(int k) {
     if (!InRange(k, kSmsGroupSlots)) return;
     PBSmsGroup& s = m_smsGroups[At(k)];
     if (k >= kFixedSmsGroups) {
@@ -361,25 +361,25 @@ void CPBData::ResetSmsGroup(int k) {
     }
 }
 
-void CPBData::ResetAllSmsGroups() {
+void PhoneBook::ResetAllSmsGroups() {
     for (int k = 0; k < kSmsGroupSlots; ++k)
         ResetSmsGroup(k);
 }
 
-void CPBData::SetSmsGroupName(int k, std::string_view name) {
+void PhoneBook::SetSmsGroupName(int k, std::string_view name) {
     if (!InRange(k, kSmsGroupSlots)) return;
     m_smsGroups[At(k)].id = static_cast<uint8_t>(k);
     SetText(m_smsGroups[At(k)].name, name);
 }
 
-void CPBData::DeleteSmsGroup(int k) {
+void PhoneBook::DeleteSmsGroup(int k) {
     if (!InRange(k, kSmsGroupSlots) || m_smsGroups[At(k)].id == kNone8) return;
     m_smsGroups[At(k)].name.fill('\0');
     m_smsGroups[At(k)].members.fill(PBSmsMember{});
     ResetSmsGroup(k);
 }
 
-int CPBData::GetSmsGroup(int k, PBSmsGroup& out) const {
+int PhoneBook::GetSmsGroup(int k, PBSmsGroup& out) const {
     if (!InRange(k, kSmsGroupSlots)) return 0;
     const PBSmsGroup& s = m_smsGroups[At(k)];
     if (s.id >= kSmsGroupSlots || s.name[0] == '\0') return 0;
@@ -390,30 +390,30 @@ int CPBData::GetSmsGroup(int k, PBSmsGroup& out) const {
 // ---------------------------------------------------------------------------------------------
 // Speed dials
 
-int CPBData::FindSpeedDial(uint16_t entry, uint8_t kind) const {
+int PhoneBook::FindSpeedDial(uint16_t entry, uint8_t kind) const {
     for (int k = 0; k < kSpeedDialSlots; ++k) {
         if (m_speedDials[At(k)].entry == entry && m_speedDials[At(k)].kind == kind) return k;
     }
     return -1;
 }
 
-void CPBData::SetSpeedDial(int n, uint16_t entry, uint8_t kind) {
+void PhoneBook::SetSpeedDial(int n, uint16_t entry, uint8_t kind) {
     if (n < kFirstSpeedDial || n > kLastSpeedDial) return;
     m_speedDials[At(n - kFirstSpeedDial)] = PBSpeedDial{entry, kind};
 }
 
-void CPBData::ClearSpeedDial(int n) {
+void PhoneBook::ClearSpeedDial(int n) {
     SetSpeedDial(n, kNone16, kNone8);
 }
 
-void CPBData::ResetSpeedDials() {
+void PhoneBook::ResetSpeedDials() {
     m_speedDials.fill(PBSpeedDial{});
 }
 
 // ---------------------------------------------------------------------------------------------
 // Record conversions
 
-bool CPBData::TakeSpeedDialItem(std::span<const uint8_t> reply) {
+bool PhoneBook::TakeSpeedDialItem(std::span<const uint8_t> reply) {
     // Element 0 is requested but carries no speed dial; element i holds number i + 1.
     const int element = ByteAt(reply, item::kElement);
     if (element < 1 || element > kSpeedDialSlots) return false;
@@ -422,7 +422,7 @@ bool CPBData::TakeSpeedDialItem(std::span<const uint8_t> reply) {
     return true;
 }
 
-bool CPBData::TakeSpeedDialRecord(std::span<const uint8_t> record) {
+bool PhoneBook::TakeSpeedDialRecord(std::span<const uint8_t> record) {
     const int element = ByteAt(record, item::kElement);
     if (element >= kSpeedDialSlots) return false;
     m_speedDials[At(element)] =
@@ -430,7 +430,7 @@ bool CPBData::TakeSpeedDialRecord(std::span<const uint8_t> record) {
     return true;
 }
 
-bool CPBData::TakeSmsGroupItem(std::span<const uint8_t> reply) {
+bool PhoneBook::TakeSmsGroupItem(std::span<const uint8_t> reply) {
     const int k = ByteAt(reply, smsgroup::kSlot);
     if (k >= kSmsGroupSlots) return false;
     PBSmsGroup& s = m_smsGroups[At(k)];
@@ -440,7 +440,7 @@ bool CPBData::TakeSmsGroupItem(std::span<const uint8_t> reply) {
     return true;
 }
 
-bool CPBData::TakeGroupRecord(std::span<const uint8_t> record) {
+bool PhoneBook::TakeGroupRecord(std::span<const uint8_t> record) {
     if (ByteAt(record, grouprec::kName) == 0) return false;
     const int g = ByteAt(record, grouprec::kSlotAgain);
     if (g >= kGroupSlots) return false;
@@ -453,7 +453,7 @@ bool CPBData::TakeGroupRecord(std::span<const uint8_t> record) {
     return true;
 }
 
-bool CPBData::TakeEntryRecord(std::span<const uint8_t> r) {
+bool PhoneBook::TakeEntryRecord(std::span<const uint8_t> r) {
     const int i = Le16(r, entryrec::kSlot);
     const uint8_t g = ByteAt(r, entryrec::kGroup);
     if (!InRange(i, kEntrySlots) || g >= kGroupSlots) return false;
@@ -494,7 +494,7 @@ bool CPBData::TakeEntryRecord(std::span<const uint8_t> r) {
     return true;
 }
 
-std::span<uint8_t> CPBData::MakeSpeedDialItem(int slot, int element) {
+std::span<uint8_t> PhoneBook::MakeSpeedDialItem(int slot, int element) {
     if (!InRange(slot, kSpeedDialSlots)) return {};
     auto& r = m_speedDialStage;
     r.fill(0);
@@ -506,7 +506,7 @@ std::span<uint8_t> CPBData::MakeSpeedDialItem(int slot, int element) {
     return r;
 }
 
-std::span<uint8_t> CPBData::MakeClearSpeedDialItem(int element) {
+std::span<uint8_t> PhoneBook::MakeClearSpeedDialItem(int element) {
     auto& r = m_speedDialStage;
     r.fill(0);
     r[item::kCode] = 0x27;
@@ -517,7 +517,7 @@ std::span<uint8_t> CPBData::MakeClearSpeedDialItem(int element) {
     return r;
 }
 
-std::span<uint8_t> CPBData::MakeSmsGroupItem(int k) {
+std::span<uint8_t> PhoneBook::MakeSmsGroupItem(int k) {
     if (!InRange(k, kSmsGroupSlots)) return {};
     auto& r = m_smsStage;
     r.fill(0);
@@ -538,13 +538,13 @@ void WriteGroupRecord(int slot, const PBGroup& g, uint16_t count, std::span<uint
     PutLe16(r, grouprec::kCount, count);
 }
 
-std::span<uint8_t> CPBData::MakeGroupRecord(int g, uint16_t count) {
+std::span<uint8_t> PhoneBook::MakeGroupRecord(int g, uint16_t count) {
     if (!InRange(g, kGroupSlots)) return {};
     WriteGroupRecord(g, m_groups[At(g)], count, m_groupStage);
     return m_groupStage;
 }
 
-std::span<uint8_t> CPBData::MakeClearGroupRecord(int slot) {
+std::span<uint8_t> PhoneBook::MakeClearGroupRecord(int slot) {
     auto& r = m_groupStage;
     r.fill(0);
     r[0] = 0x80;
@@ -582,7 +582,7 @@ void WriteEntryRecord(const PBEntry& e, std::span<uint8_t> r) {
     PutLe16(r, entryrec::kPicture, e.picture);
 }
 
-std::span<uint8_t> CPBData::MakeEntryRecord(int i) {
+std::span<uint8_t> PhoneBook::MakeEntryRecord(int i) {
     if (!IsValidEntry(i)) return {};
     PBEntry& e = m_entries[At(i)];
     // What is written is what the book keeps: codes the handset may not know fall back to
@@ -597,14 +597,14 @@ std::span<uint8_t> CPBData::MakeEntryRecord(int i) {
 namespace {
 
 // The name of a group in use; the empty name for a slot not in use.
-std::string_view NameInUse(const CPBData& book, int g) {
+std::string_view NameInUse(const PhoneBook& book, int g) {
     PBGroup group;
     return book.GetGroup(g, group) != 0 ? TextOf(book.Group(g).name) : std::string_view{};
 }
 
 }  // namespace
 
-GroupCounts GroupMemberCounts(const CPBData& book) {
+GroupCounts GroupMemberCounts(const PhoneBook& book) {
     std::array<std::string_view, kGroupSlots - 1> names{};
     for (int g = kFirstNamedGroup; g <= kLastNamedGroup; ++g)
         names[At(g - 1)] = NameInUse(book, g);
@@ -619,7 +619,7 @@ GroupCounts GroupMemberCounts(const CPBData& book) {
     return counts;
 }
 
-void CPBData::ShowMessage(std::string_view text) {
+void PhoneBook::ShowMessage(std::string_view text) {
     if (m_messages != nullptr) m_messages->MessageBox(text);
 }
 

@@ -138,12 +138,12 @@ void SetNumber(PBNumber& number, std::string_view text);
 void WriteEntryRecord(const PBEntry& e, std::span<uint8_t> record);
 void WriteGroupRecord(int slot, const PBGroup& g, uint16_t count, std::span<uint8_t> record);
 
-class CPBData {
+class PhoneBook {
 public:
-    CPBData();
-    virtual ~CPBData() = default;
-    CPBData(const CPBData&) = default;
-    CPBData& operator=(const CPBData&) = default;
+    PhoneBook();
+    virtual ~PhoneBook() = default;
+    PhoneBook(const PhoneBook&) = default;
+    PhoneBook& operator=(const PhoneBook&) = default;
 
     void SetMessageSink(IMessageSink* sink) { m_messages = sink; }
     IMessageSink* MessageSink() const { return m_messages; }
@@ -250,6 +250,6 @@ private:
 // group slot not in use has the empty name, so empty slots and entries of a group not in use
 // count for the highest such slot among 1 to 5. The handset expects exactly these counts.
 using GroupCounts = std::array<uint16_t, kGroupSlots - 1>;  // groups 1 to 5, then "Etc."
-[[nodiscard]] GroupCounts GroupMemberCounts(const CPBData& book);
+[[nodiscard]] GroupCounts GroupMemberCounts(const PhoneBook& book);
 
 }  // namespace numora
