@@ -56,7 +56,7 @@ private:
     void ClearForm() override {}
     void ShowSelectedEntry() override {}
     void ShowBook(BookChange) override {}
-    void PortStatus(int, int) override {}
+    void PortStatus(LinkState, int) override {}
     void CloseSearchDialog() override {}
     void DeleteWorkFile() override {}
 

@@ -57,24 +57,8 @@ void ConsolePage::DrawBar() {
     std::fflush(stderr);
 }
 
-void ConsolePage::PortStatus(int code, int port) {
-    if (!m_verbose) return;
-    switch (code) {
-        case 0:
-            std::fprintf(stderr, " Waiting...\n");
-            break;
-        case 1:
-            std::fprintf(stderr, " Port Searching...\n");
-            break;
-        case 2:
-            std::fprintf(stderr, " COM%d Port Open...\n", port);
-            break;
-        case 3:
-            std::fprintf(stderr, " COM%d Port Connect...\n", port);
-            break;
-        default:
-            break;
-    }
+void ConsolePage::PortStatus(LinkState state, int port) {
+    if (m_verbose) std::fprintf(stderr, "%s\n", PortStatusText(state, port).c_str());
 }
 
 void ConsolePage::DeleteWorkFile() {

@@ -28,7 +28,7 @@ public:
     void ClearForm() override {}
     void ShowSelectedEntry() override {}
     void ShowBook(BookChange) override {}
-    void PortStatus(int code, int port) override;
+    void PortStatus(LinkState state, int port) override;
     void CloseSearchDialog() override {}
     void DeleteWorkFile() override;
 

@@ -1,6 +1,7 @@
 #include "link/PortSearch.h"
 
 #include <algorithm>
+#include <string>
 #include <string_view>
 
 #include "text/ParseNumbers.h"
@@ -28,7 +29,7 @@ PortSearch::~PortSearch() {
 }
 
 void PortSearch::ChooseFirstPort(const PortTable& discovered) {
-    m_linkState = kLinkWaiting;
+    m_linkState = LinkState::Waiting;
     m_lastPort =
         ParseLeadingNumber(m_profile.GetString(kPortSection, kPortKey, kPortDefault)).value_or(0);
     for (int n = kMaxPortTable - 1; n >= 0; --n) {
@@ -74,7 +75,7 @@ void PortSearch::TryOpenPort() {
     const bool opened = m_port.Open("COM" + std::to_string(m_portNumber), kBaudRate);
     const bool deniedAgain = NoteOpen(opened);
     if (opened) {
-        m_linkState = kLinkOpened;
+        m_linkState = LinkState::Opened;
         m_page.PortStatus(m_linkState, m_portNumber);
         m_link.EndSession();
         // A newly opened handset needs a moment after its first command.
@@ -84,7 +85,7 @@ void PortSearch::TryOpenPort() {
             m_timer.Arm(kProbeIntervalMs);
         });
     } else {
-        m_linkState = kLinkOpenFailed;
+        m_linkState = LinkState::OpenFailed;
         m_page.PortStatus(m_linkState, m_portNumber);
         m_timer.Arm(kOpenFailedIntervalMs);
         if (m_portNumber > kHighestPort) m_portNumber = 0;
@@ -97,7 +98,7 @@ void PortSearch::Stop() {
 }
 
 void PortSearch::OnTimer() {
-    if (m_linkState != kLinkAnswered) {
+    if (m_linkState != LinkState::Answered) {
         NextPort();
         return;
     }
@@ -128,9 +129,9 @@ bool PortSearch::HasOk(std::span<const uint8_t> block) {
 
 void PortSearch::OnPhoneData(std::span<const uint8_t> block) {
     if (m_linkPhase == LinkPhase::Probing) {
-        if (m_linkState != kLinkOpened) return;
+        if (m_linkState != LinkState::Opened) return;
         if (HasOk(block)) {
-            m_linkState = kLinkAnswered;
+            m_linkState = LinkState::Answered;
             m_lastPort = m_portNumber;
             m_linkPhase = LinkPhase::ModeSent;
             m_page.PortStatus(m_linkState, m_portNumber);
@@ -148,6 +149,20 @@ void PortSearch::OnPhoneData(std::span<const uint8_t> block) {
     } else if (m_linkPhase == LinkPhase::ModeSent) {
         if (HasOk(block)) EnterFramedMode();
     }
+}
+
+std::string PortStatusText(LinkState state, int port) {
+    switch (state) {
+        case LinkState::Waiting:
+            return " Waiting...";
+        case LinkState::OpenFailed:
+            return " Port Searching...";
+        case LinkState::Opened:
+            return " COM" + std::to_string(port) + " Port Open...";
+        case LinkState::Answered:
+            return " COM" + std::to_string(port) + " Port Connect...";
+    }
+    return {};
 }
 
 }  // namespace numora

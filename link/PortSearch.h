@@ -28,14 +28,6 @@ enum class LinkPhase {
     ModeSent,  // the mode switch text is out
 };
 
-// How far the search has got (codes of the search dialog's status line).
-enum LinkState : int {
-    kLinkWaiting = 0,
-    kLinkOpenFailed = 1,
-    kLinkOpened = 2,
-    kLinkAnswered = 3,
-};
-
 constexpr int kHighestPort = 50;
 constexpr int kMaxPortTable = 256;
 constexpr int kProbeRetries = 3;
@@ -117,7 +109,7 @@ private:
     int m_portNumber = 2;
     LinkPhase m_linkPhase = LinkPhase::Idle;
     int m_probeRetries = 0;
-    int m_linkState = kLinkWaiting;
+    LinkState m_linkState = LinkState::Waiting;
     int m_lastPort = 2;
     PacedTimer m_timer;  // the search's tick
 };

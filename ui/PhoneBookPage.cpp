@@ -599,12 +599,12 @@ void PhoneBookPage::Repaint() {
     window()->repaint();
 }
 
-void PhoneBookPage::PortStatus(int code, int port) {
+void PhoneBookPage::PortStatus(LinkState state, int port) {
     // A handset that does not answer a read or write at once gets the search window too, so the
     // search shows where it is and can be given up.
     if (m_searchDialog.isNull() && !m_searchDelay.isActive()) m_searchDelay.start();
-    m_portStatus = {code, port};
-    if (!m_searchDialog.isNull()) m_searchDialog->SetStatus(code, port);
+    m_portStatus = {state, port};
+    if (!m_searchDialog.isNull()) m_searchDialog->SetStatus(state, port);
 }
 
 void PhoneBookPage::CloseSearchDialog() {

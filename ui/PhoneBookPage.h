@@ -103,7 +103,7 @@ public:
     void ShowSelectedEntry() override;
     void ShowBook(BookChange change) override;
     void Repaint() override;
-    void PortStatus(int code, int port) override;
+    void PortStatus(LinkState state, int port) override;
     void CloseSearchDialog() override;
     void DeleteWorkFile() override;
 
@@ -216,7 +216,7 @@ private:
     // The search window comes up when a run's search has not found the handset by then.
     static constexpr int kSearchWindowDelayMs = 2000;
     QTimer m_searchDelay;
-    std::pair<int, int> m_portStatus{0, 0};
+    std::pair<LinkState, int> m_portStatus{LinkState::Waiting, 0};
     bool m_locked = false;
     bool m_incompleteRead = false;
     bool m_damagedFile = false;

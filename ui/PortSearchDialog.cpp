@@ -19,23 +19,8 @@ PortSearchDialog::PortSearchDialog(QWidget* parent) : QDialog(parent), m_status(
     m_status->setObjectName(QStringLiteral("status"));
 }
 
-void PortSearchDialog::SetStatus(int code, int port) {
-    switch (code) {
-        case 0:
-            m_status->setText(QStringLiteral(" Waiting..."));
-            break;
-        case 1:
-            m_status->setText(QStringLiteral(" Port Searching..."));
-            break;
-        case 2:
-            m_status->setText(QStringLiteral(" COM%1 Port Open...").arg(port));
-            break;
-        case 3:
-            m_status->setText(QStringLiteral(" COM%1 Port Connect...").arg(port));
-            break;
-        default:
-            break;
-    }
+void PortSearchDialog::SetStatus(LinkState state, int port) {
+    m_status->setText(QString::fromStdString(PortStatusText(state, port)));
 }
 
 QString PortSearchDialog::Status() const {

@@ -5,6 +5,8 @@
 
 #include <QDialog>
 
+#include "link/SearchView.h"
+
 class QLabel;
 
 namespace numora {
@@ -15,7 +17,7 @@ public:
     explicit PortSearchDialog(QWidget* parent = nullptr);
 
     // Status codes 0 waiting, 1 searching, 2 port open, 3 handset answered; others are ignored.
-    void SetStatus(int code, int port);
+    void SetStatus(LinkState state, int port);
     QString Status() const;
 
     // Closes the window because the search is over, without cancelling it.

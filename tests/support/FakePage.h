@@ -13,8 +13,8 @@ namespace numora::test {
 class FakePage : public FakeBookPage, public ISessionView {
 public:
     void ShowSelectedEntry() override { calls.push_back("ShowSelectedEntry"); }
-    void PortStatus(int code, int port) override {
-        statuses.push_back(std::to_string(code) + ":" + std::to_string(port));
+    void PortStatus(LinkState state, int port) override {
+        statuses.push_back(std::to_string(static_cast<int>(state)) + ":" + std::to_string(port));
     }
     void CloseSearchDialog() override { calls.push_back("CloseSearchDialog"); }
 
