@@ -1,7 +1,6 @@
 #include "addressbook/SyncPlan.h"
 
 #include <algorithm>
-#include <cctype>
 #include <map>
 #include <set>
 #include <span>
@@ -10,6 +9,7 @@
 #include "matching/Match.h"
 #include "matching/MergePlan.h"
 #include "numbers/PhoneNumbers.h"
+#include "text/Ascii.h"
 
 namespace numora {
 
@@ -20,12 +20,6 @@ constexpr int kMaxQuietDeletions = 5;
 bool IsEmpty(const Fields& f) {
     return std::all_of(f.values.begin(), f.values.end(),
                        [](const std::string& v) { return v.empty(); });
-}
-
-std::string Lower(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
 }
 
 std::string LabelOf(const Fields& f) {
@@ -514,7 +508,7 @@ SyncPlan MakePlan(const AddressBookState& state, const PhoneBook& book,
         plan.contacts.push_back(std::move(c));
     }
     std::stable_sort(order.begin(), order.end(), [](const UnpairedCard* a, const UnpairedCard* b) {
-        return Lower(LabelOf(*a->view->view)) < Lower(LabelOf(*b->view->view));
+        return LowerAscii(LabelOf(*a->view->view)) < LowerAscii(LabelOf(*b->view->view));
     });
     int nextFree = 0;
     const auto freeSlot = [&]() -> std::optional<int> {

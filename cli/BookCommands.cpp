@@ -1,5 +1,4 @@
 // The commands on books in files: dump, convert and diff.
-#include <cctype>
 #include <cstdio>
 #include <filesystem>
 
@@ -12,6 +11,7 @@
 #include "cli/ContactsOption.h"
 #include "formats/BookFormats.h"
 #include "formats/BookJson.h"
+#include "text/Ascii.h"
 
 namespace numora {
 
@@ -60,9 +60,7 @@ public:
         if (args.size() != 2) return line.UsageError("a book to read and a file to write");
         if (std::string why; !TakeRegionOption(line, why)) return line.UsageError(why);
         // An extension of no format would otherwise get a phone-book file under its name.
-        std::string ext = std::filesystem::path(args[1]).extension().string();
-        for (char& c : ext)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        const std::string ext = LowerAscii(std::filesystem::path(args[1]).extension().string());
         if (!ext.empty() && ext != ".pb" && FormatOfPath(args[1]) == BookFormat::PhoneBook) {
             return line.UsageError("no format is written as " + ext +
                                    ": .pb, .json, .vcf, .csv, .google.csv or .outlook.csv");

@@ -70,6 +70,8 @@ bool LoadBookFile(const std::string& path, PhoneBook& book, IFileView& page, boo
     }
     StdFiles files(path);
     const auto report = FileOpen(book, page, files);
+    // An empty file is no book to list, convert or write (its message is shown).
+    if (report && report->empty) return false;
     if (report && damaged != nullptr) *damaged = report->Damaged();
     return report.has_value();
 }

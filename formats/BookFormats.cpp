@@ -1,28 +1,20 @@
 #include "formats/BookFormats.h"
 
-#include <cctype>
-
 #include "formats/BookJson.h"
 #include "formats/ContactsCsv.h"
 #include "formats/VCard.h"
+#include "text/Ascii.h"
 
 namespace numora {
 
 BookFormat FormatOfPath(std::string_view path) {
     const auto dot = path.rfind('.');
     if (dot == std::string_view::npos) return BookFormat::PhoneBook;
-    std::string ext(path.substr(dot + 1));
-    for (char& c : ext)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string ext = LowerAscii(path.substr(dot + 1));
     if (ext == "json") return BookFormat::Json;
     if (ext == "vcf" || ext == "vcard") return BookFormat::VCard;
     if (ext == "csv") {
-        const std::string lower = [&] {
-            std::string l(path);
-            for (char& c : l)
-                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            return l;
-        }();
+        const std::string lower = LowerAscii(path);
         if (lower.ends_with(".google.csv")) return BookFormat::GoogleCsv;
         if (lower.ends_with(".outlook.csv")) return BookFormat::OutlookCsv;
         return BookFormat::Csv;

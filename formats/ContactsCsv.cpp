@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <map>
 #include <optional>
 #include <set>
@@ -13,6 +12,7 @@
 
 #include "formats/ContactFields.h"
 #include "formats/ContactsText.h"
+#include "text/Ascii.h"
 
 namespace numora {
 
@@ -163,13 +163,6 @@ constexpr Heading kOtherHeadings[] = {
 // Google's separator of several values in one field.
 constexpr std::string_view kGoogleSeparator = " ::: ";
 
-std::string Lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
 std::string Trim(std::string_view s) {
     const auto b = s.find_first_not_of(" \t");
     if (b == std::string_view::npos) return {};
@@ -214,9 +207,9 @@ std::optional<Heading> FindHeading(const std::string& lower) {
     static const std::unordered_map<std::string, Heading> kByName = [] {
         std::unordered_map<std::string, Heading> map;
         for (const Heading& h : kBookHeadings)
-            map.emplace(Lower(h.name), h);
+            map.emplace(LowerAscii(h.name), h);
         for (const Heading& h : kOtherHeadings)
-            map.emplace(Lower(h.name), h);
+            map.emplace(LowerAscii(h.name), h);
         return map;
     }();
     if (const auto it = kByName.find(lower); it != kByName.end()) return it->second;
@@ -381,7 +374,7 @@ std::pair<std::string, bool> GoogleType(const std::string& type) {
 
 // The kind of a Google phone type ("Mobile", "Work Fax"...), or none of the book's.
 std::optional<int> GooglePhoneKind(const std::string& type) {
-    const std::string t = Lower(type);
+    const std::string t = LowerAscii(type);
     if (t == "mobile" || t == "cell") return 0;
     if (t == "home") return 1;
     if (t == "work") return 2;
@@ -449,12 +442,12 @@ public:
                 }
                 break;
             case Col::Secret: {
-                const std::string t = Lower(Trim(v));
+                const std::string t = LowerAscii(Trim(v));
                 m_c.secret = t == "yes" || t == "true" || t == "1";
                 break;
             }
             case Col::Sensitivity: {
-                const std::string t = Lower(Trim(v));
+                const std::string t = LowerAscii(Trim(v));
                 m_c.secret =
                     t == "private" || t == "confidential" || t == "privat" || t == "vertraulich";
                 break;
@@ -703,7 +696,7 @@ ContactsRead ReadCsv(std::string_view bytes, const ICharsets& charsets) {
     for (std::size_t k = 0; k < names.size(); ++k) {
         const std::string heading = Trim(names[k]);
         if (heading.empty()) continue;
-        const std::string lower = Lower(heading);
+        const std::string lower = LowerAscii(heading);
         if (!seen.insert(lower).second) {
             result.problems.push_back("column \"" + Clip(heading) +
                                       "\" appears twice: the second one is left out");

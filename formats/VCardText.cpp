@@ -74,13 +74,6 @@ std::string_view TrimBlanks(std::string_view s) {
     return s;
 }
 
-std::string UpperAscii(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return out;
-}
-
 std::string EscapeVCardText(std::string_view text, std::string_view lineBreak) {
     std::string out;
     out.reserve(text.size());

@@ -9,13 +9,12 @@
 #include <string_view>
 #include <vector>
 
+#include "text/Ascii.h"
+
 namespace numora {
 
 // Spaces and tabs gone from both ends, as vCard values and parameters are read.
 [[nodiscard]] std::string_view TrimBlanks(std::string_view s);
-
-// A name or parameter in upper case: vCard's names are ASCII and compare without letter case.
-[[nodiscard]] std::string UpperAscii(std::string_view s);
 
 // '\', ',' and ';' escaped; each line break (CR LF, CR or LF) written as lineBreak ("\\n" for a
 // text that keeps its breaks, " " for a one-line text).

@@ -1,5 +1,6 @@
 #include "print/PrintDialog.h"
 
+#include <QFileInfo>
 #include <QPageLayout>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -9,6 +10,28 @@
 #include "ui/Modal.h"
 
 namespace numora {
+
+namespace {
+
+// A printout that did not come out is said, with where it was going: the printer, or the file
+// and why the system refused it.
+void ReportPrintResult(QWidget* parent, const QPrinter& printer, int drawn) {
+    if (drawn >= 0 && printer.printerState() != QPrinter::Error) return;
+    const QString file = printer.outputFileName();
+    if (file.isEmpty()) {
+        ShowMessage(parent, "The printer did not take the printout.");
+        return;
+    }
+    const QFileInfo folder(QFileInfo(file).absolutePath());
+    const QString reason = !folder.isDir()        ? QStringLiteral(": the folder does not exist")
+                           : !folder.isWritable() ? QStringLiteral(": no permission to write there")
+                                                  : QString();
+    ShowMessage(parent, QStringLiteral("The printout could not be written to %1%2.")
+                            .arg(file, reason)
+                            .toStdString());
+}
+
+}  // namespace
 
 void PrintPhoneBook(QWidget* parent, const PrintRowSource& rows) {
     const BookPrint job(rows);
@@ -26,7 +49,9 @@ void PrintPhoneBook(QWidget* parent, const PrintRowSource& rows) {
     const QRectF area = printer.pageLayout().paintRect(QPageLayout::Inch);
     printer.setResolution(PrintResolutionFor(area.width(), area.height()));
     const bool range = printer.printRange() == QPrinter::PageRange;
-    job.Print(printer, range ? printer.fromPage() : 0, range ? printer.toPage() : 0);
+    ReportPrintResult(
+        parent, printer,
+        job.Print(printer, range ? printer.fromPage() : 0, range ? printer.toPage() : 0));
 }
 
 void PrintDirectory(QWidget* parent, const PrintRowSource& rows) {
@@ -43,7 +68,9 @@ void PrintDirectory(QWidget* parent, const PrintRowSource& rows) {
     dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
     if (RunModal(dialog) != QDialog::Accepted) return;
     const bool range = printer.printRange() == QPrinter::PageRange;
-    job.Print(printer, range ? printer.fromPage() : 0, range ? printer.toPage() : 0);
+    ReportPrintResult(
+        parent, printer,
+        job.Print(printer, range ? printer.fromPage() : 0, range ? printer.toPage() : 0));
 }
 
 }  // namespace numora

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSettings>
@@ -171,6 +173,41 @@ private slots:
         QVERIFY(figures->text().contains(QStringLiteral(" of 300 entries")));
         for (const QAction* print : prints)
             QVERIFY2(print->isEnabled(), qPrintable(print->text()));
+    }
+
+    // Ctrl+P to a file: the PDF comes out, or the user is told where it could not go and why.
+    void printingToAFileSaysWhenItCannot() {
+        TestRunner runner;
+        QTemporaryDir dir;
+        MainWindow frame(TestOptions(dir, QStringLiteral("no-such-device")));
+        frame.show();
+        FillTestBook(frame.Page()->Book());
+        frame.Page()->ShowBook(BookChange::Everything);
+        auto* print = frame.findChild<QAction*>(QStringLiteral("printAction"));
+        const auto printTo = [&](const QString& file) {
+            runner.Expect([file](QDialog& dialog) {
+                auto* printer = dynamic_cast<QPrintDialog&>(dialog).printer();
+                printer->setOutputFormat(QPrinter::PdfFormat);
+                printer->setOutputFileName(file);
+                return int{QDialog::Accepted};
+            });
+            print->trigger();
+        };
+
+        const QString pdf = dir.filePath(QStringLiteral("book.pdf"));
+        printTo(pdf);
+        QCOMPARE(runner.messages, QStringList());
+        QFile written(pdf);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QVERIFY(written.read(5) == "%PDF-");
+
+        const QString lost = dir.filePath(QStringLiteral("gone/book.pdf"));
+        printTo(lost);
+        QCOMPARE(runner.messages,
+                 QStringList(QStringLiteral("The printout could not be written to %1: the folder "
+                                            "does not exist.")
+                                 .arg(lost)));
+        QVERIFY(runner.AllHandled());
     }
 
     void simulateWithoutSimulatorGoesOnWithoutHandset() {

@@ -17,7 +17,7 @@
 #include "app/MainWindow.h"
 #include "sync/SyncEngine.h"
 #include "ui/GroupDialogs.h"
-#include "ui/UiTestSupport.h"
+#include "ui/PageTestCase.h"
 
 using namespace numora;
 using namespace numora::test;
@@ -61,17 +61,10 @@ QColor FieldColour(QLineEdit* edit) {
 
 }  // namespace
 
-class PageStatesTest : public QObject {
+class PageStatesTest : public PageTestCase {
     Q_OBJECT
 
-private:
-    // Each test's messages, and its page showing the test book.
-    std::optional<TestRunner> runner;
-    std::optional<PageRig> rig;
-
 private slots:
-    void init() { runner.emplace(), rig.emplace(), rig->Load(); }
-    void cleanup() { rig.reset(), runner.reset(); }
 
     void closingTheSearchWindowCancelsTheSearch_data() {
         QTest::addColumn<bool>("escape");

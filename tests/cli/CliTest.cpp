@@ -97,7 +97,8 @@ TEST_F(CliTest, FailuresGiveTheirMessageAndExit) {
         // A damaged book is written only with --force.
         {write + Path("cut.pb"), 1, "cut short"},
         {write + Path("cut.pb"), 1, "nothing was written to the handset"},
-        {write + Path("empty.pb"), 1, "The file is empty"},
+        {write + "--force " + Path("empty.pb"), 1, "The file is empty"},
+        {"dump " + Path("empty.pb"), 1, "The file is empty"},
         {write + Path("between.pb"), 1, "19 of the 19 speed dials"},
         {write + Path("twice.pb"), 1, "a slot that an earlier record already filled"},
         {write + "--force " + Path("cut.pb"), 1, "Check Phone connection"},

@@ -6,8 +6,8 @@
 #include <QTest>
 #include <optional>
 
-#include "UiTestSupport.h"
 #include "ui/GroupDialogs.h"
+#include "ui/PageTestCase.h"
 
 using namespace numora;
 using namespace numora::test;
@@ -46,17 +46,10 @@ TestRunner::Handler Rename(const QString& name) {
 
 }  // namespace
 
-class GroupDialogsTest : public QObject {
+class GroupDialogsTest : public PageTestCase {
     Q_OBJECT
 
-private:
-    // Each test's messages, and its page showing the test book.
-    std::optional<TestRunner> runner;
-    std::optional<PageRig> rig;
-
 private slots:
-    void init() { runner.emplace(), rig.emplace(), rig->Load(); }
-    void cleanup() { rig.reset(), runner.reset(); }
 
     void deletingGroupFourMovesItsMembersToEtc() {
         rig->Load([](PhoneBook& book) {

@@ -9,9 +9,9 @@
 #include <QTest>
 #include <optional>
 
-#include "UiTestSupport.h"
 #include "browse/ListText.h"
 #include "sync/SyncEngine.h"
+#include "ui/PageTestCase.h"
 #include "ui/PhoneBookPage.h"
 
 using namespace numora;
@@ -25,17 +25,10 @@ const char* const kSelectButtons[] = {"mobileSelect", "homeSelect", "officeSelec
 
 }  // namespace
 
-class PhoneBookPageTest : public QObject {
+class PhoneBookPageTest : public PageTestCase {
     Q_OBJECT
 
-private:
-    // Each test's messages, and its page showing the test book.
-    std::optional<TestRunner> runner;
-    std::optional<PageRig> rig;
-
 private slots:
-    void init() { runner.emplace(), rig.emplace(), rig->Load(); }
-    void cleanup() { rig.reset(), runner.reset(); }
 
     void filterOffersAllAndTheValidGroups() {
         rig->Load([](PhoneBook& book) {
