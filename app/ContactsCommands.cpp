@@ -103,7 +103,7 @@ void ShowReport(QWidget* parent, const QString& title, const QString& text) {
     RunModal(dialog);
 }
 
-void ImportContactsOf(QWidget* parent, PhoneBookPage& page, const IProfile& profile,
+void ImportContactsOf(QWidget* parent, PhoneBookPage& page, const Profile& profile,
                       const QString& path, const QByteArray& bytes) {
     page.KeepEdits(history::kBeforeImport);
     page.EnableControls(false);
@@ -134,7 +134,7 @@ void ImportContactsOf(QWidget* parent, PhoneBookPage& page, const IProfile& prof
 
 }  // namespace
 
-ContactsOptions ContactsReading(const IProfile& profile) {
+ContactsOptions ContactsReading(const Profile& profile) {
     static const QtCharsets charsets;
     std::string region = profile.GetString(kPortSection, kHomeRegionKey, "");
     if (!IsKnownRegion(region)) {
@@ -244,7 +244,7 @@ void ShowOpenFailure(QWidget* parent, const QString& path, const QString& why) {
     ShowFileFailure(parent, kFileOpenFailed, path, why);
 }
 
-void ImportContactsFile(QWidget* parent, PhoneBookPage& page, const IProfile& profile) {
+void ImportContactsFile(QWidget* parent, PhoneBookPage& page, const Profile& profile) {
     const QString path = ChoosePath(parent, false).path;
     if (path.isEmpty()) return;
     QString why;
@@ -257,7 +257,7 @@ void ImportContactsFile(QWidget* parent, PhoneBookPage& page, const IProfile& pr
     ImportContactsOf(parent, page, profile, path, *bytes);
 }
 
-void ImportContactsFrom(QWidget* parent, PhoneBookPage& page, const IProfile& profile,
+void ImportContactsFrom(QWidget* parent, PhoneBookPage& page, const Profile& profile,
                         const QString& path) {
     QString why;
     const auto bytes = ReadContactsFile(path, why);
@@ -283,7 +283,7 @@ void ExportContactsFile(QWidget* parent, PhoneBookPage& page) {
                              .arg(QFileInfo(choice.path).fileName());
     const auto lost = WhatFormatLeavesOut(format, page.Book());
     if (lost.empty()) {
-        ModalRunner().Message(parent, head);
+        CurrentModalRunner().Message(parent, head);
     } else {
         ShowReport(parent, QStringLiteral("Export Contacts"),
                    Report(head, QStringLiteral("Left out:"), lost));

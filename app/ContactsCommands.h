@@ -19,7 +19,7 @@ class QWidget;
 namespace numora {
 
 class PhoneBookPage;
-class IProfile;
+class Profile;
 
 // The profile's key, in the "Port Setting" section, of the home region ("DE").
 inline constexpr const char* kHomeRegionKey = "Home Region";
@@ -42,7 +42,7 @@ void SetContactsPathChooser(ContactsPathChooser chooser);
 
 // How the window reads contacts: the home region of the profile, else the locale's, and the
 // platform's character sets.
-ContactsOptions ContactsReading(const IProfile& profile);
+ContactsOptions ContactsReading(const Profile& profile);
 
 // The whole of a contacts file, or nothing and why ("No such file or directory", too large).
 [[nodiscard]] std::optional<QByteArray> ReadContactsFile(const QString& path, QString& why);
@@ -52,10 +52,10 @@ ContactsOptions ContactsReading(const IProfile& profile);
 void ShowOpenFailure(QWidget* parent, const QString& path, const QString& why);
 
 // Reads the chosen file first: a file that cannot be read asks nothing.
-void ImportContactsFile(QWidget* parent, PhoneBookPage& page, const IProfile& profile);
+void ImportContactsFile(QWidget* parent, PhoneBookPage& page, const Profile& profile);
 // Import Contacts of a file already chosen, without asking (one dropped on the window, whose
 // drop asked already).
-void ImportContactsFrom(QWidget* parent, PhoneBookPage& page, const IProfile& profile,
+void ImportContactsFrom(QWidget* parent, PhoneBookPage& page, const Profile& profile,
                         const QString& path);
 void ExportContactsFile(QWidget* parent, PhoneBookPage& page);
 

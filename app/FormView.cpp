@@ -27,7 +27,7 @@ QSize PageRoom(const QTabWidget& tabs, QSize size) {
 
 }  // namespace
 
-FormView::FormView(IPort& port, IClock& clock, IProfile& profile, QWidget* parent)
+FormView::FormView(Port& port, Clock& clock, Profile& profile, QWidget* parent)
     : QScrollArea(parent), m_form(new QWidget) {
     setObjectName(QStringLiteral("formView"));
     const DialogUnits du(m_form->font());

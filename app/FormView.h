@@ -24,7 +24,7 @@ public:
     static constexpr int kFormWidth = 395;
     static constexpr int kFormHeight = 389;
 
-    FormView(IPort& port, IClock& clock, IProfile& profile, QWidget* parent = nullptr);
+    FormView(Port& port, Clock& clock, Profile& profile, QWidget* parent = nullptr);
 
     QTabWidget* Tabs() const { return m_tabs; }
     PhoneBookPage* Page() const { return m_page; }

@@ -90,17 +90,17 @@ MainWindow::MainWindow(WindowOptions options, QWidget* parent)
     // The simulator names its terminal once it runs.
     m_connection = std::make_unique<HandsetConnection>(m_options.profilePath, m_options.port,
                                                        m_options.simulate);
-    Port().SetOnOpenFailed([] { QApplication::beep(); });
+    SerialPort().SetOnOpenFailed([] { QApplication::beep(); });
 
-    IProfile& profile = m_connection->SessionProfile();
-    m_view = new FormView(Port(), m_clock, profile, this);
+    Profile& profile = m_connection->SessionProfile();
+    m_view = new FormView(SerialPort(), m_clock, profile, this);
     setCentralWidget(m_view);
     Page()->SetProgramFolder(m_options.programFolder);
-    Page()->SetHomeRegion(ContactsReading(Profile()).numbers.HomeRegion(), Profile().FileName());
+    Page()->SetHomeRegion(ContactsReading(Settings()).numbers.HomeRegion(), Settings().FileName());
     m_history = std::make_unique<BookHistory>(
         m_options.historyFolder.isEmpty() ? BookHistory::DefaultFolder() : m_options.historyFolder);
     Page()->SetHistory(m_history.get());
-    m_verifier = new WriteVerifier(Port(), m_clock, profile, *Page(), this);
+    m_verifier = new WriteVerifier(SerialPort(), m_clock, profile, *Page(), this);
     // While a write is verified, the port's replies go to the verifying read.
     m_connection->DeliverTo(
         [this](std::span<uint8_t> block) {
@@ -142,7 +142,7 @@ MainWindow::MainWindow(WindowOptions options, QWidget* parent)
     connect(Page(), &PhoneBookPage::bookShown, figures, showFigures);
     connect(Page(), &PhoneBookPage::controlsEnabled, figures, showFigures);
     setWindowTitle(FrameTitle(QDir::current()));
-    Profile().SetString("Initialization", "ClassName", metaObject()->className());
+    Settings().SetString("Initialization", "ClassName", metaObject()->className());
     FitToForm();
 }
 
@@ -187,12 +187,12 @@ void MainWindow::BuildMenus() {
     connect(import, &QAction::triggered, this, &MainWindow::OnImportContacts);
     QAction* merge = file->addAction(QStringLiteral("&Merge Contacts..."));
     connect(merge, &QAction::triggered, this,
-            [this] { MergeContactsFile(this, *Page(), Profile()); });
+            [this] { MergeContactsFile(this, *Page(), Settings()); });
     QAction* exportAction = file->addAction(QStringLiteral("&Export Contacts..."));
     connect(exportAction, &QAction::triggered, this, &MainWindow::OnExportContacts);
     QAction* duplicates = file->addAction(QStringLiteral("Find D&uplicates..."));
     connect(duplicates, &QAction::triggered, this,
-            [this] { FindDuplicates(this, *Page(), Profile()); });
+            [this] { FindDuplicates(this, *Page(), Settings()); });
     QAction* syncAction = file->addAction(QStringLiteral("Sync with &Address Book..."));
     connect(syncAction, &QAction::triggered, this, &MainWindow::OnSyncAddressBook);
     file->addSeparator();
@@ -203,7 +203,7 @@ void MainWindow::BuildMenus() {
     connect(historyAction, &QAction::triggered, this, &MainWindow::OnHistory);
     m_verifyAction = file->addAction(QStringLiteral("&Verify After Writing"));
     m_verifyAction->setCheckable(true);
-    m_verifyAction->setChecked(Profile().GetString(kVerifySection, kVerifyKey, "0") == "1");
+    m_verifyAction->setChecked(Settings().GetString(kVerifySection, kVerifyKey, "0") == "1");
     connect(m_verifyAction, &QAction::toggled, this, &MainWindow::OnVerifyAfterWriting);
     file->addSeparator();
     QAction* log = file->addAction(QStringLiteral("Protocol &Log..."));
@@ -215,10 +215,10 @@ void MainWindow::BuildMenus() {
     const auto setPace = [this](bool on) {
         Page()->Session().Engine().SetPace(on ? Pace::Fast : Pace::Specified);
     };
-    fast->setChecked(Profile().GetString(kPortSection, kFastTransfersKey, "0") == "1");
+    fast->setChecked(Settings().GetString(kPortSection, kFastTransfersKey, "0") == "1");
     setPace(fast->isChecked());
     connect(fast, &QAction::toggled, this, [this, setPace](bool on) {
-        Profile().SetString(kPortSection, kFastTransfersKey, on ? "1" : "0");
+        Settings().SetString(kPortSection, kFastTransfersKey, on ? "1" : "0");
         setPace(on);
     });
     file->addSeparator();
@@ -252,7 +252,7 @@ void MainWindow::BuildMenus() {
 }
 
 void MainWindow::OnSyncAddressBook() {
-    AddressBookSyncDialog dialog(*Page(), Profile(), this);
+    AddressBookSyncDialog dialog(*Page(), Settings(), this);
     if (RunModal(dialog) == QDialog::Accepted && dialog.WriteToPhoneAfter()) {
         Page()->OnWriteToPhone();
     }
@@ -306,7 +306,7 @@ void MainWindow::OpenFiles(const QStringList& paths) {
                             .arg(QFileInfo(files.first()).fileName())),
                 {QStringLiteral("Merge into the book"), QStringLiteral("Replace the entries")});
             if (choice == 0) MergeFiles(files);
-            if (choice == 1) ImportContactsFrom(this, *Page(), Profile(), files.first());
+            if (choice == 1) ImportContactsFrom(this, *Page(), Settings(), files.first());
             break;
         }
         case DropAction::MergeEach:
@@ -318,11 +318,11 @@ void MainWindow::OpenFiles(const QStringList& paths) {
 }
 
 void MainWindow::MergeFiles(const QStringList& paths) {
-    MergeContactsFiles(this, *Page(), Profile(), paths);
+    MergeContactsFiles(this, *Page(), Settings(), paths);
 }
 
 void MainWindow::OnImportContacts() {
-    ImportContactsFile(this, *Page(), Profile());
+    ImportContactsFile(this, *Page(), Settings());
 }
 
 void MainWindow::OnExportContacts() {
@@ -355,7 +355,7 @@ void MainWindow::RestoreSnapshot(const QString& id) {
 }
 
 void MainWindow::OnVerifyAfterWriting(bool on) {
-    Profile().SetString(kVerifySection, kVerifyKey, on ? "1" : "0");
+    Settings().SetString(kVerifySection, kVerifyKey, on ? "1" : "0");
 }
 
 void MainWindow::OnProtocolLog() {

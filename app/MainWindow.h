@@ -62,8 +62,8 @@ public:
 
     FormView* View() const { return m_view; }
     PhoneBookPage* Page() const;
-    CommPort& Port() { return m_connection->Port(); }
-    QtProfile& Profile() { return m_connection->UserProfile(); }
+    CommPort& SerialPort() { return m_connection->SerialPort(); }
+    QtProfile& Settings() { return m_connection->UserProfile(); }
 
     // The page's start-up: the work file goes, the handset's ports are looked for, the port
     // search window shows and the book is read, as "Read from Phone" does. With --simulate the

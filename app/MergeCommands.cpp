@@ -80,12 +80,12 @@ void SetMergePathsChooser(MergePathsChooser chooser) {
     Chooser() = std::move(chooser);
 }
 
-void MergeContactsFile(QWidget* parent, PhoneBookPage& page, const IProfile& profile) {
+void MergeContactsFile(QWidget* parent, PhoneBookPage& page, const Profile& profile) {
     const QStringList paths = ChoosePaths(parent);
     if (!paths.isEmpty()) MergeContactsFiles(parent, page, profile, paths);
 }
 
-void MergeContactsFiles(QWidget* parent, PhoneBookPage& page, const IProfile& profile,
+void MergeContactsFiles(QWidget* parent, PhoneBookPage& page, const Profile& profile,
                         const QStringList& paths) {
     if (page.Locked() || paths.isEmpty()) return;
     const ContactsOptions reading = ContactsReading(profile);
@@ -123,7 +123,7 @@ void MergeContactsFiles(QWidget* parent, PhoneBookPage& page, const IProfile& pr
                     kContactsMerged);
 }
 
-void FindDuplicates(QWidget* parent, PhoneBookPage& page, const IProfile& profile) {
+void FindDuplicates(QWidget* parent, PhoneBookPage& page, const Profile& profile) {
     if (page.Locked()) return;
     NumberKeys keys{ContactsReading(profile).numbers};
     const PhoneBook& book = page.Book();

@@ -13,7 +13,7 @@ class QWidget;
 namespace numora {
 
 class PhoneBookPage;
-class IProfile;
+class Profile;
 
 // The files to merge; empty when cancelled. Tests replace the dialog; nullptr restores it.
 using MergePathsChooser = std::function<QStringList(QWidget* parent)>;
@@ -22,12 +22,12 @@ void SetMergePathsChooser(MergePathsChooser chooser);
 // Numbers are compared under the home region of the profile, else the locale's, as Import
 // Contacts reads them.
 // File > "Merge Contacts...": asks for the files, then merges them as MergeContactsFiles.
-void MergeContactsFile(QWidget* parent, PhoneBookPage& page, const IProfile& profile);
+void MergeContactsFile(QWidget* parent, PhoneBookPage& page, const Profile& profile);
 // The files' contacts (vCard, CSV, JSON, *.pb) merged into the window's book through the
 // preview. A file that cannot be read is said so, and nothing changes.
-void MergeContactsFiles(QWidget* parent, PhoneBookPage& page, const IProfile& profile,
+void MergeContactsFiles(QWidget* parent, PhoneBookPage& page, const Profile& profile,
                         const QStringList& paths);
 // File > "Find Duplicates...": the book against itself through the preview.
-void FindDuplicates(QWidget* parent, PhoneBookPage& page, const IProfile& profile);
+void FindDuplicates(QWidget* parent, PhoneBookPage& page, const Profile& profile);
 
 }  // namespace numora

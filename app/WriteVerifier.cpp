@@ -15,7 +15,7 @@ constexpr std::size_t kLinesShown = 20;
 
 }  // namespace
 
-WriteVerifier::WriteVerifier(IPort& port, IClock& clock, IProfile& profile, PhoneBookPage& page,
+WriteVerifier::WriteVerifier(Port& port, Clock& clock, Profile& profile, PhoneBookPage& page,
                              QObject* parent)
     : QObject(parent), m_port(port), m_clock(clock), m_profile(profile), m_page(page) {}
 
@@ -27,7 +27,7 @@ void WriteVerifier::Start(const PortTable& discovered, Pace pace) {
     if (m_session) return;
     m_scratch = PhoneBook();
     m_failure.clear();
-    ISessionView& seam = *this;
+    SessionView& seam = *this;
     m_session = std::make_unique<PhoneSession>(m_scratch, seam, m_port, m_clock, m_profile);
     m_session->Engine().SetPace(pace);
     if (m_trace != nullptr) {

@@ -23,15 +23,15 @@ class PhoneBookPage;
 inline constexpr std::string_view kWrittenAsIs = "The phone holds the book as written.";
 inline constexpr std::string_view kReadBackHeading = "read back to verify the write";
 
-class WriteVerifier : public QObject, private ISessionView {
+class WriteVerifier : public QObject, private SessionView {
     Q_OBJECT
 public:
-    WriteVerifier(IPort& port, IClock& clock, IProfile& profile, PhoneBookPage& page,
+    WriteVerifier(Port& port, Clock& clock, Profile& profile, PhoneBookPage& page,
                   QObject* parent = nullptr);
     ~WriteVerifier() override;
 
     // Where the read-back's frames go, after a line that sets them apart from the write's.
-    void SetTrace(ITraceSink* trace) { m_trace = trace; }
+    void SetTrace(TraceSink* trace) { m_trace = trace; }
     // Reads the handset's book back at the pace the write went; the ports to try first as the
     // port search takes them.
     void Start(const PortTable& discovered, Pace pace);
@@ -47,7 +47,7 @@ signals:
 private:
     void OnRunEnded(RunOutcome outcome);
 
-    // ISessionView: the scratch read shows only its progress, on the page's bar.
+    // SessionView: the scratch read shows only its progress, on the page's bar.
     void MessageBox(std::string_view text) override;
     void SetProgressRange(int lo, int hi) override;
     void SetProgressPos(int pos) override;
@@ -60,12 +60,12 @@ private:
     void CloseSearchDialog() override {}
     void DeleteWorkFile() override {}
 
-    IPort& m_port;
-    IClock& m_clock;
-    IProfile& m_profile;
+    Port& m_port;
+    Clock& m_clock;
+    Profile& m_profile;
     PhoneBookPage& m_page;
     PhoneBook m_scratch;
-    ITraceSink* m_trace = nullptr;
+    TraceSink* m_trace = nullptr;
     std::unique_ptr<PhoneSession> m_session;
     std::string m_failure;
 };

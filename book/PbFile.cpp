@@ -113,13 +113,13 @@ private:
     std::array<std::bitset<kEntrySlots>, kSlotTags.size()> m_filled{};
 };
 
-void Step(IProgress* progress, std::size_t by) {
+void Step(Progress* progress, std::size_t by) {
     if (progress != nullptr && by > 0) progress->StepProgress(static_cast<int>(by));
 }
 
 }  // namespace
 
-PbLoadReport ReadPbRecords(PhoneBook& book, std::span<const uint8_t> bytes, IProgress* progress) {
+PbLoadReport ReadPbRecords(PhoneBook& book, std::span<const uint8_t> bytes, Progress* progress) {
     PbLoadReport report;
     report.fileBytes = bytes.size();
     std::size_t pos = 0;
@@ -207,7 +207,7 @@ std::string LoadReportText(const PbLoadReport& report) {
     return text;
 }
 
-bool WritePbRecords(PhoneBook& book, std::vector<uint8_t>& out, IProgress* progress) {
+bool WritePbRecords(PhoneBook& book, std::vector<uint8_t>& out, Progress* progress) {
     book.KeepStrayEntries();
     for (int k = 0; k < kSmsGroupSlots; ++k) {
         const auto r = book.MakeSmsGroupItem(k);

@@ -43,11 +43,11 @@ struct PbLoadReport {
 // Takes the records of a file into the book in file order. The caller resets the book first.
 // Progress advances by the bytes consumed. Entries whose group has no record keep it: the
 // group is put in use under the name "Group N".
-PbLoadReport ReadPbRecords(PhoneBook& book, std::span<const uint8_t> bytes, IProgress* progress);
+PbLoadReport ReadPbRecords(PhoneBook& book, std::span<const uint8_t> bytes, Progress* progress);
 
 // Lays the book out as a file. False when a group chain names a slot that holds no entry; the
 // bytes then hold the records before it. Assembling entries clamps their codes in the book, and
 // every valid entry is first made reachable from a group in use (PhoneBook::KeepStrayEntries).
-bool WritePbRecords(PhoneBook& book, std::vector<uint8_t>& out, IProgress* progress);
+bool WritePbRecords(PhoneBook& book, std::vector<uint8_t>& out, Progress* progress);
 
 }  // namespace numora

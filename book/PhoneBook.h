@@ -133,9 +133,9 @@ struct PBSpeedDial {
 };
 
 // Where the book's few messages go ("Group Error!!!"); the window shows them as message boxes.
-class IMessageSink {
+class MessageSink {
 public:
-    virtual ~IMessageSink() = default;
+    virtual ~MessageSink() = default;
     virtual void MessageBox(std::string_view text) = 0;
 };
 
@@ -170,8 +170,8 @@ public:
     PhoneBook(const PhoneBook&) = default;
     PhoneBook& operator=(const PhoneBook&) = default;
 
-    void SetMessageSink(IMessageSink* sink) { m_messages = sink; }
-    IMessageSink* MessageSink() const { return m_messages; }
+    void SetMessageSink(MessageSink* sink) { m_messages = sink; }
+    MessageSink* Messages() const { return m_messages; }
 
     // Entries
     void ResetEntry(int i);
@@ -272,7 +272,7 @@ private:
     std::array<uint8_t, 133> m_smsStage{};
     std::array<uint8_t, 133> m_speedDialStage{};
 
-    IMessageSink* m_messages = nullptr;
+    MessageSink* m_messages = nullptr;
 };
 
 // A write sends each of groups 1 to 5 and "Etc." with a member count, counted by name: an

@@ -3,9 +3,9 @@
 
 namespace numora {
 
-class IProgress {
+class Progress {
 public:
-    virtual ~IProgress() = default;
+    virtual ~Progress() = default;
     virtual void SetProgressRange(int lo, int hi) = 0;
     virtual void SetProgressPos(int pos) = 0;
     virtual int ProgressPos() const = 0;

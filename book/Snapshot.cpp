@@ -36,7 +36,7 @@ std::vector<uint8_t> SnapshotBytes(const PhoneBook& book) {
 
 SnapshotRead BookFromSnapshot(std::span<const uint8_t> bytes, PhoneBook& book) {
     PhoneBook fresh;
-    fresh.SetMessageSink(book.MessageSink());
+    fresh.SetMessageSink(book.Messages());
     const PbLoadReport report = ReadPbRecords(fresh, bytes, nullptr);
     if (report.truncated) return SnapshotRead::Truncated;
     // Every snapshot holds at least the group "Etc.".

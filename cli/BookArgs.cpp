@@ -7,7 +7,7 @@
 
 namespace numora {
 
-bool LoadBookArgument(const std::string& arg, PhoneBook& book, IFileView& page) {
+bool LoadBookArgument(const std::string& arg, PhoneBook& book, FileView& page) {
     if (!arg.starts_with('@')) return LoadBookFile(arg, book, page);
     BookHistory history;
     QString why;

@@ -10,6 +10,6 @@
 namespace numora {
 
 // False (with the reason on stderr or the page) when the book cannot be had.
-bool LoadBookArgument(const std::string& arg, PhoneBook& book, IFileView& page);
+bool LoadBookArgument(const std::string& arg, PhoneBook& book, FileView& page);
 
 }  // namespace numora

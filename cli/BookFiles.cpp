@@ -41,7 +41,7 @@ void SetContactsRegion(std::string region) {
     ContactsRegion() = std::move(region);
 }
 
-bool LoadBookFile(const std::string& path, PhoneBook& book, IFileView& page, bool* damaged) {
+bool LoadBookFile(const std::string& path, PhoneBook& book, FileView& page, bool* damaged) {
     if (damaged != nullptr) *damaged = false;
     const BookFormat format = FormatOfPath(path);
     if (format != BookFormat::PhoneBook) {
@@ -53,7 +53,7 @@ bool LoadBookFile(const std::string& path, PhoneBook& book, IFileView& page, boo
             return false;
         }
         PhoneBook fresh;
-        fresh.SetMessageSink(book.MessageSink());
+        fresh.SetMessageSink(book.Messages());
         const TextImport r = BookFromText(
             format, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
             fresh, ContactsReading());
@@ -76,7 +76,7 @@ bool LoadBookFile(const std::string& path, PhoneBook& book, IFileView& page, boo
     return report.has_value();
 }
 
-bool SaveBookFile(const std::string& path, PhoneBook& book, IFileView& page) {
+bool SaveBookFile(const std::string& path, PhoneBook& book, FileView& page) {
     const BookFormat format = FormatOfPath(path);
     if (format != BookFormat::PhoneBook) {
         const std::string text = BookToText(format, book);

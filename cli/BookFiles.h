@@ -21,9 +21,9 @@ void SetContactsRegion(std::string region);
 // How the tool reads contacts: that region, and the platform's character sets.
 ContactsOptions ContactsReading();
 
-bool LoadBookFile(const std::string& path, PhoneBook& book, IFileView& page,
+bool LoadBookFile(const std::string& path, PhoneBook& book, FileView& page,
                   bool* damaged = nullptr);
 // What the file's format has no place for (the Google shape's speed dials...) is said on stderr.
-bool SaveBookFile(const std::string& path, PhoneBook& book, IFileView& page);
+bool SaveBookFile(const std::string& path, PhoneBook& book, FileView& page);
 
 }  // namespace numora

@@ -9,7 +9,7 @@
 
 namespace numora {
 
-class ConsolePage : public ISessionView, public IFileView {
+class ConsolePage : public SessionView, public FileView {
 public:
     explicit ConsolePage(std::filesystem::path programFolder);
 

@@ -158,7 +158,7 @@ public:
     }
 
 private:
-    static bool ReadContacts(const std::string& path, const ICharsets& charsets,
+    static bool ReadContacts(const std::string& path, const Charsets& charsets,
                              std::vector<Contact>& contacts, bool sayNumbers) {
         std::vector<uint8_t> bytes;
         if (const ReadResult read = ReadWholeFile(path, bytes, kMaxContactsFileBytes);

@@ -31,9 +31,9 @@ namespace numora {
 
 namespace {
 
-class StderrTrace : public ITraceSink {
+class StderrTrace : public TraceSink {
 public:
-    explicit StderrTrace(const IClock& clock) : m_clock(clock) {}
+    explicit StderrTrace(const Clock& clock) : m_clock(clock) {}
     void Trace(TraceDir dir, std::span<const uint8_t> bytes) override { TraceNote(dir, bytes, {}); }
     void TraceNote(TraceDir dir, std::span<const uint8_t> bytes, std::string_view note) override {
         const std::string line = FormatTraceLine(m_clock.NowMs(), dir, bytes, 0, note);
@@ -41,7 +41,7 @@ public:
     }
 
 private:
-    const IClock& m_clock;
+    const Clock& m_clock;
 };
 
 #if defined(Q_OS_UNIX)
@@ -105,12 +105,12 @@ RunOutcome RunSession(RunPurpose purpose, const PhoneOptions& options,
     ConsolePage page(folder);
     page.SetShowProgress(options.progress);
     page.SetVerbose(options.trace);
-    IMessageSink* const sink = book.MessageSink();
+    MessageSink* const sink = book.Messages();
     book.SetMessageSink(&page);
 
     HandsetConnection connection({}, QString::fromStdString(options.port));
     QtClock clock;
-    PhoneSession session(book, page, connection.Port(), clock, connection.SessionProfile());
+    PhoneSession session(book, page, connection.SerialPort(), clock, connection.SessionProfile());
     StderrTrace trace(clock);
     if (options.trace) session.SetTrace(&trace);
     connection.DeliverTo(session);

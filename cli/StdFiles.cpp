@@ -50,7 +50,7 @@ bool CanSaveToPath(const std::string& path, std::string& reason) {
     return false;
 }
 
-void ShowSaveFailure(IFileView& page, const std::string& path, const std::string& reason) {
+void ShowSaveFailure(FileView& page, const std::string& path, const std::string& reason) {
     page.MessageBox(kFileSaveFailed);
     ReportSaveFailure(path, reason);
 }

@@ -15,7 +15,7 @@ namespace numora {
 ReadResult ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes,
                          std::size_t limit = kMaxBookFileBytes);
 
-class StdFiles : public IFileAccess {
+class StdFiles : public FileAccess {
 public:
     explicit StdFiles(std::string path) : m_path(std::move(path)) {}
 
@@ -41,7 +41,7 @@ bool SaveWholeFile(const std::string& path, std::span<const uint8_t> bytes, std:
 bool CanSaveToPath(const std::string& path, std::string& reason);
 
 // "File save failed!" on the page, then the path and the system's reason on stderr.
-void ShowSaveFailure(IFileView& page, const std::string& path, const std::string& reason);
+void ShowSaveFailure(FileView& page, const std::string& path, const std::string& reason);
 // The line under "File save failed!" alone, for a page that has already shown it.
 void ReportSaveFailure(const std::string& path, const std::string& reason);
 

@@ -52,7 +52,7 @@ TextImport BookFromText(BookFormat format, std::string_view text, PhoneBook& boo
         result.error = "not a text format";
         return result;
     }
-    const ICharsets& charsets = options.charsets != nullptr ? *options.charsets : BuiltinCharsets();
+    const Charsets& charsets = options.charsets != nullptr ? *options.charsets : BuiltinCharsets();
     ContactsRead read =
         format == BookFormat::VCard ? ReadVCard(text, charsets) : ReadCsv(text, charsets);
     result.problems = std::move(read.problems);

@@ -30,7 +30,7 @@ struct TextImport {
 // the character sets files declare (nullptr: the built-in one, Unicode forms and Latin-1 only).
 struct ContactsOptions {
     PhoneNumbers numbers;
-    const ICharsets* charsets = nullptr;
+    const Charsets* charsets = nullptr;
 };
 
 // Why a vCard or CSV file gave no contact ("the file is empty").

@@ -634,7 +634,7 @@ JsonImport BookFromJson(std::string_view text, PhoneBook& book) {
     JsonImport result = JsonToPbBytes(text, bytes);
     if (!result.ok) return result;
     // A fresh book: the JSON says everything, nothing of the old book stays behind.
-    IMessageSink* sink = book.MessageSink();
+    MessageSink* sink = book.Messages();
     book = PhoneBook();
     book.SetMessageSink(sink);
     const PbLoadReport report = ReadPbRecords(book, bytes, nullptr);

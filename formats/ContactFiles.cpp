@@ -18,7 +18,7 @@ void Take(ContactsRead read, ContactsOfFile& r) {
 }  // namespace
 
 ContactsOfFile ContactsFromFile(BookFormat format, std::string_view bytes,
-                                const ICharsets& charsets) {
+                                const Charsets& charsets) {
     ContactsOfFile r;
     switch (format) {
         case BookFormat::VCard:

@@ -28,6 +28,6 @@ struct ContactsOfFile {
 
 // Text in a character set a file declares is decoded through charsets.
 ContactsOfFile ContactsFromFile(BookFormat format, std::string_view bytes,
-                                const ICharsets& charsets);
+                                const Charsets& charsets);
 
 }  // namespace numora

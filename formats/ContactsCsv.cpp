@@ -679,7 +679,7 @@ std::string ContactsToCsv(const std::vector<Contact>& contacts, CsvShape shape) 
     return BookShape(contacts);
 }
 
-ContactsRead ReadCsv(std::string_view bytes, const ICharsets& charsets) {
+ContactsRead ReadCsv(std::string_view bytes, const Charsets& charsets) {
     ContactsRead result;
     ContactsText decoding(charsets);
     const std::string text = decoding.Value(decoding.File(bytes));

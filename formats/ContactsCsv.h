@@ -24,7 +24,7 @@ std::string ContactsToCsv(const std::vector<Contact>& contacts, CsvShape shape =
 // The text may be in any Unicode form (with its byte-order mark, or UTF-16 without one), UTF-8,
 // or a legacy set, read as Windows-1252 through charsets; line ends CR, LF or CR LF, kept as they
 // are inside a quoted field. A quote left open is reported by row and the other rows are kept.
-ContactsRead ReadCsv(std::string_view bytes, const ICharsets& charsets);
+ContactsRead ReadCsv(std::string_view bytes, const Charsets& charsets);
 // The same with the built-in character sets; problems of the file as a whole go to problems.
 std::vector<Contact> ContactsFromCsv(std::string_view bytes, std::vector<std::string>& problems);
 

@@ -16,7 +16,7 @@ namespace numora {
 
 class ContactsText {
 public:
-    explicit ContactsText(const ICharsets& charsets) : m_charsets(charsets) {}
+    explicit ContactsText(const Charsets& charsets) : m_charsets(charsets) {}
 
     // The bytes to parse: UTF-8 when the file is in a Unicode form with its mark or its zero
     // bytes, else the file's own bytes (each value is decoded by Value).
@@ -36,7 +36,7 @@ public:
 private:
     std::string Undeclared(std::string_view bytes);
 
-    const ICharsets& m_charsets;
+    const Charsets& m_charsets;
     std::string m_fileForm;  // set when the whole file was in a Unicode form
     bool m_fallback = false;
     std::vector<std::string> m_declared;

@@ -373,7 +373,7 @@ std::string ContactsToVCard(const std::vector<Contact>& contacts) {
     return out;
 }
 
-ContactsRead ReadVCard(std::string_view bytes, const ICharsets& charsets) {
+ContactsRead ReadVCard(std::string_view bytes, const Charsets& charsets) {
     ContactsRead result;
     ContactsText text(charsets);
     const std::string file = text.File(bytes);

@@ -24,7 +24,7 @@ namespace numora {
 std::string ContactsToVCard(const std::vector<Contact>& contacts);
 
 // The cards of a file, each value decoded by what it declares through charsets.
-ContactsRead ReadVCard(std::string_view bytes, const ICharsets& charsets);
+ContactsRead ReadVCard(std::string_view bytes, const Charsets& charsets);
 // The same with the built-in character sets; problems of the file as a whole go to problems.
 std::vector<Contact> ContactsFromVCard(std::string_view bytes, std::vector<std::string>& problems);
 

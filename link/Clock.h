@@ -7,12 +7,12 @@
 
 namespace numora {
 
-class IClock {
+class Clock {
 public:
     using TimerId = int;
     static constexpr TimerId kNoTimer = 0;
 
-    virtual ~IClock() = default;
+    virtual ~Clock() = default;
     virtual int64_t NowMs() const = 0;
     // Calls fn once, ms milliseconds from now. Never calls it from inside StartTimer.
     virtual TimerId StartTimer(int ms, std::function<void()> fn) = 0;

@@ -27,7 +27,7 @@
 
 namespace numora {
 
-class CommPort : public QObject, public IPort {
+class CommPort : public QObject, public Port {
     Q_OBJECT
 
 public:

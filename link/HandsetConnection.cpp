@@ -19,7 +19,7 @@ HandsetConnection::HandsetConnection(const QString& profilePath, const QString& 
     }
 }
 
-IProfile& HandsetConnection::SessionProfile() {
+Profile& HandsetConnection::SessionProfile() {
     if (m_deviceNamed) return m_runProfile;
     return *m_userProfile;
 }

@@ -29,8 +29,8 @@ public:
     QtProfile& UserProfile() { return *m_userProfile; }
     // The profile the sessions get: the user's, but with the remembered port left alone while a
     // device is named for the run.
-    IProfile& SessionProfile();
-    CommPort& Port() { return m_port; }
+    Profile& SessionProfile();
+    CommPort& SerialPort() { return m_port; }
 
     // The handset modems present now, with the USB identities the profile adds
     // ("Port Setting"/"Handset USB IDs").

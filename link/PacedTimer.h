@@ -12,7 +12,7 @@ namespace numora {
 
 class PacedTimer {
 public:
-    PacedTimer(IClock& clock, LinkPacer& pacer, std::function<void()> onTick)
+    PacedTimer(Clock& clock, LinkPacer& pacer, std::function<void()> onTick)
         : m_clock(clock), m_pacer(pacer), m_onTick(std::move(onTick)) {}
     ~PacedTimer() { Stop(); }
     PacedTimer(const PacedTimer&) = delete;
@@ -21,7 +21,7 @@ public:
     void Arm(int ms) {
         Stop();
         m_timer = m_clock.StartTimer(ms, [this, armed = m_armed] {
-            m_timer = IClock::kNoTimer;
+            m_timer = Clock::kNoTimer;
             m_pacer.Do([this, armed] {
                 if (armed == m_armed) m_onTick();
             });
@@ -30,15 +30,15 @@ public:
 
     void Stop() {
         ++m_armed;
-        if (m_timer != IClock::kNoTimer) m_clock.StopTimer(m_timer);
-        m_timer = IClock::kNoTimer;
+        if (m_timer != Clock::kNoTimer) m_clock.StopTimer(m_timer);
+        m_timer = Clock::kNoTimer;
     }
 
 private:
-    IClock& m_clock;
+    Clock& m_clock;
     LinkPacer& m_pacer;
     std::function<void()> m_onTick;
-    IClock::TimerId m_timer = IClock::kNoTimer;
+    Clock::TimerId m_timer = Clock::kNoTimer;
     unsigned m_armed = 0;  // counts arming and stopping, so a stale tick knows it is one
 };
 

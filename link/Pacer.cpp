@@ -31,15 +31,15 @@ void LinkPacer::Pause(int ms) {
 }
 
 void LinkPacer::Reset() {
-    if (m_timer != IClock::kNoTimer) m_clock.StopTimer(m_timer);
-    m_timer = IClock::kNoTimer;
+    if (m_timer != Clock::kNoTimer) m_clock.StopTimer(m_timer);
+    m_timer = Clock::kNoTimer;
     m_queue.clear();
     if (m_ahead != nullptr) m_ahead->clear();
 }
 
 void LinkPacer::StartPause(int ms) {
     m_timer = m_clock.StartTimer(ms, [this] {
-        m_timer = IClock::kNoTimer;
+        m_timer = Clock::kNoTimer;
         // A pause can run out inside a step (a message box runs its own event loop); what
         // waited then goes on once that step is over.
         if (m_ahead == nullptr) Drain();

@@ -15,7 +15,7 @@ class LinkPacer {
 public:
     using Step = std::function<void()>;
 
-    explicit LinkPacer(IClock& clock) : m_clock(clock) {}
+    explicit LinkPacer(Clock& clock) : m_clock(clock) {}
     ~LinkPacer();
     LinkPacer(const LinkPacer&) = delete;
     LinkPacer& operator=(const LinkPacer&) = delete;
@@ -24,7 +24,7 @@ public:
     void Do(Step step);
     // Holds every later step for ms milliseconds; pauses taken one after another add up.
     void Pause(int ms);
-    bool Paused() const { return m_timer != IClock::kNoTimer; }
+    bool Paused() const { return m_timer != Clock::kNoTimer; }
     // Forgets queued steps and any pause under way.
     void Reset();
 
@@ -40,8 +40,8 @@ private:
     void Run(Step& step);
     void Drain();
 
-    IClock& m_clock;
-    IClock::TimerId m_timer = IClock::kNoTimer;
+    Clock& m_clock;
+    Clock::TimerId m_timer = Clock::kNoTimer;
     std::deque<Item> m_queue;
     // Items queued by the running step; they go ahead of everything queued before it.
     std::deque<Item>* m_ahead = nullptr;

@@ -36,7 +36,7 @@ Password DefaultPassword() {
     return p;
 }
 
-PhoneLink::PhoneLink(IByteSink& port, LinkPacer& pacer)
+PhoneLink::PhoneLink(ByteSink& port, LinkPacer& pacer)
     : m_port(port), m_pacer(pacer), m_password(DefaultPassword()) {}
 
 int RequestPauseMs(std::span<const uint8_t> request) {
@@ -220,7 +220,7 @@ bool PhoneLink::RequestFieldMasks() {
     return SendFrame(p);
 }
 
-Password PasswordFromProfile(const IProfile& profile) {
+Password PasswordFromProfile(const Profile& profile) {
     const std::string hex = profile.GetString(kPortSection, "Password", "");
     Password password = DefaultPassword();
     ParseHexBytes(hex, password);

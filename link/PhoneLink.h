@@ -49,15 +49,15 @@ Password DefaultPassword();
 
 // The profile's "Port Setting"/"Password" when it holds 16 hex digits (another handset's
 // password), else the default one.
-Password PasswordFromProfile(const IProfile& profile);
+Password PasswordFromProfile(const Profile& profile);
 
 class PhoneLink {
 public:
-    PhoneLink(IByteSink& port, LinkPacer& pacer);
+    PhoneLink(ByteSink& port, LinkPacer& pacer);
     virtual ~PhoneLink() = default;
 
     void SetPassword(const Password& password) { m_password = password; }
-    void SetTrace(ITraceSink* trace) { m_trace = trace; }
+    void SetTrace(TraceSink* trace) { m_trace = trace; }
     void SetPace(Pace pace) { m_pace = pace; }
     Pace GetPace() const { return m_pace; }
     // The pause after the request at the link's pace.
@@ -95,9 +95,9 @@ public:
     unsigned RequestCount() const { return m_requestCount; }
 
 private:
-    IByteSink& m_port;
+    ByteSink& m_port;
     LinkPacer& m_pacer;
-    ITraceSink* m_trace = nullptr;
+    TraceSink* m_trace = nullptr;
     Password m_password;
     std::vector<uint8_t> m_lastRequest;
     unsigned m_requestCount = 0;

@@ -8,9 +8,9 @@
 
 namespace numora {
 
-class IByteSink {
+class ByteSink {
 public:
-    virtual ~IByteSink() = default;
+    virtual ~ByteSink() = default;
     // Writes the whole buffer; the count written, 0 on failure.
     virtual int Write(std::span<const uint8_t> bytes) = 0;
 };
@@ -18,7 +18,7 @@ public:
 // Why the last open failed, as far as the platform can tell.
 enum class OpenError { None, NoDevice, Denied, InUse, Failed };
 
-class IPort : public IByteSink {
+class Port : public ByteSink {
 public:
     // Opens "COMn" (or a device the platform maps to it) at the baud rate, 8N1, no XON/XOFF.
     virtual bool Open(const std::string& name, int baud) = 0;

@@ -15,8 +15,8 @@ constexpr std::string_view kAtDiagMode{"AT$PCDMG\r\0", 10};
 
 }  // namespace
 
-PortSearch::PortSearch(IPort& port, PhoneLink& link, LinkPacer& pacer, IClock& clock,
-                       ISearchView& page, IProfile& profile)
+PortSearch::PortSearch(Port& port, PhoneLink& link, LinkPacer& pacer, Clock& clock,
+                       SearchView& page, Profile& profile)
     : m_port(port),
       m_link(link),
       m_pacer(pacer),

@@ -49,8 +49,8 @@ constexpr int FullSweepMs(int portsThatOpen) {
 
 class PortSearch {
 public:
-    PortSearch(IPort& port, PhoneLink& link, LinkPacer& pacer, IClock& clock, ISearchView& page,
-               IProfile& profile);
+    PortSearch(Port& port, PhoneLink& link, LinkPacer& pacer, Clock& clock, SearchView& page,
+               Profile& profile);
     ~PortSearch();
     PortSearch(const PortSearch&) = delete;
     PortSearch& operator=(const PortSearch&) = delete;
@@ -96,11 +96,11 @@ private:
     bool NoteOpen(bool opened);
     static bool HasOk(std::span<const uint8_t> block);
 
-    IPort& m_port;
+    Port& m_port;
     PhoneLink& m_link;
     LinkPacer& m_pacer;
-    ISearchView& m_page;
-    IProfile& m_profile;
+    SearchView& m_page;
+    Profile& m_profile;
     std::function<void()> m_onFramed;
     std::function<void()> m_onDenied;
     std::vector<std::string> m_opened;

@@ -12,9 +12,9 @@ inline constexpr std::string_view kPortSection = "Port Setting";
 inline constexpr std::string_view kPortKey = "DS Com Port";
 inline constexpr std::string_view kPortDefault = "2";
 
-class IProfile {
+class Profile {
 public:
-    virtual ~IProfile() = default;
+    virtual ~Profile() = default;
     virtual std::string GetString(std::string_view section, std::string_view key,
                                   std::string_view fallback) const = 0;
     virtual void SetString(std::string_view section, std::string_view key,
@@ -22,7 +22,7 @@ public:
 };
 
 // A profile that lives only as long as the object, for tests and one-off runs.
-class MemoryProfile : public IProfile {
+class MemoryProfile : public Profile {
 public:
     std::string GetString(std::string_view section, std::string_view key,
                           std::string_view fallback) const override {

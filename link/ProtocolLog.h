@@ -13,7 +13,7 @@
 
 namespace numora {
 
-class ProtocolLog : public ITraceSink {
+class ProtocolLog : public TraceSink {
 public:
     struct Line {
         int64_t ms;
@@ -24,7 +24,7 @@ public:
 
     // A full write carries under a thousand frames; the limit only guards against a line
     // that never goes quiet.
-    explicit ProtocolLog(const IClock& clock, std::size_t maxLines = 20000)
+    explicit ProtocolLog(const Clock& clock, std::size_t maxLines = 20000)
         : m_clock(clock), m_maxLines(maxLines) {}
 
     void Trace(TraceDir dir, std::span<const uint8_t> bytes) override;
@@ -42,7 +42,7 @@ public:
     void SetOnLine(std::function<void(const Line&)> fn) { m_onLine = std::move(fn); }
 
 private:
-    const IClock& m_clock;
+    const Clock& m_clock;
     std::size_t m_maxLines;
     int64_t m_start = 0;
     std::deque<Line> m_lines;

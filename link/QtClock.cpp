@@ -13,7 +13,7 @@ QtClock::~QtClock() {
         delete p.timer;
 }
 
-IClock::TimerId QtClock::StartTimer(int ms, std::function<void()> fn) {
+Clock::TimerId QtClock::StartTimer(int ms, std::function<void()> fn) {
     const TimerId id = ++m_nextId;
     auto* timer = new QTimer(this);
     timer->setSingleShot(true);

@@ -13,7 +13,7 @@ class QTimer;
 
 namespace numora {
 
-class QtClock : public QObject, public IClock {
+class QtClock : public QObject, public Clock {
     Q_OBJECT
 public:
     explicit QtClock(QObject* parent = nullptr);

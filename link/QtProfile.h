@@ -11,7 +11,7 @@ namespace numora {
 inline constexpr const char* kProfileOrganisation = "Local AppWizard-Generated Applications";
 inline constexpr const char* kProfileApplication = "KXT-5507 Phone Book";
 
-class QtProfile : public IProfile {
+class QtProfile : public Profile {
 public:
     // The user's profile; or, for tests and tools, the INI file at path.
     QtProfile();
@@ -29,9 +29,9 @@ private:
 
 // Passes everything through but the remembered port, which it never writes: when the user names
 // the device, the port numbers the search walks mean nothing outside this run.
-class ProfileWithoutPortSave : public IProfile {
+class ProfileWithoutPortSave : public Profile {
 public:
-    explicit ProfileWithoutPortSave(IProfile& inner) : m_inner(inner) {}
+    explicit ProfileWithoutPortSave(Profile& inner) : m_inner(inner) {}
     std::string GetString(std::string_view section, std::string_view key,
                           std::string_view fallback) const override {
         return m_inner.GetString(section, key, fallback);
@@ -43,7 +43,7 @@ public:
     }
 
 private:
-    IProfile& m_inner;
+    Profile& m_inner;
 };
 
 }  // namespace numora

@@ -13,7 +13,7 @@ enum class LinkState { Waiting, OpenFailed, Opened, Answered };
 // The search dialog's status line for it (a port that failed to open shows the search going on).
 [[nodiscard]] std::string PortStatusText(LinkState state, int port);
 
-class ISearchView : public virtual IProgress {
+class SearchView : public virtual Progress {
 public:
     // The port search dialog's status line (PortStatusText).
     virtual void PortStatus(LinkState state, int port) = 0;

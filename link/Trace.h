@@ -9,9 +9,9 @@ namespace numora {
 
 enum class TraceDir { Out, In };
 
-class ITraceSink {
+class TraceSink {
 public:
-    virtual ~ITraceSink() = default;
+    virtual ~TraceSink() = default;
     // Out: the packet before framing (AT texts as written); In: a received block, un-escaped.
     virtual void Trace(TraceDir dir, std::span<const uint8_t> bytes) = 0;
     // A frame with a word on what became of it ("ignored"), or a remark on the run without

@@ -392,7 +392,7 @@ MergePlan PlanDuplicates(const PhoneBook& book, NumberKeys& keys, const MergeOpt
 }
 
 void ApplyMergePlan(const MergePlan& plan, PhoneBook& book) {
-    IMessageSink* sink = book.MessageSink();
+    MessageSink* sink = book.Messages();
     book = plan.result;
     book.SetMessageSink(sink);
 }

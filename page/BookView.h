@@ -17,7 +17,7 @@ enum class BookChange {
     Everything,  // the group combos and the SMS group combo are filled again
 };
 
-class IBookView : public virtual IMessageSink, public virtual IProgress {
+class BookView : public virtual MessageSink, public virtual Progress {
 public:
     // Locks (false) or unlocks (true) the page around every long operation.
     virtual void EnableControls(bool enable) = 0;

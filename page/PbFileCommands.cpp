@@ -4,7 +4,7 @@ namespace numora {
 
 namespace {
 
-void Finish(IFileView& page, std::string_view message) {
+void Finish(FileView& page, std::string_view message) {
     if (!message.empty()) page.MessageBox(message);
     page.EnableControls(true);
     page.SetProgressPos(0);
@@ -19,7 +19,7 @@ FileReaders ReadersFor(const PhoneBook& book) {
     return FileReaders::Everyone;
 }
 
-std::optional<PbLoadReport> FileOpen(PhoneBook& book, IFileView& page, IFileAccess& files) {
+std::optional<PbLoadReport> FileOpen(PhoneBook& book, FileView& page, FileAccess& files) {
     page.EnableControls(false);
     const auto path = files.ChooseOpenPath();
     if (!path) {
@@ -62,7 +62,7 @@ std::optional<PbLoadReport> FileOpen(PhoneBook& book, IFileView& page, IFileAcce
     return report;
 }
 
-bool FileSave(PhoneBook& book, IFileView& page, IFileAccess& files) {
+bool FileSave(PhoneBook& book, FileView& page, FileAccess& files) {
     page.EnableControls(false);
     const auto path = files.ChooseSavePath();
     if (!path) {

@@ -36,9 +36,9 @@ enum class FileReaders { Everyone, OwnerOnly };
 [[nodiscard]] FileReaders ReadersFor(const PhoneBook& book);
 
 // Where the file commands read and write, and how the path is chosen.
-class IFileAccess {
+class FileAccess {
 public:
-    virtual ~IFileAccess() = default;
+    virtual ~FileAccess() = default;
     // The path picked in the open or save dialog; nothing when the user cancelled.
     virtual std::optional<std::string> ChooseOpenPath() = 0;
     virtual std::optional<std::string> ChooseSavePath() = 0;
@@ -52,7 +52,7 @@ public:
 
 // What the file commands need from the page besides what every long operation on the book
 // needs.
-class IFileView : public virtual IBookView {
+class FileView : public virtual BookView {
 public:
     // Lets the window repaint before a long stretch of work.
     virtual void Repaint() {}
@@ -62,8 +62,8 @@ public:
 // with the page's controls locked. File Open refuses a file that is no phone-book file and
 // tells, after "File read completed!", what it could not read. File Save writes nothing when
 // the book cannot be laid out whole, and leaves the book as it was when the save fails.
-[[nodiscard]] std::optional<PbLoadReport> FileOpen(PhoneBook& book, IFileView& page,
-                                                   IFileAccess& files);
-bool FileSave(PhoneBook& book, IFileView& page, IFileAccess& files);
+[[nodiscard]] std::optional<PbLoadReport> FileOpen(PhoneBook& book, FileView& page,
+                                                   FileAccess& files);
+bool FileSave(PhoneBook& book, FileView& page, FileAccess& files);
 
 }  // namespace numora

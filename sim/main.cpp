@@ -29,7 +29,7 @@
 namespace {
 
 using numora::HandsetSim;
-using Clock = std::chrono::steady_clock;
+using SteadyClock = std::chrono::steady_clock;
 
 constexpr int kExitBadUse = 2;
 constexpr std::size_t kReadChunk = 4096;
@@ -169,11 +169,12 @@ int main(int argc, char** argv) {
     sigaction(SIGTERM, &stop, nullptr);
     signal(SIGPIPE, SIG_IGN);  // a closed trace reader must not end the handset
 
-    const auto started = Clock::now();
+    const auto started = SteadyClock::now();
     HandsetSim sim(tables, opts.faults);
     if (opts.password) sim.SetPassword(*opts.password);
     numora::Outbox outbox(opts.wireSpeed, [] {
-        return std::chrono::duration<double, std::micro>(Clock::now().time_since_epoch()).count();
+        return std::chrono::duration<double, std::micro>(SteadyClock::now().time_since_epoch())
+            .count();
     });
     const auto toTerminal = [&](std::span<const uint8_t> bytes) -> long {
         const ssize_t n = write(terminal.master, bytes.data(), bytes.size());
@@ -184,7 +185,7 @@ int main(int argc, char** argv) {
     sim.SetReplySink([&](std::span<const uint8_t> wire) { outbox.Add(wire); });
     sim.SetGapSink([&](int ms) { outbox.Gap(ms); });
     sim.SetClock([&] {
-        return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started)
+        return std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now() - started)
             .count();
     });
     sim.SetHangupHook([&] { hungUp = true; });
@@ -192,7 +193,7 @@ int main(int argc, char** argv) {
         sim.SetTrace([&](std::string_view what, int request, std::string_view name,
                          std::span<const uint8_t> bytes) {
             const double ms =
-                std::chrono::duration<double, std::milli>(Clock::now() - started).count();
+                std::chrono::duration<double, std::milli>(SteadyClock::now() - started).count();
             std::cerr << numora::TraceLine(ms, what, request, name, bytes) << "\n";
         });
     }

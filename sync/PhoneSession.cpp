@@ -2,8 +2,8 @@
 
 namespace numora {
 
-PhoneSession::PhoneSession(PhoneBook& book, ISessionView& page, IPort& port, IClock& clock,
-                           IProfile& profile)
+PhoneSession::PhoneSession(PhoneBook& book, SessionView& page, Port& port, Clock& clock,
+                           Profile& profile)
     : m_pacer(clock),
       m_link(port, m_pacer),
       m_search(port, m_link, m_pacer, clock, page, profile),
@@ -15,7 +15,7 @@ void PhoneSession::OnReceivedBlock(std::span<uint8_t> raw) {
     m_engine.OnPhoneData(raw);
 }
 
-void PhoneSession::SetTrace(ITraceSink* trace) {
+void PhoneSession::SetTrace(TraceSink* trace) {
     m_trace = trace;
     m_link.SetTrace(trace);
     m_engine.SetTrace(trace);

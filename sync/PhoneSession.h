@@ -20,13 +20,12 @@
 namespace numora {
 
 // The page a session works on: the port search shows its search there, the engine its runs.
-class ISessionView : public ISyncView, public ISearchView {};
+class SessionView : public SyncView, public SearchView {};
 
 class PhoneSession {
 public:
     // The handset's password comes from the profile ("Port Setting"/"Password").
-    PhoneSession(PhoneBook& book, ISessionView& page, IPort& port, IClock& clock,
-                 IProfile& profile);
+    PhoneSession(PhoneBook& book, SessionView& page, Port& port, Clock& clock, Profile& profile);
 
     // A burst as the port delivered it, escapes still in place.
     void OnReceivedBlock(std::span<uint8_t> raw);
@@ -34,7 +33,7 @@ public:
     void OnPortLost() { m_engine.OnPortLost(); }
 
     // Frames both ways, for --trace and the protocol log.
-    void SetTrace(ITraceSink* trace);
+    void SetTrace(TraceSink* trace);
 
     LinkPacer& Pacer() { return m_pacer; }
     PortSearch& Search() { return m_search; }
@@ -45,7 +44,7 @@ private:
     PhoneLink m_link;
     PortSearch m_search;
     SyncEngine m_engine;
-    ITraceSink* m_trace = nullptr;
+    TraceSink* m_trace = nullptr;
 };
 
 }  // namespace numora

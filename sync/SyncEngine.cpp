@@ -8,8 +8,8 @@
 
 namespace numora {
 
-SyncEngine::SyncEngine(PhoneBook& book, ISyncView& page, PhoneLink& link, IPort& port,
-                       PortSearch& search, LinkPacer& pacer, IClock& clock)
+SyncEngine::SyncEngine(PhoneBook& book, SyncView& page, PhoneLink& link, Port& port,
+                       PortSearch& search, LinkPacer& pacer, Clock& clock)
     : m_book(book),
       m_page(page),
       m_link(link),
@@ -131,14 +131,14 @@ void SyncEngine::BeginRun(bool reading) {
 void SyncEngine::ArmSearchDeadline() {
     StopSearchDeadline();
     m_searchDeadline = m_clock.StartTimer(m_searchTimeoutMs, [this] {
-        m_searchDeadline = IClock::kNoTimer;
+        m_searchDeadline = Clock::kNoTimer;
         if (m_running) Fail(RunFailure::NoHandset);
     });
 }
 
 void SyncEngine::StopSearchDeadline() {
-    if (m_searchDeadline != IClock::kNoTimer) m_clock.StopTimer(m_searchDeadline);
-    m_searchDeadline = IClock::kNoTimer;
+    if (m_searchDeadline != Clock::kNoTimer) m_clock.StopTimer(m_searchDeadline);
+    m_searchDeadline = Clock::kNoTimer;
 }
 
 void SyncEngine::StartRead() {

@@ -86,8 +86,8 @@ enum class RunOutcome { ReadCompleted, WriteCompleted, Failed, Cancelled };
 
 class SyncEngine {
 public:
-    SyncEngine(PhoneBook& book, ISyncView& page, PhoneLink& link, IPort& port, PortSearch& search,
-               LinkPacer& pacer, IClock& clock);
+    SyncEngine(PhoneBook& book, SyncView& page, PhoneLink& link, Port& port, PortSearch& search,
+               LinkPacer& pacer, Clock& clock);
     ~SyncEngine();
     SyncEngine(const SyncEngine&) = delete;
     SyncEngine& operator=(const SyncEngine&) = delete;
@@ -108,7 +108,7 @@ public:
     void Cancel();
 
     // Every received frame, with what became of it, for --trace and the protocol log.
-    void SetTrace(ITraceSink* trace) { m_trace = trace; }
+    void SetTrace(TraceSink* trace) { m_trace = trace; }
 
     // The pace of the next runs. A fast run that gets two replies late falls back to the
     // specified pace for the rest of the run.
@@ -185,13 +185,13 @@ private:
     void TraceIn(std::span<const uint8_t> bytes, std::string_view note = {});
 
     PhoneBook& m_book;
-    ISyncView& m_page;
+    SyncView& m_page;
     PhoneLink& m_link;
-    IPort& m_port;
+    Port& m_port;
     PortSearch& m_search;
     LinkPacer& m_pacer;
-    IClock& m_clock;
-    ITraceSink* m_trace = nullptr;
+    Clock& m_clock;
+    TraceSink* m_trace = nullptr;
     std::function<void(RunOutcome)> m_onRunEnded;
     std::function<void(bool)> m_onRunStarted;
 
@@ -213,7 +213,7 @@ private:
 
     std::vector<uint8_t> m_waitingInput;  // received while a pause runs, bounded
     bool m_inputQueued = false;           // a step that takes m_waitingInput is queued
-    IClock::TimerId m_searchDeadline = IClock::kNoTimer;
+    Clock::TimerId m_searchDeadline = Clock::kNoTimer;
 
     FrameReader m_reader;
     std::vector<uint8_t> m_awaited;  // the request whose reply the run waits for

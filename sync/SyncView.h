@@ -6,7 +6,7 @@
 
 namespace numora {
 
-class ISyncView : public virtual IBookView {
+class SyncView : public virtual BookView {
 public:
     virtual void ShowSelectedEntry() = 0;
 };

@@ -33,7 +33,7 @@ std::optional<std::string> Utf32ToUtf8(std::string_view bytes, bool bigEndian) {
     return out;
 }
 
-class Builtin : public ICharsets {
+class Builtin : public Charsets {
 public:
     std::optional<std::string> Decode(std::string_view charset,
                                       std::string_view bytes) const override {
@@ -80,7 +80,7 @@ public:
 
 }  // namespace
 
-const ICharsets& BuiltinCharsets() {
+const Charsets& BuiltinCharsets() {
     static const Builtin builtin;
     return builtin;
 }

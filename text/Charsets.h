@@ -10,9 +10,9 @@
 
 namespace numora {
 
-class ICharsets {
+class Charsets {
 public:
-    virtual ~ICharsets() = default;
+    virtual ~Charsets() = default;
     // The bytes as UTF-8; nothing when the set is unknown here or the bytes are not valid in it.
     [[nodiscard]] virtual std::optional<std::string> Decode(std::string_view charset,
                                                             std::string_view bytes) const = 0;
@@ -21,7 +21,7 @@ public:
 // UTF-8, UTF-16 and UTF-32 (either byte order; a byte-order mark is honoured), ISO-8859-1
 // (Latin-1) and US-ASCII. Builds without Qt (the fuzz targets, the core tests) use it: there a
 // value in an undeclared legacy set is read as Latin-1.
-const ICharsets& BuiltinCharsets();
+const Charsets& BuiltinCharsets();
 
 // Whether two charset names mean the same set: letter case, '-' and '_' do not count
 // ("utf8" is "UTF-8", "ISO_8859-1" is "iso-8859-1").

@@ -9,7 +9,7 @@
 
 namespace numora {
 
-class QtCharsets : public ICharsets {
+class QtCharsets : public Charsets {
 public:
     QtCharsets();
     ~QtCharsets() override;

@@ -26,7 +26,7 @@ void WidenForCaption(QMessageBox& box) {
                   grid->rowCount(), 0, 1, grid->columnCount());
 }
 
-class ScreenRunner : public IModalRunner {
+class ScreenRunner : public ModalRunner {
 public:
     int Run(QDialog& dialog) override { return dialog.exec(); }
     void Message(QWidget* parent, const QString& text) override {
@@ -61,15 +61,15 @@ public:
 };
 
 ScreenRunner g_screenRunner;
-IModalRunner* g_runner = &g_screenRunner;
+ModalRunner* g_runner = &g_screenRunner;
 
 }  // namespace
 
-void SetModalRunner(IModalRunner* runner) {
+void SetModalRunner(ModalRunner* runner) {
     g_runner = runner != nullptr ? runner : &g_screenRunner;
 }
 
-IModalRunner& ModalRunner() {
+ModalRunner& CurrentModalRunner() {
     return *g_runner;
 }
 

@@ -16,9 +16,9 @@ namespace numora {
 // The application title, the caption of every message box.
 inline constexpr const char* kAppTitle = "KXT-5507 Phone Book";
 
-class IModalRunner {
+class ModalRunner {
 public:
-    virtual ~IModalRunner() = default;
+    virtual ~ModalRunner() = default;
     // Runs the dialog modally; QDialog::Accepted or QDialog::Rejected.
     virtual int Run(QDialog& dialog) = 0;
     // A message box with an OK button, captioned with the application title.
@@ -32,8 +32,8 @@ public:
 };
 
 // The runner in use; nullptr restores the one that shows dialogs on the screen.
-void SetModalRunner(IModalRunner* runner);
-IModalRunner& ModalRunner();
+void SetModalRunner(ModalRunner* runner);
+ModalRunner& CurrentModalRunner();
 
 int RunModal(QDialog& dialog);
 void ShowMessage(QWidget* parent, std::string_view text);

@@ -40,9 +40,9 @@ constexpr std::string_view kFindTip =
     "Finds entries by name, number, e-mail, wireless address or memo";
 
 // A file already chosen, read and written as the page's files are.
-class ChosenFile : public IFileAccess {
+class ChosenFile : public FileAccess {
 public:
-    ChosenFile(IFileAccess& files, std::string path) : m_files(files), m_path(std::move(path)) {}
+    ChosenFile(FileAccess& files, std::string path) : m_files(files), m_path(std::move(path)) {}
     std::optional<std::string> ChooseOpenPath() override { return m_path; }
     std::optional<std::string> ChooseSavePath() override { return m_path; }
     ReadResult ReadAll(const std::string& path, std::vector<uint8_t>& bytes) override {
@@ -54,7 +54,7 @@ public:
     }
 
 private:
-    IFileAccess& m_files;
+    FileAccess& m_files;
     std::string m_path;
 };
 
@@ -78,7 +78,7 @@ constexpr std::array<NumberLayout, kNumberKinds> kNumberLayouts{{
 
 }  // namespace
 
-PhoneBookPage::PhoneBookPage(IPort& port, IClock& clock, IProfile& profile, QWidget* parent)
+PhoneBookPage::PhoneBookPage(Port& port, Clock& clock, Profile& profile, QWidget* parent)
     : QWidget(parent),
       m_session(m_book, *this, port, clock, profile),
       m_units(font()),
@@ -846,7 +846,7 @@ void PhoneBookPage::OpenBookFile(const QString& path) {
     OpenBook(chosen);
 }
 
-void PhoneBookPage::OpenBook(IFileAccess& files) {
+void PhoneBookPage::OpenBook(FileAccess& files) {
     KeepEdits(history::kBeforeOpen);
     if (const auto report = FileOpen(m_book, *this, files)) {
         KeepBook(history::kOpened);

@@ -58,10 +58,10 @@ struct NumberControls {
     QPushButton* select = nullptr;
 };
 
-class PhoneBookPage : public QWidget, public ISessionView, public IFileView {
+class PhoneBookPage : public QWidget, public SessionView, public FileView {
     Q_OBJECT
 public:
-    PhoneBookPage(IPort& port, IClock& clock, IProfile& profile, QWidget* parent = nullptr);
+    PhoneBookPage(Port& port, Clock& clock, Profile& profile, QWidget* parent = nullptr);
     ~PhoneBookPage() override;
 
     PhoneBook& Book() { return m_book; }
@@ -195,7 +195,7 @@ private:
     PBEntry TypedEntry(int slot, const std::optional<PBEntry>& before) const;
     void ApplySpeedDials(int slot);
     void ReportHistoryFailure();
-    void OpenBook(IFileAccess& files);
+    void OpenBook(FileAccess& files);
     [[nodiscard]] bool WriteIsWanted();
 
     void LayOut();

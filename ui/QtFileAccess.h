@@ -15,7 +15,7 @@
 
 namespace numora {
 
-class QtFileAccess : public IFileAccess {
+class QtFileAccess : public FileAccess {
 public:
     // Asked for a path to open (save false) or to save to (save true); nothing on Cancel.
     using Chooser = std::function<std::optional<QString>(bool save)>;

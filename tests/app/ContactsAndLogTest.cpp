@@ -48,7 +48,7 @@ private slots:
         TestRunner runner;
         QTemporaryDir dir;
         MainWindow frame(TestOptions(dir, QStringLiteral("no-such-device")));
-        frame.Profile().SetString(kPortSection, kHomeRegionKey, "DE");
+        frame.Settings().SetString(kPortSection, kHomeRegionKey, "DE");
         FillTestBook(frame.Page()->Book());
         frame.Page()->ShowBook(BookChange::Everything);
         const QString path = dir.filePath(QStringLiteral("in.vcf"));

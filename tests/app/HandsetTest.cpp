@@ -131,7 +131,7 @@ private slots:
         runner.answer = true;
         QVERIFY(frame.close());
         QVERIFY(!engine.Running());
-        QVERIFY(!frame.Port().IsOpen());
+        QVERIFY(!frame.SerialPort().IsOpen());
         QCOMPARE(ended.last().first().toInt(), static_cast<int>(RunOutcome::Cancelled));
         QCOMPARE(runner.messages, QStringList());
         QCOMPARE(frame.History().List().front().what, QString::fromLatin1(history::kWriteStopped));

@@ -139,7 +139,7 @@ private slots:
         const QString bad = dir.filePath(QStringLiteral("bad.json"));
         Write(good, kCards);
         Write(bad, "{\"entries\":[");
-        MergeContactsFiles(&frame, *frame.Page(), frame.Profile(), {good, bad});
+        MergeContactsFiles(&frame, *frame.Page(), frame.Settings(), {good, bad});
         QCOMPARE(runner.dialogsRun, 0);
         QCOMPARE(runner.messages.size(), 1);
         QVERIFY2(runner.messages[0].startsWith(QStringLiteral("bad.json: JSON, line 1")),

@@ -25,7 +25,7 @@ using namespace numora::test;
 namespace {
 
 // A port where only one device is there, and it never answers.
-class SilentPort : public IPort {
+class SilentPort : public Port {
 public:
     explicit SilentPort(std::string name) : m_name(std::move(name)) {}
     bool Open(const std::string& name, int) override {

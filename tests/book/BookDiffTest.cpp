@@ -143,12 +143,12 @@ TEST(SnapshotTest, BringsBackTheSameBookCodesAndAllAndLeavesTheBookAlone) {
     const std::vector<uint8_t> bytes = SnapshotBytes(book);
     EXPECT_TRUE(CompareBooks(before, book).empty());
     PhoneBook back;
-    struct : IMessageSink {
+    struct : MessageSink {
         void MessageBox(std::string_view) override {}
     } sink;
     back.SetMessageSink(&sink);  // the window's book keeps telling the window
     ASSERT_EQ(BookFromSnapshot(bytes, back), SnapshotRead::Whole);
-    EXPECT_EQ(back.MessageSink(), &sink);
+    EXPECT_EQ(back.Messages(), &sink);
     EXPECT_EQ(Lines(book, back), std::vector<std::string>{});
     EXPECT_EQ(SnapshotBytes(back), bytes);
 

@@ -15,7 +15,7 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 // A port that keeps every write, or refuses them all.
-struct RecordingSink : IByteSink {
+struct RecordingSink : ByteSink {
     std::vector<Bytes> writes;
     bool refuse = false;
     int Write(std::span<const uint8_t> bytes) override {

@@ -19,7 +19,7 @@ using test::AddEntry;
 using test::RichBook;
 
 // Files in memory, with the dialogs answered by the test.
-struct MemoryFiles : IFileAccess {
+struct MemoryFiles : FileAccess {
     std::optional<std::string> ChooseOpenPath() override { return chosen; }
     std::optional<std::string> ChooseSavePath() override { return chosen; }
     ReadResult ReadAll(const std::string& path, std::vector<uint8_t>& bytes) override {

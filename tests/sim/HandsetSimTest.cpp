@@ -27,7 +27,7 @@ Bytes Packet(std::initializer_list<uint8_t> head, std::size_t size) {
 }
 
 // Drives the simulator with the program's own command layer and collects its answers.
-struct SimTest : ::testing::Test, IByteSink {
+struct SimTest : ::testing::Test, ByteSink {
     explicit SimTest(HandsetTables tables = {}, SimFaults faults = {})
         : sim(std::move(tables), std::move(faults)) {
         sim.SetReplySink([this](std::span<const uint8_t> wire) {

@@ -32,7 +32,7 @@ constexpr int kReplyLimitMs = 5000;
 
 // A raw line to the simulator: frames go out through the program's command layer, and each
 // reply is read up to its closing flag.
-class Line : public IByteSink {
+class Line : public ByteSink {
 public:
     explicit Line(const std::string& path) : m_fd(open(path.c_str(), O_RDWR | O_NOCTTY)) {
         termios raw{};

@@ -10,7 +10,7 @@
 
 namespace numora::test {
 
-class FakeBookPage : public IFileView {
+class FakeBookPage : public FileView {
 public:
     void MessageBox(std::string_view text) override {
         messages.emplace_back(text);

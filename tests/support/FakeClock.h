@@ -10,7 +10,7 @@
 
 namespace numora::test {
 
-class FakeClock : public IClock {
+class FakeClock : public Clock {
 public:
     int64_t NowMs() const override { return m_now; }
 

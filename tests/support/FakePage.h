@@ -10,7 +10,7 @@
 
 namespace numora::test {
 
-class FakePage : public FakeBookPage, public ISessionView {
+class FakePage : public FakeBookPage, public SessionView {
 public:
     void ShowSelectedEntry() override { calls.push_back("ShowSelectedEntry"); }
     void PortStatus(LinkState state, int port) override {

@@ -26,7 +26,7 @@ struct Written {
     std::vector<uint8_t> bytes;
 };
 
-class SimPort : public IPort {
+class SimPort : public Port {
 public:
     // Replies reach the program this long after the request: the handset's answer time and
     // the port's 50 ms of quiet that end a block.
@@ -62,10 +62,10 @@ public:
         m_open = false;
         m_blocks.clear();
         m_gapMs = 0;
-        if (m_timer != IClock::kNoTimer) m_clock.StopTimer(m_timer);
-        m_timer = IClock::kNoTimer;
-        if (m_talker != IClock::kNoTimer) m_clock.StopTimer(m_talker);
-        m_talker = IClock::kNoTimer;
+        if (m_timer != Clock::kNoTimer) m_clock.StopTimer(m_timer);
+        m_timer = Clock::kNoTimer;
+        if (m_talker != Clock::kNoTimer) m_clock.StopTimer(m_talker);
+        m_talker = Clock::kNoTimer;
     }
     bool IsOpen() const override { return m_open; }
     int Write(std::span<const uint8_t> bytes) override {
@@ -112,13 +112,13 @@ private:
             return;
         }
         m_blocks.push_back({due, {wire.begin(), wire.end()}});
-        if (m_timer == IClock::kNoTimer) ArmFor(m_blocks.front());
+        if (m_timer == Clock::kNoTimer) ArmFor(m_blocks.front());
     }
 
     void Talk() {
-        if (m_talker != IClock::kNoTimer) return;
+        if (m_talker != Clock::kNoTimer) return;
         m_talker = m_clock.StartTimer(kChatterMs, [this] {
-            m_talker = IClock::kNoTimer;
+            m_talker = Clock::kNoTimer;
             if (!m_open) return;
             std::vector<uint8_t> block = m_sim.Chatter(kChatterBytes);
             ++chatterBlocks;
@@ -133,7 +133,7 @@ private:
     }
 
     void Deliver() {
-        m_timer = IClock::kNoTimer;
+        m_timer = Clock::kNoTimer;
         if (m_blocks.empty()) return;
         std::vector<uint8_t> block = std::move(m_blocks.front().bytes);
         m_blocks.pop_front();
@@ -148,8 +148,8 @@ private:
     std::function<void()> m_onLost;
     std::deque<Block> m_blocks;
     int m_gapMs = 0;
-    IClock::TimerId m_timer = IClock::kNoTimer;
-    IClock::TimerId m_talker = IClock::kNoTimer;
+    Clock::TimerId m_timer = Clock::kNoTimer;
+    Clock::TimerId m_talker = Clock::kNoTimer;
     bool m_open = false;
 };
 

@@ -16,7 +16,7 @@ namespace {
 
 // A port that opens the named devices only and remembers what was written to it. Every name
 // may stand for one device, as a device named with --port does.
-class RecordingPort : public IPort {
+class RecordingPort : public Port {
 public:
     explicit RecordingPort(std::set<std::string> answering = {}) : m_answering(answering) {}
     bool Open(const std::string& name, int) override {

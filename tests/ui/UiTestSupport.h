@@ -28,7 +28,7 @@
 
 namespace numora::test {
 
-class TestRunner : public IModalRunner {
+class TestRunner : public ModalRunner {
 public:
     using Handler = std::function<int(QDialog&)>;
 
@@ -82,7 +82,7 @@ private:
 };
 
 // A serial port with no device behind it: every open fails.
-class AbsentPort : public IPort {
+class AbsentPort : public Port {
 public:
     bool Open(const std::string&, int) override {
         ++opens;
