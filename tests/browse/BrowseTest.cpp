@@ -122,7 +122,29 @@ TEST(RowOrderTest, ColumnsSortByFoldedTextDigitsAndNumberWithEmptyCellsLast) {
         std::vector<int> slots(rows.size());
         for (std::size_t i = 0; i < slots.size(); ++i)
             slots[i] = static_cast<int>(i);
-        EXPECT_EQ(SortedRows(rows, {}), slots) << c.column;
+        EXPECT_EQ(SortedRows(rows, {c.column, SortOrder::Slots}), slots) << c.column;
+    }
+}
+
+TEST(RowOrderTest, ClicksOnAHeadingGoAscendingDescendingAndBackToSlots) {
+    const ListSort slots;
+    const ListSort nameUp{col::kName, SortOrder::Ascending};
+    const ListSort nameDown{col::kName, SortOrder::Descending};
+    const ListSort groupUp{col::kGroup, SortOrder::Ascending};
+    struct Click {
+        ListSort before;
+        int column;
+        ListSort after;
+    };
+    const Click clicks[] = {
+        {slots, col::kName, nameUp},      {nameUp, col::kName, nameDown},
+        {nameDown, col::kName, slots},    {nameUp, col::kGroup, groupUp},
+        {nameDown, col::kGroup, groupUp}, {{col::kName, SortOrder::Slots}, col::kName, nameUp},
+        {nameUp, col::kSlot, slots},  // "#"
+        {nameUp, kListColumns, slots},
+    };
+    for (const Click& c : clicks) {
+        EXPECT_EQ(NextSort(c.before, c.column), c.after) << c.before.column << " then " << c.column;
     }
 }
 

@@ -129,8 +129,16 @@ TEST(FileCommandsTest, FileSaveReportsEachOutcome) {
     test::FakeBookPage page;
     EXPECT_TRUE(FileSave(book, page, files));
     EXPECT_EQ(page.messages, (std::vector<std::string>{"File save completed!"}));
-    EXPECT_EQ(page.maxProgress, 32600);
-    EXPECT_EQ(page.progress, 0);
+    // A hundred for each group and entry record, one for each speed dial, then full.
+    EXPECT_EQ(std::vector<int>(page.positions.end() - 3, page.positions.end()),
+              (std::vector<int>{1 + 100 * (4 + 6) + kSpeedDialSlots, 32600, 0}));
+
+    // Cancelling the dialog saves nothing and says nothing.
+    files.chosen.reset();
+    EXPECT_FALSE(FileSave(book, page, files));
+    EXPECT_EQ(page.messages, (std::vector<std::string>{"File save completed!"}));
+    EXPECT_TRUE(page.enabled);
+    files.chosen = "book.pb";
 
     // Unwritable: nothing changes, not even the codes.
     PhoneBook codes;
