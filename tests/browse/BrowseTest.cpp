@@ -112,6 +112,8 @@ TEST(RowOrderTest, ColumnsSortByFoldedTextDigitsAndNumberWithEmptyCellsLast) {
         {col::Number(0), {"(030) 5", "0170 1", "", "030 4"}, {1, 3, 0, 2}, {0, 3, 1, 2}},
         {col::SpeedDial(1), {"12", "X", "2", "20", ""}, {2, 0, 3, 1, 4}, {3, 0, 2, 1, 4}},
         {col::kGroup, {"Work", "Family", "", "family"}, {1, 3, 0, 2}, {0, 1, 3, 2}},
+        {col::kEmail, {"b2@x", "A@x", ""}, {1, 0, 2}, {0, 1, 2}},  // text, not digits
+        {col::kWireless, {"B.org", "a.org", ""}, {1, 0, 2}, {0, 1, 2}},
     };
     for (const Case& c : cases) {
         std::vector<RowTexts> rows;

@@ -29,14 +29,16 @@ struct MemoryFiles : IFileAccess {
         bytes = it->second;
         return ReadResult::Done;
     }
-    bool Save(const std::string& path, std::span<const uint8_t> bytes, FileReaders) override {
+    bool Save(const std::string& path, std::span<const uint8_t> bytes, FileReaders who) override {
         if (readOnly) return false;
         files[path].assign(bytes.begin(), bytes.end());
+        readers[path] = who;
         return true;
     }
 
     std::optional<std::string> chosen = "book.pb";
     std::map<std::string, std::vector<uint8_t>> files;
+    std::map<std::string, FileReaders> readers;
     bool readOnly = false;
 };
 
@@ -153,9 +155,16 @@ TEST(FileCommandsTest, FileSaveReportsEachOutcome) {
     EXPECT_EQ(page.messages, (std::vector<std::string>{"File save failed!"}));
     EXPECT_EQ(codes.Entry(2).ringer, 150);
 
+    // A book with a secret entry is for its owner's eyes only.
+    files.readOnly = false;
+    files.chosen = "plain.pb";
+    EXPECT_TRUE(FileSave(codes, page, files));
+    EXPECT_EQ(files.readers["plain.pb"], FileReaders::Everyone);
+    EXPECT_EQ(files.readers["book.pb"], FileReaders::OwnerOnly);
+    files.chosen = "book.pb";
+
     // A chain naming an emptied slot stops the save before anything is written: the old file
     // stays whole.
-    files.readOnly = false;
     const auto good = files.files["book.pb"];
     PhoneBook broken;
     broken.SetGroup(2, "Broken");
