@@ -104,7 +104,6 @@ void CompareNamed(DiffItem item, int slots, Get get, std::vector<BookDifference>
         std::string nb;
         const bool inA = get(0, s, na);
         const bool inB = get(1, s, nb);
-        if (!inA && !inB) continue;
         if (inA != inB) {
             out.push_back({item,
                            inB ? DiffChange::Added : DiffChange::Removed,

@@ -1,5 +1,6 @@
 #include "book/MediaLists.h"
 
+#include <algorithm>
 #include <array>
 
 namespace numora {
@@ -30,8 +31,7 @@ std::span<const MediaItem> FixedItems(MediaList list) {
 }
 
 int ItemForCode(MediaList list, uint16_t code) {
-    const int item = FindItem(list, code);
-    return item < 0 ? 0 : item;
+    return std::max(FindItem(list, code), 0);
 }
 
 std::optional<uint16_t> CodeForItem(MediaList list, int item) {

@@ -58,11 +58,10 @@ void BookSearch::Index(const PhoneBook& book) {
             at.text += kFieldSeparator;
             at.text += FoldLetters(field);
         }
-        for (std::size_t k = 0; k < at.digits.size(); ++k) {
+        for (std::size_t k = 0; k < at.numbers.size(); ++k) {
             const std::string_view number = NumberText(e.numbers[k]);
             if (number.empty()) continue;
-            at.digits[k] = DigitsOf(number);
-            at.keys[k] = m_numbers.Key(number);
+            at.numbers[k] = {DigitsOf(number), m_numbers.Key(number)};
         }
     }
 }
@@ -80,11 +79,12 @@ SlotSet BookSearch::Find(std::string_view typed) const {
     for (int slot = 0; slot < kEntrySlots; ++slot) {
         if (!m_used.test(static_cast<std::size_t>(slot))) continue;
         const Indexed& at = m_entries[static_cast<std::size_t>(slot)];
-        bool hit = at.text.find(text) != std::string::npos;
-        for (std::size_t k = 0; number && !hit && k < at.digits.size(); ++k) {
-            hit = (!at.digits[k].empty() && at.digits[k].find(digits) != std::string::npos) ||
-                  (!key.empty() && at.keys[k].find(key) != std::string::npos);
-        }
+        const bool hit =
+            at.text.find(text) != std::string::npos ||
+            (number && std::any_of(at.numbers.begin(), at.numbers.end(), [&](const auto& n) {
+                 return (!n.digits.empty() && n.digits.find(digits) != std::string::npos) ||
+                        (!key.empty() && n.key.find(key) != std::string::npos);
+             }));
         found.set(static_cast<std::size_t>(slot), hit);
     }
     return found;

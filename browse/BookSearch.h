@@ -30,10 +30,13 @@ public:
     [[nodiscard]] SlotSet Find(std::string_view typed) const;
 
 private:
+    struct IndexedNumber {
+        std::string digits;
+        std::string key;  // the number's form under the home region
+    };
     struct Indexed {
         std::string text;  // the folded texts, each after a separator no search holds
-        std::array<std::string, kNumberKinds> digits;
-        std::array<std::string, kNumberKinds> keys;
+        std::array<IndexedNumber, kNumberKinds> numbers;
     };
 
     PhoneNumbers m_numbers;

@@ -39,10 +39,8 @@ struct JNode {
     std::size_t at = 0;  // byte offset of the value in the text
 
     const JNode* Find(std::string_view key) const {
-        for (std::size_t k = 0; k < keys.size(); ++k) {
-            if (keys[k] == key) return &items[k];
-        }
-        return nullptr;
+        const auto it = std::find(keys.begin(), keys.end(), key);
+        return it == keys.end() ? nullptr : &items[static_cast<std::size_t>(it - keys.begin())];
     }
 };
 

@@ -285,7 +285,7 @@ std::vector<Row> Records(std::string_view text, char separator,
     std::size_t literalQuote = std::string_view::npos;
     const auto lineBreakAt = [&](std::size_t i) -> std::size_t {
         if (text[i] == '\n') return 1;
-        if (text[i] == '\r') return i + 1 < text.size() && text[i + 1] == '\n' ? 2 : 1;
+        if (text[i] == '\r') return text.substr(i, 2) == "\r\n" ? 2 : 1;
         return 0;
     };
     for (std::size_t i = 0; i <= text.size(); ++i) {
@@ -304,7 +304,7 @@ std::vector<Row> Records(std::string_view text, char separator,
         }
         const char c = text[i];
         if (quoted) {
-            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+            if (text.substr(i, 2) == "\"\"") {
                 field += '"';
                 ++i;
             } else if (c == '"') {

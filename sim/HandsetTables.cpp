@@ -86,9 +86,9 @@ PhoneBook BookFromTables(const HandsetTables& t) {
     for (uint8_t e = 1; e < kSpeedDialElements; ++e) {
         book.TakeSpeedDialItem(ItemReply(t, kItemSpeedDials, e));
     }
-    for (uint8_t k = 0; k < kSmsGroupSlots; ++k) {
-        book.TakeSmsGroupItem(ItemReply(t, kItemSmsGroups, k));
-    }
+    // Each SMS group's item names its own slot.
+    for (const HandsetTables::Item& sms : t.smsGroups)
+        book.TakeSmsGroupItem(sms);
     return book;
 }
 

@@ -106,6 +106,9 @@ TEST(BookDiffTest, EachChangeIsOneLineNamingSlotFieldAndValues) {
         {"SMS group",
          [](PhoneBook& b) { b.SetSmsGroupName(4, "Club"); },
          {"SMS group 4 \"Club\": added"}},
+        {"SMS group removed",
+         [](PhoneBook& b) { b.DeleteSmsGroup(1); },
+         {"SMS group 1 \"Team\": removed"}},
     };
     for (const Case& c : cases) {
         PhoneBook after = TwoFriends();

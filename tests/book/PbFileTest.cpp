@@ -115,7 +115,8 @@ TEST(PbFileTest, NoSaveLeavesOutAnEntryOfAnUnusedGroupOrOffItsChain) {
 TEST(PbFileTest, StrayBytesEmptyEntriesAndDamagedRecordsAreSkipped) {
     PhoneBook book = RichBook();
     auto bytes = Save(book);
-    // A stray byte before the first group record and a name-only entry after it.
+    // A stray byte before the first group record; after it a name-only entry and a group record
+    // without a name.
     std::vector<uint8_t> odd(bytes.begin(), bytes.begin() + 5 * 168);
     odd.push_back(0x55);
     std::array<uint8_t, 344> nameOnly{};
@@ -124,11 +125,13 @@ TEST(PbFileTest, StrayBytesEmptyEntriesAndDamagedRecordsAreSkipped) {
     nameOnly[4] = 6;
     nameOnly[entryrec::kName] = 'N';
     odd.insert(odd.end(), nameOnly.begin(), nameOnly.end());
+    const std::array<uint8_t, 24> unnamedGroup{0x81, 4, 4};
+    odd.insert(odd.end(), unnamedGroup.begin(), unnamedGroup.end());
     odd.insert(odd.end(), bytes.begin() + 5 * 168, bytes.end());
     PhoneBook loaded;
     const PbLoadReport report = ReadPbRecords(loaded, odd, nullptr);
     EXPECT_EQ(report.skippedBytes, 1);
-    EXPECT_EQ(report.ignored, 1);
+    EXPECT_EQ(report.ignored, 2);
     EXPECT_FALSE(report.truncated);
     EXPECT_EQ(BookToJson(loaded), BookToJson(book));
 

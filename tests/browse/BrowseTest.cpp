@@ -112,6 +112,8 @@ TEST(RowOrderTest, ColumnsSortByFoldedTextDigitsAndNumberWithEmptyCellsLast) {
         {col::Number(0), {"(030) 5", "0170 1", "", "030 4"}, {1, 3, 0, 2}, {0, 3, 1, 2}},
         {col::SpeedDial(1), {"12", "X", "2", "20", ""}, {2, 0, 3, 1, 4}, {3, 0, 2, 1, 4}},
         {col::kGroup, {"Work", "Family", "", "family"}, {1, 3, 0, 2}, {0, 1, 3, 2}},
+        {col::kEmail, {"b2@x", "A@x", ""}, {1, 0, 2}, {0, 1, 2}},  // text, not digits
+        {col::kWireless, {"B.org", "a.org", ""}, {1, 0, 2}, {0, 1, 2}},
     };
     for (const Case& c : cases) {
         std::vector<RowTexts> rows;
@@ -122,7 +124,29 @@ TEST(RowOrderTest, ColumnsSortByFoldedTextDigitsAndNumberWithEmptyCellsLast) {
         std::vector<int> slots(rows.size());
         for (std::size_t i = 0; i < slots.size(); ++i)
             slots[i] = static_cast<int>(i);
-        EXPECT_EQ(SortedRows(rows, {}), slots) << c.column;
+        EXPECT_EQ(SortedRows(rows, {c.column, SortOrder::Slots}), slots) << c.column;
+    }
+}
+
+TEST(RowOrderTest, ClicksOnAHeadingGoAscendingDescendingAndBackToSlots) {
+    const ListSort slots;
+    const ListSort nameUp{col::kName, SortOrder::Ascending};
+    const ListSort nameDown{col::kName, SortOrder::Descending};
+    const ListSort groupUp{col::kGroup, SortOrder::Ascending};
+    struct Click {
+        ListSort before;
+        int column;
+        ListSort after;
+    };
+    const Click clicks[] = {
+        {slots, col::kName, nameUp},      {nameUp, col::kName, nameDown},
+        {nameDown, col::kName, slots},    {nameUp, col::kGroup, groupUp},
+        {nameDown, col::kGroup, groupUp}, {{col::kName, SortOrder::Slots}, col::kName, nameUp},
+        {nameUp, col::kSlot, slots},  // "#"
+        {nameUp, kListColumns, slots},
+    };
+    for (const Click& c : clicks) {
+        EXPECT_EQ(NextSort(c.before, c.column), c.after) << c.before.column << " then " << c.column;
     }
 }
 

@@ -109,6 +109,24 @@ TEST(ContactsTest, CardsWithoutEndKeepWhatTheyRead) {
                                         "card 3 has no END: read to the end of the file"}));
 }
 
+// Only BEGIN:VCARD and END:VCARD open and close a card; an agent's card, with its own agent,
+// belongs to neither parent.
+TEST(ContactsTest, AgentsCardsInsideCardsAreLeftOutWhole) {
+    const std::string file =
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nPROFILE:VCARD\r\nFN:Ann\r\nAGENT:\r\n"
+        "BEGIN:VCARD\r\nFN:Bob\r\nAGENT:\r\n"
+        "BEGIN:VCARD\r\nFN:Cid\r\nTEL:3\r\nEND:VCARD\r\n"
+        "TEL:2\r\nEND:VCARD\r\n"
+        "TEL:1\r\nEND:VCARD\r\n";
+    std::vector<std::string> problems;
+    const auto contacts = ContactsFromVCard(file, problems);
+    EXPECT_TRUE(problems.empty());
+    ASSERT_EQ(contacts.size(), 1u);
+    EXPECT_EQ(contacts[0].name, "Ann");
+    EXPECT_EQ(contacts[0].numbers[0], "1");
+    EXPECT_EQ(contacts[0].leftOut, (std::vector<std::string>{"agent (a card inside the card)"}));
+}
+
 TEST(ContactsTest, WhatDoesNotFitIsReportedForItsContact) {
     Contact c;
     c.source = 1;
@@ -289,8 +307,16 @@ TEST(ContactsTest, VCardsInAnyEncodingAndLineEndAreRead) {
         }
         return out;
     };
-    for (const std::string& file : {withEnds("\r\n"), withEnds("\r"), withEnds("\n"),
-                                    "\xEF\xBB\xBF" + withEnds("\r\n"), utf16(false), utf16(true)}) {
+    auto utf32 = [&](bool big) {
+        std::string out = big ? std::string("\0\0\xFE\xFF", 4) : std::string("\xFF\xFE\0\0", 4);
+        for (const char c : withEnds("\n")) {
+            out += big ? std::string{'\0', '\0', '\0', c} : std::string{c, '\0', '\0', '\0'};
+        }
+        return out;
+    };
+    for (const std::string& file :
+         {withEnds("\r\n"), withEnds("\r"), withEnds("\n"), "\xEF\xBB\xBF" + withEnds("\r\n"),
+          utf16(false), utf16(true), utf32(false), utf32(true)}) {
         std::vector<std::string> problems;
         const auto contacts = ContactsFromVCard(file, problems);
         ASSERT_EQ(contacts.size(), 1u) << file;
@@ -319,6 +345,16 @@ TEST(ContactsTest, Utf16PairsMakeOneCharacterAndLoneHalvesAreReported) {
     }
     std::vector<std::string> problems;  // half a pair before a character that is no half
     EXPECT_EQ(FileText("\xFF\xFE\x00\xD8\x00\xE0"s, problems), "\xEF\xBF\xBD\xEE\x80\x80");
+
+    // Without a mark, UTF-16 shows in its zero bytes, also when one character in ten has a zero
+    // low byte, as "\xE4\xB8\x80" (U+4E00) has: "Tanaka, \xE4\xB8\x80\xE9\x83\x8E".
+    const std::string name = "Tanaka, \xE4\xB8\x80\xE9\x83\x8E";
+    const std::string ascii = "T\0a\0n\0a\0k\0a\0,\0 \0"s;
+    std::string swapped = ascii;
+    for (std::size_t i = 0; i + 1 < swapped.size(); i += 2)
+        std::swap(swapped[i], swapped[i + 1]);
+    EXPECT_EQ(FileText(ascii + "\x00\x4E\xCE\x90"s, problems), name);
+    EXPECT_EQ(FileText(swapped + "\x4E\x00\x90\xCE"s, problems), name);
 }
 
 TEST(ContactsTest, QuotedPrintableSoftBreaksJoinButATrailingEqualsEndsTheValue) {
@@ -326,7 +362,7 @@ TEST(ContactsTest, QuotedPrintableSoftBreaksJoinButATrailingEqualsEndsTheValue) 
         "BEGIN:VCARD\r\nVERSION:2.1\r\nFN:Bo\r\n"
         "NOTE;ENCODING=QUOTED-PRINTABLE:one=\r\ntwo =3D=\r\n"
         "item1.TEL;CELL:555\r\n"  // a property after a trailing '=', grouped or not
-        "EMAIL;ENCODING=QUOTED-PRINTABLE:=61@x\r\n"
+        "EMAIL;ENCODING=QUOTED-PRINTABLE:=61@x=2eorg\r\n"  // hex digits in either case
         "ADR;ENCODING=QUOTED-PRINTABLE:" +
         std::string(5000, 'x') + "=\r\nEND:VCARD\r\n";
     std::vector<std::string> problems;
@@ -334,7 +370,7 @@ TEST(ContactsTest, QuotedPrintableSoftBreaksJoinButATrailingEqualsEndsTheValue) 
     ASSERT_EQ(contacts.size(), 1u);
     EXPECT_EQ(contacts[0].memo, "onetwo =");
     EXPECT_EQ(contacts[0].numbers[0], "555");
-    EXPECT_EQ(contacts[0].email, "a@x");
+    EXPECT_EQ(contacts[0].email, "a@x.org");
     ASSERT_EQ(contacts[0].leftOut.size(), 1u);
     EXPECT_EQ(contacts[0].leftOut[0], "address \"" + std::string(40, 'x') + "...\"");
 }
@@ -368,12 +404,22 @@ TEST(ContactsTest, GoogleAndOutlookShapesAreReadByHeadingAndWrittenBack) {
         "Title,First Name,Last Name,Business Phone,Mobile Phone,Home Fax,Other Phone,"
         "E-mail Address,E-mail Type,Categories,Sensitivity,Company,Web Page\n"
         ",Ann,Lee,040 1,0170 1,040 9,0170 2,ann@x.org,SMTP,Friends;Golf,Private,Acme,wap.x\n";
+    const std::string thunderbird =
+        "First Name,Last Name,Display Name,Primary Email,Work Phone,Home Phone,Fax Number,"
+        "Pager Number,Mobile Number,Web Page 1\n"
+        "Ann,Lee,Ann Lee,ann@x.org,040 1,0170 2,040 9,0190 3,0170 1,wap.x\n";
     std::vector<std::string> problems;
     const auto g = ContactsFromCsv(google, problems);
     const auto o = ContactsFromCsv(outlook, problems);
+    const auto t = ContactsFromCsv(thunderbird, problems);
     EXPECT_TRUE(problems.empty());
     ASSERT_EQ(g.size(), 1u);
     ASSERT_EQ(o.size(), 1u);
+    ASSERT_EQ(t.size(), 1u);
+    EXPECT_EQ(t[0].name, "Ann Lee");
+    EXPECT_EQ(t[0].numbers,
+              (std::array<std::string, 5>{"0170 1", "0170 2", "040 1", "0190 3", "040 9"}));
+    EXPECT_TRUE(t[0].leftOut.empty());
     EXPECT_EQ(g[0].name, "Ann Lee");
     EXPECT_EQ(o[0].name, "Ann Lee");
     EXPECT_EQ(g[0].group, "Friends");

@@ -29,14 +29,16 @@ struct MemoryFiles : FileAccess {
         bytes = it->second;
         return ReadResult::Done;
     }
-    bool Save(const std::string& path, std::span<const uint8_t> bytes, FileReaders) override {
+    bool Save(const std::string& path, std::span<const uint8_t> bytes, FileReaders who) override {
         if (readOnly) return false;
         files[path].assign(bytes.begin(), bytes.end());
+        readers[path] = who;
         return true;
     }
 
     std::optional<std::string> chosen = "book.pb";
     std::map<std::string, std::vector<uint8_t>> files;
+    std::map<std::string, FileReaders> readers;
     bool readOnly = false;
 };
 
@@ -129,8 +131,16 @@ TEST(FileCommandsTest, FileSaveReportsEachOutcome) {
     test::FakeBookPage page;
     EXPECT_TRUE(FileSave(book, page, files));
     EXPECT_EQ(page.messages, (std::vector<std::string>{"File save completed!"}));
-    EXPECT_EQ(page.maxProgress, 32600);
-    EXPECT_EQ(page.progress, 0);
+    // A hundred for each group and entry record, one for each speed dial, then full.
+    EXPECT_EQ(std::vector<int>(page.positions.end() - 3, page.positions.end()),
+              (std::vector<int>{1 + 100 * (4 + 6) + kSpeedDialSlots, 32600, 0}));
+
+    // Cancelling the dialog saves nothing and says nothing.
+    files.chosen.reset();
+    EXPECT_FALSE(FileSave(book, page, files));
+    EXPECT_EQ(page.messages, (std::vector<std::string>{"File save completed!"}));
+    EXPECT_TRUE(page.enabled);
+    files.chosen = "book.pb";
 
     // Unwritable: nothing changes, not even the codes.
     PhoneBook codes;
@@ -145,9 +155,16 @@ TEST(FileCommandsTest, FileSaveReportsEachOutcome) {
     EXPECT_EQ(page.messages, (std::vector<std::string>{"File save failed!"}));
     EXPECT_EQ(codes.Entry(2).ringer, 150);
 
+    // A book with a secret entry is for its owner's eyes only.
+    files.readOnly = false;
+    files.chosen = "plain.pb";
+    EXPECT_TRUE(FileSave(codes, page, files));
+    EXPECT_EQ(files.readers["plain.pb"], FileReaders::Everyone);
+    EXPECT_EQ(files.readers["book.pb"], FileReaders::OwnerOnly);
+    files.chosen = "book.pb";
+
     // A chain naming an emptied slot stops the save before anything is written: the old file
     // stays whole.
-    files.readOnly = false;
     const auto good = files.files["book.pb"];
     PhoneBook broken;
     broken.SetGroup(2, "Broken");

@@ -9,6 +9,7 @@
 #include "book/Records.h"
 #include "link/FrameCodec.h"
 #include "link/PhoneLink.h"
+#include "sim/TraceLine.h"
 #include "support/FakeClock.h"
 
 namespace numora {
@@ -241,6 +242,7 @@ struct WireFaultTest : SimFaultTest {
               f.splitAt = {2};
               f.splitPauseMs = 1500;
               f.badFcsAt = {3};
+              f.recordDelayMs = 40;
           })) {
         sim.SetGapSink([this](int ms) {
             gaps.push_back(ms);
@@ -266,6 +268,9 @@ TEST_F(WireFaultTest, RepliesComeTwiceSplitOrWithABadCheckSequence) {
     EXPECT_EQ(bad[0], (Bytes{0x3F, 0x00}));
     EXPECT_EQ(BadFcsFrame(Bytes{0x3F, 0x00}).size(), whole.size());
     EXPECT_NE(BadFcsFrame(Bytes{0x3F, 0x00}), whole);
+    // Only item and record requests wait for the slow handset.
+    link.RequestEntry(7);
+    EXPECT_EQ(gaps, (std::vector<int>{1500, 40}));
 }
 
 TEST(SimTimedFaultTest, BusyForAWhileAndTheModeRefusedForEver) {
@@ -308,6 +313,10 @@ TEST_F(SimTest, TheTraceNumbersRequestsAndNamesThem) {
     EXPECT_EQ(lines,
               (std::vector<std::string>{"in 0 AT text 7", "out 0 AT text 6",
                                         "in 1 NvRead 0x0413 133", "out 1 NvRead 0x0413 133"}));
+    EXPECT_EQ(TraceLine(1234.5678, "in", 12, "ModeControl", Bytes{0x29, 0x01, 0x00}),
+              "    1234.568 in     #12    ModeControl: 29 01 00");
+    EXPECT_EQ(TraceLine(0, "out", 0, "AT text", Bytes{0x0D}),
+              "       0.000 out    -      AT text: 0d");
 }
 
 }  // namespace

@@ -90,6 +90,15 @@ TEST_F(OutboxTest, RepliesNobodyReadsAreDroppedOldestFirst) {
     EXPECT_TRUE(out.Flush(terminal));
     EXPECT_EQ(sent.size(), big.size() + 1);
     EXPECT_EQ(sent.back(), 2);
+
+    // The newest reply stays, even one larger than the limit.
+    sent.clear();
+    const Bytes huge(Outbox::kMaxQueued + 1, 3);
+    out.Add(Bytes{4});
+    out.Add(huge);
+    EXPECT_EQ(out.Queued(), huge.size());
+    EXPECT_TRUE(out.Flush(terminal));
+    EXPECT_EQ(sent, huge);
 }
 
 }  // namespace

@@ -6,8 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "sim/TraceLine.h"
-
 namespace numora {
 namespace {
 
@@ -83,14 +81,6 @@ TEST(SimArgs, RefusesMistakesWithAReason) {
         EXPECT_FALSE(Parse(args, &error)) << args[0];
         EXPECT_EQ(error, reason);
     }
-}
-
-TEST(TraceLine, ShowsTimeWhatNumberNameAndHex) {
-    const std::vector<uint8_t> bytes{0x29, 0x01, 0x00};
-    EXPECT_EQ(TraceLine(1234.5678, "in", 12, "ModeControl", bytes),
-              "    1234.568 in     #12    ModeControl: 29 01 00");
-    EXPECT_EQ(TraceLine(0, "out", 0, "AT text", std::vector<uint8_t>{0x0D}),
-              "       0.000 out    -      AT text: 0d");
 }
 
 }  // namespace
