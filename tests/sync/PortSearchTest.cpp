@@ -120,6 +120,17 @@ TEST_F(Search, WithNothingToFindItWalksThePortsUntilTheWatchdog) {
     EXPECT_FALSE(clock.HasTimers());
 }
 
+// Ports that open but never answer are named, so that the user sees where the search looked.
+TEST_F(Search, PortsThatOpenedButNeverAnsweredAreNamed) {
+    Build({"COM2", "COM4", "COM7"});
+    session->Search().ChooseFirstPort(PortTable{});
+    session->Engine().OnReadFromPhone();
+    clock.RunUntilIdle();
+    EXPECT_EQ(session->Engine().Failure().cause, RunFailure::NoHandset);
+    ASSERT_EQ(page.messages.size(), 2u);
+    EXPECT_EQ(page.messages[1], "No handset answered on the ports tried: COM2, COM4 and COM7.");
+}
+
 // Permission does not come back within a run: a device refused twice ends it at once, and the
 // message names the device and what to do.
 TEST_F(Search, APortRefusedForLackOfPermissionIsNamedWithTheRemedy) {
