@@ -133,33 +133,31 @@ void PutFields(const Fields& f, int slot, PhoneBook& book, std::string_view cate
                            SameFolded(GroupName(book, e.group), category);
     const PBEntry before = e;
     SetText(e.name, Utf8ToLatin1(f[Field::Name]));
-    const auto kindCode = [](int k) { return static_cast<uint8_t>(k + kMobile); };
-    std::array<int, kNumberKinds> dials{};
-    for (int k = 0; k < kNumberKinds; ++k) {
-        dials[static_cast<std::size_t>(k)] =
-            book.FindSpeedDial(static_cast<uint16_t>(slot), kindCode(k));
-        SetNumber(e.numbers[static_cast<std::size_t>(k)], Utf8ToLatin1(f[NumberField(k)]));
+    // The element of each kind's speed dial, by position.
+    std::array<std::optional<int>, kNumberKinds> dials{};
+    for (const NumberKind kind : kAllNumberKinds) {
+        dials[IndexOf(kind)] = book.FindSpeedDial(static_cast<uint16_t>(slot), kind);
+        SetNumber(e.numbers[IndexOf(kind)], Utf8ToLatin1(f[NumberField(kind)]));
     }
     // A speed dial follows its number to another kind; one whose kind is emptied goes.
-    const std::array<int, kNumberKinds> held = dials;
-    for (int k = 0; k < kNumberKinds; ++k) {
-        const int dial = held[static_cast<std::size_t>(k)];
-        const std::string_view was = NumberText(before.numbers[static_cast<std::size_t>(k)]);
-        const std::string_view now = NumberText(e.numbers[static_cast<std::size_t>(k)]);
-        if (dial < 0 || was == now) continue;
-        std::optional<int> moved;
-        for (int j = 0; j < kNumberKinds && !moved; ++j) {
-            if (j != k && dials[static_cast<std::size_t>(j)] < 0 &&
-                NumberText(e.numbers[static_cast<std::size_t>(j)]) == was) {
-                moved = j;
+    const auto held = dials;
+    for (const NumberKind kind : kAllNumberKinds) {
+        const auto dial = held[IndexOf(kind)];
+        const std::string_view was = NumberText(before.numbers[IndexOf(kind)]);
+        const std::string_view now = NumberText(e.numbers[IndexOf(kind)]);
+        if (!dial || was == now) continue;
+        std::optional<NumberKind> moved;
+        for (const NumberKind other : kAllNumberKinds) {
+            if (!moved && other != kind && !dials[IndexOf(other)] &&
+                NumberText(e.numbers[IndexOf(other)]) == was) {
+                moved = other;
             }
         }
         if (moved) {
-            book.SetSpeedDial(dial + kFirstSpeedDial, static_cast<uint16_t>(slot),
-                              kindCode(*moved));
-            dials[static_cast<std::size_t>(*moved)] = dial;
+            book.SetSpeedDial(*dial + kFirstSpeedDial, static_cast<uint16_t>(slot), *moved);
+            dials[IndexOf(*moved)] = dial;
         } else if (now.empty()) {
-            book.ClearSpeedDial(dial + kFirstSpeedDial);
+            book.ClearSpeedDial(*dial + kFirstSpeedDial);
         }
     }
     SetText(e.email, Utf8ToLatin1(f[Field::Email]));

@@ -26,8 +26,12 @@ constexpr std::string_view kSecretValue = "yes";
 // "name", "Mobile", "e-mail"... as lists and the JSON state name them.
 std::string_view FieldName(Field f);
 std::optional<Field> FieldNamed(std::string_view name);
-constexpr Field NumberField(int kind) {
-    return static_cast<Field>(static_cast<int>(Field::Mobile) + kind);
+// The field of the number at position 0..4 of an entry.
+constexpr Field NumberField(int position) {
+    return static_cast<Field>(static_cast<int>(Field::Mobile) + position);
+}
+constexpr Field NumberField(NumberKind kind) {
+    return NumberField(PositionOf(kind));
 }
 
 struct Fields {

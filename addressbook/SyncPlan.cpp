@@ -40,8 +40,7 @@ std::vector<FieldChange> Differences(const Fields& from, const Fields& to) {
 }
 
 bool IsNumber(Field f) {
-    const int kind = static_cast<int>(f) - static_cast<int>(Field::Mobile);
-    return kind >= 0 && kind < kNumberKinds;
+    return f >= NumberField(NumberKind::Mobile) && f <= NumberField(NumberKind::Fax);
 }
 
 // One value written two ways: a number in another form under the home region, a name in another
@@ -114,8 +113,8 @@ void MergeNumbers(ContactPlan& c, const std::vector<SyncConflict>& before,
     // kind free, the conflict it lost stands; one that lost none becomes one, listed last.
     std::vector<SyncConflict> unplaced;
     for (const Moving& m : moving) {
-        std::optional<int> free;
-        for (const int k : kFreeKindOrder) {
+        std::optional<NumberKind> free;
+        for (const NumberKind k : kFreeKindOrder) {
             if (!free && c.merged[NumberField(k)].empty()) free = k;
         }
         if (free) {
@@ -626,10 +625,9 @@ void ApplyToBook(const SyncPlan& plan, PhoneBook& book) {
                 PutFields(c.merged, *c.slot, book, plan.category);
                 break;
             case BookAction::Empty:
-                for (int kind = kMobile; kind <= kFax; ++kind) {
-                    const int dial = book.FindSpeedDial(static_cast<uint16_t>(*c.slot),
-                                                        static_cast<uint8_t>(kind));
-                    if (dial >= 0) book.ClearSpeedDial(dial + kFirstSpeedDial);
+                for (const NumberKind kind : kAllNumberKinds) {
+                    const auto dial = book.FindSpeedDial(static_cast<uint16_t>(*c.slot), kind);
+                    if (dial) book.ClearSpeedDial(*dial + kFirstSpeedDial);
                 }
                 book.DeleteEntry(*c.slot);
                 break;

@@ -124,8 +124,8 @@ std::string DialTarget(const PhoneBook& book, const PBSpeedDial& d) {
     std::string out = "entry " + std::to_string(d.entry);
     PBEntry e;
     if (book.GetEntry(d.entry, e) != 0) out += " \"" + std::string(TextOf(e.name)) + "\"";
-    if (d.kind >= kMobile && d.kind < kMobile + kNumberKinds) {
-        out += std::string(" ") + kKindCaptions[static_cast<std::size_t>(d.kind - kMobile)];
+    if (const auto kind = KindOfByte(d.kind)) {
+        out += std::string(" ") + kKindCaptions[IndexOf(*kind)];
     } else {
         out += " kind " + std::to_string(d.kind);
     }

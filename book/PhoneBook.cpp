@@ -390,20 +390,25 @@ int PhoneBook::GetSmsGroup(int k, PBSmsGroup& out) const {
 // ---------------------------------------------------------------------------------------------
 // Speed dials
 
-int PhoneBook::FindSpeedDial(uint16_t entry, uint8_t kind) const {
+std::optional<int> PhoneBook::FindSpeedDial(uint16_t entry, NumberKind kind) const {
+    const PBSpeedDial wanted{entry, KindByte(kind)};
     for (int k = 0; k < kSpeedDialSlots; ++k) {
-        if (m_speedDials[At(k)].entry == entry && m_speedDials[At(k)].kind == kind) return k;
+        if (m_speedDials[At(k)] == wanted) return k;
     }
-    return -1;
+    return std::nullopt;
 }
 
-void PhoneBook::SetSpeedDial(int n, uint16_t entry, uint8_t kind) {
+void PhoneBook::SetSpeedDial(int n, uint16_t entry, NumberKind kind) {
+    SetSpeedDial(n, PBSpeedDial{entry, KindByte(kind)});
+}
+
+void PhoneBook::SetSpeedDial(int n, const PBSpeedDial& dial) {
     if (n < kFirstSpeedDial || n > kLastSpeedDial) return;
-    m_speedDials[At(n - kFirstSpeedDial)] = PBSpeedDial{entry, kind};
+    m_speedDials[At(n - kFirstSpeedDial)] = dial;
 }
 
 void PhoneBook::ClearSpeedDial(int n) {
-    SetSpeedDial(n, kNone16, kNone8);
+    SetSpeedDial(n, PBSpeedDial{});
 }
 
 void PhoneBook::ResetSpeedDials() {

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -41,8 +42,32 @@ constexpr bool IsUserGroup(int g) {
 // SMS groups 0 to 2 keep their slot when deleted; only their name and members go.
 constexpr int kFixedSmsGroups = 3;
 
-// Number kinds: the number's position in the entry plus 2.
-enum NumberKind : uint8_t { kMobile = 2, kHome = 3, kOffice = 4, kPager = 5, kFax = 6 };
+// The kind of a number. Its value is the byte the handset and the file store for it: the
+// number's position in the entry plus 2.
+enum class NumberKind : uint8_t { Mobile = 2, Home, Office, Pager, Fax };
+constexpr std::array<NumberKind, kNumberKinds> kAllNumberKinds = {
+    NumberKind::Mobile, NumberKind::Home, NumberKind::Office, NumberKind::Pager, NumberKind::Fax};
+
+// The kind of the number at position 0..4 of an entry.
+constexpr NumberKind KindAt(int position) {
+    return static_cast<NumberKind>(position + static_cast<int>(NumberKind::Mobile));
+}
+// Where a kind's number stands in an entry, 0..4.
+constexpr int PositionOf(NumberKind kind) {
+    return static_cast<int>(kind) - static_cast<int>(NumberKind::Mobile);
+}
+constexpr std::size_t IndexOf(NumberKind kind) {
+    return static_cast<std::size_t>(PositionOf(kind));
+}
+constexpr uint8_t KindByte(NumberKind kind) {
+    return static_cast<uint8_t>(kind);
+}
+// The kind a stored byte names; a speed dial may hold any byte, and one outside 2..6 names none.
+constexpr std::optional<NumberKind> KindOfByte(uint8_t byte) {
+    if (byte < KindByte(NumberKind::Mobile) || byte > KindByte(NumberKind::Fax))
+        return std::nullopt;
+    return static_cast<NumberKind>(byte);
+}
 
 // Field-mask bits, shared by the handset's used-slot mask and the book's own masks.
 constexpr uint8_t kMaskEmail = 1u << 5;
@@ -187,9 +212,12 @@ public:
     void DeleteSmsGroup(int k);
     int GetSmsGroup(int k, PBSmsGroup& out) const;
 
-    // Speed dials: n is the speed-dial number 2..20
-    int FindSpeedDial(uint16_t entry, uint8_t kind) const;
-    void SetSpeedDial(int n, uint16_t entry, uint8_t kind);
+    // Speed dials: n is the speed-dial number 2..20. The element holding the entry's number of
+    // that kind, none when no speed dial holds it.
+    [[nodiscard]] std::optional<int> FindSpeedDial(uint16_t entry, NumberKind kind) const;
+    void SetSpeedDial(int n, uint16_t entry, NumberKind kind);
+    // Stores a speed dial as a file holds it, even one whose kind byte names no kind.
+    void SetSpeedDial(int n, const PBSpeedDial& dial);
     void ClearSpeedDial(int n);
     void ResetSpeedDials();
     const PBSpeedDial& SpeedDial(int element) const {

@@ -12,8 +12,8 @@ std::string SlotLabel(int slot) {
     return buf;
 }
 
-std::string SpeedDialText(int element) {
-    return element < 0 ? std::string(kNoSpeedDial) : std::to_string(element + kFirstSpeedDial);
+std::string SpeedDialText(std::optional<int> element) {
+    return element ? std::to_string(*element + kFirstSpeedDial) : std::string(kNoSpeedDial);
 }
 
 std::array<std::string, kListColumns> EntryRowTexts(const PhoneBook& book, int slot) {
@@ -29,8 +29,8 @@ std::array<std::string, kListColumns> EntryRowTexts(const PhoneBook& book, int s
         // A Mobile number of exactly "ess" stands for none.
         if (n == 0 && number == "ess") number.clear();
         cells[static_cast<std::size_t>(col::Number(n))] = number;
-        cells[static_cast<std::size_t>(col::SpeedDial(n))] = SpeedDialText(
-            book.FindSpeedDial(static_cast<uint16_t>(slot), static_cast<uint8_t>(n + kMobile)));
+        cells[static_cast<std::size_t>(col::SpeedDial(n))] =
+            SpeedDialText(book.FindSpeedDial(static_cast<uint16_t>(slot), KindAt(n)));
     }
     cells[col::kEmail] = TextOf(e.email);
     cells[col::kWireless] = TextOf(e.wireless);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -46,7 +47,7 @@ namespace col {
 constexpr int kSlot = 0;
 constexpr int kName = 1;
 constexpr int kGroup = 2;
-constexpr int kMobile = 3;  // numbers at 3, 5, 7, 9, 11; their speed dials one to the right
+constexpr int kFirstNumber = 3;  // numbers at 3, 5, 7, 9, 11; their speed dials one to the right
 constexpr int kEmail = 13;
 constexpr int kWireless = 14;
 constexpr int kMemo = 15;
@@ -54,11 +55,18 @@ constexpr int kSecret = 16;
 constexpr int kRinger = 17;
 constexpr int kMsgRinger = 18;
 constexpr int kPicture = 19;
-constexpr int Number(int kindIndex) {
-    return kMobile + 2 * kindIndex;
+// The columns of the number at position 0..4 of an entry, and of its speed dial.
+constexpr int Number(int position) {
+    return kFirstNumber + 2 * position;
 }
-constexpr int SpeedDial(int kindIndex) {
-    return kMobile + 2 * kindIndex + 1;
+constexpr int SpeedDial(int position) {
+    return Number(position) + 1;
+}
+constexpr int Number(NumberKind kind) {
+    return Number(PositionOf(kind));
+}
+constexpr int SpeedDial(NumberKind kind) {
+    return SpeedDial(PositionOf(kind));
 }
 }  // namespace col
 
@@ -66,7 +74,7 @@ constexpr int SpeedDial(int kindIndex) {
 std::string SlotLabel(int slot);
 
 // A speed dial as edits and cells show it: the number, or "X" for none.
-std::string SpeedDialText(int element);
+std::string SpeedDialText(std::optional<int> element);
 inline constexpr std::string_view kNoSpeedDial = "X";
 
 // All 20 cells of a slot's row; columns 1 to 19 are empty for an empty slot.

@@ -50,14 +50,13 @@ std::string BookListing(const PhoneBook& book) {
         out += "  [" + GroupLabel(book, e.group) + "]";
         if (e.secret != 0) out += "  secret";
         out += '\n';
-        for (int n = 0; n < kNumberKinds; ++n) {
-            std::string value(NumberText(e.numbers[static_cast<std::size_t>(n)]));
-            const int dial =
-                book.FindSpeedDial(static_cast<uint16_t>(i), static_cast<uint8_t>(n + kMobile));
-            if (!value.empty() && dial >= 0) {
-                value += "  (speed dial " + std::to_string(dial + kFirstSpeedDial) + ")";
+        for (const NumberKind kind : kAllNumberKinds) {
+            std::string value(NumberText(e.numbers[IndexOf(kind)]));
+            const auto dial = book.FindSpeedDial(static_cast<uint16_t>(i), kind);
+            if (!value.empty() && dial) {
+                value += "  (speed dial " + std::to_string(*dial + kFirstSpeedDial) + ")";
             }
-            Line(out, kKindLabels[static_cast<std::size_t>(n)], value);
+            Line(out, kKindLabels[IndexOf(kind)], value);
         }
         Line(out, "E-mail", TextOf(e.email));
         Line(out, "Wireless address", TextOf(e.wireless));
@@ -92,14 +91,13 @@ std::string BookListing(const PhoneBook& book) {
         char buf[64];
         std::snprintf(buf, sizeof buf, "  %2d  entry %d ", j + kFirstSpeedDial, d.entry);
         out += buf;
-        const std::string_view kind = KindName(d.kind);
-        out += kind.empty() ? "kind " + std::to_string(d.kind) : std::string(kind);
+        const auto kind = KindOfByte(d.kind);
+        out += kind ? std::string(KindName(*kind)) : "kind " + std::to_string(d.kind);
         PBEntry e;
         if (book.GetEntry(d.entry, e) != 0) {
             out += "  " + std::string(TextOf(e.name));
-            if (!kind.empty()) {
-                const std::string_view number =
-                    NumberText(e.numbers[static_cast<std::size_t>(d.kind - kMobile)]);
+            if (kind) {
+                const std::string_view number = NumberText(e.numbers[IndexOf(*kind)]);
                 if (!number.empty()) out += " " + std::string(number);
             }
         } else {

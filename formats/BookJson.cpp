@@ -467,7 +467,7 @@ private:
         if (v->type == JNode::String) {
             for (std::size_t k = 0; k < kKindNames.size(); ++k) {
                 if (v->text == kKindNames[k]) {
-                    kind = static_cast<uint8_t>(k + kMobile);
+                    kind = KindByte(KindAt(static_cast<int>(k)));
                     return true;
                 }
             }
@@ -550,7 +550,7 @@ private:
         }
         for (int j = 0; j < kSpeedDialSlots; ++j) {
             const PBSpeedDial& d = book.dials[static_cast<std::size_t>(j)];
-            stage.SetSpeedDial(j + kFirstSpeedDial, d.entry, d.kind);
+            stage.SetSpeedDial(j + kFirstSpeedDial, d);
             const auto r = stage.MakeSpeedDialItem(j, j);
             bytes.insert(bytes.end(), r.begin(), r.end());
         }
@@ -563,9 +563,8 @@ private:
 
 }  // namespace
 
-std::string_view KindName(uint8_t kind) {
-    if (kind < kMobile || kind > kFax) return {};
-    return kKindNames[static_cast<std::size_t>(kind - kMobile)];
+std::string_view KindName(NumberKind kind) {
+    return kKindNames[IndexOf(kind)];
 }
 
 std::string BookToJson(const PhoneBook& book, bool asciiOnly) {
@@ -610,10 +609,10 @@ std::string BookToJson(const PhoneBook& book, bool asciiOnly) {
     for (int j = 0; j < kSpeedDialSlots; ++j) {
         const PBSpeedDial& d = book.SpeedDial(j);
         if (d.entry == kNone16) continue;
-        const std::string_view kind = KindName(d.kind);
+        const auto kind = KindOfByte(d.kind);
         dials.push_back(Json{{"number", j + kFirstSpeedDial},
                              {"entry", d.entry},
-                             {"kind", kind.empty() ? Json(d.kind) : Json(std::string(kind))}});
+                             {"kind", kind ? Json(std::string(KindName(*kind))) : Json(d.kind)}});
     }
     return out.dump(-1, ' ', asciiOnly, Json::error_handler_t::replace);
 }

@@ -12,7 +12,7 @@
 namespace numora {
 
 // Number kinds as JSON names them: "mobile", "home", "office", "pager", "fax".
-std::string_view KindName(uint8_t kind);
+std::string_view KindName(NumberKind kind);
 
 // asciiOnly escapes every character above 0x7E (for a terminal).
 std::string BookToJson(const PhoneBook& book, bool asciiOnly = false);

@@ -76,12 +76,12 @@ void ContactBuilder::Finish() {
     }
     for (Candidate& n : m_numbers) {
         if (n.kind) continue;
-        int kind = -1;
-        for (int k = 0; k < 3 && kind < 0; ++k) {
-            if (m_contact.numbers[static_cast<std::size_t>(k)].empty()) kind = k;
+        std::optional<int> free;
+        for (const NumberKind kind : {NumberKind::Mobile, NumberKind::Home, NumberKind::Office}) {
+            if (!free && m_contact.numbers[IndexOf(kind)].empty()) free = PositionOf(kind);
         }
-        if (kind >= 0) {
-            place(n, kind);
+        if (free) {
+            place(n, *free);
         } else {
             m_contact.leftOut.push_back(n.what + " \"" + Clip(n.text) + "\"");
         }

@@ -256,12 +256,11 @@ std::vector<Contact> ContactsFromBook(const PhoneBook& book) {
         PBGroup g;
         if (book.GetGroup(e.group, g) != 0) c.group = Latin1ToUtf8(TextOf(g.name));
         c.secret = e.secret != 0;
-        for (int n = 0; n < kNumberKinds; ++n) {
-            const auto k = static_cast<std::size_t>(n);
+        for (const NumberKind kind : kAllNumberKinds) {
+            const std::size_t k = IndexOf(kind);
             c.numbers[k] = Latin1ToUtf8(NumberText(e.numbers[k]));
-            const int element =
-                book.FindSpeedDial(static_cast<uint16_t>(i), static_cast<uint8_t>(n + kMobile));
-            if (element >= 0 && !c.numbers[k].empty()) c.speedDials[k] = element + kFirstSpeedDial;
+            const auto element = book.FindSpeedDial(static_cast<uint16_t>(i), kind);
+            if (element && !c.numbers[k].empty()) c.speedDials[k] = *element + kFirstSpeedDial;
         }
         c.email = Latin1ToUtf8(TextOf(e.email));
         c.wireless = Latin1ToUtf8(TextOf(e.wireless));
@@ -366,7 +365,7 @@ ContactsImport ReplaceEntriesWithContacts(const std::vector<Contact>& contacts, 
     }
 
     std::vector<PBEntry> entries;
-    std::map<int, std::vector<std::pair<int, uint8_t>>> dials;  // number -> (slot, kind)
+    std::map<int, std::vector<std::pair<int, NumberKind>>> dials;  // number -> (slot, kind)
     for (Stored& s : stored) {
         const Contact& c = *s.contact;
         PBEntry e = s.fit.entry;
@@ -380,9 +379,9 @@ ContactsImport ReplaceEntriesWithContacts(const std::vector<Contact>& contacts, 
                              " does not fit (five named groups): filed under Etc.");
             }
         }
-        for (int n = 0; n < kNumberKinds; ++n) {
-            if (const int number = s.fit.speedDials[static_cast<std::size_t>(n)]; number != 0) {
-                dials[number].emplace_back(s.slot, static_cast<uint8_t>(n + kMobile));
+        for (const NumberKind kind : kAllNumberKinds) {
+            if (const int number = s.fit.speedDials[IndexOf(kind)]; number != 0) {
+                dials[number].emplace_back(s.slot, kind);
             }
         }
         entries.push_back(e);

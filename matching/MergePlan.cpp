@@ -13,7 +13,6 @@ namespace {
 
 constexpr std::array<const char*, kNumberKinds> kKindCaptions = {"Mobile", "Home", "Office",
                                                                  "Pager", "Fax"};
-constexpr int kMobileIndex = 0;
 constexpr std::string_view kNoSlotLeft = "left out: the handset holds 300 entries";
 
 enum class Mode { Contacts, Duplicates };
@@ -36,9 +35,9 @@ struct Incoming {
 // What merging a record into an entry does, worked out without touching the book.
 struct FieldMerge {
     PBEntry entry;
-    // For each number of the record, the kind of the entry that holds it now (index), or none.
-    std::array<std::optional<int>, kNumberKinds> placedAt{};
-    std::vector<std::pair<int, int>> newSpeedDials;  // (speed-dial number, kind index)
+    // For each number of the record, the kind of the entry's number that holds it now, or none.
+    std::array<std::optional<NumberKind>, kNumberKinds> placedAt{};
+    std::vector<std::pair<int, NumberKind>> newSpeedDials;  // (speed-dial number, kind)
     std::vector<Conflict> conflicts;
     std::vector<std::string> notFitting;
     bool changed = false;
@@ -167,13 +166,13 @@ private:
     }
 
     // The number's place on the entry: its own kind first, then any other that holds it.
-    std::optional<int> KindHolding(const PBEntry& e, int kind, const std::string& number) {
-        const auto holds = [&](int k) {
-            return m_keys.Same(number,
-                               std::string(NumberText(e.numbers[static_cast<std::size_t>(k)])));
+    std::optional<NumberKind> KindHolding(const PBEntry& e, NumberKind kind,
+                                          const std::string& number) {
+        const auto holds = [&](NumberKind k) {
+            return m_keys.Same(number, std::string(NumberText(e.numbers[IndexOf(k)])));
         };
         if (holds(kind)) return kind;
-        for (int k = 0; k < kNumberKinds; ++k) {
+        for (const NumberKind k : kAllNumberKinds) {
             if (k != kind && holds(k)) return k;
         }
         return std::nullopt;
@@ -214,33 +213,33 @@ private:
         m.entry = book.Entry(slot);
         PBEntry& e = m.entry;
         MergeText(m, slot, in, e.name, in.entry.name, "Name", &FoldName);
-        for (int k = 0; k < kNumberKinds; ++k) {
-            const auto at = static_cast<std::size_t>(k);
+        for (const NumberKind kind : kAllNumberKinds) {
+            const std::size_t at = IndexOf(kind);
             const std::string number(NumberText(in.entry.numbers[at]));
             if (number.empty()) continue;
-            if (const auto held = KindHolding(e, k, number)) {
+            if (const auto held = KindHolding(e, kind, number)) {
                 m.placedAt[at] = held;
                 continue;
             }
             if (e.numbers[at].length == 0) {
                 e.numbers[at] = in.entry.numbers[at];
-                m.placedAt[at] = k;
+                m.placedAt[at] = kind;
                 m.changed = true;
                 continue;
             }
             // The Mobile holds one number: another mobile number is the person's new one, or a
             // mistake, and the user decides. Between duplicates nothing is dropped.
-            if (k == kMobileIndex && m_mode == Mode::Contacts) {
+            if (kind == NumberKind::Mobile && m_mode == Mode::Contacts) {
                 if (Conflicting(m, slot, in, kKindCaptions[at], NumberText(e.numbers[at]),
                                 number)) {
                     e.numbers[at] = in.entry.numbers[at];
-                    m.placedAt[at] = k;
+                    m.placedAt[at] = kind;
                 }
                 continue;
             }
-            std::optional<int> free;
-            for (int f : kFreeKindOrder) {
-                if (!free && e.numbers[static_cast<std::size_t>(f)].length == 0) free = f;
+            std::optional<NumberKind> free;
+            for (const NumberKind f : kFreeKindOrder) {
+                if (!free && e.numbers[IndexOf(f)].length == 0) free = f;
             }
             if (!free) {
                 m.notFitting.push_back(Latin1ToUtf8(EntryLabel(slot, book.Entry(slot)) + ": " +
@@ -249,7 +248,7 @@ private:
                                                     " left out: the entry has no free number"));
                 continue;
             }
-            e.numbers[static_cast<std::size_t>(*free)] = in.entry.numbers[at];
+            e.numbers[IndexOf(*free)] = in.entry.numbers[at];
             m.placedAt[at] = free;
             m.changed = true;
         }
@@ -260,43 +259,41 @@ private:
         return m;
     }
 
-    // A contact's speed dial is taken where its number has none and the speed dial is free;
-    // the entry's own speed dials stay.
+    // A contact's speed dial is taken where its number has none and the speed dial is free (it
+    // names no entry, or one that was deleted); the entry's own speed dials stay.
     void PlanSpeedDials(FieldMerge& m, int slot, const Incoming& in) {
         const PhoneBook& book = m_plan.result;
-        for (int k = 0; k < kNumberKinds; ++k) {
-            const int n = in.speedDials[static_cast<std::size_t>(k)];
-            const auto at = m.placedAt[static_cast<std::size_t>(k)];
-            if (n == 0 || !at) continue;
-            const auto kind = static_cast<uint8_t>(*at + kMobile);
+        for (std::size_t k = 0; k < kNumberKinds; ++k) {
+            const int n = in.speedDials[k];
+            const auto placed = m.placedAt[k];
+            if (n == 0 || !placed) continue;
+            const NumberKind kind = *placed;
             const PBSpeedDial& dial = book.SpeedDial(n - kFirstSpeedDial);
-            if (dial.entry == slot && dial.kind == kind) continue;
-            if (dial.entry >= kEntrySlots &&
-                book.FindSpeedDial(static_cast<uint16_t>(slot), kind) < 0) {
-                m.newSpeedDials.emplace_back(n, *at);
+            if (dial.entry == slot && dial.kind == KindByte(kind)) continue;
+            const auto own = book.FindSpeedDial(static_cast<uint16_t>(slot), kind);
+            if (!book.IsValidEntry(dial.entry) && !own) {
+                m.newSpeedDials.emplace_back(n, kind);
                 m.changed = true;
                 continue;
             }
+            const std::string why =
+                book.IsValidEntry(dial.entry)
+                    ? HolderOf(dial)
+                    : "the number has speed dial " + std::to_string(*own + kFirstSpeedDial);
             m.notFitting.push_back(Latin1ToUtf8("speed dial " + std::to_string(n) + " of " +
-                                                in.label +
-                                                " left out: " + SpeedDialHolder(dial, slot, kind)));
+                                                in.label + " left out: " + why));
         }
     }
 
-    std::string SpeedDialHolder(const PBSpeedDial& dial, int slot, uint8_t kind) const {
-        const PhoneBook& book = m_plan.result;
-        if (dial.entry < kEntrySlots && book.IsValidEntry(dial.entry)) {
-            return EntryLabel(dial.entry, book.Entry(dial.entry)) + " has it";
-        }
-        const int own = book.FindSpeedDial(static_cast<uint16_t>(slot), kind);
-        return "the number has speed dial " + std::to_string(own + kFirstSpeedDial);
+    std::string HolderOf(const PBSpeedDial& dial) const {
+        return EntryLabel(dial.entry, m_plan.result.Entry(dial.entry)) + " has it";
     }
 
     void Commit(int slot, const FieldMerge& m) {
         PhoneBook& book = m_plan.result;
         book.SetEntry(m.entry);
         for (const auto& [n, kind] : m.newSpeedDials)
-            book.SetSpeedDial(n, static_cast<uint16_t>(slot), static_cast<uint8_t>(kind + kMobile));
+            book.SetSpeedDial(n, static_cast<uint16_t>(slot), kind);
         m_plan.conflicts.insert(m_plan.conflicts.end(), m.conflicts.begin(), m.conflicts.end());
         Report(m.notFitting);
         Index(slot);
@@ -324,17 +321,16 @@ private:
             }
         }
         book.SetEntry(e);
-        for (int k = 0; k < kNumberKinds; ++k) {
-            const int n = in.speedDials[static_cast<std::size_t>(k)];
+        for (const NumberKind kind : kAllNumberKinds) {
+            const int n = in.speedDials[IndexOf(kind)];
             if (n == 0) continue;
             const PBSpeedDial& dial = book.SpeedDial(n - kFirstSpeedDial);
-            if (dial.entry >= kEntrySlots) {
-                book.SetSpeedDial(n, static_cast<uint16_t>(slot),
-                                  static_cast<uint8_t>(k + kMobile));
+            if (!book.IsValidEntry(dial.entry)) {
+                book.SetSpeedDial(n, static_cast<uint16_t>(slot), kind);
             } else {
-                m_plan.notFitting.push_back(Latin1ToUtf8(
-                    "speed dial " + std::to_string(n) + " of " + in.label + " left out: " +
-                    SpeedDialHolder(dial, slot, static_cast<uint8_t>(k + kMobile))));
+                m_plan.notFitting.push_back(Latin1ToUtf8("speed dial " + std::to_string(n) +
+                                                         " of " + in.label +
+                                                         " left out: " + HolderOf(dial)));
             }
         }
         m_claimed[static_cast<std::size_t>(slot)] = true;
@@ -354,13 +350,10 @@ private:
             const PBSpeedDial dial = book.SpeedDial(element);
             if (dial.entry != away) continue;
             const int n = element + kFirstSpeedDial;
-            const int kind = dial.kind - kMobile;
-            const auto at = kind >= 0 && kind < kNumberKinds
-                                ? m.placedAt[static_cast<std::size_t>(kind)]
-                                : std::nullopt;
-            if (at) {
-                book.SetSpeedDial(n, static_cast<uint16_t>(keep),
-                                  static_cast<uint8_t>(*at + kMobile));
+            const auto kind = KindOfByte(dial.kind);
+            const auto placed = kind ? m.placedAt[IndexOf(*kind)] : std::nullopt;
+            if (placed) {
+                book.SetSpeedDial(n, static_cast<uint16_t>(keep), *placed);
             } else {
                 book.ClearSpeedDial(n);
                 m_plan.notFitting.push_back(Latin1ToUtf8("speed dial " + std::to_string(n) +

@@ -26,10 +26,11 @@ namespace numora {
 
 enum class Prefer { Book, Incoming };
 
-// Where a number goes when its own kind is taken: the first free of these kinds (indexes of
-// Mobile, Home, Office, Pager, Fax), the Mobile last, since a number there would stand in the
-// way of the person's own mobile number the next time it comes.
-inline constexpr std::array<int, kNumberKinds> kFreeKindOrder = {1, 2, 3, 4, 0};
+// Where a number goes when its own kind is taken: the first free of these kinds, the Mobile
+// last, since a number there would stand in the way of the person's own mobile number the next
+// time it comes.
+inline constexpr std::array<NumberKind, kNumberKinds> kFreeKindOrder = {
+    NumberKind::Home, NumberKind::Office, NumberKind::Pager, NumberKind::Fax, NumberKind::Mobile};
 
 struct MergeOptions {
     Prefer prefer = Prefer::Book;

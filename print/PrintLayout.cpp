@@ -18,24 +18,18 @@ struct PrintCell {
     std::optional<int> speedDialColumn;  // speed dial that follows the number
 };
 
-constexpr int kHomeKind = kHome - kMobile;
-constexpr int kMobileKind = kMobile - kMobile;
-constexpr int kOfficeKind = kOffice - kMobile;
-constexpr int kPagerKind = kPager - kMobile;
-constexpr int kFaxKind = kFax - kMobile;
-
 constexpr std::array<PrintCell, 16> kCells = {{
     {0, 100, "No.", col::kSlot, std::nullopt},
     {0, 250, "Name", col::kName, std::nullopt},
     {0, 770, "Group", col::kGroup, std::nullopt},
-    {0, 1170, "Home", col::Number(kHomeKind), col::SpeedDial(kHomeKind)},
+    {0, 1170, "Home", col::Number(NumberKind::Home), col::SpeedDial(NumberKind::Home)},
     {0, 1230, "SDial", std::nullopt, std::nullopt},
-    {0, 2390, "Mobile", col::Number(kMobileKind), col::SpeedDial(kMobileKind)},
+    {0, 2390, "Mobile", col::Number(NumberKind::Mobile), col::SpeedDial(NumberKind::Mobile)},
     {0, 2450, "SDial", std::nullopt, std::nullopt},
-    {0, 3610, "Office", col::Number(kOfficeKind), col::SpeedDial(kOfficeKind)},
+    {0, 3610, "Office", col::Number(NumberKind::Office), col::SpeedDial(NumberKind::Office)},
     {0, 3670, "SDial", std::nullopt, std::nullopt},
-    {1, 1170, "Pager", col::Number(kPagerKind), col::SpeedDial(kPagerKind)},
-    {1, 1230, "Fax", col::Number(kFaxKind), col::SpeedDial(kFaxKind)},
+    {1, 1170, "Pager", col::Number(NumberKind::Pager), col::SpeedDial(NumberKind::Pager)},
+    {1, 1230, "Fax", col::Number(NumberKind::Fax), col::SpeedDial(NumberKind::Fax)},
     {1, 2390, "Voice", std::nullopt, std::nullopt},
     {2, 770, "Secret", col::kSecret, std::nullopt},
     {2, 1170, "E-Mail", col::kEmail, std::nullopt},

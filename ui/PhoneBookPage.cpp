@@ -222,7 +222,7 @@ void PhoneBookPage::BuildControls() {
         n.select = Button((prefix + "Select").c_str(), QStringLiteral("Select"), at.selectX,
                           at.selectY, 30, 13);
         connect(n.number, &QLineEdit::textChanged, this, [this, k] { OnNumberChanged(k); });
-        connect(n.select, &QPushButton::clicked, this, [this, k] { OnSelectSpeedDial(k); });
+        connect(n.select, &QPushButton::clicked, this, [this, k] { OnSelectSpeedDial(KindAt(k)); });
     }
 
     Label(QStringLiteral("E-mail"), 228, 189, 25, 8);
@@ -640,14 +640,12 @@ void PhoneBookPage::SetGroupViewMode(bool on) {
 // ---------------------------------------------------------------------------------------------
 // The panel
 
-QString PhoneBookPage::SpeedDialBoxText(int kindIndex) const {
-    if (kindIndex < 0 || kindIndex >= kNumberKinds) return {};
-    return m_numbers[static_cast<std::size_t>(kindIndex)].speedDial->text();
+QString PhoneBookPage::SpeedDialBoxText(NumberKind kind) const {
+    return m_numbers[IndexOf(kind)].speedDial->text();
 }
 
-QString PhoneBookPage::NumberBoxText(int kindIndex) const {
-    if (kindIndex < 0 || kindIndex >= kNumberKinds) return {};
-    return m_numbers[static_cast<std::size_t>(kindIndex)].number->text();
+QString PhoneBookPage::NumberBoxText(NumberKind kind) const {
+    return m_numbers[IndexOf(kind)].number->text();
 }
 
 QString PhoneBookPage::NameBoxText() const {
@@ -749,17 +747,17 @@ void PhoneBookPage::ApplySpeedDials(int slot) {
     const QString none = FromBytes(kNoSpeedDial);
     std::array<QString, kNumberKinds> boxes;
     std::array<QString, kNumberKinds> saved;
-    for (int k = 0; k < kNumberKinds; ++k) {
-        boxes[static_cast<std::size_t>(k)] = SpeedDialBoxText(k);
-        saved[static_cast<std::size_t>(k)] = m_list->CellText(slot, col::SpeedDial(k));
+    for (const NumberKind kind : kAllNumberKinds) {
+        boxes[IndexOf(kind)] = SpeedDialBoxText(kind);
+        saved[IndexOf(kind)] = m_list->CellText(slot, col::SpeedDial(kind));
     }
     for (std::size_t k = 0; k < boxes.size(); ++k) {
         if (boxes[k] != saved[k] && saved[k] != none) m_book.ClearSpeedDial(saved[k].toInt());
     }
-    for (std::size_t k = 0; k < boxes.size(); ++k) {
+    for (const NumberKind kind : kAllNumberKinds) {
+        const std::size_t k = IndexOf(kind);
         if (boxes[k] != saved[k] && boxes[k] != none) {
-            m_book.SetSpeedDial(boxes[k].toInt(), static_cast<uint16_t>(slot),
-                                static_cast<uint8_t>(kMobile + k));
+            m_book.SetSpeedDial(boxes[k].toInt(), static_cast<uint16_t>(slot), kind);
         }
     }
 }
@@ -782,12 +780,11 @@ void PhoneBookPage::OnDelete() {
     ShowSelectedEntry();
 }
 
-void PhoneBookPage::OnSelectSpeedDial(int kindIndex) {
-    if (kindIndex < 0 || kindIndex >= kNumberKinds) return;
+void PhoneBookPage::OnSelectSpeedDial(NumberKind kind) {
     SpeedDialDialog dialog(*this);
     if (RunModal(dialog) != QDialog::Accepted) return;
     const std::optional<int> n = dialog.DialNumber();
-    QLineEdit* box = m_numbers[static_cast<std::size_t>(kindIndex)].speedDial;
+    QLineEdit* box = m_numbers[IndexOf(kind)].speedDial;
     if (!n) {
         box->setText(FromBytes(kNoSpeedDial));
         return;
@@ -795,9 +792,9 @@ void PhoneBookPage::OnSelectSpeedDial(int kindIndex) {
     const QString text = QString::number(*n);
     box->setText(text);
     // One number serves one kind of the entry.
-    for (int k = 0; k < kNumberKinds; ++k) {
-        QLineEdit* other = m_numbers[static_cast<std::size_t>(k)].speedDial;
-        if (k != kindIndex && other->text() == text) other->setText(FromBytes(kNoSpeedDial));
+    for (const NumberKind other : kAllNumberKinds) {
+        QLineEdit* otherBox = m_numbers[IndexOf(other)].speedDial;
+        if (other != kind && otherBox->text() == text) otherBox->setText(FromBytes(kNoSpeedDial));
     }
 }
 

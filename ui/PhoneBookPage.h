@@ -134,9 +134,9 @@ public:
     // doing while it has the page locked.
     QString StatusLine();
 
-    // What the speed dial dialog reads of the panel; kind index 0 Mobile .. 4 Fax.
-    QString SpeedDialBoxText(int kindIndex) const;
-    QString NumberBoxText(int kindIndex) const;
+    // What the speed dial dialog reads of the panel.
+    QString SpeedDialBoxText(NumberKind kind) const;
+    QString NumberBoxText(NumberKind kind) const;
     QString NameBoxText() const;
     // The slot the panel shows: the selected row, or 0 while nothing is selected.
     int CurrentId() const;
@@ -152,7 +152,7 @@ public slots:
     void OnSave();
     void OnReset();
     void OnDelete();
-    void OnSelectSpeedDial(int kindIndex);
+    void OnSelectSpeedDial(NumberKind kind);
     void OnEditGroup();
     void OnEditSmsGroup();
 

@@ -22,10 +22,8 @@ constexpr int kColDialNumber = 3;
 constexpr std::array<const char*, kNumberKinds> kKindTexts = {"MOBILE", "HOME", "OFFICE", "PAGER",
                                                               "FAX"};
 
-QString KindText(int kind) {
-    const int k = kind - kMobile;
-    if (k < 0 || k >= kNumberKinds) return {};
-    return QString::fromLatin1(kKindTexts[static_cast<std::size_t>(k)]);
+QString KindText(NumberKind kind) {
+    return QString::fromLatin1(kKindTexts[IndexOf(kind)]);
 }
 
 }  // namespace
@@ -88,12 +86,10 @@ void SpeedDialDialog::FillFromBook() {
         PBEntry e;
         if (book.GetEntry(sd.entry, e) == 0) continue;
         m_table->SetCell(k, kColName, FromBytes(TextOf(e.name)));
-        const QString kind = KindText(sd.kind);
-        if (kind.isEmpty()) continue;
-        m_table->SetCell(k, kColKind, kind);
-        m_table->SetCell(
-            k, kColDialNumber,
-            FromBytes(NumberText(e.numbers[static_cast<std::size_t>(sd.kind - kMobile)])));
+        const auto kind = KindOfByte(sd.kind);
+        if (!kind) continue;
+        m_table->SetCell(k, kColKind, KindText(*kind));
+        m_table->SetCell(k, kColDialNumber, FromBytes(NumberText(e.numbers[IndexOf(*kind)])));
     }
 }
 
@@ -104,9 +100,9 @@ void SpeedDialDialog::OverlayPendingChoices() {
     const int row = m_page.CurrentId();
     const QString none = FromBytes(kNoSpeedDial);
     auto tableRow = [](const QString& text) { return text.toInt() - kFirstSpeedDial; };
-    for (int k = 0; k < kNumberKinds; ++k) {
-        const QString box = m_page.SpeedDialBoxText(k);
-        const QString saved = list->CellText(row, col::SpeedDial(k));
+    for (const NumberKind kind : kAllNumberKinds) {
+        const QString box = m_page.SpeedDialBoxText(kind);
+        const QString saved = list->CellText(row, col::SpeedDial(kind));
         if (box.isEmpty() || box.compare(saved, Qt::CaseInsensitive) == 0 || saved == none) {
             continue;
         }
@@ -116,11 +112,11 @@ void SpeedDialDialog::OverlayPendingChoices() {
         m_table->SetCell(r, kColKind, QString());
         // The pager number's old slot is the one place the table names a free slot.
         m_table->SetCell(r, kColDialNumber,
-                         k + kMobile == kPager ? QStringLiteral("Unassigned") : QString());
+                         kind == NumberKind::Pager ? QStringLiteral("Unassigned") : QString());
     }
-    for (int k = 0; k < kNumberKinds; ++k) {
-        const QString box = m_page.SpeedDialBoxText(k);
-        const QString saved = list->CellText(row, col::SpeedDial(k));
+    for (const NumberKind kind : kAllNumberKinds) {
+        const QString box = m_page.SpeedDialBoxText(kind);
+        const QString saved = list->CellText(row, col::SpeedDial(kind));
         if (box.isEmpty() || box.compare(saved, Qt::CaseInsensitive) == 0 ||
             box.compare(none, Qt::CaseInsensitive) == 0) {
             continue;
@@ -128,8 +124,8 @@ void SpeedDialDialog::OverlayPendingChoices() {
         const int r = tableRow(box);
         if (r < 0 || r >= kSpeedDialSlots) continue;
         m_table->SetCell(r, kColName, m_page.NameBoxText());
-        m_table->SetCell(r, kColKind, KindText(k + kMobile));
-        m_table->SetCell(r, kColDialNumber, m_page.NumberBoxText(k));
+        m_table->SetCell(r, kColKind, KindText(kind));
+        m_table->SetCell(r, kColDialNumber, m_page.NumberBoxText(kind));
     }
 }
 

@@ -372,7 +372,7 @@ TEST_F(Books, FirstSyncPairsAndMergesAsMergingTheCardsWould) {
     };
     entry(0, "Meyer, Anna", 0, "00491701234567");  // reversed name, the number in another form
     entry(1, "Bob Stone", 1, "0301111");
-    m_book.SetSpeedDial(2, 1, kHome);
+    m_book.SetSpeedDial(2, 1, NumberKind::Home);
     entry(2, "Carla Diaz", 0, "0401", "Carla@X.de");
     entry(3, "Tom Meyer", 1, "0301234567");  // a family's number
     entry(4, "Dieter Huber", 0, "0891");     // a namesake, or a new number
@@ -430,7 +430,7 @@ TEST_F(Books, FirstSyncPairsAndMergesAsMergingTheCardsWould) {
     // handset its speed dial follows it there.
     EXPECT_EQ(m_server["/ab/a.vcf"].second, annasCard);
     EXPECT_EQ(Entry(1, Field::Office), "0301111");
-    EXPECT_EQ(m_book.FindSpeedDial(1, kOffice), 0);
+    EXPECT_EQ(m_book.FindSpeedDial(1, NumberKind::Office), 0);
     EXPECT_FALSE(Plan(o).Changes());
 
     // An answer given while merging contacts is the sync's answer too.

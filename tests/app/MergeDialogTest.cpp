@@ -155,7 +155,7 @@ private slots:
         PhoneBook& book = frame.Page()->Book();
         FillTestBook(book);
         AddEntry(book, 20, "anna", 6, "+49 10 1234567");
-        book.SetSpeedDial(7, 20, kMobile);
+        book.SetSpeedDial(7, 20, NumberKind::Mobile);
         frame.Page()->ShowBook(BookChange::Everything);
         runner.Expect([](QDialog& d) {
             auto& dialog = static_cast<MergeDialog&>(d);
@@ -170,7 +170,8 @@ private slots:
         FileAction(frame, QStringLiteral("Find D&uplicates..."))->trigger();
         QVERIFY(runner.AllHandled());
         QVERIFY(!book.IsValidEntry(20));
-        QCOMPARE(book.SpeedDial(7 - kFirstSpeedDial), (PBSpeedDial{0, kMobile}));
+        QCOMPARE(book.SpeedDial(7 - kFirstSpeedDial),
+                 (PBSpeedDial{0, KindByte(NumberKind::Mobile)}));
         QCOMPARE(HistoryWhats(frame).first(), QStringLiteral("duplicates merged"));
 
         FileAction(frame, QStringLiteral("Find D&uplicates..."))->trigger();

@@ -24,7 +24,7 @@ PhoneBook TwoFriends() {
     book.SetGroup(2, "Friends");
     AddEntry(book, 7, "Bo", 2, "0202");
     AddEntry(book, 3, "Ada", 2, "0101");
-    book.SetSpeedDial(5, 3, kMobile);
+    book.SetSpeedDial(5, 3, NumberKind::Mobile);
     book.SetSmsGroupName(1, "Team");
     return book;
 }
@@ -41,7 +41,7 @@ TEST(BookDiffTest, TheOrderOfAGroupsMembersIsNoDifference) {
     other.SetGroup(2, "Friends");
     AddEntry(other, 3, "Ada", 2, "0101");
     AddEntry(other, 7, "Bo", 2, "0202");
-    other.SetSpeedDial(5, 3, kMobile);
+    other.SetSpeedDial(5, 3, NumberKind::Mobile);
     other.SetSmsGroupName(1, "Team");
     ASSERT_NE(test::Members(other, 2), test::Members(TwoFriends(), 2));
     EXPECT_TRUE(CompareBooks(TwoFriends(), other).empty());
@@ -92,10 +92,10 @@ TEST(BookDiffTest, EachChangeIsOneLineNamingSlotFieldAndValues) {
               TitleForCode(MediaList::MsgRinger, 302) + "\"",
           "entry 3 \"Ada\": Graphic \"default\" -> \"77\""}},
         {"speed dial moved",
-         [](PhoneBook& b) { b.SetSpeedDial(5, 7, kMobile); },
+         [](PhoneBook& b) { b.SetSpeedDial(5, 7, NumberKind::Mobile); },
          {"speed dial 5: entry 3 \"Ada\" Mobile -> entry 7 \"Bo\" Mobile"}},
         {"speed dial added",
-         [](PhoneBook& b) { b.SetSpeedDial(9, 7, kMobile); },
+         [](PhoneBook& b) { b.SetSpeedDial(9, 7, NumberKind::Mobile); },
          {"speed dial 9: added entry 7 \"Bo\" Mobile"}},
         {"speed dial cleared",
          [](PhoneBook& b) { b.ClearSpeedDial(5); },

@@ -100,7 +100,7 @@ TEST(BookTest, DeletingEntriesRelinksTheirNeighbours) {
     for (int slot : {3, 2, 1})
         AddEntry(book, slot, "x", 1);
     ASSERT_EQ(Members(book, 1), (std::vector<int>{1, 2, 3}));
-    book.SetSpeedDial(7, 2, kMobile);
+    book.SetSpeedDial(7, 2, NumberKind::Mobile);
 
     book.DeleteEntry(2);  // middle
     EXPECT_EQ(Members(book, 1), (std::vector<int>{1, 3}));
@@ -160,16 +160,16 @@ TEST(BookTest, ResettingTheEntriesEmptiesEveryChain) {
 
 TEST(BookTest, SpeedDialLookupGivesTheLowestNumber) {
     PhoneBook book;
-    book.SetSpeedDial(9, 4, kHome);
-    book.SetSpeedDial(5, 4, kHome);
-    book.SetSpeedDial(3, 4, kOffice);
-    EXPECT_EQ(book.FindSpeedDial(4, kHome), 5 - 2);
-    EXPECT_EQ(book.FindSpeedDial(4, kFax), -1);
+    book.SetSpeedDial(9, 4, NumberKind::Home);
+    book.SetSpeedDial(5, 4, NumberKind::Home);
+    book.SetSpeedDial(3, 4, NumberKind::Office);
+    EXPECT_EQ(book.FindSpeedDial(4, NumberKind::Home), 5 - 2);
+    EXPECT_EQ(book.FindSpeedDial(4, NumberKind::Fax), std::nullopt);
     book.ClearSpeedDial(5);
-    EXPECT_EQ(book.FindSpeedDial(4, kHome), 9 - 2);
-    book.SetSpeedDial(1, 4, kFax);  // number 1 is never assignable
-    book.SetSpeedDial(21, 4, kFax);
-    EXPECT_EQ(book.FindSpeedDial(4, kFax), -1);
+    EXPECT_EQ(book.FindSpeedDial(4, NumberKind::Home), 9 - 2);
+    book.SetSpeedDial(1, 4, NumberKind::Fax);  // number 1 is never assignable
+    book.SetSpeedDial(21, 4, NumberKind::Fax);
+    EXPECT_EQ(book.FindSpeedDial(4, NumberKind::Fax), std::nullopt);
 }
 
 // Members are counted by name. Entries of groups of equal names count for the higher slot;

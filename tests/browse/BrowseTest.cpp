@@ -131,8 +131,8 @@ TEST(BookFiguresTest, TheStatusLineCountsEntriesAndSpeedDialsInUse) {
     EXPECT_EQ(BookStatusLine(book), "0 of 300 entries, 300 free; 19 of 19 speed dials free");
     for (int slot = 0; slot < 40; ++slot)
         AddEntry(book, slot, "P", kEtcGroup);
-    book.SetSpeedDial(5, 7, kMobile);
-    book.SetSpeedDial(9, 250, kMobile);  // names an empty slot: free
+    book.SetSpeedDial(5, 7, NumberKind::Mobile);
+    book.SetSpeedDial(9, 250, NumberKind::Mobile);  // names an empty slot: free
     EXPECT_EQ(BookStatusLine(book), "40 of 300 entries, 260 free; 18 of 19 speed dials free");
     book.DeleteEntry(7);
     EXPECT_EQ(BookStatusLine(book), "39 of 300 entries, 261 free; 19 of 19 speed dials free");

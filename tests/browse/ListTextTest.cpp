@@ -11,7 +11,7 @@ namespace {
 TEST(ListTextTest, SpeedDialsShowTheirNumberOrX) {
     EXPECT_EQ(SpeedDialText(0), "2");
     EXPECT_EQ(SpeedDialText(18), "20");
-    EXPECT_EQ(SpeedDialText(-1), "X");
+    EXPECT_EQ(SpeedDialText(std::nullopt), "X");
 }
 
 TEST(ListTextTest, RowsShowWhatTheBookHolds) {
@@ -24,7 +24,7 @@ TEST(ListTextTest, RowsShowWhatTheBookHolds) {
     e.ringer = 104;
     e.msgRinger = 302;
     book.SetEntry(e);
-    book.SetSpeedDial(5, 7, kMobile);  // element 3
+    book.SetSpeedDial(5, 7, NumberKind::Mobile);  // element 3
 
     const auto row = EntryRowTexts(book, 7);
     EXPECT_EQ(row[col::kSlot], "  7 ");

@@ -44,7 +44,7 @@ PhoneBook EveryGroupBook() {
                        "0" + std::to_string(100000 + i));
     }
     book.SetSmsGroupName(1, "Team");
-    book.SetSpeedDial(4, 64, kMobile);
+    book.SetSpeedDial(4, 64, NumberKind::Mobile);
     return book;
 }
 

@@ -18,7 +18,7 @@ TEST(BookJsonTest, DumpHasTheDocumentedShape) {
     SetText(e.email, "a@b");
     book.SetEntry(e);
     book.SetSmsGroupName(0, "Caf\xE9");
-    book.SetSpeedDial(2, 0, kMobile);
+    book.SetSpeedDial(2, 0, NumberKind::Mobile);
     EXPECT_EQ(BookToJson(book),
               "{\"entries\":[{\"slot\":0,\"name\":\"\",\"group\":6,\"secret\":false,"
               "\"numbers\":{\"mobile\":\"\",\"home\":\"\",\"office\":\"\",\"pager\":\"\","
@@ -41,7 +41,7 @@ TEST(BookJsonTest, JsonRoundTripKeepsChainsBytesAndCodes) {
     e.ringer = 150;  // a downloaded sound survives JSON (only a save clamps it)
     e.secret = 1;
     book.SetEntry(e);
-    book.SetSpeedDial(20, 4, kFax);
+    book.SetSpeedDial(20, 4, NumberKind::Fax);
     const std::string json = BookToJson(book);
 
     PhoneBook back;

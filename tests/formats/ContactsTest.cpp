@@ -73,7 +73,7 @@ TEST(ContactsTest, LineBreaksSurviveAndLossesAreNamed) {
         e.secret = k == 1;
         book.SetEntry(e);
     }
-    book.SetSpeedDial(2, 0, kMobile);
+    book.SetSpeedDial(2, 0, NumberKind::Mobile);
     for (const BookFormat format : {BookFormat::VCard, BookFormat::Csv}) {
         const std::string text = BookToText(format, book);
         PhoneBook back;

@@ -65,7 +65,7 @@ PhoneBook HandsetBook() {
     book.SetEntry(MakeEntry(1, "Mum", {"", "0301234567", "", "", ""}));
     book.SetEntry(MakeEntry(2, "Pizza", {"", "", "0307654321", "", ""}));  // only on the phone
     book.SetEntry(MakeEntry(3, "Tom Meyer", {"01719876543", "0301234567", "", "", ""}));
-    book.SetSpeedDial(2, 1, kHome);
+    book.SetSpeedDial(2, 1, NumberKind::Home);
     return book;
 }
 
@@ -241,7 +241,7 @@ TEST(MergeTest, WhatTheEntryHasOfItsOwnStays) {
     e.secret = 1;
     e.ringer = 104;
     book.SetEntry(e);
-    book.SetSpeedDial(5, 7, kMobile);
+    book.SetSpeedDial(5, 7, NumberKind::Mobile);
     Contact c = MakeContact(1, "Anna", {"0170111", "0301", "", "", ""});
     c.group = "Work";
     c.ringer = 100;
@@ -254,10 +254,30 @@ TEST(MergeTest, WhatTheEntryHasOfItsOwnStays) {
     EXPECT_EQ(after.ringer, 104);
     EXPECT_EQ(plan.result.SpeedDial(5 - kFirstSpeedDial).entry, 7);
     EXPECT_EQ(plan.result.SpeedDial(9 - kFirstSpeedDial).entry, kNone16);
-    EXPECT_EQ(plan.result.FindSpeedDial(7, kHome), 6 - kFirstSpeedDial);
+    EXPECT_EQ(plan.result.FindSpeedDial(7, NumberKind::Home), 6 - kFirstSpeedDial);
     EXPECT_TRUE(
         Mentions(plan.notFitting,
                  "speed dial 9 of contact 1 \"Anna\" left out: the number has speed dial 5"));
+}
+
+// Deleting an entry leaves its speed dials naming the empty slot: they are free, for a contact
+// that joins an entry as for one that comes in new.
+TEST(MergeTest, ASpeedDialOfADeletedEntryIsFree) {
+    PhoneBook book;
+    book.SetEntry(MakeEntry(3, "Gone", {"0170999", "0309", "", "", ""}));
+    book.SetEntry(MakeEntry(7, "Anna", {"0170111", "", "", "", ""}));
+    book.SetSpeedDial(5, 3, NumberKind::Mobile);
+    book.SetSpeedDial(6, 3, NumberKind::Home);
+    book.DeleteEntry(3);
+    Contact anna = MakeContact(1, "Anna", {"0170111", "", "", "", ""});
+    anna.speedDials = {5, 0, 0, 0, 0};
+    Contact bert = MakeContact(2, "Bert", {"", "0160222", "", "", ""});
+    bert.speedDials = {0, 6, 0, 0, 0};
+    NumberKeys keys{PhoneNumbers("DE")};
+    const MergePlan plan = PlanMerge(book, {anna, bert}, keys);
+    EXPECT_EQ(plan.result.FindSpeedDial(7, NumberKind::Mobile), 5 - kFirstSpeedDial);
+    EXPECT_EQ(plan.result.FindSpeedDial(0, NumberKind::Home), 6 - kFirstSpeedDial);
+    EXPECT_TRUE(plan.notFitting.empty()) << plan.notFitting.front();
 }
 
 TEST(MergeTest, NewContactsTakeFreeSlotsInOrderAndTheRestIsListed) {
@@ -345,8 +365,8 @@ TEST(MergeTest, FindDuplicatesMergesEachPairIntoTheLowerSlot) {
     book.SetEntry(MakeEntry(12, "Smith, Bob", {"07700900456", "+44 20 7946 0958", "", "", ""}));
     book.SetEntry(
         MakeEntry(14, "Jones, Carl", {"07700900789", "", "", "", ""}, "Carl@Example.org"));
-    book.SetSpeedDial(3, 12, kMobile);
-    book.SetSpeedDial(4, 12, kHome);
+    book.SetSpeedDial(3, 12, NumberKind::Mobile);
+    book.SetSpeedDial(4, 12, NumberKind::Home);
     NumberKeys keys{PhoneNumbers("GB")};
     const MergePlan plan = PlanDuplicates(book, keys);
     std::vector<std::pair<int, int>> pairs;
@@ -361,8 +381,8 @@ TEST(MergeTest, FindDuplicatesMergesEachPairIntoTheLowerSlot) {
     EXPECT_EQ(after.CountUsedEntries(), 5);
     EXPECT_EQ(TextOf(after.Entry(2).email), "anna@x.uk");
     EXPECT_EQ(NumberText(after.Entry(4).numbers[0]), "07700900456");
-    EXPECT_EQ(after.SpeedDial(3 - kFirstSpeedDial), (PBSpeedDial{4, kMobile}));
-    EXPECT_EQ(after.SpeedDial(4 - kFirstSpeedDial), (PBSpeedDial{4, kHome}));
+    EXPECT_EQ(after.SpeedDial(3 - kFirstSpeedDial), (PBSpeedDial{4, KindByte(NumberKind::Mobile)}));
+    EXPECT_EQ(after.SpeedDial(4 - kFirstSpeedDial), (PBSpeedDial{4, KindByte(NumberKind::Home)}));
     // Nothing is dropped between duplicates: Carl's other mobile goes with him.
     EXPECT_EQ(NumberText(after.Entry(6).numbers[0]), "07700900789");
     EXPECT_TRUE(plan.conflicts.empty()) << ConflictLine(plan.conflicts.front());

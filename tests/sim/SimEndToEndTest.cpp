@@ -132,7 +132,7 @@ TEST_F(SimEndToEndTest, AHangUpEndsTheLineAndSavesTheBookItWasGiven) {
     book.SetGroup(2, "Work");
     test::AddEntry(book, 5, "Bob", 2);
     test::AddEntry(book, 9, "Cy", kEtcGroup);
-    book.SetSpeedDial(2, 5, kMobile);
+    book.SetSpeedDial(2, 5, NumberKind::Mobile);
     WriteBook(book, File("B.pb"));
     test::SimProcess sim = Start({"--book", File("B.pb"), "--save", File("S.pb"), "--hangup", "2"});
     Line line(sim.Device());

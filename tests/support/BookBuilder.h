@@ -47,7 +47,8 @@ inline PhoneBook LargestBook() {
         book.SetEntry(e);
     }
     for (int n = 2; n <= 20; ++n)
-        book.SetSpeedDial(n, static_cast<uint16_t>(n * 7), n % 2 ? kFax : kMobile);
+        book.SetSpeedDial(n, static_cast<uint16_t>(n * 7),
+                          n % 2 ? NumberKind::Fax : NumberKind::Mobile);
     return book;
 }
 
@@ -74,9 +75,9 @@ inline PhoneBook RichBook() {
     e.ringer = 104;
     e.msgRinger = 302;
     book.SetEntry(e);
-    book.SetSpeedDial(2, 40, kMobile);
-    book.SetSpeedDial(20, 0, kMobile);
-    book.SetSpeedDial(9, 77, kFax);  // a number the entry does not have: kept as it is
+    book.SetSpeedDial(2, 40, NumberKind::Mobile);
+    book.SetSpeedDial(20, 0, NumberKind::Mobile);
+    book.SetSpeedDial(9, 77, NumberKind::Fax);  // a number the entry does not have: kept as it is
     return book;
 }
 

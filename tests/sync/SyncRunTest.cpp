@@ -189,7 +189,7 @@ TEST(SyncRunTest, WriteFollowsTheTwoPassesAndCountsMembersFromTheList) {
     AddEntry(rig.book, 9, "Nine", 2);
     AddEntry(rig.book, 4, "Four", 2);
     AddEntry(rig.book, 1, "One", kEtcGroup);
-    rig.book.SetSpeedDial(20, 4, kMobile);
+    rig.book.SetSpeedDial(20, 4, NumberKind::Mobile);
     EXPECT_EQ(rig.Write(), RunOutcome::WriteCompleted);
 
     std::vector<std::pair<int, int>> expected;
@@ -530,7 +530,7 @@ TEST(SyncRunTest, AStoppedWriteKnowsWhatAReadOfThePhoneFinds) {
     PhoneBook written;
     for (int slot = 0; slot < 20; ++slot)
         AddEntry(written, slot, "W" + std::to_string(slot), kEtcGroup);
-    written.SetSpeedDial(7, 4, kMobile);
+    written.SetSpeedDial(7, 4, NumberKind::Mobile);
     struct Case {
         int hangupAt;  // requests: 3 the password, then about 19 speed dials, 5 SMS groups,
                        // the mask, 8 groups, 20 entries, 7 groups, the mask, 19 speed dials

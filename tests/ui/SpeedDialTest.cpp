@@ -82,8 +82,8 @@ private slots:
     // shows its entry alone.
     void tableShowsTheBooksSpeedDials() {
         rig->Load([](PhoneBook& book) {
-            book.SetSpeedDial(3, 200, kMobile);
-            book.SetSpeedDial(4, 1, 9);
+            book.SetSpeedDial(3, 200, NumberKind::Mobile);
+            book.SetSpeedDial(4, PBSpeedDial{1, 9});
         });
         ClickCell(rig->page.List(), 7);
         QCOMPARE(Shown("mobileSelect", {5, 12, 2, 3, 4}),
@@ -148,7 +148,7 @@ private slots:
             return dialog.result();
         });
         QCOMPARE(rig->Find<QLineEdit>("homeSpeedDial")->text(), QStringLiteral("3"));
-        QCOMPARE(rig->page.Book().FindSpeedDial(3, kHome), -1);
+        QVERIFY(!rig->page.Book().FindSpeedDial(3, NumberKind::Home));
     }
 
     void oneNumberServesOneKindOfTheEntry() {
@@ -157,10 +157,12 @@ private slots:
         QCOMPARE(rig->Find<QLineEdit>("homeSpeedDial")->text(), QStringLiteral("5"));
         QCOMPARE(rig->Find<QLineEdit>("mobileSpeedDial")->text(), QStringLiteral("X"));
         // Nothing reaches the book before Save.
-        QCOMPARE(rig->page.Book().FindSpeedDial(0, kMobile), 5 - kFirstSpeedDial);
+        QCOMPARE(rig->page.Book().FindSpeedDial(0, NumberKind::Mobile),
+                 std::optional(5 - kFirstSpeedDial));
         rig->Click("saveButton");
-        QCOMPARE(rig->page.Book().SpeedDial(5 - kFirstSpeedDial), (PBSpeedDial{0, kHome}));
-        QCOMPARE(rig->page.Book().FindSpeedDial(0, kMobile), -1);
+        QCOMPARE(rig->page.Book().SpeedDial(5 - kFirstSpeedDial),
+                 (PBSpeedDial{0, KindByte(NumberKind::Home)}));
+        QVERIFY(!rig->page.Book().FindSpeedDial(0, NumberKind::Mobile));
         // The home number's old 9 is free.
         QCOMPARE(rig->page.Book().SpeedDial(9 - kFirstSpeedDial), PBSpeedDial{});
         QCOMPARE(rig->Cell(0, col::SpeedDial(0)), QStringLiteral("X"));
@@ -173,7 +175,8 @@ private slots:
         PickWith("mobileSelect", ClickAndOk(12));
         rig->Click("saveButton");
         // Dora takes 12 from Carl's pager without a word.
-        QCOMPARE(rig->page.Book().SpeedDial(12 - kFirstSpeedDial), (PBSpeedDial{7, kMobile}));
+        QCOMPARE(rig->page.Book().SpeedDial(12 - kFirstSpeedDial),
+                 (PBSpeedDial{7, KindByte(NumberKind::Mobile)}));
         QCOMPARE(rig->Cell(3, col::SpeedDial(3)), QStringLiteral("X"));
         // "None" gives it up again.
         PickWith("mobileSelect", ClickAndOk(std::nullopt));

@@ -160,9 +160,9 @@ inline void FillTestBook(PhoneBook& book) {
     dora.secret = 1;
     dora.ringer = 150;
     book.SetEntry(dora);
-    book.SetSpeedDial(5, 0, kMobile);
-    book.SetSpeedDial(9, 0, kHome);
-    book.SetSpeedDial(12, 3, kPager);
+    book.SetSpeedDial(5, 0, NumberKind::Mobile);
+    book.SetSpeedDial(9, 0, NumberKind::Home);
+    book.SetSpeedDial(12, 3, NumberKind::Pager);
 }
 
 // A page on its own, without a handset, shown on the offscreen screen.
