@@ -23,6 +23,12 @@ std::string CardText(const std::string& uid, const std::string& body) {
     return "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:" + uid + "\r\n" + body + "END:VCARD\r\n";
 }
 
+// Whether the plan's listing holds the line.
+bool Lists(const SyncPlan& plan, const std::string& line) {
+    const auto lines = PlanLines(plan);
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
 // An address book in memory: href -> (etag, text). The sync's own steps, without a network.
 class Books : public ::testing::Test {
 protected:
@@ -487,6 +493,7 @@ TEST_F(Books, DeletionsGoBothWaysAndEditsWinOverThem) {
     EXPECT_EQ(plan.ServerDeletions(), 1);
     EXPECT_EQ(plan.BookDeletions(), 1);
     EXPECT_FALSE(DeletionStop(plan, m_state));
+    EXPECT_TRUE(Lists(plan, "server: delete card \"P0\" (/ab/new-1.vcf)"));
     Apply(plan);
     EXPECT_EQ(Entry(0, Field::Name), "(none)");
     EXPECT_EQ(Entry(1, Field::Name), "(none)");
@@ -548,6 +555,7 @@ TEST_F(Books, CardsBeyondTheHandsetFillItInNameOrderAndStayOnTheServer) {
     const SyncPlan plan = Plan();
     EXPECT_EQ(plan.notOnHandset.size(), 10u);
     EXPECT_EQ(plan.notOnHandset.front(), "N300");
+    EXPECT_EQ(PlanLines(plan).back(), "not on the handset: \"N309\"");
     Apply(plan);
     EXPECT_EQ(m_book.CountUsedEntries(), 300);
     EXPECT_EQ(Entry(0, Field::Name), "N000");
@@ -572,7 +580,9 @@ TEST_F(Books, CategoryLimitsTheCardsAndNewCardsJoinIt) {
     PutEntry(6, "Ute", "04");
     PlanOptions o;
     o.category = "Phone";
-    Sync(o);
+    const SyncPlan joining = Plan(o);
+    EXPECT_TRUE(Lists(joining, "note: \"Ute\": the card joins the category \"Phone\""));
+    Apply(joining);
     EXPECT_EQ(Entry(0, Field::Name), "In");
     EXPECT_EQ(Entry(0, Field::Group), "Friends");
     EXPECT_EQ(m_book.CountUsedEntries(), 3);
