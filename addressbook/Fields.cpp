@@ -27,7 +27,7 @@ bool SameFolded(std::string_view a, std::string_view b) {
 
 std::string GroupName(const PhoneBook& book, uint8_t group) {
     PBGroup g;
-    if (group == kEtcGroup || book.GetGroup(group, g) == 0) return {};
+    if (group == kEtcGroup || !book.GetGroup(group, g)) return {};
     return Latin1ToUtf8(TextOf(g.name));
 }
 
@@ -36,11 +36,11 @@ uint8_t GroupFor(std::string_view name, PhoneBook& book) {
     const std::string bytes = Utf8ToLatin1(name);
     for (int g = kFirstNamedGroup; g <= kLastNamedGroup; ++g) {
         PBGroup grp;
-        if (book.GetGroup(g, grp) != 0 && TextOf(grp.name) == bytes) return static_cast<uint8_t>(g);
+        if (book.GetGroup(g, grp) && TextOf(grp.name) == bytes) return static_cast<uint8_t>(g);
     }
     for (int g = kFirstNamedGroup; g <= kLastNamedGroup; ++g) {
         PBGroup grp;
-        if (book.GetGroup(g, grp) == 0) {
+        if (!book.GetGroup(g, grp)) {
             book.SetGroup(g, bytes);
             return static_cast<uint8_t>(g);
         }
@@ -76,7 +76,7 @@ std::optional<Field> FieldNamed(std::string_view name) {
 
 std::optional<Fields> FieldsOfEntry(const PhoneBook& book, int slot, std::string_view category) {
     PBEntry e;
-    if (book.GetEntry(slot, e) == 0 || !HasContent(e)) return std::nullopt;
+    if (!book.GetEntry(slot, e) || !HasContent(e)) return std::nullopt;
     std::string group = GroupName(book, e.group);
     if (!category.empty() && SameFolded(group, category)) group.clear();
     return FieldsOf(e, std::move(group));
@@ -125,7 +125,7 @@ std::optional<Fields> HandsetView(const Card& card, std::string_view category,
 
 void PutFields(const Fields& f, int slot, PhoneBook& book, std::string_view category) {
     PBEntry e;
-    if (book.GetEntry(slot, e) == 0) {
+    if (!book.GetEntry(slot, e)) {
         e = PBEntry{};
         e.index = static_cast<uint16_t>(slot);
     }

@@ -16,7 +16,7 @@ constexpr std::array<const char*, kNumberKinds> kKindCaptions = {"Mobile", "Home
 
 std::string GroupName(const PhoneBook& book, uint8_t g) {
     PBGroup group;
-    if (g < kGroupSlots && book.GetGroup(g, group) != 0) return std::string(TextOf(group.name));
+    if (g < kGroupSlots && book.GetGroup(g, group)) return std::string(TextOf(group.name));
     return "group " + std::to_string(g);
 }
 
@@ -62,8 +62,8 @@ void CompareEntries(const PhoneBook& a, const PhoneBook& b, std::vector<BookDiff
     for (int i = 0; i < kEntrySlots; ++i) {
         PBEntry ea;
         PBEntry eb;
-        const bool inA = a.GetEntry(i, ea) != 0;
-        const bool inB = b.GetEntry(i, eb) != 0;
+        const bool inA = a.GetEntry(i, ea);
+        const bool inB = b.GetEntry(i, eb);
         if (!inA && !inB) continue;
         if (inA != inB) {
             BookDifference d;
@@ -123,7 +123,7 @@ std::string DialTarget(const PhoneBook& book, const PBSpeedDial& d) {
     if (d.entry == kNone16) return {};
     std::string out = "entry " + std::to_string(d.entry);
     PBEntry e;
-    if (book.GetEntry(d.entry, e) != 0) out += " \"" + std::string(TextOf(e.name)) + "\"";
+    if (book.GetEntry(d.entry, e)) out += " \"" + std::string(TextOf(e.name)) + "\"";
     if (const auto kind = KindOfByte(d.kind)) {
         out += std::string(" ") + kKindCaptions[IndexOf(*kind)];
     } else {
@@ -190,7 +190,7 @@ std::vector<BookDifference> CompareBooks(const PhoneBook& a, const PhoneBook& b)
         DiffItem::Group, kGroupSlots,
         [&](int which, int g, std::string& name) {
             PBGroup group;
-            if ((which == 0 ? a : b).GetGroup(g, group) == 0) return false;
+            if (!(which == 0 ? a : b).GetGroup(g, group)) return false;
             name = TextOf(group.name);
             return true;
         },
@@ -199,7 +199,7 @@ std::vector<BookDifference> CompareBooks(const PhoneBook& a, const PhoneBook& b)
         DiffItem::SmsGroup, kSmsGroupSlots,
         [&](int which, int k, std::string& name) {
             PBSmsGroup sms;
-            if ((which == 0 ? a : b).GetSmsGroup(k, sms) == 0) return false;
+            if (!(which == 0 ? a : b).GetSmsGroup(k, sms)) return false;
             name = TextOf(sms.name);
             return true;
         },

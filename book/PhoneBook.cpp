@@ -196,10 +196,10 @@ void PhoneBook::SetEntry(const PBEntry& in) {
     RecomputeFieldMask(i);
 }
 
-int PhoneBook::GetEntry(int i, PBEntry& out) const {
-    if (!IsValidEntry(i)) return 0;
+bool PhoneBook::GetEntry(int i, PBEntry& out) const {
+    if (!IsValidEntry(i)) return false;
     out = m_entries[At(i)];
-    return 1;
+    return true;
 }
 
 uint8_t FieldMaskOf(const PBEntry& e) {
@@ -292,10 +292,10 @@ void PhoneBook::DeleteGroup(int g) {
     m_groups[At(g)].firstEntry = kNone16;
 }
 
-int PhoneBook::GetGroup(int g, PBGroup& out) const {
-    if (!InRange(g, kGroupSlots) || m_groups[At(g)].id >= kGroupSlots) return 0;
+bool PhoneBook::GetGroup(int g, PBGroup& out) const {
+    if (!InRange(g, kGroupSlots) || m_groups[At(g)].id >= kGroupSlots) return false;
     out = m_groups[At(g)];
-    return 1;
+    return true;
 }
 
 uint16_t PhoneBook::GroupFirstEntry(int g) const {
@@ -379,12 +379,12 @@ void PhoneBook::DeleteSmsGroup(int k) {
     ResetSmsGroup(k);
 }
 
-int PhoneBook::GetSmsGroup(int k, PBSmsGroup& out) const {
-    if (!InRange(k, kSmsGroupSlots)) return 0;
+bool PhoneBook::GetSmsGroup(int k, PBSmsGroup& out) const {
+    if (!InRange(k, kSmsGroupSlots)) return false;
     const PBSmsGroup& s = m_smsGroups[At(k)];
-    if (s.id >= kSmsGroupSlots || s.name[0] == '\0') return 0;
+    if (s.id >= kSmsGroupSlots || s.name[0] == '\0') return false;
     out = s;
-    return 1;
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -604,7 +604,7 @@ namespace {
 // The name of a group in use; the empty name for a slot not in use.
 std::string_view NameInUse(const PhoneBook& book, int g) {
     PBGroup group;
-    return book.GetGroup(g, group) != 0 ? TextOf(book.Group(g).name) : std::string_view{};
+    return book.GetGroup(g, group) ? TextOf(book.Group(g).name) : std::string_view{};
 }
 
 }  // namespace

@@ -178,7 +178,9 @@ public:
     void ResetAllEntries();
     void DeleteEntry(int i);
     void SetEntry(const PBEntry& e);
-    int GetEntry(int i, PBEntry& out) const;
+    // Copies a used entry (group or SMS group) into out; false, out untouched, for a slot not in
+    // use.
+    [[nodiscard]] bool GetEntry(int i, PBEntry& out) const;
     const PBEntry& Entry(int i) const { return m_entries[static_cast<std::size_t>(i)]; }
     bool IsValidEntry(int i) const;
     void MoveEntryToGroup(int i, uint8_t g);
@@ -195,7 +197,7 @@ public:
     void ResetAllGroups();
     void SetGroup(int g, std::string_view name);
     void DeleteGroup(int g);
-    int GetGroup(int g, PBGroup& out) const;
+    [[nodiscard]] bool GetGroup(int g, PBGroup& out) const;
     const PBGroup& Group(int g) const { return m_groups[static_cast<std::size_t>(g)]; }
     uint16_t GroupFirstEntry(int g) const;
     uint16_t NextInGroup(int i) const;
@@ -210,7 +212,7 @@ public:
     void ResetAllSmsGroups();
     void SetSmsGroupName(int k, std::string_view name);
     void DeleteSmsGroup(int k);
-    int GetSmsGroup(int k, PBSmsGroup& out) const;
+    [[nodiscard]] bool GetSmsGroup(int k, PBSmsGroup& out) const;
 
     // Speed dials: n is the speed-dial number 2..20. The element holding the entry's number of
     // that kind, none when no speed dial holds it.

@@ -51,7 +51,7 @@ void BookSearch::Index(const PhoneBook& book) {
         Indexed& at = m_entries[static_cast<std::size_t>(slot)];
         at = {};
         PBEntry e;
-        if (book.GetEntry(slot, e) == 0) continue;
+        if (!book.GetEntry(slot, e)) continue;
         m_used.set(static_cast<std::size_t>(slot));
         for (const std::string_view field :
              {TextOf(e.name), TextOf(e.email), TextOf(e.wireless), TextOf(e.memo)}) {

@@ -20,10 +20,10 @@ std::array<std::string, kListColumns> EntryRowTexts(const PhoneBook& book, int s
     std::array<std::string, kListColumns> cells;
     cells[col::kSlot] = SlotLabel(slot);
     PBEntry e;
-    if (book.GetEntry(slot, e) == 0) return cells;
+    if (!book.GetEntry(slot, e)) return cells;
     cells[col::kName] = TextOf(e.name);
     PBGroup g;
-    if (book.GetGroup(e.group, g) != 0) cells[col::kGroup] = TextOf(g.name);
+    if (book.GetGroup(e.group, g)) cells[col::kGroup] = TextOf(g.name);
     for (int n = 0; n < kNumberKinds; ++n) {
         std::string number(NumberText(e.numbers[static_cast<std::size_t>(n)]));
         // A Mobile number of exactly "ess" stands for none.

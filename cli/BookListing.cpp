@@ -22,7 +22,7 @@ constexpr std::array<const char*, kNumberKinds> kKindLabels = {"Mobile", "Home",
 
 std::string GroupLabel(const PhoneBook& book, int g) {
     PBGroup grp;
-    if (book.GetGroup(g, grp) == 0) return "group " + std::to_string(g) + " (not in use)";
+    if (!book.GetGroup(g, grp)) return "group " + std::to_string(g) + " (not in use)";
     return g == kAllGroup ? std::string("All") : std::string(TextOf(grp.name));
 }
 
@@ -42,7 +42,7 @@ std::string BookListing(const PhoneBook& book) {
     out += "Entries: " + std::to_string(book.CountUsedEntries()) + " of 300 slots used\n";
     for (int i = 0; i < kEntrySlots; ++i) {
         PBEntry e;
-        if (book.GetEntry(i, e) == 0) continue;
+        if (!book.GetEntry(i, e)) continue;
         char head[64];
         std::snprintf(head, sizeof head, "  %3d ", i);
         out += head;
@@ -70,7 +70,7 @@ std::string BookListing(const PhoneBook& book) {
     out += "Groups\n";
     for (int g = 0; g < kGroupSlots; ++g) {
         PBGroup grp;
-        if (book.GetGroup(g, grp) == 0) continue;
+        if (!book.GetGroup(g, grp)) continue;
         out += "  " + std::to_string(g) + " " + std::string(TextOf(grp.name)) + ":";
         int count = 0;
         book.ForEachMember(
@@ -81,7 +81,7 @@ std::string BookListing(const PhoneBook& book) {
     out += "SMS groups\n";
     for (int k = 0; k < kSmsGroupSlots; ++k) {
         PBSmsGroup s;
-        if (book.GetSmsGroup(k, s) == 0) continue;
+        if (!book.GetSmsGroup(k, s)) continue;
         out += "  " + std::to_string(k) + " " + std::string(TextOf(s.name)) + '\n';
     }
     out += "Speed dials\n";
@@ -94,7 +94,7 @@ std::string BookListing(const PhoneBook& book) {
         const auto kind = KindOfByte(d.kind);
         out += kind ? std::string(KindName(*kind)) : "kind " + std::to_string(d.kind);
         PBEntry e;
-        if (book.GetEntry(d.entry, e) != 0) {
+        if (book.GetEntry(d.entry, e)) {
             out += "  " + std::string(TextOf(e.name));
             if (kind) {
                 const std::string_view number = NumberText(e.numbers[IndexOf(*kind)]);

@@ -574,7 +574,7 @@ std::string BookToJson(const PhoneBook& book, bool asciiOnly) {
     Json& entries = out["entries"] = Json::array();
     for (int i = 0; i < kEntrySlots; ++i) {
         PBEntry e;
-        if (book.GetEntry(i, e) == 0) continue;
+        if (!book.GetEntry(i, e)) continue;
         Json numbers = Json::object();
         for (std::size_t k = 0; k < kKindNames.size(); ++k)
             numbers[std::string(kKindNames[k])] = text(NumberText(e.numbers[k]));
@@ -593,7 +593,7 @@ std::string BookToJson(const PhoneBook& book, bool asciiOnly) {
     Json& groups = out["groups"] = Json::array();
     for (int g = 0; g < kGroupSlots; ++g) {
         PBGroup grp;
-        if (book.GetGroup(g, grp) == 0) continue;
+        if (!book.GetGroup(g, grp)) continue;
         Json members = Json::array();
         book.ForEachMember(g, [&](uint16_t e) { members.push_back(e); });
         groups.push_back(
@@ -602,7 +602,7 @@ std::string BookToJson(const PhoneBook& book, bool asciiOnly) {
     Json& smsGroups = out["smsGroups"] = Json::array();
     for (int k = 0; k < kSmsGroupSlots; ++k) {
         PBSmsGroup s;
-        if (book.GetSmsGroup(k, s) == 0) continue;
+        if (!book.GetSmsGroup(k, s)) continue;
         smsGroups.push_back(Json{{"slot", k}, {"name", text(TextOf(s.name))}});
     }
     Json& dials = out["speedDials"] = Json::array();

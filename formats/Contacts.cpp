@@ -248,13 +248,13 @@ std::vector<Contact> ContactsFromBook(const PhoneBook& book) {
     std::vector<Contact> out;
     for (int i = 0; i < kEntrySlots; ++i) {
         PBEntry e;
-        if (book.GetEntry(i, e) == 0) continue;
+        if (!book.GetEntry(i, e)) continue;
         Contact c;
         c.source = static_cast<int>(out.size()) + 1;
         c.slot = i;
         c.name = Latin1ToUtf8(TextOf(e.name));
         PBGroup g;
-        if (book.GetGroup(e.group, g) != 0) c.group = Latin1ToUtf8(TextOf(g.name));
+        if (book.GetGroup(e.group, g)) c.group = Latin1ToUtf8(TextOf(g.name));
         c.secret = e.secret != 0;
         for (const NumberKind kind : kAllNumberKinds) {
             const std::size_t k = IndexOf(kind);
@@ -313,11 +313,11 @@ ContactFit FitContact(const Contact& c, const PhoneNumbers& numbers) {
 std::optional<uint8_t> GroupNamed(PhoneBook& book, std::string_view name) {
     for (int g = 0; g < kGroupSlots; ++g) {
         PBGroup grp;
-        if (book.GetGroup(g, grp) != 0 && TextOf(grp.name) == name) return static_cast<uint8_t>(g);
+        if (book.GetGroup(g, grp) && TextOf(grp.name) == name) return static_cast<uint8_t>(g);
     }
     for (int g = kFirstNamedGroup; g <= kLastNamedGroup; ++g) {
         PBGroup grp;
-        if (book.GetGroup(g, grp) == 0) {
+        if (!book.GetGroup(g, grp)) {
             book.SetGroup(g, name);
             return static_cast<uint8_t>(g);
         }

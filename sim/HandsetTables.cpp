@@ -58,7 +58,7 @@ HandsetTables TablesFromBook(const PhoneBook& source) {
     t.mask = book.FieldMaskTable();
     for (int g = 0; g < kHandsetGroupSlots; ++g) {
         PBGroup group;
-        if (book.GetGroup(g, group) != 0) {
+        if (book.GetGroup(g, group)) {
             // The handset answers with the group's ringer where a write carries the count.
             WriteGroupRecord(g, group, group.ringer, t.groups[static_cast<std::size_t>(g)]);
         }

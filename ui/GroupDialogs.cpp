@@ -188,8 +188,8 @@ GroupListDialog::GroupListDialog(GroupKind kind, PhoneBook& book, QWidget* paren
     for (int k = 0; k < t.rows; ++k) {
         if (kind == GroupKind::SmsGroup) {
             PBSmsGroup s;
-            if (m_book.GetSmsGroup(k, s) != 0) SetName(k, FromBytes(TextOf(s.name)));
-        } else if (PBGroup g; m_book.GetGroup(k, g) != 0) {
+            if (m_book.GetSmsGroup(k, s)) SetName(k, FromBytes(TextOf(s.name)));
+        } else if (PBGroup g; m_book.GetGroup(k, g)) {
             SetName(k, k == kAllGroup ? QStringLiteral("All") : FromBytes(TextOf(g.name)));
         }
     }

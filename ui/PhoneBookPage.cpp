@@ -466,7 +466,7 @@ void PhoneBookPage::FillGroupCombos() {
     m_filterCombo->addItem(QStringLiteral("All"), int{kAllGroup});
     for (int g = 1; g < kGroupSlots; ++g) {
         PBGroup group;
-        if (m_book.GetGroup(g, group) == 0) continue;
+        if (!m_book.GetGroup(g, group)) continue;
         const QString name = FromBytes(TextOf(group.name));
         m_filterCombo->addItem(name, g);
         m_groupCombo->addItem(name, g);
@@ -479,7 +479,7 @@ void PhoneBookPage::FillSmsGroupCombo() {
     m_smsGroupCombo->clear();
     for (int k = 0; k < kSmsGroupSlots; ++k) {
         PBSmsGroup s;
-        if (m_book.GetSmsGroup(k, s) != 0) m_smsGroupCombo->addItem(FromBytes(TextOf(s.name)), k);
+        if (m_book.GetSmsGroup(k, s)) m_smsGroupCombo->addItem(FromBytes(TextOf(s.name)), k);
     }
     m_smsGroupCombo->setCurrentIndex(m_smsGroupCombo->count() - 1);
 }
@@ -575,11 +575,11 @@ void PhoneBookPage::ShowSelectedEntry() {
     m_secret->setChecked(m_list->CellText(r, col::kSecret).startsWith(QLatin1Char('Y')));
 
     PBEntry e;
-    const bool used = m_book.GetEntry(r, e) != 0;
+    const bool used = m_book.GetEntry(r, e);
     // The group by its slot: names need not differ, and one may begin another. An empty slot,
     // or an entry whose group has no name, is filed under "Etc.".
     PBGroup group;
-    const int groupSlot = used && m_book.GetGroup(e.group, group) != 0 ? e.group : kEtcGroup;
+    const int groupSlot = used && m_book.GetGroup(e.group, group) ? e.group : kEtcGroup;
     m_groupCombo->setCurrentIndex(m_groupCombo->findData(groupSlot));
     m_ringer->setCurrentIndex(used ? ItemForCode(MediaList::Ringer, e.ringer) : 0);
     m_msgRinger->setCurrentIndex(used ? ItemForCode(MediaList::MsgRinger, e.msgRinger) : 0);
@@ -695,7 +695,7 @@ void PhoneBookPage::OnNumberChanged(int kindIndex) {
 void PhoneBookPage::OnSave() {
     const int slot = CurrentId();
     std::optional<PBEntry> before;
-    if (PBEntry stored; m_book.GetEntry(slot, stored) != 0) before = stored;
+    if (PBEntry stored; m_book.GetEntry(slot, stored)) before = stored;
     const PBEntry e = TypedEntry(slot, before);
     if (!HasContent(e)) {
         MessageBox(kInsufficientInformation);

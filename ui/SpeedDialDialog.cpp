@@ -84,7 +84,7 @@ void SpeedDialDialog::FillFromBook() {
     for (int k = 0; k < kSpeedDialSlots; ++k) {
         const PBSpeedDial& sd = book.SpeedDial(k);
         PBEntry e;
-        if (book.GetEntry(sd.entry, e) == 0) continue;
+        if (!book.GetEntry(sd.entry, e)) continue;
         m_table->SetCell(k, kColName, FromBytes(TextOf(e.name)));
         const auto kind = KindOfByte(sd.kind);
         if (!kind) continue;

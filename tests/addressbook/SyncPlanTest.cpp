@@ -265,7 +265,7 @@ TEST_F(Books, WhatTheHandsetHoldsOnlyInPartIsNoChange) {
     // The handset changes another field: the cut name, the seventh number and the long note stay
     // on the server as they are.
     PBEntry e;
-    m_book.GetEntry(0, e);
+    ASSERT_TRUE(m_book.GetEntry(0, e));
     SetText(e.email, "b@example.org");
     m_book.SetEntry(e);
     EXPECT_EQ(Sync(), 1);

@@ -98,7 +98,7 @@ private slots:
         QCOMPARE(list->CellText(0, col::Number(0)), QStringLiteral("01701234567"));
         QCOMPARE(list->CellText(7, col::kName), QStringLiteral("Person 5"));  // Dora is gone
         PBGroup fam;
-        QCOMPARE(frame.Page()->Book().GetGroup(3, fam), 1);  // groups stay
+        QVERIFY(frame.Page()->Book().GetGroup(3, fam));  // groups stay
         QVERIFY(runner.AllHandled());
         QVERIFY(size.width() <= 1024 && size.height() <= 600);
         QVERIFY(report.startsWith(QStringLiteral("62 contact(s) imported (read as UTF-8).\n")));

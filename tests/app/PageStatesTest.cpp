@@ -182,7 +182,7 @@ private slots:
         rig->Find<QLineEdit>("mobileEdit")->setText(QStringLiteral("0123"));
         rig->Click("saveButton");
         PBEntry e;
-        QCOMPARE(rig->page.Book().GetEntry(2, e), 1);
+        QVERIFY(rig->page.Book().GetEntry(2, e));
         QCOMPARE(FromBytes(TextOf(e.name)), shown);
         QCOMPARE(runner->messages, QStringList());
 

@@ -59,7 +59,7 @@ TEST(PbFileTest, EmptyBookSavesAsSmsGroupsEtcAndSpeedDials) {
     EXPECT_EQ(loaded.CountUsedEntries(), 0);
     PBSmsGroup s;
     for (int k = 0; k < 5; ++k)
-        EXPECT_EQ(loaded.GetSmsGroup(k, s), 0);
+        EXPECT_FALSE(loaded.GetSmsGroup(k, s));
 }
 
 TEST(PbFileTest, LoadThenSaveReproducesTheFileByteForByte) {
@@ -232,7 +232,7 @@ TEST(PbFileTest, SavingClampsDownloadedCodesInTheBook) {
     PhoneBook book;
     AddEntry(book, 1, "Sound", kEtcGroup);
     PBEntry e;
-    book.GetEntry(1, e);
+    ASSERT_TRUE(book.GetEntry(1, e));
     e.ringer = 150;
     book.SetEntry(e);
     const auto bytes = Save(book);

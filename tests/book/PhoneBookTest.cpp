@@ -56,7 +56,7 @@ TEST(BookTest, FieldMaskCountsNumbersMailAndWirelessButNotNameOrMemo) {
     book.SetReceivedMaskAt(9, kMaskAll);
     EXPECT_FALSE(book.TakeEntryRecord(EntryRecord(9, 2, "Nameonly", "")));
     PBEntry out;
-    EXPECT_EQ(book.GetEntry(9, out), 0);
+    EXPECT_FALSE(book.GetEntry(9, out));
 }
 
 TEST(BookTest, EditingTextKeepsTheChainPlaceAndChangingGroupMovesToTheFront) {
@@ -68,7 +68,7 @@ TEST(BookTest, EditingTextKeepsTheChainPlaceAndChangingGroupMovesToTheFront) {
     EXPECT_EQ(Members(book, 3), (std::vector<int>{5, 2, 7}));
 
     PBEntry e;
-    ASSERT_EQ(book.GetEntry(2, e), 1);
+    ASSERT_TRUE(book.GetEntry(2, e));
     SetText(e.name, "Bob");
     book.SetEntry(e);
     EXPECT_EQ(Members(book, 3), (std::vector<int>{5, 2, 7}));
@@ -131,7 +131,7 @@ TEST(BookTest, DeletedGroupHandsItsChainToEtc) {
     for (int e : {10, 11, 12})
         EXPECT_EQ(book.Entry(e).group, kEtcGroup);
     PBGroup g;
-    EXPECT_EQ(book.GetGroup(3, g), 0);
+    EXPECT_FALSE(book.GetGroup(3, g));
     EXPECT_EQ(book.GroupFirstEntry(3), kNone16);
 
     // Into an empty "Etc." the chain simply becomes its chain.
@@ -144,7 +144,7 @@ TEST(BookTest, DeletedGroupHandsItsChainToEtc) {
     // "Etc." itself and empty slots are never deleted.
     other.DeleteGroup(kEtcGroup);
     other.DeleteGroup(5);
-    EXPECT_EQ(other.GetGroup(kEtcGroup, g), 1);
+    EXPECT_TRUE(other.GetGroup(kEtcGroup, g));
 }
 
 TEST(BookTest, ResettingTheEntriesEmptiesEveryChain) {
@@ -208,16 +208,16 @@ TEST(BookTest, SmsGroupResetKeepsTheFixedGroupsNames) {
     book.ResetSmsGroup(1);
     book.ResetSmsGroup(3);
     PBSmsGroup s;
-    ASSERT_EQ(book.GetSmsGroup(1, s), 1);
+    ASSERT_TRUE(book.GetSmsGroup(1, s));
     EXPECT_EQ(TextOf(s.name), "Team");
-    EXPECT_EQ(book.GetSmsGroup(3, s), 0);
+    EXPECT_FALSE(book.GetSmsGroup(3, s));
 
     // Deleting a fixed group clears its name: it no longer reads as in use, though its id
     // stays set.
     book.DeleteSmsGroup(1);
-    EXPECT_EQ(book.GetSmsGroup(1, s), 0);
+    EXPECT_FALSE(book.GetSmsGroup(1, s));
     book.SetSmsGroupName(2, "");
-    EXPECT_EQ(book.GetSmsGroup(2, s), 0);
+    EXPECT_FALSE(book.GetSmsGroup(2, s));
 }
 
 TEST(BookTest, RecordsNamingSlotsOutsideTheTablesNeverTouchTheBook) {
@@ -245,7 +245,7 @@ TEST(BookTest, RecordsNamingSlotsOutsideTheTablesNeverTouchTheBook) {
     EXPECT_FALSE(book.TakeSpeedDialItem(it));
 
     PBEntry e;
-    EXPECT_EQ(book.GetEntry(299, e), 0);
+    EXPECT_FALSE(book.GetEntry(299, e));
     for (int k = 0; k < kGroupSlots; ++k)
         EXPECT_EQ(book.Group(k), before.Group(k));
     for (int n = 0; n < kSpeedDialSlots; ++n)
@@ -266,7 +266,7 @@ TEST(BookTest, TakingAnEntryCopiesOnlyTheAnnouncedFields) {
     book.SetReceivedMaskAt(5, 0x01);  // only Mobile announced
     ASSERT_TRUE(book.TakeEntryRecord(r));
     PBEntry e;
-    ASSERT_EQ(book.GetEntry(5, e), 1);
+    ASSERT_TRUE(book.GetEntry(5, e));
     EXPECT_EQ(NumberText(e.numbers[0]), "0123");
     EXPECT_EQ(NumberText(e.numbers[1]), "");
     EXPECT_EQ(TextOf(e.email), "");

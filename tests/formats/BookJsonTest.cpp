@@ -14,7 +14,7 @@ TEST(BookJsonTest, DumpHasTheDocumentedShape) {
     PhoneBook book;
     AddEntry(book, 0, "", kEtcGroup, "");
     PBEntry e;
-    book.GetEntry(0, e);
+    ASSERT_TRUE(book.GetEntry(0, e));
     SetText(e.email, "a@b");
     book.SetEntry(e);
     book.SetSmsGroupName(0, "Caf\xE9");
@@ -37,7 +37,7 @@ TEST(BookJsonTest, JsonRoundTripKeepsChainsBytesAndCodes) {
     for (int slot : {9, 4, 7})
         AddEntry(book, slot, "Name\x01\xFF", 2, "*0#P");
     PBEntry e;
-    book.GetEntry(4, e);
+    ASSERT_TRUE(book.GetEntry(4, e));
     e.ringer = 150;  // a downloaded sound survives JSON (only a save clamps it)
     e.secret = 1;
     book.SetEntry(e);

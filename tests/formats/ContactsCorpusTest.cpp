@@ -130,8 +130,7 @@ TEST(ContactsCorpusTest, EveryContactIsInTheBookOrInTheReportAndReadsRight) {
                 bool found = false;
                 for (int slot = 0; slot < kEntrySlots && !found; ++slot) {
                     PBEntry e;
-                    found = book.GetEntry(slot, e) != 0 &&
-                            TextOf(e.name) == TextOf(fit.entry.name) &&
+                    found = book.GetEntry(slot, e) && TextOf(e.name) == TextOf(fit.entry.name) &&
                             Numbers(e) == Numbers(fit.entry) &&
                             TextOf(e.email) == TextOf(fit.entry.email);
                 }
@@ -148,7 +147,7 @@ TEST(ContactsCorpusTest, EveryContactIsInTheBookOrInTheReportAndReadsRight) {
         }
         for (int slot = 0; slot < kEntrySlots; ++slot) {
             PBEntry e;
-            if (book.GetEntry(slot, e) == 0) continue;
+            if (!book.GetEntry(slot, e)) continue;
             EXPECT_FALSE(HasControl(TextOf(e.name), false)) << TextOf(e.name);
             EXPECT_FALSE(HasControl(TextOf(e.email), false));
             EXPECT_FALSE(HasControl(TextOf(e.wireless), false));

@@ -157,11 +157,11 @@ TEST(ContactsTest, WhatDoesNotFitIsReportedForItsContact) {
     EXPECT_FALSE(Mentions(p, "+49 (30)"));  // dialled from home without a word
 
     PBEntry e;
-    ASSERT_EQ(book.GetEntry(0, e), 1);
+    ASSERT_TRUE(book.GetEntry(0, e));
     EXPECT_EQ(TextOf(e.name), "Maximilian Oberb");
     EXPECT_EQ(NumberText(e.numbers[0]), "0301234567");
     EXPECT_EQ(TextOf(e.memo), "Caf\xE9 EUR ?" + std::string(38, 'z'));
-    ASSERT_EQ(book.GetEntry(6, e), 1);
+    ASSERT_TRUE(book.GetEntry(6, e));
     EXPECT_EQ(e.group, kEtcGroup);
     EXPECT_EQ(NumberText(e.numbers[4]), "99");
     EXPECT_EQ(book.SpeedDial(7 - 2).entry, 1);

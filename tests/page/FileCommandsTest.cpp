@@ -136,7 +136,7 @@ TEST(FileCommandsTest, FileSaveReportsEachOutcome) {
     PhoneBook codes;
     AddEntry(codes, 2, "x", kEtcGroup);
     PBEntry e;
-    codes.GetEntry(2, e);
+    ASSERT_TRUE(codes.GetEntry(2, e));
     e.ringer = 150;
     codes.SetEntry(e);
     files.readOnly = true;

@@ -66,8 +66,7 @@ inline PhoneBook RichBook() {
     AddEntry(book, 0, "Boss", 3, std::string(32, '7'));
     AddEntry(book, 150, "Team", 5, "*22810");
     AddEntry(book, 77, "Misc", kEtcGroup, "");
-    PBEntry e;
-    book.GetEntry(77, e);
+    PBEntry e = book.Entry(77);
     SetText(e.email, std::string(48, 'm'));
     SetText(e.wireless, "wap.example");
     SetText(e.memo, "memo text");

@@ -250,7 +250,7 @@ TEST(SyncRunTest, WriteThenReadGivesTheBookBack) {
     Rig rig(empty);
     rig.book = test::LargestBook();
     PBEntry e;
-    rig.book.GetEntry(10, e);
+    ASSERT_TRUE(rig.book.GetEntry(10, e));
     e.ringer = 150;  // a downloaded sound: written as the default, and kept so in the book
     rig.book.SetEntry(e);
     ASSERT_EQ(rig.Write(), RunOutcome::WriteCompleted);
