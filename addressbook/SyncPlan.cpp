@@ -4,6 +4,7 @@
 #include <map>
 #include <set>
 #include <span>
+#include <utility>
 
 #include "addressbook/CardEdit.h"
 #include "matching/Match.h"
@@ -87,7 +88,7 @@ void MergeNumbers(ContactPlan& c, const std::vector<SyncConflict>& before,
     struct Moving {
         std::string number;
         int kind;
-        std::optional<std::size_t> conflict;
+        std::optional<SyncConflict> conflict;  // the one it lost, if it lost one
     };
     std::vector<Moving> moving;
     for (int k = 0; k < kNumberKinds; ++k) {
@@ -97,8 +98,7 @@ void MergeNumbers(ContactPlan& c, const std::vector<SyncConflict>& before,
         if (!mine.empty() && !theirs.empty()) {
             const SyncConflict conflict{f, mine, theirs, BookWins(before, f, options.preferBook)};
             c.merged[f] = conflict.bookWins ? mine : theirs;
-            moving.push_back({conflict.bookWins ? theirs : mine, k, c.conflicts.size()});
-            c.conflicts.push_back(conflict);
+            moving.push_back({conflict.bookWins ? theirs : mine, k, conflict});
         } else if (!theirs.empty()) {
             c.merged[f] = theirs;
         } else if (!mine.empty()) {
@@ -109,8 +109,9 @@ void MergeNumbers(ContactPlan& c, const std::vector<SyncConflict>& before,
             }
         }
     }
-    // A number that lost its kind takes the first free one, and nothing of it is lost.
-    std::vector<std::size_t> settled;
+    // A number that lost its kind takes the first free one, and nothing of it is lost. With no
+    // kind free, the conflict it lost stands; one that lost none becomes one, listed last.
+    std::vector<SyncConflict> unplaced;
     for (const Moving& m : moving) {
         std::optional<NumberKind> free;
         for (const NumberKind k : kFreeKindOrder) {
@@ -118,14 +119,13 @@ void MergeNumbers(ContactPlan& c, const std::vector<SyncConflict>& before,
         }
         if (free) {
             c.merged[NumberField(*free)] = m.number;
-            if (m.conflict) settled.push_back(*m.conflict);
-        } else if (!m.conflict) {
-            c.conflicts.push_back({NumberField(m.kind), m.number, c.merged[NumberField(m.kind)]});
+        } else if (m.conflict) {
+            c.conflicts.push_back(*m.conflict);
+        } else {
+            unplaced.push_back({NumberField(m.kind), m.number, c.merged[NumberField(m.kind)]});
         }
     }
-    std::reverse(settled.begin(), settled.end());  // the last first: the others keep their place
-    for (const std::size_t i : settled)
-        c.conflicts.erase(c.conflicts.begin() + static_cast<std::ptrdiff_t>(i));
+    c.conflicts.insert(c.conflicts.end(), unplaced.begin(), unplaced.end());
 }
 
 Person PersonOfFields(const Fields& f) {
@@ -263,16 +263,17 @@ std::vector<std::string> CardsToFetch(const AddressBookState& state, const Phone
 }
 
 void Resolve(ContactPlan& c, const PlanOptions& options) {
+    // Worked out afresh: a contact is resolved again when its card is fetched anew. Conflicts
+    // of an earlier resolution only lend their choices.
     c.bookChanges.clear();
     c.cardChanges.clear();
     c.cardText.clear();
+    const std::vector<SyncConflict> before = std::exchange(c.conflicts, {});
     if (c.book && c.server) {
         const PhoneNumbers numbers(options.region);
         const Fields& h = *c.book;
         const Fields& s = *c.server;
         const Fields b = c.base.value_or(Fields{});  // none: what one side lacks, it takes
-        const std::vector<SyncConflict> before = std::move(c.conflicts);
-        c.conflicts.clear();
         if (!c.base) MergeNumbers(c, before, options, numbers);
         std::array<bool, kFieldCount> asWritten{};  // the server's value, written as it is
         for (const Field f : kAllFields) {

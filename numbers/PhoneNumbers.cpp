@@ -29,6 +29,12 @@ bool IsLetter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
+// Letters of any script make a word (a byte above 0x7F is part of a UTF-8 sequence): "Tél" is
+// one word, not a wait beside two strange characters.
+bool InWord(char c) {
+    return IsLetter(c) || static_cast<unsigned char>(c) >= 0x80;
+}
+
 char Lower(char c) {
     return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
 }
@@ -132,6 +138,9 @@ Written Split(std::string_view text) {
     for (std::size_t i = 0; i < s.size();) {
         const char c = s[i];
         if (IsDigit(c) || c == '#' || c == '*') {
+            // The library places digits only: a code after a number in international form
+            // ("+49 30 1234567*1#") is dialled after it, as written.
+            if (!IsDigit(c) && w.plus && out == &w.main) out = &w.tail;
             *out += c;
             ++i;
         } else if (c == '+' && w.main.empty() && out == &w.main && !w.plus) {
@@ -150,26 +159,24 @@ Written Split(std::string_view text) {
         } else if (c == ';' && !uri) {
             pause('T');
             ++i;
-        } else if (IsLetter(c)) {
-            std::size_t end = i;
-            while (end < s.size() && IsLetter(s[end]))
-                ++end;
-            const char mark = end - i == 1 ? Lower(c) : '\0';
+        } else if (InWord(c)) {
+            std::size_t length = 0;
+            for (const char b : s.substr(i)) {
+                if (!InWord(b)) break;
+                ++length;
+            }
+            const char mark = length == 1 ? Lower(c) : '\0';
             if (mark == 'p') {
                 pause('P');
             } else if (mark == 'w' || mark == 't') {
                 pause('T');
             } else {
-                w.dropped.emplace_back(s.substr(i, end - i));
+                w.dropped.emplace_back(s.substr(i, length));
             }
-            i = end;
+            i += length;
         } else {
-            // Any other character, a multi-byte UTF-8 one whole.
-            std::size_t end = i + 1;
-            while (end < s.size() && (static_cast<unsigned char>(s[end]) & 0xC0) == 0x80)
-                ++end;
-            w.dropped.emplace_back(s.substr(i, end - i));
-            i = end;
+            w.dropped.emplace_back(1, c);
+            ++i;
         }
     }
     return w;
@@ -197,10 +204,10 @@ std::string WithoutTrunkZero(const std::string& digits, std::size_t at) {
     return without;
 }
 
-std::string DialableOnly(const std::string& formatted) {
+std::string DigitsOf(const std::string& formatted) {
     std::string out;
     for (char c : formatted) {
-        if (IsDigit(c) || c == '#' || c == '*') out += c;
+        if (IsDigit(c)) out += c;
     }
     return out;
 }
@@ -252,7 +259,7 @@ std::string WorkOutExitCode(const std::string& region) {
         Util().GetCountryCodeForRegion(region) == 49 ? "442079460958" : "491701234567", probe);
     std::string formatted;
     Util().FormatOutOfCountryCallingNumber(probe, region, &formatted);
-    if (!formatted.starts_with('+')) return DialableOnly(formatted.substr(0, formatted.find(' ')));
+    if (!formatted.starts_with('+')) return DigitsOf(formatted.substr(0, formatted.find(' ')));
     for (std::string_view prefix : kCommonExitCodes) {
         const bool reaches =
             std::all_of(std::begin(kProbes), std::end(kProbes), [&](std::string_view digits) {
@@ -342,7 +349,7 @@ DialableNumber PhoneNumbers::Dialable(std::string_view written) const {
         } else if (number.country_code() == Util().GetCountryCodeForRegion(m_region)) {
             std::string formatted;
             Util().FormatOutOfCountryCallingNumber(number, m_region, &formatted);
-            main = DialableOnly(formatted);
+            main = DigitsOf(formatted);
         } else {
             main = AbroadPrefix(m_region, m_exitCode, number) + E164Digits(number);
         }

@@ -12,7 +12,7 @@ void SyncEngine::RequestFirstItem() {
     m_link.RequestItem(kItemSpeedDials, 0);
 }
 
-bool SyncEngine::OnReadItem(std::span<const uint8_t> r) {
+void SyncEngine::OnReadItem(std::span<const uint8_t> r) {
     const uint16_t itemNumber = Le16(r, item::kItem);
     const uint8_t element = ByteAt(r, item::kElement);
     switch (itemNumber) {
@@ -24,7 +24,7 @@ bool SyncEngine::OnReadItem(std::span<const uint8_t> r) {
             } else {
                 m_link.RequestItem(kItemSmsGroups, 0);
             }
-            return true;
+            break;
         case kItemSmsGroups:
             if (element < kSmsGroupSlots) {
                 m_book.TakeSmsGroupItem(r);
@@ -32,17 +32,17 @@ bool SyncEngine::OnReadItem(std::span<const uint8_t> r) {
             } else {
                 m_link.RequestItem(kItemRecordPhase, 0);
             }
-            return true;
+            break;
         case kItemRecordPhase:
             m_page.SetProgressPos(kReadRecordPhasePos);
             m_link.RequestFieldMasks();
-            return true;
+            break;
         default:
-            return false;
+            break;
     }
 }
 
-bool SyncEngine::OnUsedSlotMask(std::span<const uint8_t> r) {
+void SyncEngine::OnUsedSlotMask(std::span<const uint8_t> r) {
     m_page.StepProgress();
     const auto mask = r.subspan(maskrec::kMask, std::min<std::size_t>(r.size() - 1, kEntrySlots));
     m_book.SetReceivedMask(mask);
@@ -51,16 +51,15 @@ bool SyncEngine::OnUsedSlotMask(std::span<const uint8_t> r) {
         std::count_if(announced.begin(), announced.end(), [](uint8_t m) { return m != 0; });
     m_progressStep = count == 0 ? kEntrySlots : kEntrySlots / static_cast<int>(count);
     m_link.RequestGroup(0);
-    return true;
 }
 
-bool SyncEngine::OnGroupRecord(std::span<const uint8_t> r) {
+void SyncEngine::OnGroupRecord(std::span<const uint8_t> r) {
     m_book.TakeGroupRecord(r);
     m_page.StepProgress();
     const uint8_t slot = ByteAt(r, grouprec::kSlot);
     if (slot < kGroupSlots) {
         m_link.RequestGroup(static_cast<uint8_t>(slot + 1));
-        return true;
+        return;
     }
     // The answer for slot 7 closes the group table.
     const int first = m_book.NextReceivedSlot(kEntrySlots);
@@ -69,14 +68,13 @@ bool SyncEngine::OnGroupRecord(std::span<const uint8_t> r) {
     } else {
         m_link.RequestEntry(static_cast<uint16_t>(first));
     }
-    return true;
 }
 
-bool SyncEngine::OnEntryRecord(std::span<const uint8_t> r) {
+void SyncEngine::OnEntryRecord(std::span<const uint8_t> r) {
     const uint16_t slot = Le16(r, entryrec::kSlot);
     // A reply naming no slot gives no place to go on from: it is not taken, and the run ends
     // through the watchdog rather than with a book that looks whole but is not.
-    if (slot >= kEntrySlots) return false;
+    if (slot >= kEntrySlots) return;
     m_book.TakeEntryRecord(r);
     m_page.StepProgress(m_progressStep);
     const int next = m_book.NextReceivedSlot(slot);
@@ -86,7 +84,6 @@ bool SyncEngine::OnEntryRecord(std::span<const uint8_t> r) {
         m_link.RequestEntry(static_cast<uint16_t>(next));
         if (m_link.GetPace() == Pace::Specified) m_pacer.Pause(kEntryRequestExtraPauseMs);
     }
-    return true;
 }
 
 void SyncEngine::FinishRead(bool noEntries) {

@@ -283,26 +283,32 @@ void SyncEngine::OnFrame(std::span<const uint8_t> frame, bool checked) {
 
 // The reply answers the awaited request; it drives the next one. The handshake is the same
 // both ways; the rest depends on the run's direction.
-bool SyncEngine::Dispatch(std::span<const uint8_t> block) {
+void SyncEngine::Dispatch(std::span<const uint8_t> block) {
     const uint8_t b1 = ByteAt(block, 1);
     switch (block[0]) {
         case cmd::kModeControl:
-            return b1 == 1 && OnModeReply();
+            if (b1 == 1) OnModeReply();
+            break;
         case cmd::kPassword:
             // Nothing goes on without the password: a refusal ends the run at once.
             if (b1 == 0) {
                 Fail(RunFailure::PasswordRefused);
-                return false;
+            } else {
+                OnPasswordAccepted();
             }
-            return OnPasswordAccepted();
+            break;
         default:
-            return m_isReading != 0 ? DispatchRead(block) : DispatchWrite(block);
+            if (m_isReading != 0) {
+                DispatchRead(block);
+            } else {
+                DispatchWrite(block);
+            }
     }
 }
 
 // The handset's answer to mode control 1 opens the handshake. A write that starts over after a
 // refusal starts from its first step, its member counts counted afresh.
-bool SyncEngine::OnModeReply() {
+void SyncEngine::OnModeReply() {
     m_handshakeStarted = true;
     m_page.SetProgressPos(3);
     if (m_isReading != 0) {
@@ -312,17 +318,15 @@ bool SyncEngine::OnModeReply() {
         m_groupMemberCounts.fill(0);
         m_link.SendPassword();
     }
-    return true;
 }
 
-bool SyncEngine::OnPasswordAccepted() {
+void SyncEngine::OnPasswordAccepted() {
     m_page.SetProgressPos(4);
     if (m_isReading != 0) {
         RequestFirstItem();
     } else {
         SendClearingSpeedDial(0);
     }
-    return true;
 }
 
 void SyncEngine::OnModeRefused() {
@@ -337,17 +341,17 @@ void SyncEngine::OnModeRefused() {
 }
 
 // Busy answers are polled for, 100 ms apart, for as long as a real handset stays busy.
-bool SyncEngine::OnStatus(uint8_t busy) {
+void SyncEngine::OnStatus(uint8_t busy) {
     if (busy == 0) {
         m_busySince = -1;
         m_link.SendPassword();
-        return true;
+        return;
     }
     const int64_t now = m_clock.NowMs();
     if (m_busySince < 0) m_busySince = now;
     if (now - m_busySince > kBusyLimitMs) {
         Fail(RunFailure::Busy);
-        return false;
+        return;
     }
     m_pacer.Pause(kStatusPollPauseMs);
     m_pacer.Do([this] {
@@ -355,10 +359,9 @@ bool SyncEngine::OnStatus(uint8_t busy) {
         m_link.RequestStatus();
         Await();
     });
-    return true;
 }
 
-bool SyncEngine::DispatchRead(std::span<const uint8_t> r) {
+void SyncEngine::DispatchRead(std::span<const uint8_t> r) {
     const uint8_t code = r[0];
     const uint8_t b1 = ByteAt(r, 1);
     switch (code) {
@@ -367,34 +370,43 @@ bool SyncEngine::DispatchRead(std::span<const uint8_t> r) {
             m_page.EnableControls(true);
             m_page.SetProgressPos(0);
             EndRun(m_bookComplete ? RunOutcome::ReadCompleted : RunOutcome::Failed);
-            return false;
+            break;
         case cmd::kStatus:
-            return OnStatus(b1);
+            OnStatus(b1);
+            break;
         case cmd::kNvRead:
-            return OnReadItem(r);
+            OnReadItem(r);
+            break;
         case cmd::kMaskRead:
-            return OnUsedSlotMask(r);
+            OnUsedSlotMask(r);
+            break;
         case cmd::kGroupRead:
-            return OnGroupRecord(r);
+            OnGroupRecord(r);
+            break;
         case cmd::kEntryRead:
-            return OnEntryRecord(r);
+            OnEntryRecord(r);
+            break;
         default:
-            return false;
+            break;
     }
 }
 
-bool SyncEngine::DispatchWrite(std::span<const uint8_t> r) {
+void SyncEngine::DispatchWrite(std::span<const uint8_t> r) {
     switch (r[0]) {
         case cmd::kNvWrite:
-            return OnItemEcho(r);
+            OnItemEcho(r);
+            break;
         case cmd::kMaskWrite:
-            return OnMaskEcho();
+            OnMaskEcho();
+            break;
         case cmd::kGroupWrite:
-            return OnGroupEcho();
+            OnGroupEcho();
+            break;
         case cmd::kEntryWrite:
-            return OnEntryEcho();
+            OnEntryEcho();
+            break;
         default:
-            return false;
+            break;
     }
 }
 

@@ -143,28 +143,28 @@ private:
     void OnBlock(std::span<uint8_t> raw);
     void OnFrame(std::span<const uint8_t> frame, bool checked);
     void Await();
-    bool Dispatch(std::span<const uint8_t> block);
-    bool DispatchRead(std::span<const uint8_t> block);
-    bool DispatchWrite(std::span<const uint8_t> block);
-    bool OnModeReply();
+    void Dispatch(std::span<const uint8_t> block);
+    void DispatchRead(std::span<const uint8_t> block);
+    void DispatchWrite(std::span<const uint8_t> block);
+    void OnModeReply();
     void OnModeRefused();
-    bool OnStatus(uint8_t busy);
-    bool OnPasswordAccepted();
+    void OnStatus(uint8_t busy);
+    void OnPasswordAccepted();
 
     // Reading
     void RequestFirstItem();
-    bool OnReadItem(std::span<const uint8_t> reply);
-    bool OnUsedSlotMask(std::span<const uint8_t> reply);
-    bool OnGroupRecord(std::span<const uint8_t> reply);
-    bool OnEntryRecord(std::span<const uint8_t> reply);
+    void OnReadItem(std::span<const uint8_t> reply);
+    void OnUsedSlotMask(std::span<const uint8_t> reply);
+    void OnGroupRecord(std::span<const uint8_t> reply);
+    void OnEntryRecord(std::span<const uint8_t> reply);
     void FinishRead(bool noEntries);
 
     // Writing
     void SendClearingSpeedDial(int element);
-    bool OnItemEcho(std::span<const uint8_t> echo);
-    bool OnMaskEcho();
-    bool OnGroupEcho();
-    bool OnEntryEcho();
+    void OnItemEcho(std::span<const uint8_t> echo);
+    void OnMaskEcho();
+    void OnGroupEcho();
+    void OnEntryEcho();
     void StartEntryPhase();
     void SendEntry(uint16_t entry);
     void SendNextGroupMembers(bool entriesSent);

@@ -36,11 +36,11 @@ void SyncEngine::SendClearingSpeedDial(int element) {
     m_link.WriteSpeedDials(m_book.MakeClearSpeedDialItem(element));
 }
 
-bool SyncEngine::OnItemEcho(std::span<const uint8_t> echo) {
+void SyncEngine::OnItemEcho(std::span<const uint8_t> echo) {
     const uint16_t itemNumber = Le16(echo, item::kItem);
     const uint8_t element = ByteAt(echo, item::kElement);
     if (m_writeDataPass == 0) {
-        if (itemNumber != kItemSpeedDials && itemNumber != kItemSmsGroups) return false;
+        if (itemNumber != kItemSpeedDials && itemNumber != kItemSmsGroups) return;
         if (m_phoneHolds == PhoneHolds::ItsBook) {
             m_phoneHolds = PhoneHolds::ItsEntriesLessSpeedDials;
         }
@@ -51,7 +51,7 @@ bool SyncEngine::OnItemEcho(std::span<const uint8_t> echo) {
             } else {
                 m_link.WriteItem(kItemSmsGroups, m_book.MakeSmsGroupItem(0));
             }
-            return true;
+            return;
         }
         m_page.StepProgress();
         if (element + 1 < kSmsGroupSlots) {
@@ -60,9 +60,9 @@ bool SyncEngine::OnItemEcho(std::span<const uint8_t> echo) {
             const std::array<uint8_t, kEntrySlots> empty{};
             m_link.WriteFieldMasks(empty);
         }
-        return true;
+        return;
     }
-    if (itemNumber != kItemSpeedDials) return false;
+    if (itemNumber != kItemSpeedDials) return;
     m_page.StepProgress();
     if (element < kSpeedDialSlots) {
         // Element j + 1 carries speed dial j + 2, as the read takes it.
@@ -70,10 +70,9 @@ bool SyncEngine::OnItemEcho(std::span<const uint8_t> echo) {
     } else {
         FinishWrite();
     }
-    return true;
 }
 
-bool SyncEngine::OnMaskEcho() {
+void SyncEngine::OnMaskEcho() {
     if (m_writeDataPass == 0) {
         m_phoneHolds = PhoneHolds::NoEntries;
         m_page.StepProgress();
@@ -83,10 +82,9 @@ bool SyncEngine::OnMaskEcho() {
         m_phoneHolds = PhoneHolds::NewEntriesLessSpeedDials;
         m_link.WriteSpeedDials(m_book.MakeSpeedDialItem(0, 1));
     }
-    return true;
 }
 
-bool SyncEngine::OnGroupEcho() {
+void SyncEngine::OnGroupEcho() {
     m_page.StepProgress();
     if (m_writeDataPass == 0) {
         // Slots 0 to 7 are cleared; the echo for slot 7 starts the entries.
@@ -96,7 +94,7 @@ bool SyncEngine::OnGroupEcho() {
         } else {
             StartEntryPhase();
         }
-        return true;
+        return;
     }
     ++m_groupCursor;
     if (m_groupCursor < kGroupSlots) {
@@ -105,7 +103,6 @@ bool SyncEngine::OnGroupEcho() {
     } else {
         m_link.WriteFieldMasks(m_book.FieldMaskTable());
     }
-    return true;
 }
 
 void SyncEngine::StartEntryPhase() {
@@ -137,8 +134,8 @@ void SyncEngine::SendEntry(uint16_t entry) {
     m_link.WriteEntry(record);
 }
 
-bool SyncEngine::OnEntryEcho() {
-    if (m_writeDataPass != 0) return false;
+void SyncEngine::OnEntryEcho() {
+    if (m_writeDataPass != 0) return;
     m_page.StepProgress(m_progressStep);
     const uint16_t next = m_book.NextInGroup(m_entryCursor);
     if (next != kNone16) {
@@ -147,7 +144,6 @@ bool SyncEngine::OnEntryEcho() {
         ++m_groupCursor;
         SendNextGroupMembers(true);
     }
-    return true;
 }
 
 void SyncEngine::StartDataPass(bool entriesSent) {

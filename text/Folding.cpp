@@ -14,7 +14,6 @@ char FoldLetter(unsigned char c) {
 
 std::string FoldLetters(std::string_view latin1) {
     std::string out;
-    out.reserve(latin1.size());
     for (char c : latin1) {
         const auto u = static_cast<unsigned char>(c);
         out += FoldLetter(u);

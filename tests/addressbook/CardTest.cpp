@@ -195,6 +195,14 @@ TEST(CardEdit, ANewCardReadsBackAsTheEntry) {
     const auto view = HandsetView(*Card::Parse(text), "Phone");
     ASSERT_TRUE(view);
     EXPECT_EQ(*view, f);
+
+    // No longer secret, the card loses its class.
+    Card shown = card;
+    Fields to = f;
+    to[Field::Secret].clear();
+    EditCard(shown, f, to, "Phone");
+    EXPECT_EQ(shown.Find("CLASS"), nullptr);
+    EXPECT_EQ(HandsetView(shown, "Phone"), to);
 }
 
 // A number goes to the server as the card writes it: the card's own writing of a number it held

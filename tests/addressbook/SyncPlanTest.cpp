@@ -9,6 +9,7 @@
 #include <set>
 
 #include "addressbook/CardEdit.h"
+#include "addressbook/PlanListing.h"
 #include "addressbook/SyncPlan.h"
 #include "book/BookDiff.h"
 #include "formats/VCard.h"
@@ -20,6 +21,12 @@ namespace {
 
 std::string CardText(const std::string& uid, const std::string& body) {
     return "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:" + uid + "\r\n" + body + "END:VCARD\r\n";
+}
+
+// Whether the plan's listing holds the line.
+bool Lists(const SyncPlan& plan, const std::string& line) {
+    const auto lines = PlanLines(plan);
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
 // An address book in memory: href -> (etag, text). The sync's own steps, without a network.
@@ -96,6 +103,10 @@ TEST_F(Books, FirstSyncMergesTheSamePersonAndASecondSyncChangesNothing) {
     PutCard("/ab/b.vcf", CardText("b", "FN:Server Only\r\nTEL;TYPE=HOME:0402222\r\n"));
     const SyncPlan first = Plan();
     EXPECT_TRUE(first.likely.empty());
+    EXPECT_EQ(PlanLines(first),
+              (std::vector<std::string>{
+                  "handset: entry 0 \"Anna Meyer\": e-mail \"\" -> \"anna@example.org\"",
+                  "server: new card \"Handset Only\"", "handset: add entry 2 \"Server Only\""}));
     EXPECT_EQ(Apply(first), 1);  // the handset-only entry becomes a card
     EXPECT_EQ(m_server.size(), 3u);
     EXPECT_EQ(Entry(0, Field::Email), "anna@example.org");
@@ -207,6 +218,24 @@ TEST_F(Books, OneValueWrittenTwoWaysIsNoChangeButANewValueIs) {
     }
 }
 
+// A card that changed on the server while the sync wrote is fetched and resolved again: the
+// listing says what now happens, nothing of what was planned before.
+TEST_F(Books, AContactResolvedAgainListsOnlyWhatNowHappens) {
+    PutEntry(0, "Ada", "0123", "book");
+    PutCard("/ab/a.vcf", CardText("a", "FN:Ada\r\nTEL;TYPE=CELL:0123\r\nNOTE:server\r\n"));
+    SyncPlan plan = Plan();
+    ASSERT_EQ(plan.contacts.size(), 1u);
+    ContactPlan& c = plan.contacts[0];
+    ASSERT_EQ(PlanLines(plan).size(), 2u);  // the memo to the handset, and its conflict
+    // Fetched again, the card is no longer one the handset would take, and a first pairing has
+    // no base to stand for it.
+    c.card = Card::Parse(CardText("a", "NOTE:server\r\n"));
+    c.server = HandsetView(*c.card, "");
+    ASSERT_FALSE(c.server);
+    Resolve(c, {});
+    EXPECT_EQ(PlanLines(plan), std::vector<std::string>{});
+}
+
 TEST_F(Books, ChangesOfDifferentFieldsOnBothSidesBothArrive) {
     PutEntry(0, "Ada", "0123", "memo");
     Sync();
@@ -279,6 +308,16 @@ TEST_F(Books, LikelyPairsWaitForAnAnswerThatIsAskedOnce) {
     const PhoneBook book = m_book;
     const SyncPlan plan = Plan();
     ASSERT_EQ(plan.likely.size(), 3u);
+    // Each is listed with the answers that decide it.
+    EXPECT_EQ(PlanLines(plan),
+              (std::vector<std::string>{
+                  "likely pair: entry 1 \"Bob\" and card \"Robert's office\" (/ab/b.vcf): a "
+                  "shared number under other names (--same 1=/ab/b.vcf or --different "
+                  "1=/ab/b.vcf)",
+                  "likely pair: entry 2 \"Carl\" and card \"Carl\" (/ab/c.vcf): the same name, "
+                  "nothing else in common (--same 2=/ab/c.vcf or --different 2=/ab/c.vcf)",
+                  "likely pair: entry 3 \"Dora Fox\" and card \"D. Fox\" (/ab/d.vcf): a shared "
+                  "e-mail under other names (--same 3=/ab/d.vcf or --different 3=/ab/d.vcf)"}));
     for (const ContactPlan& c : plan.contacts)
         EXPECT_FALSE(c.book && c.server) << c.label;
     Apply(plan);
@@ -414,6 +453,31 @@ TEST_F(Books, FirstSyncPairsAndMergesAsMergingTheCardsWould) {
     EXPECT_EQ(Entry(4, Field::Home), "0891");
 }
 
+// With every kind taken on both sides, the numbers that find no place are conflicts, each named
+// in the listing with the number it lost to.
+TEST_F(Books, NumbersWithNoKindLeftAreNamedAsConflicts) {
+    PBEntry e = test::MakeEntry(0, "Ada Byron", kEtcGroup, "01701");
+    for (const auto& [kind, number] : {std::pair{1, "0301"}, {2, "0401"}, {3, "0501"}, {4, "0601"}})
+        SetNumber(e.numbers[static_cast<std::size_t>(kind)], number);
+    m_book.SetEntry(e);
+    // The card holds the handset's mobile number as its home number.
+    PutCard("/ab/a.vcf",
+            CardText("a",
+                     "FN:Ada Byron\r\nTEL;TYPE=HOME:01701\r\nTEL;TYPE=CELL:0171\r\n"
+                     "TEL;TYPE=WORK:0409\r\nTEL;TYPE=PAGER:0509\r\nTEL;TYPE=FAX:0609\r\n"));
+    std::vector<std::string> conflicts;
+    for (const std::string& line : PlanLines(Plan())) {
+        if (line.starts_with("conflict: ")) conflicts.push_back(line);
+    }
+    const std::string who = "conflict: \"Ada Byron\" ";
+    EXPECT_EQ(conflicts,
+              (std::vector<std::string>{
+                  who + "Office: the server's \"0409\" wins over the handset's \"0401\"",
+                  who + "Pager: the server's \"0509\" wins over the handset's \"0501\"",
+                  who + "Fax: the server's \"0609\" wins over the handset's \"0601\"",
+                  who + "Home: the server's \"01701\" wins over the handset's \"0301\""}));
+}
+
 TEST_F(Books, DeletionsGoBothWaysAndEditsWinOverThem) {
     for (int i = 0; i < 20; ++i)
         PutEntry(i, "P" + std::to_string(i), "0170" + std::to_string(i));
@@ -429,6 +493,7 @@ TEST_F(Books, DeletionsGoBothWaysAndEditsWinOverThem) {
     EXPECT_EQ(plan.ServerDeletions(), 1);
     EXPECT_EQ(plan.BookDeletions(), 1);
     EXPECT_FALSE(DeletionStop(plan, m_state));
+    EXPECT_TRUE(Lists(plan, "server: delete card \"P0\" (/ab/new-1.vcf)"));
     Apply(plan);
     EXPECT_EQ(Entry(0, Field::Name), "(none)");
     EXPECT_EQ(Entry(1, Field::Name), "(none)");
@@ -490,6 +555,7 @@ TEST_F(Books, CardsBeyondTheHandsetFillItInNameOrderAndStayOnTheServer) {
     const SyncPlan plan = Plan();
     EXPECT_EQ(plan.notOnHandset.size(), 10u);
     EXPECT_EQ(plan.notOnHandset.front(), "N300");
+    EXPECT_EQ(PlanLines(plan).back(), "not on the handset: \"N309\"");
     Apply(plan);
     EXPECT_EQ(m_book.CountUsedEntries(), 300);
     EXPECT_EQ(Entry(0, Field::Name), "N000");
@@ -509,14 +575,20 @@ TEST_F(Books, CardsBeyondTheHandsetFillItInNameOrderAndStayOnTheServer) {
 TEST_F(Books, CategoryLimitsTheCardsAndNewCardsJoinIt) {
     PutCard("/ab/a.vcf", CardText("a", "FN:In\r\nTEL:01\r\nCATEGORIES:Phone,Friends\r\n"));
     PutCard("/ab/b.vcf", CardText("b", "FN:Out\r\nTEL:02\r\nCATEGORIES:Work\r\n"));
+    PutCard("/ab/u.vcf", CardText("u", "FN:Ute\r\nTEL:04\r\n"));
     PutEntry(5, "New", "03");
+    PutEntry(6, "Ute", "04");
     PlanOptions o;
     o.category = "Phone";
-    Sync(o);
+    const SyncPlan joining = Plan(o);
+    EXPECT_TRUE(Lists(joining, "note: \"Ute\": the card joins the category \"Phone\""));
+    Apply(joining);
     EXPECT_EQ(Entry(0, Field::Name), "In");
     EXPECT_EQ(Entry(0, Field::Group), "Friends");
-    EXPECT_EQ(m_book.CountUsedEntries(), 2);
+    EXPECT_EQ(m_book.CountUsedEntries(), 3);
     EXPECT_NE(m_server["/ab/new-1.vcf"].second.find("CATEGORIES:Phone\r\n"), std::string::npos);
+    // A card of no category that is an entry's person joins the sync's category.
+    EXPECT_NE(m_server["/ab/u.vcf"].second.find("CATEGORIES:Phone\r\n"), std::string::npos);
     EXPECT_FALSE(Plan(o).Changes());
     // A card that leaves the category leaves the handset; the card stays.
     PutCard("/ab/a.vcf", CardText("a", "FN:In\r\nTEL:01\r\nCATEGORIES:Friends\r\n"));

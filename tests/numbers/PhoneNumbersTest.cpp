@@ -64,10 +64,20 @@ TEST(PhoneNumbersTest, WrittenNumbersBecomeWhatThePhoneDialsFromHome) {
         {"DE", "0301234567p12w3", "0301234567P12T3", "", {}},
         {"DE", "0301234567,12;3", "0301234567P12T3", "", {}},
         {"DE", "0123P45T6#*", "0123P45T6#*", "", {}},
+        // A code after a number in international form is dialled after it.
+        {"DE", "+49 30 1234567*1#", "0301234567*1#", "", {}},
+        {"FR", "+49 30 1234567#", "0049301234567#", "", {}},
         // Words and strange characters go, and are named.
         {"DE", "+49 PRIVAT", "", "", {"PRIVAT"}},
         {"DE", "mainphone 0301234567", "0301234567", "", {"mainphone"}},
         {"DE", "0301234567 \xE2\x98\x8E", "0301234567", "", {"\xE2\x98\x8E"}},
+        {"DE", "@0301234567", "0301234567", "", {"@"}},
+        {"FR", "T\xC3\xA9l. : 01 23 45 67 89", "0123456789", "", {"T\xC3\xA9l", ":"}},
+        {"RU",
+         "\xD1\x80\xD0\xB0\xD0\xB1. 8 495 123-45-67",
+         "84951234567",
+         "",
+         {"\xD1\x80\xD0\xB0\xD0\xB1"}},
         {"DE", "", "", "", {}},
     };
     for (const Case& c : cases) {

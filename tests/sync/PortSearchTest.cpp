@@ -3,6 +3,7 @@
 
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "book/Records.h"
@@ -118,6 +119,22 @@ TEST_F(Search, WithNothingToFindItWalksThePortsUntilTheWatchdog) {
                                         "the handset plugged in?"}));
     EXPECT_TRUE(page.enabled);
     EXPECT_FALSE(clock.HasTimers());
+}
+
+// Ports that open but never answer are named, so that the user sees where the search looked.
+TEST_F(Search, PortsThatOpenedButNeverAnsweredAreNamed) {
+    const std::pair<std::set<std::string>, std::string> cases[] = {
+        {{"COM2", "COM4", "COM7"}, "COM2, COM4 and COM7."},
+        {{"COM2", "COM3", "COM4", "COM5", "COM6", "COM7"}, "COM2, COM3, COM4, COM5 and 2 more."},
+    };
+    for (const auto& [answering, named] : cases) {
+        Build(answering);
+        session->Search().ChooseFirstPort(PortTable{});
+        session->Engine().OnReadFromPhone();
+        clock.RunUntilIdle();
+        EXPECT_EQ(session->Engine().Failure().cause, RunFailure::NoHandset);
+        EXPECT_EQ(page.messages.back(), "No handset answered on the ports tried: " + named);
+    }
 }
 
 // Permission does not come back within a run: a device refused twice ends it at once, and the

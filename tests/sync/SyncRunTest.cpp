@@ -387,6 +387,7 @@ struct FaultCase {
     bool write;
     SimFaults faults;
     RunFailure cause;          // None: the run succeeds
+    const char* message = "";  // the failure's own, after the connection message
     bool phoneBroken = false;  // a failed write left the phone incomplete
     int64_t withinMs = 60000;
 };
@@ -423,11 +424,9 @@ TEST_P(SyncFaultTest, EveryFaultEndsWithTheExactBookOrInADefinedState) {
         return;
     }
     EXPECT_EQ(outcome, RunOutcome::Failed);
-    const RunFailureReport& failure = rig.session.Engine().Failure();
-    EXPECT_EQ(failure.cause, c.cause);
-    EXPECT_EQ(rig.page.messages,
-              (std::vector<std::string>{"Check Phone connection and power on !!!     ",
-                                        FailureText(failure)}));
+    EXPECT_EQ(rig.session.Engine().Failure().cause, c.cause);
+    EXPECT_EQ(rig.page.messages, (std::vector<std::string>{
+                                     "Check Phone connection and power on !!!     ", c.message}));
     EXPECT_EQ(rig.session.Engine().PhoneBookBroken(), c.phoneBroken);
     EXPECT_LT(rig.clock.NowMs() - started, c.withinMs + 2 * 10000);
     if (!c.write) {
@@ -466,6 +465,13 @@ SimFaults Talking(SimTalk talk) {
     return f;
 }
 
+constexpr const char* kPasswordRefused =
+    "The handset refused the password. Another handset's password can be set in the profile as "
+    "\"Port Setting\"/\"Password\" (16 hexadecimal digits).";
+constexpr const char* kSilent = "The handset stopped answering.";
+constexpr const char* kPortLost = "The handset's port went away (unplugged, or switched off).";
+constexpr const char* kModeRefused = "The handset refused the transfer mode 11 times.";
+
 // Requests: 1 is the search's End, 2 mode control, then in a read 3 the status poll, 4 the
 // password, 5 on the sequence (items up to 31, the mask 32, groups 33 to 40, entries from 41);
 // in a write 3 the password, then the clearing items and from about 37 the entries. The
@@ -473,36 +479,48 @@ SimFaults Talking(SimTalk talk) {
 INSTANTIATE_TEST_SUITE_P(
     Faults, SyncFaultTest,
     ::testing::Values(
-        FaultCase{"RefusedPassword", false, Refuse(), RunFailure::PasswordRefused},
-        FaultCase{"RefusedPasswordInWrite", true, Refuse(), RunFailure::PasswordRefused},
-        FaultCase{"DroppedReply", false, At(&SimFaults::dropAt, {12}), RunFailure::Silent},
+        FaultCase{"RefusedPassword", false, Refuse(), RunFailure::PasswordRefused,
+                  kPasswordRefused},
+        FaultCase{"RefusedPasswordInWrite", true, Refuse(), RunFailure::PasswordRefused,
+                  kPasswordRefused},
+        FaultCase{"DroppedReply", false, At(&SimFaults::dropAt, {12}), RunFailure::Silent, kSilent},
+        // The book is whole: the answer that ends the session is not waited for for ever.
+        FaultCase{"DroppedLastAnswer", false, At(&SimFaults::dropAt, {50}), RunFailure::None},
         FaultCase{"GarbledReplyIsAskedForAgain", false, At(&SimFaults::garbleAt, {30}),
                   RunFailure::None},
         FaultCase{"BadCheckTwiceIsAskedForAgain", false, At(&SimFaults::badFcsAt, {42, 43}),
                   RunFailure::None},
         FaultCase{"BadCheckThreeTimesEndsTheRun", false, At(&SimFaults::badFcsAt, {42, 43, 44}),
-                  RunFailure::DamagedReplies},
+                  RunFailure::DamagedReplies,
+                  "The handset's replies kept arriving damaged (3 in a row): check the cable."},
         FaultCase{"EntryReplyTwice", false, At(&SimFaults::twiceAt, {43, 44}), RunFailure::None},
         FaultCase{"EntryReplySplitWithAPause", false, SplitAt(44, 2000), RunFailure::None},
         FaultCase{"ItemReplySplit", false, SplitAt(8, 120), RunFailure::None},
         FaultCase{"BusyFor20Seconds", false, BusyFor(20000), RunFailure::None},
-        FaultCase{"BusyForThreeMinutes", false, BusyFor(180000), RunFailure::Busy, false,
-                  kBusyLimitMs + 10000},
-        FaultCase{"ModeRefusedForEver", false, RefuseModeForEver(), RunFailure::ModeRefused},
-        FaultCase{"ModeRefusedForEverInWrite", true, RefuseModeForEver(), RunFailure::ModeRefused},
-        FaultCase{"HangUpInRead", false, At(&SimFaults::hangupAt, {40}), RunFailure::PortLost},
-        FaultCase{"HangUpAtThePassword", true, At(&SimFaults::hangupAt, {3}), RunFailure::PortLost},
+        FaultCase{"BusyForThreeMinutes", false, BusyFor(180000), RunFailure::Busy,
+                  "The handset stayed busy for more than 2 minutes.", false, kBusyLimitMs + 10000},
+        FaultCase{"ModeRefusedForEver", false, RefuseModeForEver(), RunFailure::ModeRefused,
+                  kModeRefused},
+        FaultCase{"ModeRefusedForEverInWrite", true, RefuseModeForEver(), RunFailure::ModeRefused,
+                  kModeRefused},
+        FaultCase{"HangUpInRead", false, At(&SimFaults::hangupAt, {40}), RunFailure::PortLost,
+                  kPortLost},
+        FaultCase{"HangUpAtThePassword", true, At(&SimFaults::hangupAt, {3}), RunFailure::PortLost,
+                  kPortLost},
         FaultCase{"HangUpInWrite", true, At(&SimFaults::hangupAt, {60}), RunFailure::PortLost,
+                  kPortLost, true},
+        FaultCase{"DroppedEcho", true, At(&SimFaults::dropAt, {50}), RunFailure::Silent, kSilent,
                   true},
-        FaultCase{"DroppedEcho", true, At(&SimFaults::dropAt, {50}), RunFailure::Silent, true},
         FaultCase{"EntryEchoTwice", true, At(&SimFaults::twiceAt, {100, 101}), RunFailure::None},
         FaultCase{"EchoSplitWithAPause", true, SplitAt(120, 3000), RunFailure::None},
         FaultCase{"BadCheckInWrite", true, At(&SimFaults::badFcsAt, {200}), RunFailure::None},
         // A port that is no handset and never stops talking is left at the search's time-out.
         FaultCase{"TalksTextWithoutPause", false, Talking(SimTalk::Text), RunFailure::NoHandset,
-                  false, kDefaultSearchTimeoutMs + 1},
+                  "No handset answered on the ports tried: COM3.", false,
+                  kDefaultSearchTimeoutMs + 1},
         FaultCase{"SendsFlagsWithoutPause", true, Talking(SimTalk::Flags), RunFailure::NoHandset,
-                  false, kDefaultSearchTimeoutMs + 1}),
+                  "No handset answered on the ports tried: COM3.", false,
+                  kDefaultSearchTimeoutMs + 1}),
     [](const auto& p) { return std::string(p.param.name); });
 
 // A write cut off at each of its stages leaves on the handset what the engine says it holds:

@@ -3,8 +3,10 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "text/Charsets.h"
+#include "text/Folding.h"
 #include "text/HandsetText.h"
 #include "text/TextCodec.h"
 
@@ -61,7 +63,8 @@ TEST(HandsetTextTest, ImportedTextCountsEveryCharacterItChanges) {
               "Zo\xEB EUR L\xF3"
               "dz ?");
     EXPECT_EQ(changed, 4);
-    EXPECT_EQ(Utf8ToLatin1("Caf\xC3\xA9", &changed), "Caf\xE9");
+    // The last Latin-1 letter is no change either.
+    EXPECT_EQ(Utf8ToLatin1("Caf\xC3\xA9 L'Ha\xC3\xBF", &changed), "Caf\xE9 L'Ha\xFF");
     EXPECT_EQ(changed, 0);
 }
 
@@ -116,6 +119,8 @@ TEST(CharsetsTest, TheBuiltInDecoderKnowsTheUnicodeFormsAndLatin1) {
         {"UTF-32LE", "a\0\0\0"s, "a"},
         {"UTF-32", "\0\0\xFE\xFF\0\x01\xF6\x00"s, "\xF0\x9F\x98\x80"},
         {"UTF-32BE", "\0\0\xD8\0"s, std::nullopt},
+        {"UTF-32BE", "\0\0\xE0\0"s, "\xEE\x80\x80"},  // the first after the surrogates
+        {"UTF-32", "\0\0\xFE\xFF"s, ""},              // a mark and no text
         {"windows-1252", "\x80", std::nullopt},
         {"Shift_JIS", "x", std::nullopt},
     };
@@ -124,6 +129,19 @@ TEST(CharsetsTest, TheBuiltInDecoderKnowsTheUnicodeFormsAndLatin1) {
     EXPECT_TRUE(SameCharset("utf-8", "UTF8"));
     EXPECT_TRUE(SameCharset("ISO_8859-1", "iso-8859-1"));
     EXPECT_FALSE(SameCharset("ISO-8859-1", "ISO-8859-15"));
+}
+
+// Names compare and sort without case or accents, as a person reads them.
+TEST(FoldingTest, LettersLoseCaseAndAccents) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"\xC9mile Zo\xEB", "emile zoe"},
+        {"Stra\xDF"
+         "e",
+         "strasse"},
+        {"5 \xD7 2 \xF7 3", "5 \xD7 2 \xF7 3"},  // the two signs among the letters stay
+    };
+    for (const auto& [text, folded] : cases)
+        EXPECT_EQ(FoldLetters(text), folded) << text;
 }
 
 }  // namespace
