@@ -79,29 +79,17 @@ private slots:
         QVERIFY(frame.History().Record(held, QString::fromLatin1(history::kRead)));
         frame.History().Record(PhoneBook(), QString::fromLatin1(history::kOpened));
 
-        // The question asked, answered No; "(written)" when the write began without one.
-        const auto asked = [&](const std::function<void(PhoneBook&)>& edit) -> QString {
-            page.Book() = held;
-            edit(page.Book());
-            runner.questions.clear();
-            page.OnWriteToPhone();
-            const bool writing = page.Session().Engine().Running();
-            page.Session().Engine().Cancel();
-            if (writing)
-                return runner.questions.isEmpty() ? QStringLiteral("(written)") : QString();
-            return runner.questions.value(0);
-        };
-        QCOMPARE(asked([](PhoneBook& book) { book.DeleteEntry(3); }), QStringLiteral("(written)"));
-        QCOMPARE(asked([](PhoneBook& book) {
-                     book.DeleteEntry(3);
-                     book.DeleteEntry(4);
-                 }),
-                 QStringLiteral("Writing this book removes 2 of the 10 entries the phone held when "
-                                "it was last read or written. Write it anyway?"));
-        QCOMPARE(asked([](PhoneBook& book) { book = PhoneBook(); }),
-                 QStringLiteral("This book holds no entries: writing it removes all 10 entries "
-                                "the phone held when it was last read or written. Write it "
-                                "anyway?"));
+        // The guard's figures come from the history's last read; No writes nothing. (Where the
+        // guard draws its line is the sync tests'.)
+        page.Book() = held;
+        page.Book().DeleteEntry(3);
+        page.Book().DeleteEntry(4);
+        page.OnWriteToPhone();
+        QCOMPARE(runner.questions,
+                 QStringList(QStringLiteral("Writing this book removes 2 of the 10 entries the "
+                                            "phone held when it was last read or written. Write "
+                                            "it anyway?")));
+        QVERIFY(!page.Session().Engine().Running());
 
         // A file cut between its records opens, and is not written without a question.
         std::vector<uint8_t> bytes;
