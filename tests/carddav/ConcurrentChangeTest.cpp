@@ -25,7 +25,6 @@ std::string Ada(const std::string& mobile, const std::string& note) {
 class ConcurrentChange : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_dir = std::filesystem::temp_directory_path() / ("numora-dav-" + std::to_string(getpid()));
         std::filesystem::remove_all(m_dir);
         m_server = std::make_unique<DavServer>(test::ServerKind::Radicale, m_dir / "server");
         ASSERT_TRUE(m_server->Up());
@@ -73,7 +72,9 @@ protected:
     char m_name[8] = "tests";
     char* m_argv[2] = {m_name, nullptr};
     QCoreApplication m_app{m_argc, m_argv};
-    std::filesystem::path m_dir;
+    // Set before the store below, which keeps its state and cards in it.
+    std::filesystem::path m_dir =
+        std::filesystem::temp_directory_path() / ("numora-dav-" + std::to_string(getpid()));
     std::unique_ptr<DavServer> m_server;
     DavClient m_client;
     SyncStore m_store{QString::fromStdString((m_dir / "state").string()),
