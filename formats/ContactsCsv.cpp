@@ -78,8 +78,8 @@ constexpr std::array<Heading, 19> kBookHeadings = {{
 }};
 
 // Headings of other programs' exports that the book has a place for: Google Contacts, Outlook
-// (English and German), Thunderbird. Google's numbered columns ("Phone 1 - Value") are matched
-// by pattern below.
+// (English and German), Thunderbird, webmail address books. Google's numbered columns ("Phone 1 -
+// Value") are matched by pattern below.
 constexpr Heading kOtherHeadings[] = {
     {"Display Name", Col::Name},
     {"Given Name", Col::GivenName},
@@ -108,6 +108,8 @@ constexpr Heading kOtherHeadings[] = {
     {"Mobile Phone", Col::Number, 0},
     {"Mobile Number", Col::Number, 0},
     {"Mobiltelefon", Col::Number, 0},
+    {"Home Mobile", Col::Number, 0},
+    {"Business Mobile", Col::Number, 0},
     {"Home Phone", Col::Number, 1},
     {"Telefon (privat)", Col::Number, 1},
     {"Telefon privat", Col::Number, 1},
@@ -144,6 +146,9 @@ constexpr Heading kOtherHeadings[] = {
     {"E-mail Address", Col::Email},
     {"Primary Email", Col::Email},
     {"E-Mail-Adresse", Col::Email},
+    {"Email Home", Col::Email},
+    {"Email Work", Col::OtherEmail},
+    {"Email Other", Col::OtherEmail},
     {"E-mail 2 Address", Col::OtherEmail},
     {"E-mail 3 Address", Col::OtherEmail},
     {"Secondary Email", Col::OtherEmail},
@@ -158,6 +163,8 @@ constexpr Heading kOtherHeadings[] = {
     {"Web Page 1", Col::Wireless},
     {"Web Page 2", Col::Wireless},
     {"Webseite", Col::Wireless},
+    {"Website Home Page", Col::Wireless},
+    {"Website Work", Col::Wireless},
 };
 
 // Google's separator of several values in one field.

@@ -399,8 +399,11 @@ ContactsRead ReadVCard(std::string_view bytes, const Charsets& charsets) {
             nested += begin ? 1 : end ? -1 : 0;
             continue;
         }
-        if (begin && card && card->agentPending) {
-            // A card inside the card (an agent's): its properties are not the parent's.
+        // A card inside the card (an agent's), on the lines after an empty AGENT or starting
+        // on the AGENT line itself: its properties are not the parent's.
+        const bool agentBegins =
+            p->name == "AGENT" && UpperAscii(TrimBlanks(p->value)) == "BEGIN:VCARD";
+        if (card && ((begin && card->agentPending) || agentBegins)) {
             nested = 1;
             card->agentPending = false;
             card->contact.leftOut.emplace_back("agent (a card inside the card)");

@@ -51,6 +51,10 @@ int ContactsAnotherReaderFinds(const fs::path& path, const std::string& bytes) {
         {"thunderbird-export-tabs.csv", 2},
         {"thunderbird-export.csv", 2},
         {"pimalaya-vcard21_agent_nested.vcf", 1},
+        {"roundcube-all.csv", 1},
+        {"roundcube-email.csv", 4},
+        {"roundcube-outlook.csv", 1},
+        {"roundcube-tb_plain.csv", 1},
     };
     if (const auto it = kCounted.find(path.filename().string()); it != kCounted.end()) {
         return it->second;
@@ -163,7 +167,7 @@ TEST(ContactsCorpusTest, EveryContactIsInTheBookOrInTheReportAndReadsRight) {
             EXPECT_EQ(BookToJson(back), BookToJson(book));
         }
     }
-    EXPECT_GE(files, 70);
+    EXPECT_GE(files, 100);
     EXPECT_GE(contactsSeen, 90);
 }
 
@@ -256,6 +260,14 @@ TEST(ContactsCorpusTest, FilesOfOtherProgramsGiveWhatTheyHold) {
         {"radicale-contact_issue2224.vcf", "DE", 1, Field::BookName, "Pretty Name"},
         // Structure: a nested card, properties of no place, contacts without a name.
         {"pimalaya-vcard21_agent_nested.vcf", "US", 1, Field::Report, "agent (a card inside"},
+        // An agent's card starting on the AGENT line: its number is not the parent's.
+        {"vcardnet-v21-Contacts.vcf", "US", 1, Field::Mobile, ""},
+        {"vcardnet-v21-Contacts.vcf", "US", 1, Field::Report, "agent (a card inside"},
+        {"vcardnet-v21-Contacts.vcf", "US", 2, Field::BookName, "Jane Doe"},
+        // A webmail export's headings.
+        {"roundcube-all.csv", "US", 1, Field::Mobile, "500"},
+        {"roundcube-all.csv", "US", 1, Field::Email, "home@example.com"},
+        {"roundcube-all.csv", "US", 1, Field::Report, "e-mail \"work@example.com\""},
         {"ezvcard-John_Doe_GMAIL.vcf", "US", 1, Field::Report, "related name \"Jenny\" left out"},
         {"ezvcard-John_Doe_EVOLUTION.vcf", "US", 1, Field::Report, "manager \"Big Blue\" left out"},
         {"calcard-009_0.vcf", "DE", 1, Field::Report, "custom field \"vnd.android"},
