@@ -11,6 +11,8 @@
 #include "matching/MergePlan.h"
 #include "numbers/PhoneNumbers.h"
 #include "text/Ascii.h"
+#include "text/Folding.h"
+#include "text/TextCodec.h"
 
 namespace numora {
 
@@ -52,6 +54,14 @@ bool Agree(Field f, const std::string& a, const std::string& b, const PhoneNumbe
     if (f == Field::Name) return FoldNameUtf8(a) == FoldNameUtf8(b);
     if (f == Field::Email) return FoldEmail(a) == FoldEmail(b);
     return false;
+}
+
+// A name the handset holds as the card's full name cut at its 16 characters: the same name.
+bool CutFromFullName(const std::string& handsetName, const std::string& fullName) {
+    const std::string cut = Utf8ToLatin1(handsetName);
+    const std::string full = Utf8ToLatin1(fullName);
+    return static_cast<int>(cut.size()) == kNameLen && full.size() > cut.size() &&
+           FoldLetters(full).starts_with(FoldLetters(cut));
 }
 
 // The user's choice for a field's conflict, kept when the contact is worked out again.
@@ -237,7 +247,7 @@ bool SyncPlan::Changes() const {
 
 std::vector<std::string> CardsToFetch(const AddressBookState& state, const PhoneBook& book,
                                       const std::vector<ServerCard>& listing,
-                                      std::string_view category) {
+                                      std::string_view category, const std::string& region) {
     std::set<int> pairedSlots;
     for (const CardState& c : state.cards) {
         if (c.slot) pairedSlots.insert(*c.slot);
@@ -246,13 +256,20 @@ std::vector<std::string> CardsToFetch(const AddressBookState& state, const Phone
     for (int slot = 0; slot < kEntrySlots && !newEntries; ++slot) {
         newEntries = pairedSlots.count(slot) == 0 && FieldsOfEntry(book, slot).has_value();
     }
+    // The base keeps the card's writing of a value both sides hold: an entry that writes it
+    // its own way is unchanged.
+    const PhoneNumbers numbers(region);
+    const auto changed = [&](const Fields& now, const Fields& base) {
+        return std::any_of(kAllFields.begin(), kAllFields.end(),
+                           [&](Field f) { return !Agree(f, now[f], base[f], numbers); });
+    };
     std::vector<std::string> out;
     for (const ServerCard& sc : listing) {
         const CardState* known = state.Card(sc.href);
         bool fetch = known == nullptr || known->etag != sc.etag || known->etag.empty();
         if (!fetch && known->slot) {
             const auto now = FieldsOfEntry(book, *known->slot, category);
-            fetch = !now || *now != known->base;
+            fetch = !now || changed(*now, known->base);
         }
         // A new entry may be the person of a card that is not on the handset: merging them
         // edits the card.
@@ -269,6 +286,12 @@ void Resolve(ContactPlan& c, const PlanOptions& options) {
     c.cardChanges.clear();
     c.cardText.clear();
     const std::vector<SyncConflict> before = std::exchange(c.conflicts, {});
+    if (c.book && c.server && c.card) {
+        const CardProperty* fn = c.card->Find("FN");
+        if (fn != nullptr && CutFromFullName((*c.book)[Field::Name], fn->Text())) {
+            (*c.server)[Field::Name] = (*c.book)[Field::Name];
+        }
+    }
     if (c.book && c.server) {
         const PhoneNumbers numbers(options.region);
         const Fields& h = *c.book;

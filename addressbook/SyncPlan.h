@@ -122,7 +122,8 @@ struct SyncPlan {
 // changed or went on the handset (to edit them in place, and to keep them before).
 std::vector<std::string> CardsToFetch(const AddressBookState& state, const PhoneBook& book,
                                       const std::vector<ServerCard>& listing,
-                                      std::string_view category = {});
+                                      std::string_view category = {},
+                                      const std::string& region = {});
 
 // Entries and cards that no sync has paired are paired as contacts are merged: sure pairs (and
 // likely ones answered "same person") are merged field by field, likely pairs wait for an

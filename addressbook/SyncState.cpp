@@ -38,9 +38,10 @@ std::string StateToJson(const AddressBookState& state) {
         card["base"] = std::move(base);
         cards.push_back(std::move(card));
     }
-    const nlohmann::ordered_json j = {{"version", kStateVersion},     {"url", state.url},
-                                      {"syncToken", state.syncToken}, {"ctag", state.ctag},
-                                      {"category", state.category},   {"cards", std::move(cards)}};
+    const nlohmann::ordered_json j = {{"version", kStateVersion}, {"url", state.url},
+                                      {"name", state.name},       {"syncToken", state.syncToken},
+                                      {"ctag", state.ctag},       {"category", state.category},
+                                      {"cards", std::move(cards)}};
     return j.dump(1);
 }
 
@@ -54,6 +55,7 @@ std::optional<AddressBookState> StateFromJson(std::string_view json, std::string
     try {
         AddressBookState state;
         state.url = j.value("url", "");
+        state.name = j.value("name", "");
         state.syncToken = j.value("syncToken", "");
         state.ctag = j.value("ctag", "");
         state.category = j.value("category", "");

@@ -23,6 +23,7 @@ struct CardState {
 
 struct AddressBookState {
     std::string url;        // the address book's collection
+    std::string name;       // its display name, for the file of cards kept before a change
     std::string syncToken;  // empty when the server offers no sync-collection
     std::string ctag;
     std::string category;  // the one the sync was limited to; empty for all contacts

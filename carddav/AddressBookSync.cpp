@@ -138,7 +138,8 @@ void AddressBookSync::Prepare(const PhoneBook& book) {
     if (!error.isEmpty()) m_problems << error + QStringLiteral("; likely pairs are asked again");
     if (!m_state.url.empty()) {
         m_collection = QUrl(QString::fromStdString(m_state.url));
-        m_collectionName = m_settings.addressBook;
+        m_collectionName = QString::fromStdString(m_state.name);
+        if (m_collectionName.isEmpty()) m_collectionName = m_settings.addressBook;
         m_syncCollection = !m_state.syncToken.empty();
         return AskForChanges();
     }
@@ -244,6 +245,7 @@ void AddressBookSync::UseCollection(const QUrl& url, const QString& name, bool s
     m_collectionName = name;
     m_syncCollection = syncCollection;
     m_state.url = m_collection.toString(QUrl::RemoveUserInfo).toStdString();
+    m_state.name = name.toStdString();
     AskForChanges();
 }
 
@@ -337,7 +339,8 @@ void AddressBookSync::ListByEtags() {
 
 void AddressBookSync::Fetch() {
     m_toFetch.clear();
-    for (const std::string& href : CardsToFetch(m_state, m_book, m_listing, m_options.category))
+    for (const std::string& href :
+         CardsToFetch(m_state, m_book, m_listing, m_options.category, m_options.region))
         m_toFetch.push_back(QString::fromStdString(href));
     FetchBatch(0);
 }

@@ -46,6 +46,11 @@ DavClient::DavClient(QObject* parent) : QObject(parent) {
                 // No password is no answer: an empty one is never sent.
                 if (reply->property("numora-auth-tried").toBool() || m_password.isEmpty()) return;
                 reply->setProperty("numora-auth-tried", true);
+                if (m_trace) {
+                    m_trace(
+                        QStringLiteral("  -> 401: the server asks who is calling; sent again "
+                                       "with the user name and password"));
+                }
                 auth->setUser(m_user);
                 auth->setPassword(m_password);
             });

@@ -119,6 +119,27 @@ TEST_F(Books, FirstSyncMergesTheSamePersonAndASecondSyncChangesNothing) {
     EXPECT_EQ(m_state.PairedCount(), 3);
 }
 
+// A name the handset holds only in part (the card's full name cut at 16 characters) or in its
+// own writing is the card's name: no conflict, nothing written back, nothing fetched again.
+TEST_F(Books, ANameHeldInPartIsNoChange) {
+    PutEntry(0, "Anna Albrecht-Al", "01701234567");
+    PutEntry(1, "bernd lindqvist-", "01707654321");
+    const std::string anna = CardText("a",
+                                      "FN:Anna Albrecht-Albrecht 000\r\nN:Albrecht;Anna;;;\r\n"
+                                      "TEL;TYPE=CELL:01701234567\r\n");
+    PutCard("/ab/a.vcf", anna);
+    PutCard("/ab/b.vcf", CardText("b", "FN:Bernd Lindqvist\r\nTEL;TYPE=CELL:01707654321\r\n"));
+    const SyncPlan first = Plan();
+    for (const ContactPlan& c : first.contacts)
+        EXPECT_TRUE(c.conflicts.empty()) << c.label;
+    EXPECT_EQ(Apply(first), 0);
+    EXPECT_EQ(m_server["/ab/a.vcf"].second, anna);
+    EXPECT_EQ(Entry(0, Field::Name), "Anna Albrecht-Al");
+
+    EXPECT_FALSE(Plan().Changes());
+    EXPECT_EQ(m_fetched, 0);
+}
+
 TEST_F(Books, ThreeWayFieldByField) {
     struct Case {
         const char* what;
