@@ -15,6 +15,7 @@ void SyncEngine::RequestFirstItem() {
 void SyncEngine::OnReadItem(std::span<const uint8_t> r) {
     const uint16_t itemNumber = Le16(r, item::kItem);
     const uint8_t element = ByteAt(r, item::kElement);
+    m_anythingRead = true;
     switch (itemNumber) {
         case kItemSpeedDials:
             m_book.TakeSpeedDialItem(r);

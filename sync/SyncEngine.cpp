@@ -109,6 +109,7 @@ void SyncEngine::BeginRun(bool reading) {
     m_running = true;
     m_bookComplete = false;
     m_handshakeStarted = false;
+    m_anythingRead = false;
     m_phoneHolds = PhoneHolds::ItsBook;
     m_writeFinishing = false;
     m_reader.Reset();

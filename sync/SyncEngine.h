@@ -134,6 +134,8 @@ public:
     }
     // Why the last run failed; None when it did not.
     const RunFailureReport& Failure() const { return m_failure; }
+    // The last read took something of the handset's book before it ended.
+    [[nodiscard]] bool AnythingRead() const { return m_anythingRead; }
 
 private:
     bool CanStart();
@@ -204,7 +206,8 @@ private:
 
     bool m_running = false;
     bool m_handshakeStarted = false;  // a mode-control reply was acted upon in this handshake
-    bool m_bookComplete = false;      // a read run has shown the whole book
+    bool m_anythingRead = false;
+    bool m_bookComplete = false;  // a read run has shown the whole book
     PhoneHolds m_phoneHolds = PhoneHolds::ItsBook;
     bool m_writeFinishing = false;  // the last speed dial is written; the port closes soon
     RunFailureReport m_failure;

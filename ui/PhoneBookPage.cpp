@@ -101,12 +101,18 @@ PhoneBookPage::PhoneBookPage(Port& port, Clock& clock, Profile& profile, QWidget
     m_session.Engine().SetOnRunEnded([this](RunOutcome outcome) {
         const bool reading = m_session.Engine().IsReading();
         if (outcome == RunOutcome::ReadCompleted) m_incompleteRead = m_damagedFile = false;
-        if (outcome == RunOutcome::Failed || outcome == RunOutcome::Cancelled) {
+        const bool ended = outcome == RunOutcome::Failed || outcome == RunOutcome::Cancelled;
+        // A read that took nothing (no handset found, a port refused, the password refused)
+        // leaves the window's book as it was.
+        const bool nothingRead = reading && ended && !m_session.Engine().AnythingRead();
+        if (nothingRead && m_beforeRead) m_book = *m_beforeRead;
+        if (reading) m_beforeRead.reset();
+        if (ended) {
             // A search that never found the handset leaves no window behind, and a read that
             // broke off shows what the book holds now instead of the interim form.
             CloseSearchDialog();
             if (reading) {
-                m_incompleteRead = true;
+                if (!nothingRead) m_incompleteRead = true;
                 ShowBook(BookChange::Everything);
             }
         }
@@ -117,7 +123,7 @@ PhoneBookPage::PhoneBookPage(Port& port, Clock& clock, Profile& profile, QWidget
         if (phoneBroken) KeepBook(history::kWriteStopped);
         // After the connection message, one more says what the book now lacks.
         if (outcome == RunOutcome::Failed) {
-            if (reading) {
+            if (reading && !nothingRead) {
                 MessageBox(kReadIncomplete);
             } else if (phoneBroken) {
                 MessageBox(WriteStoppedMessage(m_session.Engine().Holds()));
@@ -814,7 +820,10 @@ void PhoneBookPage::OnEditSmsGroup() {
 // Long work
 
 void PhoneBookPage::OnReadFromPhone() {
-    if (!m_session.Engine().Running()) KeepEdits(history::kBeforeRead);
+    if (!m_session.Engine().Running()) {
+        KeepEdits(history::kBeforeRead);
+        m_beforeRead = m_book;
+    }
     m_session.Engine().OnReadFromPhone();
 }
 
@@ -927,13 +936,16 @@ void PhoneBookPage::ApplyView(bool keepSelected) {
     m_list->SetRowOrder(SortedRows(texts, m_sort));
 
     // The highlight stays on a row the list shows; a search puts it on the first row it finds.
+    // A search that finds nothing leaves the highlight and the panel on the chosen entry, so
+    // that the panel never shows (and Save never changes) an entry the user did not choose.
     if ((row || searching) && !(row && m_list->IsRowShown(*row))) {
         if (const std::optional<int> first = m_list->FirstShownRow()) {
             m_list->SelectRow(*first);
-        } else {
+            ShowSelectedEntry();
+        } else if (!searching || !row) {
             m_list->ClearSelectedRow();
+            ShowSelectedEntry();
         }
-        ShowSelectedEntry();
     }
     emit bookShown();
 }

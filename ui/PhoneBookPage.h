@@ -219,6 +219,8 @@ private:
     std::pair<LinkState, int> m_portStatus{LinkState::Waiting, 0};
     bool m_locked = false;
     bool m_incompleteRead = false;
+    // The book a read replaces, given back when the read takes nothing of the handset's.
+    std::optional<PhoneBook> m_beforeRead;
     bool m_damagedFile = false;
 
     QSize m_growth;

@@ -15,6 +15,7 @@
 #include "WindowTestSupport.h"
 #include "app/AboutDialog.h"
 #include "app/MainWindow.h"
+#include "support/BookBuilder.h"
 #include "sync/SyncEngine.h"
 #include "ui/GroupDialogs.h"
 #include "ui/PageTestCase.h"
@@ -72,6 +73,7 @@ private slots:
         QTest::newRow("close box") << false;
     }
 
+    // The book the window held stays: a read that took nothing replaces nothing.
     void closingTheSearchWindowCancelsTheSearch() {
         QFETCH(bool, escape);
         SilentPort port("COM4");
@@ -79,6 +81,7 @@ private slots:
         MemoryProfile profile;
         profile.SetString(kPortSection, kPortKey, "3");
         PhoneBookPage page(port, clock, profile);
+        test::AddEntry(page.Book(), 5, "Kept", 3, "0555");
         page.show();
         QSignalSpy ended(&page, &PhoneBookPage::runEnded);
         page.StartUp(PortTable{});
@@ -108,8 +111,28 @@ private slots:
         QCOMPARE(port.opened.size(), tries);
         QCOMPARE(ended.count(), 1);
         QCOMPARE(runner->messages, QStringList());
+        QCOMPARE(page.Book().CountUsedEntries(), 1);
+        QVERIFY(!page.BookFromIncompleteRead());
         QApplication::processEvents();
         QVERIFY(search.isNull());
+    }
+
+    // No handset within the search's time: the connection message and its cause, and the
+    // window's book as it was, not "read in part".
+    void aSearchThatFindsNoHandsetKeepsTheBook() {
+        SilentPort port("COM4");
+        FakeClock clock;
+        MemoryProfile profile;
+        PhoneBookPage page(port, clock, profile);
+        test::AddEntry(page.Book(), 5, "Kept", 3, "0555");
+        QSignalSpy ended(&page, &PhoneBookPage::runEnded);
+        page.OnReadFromPhone();
+        clock.Advance(kDefaultSearchTimeoutMs * 2);
+        QCOMPARE(ended.count(), 1);
+        QCOMPARE(runner->messages.size(), 2);
+        QVERIFY(runner->messages.first().startsWith(QStringLiteral("Check Phone connection")));
+        QCOMPARE(page.Book().CountUsedEntries(), 1);
+        QVERIFY(!page.BookFromIncompleteRead());
     }
 
     // Fields that only show a value are drawn grey and take no focus, as are the fixed group

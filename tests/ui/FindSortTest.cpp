@@ -70,7 +70,11 @@ private slots:
         QCOMPARE(ShownRows(rig.page.List()), QList<int>({7}));
         QTest::keyClick(rig.page.FindField(), Qt::Key_7);
         QCOMPARE(ShownRows(rig.page.List()), QList<int>());
+        // Nothing found: the panel stays on the chosen entry, never on one out of sight.
+        QCOMPARE(rig.page.List()->SelectedRow(), 7);
+        QCOMPARE(rig.Texts({"idEdit", "nameEdit"}), QStringList({"7", "Dora"}));
         rig.page.ClearFind();
+        QCOMPARE(rig.page.List()->SelectedRow(), 7);
         shown.clear();
         ClickCell(rig.page.List(), 3);
         rig.Click("deleteButton");
