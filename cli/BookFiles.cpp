@@ -50,6 +50,7 @@ bool LoadBookFile(const std::string& path, PhoneBook& book, FileView& page, bool
             read != ReadResult::Done) {
             page.MessageBox(kFileOpenFailed);
             if (read == ReadResult::TooLarge) Warn(path, std::string(kContactsFileTooLarge));
+            if (read == ReadResult::Failed) ReportReadFailure(path, WhyUnreadable(path));
             return false;
         }
         PhoneBook fresh;
@@ -70,6 +71,7 @@ bool LoadBookFile(const std::string& path, PhoneBook& book, FileView& page, bool
     }
     StdFiles files(path);
     const auto report = FileOpen(book, page, files);
+    if (!files.ReadFailure().empty()) ReportReadFailure(path, files.ReadFailure());
     // An empty file is no book to list, convert or write (its message is shown).
     if (report && report->empty) return false;
     if (report && damaged != nullptr) *damaged = report->Damaged();

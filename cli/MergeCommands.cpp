@@ -167,6 +167,7 @@ private:
                 read == ReadResult::TooLarge ? kContactsFileTooLarge : kFileOpenFailed;
             std::fprintf(stderr, "%s: %.*s\n", path.c_str(), static_cast<int>(why.size()),
                          why.data());
+            if (read == ReadResult::Failed) ReportReadFailure(path, WhyUnreadable(path));
             return false;
         }
         const ContactsOfFile read = ContactsFromFile(

@@ -2,6 +2,7 @@
 
 #include "files/SaveFile.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -57,6 +58,27 @@ void ShowSaveFailure(FileView& page, const std::string& path, const std::string&
 
 void ReportSaveFailure(const std::string& path, const std::string& reason) {
     std::fprintf(stderr, "numora-cli: cannot write %s: %s\n", path.c_str(), reason.c_str());
+}
+
+ReadResult StdFiles::ReadAll(const std::string& path, std::vector<uint8_t>& bytes) {
+    const ReadResult read = ReadWholeFile(path, bytes);
+    m_readFailure = read == ReadResult::Failed ? WhyUnreadable(path) : std::string();
+    return read;
+}
+
+std::string WhyUnreadable(const std::string& path) {
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (ec) return ec.message();
+    if (std::filesystem::is_directory(status)) return "it is a folder";
+    if (!std::filesystem::is_regular_file(status)) return "not a regular file";
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::generic_category().message(errno);
+    return "it could not be read to its end";
+}
+
+void ReportReadFailure(const std::string& path, const std::string& reason) {
+    std::fprintf(stderr, "numora-cli: cannot read %s: %s\n", path.c_str(), reason.c_str());
 }
 
 bool StdFiles::Save(const std::string& path, std::span<const uint8_t> bytes, FileReaders readers) {

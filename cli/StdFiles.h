@@ -21,9 +21,9 @@ public:
 
     std::optional<std::string> ChooseOpenPath() override { return m_path; }
     std::optional<std::string> ChooseSavePath() override { return m_path; }
-    ReadResult ReadAll(const std::string& path, std::vector<uint8_t>& bytes) override {
-        return ReadWholeFile(path, bytes);
-    }
+    ReadResult ReadAll(const std::string& path, std::vector<uint8_t>& bytes) override;
+    // Why the last read failed (the system's reason); empty when it did not.
+    const std::string& ReadFailure() const { return m_readFailure; }
     bool Save(const std::string& path, std::span<const uint8_t> bytes,
               FileReaders readers) override;
     // Why the last save failed; empty when it did not.
@@ -32,7 +32,13 @@ public:
 private:
     std::string m_path;
     std::string m_saveFailure;
+    std::string m_readFailure;
 };
+
+// Why a file cannot be read, in the system's words.
+std::string WhyUnreadable(const std::string& path);
+// The line under "File open failed!": the path and why.
+void ReportReadFailure(const std::string& path, const std::string& reason);
 
 // The tool's saves: SaveFileAtomically with the path as the command line gave it, the system's
 // reason in reason on a failure; a new file is its owner's alone when `readers` says so.

@@ -86,7 +86,11 @@ TEST_F(CliTest, FailuresGiveTheirMessageAndExit) {
         int status;
         std::string err;
     } cases[] = {
-        {"dump " + Path("missing.pb"), 1, "File open failed!\n"},
+        {"dump " + Path("missing.pb"), 1,
+         "File open failed!\nnumora-cli: cannot read " + Path("missing.pb") +
+             ": No such file or directory\n"},
+        {"merge " + Path("good.json") + " " + Path("missing.vcf") + " -o " + Path("out.pb"), 2,
+         "cannot read " + Path("missing.vcf") + ": No such file or directory"},
         {"convert " + Path("bad.json") + " " + Path("out.pb"), 1,
          "\"group\" must be a whole number from 0 to 6"},
         {"convert " + Path("good.json") + " " + Path("folder.pb"), 1, "File save failed!\n"},
