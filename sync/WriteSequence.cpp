@@ -168,6 +168,9 @@ void SyncEngine::FinishWrite() {
 
 void SyncEngine::CompleteWrite() {
     if (m_port.IsOpen()) m_port.Close();
+    // The message waits for the user: a search timer still armed from the handshake must not
+    // send its mode switch to the closed port meanwhile.
+    m_search.Stop();
     m_page.MessageBox(kWriteCompleted);
     m_page.SetProgressPos(0);
     m_page.EnableControls(true);
