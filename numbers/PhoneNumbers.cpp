@@ -232,6 +232,22 @@ bool ReadsAs(const std::string& region, const std::string& dialled, const PhoneN
            E164Digits(read) == E164Digits(number);
 }
 
+// A number of the home country as it is dialled there: its national form where the numbering
+// plan knows the number; else its national number after the trunk prefix, which the national
+// form of a number no rule formats would leave out.
+std::string DialledAtHome(const std::string& region, const PhoneNumber& number) {
+    if (Util().IsValidNumber(number)) {
+        std::string formatted;
+        Util().FormatOutOfCountryCallingNumber(number, region, &formatted);
+        return DigitsOf(formatted);
+    }
+    std::string trunk;
+    Util().GetNddPrefixForRegion(region, true, &trunk);
+    std::string national;
+    Util().GetNationalSignificantNumber(number, &national);
+    return DigitsOf(trunk) + national;
+}
+
 // Numbers of three countries, to try a prefix on.
 constexpr std::string_view kProbes[] = {"491701234567", "14186569254", "819012345678"};
 
@@ -347,9 +363,7 @@ DialableNumber PhoneNumbers::Dialable(std::string_view written) const {
         } else if (m_region.empty()) {
             main = m_exitCode + E164Digits(number);
         } else if (number.country_code() == Util().GetCountryCodeForRegion(m_region)) {
-            std::string formatted;
-            Util().FormatOutOfCountryCallingNumber(number, m_region, &formatted);
-            main = DigitsOf(formatted);
+            main = DialledAtHome(m_region, number);
         } else {
             main = AbroadPrefix(m_region, m_exitCode, number) + E164Digits(number);
         }

@@ -38,6 +38,8 @@ TEST(PhoneNumbersTest, WrittenNumbersBecomeWhatThePhoneDialsFromHome) {
         {"FR", "+49 170 1234567", "00491701234567", "", {}},
         {"US", "+44 20 7946 0958", "011442079460958", "", {}},
         {"GB", "+44 (0)20 7946 0958", "02079460958", "", {}},
+        // A number the numbering plan does not know keeps its trunk prefix at home.
+        {"DE", "+49 151 2345678", "01512345678", "", {}},
         {"", "+49 170 1234567", "00491701234567", "", {}},
         // Where each carrier has its own international prefix, one the region takes.
         {"KR", "+49 170 1234567", "001491701234567", "", {}},
