@@ -202,6 +202,16 @@ SnapshotInfo BookHistory::Info(int id) const {
     info.entries = o.value(QStringLiteral("entries")).toInt();
     const QFileInfo book(PathOf(id, ".pb"));
     info.problem = book.isFile() ? SizeProblem(book.size(), o) : kNoBook;
+    // Bytes of the right length may still be another book's or none: the list says so before a
+    // restore would.
+    const QString sha = o.value(QStringLiteral("sha256")).toString();
+    if (info.problem.isEmpty() && !sha.isEmpty()) {
+        QByteArray bytes;
+        if (ReadFile(PathOf(id, ".pb"), bytes, kMaxSnapshotBytes) != FileRead::Read ||
+            sha.toLatin1() != Sha256(bytes)) {
+            info.problem = kMismatch;
+        }
+    }
     return info;
 }
 

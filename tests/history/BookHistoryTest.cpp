@@ -133,8 +133,8 @@ TEST_F(BookHistoryTest, TwoProgramsStoringAtOnceKeepEverySnapshotWhole) {
     }
 }
 
-// A snapshot is checked as a phone-book file is: listed with its problem when that shows
-// without reading the book, and never brought back when it is not whole.
+// A snapshot is checked as a phone-book file is: listed with its problem, and never brought
+// back when it is not whole.
 TEST_F(BookHistoryTest, ADamagedSnapshotIsNamedAndNeverRestored) {
     ASSERT_TRUE(history.Record(BookWith(1), QString::fromLatin1(history::kRead)));
     const QString book = history.Folder() + QStringLiteral("/1.pb");
@@ -162,7 +162,11 @@ TEST_F(BookHistoryTest, ADamagedSnapshotIsNamedAndNeverRestored) {
     const std::vector<Case> cases = {
         {"whole, large record", whole, QJsonDocument(big).toJson(), "", ""},
         {"cut short", whole.left(whole.size() - 50), {}, "truncated", "truncated"},
-        {"noise of its size", noise, {}, "", "not the one its record describes"},
+        {"noise of its size",
+         noise,
+         {},
+         "not the one its record describes",
+         "not the one its record describes"},
         {"other noise",
          noise + noise,
          {},
