@@ -191,12 +191,14 @@ std::optional<PhoneBook> ReadScratch(RunPurpose purpose, const PhoneOptions& opt
 
 // A write that would leave the handset with no entries, or take many of those it held when last
 // read or written, is made only when asked for with --force; false with the reason said.
-bool WriteLooksSafe(const PhoneBook& book, BookHistory& history) {
+// A forced write still says what it takes away, and goes ahead.
+bool WriteLooksSafe(const PhoneBook& book, BookHistory& history, bool forced) {
     PhoneBook held;
     const auto snapshot = history.NewestFromPhone(held);
     const WriteRisk risk = AssessWrite(book, snapshot ? &held : nullptr);
     if (risk.kind == WriteRisk::Kind::None) return true;
     std::fprintf(stderr, "%s\n", WriteRiskText(risk).c_str());
+    if (forced) return true;
     if (snapshot) {
         std::fprintf(stderr, "The handset's book as last %s is kept in the history as @%s.\n",
                      snapshot->what == QLatin1String(history::kRead) ? "read" : "written",
@@ -286,7 +288,7 @@ int RunWrite(const PhoneOptions& options, const std::filesystem::path& programFo
                                            : "Nothing was written (dry run).\n");
         return 0;
     }
-    if (!options.force && !WriteLooksSafe(book, history)) return 1;
+    if (!WriteLooksSafe(book, history, options.force)) return 1;
     if (RunSession(RunPurpose::Write, options, programFolder, book) != RunOutcome::WriteCompleted) {
         return 1;
     }

@@ -103,6 +103,7 @@ TEST_F(CliSimTest, HistoryDryRunAndVerifiedWrite) {
     r = Cli("write --verify --force" + On(sim) + Path("edited.pb"));
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.err.find("The phone holds the book as written."), npos) << r.err;
+    EXPECT_NE(r.err.find("Writing this book removes 1 of the 8 entries"), npos) << r.err;
     r = Cli("history");
     EXPECT_EQ(r.out.substr(0, 2), "2 ") << r.out;
     EXPECT_NE(r.out.find("written to phone"), npos) << r.out;
