@@ -94,6 +94,32 @@ private slots:
         QCOMPARE(frame.History().List().front().what, QString::fromLatin1(history::kWritten));
     }
 
+    // A handset that hangs up in the middle of the read: what arrived is shown, said to be part
+    // of the book, and writing it asks first.
+    void aReadCutShortIsSaidSoAndAskedAboutBeforeAWrite() {
+        TestRunner runner;
+        QTemporaryDir dir;
+        SimProcess sim(
+            NUMORA_SIM,
+            {"--book", WriteTestBookFile(dir, QStringLiteral("handset.pb")).toStdString(),
+             "--hangup", "30"},
+            dir.filePath(QStringLiteral("sim.log")).toStdString());
+        WindowOptions options = TestOptions(dir);
+        options.port = QString::fromStdString(sim.Device());
+        MainWindow frame(options);
+        frame.show();
+        QSignalSpy ended(frame.Page(), &PhoneBookPage::runEnded);
+        frame.StartUp();
+        QCOMPARE(WaitForRun(ended), RunOutcome::Failed);
+        QVERIFY(frame.Page()->BookFromIncompleteRead());
+        QCOMPARE(runner.messages.size(), 3);
+        QCOMPARE(runner.messages.last(), FromBytes(kReadIncomplete));
+        runner.answer = false;
+        frame.Page()->OnWriteToPhone();
+        QCOMPARE(runner.questions, QStringList({FromBytes(kWriteIncompleteBook)}));
+        QVERIFY(!frame.Page()->Session().Engine().Running());
+    }
+
     // Closed while its entries go out, the write leaves the handset without entries, as the
     // question says and as the next read finds; the window's book is kept to write again.
     void closingWhileWritingSaysWhatThePhoneIsLeftWith() {
