@@ -31,7 +31,6 @@ struct JNode {
     enum Type { Null, Bool, Int, Float, String, Array, Object } type = Null;
     bool boolean = false;
     int64_t number = 0;
-    bool huge = false;              // a whole number beyond 64 bits
     std::string text;               // UTF-8
     std::vector<JNode> items;       // an array's items, or an object's values
     std::vector<std::string> keys;  // an object's keys, one per value
@@ -105,8 +104,8 @@ public:
     bool number_unsigned(number_unsigned_t v) override {
         JNode n;
         n.type = JNode::Int;
-        n.huge = v > static_cast<number_unsigned_t>(INT64_MAX);
-        n.number = n.huge ? INT64_MAX : static_cast<int64_t>(v);
+        // A number beyond int64 is held as its largest, above every range the book reads.
+        n.number = static_cast<int64_t>(std::min<number_unsigned_t>(v, INT64_MAX));
         return Put(std::move(n), true);
     }
     bool number_float(number_float_t, const string_t&) override {
@@ -303,7 +302,7 @@ private:
         if (v->type == JNode::Float) {
             return Fail(*v, "\"" + std::string(key) + "\": numbers must be whole," + range);
         }
-        if (v->type != JNode::Int || v->huge || v->number < lo || v->number > hi) {
+        if (v->type != JNode::Int || v->number < lo || v->number > hi) {
             return Fail(*v, "\"" + std::string(key) + "\" must be a whole number" + range);
         }
         out = static_cast<int>(v->number);
@@ -360,7 +359,7 @@ private:
         if (m == nullptr) return true;
         if (m->type != JNode::Array) return Fail(*m, "group members must be a list");
         for (const JNode& e : m->items) {
-            if (e.type != JNode::Int || e.huge || e.number < 0 || e.number >= kEntrySlots) {
+            if (e.type != JNode::Int || e.number < 0 || e.number >= kEntrySlots) {
                 return Fail(
                     e, "group " + std::to_string(slot) + ": members must be entry slots 0 to 299");
             }
@@ -458,7 +457,7 @@ private:
     bool Kind(const JNode& obj, uint8_t& kind) {
         const JNode* v = obj.Find("kind");
         if (v == nullptr) return Fail(obj, "\"kind\" is missing");
-        if (v->type == JNode::Int && !v->huge && v->number >= 0 && v->number <= 0xFF) {
+        if (v->type == JNode::Int && v->number >= 0 && v->number <= 0xFF) {
             kind = static_cast<uint8_t>(v->number);
             return true;
         }

@@ -64,29 +64,28 @@ std::string_view Trim(std::string_view s) {
 // An extension written at the end of a number: "x102", "ext. 102", "extension 102". Returns
 // the digits and shortens s to the number before it.
 std::string TakeWrittenExtension(std::string_view& s) {
-    std::size_t end = s.size();
-    while (end > 0 && s[end - 1] == ' ')
-        --end;
-    std::size_t start = end;
-    while (start > 0 && IsDigit(s[start - 1]))
-        --start;
-    if (start == end) return {};
-    std::size_t wordEnd = start;
-    while (wordEnd > 0 && s[wordEnd - 1] == ' ')
-        --wordEnd;
-    if (wordEnd > 0 && s[wordEnd - 1] == '.') --wordEnd;
-    std::size_t wordStart = wordEnd;
-    while (wordStart > 0 && IsLetter(s[wordStart - 1]))
-        --wordStart;
+    std::string_view rest = s;
+    // Takes the run of characters that `in` accepts off the end of rest, and returns it.
+    const auto takeBack = [&rest](auto in) {
+        const std::string_view whole = rest;
+        while (!rest.empty() && in(rest.back()))
+            rest.remove_suffix(1);
+        return whole.substr(rest.size());
+    };
+    const auto isBlank = [](char c) { return c == ' '; };
+    takeBack(isBlank);
+    const std::string_view digits = takeBack(IsDigit);
+    if (digits.empty()) return {};
+    takeBack(isBlank);
+    if (!rest.empty() && rest.back() == '.') rest.remove_suffix(1);
+    // The marker is a whole word: it stands apart from the number, or right after its last
+    // digit ("555x12").
     std::string word;
-    for (std::size_t i = wordStart; i < wordEnd; ++i)
-        word += Lower(s[i]);
+    for (const char c : takeBack(IsLetter))
+        word += Lower(c);
     if (word != "x" && word != "ext" && word != "extn" && word != "extension") return {};
-    // The marker stands apart from the number, or right after its last digit ("555x12").
-    if (wordStart > 0 && IsLetter(s[wordStart - 1])) return {};
-    std::string digits(s.substr(start, end - start));
-    s = s.substr(0, wordStart);
-    return digits;
+    s = rest;
+    return std::string(digits);
 }
 
 // The number split into what comes before its first pause or wait (the part a phone-number

@@ -60,6 +60,7 @@ TEST(BookJsonTest, HandWrittenBooksAreCheckedAndRefusedWithAReason) {
     const Case cases[] = {
         {"[1]", "the book must be a JSON object"},
         {"{\"entries\":[{\"slot\":300}]}", "\"slot\" must be a whole number from 0 to 299"},
+        {"{\"entries\":[{\"slot\":18446744073709551615}]}", "must be a whole number from 0 to 299"},
         {"{\"entries\":[{\"slot\":1,\"name\":\"seventeen chars!!\"}]}", "longer than 16"},
         {"{\"entries\":[{\"slot\":1},{\"slot\":1}]}", "entry 1 appears twice"},
         {"{\"groups\":[{\"slot\":2,\"name\":\"A\",\"members\":[5]}]}",

@@ -71,6 +71,7 @@ TEST(ContactsTest, LineBreaksSurviveAndLossesAreNamed) {
                                     kEtcGroup, "0123");
         SetText(e.memo, memos[k]);
         e.secret = k == 1;
+        if (k == 2) e.ringer = 104;
         book.SetEntry(e);
     }
     book.SetSpeedDial(2, 0, NumberKind::Mobile);
@@ -87,8 +88,9 @@ TEST(ContactsTest, LineBreaksSurviveAndLossesAreNamed) {
     }
     EXPECT_EQ(WhatFormatLeavesOut(BookFormat::GoogleCsv, book),
               (std::vector<std::string>{
-                  "the Google Contacts CSV has no place for speed dials (1), entry slots (4) and "
-                  "secret flags (1): they are left out (the book's own CSV or vCard keeps them)"}));
+                  "the Google Contacts CSV has no place for speed dials (1), entry slots (4), "
+                  "ringers (1) and secret flags (1): they are left out (the book's own CSV or "
+                  "vCard keeps them)"}));
     EXPECT_EQ(WhatFormatLeavesOut(BookFormat::OutlookCsv, book).size(), 1u);
 }
 
@@ -135,9 +137,8 @@ TEST(ContactsTest, WhatDoesNotFitIsReportedForItsContact) {
     c.numbers[1] = std::string(40, '5');
     c.numbers[2] = "+49 PRIVAT";
     c.email = "one@example.org";
-    c.memo =
-        "Caf\xC3\xA9 \xE2\x82\xAC \xE2\x98\x8E" +  // neither the euro sign nor the phone is Latin-1
-        std::string(40, 'z');
+    // Neither the euro sign nor the phone is Latin-1; U+0085 is a control.
+    c.memo = "Caf\xC3\xA9 \xE2\x82\xAC \xE2\x98\x8E\xC2\x85" + std::string(40, 'z');
     c.speedDials[0] = 21;
     c.leftOut.push_back("second e-mail \"two@example.org\"");
     std::vector<Contact> list{c};
@@ -146,8 +147,9 @@ TEST(ContactsTest, WhatDoesNotFitIsReportedForItsContact) {
         member.source = g + 1;
         member.name = "Member " + std::to_string(g);
         member.group = "Group " + std::to_string(g);
-        member.numbers[4] = "9/9";  // a separator, dropped without a word
-        member.speedDials[4] = 7;   // all want speed dial 7
+        member.numbers[4] = "9/9";      // a separator, dropped without a word
+        member.speedDials[4] = 7;       // all want speed dial 7
+        if (g == 1) member.slot = 300;  // no such slot: it takes the first free one
         list.push_back(member);
     }
     Contact empty;
@@ -164,6 +166,7 @@ TEST(ContactsTest, WhatDoesNotFitIsReportedForItsContact) {
     EXPECT_TRUE(
         Mentions(p, "memo: 2 character(s) the handset cannot show, written as \"Caf\xC3\xA9 EUR ?" +
                         std::string(30, 'z') + "...\""));
+    EXPECT_TRUE(Mentions(p, "memo: 1 control character(s) left out"));
     EXPECT_TRUE(Mentions(p, "speed dial 21 left out"));
     EXPECT_TRUE(Mentions(p, "second e-mail \"two@example.org\" left out"));
     EXPECT_TRUE(Mentions(p, "group \"Group 6\" does not fit (five named groups)"));
@@ -216,6 +219,7 @@ TEST(ContactsTest, ReadsVersion21CardsWithTheirEncodings) {
         "TEL;WORK;VOICE:0140\r\n"
         "TEL:0555\r\n"
         "TEL;FAX:0199\r\n"
+        "EMAIL;ENCODING=BASE64:cmVuZUB4LmZy\r\n"  // no padding: it ends on a group of four
         "NOTE;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:Pr=E9f=E8re le soir,=\r\n"
         " appeler avant=\r\n"
         "\r\n"
@@ -230,6 +234,7 @@ TEST(ContactsTest, ReadsVersion21CardsWithTheirEncodings) {
     EXPECT_EQ(c.numbers[1], "0555");  // the untyped number takes the first free kind
     EXPECT_EQ(c.numbers[2], "0140");
     EXPECT_EQ(c.numbers[4], "0199");
+    EXPECT_EQ(c.email, "rene@x.fr");
     EXPECT_EQ(c.memo,
               "Pr\xC3\xA9"
               "f\xC3\xA8re le soir, appeler avant");
@@ -283,6 +288,41 @@ TEST(ContactsTest, CsvQuotingHeadersAndStrangeColumns) {
     ASSERT_EQ(again.size(), 2u);
     EXPECT_EQ(again[0].memo, contacts[0].memo);
     EXPECT_EQ(again[0].name, contacts[0].name);
+
+    // European exports separate by semicolons; the header line decides, not the rows' commas.
+    const auto semi = ContactsFromCsv("Name;Mobile\r\nDoe, Jane, Jr., Dr.;0123\r\n", none);
+    EXPECT_TRUE(none.empty());
+    ASSERT_EQ(semi.size(), 1u);
+    EXPECT_EQ(semi[0].name, "Doe, Jane, Jr., Dr.");
+    EXPECT_EQ(semi[0].numbers[0], "0123");
+}
+
+// A number's type or its label gives its kind, wherever a number of no kind stands beside it.
+TEST(ContactsTest, TelTypesAndLabelsGiveTheKind) {
+    const struct {
+        const char* tel;
+        std::size_t kind;
+    } cases[] = {
+        {"TEL;TYPE=CELL:2", 0},
+        {"TEL;TYPE=VOICE,MOBILE:2", 0},
+        {"TEL;TYPE=IPHONE:2", 0},
+        {"TEL;TYPE=HOME:2", 1},
+        {"TEL;TYPE=WORK:2", 2},
+        {"TEL;TYPE=CELL,PAGER:2", 3},
+        {"TEL;TYPE=HOME,FAX:2", 4},
+        {"item1.TEL:2\r\nitem1.X-ABLabel:_$!<Mobile>!$_", 0},
+        {"item1.TEL:2\r\nitem1.X-ABLabel:homeFax", 4},
+    };
+    for (const auto& c : cases) {
+        const std::string tel = std::string(c.tel) + "\r\n";
+        for (const std::string& tels : {"TEL:1\r\n" + tel, tel + "TEL:1\r\n"}) {
+            std::vector<std::string> problems;
+            const auto contacts = ContactsFromVCard(
+                "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann\r\n" + tels + "END:VCARD\r\n", problems);
+            ASSERT_EQ(contacts.size(), 1u);
+            EXPECT_EQ(contacts[0].numbers[c.kind], "2") << tels;
+        }
+    }
 }
 
 // Each file holds one card for Ann, in another encoding or with other line ends.
