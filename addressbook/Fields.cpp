@@ -51,8 +51,8 @@ uint8_t GroupFor(std::string_view name, PhoneBook& book) {
 Fields FieldsOf(const PBEntry& e, std::string group) {
     Fields f;
     f[Field::Name] = Latin1ToUtf8(TextOf(e.name));
-    for (int k = 0; k < kNumberKinds; ++k)
-        f[NumberField(k)] = Latin1ToUtf8(NumberText(e.numbers[static_cast<std::size_t>(k)]));
+    for (const NumberKind kind : kAllNumberKinds)
+        f[NumberField(kind)] = Latin1ToUtf8(NumberText(e.numbers[IndexOf(kind)]));
     f[Field::Email] = Latin1ToUtf8(TextOf(e.email));
     f[Field::Wireless] = Latin1ToUtf8(TextOf(e.wireless));
     f[Field::Memo] = Latin1ToUtf8(TextOf(e.memo));

@@ -15,12 +15,6 @@ const CardState* AddressBookState::Card(std::string_view href) const {
     return it == cards.end() ? nullptr : &*it;
 }
 
-const CardState* AddressBookState::AtSlot(int slot) const {
-    const auto it = std::find_if(cards.begin(), cards.end(),
-                                 [slot](const CardState& c) { return c.slot == slot; });
-    return it == cards.end() ? nullptr : &*it;
-}
-
 int AddressBookState::PairedCount() const {
     return static_cast<int>(
         std::count_if(cards.begin(), cards.end(), [](const CardState& c) { return c.slot; }));

@@ -30,7 +30,6 @@ struct AddressBookState {
     std::vector<CardState> cards;
 
     [[nodiscard]] const CardState* Card(std::string_view href) const;
-    [[nodiscard]] const CardState* AtSlot(int slot) const;
     [[nodiscard]] int PairedCount() const;
     bool operator==(const AddressBookState&) const = default;
 };

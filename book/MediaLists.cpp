@@ -10,10 +10,9 @@ namespace {
 // The item of a fixed code, or -1 for a code no item stands for.
 int FindItem(MediaList list, uint16_t code) {
     const auto items = FixedItems(list);
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        if (items[i].code == code) return static_cast<int>(i);
-    }
-    return -1;
+    const auto it = std::find_if(items.begin(), items.end(),
+                                 [code](const MediaItem& m) { return m.code == code; });
+    return it == items.end() ? -1 : static_cast<int>(it - items.begin());
 }
 
 }  // namespace

@@ -24,13 +24,13 @@ std::array<std::string, kListColumns> EntryRowTexts(const PhoneBook& book, int s
     cells[col::kName] = TextOf(e.name);
     PBGroup g;
     if (book.GetGroup(e.group, g)) cells[col::kGroup] = TextOf(g.name);
-    for (int n = 0; n < kNumberKinds; ++n) {
-        std::string number(NumberText(e.numbers[static_cast<std::size_t>(n)]));
+    for (const NumberKind kind : kAllNumberKinds) {
+        std::string number(NumberText(e.numbers[IndexOf(kind)]));
         // A Mobile number of exactly "ess" stands for none.
-        if (n == 0 && number == "ess") number.clear();
-        cells[static_cast<std::size_t>(col::Number(n))] = number;
-        cells[static_cast<std::size_t>(col::SpeedDial(n))] =
-            SpeedDialText(book.FindSpeedDial(static_cast<uint16_t>(slot), KindAt(n)));
+        if (kind == NumberKind::Mobile && number == "ess") number.clear();
+        cells[static_cast<std::size_t>(col::Number(kind))] = number;
+        cells[static_cast<std::size_t>(col::SpeedDial(kind))] =
+            SpeedDialText(book.FindSpeedDial(static_cast<uint16_t>(slot), kind));
     }
     cells[col::kEmail] = TextOf(e.email);
     cells[col::kWireless] = TextOf(e.wireless);

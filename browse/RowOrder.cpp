@@ -9,6 +9,11 @@ namespace numora {
 
 namespace {
 
+// "#" is the slot order itself; past the last column there is nothing to sort by.
+bool IsSortColumn(int column) {
+    return column > col::kSlot && column < kListColumns;
+}
+
 bool IsNumberColumn(int column) {
     for (int k = 0; k < kNumberKinds; ++k) {
         if (column == col::Number(k)) return true;
@@ -43,7 +48,7 @@ std::string SortKey(const std::string& cell, int column) {
 }  // namespace
 
 ListSort NextSort(ListSort current, int clickedColumn) {
-    if (clickedColumn <= col::kSlot || clickedColumn >= kListColumns) return {};
+    if (!IsSortColumn(clickedColumn)) return {};
     if (current.column != clickedColumn || current.order == SortOrder::Slots) {
         return {clickedColumn, SortOrder::Ascending};
     }
@@ -54,10 +59,7 @@ ListSort NextSort(ListSort current, int clickedColumn) {
 std::vector<int> SortedRows(std::span<const RowTexts> rows, ListSort sort) {
     std::vector<int> order(rows.size());
     std::iota(order.begin(), order.end(), 0);
-    if (sort.order == SortOrder::Slots || sort.column <= col::kSlot ||
-        sort.column >= kListColumns) {
-        return order;
-    }
+    if (sort.order == SortOrder::Slots || !IsSortColumn(sort.column)) return order;
     std::vector<std::string> keys;
     keys.reserve(rows.size());
     for (const RowTexts& row : rows)

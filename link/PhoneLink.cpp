@@ -31,8 +31,7 @@ Password DefaultPassword() {
         p[k] = static_cast<uint8_t>('0' + rest % 10);
         rest /= 10;
     }
-    for (std::size_t k = 0; k < kHalf; ++k)
-        p[p.size() - 1 - k] = p[k];
+    std::copy(p.begin(), p.begin() + kHalf, p.rbegin());
     return p;
 }
 

@@ -58,11 +58,16 @@ protected:
         return MakePlan(m_state, m_book, listing, o);
     }
 
-    // Applies a plan as the sync does; the number of cards written and deleted.
-    int Apply(SyncPlan plan) {
+    // Applies a plan as the sync does; the number of cards written and deleted. A server that
+    // refuses takes no card, and the handset still gets its changes.
+    int Apply(SyncPlan plan, bool serverRefuses = false) {
         int writes = 0;
         std::vector<bool> done;
         for (ContactPlan& c : plan.contacts) {
+            if (serverRefuses && c.cardAction != CardAction::None) {
+                done.push_back(false);
+                continue;
+            }
             if (c.cardAction == CardAction::Create) c.href = "/ab/" + c.uid + ".vcf";
             if (c.cardAction == CardAction::Create || c.cardAction == CardAction::Change) {
                 PutCard(c.href, c.cardText);
@@ -117,6 +122,12 @@ TEST_F(Books, FirstSyncMergesTheSamePersonAndASecondSyncChangesNothing) {
     EXPECT_FALSE(second.Changes());
     EXPECT_EQ(m_fetched, 0);
     EXPECT_EQ(m_state.PairedCount(), 3);
+
+    // A card the server refused keeps its base: the next sync writes it again.
+    PutEntry(1, "Handset Only", "0301111", "memo");
+    EXPECT_EQ(Apply(Plan(), true), 0);
+    EXPECT_EQ(Sync(), 1);
+    EXPECT_FALSE(Plan().Changes());
 }
 
 // A name the handset holds only in part (the card's full name cut at 16 characters) or in its
@@ -258,9 +269,15 @@ TEST_F(Books, AContactResolvedAgainListsOnlyWhatNowHappens) {
 }
 
 TEST_F(Books, ChangesOfDifferentFieldsOnBothSidesBothArrive) {
-    PutEntry(0, "Ada", "0123", "memo");
+    PBEntry e = test::MakeEntry(0, "Ada", kEtcGroup, "0123");
+    SetNumber(e.numbers[IndexOf(NumberKind::Home)], "0301");
+    SetText(e.memo, "memo");
+    m_book.SetEntry(e);
+    m_book.SetSpeedDial(5, 0, NumberKind::Home);
     Sync();
-    PutEntry(0, "Ada", "0999", "memo");  // a number changed on the handset
+    SetNumber(e.numbers[IndexOf(NumberKind::Mobile)], "0999");  // a number changed on the handset
+    m_book.SetEntry(e);
+    // The server's card has a new memo and no home number any more.
     PutCard("/ab/new-1.vcf", CardText("new-1",
                                       "FN:Ada\r\nTEL;TYPE=CELL:0123\r\nNOTE:new memo\r\n"
                                       "X-KEEP:me\r\n"));
@@ -269,6 +286,8 @@ TEST_F(Books, ChangesOfDifferentFieldsOnBothSidesBothArrive) {
     Apply(plan);
     EXPECT_EQ(Entry(0, Field::Mobile), "0999");
     EXPECT_EQ(Entry(0, Field::Memo), "new memo");
+    EXPECT_EQ(Entry(0, Field::Home), "");
+    EXPECT_FALSE(m_book.FindSpeedDial(0, NumberKind::Home));  // its speed dial went with it
     const std::string& card = m_server["/ab/new-1.vcf"].second;
     EXPECT_NE(card.find("TEL;TYPE=CELL:0999\r\n"), std::string::npos);
     EXPECT_NE(card.find("NOTE:new memo\r\nX-KEEP:me\r\n"), std::string::npos);

@@ -115,8 +115,8 @@ TEST(PbFileTest, NoSaveLeavesOutAnEntryOfAnUnusedGroupOrOffItsChain) {
 TEST(PbFileTest, StrayBytesEmptyEntriesAndDamagedRecordsAreSkipped) {
     PhoneBook book = RichBook();
     auto bytes = Save(book);
-    // A stray byte before the first group record; after it a name-only entry and a group record
-    // without a name.
+    // A stray byte before the first group record; after it a name-only entry, a group record
+    // without a name and an entry for the slot after the last.
     std::vector<uint8_t> odd(bytes.begin(), bytes.begin() + 5 * 168);
     odd.push_back(0x55);
     std::array<uint8_t, 344> nameOnly{};
@@ -127,11 +127,15 @@ TEST(PbFileTest, StrayBytesEmptyEntriesAndDamagedRecordsAreSkipped) {
     odd.insert(odd.end(), nameOnly.begin(), nameOnly.end());
     const std::array<uint8_t, 24> unnamedGroup{0x81, 4, 4};
     odd.insert(odd.end(), unnamedGroup.begin(), unnamedGroup.end());
+    std::array<uint8_t, 344> offTable = nameOnly;
+    PutLe16(offTable, entryrec::kSlot, kEntrySlots);
+    offTable[entryrec::kEmail] = 'x';  // one the book would take in a slot of its own
+    odd.insert(odd.end(), offTable.begin(), offTable.end());
     odd.insert(odd.end(), bytes.begin() + 5 * 168, bytes.end());
     PhoneBook loaded;
     const PbLoadReport report = ReadPbRecords(loaded, odd, nullptr);
     EXPECT_EQ(report.skippedBytes, 1);
-    EXPECT_EQ(report.ignored, 2);
+    EXPECT_EQ(report.ignored, 3);
     EXPECT_FALSE(report.truncated);
     EXPECT_EQ(BookToJson(loaded), BookToJson(book));
 

@@ -17,7 +17,7 @@ namespace {
 using test::AddEntry;
 using test::MakeEntry;
 
-// Zoë (Friends) 0170 1234567, zoe@example.org; Meyer (Work) office (030) 555-0101, memo
+// Zoë (Friends) 0170 1234567, zoe@example.org; Meyer (Work) office +49 (0)30 555-0101, memo
 // "Call after 6pm"; Ada (Etc.) 0171 9876543 and wireless wap.example.org.
 PhoneBook SearchBook() {
     PhoneBook book;
@@ -29,7 +29,7 @@ PhoneBook SearchBook() {
     SetText(zoe.email, "zoe@example.org");
     book.SetEntry(zoe);
     PBEntry meyer = MakeEntry(10, "Hans MEYER", 2, "");
-    SetNumber(meyer.numbers[2], "(030) 555-0101");
+    SetNumber(meyer.numbers[2], "+49 (0)30 555-0101");
     SetText(meyer.memo, "Call after 6pm");
     book.SetEntry(meyer);
     PBEntry ada = MakeEntry(42, "Ada", kEtcGroup, "01719876543");
@@ -66,6 +66,7 @@ TEST(BookSearchTest, FindsByFoldedTextAndByNumbersInAnyWrittenForm) {
         {"+49170123", "DE", {3}},
         {"+49 30 555", "DE", {10}},
         {"+49170123", "", {}},  // without a home region only the digits count
+        {"4930", "", {}},       // nor the number's international form
         {"0171 98", "DE", {42}},
         {"7", "", {3, 42}},
         {"6", "", {3, 10, 42}},  // digits of two numbers, and the memo's "6pm"

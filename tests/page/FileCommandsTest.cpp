@@ -56,6 +56,7 @@ TEST(FileCommandsTest, FileOpenReportsAndUnlocksWhateverHappens) {
 
     PhoneBook book;
     test::FakeBookPage page;
+    page.progress = 40;  // where another command left the bar
     ASSERT_TRUE(FileOpen(book, page, files).has_value());
     EXPECT_EQ(page.messages, (std::vector<std::string>{"File read completed!"}));
     EXPECT_EQ(page.rangeHi, static_cast<int>(files.files["book.pb"].size()) + 4);

@@ -114,6 +114,7 @@ TEST_F(SimTest, HandshakeRequestsGetTheirAnswers) {
     SwitchToFramedMode();
     link.SwitchMode(1);
     EXPECT_EQ(OnlyReply(), (Bytes{0x29, 0x01, 0x00}));
+    EXPECT_TRUE(sim.Framed());
     link.RequestStatus();
     EXPECT_EQ(OnlyReply(), (Bytes{0x3F, 0x00}));
     link.SendPassword();
@@ -148,9 +149,16 @@ TEST_F(SimTest, DamagedOrShortFramesGetNoAnswer) {
     EXPECT_TRUE(received.empty());
     EXPECT_EQ(sim.Requests(), 0);
 
-    // A slot outside the tables is answered with an empty record.
+    // A slot outside the tables is answered with an empty record, and a write to the slot after
+    // the last changes no table.
     link.RequestEntry(0xFFFF);
     EXPECT_EQ(OnlyReply(), Packet({0x83, 0xFF, 0xFF}, 344));
+    Bytes outside(entryrec::kSize, 'x');
+    PutLe16(outside, entryrec::kSlot, kEntrySlots);
+    link.WriteEntry(outside);
+    EXPECT_EQ(OnlyReply().size(), 344u);
+    EXPECT_EQ(sim.Tables().groups, HandsetTables().groups);
+    EXPECT_EQ(sim.Tables().entries, HandsetTables().entries);
 
     // A frame longer than any request is thrown away up to its flag; the next one is answered.
     Feed(Bytes(5000, 0x41));

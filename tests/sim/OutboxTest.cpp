@@ -45,6 +45,10 @@ TEST_F(OutboxTest, WithoutWireSpeedRepliesGoAtOnceAndAGapHoldsTheRest) {
     EXPECT_EQ(sent, (Bytes{1, 2, 3}));
     EXPECT_TRUE(out.Empty());
     EXPECT_EQ(out.Queued(), 0u);
+    // A gap before bytes not yet flushed counts from now.
+    out.Gap(500);
+    out.Add(Bytes{4});
+    EXPECT_EQ(out.WaitMs(), 501);
 }
 
 TEST_F(OutboxTest, AtWireSpeedEachByteTakesTenBitTimes) {

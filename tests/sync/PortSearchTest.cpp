@@ -176,10 +176,10 @@ TEST_F(Search, ADeviceThatNeverSaysOkIsLeftForTheNextNumberWithinTheRange) {
 TEST_F(Search, FirstPortIsTheHighestHandsetModemOrTheRememberedOne) {
     Build({});
     PortTable found{};
-    found[5] = found[7] = true;
+    found[5] = found[kMaxPortTable - 1] = true;
     session->Search().ChooseFirstPort(found);
     session->Engine().OnReadFromPhone();
-    EXPECT_EQ(port->opened.front(), "COM7");
+    EXPECT_EQ(port->opened.front(), "COM" + std::to_string(kMaxPortTable - 1));
 
     // A remembered port beyond 50 that cannot be opened: the next try is COM1.
     profile.SetString(kPortSection, kPortKey, "60");
