@@ -210,7 +210,9 @@ std::optional<Heading> GoogleHeading(const std::string& lower) {
 }
 
 // Every known heading by its lower-case name: a header of any width is looked up in one pass.
-std::optional<Heading> FindHeading(const std::string& lower) {
+std::optional<Heading> FindHeading(std::string lower) {
+    // Web and CRM exports write their headings in snake case ("first_name").
+    std::replace(lower.begin(), lower.end(), '_', ' ');
     static const std::unordered_map<std::string, Heading> kByName = [] {
         std::unordered_map<std::string, Heading> map;
         for (const Heading& h : kBookHeadings)
@@ -408,6 +410,40 @@ bool LooksLikeNumber(std::string_view v) {
     return digits >= 3;
 }
 
+// A date as address books write a birthday ("1960-05-10", "17.02.2016", "5/10/60"): three
+// groups of digits with one separator, a year at one end.
+bool LooksLikeDate(std::string_view v) {
+    std::vector<int> groups;
+    std::vector<std::size_t> widths;
+    char separator = 0;
+    std::size_t width = 0;
+    int value = 0;
+    for (const char c : v) {
+        if (c >= '0' && c <= '9') {
+            value = value * 10 + (c - '0');
+            if (++width > 4) return false;
+            continue;
+        }
+        if (std::string_view("-./").find(c) == std::string_view::npos || width == 0) return false;
+        if (separator != 0 && c != separator) return false;
+        separator = c;
+        groups.push_back(value);
+        widths.push_back(width);
+        value = 0;
+        width = 0;
+    }
+    if (width == 0 || groups.size() != 2) return false;
+    groups.push_back(value);
+    widths.push_back(width);
+    const auto dayAndMonth = [](int a, int b) {
+        return a >= 1 && b >= 1 && ((a <= 31 && b <= 12) || (a <= 12 && b <= 31));
+    };
+    if (widths[0] == 4)
+        return widths[1] <= 2 && widths[2] <= 2 && dayAndMonth(groups[2], groups[1]);
+    return widths[0] <= 2 && widths[1] <= 2 && (widths[2] == 2 || widths[2] == 4) &&
+           dayAndMonth(groups[0], groups[1]);
+}
+
 class RowReader {
 public:
     explicit RowReader(Contact& c) : m_c(c), m_builder(c) {}
@@ -521,6 +557,8 @@ public:
         const std::string t = Trim(v);
         if (LooksLikeEmail(t)) {
             m_builder.Email(t, false);
+        } else if (LooksLikeDate(t)) {
+            m_c.leftOut.push_back("date \"" + Clip(t) + "\"");
         } else if (LooksLikeNumber(t)) {
             m_builder.Number(t, std::nullopt, false);
         } else if (m_c.name.empty()) {

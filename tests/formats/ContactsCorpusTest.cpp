@@ -52,6 +52,7 @@ int ContactsAnotherReaderFinds(const fs::path& path, const std::string& bytes) {
         {"thunderbird-export.csv", 2},
         {"pimalaya-vcard21_agent_nested.vcf", 1},
         {"roundcube-all.csv", 1},
+        {"monica-single_contact_stub.csv", 1},
         {"roundcube-email.csv", 4},
         {"roundcube-outlook.csv", 1},
         {"roundcube-tb_plain.csv", 1},
@@ -264,6 +265,8 @@ TEST(ContactsCorpusTest, FilesOfOtherProgramsGiveWhatTheyHold) {
         {"vcardnet-v21-Contacts.vcf", "US", 1, Field::Mobile, ""},
         {"vcardnet-v21-Contacts.vcf", "US", 1, Field::Report, "agent (a card inside"},
         {"vcardnet-v21-Contacts.vcf", "US", 2, Field::BookName, "Jane Doe"},
+        // Snake-case headings of a web application's export.
+        {"monica-single_contact_stub.csv", "US", 1, Field::BookName, "Bono Hewson"},
         // A webmail export's headings.
         {"roundcube-all.csv", "US", 1, Field::Mobile, "500"},
         {"roundcube-all.csv", "US", 1, Field::Email, "home@example.com"},

@@ -295,6 +295,22 @@ TEST(ContactsTest, CsvQuotingHeadersAndStrangeColumns) {
     ASSERT_EQ(semi.size(), 1u);
     EXPECT_EQ(semi[0].name, "Doe, Jane, Jr., Dr.");
     EXPECT_EQ(semi[0].numbers[0], "0123");
+
+    // Headings in snake case are headings; without a header a date is no number.
+    const auto snake =
+        ContactsFromCsv("first_name,last_name,mobile_phone\r\nBo,Hewson,0123\r\n", none);
+    ASSERT_EQ(snake.size(), 1u);
+    EXPECT_EQ(snake[0].name, "Bo Hewson");
+    EXPECT_EQ(snake[0].numbers[0], "0123");
+    std::vector<std::string> guessed;
+    const auto dated = ContactsFromCsv(
+        "Bo Hewson,1960-05-10,17.02.2016,5/10/60,030.123.4567,bo@example.com\n", guessed);
+    ASSERT_EQ(dated.size(), 1u);
+    EXPECT_EQ(dated[0].leftOut,
+              (std::vector<std::string>{"date \"1960-05-10\"", "date \"17.02.2016\"",
+                                        "date \"5/10/60\""}));
+    EXPECT_EQ(dated[0].numbers[0], "030.123.4567");
+    EXPECT_EQ(dated[0].email, "bo@example.com");
 }
 
 // A number's type or its label gives its kind, wherever a number of no kind stands beside it.
