@@ -1,5 +1,6 @@
 // numora-cli merge and duplicates: contacts merged into a book, one person one entry; and the
 // pairs inside one book that are, or may be, one person.
+#include <array>
 #include <cstdio>
 #include <optional>
 
@@ -126,16 +127,27 @@ public:
         PairAnswers newAnswers;
         options.answers = &answers;
         MergePlan plan = PlanMerge(book, contacts, keys, options);
+        // A pair answered in an earlier merge is asked about no more; an option may still
+        // answer it anew, so it is looked for among the pairs no answer has decided too.
+        MergeOptions unanswered = options;
+        const PairAnswers none;
+        unanswered.answers = &none;
+        const MergePlan asked =
+            given.empty() ? MergePlan{} : PlanMerge(book, contacts, keys, unanswered);
         // An answer may bring up a pair that was not there before; each round takes those
         // the options name.
         while (!given.empty()) {
             const std::size_t before = given.size();
             std::erase_if(given, [&](const auto& g) {
-                for (const LikelyPair& p : plan.likely) {
-                    if (p.slot != g.first.first || p.other != g.first.second) continue;
-                    newAnswers.Set(p.person, p.otherPerson, g.second, keys);
-                    answers.Set(p.person, p.otherPerson, g.second, keys);
-                    return true;
+                const std::array<const std::vector<LikelyPair>*, 2> lists{&plan.likely,
+                                                                          &asked.likely};
+                for (const std::vector<LikelyPair>* likely : lists) {
+                    for (const LikelyPair& p : *likely) {
+                        if (p.slot != g.first.first || p.other != g.first.second) continue;
+                        newAnswers.Set(p.person, p.otherPerson, g.second, keys);
+                        answers.Set(p.person, p.otherPerson, g.second, keys);
+                        return true;
+                    }
                 }
                 return false;
             });

@@ -46,6 +46,10 @@ TEST_F(MergeCliTest, MergeListsWhatChangesAndDryRunExitsAsDiffDoes) {
     r = Cli("merge " + args + " --dry-run");
     EXPECT_EQ(r.out.find("likely:"), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find("added"), std::string::npos) << r.out;
+    // A remembered answer can be given anew.
+    r = Cli("merge " + args + " --different 1=2 --dry-run");
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_NE(r.out.find("entry 3 \"Tom Meyer\": added"), std::string::npos) << r.out;
     r = Cli("merge " + Path("out.pb") + " " + Path("cards.vcf") + " " + Path("out.pb") +
             " --region DE --dry-run");
     EXPECT_EQ(r.status, 0) << r.out << r.err;
