@@ -36,6 +36,36 @@ std::optional<RunOutcome> WaitForRun(QSignalSpy& ended) {
     return ended.takeFirst().first().value<RunOutcome>();
 }
 
+// The window on the port of a simulated handset that holds the test book, with its faults.
+struct WindowOnSimulator {
+    explicit WindowOnSimulator(const std::vector<std::string>& faults = {})
+        : sim(NUMORA_SIM, SimArgs(dir, faults),
+              dir.filePath(QStringLiteral("sim.log")).toStdString()),
+          options(PortOptions(dir, sim)),
+          frame(options),
+          ended(frame.Page(), &PhoneBookPage::runEnded) {
+        frame.show();
+        frame.StartUp();
+    }
+    static std::vector<std::string> SimArgs(QTemporaryDir& dir, std::vector<std::string> faults) {
+        faults.insert(
+            faults.begin(),
+            {"--book", WriteTestBookFile(dir, QStringLiteral("handset.pb")).toStdString()});
+        return faults;
+    }
+    static WindowOptions PortOptions(QTemporaryDir& dir, const SimProcess& sim) {
+        WindowOptions o = TestOptions(dir);
+        o.port = QString::fromStdString(sim.Device());
+        return o;
+    }
+
+    QTemporaryDir dir;
+    SimProcess sim;
+    WindowOptions options;
+    MainWindow frame;
+    QSignalSpy ended;
+};
+
 }  // namespace
 
 class HandsetTest : public QObject {
@@ -98,19 +128,9 @@ private slots:
     // of the book, and writing it asks first.
     void aReadCutShortIsSaidSoAndAskedAboutBeforeAWrite() {
         TestRunner runner;
-        QTemporaryDir dir;
-        SimProcess sim(
-            NUMORA_SIM,
-            {"--book", WriteTestBookFile(dir, QStringLiteral("handset.pb")).toStdString(),
-             "--hangup", "30"},
-            dir.filePath(QStringLiteral("sim.log")).toStdString());
-        WindowOptions options = TestOptions(dir);
-        options.port = QString::fromStdString(sim.Device());
-        MainWindow frame(options);
-        frame.show();
-        QSignalSpy ended(frame.Page(), &PhoneBookPage::runEnded);
-        frame.StartUp();
-        QCOMPARE(WaitForRun(ended), RunOutcome::Failed);
+        WindowOnSimulator on({"--hangup", "30"});
+        MainWindow& frame = on.frame;
+        QCOMPARE(WaitForRun(on.ended), RunOutcome::Failed);
         QVERIFY(frame.Page()->BookFromIncompleteRead());
         QCOMPARE(runner.messages.size(), 3);
         QCOMPARE(runner.messages.last(), FromBytes(kReadIncomplete));
@@ -124,17 +144,12 @@ private slots:
     // question says and as the next read finds; the window's book is kept to write again.
     void closingWhileWritingSaysWhatThePhoneIsLeftWith() {
         TestRunner runner;
-        QTemporaryDir dir;
-        SimProcess sim(
-            NUMORA_SIM,
-            {"--book", WriteTestBookFile(dir, QStringLiteral("handset.pb")).toStdString()},
-            dir.filePath(QStringLiteral("sim.log")).toStdString());
-        WindowOptions options = TestOptions(dir);
-        options.port = QString::fromStdString(sim.Device());
-        MainWindow frame(options);
-        frame.show();
-        QSignalSpy ended(frame.Page(), &PhoneBookPage::runEnded);
-        frame.StartUp();
+        WindowOnSimulator on;
+        MainWindow& frame = on.frame;
+        QSignalSpy& ended = on.ended;
+        const QTemporaryDir& dir = on.dir;
+        const SimProcess& sim = on.sim;
+        const WindowOptions& options = on.options;
         QCOMPARE(WaitForRun(ended), RunOutcome::ReadCompleted);
         // A device named on the command line is not remembered as the handset's port.
         const QSettings ini(options.profilePath, QSettings::IniFormat);
