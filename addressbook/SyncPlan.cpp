@@ -662,6 +662,7 @@ AddressBookState NextState(const AddressBookState& state, const SyncPlan& plan,
                            const std::vector<bool>& done, std::string syncToken, std::string ctag) {
     AddressBookState next;
     next.url = state.url;
+    next.name = state.name;
     next.category = state.category;
     next.syncToken = std::move(syncToken);
     next.ctag = std::move(ctag);

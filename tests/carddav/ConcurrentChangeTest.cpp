@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTcpServer>
+#include <set>
 
 #include "addressbook/PlanListing.h"
 #include "carddav/AddressBookSync.h"
@@ -127,6 +128,12 @@ TEST_F(ConcurrentChange, ARefusedWriteIsMergedAgainOnceThenLeftForTheNextSync) {
     Sync();
     EXPECT_EQ(DavServer::Lines(Card()), DavServer::Lines(Ada("0777", "third")));
     EXPECT_EQ(std::string(TextOf(m_book.Entry(0).memo)), "third");
+    // The cards kept before each change are filed under the address book's name, also by the
+    // syncs that took the address book from their state instead of finding it.
+    std::set<std::string> names;
+    for (const auto& kept : std::filesystem::directory_iterator(m_dir / "cards"))
+        names.insert(kept.path().filename().string().substr(20));
+    EXPECT_EQ(names, std::set<std::string>{"Contacts.vcf"});
 }
 
 // A server that takes the connection and never answers: the request ends with its time-out,
