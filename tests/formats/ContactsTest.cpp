@@ -235,6 +235,8 @@ TEST(ContactsTest, ReadsVersion21CardsWithTheirEncodings) {
     EXPECT_EQ(c.numbers[2], "0140");
     EXPECT_EQ(c.numbers[4], "0199");
     EXPECT_EQ(c.email, "rene@x.fr");
+    EXPECT_EQ(ReadVCard(card, BuiltinCharsets()).encoding,
+              "UTF-8, Windows-1252 where not UTF-8, ISO-8859-1 as declared");
     EXPECT_EQ(c.memo,
               "Pr\xC3\xA9"
               "f\xC3\xA8re le soir, appeler avant");
@@ -295,6 +297,7 @@ TEST(ContactsTest, CsvQuotingHeadersAndStrangeColumns) {
     ASSERT_EQ(semi.size(), 1u);
     EXPECT_EQ(semi[0].name, "Doe, Jane, Jr., Dr.");
     EXPECT_EQ(semi[0].numbers[0], "0123");
+    EXPECT_EQ(ContactsFromCsv("Name;\"Mobile, cell, etc.\"\r\nJo;0123\r\n", none).at(0).name, "Jo");
 
     // Headings in snake case are headings; without a header a date is no number.
     const auto snake =
@@ -328,6 +331,7 @@ TEST(ContactsTest, TelTypesAndLabelsGiveTheKind) {
         {"TEL;TYPE=HOME,FAX:2", 4},
         {"item1.TEL:2\r\nitem1.X-ABLabel:_$!<Mobile>!$_", 0},
         {"item1.TEL:2\r\nitem1.X-ABLabel:homeFax", 4},
+        {"item1.TEL:2\r\nitem1.X-ABLabel:_$!<Work>!$_", 2},
     };
     for (const auto& c : cases) {
         const std::string tel = std::string(c.tel) + "\r\n";
@@ -411,6 +415,11 @@ TEST(ContactsTest, Utf16PairsMakeOneCharacterAndLoneHalvesAreReported) {
         std::swap(swapped[i], swapped[i + 1]);
     EXPECT_EQ(FileText(ascii + "\x00\x4E\xCE\x90"s, problems), name);
     EXPECT_EQ(FileText(swapped + "\x4E\x00\x90\xCE"s, problems), name);
+    EXPECT_EQ(FileText("A\0B\0"s, problems), "AB");
+    EXPECT_EQ(FileText("\xFF\xFE"
+                       "A\0B"s,
+                       problems),
+              "A");  // the odd byte is reported, never read with what lies beyond
 }
 
 TEST(ContactsTest, QuotedPrintableSoftBreaksJoinButATrailingEqualsEndsTheValue) {
@@ -553,6 +562,7 @@ TEST(ContactsTest, AnImportWithoutContactsLeavesTheBook) {
             << r.error;
         EXPECT_TRUE(book.IsValidEntry(7));
     }
+    EXPECT_EQ(NoContactReason(BookFormat::Csv, " \r\n"), "the file is empty");
 }
 
 }  // namespace
