@@ -132,6 +132,7 @@ TEST(FileCommandsTest, FileSaveReportsEachOutcome) {
     test::FakeBookPage page;
     EXPECT_TRUE(FileSave(book, page, files));
     EXPECT_EQ(page.messages, (std::vector<std::string>{"File save completed!"}));
+    EXPECT_TRUE(page.Called("Repaint"));
     // A hundred for each group and entry record, one for each speed dial, then full.
     EXPECT_EQ(std::vector<int>(page.positions.end() - 3, page.positions.end()),
               (std::vector<int>{1 + 100 * (4 + 6) + kSpeedDialSlots, 32600, 0}));

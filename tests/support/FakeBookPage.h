@@ -31,6 +31,7 @@ public:
         calls.push_back(enable ? "EnableControls(true)" : "EnableControls(false)");
     }
     void ClearForm() override { calls.push_back("ClearForm"); }
+    void Repaint() override { calls.push_back("Repaint"); }
     void ShowBook(BookChange change) override {
         calls.push_back(change == BookChange::Entries  ? "ShowBook(Entries)"
                         : change == BookChange::Groups ? "ShowBook(Groups)"
