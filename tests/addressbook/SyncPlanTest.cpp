@@ -291,6 +291,19 @@ TEST_F(Books, ChangesOfDifferentFieldsOnBothSidesBothArrive) {
     const std::string& card = m_server["/ab/new-1.vcf"].second;
     EXPECT_NE(card.find("TEL;TYPE=CELL:0999\r\n"), std::string::npos);
     EXPECT_NE(card.find("NOTE:new memo\r\nX-KEEP:me\r\n"), std::string::npos);
+
+    // A number held under two kinds keeps its speed dial where it is when another field changes.
+    PBEntry twice = m_book.Entry(0);
+    SetNumber(twice.numbers[IndexOf(NumberKind::Fax)], "0999");
+    m_book.SetEntry(twice);
+    m_book.SetSpeedDial(5, 0, NumberKind::Mobile);
+    Sync();
+    PutCard("/ab/new-1.vcf", CardText("new-1",
+                                      "FN:Ada\r\nTEL;TYPE=CELL:0999\r\n"
+                                      "TEL;TYPE=FAX:0999\r\nNOTE:newer\r\n"));
+    Sync();
+    EXPECT_EQ(Entry(0, Field::Memo), "newer");
+    EXPECT_EQ(m_book.FindSpeedDial(0, NumberKind::Mobile), 5 - kFirstSpeedDial);
 }
 
 TEST_F(Books, WhatTheHandsetHoldsOnlyInPartIsNoChange) {
@@ -647,7 +660,8 @@ TEST(SyncState, JsonRoundTripAndRefusals) {
     CardState c{"/ab/a b.vcf", "u", "\"e1\"", 7, {}};
     c.base[Field::Name] = "Zoë";
     c.base[Field::Secret] = "yes";
-    s.cards = {c, CardState{"/ab/x.vcf", "x", "\"e2\"", std::nullopt, {}}};
+    s.cards = {c, CardState{"/ab/x.vcf", "x", "\"e2\"", std::nullopt, {}},
+               CardState{"/ab/y.vcf", "y", "\"e3\"", 0, {}}};
     std::string error;
     EXPECT_EQ(StateFromJson(StateToJson(s), error), s);
     for (const char* bad : {"", "[]", "{\"version\":1}", "{\"version\":2,\"cards\":[]}",
@@ -675,6 +689,12 @@ TEST_F(Books, AnotherBookIsToldFromTheOnePairedWith) {
          [](PhoneBook& b) { b.SetEntry(test::MakeEntry(2, "Zoe", kEtcGroup, "0999")); }, false},
         {"a new name, the same number",
          [](PhoneBook& b) { b.SetEntry(test::MakeEntry(3, "Mum", kEtcGroup, "01703")); }, false},
+        {"half the slots used for others",
+         [](PhoneBook& b) {
+             for (int i = 0; i < 4; ++i)
+                 b.SetEntry(test::MakeEntry(i, "Other " + std::to_string(i), kEtcGroup, "0151"));
+         },
+         false},
         {"sorted anew: each slot holds another of the people",
          [](PhoneBook& b) {
              for (int i = 0; i < 8; ++i) {
