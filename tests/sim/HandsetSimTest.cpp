@@ -150,13 +150,20 @@ TEST_F(SimTest, DamagedOrShortFramesGetNoAnswer) {
     EXPECT_EQ(sim.Requests(), 0);
 
     // A slot outside the tables is answered with an empty record, and a write to the slot after
-    // the last changes no table.
+    // the last changes no table, nor does one to the SMS group after the last.
     link.RequestEntry(0xFFFF);
     EXPECT_EQ(OnlyReply(), Packet({0x83, 0xFF, 0xFF}, 344));
+    link.RequestEntry(kEntrySlots);
+    EXPECT_EQ(OnlyReply(), Packet({0x83, 0x2C, 0x01}, 344));
     Bytes outside(entryrec::kSize, 'x');
     PutLe16(outside, entryrec::kSlot, kEntrySlots);
     link.WriteEntry(outside);
     EXPECT_EQ(OnlyReply().size(), 344u);
+    Bytes noSmsGroup(item::kSize, 'x');
+    noSmsGroup[item::kElement] = kSmsGroupSlots;
+    link.WriteItem(kItemSmsGroups, noSmsGroup);
+    EXPECT_EQ(OnlyReply().size(), item::kSize);
+    EXPECT_EQ(sim.Tables().smsGroups, HandsetTables().smsGroups);
     EXPECT_EQ(sim.Tables().groups, HandsetTables().groups);
     EXPECT_EQ(sim.Tables().entries, HandsetTables().entries);
 
