@@ -151,6 +151,10 @@ TEST(SyncRunTest, ReadOfAnEmptyHandset) {
               (std::vector<int>{0, 1, 2}));  // from an empty bar, whatever the last run left
     EXPECT_EQ(std::count(rig.page.positions.begin(), rig.page.positions.end(), kReadRecordPhasePos),
               1);  // at the mask request
+    const auto end =
+        std::find(rig.page.positions.begin(), rig.page.positions.end(), kReadProgressEnd);
+    EXPECT_EQ(*(end - 1), kReadRecordPhasePos + 9);  // a step for the mask and each group record
+    EXPECT_TRUE(rig.page.Called("ShowBook(Everything)"));
     EXPECT_FALSE(rig.port.IsOpen());
     EXPECT_TRUE(rig.page.messages.empty());
     EXPECT_EQ(rig.profile.GetString(kPortSection, kPortKey, ""), "3");
