@@ -375,7 +375,7 @@ TEST_F(SyncTool, CertificatesAreCheckedAndAPrivateAuthorityIsTrustedWhenGiven) {
     test::AddEntry(book, 0, "Ada", kEtcGroup, "0123");
     SaveBook(book, "book.pb");
     const auto refused = Sync();
-    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.status, 2) << refused.err;
     EXPECT_NE(refused.err.find("certificate is not trusted: The certificate is self-signed"),
               std::string::npos)
         << refused.err;
@@ -395,7 +395,7 @@ TEST_F(SyncTool, DigestAuthentication) {
     EXPECT_EQ(run.err.find(DavServer::kPassword), std::string::npos);
     setenv("NUMORA_CARDDAV_PASSWORD", "wrong", 1);
     const auto refused = Sync();
-    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.status, 2) << refused.err;
     EXPECT_NE(refused.err.find("refused the user name or password"), std::string::npos);
 }
 
