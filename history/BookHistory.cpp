@@ -188,7 +188,7 @@ QJsonObject BookHistory::RecordOf(int id) const {
     return QJsonDocument::fromJson(bytes).object();
 }
 
-SnapshotInfo BookHistory::Info(int id) const {
+SnapshotInfo BookHistory::Info(int id, bool readBook) const {
     SnapshotInfo info;
     info.id = QString::number(id);
     const QJsonObject o = RecordOf(id);
@@ -202,10 +202,9 @@ SnapshotInfo BookHistory::Info(int id) const {
     info.entries = o.value(QStringLiteral("entries")).toInt();
     const QFileInfo book(PathOf(id, ".pb"));
     info.problem = book.isFile() ? SizeProblem(book.size(), o) : kNoBook;
-    // Bytes of the right length may still be another book's or none: the list says so before a
-    // restore would.
+    // Bytes of the right length may still be another book's or none.
     const QString sha = o.value(QStringLiteral("sha256")).toString();
-    if (info.problem.isEmpty() && !sha.isEmpty()) {
+    if (readBook && info.problem.isEmpty() && !sha.isEmpty()) {
         QByteArray bytes;
         if (ReadFile(PathOf(id, ".pb"), bytes, kMaxSnapshotBytes) != FileRead::Read ||
             sha.toLatin1() != Sha256(bytes)) {
@@ -221,7 +220,7 @@ std::vector<SnapshotInfo> BookHistory::List() const {
     std::vector<SnapshotInfo> list;
     list.reserve(ids.size());
     for (const int id : ids)
-        list.push_back(Info(id));
+        list.push_back(Info(id, true));
     return list;
 }
 

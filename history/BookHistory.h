@@ -99,7 +99,9 @@ private:
     bool Store(const std::vector<uint8_t>& bytes, const QString& what, int entries);
     bool StoreLocked(const QByteArray& bytes, const QString& what, int entries);
     void Prune(std::vector<int> ids);
-    SnapshotInfo Info(int id) const;
+    // With `readBook`, the book's bytes are checked against the record's SHA-256 as well, as a
+    // restore checks them; what only the record tells needs no reading of the book.
+    SnapshotInfo Info(int id, bool readBook = false) const;
     QJsonObject RecordOf(int id) const;
     void Fail(const QString& reason);
     QString PathOf(int id, const char* extension) const;
