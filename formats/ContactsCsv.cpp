@@ -413,35 +413,31 @@ bool LooksLikeNumber(std::string_view v) {
 // A date as address books write a birthday ("1960-05-10", "17.02.2016", "5/10/60"): three
 // groups of digits with one separator, a year at one end.
 bool LooksLikeDate(std::string_view v) {
-    std::vector<int> groups;
-    std::vector<std::size_t> widths;
-    char separator = 0;
-    std::size_t width = 0;
-    int value = 0;
-    for (const char c : v) {
-        if (c >= '0' && c <= '9') {
-            value = value * 10 + (c - '0');
-            if (++width > 4) return false;
-            continue;
+    const std::size_t first = v.find_first_of("-./");
+    if (first == std::string_view::npos) return false;
+    const char separator = v[first];
+    std::array<int, 3> values{};
+    std::array<std::size_t, 3> widths{};
+    for (std::size_t k = 0; k < values.size(); ++k) {
+        const std::size_t end = k + 1 < values.size() ? v.find(separator) : v.size();
+        if (end == std::string_view::npos) return false;
+        const std::string_view group = v.substr(0, end);
+        if (group.empty() || group.size() > 4 ||
+            group.find_first_not_of("0123456789") != std::string_view::npos) {
+            return false;
         }
-        if (std::string_view("-./").find(c) == std::string_view::npos || width == 0) return false;
-        if (separator != 0 && c != separator) return false;
-        separator = c;
-        groups.push_back(value);
-        widths.push_back(width);
-        value = 0;
-        width = 0;
+        values[k] = ParseWholeNumber(group).value_or(0);
+        widths[k] = group.size();
+        v.remove_prefix(std::min(end + 1, v.size()));
     }
-    if (width == 0 || groups.size() != 2) return false;
-    groups.push_back(value);
-    widths.push_back(width);
     const auto dayAndMonth = [](int a, int b) {
         return a >= 1 && b >= 1 && ((a <= 31 && b <= 12) || (a <= 12 && b <= 31));
     };
-    if (widths[0] == 4)
-        return widths[1] <= 2 && widths[2] <= 2 && dayAndMonth(groups[2], groups[1]);
+    if (widths[0] == 4) {
+        return widths[1] <= 2 && widths[2] <= 2 && dayAndMonth(values[2], values[1]);
+    }
     return widths[0] <= 2 && widths[1] <= 2 && (widths[2] == 2 || widths[2] == 4) &&
-           dayAndMonth(groups[0], groups[1]);
+           dayAndMonth(values[0], values[1]);
 }
 
 class RowReader {
